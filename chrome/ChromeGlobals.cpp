@@ -1,0 +1,7 @@
+#include "chrome/ChromeGlobals.h"
+
+namespace GLO {
+CFCCOMMANDCNT CFC_Cnt;
+CFCCOMCTRLCLASS CFC_Comctrl;
+} // namespace GLO
+PXPGLOBALCLASS PXPGlobal;

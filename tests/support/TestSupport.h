@@ -1,0 +1,86 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "runtime/Dialogs.h"
+
+namespace testsupport {
+
+// Every run gets its own HOME, configuration folder and ODBC configuration, so nothing
+// touches the user's files. Called by the test main before QApplication exists.
+void isolateEnvironment();
+QString isolatedRoot();
+
+// Registers the SQLite3 ODBC driver under the name the connection string uses, in this
+// run's own ODBCSYSINI. Returns false with a reason when the driver is not installed.
+bool registerOdbcDriver(QString* why = nullptr);
+
+// Answers the runtime's message, stop and dialog calls from a script and records them.
+class ScriptedPresenter : public vrt::Presenter {
+public:
+    struct Call {
+        QString kind; // "message", "stop", "halt", "color", "file", "font", "printer"
+        QString text;
+        QString caption;
+        int buttons = 0;
+    };
+    int message(const vrt::MessageArgs& args) override;
+    bool stop(const QString& text) override;
+    void halt(int code, const QString& text) override;
+    bool colorDialog(const QString& title, QColor& colour) override;
+    bool fileDialog(vrt::FileDialogArgs& args) override;
+    bool fontDialog(const QString& title, QFont& font) override;
+    bool printerDialog(const QString& title) override;
+
+    // Answers given in order; when none is queued a message answers its default button
+    // (or OK), stop answers "go on", dialogs answer "cancelled".
+    void queueButton(int button);
+    void queueStop(bool goOn);
+    void queueFile(const QString& file);
+
+    std::vector<Call> calls() const;
+    void clear();
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<Call> m_calls;
+    std::deque<int> m_buttons;
+    std::deque<bool> m_stops;
+    std::deque<QString> m_files;
+};
+
+ScriptedPresenter& presenter();
+void installScriptedPresenter();
+
+// A fresh temporary folder; while a CwdGuard lives, it is the current folder.
+class TempFolder {
+public:
+    TempFolder();
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const;
+    void write(const QString& name, const QByteArray& content) const;
+    QByteArray read(const QString& name) const;
+
+private:
+    QTemporaryDir m_dir;
+};
+
+class CwdGuard {
+public:
+    explicit CwdGuard(const QString& folder);
+    ~CwdGuard();
+
+private:
+    QString m_old;
+};
+
+// The build's binary folder (programs, libraries, plugins).
+QString binDir();
+QString sourceDir();
+
+} // namespace testsupport
