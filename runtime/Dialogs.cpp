@@ -96,6 +96,7 @@ public:
         box.exec();
         return box.clickedButton() != end;
     }
+    bool stopWindow(const QString&, const std::function<bool()>& run) override { return run(); }
     void halt(int, const QString& text) override
     {
         if (!text.isEmpty())
