@@ -34,6 +34,8 @@ inline std::vector<quilvo::TranslationRow> fixtureRows()
         row(QStringLiteral("Select Font"), {{2, QStringLiteral("Choose a font")}}),
         row(QStringLiteral("Greška"), {{2, QStringLiteral("Error")}}),
         row(QStringLiteral("_ENV:EntryToText"), {{2, QStringLiteral("1")}}),
+        row(QStringLiteral("&Zatvori"), {{2, QStringLiteral("&Close")}}),
+        row(QStringLiteral("Prijavi"), {{2, QStringLiteral("Report")}}),
     };
 }
 
