@@ -11,7 +11,7 @@
 #include <clocale>
 #include <unordered_map>
 
-Q_LOGGING_CATEGORY(lcQuilvo, "velmora.translator")
+Q_LOGGING_CATEGORY(lcQuilvo, "velmora.translator", QtInfoMsg)
 
 namespace {
 
