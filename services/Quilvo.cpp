@@ -1,9 +1,12 @@
 #include "services/Quilvo.h"
 
+#include "runtime/Paths.h"
 #include "runtime/Text.h"
 #include "services/QuilvoTables.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QProcess>
 #include <QThread>
@@ -55,18 +58,36 @@ QUILVO::QUILVO() : m_id(g_nextId++), m_self(std::make_shared<QUILVO*>(this))
     endProgram = [](int code) { vrt::requestQuit(code); };
 }
 
+namespace {
+
+// Set once the thread's tables are gone (a translator destroyed during process exit comes
+// after them); a plain bool stays readable after its thread's objects are destroyed.
+thread_local bool t_tablesGone = false;
+
+struct ThreadTableMap {
+    std::unordered_map<unsigned long long, std::unique_ptr<QUILVO::ThreadTables>> tables;
+    ~ThreadTableMap() { t_tablesGone = true; }
+};
+
+ThreadTableMap& threadTableMap()
+{
+    // Closed when the thread ends; ids are never reused.
+    thread_local ThreadTableMap map;
+    return map;
+}
+
+} // namespace
+
 QUILVO::~QUILVO()
 {
     m_self.reset();
-    CLOSETRANFILES();
+    if (!t_tablesGone)
+        threadTableMap().tables.erase(m_id);
 }
 
 QUILVO::ThreadTables& QUILVO::tables() const
 {
-    // Closed when the thread ends; an entry of an object that is gone is never used again
-    // (ids are not reused).
-    thread_local std::unordered_map<unsigned long long, std::unique_ptr<ThreadTables>> perThread;
-    auto& slot = perThread[m_id];
+    auto& slot = threadTableMap().tables[m_id];
     if (!slot)
         slot = std::make_unique<ThreadTables>();
     return *slot;
@@ -232,12 +253,22 @@ int QUILVO::threadOpenCount() const { return tables().opens; }
 
 long long QUILVO::lastRecordPosition() const { return tables().lastRow; }
 
+// The tables ship beside the programs, while the program runs in its data folder: a table
+// in the data folder wins, the shipped one is next, and only then is an empty one created.
+static QString locateTable(const QString& name)
+{
+    if (QDir::isAbsolutePath(name) || QFileInfo::exists(name) || !QCoreApplication::instance())
+        return name;
+    const QString shipped = vrt::joinPath(QCoreApplication::applicationDirPath(), name);
+    return QFileInfo::exists(shipped) ? shipped : name;
+}
+
 int QUILVO::openTable(ThreadTables& t, bool translation)
 {
     quilvo::TableFile& file = translation ? t.qui : t.qvs;
     if (file.isOpen())
         return 0;
-    const QString name = translation ? translationFile() : substitutionFile();
+    const QString name = locateTable(translation ? translationFile() : substitutionFile());
     if (translation)
         ++t.opens;
     if (const int error = file.open(name)) {

@@ -153,8 +153,9 @@ public:
     // Alive while the object is; hook forwarders hold a weak reference to it.
     std::weak_ptr<QUILVO*> selfReference() const { return m_self; }
 
-private:
     struct ThreadTables;
+
+private:
     ThreadTables& tables() const;
     int openTable(ThreadTables& t, bool translation);
     void disableTranslation(int error, const QString& file, const QString& detail);
