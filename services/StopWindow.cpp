@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QThread>
 #include <QVBoxLayout>
 
 namespace quilvo {
@@ -178,7 +179,18 @@ void QUILVO::STOP(const QString& text)
                                                .get(QStringLiteral("Pellorin"), QStringLiteral("Server"))),
                          999);
     s.launch = launcher;
-    const bool goOn = vrt::presenter().stopWindow(s.shown, [&] { return quilvo::runStopWindow(*this, s); });
+    auto run = [&] {
+        // Windows live on the GUI thread; a worker that stops waits there for the answer.
+        auto* app = QCoreApplication::instance();
+        if (app && QThread::currentThread() != app->thread()) {
+            bool goOn = true;
+            QMetaObject::invokeMethod(app, [&] { goOn = quilvo::runStopWindow(*this, s); },
+                                      Qt::BlockingQueuedConnection);
+            return goOn;
+        }
+        return quilvo::runStopWindow(*this, s);
+    };
+    const bool goOn = vrt::presenter().stopWindow(s.shown, run);
     // The user was told the program closes: it does, whether the helper started or not.
     if (!goOn && endProgram)
         endProgram(1);
