@@ -9,6 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +21,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include <mutex>
 #include <set>
 
 namespace {
@@ -76,6 +79,20 @@ void setMainText(QWidget* w, const QString& text)
         b->setText(text);
     else if (auto* g = qobject_cast<QGroupBox*>(w))
         g->setTitle(text);
+}
+
+// The windows were laid out in Tahoma; Debian ships it with the Wine fonts, in a folder
+// fontconfig does not search.
+void loadTahoma()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        if (QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
+            return;
+        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
+            if (QFile::exists(QString::fromLatin1(file)))
+                QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+    });
 }
 
 bool isApplicationFrame(const QWidget* w)
@@ -193,6 +210,7 @@ void QUILVO::QVWIN(QWidget* window)
     if (STOPTRANSLATE || !window)
         return;
     auto tr = [this](const QString& s) { return translateText(s); };
+    loadTahoma();
     if (!window->windowTitle().isEmpty())
         window->setWindowTitle(retranslated(window, "title", window->windowTitle(), tr));
     if (!window->toolTip().isEmpty())

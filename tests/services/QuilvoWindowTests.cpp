@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -162,6 +163,7 @@ TEST_F(QuilvoWindow, TranslatesEveryKindOfText)
     for (QWidget* w : f.window.centralWidget()->findChildren<QWidget*>())
         EXPECT_EQ(w->font().family(), QStringLiteral("Tahoma")) << w->metaObject()->className();
     EXPECT_EQ(f.sized->font().pointSize(), 9);
+    EXPECT_EQ(QFontInfo(f.button->font()).family(), QStringLiteral("Tahoma")); // the font is there, not a stand-in
 }
 
 TEST_F(QuilvoWindow, PictureMarkerThatEqualsTheSymbolsStays)
