@@ -164,6 +164,7 @@ private:
     int columnFor() const;
     void setLanguage(int language);
     void trackWindow(QWidget* window);
+    void translateColumns(QWidget* list);
     void retranslateWindows();
     template <class Fn> Fn defaultHandler(int hook) const;
 

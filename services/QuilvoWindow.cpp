@@ -129,6 +129,39 @@ QString QUILVO::S_SR(const QString& text, const QString& search, const QString& 
     return vrt::clipTrailing(out);
 }
 
+void QUILVO::translateColumns(QWidget* list)
+{
+    // A list's column pictures and group headers ride on the list as properties, one entry
+    // per column, until the list emulation has column descriptors of its own.
+    auto tr = [this](const QString& s) { return translateText(s); };
+    QStringList pictures = list->property("rtColumnPictures").toStringList();
+    for (int c = 0; c < pictures.size(); ++c) {
+        if (pictures[c].contains(kMarker))
+            pictures[c] = vrt::clip(S_SR(pictures[c], kMarker, GROUPINGSYMBOL + DECIMALSYMBOL), 254);
+        else if (!pictures[c].isEmpty())
+            pictures[c] = retranslated(list, "picture" + QByteArray::number(c), pictures[c], tr);
+    }
+    if (!pictures.isEmpty())
+        list->setProperty("rtColumnPictures", pictures);
+
+    // A run of columns under one group header is looked up once, at its first column.
+    QStringList groups = list->property("rtColumnGroups").toStringList();
+    QString previousSource, previousShown;
+    for (int c = 0; c < groups.size(); ++c) {
+        if (groups[c].isEmpty())
+            continue;
+        const QByteArray key = "group" + QByteArray::number(c);
+        const QString source = sourceOf(list, key, groups[c]);
+        if (c == 0 || source != previousSource)
+            previousShown = tr(source);
+        previousSource = source;
+        keep(list, key, source, previousShown);
+        groups[c] = previousShown;
+    }
+    if (!groups.isEmpty())
+        list->setProperty("rtColumnGroups", groups);
+}
+
 void QUILVO::TRANSLATECONTROL(QWidget* control) { QVCTL(control); }
 
 void QUILVO::TRANSLATEWINDOW(QWidget* window) { QVWIN(window); }
@@ -186,6 +219,7 @@ void QUILVO::QVCTL(QWidget* w)
             });
             m->setHeaderData(c, Qt::Horizontal, out);
         }
+        translateColumns(view);
     }
     if (auto* combo = qobject_cast<QComboBox*>(w); combo && combo->count() > 1) {
         // The item list is one text "a|b|c", translated as a whole.

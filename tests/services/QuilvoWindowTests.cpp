@@ -79,6 +79,8 @@ struct Frame {
         tabs->setTabToolTip(1, QStringLiteral("Zatvori"));
         list = add(new QTableWidget(0, 3));
         list->setHorizontalHeaderLabels({QStringLiteral("Ime"), QStringLiteral("Otvori"), QStringLiteral("Nepoznato")});
+        list->setProperty("rtColumnPictures", QStringList{QStringLiteral("@n-14.`2"), QStringLiteral("Otvori"), QString()});
+        list->setProperty("rtColumnGroups", QStringList{QString(), QStringLiteral("Greška"), QStringLiteral("Greška")});
         combo = add(new QComboBox);
         combo->addItems({QStringLiteral("Da"), QStringLiteral("Ne")});
         text = add(new QPlainTextEdit(QStringLiteral("Zatvori")));
@@ -156,6 +158,11 @@ TEST_F(QuilvoWindow, TranslatesEveryKindOfText)
     EXPECT_EQ(f.radio->property("rtValue").toString(), QStringLiteral("Zatvori"));
     EXPECT_EQ(f.radioWithValue->property("rtValue").toString(), QStringLiteral("O"));
     EXPECT_EQ(t->asked[QStringLiteral("Da|Ne")], 1); // the item list as a whole
+    EXPECT_EQ(f.list->property("rtColumnPictures").toStringList(),
+              (QStringList{QStringLiteral("@n-14_`2"), QStringLiteral("Open"), QString()}));
+    EXPECT_EQ(f.list->property("rtColumnGroups").toStringList(),
+              (QStringList{QString(), QStringLiteral("Error"), QStringLiteral("Error")}));
+    EXPECT_EQ(t->asked[QStringLiteral("Greška")], 1); // a run of one group text, looked up once
     EXPECT_EQ(t->asked.count(QStringLiteral("Da")), 0u);
     EXPECT_EQ(t->asked.count(QStringLiteral("n-14")) + t->asked.count(QStringLiteral("SkinBut")), 0u);
     EXPECT_EQ(f.entry->property("rt31252").toInt(), 1);
@@ -205,6 +212,8 @@ TEST_F(QuilvoWindow, LanguageChangeRetranslatesFrameAndOpenWindowsFromTheirSourc
     source[9] = QStringLiteral("@n-14_`2");
     source[10] = QStringLiteral("@n-14_`2 with a long tail");
     EXPECT_EQ(f.texts(), source);
+    EXPECT_EQ(f.list->property("rtColumnGroups").toStringList(),
+              (QStringList{QString(), QStringLiteral("Greška"), QStringLiteral("Greška")}));
     EXPECT_EQ(label->text(), QStringLiteral("Kontakti"));
     EXPECT_EQ(other.windowTitle(), QStringLiteral("Otvori"));
     t->QVDLC(QStringLiteral("Velmora.qvl"), 3);
