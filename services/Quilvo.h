@@ -65,6 +65,9 @@ public:
     virtual void TRANSLATECONTROL(QWidget* control);
     virtual void QVWIN(QWidget* window = nullptr);
     virtual void QVCTL(QWidget* control);
+    // With ENTRY2TEXT set, an entry with a string picture becomes a multi-line text control in
+    // the same place, bound to the same variable. Returns the control now in that place.
+    virtual QWidget* MAKETEXT(QWidget* control, QString* useVariable);
     virtual void REPOSITION(QWidget* control);
     virtual void REVFORMAT(QWidget* control);
     // Records the application frame's texts once, so a language change can start from them.

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPlainTextEdit>
@@ -307,6 +308,36 @@ void QUILVO::retranslateWindows()
     for (const auto& w : windows)
         if (w && w != FRAMEWINDOW)
             QVWIN(w);
+}
+
+QWidget* QUILVO::MAKETEXT(QWidget* control, QString* useVariable)
+{
+    auto* entry = qobject_cast<QLineEdit*>(control);
+    const QString picture = control ? control->property("rtPicture").toString() : QString();
+    if (!ENTRY2TEXT || !entry || !control->property("rt31866").toString().isEmpty() || picture.size() < 2
+        || picture[1].toUpper() != QLatin1Char('S'))
+        return control;
+    QWidget* parent = entry->parentWidget();
+    auto* text = new QPlainTextEdit(entry->text(), parent);
+    text->setObjectName(entry->objectName());
+    text->setGeometry(entry->geometry());
+    text->setToolTip(entry->toolTip());
+    text->setStatusTip(entry->statusTip());
+    text->setEnabled(entry->isEnabled());
+    text->setReadOnly(entry->isReadOnly());
+    text->setFont(entry->font());
+    for (const QByteArray& name : entry->dynamicPropertyNames())
+        text->setProperty(name.constData(), entry->property(name.constData()));
+    text->setProperty("rt31238", 1);
+    if (useVariable)
+        QObject::connect(text, &QPlainTextEdit::textChanged, text, [text, useVariable] { *useVariable = text->toPlainText(); });
+    if (parent && parent->layout())
+        delete parent->layout()->replaceWidget(entry, text);
+    const bool hidden = entry->isHidden();
+    delete entry;
+    text->setHidden(hidden);
+    text->update();
+    return text;
 }
 
 void QUILVO::REPOSITION(QWidget* control)

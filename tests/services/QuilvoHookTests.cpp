@@ -48,11 +48,13 @@ protected:
         }));
         vrt::installHook(vrt::HOOK_MESSAGE, vrt::MessageFn([this](const vrt::MessageArgs& a) {
             seen.push_back({QStringLiteral("message"), a.caption, a.text, a});
+            slotDuringCall = std::get<vrt::MessageFn>(vrt::currentHook(vrt::HOOK_MESSAGE)).target_type().name();
             return vrt::BUTTON_NO;
         }));
         installTranslatorHooks(t);
     }
     std::vector<Recorded> seen;
+    std::string slotDuringCall; // the type of what the message slot held while the recorder ran
 };
 
 TEST_F(QuilvoHooks, MessageKeepsCaptionAndShowsOnlyTheTranslatedText)
@@ -123,6 +125,8 @@ TEST_F(QuilvoHooks, StackedTranslatorsTranslateOnceAndStayInstalled)
     for (int round = 0; round < 2; ++round)
         vrt::message(QStringLiteral("Zatvori")); // "Close" would become "Close twice" if translated again
     ASSERT_EQ(seen.size(), 2u);
+    // Other threads stay translated meanwhile: the slot is never handed back to the runtime.
+    EXPECT_EQ(slotDuringCall, std::get<vrt::MessageFn>(HOOKMESSAGE(*second)).target_type().name());
     EXPECT_EQ(seen[0].message.text, QStringLiteral("Close"));
     EXPECT_EQ(seen[1].message.text, QStringLiteral("Close"));
     // A translator that is gone leaves working hooks behind.

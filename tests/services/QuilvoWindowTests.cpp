@@ -220,6 +220,42 @@ TEST_F(QuilvoWindow, LanguageChangeRetranslatesFrameAndOpenWindowsFromTheirSourc
     EXPECT_EQ(later->text(), QStringLiteral("Сохранить"));
 }
 
+TEST_F(QuilvoWindow, StringEntryBecomesTextControlInItsPlace)
+{
+    struct Case {
+        bool entryToText;
+        const char* picture;
+        bool replaced;
+    };
+    const Case cases[] = {{true, "@s40", true}, {true, "@S40", true}, {true, "@n-14", false}, {false, "@s40", false}};
+    for (const auto& c : cases) {
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(new QLabel(QStringLiteral("Ime")));
+        auto* entry = new QLineEdit(QStringLiteral("Ana"));
+        entry->setObjectName(QStringLiteral("Ime"));
+        entry->setToolTip(QStringLiteral("Vaše ime"));
+        entry->setProperty("rtPicture", QString::fromLatin1(c.picture));
+        layout->addWidget(entry);
+        QString variable = QStringLiteral("Ana");
+        QUILVO t;
+        t.ENTRY2TEXT = c.entryToText;
+        QWidget* now = t.MAKETEXT(entry, &variable);
+        auto* text = qobject_cast<QPlainTextEdit*>(now);
+        EXPECT_EQ(text != nullptr, c.replaced) << c.picture;
+        EXPECT_EQ(layout->indexOf(now), 1);
+        if (!text)
+            continue;
+        EXPECT_EQ(window.findChildren<QLineEdit*>().size(), 0);
+        EXPECT_EQ(text->objectName(), QStringLiteral("Ime"));
+        EXPECT_EQ(text->toPlainText(), QStringLiteral("Ana"));
+        EXPECT_EQ(text->toolTip(), QStringLiteral("Vaše ime"));
+        EXPECT_EQ(text->property("rtPicture").toString(), QString::fromLatin1(c.picture));
+        text->setPlainText(QStringLiteral("Ana\nMarija"));
+        EXPECT_EQ(variable, QStringLiteral("Ana\nMarija"));
+    }
+}
+
 TEST_F(QuilvoWindow, FrameTextsAreRecordedOnceAndOnlyForTheFrame)
 {
     QWidget plain;
