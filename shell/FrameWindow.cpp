@@ -256,12 +256,13 @@ void FrameWindow::open()
 {
     showMaximized();
     m_opened = true;
-    m_width.opened(width());
     QCoreApplication::postEvent(this, new QEvent(kStartEvent), Qt::LowEventPriority);
 }
 
 void FrameWindow::startOrganiser()
 {
+    // Widths count from here: the maximised size has been applied by now.
+    m_width.opened(width());
     if (!m_options.startOrganiser)
         return;
     // The waiting text is on screen before the organiser window takes its time to open.
@@ -296,14 +297,18 @@ void FrameWindow::changeEvent(QEvent* event)
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange)
         return;
-    const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    // The desktop may report one change more than once; the organiser hears of each once.
     const auto now = windowState();
-    if (!(old & Qt::WindowMinimized) && (now & Qt::WindowMinimized)) {
+    if (!m_minimised && (now & Qt::WindowMinimized)) {
+        m_minimised = true;
         m_link.send(kMinimising, 1);
         iconized();
-    } else if ((old & Qt::WindowMinimized) && !(now & Qt::WindowMinimized) && !(now & Qt::WindowMaximized)) {
-        m_link.send(kRestored, 1);
-        QMetaObject::invokeMethod(this, &QWidget::showMaximized, Qt::QueuedConnection);
+    } else if (m_minimised && !(now & Qt::WindowMinimized)) {
+        m_minimised = false;
+        if (!(now & Qt::WindowMaximized)) {
+            m_link.send(kRestored, 1);
+            QMetaObject::invokeMethod(this, &QWidget::showMaximized, Qt::QueuedConnection);
+        }
     }
 }
 
@@ -322,7 +327,8 @@ void FrameWindow::iconized()
     if (!m_tray->add())
         return;
     m_inTray = true;
-    hide();
+    // After the minimise has finished: it shows the window as its last step.
+    QMetaObject::invokeMethod(this, [this] { if (m_inTray) hide(); }, Qt::QueuedConnection);
 }
 
 void FrameWindow::restoreFromTray()

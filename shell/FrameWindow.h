@@ -117,6 +117,7 @@ private:
     QLabel* m_date = nullptr;
     controls::TrayIcon* m_tray = nullptr;
     bool m_inTray = false;
+    bool m_minimised = false;
     bool m_opened = false;
     bool m_closing = false;
     QTimer* m_poll = nullptr;
