@@ -46,6 +46,21 @@ void stopMessage(const QString& text)
 
 } // namespace
 
+PainterText waitingText(const Translate& translate)
+{
+    PainterText wait;
+    wait.label = QStringLiteral("Naslov");
+    wait.text = translate(QStringLiteral("Molimo pričekajte ..."));
+    wait.fontName = QStringLiteral("Tahoma");
+    wait.fontSize = 12;
+    wait.colour = 5329233;         // grey 81, 81, 81
+    wait.highlightColour = 16777215; // white, one pixel up and left
+    wait.highlightOffset = 1;
+    wait.shadowOffset = 1;
+    wait.align = 7; // centred
+    return wait;
+}
+
 ComponentSource ComponentSource::registry()
 {
     return {[](const QString& progId, QWidget* parent) {
@@ -122,17 +137,7 @@ FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
     m_central->addWidget(m_waiting);
     setCentralWidget(m_central);
     m_painter.setTextMargins(5, 5, 5, 5);
-    PainterText wait;
-    wait.label = QStringLiteral("Naslov");
-    wait.text = m_options.translate(QStringLiteral("Molimo pričekajte ..."));
-    wait.fontName = QStringLiteral("Tahoma");
-    wait.fontSize = 12;
-    wait.colour = 5329233;
-    wait.highlightColour = 16777215;
-    wait.highlightOffset = 1;
-    wait.shadowOffset = 1;
-    wait.align = 7;
-    m_painter.addText(wait);
+    m_painter.addText(waitingText(m_options.translate));
 
     statusBar()->addWidget(new QLabel(this), 1);
     m_date = new QLabel(this);

@@ -27,6 +27,9 @@ struct ComponentSource {
     static ComponentSource registry();
 };
 
+// The text shown while the organiser window opens.
+PainterText waitingText(const Translate& translate);
+
 struct FrameOptions {
     QString dataFolder; // holds Standard.ini and Images/
     vrt::IniClass* settings = nullptr; // keeps the window position; none: not kept

@@ -1,6 +1,7 @@
 // The painter of texts over the frame's empty client area.
 #include <gtest/gtest.h>
 
+#include "shell/FrameWindow.h"
 #include "shell/PainterOverlay.h"
 #include "shell/WindowPainter.h"
 
@@ -51,17 +52,7 @@ TEST(PainterTexts, ALabelInAnyCaseReplacesItsItem)
 namespace {
 PainterText waitingText()
 {
-    PainterText t;
-    t.label = QStringLiteral("Naslov");
-    t.text = QStringLiteral("Molimo pričekajte ...");
-    t.fontName = QStringLiteral("Tahoma");
-    t.fontSize = 12;
-    t.colour = 5329233;
-    t.highlightColour = 16777215;
-    t.highlightOffset = 1;
-    t.shadowOffset = 1;
-    t.align = 7;
-    return t;
+    return shell::waitingText([](const QString& s) { return s; });
 }
 } // namespace
 
