@@ -191,9 +191,12 @@ RibbonBar::RibbonBar(QWidget* parent) : QWidget(parent)
 void RibbonBar::setIcon(int id, const QIcon& icon)
 {
     m_icons[id] = icon;
-    for (RibbonControl* c : findChildren<RibbonControl*>())
-        if (c->id() == id)
-            c->setIcon(icon);
+    for (int t = 0; t < tabCount(); ++t)
+        forEachControl(t, [&](RibbonControl* c) {
+            if (c->id() == id)
+                c->setIcon(icon);
+            return false;
+        });
     for (int i = 0; i < m_tabIds.size(); ++i)
         if (m_tabIds[i] == id)
             m_tabs->setTabIcon(i, icon);
@@ -271,26 +274,29 @@ RibbonGroup* RibbonBar::group(int tabIndex, int groupId) const
     return nullptr;
 }
 
-RibbonControl* RibbonBar::findControl(int tabIndex, int id) const
+RibbonControl* RibbonBar::forEachControl(int tabIndex, const std::function<bool(RibbonControl*)>& fn) const
 {
-    QWidget* page = m_pages->widget(tabIndex);
-    if (!page)
-        return nullptr;
-    std::function<RibbonControl*(const QList<RibbonControl*>&)> search =
+    // Popups' bars are menus outside the widget tree, so the walk follows the controls.
+    std::function<RibbonControl*(const QList<RibbonControl*>&)> walk =
         [&](const QList<RibbonControl*>& list) -> RibbonControl* {
         for (RibbonControl* c : list) {
-            if (c->id() == id)
+            if (fn(c))
                 return c;
             if (c->existingCommandBar())
-                if (RibbonControl* found = search(c->existingCommandBar()->controls()))
+                if (RibbonControl* found = walk(c->existingCommandBar()->controls()))
                     return found;
         }
         return nullptr;
     };
     for (RibbonGroup* g : groups(tabIndex))
-        if (RibbonControl* c = search(g->controls()))
+        if (RibbonControl* c = walk(g->controls()))
             return c;
     return nullptr;
+}
+
+RibbonControl* RibbonBar::findControl(int tabIndex, int id) const
+{
+    return forEachControl(tabIndex, [id](RibbonControl* c) { return c->id() == id; });
 }
 
 void RibbonBar::addQuickAccess(RibbonControl* control)

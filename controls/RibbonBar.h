@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMenu>
 #include <QString>
+#include <functional>
 #include <map>
 
 class QLabel;
@@ -124,6 +125,8 @@ signals:
 
 private:
     void placeQuickAccess();
+    // Calls `fn` for every control of a tab until it returns true; that control is returned.
+    RibbonControl* forEachControl(int tabIndex, const std::function<bool(RibbonControl*)>& fn) const;
 
     QTabBar* m_tabs;
     QStackedWidget* m_pages;
