@@ -32,6 +32,8 @@ QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 2px; c
 QToolButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fffbe2,
                     stop:1 #ffe28b); border: 1px solid #f1c43f; }
 QToolButton:pressed { background: #fdc76a; border: 1px solid #c29b29; }
+QToolButton[popupMode="1"] { padding-right: 14px; }
+QToolButton[popupMode="2"] { padding-right: 10px; }
 QFrame#groupSeparator { color: #c5d5ea; }
 )";
 
