@@ -356,6 +356,9 @@ void FrameWindow::closeFromTray()
 
 void FrameWindow::endSession()
 {
+    // The session may end the process soon after asking: the position is safe before the
+    // orderly close runs.
+    savePosition();
     closeDown();
 }
 
