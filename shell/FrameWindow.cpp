@@ -453,6 +453,8 @@ int W_Frame()
     QApplication::setQuitOnLastWindowClosed(false);
     shell::FrameWindow frame(shell::FrameOptions::standard());
     QPointer<shell::FrameWindow> guard(&frame);
+    // While the frame runs, a session end closes it as its own close paths do (it may be
+    // hidden in the tray, where closing all windows would miss it).
     vrt::installTerminationHandler([guard] {
         if (guard)
             guard->endSession();
@@ -461,5 +463,6 @@ int W_Frame()
     });
     QObject::connect(&frame, &shell::FrameWindow::closed, [] { QCoreApplication::exit(0); });
     frame.open();
+    qInfo("velmora: frame open");
     return QApplication::exec();
 }
