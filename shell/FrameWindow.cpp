@@ -118,7 +118,7 @@ FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
     vrt::IniFile(standardIni()).put(QStringLiteral("SR"), QStringLiteral("START"), QStringLiteral("0"));
 
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(QIcon(QStringLiteral(":/velmora/icons/dudes.svg")));
+    setWindowIcon(ribbonIcon(m_options.dataFolder, QStringLiteral("dudes.ico")));
 
     createSkin();
     auto* top = new QWidget(this);
