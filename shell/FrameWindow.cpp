@@ -53,7 +53,7 @@ PainterText waitingText(const Translate& translate)
     wait.text = translate(QStringLiteral("Molimo pričekajte ..."));
     wait.fontName = QStringLiteral("Tahoma");
     wait.fontSize = 12;
-    wait.colour = 5329233;         // grey 81, 81, 81
+    wait.colour = 5329233;           // grey 81, 81, 81
     wait.highlightColour = 16777215; // white, one pixel up and left
     wait.highlightOffset = 1;
     wait.shadowOffset = 1;

@@ -91,19 +91,19 @@ bool OdbcDriverInstaller::install(QString* why)
         return false;
     }
     // Name, then keyword=value pairs, each ended by a null, the list by a second null.
-    QByteArray spec;
+    QByteArray section;
     for (const QString& part : {QString::fromLatin1(kOdbcDriverName),
                                 QStringLiteral("Description=%1").arg(QString::fromLatin1(kOdbcDriverName)),
                                 QStringLiteral("Driver=%1").arg(library),
                                 QStringLiteral("Setup=%1").arg(library)}) {
-        spec += part.toLocal8Bit();
-        spec += '\0';
+        section += part.toLocal8Bit();
+        section += '\0';
     }
-    spec += '\0';
+    section += '\0';
     char pathOut[512] = {};
     WORD pathOutLength = 0;
     DWORD usage = 0;
-    if (!SQLInstallDriverEx(spec.constData(), nullptr, pathOut, sizeof pathOut, &pathOutLength,
+    if (!SQLInstallDriverEx(section.constData(), nullptr, pathOut, sizeof pathOut, &pathOutLength,
                             ODBC_INSTALL_COMPLETE, &usage)) {
         if (why)
             *why = installerError();
