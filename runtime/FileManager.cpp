@@ -729,10 +729,10 @@ int FileManager::Fetch(int key)
     if (rc == RecordNotFound) {
         clearBuffer();
         if (m_errors) {
-            if (!m_errors->find(RecordNotFound))
-                m_errors->addErrors({{RecordNotFound, LEVEL_PROGRAM, QStringLiteral("Record Not Found"),
+            if (!m_errors->find(Msg_RecordNotFound))
+                m_errors->addErrors({{Msg_RecordNotFound, LEVEL_PROGRAM, QStringLiteral("Record Not Found"),
                                       QStringLiteral("No record of the %File file has these %Key values.")}});
-            fail(rc, m_errorText, RecordNotFound, m_errorKey);
+            fail(rc, m_errorText, Msg_RecordNotFound, m_errorKey);
         }
     } else if (rc && m_errors) {
         fail(rc, m_errorText, Msg_OpenFailed);

@@ -30,6 +30,10 @@ enum FileError : int {
     FilterError = 800,       // a filter or order text that cannot be translated
 };
 
+// Message a Fetch raises when no row has the key's values (added to the error manager's table
+// on first need).
+inline constexpr int Msg_RecordNotFound = 33;
+
 // A process-wide name variable (FILE:EMAIL and its like): written by the database opening,
 // read by every thread's managers. The capacity counts characters; longer names are refused.
 class NameVar {

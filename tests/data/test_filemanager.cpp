@@ -144,7 +144,10 @@ TEST_F(DataTest, ValuesRoundTripAndBadValuesAreRefused)
     const size_t before = m_errors.raised.size();
     EXPECT_EQ(Access(Tbl::CAL_CalendarEvents).Fetch(CAL.PK_CalendarEvents), RecordNotFound);
     EXPECT_EQ(CAL().SUBJECT, "");
-    EXPECT_EQ(m_errors.raised.size(), before + 1);
+    ASSERT_EQ(m_errors.raised.size(), before + 1);
+    EXPECT_EQ(m_errors.raised.back().first, Msg_RecordNotFound);
+    EXPECT_EQ(m_errors.raised.back().second,
+              QStringLiteral("No record of the CAL_CalendarEvents file has these CAL:PK_CalendarEvents values."));
 }
 
 TEST_F(DataTest, KeyOrderFiltersAndRanges)
@@ -238,11 +241,11 @@ TEST_F(DataTest, DeletesCascadeAlongRelationsInOneTransaction)
     const int in1 = addInbox(acc, "Inbox");
     const int in2 = addInbox(acc, "Sent");
     const int other = addInbox(acc + 1, "other");
-    const int mail = addMail(in1, "a");
+    addMail(in1, "a");
     addMail(in1, "b");
-    addMail(in2, "c");
     addMail(other, "d");
-    ATT().IDEMAIL = mail;
+    const int top = addMail(in2, "c");
+    ATT().IDEMAIL = top;
     ASSERT_EQ(Access(Tbl::EMAILATTACH).Insert(), 0);
 
     // A trigger that refuses one mail's delete rolls the whole delete back.
@@ -264,6 +267,8 @@ TEST_F(DataTest, DeletesCascadeAlongRelationsInOneTransaction)
     EXPECT_EQ(query("SELECT NAZIV FROM INBOX"), std::vector<std::string>{"other"});
     EXPECT_EQ(query("SELECT MESSAGEID FROM EMAIL"), std::vector<std::string>{"d"});
     EXPECT_EQ(count("EMAILATTACH"), 1); // no declared relation joins attachments to mail
+    // The orphaned attachment of the deleted top mail never comes to belong to a new mail.
+    EXPECT_EQ(addMail(other, "e"), top + 1);
 
     // Group -> contacts -> notes and diary; subgroups and events stay.
     CONG().NAZIV = "g";

@@ -8,6 +8,8 @@
 
 #include <sstream>
 
+#include <unistd.h>
+
 namespace {
 
 // The declarations as written down for the data dictionary, table by table: stored name;
@@ -282,4 +284,46 @@ TEST_F(OpenFilesTest, OtherOpenFailuresAreReportedAndUnusableFoldersRefused)
     const QString longFolder = m_folder->path() + QLatin1Char('/') + QString(230, QLatin1Char('d'));
     EXPECT_NE(W_First::connectionString(longFolder).find(longFolder.toStdString() + "/Files/Database.db;"), std::string::npos)
         << "a long folder is never cut";
+}
+
+namespace {
+long residentKb()
+{
+    QFile f(QStringLiteral("/proc/self/statm"));
+    if (!f.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> parts = f.readAll().split(' ');
+    return parts.size() > 1 ? parts[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : 0;
+}
+} // namespace
+
+TEST_F(OpenFilesTest, ReadingALargeTableStreamsRowByRow)
+{
+    ASSERT_EQ(W_First::OpenFilez(), 0);
+    vrt::FileManager& em = Access(Tbl::EMAIL);
+    const int rows = 50000;
+    {
+        vrt::odbc::Transaction tx(*corvalde::ThreadSession().connection());
+        for (int i = 1; i <= rows; ++i) {
+            em.clearBuffer();
+            EM().ID = i;
+            EM().DATUM = 80000 + i % 3000;
+            EM().BODY = std::string(2000, char('a' + i % 26)); // 100 MB of bodies in all
+            ASSERT_EQ(em.Insert(), 0) << em.ErrorText().toStdString();
+        }
+        ASSERT_TRUE(tx.commit());
+    }
+    const long before = residentKb();
+    ASSERT_EQ(em.Set(EM.DateKeyReverse), 0);
+    ASSERT_EQ(em.Next(), 0);
+    const long atFirstRow = residentKb();
+    int read = 1;
+    long peak = atFirstRow;
+    while (em.Next() == 0)
+        if (++read % 5000 == 0)
+            peak = std::max(peak, residentKb());
+    EXPECT_EQ(read, rows);
+    // A driver that loads the result first would hold all 100 MB before the first row.
+    EXPECT_LT(atFirstRow - before, 20 * 1024);
+    EXPECT_LT(peak - before, 20 * 1024);
 }
