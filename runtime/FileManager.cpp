@@ -86,6 +86,39 @@ void bindParams(odbc::Statement& s, const std::vector<SqlParam>& params, int& po
     }
 }
 
+// Day numbers as column text and back without a detour through QString: this runs for every
+// date of every row read or written. Anything but the plain form goes through the runtime.
+std::string dayText(int day)
+{
+    const QDate d = dateFromDay(day);
+    if (!d.isValid())
+        return {};
+    char b[16];
+    std::snprintf(b, sizeof b, "%04d-%02d-%02d", d.year(), d.month(), d.day());
+    return b;
+}
+
+int dayOf(const std::string& s)
+{
+    auto digits = [&](size_t from, size_t n) {
+        int v = 0;
+        for (size_t i = from; i < from + n; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return -1;
+            v = v * 10 + (s[i] - '0');
+        }
+        return v;
+    };
+    if (s.empty())
+        return NoDate;
+    if (s.size() == 10 && s[4] == '-' && s[7] == '-') {
+        const int y = digits(0, 4), m = digits(5, 2), d = digits(8, 2);
+        if (y >= 0 && m >= 0 && d >= 0)
+            return dayFromDate(QDate(y, m, d));
+    }
+    return dayFromText(QString::fromStdString(s));
+}
+
 } // namespace
 
 // --- NameVar, Session ---
@@ -96,6 +129,7 @@ bool NameVar::set(const std::string& name)
         return false;
     std::lock_guard<std::mutex> l(m_mutex);
     m_value = name;
+    ++m_version;
     return true;
 }
 
@@ -148,10 +182,17 @@ FileManager::~FileManager()
     m_session.detach(this);
 }
 
+void FileManager::forgetStatements()
+{
+    m_insertPlans.clear();
+    m_fetchPlans.clear();
+    m_statements.clear();
+}
+
 void FileManager::dropStatements()
 {
     m_cursor.reset();
-    m_statements.clear();
+    forgetStatements();
     m_seq.running = false;
     m_open = false;
 }
@@ -161,7 +202,7 @@ int FileManager::UseFile()
     // Keys and declaration are data here: nothing is registered at run time, so first use only
     // marks the manager and opens the table.
     m_initialised = true;
-    if (m_open && m_generation == m_session.generation() && m_openName == SqlName())
+    if (m_open && m_generation == m_session.generation() && (!FILENAME || FILENAME->version() == m_nameVersion))
         return NoError;
     return Open();
 }
@@ -244,6 +285,7 @@ int FileManager::TryOpen() { return openInternal(false); }
 int FileManager::openInternal(bool report)
 {
     m_initialised = true;
+    const int nameVersion = FILENAME ? FILENAME->version() : 0;
     const std::string name = SqlName();
     if (name.empty())
         return fail(NoNameError, "The table name of " + FILENAMEVALUE + " is not set.",
@@ -273,10 +315,11 @@ int FileManager::openInternal(bool report)
                     report ? Msg_DeclarationMismatch : 0);
     m_highWater = FILE->primaryKey() >= 0 && dialect::hasHighWaterMark(*c, name);
     if (m_generation != m_session.generation() || m_openName != name) {
-        m_statements.clear();
+        forgetStatements();
         m_cursor.reset();
     }
     m_generation = m_session.generation();
+    m_nameVersion = nameVersion;
     m_openName = name;
     m_open = true;
     m_errorCode = 0;
@@ -377,13 +420,13 @@ bool FileManager::validate()
 
 void FileManager::bindValue(odbc::Statement& s, int& pos, int field)
 {
-    const SqlParam p = componentValue(field);
+    SqlParam p = componentValue(field);
     if (p.isInt)
         s.bindInt(pos++, p.number);
     else if (p.text.empty() && FILE->emptyIsNull(field))
         s.bindNull(pos++);
     else
-        s.bindText(pos++, p.text);
+        s.bindText(pos++, std::move(p.text));
 }
 
 SqlParam FileManager::componentValue(int field) const
@@ -405,7 +448,7 @@ SqlParam FileManager::componentValue(int field) const
         p.text = clipUtf8(*static_cast<std::string*>(at), f.maxChars());
         break;
     case FieldKind::Date:
-        p.text = dayToText(*static_cast<int32_t*>(at)).toStdString();
+        p.text = dayText(*static_cast<int32_t*>(at));
         break;
     case FieldKind::Time: {
         // Hundredths are kept when there are any, so a time reads back as it was written.
@@ -440,7 +483,7 @@ void FileManager::loadRow(odbc::Statement& s, int firstColumn)
             *static_cast<std::string*>(at) = s.text(col).value_or(std::string());
             break;
         case FieldKind::Date:
-            *static_cast<int32_t*>(at) = dayFromText(QString::fromStdString(s.text(col).value_or("")));
+            *static_cast<int32_t*>(at) = dayOf(s.text(col).value_or(std::string()));
             break;
         case FieldKind::Time:
             *static_cast<int32_t*>(at) = timeFromText(QString::fromStdString(s.text(col).value_or("")));
@@ -475,63 +518,77 @@ int64_t FileManager::primaryValue() const
 
 int FileManager::addRow(bool drawAll)
 {
-    const std::string table = quoteName(m_openName);
-    const int pk = FILE->primaryKey();
-    // Which fields get drawn, and by which expression.
-    std::vector<std::string> expr(FILE->fields.size());
-    std::vector<int> partner(FILE->fields.size(), -1); // component 1 of a within-parent number
-    std::vector<int> drawn;
+    // Which numbered fields get drawn: all when priming, the zero ones otherwise.
+    uint64_t mask = 0;
     for (const KeyDesc& k : FILE->keys) {
         if (k.autoNumber < 1 || size_t(k.autoNumber) > k.components.size())
             continue;
         const int f = k.components[size_t(k.autoNumber - 1)].field;
-        if (!expr[size_t(f)].empty())
-            continue;
-        if (!drawAll && componentValue(f).number != 0)
-            continue;
-        const std::string col = quoteName(FILE->fields[size_t(f)].name);
-        if (k.autoNumber == 1 && k.primary && m_highWater && pk >= 0 &&
-            FILE->keys[size_t(pk)].components[0].field == f) {
-            expr[size_t(f)] = "NULL";
-        } else if (k.autoNumber == 1) {
-            expr[size_t(f)] = "(SELECT COALESCE(MAX(" + col + "), 0) + 1 FROM " + table + ")";
-        } else {
-            const int parentField = k.components[0].field;
-            partner[size_t(f)] = parentField;
-            expr[size_t(f)] = "(SELECT COALESCE(MAX(" + col + "), 0) + 1 FROM " + table + " WHERE " +
-                              quoteName(FILE->fields[size_t(parentField)].name) + " = ?)";
-        }
-        drawn.push_back(f);
+        if (drawAll || componentValue(f).number == 0)
+            mask |= uint64_t(1) << f;
     }
-    std::string sql = "INSERT INTO " + table + " (" + columnList() + ") VALUES (";
-    for (size_t i = 0; i < FILE->fields.size(); ++i)
-        sql += (i ? ", " : "") + (expr[i].empty() ? std::string("?") : expr[i]);
-    sql += ")";
-    odbc::Statement* s = cached(sql);
-    if (!s)
-        return m_errorCode;
+    auto found = m_insertPlans.find(mask);
+    if (found == m_insertPlans.end()) {
+        const std::string table = quoteName(m_openName);
+        const int pk = FILE->primaryKey();
+        InsertPlan plan;
+        plan.partner.assign(FILE->fields.size(), -1);
+        std::vector<std::string> expr(FILE->fields.size());
+        for (const KeyDesc& k : FILE->keys) {
+            if (k.autoNumber < 1 || size_t(k.autoNumber) > k.components.size())
+                continue;
+            const int f = k.components[size_t(k.autoNumber - 1)].field;
+            if (!(mask & (uint64_t(1) << f)) || !expr[size_t(f)].empty())
+                continue;
+            const std::string col = quoteName(FILE->fields[size_t(f)].name);
+            if (k.autoNumber == 1 && k.primary && m_highWater && pk >= 0 &&
+                FILE->keys[size_t(pk)].components[0].field == f) {
+                expr[size_t(f)] = "NULL"; // the table's high-water mark numbers it
+            } else if (k.autoNumber == 1) {
+                expr[size_t(f)] = "(SELECT COALESCE(MAX(" + col + "), 0) + 1 FROM " + table + ")";
+            } else {
+                // Drawn and inserted in one statement, so two writers cannot draw one number.
+                const int parentField = k.components[0].field;
+                plan.partner[size_t(f)] = parentField;
+                expr[size_t(f)] = "(SELECT COALESCE(MAX(" + col + "), 0) + 1 FROM " + table + " WHERE " +
+                                  quoteName(FILE->fields[size_t(parentField)].name) + " = ?)";
+            }
+            plan.drawn.push_back(f);
+        }
+        std::string sql = "INSERT INTO " + table + " (" + columnList() + ") VALUES (";
+        for (size_t i = 0; i < FILE->fields.size(); ++i)
+            sql += (i ? ", " : "") + (expr[i].empty() ? std::string("?") : expr[i]);
+        plan.statement = cached(sql + ")");
+        if (!plan.statement)
+            return m_errorCode;
+        if (!plan.drawn.empty()) {
+            plan.readBack = "SELECT ";
+            for (size_t i = 0; i < plan.drawn.size(); ++i)
+                plan.readBack += (i ? ", " : "") + quoteName(FILE->fields[size_t(plan.drawn[i])].name);
+            plan.readBack += " FROM " + table + " WHERE " + dialect::lastInsertedRow();
+        }
+        found = m_insertPlans.emplace(mask, std::move(plan)).first;
+    }
+    const InsertPlan& plan = found->second;
+    odbc::Statement& s = *plan.statement;
     int pos = 1;
     for (size_t i = 0; i < FILE->fields.size(); ++i) {
-        if (expr[i].empty())
-            bindValue(*s, pos, int(i));
-        else if (partner[i] >= 0)
-            bindValue(*s, pos, partner[i]);
+        if (!(mask & (uint64_t(1) << i)))
+            bindValue(s, pos, int(i));
+        else if (plan.partner[i] >= 0)
+            bindValue(s, pos, plan.partner[i]);
     }
-    if (!s->execute())
-        return failFromDriver(s->error(), 0);
-    if (drawn.empty())
+    if (!s.execute())
+        return failFromDriver(s.error(), 0);
+    if (plan.drawn.empty())
         return NoError;
-    std::string back = "SELECT ";
-    for (size_t i = 0; i < drawn.size(); ++i)
-        back += (i ? ", " : "") + quoteName(FILE->fields[size_t(drawn[i])].name);
-    back += " FROM " + table + " WHERE " + dialect::lastInsertedRow();
     // A fresh statement each time: with this driver a re-executed prepared read of
     // last_insert_rowid() found no row.
     odbc::Statement r(*conn());
-    if (!r.execDirect(back) || !r.fetch())
+    if (!r.execDirect(plan.readBack) || !r.fetch())
         return fail(DriverError, r.error().text.empty() ? "The new row could not be read back." : r.error().text, 0);
-    for (size_t i = 0; i < drawn.size(); ++i)
-        *static_cast<int32_t*>(FILE->fields[size_t(drawn[i])].at(BUFFER)) = int32_t(r.integer(int(i) + 1).value_or(0));
+    for (size_t i = 0; i < plan.drawn.size(); ++i)
+        *static_cast<int32_t*>(FILE->fields[size_t(plan.drawn[i])].at(BUFFER)) = int32_t(r.integer(int(i) + 1).value_or(0));
     return NoError;
 }
 
@@ -702,8 +759,17 @@ int FileManager::TryFetch(int key)
         return fail(RecordNotFound, "No key " + std::to_string(key) + " in " + FILENAMEVALUE + ".", 0);
     std::vector<SqlParam> params;
     const std::string where = keyCondition(key, int(FILE->keys[size_t(key)].components.size()), params);
-    odbc::Statement* s = cached("SELECT " + columnList() + " FROM " + quoteName(m_openName) +
-                                " WHERE " + where + " ORDER BY " + orderClause(true) + dialect::firstRowOnly());
+    if (m_fetchPlans.size() != FILE->keys.size())
+        m_fetchPlans.assign(FILE->keys.size(), nullptr);
+    odbc::Statement*& s = m_fetchPlans[size_t(key)];
+    if (!s) {
+        // Of equal rows (a key that allows duplicates) the one added first.
+        const int pk = FILE->primaryKey();
+        const std::string first = pk < 0 ? std::string() :
+            " ORDER BY " + quoteName(FILE->fields[size_t(FILE->keys[size_t(pk)].components[0].field)].name);
+        s = cached("SELECT " + columnList() + " FROM " + quoteName(m_openName) + " WHERE " + where + first +
+                   dialect::firstRowOnly());
+    }
     if (!s)
         return m_errorCode;
     int pos = 1;

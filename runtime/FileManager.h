@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,9 +43,12 @@ public:
     bool set(const std::string& name);
     std::string get() const;
     int capacity() const { return m_capacity; }
+    // Changes with every set, so a manager notices a new name without reading it each time.
+    int version() const { return m_version.load(); }
 
 private:
     mutable std::mutex m_mutex;
+    std::atomic<int> m_version{0};
     std::string m_value;
     int m_capacity;
 };
@@ -186,6 +190,17 @@ private:
     int64_t m_reserved = 0;
 
     std::map<std::string, std::unique_ptr<odbc::Statement>> m_statements;
+    // Plans made once per open: the insert for each set of drawn fields, the fetch per key.
+    struct InsertPlan {
+        odbc::Statement* statement = nullptr;
+        std::vector<int> drawn;
+        std::vector<int> partner; // per field: component 1 of its within-parent number, or -1
+        std::string readBack;
+    };
+    std::map<uint64_t, InsertPlan> m_insertPlans;
+    std::vector<odbc::Statement*> m_fetchPlans;
+    int m_nameVersion = -1;
+    void forgetStatements();
 
     // The reading sequence.
     struct Sequence {
