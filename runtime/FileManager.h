@@ -143,6 +143,7 @@ public:
     int SetFilter(const std::string& filterText); // "" removes it; call after Set*
     int Next();
     int Previous();
+    void EndSequence() { resetSequence(); }
 
     // Pass-through: runs a statement; Next then fills the fields by position, as text.
     int ExecSql(const std::string& sql);

@@ -2,6 +2,7 @@
 
 #include "runtime/DateTime.h"
 #include "runtime/Threads.h"
+#include "runtime/ViewManager.h"
 
 #include <QDate>
 #include <QTime>
@@ -202,6 +203,16 @@ TEST_F(DataTest, KeyOrderFiltersAndRanges)
     EXPECT_EQ(em.SetOrder("EM:ID DESC"), FilterError);
     EXPECT_EQ(count("EMAIL"), 3);
 
+    // A view: order text, range and filter together.
+    ViewManager view(em);
+    view.SetOrder("-EM:ID");
+    EM().INBOXID = 1;
+    view.SetRange(EM.InboxIDKey, 1);
+    view.SetFilter("EM:VRIJEME > 0");
+    ASSERT_EQ(view.Open(), 0);
+    EXPECT_EQ(read(em), (std::vector<std::string>{"m3", "m1"}));
+    view.Close();
+
     // Notes of one day: latest time first.
     for (int t : {100, 300, 200}) {
         NOTE().ID = 0;
@@ -302,6 +313,14 @@ TEST_F(DataTest, DeletesCascadeAlongRelationsInOneTransaction)
     ID().BROJDOKUMENTA = "edited";
     ASSERT_EQ(Access(Tbl::IDokumenti).CancelAutoInc(&Relate(Tbl::IDokumenti)), 0);
     EXPECT_EQ(count("IDokumenti") + count("IDStavke"), 0);
+
+    // A saved form updates the reserved row, which then is no longer cancelled.
+    ASSERT_EQ(Access(Tbl::IDokumenti).PrimeRecord(), 0);
+    ID().BROJDOKUMENTA = "saved";
+    ASSERT_EQ(Relate(Tbl::IDokumenti).Update(), 0);
+    EXPECT_FALSE(Access(Tbl::IDokumenti).HasReservedRow());
+    EXPECT_EQ(Access(Tbl::IDokumenti).CancelAutoInc(), 0);
+    EXPECT_EQ(query("SELECT BROJDOKUMENTA FROM IDokumenti"), std::vector<std::string>{"saved"});
 }
 
 TEST_F(DataTest, FailedNumberingAsksBeforeGivingUp)
