@@ -146,6 +146,10 @@ int OpenFilez()
 {
     QString why;
     const QString folder = QString::fromStdString(THISPCPATH);
+    if (folder.isEmpty()) {
+        vrt::stop(QStringLiteral("W_First OpenFilez :The data folder is not set."));
+        return 0;
+    }
     const std::string owner = connectionString(folder, &why);
     if (owner.empty()) {
         vrt::stop(QStringLiteral("W_First OpenFilez :") + why);
