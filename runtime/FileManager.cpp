@@ -146,6 +146,12 @@ void Session::detach(FileManager* f)
     m_attached.erase(std::remove(m_attached.begin(), m_attached.end(), f), m_attached.end());
 }
 
+void Session::suspendReaders()
+{
+    for (FileManager* f : m_attached)
+        f->suspendReading();
+}
+
 odbc::Connection* Session::connection(odbc::Error* error)
 {
     const std::string owner = m_owner ? m_owner() : std::string();
@@ -187,6 +193,47 @@ void FileManager::forgetStatements()
     m_insertPlans.clear();
     m_fetchPlans.clear();
     m_statements.clear();
+}
+
+void FileManager::suspendReading()
+{
+    if (!m_cursor || !m_seq.running || m_seq.passThrough || m_seq.ended || m_seq.key < 0)
+        return; // statements and order texts cannot be resumed: they keep their cursor
+    m_cursor.reset();
+    m_seq.running = false;
+    m_seq.resume.clear();
+    if (!m_seq.haveRow)
+        return; // nothing read yet: the sequence starts again from its beginning
+    // The last row's key values as stored, to go on after it.
+    std::vector<int> fields;
+    for (const KeyComponent& c : FILE->keys[size_t(m_seq.key)].components)
+        fields.push_back(c.field);
+    const int pk = FILE->primaryKey();
+    const int pkField = FILE->keys[size_t(pk)].components[0].field;
+    if (std::find(fields.begin(), fields.end(), pkField) == fields.end())
+        fields.push_back(pkField);
+    std::string sql = "SELECT ";
+    for (size_t i = 0; i < fields.size(); ++i)
+        sql += (i ? ", " : "") + componentExpr(fields[i], false);
+    sql += " FROM " + quoteName(m_openName) + " WHERE " + quoteName(FILE->fields[size_t(pkField)].name) + " = ?";
+    odbc::Statement* s = cached(sql);
+    if (!s)
+        return;
+    s->bindInt(1, m_seq.lastRow);
+    if (s->execute() && s->fetch()) {
+        for (size_t i = 0; i < fields.size(); ++i) {
+            SqlParam p;
+            const FieldKind kind = FILE->fields[size_t(fields[i])].kind;
+            if (kind == FieldKind::Long || kind == FieldKind::Byte) {
+                p.isInt = true;
+                p.number = s->integer(int(i) + 1).value_or(0);
+            } else {
+                p.text = s->text(int(i) + 1).value_or(std::string());
+            }
+            m_seq.resume.push_back(p);
+        }
+    }
+    s->closeCursor();
 }
 
 void FileManager::dropStatements()
@@ -387,6 +434,7 @@ int FileManager::Create()
     odbc::Connection* c = conn();
     if (!c)
         return m_errorCode;
+    m_session.suspendReaders();
     odbc::Transaction tx(*c);
     if (!tx.started())
         return fail(DriverError, c->error().text, 0);
@@ -518,6 +566,7 @@ int64_t FileManager::primaryValue() const
 
 int FileManager::addRow(bool drawAll)
 {
+    m_session.suspendReaders();
     // Which numbered fields get drawn: all when priming, the zero ones otherwise.
     uint64_t mask = 0;
     for (const KeyDesc& k : FILE->keys) {
@@ -671,6 +720,7 @@ int FileManager::TryUpdate()
     const int pk = FILE->primaryKey();
     if (pk < 0)
         return fail(RecordNotAvailable, FILENAMEVALUE + " has no primary key to update by.", 0);
+    m_session.suspendReaders();
     const int pkField = FILE->keys[size_t(pk)].components[0].field;
     std::string sql = "UPDATE " + quoteName(m_openName) + " SET ";
     bool first = true;
@@ -712,6 +762,7 @@ int FileManager::DeleteRecord()
     const int pk = FILE->primaryKey();
     if (pk < 0)
         return fail(RecordNotAvailable, FILENAMEVALUE + " has no primary key to delete by.", Msg_DeleteFailed);
+    m_session.suspendReaders();
     const int pkField = FILE->keys[size_t(pk)].components[0].field;
     odbc::Statement* s = cached("DELETE FROM " + quoteName(m_openName) + " WHERE " +
                                 quoteName(FILE->fields[size_t(pkField)].name) + " = ?");
@@ -902,6 +953,13 @@ std::string FileManager::positionClause(bool forward, bool inclusive, std::vecto
     std::vector<SqlParam> values;
     if (inclusive) {
         values = m_seq.start; // SetFrom: the key values only, the first matching row included
+    } else if (!m_seq.resume.empty()) {
+        if (pk >= 0) {
+            const int f = FILE->keys[size_t(pk)].components[0].field;
+            if (std::none_of(comps.begin(), comps.end(), [&](auto& c) { return c.first == f; }))
+                comps.push_back({f, false});
+        }
+        values = m_seq.resume; // the last row read before the cursor was let go
     } else {
         if (pk >= 0) {
             const int f = FILE->keys[size_t(pk)].components[0].field;
@@ -949,7 +1007,7 @@ int FileManager::readStep(bool forward)
             conds.push_back("(" + m_seq.range.sql + ")");
             params.insert(params.end(), m_seq.range.params.begin(), m_seq.range.params.end());
         }
-        if (m_seq.running && m_seq.haveRow)
+        if ((m_seq.running || !m_seq.resume.empty()) && m_seq.haveRow)
             conds.push_back(positionClause(forward, false, params));
         else if (m_seq.fromBuffer)
             conds.push_back(positionClause(forward, true, params));
@@ -973,8 +1031,11 @@ int FileManager::readStep(bool forward)
         return fail(RecordNotAvailable, "No more rows.", 0);
     if (!m_cursor->fetch()) {
         m_seq.ended = true;
-        if (!m_cursor->error().ok())
-            return failFromDriver(m_cursor->error(), 0);
+        const odbc::Error e = m_cursor->error();
+        // Ends the statement's read transaction, so it holds no snapshot once read through.
+        m_cursor->closeCursor();
+        if (!e.ok())
+            return failFromDriver(e, 0);
         return fail(RecordNotAvailable, "No more rows.", 0);
     }
     if (m_seq.passThrough) {
@@ -987,6 +1048,8 @@ int FileManager::readStep(bool forward)
         }
     } else {
         loadRow(*m_cursor);
+        m_seq.lastRow = primaryValue();
+        m_seq.resume.clear();
     }
     m_seq.haveRow = true;
     m_errorCode = 0;
@@ -1155,6 +1218,7 @@ int RelationManager::Delete(bool ask)
     if (!c)
         return f.m_errorCode;
     const int64_t id = f.primaryValue();
+    f.m_session.suspendReaders();
     std::string failedLabel;
     odbc::Error err;
     int rc = NoError;

@@ -65,6 +65,10 @@ public:
     // Statement holders drop their statements before the connection they belong to closes.
     void attach(class FileManager* f);
     void detach(class FileManager* f);
+    // Before a write: every open reading sequence of this connection lets go of its cursor
+    // (and resumes after its last row on the next read). An open cursor keeps an old snapshot,
+    // and a write from an old snapshot after another connection's commit is refused.
+    void suspendReaders();
 
 private:
     std::function<std::string()> m_owner;
@@ -158,6 +162,7 @@ public:
 
     Session& session() { return m_session; }
     void dropStatements();
+    void suspendReading();
     void clearBuffer() { FILE->ops.clear(BUFFER); }
 
 private:
@@ -216,6 +221,8 @@ private:
         bool running = false;
         bool ended = false;
         bool haveRow = false;
+        int64_t lastRow = 0;          // primary key value of the last row read
+        std::vector<SqlParam> resume; // its key values, when the cursor was let go
     } m_seq;
     std::unique_ptr<odbc::Statement> m_cursor;
 

@@ -20,7 +20,7 @@ protected:
         corvalde::load();
         m_folder = std::make_unique<testsupport::TempFolder>();
         GLO::OWNER = "Driver=SQLite3 ODBC Driver;Database=" + m_folder->file("test.db").toStdString() +
-                     ";StepAPI=1;JournalMode=WAL";
+                     ";StepAPI=1;JournalMode=WAL;Timeout=5000";
         corvalde::setTableNames();
         corvalde::KILLTABLEMANAGERS();
         corvalde::CREATETABLEMANAGERS();

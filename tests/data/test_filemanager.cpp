@@ -391,3 +391,21 @@ TEST_F(DataTest, EveryThreadHasItsOwnBuffersManagersAndConnection)
     corvalde::KILLTABLEMANAGERS();
     EXPECT_FALSE(corvalde::ThreadManagersExist());
 }
+
+TEST_F(DataTest, AThreadReadingATableCanWriteAfterAnotherThreadWrote)
+{
+    for (int i = 1; i <= 4; ++i)
+        addInbox(1, ("f" + std::to_string(i)).c_str());
+    FileManager& inbox = Access(Tbl::Inbox);
+    ASSERT_EQ(inbox.Set(Inb.IDKey), 0);
+    ASSERT_EQ(inbox.Next(), 0);
+    ASSERT_EQ(inbox.Next(), 0);
+    EXPECT_EQ(INB().NAZIV, "f2");
+    vrt::startThread([] { addInbox(2, "other"); }).join();
+    // The open read holds an old snapshot; the write lets go of it instead of waiting in vain.
+    EXPECT_EQ(addInbox(1, "mine"), 6);
+    std::vector<std::string> rest;
+    while (inbox.Next() == 0)
+        rest.push_back(INB().NAZIV);
+    EXPECT_EQ(rest, (std::vector<std::string>{"f3", "f4", "other", "mine"}));
+}
