@@ -244,14 +244,16 @@ void FileManager::dropStatements()
     m_open = false;
 }
 
-int FileManager::UseFile()
+int FileManager::UseFile() { return useFile(true); }
+
+int FileManager::useFile(bool report)
 {
     // Keys and declaration are data here: nothing is registered at run time, so first use only
     // marks the manager and opens the table.
     m_initialised = true;
     if (m_open && m_generation == m_session.generation() && (!FILENAME || FILENAME->version() == m_nameVersion))
         return NoError;
-    return Open();
+    return openInternal(report);
 }
 
 void FileManager::Kill()
@@ -450,7 +452,7 @@ int FileManager::Create()
 
 // --- values ---
 
-bool FileManager::validate()
+bool FileManager::validate(bool report)
 {
     for (size_t i = 0; i < FILE->fields.size(); ++i) {
         const FieldDesc& f = FILE->fields[i];
@@ -459,7 +461,7 @@ bool FileManager::validate()
         const std::string& v = *static_cast<std::string*>(f.at(BUFFER));
         if (!isDecimalText(v)) {
             fail(BadValueError, FILE->fieldLabel(int(i)) + " is not a decimal number: \"" + v + "\"",
-                 Msg_FieldOutOfRange);
+                 report ? Msg_FieldOutOfRange : 0);
             return false;
         }
     }
@@ -704,18 +706,18 @@ int FileManager::Insert()
 
 int FileManager::TryInsert()
 {
-    if (const int rc = TryOpen(); rc && !m_open)
+    if (const int rc = useFile(false))
         return rc;
-    if (!validate())
+    if (!validate(false))
         return m_errorCode;
     return addRow(false);
 }
 
 int FileManager::TryUpdate()
 {
-    if (const int rc = UseFile())
+    if (const int rc = useFile(false))
         return rc;
-    if (!validate())
+    if (!validate(false))
         return m_errorCode;
     const int pk = FILE->primaryKey();
     if (pk < 0)
@@ -804,7 +806,7 @@ std::string FileManager::keyCondition(int key, int components, std::vector<SqlPa
 
 int FileManager::TryFetch(int key)
 {
-    if (const int rc = UseFile())
+    if (const int rc = useFile(false))
         return rc;
     if (key < 0 || key >= int(FILE->keys.size()))
         return fail(RecordNotFound, "No key " + std::to_string(key) + " in " + FILENAMEVALUE + ".", 0);

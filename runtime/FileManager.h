@@ -172,7 +172,8 @@ private:
     int openInternal(bool report);
     odbc::Connection* conn();
     odbc::Statement* cached(const std::string& sql);
-    bool validate();
+    bool validate(bool report = true);
+    int useFile(bool report);
     void bindValue(odbc::Statement& s, int& pos, int field);
     void loadRow(odbc::Statement& s, int firstColumn = 1);
     std::string columnList() const;
