@@ -206,7 +206,7 @@
     K(PK_CalendarEvents, "EVENTID", true, true, 1) \
     K(Labels, "LABELID", false, false, 0) \
     K(Partneri, "PARTNERID", false, false, 0) \
-    K(Datumi, "-STARTDATETIME", false, false, 0) \
+    K(Datumi, "-STARTDATETIME_DATE", false, false, 0) \
 
 #define VEL_FIELDS_CAL_EventCategories(F) \
     F(ID, Long, 4) \

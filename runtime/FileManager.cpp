@@ -205,25 +205,20 @@ void FileManager::suspendReading()
     if (!m_seq.haveRow)
         return; // nothing read yet: the sequence starts again from its beginning
     // The last row's key values as stored, to go on after it.
-    std::vector<int> fields;
-    for (const KeyComponent& c : FILE->keys[size_t(m_seq.key)].components)
-        fields.push_back(c.field);
-    const int pk = FILE->primaryKey();
-    const int pkField = FILE->keys[size_t(pk)].components[0].field;
-    if (std::find(fields.begin(), fields.end(), pkField) == fields.end())
-        fields.push_back(pkField);
+    const std::vector<KeyComponent> comps = sequenceComponents();
+    const int pkField = FILE->keys[size_t(FILE->primaryKey())].components[0].field;
     std::string sql = "SELECT ";
-    for (size_t i = 0; i < fields.size(); ++i)
-        sql += (i ? ", " : "") + componentExpr(fields[i], false);
+    for (size_t i = 0; i < comps.size(); ++i)
+        sql += (i ? ", " : "") + componentExpr(comps[i], false);
     sql += " FROM " + quoteName(m_openName) + " WHERE " + quoteName(FILE->fields[size_t(pkField)].name) + " = ?";
     odbc::Statement* s = cached(sql);
     if (!s)
         return;
     s->bindInt(1, m_seq.lastRow);
     if (s->execute() && s->fetch()) {
-        for (size_t i = 0; i < fields.size(); ++i) {
+        for (size_t i = 0; i < comps.size(); ++i) {
             SqlParam p;
-            const FieldKind kind = FILE->fields[size_t(fields[i])].kind;
+            const FieldKind kind = FILE->fields[size_t(comps[i].field)].kind;
             if (kind == FieldKind::Long || kind == FieldKind::Byte) {
                 p.isInt = true;
                 p.number = s->integer(int(i) + 1).value_or(0);
@@ -417,7 +412,7 @@ std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const s
                           quoteName(name + "_" + k.name) + " ON " + quoteName(name) + " (";
         for (size_t c = 0; c < k.components.size(); ++c) {
             const FieldDesc& f = t.fields[size_t(k.components[c].field)];
-            sql += (c ? ", " : "") + quoteName(f.name);
+            sql += (c ? ", " : "") + (k.components[c].datePart ? dialect::datePart(quoteName(f.name)) : quoteName(f.name));
             if (k.noCase && f.isText())
                 sql += dialect::noCase();
             if (k.components[c].descending)
@@ -781,15 +776,40 @@ int FileManager::DeleteRecord()
 
 // --- reading by key ---
 
-std::string FileManager::componentExpr(int field, bool noCase) const
+std::string FileManager::componentExpr(const KeyComponent& c, bool noCase) const
 {
-    const FieldDesc& f = FILE->fields[size_t(field)];
+    const FieldDesc& f = FILE->fields[size_t(c.field)];
     std::string e = quoteName(f.name);
-    if (FILE->emptyIsNull(field))
+    if (c.datePart)
+        return dialect::datePart(e);
+    if (FILE->emptyIsNull(c.field))
         e = "COALESCE(" + e + ", '')";
     if (noCase && f.isText())
         e += dialect::noCase();
     return e;
+}
+
+SqlParam FileManager::componentValue(const KeyComponent& c) const
+{
+    if (!c.datePart)
+        return componentValue(c.field);
+    SqlParam p;
+    p.text = dayText(*static_cast<int32_t*>(FILE->fields[size_t(c.field)].at(BUFFER)));
+    return p;
+}
+
+std::vector<KeyComponent> FileManager::sequenceComponents() const
+{
+    std::vector<KeyComponent> comps;
+    if (m_seq.key >= 0)
+        comps = FILE->keys[size_t(m_seq.key)].components;
+    const int pk = FILE->primaryKey();
+    if (pk >= 0) {
+        const int f = FILE->keys[size_t(pk)].components[0].field;
+        if (std::none_of(comps.begin(), comps.end(), [&](const KeyComponent& c) { return c.field == f && !c.datePart; }))
+            comps.push_back({f, false, false});
+    }
+    return comps;
 }
 
 std::string FileManager::keyCondition(int key, int components, std::vector<SqlParam>& params) const
@@ -797,9 +817,9 @@ std::string FileManager::keyCondition(int key, int components, std::vector<SqlPa
     const KeyDesc& k = FILE->keys.at(size_t(key));
     std::string out;
     for (int c = 0; c < components && c < int(k.components.size()); ++c) {
-        const int f = k.components[size_t(c)].field;
-        out += (c ? " AND " : "") + componentExpr(f, k.noCase) + " = ?";
-        params.push_back(componentValue(f));
+        const KeyComponent& kc = k.components[size_t(c)];
+        out += (c ? " AND " : "") + componentExpr(kc, k.noCase) + " = ?";
+        params.push_back(componentValue(kc));
     }
     return out;
 }
@@ -882,7 +902,7 @@ int FileManager::SetFrom(int key)
         return rc;
     m_seq.fromBuffer = true;
     for (const KeyComponent& c : FILE->keys[size_t(key)].components)
-        m_seq.start.push_back(componentValue(c.field));
+        m_seq.start.push_back(componentValue(c));
     return NoError;
 }
 
@@ -920,67 +940,42 @@ std::string FileManager::orderClause(bool forward) const
 {
     if (m_seq.key < 0 && !m_seq.order.sql.empty() && forward)
         return m_seq.order.sql;
+    const bool noCase = m_seq.key < 0 || FILE->keys[size_t(m_seq.key)].noCase;
     std::string out;
-    std::set<int> used;
-    auto add = [&](int field, bool desc, bool noCase) {
-        if (!used.insert(field).second)
-            return;
-        const FieldDesc& f = FILE->fields[size_t(field)];
-        out += (out.empty() ? "" : ", ") + quoteName(f.name) + (noCase && f.isText() ? dialect::noCase() : "") +
-               ((desc != !forward) ? " DESC" : " ASC");
-    };
-    if (m_seq.key >= 0) {
-        const KeyDesc& k = FILE->keys[size_t(m_seq.key)];
-        for (const KeyComponent& c : k.components)
-            add(c.field, c.descending, k.noCase);
+    for (const KeyComponent& c : sequenceComponents()) {
+        const FieldDesc& f = FILE->fields[size_t(c.field)];
+        std::string e = c.datePart ? dialect::datePart(quoteName(f.name)) : quoteName(f.name);
+        if (noCase && f.isText())
+            e += dialect::noCase();
+        out += (out.empty() ? "" : ", ") + e + ((c.descending != !forward) ? " DESC" : " ASC");
     }
-    const int pk = FILE->primaryKey();
-    if (pk >= 0)
-        add(FILE->keys[size_t(pk)].components[0].field, false, false);
     return out;
 }
 
 std::string FileManager::positionClause(bool forward, bool inclusive, std::vector<SqlParam>& params) const
 {
     // Rows after the position in the sequence's order: (a > ?) OR (a = ? AND b > ?) ...
-    std::vector<std::pair<int, bool>> comps; // field, descending
-    bool noCase = true;
-    if (m_seq.key >= 0) {
-        const KeyDesc& k = FILE->keys[size_t(m_seq.key)];
-        noCase = k.noCase;
-        for (const KeyComponent& c : k.components)
-            comps.push_back({c.field, c.descending});
-    }
-    const int pk = FILE->primaryKey();
+    const bool noCase = m_seq.key < 0 || FILE->keys[size_t(m_seq.key)].noCase;
+    const std::vector<KeyComponent> comps = sequenceComponents();
     std::vector<SqlParam> values;
     if (inclusive) {
         values = m_seq.start; // SetFrom: the key values only, the first matching row included
     } else if (!m_seq.resume.empty()) {
-        if (pk >= 0) {
-            const int f = FILE->keys[size_t(pk)].components[0].field;
-            if (std::none_of(comps.begin(), comps.end(), [&](auto& c) { return c.first == f; }))
-                comps.push_back({f, false});
-        }
         values = m_seq.resume; // the last row read before the cursor was let go
     } else {
-        if (pk >= 0) {
-            const int f = FILE->keys[size_t(pk)].components[0].field;
-            if (std::none_of(comps.begin(), comps.end(), [&](auto& c) { return c.first == f; }))
-                comps.push_back({f, false});
-        }
-        for (const auto& c : comps)
-            values.push_back(componentValue(c.first));
+        for (const KeyComponent& c : comps)
+            values.push_back(componentValue(c));
     }
     std::string out = "(";
     for (size_t i = 0; i < comps.size() && i < values.size(); ++i) {
         out += i ? " OR (" : "(";
         for (size_t j = 0; j < i; ++j) {
-            out += componentExpr(comps[j].first, noCase) + " = ? AND ";
+            out += componentExpr(comps[j], noCase) + " = ? AND ";
             params.push_back(values[j]);
         }
-        const bool greater = comps[i].second != forward;
+        const bool greater = comps[i].descending != forward;
         const bool last = i + 1 == comps.size() || i + 1 == values.size();
-        out += componentExpr(comps[i].first, noCase) + (greater ? " >" : " <") + (inclusive && last ? "= ?" : " ?");
+        out += componentExpr(comps[i], noCase) + (greater ? " >" : " <") + (inclusive && last ? "= ?" : " ?");
         params.push_back(values[i]);
         out += ")";
     }

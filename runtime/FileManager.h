@@ -181,7 +181,10 @@ private:
     int64_t primaryValue() const;
     std::string keyCondition(int key, int components, std::vector<SqlParam>& params) const;
     SqlParam componentValue(int field) const;
-    std::string componentExpr(int field, bool noCase) const;
+    SqlParam componentValue(const KeyComponent& c) const;
+    std::string componentExpr(const KeyComponent& c, bool noCase) const;
+    // The sequence key's components, then the primary key's (ascending) when it is not one.
+    std::vector<KeyComponent> sequenceComponents() const;
     int readStep(bool forward);
     std::string orderClause(bool forward) const;
     std::string positionClause(bool forward, bool inclusive, std::vector<SqlParam>& params) const;

@@ -70,6 +70,7 @@ std::string highWaterPrimaryKey(const std::string& quotedColumn)
 }
 
 const char* noCase() { return " COLLATE NOCASE"; }
+std::string datePart(const std::string& quotedColumn) { return "substr(" + quotedColumn + ", 1, 10)"; }
 const char* firstRowOnly() { return " LIMIT 1"; }
 const char* lastInsertedRow() { return "rowid = last_insert_rowid()"; }
 

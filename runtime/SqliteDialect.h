@@ -25,6 +25,8 @@ bool hasHighWaterMark(odbc::Connection& c, const std::string& table);
 std::string highWaterPrimaryKey(const std::string& quotedColumn);
 // Collation clause of a case-insensitive key component.
 const char* noCase();
+// The date half ("YYYY-MM-DD") of a date-time column.
+std::string datePart(const std::string& quotedColumn);
 // Clause that ends a SELECT after its first row.
 const char* firstRowOnly();
 // WHERE condition selecting the row the last insert on this connection added.

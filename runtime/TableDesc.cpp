@@ -66,14 +66,21 @@ KeyDesc makeKey(const std::vector<FieldDesc>& fields, const char* name, const ch
             part.erase(0, 1);
         }
         int found = -1;
-        for (size_t i = 0; i < fields.size(); ++i)
+        bool datePart = false;
+        for (size_t i = 0; i < fields.size(); ++i) {
             if (strcasecmp(fields[i].name, part.c_str()) == 0)
                 found = int(i);
+            else if (fields[i].kind == FieldKind::DateTime &&
+                     strcasecmp((std::string(fields[i].name) + "_DATE").c_str(), part.c_str()) == 0) {
+                found = int(i);
+                datePart = true;
+            }
+        }
         if (found < 0) {
             std::fprintf(stderr, "key %s names unknown column %s\n", name, part.c_str());
             std::abort();
         }
-        k.components.push_back({found, desc});
+        k.components.push_back({found, desc, datePart});
     }
     return k;
 }

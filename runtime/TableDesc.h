@@ -30,6 +30,7 @@ struct FieldDesc {
 struct KeyComponent {
     int field;
     bool descending;
+    bool datePart = false; // only the date half of a date-time field ("STARTDATETIME_DATE")
 };
 
 struct KeyDesc {
@@ -78,7 +79,8 @@ struct TableDesc {
     bool emptyIsNull(int field) const;
 };
 
-// Builds a key from "-DATUM,-VRIJEME" (a leading minus marks a descending component).
+// Builds a key from "-DATUM,-VRIJEME" (a leading minus marks a descending component; a
+// date-time field's "_DATE" half names its date part).
 // Unknown columns abort: a declaration is code, and a typo in it is a build fault.
 KeyDesc makeKey(const std::vector<FieldDesc>& fields, const char* name, const char* components,
                 bool unique, bool primary, int autoNumber);

@@ -213,6 +213,28 @@ TEST_F(DataTest, KeyOrderFiltersAndRanges)
     EXPECT_EQ(read(em), (std::vector<std::string>{"m3", "m1"}));
     view.Close();
 
+    // CAL:Datumi orders by the start's date only, latest day first; SetFrom a day takes in
+    // every event of that day whatever its time.
+    const std::pair<int, int> events[] = {{d, 50000}, {d, 10000}, {d + 1, 100}, {d - 1, 900000}};
+    for (auto [day, time] : events) {
+        CAL().EVENTID = 0;
+        CAL().STARTDATETIME_DATE = day;
+        CAL().STARTDATETIME_TIME = time;
+        ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).Insert(), 0);
+    }
+    auto eventIds = [] {
+        std::vector<int> ids;
+        while (Access(Tbl::CAL_CalendarEvents).Next() == 0)
+            ids.push_back(CAL().EVENTID);
+        return ids;
+    };
+    ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).Set(CAL.Datumi), 0);
+    EXPECT_EQ(eventIds(), (std::vector<int>{3, 1, 2, 4}));
+    CAL().STARTDATETIME_DATE = d;
+    CAL().STARTDATETIME_TIME = 1;
+    ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).SetFrom(CAL.Datumi), 0);
+    EXPECT_EQ(eventIds(), (std::vector<int>{1, 2, 4}));
+
     // Notes of one day: latest time first.
     for (int t : {100, 300, 200}) {
         NOTE().ID = 0;
