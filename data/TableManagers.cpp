@@ -9,7 +9,7 @@ namespace corvalde {
 namespace {
 
 struct DictionaryContext {
-    vrt::Session session{[] { return GLO::OWNER; }};
+    vrt::Session session{[]() -> const std::string& { return GLO::OWNER; }};
     std::array<void*, size_t(Tbl::Count)> buffers{};
     std::array<std::unique_ptr<vrt::FileManager>, size_t(Tbl::Count)> files;
     std::array<std::unique_ptr<vrt::RelationManager>, size_t(Tbl::Count)> relates;

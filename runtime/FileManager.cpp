@@ -154,7 +154,8 @@ void Session::suspendReaders()
 
 odbc::Connection* Session::connection(odbc::Error* error)
 {
-    const std::string owner = m_owner ? m_owner() : std::string();
+    static const std::string none;
+    const std::string& owner = m_owner ? m_owner() : none;
     if (m_connection.isOpen() &&
         (m_connection.connectionString() == owner || m_connection.transactionDepth() > 0))
         return &m_connection;
@@ -246,6 +247,10 @@ int FileManager::useFile(bool report)
     // Keys and declaration are data here: nothing is registered at run time, so first use only
     // marks the manager and opens the table.
     m_initialised = true;
+    // The connection first: a changed owner string reconnects, and the table opens again.
+    odbc::Error e;
+    if (!m_session.connection(&e))
+        return fail(DriverError, e.text, report ? Msg_OpenFailed : 0);
     if (m_open && m_generation == m_session.generation() && (!FILENAME || FILENAME->version() == m_nameVersion))
         return NoError;
     return openInternal(report);

@@ -58,7 +58,8 @@ private:
 // recognised by the generation number.
 class Session {
 public:
-    explicit Session(std::function<std::string()> owner) : m_owner(std::move(owner)) {}
+    // `owner` gives the connection string in force (read on every use, so keep it cheap).
+    explicit Session(std::function<const std::string&()> owner) : m_owner(std::move(owner)) {}
     odbc::Connection* connection(odbc::Error* error = nullptr);
     odbc::Connection& raw() { return m_connection; }
     int generation() const { return m_generation; }
@@ -71,7 +72,7 @@ public:
     void suspendReaders();
 
 private:
-    std::function<std::string()> m_owner;
+    std::function<const std::string&()> m_owner;
     std::vector<class FileManager*> m_attached;
     odbc::Connection m_connection;
     int m_generation = 0;

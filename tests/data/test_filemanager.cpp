@@ -302,6 +302,12 @@ TEST_F(DataTest, DeletesCascadeAlongRelationsInOneTransaction)
     EXPECT_EQ(count("EMAILATTACH"), 1); // no declared relation joins attachments to mail
     // The orphaned attachment of the deleted top mail never comes to belong to a new mail.
     EXPECT_EQ(addMail(other, "e"), top + 1);
+    EXPECT_EQ(count("EMAIL"), 2);
+
+    // An alias deletes along its table's relations.
+    INBA().ID = other;
+    ASSERT_EQ(Relate(Tbl::AInbox).Delete(), 0);
+    EXPECT_EQ(count("INBOX") + count("EMAIL"), 0);
 
     // Group -> contacts -> notes and diary; subgroups and events stay.
     CONG().NAZIV = "g";
@@ -430,4 +436,20 @@ TEST_F(DataTest, AThreadReadingATableCanWriteAfterAnotherThreadWrote)
     while (inbox.Next() == 0)
         rest.push_back(INB().NAZIV);
     EXPECT_EQ(rest, (std::vector<std::string>{"f3", "f4", "other", "mine"}));
+}
+
+TEST_F(DataTest, AnotherOwnerOrTableNameReopensOnTheNextUse)
+{
+    addInbox(1, "first");
+    // Another database: the thread's connection and every prepared statement follow it.
+    GLO::OWNER = "Driver=SQLite3 ODBC Driver;Database=" + m_folder->file("second.db").toStdString() + ";StepAPI=1";
+    ASSERT_EQ(Access(Tbl::Inbox).Set(Inb.IDKey), 0);
+    EXPECT_EQ(Access(Tbl::Inbox).Next(), RecordNotAvailable);
+    EXPECT_EQ(addInbox(1, "second"), 1);
+    // Another table name on the same connection.
+    ASSERT_TRUE(FILENAME::INBOX.set("INBOX_COPY"));
+    EXPECT_EQ(addInbox(1, "copy"), 1);
+    EXPECT_EQ(count("INBOX_COPY"), 1);
+    EXPECT_EQ(count("INBOX"), 1);
+    corvalde::setTableNames();
 }
