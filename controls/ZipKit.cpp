@@ -445,7 +445,3 @@ HRESULT ZipKit::Unadvise(uint32_t cookie)
 
 } // namespace controls
 
-namespace {
-// Creatable as soon as the library is loaded, like a registered component.
-const bool g_registered = (controls::ZipKit::registerComponent(), true);
-} // namespace

@@ -42,7 +42,8 @@ class ZipKit : public QObject, public ComUnknown {
     Q_OBJECT
 public:
     static QString progId();
-    // Makes the component creatable by its program identifier.
+    // Makes the component creatable by its program identifier (part of registering the
+    // library's built-in components; idempotent).
     static void registerComponent();
     // The library file that serves the component.
     static QString serverFile();
