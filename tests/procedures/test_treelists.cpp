@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include "procedures/common/TreeLists.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "services/Quilvo.h"
 #include "tests/support/TestSupport.h"
+
+#include <QAbstractItemModelTester>
 
 using namespace VelmoraDll;
 
@@ -178,4 +181,26 @@ TEST(TreeLists, CategoriesAreSeededOnceAndOnlyIntoAnEmptyTable)
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].kind, QStringLiteral("stop"));
     EXPECT_EQ(calls[0].text, QStringLiteral("S_FillPrihodiRashodi ADD(APrihodiRashodiKategorija)-2 :40 : Creates Duplicate Key"));
+}
+
+TEST(TreeLists, QueueShownAsATree)
+{
+    TreeQueue work = rows({{1, 0, "Prihodi"}, {2, 1, "Plaća"}, {3, 2, "Bonus"}, {4, 1, "Najam"}, {5, 0, "Troškovi"}});
+    TreeQueue queue;
+    walkTree(work, queue, 0, 0, TreeIcon::Level);
+    TreeQueueModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    model.setQueue(queue);
+    ASSERT_EQ(model.rowCount(), 2);
+    const QModelIndex prihodi = model.index(0, 0);
+    EXPECT_EQ(prihodi.data().toString(), QString("Prihodi"));
+    ASSERT_EQ(model.rowCount(prihodi), 2);
+    const QModelIndex placa = model.index(0, 0, prihodi);
+    EXPECT_EQ(model.index(1, 0, prihodi).data().toString(), QString("Najam"));
+    EXPECT_EQ(model.index(0, 0, placa).data(TreeQueueModel::LevelRole).toInt(), 3);
+    EXPECT_EQ(model.parent(placa), prihodi);
+    EXPECT_EQ(model.index(1, 0).data(TreeQueueModel::IdRole).toInt(), 5);
+    EXPECT_EQ(model.position(model.index(0, 0, placa)), 2);
+    model.setQueue({});
+    EXPECT_EQ(model.rowCount(), 0);
 }
