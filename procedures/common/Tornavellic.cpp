@@ -378,11 +378,13 @@ void Tornavellic::RunItem(Item& item, int row)
 
 bool Tornavellic::handleListEvent(QAbstractItemView* view, QEvent* event)
 {
-    const auto* me = static_cast<QMouseEvent*>(event);
     const bool move = event->type() == QEvent::MouseMove;
-    const bool release = event->type() == QEvent::MouseButtonRelease && me->button() == Qt::LeftButton;
+    const bool release = event->type() == QEvent::MouseButtonRelease
+                         && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
     if (event->type() == QEvent::Leave || move || release) {
-        const QModelIndex index = (move || release) ? view->indexAt(me->position().toPoint()) : QModelIndex();
+        const QModelIndex index = (move || release)
+                                      ? view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint())
+                                      : QModelIndex();
         bool overLink = false;
         for (Item& it : m_items) {
             if (it.CONTROL != view)
