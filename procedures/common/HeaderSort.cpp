@@ -1,6 +1,7 @@
 #include "procedures/common/HeaderSort.h"
 
 #include "runtime/IniFile.h"
+#include "runtime/RegionalTexts.h"
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
 
@@ -23,6 +24,39 @@ QSettings registrySettings()
 }
 
 } // namespace
+
+std::vector<OrderTerm> parseOrderText(const QString& order)
+{
+    std::vector<OrderTerm> terms;
+    for (QString part : order.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        part = part.trimmed();
+        OrderTerm t;
+        if (part.startsWith(QLatin1Char('+')) || part.startsWith(QLatin1Char('-'))) {
+            t.descending = part.startsWith(QLatin1Char('-'));
+            part = part.mid(1).trimmed();
+        }
+        if (part.startsWith(QLatin1String("UPPER("), Qt::CaseInsensitive) && part.endsWith(QLatin1Char(')'))) {
+            t.caseless = true;
+            part = part.mid(6, part.size() - 7).trimmed();
+        }
+        t.field = part;
+        if (!t.field.isEmpty())
+            terms.push_back(t);
+    }
+    return terms;
+}
+
+int compareSortValues(const QVariant& a, const QVariant& b, bool caseless)
+{
+    bool okA = false, okB = false;
+    const double na = a.toString().trimmed().toDouble(&okA);
+    const double nb = b.toString().trimmed().toDouble(&okB);
+    if (okA && okB)
+        return na < nb ? -1 : (na > nb ? 1 : 0);
+    const QString ta = caseless ? a.toString().toUpper() : a.toString();
+    const QString tb = caseless ? b.toString().toUpper() : b.toString();
+    return vrt::regionalTexts().compare(ta, tb);
+}
 
 void HeaderSortManager::Init(SortableList* list, int listControl, std::vector<SortKeyComponent> key,
                              std::optional<QStringList> viewFields, bool viewOverSql,

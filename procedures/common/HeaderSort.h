@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <algorithm>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -10,6 +13,34 @@
 // the owner's ApplySort with the key's remaining components, and the state can be kept
 // between runs in an INI file or in the user's settings.
 namespace VelmoraDll {
+
+// One element of an order text: "+UPPER(CON:Prezime)" is CON:Prezime, ascending, caseless.
+struct OrderTerm {
+    QString field;
+    bool descending = false;
+    bool caseless = false;
+};
+std::vector<OrderTerm> parseOrderText(const QString& order);
+// Numbers compare as numbers, everything else as text in the collation's order.
+int compareSortValues(const QVariant& a, const QVariant& b, bool caseless);
+
+// Sorts in-memory rows by an order text (stable: rows that compare equal keep their order).
+template <class Row>
+void sortRowsByOrder(std::vector<Row>& rows, const QString& order,
+                     const std::function<QVariant(const Row&, const QString& field)>& value)
+{
+    const std::vector<OrderTerm> terms = parseOrderText(order);
+    if (terms.empty())
+        return;
+    std::stable_sort(rows.begin(), rows.end(), [&](const Row& a, const Row& b) {
+        for (const OrderTerm& t : terms) {
+            const int c = compareSortValues(value(a, t.field), value(b, t.field), t.caseless);
+            if (c != 0)
+                return t.descending ? c > 0 : c < 0;
+        }
+        return false;
+    });
+}
 
 // The list as the sort needs it. Columns are numbered from 1.
 class SortableList {

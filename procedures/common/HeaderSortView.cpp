@@ -3,6 +3,8 @@
 #include <QAbstractItemModel>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QRegularExpression>
+#include <QStandardItemModel>
 
 namespace VelmoraDll {
 
@@ -34,6 +36,25 @@ QString HeaderSortBinding::picture(int column) const { return m_pictures.value(c
 int HeaderSortBinding::width(int column) const
 {
     return m_header->isSectionHidden(column - 1) ? 0 : m_header->sectionSize(column - 1);
+}
+
+void HeaderSortBinding::sortRows(const QString& order)
+{
+    auto* model = qobject_cast<QStandardItemModel*>(m_header->model());
+    if (!model)
+        return;
+    using Row = QList<QStandardItem*>;
+    std::vector<Row> rows;
+    while (model->rowCount() > 0)
+        rows.push_back(model->takeRow(0));
+    sortRowsByOrder<Row>(rows, order, [this](const Row& row, const QString& field) {
+        const int column = static_cast<int>(m_fields.indexOf(QRegularExpression(
+            QStringLiteral("^") + QRegularExpression::escape(field) + QStringLiteral("$"),
+            QRegularExpression::CaseInsensitiveOption)));
+        return column >= 0 && column < row.size() && row[column] ? row[column]->data(Qt::DisplayRole) : QVariant();
+    });
+    for (Row& r : rows)
+        model->appendRow(r);
 }
 
 void HeaderSortBinding::onSectionClicked(int section)

@@ -22,6 +22,8 @@ public:
     QString fieldName(int column) const override;
     QString picture(int column) const override;
     int width(int column) const override;
+    // Rows of a QStandardItemModel are put in the order; other models are the owner's to sort.
+    void sortRows(const QString& order) override;
 
     void attach(HeaderSortManager* manager) { m_manager = manager; }
 

@@ -3,6 +3,7 @@
 #include "procedures/common/HeaderSort.h"
 #include "procedures/common/HeaderSortView.h"
 #include "runtime/IniFile.h"
+#include "runtime/RegionalTexts.h"
 #include "tests/support/TestSupport.h"
 
 #include <QHeaderView>
@@ -237,10 +238,40 @@ TEST(HeaderSort, StateIsKeptInAnIniFileOrTheUserSettings)
               QStringLiteral("-CON:IME"));
 }
 
+TEST(HeaderSort, OrderTextSortsRowsInMemory)
+{
+    const auto terms = parseOrderText(" -UPPER(CON:Prezime),+CON:ID,, CON:Ime");
+    ASSERT_EQ(terms.size(), 3u);
+    EXPECT_EQ(terms[0].field, QString("CON:Prezime"));
+    EXPECT_TRUE(terms[0].descending && terms[0].caseless);
+    EXPECT_FALSE(terms[1].descending || terms[1].caseless);
+    EXPECT_EQ(terms[2].field, QString("CON:Ime"));
+
+    struct Row {
+        QString name;
+        int id;
+    };
+    std::vector<Row> rows = {{"čaša", 3}, {"Cesta", 1}, {"ćup", 2}, {"cesta", 4}, {"dom", 5}};
+    const vrt::RegionalTexts saved = vrt::regionalTexts();
+    vrt::RegionalTexts hr = saved;
+    hr.collation = QStringLiteral("ABCČĆDĐEFGHIJKLMNOPQRSŠTUVWXYZŽabcčćdđefghijklmnopqrsštuvwxyzž");
+    vrt::setRegionalTexts(hr);
+    sortRowsByOrder<Row>(rows, "+UPPER(N),-ID", [](const Row& r, const QString& f) {
+        return f == "N" ? QVariant(r.name) : QVariant(r.id);
+    });
+    vrt::setRegionalTexts(saved);
+    QStringList order;
+    for (const Row& r : rows)
+        order << r.name;
+    EXPECT_EQ(order, (QStringList{"cesta", "Cesta", "čaša", "ćup", "dom"}));
+}
+
 TEST(HeaderSort, HeaderClicksWithModifiersOnAView)
 {
-    QStandardItemModel model(2, 3);
+    QStandardItemModel model;
     model.setHorizontalHeaderLabels({"Prezime", "Ime", "Iznos"});
+    for (const auto& [p, i, n] : {std::tuple{"Zorić", "Ana", "10.5"}, {"ćorić", "Ivo", "9"}, {"Babić", "Eva", "100"}})
+        model.appendRow({new QStandardItem(p), new QStandardItem(i), new QStandardItem(n)});
     QTableView view;
     view.setModel(&model);
     view.resize(400, 200);
@@ -255,7 +286,23 @@ TEST(HeaderSort, HeaderClicksWithModifiersOnAView)
         const QPoint at(h->sectionViewportPosition(section) + h->sectionSize(section) / 2, h->height() / 2);
         QTest::mouseClick(h->viewport(), Qt::LeftButton, mods, at);
     };
+    const auto column = [&](int c) {
+        QStringList out;
+        for (int r = 0; r < model.rowCount(); ++r)
+            out << model.index(r, c).data().toString();
+        return out;
+    };
+    click(2, Qt::NoModifier);
+    EXPECT_EQ(column(2), (QStringList{"9", "10.5", "100"})) << "numbers as numbers";
+    click(2, Qt::NoModifier);
+    EXPECT_EQ(column(2), (QStringList{"100", "10.5", "9"}));
+    const vrt::RegionalTexts saved = vrt::regionalTexts();
+    vrt::RegionalTexts hr = saved;
+    hr.collation = QStringLiteral("ABCČĆDĐEFGHIJKLMNOPQRSŠTUVWXYZŽabcčćdđefghijklmnopqrsštuvwxyzž");
+    vrt::setRegionalTexts(hr);
     click(0, Qt::NoModifier);
+    vrt::setRegionalTexts(saved);
+    EXPECT_EQ(column(1), (QStringList{"Eva", "Ivo", "Ana"})) << "text without case, Croatian order";
     click(2, Qt::ControlModifier);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Prezime[+1]"));
     EXPECT_EQ(model.headerData(2, Qt::Horizontal).toString(), QStringLiteral("Iznos[+2]"));
