@@ -1,5 +1,8 @@
 #include "shell/FrameWindow.h"
 
+#include "services/Quilvo.h"
+#include "shell/Startup.h"
+
 
 #include <QApplication>
 #include <QLabel>
@@ -21,6 +24,12 @@ FrameWindow::FrameWindow(QWidget* parent) : QMainWindow(parent)
 int W_Frame()
 {
     shell::FrameWindow frame;
+    // The frame's texts are recorded untranslated, so a language change can start from them.
+    if (QUILVO* t = shell::program().translator) {
+        t->FRAMEWINDOW = &frame;
+        t->QVFRQ(&frame);
+        t->TRANSLATEWINDOW(&frame);
+    }
     frame.showMaximized();
     qInfo("velmora: frame open");
     return QApplication::exec();
