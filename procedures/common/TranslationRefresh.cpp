@@ -45,14 +45,14 @@ std::map<int, QString> g_errorTexts = [] {
 }();
 int g_charset = 0;
 
-QString translated(const QUILVO& t, const QString& text)
+QString translated(QUILVO& t, const QString& text)
 {
     const QString sub = t.QVSUB(text);
     return t.TRANSLANG == 1 ? sub : t.QVSTR(sub);
 }
 
 // A translated list keeps the English entry wherever the translation has none.
-QStringList translatedList(const QUILVO& t, const char* english)
+QStringList translatedList(QUILVO& t, const char* english)
 {
     const QStringList base = QString::fromLatin1(english).split(QLatin1Char(','));
     const QStringList out = translated(t, QString::fromLatin1(english)).split(QLatin1Char(','));
@@ -62,7 +62,7 @@ QStringList translatedList(const QUILVO& t, const char* english)
     return result;
 }
 
-int charsetFor(const QUILVO& t)
+int charsetFor(QUILVO& t)
 {
     const QString key = QString::fromLatin1(kCharsetKey);
     const QString env = QString::fromLatin1(kEnvPrefix);
@@ -72,7 +72,7 @@ int charsetFor(const QUILVO& t)
     return v.startsWith(env) ? 0 : v.trimmed().toInt();
 }
 
-void SetRuntimeTexts(const QUILVO& t)
+void SetRuntimeTexts(QUILVO& t)
 {
     // Collation and case tables stay as the start-up set them: they belong to the data's
     // language, not to the language of the window texts.

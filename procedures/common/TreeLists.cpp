@@ -143,7 +143,7 @@ void S_FillContactGroupTree(TreeTableSource& groups)
     fill(groups, g_kgqt, g_groupQ, &groupFields, TreeIcon::Level, "S_FillContactGroupTree");
 }
 
-void S_FillPrihodiRashodi(CategoryTableSource& categories, const QUILVO& translator)
+void S_FillPrihodiRashodi(CategoryTableSource& categories, QUILVO& translator)
 {
     // Seed only a table that is known to be empty: a read error on a full table must not
     // add a second pair of roots, and the refill after seeding happens once.

@@ -76,6 +76,6 @@ public:
 void S_FillInboxTree(TreeTableSource& folders);
 void S_FillContactGroupTree(TreeTableSource& groups);
 // Seeds "Prihodi" (type 1) and "Troškovi" (type 2), translated, into an empty table first.
-void S_FillPrihodiRashodi(CategoryTableSource& categories, const QUILVO& translator);
+void S_FillPrihodiRashodi(CategoryTableSource& categories, QUILVO& translator);
 
 } // namespace VelmoraDll

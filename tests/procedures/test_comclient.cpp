@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "procedures/common/ComClient.h"
+#include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
 using namespace VelmoraDll;
@@ -81,7 +82,7 @@ TEST(ComClient, HolderAndClientStates)
 TEST(ComClient, ReportErrorTextAndSilence)
 {
     Client c;
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     c.DEBUG = 0;
     c.ReportError(QStringLiteral("X.Y"), E_FAIL, 1);
     EXPECT_TRUE(testsupport::presenter().calls().empty());
@@ -98,7 +99,7 @@ TEST(ComClient, ReportErrorTextAndSilence)
     EXPECT_EQ(calls[1].text, QStringLiteral("X.Z failed (Disk full)"));
 
     // Creation of a component nobody serves.
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     EXPECT_EQ(c.Init(), REGDB_E_CLASSNOTREG);
     EXPECT_EQ(c.ISINITIALIZED, 0);
     ASSERT_EQ(testsupport::presenter().calls().size(), 1u);

@@ -2,6 +2,7 @@
 
 #include "procedures/common/Hyperlinks.h"
 #include "procedures/common/Tornavellic.h"
+#include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -214,7 +215,7 @@ TEST(Hyperlinks, StartFailuresAreShown)
     for (const Case& c : cases) {
         Fixture f;
         f.opener->succeed = c.openerWorks;
-        testsupport::presenter().clear();
+        libservices_test::freshMessages();
         f.links.URLTORUN = c.url;
         f.links.RunURL(nullptr, 0);
         EXPECT_EQ(f.opener->started.empty() ? QStringList() : f.opener->started[0], c.started) << c.url.toStdString();

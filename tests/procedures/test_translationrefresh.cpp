@@ -5,6 +5,7 @@
 #include "runtime/ErrorClass.h"
 #include "runtime/RegionalTexts.h"
 #include "services/Quilvo.h"
+#include "tests/procedures/test_libservices.h"
 
 #include <map>
 
@@ -18,13 +19,13 @@ struct SpyTranslator : QUILVO {
     std::map<QString, QString> sub, str;
     mutable QStringList calls;
     bool wrapUnknown = false;
-    QString QVSUB(const QString& t) const override
+    QString QVSUB(const QString& t) override
     {
         calls << "SUB:" + t;
         const auto it = sub.find(t);
         return it == sub.end() ? t : it->second;
     }
-    QString QVSTR(const QString& t) const override
+    QString QVSTR(const QString& t) override
     {
         calls << "STR:" + t;
         const auto it = str.find(t);
@@ -34,7 +35,9 @@ struct SpyTranslator : QUILVO {
     }
 };
 
+// The translator reports its missing table files; those messages go to the test presenter.
 struct RegionalGuard {
+    RegionalGuard() { libservices_test::freshMessages(); }
     vrt::RegionalTexts saved = vrt::regionalTexts();
     ~RegionalGuard() { vrt::setRegionalTexts(saved); }
 };

@@ -3,6 +3,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "services/Quilvo.h"
+#include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
@@ -66,7 +67,7 @@ struct Table : CategoryTableSource {
 };
 
 struct English : QUILVO {
-    QString QVSTR(const QString& t) const override
+    QString QVSTR(const QString& t) override
     {
         return t == QStringLiteral("Prihodi") ? QStringLiteral("Income") : t == QStringLiteral("Troškovi") ? QStringLiteral("Expenses") : t;
     }
@@ -158,25 +159,27 @@ TEST(TreeLists, FillersRebuildFromScratch)
 
 TEST(TreeLists, CategoriesAreSeededOnceAndOnlyIntoAnEmptyTable)
 {
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     Table t;
-    S_FillPrihodiRashodi(t, English());
+    English english;
+    S_FillPrihodiRashodi(t, english);
     EXPECT_EQ(shape(PrihodiRashodiQ()), (QStringList{"Income:1:1", "Expenses:1:2"}));
     EXPECT_EQ(t.content[0].NAPOMENA, QStringLiteral("1"));
     EXPECT_EQ(t.content[1].NAPOMENA, QStringLiteral("2"));
-    S_FillPrihodiRashodi(t, English());
+    S_FillPrihodiRashodi(t, english);
     EXPECT_EQ(t.content.size(), 2u);
     EXPECT_EQ(PrihodiRashodiQ().size(), 2u);
 
     // A read error on a table that has rows never seeds again.
     t.failRead = true;
-    S_FillPrihodiRashodi(t, English());
+    S_FillPrihodiRashodi(t, english);
     EXPECT_EQ(t.content.size(), 2u);
     EXPECT_TRUE(testsupport::presenter().calls().empty());
 
     Table broken;
     broken.failInsert = 2;
-    S_FillPrihodiRashodi(broken, QUILVO());
+    QUILVO identity;
+    S_FillPrihodiRashodi(broken, identity);
     const auto calls = testsupport::presenter().calls();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].kind, QStringLiteral("stop"));

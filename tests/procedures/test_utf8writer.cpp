@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "procedures/common/Utf8Writer.h"
+#include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -36,7 +37,7 @@ TEST(Utf8Writer, WritesExactBytes)
          QByteArray("Sije\xC4\x8D" "anj \r\n\xC5\xA0\xC4\x90\xC5\xBD\r\n")},
     };
     testsupport::TempFolder dir;
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     for (const Case& c : cases) {
         ASSERT_TRUE(S_WriteUTF8File(c.lines, dir.file("out.xml")));
         EXPECT_EQ(dir.read("out.xml"), c.bytes) << c.lines.join('|').toStdString();
@@ -55,7 +56,7 @@ TEST(Utf8Writer, ReplacesExistingFileWhole)
 TEST(Utf8Writer, MissingFolderIsReportedAndCreatesNothing)
 {
     testsupport::TempFolder dir;
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     const QString name = dir.file("nema/MyXml.xml");
     EXPECT_FALSE(S_WriteUTF8File({QStringLiteral("abc")}, name));
     EXPECT_FALSE(QFileInfo::exists(name));
@@ -70,7 +71,7 @@ TEST(Utf8Writer, TextWithoutUtf8FormKeepsOldFile)
 {
     testsupport::TempFolder dir;
     dir.write("out.txt", "old\r\n");
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     const QString lone(QChar(0xD800));
     EXPECT_FALSE(S_WriteUTF8File({QStringLiteral("ok"), lone}, dir.file("out.txt")));
     EXPECT_EQ(dir.read("out.txt"), QByteArray("old\r\n"));
@@ -84,7 +85,7 @@ TEST(Utf8Writer, FailedWriteIsReportedAndKeepsOldFile)
     // A file-size limit makes the write itself fail (permissions do not stop root).
     testsupport::TempFolder dir;
     dir.write("out.txt", "old\r\n");
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);

@@ -2,6 +2,7 @@
 
 #include "procedures/common/ZipKitClient.h"
 #include "runtime/ComponentRegistry.h"
+#include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -59,7 +60,7 @@ QByteArray readEntry(const QString& archive, const QString& name)
 TEST(ZipKitClient, WrappersAnswerFailSilentlyWithoutAComponent)
 {
     ZipKit::registerComponent();
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     IZipKitClass zip;
     EXPECT_EQ(zip.Save(), E_FAIL);
     EXPECT_EQ(zip.HR, E_FAIL);
@@ -81,7 +82,7 @@ TEST(ZipKitClient, BackupSequenceWithProgressAndOneReportPerFailure)
     const QString archive = t.file("dest/Velmora_20261210_1300.zip");
     QDir().mkpath(t.file("dest"));
 
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     IZipKitClass zip;
     BackupSink sink;
     ASSERT_EQ(zip.Init(), S_OK);
@@ -115,7 +116,7 @@ TEST(ZipKitClient, BackupSequenceWithProgressAndOneReportPerFailure)
     EXPECT_TRUE(shown[0].endsWith(')'));
 
     // The user gives up: the sink's answer stops the archive, and nothing is left behind.
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     sink.abort = true;
     const QString cancelled = t.file("dest/cancelled.zip");
     zip.SetFileName(cancelled);
@@ -132,7 +133,7 @@ TEST(ZipKitClient, CreationFailureIsReportedWithTheComponentMissing)
 {
     auto& registry = vrt::ComponentRegistry::instance();
     registry.unregister(ZipKit::progId());
-    testsupport::presenter().clear();
+    libservices_test::freshMessages();
     IZipKitClass zip;
     EXPECT_EQ(zip.Init(), REGDB_E_CLASSNOTREG);
     EXPECT_TRUE(zip.IsRegistered().isEmpty());
