@@ -85,7 +85,6 @@ public:
     static QString HexText(uint32_t value, bool suffix = false);
 
     QString CLASSNAME;
-    uint32_t DWCLSCONTEXT = 23;
     int ISINITIALIZED = 0;
     int DEBUG = 1;
     HRESULT HR = controls::S_OK;

@@ -46,7 +46,6 @@ public:
     virtual HRESULT Connect(controls::ComUnknown* source);
     virtual HRESULT Disconnect(controls::ComUnknown* source);
 
-    int DEBUG = 1;
     uint32_t DWCOOKIE = 0;
 
 private:
