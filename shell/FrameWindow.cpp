@@ -218,15 +218,36 @@ void FrameWindow::createRibbon()
         delete caption;
         stopMessage(QStringLiteral("Control is not registered :ShortCutBarCaption !"));
     } else {
-        m_caption->setCaption(m_options.translate(QStringLiteral("Tavrimo danas")));
+        m_caption->setProperty(kOwnTexts, true);
+        m_caption->setCaption(idleCaption());
         m_caption->setSubItemCaption(true);
     }
     if (!m_ribbon)
         return;
+    m_ribbon->setProperty(kOwnTexts, true);
     const long long last = vrt::IniFile(standardIni()).getInt(QStringLiteral("LastTab"), QStringLiteral("Last"), 1);
     buildRibbon(*m_ribbon, m_options.dataFolder, m_options.translate, startTab(last));
     connect(m_ribbon, &controls::RibbonBar::executed, this, [this](int id) { m_forwarder.executed(id); });
     connect(m_ribbon, &controls::RibbonBar::tabSelected, this, [this](int tabId) { m_forwarder.tabChosen(tabId); });
+}
+
+QString FrameWindow::idleCaption() const
+{
+    return m_notifications.caption().value_or(m_options.translate(QStringLiteral("Tavrimo danas")));
+}
+
+void FrameWindow::retranslate()
+{
+    if (m_ribbon)
+        retranslateRibbon(*m_ribbon, m_options.translate);
+    if (m_transfer.busy()) {
+        m_captionBeforeTransfer = idleCaption();
+        setCaption(busyCaption(m_options.translate));
+    } else {
+        setCaption(idleCaption());
+    }
+    m_painter.addText(waitingText(m_options.translate));
+    m_waiting->update();
 }
 
 void FrameWindow::restorePosition()
@@ -292,6 +313,10 @@ bool FrameWindow::event(QEvent* event)
     }
     if (event->type() == kStartEvent) {
         startOrganiser();
+        return true;
+    }
+    if (event->type() == QUILVO::languageChangedEvent()) {
+        retranslate();
         return true;
     }
     return QMainWindow::event(event);
@@ -446,6 +471,14 @@ void FrameWindow::poll()
         setCaption(busy);
 }
 
+void attachTranslator(FrameWindow& frame, QUILVO& translator)
+{
+    // The frame's texts are recorded untranslated, so a language change can start from them.
+    translator.FRAMEWINDOW = &frame;
+    translator.QVFRQ(&frame);
+    translator.TRANSLATEWINDOW(&frame);
+}
+
 } // namespace shell
 
 int W_Frame()
@@ -462,12 +495,8 @@ int W_Frame()
             QCoreApplication::quit();
     });
     QObject::connect(&frame, &shell::FrameWindow::closed, [] { QCoreApplication::exit(0); });
-    // The frame's texts are recorded untranslated, so a language change can start from them.
-    if (QUILVO* t = shell::program().translator) {
-        t->FRAMEWINDOW = &frame;
-        t->QVFRQ(&frame);
-        t->TRANSLATEWINDOW(&frame);
-    }
+    if (QUILVO* t = shell::program().translator)
+        shell::attachTranslator(frame, *t);
     frame.open();
     qInfo("velmora: frame open");
     return QApplication::exec();
