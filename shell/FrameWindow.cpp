@@ -28,6 +28,7 @@
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -252,15 +253,19 @@ void FrameWindow::retranslate()
 
 void FrameWindow::restorePosition()
 {
+    // Without a window manager a maximise request does nothing, so the frame starts out as
+    // large as its screen allows unless a position was saved.
+    QRect g = screen()->availableGeometry();
     vrt::IniClass* s = m_options.settings;
-    if (!s || !s->isInitialised())
-        return;
-    const QString section = QStringLiteral("W_Frame");
-    const long long w = s->fetchInt(section, QStringLiteral("W"), 0);
-    const long long h = s->fetchInt(section, QStringLiteral("H"), 0);
-    if (w > 0 && h > 0)
-        setGeometry(int(s->fetchInt(section, QStringLiteral("X"), 0)),
-                    int(s->fetchInt(section, QStringLiteral("Y"), 0)), int(w), int(h));
+    if (s && s->isInitialised()) {
+        const QString section = QStringLiteral("W_Frame");
+        const long long w = s->fetchInt(section, QStringLiteral("W"), 0);
+        const long long h = s->fetchInt(section, QStringLiteral("H"), 0);
+        if (w > 0 && h > 0)
+            g = QRect(int(s->fetchInt(section, QStringLiteral("X"), 0)), int(s->fetchInt(section, QStringLiteral("Y"), 0)),
+                      int(w), int(h));
+    }
+    setGeometry(g);
 }
 
 void FrameWindow::savePosition()
