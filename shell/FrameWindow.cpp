@@ -262,8 +262,8 @@ void FrameWindow::restorePosition()
         const long long w = s->fetchInt(section, QStringLiteral("W"), 0);
         const long long h = s->fetchInt(section, QStringLiteral("H"), 0);
         if (w > 0 && h > 0)
-            g = QRect(int(s->fetchInt(section, QStringLiteral("X"), 0)), int(s->fetchInt(section, QStringLiteral("Y"), 0)),
-                      int(w), int(h));
+            g = QRect(int(s->fetchInt(section, QStringLiteral("X"), 0)),
+                      int(s->fetchInt(section, QStringLiteral("Y"), 0)), int(w), int(h));
     }
     setGeometry(g);
 }
