@@ -24,5 +24,6 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     testsupport::installScriptedPresenter();
+    testsupport::installNonBlockingRunners();
     return RUN_ALL_TESTS();
 }
