@@ -17,7 +17,6 @@ Process::Result Process::run(ProgressSink* sink)
     if (sink)
         sink->start(m_title);
     const long long total = m_source.count();
-    int told = -1;
     Result result = Result::Completed;
     auto percentNow = [&] {
         if (total <= 0)
@@ -25,16 +24,9 @@ Process::Result Process::run(ProgressSink* sink)
         return int(std::min<long long>(100, m_read * 100 / total));
     };
     while (true) {
-        if (sink) {
-            const int percent = percentNow();
-            // Unknown totals are told every record so the window can stay responsive.
-            if (percent < 0 || told < 0 || percent >= told + m_step) {
-                if (!sink->progress(percent, m_read)) {
-                    result = Result::Cancelled;
-                    break;
-                }
-                told = percent;
-            }
+        if (sink && !sink->progress(percentNow(), m_read)) {
+            result = Result::Cancelled;
+            break;
         }
         if (!m_source.next()) {
             m_error = m_source.error();

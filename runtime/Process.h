@@ -36,7 +36,8 @@ class ProgressSink {
 public:
     virtual ~ProgressSink() = default;
     virtual void start(const QString& title) {}
-    // percent 0..100, or -1 while the total is not known; answers false to cancel.
+    // Asked before every record, so a cancel is honoured at once: percent 0..100, or -1
+    // while the total is not known; answers false to cancel.
     virtual bool progress(int percent, long long done) = 0;
     virtual void finish() {}
 };
@@ -52,8 +53,6 @@ public:
 
     void setTitle(const QString& title) { m_title = title; }
     QString title() const { return m_title; }
-    // Percent steps worth telling the sink about; the sink is asked at least this often.
-    void setStep(int percent) { m_step = percent < 1 ? 1 : percent; }
 
     // Runs to the end, a Stop, a cancel from the sink, or a source error.
     Result run(ProgressSink* sink = nullptr);
@@ -71,7 +70,6 @@ private:
     RecordSource& m_source;
     QString m_title;
     QString m_error;
-    int m_step = 1;
     long long m_taken = 0;
     long long m_read = 0;
 };

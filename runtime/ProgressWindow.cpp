@@ -40,13 +40,16 @@ public:
 
     bool progress(int percent, long long done) override
     {
-        if (percent < 0) {
-            m_bar->setRange(0, 0);
-        } else {
-            m_bar->setRange(0, 100);
-            m_bar->setValue(percent);
+        if (percent != m_shown) { // repaint only when there is something new to show
+            m_shown = percent;
+            if (percent < 0) {
+                m_bar->setRange(0, 0);
+            } else {
+                m_bar->setRange(0, 100);
+                m_bar->setValue(percent);
+            }
+            m_label->setText(percent < 0 ? QString() : QStringLiteral("%1%").arg(percent));
         }
-        m_label->setText(percent < 0 ? QString::number(done) : QStringLiteral("%1%").arg(percent));
         QApplication::processEvents();
         return !m_cancelled;
     }
@@ -67,6 +70,7 @@ private:
     QLabel* m_label = nullptr;
     QProgressBar* m_bar = nullptr;
     bool m_cancelled = false;
+    int m_shown = -2;
 };
 } // namespace
 
