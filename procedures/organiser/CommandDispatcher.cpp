@@ -222,7 +222,7 @@ bool CommandDispatcher::startMail(const QStringList& args)
 {
     const bool started = m_s.launcher->startDetached(korbelsteen::programPath(m_dataFolder), args);
     if (!started) // the user would otherwise wait for a mail window that never comes
-        vrt::message(tr(QStringLiteral("Program Korbelsteen nije moguće pokrenuti.")), QString(), vrt::Icon::Hand);
+        korbelsteen::reportStartFailure(m_w.translate);
     return started;
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
 
 namespace organiser::korbelsteen {
@@ -63,6 +64,12 @@ QString copyBody(const QString& dataFolder, const QString& messageId)
         QFile::copy(from, to);
     }
     return to;
+}
+
+void reportStartFailure(const std::function<QString(const QString&)>& translate)
+{
+    const QString text = QStringLiteral("Program Korbelsteen nije moguće pokrenuti.");
+    vrt::message(translate ? translate(text) : text, QString(), vrt::Icon::Hand);
 }
 
 QString programPath(const QString& dataFolder)

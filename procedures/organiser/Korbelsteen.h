@@ -1,6 +1,7 @@
 #pragma once
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "procedures/organiser/OrganiserServices.h"
 
@@ -24,6 +25,9 @@ QString bodyCopy(const QString& dataFolder, const QString& messageId);
 // Copies the body over an older copy; answers the copy's path (the copy's result does not
 // stop the reply: the mail program reports a missing file itself).
 QString copyBody(const QString& dataFolder, const QString& messageId);
+
+// Told when the program cannot be started (through `translate`, the translator's QVSTR).
+void reportStartFailure(const std::function<QString(const QString&)>& translate);
 
 // The program: "korbelsteen" in the data folder, else beside this program, else on PATH.
 QString programPath(const QString& dataFolder);

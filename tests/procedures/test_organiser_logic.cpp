@@ -218,8 +218,9 @@ TEST(UpdateRunner, NumbersOpenTheirForms)
         EXPECT_EQ(runner.run(0, number, vrt::CHANGE_RECORD), vrt::REQUEST_COMPLETED) << number;
         EXPECT_EQ(log.take(), QStringList{call}) << number;
         EXPECT_EQ(GLOBALREQUEST, vrt::CHANGE_RECORD) << number;
-        if (number == 6)
+        if (number == 6) {
             EXPECT_EQ(runner.rememberedRow(), 106);
+        }
     }
     EXPECT_EQ(runner.rememberedRow(), 106); // only number 6 remembers the row
 
