@@ -419,9 +419,13 @@ bool OrganiserWindow::open() { return m_manager->open(); }
 
 void OrganiserWindow::shutDown() { m_manager->close(); }
 
-OrganiserWindow* W_First(QWidget* parent)
+OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
 {
-    auto* window = new OrganiserWindow({}, parent);
+    auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
+    OrganiserDeps deps;
+    deps.frame = link.get();
+    auto* window = new OrganiserWindow(deps, parent);
+    window->m_ownFrame = std::move(link);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -130,6 +130,7 @@ public:
 
 private:
     friend class MainWindowManager;
+    friend OrganiserWindow* W_First(int, QWidget*);
     void build();
     int opening();
     void firstDisplay();
@@ -174,7 +175,8 @@ private:
     QString m_moneyPicture;
 };
 
-// Opens the organiser window inside `parent` (the frame's central area).
-OrganiserWindow* W_First(QWidget* parent);
+// Opens the organiser window inside `parent` (the frame's central area); it talks to the
+// frame as receiver `frameReceiverId`. Null when the opening failed.
+OrganiserWindow* W_First(int frameReceiverId, QWidget* parent);
 
 } // namespace organiser
