@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "runtime/Process.h"
 #include "runtime/WindowManager.h"
 
 namespace vrt {
@@ -265,6 +266,14 @@ bool Report::qtPreview(Report& report)
     });
     const int result = runModal(dialog);
     return printed && result == QDialog::Accepted;
+}
+
+int runReport(Report& report, Process& process, ProgressSink* progress)
+{
+    if (process.run(progress) != Process::Result::Completed)
+        return REQUEST_CANCELLED;
+    report.preview();
+    return REQUEST_COMPLETED;
 }
 
 Report::PreviewRunner Report::setPreviewRunner(PreviewRunner runner)

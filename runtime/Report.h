@@ -113,4 +113,13 @@ private:
     double m_y = 0; // mm from the top of the body, next free line
 };
 
+class Process;
+class ProgressSink;
+
+// A report procedure's run: the process walks its records (its takeRecord prints the bands),
+// then the preview shows what was printed. Answers REQUEST_COMPLETED when the walk ended
+// normally and the preview was shown, REQUEST_CANCELLED when the user cancelled or the
+// walk failed.
+int runReport(Report& report, Process& process, ProgressSink* progress);
+
 } // namespace vrt

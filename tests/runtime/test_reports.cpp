@@ -1,5 +1,6 @@
 #include "runtime/Process.h"
 #include "runtime/Report.h"
+#include "runtime/WindowManager.h"
 #include "tests/support/TestSupport.h"
 
 #include <QPrintPreviewDialog>
@@ -204,6 +205,25 @@ TEST(Report, PreviewNeverBlocksATest)
         return true;
     });
     EXPECT_TRUE(report.preview());
+    EXPECT_EQ(pages, 1);
+
+    // A report procedure's whole run: cancelled on the way, nothing is shown.
+    RowsSource rows(makeRows(5));
+    vrt::Process process(rows);
+    process.onRecord = [&] {
+        report.print(band);
+        return vrt::Process::Take::Next;
+    };
+    RecordingSink cancel;
+    cancel.cancelAfter = 2;
+    pages = 0;
+    EXPECT_EQ(vrt::runReport(report, process, &cancel), vrt::REQUEST_CANCELLED);
+    EXPECT_EQ(pages, 0);
+    RowsSource again(makeRows(5));
+    vrt::Process whole(again);
+    whole.onRecord = process.onRecord;
+    report.clear();
+    EXPECT_EQ(vrt::runReport(report, whole, nullptr), vrt::REQUEST_COMPLETED);
     EXPECT_EQ(pages, 1);
     vrt::Report::setPreviewRunner(old);
 }
