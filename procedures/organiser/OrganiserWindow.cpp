@@ -13,6 +13,8 @@
 #include <QWindowStateChangeEvent>
 
 #include "data/Globals.h"
+#include "procedures/common/TranslationRefresh.h"
+#include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/MoneyPicture.h"
@@ -226,9 +228,10 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         return w && w->isEnabled();
     };
     side.shownPage = [this] { return m_sel; };
-    side.emptyMailFolderQueue = [this] { m_mailFoldersFilled = false; };
-    side.categoryTreeEmpty = [this] { return !m_categoriesFilled; };
-    side.selectCategoryRow = [this](bool) { m_categoriesFilled = true; };
+    // An empty tree queue is a tree not filled yet.
+    side.emptyMailFolderQueue = [] { VelmoraDll::InboxQ().clear(); };
+    side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
+    side.selectCategoryRow = [](bool) {};
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
     side.resetForce = [this] { m_manager->reset(true); };
@@ -271,16 +274,18 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         if (QWidget* chart = m_manager->control(Ctl::Chart))
             chart->setVisible(on);
     };
-    tabs.mailFolderQueueEmpty = [this] { return !m_mailFoldersFilled; };
-    // The tree fills of the library's services, recorded until the trees themselves arrive.
-    auto recordedFill = [this](const char* name, bool& filled) {
-        return [this, name, &filled] {
-            m_log.add(QString::fromLatin1(name));
-            filled = true;
+    tabs.mailFolderQueueEmpty = [] { return VelmoraDll::InboxQ().empty(); };
+    // The library's tree fills over the data layer's tables; recorded while there are none.
+    auto fill = [this](const char* name, VelmoraDll::TreeTableSource* table, void (*filler)(VelmoraDll::TreeTableSource&)) {
+        return [this, name, table, filler] {
+            if (table)
+                filler(*table);
+            else
+                m_log.add(QString::fromLatin1(name));
             return 0;
         };
     };
-    tabs.fillInboxTree = recordedFill("S_FillInboxTree", m_mailFoldersFilled);
+    tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
     tabs.selectMailFolderRow = [](int) {};
     tabs.focusMailList = [] {};
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
@@ -289,10 +294,10 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_taskFilter = filter;
     };
     tabs.categoryQueueEmpty = side.categoryTreeEmpty;
-    tabs.selectCategoryRow = [this](int) { m_categoriesFilled = true; };
+    tabs.selectCategoryRow = [](int) {};
     tabs.showFinancePage = side.showFinancePage;
-    tabs.contactGroupQueueEmpty = [this] { return !m_groupsFilled; };
-    tabs.fillContactGroupTree = recordedFill("S_FillContactGroupTree", m_groupsFilled);
+    tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
+    tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
     tabs.contactGroupTree = [](bool) {};
     tabs.resetForce = side.resetForce;
     m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
@@ -386,6 +391,8 @@ int OrganiserWindow::opening()
     GC::THOUSAND = tokens.thousands.toStdString();
     m_moneyPicture = QStringLiteral("@N-14") + tokens.thousands + tokens.decimal + QStringLiteral("2b");
 
+    // The library's texts first, so the window is translated into the current language.
+    VelmoraDll::refreshTranslationIfChanged();
     VelmoraDll::translator().TRANSLATEWINDOW(this);
     selectPage(m_sel);
     m_manager->setTimer(10); // counted in hundredths through the clock, so 100 ms is plenty

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+#include "procedures/common/TreeLists.h"
 #include "procedures/organiser/CommandDispatcher.h"
 #include "procedures/organiser/Heartbeat.h"
 #include "procedures/organiser/StandIns.h"
@@ -59,6 +60,9 @@ struct OrganiserDeps {
     QLocale locale;                          // money separators
     QString dataFolder;                      // THISPCPATH unless given
     std::function<QString(const QString&)> translate;
+    // The mail folders and contact groups the trees are filled from (the data layer's).
+    VelmoraDll::TreeTableSource* folders = nullptr;
+    VelmoraDll::TreeTableSource* groups = nullptr;
     // The record buffers and mail counts the window reads (the data layer's).
     struct Records {
         std::function<long long()> emailId;          // EM:ID
@@ -164,9 +168,6 @@ private:
     bool m_filesOpened = false;
     bool m_displayed = false;
     bool m_skipNextSized = true;
-    bool m_mailFoldersFilled = false;
-    bool m_categoriesFilled = false;
-    bool m_groupsFilled = false;
     long m_taskCategoryId = 0;
     QString m_taskFilter;
     QString m_textBuffer;
