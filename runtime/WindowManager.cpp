@@ -14,6 +14,13 @@ namespace {
 int g_modalDepth = 0;
 DialogRunner g_dialogRunner;
 
+struct Waiting {
+    int depth;
+    QPointer<QObject> context;
+    std::function<void()> fn;
+};
+std::vector<Waiting> g_waiting;
+
 class AcceptedEvent : public QEvent {
 public:
     explicit AcceptedEvent(int control) : QEvent(type()), control(control) {}
@@ -29,7 +36,31 @@ public:
 int modalDepth() { return g_modalDepth; }
 
 ModalScope::ModalScope() { ++g_modalDepth; }
-ModalScope::~ModalScope() { --g_modalDepth; }
+
+ModalScope::~ModalScope()
+{
+    --g_modalDepth;
+    // Released in the order they arrived, behind what the closing loop left queued.
+    std::vector<Waiting> ready;
+    std::erase_if(g_waiting, [&](Waiting& w) {
+        if (w.depth < g_modalDepth)
+            return false;
+        ready.push_back(std::move(w));
+        return true;
+    });
+    for (auto& w : ready)
+        if (w.context)
+            QMetaObject::invokeMethod(w.context.data(), std::move(w.fn), Qt::QueuedConnection);
+}
+
+void whenModalDepthAtMost(int depth, QObject* context, std::function<void()> fn)
+{
+    if (g_modalDepth <= depth) {
+        QMetaObject::invokeMethod(context, std::move(fn), Qt::QueuedConnection);
+        return;
+    }
+    g_waiting.push_back({depth, context, std::move(fn)});
+}
 
 DialogRunner setDialogRunner(DialogRunner runner)
 {
@@ -237,13 +268,27 @@ void WindowManager::setErrors(ErrorClass* errors, const QString& procedure)
         m_errors->setProcedure(procedure);
 }
 
+bool WindowManager::deferWhileModal(std::function<void()> fn)
+{
+    if (modalDepth() <= m_timerGuard.home())
+        return false;
+    whenModalDepthAtMost(m_timerGuard.home(), this, std::move(fn));
+    return true;
+}
+
+void WindowManager::receiveNotify(const NotifyEvent& n)
+{
+    const int code = n.code(), number = n.number();
+    if (!deferWhileModal([this, code, number] { takeNotify(code, number); }))
+        takeNotify(code, number);
+}
+
 bool WindowManager::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_window)
         return QObject::eventFilter(watched, event);
     if (event->type() == NotifyEvent::type()) {
-        auto* n = static_cast<NotifyEvent*>(event);
-        takeNotify(n->code(), n->number());
+        receiveNotify(*static_cast<NotifyEvent*>(event));
         return true;
     }
     if (takeEvent(event) == LEVEL_NOTIFY)
@@ -268,12 +313,13 @@ bool WindowManager::eventFilter(QObject* watched, QEvent* event)
 bool WindowManager::event(QEvent* event)
 {
     if (event->type() == AcceptedEvent::type()) {
-        accept(static_cast<AcceptedEvent*>(event)->control);
+        const int control = static_cast<AcceptedEvent*>(event)->control;
+        if (!deferWhileModal([this, control] { accept(control); }))
+            accept(control);
         return true;
     }
     if (event->type() == NotifyEvent::type()) {
-        auto* n = static_cast<NotifyEvent*>(event);
-        takeNotify(n->code(), n->number());
+        receiveNotify(*static_cast<NotifyEvent*>(event));
         return true;
     }
     return QObject::event(event);

@@ -13,6 +13,8 @@ class QTimer;
 
 namespace vrt {
 
+class NotifyEvent;
+
 // Request codes a caller gives an update form or a picking list, and the answers.
 enum Request : int {
     REQUEST_NONE = 0,
@@ -38,6 +40,10 @@ public:
     ModalScope& operator=(const ModalScope&) = delete;
 };
 
+// Runs `fn` (queued on `context`) once no more than `depth` modal loops are open: what a
+// window receives while a modal window runs above it waits until that one has closed.
+void whenModalDepthAtMost(int depth, QObject* context, std::function<void()> fn);
+
 // Runs a modal dialog and answers its result. The default is QDialog::exec(); tests install
 // one that drives the dialog and returns, so nothing ever blocks.
 using DialogRunner = std::function<int(QDialog& dialog)>;
@@ -53,6 +59,7 @@ public:
     ReentryGuard();
     void rebase(int deeper = 0); // the window lives at the current depth (+ deeper)
     bool mayRun() const;
+    int home() const { return m_home; }
     // Runs `body` when allowed; false when it was skipped.
     bool run(const std::function<void()>& body);
 
@@ -141,6 +148,9 @@ protected:
 private:
     void startTimer();
     int finishRun();
+    // True when the event was put off until the modal windows above this one have closed.
+    bool deferWhileModal(std::function<void()> fn);
+    void receiveNotify(const NotifyEvent& n);
 
     QPointer<QWidget> m_window;
     std::map<int, QPointer<QWidget>> m_controls;

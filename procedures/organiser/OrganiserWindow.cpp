@@ -99,16 +99,16 @@ int MainWindowManager::takeNotify(int code, int number)
     // quick succession both run, in order, instead of the second overwriting the first.
     case 1:
         m_w.m_dispatcher->setCommand(number);
-        QMetaObject::invokeMethod(this, [this, number] {
+        vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
             m_w.m_dispatcher->setCommand(number);
             accept(Ctl::MN_COMMAND);
-        }, Qt::QueuedConnection);
+        });
         break;
     case 2:
-        QMetaObject::invokeMethod(this, [this, number] {
+        vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
             m_w.m_pendingSel = number;
             accept(Ctl::MN_SEL);
-        }, Qt::QueuedConnection);
+        });
         break;
     case 3:
         if (!m_w.resizeControls || m_w.resizeControls() == 0)
@@ -221,7 +221,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     WindowSide side;
     side.postAccepted = [this](int c) { m_manager->postAccepted(c); };
     side.postNewSelection = [this](int c) {
-        QMetaObject::invokeMethod(m_manager.get(), [this, c] { m_manager->takeNewSelection(c); }, Qt::QueuedConnection);
+        vrt::whenModalDepthAtMost(m_manager->timerGuard().home(), m_manager.get(), [this, c] { m_manager->takeNewSelection(c); });
     };
     side.isEnabled = [this](int c) {
         QWidget* w = m_manager->control(c);

@@ -169,6 +169,26 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
     EXPECT_EQ(rig.frame.notes.back(), std::make_pair(2, 2));
 }
 
+TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    rig.window->standInLog().take();
+    const int id = rig.window->receiverId();
+    {
+        vrt::ModalScope form; // say, the contact form opened by an earlier command
+        vrt::notify(id, 1, 1015);
+        vrt::notify(id, 2, 7);
+        rig.settle();
+        EXPECT_TRUE(rig.window->standInLog().calls().isEmpty());
+        EXPECT_EQ(rig.window->shownPage(), 1);
+    }
+    rig.settle();
+    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()"}));
+    EXPECT_EQ(rig.window->shownPage(), 7);
+}
+
 TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)
 {
     int saves = 0;

@@ -138,6 +138,36 @@ TEST(WindowManager, NotificationsAndPostedAcceptsArriveInOrder)
     manager.close();
 }
 
+TEST(WindowManager, EventsWaitWhileAModalWindowRunsAbove)
+{
+    QWidget window;
+    TickingManager manager;
+    manager.setWindow(&window);
+    manager.open();
+    const int id = vrt::registerReceiver(&window);
+    {
+        vrt::ModalScope form; // a form opened from the window, its loop running
+        vrt::notify(id, 1, 2002);
+        manager.postAccepted(8);
+        vrt::notify(id, 2, 3);
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_TRUE(manager.notes.empty());
+        EXPECT_TRUE(manager.accepted.empty());
+        {
+            vrt::ModalScope message; // a message box of the form: still above the window
+        }
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(manager.notes.empty());
+    }
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(manager.notes, (std::vector<std::pair<int, int>>{{1, 2002}, {2, 3}}));
+    EXPECT_EQ(manager.accepted, std::vector<int>{8});
+    vrt::unregisterReceiver(id);
+    manager.close();
+}
+
 TEST(WindowManager, CloseRequestIsRefusedButProgramCloseWorks)
 {
     QWidget window;
