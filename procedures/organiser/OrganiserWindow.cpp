@@ -4,15 +4,19 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
 #include "data/Globals.h"
+#include "procedures/common/ListLayoutView.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
@@ -41,6 +45,24 @@ const QStringList OrganiserWindow::PageCaptions = {
     QStringLiteral("ZarUrozuvazura"), QStringLiteral("Email"),     QStringLiteral("Zadaci"),
     QStringLiteral("Kalendar"),       QStringLiteral("Planiranje"), QStringLiteral("Financije"),
     QStringLiteral("Passwords"),      QStringLiteral("Adresar")};
+
+const std::vector<OrganiserWindow::ListKey> OrganiserWindow::ListKeys = {
+    {14, "?L:Notes"},  {21, "?L:Email"}, {24, "?L:InboxQ"}, {36, "?L:TaskCategory"}, {37, "?L:Zadaci"},
+    {47, "?L:ItemsQ"}, {53, "?L:PrihodiRashodiQ"}, {58, "?L:Pr"}, {64, "?L:UDK"}, {65, "?L:UD"},
+    {74, "?L:IDK"},    {75, "?L:ID"},    {82, "?L:Stavke"}, {104, "?LIST1"}, {113, "?L:PKat"},
+    {117, "?L:Pass"},  {119, "?L:KontaktiGrupaQ"}, {120, "?L:Kontakti"}, {137, "?L:P:Zadaci"},
+    {142, "?L:P:UD"},  {147, "?L:P:ID"}};
+
+namespace {
+QHeaderView* listHeader(QWidget* w)
+{
+    if (auto* table = qobject_cast<QTableView*>(w))
+        return table->horizontalHeader();
+    if (auto* tree = qobject_cast<QTreeView*>(w))
+        return tree->header();
+    return nullptr;
+}
+} // namespace
 
 void NotifyFrameLink::notify(int code, int number) { vrt::notify(m_id, code, number); }
 
@@ -391,6 +413,10 @@ int OrganiserWindow::opening()
     GC::THOUSAND = tokens.thousands.toStdString();
     m_moneyPicture = QStringLiteral("@N-14") + tokens.thousands + tokens.decimal + QStringLiteral("2b");
 
+    for (const auto& list : ListKeys)
+        if (QHeaderView* header = listHeader(m_manager->control(list.control)))
+            VelmoraDll::restoreListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+
     // The library's texts first, so the window is translated into the current language.
     VelmoraDll::refreshTranslationIfChanged();
     VelmoraDll::translator().TRANSLATEWINDOW(this);
@@ -424,7 +450,21 @@ bool OrganiserWindow::startReceive()
 
 bool OrganiserWindow::open() { return m_manager->open(); }
 
-void OrganiserWindow::shutDown() { m_manager->close(); }
+void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager->setControl(control, view); }
+
+void OrganiserWindow::saveListLayouts()
+{
+    for (const auto& list : ListKeys)
+        if (QHeaderView* header = listHeader(m_manager->control(list.control)))
+            VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+}
+
+void OrganiserWindow::shutDown()
+{
+    if (m_manager->isOpen())
+        saveListLayouts();
+    m_manager->close();
+}
 
 OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
 {

@@ -13,6 +13,7 @@
 #include "procedures/organiser/UpdateRunner.h"
 #include "runtime/WindowManager.h"
 
+class QAbstractItemView;
 class QStackedWidget;
 class QTabWidget;
 
@@ -127,6 +128,15 @@ public:
     // MN:COMMAND and MN:SEL as the notifications leave them.
     int pendingCommand() const { return m_dispatcher->command(); }
 
+    // The window's lists by control number: their column layouts are restored at the opening
+    // and saved at the closing under "W_First" and the list's name (ListKeys).
+    struct ListKey {
+        int control;
+        const char* key;
+    };
+    static const std::vector<ListKey> ListKeys;
+    void setList(int control, QAbstractItemView* view);
+
     // What the window's own routines of later pieces hook into (layouts, splitters, resize).
     std::function<void()> saveMainLayout;
     std::function<int()> resizeControls;
@@ -140,6 +150,7 @@ private:
     void firstDisplay();
     void selectPage(int page);
     int tabChanged(int page);
+    void saveListLayouts();
     bool startReceive();
     QString tr(const QString& text) const;
     QString dataPath(const QString& relative) const;

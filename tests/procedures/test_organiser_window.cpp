@@ -6,7 +6,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeView>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -187,6 +191,28 @@ TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
     rig.settle();
     EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()"}));
     EXPECT_EQ(rig.window->shownPage(), 7);
+}
+
+TEST(OrganiserWindow, ListLayoutsComeBackAndAreSaved)
+{
+    Rig rig;
+    testsupport::CwdGuard cwd(rig.data.path()); // the layouts live in the working folder
+    rig.data.write("Standard.ini", "[W_First]\r\n?L:Email=001200003400056\r\n?L:Pass=00077\r\n");
+    QStandardItemModel mails(2, 3), passwords(2, 2);
+    auto* mailList = new QTableView(rig.window.get());
+    auto* passwordList = new QTreeView(rig.window.get());
+    mailList->setModel(&mails);
+    passwordList->setModel(&passwords);
+    rig.window->setList(21, mailList);
+    rig.window->setList(117, passwordList);
+    ASSERT_TRUE(rig.window->open());
+    EXPECT_EQ(mailList->horizontalHeader()->sectionSize(1), 34);
+    EXPECT_EQ(passwordList->header()->sectionSize(0), 77);
+    mailList->horizontalHeader()->resizeSection(2, 99);
+    rig.window->shutDown();
+    EXPECT_EQ(rig.ini("W_First", "?L:Email"), "001200003400099");
+    EXPECT_EQ(rig.ini("W_First", "?L:Pass").left(5), "00077");
+    EXPECT_EQ(OrganiserWindow::ListKeys.size(), 21u);
 }
 
 TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)
