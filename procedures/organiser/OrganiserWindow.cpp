@@ -342,8 +342,9 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
 
 OrganiserWindow::~OrganiserWindow()
 {
+    // The frame closing takes its central area with it: the same closing as a shutdown.
     if (m_manager && m_manager->isOpen())
-        m_manager->close();
+        shutDown();
     vrt::unregisterReceiver(m_receiverId);
     if (GLO::W_FIRST == m_receiverId)
         GLO::W_FIRST = 0;
