@@ -104,6 +104,10 @@ int MainWindowManager::kill()
     const int result = vrt::WindowManager::kill();
     if (result != vrt::LEVEL_BENIGN)
         return result;
+    // Tables only when the opening opened them; the layout is saved either way.
+    if (m_w.m_filesOpened && m_w.m_deps.closeFiles)
+        m_w.m_deps.closeFiles();
+    m_w.m_filesOpened = false;
     if (m_w.saveMainLayout)
         m_w.saveMainLayout();
     return vrt::LEVEL_BENIGN;

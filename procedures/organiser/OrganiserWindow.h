@@ -57,6 +57,7 @@ struct OrganiserDeps {
     FrameLink* frame = nullptr;
     RecordPrimer* primer = nullptr;
     std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
+    std::function<void()> closeFiles;        // at the end, when openFiles succeeded
     std::function<long long()> clock;        // hundredths of a second, monotonic
     QLocale locale;                          // money separators
     QString dataFolder;                      // THISPCPATH unless given
@@ -113,6 +114,7 @@ public:
     bool open();
     // The application's shutdown: the one close the window accepts.
     void shutDown();
+    void setCloseFiles(std::function<void()> close) { m_deps.closeFiles = std::move(close); }
 
     MainWindowManager& manager() { return *m_manager; }
     CommandDispatcher& dispatcher() { return *m_dispatcher; }

@@ -122,12 +122,21 @@ TEST(OrganiserWindow, NotificationBeforeTheOpeningIsKept)
     EXPECT_TRUE(rig.window->standInLog().calls().contains("PopulateCalendar"));
 }
 
-TEST(OrganiserWindow, FailedOpeningShowsNothing)
+TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
 {
-    Rig rig({}, [] { return 1; });
-    EXPECT_FALSE(rig.window->open());
-    EXPECT_FALSE(rig.window->isVisible());
-    EXPECT_FALSE(rig.window->filesOpened());
+    for (int openResult : {1, 0}) {
+        int closes = 0, saves = 0;
+        Rig rig({}, [=] { return openResult; });
+        rig.window->saveMainLayout = [&] { ++saves; };
+        rig.window->setCloseFiles([&] { ++closes; });
+        EXPECT_EQ(rig.window->open(), openResult == 0);
+        EXPECT_EQ(rig.window->isVisible(), openResult == 0);
+        EXPECT_EQ(rig.window->filesOpened(), openResult == 0);
+        rig.window->shutDown();
+        rig.window.reset();
+        EXPECT_EQ(closes, openResult == 0 ? 1 : 0) << openResult;
+        EXPECT_EQ(saves, 1) << openResult; // the layout is saved after a failed opening too
+    }
 }
 
 TEST(OrganiserWindow, FrameNotificationsInOrder)
