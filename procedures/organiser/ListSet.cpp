@@ -1,0 +1,164 @@
+#include "procedures/organiser/ListSet.h"
+
+#include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
+#include "runtime/Dialogs.h"
+#include "runtime/WindowManager.h"
+
+namespace organiser {
+
+namespace {
+// The user's settings root, as the sort class writes root handles.
+const QString kCurrentUser = QStringLiteral("-2147483647");
+} // namespace
+
+ListSet::ListSet(vrt::WindowManager* window)
+{
+    for (const ListSpec& spec : organiserLists())
+        m_lists[spec.control] = std::make_unique<OrganiserList>(spec, window);
+    ListSortManager* mail = list(ctl::Email).sorter();
+    mail->SetStorage(QStringLiteral("Velmora\\W_First"), kCurrentUser);
+    mail->MULTIPLECOLUMNS = false;
+    wire();
+}
+
+ListSet::~ListSet() = default;
+
+OrganiserList& ListSet::list(int control) { return *m_lists.at(control); }
+
+OrganiserList* ListSet::find(int control)
+{
+    const auto it = m_lists.find(control);
+    return it == m_lists.end() ? nullptr : it->second.get();
+}
+
+void ListSet::wire()
+{
+    const auto idOr = [](OrganiserList& l, const char* field) {
+        return l.selected() < 0 ? kNoRecord : l.cell(QLatin1String(field)).toLong();
+    };
+    // The identifiers come from the row being selected, never from the one left behind.
+    list(ctl::Kontakti).onNewSelection = [this, idOr](OrganiserList& l) {
+        SelectedContactID = idOr(l, "CON:ID");
+        for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
+            list(c).setRange(qlonglong(SelectedContactID));
+    };
+    list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
+    list(ctl::PKat).onNewSelection = [this, idOr](OrganiserList& l) {
+        list(ctl::Pass).setRange(qlonglong(idOr(l, "PASK:ID")));
+    };
+    list(ctl::IDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::ID).setRange(qlonglong(idOr(l, "IDK:ID"))); };
+    list(ctl::ID).onNewSelection = [this, idOr](OrganiserList& l) {
+        SelectedDocumentID = idOr(l, "ID:ID");
+        if (l.selected() >= 0)
+            PrintRecordID = SelectedDocumentID;
+        list(ctl::Stavke).setRange(qlonglong(SelectedDocumentID));
+    };
+    list(ctl::UDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::UD).setRange(qlonglong(idOr(l, "UDK:ID"))); };
+    list(ctl::UD).onNewSelection = [this](OrganiserList& l) {
+        if (l.selected() >= 0)
+            PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
+    };
+    // An item form changes its document's amount: the documents are read again first.
+    list(ctl::Stavke).browse().onUpdated = [this](int) {
+        OrganiserList& docs = list(ctl::ID);
+        const QVariant keep = docs.selectedId();
+        docs.reset();
+        docs.browse().selectId(keep);
+    };
+}
+
+void ListSet::setMailFolder(long inboxId)
+{
+    OrganiserList& mail = list(ctl::Email);
+    mail.source().rangeValue = qlonglong(inboxId);
+    if (!m_mailSortRestored) {
+        // The first sort of the mail list brings back the stored one.
+        m_mailSortRestored = true;
+        mail.browse().setRange(qlonglong(inboxId));
+        mail.sorter()->ClearSort();
+        mail.source().setOrderText({});
+        mail.sorter()->RestoreSortState();
+        return;
+    }
+    mail.setRange(qlonglong(inboxId));
+}
+
+void ListSet::setContactGroup(long groupId)
+{
+    OrganiserList& contacts = list(ctl::Kontakti);
+    contacts.setRange(qlonglong(groupId));
+    if (contacts.rowCount() == 0) // an empty group empties the contact's lists too
+        contacts.onNewSelection(contacts);
+}
+
+void ListSet::setFinanceCategory(long categoryId) { list(ctl::Pr).setCondition(categorySubtreeCondition(categoryId)); }
+
+void ListSet::resetAll()
+{
+    for (const ListSpec& spec : organiserLists())
+        list(spec.control).reset();
+}
+
+bool ListSet::clickNote(int row, int column)
+{
+    OrganiserList& notes = list(ctl::Notes);
+    if (!notes.select(row))
+        return false;
+    if (column != 0)
+        return true;
+    const QString id = notes.cell(QStringLiteral("NOTE:ID"));
+    TagSetClass& tags = VelmoraDll::tagSet();
+    tags.Toggle(id);
+    vrt::FileManager& f = Access(Tbl::Notes);
+    f.clearBuffer();
+    NOTE().ID = id.toInt();
+    int rc = f.TryFetch(NOTE.IDKey);
+    if (rc == 0) {
+        NOTE().STATUS = tags.IsTagged(id) ? 1 : 0;
+        rc = f.TryUpdate();
+    }
+    if (rc != 0) {
+        // The icon shows what is stored: a failed write takes the toggle back.
+        tags.Toggle(id);
+        vrt::stop(QStringLiteral("Notes SwapTag :") + QString::number(rc) + QStringLiteral(" : ") + f.ErrorText());
+    }
+    notes.reset();
+    return rc == 0;
+}
+
+void ListSet::restoreNoteTags()
+{
+    OrganiserList& notes = list(ctl::Notes);
+    notes.reset();
+    for (int r = 0; r < notes.rowCount(); ++r)
+        if (notes.cell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
+            VelmoraDll::tagSet().Add(notes.cell(QStringLiteral("NOTE:ID"), r));
+    notes.reset();
+}
+
+int ListSet::ask(int control, int request)
+{
+    OrganiserList& l = list(control);
+    RememberedRow = l.selected();
+    const int response = l.browse().ask(request);
+    if (response != vrt::REQUEST_COMPLETED)
+        return response;
+    if (control == ctl::Pr) {
+        // Insert and change stay on their record (the browse selects it); a delete selects
+        // the row above.
+        if (request == vrt::DELETE_RECORD && l.rowCount() > 0)
+            l.browse().select(std::max(0, RememberedRow - 1));
+        if (onFinanceChanged)
+            onFinanceChanged();
+    } else if (control == ctl::ID) {
+        const QVariant keep = l.selectedId();
+        resetAll();
+        l.browse().selectId(keep);
+    }
+    if (l.onNewSelection)
+        l.onNewSelection(l);
+    return response;
+}
+
+} // namespace organiser

@@ -1,0 +1,53 @@
+#pragma once
+#include <map>
+#include <memory>
+
+#include "procedures/organiser/OrganiserLists.h"
+
+// The sixteen lists of the organiser window together: which list follows which selection,
+// the print identifier, the notes' tags and the re-selection after a form.
+namespace organiser {
+
+class ListSet {
+public:
+    explicit ListSet(vrt::WindowManager* window = nullptr);
+    ~ListSet();
+
+    OrganiserList& list(int control);
+    OrganiserList* find(int control);
+
+    long PrintRecordID = 0;
+    long SelectedContactID = 0;
+    long SelectedDocumentID = 0;
+    int RememberedRow = -1;
+
+    // The folder, group and finance category selected in their trees.
+    void setMailFolder(long inboxId);
+    void setContactGroup(long groupId);
+    void setFinanceCategory(long categoryId);
+    // Every list reads its rows again (the window's reset).
+    void resetAll();
+
+    // A click on a row of the notes list; a click on the tag column toggles the tag and
+    // writes NOTE:STATUS. False when the write failed (the tag stays as it was).
+    bool clickNote(int row, int column);
+    // Tags the notes stored as tagged (an earlier run's).
+    void restoreNoteTags();
+
+    // The update procedure of a list with its re-selection afterwards; answers the response.
+    int ask(int control, int request);
+
+    // Runs after the selection of the income/expense list changed through a form, so the
+    // category totals are computed again.
+    std::function<void()> onFinanceChanged;
+
+private:
+    void wire();
+    std::map<int, std::unique_ptr<OrganiserList>> m_lists;
+    bool m_mailSortRestored = false;
+};
+
+// The id a range takes when nothing is selected: no record has it.
+constexpr long kNoRecord = -1;
+
+} // namespace organiser

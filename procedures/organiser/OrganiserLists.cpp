@@ -1,0 +1,450 @@
+#include "procedures/organiser/OrganiserLists.h"
+
+#include <QColor>
+#include <QLocale>
+
+#include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
+#include "runtime/Odbc.h"
+
+namespace organiser {
+
+namespace {
+
+// The prefix and column of a label ("CAL:STARTDATETIME_DATE" -> "CAL", "STARTDATETIME_DATE").
+std::pair<QString, QString> splitLabel(const QString& label)
+{
+    const int colon = label.indexOf(u':');
+    return colon < 0 ? std::pair{QString(), label.toUpper()}
+                     : std::pair{label.left(colon).toUpper(), label.mid(colon + 1).toUpper()};
+}
+
+int primaryField(Tbl table)
+{
+    const vrt::TableDesc& d = corvalde::declaration(table);
+    return d.keys[size_t(d.primaryKey())].components[0].field;
+}
+
+void bindAll(vrt::odbc::Statement& s, const std::vector<vrt::SqlParam>& params)
+{
+    s.clearParams();
+    for (size_t i = 0; i < params.size(); ++i) {
+        if (params[i].isInt)
+            s.bindInt(int(i) + 1, params[i].number);
+        else
+            s.bindText(int(i) + 1, params[i].text);
+    }
+}
+
+} // namespace
+
+// ---- source -------------------------------------------------------------------------------
+
+SqlListSource::SqlListSource(const ListSpec& spec) : m_spec(spec)
+{
+    const vrt::TableDesc& d = corvalde::declaration(spec.table);
+    m_idColumn = spec.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(spec.table))].name));
+}
+
+QStringList SqlListSource::headers() const
+{
+    QStringList out;
+    for (const ListColumn& c : m_spec.columns)
+        out << QString::fromUtf8(c.header);
+    return out;
+}
+
+std::string SqlListSource::columnExpr(const QString& label, bool* isDecimal) const
+{
+    const auto [prefix, column] = splitLabel(label);
+    Tbl table = Tbl::Count;
+    if (prefix == QLatin1String(m_spec.prefix))
+        table = m_spec.table;
+    for (const ListJoin& j : m_spec.joins)
+        if (prefix == QLatin1String(j.prefix))
+            table = j.table;
+    if (table == Tbl::Count)
+        return {}; // a computed column: no stored value
+    const vrt::TableDesc& d = corvalde::declaration(table);
+    const std::string qualified = vrt::quoteName(prefix.toStdString()) + ".";
+    int f = d.fieldIndex(column.toStdString());
+    if (f >= 0) {
+        if (isDecimal)
+            *isDecimal = d.fields[size_t(f)].kind == vrt::FieldKind::Decimal;
+        return qualified + vrt::quoteName(d.fields[size_t(f)].name);
+    }
+    // The date or time half of a date-time ("YYYY-MM-DD HH:MM:SS").
+    const bool date = column.endsWith(QLatin1String("_DATE")), time = column.endsWith(QLatin1String("_TIME"));
+    if (date || time) {
+        f = d.fieldIndex(column.chopped(5).toStdString());
+        if (f >= 0 && d.fields[size_t(f)].kind == vrt::FieldKind::DateTime) {
+            const std::string whole = qualified + vrt::quoteName(d.fields[size_t(f)].name);
+            return date ? "substr(" + whole + ", 1, 10)" : "substr(" + whole + ", 12, 8)";
+        }
+    }
+    return {};
+}
+
+std::string SqlListSource::orderSql(const QString& order) const
+{
+    std::string sql;
+    for (const VelmoraDll::OrderTerm& t : VelmoraDll::parseOrderText(order)) {
+        bool isDecimal = false;
+        std::string e = columnExpr(t.field, &isDecimal);
+        if (e.empty())
+            continue; // nothing outside the list's tables reaches the SQL
+        // Money is stored as text: compare it as a number, or 10.00 would sort before 9.00.
+        if (isDecimal)
+            e = "CAST(" + e + " AS REAL)";
+        if (t.caseless)
+            e = "UPPER(" + e + ")";
+        sql += (sql.empty() ? "" : ", ") + e + (t.descending ? " DESC" : " ASC");
+    }
+    return sql;
+}
+
+std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params)
+{
+    m_error.clear();
+    std::string cols;
+    for (const ListColumn& c : m_spec.columns) {
+        const std::string e = columnExpr(QLatin1String(c.field));
+        cols += (cols.empty() ? "" : ", ") + (e.empty() ? std::string("NULL") : e);
+    }
+    const std::string main = vrt::quoteName(m_spec.prefix);
+    std::string sql = "SELECT " + cols + " FROM (SELECT * FROM " + vrt::quoteName(Access(m_spec.table).SqlName());
+    if (!m_condition.sql.empty()) {
+        sql += " WHERE " + m_condition.sql;
+        params = m_condition.params;
+    }
+    if (!query.filter.isEmpty()) {
+        vrt::SqlPart part;
+        std::string error;
+        if (!vrt::translateFilter(corvalde::declaration(m_spec.table), query.filter.toStdString(), part, error)) {
+            m_error = QString::fromStdString(error);
+            return {};
+        }
+        sql += (m_condition.sql.empty() ? " WHERE (" : " AND (") + part.sql + ")";
+        params.insert(params.end(), part.params.begin(), part.params.end());
+    }
+    sql += ") AS " + main;
+    for (const ListJoin& j : m_spec.joins) {
+        const QString on = QString::fromLatin1(j.on);
+        const int eq = on.indexOf(u'=');
+        sql += " LEFT JOIN " + vrt::quoteName(Access(j.table).SqlName()) + " AS " + vrt::quoteName(j.prefix) + " ON "
+               + vrt::quoteName(j.prefix) + "." + vrt::quoteName(on.left(eq).toStdString()) + " = " + main + "."
+               + vrt::quoteName(on.mid(eq + 1).toStdString());
+    }
+    if (*m_spec.rangeField) {
+        sql += " WHERE " + columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
+        params.push_back({true, query.rangeValue.isValid() ? query.rangeValue.toLongLong() : 0, {}});
+    }
+    const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_spec.order) : m_orderText);
+    if (!order.empty())
+        sql += " ORDER BY " + order;
+    return sql;
+}
+
+std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& query)
+{
+    std::vector<vrt::BrowseRow> rows;
+    std::vector<vrt::SqlParam> params;
+    const std::string sql = selectSql(query, params);
+    vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
+    if (!c)
+        return rows;
+    corvalde::ThreadSession().suspendReaders();
+    vrt::odbc::Statement s(*c);
+    if (!s.prepare(sql)) {
+        m_error = QString::fromStdString(s.error().text);
+        return rows;
+    }
+    bindAll(s, params);
+    if (!s.execute()) {
+        m_error = QString::fromStdString(s.error().text);
+        return rows;
+    }
+    const int n = int(m_spec.columns.size());
+    while (s.fetch()) {
+        vrt::BrowseRow row;
+        row.cells.reserve(n);
+        for (int i = 0; i < n; ++i) {
+            QString v = QString::fromStdString(s.text(i + 1).value_or(std::string()));
+            if (m_spec.columns[size_t(i)].chars > 0 && v.size() > m_spec.columns[size_t(i)].chars)
+                v.truncate(m_spec.columns[size_t(i)].chars);
+            row.cells << v;
+        }
+        const auto cell = [&](const char* f) { return row.cells.value(m_spec.columnOf(QLatin1String(f))); };
+        // The row fill's computed texts.
+        if (m_spec.fill == RowFill::Mail) {
+            row.cells[m_spec.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
+            const int size = m_spec.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
+            row.cells[size] = mailSizeText(row.cells[size]);
+        } else if (m_spec.fill == RowFill::Contacts) {
+            row.cells[0] = firstLast(cell("CON:PREZIME"), cell("CON:SREDNJEIME"), cell("CON:IME"));
+        }
+        row.id = row.cells.value(m_idColumn).toLongLong();
+        rows.push_back(std::move(row));
+    }
+    if (!s.error().ok())
+        m_error = QString::fromStdString(s.error().text);
+    return rows;
+}
+
+bool SqlListSource::load(const QVariant& id)
+{
+    vrt::FileManager& f = Access(m_spec.table);
+    const int pk = f.FILE->primaryKey();
+    f.clearBuffer();
+    *static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER)) = id.toInt();
+    if (f.TryFetch(pk) != 0) {
+        m_error = f.ErrorText();
+        return false;
+    }
+    return true;
+}
+
+std::optional<QVariant> SqlListSource::primeRecord()
+{
+    vrt::FileManager& f = Access(m_spec.table);
+    f.clearBuffer();
+    if (*m_spec.rangeField && rangeValue.isValid()) {
+        const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_spec.rangeField)).second.toStdString());
+        *static_cast<int32_t*>(f.FILE->fields[size_t(field)].at(f.BUFFER)) = rangeValue.toInt();
+    }
+    if (f.PrimeRecord(true) != 0) {
+        m_error = f.ErrorText();
+        return std::nullopt;
+    }
+    return QVariant(qlonglong(*static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER))));
+}
+
+bool SqlListSource::deleteRecord(const QVariant& id)
+{
+    if (!load(id))
+        return false;
+    if (Relate(m_spec.table).Delete() != 0) {
+        m_error = Access(m_spec.table).ErrorText();
+        return false;
+    }
+    return true;
+}
+
+// ---- model --------------------------------------------------------------------------------
+
+QColor windowsColour(int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
+
+ListModel::ListModel(const ListSpec& spec, QObject* parent) : QIdentityProxyModel(parent), m_spec(spec)
+{
+    for (const ListColumn& c : spec.columns)
+        m_headers << QString::fromUtf8(c.header);
+    noteTagged = [](const QString& id) { return VelmoraDll::tagSet().IsTagged(id); };
+}
+
+void ListModel::setHeaderText(int column, const QString& text)
+{
+    if (column < 0 || column >= m_headers.size() || m_headers[column] == text)
+        return;
+    m_headers[column] = text;
+    emit headerDataChanged(Qt::Horizontal, column, column);
+}
+
+QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
+        return m_headers[section];
+    return QIdentityProxyModel::headerData(section, orientation, role);
+}
+
+std::vector<CellLook> ListModel::look(int row) const
+{
+    const auto& rows = static_cast<const vrt::BrowseModel*>(sourceModel())->rows();
+    if (row < 0 || size_t(row) >= rows.size())
+        return {};
+    const QStringList& cells = rows[size_t(row)].cells;
+    bool tagged = false;
+    if (m_spec.fill == RowFill::Notes && noteTagged)
+        tagged = noteTagged(cells.value(m_spec.columnOf(QStringLiteral("NOTE:ID"))));
+    return rowLook(m_spec, cells, row, today(), tagged);
+}
+
+QVariant ListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid())
+        return {};
+    const ListColumn& c = m_spec.columns[size_t(index.column())];
+    const QVariant raw = QIdentityProxyModel::data(index, Qt::DisplayRole);
+    switch (role) {
+    case Qt::DisplayRole: {
+        const QString v = raw.toString();
+        // Icon columns and the colour swatch show no text.
+        if (c.icon || (m_spec.fill == RowFill::TaskCategories && index.column() == 1))
+            return QString();
+        switch (c.show) {
+        case Show::Date: return shortDate(v);
+        case Show::Time: return v.left(5);
+        case Show::Amount: return amountText(v);
+        default: return v;
+        }
+    }
+    case RawRole: return raw;
+    case Qt::TextAlignmentRole:
+        return c.right ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case SelectedFgRole:
+    case SelectedBgRole:
+    case StyleRole:
+    case IconRole:
+    case Qt::DecorationRole: {
+        const std::vector<CellLook> l = look(index.row());
+        if (size_t(index.column()) >= l.size())
+            return {};
+        const CellLook& k = l[size_t(index.column())];
+        const auto colour = [](int v) { return v == -1 ? QVariant() : QVariant(windowsColour(v)); };
+        if (role == Qt::BackgroundRole) return colour(k.normalBg);
+        if (role == Qt::ForegroundRole) return colour(k.normalFg);
+        if (role == SelectedFgRole) return colour(k.selectedFg);
+        if (role == SelectedBgRole) return colour(k.selectedBg);
+        if (role == StyleRole) return k.style;
+        if (role == IconRole) return k.icon;
+        if (k.icon > 0 && iconOf)
+            return iconOf(iconsOf(m_spec).value(k.icon - 1));
+        return {};
+    }
+    default: return QIdentityProxyModel::data(index, role);
+    }
+}
+
+// ---- sorting ------------------------------------------------------------------------------
+
+QString ListSortManager::SortExpression(const QString& sign, const QString& name, const QString& picture)
+{
+    const QString s = sign == QLatin1String("+") ? QStringLiteral("+") : QStringLiteral("-");
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("TAGMARK"))
+        return s + QStringLiteral("UPPER(NOTE:Status)");
+    if (upper == QLatin1String("LC:FIRSTLAST"))
+        return s + QStringLiteral("UPPER(CON:Prezime)");
+    // The received time sorts by date and time; the id that follows as the key breaks ties.
+    if (upper == QLatin1String("LC:VRIJEME"))
+        return s + QStringLiteral("EM:DATUM,") + s + QStringLiteral("EM:VRIJEME");
+    return HeaderSortManager::SortExpression(sign, name, picture);
+}
+
+bool ListSortManager::IsKeyField(const QString& name)
+{
+    const QString upper = name.toUpper();
+    if (upper == QLatin1String("TAGMARK") || upper == QLatin1String("LC:FIRSTLAST") || upper == QLatin1String("LC:VRIJEME"))
+        return true;
+    return HeaderSortManager::IsKeyField(name);
+}
+
+void ListSortManager::ApplySort(const QString& order)
+{
+    // Empty: back to the list's own order.
+    m_list.source().setOrderText(order);
+    m_list.reset();
+}
+
+// ---- list ---------------------------------------------------------------------------------
+
+OrganiserList::OrganiserList(const ListSpec& spec, vrt::WindowManager* window)
+    : m_spec(spec), m_source(spec), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(spec)
+{
+    m_model.setSourceModel(&m_browse->model());
+    m_browse->addOrder({QString::fromLatin1(spec.order), spec.columnOf(QLatin1String(spec.locatorField))});
+    m_browse->setUpdateNumber(spec.updateNumber);
+    if (*spec.sortKey) {
+        m_sorter = std::make_unique<ListSortManager>(*this);
+        QStringList viewFields;
+        for (const ListColumn& c : spec.columns)
+            viewFields << QString::fromLatin1(c.field);
+        m_sorter->Init(this, spec.control, {{QString::fromLatin1(spec.sortKey), true}}, viewFields, true);
+    }
+}
+
+OrganiserList::~OrganiserList()
+{
+    if (m_sorter)
+        m_sorter->Kill();
+}
+
+void OrganiserList::setRange(const QVariant& value)
+{
+    m_source.rangeValue = value;
+    const QVariant before = selectedId();
+    m_browse->setRange(value);
+    if (selectedId() != before && onNewSelection)
+        onNewSelection(*this);
+}
+
+void OrganiserList::setCondition(vrt::SqlPart condition)
+{
+    m_source.setCondition(std::move(condition));
+    const QVariant before = selectedId();
+    reset();
+    if (selectedId() != before && onNewSelection)
+        onNewSelection(*this);
+}
+
+bool OrganiserList::select(int row)
+{
+    if (!m_browse->select(row))
+        return false;
+    if (onNewSelection)
+        onNewSelection(*this);
+    return true;
+}
+
+bool OrganiserList::selectId(const QVariant& id)
+{
+    if (!m_browse->selectId(id))
+        return false;
+    if (onNewSelection)
+        onNewSelection(*this);
+    return true;
+}
+
+QString OrganiserList::cell(const QString& field, int row) const
+{
+    const int r = row < 0 ? m_browse->selected() : row;
+    const auto& rows = const_cast<vrt::Browse&>(*m_browse).model().rows();
+    if (r < 0 || size_t(r) >= rows.size())
+        return {};
+    return rows[size_t(r)].cells.value(m_spec.columnOf(field));
+}
+
+QString OrganiserList::fieldName(int column) const
+{
+    return QString::fromLatin1(m_spec.columns[size_t(column - 1)].field);
+}
+
+QString OrganiserList::picture(int column) const
+{
+    switch (m_spec.columns[size_t(column - 1)].show) {
+    case Show::Integer:
+    case Show::Amount: return QStringLiteral("@n12");
+    case Show::Date: return QStringLiteral("@d6");
+    case Show::Time: return QStringLiteral("@t1");
+    default: return QStringLiteral("@s255");
+    }
+}
+
+int OrganiserList::width(int column) const
+{
+    return viewWidth ? viewWidth(column - 1) : m_spec.columns[size_t(column - 1)].width;
+}
+
+vrt::SqlPart categorySubtreeCondition(long categoryId)
+{
+    vrt::SqlPart p;
+    const std::string categories = vrt::quoteName(Access(Tbl::PrihodiRashodiKategorija).SqlName());
+    // UNION (not UNION ALL) ends even on a tree whose parent links form a loop.
+    p.sql = "\"KATEGORIJAID\" IN (WITH RECURSIVE sub(id) AS (SELECT ? UNION SELECT k.\"ID\" FROM " + categories
+            + " AS k JOIN sub ON k.\"TATAID\" = sub.id) SELECT id FROM sub)";
+    p.params.push_back({true, categoryId, {}});
+    return p;
+}
+
+} // namespace organiser

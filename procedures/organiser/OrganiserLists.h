@@ -1,0 +1,148 @@
+#pragma once
+#include <QDate>
+#include <QIcon>
+#include <QIdentityProxyModel>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "procedures/common/HeaderSort.h"
+#include "procedures/organiser/ListSpecs.h"
+#include "runtime/Browse.h"
+#include "runtime/SqlFilter.h"
+
+// The organiser window's lists over the database: each reads its whole result through one
+// SELECT (joins, range, condition and order as bound SQL), shows it through vrt::Browse and
+// adds the computed texts, colours, icons and styles of its rows. No widgets here.
+namespace organiser {
+
+// Reads a list's rows with one statement on the calling thread's connection.
+class SqlListSource : public vrt::BrowseSource {
+public:
+    explicit SqlListSource(const ListSpec& spec);
+
+    QStringList headers() const override;
+    std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
+    bool load(const QVariant& id) override;
+    std::optional<QVariant> primeRecord() override;
+    bool deleteRecord(const QVariant& id) override;
+    QString lastError() const override { return m_error; }
+
+    // A header sort's order text ("-EM:SUBJECT,+EM:ID"); empty: the list's own order.
+    void setOrderText(const QString& order) { m_orderText = order; }
+    QString orderText() const { return m_orderText; }
+    // A condition on the main table's own columns (unqualified), with bound values.
+    void setCondition(vrt::SqlPart condition) { m_condition = std::move(condition); }
+    // The value the range field takes in a new record.
+    QVariant rangeValue;
+
+    // The SQL of a query, for inspection; empty with lastError() when something is refused.
+    std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params);
+
+private:
+    std::string columnExpr(const QString& label, bool* isDecimal = nullptr) const;
+    std::string orderSql(const QString& order) const;
+
+    const ListSpec& m_spec;
+    QString m_orderText;
+    vrt::SqlPart m_condition;
+    QString m_error;
+    int m_idColumn = -1;
+};
+
+// Roles beyond Qt's own.
+enum ListRole { StyleRole = Qt::UserRole + 1, IconRole, SelectedFgRole, SelectedBgRole, RawRole };
+
+// The colour of a Windows colour number.
+QColor windowsColour(int value);
+
+// The browse model with the lists' looks on top.
+class ListModel : public QIdentityProxyModel {
+    Q_OBJECT
+public:
+    explicit ListModel(const ListSpec& spec, QObject* parent = nullptr);
+    const ListSpec& spec() const { return m_spec; }
+
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    QString headerText(int column) const { return m_headers.value(column); }
+    void setHeaderText(int column, const QString& text);
+    std::vector<CellLook> look(int row) const;
+
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+    std::function<bool(const QString& noteId)> noteTagged;
+    // The icon of an icon-table name ("~smiley1.ico"); none unless set.
+    std::function<QIcon(const QString& name)> iconOf;
+
+private:
+    const ListSpec& m_spec;
+    QStringList m_headers;
+};
+
+class OrganiserList;
+
+// The header sort of one list: three computed columns sort by expressions, the order goes
+// into the list's SELECT.
+class ListSortManager : public VelmoraDll::HeaderSortManager {
+public:
+    explicit ListSortManager(OrganiserList& list) : m_list(list) {}
+    QString SortExpression(const QString& sign, const QString& name, const QString& picture) override;
+    bool IsKeyField(const QString& name) override;
+    void ApplySort(const QString& order) override;
+
+private:
+    OrganiserList& m_list;
+};
+
+class OrganiserList : public VelmoraDll::SortableList {
+public:
+    explicit OrganiserList(const ListSpec& spec, vrt::WindowManager* window = nullptr);
+    ~OrganiserList() override;
+
+    const ListSpec& spec() const { return m_spec; }
+    SqlListSource& source() { return m_source; }
+    vrt::Browse& browse() { return *m_browse; }
+    ListModel& model() { return m_model; }
+    ListSortManager* sorter() { return m_sorter.get(); }
+
+    void setRange(const QVariant& value);
+    QVariant range() const { return m_browse->query().rangeValue; }
+    void setCondition(vrt::SqlPart condition);
+    void reset() { m_browse->resetFromView(); }
+    int rowCount() { return m_browse->model().rowCount(); }
+
+    // Selects a row as the user would: runs the list's new-selection hook with that row.
+    bool select(int row);
+    bool selectId(const QVariant& id);
+    int selected() const { return m_browse->selected(); }
+    QVariant selectedId() const { return m_browse->selectedId(); }
+    // The raw value of a field in a row (the selected one by default).
+    QString cell(const QString& field, int row = -1) const;
+
+    // Runs after every change of the selected row (select, and a reset that moved it).
+    std::function<void(OrganiserList&)> onNewSelection;
+    // The widths the view shows (column from 0); the design widths until set.
+    std::function<int(int column)> viewWidth;
+
+    // SortableList (columns from 1).
+    int columnCount() const override { return int(m_spec.columns.size()); }
+    QString headerText(int column) const override { return m_model.headerText(column - 1); }
+    void setHeaderText(int column, const QString& text) override { m_model.setHeaderText(column - 1, text); }
+    QString fieldName(int column) const override;
+    QString picture(int column) const override;
+    int width(int column) const override;
+
+private:
+    const ListSpec& m_spec;
+    SqlListSource m_source;
+    std::unique_ptr<vrt::Browse> m_browse;
+    ListModel m_model;
+    std::unique_ptr<ListSortManager> m_sorter;
+};
+
+// The condition of the income/expense list for a category and every category below it, with
+// the category as a bound value: no length limit however deep or wide the tree is.
+vrt::SqlPart categorySubtreeCondition(long categoryId);
+
+} // namespace organiser

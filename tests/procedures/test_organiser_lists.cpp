@@ -1,0 +1,320 @@
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/OpenFiles.h"
+#include "procedures/organiser/SampleData.h"
+#include "procedures/common/VelmoraDll.h"
+#include "runtime/DateTime.h"
+#include "tests/data/DataFixture.h"
+
+#include <QSettings>
+
+using namespace organiser;
+
+namespace {
+
+std::vector<int> backgrounds(const std::vector<CellLook>& look)
+{
+    std::vector<int> out;
+    for (const CellLook& l : look)
+        out.push_back(l.normalBg);
+    return out;
+}
+
+QSet<QString> distinct(const QStringList& list) { return QSet<QString>(list.begin(), list.end()); }
+
+} // namespace
+
+TEST(OrganiserListLooks, BandingColoursTheFirstThirdAndFifthRows)
+{
+    const ListSpec& pkat = *listSpec(ctl::PKat);
+    const QStringList cells = {"Web", "1"};
+    const QDate today(2026, 12, 10);
+    for (int row = 0; row < 5; ++row) {
+        const int expected = row % 2 == 0 ? kBandColour : -1;
+        EXPECT_EQ(backgrounds(rowLook(pkat, cells, row, today)), (std::vector<int>{expected, expected})) << row;
+    }
+    EXPECT_EQ(windowsColour(kBandColour), QColor(234, 244, 255));
+    // The task categories list shows the category colour and no band.
+    const ListSpec& categories = *listSpec(ctl::TaskCategory);
+    const auto look = rowLook(categories, {"Posao", "255", "1", "1"}, 0, today);
+    EXPECT_EQ(look[1].normalBg, 255);
+    EXPECT_EQ(look[1].selectedBg, 255);
+    EXPECT_EQ(look[0].normalBg, -1);
+}
+
+TEST(OrganiserListLooks, TaskRowsByDateStatusAndImportance)
+{
+    const ListSpec& tasks = *listSpec(ctl::Zadaci);
+    const QDate today(2026, 12, 10);
+    struct Case {
+        QString start;
+        int status, importance;
+        int bg, style, statusIcon, importanceIcon;
+    };
+    const Case cases[] = {
+        {"2026-12-09", 0, 1, kTaskBefore, 3, 5, 3}, {"2026-12-10", 1, 2, kTaskToday, 2, 6, 1},
+        {"2026-12-11", 2, 3, kTaskAfter, 1, 4, 2},  {"2026-12-11", 7, 9, kTaskAfter, 1, 0, 0},
+    };
+    for (const Case& c : cases) {
+        QStringList cells;
+        for (size_t i = 0; i < tasks.columns.size(); ++i)
+            cells << QString();
+        cells[tasks.columnOf("CAL:STATUS")] = QString::number(c.status);
+        cells[tasks.columnOf("CAL:IMPORTANCELEVEL")] = QString::number(c.importance);
+        cells[tasks.columnOf("CAL:STARTDATETIME_DATE")] = c.start;
+        const auto look = rowLook(tasks, cells, 1, today);
+        EXPECT_EQ(look[0].icon, c.statusIcon) << c.status;
+        EXPECT_EQ(look[1].icon, c.importanceIcon) << c.importance;
+        for (int col = 2; col <= 11; ++col) {
+            EXPECT_EQ(look[size_t(col)].style, c.style) << col;
+            EXPECT_EQ(look[size_t(col)].normalBg, c.bg) << col;
+        }
+        EXPECT_EQ(look[12].style, 0) << "EventID is neither styled nor coloured";
+        EXPECT_EQ(look[12].normalBg, -1);
+    }
+    EXPECT_EQ(taskIcons().value(taskStatusIcon(0) - 1), "~smiley2.ico");
+    EXPECT_EQ(taskIcons().value(taskStatusIcon(2) - 1), "~smiley1.ico");
+}
+
+TEST(OrganiserListLooks, MailAndContactTexts)
+{
+    const std::pair<QString, QString> sizes[] = {
+        {"12500", "12.5 KB"}, {"3000", "3 KB"}, {"1500", "1.5 KB"}, {"999", "0.999 KB"}, {"", "0 KB"}};
+    for (const auto& [bytes, text] : sizes)
+        EXPECT_EQ(mailSizeText(bytes), text) << bytes.toStdString();
+    EXPECT_EQ(mailTimeText("2026-12-10", "08:05:09"), shortDate("2026-12-10") + " 08:05:09");
+    EXPECT_EQ(firstLast("Horvat", "", "Ana"), "Horvat Ana");
+    EXPECT_EQ(firstLast("Horvat", "Marija", "Ana"), "Horvat Marija Ana");
+    EXPECT_EQ(firstLast(QString(60, 'x'), "", QString(60, 'y')).size(), 99);
+
+    // Read and unread mails differ only in their style.
+    const ListSpec& mail = *listSpec(ctl::Email);
+    QStringList cells;
+    for (size_t i = 0; i < mail.columns.size(); ++i)
+        cells << QStringLiteral("x");
+    cells[mail.columnOf("EM:READ")] = "0";
+    const auto unread = rowLook(mail, cells, 2, QDate::currentDate());
+    cells[mail.columnOf("EM:READ")] = "1";
+    const auto read = rowLook(mail, cells, 2, QDate::currentDate());
+    for (int col : {1, 2, 3, 4, 5, 11, 12}) {
+        EXPECT_EQ(unread[size_t(col)].style, 1);
+        EXPECT_EQ(read[size_t(col)].style, 2);
+        EXPECT_EQ(unread[size_t(col)].normalBg, read[size_t(col)].normalBg);
+    }
+    EXPECT_EQ(read[0].style, 0);
+}
+
+class OrganiserListsTest : public DataTest {
+protected:
+    void SetUp() override
+    {
+        DataTest::SetUp();
+        if (IsSkipped())
+            return;
+        THISPCPATH = m_folder->path().toStdString();
+        ASSERT_EQ(W_First::OpenFilez(), 0);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Registry").clear();
+    }
+    SampleResult fill()
+    {
+        SampleSizes n;
+        n.mails = 300;
+        n.contacts = 40;
+        n.tasks = 60;
+        n.notes = 12;
+        n.passwords = 20;
+        n.documents = 12;
+        n.incomeExpenses = 40;
+        SampleResult r = generateSampleData(n);
+        EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+        return r;
+    }
+    static QStringList column(OrganiserList& l, const char* field)
+    {
+        QStringList out;
+        for (int r = 0; r < l.rowCount(); ++r)
+            out << l.cell(field, r);
+        return out;
+    }
+};
+
+TEST_F(OrganiserListsTest, ListsFollowTheirFolderGroupAndSelection)
+{
+    const SampleResult data = fill();
+    ListSet lists;
+    lists.setMailFolder(data.inboxId);
+    OrganiserList& mail = lists.list(ctl::Email);
+    ASSERT_EQ(mail.rowCount(), data.inboxMails);
+    EXPECT_EQ(distinct(column(mail, "EM:INBOXID")), QSet<QString>{QString::number(data.inboxId)});
+    const QModelIndex size = mail.model().index(0, mail.spec().columnOf("EM:SIZE_DECIMAL"));
+    EXPECT_TRUE(size.data().toString().endsWith(" KB"));
+    EXPECT_EQ(mail.model().index(0, 4).data().toString(),
+              mailTimeText(mail.cell("EM:DATUM", 0), mail.cell("EM:VRIJEME", 0)));
+    EXPECT_EQ(mail.model().index(0, 1).data(Qt::BackgroundRole).value<QColor>(), QColor(234, 244, 255));
+    EXPECT_FALSE(mail.model().index(1, 1).data(Qt::BackgroundRole).isValid());
+    lists.setMailFolder(data.accountRootId);
+    EXPECT_EQ(mail.rowCount(), 0) << "the account's root holds no mail";
+
+    // A contact's three lists follow the contact being selected.
+    lists.setContactGroup(data.firstGroupId);
+    OrganiserList& contacts = lists.list(ctl::Kontakti);
+    ASSERT_GT(contacts.rowCount(), 1);
+    for (int row : {0, 1}) {
+        ASSERT_TRUE(contacts.select(row));
+        const QString id = contacts.cell("CON:ID");
+        EXPECT_EQ(lists.SelectedContactID, id.toLong());
+        const auto ids = query("SELECT EVENTID FROM CAL_CALENDAREVENTS WHERE PARTNERID = " + id.toStdString());
+        EXPECT_EQ(lists.list(ctl::PZadaci).rowCount(), int(ids.size()));
+        const auto docs = query("SELECT COUNT(*) FROM IDokumenti WHERE KUPACID = " + id.toStdString());
+        EXPECT_EQ(lists.list(ctl::PID).rowCount(), std::stoi(docs[0]));
+        const QString name = contacts.cell("CON:PREZIME") + " " + contacts.cell("CON:IME");
+        if (contacts.cell("CON:SREDNJEIME").isEmpty())
+            EXPECT_EQ(contacts.cell("LC:FIRSTLAST"), name);
+    }
+    // An empty group empties them.
+    lists.setContactGroup(999999);
+    EXPECT_EQ(lists.list(ctl::PZadaci).rowCount(), 0);
+
+    // Category -> documents -> items, and the print id follows the selected document.
+    OrganiserList& categories = lists.list(ctl::IDK);
+    categories.reset();
+    ASSERT_TRUE(categories.select(1));
+    OrganiserList& docs = lists.list(ctl::ID);
+    EXPECT_EQ(distinct(column(docs, "ID:KATEGORIJAID")), QSet<QString>{categories.cell("IDK:ID")});
+    ASSERT_TRUE(docs.select(docs.rowCount() - 1));
+    EXPECT_EQ(lists.PrintRecordID, docs.cell("ID:ID").toLong());
+    EXPECT_EQ(lists.list(ctl::Stavke).rowCount(), 3);
+    EXPECT_EQ(distinct(column(lists.list(ctl::Stavke), "IDS:DOKUMENTID")), QSet<QString>{docs.cell("ID:ID")});
+    // An item form changed the document's amount: the documents are read again.
+    query("UPDATE IDokumenti SET IZNOS_DECIMAL = '1234.50' WHERE ID = " + docs.cell("ID:ID").toStdString());
+    lists.list(ctl::Stavke).browse().onUpdated(vrt::CHANGE_RECORD);
+    EXPECT_EQ(docs.cell("ID:IZNOS_DECIMAL"), "1234.50");
+    EXPECT_EQ(docs.model().index(docs.selected(), 3).data().toString(), amountText("1234.50"));
+    OrganiserList& tasks = lists.list(ctl::Zadaci);
+    tasks.reset();
+    ASSERT_TRUE(tasks.select(2));
+    EXPECT_EQ(lists.PrintRecordID, tasks.cell("CAL:EVENTID").toLong());
+}
+
+TEST_F(OrganiserListsTest, HeaderSortsAsTheListsDefineThem)
+{
+    const SampleResult data = fill();
+    ListSet lists;
+    lists.setMailFolder(data.inboxId);
+    struct Case {
+        int control;
+        int column; // from 1
+        QString order;
+    };
+    const Case cases[] = {
+        {ctl::Notes, 1, "+UPPER(NOTE:Status),+NOTE:ID"},
+        {ctl::Kontakti, 1, "+UPPER(CON:Prezime),+CON:ID"},
+        {ctl::Email, 5, "+EM:DATUM,+EM:VRIJEME,+EM:ID"},
+        {ctl::Pass, 2, "+PAS:LOGIN,+PAS:ID"},
+        {ctl::Pr, 3, "+PR:IZNOS_DECIMAL,+PR:ID"},
+    };
+    for (const Case& c : cases) {
+        OrganiserList& l = lists.list(c.control);
+        l.sorter()->TakeHeaderClick(c.column, VelmoraDll::HeaderSortManager::ClickPlain);
+        EXPECT_EQ(l.source().orderText(), c.order) << c.control;
+    }
+
+    // The received time sorts by date and time, then number; amounts as numbers.
+    OrganiserList& mail = lists.list(ctl::Email);
+    ASSERT_GT(mail.rowCount(), 10);
+    for (int r = 1; r < mail.rowCount(); ++r) {
+        const QString a = mail.cell("EM:DATUM", r - 1) + mail.cell("EM:VRIJEME", r - 1);
+        const QString b = mail.cell("EM:DATUM", r) + mail.cell("EM:VRIJEME", r);
+        ASSERT_LE(a, b) << r;
+        if (a == b)
+            ASSERT_LT(mail.cell("EM:ID", r - 1).toInt(), mail.cell("EM:ID", r).toInt());
+    }
+    OrganiserList& money = lists.list(ctl::Pr);
+    money.setCondition({});
+    for (int r = 1; r < money.rowCount(); ++r)
+        ASSERT_LE(money.cell("PR:IZNOS_DECIMAL", r - 1).toDouble(), money.cell("PR:IZNOS_DECIMAL", r).toDouble());
+
+    // Tagged notes come last when ascending.
+    OrganiserList& notes = lists.list(ctl::Notes);
+    notes.reset();
+    const QStringList status = column(notes, "NOTE:STATUS");
+    EXPECT_EQ(status.indexOf("1"), status.lastIndexOf("0") + 1);
+
+    // A hidden column sorts nothing until the user widens it.
+    OrganiserList& pass = lists.list(ctl::Pass);
+    const int idColumn = pass.spec().columnOf("PAS:ID") + 1;
+    pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
+    EXPECT_EQ(pass.source().orderText(), "+PAS:LOGIN,+PAS:ID");
+    pass.viewWidth = [&](int c) { return c == idColumn - 1 ? 40 : pass.spec().columns[size_t(c)].width; };
+    pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
+    EXPECT_EQ(pass.source().orderText(), "+PAS:ID");
+}
+
+TEST_F(OrganiserListsTest, OnlyTheMailSortOutlivesTheWindow)
+{
+    const SampleResult data = fill();
+    {
+        ListSet lists;
+        lists.setMailFolder(data.inboxId);
+        auto* mail = lists.list(ctl::Email).sorter();
+        mail->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain);
+        mail->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain);
+        lists.list(ctl::Pass).sorter()->TakeHeaderClick(2, VelmoraDll::HeaderSortManager::ClickPlain);
+    }
+    ListSet lists;
+    lists.setMailFolder(data.inboxId);
+    OrganiserList& mail = lists.list(ctl::Email);
+    EXPECT_EQ(mail.model().headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "Naslov[-]");
+    EXPECT_EQ(mail.source().orderText(), "-EM:SUBJECT,+EM:ID");
+    EXPECT_GE(mail.cell("EM:SUBJECT", 0), mail.cell("EM:SUBJECT", mail.rowCount() - 1));
+    EXPECT_TRUE(lists.list(ctl::Pass).source().orderText().isEmpty());
+    EXPECT_EQ(lists.list(ctl::Pass).model().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), "Login");
+}
+
+TEST_F(OrganiserListsTest, NoteTagClickWritesTheStatus)
+{
+    fill();
+    query("UPDATE Notes SET STATUS = 0");
+    ListSet lists;
+    OrganiserList& notes = lists.list(ctl::Notes);
+    notes.reset();
+    const QString id = notes.cell("NOTE:ID", 2);
+    ASSERT_TRUE(lists.clickNote(2, 0));
+    EXPECT_EQ(query("SELECT STATUS FROM Notes WHERE ID = " + id.toStdString())[0], "1");
+    EXPECT_EQ(notes.model().index(2, 0).data(IconRole).toInt(), 2);
+    // Clicking the title afterwards only selects.
+    ASSERT_TRUE(lists.clickNote(2, 3));
+    EXPECT_EQ(query("SELECT STATUS FROM Notes WHERE ID = " + id.toStdString())[0], "1");
+    ASSERT_TRUE(lists.clickNote(2, 0));
+    EXPECT_EQ(query("SELECT STATUS FROM Notes WHERE ID = " + id.toStdString())[0], "0");
+    EXPECT_EQ(notes.model().index(2, 0).data(IconRole).toInt(), 1);
+    // A note tagged in an earlier run shows the tag after the restore.
+    query("UPDATE Notes SET STATUS = 1 WHERE ID = " + id.toStdString());
+    lists.restoreNoteTags();
+    EXPECT_EQ(notes.model().index(2, 0).data(IconRole).toInt(), 2);
+    VelmoraDll::tagSet().Remove(id);
+}
+
+TEST_F(OrganiserListsTest, FinanceCategoryFilterHasNoLengthLimit)
+{
+    // A chain of 3000 categories: an OR list of their ids would run to many kilobytes.
+    {
+        vrt::odbc::Transaction tx(*corvalde::ThreadSession().connection());
+        for (int i = 1; i <= 3000; ++i)
+            query("INSERT INTO PRIHODIRASHODIKATEGORIJA (ID, TATAID, NAZIV, TIP) VALUES (" + std::to_string(i) + ", "
+                  + std::to_string(i - 1) + ", 'K" + std::to_string(i) + "', 1)");
+        query("INSERT INTO PRIHODIRASHODI (ID, KATEGORIJAID, NAZIV, IZNOS_DECIMAL, DATUM) VALUES (1, 3000, 'deep', '1.00', '2026-01-01')");
+        query("INSERT INTO PRIHODIRASHODI (ID, KATEGORIJAID, NAZIV, IZNOS_DECIMAL, DATUM) VALUES (2, 5, 'shallow', '2.00', '2026-01-02')");
+        ASSERT_TRUE(tx.commit());
+    }
+    ListSet lists;
+    OrganiserList& pr = lists.list(ctl::Pr);
+    struct Case {
+        long category;
+        QStringList names;
+    };
+    const Case cases[] = {{1, {"shallow", "deep"}}, {6, {"deep"}}, {3000, {"deep"}}, {4000, {}}};
+    for (const Case& c : cases) {
+        lists.setFinanceCategory(c.category);
+        EXPECT_EQ(column(pr, "PR:NAZIV"), c.names) << c.category;
+    }
+}
