@@ -1,0 +1,218 @@
+#include "procedures/organiser/PaneLayout.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "runtime/IniFile.h"
+
+namespace organiser {
+
+QRect applyAnchor(const AnchorRow& r, QSize initial, QSize now)
+{
+    const int dw = now.width() - initial.width(), dh = now.height() - initial.height();
+    const QRect& o = r.remembered;
+    const int x = r.leftFixed ? o.x() : dw + o.x();
+    const int y = r.topFixed ? o.y() : dh + o.y();
+    const int w = r.rightFixed ? o.width() - (x - o.x()) : dw + o.x() + o.width() - x;
+    const int h = r.bottomFixed ? o.height() - (y - o.y()) : dh + o.y() + o.height() - y;
+    return {x, y, w, h};
+}
+
+std::vector<AnchorRow> controlAnchorTable()
+{
+    // control, then left, top, right, bottom: 1 fixed, 0 follows.
+    static const int rows[][5] = {
+        {6, 1, 1, 0, 0},   {8, 1, 1, 1, 0},   {14, 1, 1, 0, 0},  {10, 1, 0, 0, 0},  {24, 1, 1, 1, 0},
+        {21, 1, 1, 1, 0},  {23, 1, 1, 0, 0},  {22, 1, 1, 1, 0},  {119, 1, 1, 1, 0}, {120, 1, 1, 0, 0},
+        {25, 1, 1, 0, 1},  {128, 1, 0, 1, 0}, {129, 1, 0, 1, 0}, {130, 1, 0, 1, 0}, {131, 1, 0, 1, 0},
+        {132, 1, 1, 1, 0}, {27, 1, 0, 1, 0},  {28, 1, 0, 1, 0},  {29, 1, 0, 1, 0},  {30, 1, 0, 1, 0},
+        {9, 1, 1, 1, 0},   {36, 1, 1, 1, 0},  {37, 1, 1, 0, 0},  {43, 1, 1, 0, 0},  {44, 0, 1, 0, 0},
+        {53, 1, 1, 1, 0},  {54, 1, 0, 1, 0},  {55, 1, 0, 1, 0},  {56, 1, 0, 1, 0},  {57, 1, 0, 1, 0},
+        {58, 1, 1, 0, 0},  {64, 1, 1, 1, 0},  {65, 1, 1, 0, 0},  {74, 1, 1, 1, 0},  {75, 1, 1, 0, 0},
+        {82, 1, 0, 0, 0},  {41, 1, 1, 1, 0},  {62, 1, 1, 1, 0},  {66, 1, 1, 1, 0},  {31, 1, 1, 1, 0},
+        {87, 1, 0, 0, 0},  {86, 1, 1, 1, 0},  {46, 1, 1, 0, 0},  {47, 0, 1, 0, 0},  {133, 1, 0, 0, 0},
+        {151, 1, 0, 0, 0}, {135, 1, 0, 0, 0}, {137, 1, 0, 0, 0}, {142, 1, 0, 0, 0}, {147, 1, 0, 0, 0},
+        {113, 1, 1, 1, 0}, {117, 1, 1, 0, 0}, {112, 1, 1, 1, 0}, {13, 1, 0, 0, 0},  {18, 1, 1, 0, 1},
+        {19, 1, 0, 0, 0},  {89, 1, 1, 1, 1},  {96, 1, 1, 1, 1},  {103, 1, 1, 0, 0}, {104, 1, 1, 1, 0},
+        {105, 1, 1, 1, 1}};
+    std::vector<AnchorRow> out;
+    for (const auto& r : rows)
+        out.push_back({r[0], r[1] == 1, r[2] == 1, r[3] == 1, r[4] == 1, {}, {}});
+    return out;
+}
+
+void ControlAnchors::remember(QSize window, const std::function<std::optional<QRect>(int)>& geometry)
+{
+    if (remembered())
+        return;
+    m_initial = window;
+    std::vector<AnchorRow> kept;
+    for (AnchorRow& r : m_rows)
+        if (const auto g = geometry(r.control)) {
+            r.remembered = r.last = *g;
+            kept.push_back(r);
+        }
+    m_rows = std::move(kept);
+}
+
+std::vector<std::pair<int, QRect>> ControlAnchors::resize(QSize now)
+{
+    std::vector<std::pair<int, QRect>> out;
+    if (!remembered())
+        return out;
+    for (AnchorRow& r : m_rows) {
+        r.last = applyAnchor(r, m_initial, now);
+        out.push_back({r.control, r.last});
+    }
+    return out;
+}
+
+void ControlAnchors::controlMoved(int control, QRect now, QSize window)
+{
+    if (!remembered())
+        return;
+    const int dw = window.width() - m_initial.width(), dh = window.height() - m_initial.height();
+    for (AnchorRow& r : m_rows) {
+        if (r.control != control)
+            continue;
+        // The inverse of applyAnchor: the design position that puts the control at `now`.
+        const int x0 = r.leftFixed ? now.x() : now.x() - dw;
+        const int y0 = r.topFixed ? now.y() : now.y() - dh;
+        const int w0 = r.rightFixed ? now.width() + now.x() - x0 : now.width() + now.x() - x0 - dw;
+        const int h0 = r.bottomFixed ? now.height() + now.y() - y0 : now.height() + now.y() - y0 - dh;
+        r.remembered = {x0, y0, w0, h0};
+        r.last = now;
+    }
+}
+
+// ---- splitters ----------------------------------------------------------------------------
+
+const std::vector<SplitterSpec>& splitterTable()
+{
+    const auto sides = [](std::vector<int> one, std::vector<std::pair<int, bool>> two) {
+        std::vector<SplitSide> out;
+        for (int c : one)
+            out.push_back({c, 1, false, true});
+        for (const auto& [c, resizes] : two)
+            out.push_back({c, 2, true, resizes});
+        return out;
+    };
+    static const std::vector<SplitterSpec> table = {
+        {22, 1, 260, 100, sides({21}, {{23, true}, {25, true}})},
+        {132, 1, 100, 100, sides({119}, {{120, true}, {151, true}, {133, true}, {135, true}, {137, true}, {142, true}, {147, true}})},
+        {9, 1, 100, 100, sides({8}, {{14, true}, {10, true}, {19, true}, {13, true}, {18, true}})},
+        {41, 1, 100, 100, sides({36}, {{37, true}})},
+        {62, 1, 100, 100, sides({53}, {{58, true}})},
+        {66, 1, 100, 100, sides({64}, {{65, true}})},
+        {31, 1, 100, 100, sides({24}, {{21, false}, {22, false}, {23, true}, {25, true}})},
+        {86, 1, 100, 100, sides({74}, {{75, true}, {87, true}, {82, true}})},
+        {112, 1, 100, 100, sides({113}, {{117, true}})},
+        {87, 2, 100, 100, sides({75}, {{82, true}})},
+        {151, 2, 100, 100, sides({120}, {{133, true}, {135, true}, {137, true}, {142, true}, {147, true}})},
+    };
+    return table;
+}
+
+const SplitterSpec* splitterSpec(int bar)
+{
+    for (const SplitterSpec& s : splitterTable())
+        if (s.bar == bar)
+            return &s;
+    return nullptr;
+}
+
+const std::vector<int>& splittersSetUpAgain()
+{
+    static const std::vector<int> bars = {22, 9, 31, 86, 87, 132, 151};
+    return bars;
+}
+
+SplitMove moveSplitter(const SplitterSpec& spec, QSize window, int delta,
+                       const std::function<std::optional<QRect>(int)>& geometry)
+{
+    SplitMove out;
+    const auto bar = geometry(spec.bar);
+    if (!bar)
+        return out;
+    const bool across = spec.direction == 1;
+    const auto pos = [&](const QRect& r) { return across ? r.x() : r.y(); };
+    const auto len = [&](const QRect& r) { return across ? r.width() : r.height(); };
+    const int extent = across ? window.width() : window.height();
+    int lo = spec.minimum;
+    int hi = extent - spec.maximum - len(*bar);
+    // The bar never passes the far edge of a control it resizes.
+    for (const SplitSide& s : spec.controls) {
+        const auto g = geometry(s.control);
+        if (!g || !s.resizes)
+            continue;
+        if (s.side == 1)
+            lo = std::max(lo, pos(*g));
+        else
+            hi = std::min(hi, pos(*g) + len(*g) - len(*bar));
+    }
+    const int target = std::clamp(pos(*bar) + delta, lo, std::max(lo, hi));
+    out.moved = target - pos(*bar);
+    const auto shifted = [&](QRect r, int move, int grow) {
+        if (across) {
+            r.moveLeft(r.x() + move);
+            r.setWidth(r.width() + grow);
+        } else {
+            r.moveTop(r.y() + move);
+            r.setHeight(r.height() + grow);
+        }
+        return r;
+    };
+    out.placements.push_back({spec.bar, shifted(*bar, out.moved, 0)});
+    for (const SplitSide& s : spec.controls) {
+        const auto g = geometry(s.control);
+        if (!g)
+            continue;
+        const int move = s.moves ? out.moved : 0;
+        const int grow = !s.resizes ? 0 : s.side == 1 ? out.moved : -out.moved;
+        out.placements.push_back({s.control, shifted(*g, move, grow)});
+    }
+    return out;
+}
+
+// ---- saved positions ----------------------------------------------------------------------
+
+const std::vector<SavedPane>& savedPanes()
+{
+    static const std::vector<SavedPane> panes = {{24, "InboxQ", "XYW"}, {31, "Sem", "X"},     {21, "LEmail", "XW"},
+                                                 {22, "S1", "X"},       {25, "PodaciD", "XYW"}, {23, "Mht", "XYW"}};
+    return panes;
+}
+
+bool saveMainLayout(vrt::IniFile& ini, const std::function<std::optional<QRect>(int)>& geometry)
+{
+    bool ok = true;
+    for (const SavedPane& p : savedPanes()) {
+        const auto g = geometry(p.control);
+        if (!g)
+            continue;
+        for (const char* k = p.keys; *k; ++k) {
+            const int v = *k == 'X' ? g->x() : *k == 'Y' ? g->y() : g->width();
+            ok = ini.put(QLatin1String(p.section), QString(QLatin1Char(*k)), QString::number(v)) && ok;
+        }
+    }
+    return ok;
+}
+
+std::vector<std::pair<int, QRect>> readMainLayout(const vrt::IniFile& ini,
+                                                  const std::function<std::optional<QRect>(int)>& geometry)
+{
+    std::vector<std::pair<int, QRect>> out;
+    for (const SavedPane& p : savedPanes()) {
+        const auto g = geometry(p.control);
+        if (!g)
+            continue;
+        const QString section = QLatin1String(p.section);
+        out.push_back({p.control, QRect(int(ini.getInt(section, QStringLiteral("X"), g->x())),
+                                        int(ini.getInt(section, QStringLiteral("Y"), g->y())),
+                                        int(ini.getInt(section, QStringLiteral("W"), g->width())),
+                                        int(ini.getInt(section, QStringLiteral("H"), g->height())))});
+    }
+    return out;
+}
+
+} // namespace organiser
