@@ -21,6 +21,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/Korbelsteen.h"
+#include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -476,6 +477,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
     OrganiserDeps deps;
     deps.frame = link.get();
+    useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
     if (!window->open()) {

@@ -172,7 +172,7 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
     EXPECT_EQ(rig.window->pendingCommand(), 0);
     EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 101}, {1, 6}, {1, 103}}));
     EXPECT_EQ(rig.window->standInLog().take(),
-              QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()"}));
+              QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.ini("LastTab", "Last"), "6");
 
     // Exit from the ribbon asks the frame to close.
@@ -198,7 +198,7 @@ TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
         EXPECT_EQ(rig.window->shownPage(), 1);
     }
     rig.settle();
-    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()"}));
+    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.window->shownPage(), 7);
 }
 
