@@ -380,12 +380,12 @@ void OrganiserWindow::build()
     m_finance = new QTabWidget(m_pages->widget(5));
     m_finance->tabBar()->hide();
     for (const char* caption : {"Prihodi/rashodi", "Ulazni računi", "Izlazni računi", "Graf"})
-        m_finance->addTab(new QWidget(m_finance), tr(QString::fromUtf8(caption)));
+        m_finance->addTab(new QWidget(m_finance), QString::fromUtf8(caption)); // translated with the window
     m_pages->widget(5)->layout()->addWidget(m_finance);
 
     m_contacts = new QTabWidget(m_pages->widget(7));
     for (const char* caption : {"Napomena", "Zadaci", "Ulazni dokumenti", "Izlazni dokumenti"})
-        m_contacts->addTab(new QWidget(m_contacts), tr(QString::fromUtf8(caption)));
+        m_contacts->addTab(new QWidget(m_contacts), QString::fromUtf8(caption));
     m_pages->widget(7)->layout()->addWidget(m_contacts);
     connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
 
