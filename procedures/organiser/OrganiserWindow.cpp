@@ -38,6 +38,8 @@ constexpr int MainSheet = 6;
 constexpr int OverviewSheet = 10;
 constexpr int Chart = 13;
 constexpr int FinanceSheet = 51;
+constexpr int MailList = 21;
+constexpr int MailFolderTree = 24;
 constexpr int CategoryTree = 53;
 constexpr int ContactSheet = 133;
 } // namespace Ctl
@@ -202,6 +204,7 @@ int MainWindowManager::takeNewSelection(int control)
 {
     switch (control) {
     case Ctl::OverviewSheet: return m_w.m_deps.panes->DrawFinanceChart();
+    case Ctl::MailFolderTree: return m_w.mailFolderSelected();
     case Ctl::CategoryTree: return m_w.m_deps.panes->CategorySelected();
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
@@ -448,6 +451,27 @@ void OrganiserWindow::firstDisplay()
 }
 
 int OrganiserWindow::tabChanged(int page) { return m_tabs->tabChanged(page); }
+
+int OrganiserWindow::mailFolderSelected()
+{
+    // The sent folder shows the recipient column where the others show the sender, at the
+    // width the user last gave whichever of the two was shown.
+    auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
+    const int row = folders ? folders->currentIndex().row() : -1;
+    const auto& queue = VelmoraDll::InboxQ();
+    auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
+    if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {
+        QHeaderView* header = list->horizontalHeader();
+        for (int column : {1, 2})
+            if (header->sectionSize(column) > 0 && header->sectionSize(column) != m_mailNameColumnWidth)
+                m_mailNameColumnWidth = header->sectionSize(column);
+        const bool sent = queue[size_t(row)].ENNAZIV == QLatin1String("xSent_1");
+        list->model()->setHeaderData(1, Qt::Horizontal, tr(sent ? QStringLiteral("Prima") : QStringLiteral("Šalje")));
+        header->resizeSection(1, sent ? 0 : m_mailNameColumnWidth);
+        header->resizeSection(2, sent ? m_mailNameColumnWidth : 0);
+    }
+    return m_deps.panes->InboxSelected();
+}
 
 bool OrganiserWindow::startReceive()
 {
