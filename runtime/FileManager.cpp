@@ -685,6 +685,8 @@ int FileManager::CancelAutoInc(RelationManager* relate)
 {
     if (!m_reserved)
         return NoError;
+    if (relate && &relate->Me() != this)
+        return fail(RecordNotAvailable, "The relation manager given belongs to " + relate->Me().FILENAMEVALUE + ".", 0);
     const int pk = FILE->primaryKey();
     *static_cast<int32_t*>(FILE->fields[size_t(FILE->keys[size_t(pk)].components[0].field)].at(BUFFER)) =
         int32_t(m_reserved);
