@@ -349,8 +349,11 @@ int FileManager::openInternal(bool report)
     if (!exists) {
         if (!CREATE)
             return fail(NoFileError, "The table " + name + " does not exist.", report ? Msg_OpenFailed : 0);
-        if (const int rc = Create())
-            return report ? fail(rc, m_errorText, Msg_CreateFailed) : rc;
+        if (const int rc = Create()) {
+            // Another connection may have created it in the meantime.
+            if (!dialect::tableExists(*c, name, exists, &e) || !exists)
+                return report ? fail(rc, m_errorText, Msg_CreateFailed) : rc;
+        }
     }
     std::vector<dialect::ColumnInfo> cols;
     if (!dialect::tableColumns(*c, name, cols, &e))
