@@ -1,4 +1,5 @@
 #include "controls/Controls.h"
+#include "controls/OrganiserControls.h"
 #include "controls/ZipKit.h"
 
 #include "controls/RibbonBar.h"
@@ -23,6 +24,7 @@ void registerBuiltInControls()
         r.registerFactory(QString::fromLatin1(kTrayIconProgId),
                           [](QWidget* p) { return new SystemTrayIcon(p); });
         ZipKit::registerComponent();
+        registerOrganiserControls();
     });
 }
 

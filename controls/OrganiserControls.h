@@ -1,0 +1,122 @@
+#pragma once
+#include <QFont>
+#include <QPointer>
+#include <QTextBrowser>
+#include <QWidget>
+#include <map>
+
+class QCalendarWidget;
+class QLabel;
+class QPushButton;
+class QVBoxLayout;
+
+// Components the organiser window hosts in its panes, under their program identifiers.
+namespace controls {
+
+inline constexpr const char* kChartProgId = "RMChart.RMChartX";
+inline constexpr const char* kTaskPanelProgId = "Codejock.TaskPanel.12.1.1";
+inline constexpr const char* kWebBrowserProgId = "Codejock.WebBrowser.12.1.1";
+inline constexpr const char* kCalendarSettingsProgId = "Codejock.CalendarGlobalSettings.12.1.1";
+inline constexpr const char* kCalendarProgId = "Codejock.CalendarControl.12.1.1";
+inline constexpr const char* kDatePickerProgId = "Codejock.DatePicker.12.1.1";
+inline constexpr const char* kGanttProgId = "Exontrol.G2antt.1";
+
+// The panel that shows the shown message's header: one group of items, each a line of text
+// in its own font, or a control item that hosts another widget.
+class MessageHeaderPanel : public QWidget {
+    Q_OBJECT
+public:
+    enum ItemType { TextItem = 1, ControlItem = 3 };
+    explicit MessageHeaderPanel(QWidget* parent = nullptr);
+
+    void addGroup(int id, const QString& caption);
+    void setCaptionVisible(bool visible);
+    bool captionVisible() const { return m_captionVisible; }
+    void addItem(int id, const QString& caption, int type);
+    void setItemFont(int id, const QFont& font);
+    void setItemText(int id, const QString& text);
+    // A control item shows `widget` inside the panel.
+    void setHandle(int id, QWidget* widget);
+    void setMargins(int left, int top, int right, int bottom, int middle);
+
+    QList<int> itemIds() const;
+    QWidget* item(int id) const;
+    QWidget* hosted(int id) const;
+
+private:
+    struct Item {
+        int type;
+        QWidget* widget;
+        QPointer<QWidget> hosted;
+    };
+    QVBoxLayout* m_layout;
+    QLabel* m_caption;
+    std::map<int, Item> m_items;
+    QList<int> m_order;
+    bool m_captionVisible = true;
+};
+
+// The mail preview: local content only. Nothing is fetched from the network and no script
+// runs, whatever the message's HTML asks for.
+class PreviewBrowser : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit PreviewBrowser(QWidget* parent = nullptr);
+    // A local file, or "about:blank".
+    void navigate(const QString& target);
+    QString location() const { return m_location; }
+    QVariant loadResource(int type, const QUrl& name) override;
+
+private:
+    QString m_location;
+};
+
+// The calendar's global settings: the language resources and the title.
+class CalendarGlobalSettings : public QObject {
+    Q_OBJECT
+public:
+    explicit CalendarGlobalSettings(QObject* parent = nullptr) : QObject(parent) {}
+    void ResourceFile(const QString& path) { m_resourceFile = path; }
+    QString resourceFile() const { return m_resourceFile; }
+    bool UseResourceFileLocale = false;
+    QString Title;
+
+private:
+    QString m_resourceFile;
+};
+
+// A date picker bound to a calendar: a month view and a "today" button.
+class DatePicker : public QWidget {
+    Q_OBJECT
+public:
+    explicit DatePicker(QWidget* parent = nullptr);
+    void AttachToCalendar(QObject* calendar) { m_calendar = calendar; }
+    QObject* attachedCalendar() const { return m_calendar; }
+    void setShowNoneButton(bool show);
+    void setTextTodayButton(const QString& text);
+    QString textTodayButton() const;
+    int BorderStyle = 0;
+    QCalendarWidget* month() const { return m_month; }
+
+private:
+    QCalendarWidget* m_month;
+    QPushButton* m_today;
+    QPushButton* m_none;
+    QPointer<QObject> m_calendar;
+};
+
+// Stand-in for a pane whose real component is built by a later piece of work (the calendar
+// and the Gantt chart): it fills its place and names what will be there.
+class PaneStandIn : public QWidget {
+    Q_OBJECT
+public:
+    PaneStandIn(const QString& progId, QWidget* parent = nullptr);
+    QString progId() const { return m_progId; }
+
+private:
+    QString m_progId;
+};
+
+void registerOrganiserControls();
+
+} // namespace controls

@@ -1,0 +1,171 @@
+#include "controls/Controls.h"
+#include "controls/OrganiserControls.h"
+#include "procedures/organiser/HostedControls.h"
+#include "runtime/ComponentRegistry.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <set>
+
+using namespace organiser;
+
+namespace {
+
+// The registry's components, except those a test makes fail; registering a file makes the
+// components listed for it work.
+struct FakeFactory : ControlFactory {
+    std::set<QString> failing;
+    std::map<QString, QString> fixedBy; // file -> program identifier it makes work
+    QStringList registered;
+    QStringList created;
+    QObject* create(const QString& progId, QWidget* parent) override
+    {
+        if (failing.count(progId))
+            return nullptr;
+        created << progId;
+        return vrt::ComponentRegistry::instance().create(progId, parent);
+    }
+    bool registerServer(const QString& file) override
+    {
+        registered << file;
+        if (fixedBy.count(file))
+            failing.erase(fixedBy[file]);
+        return fixedBy.count(file) > 0;
+    }
+};
+
+struct Window {
+    QWidget root;
+    std::map<int, QWidget*> boxes;
+    Window()
+    {
+        for (int c : {13, 25, 23, 26, 43, 44, 46})
+            boxes[c] = new QWidget(&root);
+    }
+    HostedDeps deps(ControlFactory& f)
+    {
+        HostedDeps d;
+        d.factory = &f;
+        d.container = [this](int c) { return boxes.count(c) ? boxes[c] : nullptr; };
+        d.dataFolder = "/data";
+        return d;
+    }
+};
+
+QStringList shown()
+{
+    QStringList out;
+    for (const auto& c : testsupport::presenter().calls())
+        out << c.kind + ": " + c.text;
+    return out;
+}
+
+} // namespace
+
+TEST(HostedControls, CreateRegisterAndRetryOnceThenTell)
+{
+    controls::registerBuiltInControls();
+    struct Case {
+        const char* what;
+        std::set<QString> failing;
+        std::map<QString, QString> fixedBy;
+        QStringList registered;
+        QStringList messages;
+    };
+    const Case cases[] = {
+        {"everything works", {}, {}, {}, {}},
+        {"the chart works after its file is registered",
+         {controls::kChartProgId},
+         {{"x_Rm.dll", controls::kChartProgId}},
+         {"x_Rm.dll"},
+         {}},
+        {"a chart that never works: the stop text, the rest still made",
+         {controls::kChartProgId},
+         {},
+         {"x_Rm.dll"},
+         {"stop: Please login into Windows as Administrator and run the program again !"}},
+        {"a preview that never works: one message box",
+         {controls::kWebBrowserProgId},
+         {},
+         {"x_Controls.dll"},
+         {"message: x_Controls - Please login as Admin !"}},
+        {"the Gantt chart retries without a message", {controls::kGanttProgId}, {}, {"x_Gantt.dll"}, {}},
+    };
+    for (const Case& c : cases) {
+        testsupport::presenter().clear();
+        Window w;
+        FakeFactory f;
+        f.failing = c.failing;
+        f.fixedBy = c.fixedBy;
+        HostedControls out;
+        int populated = 0;
+        HostedDeps d = w.deps(f);
+        d.populateCalendar = [&] { return ++populated, 0; };
+        EXPECT_EQ(createActiveXControls(d, out), 0) << c.what;
+        EXPECT_EQ(f.registered, c.registered) << c.what;
+        EXPECT_EQ(shown(), c.messages) << c.what;
+        EXPECT_EQ(populated, 1);
+        EXPECT_NE(out.calendar, nullptr) << c.what;
+        EXPECT_NE(out.datePicker, nullptr) << c.what;
+        EXPECT_EQ(out.gantt == nullptr, c.failing.count(controls::kGanttProgId) > 0) << c.what;
+    }
+    testsupport::presenter().clear();
+}
+
+TEST(HostedControls, CalendarLanguageAndHeaderPanel)
+{
+    const std::pair<int, QString> languages[] = {
+        {1, "/d/Images/ResourceHr.dll"}, {2, "/d/Images/ResourceEn.dll"}, {3, "/d/Images/ResourceRu.dll"}, {4, ""}, {0, ""}};
+    for (const auto& [language, file] : languages)
+        EXPECT_EQ(calendarResourceFile(language, "/d"), file) << language;
+
+    controls::registerBuiltInControls();
+    Window w;
+    FakeFactory f;
+    HostedDeps d = w.deps(f);
+    d.language = 2;
+    d.translate = [](const QString& t) { return t == "Danas" ? QString("Today") : t; };
+    d.setupGantt = [] { return 7; };
+    HostedControls out;
+    EXPECT_EQ(createActiveXControls(d, out), 7) << "SetupGantt's failure is the answer";
+    auto* panel = qobject_cast<controls::MessageHeaderPanel*>(out.headerPanel);
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->itemIds(), (QList<int>{1, 2, 3, 4, 5}));
+    EXPECT_FALSE(panel->captionVisible());
+    EXPECT_EQ(panel->item(1)->font().family(), "Segoe UI");
+    EXPECT_EQ(panel->item(1)->font().pointSize(), 12);
+    EXPECT_TRUE(panel->item(1)->font().bold());
+    EXPECT_EQ(panel->item(2)->font().pointSize(), 10);
+    EXPECT_FALSE(panel->item(2)->font().bold());
+    EXPECT_EQ(panel->hosted(5), out.attachments);
+    EXPECT_EQ(panel->property("VisualTheme").toInt(), 13);
+    EXPECT_EQ(out.preview->parent(), w.boxes[23]);
+    auto* settings = qobject_cast<controls::CalendarGlobalSettings*>(out.calendarSettings);
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->resourceFile(), "/data/Images/ResourceEn.dll");
+    EXPECT_EQ(settings->Title, "Velmora");
+    auto* picker = qobject_cast<controls::DatePicker*>(out.datePicker);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->attachedCalendar(), out.calendar);
+    EXPECT_EQ(picker->textTodayButton(), "Today");
+    EXPECT_EQ(S_ChartEvents(), 1);
+    EXPECT_EQ(S_TaskPanelEvents(), 1);
+}
+
+TEST(HostedControls, PreviewLoadsNothingRemote)
+{
+    controls::PreviewBrowser b;
+    EXPECT_FALSE(b.loadResource(QTextDocument::ImageResource, QUrl("http://tracker.example/p.gif")).isValid());
+    b.navigate("about:blank");
+    EXPECT_TRUE(b.toPlainText().isEmpty());
+    testsupport::TempFolder dir;
+    QFile f(dir.file("1.html"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<p>Pozdrav <img src=\"http://tracker.example/p.gif\"></p>");
+    f.close();
+    b.navigate(dir.file("1.html"));
+    EXPECT_EQ(b.toPlainText().trimmed().left(7), "Pozdrav");
+    EXPECT_EQ(b.location(), dir.file("1.html"));
+}
