@@ -1,11 +1,8 @@
 #include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OpenFiles.h"
-#include "procedures/organiser/SampleData.h"
 #include "procedures/common/VelmoraDll.h"
 #include "runtime/DateTime.h"
-#include "tests/data/DataFixture.h"
+#include "tests/procedures/OrganiserFixture.h"
 
-#include <QSettings>
 
 using namespace organiser;
 
@@ -103,39 +100,6 @@ TEST(OrganiserListLooks, MailAndContactTexts)
     EXPECT_EQ(read[0].style, 0);
 }
 
-class OrganiserListsTest : public DataTest {
-protected:
-    void SetUp() override
-    {
-        DataTest::SetUp();
-        if (IsSkipped())
-            return;
-        THISPCPATH = m_folder->path().toStdString();
-        ASSERT_EQ(W_First::OpenFilez(), 0);
-        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Registry").clear();
-    }
-    SampleResult fill()
-    {
-        SampleSizes n;
-        n.mails = 300;
-        n.contacts = 40;
-        n.tasks = 60;
-        n.notes = 12;
-        n.passwords = 20;
-        n.documents = 12;
-        n.incomeExpenses = 40;
-        SampleResult r = generateSampleData(n);
-        EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
-        return r;
-    }
-    static QStringList column(OrganiserList& l, const char* field)
-    {
-        QStringList out;
-        for (int r = 0; r < l.rowCount(); ++r)
-            out << l.cell(field, r);
-        return out;
-    }
-};
 
 TEST_F(OrganiserListsTest, ListsFollowTheirFolderGroupAndSelection)
 {

@@ -1,0 +1,167 @@
+#include "procedures/organiser/MailActions.h"
+
+#include <QMimeData>
+
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Odbc.h"
+#include "runtime/SqlFilter.h"
+
+namespace organiser {
+
+namespace {
+
+QString failure(vrt::FileManager& f, int rc) { return QString::number(rc) + QStringLiteral(" : ") + f.ErrorText(); }
+
+std::optional<long> folderAccount(Tbl alias, long folderId, bool* root = nullptr)
+{
+    vrt::FileManager& f = Access(alias);
+    f.clearBuffer();
+    auto& rec = *static_cast<Inbox_Rec*>(f.BUFFER);
+    rec.ID = int32_t(folderId);
+    if (f.TryFetch(f.FILE->primaryKey()) != 0)
+        return std::nullopt;
+    if (root)
+        *root = rec.TATAID == 0;
+    return rec.ACCOUNTID;
+}
+
+} // namespace
+
+long contactByAddress(const QString& address)
+{
+    if (address.trimmed().isEmpty())
+        return 0;
+    vrt::FileManager& f = Access(Tbl::CON_Contacts);
+    f.clearBuffer();
+    CON().EMAIL = address.toStdString();
+    if (f.TryFetch(CON.EmailKey) == 0)
+        return CON().ID;
+    f.clearBuffer();
+    CON().TEMAIL = address.toStdString();
+    return f.TryFetch(CON.EmalTvrtkaKey) == 0 ? CON().ID : 0;
+}
+
+std::optional<int> editTask(FormLauncher& forms, long eventId)
+{
+    vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
+    f.clearBuffer();
+    CAL().EVENTID = int32_t(eventId);
+    if (f.TryFetch(CAL.PK_CalendarEvents) != 0)
+        return std::nullopt;
+    GLOBALREQUEST = 2;
+    forms.F_Zadaci(eventId, 0, CAL().PARTNERID, std::nullopt, QString());
+    return GLOBALRESPONSE;
+}
+
+long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo)
+{
+    if (text.isEmpty())
+        vrt::message(QStringLiteral("NOT lc:Email !"), {}, vrt::Icon::Question);
+    // "No partner" is spelt the same way every other caller of the task form spells it.
+    const long contact = contactByAddress(replyTo);
+    const long partner = contact ? contact : kNoPartner;
+    GLOBALREQUEST = 1;
+    forms.F_Zadaci(0, 0, partner, 0, text);
+    return partner;
+}
+
+bool markMailUnread(long emailId)
+{
+    vrt::FileManager& f = Access(Tbl::EMAIL);
+    f.clearBuffer();
+    EM().ID = int32_t(emailId);
+    if (emailId == 0 || f.TryFetch(EM.IDKey) != 0)
+        return false;
+    EM().READ = 0;
+    if (const int rc = f.TryUpdate()) {
+        vrt::stop(QStringLiteral("W_First Mail PUT Readed :") + failure(f, rc));
+        return false;
+    }
+    return true;
+}
+
+int markFolderRead(long folderId)
+{
+    if (folderId == 0)
+        return 0;
+    std::vector<long> unread;
+    {
+        vrt::odbc::Statement s(*corvalde::ThreadSession().connection());
+        if (!s.prepare("SELECT \"ID\" FROM " + vrt::quoteName(Access(Tbl::EMAIL).SqlName())
+                       + " WHERE \"INBOXID\" = ? AND (\"READ\" IS NULL OR \"READ\" <> 1) ORDER BY \"ID\""))
+            return -1;
+        s.bindInt(1, folderId);
+        if (!s.execute())
+            return -1;
+        while (s.fetch())
+            unread.push_back(long(s.integer(1).value_or(0)));
+    }
+    vrt::FileManager& f = Access(Tbl::AEMAIL);
+    for (long id : unread) {
+        f.clearBuffer();
+        EMA().ID = int32_t(id);
+        int rc = f.TryFetch(EMA.IDKey);
+        if (rc == 0) {
+            EMA().READ = 1;
+            rc = f.TryUpdate();
+        }
+        if (rc) {
+            vrt::stop(QStringLiteral("W_First Make All Read :") + QString::number(id) + QStringLiteral(" : ") + failure(f, rc));
+            return -1;
+        }
+    }
+    return int(unread.size());
+}
+
+QMimeData* emailDragData(const QList<long>& ids)
+{
+    QStringList text;
+    for (long id : ids)
+        text << QString::number(id);
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kEmailDragFormat), text.join(u',').toLatin1());
+    return data;
+}
+
+QList<long> draggedEmails(const QMimeData* data)
+{
+    QList<long> ids;
+    if (!data || !data->hasFormat(QLatin1String(kEmailDragFormat)))
+        return ids;
+    for (const QByteArray& part : data->data(QLatin1String(kEmailDragFormat)).split(','))
+        if (const long id = part.toLong(); id > 0)
+            ids << id;
+    return ids;
+}
+
+int dropEmails(const QList<long>& ids, long folderId)
+{
+    bool root = true;
+    const std::optional<long> account = folderAccount(Tbl::Inbox, folderId, &root);
+    if (!account || root)
+        return 0;
+    vrt::FileManager& f = Access(Tbl::AEMAIL);
+    int moved = 0;
+    for (long id : ids) {
+        f.clearBuffer();
+        EMA().ID = int32_t(id);
+        if (const int rc = f.TryFetch(EMA.IDKey)) {
+            vrt::stop(QStringLiteral("Drop Email :") + QString::number(id) + QStringLiteral(" : ") + failure(f, rc));
+            return -1;
+        }
+        // A mail stays with its own account: its folder must be of the same one.
+        if (EMA().INBOXID == folderId || folderAccount(Tbl::AInbox, EMA().INBOXID) != account)
+            continue;
+        EMA().INBOXID = int32_t(folderId);
+        if (const int rc = f.TryUpdate()) {
+            vrt::stop(QStringLiteral("Drop Email PUT :") + QString::number(id) + QStringLiteral(" : ") + failure(f, rc));
+            return -1;
+        }
+        ++moved;
+    }
+    return moved;
+}
+
+} // namespace organiser

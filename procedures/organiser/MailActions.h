@@ -1,0 +1,45 @@
+#pragma once
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "procedures/organiser/OrganiserServices.h"
+
+class QMimeData;
+
+// What the organiser window's menus and drops do with mails, contacts and tasks in the
+// database. Each reads and writes through the calling thread's table managers.
+namespace organiser {
+
+// The partner of a task form that has none.
+constexpr long kNoPartner = 9999999;
+
+// The contact whose e-mail, or else whose company e-mail, is `address`; 0 when none.
+long contactByAddress(const QString& address);
+
+// Opens the task form on event `eventId` (change); the form's answer, nothing when the event
+// is gone.
+std::optional<int> editTask(FormLauncher& forms, long eventId);
+
+// "Dodaj u zadatke": a new task with the message's text and its sender as partner when the
+// sender is a contact. Answers the partner passed.
+long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo);
+
+// "Označi kao nepročitano". False when the mail is gone or the write failed (reported).
+bool markMailUnread(long emailId);
+
+// "Označi sve pročitano": the folder's unread mails become read. Answers how many were
+// written, -1 after a failed write (reported).
+int markFolderRead(long folderId);
+
+// Mails dragged from the mail list carry their ids.
+QMimeData* emailDragData(const QList<long>& ids);
+QList<long> draggedEmails(const QMimeData* data);
+inline const char* kEmailDragFormat = "application/x-velmora-emaildrag";
+
+// Moves dragged mails into a folder. An account's root row, an unknown folder and a folder
+// of another account than the mail's take nothing. Answers how many mails moved; -1 after a
+// failed read or write (reported).
+int dropEmails(const QList<long>& ids, long folderId);
+
+} // namespace organiser

@@ -1,0 +1,82 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "runtime/PopupMenu.h"
+
+// The organiser window's six context menus with their texts, icons and actions, and the task
+// panel of the overview page. No widgets here: menus are built into QMenus only when shown.
+namespace organiser {
+
+// Where the entries' actions go.
+struct MenuHandlers {
+    std::function<void(int code)> dispatch;           // MN:COMMAND := code, the dispatcher
+    std::function<void(int control)> postAccepted;    // the accepted event to a control
+    std::function<void(const QString& routine)> run;  // a routine of the window ("InsertContact")
+    std::function<void(int deleteRequest)> calendarRequest; // CalendarDeleteRequest, then post to 4
+    std::function<void(int startType, int endType)> linkType; // the pending link's positions, then reschedule
+};
+
+enum class Popup { ContactGroups = 1, Mail, MailFolders, Calendar, FinanceCategories, GanttLinks };
+
+class OrganiserMenus {
+public:
+    explicit OrganiserMenus(MenuHandlers handlers);
+
+    vrt::PopupMenu& menu(Popup p) { return m_menus.at(p); }
+    // The icon file of an entry ("1309363638_mail.ico"), empty for none.
+    QString icon(Popup p, int id) const;
+    static QString tickedIcon() { return QStringLiteral("cfc_checkon.ico"); }
+
+    // Before showing: every entry enabled and unticked; the mail list's "Dodaj u kontakte"
+    // only when the sender is not a contact yet.
+    void prepare(Popup p, bool senderIsContact = false);
+    // The Gantt link menu ticks the type of the pending link (start/end: 0 start, 2 end).
+    void prepareLinks(int startType, int endType);
+
+    // Every text through the translator (once, at the first display).
+    void translate(const std::function<QString(const QString&)>& fn);
+
+private:
+    void add(Popup p, const QString& text, const QString& icon, std::function<void()> action, const QString& name = {});
+    void separator(Popup p);
+
+    MenuHandlers m_h;
+    std::map<Popup, vrt::PopupMenu> m_menus;
+    std::map<std::pair<Popup, int>, QString> m_icons;
+};
+
+// The task panel: headers that fold, each with tasks that carry a calendar event id.
+class TaskPanelModel {
+public:
+    struct Task {
+        QString caption;
+        long eventId = 0; // user data: 0 none
+    };
+    struct Header {
+        QString caption;
+        bool expanded = true;
+        std::vector<Task> tasks;
+    };
+    // The panel's look.
+    struct ColourGroup {
+        int background, gradientStart, gradientEnd, text, hover, disabled; // -1: not given
+    };
+    static const std::vector<ColourGroup>& colourGroups(); // panel, headers, second headers, tasks
+    static QString font() { return QStringLiteral("Tahoma"); }
+    static std::vector<int> margins() { return {10, 20, 10, 20}; }
+    static QString appName() { return QStringLiteral("VelmoraDll.DLL"); }
+
+    std::vector<Header> headers;
+
+    // Edits a task's event through its form (answers GLOBALRESPONSE); false when gone.
+    std::function<std::optional<int>(long eventId)> editEvent;
+    std::function<void()> refill; // W_First.FillTaskPanel
+
+    // A click: header h (from 1), task t (from 1, 0 for the header itself).
+    void executeAction(int header, int task);
+};
+
+} // namespace organiser

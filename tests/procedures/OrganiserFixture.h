@@ -1,0 +1,42 @@
+#pragma once
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/OpenFiles.h"
+#include "procedures/organiser/SampleData.h"
+#include "tests/data/DataFixture.h"
+
+#include <QSettings>
+
+// An opened database in a temporary data folder, filled by the sample data generator on demand.
+class OrganiserListsTest : public DataTest {
+protected:
+    void SetUp() override
+    {
+        DataTest::SetUp();
+        if (IsSkipped())
+            return;
+        THISPCPATH = m_folder->path().toStdString();
+        ASSERT_EQ(W_First::OpenFilez(), 0);
+        QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Registry").clear();
+    }
+    organiser::SampleResult fill()
+    {
+        organiser::SampleSizes n;
+        n.mails = 300;
+        n.contacts = 40;
+        n.tasks = 60;
+        n.notes = 12;
+        n.passwords = 20;
+        n.documents = 12;
+        n.incomeExpenses = 40;
+        organiser::SampleResult r = organiser::generateSampleData(n);
+        EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
+        return r;
+    }
+    static QStringList column(organiser::OrganiserList& l, const char* field)
+    {
+        QStringList out;
+        for (int r = 0; r < l.rowCount(); ++r)
+            out << l.cell(field, r);
+        return out;
+    }
+};

@@ -1,0 +1,416 @@
+#include "procedures/organiser/EventChecks.h"
+#include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/PaneButtons.h"
+#include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/StandIns.h"
+#include "data/Globals.h"
+#include "runtime/DateTime.h"
+#include "tests/procedures/OrganiserFixture.h"
+
+#include <QMimeData>
+#include <set>
+
+using namespace organiser;
+
+namespace {
+
+struct Spy {
+    QStringList calls;
+    MenuHandlers handlers()
+    {
+        MenuHandlers h;
+        h.dispatch = [this](int c) { calls << QString("command %1").arg(c); };
+        h.postAccepted = [this](int c) { calls << QString("post %1").arg(c); };
+        h.run = [this](const QString& r) { calls << r; };
+        h.calendarRequest = [this](int d) { calls << QString("calendar delete=%1, post 4").arg(d); };
+        h.linkType = [this](int s, int e) { calls << QString("link %1/%2, reschedule").arg(s).arg(e); };
+        return h;
+    }
+};
+
+QStringList messages()
+{
+    QStringList out;
+    for (const auto& c : testsupport::presenter().calls())
+        out << c.text;
+    return out;
+}
+
+} // namespace
+
+TEST(OrganiserMenus, InventoryAndActions)
+{
+    Spy spy;
+    OrganiserMenus menus(spy.handlers());
+    struct Entry {
+        QString text, icon, call; // text empty: separator
+    };
+    const std::map<Popup, std::vector<Entry>> expected = {
+        {Popup::ContactGroups,
+         {{"Unos", "", "post 121"}, {"Unos podgrupe", "", "post 122"}, {}, {"Izmjena", "", "post 123"},
+          {"Brisanje", "", "post 124"}}},
+        {Popup::Mail,
+         {{"Novi email", "1309363638_mail.ico", "command 2001"},
+          {"Odgovori", "1309363855_Reply.ico", "command 2002"},
+          {"Odgovori svima", "1309364762_forward.ico", "command 2003"},
+          {"Proslijedi", "1309363864_email_forward.ico", "command 2004"},
+          {},
+          {"Dodaj u kontakte", "", "InsertContact"},
+          {"Dodaj u zadatke", "KasniDatumi16.ico", "AddToTasks"},
+          {},
+          {"Šalji/Primaj", "1309365103_Gnome-Network-Receive-48.ico", "command 2005"},
+          {},
+          {"Označi kao nepročitano", "", "MarkUnread"},
+          {"Označi kao smeće", "", "MoveMailToJunk"},
+          {},
+          {"Obriši email", "1309365145_onebit_33.ico", "DeleteEmail"}}},
+        {Popup::MailFolders,
+         {{"Novi poddirektorij", "i.ico", "InsertMailFolder"}, {"Izmjena", "c.ico", "ChangeMailFolder"}, {},
+          {"Brisanje", "d.ico", "DeleteMailFolder"}, {},
+          {"Označi sve pročitano", "closedfolder.ico", "MarkFolderRead"},
+          {"Isprazni direktorij", "1309365145_onebit_33.ico", "EmptyMailFolder"}}},
+        {Popup::Calendar,
+         {{"Unos novog zadatka", "i.ico", "calendar delete=0, post 4"}, {"Izmjena", "c.ico", "calendar delete=0, post 4"},
+          {"Brisanje", "d.ico", "calendar delete=1, post 4"}, {}, {"Ispis", "printer.ico", "command 4005"}, {},
+          {"Osvježi", "OtvoriSve.ico", "command 4004"}}},
+        {Popup::FinanceCategories,
+         {{"Unos poddirektorija", "i.ico", "InsertFinanceCategory"}, {"Izmjena", "c.ico", "ChangeFinanceCategory"},
+          {"Brisanje", "d.ico", "DeleteFinanceCategory"}}},
+        {Popup::GanttLinks,
+         {{"FS (Završetak-početak)", "", "link 2/0, reschedule"}, {"FF (Završetak-završetak)", "", "link 2/2, reschedule"},
+          {"SS (Početak-početak)", "", "link 0/0, reschedule"}, {"SF (Početak-završetak)", "", "link 0/2, reschedule"}, {},
+          {"Odgoda", "", "EditLinkDelay"}}},
+    };
+    int entries = 0, separators = 0;
+    for (const auto& [popup, list] : expected) {
+        const auto& items = menus.menu(popup).items();
+        ASSERT_EQ(items.size(), list.size()) << int(popup);
+        for (size_t i = 0; i < list.size(); ++i) {
+            ++entries;
+            EXPECT_EQ(items[i].separator, list[i].text.isEmpty());
+            if (items[i].separator) {
+                ++separators;
+                continue;
+            }
+            EXPECT_EQ(items[i].text, list[i].text);
+            EXPECT_EQ(menus.icon(popup, items[i].id), list[i].icon) << list[i].text.toStdString();
+            spy.calls.clear();
+            menus.menu(popup).choose(items[i].id);
+            EXPECT_EQ(spy.calls, QStringList{list[i].call}) << list[i].text.toStdString();
+        }
+    }
+    EXPECT_EQ(entries, 42);
+    EXPECT_EQ(separators, 10);
+
+    // The link menu ticks the pending link's type only.
+    menus.prepareLinks(0, 2);
+    QStringList ticked;
+    for (const auto& i : menus.menu(Popup::GanttLinks).items())
+        if (i.checked)
+            ticked << i.text;
+    EXPECT_EQ(ticked, QStringList{"SF (Početak-završetak)"});
+}
+
+TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
+{
+    TaskPanelModel panel;
+    panel.headers = {{"Danas", true, {{"Sastanak", 7}, {"Bez događaja", 0}, {"Obrisan", 8}}}};
+    std::map<long, std::optional<int>> answers = {{7, 2}, {8, std::nullopt}};
+    QStringList log;
+    panel.editEvent = [&](long id) { log << QString("edit %1").arg(id); return answers[id]; };
+    panel.refill = [&] { log << "refill"; };
+    panel.executeAction(1, 0);
+    EXPECT_FALSE(panel.headers[0].expanded);
+    panel.executeAction(1, 0);
+    EXPECT_TRUE(panel.headers[0].expanded);
+    panel.executeAction(1, 1); // cancelled: the panel stays
+    panel.executeAction(1, 2); // no event: nothing
+    panel.executeAction(1, 3); // gone: nothing more
+    answers[7] = 1;
+    panel.executeAction(1, 1); // completed: refilled
+    EXPECT_EQ(log, (QStringList{"edit 7", "edit 8", "edit 7", "refill"}));
+    EXPECT_EQ(TaskPanelModel::colourGroups().size(), 4u);
+    EXPECT_EQ(TaskPanelModel::colourGroups()[1].gradientStart, 0x95451A);
+}
+
+TEST(OrganiserEventPump, ChecksActOnChangesOnce)
+{
+    QStringList log;
+    QString messageId = "abc@x";
+    long category = 3, order = 1;
+    int dispatchResult = 0;
+    EventPumpDeps d;
+    d.dataFolder = "/data";
+    d.messageId = [&] { return messageId; };
+    d.showEmail = [&] { log << "ShowEmail"; };
+    d.navigate = [&](const QString& p) { log << "navigate " + p; };
+    d.resizeControls = [&] { return log << "ResizeControls", 0; };
+    d.setupSplitters = [&] { return log << "SetupSplitters", 0; };
+    d.fillTaskPanel = [&] { return log << "FillTaskPanel", 0; };
+    d.taskCategoryId = [&] { return category; };
+    d.taskCategoryOrder = [&] { return order; };
+    d.setTaskFilter = [&](const QString& f) { log << "filter " + f; };
+    d.reset = [&] { log << "Reset"; };
+    d.dispatch = [&](int c) { log << QString("dispatch %1").arg(c); return dispatchResult; };
+    d.postAccepted = [&](int c) { log << QString("post %1").arg(c); };
+    EventPump pump(d);
+    pump.TaskCategoryID = 3;
+    pump.LayoutState = 1;
+    EXPECT_EQ(pump.run(), 0);
+    EXPECT_EQ(log, (QStringList{"ResizeControls", "SetupSplitters", "FillTaskPanel"})) << "no preview before the layout";
+    log.clear();
+    pump.ReadMarkTicks = 150;
+    pump.run();
+    EXPECT_EQ(log, (QStringList{"ShowEmail", "navigate /data/Email/abc@x.html"}));
+    EXPECT_EQ(pump.ReadMarkTicks, 0);
+    log.clear();
+    pump.run();
+    EXPECT_TRUE(log.isEmpty()) << "the same mail again does nothing";
+
+    struct Case {
+        const char* what;
+        std::function<void()> change;
+        QStringList calls;
+    };
+    const Case cases[] = {
+        {"a mail without an id", [&] { messageId.clear(); }, {"ShowEmail", "navigate about:blank"}},
+        {"an id that names a path", [&] { messageId = "../../etc/x"; }, {"ShowEmail", "navigate /data/Email/.._.._etc_x.html"}},
+        {"the category that stands for all", [&] { category = 4, order = 999999; }, {"filter ", "Reset"}},
+        {"another category", [&] { category = 5, order = 2; }, {"filter CAL:LABELID = '5'", "Reset"}},
+        {"a link delay", [&] { pump.PendingLinkEdit = 12; }, {"post 48"}},
+        {"Insert in the chart", [&] { pump.PendingGanttKey = "Insert"; }, {"dispatch 5009"}},
+        {"Delete that fails stays", [&] { pump.PendingGanttKey = "Delete", dispatchResult = 1; }, {"dispatch 5012"}},
+        {"and runs again", [&] { dispatchResult = 0; }, {"dispatch 5012"}},
+    };
+    for (const Case& c : cases) {
+        log.clear();
+        c.change();
+        pump.run();
+        EXPECT_EQ(log, c.calls) << c.what;
+    }
+    EXPECT_TRUE(pump.PendingGanttKey.isEmpty());
+    EXPECT_EQ(pump.GanttLinkToEdit, 12);
+    EXPECT_EQ(pump.SelectedContactID, 99999999);
+}
+
+TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
+{
+    const SampleResult data = fill();
+    query("UPDATE CON_CONTACTS SET TEMAIL = 'ured@tvrtka.hr' WHERE ID = 3");
+    query("UPDATE EMAIL SET REPLYTO = 'ured@tvrtka.hr' WHERE ID = 1");
+    query("UPDATE EMAIL SET REPLYTO = 'nepoznat@x.hr' WHERE ID = 2");
+
+    // A right click on a mail from a contact's company address disables "Dodaj u kontakte";
+    // Shift+F10 shows the same menu.
+    Spy spy;
+    OrganiserMenus menus(spy.handlers());
+    ListEvents events(menus, [&](int c) { spy.calls << QString("command %1").arg(c); return 0; });
+    const auto addContactEnabled = [&] {
+        vrt::PopupMenu& m = events.mailMenu();
+        return m.item(m.idOf("DodajUKontakte"))->enabled;
+    };
+    events.mailPressed("ured@tvrtka.hr");
+    EXPECT_FALSE(addContactEnabled());
+    events.mailPressed("nepoznat@x.hr");
+    EXPECT_TRUE(addContactEnabled());
+    events.mailDoubleClicked(0);
+    events.mailDoubleClicked(5);
+    EXPECT_EQ(spy.calls, QStringList{"command 2002"});
+
+    CallLog log;
+    RecordedForms forms(log);
+    testsupport::presenter().clear();
+    EXPECT_EQ(addMailToTasks(forms, "Tekst", "ured@tvrtka.hr"), 3);
+    EXPECT_EQ(addMailToTasks(forms, "Tekst", "nepoznat@x.hr"), kNoPartner);
+    EXPECT_TRUE(messages().isEmpty());
+    addMailToTasks(forms, "", "nepoznat@x.hr");
+    EXPECT_EQ(messages(), QStringList{"NOT lc:Email !"});
+    EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(0,0,3,0,\"Tekst\")", "F_Zadaci(0,0,9999999,0,\"Tekst\")",
+                                       "F_Zadaci(0,0,9999999,0,\"\")"}));
+    testsupport::presenter().clear();
+
+    // Marking a folder read writes only its unread mails.
+    const std::string inbox = std::to_string(data.inboxId);
+    const int unread = std::stoi(query("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + inbox + " AND READ = 0")[0]);
+    ASSERT_GT(unread, 0);
+    EXPECT_EQ(markFolderRead(data.inboxId), unread);
+    EXPECT_EQ(markFolderRead(data.inboxId), 0);
+    EXPECT_EQ(query("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + inbox + " AND READ = 0")[0], "0");
+    EXPECT_TRUE(markMailUnread(1));
+    EXPECT_EQ(query("SELECT READ FROM EMAIL WHERE ID = 1")[0], "0");
+    EXPECT_FALSE(markMailUnread(999999));
+}
+
+TEST_F(OrganiserListsTest, DroppedMailsMoveWithinTheirAccount)
+{
+    const SampleResult data = fill();
+    const auto folderOf = [&](int id) { return query("SELECT INBOXID FROM EMAIL WHERE ID = " + std::to_string(id))[0]; };
+    const long sent = std::stol(query("SELECT ID FROM INBOX WHERE TATAID = " + std::to_string(data.accountRootId) + " AND ID <> "
+                                      + std::to_string(data.inboxId) + " LIMIT 1")[0]);
+    const long otherAccount = std::stol(query("SELECT ID FROM INBOX WHERE TATAID <> 0 AND ACCOUNTID <> "
+                                              "(SELECT ACCOUNTID FROM INBOX WHERE ID = " + std::to_string(data.inboxId) + ") LIMIT 1")[0]);
+    std::unique_ptr<QMimeData> mime(emailDragData({1, 2}));
+    EXPECT_EQ(draggedEmails(mime.get()), (QList<long>{1, 2}));
+    struct Case {
+        const char* what;
+        long folder;
+        int moved;
+        std::string folderOfMail1;
+    };
+    const Case cases[] = {
+        {"an account's root takes nothing", data.accountRootId, 0, std::to_string(data.inboxId)},
+        {"another account's folder takes nothing", otherAccount, 0, std::to_string(data.inboxId)},
+        {"an unknown folder takes nothing", 999999, 0, std::to_string(data.inboxId)},
+        {"a folder of the same account", sent, 2, std::to_string(sent)},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(dropEmails(draggedEmails(mime.get()), c.folder), c.moved) << c.what;
+        EXPECT_EQ(folderOf(1), c.folderOfMail1) << c.what;
+    }
+    EXPECT_EQ(folderOf(2), std::to_string(sent));
+}
+
+namespace {
+
+struct FakeCalendar : CalendarEvents {
+    QStringList log;
+    std::set<long> events;
+    int view = 4;
+    int viewType() override { return view; }
+    bool hasEvent(long id) override { return events.count(id) > 0; }
+    void addEvent(const CalendarEventFields& e) override
+    {
+        events.insert(e.id);
+        log << QString("add %1 %2 %3").arg(e.id).arg(e.subject, e.start.toString(Qt::ISODate));
+    }
+    void changeEvent(const CalendarEventFields& e) override { log << QString("change %1 %2").arg(e.id).arg(e.subject); }
+    void deleteEvent(long id) override { events.erase(id), log << QString("delete %1").arg(id); }
+    void save() override { log << "save"; }
+    void populate() override { log << "populate"; }
+    void ensureLabel(long label) override { log << QString("label %1").arg(label); }
+};
+
+// A task form that writes its record when it completes.
+struct TaskForm : RecordedForms {
+    using RecordedForms::RecordedForms;
+    void F_Zadaci(long eventId, int flag, long partnerId, std::optional<long> category, const QString& text) override
+    {
+        RecordedForms::F_Zadaci(eventId, flag, partnerId, category, text);
+        if (response == 1 && GLOBALREQUEST == 1) {
+            CAL().EVENTID = 4242;
+            CAL().SUBJECT = "Novi";
+            CAL().LABELID = 2;
+            CAL().STARTDATETIME_DATE = vrt::dayFromDate(QDate(2026, 12, 24));
+            CAL().STARTDATETIME_TIME = vrt::timeFromQTime(QTime(9, 30));
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(OrganiserListsTest, PaneButtonsGuardAndAct)
+{
+    fill();
+    ListSet lists;
+    CallLog log;
+    TaskForm forms(log);
+    FakeCalendar calendar;
+    QStringList calls;
+    long financeCategory = 0, group = 0;
+    PaneButtonDeps d;
+    d.lists = &lists;
+    d.forms = &forms;
+    d.calendar = &calendar;
+    d.financeCategoryId = [&] { return financeCategory; };
+    d.selectedGroupId = [&] { return group; };
+    d.groupForm = [&](long g, long p) { calls << QString("F_Grupa_Kontakti(%1,%2) request %3").arg(g).arg(p).arg(GLOBALREQUEST); return 2; };
+    d.mailTo = [&](const QString& a) { calls << "mail " + a; };
+    d.run = [&](const QString& r) { calls << r; return 0; };
+    d.contactNoteText = [] { return QString("Zove petkom"); };
+    PaneButtons buttons(d);
+    testsupport::presenter().clear();
+
+    // Income with no category: the message and no form; change or delete on an empty list: nothing.
+    EXPECT_EQ(buttons.before(59), 5);
+    EXPECT_EQ(messages(), QStringList{"Odaberite kategoriju s lijeve strane !"});
+    financeCategory = std::stol(query("SELECT ID FROM PRIHODIRASHODIKATEGORIJA LIMIT 1")[0]);
+    EXPECT_EQ(buttons.before(59), 0);
+    lists.setFinanceCategory(999999);
+    EXPECT_EQ(buttons.before(60), 5);
+    EXPECT_EQ(buttons.before(61), 5);
+
+    // Deleting a document category that has documents asks; No keeps, Yes lets the delete go on.
+    OrganiserList& categories = lists.list(ctl::IDK);
+    categories.reset();
+    ASSERT_TRUE(categories.select(0));
+    testsupport::presenter().clear();
+    testsupport::presenter().queueButton(vrt::BUTTON_NO);
+    EXPECT_EQ(buttons.before(78), 5);
+    testsupport::presenter().queueButton(vrt::BUTTON_YES);
+    EXPECT_EQ(buttons.before(78), 0);
+    EXPECT_EQ(messages().size(), 2);
+    EXPECT_EQ(messages()[0], "Brisanjem kategorije obrisati će se dokumenti i stavke.Želite li nastaviti?");
+    EXPECT_EQ(testsupport::presenter().calls()[0].caption, "Info");
+    const std::string category = categories.cell("IDK:ID").toStdString();
+    const int documents = std::stoi(query("SELECT COUNT(*) FROM IDokumenti WHERE KATEGORIJAID = " + category)[0]);
+    ASSERT_GT(documents, 0);
+    lists.list(ctl::IDK).source().deleteRecord(qlonglong(std::stol(category)));
+    EXPECT_EQ(query("SELECT COUNT(*) FROM IDokumenti WHERE KATEGORIJAID = " + category)[0], "0");
+    EXPECT_EQ(query("SELECT COUNT(*) FROM IDStavke WHERE KATEGORIJAID = " + category)[0], "0");
+
+    // Groups: subgroups are checked before contacts.
+    testsupport::presenter().clear();
+    group = std::stol(query("SELECT ID FROM CON_GROUP WHERE TATAID = 0 LIMIT 1")[0]);
+    buttons.after(124);
+    group = std::stol(query("SELECT ID FROM CON_GROUP WHERE TATAID <> 0 LIMIT 1")[0]);
+    buttons.after(124);
+    query("UPDATE CON_CONTACTS SET GRUPAID = 0 WHERE GRUPAID = " + std::to_string(group));
+    buttons.after(124);
+    buttons.after(123);
+    EXPECT_EQ(messages(), (QStringList{"Grupa ima podgrupe i ne može biti obrisana!", "Grupa ima kontakte i ne može biti obrisana!"}));
+    const QString parent = QString::fromStdString(query("SELECT TATAID FROM CON_GROUP WHERE ID = " + std::to_string(group))[0]);
+    EXPECT_EQ(calls, (QStringList{QString("F_Grupa_Kontakti(%1,%2) request 3").arg(group).arg(parent),
+                                  QString("F_Grupa_Kontakti(%1,%2) request 2").arg(group).arg(parent)}));
+    calls.clear();
+
+    // Mail to the contact: the company address first, else the e-mail, else nothing.
+    lists.setContactGroup(std::stol(query("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = 1")[0]));
+    ASSERT_TRUE(lists.list(ctl::Kontakti).selectId(qlonglong(1)));
+    const QString email = QString::fromStdString(query("SELECT EMAIL FROM CON_CONTACTS WHERE ID = 1")[0]);
+    query("UPDATE CON_CONTACTS SET TEMAIL = NULL WHERE ID = 1");
+    lists.list(ctl::Kontakti).reset();
+    buttons.after(152);
+    query("UPDATE CON_CONTACTS SET TEMAIL = NULL, EMAIL = NULL WHERE ID = 1");
+    lists.list(ctl::Kontakti).reset();
+    buttons.after(152);
+    EXPECT_EQ(calls, QStringList{"mail " + email});
+    calls.clear();
+
+    // The contact's note is written.
+    buttons.after(135);
+    EXPECT_EQ(query("SELECT NAPOMENA FROM CON_CONTACTS WHERE ID = 1")[0], "Zove petkom");
+    // Calendar: a cancelled new event adds nothing; a completed one adds it once; a delete deletes.
+    buttons.command = 9999999;
+    forms.response = 2;
+    buttons.after(4);
+    EXPECT_TRUE(calendar.log.isEmpty());
+    EXPECT_EQ(buttons.command, 0);
+    buttons.command = 9999999;
+    forms.response = 1;
+    buttons.after(4);
+    EXPECT_EQ(calendar.log, (QStringList{"label 2", "add 4242 Novi 2026-12-24T09:30:00", "save", "populate"}));
+    calendar.log.clear();
+    buttons.command = 4242;
+    buttons.CalendarDeleteRequest = 1;
+    buttons.after(4);
+    EXPECT_EQ(calendar.log, (QStringList{"delete 4242", "populate"}));
+    EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(9999999,1,9999999,-,\"\")", "F_Zadaci(9999999,1,9999999,-,\"\")",
+                                       "F_Zadaci(4242,0,9999999,-,\"\")"}));
+    // Hidden buttons and moves by control number.
+    buttons.after(28);
+    buttons.after(57);
+    buttons.after(105);
+    buttons.after(131);
+    EXPECT_EQ(calls, (QStringList{"MoveDownVrE", "MoveRightVrPRK", "DrawStateChart", "MoveRightVr"}));
+    testsupport::presenter().clear();
+}
