@@ -6,6 +6,8 @@
 #include "runtime/DateTime.h"
 #include "runtime/Odbc.h"
 
+#include "bench/BenchSupport.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -374,42 +376,13 @@ BENCHMARK(BM_FetchByPrimaryKey<layerFetch>)->Name("Fetch/layer")->Unit(benchmark
 BENCHMARK(BM_FetchByPrimaryKey<odbcFetch>)->Name("Fetch/odbc")->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_FetchByPrimaryKey<sqliteFetch>)->Name("Fetch/sqlite")->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// Keeps each run's time per iteration so the ratios can be printed at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, double> times;
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& r : runs)
-            times[r.benchmark_name().substr(0, r.benchmark_name().find("/iterations"))] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
-// The driver is registered in a private ODBC configuration, as the test runs do, so the
-// benchmark runs on a machine where only the package's own name is registered.
-bool registerDriver(const std::filesystem::path& dir)
-{
-    for (const char* so : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
-                           "/usr/lib/odbc/libsqlite3odbc.so"}) {
-        if (!std::filesystem::exists(so))
-            continue;
-        std::ofstream(dir / "odbcinst.ini") << "[SQLite3 ODBC Driver]\nDriver=" << so << "\nSetup=" << so << "\n";
-        std::ofstream(dir / "odbc.ini");
-        setenv("ODBCSYSINI", dir.c_str(), 1);
-        setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
-        return true;
-    }
-    return false;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
     char pattern[] = "/tmp/velmora-bench-XXXXXX";
     const char* dir = mkdtemp(pattern);
-    if (!dir || !registerDriver(dir)) {
+    if (!dir || !bench::registerDriver(dir)) {
         std::fprintf(stderr, "libsqliteodbc is not installed\n");
         return 1;
     }
@@ -420,7 +393,7 @@ int main(int argc, char** argv)
     corvalde::setTableNames();
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nlayer time as a ratio (target against raw ODBC: at most 1.30)\n");
     for (const char* work : {"Insert", "Read", "Fetch"}) {

@@ -50,7 +50,8 @@ std::vector<ListSpec> makeLists()
                   styled(col("Veličina", 54, "EM:SIZE_DECIMAL", S::Text, true)), col("ID", 0, "EM:ID", S::Integer),
                   col("", 0, "EM:INBOXID", S::Integer), col("Read Confirmation", 0, "EM:READCONFIRMATION", S::Integer),
                   chars(col("Message ID", 0, "EM:MESSAGEID"), 99), col("Read", 0, "EM:READ", S::Integer),
-                  styled(col("Datum", 0, "EM:DATUM", S::Date)), styled(col("Vrijeme", 0, "EM:VRIJEME", S::Time))}});
+                  styled(col("Datum", 0, "EM:DATUM", S::Date)), styled(col("Vrijeme", 0, "EM:VRIJEME", S::Time))},
+                 true});
     // Address book.
     v.push_back({"W_First.ContactsBrowse", ctl::Kontakti, "?L:Kontakti", Tbl::CON_Contacts, "CON", {},
                  "+CON:GRUPAID,+CON:ID", "CON:GRUPAID", "CON:GRUPAID", 1, RowFill::Contacts, true, "CON:ID",

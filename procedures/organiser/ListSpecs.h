@@ -48,6 +48,8 @@ struct ListSpec {
     bool banded;
     const char* sortKey;      // key field appended to header sorts ("" no header sort)
     std::vector<ListColumn> columns;
+    // Rows read as ids in order, their texts a block at a time when shown (large lists).
+    bool lazy = false;
 
     int columnOf(const QString& field) const; // 0-based, -1 when the list does not show it
 };

@@ -103,18 +103,36 @@ std::string SqlListSource::orderSql(const QString& order) const
     return sql;
 }
 
-std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params)
+std::string SqlListSource::columnsSql() const
 {
-    m_error.clear();
     std::string cols;
     for (const ListColumn& c : m_spec.columns) {
         const std::string e = columnExpr(QLatin1String(c.field));
         cols += (cols.empty() ? "" : ", ") + (e.empty() ? std::string("NULL") : e);
     }
+    return cols;
+}
+
+std::string SqlListSource::fromSql(const std::string& where) const
+{
     const std::string main = vrt::quoteName(m_spec.prefix);
-    std::string sql = "SELECT " + cols + " FROM (SELECT * FROM " + vrt::quoteName(Access(m_spec.table).SqlName());
+    std::string sql = " FROM (SELECT * FROM " + vrt::quoteName(Access(m_spec.table).SqlName()) + where + ") AS " + main;
+    for (const ListJoin& j : m_spec.joins) {
+        const QString on = QString::fromLatin1(j.on);
+        const int eq = on.indexOf(u'=');
+        sql += " LEFT JOIN " + vrt::quoteName(Access(j.table).SqlName()) + " AS " + vrt::quoteName(j.prefix) + " ON "
+               + vrt::quoteName(j.prefix) + "." + vrt::quoteName(on.left(eq).toStdString()) + " = " + main + "."
+               + vrt::quoteName(on.mid(eq + 1).toStdString());
+    }
+    return sql;
+}
+
+std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly)
+{
+    m_error.clear();
+    std::string where;
     if (!m_condition.sql.empty()) {
-        sql += " WHERE " + m_condition.sql;
+        where = " WHERE " + m_condition.sql;
         params = m_condition.params;
     }
     if (!query.filter.isEmpty()) {
@@ -124,17 +142,10 @@ std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<
             m_error = QString::fromStdString(error);
             return {};
         }
-        sql += (m_condition.sql.empty() ? " WHERE (" : " AND (") + part.sql + ")";
+        where += (where.empty() ? " WHERE (" : " AND (") + part.sql + ")";
         params.insert(params.end(), part.params.begin(), part.params.end());
     }
-    sql += ") AS " + main;
-    for (const ListJoin& j : m_spec.joins) {
-        const QString on = QString::fromLatin1(j.on);
-        const int eq = on.indexOf(u'=');
-        sql += " LEFT JOIN " + vrt::quoteName(Access(j.table).SqlName()) + " AS " + vrt::quoteName(j.prefix) + " ON "
-               + vrt::quoteName(j.prefix) + "." + vrt::quoteName(on.left(eq).toStdString()) + " = " + main + "."
-               + vrt::quoteName(on.mid(eq + 1).toStdString());
-    }
+    std::string sql = "SELECT " + (idsOnly ? idSql() : columnsSql()) + fromSql(where);
     if (*m_spec.rangeField) {
         sql += " WHERE " + columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
         params.push_back({true, query.rangeValue.isValid() ? query.rangeValue.toLongLong() : 0, {}});
@@ -145,50 +156,115 @@ std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<
     return sql;
 }
 
+std::string SqlListSource::idSql() const
+{
+    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
+    return vrt::quoteName(m_spec.prefix) + "." + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name);
+}
+
+bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
+                        const std::function<void(vrt::odbc::Statement&)>& row) const
+{
+    vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
+    if (!c)
+        return false;
+    corvalde::ThreadSession().suspendReaders();
+    vrt::odbc::Statement s(*c);
+    if (!s.prepare(sql) || (bindAll(s, params), !s.execute())) {
+        m_error = QString::fromStdString(s.error().text);
+        return false;
+    }
+    while (s.fetch())
+        row(s);
+    if (!s.error().ok())
+        m_error = QString::fromStdString(s.error().text);
+    return s.error().ok();
+}
+
+QStringList SqlListSource::readCells(vrt::odbc::Statement& s) const
+{
+    const int n = int(m_spec.columns.size());
+    QStringList cells;
+    cells.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        QString v = QString::fromStdString(s.text(i + 1).value_or(std::string()));
+        if (m_spec.columns[size_t(i)].chars > 0 && v.size() > m_spec.columns[size_t(i)].chars)
+            v.truncate(m_spec.columns[size_t(i)].chars);
+        cells << v;
+    }
+    const auto cell = [&](const char* f) { return cells.value(m_spec.columnOf(QLatin1String(f))); };
+    // The row fill's computed texts.
+    if (m_spec.fill == RowFill::Mail) {
+        cells[m_spec.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
+        const int size = m_spec.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
+        cells[size] = mailSizeText(cells[size]);
+    } else if (m_spec.fill == RowFill::Contacts) {
+        cells[0] = firstLast(cell("CON:PREZIME"), cell("CON:SREDNJEIME"), cell("CON:IME"));
+    }
+    return cells;
+}
+
 std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& query)
 {
     std::vector<vrt::BrowseRow> rows;
     std::vector<vrt::SqlParam> params;
-    const std::string sql = selectSql(query, params);
-    vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
-    if (!c)
-        return rows;
-    corvalde::ThreadSession().suspendReaders();
-    vrt::odbc::Statement s(*c);
-    if (!s.prepare(sql)) {
-        m_error = QString::fromStdString(s.error().text);
+    m_blocks.clear();
+    const std::string sql = selectSql(query, params, m_spec.lazy);
+    if (m_spec.lazy) {
+        // Only the order of the ids now; a row's texts are read with its block when shown.
+        run(sql, params, [&](vrt::odbc::Statement& s) { rows.push_back({qlonglong(s.integer(1).value_or(0)), {}}); });
         return rows;
     }
-    bindAll(s, params);
-    if (!s.execute()) {
-        m_error = QString::fromStdString(s.error().text);
-        return rows;
-    }
-    const int n = int(m_spec.columns.size());
-    while (s.fetch()) {
+    run(sql, params, [&](vrt::odbc::Statement& s) {
         vrt::BrowseRow row;
-        row.cells.reserve(n);
-        for (int i = 0; i < n; ++i) {
-            QString v = QString::fromStdString(s.text(i + 1).value_or(std::string()));
-            if (m_spec.columns[size_t(i)].chars > 0 && v.size() > m_spec.columns[size_t(i)].chars)
-                v.truncate(m_spec.columns[size_t(i)].chars);
-            row.cells << v;
-        }
-        const auto cell = [&](const char* f) { return row.cells.value(m_spec.columnOf(QLatin1String(f))); };
-        // The row fill's computed texts.
-        if (m_spec.fill == RowFill::Mail) {
-            row.cells[m_spec.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
-            const int size = m_spec.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
-            row.cells[size] = mailSizeText(row.cells[size]);
-        } else if (m_spec.fill == RowFill::Contacts) {
-            row.cells[0] = firstLast(cell("CON:PREZIME"), cell("CON:SREDNJEIME"), cell("CON:IME"));
-        }
+        row.cells = readCells(s);
         row.id = row.cells.value(m_idColumn).toLongLong();
         rows.push_back(std::move(row));
-    }
-    if (!s.error().ok())
-        m_error = QString::fromStdString(s.error().text);
+    });
     return rows;
+}
+
+const QStringList& SqlListSource::cells(const std::vector<vrt::BrowseRow>& rows, int row) const
+{
+    static const QStringList none;
+    if (row < 0 || size_t(row) >= rows.size())
+        return none;
+    if (!m_spec.lazy)
+        return rows[size_t(row)].cells;
+    const int block = row / kBlockRows;
+    auto it = m_blocks.find(block);
+    if (it == m_blocks.end()) {
+        if (m_blocks.size() >= kBlocksKept) // the block farthest from this one goes
+            m_blocks.erase(std::max_element(m_blocks.begin(), m_blocks.end(), [&](const auto& a, const auto& b) {
+                return std::abs(a.first - block) < std::abs(b.first - block);
+            }));
+        it = m_blocks.emplace(block, readBlock(rows, block)).first;
+    }
+    const size_t at = size_t(row - block * kBlockRows);
+    return at < it->second.size() ? it->second[at] : none;
+}
+
+std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const
+{
+    const size_t first = size_t(block) * kBlockRows, last = std::min(rows.size(), first + kBlockRows);
+    std::vector<vrt::SqlParam> params;
+    std::string marks;
+    for (size_t i = first; i < last; ++i) {
+        params.push_back({true, rows[i].id.toLongLong(), {}});
+        marks += marks.empty() ? "?" : ",?";
+    }
+    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
+    const std::string where = " WHERE " + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name) + " IN (" + marks + ")";
+    std::map<qlonglong, QStringList> byId;
+    run("SELECT " + columnsSql() + ", " + idSql() + fromSql(where), params, [&](vrt::odbc::Statement& s) {
+        QStringList c = readCells(s);
+        byId[qlonglong(s.integer(int(m_spec.columns.size()) + 1).value_or(0))] = std::move(c);
+    });
+    std::vector<QStringList> out;
+    out.reserve(last - first);
+    for (size_t i = first; i < last; ++i)
+        out.push_back(byId[rows[i].id.toLongLong()]);
+    return out;
 }
 
 bool SqlListSource::load(const QVariant& id)
@@ -256,12 +332,20 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 
+const QStringList& ListModel::rowCells(int row) const
+{
+    static const QStringList none;
+    if (cellsOf)
+        return cellsOf(row);
+    const auto& rows = static_cast<const vrt::BrowseModel*>(sourceModel())->rows();
+    return row >= 0 && size_t(row) < rows.size() ? rows[size_t(row)].cells : none;
+}
+
 std::vector<CellLook> ListModel::look(int row) const
 {
-    const auto& rows = static_cast<const vrt::BrowseModel*>(sourceModel())->rows();
-    if (row < 0 || size_t(row) >= rows.size())
+    const QStringList& cells = rowCells(row);
+    if (cells.isEmpty())
         return {};
-    const QStringList& cells = rows[size_t(row)].cells;
     bool tagged = false;
     if (m_spec.fill == RowFill::Notes && noteTagged)
         tagged = noteTagged(cells.value(m_spec.columnOf(QStringLiteral("NOTE:ID"))));
@@ -273,7 +357,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     const ListColumn& c = m_spec.columns[size_t(index.column())];
-    const QVariant raw = QIdentityProxyModel::data(index, Qt::DisplayRole);
+    const QVariant raw = rowCells(index.row()).value(index.column());
     switch (role) {
     case Qt::DisplayRole: {
         const QString v = raw.toString();
@@ -353,6 +437,7 @@ OrganiserList::OrganiserList(const ListSpec& spec, vrt::WindowManager* window)
     : m_spec(spec), m_source(spec), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(spec)
 {
     m_model.setSourceModel(&m_browse->model());
+    m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
     m_browse->addOrder({QString::fromLatin1(spec.order), spec.columnOf(QLatin1String(spec.locatorField))});
     m_browse->setUpdateNumber(spec.updateNumber);
     if (*spec.sortKey) {
@@ -409,10 +494,7 @@ bool OrganiserList::selectId(const QVariant& id)
 QString OrganiserList::cell(const QString& field, int row) const
 {
     const int r = row < 0 ? m_browse->selected() : row;
-    const auto& rows = const_cast<vrt::Browse&>(*m_browse).model().rows();
-    if (r < 0 || size_t(r) >= rows.size())
-        return {};
-    return rows[size_t(r)].cells.value(m_spec.columnOf(field));
+    return m_source.cells(m_browse->model().rows(), r).value(m_spec.columnOf(field));
 }
 
 QString OrganiserList::fieldName(int column) const

@@ -11,6 +11,8 @@
 #include "runtime/Browse.h"
 #include "runtime/SqlFilter.h"
 
+namespace vrt::odbc { class Statement; }
+
 // The organiser window's lists over the database: each reads its whole result through one
 // SELECT (joins, range, condition and order as bound SQL), shows it through vrt::Browse and
 // adds the computed texts, colours, icons and styles of its rows. No widgets here.
@@ -36,18 +38,32 @@ public:
     // The value the range field takes in a new record.
     QVariant rangeValue;
 
-    // The SQL of a query, for inspection; empty with lastError() when something is refused.
-    std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params);
+    // The SQL of a query; empty with lastError() when something is refused.
+    std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly = false);
+
+    // The texts of a row of `rows` (what fetchRows gave). A list read lazily reads them with
+    // their block of rows on first use and keeps a few blocks.
+    const QStringList& cells(const std::vector<vrt::BrowseRow>& rows, int row) const;
+    static constexpr int kBlockRows = 256;
+    static constexpr size_t kBlocksKept = 16;
 
 private:
     std::string columnExpr(const QString& label, bool* isDecimal = nullptr) const;
     std::string orderSql(const QString& order) const;
+    std::string columnsSql() const;
+    std::string idSql() const;
+    std::string fromSql(const std::string& where) const;
+    bool run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
+             const std::function<void(vrt::odbc::Statement&)>& row) const;
+    QStringList readCells(vrt::odbc::Statement& s) const;
+    std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
 
     const ListSpec& m_spec;
     QString m_orderText;
     vrt::SqlPart m_condition;
-    QString m_error;
+    mutable QString m_error;
     int m_idColumn = -1;
+    mutable std::map<int, std::vector<QStringList>> m_blocks;
 };
 
 // Roles beyond Qt's own.
@@ -69,6 +85,9 @@ public:
     QString headerText(int column) const { return m_headers.value(column); }
     void setHeaderText(int column, const QString& text);
     std::vector<CellLook> look(int row) const;
+    const QStringList& rowCells(int row) const;
+    // The texts of a row; the browse's rows unless set.
+    std::function<const QStringList&(int row)> cellsOf;
 
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     std::function<bool(const QString& noteId)> noteTagged;

@@ -282,3 +282,28 @@ TEST_F(OrganiserListsTest, FinanceCategoryFilterHasNoLengthLimit)
         EXPECT_EQ(column(pr, "PR:NAZIV"), c.names) << c.category;
     }
 }
+
+TEST_F(OrganiserListsTest, MailTextsReadByBlockMatchAWholeRead)
+{
+    SampleSizes n;
+    n.mails = 5000; // more blocks than are kept
+    const SampleResult data = generateSampleData(n);
+    ASSERT_TRUE(data.error.isEmpty());
+    ListSpec whole = *listSpec(ctl::Email);
+    whole.lazy = false;
+    OrganiserList lazy(*listSpec(ctl::Email)), eager(whole);
+    for (OrganiserList* l : {&lazy, &eager}) {
+        l->sorter()->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain);
+        l->setRange(qlonglong(data.inboxId));
+    }
+    ASSERT_EQ(lazy.rowCount(), data.inboxMails);
+    ASSERT_EQ(eager.rowCount(), data.inboxMails);
+    // Down, up and back down again, so blocks are dropped and read again.
+    for (int pass = 0; pass < 2; ++pass)
+        for (int r = 0; r < lazy.rowCount(); r += 1 + (r % 7)) {
+            const int row = pass == 0 ? r : lazy.rowCount() - 1 - r;
+            for (int c = 0; c < int(whole.columns.size()); ++c)
+                ASSERT_EQ(lazy.model().index(row, c).data(), eager.model().index(row, c).data()) << row << "," << c;
+        }
+    EXPECT_EQ(lazy.cell("EM:SUBJECT", 4000), eager.cell("EM:SUBJECT", 4000));
+}
