@@ -181,30 +181,20 @@ class MailManagerDovecot : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        const QString reason = testsupport::Dovecot::unavailableReason();
-        if (!reason.isEmpty()) {
-            s_skip = reason;
-            return;
-        }
-        s_server = new testsupport::Dovecot(testsupport::Dovecot::Options{QStringLiteral("%08Xu%08Xv"), true});
-        s_server->addUser(QStringLiteral("marko"), QStringLiteral("tajna"));
-        s_server->deliver(QStringLiteral("marko"), ms::plainUtf8());
-        s_server->deliver(QStringLiteral("marko"), ms::twoAttachments());
-        s_server->deliver(QStringLiteral("marko"), ms::htmlWithInlineImage());
-        QString why;
-        if (!s_server->start(&why))
-            s_error = why;
+        s.start({QStringLiteral("%08Xu%08Xv"), true}, [](testsupport::Dovecot& d) {
+            d.addUser(QStringLiteral("marko"), QStringLiteral("tajna"));
+            d.deliver(QStringLiteral("marko"), ms::plainUtf8());
+            d.deliver(QStringLiteral("marko"), ms::twoAttachments());
+            d.deliver(QStringLiteral("marko"), ms::htmlWithInlineImage());
+        });
+        s_server = s.server.get();
     }
-    static void TearDownTestSuite()
-    {
-        delete s_server;
-        s_server = nullptr;
-    }
+    static void TearDownTestSuite() { s.stop(); }
     void SetUp() override
     {
-        if (!s_skip.isEmpty())
-            GTEST_SKIP() << s_skip.toStdString();
-        ASSERT_TRUE(s_error.isEmpty()) << s_error.toStdString();
+        if (!s.skip.isEmpty())
+            GTEST_SKIP() << s.skip.toStdString();
+        ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
         mm.MailHost = QStringLiteral("127.0.0.1");
         mm.MailPort = s_server->port();
         mm.PopUsername = QStringLiteral("marko");
@@ -212,8 +202,8 @@ protected:
     }
 
     MailManager mm;
+    static inline testsupport::SharedDovecot s;
     static inline testsupport::Dovecot* s_server = nullptr;
-    static inline QString s_skip, s_error;
 };
 
 TEST_F(MailManagerDovecot, ListsAndFetchesAndLeavesMailOnTheServer)

@@ -260,4 +260,15 @@ int Dovecot::messageCount(const QString& user) const
                + QDir(home + QStringLiteral("/cur")).entryList(QDir::Files).size());
 }
 
+void SharedDovecot::start(Dovecot::Options options, const std::function<void(Dovecot&)>& fill)
+{
+    skip = Dovecot::unavailableReason();
+    if (!skip.isEmpty())
+        return;
+    server = std::make_unique<Dovecot>(std::move(options));
+    fill(*server);
+    if (!server->start(&error) && error.isEmpty())
+        error = QStringLiteral("dovecot did not start");
+}
+
 } // namespace testsupport

@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <memory>
 
 namespace testsupport {
@@ -48,6 +49,18 @@ private:
     quint16 m_tlsPort = 0;
     qint64 m_pid = 0;
     int m_delivered = 0;
+};
+
+// One server for the tests of a suite: started by SetUpTestSuite with its users and mail,
+// stopped by TearDownTestSuite. `skip` says why the suite cannot run here (no dovecot);
+// `error` why the server did not start, which is a failure.
+struct SharedDovecot {
+    std::unique_ptr<Dovecot> server;
+    QString skip;
+    QString error;
+
+    void start(Dovecot::Options options, const std::function<void(Dovecot&)>& fill);
+    void stop() { server.reset(); }
 };
 
 } // namespace testsupport
