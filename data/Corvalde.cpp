@@ -45,10 +45,7 @@ void load()
         GLO::CFC_Cnt.INIT(16000);
         GLO::CFC_Comctrl.INIT();
         PXPGlobal.USELUNACOLORS(false);
-        const vrt::IniFile ini(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini")));
-        G::QVLang = int(ini.getInt(QStringLiteral("QuilvoLang"), QStringLiteral("UseLanguage"), 1));
-        G::QVFile = vrt::clip(ini.get(QStringLiteral("QuilvoFile"), QStringLiteral("UseFile"),
-                                      QStringLiteral("Velmora.qvl")), 254).toStdString();
+        readLanguageSettings(254);
         g_translator->QVINIT(QString::fromStdString(G::QVFile), G::QVLang,
                              QStringLiteral("Velmora.qvs"), 0, 1);
         g_translator->USEQUEUE = false;
@@ -74,6 +71,22 @@ void unload()
 }
 
 bool loaded() { return g_loaded; }
+
+void readLanguageSettings(int maxFileChars)
+{
+    const vrt::IniFile ini(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini")));
+    // The language is a byte.
+    G::QVLang = int(ini.getInt(QStringLiteral("QuilvoLang"), QStringLiteral("UseLanguage"), 1) & 0xFF);
+    G::QVFile = vrt::clip(ini.get(QStringLiteral("QuilvoFile"), QStringLiteral("UseFile"),
+                                  QStringLiteral("Velmora.qvl")), maxFileChars).toStdString();
+}
+
+void resetInitForTest()
+{
+    g_initFlag = false;
+    g_killFlag = false;
+    g_dictionaryErrors = g_ownErrors.get();
+}
 
 vrt::ErrorClass* DictionaryErrors() { return g_dictionaryErrors; }
 

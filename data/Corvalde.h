@@ -26,6 +26,14 @@ bool loaded();
 vrt::ErrorClass* DictionaryErrors();
 QUILVO& translator();
 
+// Reads the language number and translation file name from ".\Standard.ini" (the current
+// folder) into G::QVLang and G::QVFile; defaults 1 and "Velmora.qvl".
+void readLanguageSettings(int maxFileChars);
+
+// Clears the once-flags of CORVALDE::INIT/KILL and restores the library's own error
+// manager; for tests only.
+void resetInitForTest();
+
 // The placeholder procedure: message 27 with its own name, pending key cleared, response 2.
 void ProcedureNotDefined();
 

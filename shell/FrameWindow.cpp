@@ -1,6 +1,5 @@
 #include "shell/FrameWindow.h"
 
-#include "runtime/Termination.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -22,13 +21,7 @@ FrameWindow::FrameWindow(QWidget* parent) : QMainWindow(parent)
 int W_Frame()
 {
     shell::FrameWindow frame;
-    QPointer<shell::FrameWindow> guard(&frame);
-    vrt::installTerminationHandler([guard] {
-        if (guard)
-            guard->close();
-        else
-            QCoreApplication::quit();
-    });
     frame.showMaximized();
+    qInfo("velmora: frame open");
     return QApplication::exec();
 }

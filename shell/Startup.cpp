@@ -3,14 +3,14 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "procedures/common/VelmoraDll.h"
-#include "runtime/IniFile.h"
+#include "runtime/Termination.h"
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
 #include "services/Quilvo.h"
 #include "shell/FrameWindow.h"
 #include "velmorautils/VelmoraUtils.h"
 
-#include <QDir>
+#include <QApplication>
 
 namespace shell {
 
@@ -55,10 +55,7 @@ int VelmoraMain(const LibraryEntries& entries)
     t.INIT();
     p.settings.init(QStringLiteral("Velmora"), 1);
 
-    const vrt::IniFile ini(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini")));
-    G::QVLang = int(ini.getInt(QStringLiteral("QuilvoLang"), QStringLiteral("UseLanguage"), 1) & 0xFF);
-    G::QVFile = vrt::clip(ini.get(QStringLiteral("QuilvoFile"), QStringLiteral("UseFile"),
-                                  QStringLiteral("Velmora.qvl")), 255).toStdString();
+    corvalde::readLanguageSettings(255);
     t.QVINIT(QString::fromStdString(G::QVFile), G::QVLang, QStringLiteral("Velmora.qvs"), 0, 1);
     p.language = G::QVLang;
     p.translationFile = QString::fromStdString(G::QVFile);
@@ -83,6 +80,12 @@ int VelmoraMain(const LibraryEntries& entries)
     entries.dllInit(&p.errors, &p.settings);
     entries.utilsInit(&p.errors, &p.settings);
 
+    // A session end (SIGTERM, SIGHUP) or Ctrl+C closes the windows and leaves the loop, so
+    // the shutdown below still runs.
+    vrt::installTerminationHandler([] {
+        QApplication::closeAllWindows();
+        QCoreApplication::quit();
+    });
     const int code = entries.runFrame();
 
     p.settings.update();
