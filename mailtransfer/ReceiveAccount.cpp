@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSaveFile>
+
+#include <future>
 
 namespace korbelsteen {
 namespace {
@@ -19,6 +19,23 @@ namespace {
 constexpr int MaxBodyChars = 900000;
 constexpr int MaxLineChars = 19999;
 constexpr int MaxListChars = 254;
+
+// Most texts are far below their capacity; counting characters is only needed above it.
+QString clipped(const QString& text, int maxChars)
+{
+    return text.size() <= maxChars ? text : vrt::clip(text, maxChars);
+}
+
+// Text into HTML: &, <, > and " escaped; most lines have none of them.
+void appendEscaped(QString& out, const QString& text)
+{
+    for (QChar c : text)
+        if (c == QLatin1Char('&') || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('"')) {
+            out += text.toHtmlEscaped();
+            return;
+        }
+    out += text;
+}
 
 using Getter = QString (controls::MimeMessage::*)(int) const;
 
@@ -32,9 +49,9 @@ void joinRecipients(const controls::MimeMessage& m, int count, Getter full, Gett
         a << (m.*addr)(i);
         n << (m.*name)(i);
     }
-    fullOut = vrt::clip(f.join(QLatin1Char(';')), MaxListChars);
-    addrOut = vrt::clip(a.join(QLatin1Char(';')), MaxListChars);
-    nameOut = vrt::clip(n.join(QLatin1Char(';')), MaxListChars);
+    fullOut = clipped(f.join(QLatin1Char(';')), MaxListChars);
+    addrOut = clipped(a.join(QLatin1Char(';')), MaxListChars);
+    nameOut = clipped(n.join(QLatin1Char(';')), MaxListChars);
 }
 
 QString stopText(const QString& head, const StoreError& e)
@@ -57,23 +74,23 @@ QString stepText(StoreError::Step step)
 EmailRow emailRowOf(const controls::MimeMessage& m, const QString& messageId)
 {
     EmailRow r;
-    r.subject = vrt::clip(m.subject(), 254);
-    r.body = vrt::clip(m.GetPlainTextBody(), 7999);
-    r.sender = vrt::clip(m.FromName().isEmpty() ? m.FromAddress() : m.FromName(), 254);
+    r.subject = clipped(m.subject(), 254);
+    r.body = clipped(m.GetPlainTextBody(), 7999);
+    r.sender = clipped(m.FromName().isEmpty() ? m.FromAddress() : m.FromName(), 254);
     joinRecipients(m, m.NumTo(), &controls::MimeMessage::GetTo, &controls::MimeMessage::GetToAddr,
                    &controls::MimeMessage::GetToName, r.too, r.toAddr, r.toName);
     joinRecipients(m, m.NumCc(), &controls::MimeMessage::GetCc, &controls::MimeMessage::GetCcAddr,
                    &controls::MimeMessage::GetCcName, r.cc, r.ccAddr, r.ccName);
     joinRecipients(m, m.NumBCc(), &controls::MimeMessage::GetBCc, &controls::MimeMessage::GetBCcAddr,
                    &controls::MimeMessage::GetBCcName, r.bcc, r.bccAddr, r.bccName);
-    r.replyTo = vrt::clip(m.ReplyTo().isEmpty() ? m.FromAddress() : m.ReplyTo(), 99);
+    r.replyTo = clipped(m.ReplyTo().isEmpty() ? m.FromAddress() : m.ReplyTo(), 99);
     const QDateTime when = m.emailDateTime();
     if (when.isValid()) {
         r.datum = vrt::dayFromDate(when.date());
         r.vrijeme = vrt::timeFromQTime(when.time());
     }
-    r.messageId = vrt::clip(messageId, 99);
-    r.charset = vrt::clip(m.Charset(), 49);
+    r.messageId = clipped(messageId, 99);
+    r.charset = clipped(m.Charset(), 49);
     return r;
 }
 
@@ -81,27 +98,34 @@ QByteArray plainBodyHtml(const QString& plainText)
 {
     // The file is written in UTF-8 whatever the message's charset was, so it says so.
     QString out = controls::htmlMetaLine(QString()) + QStringLiteral("<br/>\r\n");
-    const QString body = vrt::clipTrailing(vrt::clip(plainText, MaxBodyChars));
-    if (!body.isEmpty()) {
-        QStringList lines = body.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
-        // A final line break ends the last line; it does not start another.
-        if (lines.size() > 1 && lines.last().isEmpty())
-            lines.removeLast();
-        for (const QString& line : lines)
-            out += vrt::clipTrailing(vrt::clip(line, MaxLineChars)).toHtmlEscaped() + QStringLiteral("<br/>\r\n");
+    const QString body = vrt::clipTrailing(clipped(plainText, MaxBodyChars));
+    out.reserve(out.size() + body.size() + body.size() / 8);
+    // Lines end at CR LF, LF or CR; a break at the very end starts no further line.
+    qsizetype start = 0;
+    while (start < body.size()) {
+        qsizetype end = start;
+        while (end < body.size() && body[end] != QLatin1Char('\n') && body[end] != QLatin1Char('\r'))
+            ++end;
+        appendEscaped(out, vrt::clipTrailing(clipped(body.mid(start, end - start), MaxLineChars)));
+        out += QStringLiteral("<br/>\r\n");
+        if (end + 1 < body.size() && body[end] == QLatin1Char('\r') && body[end + 1] == QLatin1Char('\n'))
+            ++end;
+        start = end + 1;
     }
     return out.toUtf8();
 }
 
 bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error)
 {
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    // Written in place: until its row is committed nothing refers to the file, and a run
+    // that dies here writes it again next time.
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         *error = QStringLiteral("W_First Korbelsteen CREATE(fHtml) (1) :") + f.errorString();
         return false;
     }
-    f.write(plainBodyHtml(plainText));
-    if (!f.commit()) {
+    const QByteArray html = plainBodyHtml(plainText);
+    if (f.write(html) != html.size() || !f.flush()) {
         *error = QStringLiteral("W_First Korbelsteen ADD(fHtml 1) :") + f.errorString();
         return false;
     }
@@ -111,7 +135,7 @@ bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error
 bool isJunk(MailStore& store, const controls::MimeMessage& m)
 {
     const QString address = (m.ReplyTo().isEmpty() ? m.FromAddress() : m.ReplyTo()).trimmed();
-    return !address.isEmpty() && store.isJunkAddress(vrt::clip(address, 99));
+    return !address.isEmpty() && store.isJunkAddress(clipped(address, 99));
 }
 
 ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, const Account& account,
@@ -137,21 +161,32 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         return result;
     }
 
+    std::vector<QString> wanted;
     for (const QString& uidl : *uidls) {
+        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
+            ++result.skipped;
+        else
+            wanted.push_back(uidl);
+    }
+
+    // The next message travels while this one is parsed and stored: the mail manager is only
+    // ever used by one thread at a time, the store only by this one.
+    const auto fetch = [&mail](const QString& uidl) { return mail.FetchEmail(uidl); };
+    std::future<std::optional<controls::MimeMessage>> next;
+    for (size_t i = 0; i < wanted.size(); ++i) {
         if (context.cancel && context.cancel->load())
             return result;
-        const QString messageId = controls::storedMessageId(account.id, uidl);
-        if (uidl.isEmpty() || store.hasMessage(vrt::clip(messageId, 99))) {
-            ++result.skipped;
-            continue;
-        }
-        std::optional<controls::MimeMessage> message = mail.FetchEmail(uidl);
+        std::optional<controls::MimeMessage> message =
+            next.valid() ? next.get() : fetch(wanted[i]);
         if (!message) {
             // The rest waits for the next receive.
             mail.Pop3EndSession();
             ++result.failed;
             return result;
         }
+        if (i + 1 < wanted.size() && !(context.cancel && context.cancel->load()))
+            next = std::async(std::launch::async, fetch, wanted[i + 1]);
+        const QString messageId = controls::storedMessageId(account.id, wanted[i]);
         // The folder is settled before anything is written, so a message never lands
         // without one.
         const bool junk = isJunk(store, *message);
@@ -184,7 +219,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
                 written << vrt::joinPath(filesFolder, prefix + p.filename);
             email.sizeDecimal = QString::number(QFileInfo(bodyPath).size());
             for (int i = 0; i < message->NumAttachments(); ++i) {
-                const QString name = vrt::clip(prefix + message->GetAttachmentFilename(i), 254);
+                const QString name = clipped(prefix + message->GetAttachmentFilename(i), 254);
                 const QString path = vrt::joinPath(filesFolder, name);
                 if (!vrt::isInsideFolder(filesFolder, path) || !message->SaveAttachment(i, path)) {
                     *error = {StoreError::AttachSave, 0, message->LastErrorText()};

@@ -1,6 +1,7 @@
 #pragma once
 #include "mailtransfer/MailStore.h"
 
+#include <QSet>
 #include <QString>
 #include <map>
 #include <memory>
@@ -18,7 +19,8 @@ struct MemoryDb {
     std::mutex mutex;
     std::vector<korbelsteen::Account> accounts;
     std::vector<Folder> folders;
-    std::vector<korbelsteen::EmailRow> emails;
+    std::vector<korbelsteen::EmailRow> emails; // rows put here directly are not in messageIds
+    QSet<QString> messageIds;
     std::vector<korbelsteen::AttachRow> attachments;
     int nextEmailId = 1;
     int nextAttachId = 1;
@@ -54,10 +56,7 @@ public:
     bool hasMessage(const QString& messageId) override
     {
         std::lock_guard<std::mutex> l(m_db->mutex);
-        for (const auto& e : m_db->emails)
-            if (e.messageId.left(99) == messageId.left(99))
-                return true;
-        return false;
+        return m_db->messageIds.contains(messageId.left(99));
     }
     bool isJunkAddress(const QString& address) override
     {
@@ -92,6 +91,7 @@ public:
             m_db->attachments.push_back(a);
         }
         m_db->emails.push_back(email);
+        m_db->messageIds.insert(email.messageId.left(99));
         return true;
     }
 

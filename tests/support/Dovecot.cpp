@@ -50,19 +50,28 @@ quint16 freePort()
     return port;
 }
 
-bool greets(quint16 port)
+// Sends `lines` one by one after the greeting; true when the greeting and every answer are +OK.
+bool talk(quint16 port, const QList<QByteArray>& lines)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a = loopback(port);
-    bool ok = false;
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0) {
+    auto answered = [fd] {
         pollfd p{fd, POLLIN, 0};
-        char buf[64] = {};
-        ok = ::poll(&p, 1, 2000) > 0 && ::recv(fd, buf, sizeof buf - 1, 0) > 0 && QByteArray(buf).startsWith("+OK");
+        char buf[512] = {};
+        return ::poll(&p, 1, 2000) > 0 && ::recv(fd, buf, sizeof buf - 1, 0) > 0 && QByteArray(buf).startsWith("+OK");
+    };
+    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 && answered();
+    for (const QByteArray& line : lines) {
+        if (!ok)
+            break;
+        const QByteArray out = line + "\r\n";
+        ok = ::send(fd, out.constData(), size_t(out.size()), MSG_NOSIGNAL) == out.size() && answered();
     }
     ::close(fd);
     return ok;
 }
+
+bool greets(quint16 port) { return talk(port, {}); }
 
 // The mail files belong to the mail user the server switches to.
 void giveToMailUser(const QString& path)
@@ -222,6 +231,11 @@ void Dovecot::stop()
 
 void Dovecot::addUser(const QString& user, const QString& password)
 {
+    const QString home = path(QStringLiteral("mail/") + user);
+    for (const char* sub : {"", "/new", "/cur", "/tmp"}) {
+        QDir().mkpath(home + QString::fromLatin1(sub));
+        giveToMailUser(home + QString::fromLatin1(sub));
+    }
     QFile f(path(QStringLiteral("users")));
     if (f.open(QIODevice::Append))
         f.write(QStringLiteral("%1:{PLAIN}%2\n").arg(user, password).toUtf8());
@@ -229,12 +243,9 @@ void Dovecot::addUser(const QString& user, const QString& password)
     // A running server reads the users file again when it reloads.
     if (m_pid > 0) {
         ::kill(pid_t(m_pid), SIGHUP);
-        QThread::msleep(300);
-    }
-    const QString home = path(QStringLiteral("mail/") + user);
-    for (const char* sub : {"", "/new", "/cur", "/tmp"}) {
-        QDir().mkpath(home + QString::fromLatin1(sub));
-        giveToMailUser(home + QString::fromLatin1(sub));
+        const QList<QByteArray> login = {"USER " + user.toUtf8(), "PASS " + password.toUtf8(), "QUIT"};
+        for (int i = 0; i < 100 && !talk(m_port, login); ++i)
+            QThread::msleep(50);
     }
 }
 
