@@ -2,6 +2,7 @@
 
 #include "controls/MailManager.h"
 #include "data/Corvalde.h"
+#include "data/Globals.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
@@ -11,6 +12,8 @@
 
 #include <QEventLoop>
 #include <QThread>
+
+#include <future>
 
 namespace korbelsteen {
 namespace {
@@ -45,8 +48,12 @@ void ReceiveController::exec()
     start();
     if (!m_closed)
         loop.exec();
-    if (m_worker.joinable())
-        m_worker.join();
+    if (!m_closed) {
+        // The program is ending (a stop window's "end"): give up and still say so.
+        m_cancel = true;
+        m_abandoned = true;
+        close();
+    }
 }
 
 void ReceiveController::start()
@@ -78,10 +85,17 @@ void ReceiveController::appendText(int row, const QString& text)
 
 void ReceiveController::stopOnGuiThread(const QString& text)
 {
-    if (QThread::currentThread() == thread())
+    if (QThread::currentThread() == thread()) {
         vrt::stop(text);
-    else
-        QMetaObject::invokeMethod(this, [text] { vrt::stop(text); }, Qt::BlockingQueuedConnection);
+        return;
+    }
+    // Waits for the answer unless the GUI thread has stopped listening.
+    auto answered = std::make_shared<std::promise<void>>();
+    std::future<void> done = answered->get_future();
+    QMetaObject::invokeMethod(
+        this, [text, answered] { vrt::stop(text); answered->set_value(); }, Qt::QueuedConnection);
+    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready && !m_abandoned) {
+    }
 }
 
 void ReceiveController::work()
@@ -161,6 +175,7 @@ void ReceiveController::close()
     if (m_worker.joinable())
         m_worker.join();
     writeStart(2);
+    GLO::EMAILADDED = 999999;
     emit closed();
 }
 

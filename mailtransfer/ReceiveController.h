@@ -66,6 +66,7 @@ private:
     QStringList m_texts;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_abandoned{false};
     std::atomic<int> m_state{0}; // 1 while an account is received, 2 when it is done
     std::atomic<int> m_ticks{0};
     std::atomic<int> m_stored{0};
