@@ -66,7 +66,8 @@ class QtPresenter final : public Presenter {
 public:
     int message(const MessageArgs& a) override
     {
-        QMessageBox box(qtIcon(a.icon), a.caption, a.text);
+        // '|' breaks a line in the runtime's message texts.
+        QMessageBox box(qtIcon(a.icon), a.caption, QString(a.text).replace(QLatin1Char('|'), QLatin1Char('\n')));
         static const std::array<std::pair<int, QMessageBox::StandardButton>, 8> map{{
             {BUTTON_OK, QMessageBox::Ok}, {BUTTON_YES, QMessageBox::Yes},
             {BUTTON_NO, QMessageBox::No}, {BUTTON_ABORT, QMessageBox::Abort},
@@ -96,6 +97,7 @@ public:
         box.exec();
         return box.clickedButton() != end;
     }
+    bool stopWindow(const QString&, const std::function<bool()>& run) override { return run(); }
     void halt(int, const QString& text) override
     {
         if (!text.isEmpty())

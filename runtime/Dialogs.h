@@ -77,6 +77,9 @@ public:
     virtual int message(const MessageArgs& args) = 0;
     // true: go on; false: end the program.
     virtual bool stop(const QString& text) = 0;
+    // A program's own stop window (the translator brings one): `run` shows it modally and
+    // answers true to go on. A presenter that shows no windows answers through stop().
+    virtual bool stopWindow(const QString& text, const std::function<bool()>& run) { return stop(text); }
     virtual void halt(int code, const QString& text) = 0;
     virtual bool colorDialog(const QString& title, QColor& colour) = 0;
     virtual bool fileDialog(FileDialogArgs& args) = 0;

@@ -1,13 +1,130 @@
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "shell/FrameProtocol.h"
+#include "shell/WindowPainter.h"
+
+class QFileSystemWatcher;
+class QLabel;
+class QStackedWidget;
+class QTimer;
+
+namespace controls { class RibbonBar; class ShortcutCaption; class TrayIcon; }
+namespace vrt { class IniClass; }
 
 namespace shell {
 
-// The program's main window. Closing it ends the event loop; the program then shuts down.
-class FrameWindow : public QMainWindow {
+class PainterOverlay;
+
+// Where the frame gets its outside components (the program's component registry).
+struct ComponentSource {
+    std::function<QObject*(const QString& progId, QWidget* parent)> create;
+    std::function<bool(const QString& library)> registerServer;
+    static ComponentSource registry();
+};
+
+// The text shown while the organiser window opens.
+PainterText waitingText(const Translate& translate);
+
+struct FrameOptions {
+    QString dataFolder; // holds Standard.ini and Images/
+    vrt::IniClass* settings = nullptr; // keeps the window position; none: not kept
+    Translate translate = [](const QString& s) { return s; };
+    ComponentSource components = ComponentSource::registry();
+    std::function<controls::TrayIcon*(QObject* parent)> makeTray;
+    // Runs once the frame is shown. Returns the organiser window's widget for the central
+    // area, or nullptr when it has none (the waiting text stays).
+    std::function<QWidget*(int frameReceiverId, QWidget* parent)> startOrganiser;
+    // The first-start work on the data folder before anything is shown.
+    std::function<void()> prepare;
+    int pollMilliseconds = 1000; // mail-transfer flag and date; the file is watched as well
+
+    // The program's own: its data folder, settings, translator and components.
+    static FrameOptions standard();
+};
+
+// The program's main window: the ribbon and the caption strip on top, the organiser window
+// in the middle (a waiting text until it reports in), the date in the status bar, and an icon
+// in the notification area while minimised. Closing it, by any path, saves its position and
+// ends the program in order.
+class FrameWindow : public QMainWindow, private FrameView {
     Q_OBJECT
 public:
-    explicit FrameWindow(QWidget* parent = nullptr);
+    explicit FrameWindow(FrameOptions options, QWidget* parent = nullptr);
+    ~FrameWindow() override;
+
+    int receiverId() const { return m_receiverId; }
+    controls::RibbonBar* ribbon() const { return m_ribbon; }
+    controls::ShortcutCaption* captionStrip() const { return m_caption; }
+    QLabel* dateZone() const { return m_date; }
+    QWidget* centralPage() const;
+    OrganiserLink& organiserLink() { return m_link; }
+    const WindowPainterClass& painter() const { return m_painter; }
+    int module() const { return m_notifications.module(); }
+    bool inTray() const { return m_inTray; }
+    bool transferBusy() const { return m_transfer.busy(); }
+
+    // Shows the frame maximised and starts the organiser window from the event loop.
+    void open();
+    // The desktop session ends: close in order.
+    void endSession();
+    // Reads the mail-transfer flag and refreshes the date now.
+    void poll();
+
+signals:
+    // The frame has saved its settings and closed; the program may end.
+    void closed();
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setCaption(const QString& caption) override;
+    void selectRibbonTab(int tab) override;
+    void setAddressGroups(const std::array<bool, 3>& visible) override;
+    void closeDown() override;
+
+    void createSkin();
+    void createRibbon();
+    void restorePosition();
+    void savePosition();
+    void startOrganiser();
+    void iconized();
+    void restoreFromTray();
+    void closeFromTray();
+    void watchSettingsFile();
+    QString standardIni() const;
+
+    FrameOptions m_options;
+    int m_receiverId = 0;
+    OrganiserLink m_link;
+    CommandForwarder m_forwarder{m_link};
+    NotificationHandler m_notifications;
+    WidthWatch m_width;
+    TransferWatch m_transfer;
+    QString m_captionBeforeTransfer;
+    WindowPainterClass m_painter;
+
+    controls::RibbonBar* m_ribbon = nullptr;
+    controls::ShortcutCaption* m_caption = nullptr;
+    QStackedWidget* m_central = nullptr;
+    PainterOverlay* m_waiting = nullptr;
+    QPointer<QWidget> m_organiser;
+    QLabel* m_date = nullptr;
+    controls::TrayIcon* m_tray = nullptr;
+    bool m_inTray = false;
+    bool m_minimised = false;
+    bool m_opened = false;
+    bool m_closing = false;
+    QTimer* m_poll = nullptr;
+    QFileSystemWatcher* m_watcher = nullptr;
 };
 
 } // namespace shell

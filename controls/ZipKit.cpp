@@ -1,0 +1,447 @@
+#include "controls/ZipKit.h"
+
+#include "runtime/ComponentRegistry.h"
+#include "runtime/Paths.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <dlfcn.h>
+#include <zip.h>
+
+namespace controls {
+
+struct ZipKitCallbacks {
+    static void progress(zip_t*, double fraction, void* self)
+    {
+        static_cast<ZipKit*>(self)->raiseProgress(fraction);
+    }
+    static int cancel(zip_t*, void* self) { return static_cast<ZipKit*>(self)->m_abort ? 1 : 0; }
+};
+
+namespace {
+
+const QString kAll = QStringLiteral("*");
+
+// "*.*" means every file in the old platform's wildcards, with or without a dot.
+QString wildcardOf(const QString& w)
+{
+    return (w.isEmpty() || w == QLatin1String("*.*")) ? kAll : w;
+}
+
+bool matchesWildcard(const QString& wildcard, const QString& name)
+{
+    if (wildcard == kAll)
+        return true;
+    const QRegularExpression re(QRegularExpression::wildcardToRegularExpression(wildcard),
+                                QRegularExpression::CaseInsensitiveOption);
+    return re.match(name).hasMatch();
+}
+
+QString libzipText(int code)
+{
+    zip_error_t e;
+    zip_error_init_with_code(&e, code);
+    const QString text = QString::fromUtf8(zip_error_strerror(&e));
+    zip_error_fini(&e);
+    return text;
+}
+
+// Creates root/relative folder by folder, refusing to pass through a link or a file: a link
+// planted inside the target could otherwise lead the write elsewhere.
+bool makeFolderInside(const QString& root, const QString& relative)
+{
+    QString path = root;
+    for (const QString& part : relative.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        path += QLatin1Char('/') + part;
+        const QFileInfo fi(path);
+        if (fi.isSymLink())
+            return false;
+        if (!fi.exists()) {
+            if (!QDir().mkdir(path))
+                return false;
+        } else if (!fi.isDir()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool isSafeEntryName(const QString& name)
+{
+    if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char('\\'))
+        || name.contains(QChar(0)))
+        return false;
+    if (name.size() >= 2 && name[1] == QLatin1Char(':') && name[0].isLetter())
+        return false; // a drive letter
+    QStringList parts = name.split(QLatin1Char('/'));
+    if (name.endsWith(QLatin1Char('/')))
+        parts.removeLast(); // a folder entry
+    for (const QString& p : parts)
+        if (p.isEmpty() || p == QLatin1String(".") || p == QLatin1String(".."))
+            return false;
+    return true;
+}
+
+QString ZipKit::progId() { return QStringLiteral("Velmora.ZipKit.1"); }
+
+void ZipKit::registerComponent()
+{
+    vrt::ComponentRegistry::instance().registerFactory(progId(), [](QWidget*) -> QObject* {
+        return new ZipKit;
+    });
+}
+
+QString ZipKit::serverFile()
+{
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&ZipKit::serverFile), &info) && info.dli_fname)
+        return QFileInfo(QString::fromLocal8Bit(info.dli_fname)).absoluteFilePath();
+    return {};
+}
+
+ZipKit::ZipKit(QObject* parent) : QObject(parent) {}
+
+ZipKit::~ZipKit()
+{
+    for (auto& [cookie, sink] : m_sinks)
+        if (auto* unknown = dynamic_cast<ComUnknown*>(sink))
+            unknown->Release();
+}
+
+int32_t ZipKit::AddRef() { return ++m_ref; }
+
+int32_t ZipKit::Release()
+{
+    const int32_t n = --m_ref;
+    if (n == 0)
+        delete this;
+    return n;
+}
+
+HRESULT ZipKit::fail(HRESULT hr, const QString& description)
+{
+    setErrorInfo(description);
+    return hr;
+}
+
+HRESULT ZipKit::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t attributes)
+{
+    clearErrorInfo();
+    if (attributes != 0)
+        return fail(E_INVALIDARG, QStringLiteral("Unsupported attributes: %1").arg(attributes));
+    const QString spec = vrt::normalizePath(fileSpec.trimmed());
+    if (spec.isEmpty())
+        return fail(E_INVALIDARG, QStringLiteral("No file specification"));
+
+    const QFileInfo specInfo(spec);
+    const bool wholeFolder = specInfo.isDir();
+    const QString folder = QDir(wholeFolder ? spec : specInfo.path()).absolutePath();
+    const QString wildcard = wholeFolder ? kAll : wildcardOf(specInfo.fileName());
+    if (!QFileInfo(folder).isDir())
+        return fail(E_FAIL, folder + QStringLiteral(": No such folder"));
+    const bool literalFile = !wildcard.contains(QLatin1Char('*')) && !wildcard.contains(QLatin1Char('?'));
+    if (literalFile && !specInfo.isFile())
+        return fail(E_FAIL, spec + QStringLiteral(": No such file"));
+
+    // Names are relative to the listed folder, or to its parent so they carry its name.
+    QDir base(folder);
+    if ((m_storeOptions & StoreFolderName) && !base.isRoot())
+        base.cdUp();
+    const bool recurse = (m_storeOptions & StoreRecurse) && !literalFile;
+
+    std::vector<Pending> found;
+    QDirIterator it(folder, {wildcard}, QDir::Files | QDir::Hidden | QDir::System,
+                    recurse ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (!exclude.isEmpty() && matchesWildcard(exclude, it.fileName()))
+            continue;
+        const QString name = base.relativeFilePath(path);
+        if (!isSafeEntryName(name))
+            return fail(E_FAIL, path + QStringLiteral(": Name outside the archive's root"));
+        found.push_back({path, name});
+    }
+    for (Pending& p : found)
+        m_pending[p.entryName] = std::move(p);
+    return m_autoSave ? Save() : S_OK;
+}
+
+HRESULT ZipKit::GetAutoSave(int16_t* value)
+{
+    clearErrorInfo();
+    if (!value)
+        return E_INVALIDARG;
+    *value = m_autoSave;
+    return S_OK;
+}
+
+HRESULT ZipKit::SetAutoSave(int16_t value)
+{
+    clearErrorInfo();
+    m_autoSave = value ? -1 : 0;
+    return S_OK;
+}
+
+HRESULT ZipKit::GetStoreOptions(int32_t* value)
+{
+    clearErrorInfo();
+    if (!value)
+        return E_INVALIDARG;
+    *value = m_storeOptions;
+    return S_OK;
+}
+
+HRESULT ZipKit::SetStoreOptions(int32_t value)
+{
+    clearErrorInfo();
+    m_storeOptions = value;
+    return S_OK;
+}
+
+HRESULT ZipKit::GetExtractOptions(int32_t* value)
+{
+    clearErrorInfo();
+    if (!value)
+        return E_INVALIDARG;
+    *value = m_extractOptions;
+    return S_OK;
+}
+
+HRESULT ZipKit::SetExtractOptions(int32_t value)
+{
+    clearErrorInfo();
+    m_extractOptions = value;
+    return S_OK;
+}
+
+HRESULT ZipKit::GetFileName(QString* value)
+{
+    clearErrorInfo();
+    if (!value)
+        return E_INVALIDARG;
+    *value = m_fileName;
+    return S_OK;
+}
+
+HRESULT ZipKit::SetFileName(const QString& value)
+{
+    clearErrorInfo();
+    m_fileName = vrt::normalizePath(value.trimmed());
+    m_pending.clear();
+    return S_OK;
+}
+
+HRESULT ZipKit::Count(int32_t* value)
+{
+    clearErrorInfo();
+    if (!value)
+        return E_INVALIDARG;
+    *value = 0;
+    if (m_fileName.isEmpty() || !QFileInfo::exists(m_fileName))
+        return S_OK;
+    int err = 0;
+    zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_RDONLY, &err);
+    if (!za)
+        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
+    *value = static_cast<int32_t>(zip_get_num_entries(za, 0));
+    zip_discard(za);
+    return S_OK;
+}
+
+bool ZipKit::raiseProgress(double fraction)
+{
+    const int percent = std::clamp(static_cast<int>(fraction * 100.0), 0, 100);
+    if (percent <= m_lastPercent)
+        return !m_abort;
+    m_lastPercent = percent;
+    const auto sinks = m_sinks; // a handler may disconnect
+    for (const auto& [cookie, sink] : sinks) {
+        int16_t abort = 0;
+        sink->OnArchiveProgress(static_cast<uint8_t>(percent), abort);
+        if (abort)
+            m_abort = true;
+    }
+    return !m_abort;
+}
+
+int16_t ZipKit::confirmOverwrite(const QString& name)
+{
+    int16_t confirm = 0;
+    const auto sinks = m_sinks;
+    for (const auto& [cookie, sink] : sinks) {
+        QString n = name;
+        sink->OnConfirmOverwrite(n, confirm);
+    }
+    return confirm;
+}
+
+HRESULT ZipKit::Save()
+{
+    clearErrorInfo();
+    if (m_fileName.isEmpty())
+        return fail(E_FAIL, QStringLiteral("No archive file name"));
+    if (m_pending.empty())
+        return S_FALSE;
+
+    int err = 0;
+    zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_CREATE, &err);
+    if (!za)
+        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
+    for (const auto& [name, p] : m_pending) {
+        zip_source_t* src = zip_source_file(za, QFile::encodeName(p.source).constData(), 0, -1);
+        if (!src) {
+            const QString d = p.source + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
+            zip_discard(za);
+            return fail(E_FAIL, d);
+        }
+        const QByteArray utf8 = name.toUtf8();
+        const zip_int64_t idx = zip_file_add(za, utf8.constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (idx < 0) {
+            zip_source_free(src);
+            const QString d = name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
+            zip_discard(za);
+            return fail(E_FAIL, d);
+        }
+        zip_file_set_mtime(za, static_cast<zip_uint64_t>(idx),
+                           QFileInfo(p.source).lastModified().toSecsSinceEpoch(), 0);
+    }
+
+    m_lastPercent = -1;
+    m_abort = false;
+    zip_register_progress_callback_with_state(za, 0.01, &ZipKitCallbacks::progress, nullptr, this);
+    zip_register_cancel_callback_with_state(za, &ZipKitCallbacks::cancel, nullptr, this);
+    // libzip writes a temporary file and renames it at the end: a failed or cancelled save
+    // leaves neither a partial archive nor a damaged old one.
+    if (zip_close(za) < 0) {
+        const bool cancelled = zip_error_code_zip(zip_get_error(za)) == ZIP_ER_CANCELLED;
+        const QString d = m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
+        zip_discard(za);
+        return fail(cancelled ? E_ABORT : E_FAIL, d);
+    }
+    raiseProgress(1.0);
+    m_pending.clear();
+    return S_OK;
+}
+
+HRESULT ZipKit::Extract(const QString& pattern, const QString& targetFolder)
+{
+    clearErrorInfo();
+    if (m_fileName.isEmpty())
+        return fail(E_FAIL, QStringLiteral("No archive file name"));
+    const QString target = QDir(vrt::normalizePath(targetFolder)).absolutePath();
+    if (targetFolder.trimmed().isEmpty() || !QDir().mkpath(target))
+        return fail(E_FAIL, target + QStringLiteral(": Cannot create the folder"));
+
+    int err = 0;
+    zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_RDONLY, &err);
+    if (!za)
+        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
+    const auto failClosed = [&](HRESULT hr, const QString& d) {
+        zip_discard(za);
+        return fail(hr, d);
+    };
+
+    // Every name is checked before anything is written, so a hostile archive writes nothing.
+    const QString wildcard = wildcardOf(pattern.trimmed());
+    std::vector<std::pair<zip_uint64_t, QString>> entries;
+    const zip_int64_t n = zip_get_num_entries(za, 0);
+    for (zip_int64_t i = 0; i < n; ++i) {
+        const char* raw = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
+        if (!raw)
+            return failClosed(E_FAIL, m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
+        const QString name = QString::fromUtf8(raw);
+        if (!isSafeEntryName(name))
+            return failClosed(E_FAIL, QStringLiteral("Unsafe name in archive: ") + name);
+        const QString leaf = name.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
+        if (matchesWildcard(wildcard, leaf))
+            entries.emplace_back(static_cast<zip_uint64_t>(i), name);
+    }
+
+    m_lastPercent = -1;
+    m_abort = false;
+    raiseProgress(0.0);
+    for (size_t k = 0; k < entries.size(); ++k) {
+        const auto& [index, name] = entries[k];
+        const bool folderEntry = name.endsWith(QLatin1Char('/'));
+        const QString folder = folderEntry ? name : name.section(QLatin1Char('/'), 0, -2);
+        if (!makeFolderInside(target, folder))
+            return failClosed(E_FAIL, QStringLiteral("Unsafe name in archive: ") + name);
+        if (!folderEntry) {
+            const QString dest = target + QLatin1Char('/') + name;
+            const QFileInfo destInfo(dest);
+            if ((destInfo.exists() || destInfo.isSymLink()) && !(m_extractOptions & ExtractOverwrite)
+                && !confirmOverwrite(name))
+                continue;
+            if (destInfo.isDir())
+                return failClosed(E_FAIL, dest + QStringLiteral(": A folder has this name"));
+            // A link would redirect the write; the new file takes its place instead.
+            if (destInfo.isSymLink())
+                QFile::remove(dest);
+            zip_file_t* zf = zip_fopen_index(za, index, 0);
+            if (!zf)
+                return failClosed(E_FAIL, name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
+            QSaveFile out(dest);
+            if (!out.open(QIODevice::WriteOnly)) {
+                zip_fclose(zf);
+                return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+            }
+            char buffer[64 * 1024];
+            zip_int64_t got = 0;
+            while ((got = zip_fread(zf, buffer, sizeof buffer)) > 0) {
+                if (out.write(buffer, got) != got) {
+                    zip_fclose(zf);
+                    return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+                }
+            }
+            if (got < 0) {
+                const QString d = name + QStringLiteral(": ") + QString::fromUtf8(zip_file_strerror(zf));
+                zip_fclose(zf);
+                return failClosed(E_FAIL, d);
+            }
+            zip_fclose(zf);
+            if (!out.commit())
+                return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+        }
+        if (!raiseProgress(static_cast<double>(k + 1) / static_cast<double>(entries.size())))
+            return failClosed(E_ABORT, libzipText(ZIP_ER_CANCELLED));
+    }
+    zip_discard(za);
+    raiseProgress(1.0);
+    return S_OK;
+}
+
+HRESULT ZipKit::Advise(ZipKitEvents* sink, uint32_t* cookie)
+{
+    clearErrorInfo();
+    if (!sink || !cookie)
+        return E_INVALIDARG;
+    if (auto* unknown = dynamic_cast<ComUnknown*>(sink))
+        unknown->AddRef();
+    *cookie = m_nextCookie++;
+    m_sinks[*cookie] = sink;
+    return S_OK;
+}
+
+HRESULT ZipKit::Unadvise(uint32_t cookie)
+{
+    clearErrorInfo();
+    const auto it = m_sinks.find(cookie);
+    if (it == m_sinks.end())
+        return CONNECT_E_NOCONNECTION;
+    ZipKitEvents* sink = it->second;
+    m_sinks.erase(it);
+    if (auto* unknown = dynamic_cast<ComUnknown*>(sink))
+        unknown->Release();
+    return S_OK;
+}
+
+} // namespace controls
+

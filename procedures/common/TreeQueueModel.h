@@ -1,0 +1,38 @@
+#pragma once
+#include <QAbstractItemModel>
+#include <vector>
+
+#include "procedures/common/TreeLists.h"
+
+namespace VelmoraDll {
+
+// Shows a tree queue in a tree view: a row's parent is the nearest row above it one level up,
+// which the depth-first walk guarantees. The first column is NAZIV.
+class TreeQueueModel : public QAbstractItemModel {
+    Q_OBJECT
+public:
+    enum Role { LevelRole = Qt::UserRole + 1, IconRole, IdRole, ParentIdRole, PositionRole };
+
+    explicit TreeQueueModel(QObject* parent = nullptr);
+
+    // Takes a copy of the queue as it stands now.
+    void setQueue(const TreeQueue& queue);
+    const TreeQueue& queue() const { return m_rows; }
+    // The queue position (0-based) of an index, -1 for the root.
+    int position(const QModelIndex& index) const;
+    QModelIndex indexOfPosition(int position) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+
+private:
+    TreeQueue m_rows;
+    std::vector<int> m_parent;                 // per position: parent position, -1 for roots
+    std::vector<int> m_rowInParent;            // per position: row among its siblings
+    std::vector<std::vector<int>> m_children;  // per position + 1 (0: the roots)
+};
+
+} // namespace VelmoraDll

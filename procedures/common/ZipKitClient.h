@@ -1,0 +1,55 @@
+#pragma once
+#include <QPointer>
+#include <QString>
+
+#include "controls/ZipKit.h"
+#include "procedures/common/ComClient.h"
+
+namespace VelmoraDll {
+
+// The typed client of the zip component. Every wrapper answers E_FAIL silently while no
+// component is attached, keeps the result in HR and reports a failure as
+// "IZipKitClass.<name> failed (<description>)".
+class IZipKitClass : public ComClientBase {
+public:
+    IZipKitClass();
+    ~IZipKitClass() override;
+
+    HRESULT Init() override;
+    HRESULT AttachInterface(controls::ComUnknown* unknown) override;
+    HRESULT Detach() override;
+    QString IsRegistered() override;
+
+    HRESULT ADD_COM(const QString& fileSpec, const QString& exclude, int32_t attributes);
+    HRESULT Count(int32_t* value);
+    HRESULT Extract(const QString& pattern, const QString& targetFolder);
+    HRESULT SetAutoSave(int16_t value);
+    HRESULT SetExtractOptions(int32_t value);
+    HRESULT SetFileName(const QString& value);
+    HRESULT Save();
+    HRESULT SetStoreOptions(int32_t value);
+
+    controls::ZipKit* IZIPKITOBJ = nullptr;
+
+private:
+    template <class Call>
+    HRESULT wrap(const char* name, Call&& call);
+};
+
+// The zip component's event sink. Handlers are empty; an owner overrides those it needs. An
+// answer a handler gives (Abort, Confirm) reaches the component.
+class IZipKitEvents : public ComUnknownBase, public controls::ZipKitEvents {
+public:
+    ~IZipKitEvents() override;
+
+    // `source` is the client's GetInterface(). E_NOINTERFACE when it is no zip component.
+    virtual HRESULT Connect(controls::ComUnknown* source);
+    virtual HRESULT Disconnect(controls::ComUnknown* source);
+
+    uint32_t DWCOOKIE = 0;
+
+private:
+    QPointer<controls::ZipKit> m_connectedTo;
+};
+
+} // namespace VelmoraDll
