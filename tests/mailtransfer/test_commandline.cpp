@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "data/Corvalde.h"
 #include "mailtransfer/Korbelsteen.h"
+#include "services/Quilvo.h"
 #include "mailtransfer/Receive.h"
 #include "runtime/IniFile.h"
 #include "tests/mailtransfer/MemoryStore.h"
@@ -57,7 +59,7 @@ TEST(CommandLine, RunsAtMostOneJobInOrder)
         const auto calls = testsupport::presenter().calls();
         EXPECT_EQ(calls.size(), c.refused ? 1u : 0u);
         if (c.refused && !calls.empty())
-            EXPECT_EQ(calls[0].text, QStringLiteral("Ovaj program se ne može koristiti na ovaj način!"));
+            EXPECT_EQ(calls[0].text, corvalde::translator().QVSTR(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!")));
     }
 }
 
