@@ -1,4 +1,5 @@
 #include "controls/Controls.h"
+#include "controls/ZipKit.h"
 
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"
@@ -21,6 +22,7 @@ void registerBuiltInControls()
         r.registerFactory(QString::fromLatin1(kSkinProgId), [](QWidget* p) { return new SkinFramework(p); });
         r.registerFactory(QString::fromLatin1(kTrayIconProgId),
                           [](QWidget* p) { return new SystemTrayIcon(p); });
+        ZipKit::registerComponent();
     });
 }
 

@@ -481,7 +481,11 @@ void QUILVO::INITHOOK(int hook, vrt::HookProc proc)
     const vrt::HookProc mine = proc;
     if (vrt::installHook(hook, std::move(proc), &previous)) {
         std::lock_guard<std::mutex> l(m_hookMutex);
-        m_def[hook - 1] = previous;
+        // Installing again must not take our own forwarder as the handler below us: it
+        // would call itself for ever.
+        const bool installedBefore = std::visit([](const auto& f) { return bool(f); }, m_qv[hook - 1]);
+        if (!installedBefore)
+            m_def[hook - 1] = previous;
         m_qv[hook - 1] = mine;
     }
 }

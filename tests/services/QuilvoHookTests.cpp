@@ -234,3 +234,16 @@ TEST_F(QuilvoHooks, StopWindowIgnoresClosingKeysAndWritesNoShareWithoutServer)
 }
 
 } // namespace
+
+TEST_F(QuilvoHooks, InstallingTwiceDoesNotCallItself)
+{
+    vrt::resetHooks();
+    QUILVO t;
+    t.INIT();
+    installTranslatorHooks(t);
+    installTranslatorHooks(t); // a library start-up run again
+    EXPECT_EQ(vrt::message(QStringLiteral("jednom"), QStringLiteral("Naslov")), vrt::BUTTON_OK);
+    const auto calls = testsupport::presenter().calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, QStringLiteral("jednom"));
+}

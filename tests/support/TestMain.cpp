@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <gtest/gtest.h>
 
 #include "tests/support/TestSupport.h"
@@ -22,6 +23,9 @@ int main(int argc, char** argv)
                                                                      : qgetenv("QT_QPA_PLATFORM"));
     testsupport::isolateEnvironment();
     QApplication app(argc, argv);
+    // Library start-up writes into the current folder's Standard.ini: keep it in the run's own.
+    QDir().mkpath(testsupport::isolatedRoot() + QStringLiteral("/work"));
+    QDir::setCurrent(testsupport::isolatedRoot() + QStringLiteral("/work"));
     ::testing::InitGoogleTest(&argc, argv);
     testsupport::installScriptedPresenter();
     return RUN_ALL_TESTS();
