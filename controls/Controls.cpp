@@ -1,5 +1,6 @@
 #include "controls/Controls.h"
 #include "controls/ZipKit.h"
+#include "controls/MailManager.h"
 
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"
@@ -23,6 +24,7 @@ void registerBuiltInControls()
         r.registerFactory(QString::fromLatin1(kTrayIconProgId),
                           [](QWidget* p) { return new SystemTrayIcon(p); });
         ZipKit::registerComponent();
+        MailManager::registerComponent();
     });
 }
 

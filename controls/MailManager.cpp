@@ -1,5 +1,7 @@
 #include "controls/MailManager.h"
 
+#include "runtime/ComponentRegistry.h"
+
 #include <curl/curl.h>
 
 #include <mutex>
@@ -18,6 +20,26 @@ CURL* handle(void* p) { return static_cast<CURL*>(p); }
 } // namespace
 
 MailManager::MailManager(QObject* parent) : QObject(parent) { initCurl(); }
+
+void MailManager::registerComponent()
+{
+    vrt::ComponentRegistry::instance().registerFactory(QString::fromLatin1(ProgId),
+                                                       [](QWidget*) { return new MailManager; });
+}
+
+std::unique_ptr<MailManager> MailManager::createByProgId()
+{
+    auto& registry = vrt::ComponentRegistry::instance();
+    QObject* made = registry.create(QString::fromLatin1(ProgId));
+    if (!made) {
+        registerComponent();
+        made = registry.create(QString::fromLatin1(ProgId));
+    }
+    auto* mail = qobject_cast<MailManager*>(made);
+    if (!mail)
+        delete made;
+    return std::unique_ptr<MailManager>(mail);
+}
 
 MailManager::~MailManager() { Pop3EndSession(); }
 

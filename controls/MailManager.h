@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "controls/MimeMessage.h"
@@ -22,6 +23,12 @@ public:
 
     explicit MailManager(QObject* parent = nullptr);
     ~MailManager() override;
+
+    // Registers the factory under ProgId.
+    static void registerComponent();
+    // Made by program identifier, registering once more when that fails; nothing when it
+    // still fails.
+    static std::unique_ptr<MailManager> createByProgId();
 
     QString MailHost;
     QString PopUsername;

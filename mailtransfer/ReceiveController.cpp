@@ -106,7 +106,13 @@ void ReceiveController::work()
         appendText(int(i), accounts[i].name);
     writeStart(1);
 
-    controls::MailManager mail;
+    std::unique_ptr<controls::MailManager> made = controls::MailManager::createByProgId();
+    if (!made) {
+        stopOnGuiThread(QStringLiteral("W_First RegisterMail IF NOT oPOP_PROP:Object_ !"));
+        m_finished = true;
+        return;
+    }
+    controls::MailManager& mail = *made;
     if (m_options.setUpMail)
         m_options.setUpMail(mail);
     mail.abortFlag = &m_cancel;

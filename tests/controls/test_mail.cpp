@@ -3,6 +3,7 @@
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "controls/MimeMessage.h"
+#include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/FakePop3.h"
@@ -317,4 +318,16 @@ TEST(MailManagerFake, AServerThatGoesQuietIsAbandonedOnRequest)
     EXPECT_EQ(mm.FetchEmail(QStringLiteral("1")), std::nullopt);
     later.join();
     EXPECT_FALSE(mm.LastErrorText().isEmpty());
+}
+
+TEST(MailManagerComponent, MadeByProgramIdentifierAndRegisteredAgainWhenMissing)
+{
+    auto& registry = vrt::ComponentRegistry::instance();
+    const QString id = QString::fromLatin1(MailManager::ProgId);
+    registry.unregister(id);
+    EXPECT_TRUE(MailManager::createByProgId());
+    EXPECT_TRUE(registry.isRegistered(id));
+    registry.registerFactory(id, [](QWidget*) { return new QObject; });
+    EXPECT_FALSE(MailManager::createByProgId()) << "something else under the identifier is no mail manager";
+    MailManager::registerComponent();
 }
