@@ -378,37 +378,41 @@ TEST_F(ReceiveDovecot, NoAccountsWritesStartOneThenTwo)
 
 TEST(ReceiveController, ASilentServerAsksEveryTenSecondsUntilNo)
 {
-    testsupport::TempFolder data;
-    testsupport::FakePop3 server;
-    server.addMessage(QStringLiteral("1"), ms::plainUtf8());
-    server.setBehaviour(testsupport::FakePop3::Behaviour::SilentOnRetrieve);
-    ASSERT_TRUE(server.start());
-    auto db = std::make_shared<MemoryDb>();
-    db->addAccount(1, QStringLiteral("Tiha"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
-    db->addAccount(2, QStringLiteral("Druga"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
-    testsupport::presenter().clear();
-    testsupport::presenter().queueButton(vrt::BUTTON_YES);
-    testsupport::presenter().queueButton(vrt::BUTTON_NO);
+    for (auto behaviour : {testsupport::FakePop3::Behaviour::SilentAfterConnect,
+                           testsupport::FakePop3::Behaviour::SilentOnRetrieve}) {
+        SCOPED_TRACE(int(behaviour));
+        testsupport::TempFolder data;
+        testsupport::FakePop3 server;
+        server.addMessage(QStringLiteral("1"), ms::plainUtf8());
+        server.setBehaviour(behaviour);
+        ASSERT_TRUE(server.start());
+        auto db = std::make_shared<MemoryDb>();
+        db->addAccount(1, QStringLiteral("Tiha"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+        db->addAccount(2, QStringLiteral("Druga"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+        testsupport::presenter().clear();
+        testsupport::presenter().queueButton(vrt::BUTTON_YES);
+        testsupport::presenter().queueButton(vrt::BUTTON_NO);
 
-    ReceiveController::Options o;
-    o.dataFolder = data.path();
-    o.tickMs = 5;
-    o.makeStore = [db] { return std::make_unique<MemoryStore>(db); };
-    ReceiveController c(o);
-    c.exec();
+        ReceiveController::Options o;
+        o.dataFolder = data.path();
+        o.tickMs = 5;
+        o.makeStore = [db] { return std::make_unique<MemoryStore>(db); };
+        ReceiveController c(o);
+        c.exec();
 
-    EXPECT_EQ(c.questionsAsked(), 2);
-    int questions = 0;
-    for (const auto& call : testsupport::presenter().calls())
-        if (call.kind == QLatin1String("message")) {
-            ++questions;
-            EXPECT_EQ(call.text, tr(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")));
-            EXPECT_EQ(call.caption, QStringLiteral("Info"));
-            EXPECT_EQ(call.buttons, vrt::BUTTON_YES | vrt::BUTTON_NO);
-        }
-    EXPECT_EQ(questions, 2);
-    EXPECT_TRUE(db->emails.empty());
-    EXPECT_EQ(c.displayTexts().size(), 2);
-    EXPECT_EQ(c.displayTexts().value(1), QStringLiteral("Druga")) << "No ends the receive before the next account";
-    EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
+        EXPECT_EQ(c.questionsAsked(), 2);
+        int questions = 0;
+        for (const auto& call : testsupport::presenter().calls())
+            if (call.kind == QLatin1String("message")) {
+                ++questions;
+                EXPECT_EQ(call.text, tr(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")));
+                EXPECT_EQ(call.caption, QStringLiteral("Info"));
+                EXPECT_EQ(call.buttons, vrt::BUTTON_YES | vrt::BUTTON_NO);
+            }
+        EXPECT_EQ(questions, 2);
+        EXPECT_TRUE(db->emails.empty());
+        EXPECT_EQ(c.displayTexts().value(1), QStringLiteral("Druga")) << "No ends the receive before the next account";
+        EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),
+                  QStringLiteral("2"));
+    }
 }
