@@ -131,6 +131,11 @@ QString RibbonGroup::caption() const
     return m_caption->text();
 }
 
+void RibbonGroup::setCaption(const QString& caption)
+{
+    m_caption->setText(caption);
+}
+
 RibbonControl* RibbonGroup::add(RibbonControl::Type type, int id, const QString& caption, bool beginGroup)
 {
     if (beginGroup)
@@ -230,6 +235,7 @@ int RibbonBar::insertTab(int position, const QString& caption, int id)
 int RibbonBar::tabCount() const { return m_tabs->count(); }
 int RibbonBar::tabId(int index) const { return m_tabIds.value(index, -1); }
 QString RibbonBar::tabCaption(int index) const { return m_tabs->tabText(index); }
+void RibbonBar::setTabCaption(int index, const QString& caption) { m_tabs->setTabText(index, caption); }
 int RibbonBar::tabIndexOfId(int id) const { return m_tabIds.indexOf(id); }
 
 void RibbonBar::selectTab(int index)

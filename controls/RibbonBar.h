@@ -71,6 +71,7 @@ public:
     RibbonGroup(int id, const QString& caption, const RibbonBar* store, QWidget* parent);
     int id() const { return m_id; }
     QString caption() const;
+    void setCaption(const QString& caption);
     RibbonControl* add(RibbonControl::Type type, int id, const QString& caption, bool beginGroup = false);
     QList<RibbonControl*> controls() const { return m_controls; }
 
@@ -100,6 +101,7 @@ public:
     int tabCount() const;
     int tabId(int index) const;
     QString tabCaption(int index) const;
+    void setTabCaption(int index, const QString& caption);
     int tabIndexOfId(int id) const;
     // Selecting from code reports nothing; only the user's choice is reported.
     void selectTab(int index);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QColor>
+#include <QEvent>
 #include <QFont>
 #include <QPointer>
 #include <QString>
@@ -23,6 +24,12 @@ struct QuilvoRegional {
     QString decimal;
     QString grouping;
 };
+
+// A widget whose texts its window translates itself (a component that draws them, or one
+// built from a table of source texts) carries this property set to true. The window walk
+// leaves it and its children alone; after a language change the window gets
+// QUILVO::languageChangedEvent() and gives them their texts again.
+inline constexpr char kOwnTexts[] = "qvOwnTexts";
 
 // The run-time translator. Every window text and message passes through QVSTR; with language
 // 1 (Croatian, the language the texts are written in) nothing is looked up. Each program and
@@ -73,6 +80,8 @@ public:
     // Records the application frame's texts once, so a language change can start from them.
     virtual void QVFRQ(QWidget* frame = nullptr);
     virtual void QVDFC();
+    // Sent (not posted) to each window re-translated by a language change, after the walk.
+    static QEvent::Type languageChangedEvent();
     virtual QString S_SR(const QString& text, const QString& search, const QString& replacement) const;
     // A window or control text: through QVSUB first when USEBSUB is set, then QVSTR.
     QString translateText(const QString& text);

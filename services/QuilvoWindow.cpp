@@ -109,7 +109,28 @@ bool ownToolTip(const QAction* a)
     return !a->toolTip().isEmpty() && a->toolTip() != plain && a->toolTip() != a->text();
 }
 
+// The widget or one of its parents below `window` translates its own texts.
+bool ownTexts(const QWidget* w, const QWidget* window)
+{
+    for (; w && w != window; w = w->parentWidget())
+        if (w->property(kOwnTexts).toBool())
+            return true;
+    return false;
+}
+
+void tellLanguageChanged(QWidget* window)
+{
+    QEvent changed(QUILVO::languageChangedEvent());
+    QCoreApplication::sendEvent(window, &changed);
+}
+
 } // namespace
+
+QEvent::Type QUILVO::languageChangedEvent()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
 
 QString QUILVO::translateText(const QString& text)
 {
@@ -256,7 +277,7 @@ void QUILVO::QVWIN(QWidget* window)
         actions.insert(a);
     for (QWidget* c : window->findChildren<QWidget*>()) {
         // A window of its own (a dialog parented here) is translated when it opens.
-        if (c->isWindow())
+        if (c->isWindow() || ownTexts(c, window))
             continue;
         QVCTL(c);
         QFont f = c->font();
@@ -270,7 +291,8 @@ void QUILVO::QVWIN(QWidget* window)
             actions.insert(a);
     }
     for (QAction* a : window->findChildren<QAction*>())
-        actions.insert(a);
+        if (!ownTexts(qobject_cast<QWidget*>(a->parent()), window))
+            actions.insert(a);
     for (QAction* a : actions) {
         if (a->isSeparator())
             continue;
@@ -302,12 +324,15 @@ void QUILVO::retranslateWindows()
         QVDFC();
         QVWIN(frame);
         frame->setProperty("rt31322", REPOSPROMPTS ? 1 : 0);
+        tellLanguageChanged(frame);
         frame->update();
     }
     const auto windows = m_windows;
     for (const auto& w : windows)
-        if (w && w != FRAMEWINDOW)
+        if (w && w != FRAMEWINDOW) {
             QVWIN(w);
+            tellLanguageChanged(w);
+        }
 }
 
 QWidget* QUILVO::MAKETEXT(QWidget* control, QString* useVariable)
@@ -367,7 +392,7 @@ void QUILVO::QVFRQ(QWidget* frame)
     FRAMEQ.clear();
     FRAMEQ.push_back({w, kText, w->windowTitle()});
     for (QWidget* c : w->findChildren<QWidget*>()) {
-        if (c->isWindow())
+        if (c->isWindow() || ownTexts(c, w))
             continue;
         QString text;
         if (mainText(c, &text))

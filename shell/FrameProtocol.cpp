@@ -106,8 +106,10 @@ void NotificationHandler::take(int code, int number)
 {
     switch (code) {
     case kModuleShown:
-        if (auto caption = moduleCaption(number, number == 1 ? m_companyName() : QString(), m_translate))
+        if (auto caption = captionOf(number)) {
             m_view.setCaption(*caption);
+            m_captionModule = number;
+        }
         m_module = number;
         if (number >= 1 && number <= kTabCount)
             m_view.selectRibbonTab(number);
@@ -122,6 +124,16 @@ void NotificationHandler::take(int code, int number)
     default:
         break;
     }
+}
+
+std::optional<QString> NotificationHandler::caption() const
+{
+    return m_captionModule == 0 ? std::nullopt : captionOf(m_captionModule);
+}
+
+std::optional<QString> NotificationHandler::captionOf(int module) const
+{
+    return moduleCaption(module, module == 1 ? m_companyName() : QString(), m_translate);
 }
 
 TransferWatch::Change TransferWatch::update(long long start)

@@ -101,12 +101,18 @@ public:
     NotificationHandler(FrameView& view, Translate translate, std::function<QString()> companyName);
     void take(int code, int number);
     int module() const { return m_module; }
+    // The caption of the last module that named one, made again (the language may have
+    // changed since); nullopt before any did.
+    std::optional<QString> caption() const;
 
 private:
+    std::optional<QString> captionOf(int module) const;
+
     FrameView& m_view;
     Translate m_translate;
     std::function<QString()> m_companyName;
     int m_module = 0;
+    int m_captionModule = 0;
 };
 
 // Follows the mail-transfer flag: 1 while another process receives.

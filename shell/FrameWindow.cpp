@@ -28,6 +28,7 @@
 #include <QFileSystemWatcher>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
 #include <QSessionManager>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -218,28 +219,53 @@ void FrameWindow::createRibbon()
         delete caption;
         stopMessage(QStringLiteral("Control is not registered :ShortCutBarCaption !"));
     } else {
-        m_caption->setCaption(m_options.translate(QStringLiteral("Tavrimo danas")));
+        m_caption->setProperty(kOwnTexts, true);
+        m_caption->setCaption(idleCaption());
         m_caption->setSubItemCaption(true);
     }
     if (!m_ribbon)
         return;
+    m_ribbon->setProperty(kOwnTexts, true);
     const long long last = vrt::IniFile(standardIni()).getInt(QStringLiteral("LastTab"), QStringLiteral("Last"), 1);
     buildRibbon(*m_ribbon, m_options.dataFolder, m_options.translate, startTab(last));
     connect(m_ribbon, &controls::RibbonBar::executed, this, [this](int id) { m_forwarder.executed(id); });
     connect(m_ribbon, &controls::RibbonBar::tabSelected, this, [this](int tabId) { m_forwarder.tabChosen(tabId); });
 }
 
+QString FrameWindow::idleCaption() const
+{
+    return m_notifications.caption().value_or(m_options.translate(QStringLiteral("Tavrimo danas")));
+}
+
+void FrameWindow::retranslate()
+{
+    if (m_ribbon)
+        retranslateRibbon(*m_ribbon, m_options.translate);
+    if (m_transfer.busy()) {
+        m_captionBeforeTransfer = idleCaption();
+        setCaption(busyCaption(m_options.translate));
+    } else {
+        setCaption(idleCaption());
+    }
+    m_painter.addText(waitingText(m_options.translate));
+    m_waiting->update();
+}
+
 void FrameWindow::restorePosition()
 {
+    // Without a window manager a maximise request does nothing, so the frame starts out as
+    // large as its screen allows unless a position was saved.
+    QRect g = screen()->availableGeometry();
     vrt::IniClass* s = m_options.settings;
-    if (!s || !s->isInitialised())
-        return;
-    const QString section = QStringLiteral("W_Frame");
-    const long long w = s->fetchInt(section, QStringLiteral("W"), 0);
-    const long long h = s->fetchInt(section, QStringLiteral("H"), 0);
-    if (w > 0 && h > 0)
-        setGeometry(int(s->fetchInt(section, QStringLiteral("X"), 0)),
-                    int(s->fetchInt(section, QStringLiteral("Y"), 0)), int(w), int(h));
+    if (s && s->isInitialised()) {
+        const QString section = QStringLiteral("W_Frame");
+        const long long w = s->fetchInt(section, QStringLiteral("W"), 0);
+        const long long h = s->fetchInt(section, QStringLiteral("H"), 0);
+        if (w > 0 && h > 0)
+            g = QRect(int(s->fetchInt(section, QStringLiteral("X"), 0)),
+                      int(s->fetchInt(section, QStringLiteral("Y"), 0)), int(w), int(h));
+    }
+    setGeometry(g);
 }
 
 void FrameWindow::savePosition()
@@ -292,6 +318,10 @@ bool FrameWindow::event(QEvent* event)
     }
     if (event->type() == kStartEvent) {
         startOrganiser();
+        return true;
+    }
+    if (event->type() == QUILVO::languageChangedEvent()) {
+        retranslate();
         return true;
     }
     return QMainWindow::event(event);
@@ -446,6 +476,14 @@ void FrameWindow::poll()
         setCaption(busy);
 }
 
+void attachTranslator(FrameWindow& frame, QUILVO& translator)
+{
+    // The frame's texts are recorded untranslated, so a language change can start from them.
+    translator.FRAMEWINDOW = &frame;
+    translator.QVFRQ(&frame);
+    translator.TRANSLATEWINDOW(&frame);
+}
+
 } // namespace shell
 
 int W_Frame()
@@ -462,12 +500,8 @@ int W_Frame()
             QCoreApplication::quit();
     });
     QObject::connect(&frame, &shell::FrameWindow::closed, [] { QCoreApplication::exit(0); });
-    // The frame's texts are recorded untranslated, so a language change can start from them.
-    if (QUILVO* t = shell::program().translator) {
-        t->FRAMEWINDOW = &frame;
-        t->QVFRQ(&frame);
-        t->TRANSLATEWINDOW(&frame);
-    }
+    if (QUILVO* t = shell::program().translator)
+        shell::attachTranslator(frame, *t);
     frame.open();
     qInfo("velmora: frame open");
     return QApplication::exec();

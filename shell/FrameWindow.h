@@ -9,6 +9,7 @@
 #include "shell/WindowPainter.h"
 
 class QFileSystemWatcher;
+class QUILVO;
 class QLabel;
 class QStackedWidget;
 class QTimer;
@@ -93,6 +94,10 @@ private:
 
     void createSkin();
     void createRibbon();
+    // The caption strip's text when no transfer runs, in the current language.
+    QString idleCaption() const;
+    // Gives the ribbon, the caption strip and the waiting text their texts again.
+    void retranslate();
     void restorePosition();
     void savePosition();
     void startOrganiser();
@@ -126,6 +131,10 @@ private:
     QTimer* m_poll = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
 };
+
+// Makes `translator` the frame's: it records the frame's own texts, translates the window and,
+// on a change of language, translates it again.
+void attachTranslator(FrameWindow& frame, QUILVO& translator);
 
 } // namespace shell
 

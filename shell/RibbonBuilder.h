@@ -17,4 +17,8 @@ QIcon ribbonIcon(const QString& dataFolder, const QString& file);
 void buildRibbon(controls::RibbonBar& bar, const QString& dataFolder, const Translate& translate,
                  int selectedTab);
 
+// Gives every tab, group and control of a ribbon built by buildRibbon its caption again, for
+// a change of language.
+void retranslateRibbon(controls::RibbonBar& bar, const Translate& translate);
+
 } // namespace shell

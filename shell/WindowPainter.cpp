@@ -11,6 +11,14 @@ QString upperLabel(const QString& label)
 {
     return label.trimmed().toUpper();
 }
+
+// How far the text's ink rises above the font's ascent. Some fonts put accents there (the
+// caron of "č" in Tahoma); the text's area grows by that much so that what is drawn stays
+// inside the area a click is tested against.
+int accentOverhang(const QFontMetrics& metrics, const QString& text)
+{
+    return qMax(0, -metrics.boundingRect(text).top() - metrics.ascent());
+}
 } // namespace
 
 QPoint anchor(int mode, int l, int t, int r, int b, int w, int h, int xOffset, int yOffset, int xPos, int yPos)
@@ -99,7 +107,9 @@ QRect WindowPainterClass::textRect(const PainterText& item, const QRect& client,
     const int t = client.top() + lo + m_margins.top;
     const int r = client.left() + client.width() - so - m_margins.right;
     const int b = client.top() + client.height() - so - m_margins.bottom;
-    const QSize size = QFontMetrics(fontFor(item, dpiY)).size(0, shown(item));
+    const QFontMetrics metrics(fontFor(item, dpiY));
+    const QString text = shown(item);
+    const QSize size = metrics.size(0, text) + QSize(0, accentOverhang(metrics, text));
     const QPoint at = anchor(item.align, l, t, r, b, size.width(), size.height(), item.xOffset,
                              item.yOffset, item.xPos, item.yPos);
     const QRect rect(at, size);
@@ -112,9 +122,10 @@ QRect WindowPainterClass::textRect(const PainterText& item, const QRect& client,
 void WindowPainterClass::drawAll(QPainter& painter, const QRect& client, qreal dpiY)
 {
     for (const PainterText& item : m_texts) {
-        const QRect rect = textRect(item, client, dpiY);
         const QString s = shown(item);
-        painter.setFont(fontFor(item, dpiY));
+        const QFont font = fontFor(item, dpiY);
+        const QRect rect = textRect(item, client, dpiY).adjusted(0, accentOverhang(QFontMetrics(font), s), 0, 0);
+        painter.setFont(font);
         if (item.highlightColour >= 0) {
             painter.setPen(colourFromRgbValue(item.highlightColour));
             painter.drawText(rect.translated(-item.highlightOffset, -item.highlightOffset), 0, s);

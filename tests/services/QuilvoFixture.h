@@ -8,10 +8,6 @@
 
 #include <memory>
 
-#include <ostream>
-
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-
 namespace quilvotest {
 
 // A small translation table and substitution table in a temporary current folder.

@@ -1,5 +1,6 @@
 #include "tests/services/QuilvoFixture.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QDialog>
 #include <QFontInfo>
@@ -274,6 +275,43 @@ TEST_F(QuilvoWindow, FrameTextsAreRecordedOnceAndOnlyForTheFrame)
     new QLabel(QStringLiteral("Novo"), f.window.centralWidget());
     t->QVFRQ(&f.window);
     EXPECT_EQ(t->FRAMEQ.size(), recorded);
+}
+
+TEST_F(QuilvoWindow, WidgetsThatKeepTheirOwnTextsAreLeftAloneAndTheirWindowHearsOfALanguageChange)
+{
+    // Counts the language changes it is told of.
+    struct Window : QMainWindow {
+        int changes = 0;
+        bool event(QEvent* e) override
+        {
+            if (e->type() != QUILVO::languageChangedEvent())
+                return QMainWindow::event(e);
+            ++changes;
+            return true;
+        }
+    };
+    Window frame, other;
+    auto* own = new QWidget(&frame);
+    own->setProperty(kOwnTexts, true);
+    auto* ownLabel = new QLabel(QStringLiteral("Kontakti"), new QWidget(own));
+    auto* ownAction = new QAction(QStringLiteral("Otvori"), ownLabel);
+    auto* label = new QLabel(QStringLiteral("Kontakti"), &frame);
+    auto t = spy(2);
+    t->FRAMEWINDOW = &frame;
+    t->QVFRQ(&frame);
+    t->TRANSLATEWINDOW(&frame);
+    t->TRANSLATEWINDOW(&other);
+    EXPECT_EQ(label->text(), QStringLiteral("Contacts"));
+    for (const auto& entry : t->FRAMEQ)
+        EXPECT_NE(entry.control, ownLabel);
+
+    t->QVDLC(QStringLiteral("Velmora.qvl"), 3);
+    EXPECT_EQ(label->text(), QStringLiteral("Контакты"));
+    EXPECT_EQ(ownLabel->text(), QStringLiteral("Kontakti"));
+    EXPECT_EQ(ownAction->text(), QStringLiteral("Otvori"));
+    EXPECT_EQ(t->asked.count(QStringLiteral("Otvori")), 0u);
+    EXPECT_EQ(frame.changes, 1);
+    EXPECT_EQ(other.changes, 1);
 }
 
 } // namespace

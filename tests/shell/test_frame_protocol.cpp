@@ -153,6 +153,18 @@ TEST(FrameNotifications, ModuleShownSetsCaptionAndSelectsOnlyTabsOneToEight)
     EXPECT_EQ(h.module(), 55);
 }
 
+TEST(FrameNotifications, TheCaptionIsMadeAgainFromTheLastModuleThatNamedOne)
+{
+    RecordingView view;
+    QString prefix = QStringLiteral("hr:");
+    NotificationHandler h(view, [&prefix](const QString& s) { return prefix + s; }, [] { return QString(); });
+    EXPECT_EQ(h.caption(), std::nullopt);
+    h.take(1, 3);
+    h.take(1, 55); // names no module: the caption stays
+    prefix = QStringLiteral("en:");
+    EXPECT_EQ(h.caption(), QStringLiteral("EN:LISTA ZADATAKA"));
+}
+
 TEST(FrameNotifications, AddressGroupsFollowTheContactSheetPage)
 {
     const std::pair<int, const char*> cases[] = {

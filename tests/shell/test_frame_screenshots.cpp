@@ -1,5 +1,6 @@
-// Every ribbon tab drawn on screen: no blank buttons. With VELMORA_SCREENSHOT_DIR set, each
-// tab's picture is written there (docs/screenshots keeps the current ones).
+// Every ribbon tab drawn on a 1400x900 screen: no blank buttons, no cut captions. With
+// VELMORA_SCREENSHOT_DIR set, each tab's picture is written there (docs/screenshots keeps the
+// current ones).
 #include <gtest/gtest.h>
 
 #include "controls/RibbonBar.h"
@@ -27,7 +28,7 @@ int colours(const QImage& image)
 }
 } // namespace
 
-TEST(FrameScreenshots, EveryTabShowsItsGroupsWithDrawnButtons)
+TEST(FrameScreenshots, EveryTabShowsItsGroupsWithDrawnButtonsAndWholeCaptions)
 {
     testsupport::TempFolder data;
     FrameOptions o;
@@ -37,7 +38,7 @@ TEST(FrameScreenshots, EveryTabShowsItsGroupsWithDrawnButtons)
         return nullptr;
     };
     FrameWindow frame(o);
-    frame.resize(1100, 520);
+    frame.resize(1400, 900);
     frame.show();
     QCoreApplication::processEvents();
     const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
@@ -58,6 +59,8 @@ TEST(FrameScreenshots, EveryTabShowsItsGroupsWithDrawnButtons)
             EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
             const QImage icon = b->icon().pixmap(32, 32).toImage();
             EXPECT_GT(colours(icon), 4) << b->objectName().toStdString();
+            // A button narrower than it asks for elides its caption.
+            EXPECT_GE(b->width(), b->sizeHint().width()) << b->objectName().toStdString();
         }
         EXPECT_GE(buttons, 5); // every tab has at least two commands beside the global three
         const QImage shot = frame.grab().toImage();

@@ -19,6 +19,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QLocale>
+#include <QScreen>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
@@ -292,6 +293,25 @@ TEST_F(FrameTest, ASecondMinimiseWhileInTheTrayAddsNoSecondIcon)
     settle();
     EXPECT_EQ(tray->adds, 1);
     EXPECT_TRUE(frame->inTray());
+}
+
+TEST_F(FrameTest, StartsAtItsSavedPositionOrFillingItsScreenBeforeMaximising)
+{
+    // Without a window manager the maximise request does nothing: this is what stays.
+    const QString section = QStringLiteral("W_Frame");
+    for (bool saved : {false, true}) {
+        SCOPED_TRACE(saved);
+        settings.remove(section, QStringLiteral("W"));
+        if (saved) {
+            settings.update(section, QStringLiteral("X"), 30);
+            settings.update(section, QStringLiteral("Y"), 40);
+            settings.update(section, QStringLiteral("W"), 600);
+            settings.update(section, QStringLiteral("H"), 400);
+        }
+        make(options());
+        EXPECT_EQ(frame->geometry(), saved ? QRect(30, 40, 600, 400) : frame->screen()->availableGeometry());
+        frame.reset();
+    }
 }
 
 TEST_F(FrameTest, EveryWayOutClosesInOrderAndSavesThePosition)

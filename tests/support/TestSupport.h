@@ -5,9 +5,13 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <ostream>
 #include <vector>
 
 #include "runtime/Dialogs.h"
+
+// Failed comparisons of texts show the texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace testsupport {
 
