@@ -1,11 +1,14 @@
 #include "shell/FrameWindow.h"
 
+#include "procedures/organiser/OrganiserWindow.h"
+
 #include "controls/Controls.h"
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"
 #include "controls/SkinFramework.h"
 #include "controls/TrayIcon.h"
 #include "data/Globals.h"
+#include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniClass.h"
@@ -15,7 +18,6 @@
 #include "runtime/Termination.h"
 #include "services/Quilvo.h"
 #include "shell/OdbcDriverSetup.h"
-#include "shell/OrganiserStandIn.h"
 #include "shell/PainterOverlay.h"
 #include "shell/RibbonBuilder.h"
 #include "shell/RibbonModel.h"
@@ -92,8 +94,7 @@ FrameOptions FrameOptions::standard()
     };
     // The organiser window takes this place when it exists.
     o.startOrganiser = [](int frameReceiverId, QWidget* parent) -> QWidget* {
-        new OrganiserStandIn(frameReceiverId, parent);
-        return nullptr;
+        return organiser::W_First(frameReceiverId, parent);
     };
     o.prepare = [folder = o.dataFolder, translate = o.translate] {
         vrt::IniFile ini(vrt::joinPath(folder, QStringLiteral("Standard.ini")));

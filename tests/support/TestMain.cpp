@@ -28,5 +28,6 @@ int main(int argc, char** argv)
     QDir::setCurrent(testsupport::isolatedRoot() + QStringLiteral("/work"));
     ::testing::InitGoogleTest(&argc, argv);
     testsupport::installScriptedPresenter();
+    testsupport::installNonBlockingRunners();
     return RUN_ALL_TESTS();
 }

@@ -1,5 +1,8 @@
 #include "tests/support/TestSupport.h"
 
+#include <QDialog>
+#include "runtime/PopupMenu.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -183,5 +186,43 @@ QString binDir()
 }
 
 QString sourceDir() { return qEnvironmentVariable("VELMORA_SOURCE_DIR"); }
+
+namespace {
+std::mutex g_modalMutex;
+QStringList g_modalLog;
+} // namespace
+
+void installNonBlockingRunners()
+{
+    vrt::setDialogRunner([](QDialog& dialog) {
+        std::lock_guard lock(g_modalMutex);
+        g_modalLog << QString::fromLatin1(dialog.metaObject()->className());
+        return int(QDialog::Rejected);
+    });
+    vrt::PopupMenu::setRunner([](const vrt::PopupMenu&, QPoint, QWidget*) {
+        std::lock_guard lock(g_modalMutex);
+        g_modalLog << QStringLiteral("PopupMenu");
+        return 0;
+    });
+}
+
+QStringList modalLog()
+{
+    std::lock_guard lock(g_modalMutex);
+    return g_modalLog;
+}
+
+void clearModalLog()
+{
+    std::lock_guard lock(g_modalMutex);
+    g_modalLog.clear();
+}
+
+ScopedDialogRunner::ScopedDialogRunner(vrt::DialogRunner runner)
+    : m_previous(vrt::setDialogRunner(std::move(runner)))
+{
+}
+
+ScopedDialogRunner::~ScopedDialogRunner() { vrt::setDialogRunner(std::move(m_previous)); }
 
 } // namespace testsupport

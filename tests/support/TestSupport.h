@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "runtime/Dialogs.h"
+#include "runtime/WindowManager.h"
 
 // Failed comparisons of texts show the texts.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -60,6 +61,21 @@ private:
 
 ScriptedPresenter& presenter();
 void installScriptedPresenter();
+
+// Modal windows, print previews and popup menus never open in a test: by default each one
+// is recorded by its class name and answered "rejected" / nothing chosen. A test that drives
+// one installs its own runner for as long as a ScopedDialogRunner lives.
+void installNonBlockingRunners();
+QStringList modalLog();
+void clearModalLog();
+class ScopedDialogRunner {
+public:
+    explicit ScopedDialogRunner(vrt::DialogRunner runner);
+    ~ScopedDialogRunner();
+
+private:
+    vrt::DialogRunner m_previous;
+};
 
 // A fresh temporary folder; while a CwdGuard lives, it is the current folder.
 class TempFolder {

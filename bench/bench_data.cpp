@@ -1,0 +1,436 @@
+// The data layer against the same work done with the sqlite3 C API and with raw ODBC calls:
+// 100,000 inserts in one transaction, reading them all back in key order, and 10,000 fetches
+// by primary key. Prints the layer's time as a ratio of each.
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "runtime/DateTime.h"
+#include "runtime/Odbc.h"
+
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int kRows = 100000;
+constexpr int kFetches = 10000;
+std::string g_db;
+std::string g_owner;
+
+struct Row {
+    int id = 0, category = 0, type = 0;
+    std::string date, name, amount, remark;
+};
+
+Row makeRow(int i)
+{
+    Row r;
+    r.id = i;
+    r.category = i % 50;
+    r.type = 1 + i % 2;
+    char date[16];
+    std::snprintf(date, sizeof date, "20%02d-%02d-%02d", 10 + i % 15, 1 + i % 12, 1 + i % 28);
+    r.date = date;
+    r.name = "Entry " + std::to_string(i);
+    r.amount = std::to_string(i % 1000) + ".50";
+    r.remark = "Remark for entry " + std::to_string(i);
+    return r;
+}
+
+const char* kColumns = "ID, KATEGORIJAID, DATUM, NAZIV, TIPID, IZNOS_DECIMAL, NAPOMENA";
+const char* kOrder = " ORDER BY DATUM DESC, ID ASC";
+
+std::vector<int> fetchIds()
+{
+    std::mt19937 gen(7);
+    std::uniform_int_distribution<int> pick(1, kRows);
+    std::vector<int> ids(kFetches);
+    for (int& id : ids)
+        id = pick(gen);
+    return ids;
+}
+
+// Every variant starts from the same empty table, made by the layer.
+void freshTable()
+{
+    vrt::odbc::Connection c;
+    if (!c.open(g_owner))
+        std::abort();
+    c.exec("DROP TABLE IF EXISTS PRIHODIRASHODI");
+    corvalde::KILLTABLEMANAGERS();
+    corvalde::CREATETABLEMANAGERS();
+    if (Access(Tbl::PrihodiRashodi).Open())
+        std::abort();
+}
+
+// --- the layer ---
+
+void layerInsert()
+{
+    vrt::FileManager& f = Access(Tbl::PrihodiRashodi);
+    vrt::odbc::Transaction tx(*corvalde::ThreadSession().connection());
+    for (int i = 1; i <= kRows; ++i) {
+        const Row r = makeRow(i);
+        PR().ID = r.id;
+        PR().KATEGORIJAID = r.category;
+        PR().DATUM = vrt::dayFromText(QString::fromStdString(r.date));
+        PR().NAZIV = r.name;
+        PR().TIPID = r.type;
+        PR().IZNOS_DECIMAL = r.amount;
+        PR().NAPOMENA = r.remark;
+        if (f.Insert())
+            std::abort();
+    }
+    tx.commit();
+}
+
+int64_t layerRead()
+{
+    vrt::FileManager& f = Access(Tbl::PrihodiRashodi);
+    f.Set(PR.Datumi);
+    int64_t sum = 0;
+    while (f.Next() == 0)
+        sum += PR().ID + int64_t(PR().NAZIV.size());
+    return sum;
+}
+
+int64_t layerFetch(const std::vector<int>& ids)
+{
+    vrt::FileManager& f = Access(Tbl::PrihodiRashodi);
+    int64_t sum = 0;
+    for (int id : ids) {
+        PR().ID = id;
+        if (f.TryFetch(PR.IDKey))
+            std::abort();
+        sum += PR().DATUM + int64_t(PR().NAZIV.size());
+    }
+    return sum;
+}
+
+// --- raw sqlite3 ---
+
+void sqliteInsert()
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(g_db.c_str(), &db);
+    sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, (std::string("INSERT INTO PRIHODIRASHODI (") + kColumns + ") VALUES (?,?,?,?,?,?,?)").c_str(), -1, &s, nullptr);
+    for (int i = 1; i <= kRows; ++i) {
+        const Row r = makeRow(i);
+        sqlite3_bind_int(s, 1, r.id);
+        sqlite3_bind_int(s, 2, r.category);
+        sqlite3_bind_text(s, 3, r.date.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 4, r.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(s, 5, r.type);
+        sqlite3_bind_text(s, 6, r.amount.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 7, r.remark.c_str(), -1, SQLITE_TRANSIENT);
+        if (sqlite3_step(s) != SQLITE_DONE)
+            std::abort();
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+Row sqliteRow(sqlite3_stmt* s)
+{
+    Row r;
+    auto text = [&](int c) { const auto* t = sqlite3_column_text(s, c); return t ? std::string(reinterpret_cast<const char*>(t)) : std::string(); };
+    r.id = sqlite3_column_int(s, 0);
+    r.category = sqlite3_column_int(s, 1);
+    r.date = text(2);
+    r.name = text(3);
+    r.type = sqlite3_column_int(s, 4);
+    r.amount = text(5);
+    r.remark = text(6);
+    return r;
+}
+
+int64_t sqliteRead()
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(g_db.c_str(), &db);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, (std::string("SELECT ") + kColumns + " FROM PRIHODIRASHODI" + kOrder).c_str(), -1, &s, nullptr);
+    int64_t sum = 0;
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        const Row r = sqliteRow(s);
+        sum += r.id + int64_t(r.name.size());
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return sum;
+}
+
+int64_t sqliteFetch(const std::vector<int>& ids)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open(g_db.c_str(), &db);
+    sqlite3_stmt* s = nullptr;
+    sqlite3_prepare_v2(db, (std::string("SELECT ") + kColumns + " FROM PRIHODIRASHODI WHERE ID = ?").c_str(), -1, &s, nullptr);
+    int64_t sum = 0;
+    for (int id : ids) {
+        sqlite3_bind_int(s, 1, id);
+        if (sqlite3_step(s) != SQLITE_ROW)
+            std::abort();
+        const Row r = sqliteRow(s);
+        sum += int64_t(r.date.size()) + int64_t(r.name.size());
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return sum;
+}
+
+// --- raw ODBC ---
+
+struct RawOdbc {
+    SQLHENV env = SQL_NULL_HENV;
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    RawOdbc()
+    {
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)g_owner.c_str(), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
+            std::abort();
+    }
+    ~RawOdbc()
+    {
+        SQLDisconnect(dbc);
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
+    }
+};
+
+std::string getText(SQLHSTMT s, int col)
+{
+    char buf[4096];
+    SQLLEN ind = 0;
+    std::string out;
+    for (;;) {
+        const SQLRETURN rc = SQLGetData(s, SQLUSMALLINT(col), SQL_C_CHAR, buf, sizeof buf, &ind);
+        if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc) || ind == SQL_NULL_DATA)
+            break;
+        const size_t got = (ind == SQL_NO_TOTAL || ind >= SQLLEN(sizeof buf)) ? sizeof buf - 1 : size_t(ind);
+        out.append(buf, got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return out;
+}
+
+Row odbcRow(SQLHSTMT s)
+{
+    Row r;
+    SQLINTEGER v = 0;
+    SQLLEN ind = 0;
+    SQLGetData(s, 1, SQL_C_SLONG, &v, 0, &ind);
+    r.id = v;
+    SQLGetData(s, 2, SQL_C_SLONG, &v, 0, &ind);
+    r.category = v;
+    r.date = getText(s, 3);
+    r.name = getText(s, 4);
+    SQLGetData(s, 5, SQL_C_SLONG, &v, 0, &ind);
+    r.type = v;
+    r.amount = getText(s, 6);
+    r.remark = getText(s, 7);
+    return r;
+}
+
+void odbcInsert()
+{
+    RawOdbc o;
+    SQLSetConnectAttr(o.dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0);
+    SQLHSTMT s;
+    SQLAllocHandle(SQL_HANDLE_STMT, o.dbc, &s);
+    const std::string sql = std::string("INSERT INTO PRIHODIRASHODI (") + kColumns + ") VALUES (?,?,?,?,?,?,?)";
+    SQLPrepare(s, (SQLCHAR*)sql.c_str(), SQL_NTS);
+    Row r;
+    SQLLEN lens[7];
+    for (int i = 1; i <= kRows; ++i) {
+        r = makeRow(i);
+        auto text = [&](int n, std::string& v) {
+            lens[n - 1] = SQLLEN(v.size());
+            SQLBindParameter(s, SQLUSMALLINT(n), SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, v.size() + 1, 0, v.data(), 0, &lens[n - 1]);
+        };
+        auto number = [&](int n, int& v) {
+            lens[n - 1] = 0;
+            SQLBindParameter(s, SQLUSMALLINT(n), SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &v, 0, &lens[n - 1]);
+        };
+        number(1, r.id);
+        number(2, r.category);
+        text(3, r.date);
+        text(4, r.name);
+        number(5, r.type);
+        text(6, r.amount);
+        text(7, r.remark);
+        if (!SQL_SUCCEEDED(SQLExecute(s)))
+            std::abort();
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, s);
+    SQLEndTran(SQL_HANDLE_DBC, o.dbc, SQL_COMMIT);
+}
+
+int64_t odbcRead()
+{
+    RawOdbc o;
+    SQLHSTMT s;
+    SQLAllocHandle(SQL_HANDLE_STMT, o.dbc, &s);
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM PRIHODIRASHODI" + kOrder;
+    SQLExecDirect(s, (SQLCHAR*)sql.c_str(), SQL_NTS);
+    int64_t sum = 0;
+    while (SQL_SUCCEEDED(SQLFetch(s))) {
+        const Row r = odbcRow(s);
+        sum += r.id + int64_t(r.name.size());
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, s);
+    return sum;
+}
+
+int64_t odbcFetch(const std::vector<int>& ids)
+{
+    RawOdbc o;
+    SQLHSTMT s;
+    SQLAllocHandle(SQL_HANDLE_STMT, o.dbc, &s);
+    const std::string sql = std::string("SELECT ") + kColumns + " FROM PRIHODIRASHODI WHERE ID = ?";
+    SQLPrepare(s, (SQLCHAR*)sql.c_str(), SQL_NTS);
+    int id = 0;
+    SQLLEN ind = 0;
+    SQLBindParameter(s, 1, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &id, 0, &ind);
+    int64_t sum = 0;
+    for (int want : ids) {
+        id = want;
+        if (!SQL_SUCCEEDED(SQLExecute(s)) || !SQL_SUCCEEDED(SQLFetch(s)))
+            std::abort();
+        const Row r = odbcRow(s);
+        sum += int64_t(r.date.size()) + int64_t(r.name.size());
+        SQLFreeStmt(s, SQL_CLOSE);
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, s);
+    return sum;
+}
+
+// --- benchmarks ---
+
+template <void (*Insert)()>
+void BM_Insert(benchmark::State& state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        freshTable();
+        state.ResumeTiming();
+        Insert();
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+// Reads and fetches run on a table the layer filled once.
+void filledTable()
+{
+    static bool done = false;
+    if (done)
+        return;
+    freshTable();
+    layerInsert();
+    done = true;
+}
+
+template <int64_t (*Read)()>
+void BM_ReadInKeyOrder(benchmark::State& state)
+{
+    filledTable();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Read());
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+
+template <int64_t (*Fetch)(const std::vector<int>&)>
+void BM_FetchByPrimaryKey(benchmark::State& state)
+{
+    filledTable();
+    const std::vector<int> ids = fetchIds();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(Fetch(ids));
+    state.SetItemsProcessed(state.iterations() * kFetches);
+}
+
+BENCHMARK(BM_Insert<layerInsert>)->Name("Insert/layer")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Insert<odbcInsert>)->Name("Insert/odbc")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Insert<sqliteInsert>)->Name("Insert/sqlite")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_ReadInKeyOrder<layerRead>)->Name("Read/layer")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadInKeyOrder<odbcRead>)->Name("Read/odbc")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_ReadInKeyOrder<sqliteRead>)->Name("Read/sqlite")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FetchByPrimaryKey<layerFetch>)->Name("Fetch/layer")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FetchByPrimaryKey<odbcFetch>)->Name("Fetch/odbc")->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_FetchByPrimaryKey<sqliteFetch>)->Name("Fetch/sqlite")->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Keeps each run's time per iteration so the ratios can be printed at the end.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> times;
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& r : runs)
+            times[r.benchmark_name().substr(0, r.benchmark_name().find("/iterations"))] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+// The driver is registered in a private ODBC configuration, as the test runs do, so the
+// benchmark runs on a machine where only the package's own name is registered.
+bool registerDriver(const std::filesystem::path& dir)
+{
+    for (const char* so : {"/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libsqlite3odbc.so",
+                           "/usr/lib/odbc/libsqlite3odbc.so"}) {
+        if (!std::filesystem::exists(so))
+            continue;
+        std::ofstream(dir / "odbcinst.ini") << "[SQLite3 ODBC Driver]\nDriver=" << so << "\nSetup=" << so << "\n";
+        std::ofstream(dir / "odbc.ini");
+        setenv("ODBCSYSINI", dir.c_str(), 1);
+        setenv("ODBCINI", (dir / "odbc.ini").c_str(), 1);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    char pattern[] = "/tmp/velmora-bench-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir || !registerDriver(dir)) {
+        std::fprintf(stderr, "libsqliteodbc is not installed\n");
+        return 1;
+    }
+    g_db = std::string(dir) + "/bench.db";
+    // The same driver options the program uses.
+    g_owner = "Driver=SQLite3 ODBC Driver;Database=" + g_db + ";StepAPI=1;Timeout=100000;JournalMode=WAL";
+    GLO::OWNER = g_owner;
+    corvalde::setTableNames();
+
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nlayer time as a ratio (target against raw ODBC: at most 1.30)\n");
+    for (const char* work : {"Insert", "Read", "Fetch"}) {
+        const std::string w = work;
+        const double layer = reporter.times[w + "/layer"], odbc = reporter.times[w + "/odbc"],
+                     lite = reporter.times[w + "/sqlite"];
+        if (layer > 0 && odbc > 0 && lite > 0)
+            std::printf("  %-7s layer/odbc %.2f   layer/sqlite %.2f\n", work, layer / odbc, layer / lite);
+    }
+    corvalde::KILLTABLEMANAGERS();
+    std::filesystem::remove_all(dir);
+    return 0;
+}

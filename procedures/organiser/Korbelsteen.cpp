@@ -1,0 +1,105 @@
+#include "procedures/organiser/Korbelsteen.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <csignal>
+
+#include "runtime/Dialogs.h"
+#include "runtime/Paths.h"
+
+namespace organiser::korbelsteen {
+
+QStringList receiveArgs() { return {QStringLiteral("/SR")}; }
+
+QStringList newMessageArgs()
+{
+    return {QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")};
+}
+
+QStringList replyArgs(const QString& bodyPath, int mode, long long emailId)
+{
+    return {QLatin1Char('/') + bodyPath, QLatin1Char('/') + QString::number(mode),
+            QLatin1Char('/') + QString::number(emailId), QStringLiteral("/")};
+}
+
+QStringList toAddressArgs(const QString& address)
+{
+    return {QStringLiteral("/0"), QStringLiteral("/0"), QStringLiteral("/0"), QLatin1Char('/') + address};
+}
+
+namespace {
+QString safeName(const QString& messageId)
+{
+    if (messageId.trimmed().isEmpty())
+        return {};
+    return vrt::safeFileName(messageId.trimmed()) + QStringLiteral(".html");
+}
+} // namespace
+
+QString bodyFile(const QString& dataFolder, const QString& messageId)
+{
+    const QString name = safeName(messageId);
+    return name.isEmpty() ? QString() : vrt::joinPath(vrt::joinPath(dataFolder, QStringLiteral("Email")), name);
+}
+
+QString bodyCopy(const QString& dataFolder, const QString& messageId)
+{
+    const QString name = safeName(messageId);
+    return name.isEmpty() ? QString() : vrt::joinPath(dataFolder, name);
+}
+
+QString copyBody(const QString& dataFolder, const QString& messageId)
+{
+    const QString from = bodyFile(dataFolder, messageId);
+    const QString to = bodyCopy(dataFolder, messageId);
+    if (from.isEmpty() || !vrt::isInsideFolder(dataFolder, to))
+        return {};
+    if (QFileInfo::exists(from)) {
+        QFile::remove(to);
+        QFile::copy(from, to);
+    }
+    return to;
+}
+
+void reportStartFailure(const std::function<QString(const QString&)>& translate)
+{
+    const QString text = QStringLiteral("Program Korbelsteen nije moguće pokrenuti.");
+    vrt::message(translate ? translate(text) : text, QString(), vrt::Icon::Hand);
+}
+
+QString programPath(const QString& dataFolder)
+{
+    const QString name = QStringLiteral("korbelsteen");
+    const QString inData = vrt::joinPath(dataFolder, name);
+    if (QFileInfo(inData).isExecutable())
+        return inData;
+    const QString beside = QStandardPaths::findExecutable(name, {QCoreApplication::applicationDirPath()});
+    if (!beside.isEmpty())
+        return beside;
+    const QString onPath = QStandardPaths::findExecutable(name);
+    return onPath.isEmpty() ? inData : onPath;
+}
+
+bool DetachedLauncher::startDetached(const QString& program, const QStringList& arguments)
+{
+    qint64 pid = 0;
+    if (!QProcess::startDetached(program, arguments, QString(), &pid))
+        return false;
+    m_pid = pid;
+    return true;
+}
+
+bool DetachedLauncher::lastStillRunning()
+{
+    if (m_pid <= 0)
+        return false;
+    // A detached program is not our child: ask whether its process still exists.
+    return ::kill(pid_t(m_pid), 0) == 0 || errno == EPERM;
+}
+
+} // namespace organiser::korbelsteen

@@ -1,0 +1,300 @@
+#include "procedures/organiser/OpenFiles.h"
+
+#include "data/Corvalde.h"
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Paths.h"
+#include "runtime/SqliteDialect.h"
+#include "runtime/Text.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace W_First {
+
+std::function<bool(int row)> beforeCopyRow;
+
+namespace {
+
+struct OpenEntry {
+    Tbl table;
+    const char* label; // as the messages name it
+};
+
+// The opening order, and each table's label in the messages.
+const OpenEntry kOpenOrder[] = {
+    {Tbl::SQL_File, "SQL_File"},
+    {Tbl::CAL_CalendarEvents, "CAL_CalendarEvents"},
+    {Tbl::CAL_EventCategories, "CAL_EventCategories"},
+    {Tbl::EMAIL, "EMAIL"},
+    {Tbl::EMAILATTACH, "EMAILATTACH"},
+    {Tbl::CON_Group, "CON_GROUP"},
+    {Tbl::CON_Contacts, "CON_Contacts"},
+    {Tbl::Accounts, "ACCOUNTS"},
+    {Tbl::Inbox, "INBOX"},
+    {Tbl::PrihodiRashodiKategorija, "PrihodiRashodiKategorija"},
+    {Tbl::PrihodiRashodi, "PrihodiRashodi"},
+    {Tbl::IDKategorija, "IDKategorija"},
+    {Tbl::IDokumenti, "IDokumenti"},
+    {Tbl::IDStavke, "IDStavke"},
+    {Tbl::UDKategorija, "UDKategorija"},
+    {Tbl::UDokumenti, "UDokumenti"},
+    {Tbl::ProizvodUsluga, "ProizvodUsluga"},
+    {Tbl::Dnevnik, "Dnevnik"},
+    {Tbl::Passwords, "Passwords"},
+    {Tbl::PasswordsKategorija, "PasswordsKategorija"},
+    {Tbl::Notes, "Notes"},
+    {Tbl::Backup, "Backup"},
+};
+
+QString codeText(const vrt::FileManager& f)
+{
+    return QString::number(f.ErrorCode()) + QStringLiteral(" : ") + f.ErrorText();
+}
+
+// The database holds account passwords: the folder and the file are the user's alone.
+void prepareDatabaseFile(const QString& dataFolder)
+{
+    const QString files = vrt::joinPath(dataFolder, QStringLiteral("Files"));
+    QDir().mkpath(files);
+    ::chmod(QFile::encodeName(files).constData(), 0700);
+    const QByteArray db = QFile::encodeName(vrt::joinPath(files, QStringLiteral("Database.db")));
+    const int fd = ::open(db.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0)
+        ::close(fd); // an empty file is a new, empty database to SQLite
+}
+
+bool isDigits(const std::string& s)
+{
+    if (s.empty())
+        return false;
+    size_t i = s[0] == '-' ? 1 : 0;
+    if (i == s.size())
+        return false;
+    for (; i < s.size(); ++i)
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+    return true;
+}
+
+// One old row into the new layout: columns by name; a column the old table lacks stays empty.
+// Old date and time columns may hold the runtime's day and time numbers.
+void CopyEmailRow(vrt::odbc::Statement& from, const std::vector<int>& sourceOf, EMAIL_Rec& to)
+{
+    const vrt::TableDesc& t = corvalde::declaration(Tbl::EMAIL);
+    to = EMAIL_Rec();
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+        if (sourceOf[i] < 0)
+            continue;
+        const vrt::FieldDesc& f = t.fields[i];
+        const std::string v = from.text(sourceOf[i] + 1).value_or(std::string());
+        void* at = f.at(&to);
+        switch (f.kind) {
+        case vrt::FieldKind::Long:
+            *static_cast<int32_t*>(at) = int32_t(QString::fromStdString(v).toDouble());
+            break;
+        case vrt::FieldKind::Byte:
+            *static_cast<uint8_t*>(at) = uint8_t(QString::fromStdString(v).toDouble());
+            break;
+        case vrt::FieldKind::Date:
+            *static_cast<int32_t*>(at) = isDigits(v) ? std::stoi(v) : vrt::dayFromText(QString::fromStdString(v));
+            break;
+        case vrt::FieldKind::Time:
+            *static_cast<int32_t*>(at) = isDigits(v) ? std::stoi(v) : vrt::timeFromText(QString::fromStdString(v));
+            break;
+        default:
+            *static_cast<std::string*>(at) = v;
+            break;
+        }
+    }
+}
+
+} // namespace
+
+std::string connectionString(const QString& dataFolder, QString* why)
+{
+    // The driver reads ';' and braces as syntax: a folder holding them would open another file.
+    if (dataFolder.contains(QLatin1Char(';')) || dataFolder.contains(QLatin1Char('{')) ||
+        dataFolder.contains(QLatin1Char('}'))) {
+        if (why)
+            *why = QStringLiteral("The data folder name contains ';', '{' or '}': ") + dataFolder;
+        return {};
+    }
+    const QString db = vrt::joinPath(dataFolder, QStringLiteral("Files/Database.db"));
+    std::string s = "Driver=SQLite3 ODBC Driver;Database=" + db.toStdString();
+    // Rows are stepped one at a time; without it the driver reads a whole result into memory
+    // before the first row.
+    s += ";StepAPI=1";
+    // Velmora and Korbelsteen share the file: a writer waits for the other's lock (ms).
+    s += ";Timeout=100000";
+    // Readers and the writer do not block each other, so a long list load on one thread does
+    // not stall another thread's save.
+    s += ";JournalMode=WAL";
+    // Foreign keys stay off: no table declares one; the declared cascades run in the data
+    // layer, inside one transaction.
+    s += ";FKSupport=0";
+    return s;
+}
+
+int OpenFilez()
+{
+    QString why;
+    const QString folder = QString::fromStdString(THISPCPATH);
+    if (folder.isEmpty()) {
+        vrt::stop(QStringLiteral("W_First OpenFilez :The data folder is not set."));
+        return 0;
+    }
+    const std::string owner = connectionString(folder, &why);
+    if (owner.empty()) {
+        vrt::stop(QStringLiteral("W_First OpenFilez :") + why);
+        return 0;
+    }
+    prepareDatabaseFile(folder);
+    GLO::OWNER = owner;
+    corvalde::setTableNames();
+
+    for (const OpenEntry& e : kOpenOrder) {
+        vrt::FileManager& f = Access(e.table);
+        const QString label = QString::fromLatin1(e.label);
+        f.CREATE = 0;
+        int rc = f.TryOpen();
+        if (rc == vrt::NoFileError) {
+            if (f.Create())
+                vrt::stop(QStringLiteral("W_First OpenFilez CREATE(") + label + QStringLiteral(") :") + codeText(f));
+            if (f.TryOpen())
+                vrt::stop(QStringLiteral("W_First OpenFilez SHARE(") + label + QStringLiteral(") :") + codeText(f));
+        } else if (rc == vrt::BadDeclarationError && e.table == Tbl::EMAIL) {
+            if (const int r = UpgradeEmailTable())
+                return r;
+        } else if (rc) {
+            // A table that cannot be opened is reported, never passed over.
+            if (vrt::ErrorClass* errors = f.Errors()) {
+                errors->setFile(label);
+                errors->setKey({});
+                errors->setErrorText(f.ErrorText(), rc);
+                errors->throwMessage(rc == vrt::BadDeclarationError ? vrt::Msg_DeclarationMismatch
+                                                                    : vrt::Msg_OpenFailed);
+            } else {
+                vrt::stop(QStringLiteral("W_First OpenFilez SHARE(") + label + QStringLiteral(") :") + codeText(f));
+            }
+        }
+        f.CREATE = 1;
+    }
+    return 0;
+}
+
+int UpgradeEmailTable()
+{
+    vrt::FileManager& sql = Access(Tbl::SQL_File);
+    vrt::odbc::Error err;
+    vrt::odbc::Connection* c = corvalde::ThreadSession().connection(&err);
+    if (!c) {
+        vrt::stop(QStringLiteral("EMAIL : ") + QString::fromStdString(err.text));
+        return 0;
+    }
+    // The pass-through table starts anew.
+    sql.Close();
+    c->exec("DROP TABLE IF EXISTS " + vrt::quoteName(sql.SqlName()));
+    if (sql.Create()) {
+        vrt::message(QStringLiteral("CreateSQL SQL_FILE ! : ") + codeText(sql));
+        return 0;
+    }
+    if (sql.TryOpen()) {
+        vrt::message(QStringLiteral("OpenSQL SQL_FILE !"));
+        return 0;
+    }
+
+    const vrt::TableDesc& t = corvalde::declaration(Tbl::EMAIL);
+    const std::string oldName = FILENAME::EMAIL.get();
+    const std::string newName = "EMAIL_NEW";
+    std::vector<vrt::dialect::ColumnInfo> oldColumns;
+    if (!vrt::dialect::tableColumns(*c, oldName, oldColumns, &err)) {
+        vrt::stop(QStringLiteral("EMAIL : ") + QString::fromStdString(err.text));
+        return 0;
+    }
+    std::vector<int> sourceOf(t.fields.size(), -1);
+    for (size_t i = 0; i < t.fields.size(); ++i)
+        for (size_t j = 0; j < oldColumns.size(); ++j)
+            if (QString::fromStdString(oldColumns[j].name).compare(QLatin1String(t.fields[i].name), Qt::CaseInsensitive) == 0)
+                sourceOf[i] = int(j);
+
+    Access(Tbl::EMAIL).Close();
+    Access(Tbl::AEMAIL).Close();
+    vrt::odbc::Transaction tx(*c);
+    auto abandon = [&](const QString& text) {
+        vrt::stop(text);
+        return 0; // the transaction's end rolls everything back: EMAIL stays as it was
+    };
+    if (!tx.started())
+        return abandon(QStringLiteral("EMAIL : ") + QString::fromStdString(c->error().text));
+    // A leftover of an earlier failed rebuild would block this one.
+    if (!c->exec("DROP TABLE IF EXISTS " + vrt::quoteName(newName)) ||
+        !c->exec(vrt::FileManager::CreateTableSql(t, newName)))
+        return abandon(QStringLiteral("EMAIL 111: CheckError()"));
+
+    std::string insert = "INSERT INTO " + vrt::quoteName(newName) + " (";
+    std::string marks;
+    for (size_t i = 0; i < t.fields.size(); ++i) {
+        insert += (i ? ", " : "") + vrt::quoteName(t.fields[i].name);
+        marks += i ? ", ?" : "?";
+    }
+    insert += ") VALUES (" + marks + ")";
+    vrt::odbc::Statement add(*c);
+    if (!add.prepare(insert))
+        return abandon(QStringLiteral("EMAIL 222: CheckError()"));
+
+    {
+        vrt::odbc::Statement read(*c);
+        if (!read.execDirect("SELECT * FROM " + vrt::quoteName(oldName)))
+            return abandon(QStringLiteral("EMAIL : ") + QString::fromStdString(read.error().text));
+        EMAIL_Rec row;
+        int n = 0;
+        while (read.fetch()) {
+            ++n;
+            CopyEmailRow(read, sourceOf, row);
+            add.clearParams();
+            int pos = 1;
+            for (size_t i = 0; i < t.fields.size(); ++i) {
+                const vrt::FieldDesc& f = t.fields[i];
+                void* at = f.at(&row);
+                switch (f.kind) {
+                case vrt::FieldKind::Long: add.bindInt(pos++, *static_cast<int32_t*>(at)); break;
+                case vrt::FieldKind::Byte: add.bindInt(pos++, *static_cast<uint8_t*>(at)); break;
+                case vrt::FieldKind::Date: add.bindText(pos++, vrt::dayToText(*static_cast<int32_t*>(at)).toStdString()); break;
+                case vrt::FieldKind::Time: add.bindText(pos++, vrt::timeToText(*static_cast<int32_t*>(at)).toStdString()); break;
+                default: {
+                    const std::string v = vrt::clipUtf8(*static_cast<std::string*>(at), f.maxChars());
+                    if (v.empty() && t.emptyIsNull(int(i)))
+                        add.bindNull(pos++);
+                    else
+                        add.bindText(pos++, v);
+                }
+                }
+            }
+            const bool allowed = !beforeCopyRow || beforeCopyRow(n);
+            if (!allowed || !add.execute())
+                return abandon(QStringLiteral("EMAIL ADD EMAIL: ") +
+                               QString::fromStdString(allowed ? add.error().text : std::string("refused")));
+        }
+        if (!read.error().ok())
+            return abandon(QStringLiteral("EMAIL : ") + QString::fromStdString(read.error().text));
+    }
+    if (!c->exec("DROP TABLE " + vrt::quoteName(oldName)))
+        return abandon(QStringLiteral("DROP TABLE EMAIL : ") + QString::fromStdString(c->error().text));
+    if (!c->exec("ALTER TABLE " + vrt::quoteName(newName) + " RENAME TO " + vrt::quoteName(oldName)))
+        return abandon(QStringLiteral("ALTER TABLE EMAIL_NEW RENAME TO EMAIL : ") + QString::fromStdString(c->error().text));
+    for (const std::string& index : vrt::FileManager::CreateIndexSql(t, oldName))
+        if (!c->exec(index))
+            return abandon(QStringLiteral("EMAIL : ") + QString::fromStdString(c->error().text));
+    if (!tx.commit())
+        return abandon(QStringLiteral("EMAIL : ") + QString::fromStdString(c->error().text));
+    return 0;
+}
+
+} // namespace W_First

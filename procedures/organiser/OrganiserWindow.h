@@ -1,0 +1,196 @@
+#pragma once
+#include <QLocale>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "procedures/common/TreeLists.h"
+#include "procedures/organiser/CommandDispatcher.h"
+#include "procedures/organiser/Heartbeat.h"
+#include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/TabSwitcher.h"
+#include "procedures/organiser/UpdateRunner.h"
+#include "runtime/WindowManager.h"
+
+class QAbstractItemView;
+class QStackedWidget;
+class QTabWidget;
+
+namespace organiser {
+
+// Notifications to the frame, which listens as receiver `id` (the frame's "thread" 1).
+class NotifyFrameLink : public FrameLink {
+public:
+    explicit NotifyFrameLink(int id = 1) : m_id(id) {}
+    void notify(int code, int number) override;
+
+private:
+    int m_id;
+};
+
+// "SR"/"START" of the data folder's Standard.ini, read again only when the file changed or a
+// second has passed: the heartbeat asks a hundred times a second.
+class StartFlag {
+public:
+    explicit StartFlag(QString iniPath) : m_path(std::move(iniPath)) {}
+    int read(long long nowHundredths);
+    bool write(int value);
+
+private:
+    QString m_path;
+    qint64 m_stamp = -1;
+    qint64 m_size = -1;
+    long long m_readAt = -1000;
+    int m_value = 0;
+};
+
+class OrganiserWindow;
+
+// Everything the window reaches outside itself; empty members get the program's own.
+struct OrganiserDeps {
+    FormLauncher* forms = nullptr;
+    PaneRoutines* panes = nullptr;
+    GanttApi* gantt = nullptr;
+    CalendarApi* calendar = nullptr;
+    ProcessLauncher* launcher = nullptr;
+    FrameLink* frame = nullptr;
+    RecordPrimer* primer = nullptr;
+    std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
+    std::function<void()> closeFiles;        // at the end, when openFiles succeeded
+    std::function<long long()> clock;        // hundredths of a second, monotonic
+    QLocale locale;                          // money separators
+    QString dataFolder;                      // THISPCPATH unless given
+    std::function<QString(const QString&)> translate;
+    // The mail folders and contact groups the trees are filled from (the data layer's).
+    VelmoraDll::TreeTableSource* folders = nullptr;
+    VelmoraDll::TreeTableSource* groups = nullptr;
+    // The record buffers and mail counts the window reads (the data layer's).
+    struct Records {
+        std::function<long long()> emailId;          // EM:ID
+        std::function<QString()> messageId;          // EM:MESSAGEID
+        std::function<long long()> printRecordId;    // PrintRecordID
+        std::function<long()> eventId;               // CAL:EventID
+        std::function<long()> taskCategoryId;        // CALC:ID
+        std::function<long()> financeCategoryId;     // PRK:ID
+        std::function<int()> financeCategoryType;    // PRK:TIP
+        std::function<long()> outgoingDocumentsRow;  // current row of list 75
+        std::function<bool()> markShownRead;         // stops the program itself on failure
+        std::function<long long()> emailCount;
+        std::function<void()> emailsChanged;
+    } records;
+};
+
+// The organiser window's manager: its opening, events, notifications and closing.
+class MainWindowManager : public vrt::WindowManager {
+    Q_OBJECT
+public:
+    explicit MainWindowManager(OrganiserWindow& window);
+    int init() override;
+    int kill() override;
+    int run(int number, int request) override;
+    int takeNotify(int code, int number) override;
+    int takeWindowEvent(QEvent* event) override;
+    int takeCloseEvent() override;
+    int takeTimer() override;
+    int takeNewSelection(int control) override;
+
+private:
+    OrganiserWindow& m_w;
+};
+
+// W_First: the organiser window, hosted in the frame's central area on the GUI thread.
+class OrganiserWindow : public QWidget {
+    Q_OBJECT
+public:
+    using Deps = OrganiserDeps;
+
+    static const QStringList PageCaptions;
+
+    explicit OrganiserWindow(Deps deps = {}, QWidget* parent = nullptr);
+    ~OrganiserWindow() override;
+
+    // Opens the window (the opening sequence); false when the opening failed.
+    bool open();
+    // The application's shutdown: the one close the window accepts.
+    void shutDown();
+    void setCloseFiles(std::function<void()> close) { m_deps.closeFiles = std::move(close); }
+
+    MainWindowManager& manager() { return *m_manager; }
+    CommandDispatcher& dispatcher() { return *m_dispatcher; }
+    Heartbeat& heartbeat() { return *m_heartbeat; }
+    int receiverId() const { return m_receiverId; }
+    int shownPage() const { return m_sel; }
+    int financePage() const;
+    QString moneyPicture() const { return m_moneyPicture; }
+    bool filesOpened() const { return m_filesOpened; }
+    // The stand-ins in use where no real piece was given (for inspection).
+    CallLog& standInLog() { return m_log; }
+
+    // MN:COMMAND and MN:SEL as the notifications leave them.
+    int pendingCommand() const { return m_dispatcher->command(); }
+
+    // The window's lists by control number: their column layouts are restored at the opening
+    // and saved at the closing under "W_First" and the list's name (ListKeys).
+    struct ListKey {
+        int control;
+        const char* key;
+    };
+    static const std::vector<ListKey> ListKeys;
+    void setList(int control, QAbstractItemView* view);
+
+    // What the window's own routines of later pieces hook into (layouts, splitters, resize).
+    std::function<void()> saveMainLayout;
+    std::function<int()> resizeControls;
+    std::function<void()> setupSplitters;
+
+private:
+    friend class MainWindowManager;
+    friend OrganiserWindow* W_First(int, QWidget*);
+    void build();
+    int opening();
+    void firstDisplay();
+    void selectPage(int page);
+    int tabChanged(int page);
+    void saveListLayouts();
+    bool startReceive();
+    QString tr(const QString& text) const;
+    QString dataPath(const QString& relative) const;
+
+    Deps m_deps;
+    CallLog m_log;
+    std::unique_ptr<RecordedForms> m_ownForms;
+    std::unique_ptr<RecordedPanes> m_ownPanes;
+    std::unique_ptr<RecordedGantt> m_ownGantt;
+    std::unique_ptr<RecordedCalendar> m_ownCalendar;
+    std::unique_ptr<RecordedPrimer> m_ownPrimer;
+    std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    std::unique_ptr<FrameLink> m_ownFrame;
+    std::unique_ptr<MainWindowManager> m_manager;
+    std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<Heartbeat> m_heartbeat;
+    std::unique_ptr<TabSwitcher> m_tabs;
+    std::unique_ptr<UpdateRunner> m_runner;
+    std::unique_ptr<StartFlag> m_startFlag;
+    QStackedWidget* m_pages = nullptr;
+    QTabWidget* m_finance = nullptr;
+    QTabWidget* m_contacts = nullptr;
+    int m_receiverId = 0;
+    int m_sel = 1;            // MN:SEL
+    int m_pendingSel = 0;     // the page a notification asked for
+    bool m_filesOpened = false;
+    bool m_displayed = false;
+    bool m_skipNextSized = true;
+    long m_taskCategoryId = 0;
+    QString m_taskFilter;
+    QString m_textBuffer;
+    long m_selectedContactId = 0;
+    long long m_lastClock = -1;
+    QString m_moneyPicture;
+};
+
+// Opens the organiser window inside `parent` (the frame's central area); it talks to the
+// frame as receiver `frameReceiverId`. Null when the opening failed.
+OrganiserWindow* W_First(int frameReceiverId, QWidget* parent);
+
+} // namespace organiser

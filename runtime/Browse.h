@@ -1,0 +1,148 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "runtime/PopupMenu.h"
+
+namespace vrt {
+
+class ErrorClass;
+class WindowManager;
+
+// One row of a list: the record's identity (primary key value) and the texts of its columns.
+struct BrowseRow {
+    QVariant id;
+    QStringList cells;
+};
+
+// What a list asks of its view: the rows under one order, range and filter.
+struct BrowseQuery {
+    int order = 0;       // index into the source's orders
+    QString filter;      // the runtime's filter text; empty = none
+    QVariant rangeValue; // rows whose range column equals this; invalid = no range
+};
+
+// A view of the data layer as a list sees it. The data layer adapts its views to this; tests
+// use a table in memory.
+class BrowseSource {
+public:
+    virtual ~BrowseSource() = default;
+    virtual QStringList headers() const = 0;
+    virtual std::vector<BrowseRow> fetchRows(const BrowseQuery& query) = 0;
+    // Puts record `id` into the record buffer the forms read; false when it is gone.
+    virtual bool load(const QVariant& id) = 0;
+    // Prepares a new record for insert (numbers it and stores it at once); its id.
+    virtual std::optional<QVariant> primeRecord() = 0;
+    // Deletes record `id` through the relation manager (children first).
+    virtual bool deleteRecord(const QVariant& id) = 0;
+    virtual QString lastError() const { return {}; }
+};
+
+// The list's rows as a table model.
+class BrowseModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    explicit BrowseModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
+    void setHeaders(QStringList headers);
+    void setRows(std::vector<BrowseRow> rows);
+    const std::vector<BrowseRow>& rows() const { return m_rows; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Odd rows are painted in this colour (invalid: none).
+    void setAlternateColour(QVariant colour) { m_alternate = std::move(colour); }
+
+private:
+    QStringList m_headers;
+    std::vector<BrowseRow> m_rows;
+    QVariant m_alternate;
+};
+
+// A browse list: a view read in one of its orders, narrowed by a range and a filter, with an
+// incremental locator, a selected row, and the update procedure that inserts, changes and
+// deletes through a form. Everything here works without widgets; BrowseView shows it.
+class Browse {
+public:
+    struct Order {
+        QString name;
+        int locatorColumn = -1; // column the locator searches; -1: no locator
+    };
+
+    Browse(BrowseSource& source, WindowManager* window = nullptr);
+
+    BrowseModel& model() { return m_model; }
+    BrowseSource& source() { return m_source; }
+
+    void addOrder(Order order);
+    int order() const { return m_query.order; }
+    void setOrder(int order); // keeps the selected record, empties the locator
+    void setFilter(const QString& filter);
+    QString filter() const { return m_query.filter; }
+    void setRange(const QVariant& value);
+    const BrowseQuery& query() const { return m_query; }
+
+    // Reads the rows again; the selection stays on the same record when it is still there,
+    // otherwise on the row at the same place (or the last row).
+    void resetFromView();
+
+    int selected() const { return m_selected; } // -1: none
+    QVariant selectedId() const;
+    bool select(int row);
+    bool selectId(const QVariant& id);
+
+    // Typing in the list: selects the first row whose locator column starts with the text
+    // (case-insensitive); a text nothing matches selects the first row after where it would
+    // stand. Answers the row.
+    int locate(const QString& text);
+    QString locator() const { return m_locator; }
+
+    // The update procedure: `number` is passed to the window's run(number, request).
+    void setUpdateNumber(int number) { m_updateNumber = number; }
+    int updateNumber() const { return m_updateNumber; }
+    // Picking mode (request 4): a choice answers completed with the record in the buffer.
+    void setSelectMode(bool on) { m_selectMode = on; }
+    bool selectMode() const { return m_selectMode; }
+    void setErrors(ErrorClass* errors) { m_errors = errors; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+
+    // Answers the form's response (REQUEST_COMPLETED / REQUEST_CANCELLED).
+    int ask(int request);
+    int insertRecord() { return ask(1); }
+    int changeRecord() { return ask(2); }
+    int deleteRecord() { return ask(3); }
+    int viewRecord() { return ask(6); }
+    // Double click / Enter: pick in picking mode, else change (or view when read-only).
+    int activate();
+
+    // The list's context menu: "Unos", "Izmjena", "Brisanje", each enabled as the list allows.
+    PopupMenu& popup();
+    void refreshPopup();
+
+    // Called after a completed update, before the list is read again.
+    std::function<void(int request)> onUpdated;
+
+private:
+    BrowseSource& m_source;
+    WindowManager* m_window;
+    BrowseModel m_model;
+    std::vector<Order> m_orders;
+    BrowseQuery m_query;
+    int m_selected = -1;
+    QString m_locator;
+    int m_updateNumber = 0;
+    bool m_selectMode = false;
+    bool m_readOnly = false;
+    ErrorClass* m_errors = nullptr;
+    PopupMenu m_popup;
+    int m_popupInsert = 0, m_popupChange = 0, m_popupDelete = 0;
+};
+
+} // namespace vrt

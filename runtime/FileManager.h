@@ -1,0 +1,288 @@
+#pragma once
+#include "runtime/ErrorClass.h"
+#include "runtime/Odbc.h"
+#include "runtime/SqlFilter.h"
+#include "runtime/TableDesc.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vrt {
+
+// Error codes of the file operations (ERRORCODE of the runtime).
+enum FileError : int {
+    NoError = 0,
+    NoFileError = 2,         // the table does not exist
+    RecordNotAvailable = 33, // read past the last row, or nothing to read
+    RecordNotFound = 35,     // no row with these key values
+    NotOpenError = 37,
+    DupKeyError = 40,        // a unique key refused the row
+    NoNameError = 45,        // the table's name variable is empty
+    BadDeclarationError = 47,// the stored table does not match its declaration
+    BadValueError = 48,      // a field value that cannot be stored (bad decimal text)
+    DriverError = 90,        // anything else the database reported
+    FilterError = 800,       // a filter or order text that cannot be translated
+};
+
+// Message a Fetch raises when no row has the key's values (added to the error manager's table
+// on first need).
+inline constexpr int Msg_RecordNotFound = 33;
+
+// A process-wide name variable (FILE:EMAIL and its like): written by the database opening,
+// read by every thread's managers. The capacity counts characters; longer names are refused.
+class NameVar {
+public:
+    explicit NameVar(int capacity) : m_capacity(capacity) {}
+    bool set(const std::string& name);
+    std::string get() const;
+    int capacity() const { return m_capacity; }
+    // Changes with every set, so a manager notices a new name without reading it each time.
+    int version() const { return m_version.load(); }
+
+private:
+    mutable std::mutex m_mutex;
+    std::atomic<int> m_version{0};
+    std::string m_value;
+    int m_capacity;
+};
+
+// One thread's connection, opened on first need from the owner string and opened again when
+// the owner changes (another data folder). Statements prepared on an older connection are
+// recognised by the generation number.
+class Session {
+public:
+    // `owner` gives the connection string in force (read on every use, so keep it cheap).
+    explicit Session(std::function<const std::string&()> owner) : m_owner(std::move(owner)) {}
+    odbc::Connection* connection(odbc::Error* error = nullptr);
+    odbc::Connection& raw() { return m_connection; }
+    int generation() const { return m_generation; }
+    // Statement holders drop their statements before the connection they belong to closes.
+    void attach(class FileManager* f);
+    void detach(class FileManager* f);
+    // Before a write: every open reading sequence of this connection lets go of its cursor
+    // (and resumes after its last row on the next read). An open cursor keeps an old snapshot,
+    // and a write from an old snapshot after another connection's commit is refused.
+    void suspendReaders();
+
+private:
+    std::function<const std::string&()> m_owner;
+    std::vector<class FileManager*> m_attached;
+    odbc::Connection m_connection;
+    int m_generation = 0;
+};
+
+class RelationManager;
+
+// The file manager of one table declaration on one thread: its record buffer, its open state
+// and its current position. Every failure sets errorCode()/errorText() and, where the
+// operation is one that reports, raises the numbered message through the bound error manager
+// with the label as %File and the key's label as %Key.
+class FileManager {
+public:
+    FileManager(const TableDesc& desc, void* buffer, Session& session);
+    ~FileManager();
+    FileManager(const FileManager&) = delete;
+    FileManager& operator=(const FileManager&) = delete;
+
+    // Configuration (names as the framework has them).
+    std::string FILENAMEVALUE;           // label, shown as %File
+    void* BUFFER;
+    const TableDesc* FILE;
+    NameVar* FILENAME = nullptr;         // the table's name variable; null: FILE->sqlName
+    FileManager* ALIASEDFILE = nullptr;  // aliases: the base table's manager of this thread
+    int CREATE = 1;                      // a missing table is created on open
+    int LOCKRECOVER = 10;                // nothing to map to: lock waits are the driver's
+
+    void SetErrors(ErrorClass* errors) { m_errors = errors; }
+    ErrorClass* Errors() const { return m_errors; }
+
+    // First use: key registration and the framework's initialisation, once per thread.
+    int UseFile();
+    bool Initialised() const { return m_initialised; }
+    void Kill();
+
+    int Open();       // reports failures
+    int TryOpen();    // the same without a message
+    int Close();
+    bool Opened() const { return m_open; }
+    std::string SqlName() const;
+
+    // Creation from the declaration, under the stored name (or another, for a copy).
+    int Create();
+    static std::string CreateTableSql(const TableDesc& t, const std::string& name);
+    static std::vector<std::string> CreateIndexSql(const TableDesc& t, const std::string& name);
+
+    // Clears the buffer (unless told not to), numbers every auto-numbered key and adds the row
+    // at once, so children may refer to it while a form edits it. Retries a failed add three
+    // times, then asks through message 35 whether to try three more.
+    int PrimeRecord(bool suppressClear = false);
+    // Removes the row PrimeRecord reserved, through the relation manager when given.
+    int CancelAutoInc(RelationManager* relate = nullptr);
+    bool HasReservedRow() const { return m_reserved != 0; }
+
+    // Adds the buffer as a new row; auto-numbered components that are 0 get their numbers.
+    int Insert();
+    int TryInsert();
+    // Writes the buffer over the row with its primary key value.
+    int Update();
+    int TryUpdate();
+    // Deletes the row with the buffer's primary key value (no cascade: see RelationManager).
+    int DeleteRecord();
+
+    int Fetch(int key);     // not found: clears the buffer and reports
+    int TryFetch(int key);  // not found: RecordNotFound, no message, buffer unchanged
+
+    // Reading in order. Set* start a new sequence; Next/Previous read it on.
+    int Set(int key);             // the whole table in key order
+    int SetFrom(int key);         // from the buffer's key values on (inclusive)
+    int SetOrder(const std::string& orderText); // a free order text instead of a key
+    // Only rows whose first `components` key values equal the buffer's (call after Set*).
+    int SetRange(int key, int components);
+    int SetFilter(const std::string& filterText); // "" removes it; call after Set*
+    int Next();
+    int Previous();
+    void EndSequence() { resetSequence(); }
+
+    // Pass-through: runs a statement; Next then fills the fields by position, as text.
+    int ExecSql(const std::string& sql);
+
+    int ErrorCode() const { return m_errorCode; }
+    QString ErrorText() const { return QString::fromStdString(m_errorText); }
+    // Label of the key a duplicate failure named, "" when none.
+    QString ErrorKey() const { return QString::fromStdString(m_errorKey); }
+
+    // Test hook: runs before every numbering attempt of PrimeRecord.
+    std::function<void(FileManager&)> beforeAutoIncAttempt;
+
+    Session& session() { return m_session; }
+    void dropStatements();
+    void suspendReading();
+    void clearBuffer() { FILE->ops.clear(BUFFER); }
+
+private:
+    friend class RelationManager;
+    int fail(int code, const std::string& text, int messageId, const std::string& keyLabel = {});
+    int failFromDriver(const odbc::Error& e, int messageId);
+    int openInternal(bool report);
+    odbc::Connection* conn();
+    odbc::Statement* cached(const std::string& sql);
+    bool validate(bool report = true);
+    int useFile(bool report);
+    void bindValue(odbc::Statement& s, int& pos, int field);
+    void loadRow(odbc::Statement& s, int firstColumn = 1);
+    std::string columnList() const;
+    int addRow(bool drawAll);
+    int64_t primaryValue() const;
+    std::string keyCondition(int key, int components, std::vector<SqlParam>& params) const;
+    SqlParam componentValue(int field) const;
+    SqlParam componentValue(const KeyComponent& c) const;
+    std::string componentExpr(const KeyComponent& c, bool noCase) const;
+    // The sequence key's components, then the primary key's (ascending) when it is not one.
+    std::vector<KeyComponent> sequenceComponents() const;
+    int readStep(bool forward);
+    std::string orderClause(bool forward) const;
+    std::string positionClause(bool forward, bool inclusive, std::vector<SqlParam>& params) const;
+    void resetSequence();
+
+    Session& m_session;
+    ErrorClass* m_errors = nullptr;
+    bool m_initialised = false;
+    bool m_open = false;
+    bool m_highWater = false;
+    int m_generation = -1;
+    std::string m_openName;
+    int64_t m_reserved = 0;
+
+    std::map<std::string, std::unique_ptr<odbc::Statement>> m_statements;
+    // Plans made once per open: the insert for each set of drawn fields, the fetch per key.
+    struct InsertPlan {
+        odbc::Statement* statement = nullptr;
+        std::vector<int> drawn;
+        std::vector<int> partner; // per field: component 1 of its within-parent number, or -1
+        std::string readBack;
+    };
+    std::map<uint64_t, InsertPlan> m_insertPlans;
+    std::vector<odbc::Statement*> m_fetchPlans;
+    int m_nameVersion = -1;
+    void forgetStatements();
+
+    // The reading sequence.
+    struct Sequence {
+        int key = -1;                 // -1: free order text or pass-through
+        SqlPart order;                // order text, when no key
+        SqlPart filter;
+        SqlPart range;
+        bool fromBuffer = false;      // start at the position values (SetFrom)
+        std::vector<SqlParam> start;  // key values SetFrom captured
+        bool passThrough = false;
+        bool forward = true;
+        bool running = false;
+        bool ended = false;
+        bool haveRow = false;
+        int64_t lastRow = 0;          // primary key value of the last row read
+        std::vector<SqlParam> resume; // its key values, when the cursor was let go
+    } m_seq;
+    std::unique_ptr<odbc::Statement> m_cursor;
+
+    int m_errorCode = 0;
+    std::string m_errorText;
+    std::string m_errorKey;
+};
+
+// The relation manager of one declaration on one thread: opening with the related tables,
+// and deletes that cascade along the declared relations inside one transaction.
+class RelationManager {
+public:
+    explicit RelationManager(FileManager& file) : m_file(&file) {}
+
+    FileManager& Me() { return *m_file; }
+    void SetAlias(RelationManager* base) { m_alias = base; }
+    RelationManager* Alias() const { return m_alias; }
+
+    // A plain registration: this table is a child of `parent`.
+    void AddRelation(RelationManager* parent);
+    // This table is the parent of `child`, linked by `childKey`: delete cascades, update does
+    // nothing.
+    void AddRelation(RelationManager* child, int childKey, const std::string& parentField,
+                     const std::string& childField);
+    // Registers the relations on first need (set by the dictionary; runs once).
+    std::function<void(RelationManager&)> DeferedAddRelations;
+
+    void SetOpenRelated(bool on = true) { m_openRelated = on; }
+    int Open();
+    int Close();
+    // Deletes the buffer's row and, first, all rows that hang from it by the declared
+    // relations, in one transaction. With `ask`, confirms through message 20 first.
+    int Delete(bool ask = false);
+    int Update() { return m_file->Update(); }
+    void Kill();
+
+    struct Child {
+        RelationManager* child;
+        int childKey;
+        std::string parentField;
+        std::string childField;
+    };
+    const std::vector<Child>& Children();
+    const std::vector<RelationManager*>& Parents();
+
+private:
+    void ensureRelations();
+    int deleteTree(RelationManager& rm, int64_t id, std::string& failedLabel, odbc::Error& err);
+
+    FileManager* m_file;
+    RelationManager* m_alias = nullptr;
+    std::vector<Child> m_children;
+    std::vector<RelationManager*> m_parents;
+    bool m_relationsAdded = false;
+    bool m_openRelated = false;
+};
+
+} // namespace vrt

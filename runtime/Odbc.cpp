@@ -1,0 +1,376 @@
+#include "runtime/Odbc.h"
+
+#include <mutex>
+
+namespace vrt::odbc {
+namespace {
+
+// One environment for the process; the driver manager makes it safe to share across threads.
+SQLHENV environment()
+{
+    static SQLHENV env = [] {
+        SQLHENV e = SQL_NULL_HENV;
+        if (SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &e) != SQL_SUCCESS)
+            return SQLHENV(SQL_NULL_HENV);
+        SQLSetEnvAttr(e, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        return e;
+    }();
+    return env;
+}
+
+bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+
+} // namespace
+
+Error diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
+{
+    Error e;
+    for (SQLSMALLINT i = 1;; ++i) {
+        SQLCHAR state[6] = {0};
+        SQLINTEGER native = 0;
+        SQLCHAR text[1024] = {0};
+        SQLSMALLINT len = 0;
+        if (!succeeded(SQLGetDiagRec(handleType, handle, i, state, &native, text, sizeof text, &len)))
+            break;
+        if (i == 1) {
+            e.state = reinterpret_cast<char*>(state);
+            e.native = native;
+        }
+        if (!e.text.empty())
+            e.text += '\n';
+        e.text += reinterpret_cast<char*>(text);
+    }
+    if (e.state.empty())
+        e.state = "HY000";
+    return e;
+}
+
+// --- Connection ---
+
+Connection::Connection() = default;
+
+Connection::~Connection() { close(); }
+
+bool Connection::check(SQLRETURN rc)
+{
+    if (succeeded(rc))
+        return true;
+    m_error = diagnostics(SQL_HANDLE_DBC, m_dbc);
+    return false;
+}
+
+bool Connection::open(const std::string& connectionString)
+{
+    close();
+    m_error = {};
+    SQLHENV env = environment();
+    if (env == SQL_NULL_HENV) {
+        m_error = {0, "HY001", "The ODBC environment could not be created."};
+        return false;
+    }
+    if (!succeeded(SQLAllocHandle(SQL_HANDLE_DBC, env, &m_dbc))) {
+        m_error = diagnostics(SQL_HANDLE_ENV, env);
+        m_dbc = SQL_NULL_HDBC;
+        return false;
+    }
+    SQLCHAR out[1024];
+    SQLSMALLINT outLen = 0;
+    const SQLRETURN rc = SQLDriverConnect(
+        m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),
+        SQL_NTS, out, sizeof out, &outLen, SQL_DRIVER_NOPROMPT);
+    if (!check(rc)) {
+        SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+        m_dbc = SQL_NULL_HDBC;
+        return false;
+    }
+    m_connected = true;
+    m_connectionString = connectionString;
+    return true;
+}
+
+void Connection::close()
+{
+    if (m_dbc == SQL_NULL_HDBC)
+        return;
+    if (m_connected) {
+        if (m_depth > 0)
+            SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
+        SQLDisconnect(m_dbc);
+    }
+    SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    m_dbc = SQL_NULL_HDBC;
+    m_connected = false;
+    m_depth = 0;
+    m_failed = false;
+}
+
+bool Connection::exec(const std::string& sql)
+{
+    Statement s(*this);
+    if (s.execDirect(sql))
+        return true;
+    m_error = s.error();
+    return false;
+}
+
+bool Connection::begin()
+{
+    if (!isOpen()) {
+        m_error = {0, "08003", "The connection is not open."};
+        return false;
+    }
+    if (m_depth == 0) {
+        if (!check(SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT,
+                                     reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
+            return false;
+        m_failed = false;
+    }
+    ++m_depth;
+    return true;
+}
+
+bool Connection::endTran(SQLSMALLINT kind)
+{
+    const bool ok = check(SQLEndTran(SQL_HANDLE_DBC, m_dbc, kind));
+    const Error saved = m_error;
+    SQLSetConnectAttr(m_dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
+    m_error = saved;
+    return ok;
+}
+
+bool Connection::end(bool success)
+{
+    if (m_depth == 0)
+        return false;
+    if (!success)
+        m_failed = true;
+    if (--m_depth > 0)
+        return success;
+    if (m_failed) {
+        const Error cause = m_error;
+        endTran(SQL_ROLLBACK);
+        m_error = cause;
+        m_failed = false;
+        return false;
+    }
+    if (endTran(SQL_COMMIT))
+        return true;
+    // A failed commit leaves the transaction open in some drivers: undo it explicitly.
+    const Error cause = m_error;
+    endTran(SQL_ROLLBACK);
+    m_error = cause;
+    return false;
+}
+
+// --- Statement ---
+
+Statement::Statement(Connection& connection) : m_connection(connection)
+{
+    if (!connection.isOpen()) {
+        m_error = {0, "08003", "The connection is not open."};
+        return;
+    }
+    if (!succeeded(SQLAllocHandle(SQL_HANDLE_STMT, connection.handle(), &m_stmt))) {
+        m_error = diagnostics(SQL_HANDLE_DBC, connection.handle());
+        m_stmt = SQL_NULL_HSTMT;
+    }
+}
+
+Statement::~Statement()
+{
+    if (m_stmt != SQL_NULL_HSTMT)
+        SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+}
+
+bool Statement::check(SQLRETURN rc)
+{
+    if (succeeded(rc) || rc == SQL_NO_DATA)
+        return true;
+    m_error = diagnostics(SQL_HANDLE_STMT, m_stmt);
+    return false;
+}
+
+bool Statement::prepare(const std::string& sql)
+{
+    if (m_stmt == SQL_NULL_HSTMT)
+        return false;
+    m_error = {};
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
+    return check(SQLPrepare(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                            SQLINTEGER(sql.size())));
+}
+
+bool Statement::execDirect(const std::string& sql)
+{
+    return run([&] {
+        return SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
+                             SQLINTEGER(sql.size()));
+    });
+}
+
+bool Statement::execute()
+{
+    return run([&] { return SQLExecute(m_stmt); });
+}
+
+bool Statement::run(const std::function<SQLRETURN()>& call)
+{
+    if (m_stmt == SQL_NULL_HSTMT)
+        return false;
+    m_error = {};
+    SQLFreeStmt(m_stmt, SQL_CLOSE);
+    if (!bindAll())
+        return false;
+    return check(call());
+}
+
+void Statement::clearParams()
+{
+    m_params.clear();
+    if (m_stmt != SQL_NULL_HSTMT)
+        SQLFreeStmt(m_stmt, SQL_RESET_PARAMS);
+}
+
+void Statement::bindText(int position, std::string value)
+{
+    if (int(m_params.size()) < position)
+        m_params.resize(position);
+    Param& p = m_params[position - 1];
+    p.kind = Param::Text;
+    p.text = std::move(value);
+}
+
+void Statement::bindInt(int position, int64_t value)
+{
+    if (int(m_params.size()) < position)
+        m_params.resize(position);
+    Param& p = m_params[position - 1];
+    p.kind = Param::Int;
+    p.number = value;
+}
+
+void Statement::bindNull(int position)
+{
+    if (int(m_params.size()) < position)
+        m_params.resize(position);
+    m_params[position - 1].kind = Param::Null;
+}
+
+bool Statement::bindAll()
+{
+    // Bound after every change of value: the driver reads the buffers at execute time, and
+    // the vector may have moved them.
+    for (size_t i = 0; i < m_params.size(); ++i) {
+        Param& p = m_params[i];
+        const auto n = SQLUSMALLINT(i + 1);
+        SQLRETURN rc;
+        switch (p.kind) {
+        case Param::Text:
+            p.indicator = SQLLEN(p.text.size());
+            rc = SQLBindParameter(m_stmt, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
+                                  SQLULEN(std::max<size_t>(p.text.size(), 1)), 0,
+                                  p.text.data(), SQLLEN(p.text.size()), &p.indicator);
+            break;
+        case Param::Int:
+            p.indicator = 0;
+            rc = SQLBindParameter(m_stmt, n, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
+                                  &p.number, 0, &p.indicator);
+            break;
+        default:
+            p.indicator = SQL_NULL_DATA;
+            rc = SQLBindParameter(m_stmt, n, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 1, 0,
+                                  nullptr, 0, &p.indicator);
+            break;
+        }
+        if (!check(rc))
+            return false;
+    }
+    return true;
+}
+
+bool Statement::fetch()
+{
+    if (m_stmt == SQL_NULL_HSTMT)
+        return false;
+    const SQLRETURN rc = SQLFetch(m_stmt);
+    if (rc == SQL_NO_DATA) {
+        m_error = {};
+        return false;
+    }
+    return check(rc) && succeeded(rc);
+}
+
+void Statement::closeCursor()
+{
+    if (m_stmt != SQL_NULL_HSTMT)
+        SQLFreeStmt(m_stmt, SQL_CLOSE);
+}
+
+int Statement::columnCount()
+{
+    SQLSMALLINT n = 0;
+    if (m_stmt == SQL_NULL_HSTMT || !check(SQLNumResultCols(m_stmt, &n)))
+        return 0;
+    return n;
+}
+
+std::string Statement::columnName(int column)
+{
+    SQLCHAR name[256] = {0};
+    SQLSMALLINT len = 0, type = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    if (!check(SQLDescribeCol(m_stmt, SQLUSMALLINT(column), name, sizeof name, &len, &type,
+                              &size, &digits, &nullable)))
+        return {};
+    return reinterpret_cast<char*>(name);
+}
+
+std::optional<std::string> Statement::text(int column)
+{
+    std::string out;
+    char chunk[4096];
+    for (;;) {
+        SQLLEN ind = 0;
+        const SQLRETURN rc = SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_CHAR, chunk,
+                                        sizeof chunk, &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!succeeded(rc)) {
+            check(rc);
+            return std::nullopt;
+        }
+        if (ind == SQL_NULL_DATA)
+            return std::nullopt;
+        // A piece that did not fit ends one byte early for the terminator.
+        const size_t got = (ind == SQL_NO_TOTAL || ind >= SQLLEN(sizeof chunk))
+                               ? sizeof chunk - 1 : size_t(ind);
+        out.append(chunk, got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return out;
+}
+
+std::optional<int64_t> Statement::integer(int column)
+{
+    SQLBIGINT value = 0;
+    SQLLEN ind = 0;
+    const SQLRETURN rc = SQLGetData(m_stmt, SQLUSMALLINT(column), SQL_C_SBIGINT, &value, 0, &ind);
+    if (!succeeded(rc)) {
+        check(rc);
+        return std::nullopt;
+    }
+    if (ind == SQL_NULL_DATA)
+        return std::nullopt;
+    return int64_t(value);
+}
+
+int64_t Statement::rowCount()
+{
+    SQLLEN n = 0;
+    if (m_stmt == SQL_NULL_HSTMT || !check(SQLRowCount(m_stmt, &n)))
+        return -1;
+    return n;
+}
+
+} // namespace vrt::odbc

@@ -1,0 +1,381 @@
+#include "runtime/SqlFilter.h"
+#include "runtime/DateTime.h"
+
+#include <cctype>
+#include <strings.h>
+
+namespace vrt {
+
+std::string quoteName(const std::string& name)
+{
+    std::string q = "\"";
+    for (char ch : name) {
+        if (ch == '"')
+            q += '"';
+        q += ch;
+    }
+    return q + "\"";
+}
+
+namespace {
+
+enum class Tok { End, Ident, Number, String, Op, LParen, RParen, Comma };
+
+struct Token {
+    Tok kind = Tok::End;
+    std::string text;
+    size_t pos = 0;
+};
+
+bool tokenize(const std::string& s, std::vector<Token>& out, std::string& error)
+{
+    size_t i = 0;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (std::isspace(static_cast<unsigned char>(c))) {
+            ++i;
+            continue;
+        }
+        Token t;
+        t.pos = i;
+        if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+            size_t j = i;
+            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_' || s[j] == ':'))
+                ++j;
+            t.kind = Tok::Ident;
+            t.text = s.substr(i, j - i);
+            i = j;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
+            size_t j = i;
+            while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+                ++j;
+            t.kind = Tok::Number;
+            t.text = s.substr(i, j - i);
+            i = j;
+        } else if (c == '\'') {
+            std::string v;
+            size_t j = i + 1;
+            bool closed = false;
+            while (j < s.size()) {
+                if (s[j] == '\'') {
+                    if (j + 1 < s.size() && s[j + 1] == '\'') {
+                        v += '\'';
+                        j += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++j;
+                    break;
+                }
+                v += s[j++];
+            }
+            if (!closed) {
+                error = "Unclosed text at position " + std::to_string(i + 1);
+                return false;
+            }
+            t.kind = Tok::String;
+            t.text = v;
+            i = j;
+        } else if (c == '(') {
+            t.kind = Tok::LParen;
+            ++i;
+        } else if (c == ')') {
+            t.kind = Tok::RParen;
+            ++i;
+        } else if (c == ',') {
+            t.kind = Tok::Comma;
+            ++i;
+        } else {
+            static const char* ops[] = {"<>", "~=", "!=", "<=", ">=", "==", "=", "<", ">", "~", "+", "-"};
+            bool found = false;
+            for (const char* op : ops) {
+                const size_t n = std::char_traits<char>::length(op);
+                if (s.compare(i, n, op) == 0) {
+                    t.kind = Tok::Op;
+                    t.text = op;
+                    i += n;
+                    found = true;
+                    break;
+                }
+            }
+            if (!found) {
+                error = std::string("Unexpected '") + c + "' at position " + std::to_string(i + 1);
+                return false;
+            }
+        }
+        out.push_back(t);
+    }
+    out.push_back(Token{Tok::End, {}, s.size()});
+    return true;
+}
+
+bool isWord(const Token& t, const char* word)
+{
+    return t.kind == Tok::Ident && strcasecmp(t.text.c_str(), word) == 0;
+}
+
+class Parser {
+public:
+    Parser(const TableDesc& table, std::vector<Token> tokens, SqlPart& out, std::string& error)
+        : m_table(table), m_tokens(std::move(tokens)), m_out(out), m_error(error) {}
+
+    bool filter()
+    {
+        if (!orExpr())
+            return false;
+        return expectEnd();
+    }
+
+    bool order()
+    {
+        bool first = true;
+        for (;;) {
+            if (!first)
+                m_out.sql += ", ";
+            first = false;
+            bool desc = false;
+            if (peek().kind == Tok::Op && (peek().text == "+" || peek().text == "-"))
+                desc = take().text == "-";
+            std::string fn;
+            if ((isWord(peek(), "UPPER") || isWord(peek(), "LOWER")) && peek(1).kind == Tok::LParen) {
+                fn = upperWord(take().text);
+                take();
+            }
+            int kind = -1;
+            std::string col;
+            if (!fieldRef(take(), col, kind))
+                return false;
+            if (!fn.empty()) {
+                if (take().kind != Tok::RParen)
+                    return fail("')' expected");
+                col = fn + "(" + col + ")";
+            }
+            m_out.sql += col + (desc ? " DESC" : " ASC");
+            if (peek().kind == Tok::Comma) {
+                take();
+                continue;
+            }
+            return expectEnd();
+        }
+    }
+
+private:
+    const Token& peek(size_t ahead = 0) const
+    {
+        return m_tokens[std::min(m_pos + ahead, m_tokens.size() - 1)];
+    }
+    const Token& take()
+    {
+        const Token& t = m_tokens[std::min(m_pos, m_tokens.size() - 1)];
+        if (m_pos < m_tokens.size() - 1)
+            ++m_pos;
+        return t;
+    }
+    bool fail(const std::string& what)
+    {
+        m_error = what + " at position " + std::to_string(peek().pos + 1);
+        return false;
+    }
+    bool expectEnd() { return peek().kind == Tok::End || fail("Unexpected text"); }
+    static std::string upperWord(std::string s)
+    {
+        for (char& c : s)
+            c = char(std::toupper(static_cast<unsigned char>(c)));
+        return s;
+    }
+
+    bool fieldRef(const Token& t, std::string& col, int& kind)
+    {
+        if (t.kind != Tok::Ident) {
+            m_error = "A field is expected at position " + std::to_string(t.pos + 1);
+            return false;
+        }
+        const size_t colon = t.text.find(':');
+        if (colon == std::string::npos) {
+            m_error = "Unknown name " + t.text;
+            return false;
+        }
+        const std::string prefix = t.text.substr(0, colon);
+        const std::string name = t.text.substr(colon + 1);
+        if (strcasecmp(prefix.c_str(), m_table.prefix.c_str()) != 0 &&
+            strcasecmp(prefix.c_str(), m_table.keyPrefix.c_str()) != 0) {
+            m_error = "The field " + t.text + " is not in " + m_table.label;
+            return false;
+        }
+        const int f = m_table.fieldIndex(name);
+        if (f < 0) {
+            m_error = "Unknown field " + t.text;
+            return false;
+        }
+        col = quoteName(m_table.fields[size_t(f)].name);
+        kind = int(m_table.fields[size_t(f)].kind);
+        return true;
+    }
+
+    bool orExpr() { return joined("OR", &Parser::andExpr); }
+    bool andExpr() { return joined("AND", &Parser::notExpr); }
+    bool joined(const char* word, bool (Parser::*part)())
+    {
+        if (!(this->*part)())
+            return false;
+        while (isWord(peek(), word)) {
+            take();
+            m_out.sql += std::string(" ") + word + " ";
+            if (!(this->*part)())
+                return false;
+        }
+        return true;
+    }
+    bool notExpr()
+    {
+        if (isWord(peek(), "NOT") || (peek().kind == Tok::Op && peek().text == "~")) {
+            take();
+            m_out.sql += "NOT ";
+            return notExpr();
+        }
+        return comparison();
+    }
+
+    // An operand: appends its SQL; kind is the field kind when it is a field (else -1).
+    bool operand(int& kind, int otherKind)
+    {
+        kind = -1;
+        const Token& t = peek();
+        if (t.kind == Tok::LParen) {
+            take();
+            m_out.sql += "(";
+            if (!orExpr())
+                return false;
+            if (take().kind != Tok::RParen)
+                return fail("')' expected");
+            m_out.sql += ")";
+            return true;
+        }
+        if ((isWord(t, "UPPER") || isWord(t, "LOWER")) && peek(1).kind == Tok::LParen) {
+            m_out.sql += upperWord(take().text) + "(";
+            take();
+            int inner = -1;
+            if (!operand(inner, -1))
+                return false;
+            if (take().kind != Tok::RParen)
+                return fail("')' expected");
+            m_out.sql += ")";
+            return true;
+        }
+        bool negative = false;
+        if (t.kind == Tok::Op && t.text == "-" && peek(1).kind == Tok::Number) {
+            take();
+            negative = true;
+        }
+        const Token& v = peek();
+        if (v.kind == Tok::Number) {
+            take();
+            SqlParam p;
+            const long long n = (negative ? -1 : 1) * std::stoll(v.text);
+            if (otherKind == int(FieldKind::Date)) {
+                p.text = dayToText(int(n)).toStdString();
+            } else if (otherKind == int(FieldKind::Time)) {
+                p.text = timeToText(int(n)).toStdString();
+            } else {
+                p.isInt = true;
+                p.number = n;
+            }
+            m_out.params.push_back(p);
+            m_out.sql += "?";
+            return true;
+        }
+        if (v.kind == Tok::String) {
+            take();
+            SqlParam p;
+            p.text = v.text;
+            m_out.params.push_back(p);
+            m_out.sql += "?";
+            return true;
+        }
+        std::string col;
+        if (!fieldRef(take(), col, kind))
+            return false;
+        m_out.sql += col;
+        return true;
+    }
+
+    bool comparison()
+    {
+        int leftKind = -1;
+        const size_t paramMark = m_out.params.size();
+        const bool leftIsNumber = peek().kind == Tok::Number ||
+                                  (peek().kind == Tok::Op && peek().text == "-" && peek(1).kind == Tok::Number);
+        if (!operand(leftKind, -1))
+            return false;
+        if (peek().kind != Tok::Op || peek().text == "~" || peek().text == "+" || peek().text == "-") {
+            if (leftKind >= 0)
+                m_out.sql += " <> 0";
+            return true;
+        }
+        std::string op = take().text;
+        if (op == "~=" || op == "!=")
+            op = "<>";
+        if (op == "==")
+            op = "=";
+        m_out.sql += " " + op + " ";
+        int rightKind = -1;
+        if (!operand(rightKind, leftKind))
+            return false;
+        // A number on the left of a date or time field is a day or time number too.
+        if (leftIsNumber && m_out.params.size() > paramMark) {
+            SqlParam& p = m_out.params[paramMark];
+            if (rightKind == int(FieldKind::Date)) {
+                p.text = dayToText(int(p.number)).toStdString();
+                p.isInt = false;
+            } else if (rightKind == int(FieldKind::Time)) {
+                p.text = timeToText(int(p.number)).toStdString();
+                p.isInt = false;
+            }
+        }
+        return true;
+    }
+
+    const TableDesc& m_table;
+    std::vector<Token> m_tokens;
+    size_t m_pos = 0;
+    SqlPart& m_out;
+    std::string& m_error;
+};
+
+} // namespace
+
+namespace {
+
+bool translate(const TableDesc& table, const std::string& text, SqlPart& out, std::string& error,
+               bool (Parser::*rule)())
+{
+    out = {};
+    error.clear();
+    std::vector<Token> tokens;
+    if (!tokenize(text, tokens, error))
+        return false;
+    if (tokens.size() == 1)
+        return true; // an empty text: no condition, no order
+    Parser p(table, std::move(tokens), out, error);
+    if (!(p.*rule)()) {
+        out = {};
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool translateFilter(const TableDesc& table, const std::string& text, SqlPart& out,
+                     std::string& error)
+{
+    return translate(table, text, out, error, &Parser::filter);
+}
+
+bool translateOrder(const TableDesc& table, const std::string& text, SqlPart& out,
+                    std::string& error)
+{
+    return translate(table, text, out, error, &Parser::order);
+}
+
+} // namespace vrt

@@ -1,0 +1,115 @@
+#include "runtime/SqliteDialect.h"
+
+#include <strings.h>
+
+namespace vrt::dialect {
+namespace {
+
+bool setError(odbc::Error* out, const odbc::Error& e)
+{
+    if (out)
+        *out = e;
+    return false;
+}
+
+std::string upper(std::string s)
+{
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = char(ch - 'a' + 'A');
+    return s;
+}
+
+} // namespace
+
+bool tableExists(odbc::Connection& c, const std::string& table, bool& exists, odbc::Error* error)
+{
+    odbc::Statement s(c);
+    s.bindText(1, table);
+    if (!s.execDirect("SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE"))
+        return setError(error, s.error());
+    if (!s.fetch())
+        return setError(error, s.error());
+    exists = s.integer(1).value_or(0) > 0;
+    return true;
+}
+
+bool tableColumns(odbc::Connection& c, const std::string& table, std::vector<ColumnInfo>& out,
+                  odbc::Error* error)
+{
+    out.clear();
+    odbc::Statement s(c);
+    std::string quoted = "\"";
+    for (char ch : table) {
+        if (ch == '"')
+            quoted += '"';
+        quoted += ch;
+    }
+    quoted += '"';
+    if (!s.execDirect("PRAGMA table_info(" + quoted + ")"))
+        return setError(error, s.error());
+    while (s.fetch())
+        out.push_back({s.text(2).value_or(""), s.text(3).value_or("")});
+    if (!s.error().ok())
+        return setError(error, s.error());
+    return true;
+}
+
+bool hasHighWaterMark(odbc::Connection& c, const std::string& table)
+{
+    odbc::Statement s(c);
+    s.bindText(1, table);
+    if (!s.execDirect("SELECT sql FROM sqlite_master WHERE type = 'table' AND name = ? COLLATE NOCASE") || !s.fetch())
+        return false;
+    return upper(s.text(1).value_or("")).find("AUTOINCREMENT") != std::string::npos;
+}
+
+std::string highWaterPrimaryKey(const std::string& quotedColumn)
+{
+    return quotedColumn + " INTEGER PRIMARY KEY AUTOINCREMENT";
+}
+
+const char* noCase() { return " COLLATE NOCASE"; }
+std::string datePart(const std::string& quotedColumn) { return "substr(" + quotedColumn + ", 1, 10)"; }
+const char* firstRowOnly() { return " LIMIT 1"; }
+const char* lastInsertedRow() { return "rowid = last_insert_rowid()"; }
+
+std::vector<std::string> uniqueViolationColumns(const std::string& errorText)
+{
+    std::vector<std::string> cols;
+    const std::string marker = "UNIQUE constraint failed: ";
+    size_t pos = errorText.find(marker);
+    if (pos == std::string::npos)
+        return cols;
+    pos += marker.size();
+    const size_t end = errorText.find_first_of("\n(", pos);
+    const std::string list = errorText.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+    size_t start = 0;
+    while (start < list.size()) {
+        size_t comma = list.find(',', start);
+        if (comma == std::string::npos)
+            comma = list.size();
+        std::string item = list.substr(start, comma - start);
+        start = comma + 1;
+        while (!item.empty() && item.front() == ' ')
+            item.erase(0, 1);
+        while (!item.empty() && (item.back() == ' ' || item.back() == '\r'))
+            item.pop_back();
+        const size_t dot = item.rfind('.');
+        cols.push_back(dot == std::string::npos ? item : item.substr(dot + 1));
+    }
+    return cols;
+}
+
+bool isConstraintViolation(const odbc::Error& e)
+{
+    return e.native == 19 || e.state.rfind("23", 0) == 0 ||
+           e.text.find("constraint failed") != std::string::npos;
+}
+
+bool isBusy(const odbc::Error& e)
+{
+    return e.native == 5 || e.native == 6 || e.text.find("database is locked") != std::string::npos;
+}
+
+} // namespace vrt::dialect

@@ -1,0 +1,294 @@
+#include "data/Globals.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/IniFile.h"
+#include "runtime/Notify.h"
+#include "tests/support/TestSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QStackedWidget>
+#include <QStandardItemModel>
+#include <QTableView>
+#include <QTreeView>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace organiser;
+using testsupport::presenter;
+
+namespace {
+
+// The frame as the organiser sees it: a receiver of notifications.
+class FrameSpy : public QObject {
+public:
+    std::vector<std::pair<int, int>> notes;
+    int id = vrt::registerReceiver(this);
+    ~FrameSpy() override { vrt::unregisterReceiver(id); }
+    bool event(QEvent* e) override
+    {
+        if (e->type() != vrt::NotifyEvent::type())
+            return QObject::event(e);
+        auto* n = static_cast<vrt::NotifyEvent*>(e);
+        notes.emplace_back(n->code(), n->number());
+        return true;
+    }
+};
+
+struct Launches : ProcessLauncher {
+    QStringList started;
+    bool running = false;
+    bool startDetached(const QString&, const QStringList& args) override
+    {
+        started << args.join(' ');
+        return true;
+    }
+    bool lastStillRunning() override { return running; }
+};
+
+struct Rig {
+    testsupport::TempFolder data;
+    FrameSpy frame;
+    NotifyFrameLink link{frame.id};
+    Launches launcher;
+    long long now = 0;
+    std::unique_ptr<OrganiserWindow> window;
+
+    explicit Rig(const QByteArray& ini = {}, std::function<int()> openFiles = {})
+    {
+        if (!ini.isEmpty())
+            data.write("Standard.ini", ini);
+        OrganiserDeps deps;
+        deps.dataFolder = data.path();
+        deps.frame = &link;
+        deps.launcher = &launcher;
+        deps.clock = [this] { return now; };
+        deps.locale = QLocale(QLocale::Croatian, QLocale::Croatia);
+        deps.openFiles = std::move(openFiles);
+        window = std::make_unique<OrganiserWindow>(deps);
+    }
+    // Posted events may post more (a notification posts its accepted event).
+    void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+    QString ini(const QString& section, const QString& key) const
+    {
+        return vrt::IniFile(data.file("Standard.ini")).get(section, key);
+    }
+};
+
+} // namespace
+
+TEST(OrganiserWindow, OpensOnTheLastTab)
+{
+    struct Case {
+        QByteArray ini;
+        int page;
+    };
+    for (const auto& c : {Case{"[LastTab]\r\nLast=7\r\n", 7}, Case{"[LastTab]\r\nLast=9\r\n", 1},
+                          Case{"[LastTab]\r\nLast=0\r\n", 1}, Case{{}, 1}}) {
+        Rig rig(c.ini);
+        ASSERT_TRUE(rig.window->open());
+        rig.settle();
+        EXPECT_EQ(rig.window->shownPage(), c.page) << c.ini.toStdString();
+        auto* pages = qobject_cast<QStackedWidget*>(rig.window->manager().control(6));
+        EXPECT_EQ(pages->currentWidget()->objectName(), OrganiserWindow::PageCaptions[c.page - 1]);
+        // The frame learns which module is shown.
+        ASSERT_FALSE(rig.frame.notes.empty());
+        EXPECT_EQ(rig.frame.notes.back(), std::make_pair(1, c.page));
+        EXPECT_EQ(rig.ini("LastTab", "Last"), QString::number(c.page));
+    }
+    Rig rig;
+    ASSERT_TRUE(rig.window->open());
+    EXPECT_EQ(GLO::W_FIRST, rig.window->receiverId());
+    EXPECT_EQ(rig.window->moneyPicture(), "@N-14.`2b");
+    EXPECT_EQ(GC::DECIMAL, "`");
+    EXPECT_EQ(GC::THOUSAND, ".");
+    EXPECT_TRUE(QDir(rig.data.file("Documents/Signature")).exists());
+    EXPECT_EQ(rig.ini("QuilvoLang", "Cancel"), "&Prekid");
+}
+
+TEST(OrganiserWindow, NotificationBeforeTheOpeningIsKept)
+{
+    Rig rig;
+    // The frame may send as soon as it knows the receiver, before the window has opened.
+    ASSERT_NE(GLO::W_FIRST, 0);
+    vrt::notify(GLO::W_FIRST, 2, 4);
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    EXPECT_EQ(rig.window->shownPage(), 4);
+    EXPECT_TRUE(rig.window->standInLog().calls().contains("PopulateCalendar"));
+}
+
+TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
+{
+    for (int openResult : {1, 0}) {
+        int closes = 0, saves = 0;
+        Rig rig({}, [=] { return openResult; });
+        rig.window->saveMainLayout = [&] { ++saves; };
+        rig.window->setCloseFiles([&] { ++closes; });
+        EXPECT_EQ(rig.window->open(), openResult == 0);
+        EXPECT_EQ(rig.window->isVisible(), openResult == 0);
+        EXPECT_EQ(rig.window->filesOpened(), openResult == 0);
+        rig.window->shutDown();
+        rig.window.reset();
+        EXPECT_EQ(closes, openResult == 0 ? 1 : 0) << openResult;
+        EXPECT_EQ(saves, 1) << openResult; // the layout is saved after a failed opening too
+    }
+}
+
+TEST(OrganiserWindow, FrameNotificationsInOrder)
+{
+    QStringList done; // outlives the window, whose closing still saves
+    Rig rig;
+    rig.window->saveMainLayout = [&] { done << "SaveMainLayout"; };
+    rig.window->setupSplitters = [&] { done << "SetupSplitters"; };
+    rig.window->resizeControls = [&] { done << "ResizeControls"; return 0; };
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    EXPECT_TRUE(done.isEmpty()); // the first resize, the window's own showing, is skipped
+    rig.window->resize(1000, 700);  // later ones lay the window out
+    rig.settle();
+    EXPECT_EQ(done, QStringList{"ResizeControls"});
+    done.clear();
+    rig.window->standInLog().take();
+    rig.frame.notes.clear();
+
+    const int id = rig.window->receiverId();
+    vrt::notify(id, 4, 1);
+    vrt::notify(id, 2, 6);     // finance
+    vrt::notify(id, 1, 6004);  // outgoing documents
+    vrt::notify(id, 5, 1);
+    vrt::notify(id, 3, 0);
+    vrt::notify(id, 1, 1015);  // new contact
+    vrt::notify(id, 9, 9);     // not a code: ignored
+    rig.settle();
+    EXPECT_EQ(done, QStringList({"SaveMainLayout", "SetupSplitters", "ResizeControls"}));
+    EXPECT_EQ(rig.window->shownPage(), 6);
+    EXPECT_EQ(rig.window->financePage(), 3);
+    EXPECT_EQ(rig.window->dispatcher().financeTab(), 3);
+    EXPECT_EQ(rig.window->pendingCommand(), 0);
+    EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 101}, {1, 6}, {1, 103}}));
+    EXPECT_EQ(rig.window->standInLog().take(),
+              QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()"}));
+    EXPECT_EQ(rig.ini("LastTab", "Last"), "6");
+
+    // Exit from the ribbon asks the frame to close.
+    vrt::notify(id, 1, 1013);
+    rig.settle();
+    ASSERT_FALSE(rig.frame.notes.empty());
+    EXPECT_EQ(rig.frame.notes.back(), std::make_pair(2, 2));
+}
+
+TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
+{
+    Rig rig;
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    rig.window->standInLog().take();
+    const int id = rig.window->receiverId();
+    {
+        vrt::ModalScope form; // say, the contact form opened by an earlier command
+        vrt::notify(id, 1, 1015);
+        vrt::notify(id, 2, 7);
+        rig.settle();
+        EXPECT_TRUE(rig.window->standInLog().calls().isEmpty());
+        EXPECT_EQ(rig.window->shownPage(), 1);
+    }
+    rig.settle();
+    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()"}));
+    EXPECT_EQ(rig.window->shownPage(), 7);
+}
+
+TEST(OrganiserWindow, ListLayoutsComeBackAndAreSaved)
+{
+    Rig rig;
+    testsupport::CwdGuard cwd(rig.data.path()); // the layouts live in the working folder
+    rig.data.write("Standard.ini", "[W_First]\r\n?L:Email=001200003400056\r\n?L:Pass=00077\r\n");
+    QStandardItemModel mails(2, 3), passwords(2, 2);
+    auto* mailList = new QTableView(rig.window.get());
+    auto* passwordList = new QTreeView(rig.window.get());
+    mailList->setModel(&mails);
+    passwordList->setModel(&passwords);
+    rig.window->setList(21, mailList);
+    rig.window->setList(117, passwordList);
+    ASSERT_TRUE(rig.window->open());
+    EXPECT_EQ(mailList->horizontalHeader()->sectionSize(1), 34);
+    EXPECT_EQ(passwordList->header()->sectionSize(0), 77);
+    mailList->horizontalHeader()->resizeSection(2, 99);
+    rig.window->shutDown();
+    EXPECT_EQ(rig.ini("W_First", "?L:Email"), "001200003400099");
+    EXPECT_EQ(rig.ini("W_First", "?L:Pass").left(5), "00077");
+    EXPECT_EQ(OrganiserWindow::ListKeys.size(), 21u);
+}
+
+TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)
+{
+    int saves = 0;
+    Rig rig;
+    rig.window->saveMainLayout = [&] { ++saves; };
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    presenter().clear();
+    rig.window->close(); // the user's close request
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape);
+    QTest::keyClick(rig.window.get(), Qt::Key_Escape, Qt::ShiftModifier);
+    EXPECT_TRUE(rig.window->isVisible());
+    // Minimising saves the layout without a word.
+    rig.window->setWindowState(Qt::WindowMinimized);
+    rig.settle();
+    EXPECT_EQ(saves, 1);
+    EXPECT_TRUE(presenter().calls().empty());
+    rig.window->shutDown();
+    EXPECT_FALSE(rig.window->isVisible());
+    EXPECT_EQ(saves, 2);
+}
+
+TEST(OrganiserWindow, TimerRunsTheHeartbeatOnItsClock)
+{
+    Rig rig("[Email]\r\nCheck=100\r\n[SR]\r\nSTART=0\r\n");
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    rig.frame.notes.clear();
+    auto& manager = rig.window->manager();
+    manager.tick(); // the clock starts
+    for (int i = 0; i < 60; ++i) {
+        rig.now += 100; // one second per timer event: a busy machine
+        ASSERT_TRUE(manager.tick());
+    }
+    EXPECT_EQ(rig.launcher.started, QStringList{"/SR"});
+
+    // A modal form open above the window holds its timer.
+    {
+        vrt::ModalScope form;
+        rig.now += 6000;
+        EXPECT_FALSE(manager.tick());
+    }
+    // The mail program says it is done: the frame hears of it once, the flag is cleared.
+    vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "2");
+    rig.now += 1;
+    EXPECT_TRUE(manager.tick());
+    EXPECT_TRUE(manager.tick());
+    rig.settle();
+    EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 2}}));
+    EXPECT_EQ(rig.ini("SR", "START"), "0");
+
+    // A receive under way (flag 1) is not doubled by the timer or by the ribbon.
+    vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "1");
+    rig.launcher.started.clear();
+    rig.now += 200;
+    manager.tick();
+    rig.window->dispatcher().dispatch(2005);
+    for (int i = 0; i < 70; ++i) {
+        rig.now += 100;
+        manager.tick();
+    }
+    EXPECT_TRUE(rig.launcher.started.isEmpty());
+    vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "0");
+    rig.now += 101;
+    manager.tick();
+    rig.window->dispatcher().dispatch(2005);
+    EXPECT_EQ(rig.launcher.started, QStringList{"/SR"});
+}
