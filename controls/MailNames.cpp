@@ -9,18 +9,18 @@ namespace controls {
 
 QString storedMessageId(int accountId, const QString& uidl)
 {
-    return QString::number(accountId) + QLatin1Char(':') + uidl;
+    return QString::number(accountId) + QLatin1Char('_') + uidl;
 }
 
 QString uidlOfStoredId(const QString& messageId)
 {
-    const qsizetype colon = messageId.indexOf(QLatin1Char(':'));
-    if (colon <= 0)
+    const qsizetype cut = messageId.indexOf(QLatin1Char('_'));
+    if (cut <= 0)
         return messageId;
-    for (qsizetype i = 0; i < colon; ++i)
+    for (qsizetype i = 0; i < cut; ++i)
         if (!messageId.at(i).isDigit())
             return messageId;
-    return messageId.mid(colon + 1);
+    return messageId.mid(cut + 1);
 }
 
 QString bodyFileName(const QString& messageId)

@@ -6,9 +6,9 @@
 // server never picks a path.
 namespace controls {
 
-// The stored id of a received message (EMAIL.MESSAGEID): the account's id, ':' and the
+// The stored id of a received message (EMAIL.MESSAGEID): the account's id, '_' and the
 // server's UIDL. Two servers may hand out the same UIDL, so the UIDL alone does not say
-// which mailbox a message came from.
+// which mailbox a message came from. ('_' keeps ordinary ids file-name safe as they are.)
 QString storedMessageId(int accountId, const QString& uidl);
 // The server's UIDL inside a stored id (for deleting on the server); the id itself when it
 // carries no account (a sent copy's number).

@@ -4,6 +4,7 @@
 #include "data/Globals.h"
 #include "mailtransfer/Receive.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/OpenFiles.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
@@ -75,8 +76,12 @@ int run(const QStringList& args)
     CORVALDE::INIT(&errors, &settings);
     VelmoraDll::INIT(&errors, &settings);
 
+    // The tables are opened (and made when missing) whatever the job, as the organiser does.
+    const QString dataFolder = corvalde::setDataFolderFromCurrent();
+    W_First::OpenFilez();
+
     Jobs jobs;
-    jobs.receive = [] { return receiveIntoDatabase(corvalde::setDataFolderFromCurrent()); };
+    jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
     jobs.editor = [](const QStringList&) {
         vrt::message(QStringLiteral("The mail editor is not part of this build."));
         return 2;

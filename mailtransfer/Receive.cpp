@@ -1,7 +1,7 @@
 #include "mailtransfer/Receive.h"
 
 #include "mailtransfer/ReceiveWindow.h"
-#include "runtime/Dialogs.h"
+#include "mailtransfer/DatabaseStore.h"
 #include "runtime/Paths.h"
 
 #include <QLockFile>
@@ -27,9 +27,10 @@ namespace korbelsteen {
 
 int receiveIntoDatabase(const QString& dataFolder)
 {
-    (void)dataFolder;
-    vrt::message(QStringLiteral("Receiving into the database is not part of this build."));
-    return 2;
+    ReceiveController::Options options;
+    options.dataFolder = dataFolder;
+    options.makeStore = [] { return std::make_unique<DatabaseStore>(); };
+    return receiveOnce(std::move(options));
 }
 
 } // namespace korbelsteen

@@ -161,10 +161,12 @@ TEST(MailNames, HostileIdsGiveDistinctNamesInsideTheFolder)
 
 TEST(MailNames, StoredIdsCarryTheAccount)
 {
-    EXPECT_EQ(controls::storedMessageId(3, QStringLiteral("x:y")), QStringLiteral("3:x:y"));
-    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("3:x:y")), QStringLiteral("x:y"));
-    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("4521893")), QStringLiteral("4521893"));
-    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("a:b")), QStringLiteral("a:b"));
+    EXPECT_EQ(controls::storedMessageId(3, QStringLiteral("x_y:z")), QStringLiteral("3_x_y:z"));
+    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("3_x_y:z")), QStringLiteral("x_y:z"));
+    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("4521893")), QStringLiteral("4521893")) << "a sent copy's number";
+    EXPECT_EQ(controls::uidlOfStoredId(QStringLiteral("a_b")), QStringLiteral("a_b"));
+    EXPECT_EQ(controls::bodyFileName(controls::storedMessageId(12, QStringLiteral("000000016b1aa28d"))),
+              QStringLiteral("12_000000016b1aa28d.html"));
     const struct {
         const char* raw;
         const char* safe;

@@ -102,7 +102,7 @@ TEST(ReceiveBody, PlainTextBecomesEscapedLinesOfHtml)
 
 TEST(ReceiveRow, HeadersMapToTheEmailColumns)
 {
-    const EmailRow r = emailRowOf(controls::MimeMessage::fromBytes(ms::plainUtf8()), QStringLiteral("1:abc"));
+    const EmailRow r = emailRowOf(controls::MimeMessage::fromBytes(ms::plainUtf8()), QStringLiteral("1_abc"));
     EXPECT_EQ(r.subject, ms::croatian());
     EXPECT_EQ(r.sender, QStringLiteral("Ivana Kovačić"));
     EXPECT_EQ(r.too, QStringLiteral("Marko <marko@primjer.hr>;ana@primjer.hr"));
@@ -111,7 +111,7 @@ TEST(ReceiveRow, HeadersMapToTheEmailColumns)
     EXPECT_EQ(r.ccAddr, QStringLiteral("petra@primjer.hr"));
     EXPECT_EQ(r.bcc, QString());
     EXPECT_EQ(r.replyTo, QStringLiteral("ivana@primjer.hr")) << "no Reply-To: the sender's address";
-    EXPECT_EQ(r.messageId, QStringLiteral("1:abc"));
+    EXPECT_EQ(r.messageId, QStringLiteral("1_abc"));
     EXPECT_EQ(r.charset, QStringLiteral("UTF-8"));
     EXPECT_EQ(r.read, 0);
     EXPECT_EQ(r.junkDomain, QString());
@@ -233,7 +233,7 @@ TEST(ReceiveTransaction, AFailedAttachmentInsertKeepsNothingAndIsFetchedAgain)
     EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen AttachInsert :90 : disk I/O error"));
     EXPECT_TRUE(db.attachments.empty());
     EXPECT_EQ(filesBelow(data.path() + QStringLiteral("/Email/Files")), QStringList());
-    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(QStringLiteral("1:1"))));
+    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(QStringLiteral("1_1"))));
 
     db.failAttachInsertForSubject.clear();
     r = receive(db, db.accounts[0], data.path());
