@@ -173,6 +173,8 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     // ever used by one thread at a time, the store only by this one.
     const auto fetch = [&mail](const QString& uidl) { return mail.FetchEmail(uidl); };
     std::future<std::optional<controls::MimeMessage>> next;
+    // The account's two folders, looked up once they are first needed.
+    std::optional<int> inboxFolder, junkFolder;
     for (size_t i = 0; i < wanted.size(); ++i) {
         if (context.cancel && context.cancel->load())
             return result;
@@ -191,8 +193,10 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         // without one.
         const bool junk = isJunk(store, *message);
         StoreError folderError;
-        const std::optional<int> folder =
-            store.folderOf(account.id, QLatin1String(junk ? JunkFolder : InboxFolder), &folderError);
+        std::optional<int>& known = junk ? junkFolder : inboxFolder;
+        if (!known)
+            known = store.folderOf(account.id, QLatin1String(junk ? JunkFolder : InboxFolder), &folderError);
+        const std::optional<int> folder = known;
         if (!folder) {
             stop((junk ? QStringLiteral("W_Korbelsteen Get Junk :") : QStringLiteral("W_Korbelsteen Get Ainbox :"))
                  + QString::number(account.id) + QStringLiteral(" : ") + QString::number(folderError.code)
