@@ -2,6 +2,7 @@
 
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
+#include "mailtransfer/Prefetcher.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
@@ -169,25 +170,36 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             wanted.push_back(uidl);
     }
 
-    // The next message travels while this one is parsed and stored: the mail manager is only
-    // ever used by one thread at a time, the store only by this one.
-    const auto fetch = [&mail](const QString& uidl) { return mail.FetchEmail(uidl); };
-    std::future<std::optional<controls::MimeMessage>> next;
+    // Three stages run side by side: the prefetcher's thread fetches, the next message is
+    // parsed on another thread, and this one stores. The store is only used here.
+    std::optional<Prefetcher> fetcher;
+    fetcher.emplace(mail, wanted, context.cancel);
+    const auto parseNext = [&fetcher]() -> std::future<std::optional<controls::MimeMessage>> {
+        std::optional<QByteArray> raw = fetcher->take();
+        if (!raw)
+            return {};
+        return std::async(std::launch::async, [bytes = std::move(*raw)] {
+            return std::optional<controls::MimeMessage>(controls::MimeMessage::fromBytes(bytes));
+        });
+    };
+    const auto giveUp = [&] {
+        // The rest waits for the next receive.
+        fetcher.reset();
+        mail.Pop3EndSession();
+        ++result.failed;
+        return result;
+    };
+    std::future<std::optional<controls::MimeMessage>> next = parseNext();
     // The account's two folders, looked up once they are first needed.
     std::optional<int> inboxFolder, junkFolder;
     for (size_t i = 0; i < wanted.size(); ++i) {
         if (context.cancel && context.cancel->load())
             return result;
-        std::optional<controls::MimeMessage> message =
-            next.valid() ? next.get() : fetch(wanted[i]);
-        if (!message) {
-            // The rest waits for the next receive.
-            mail.Pop3EndSession();
-            ++result.failed;
-            return result;
-        }
-        if (i + 1 < wanted.size() && !(context.cancel && context.cancel->load()))
-            next = std::async(std::launch::async, fetch, wanted[i + 1]);
+        if (!next.valid())
+            return giveUp();
+        std::optional<controls::MimeMessage> message = next.get();
+        if (i + 1 < wanted.size())
+            next = parseNext();
         const QString messageId = controls::storedMessageId(account.id, wanted[i]);
         // The folder is settled before anything is written, so a message never lands
         // without one.
