@@ -28,3 +28,20 @@ function(velmora_test_folder name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
     TIMEOUT 900)
 endfunction()
+
+# Ninja's moc step does not notice a new Q_OBJECT header picked up by a glob, which shows
+# as a missing vtable at link time. When the set of globbed files changes, start the moc
+# steps afresh.
+function(velmora_refresh_autogen)
+  file(GLOB_RECURSE all CONFIGURE_DEPENDS
+    ${PROJECT_SOURCE_DIR}/*.h)
+  list(FILTER all EXCLUDE REGEX "^${PROJECT_BINARY_DIR}/")
+  string(SHA1 digest "${all}")
+  if(DEFINED VELMORA_HEADER_SET AND NOT VELMORA_HEADER_SET STREQUAL digest)
+    file(GLOB stale LIST_DIRECTORIES true ${PROJECT_BINARY_DIR}/*_autogen ${PROJECT_BINARY_DIR}/tests/*_autogen)
+    if(stale)
+      file(REMOVE_RECURSE ${stale})
+    endif()
+  endif()
+  set(VELMORA_HEADER_SET "${digest}" CACHE INTERNAL "")
+endfunction()

@@ -27,7 +27,7 @@ extern std::string QVFile;      // translation table file name
 } // namespace G
 
 // Request codes of update forms.
-enum : uint8_t { InsertRecord = 1, ChangeRecord = 2, DeleteRecord = 3, ViewRecord = 4 };
+enum : uint8_t { InsertRecord = 1, ChangeRecord = 2, DeleteRecord = 3, SelectRecord = 4, ViewRecord = 6 };
 enum : uint8_t { RequestCompleted = 1, RequestCancelled = 2 };
 
 extern thread_local uint8_t GLOBALREQUEST;

@@ -349,8 +349,11 @@ int FileManager::openInternal(bool report)
     if (!exists) {
         if (!CREATE)
             return fail(NoFileError, "The table " + name + " does not exist.", report ? Msg_OpenFailed : 0);
-        if (const int rc = Create())
-            return report ? fail(rc, m_errorText, Msg_CreateFailed) : rc;
+        if (const int rc = Create()) {
+            // Another connection may have created it in the meantime.
+            if (!dialect::tableExists(*c, name, exists, &e) || !exists)
+                return report ? fail(rc, m_errorText, Msg_CreateFailed) : rc;
+        }
     }
     std::vector<dialect::ColumnInfo> cols;
     if (!dialect::tableColumns(*c, name, cols, &e))
@@ -685,6 +688,8 @@ int FileManager::CancelAutoInc(RelationManager* relate)
 {
     if (!m_reserved)
         return NoError;
+    if (relate && &relate->Me() != this)
+        return fail(RecordNotAvailable, "The relation manager given belongs to " + relate->Me().FILENAMEVALUE + ".", 0);
     const int pk = FILE->primaryKey();
     *static_cast<int32_t*>(FILE->fields[size_t(FILE->keys[size_t(pk)].components[0].field)].at(BUFFER)) =
         int32_t(m_reserved);
@@ -1149,57 +1154,32 @@ void RelationManager::Kill()
     m_relationsAdded = false;
 }
 
-int RelationManager::deleteTree(RelationManager& rm, int64_t id, std::string& failedLabel, odbc::Error& err)
+int RelationManager::deleteTree(RelationManager& rm, const std::string& rows, int64_t id,
+                                std::string& failedLabel, odbc::Error& err)
 {
+    // Children first, each level chosen through its parents' rows, so every statement is a
+    // DELETE: the transaction writes from its first statement and never upgrades an old read.
     FileManager& f = rm.Me();
-    odbc::Connection& c = f.m_session.raw();
+    if (const int rc = f.UseFile()) {
+        failedLabel = f.FILENAMEVALUE;
+        err = {rc, "", f.m_errorText};
+        return rc;
+    }
+    const std::string table = quoteName(f.m_openName);
     for (const Child& ch : rm.Children()) {
-        FileManager& cf = ch.child->Me();
-        if (const int rc = cf.UseFile()) {
-            failedLabel = cf.FILENAMEVALUE;
-            err = {rc, "", cf.m_errorText};
+        if (const int rc = ch.child->Me().UseFile()) {
+            failedLabel = ch.child->Me().FILENAMEVALUE;
+            err = {rc, "", ch.child->Me().m_errorText};
             return rc;
         }
-        const std::string table = quoteName(cf.m_openName);
-        const std::string link = quoteName(ch.childField);
-        if (!ch.child->Children().empty()) {
-            const int pk = cf.FILE->primaryKey();
-            const std::string pkCol = quoteName(cf.FILE->fields[size_t(cf.FILE->keys[size_t(pk)].components[0].field)].name);
-            std::vector<int64_t> ids;
-            {
-                odbc::Statement s(c);
-                s.bindInt(1, id);
-                if (!s.execDirect("SELECT " + pkCol + " FROM " + table + " WHERE " + link + " = ?")) {
-                    failedLabel = cf.FILENAMEVALUE;
-                    err = s.error();
-                    return DriverError;
-                }
-                while (s.fetch())
-                    ids.push_back(s.integer(1).value_or(0));
-                if (!s.error().ok()) {
-                    failedLabel = cf.FILENAMEVALUE;
-                    err = s.error();
-                    return DriverError;
-                }
-            }
-            for (int64_t childId : ids)
-                if (const int rc = deleteTree(*ch.child, childId, failedLabel, err))
-                    return rc;
-        } else {
-            odbc::Statement s(c);
-            s.bindInt(1, id);
-            if (!s.execDirect("DELETE FROM " + table + " WHERE " + link + " = ?")) {
-                failedLabel = cf.FILENAMEVALUE;
-                err = s.error();
-                return DriverError;
-            }
-        }
+        const std::string childRows = quoteName(ch.childField) + " IN (SELECT " + quoteName(ch.parentField) +
+                                      " FROM " + table + " WHERE " + rows + ")";
+        if (const int rc = deleteTree(*ch.child, childRows, id, failedLabel, err))
+            return rc;
     }
-    const int pk = f.FILE->primaryKey();
-    odbc::Statement s(c);
+    odbc::Statement s(f.m_session.raw());
     s.bindInt(1, id);
-    if (!s.execDirect("DELETE FROM " + quoteName(f.m_openName) + " WHERE " +
-                      quoteName(f.FILE->fields[size_t(f.FILE->keys[size_t(pk)].components[0].field)].name) + " = ?")) {
+    if (!s.execDirect("DELETE FROM " + table + " WHERE " + rows)) {
         failedLabel = f.FILENAMEVALUE;
         err = s.error();
         return DriverError;
@@ -1231,7 +1211,9 @@ int RelationManager::Delete(bool ask)
             err = c->error();
             rc = DriverError;
         } else {
-            rc = deleteTree(*this, id, failedLabel, err);
+            const int pk = f.FILE->primaryKey();
+            const std::string self = quoteName(f.FILE->fields[size_t(f.FILE->keys[size_t(pk)].components[0].field)].name) + " = ?";
+            rc = deleteTree(*this, self, id, failedLabel, err);
             if (rc == NoError && !tx.commit()) {
                 failedLabel = f.FILENAMEVALUE;
                 err = c->error();

@@ -275,7 +275,8 @@ public:
 
 private:
     void ensureRelations();
-    int deleteTree(RelationManager& rm, int64_t id, std::string& failedLabel, odbc::Error& err);
+    int deleteTree(RelationManager& rm, const std::string& rows, int64_t id, std::string& failedLabel,
+                   odbc::Error& err);
 
     FileManager* m_file;
     RelationManager* m_alias = nullptr;

@@ -159,6 +159,9 @@ int primeAndRun(RecordPrimer* primer, Table table, Form form)
         return 0;
     GLOBALREQUEST = vrt::INSERT_RECORD;
     form();
+    // A blank record must not outlive a form that was cancelled (or never built).
+    if (GLOBALRESPONSE != vrt::REQUEST_COMPLETED)
+        primer->release(table);
     return 0;
 }
 } // namespace

@@ -132,6 +132,8 @@ public:
     virtual ~RecordPrimer() = default;
     // PrimeRecord through the table's manager; false when it failed (reported there).
     virtual bool prime(Table table) = 0;
+    // After a form that did not complete: the primed row goes, if its form left it.
+    virtual void release(Table table) = 0;
 };
 
 } // namespace organiser

@@ -21,6 +21,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/Korbelsteen.h"
+#include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -37,6 +38,8 @@ constexpr int MainSheet = 6;
 constexpr int OverviewSheet = 10;
 constexpr int Chart = 13;
 constexpr int FinanceSheet = 51;
+constexpr int MailList = 21;
+constexpr int MailFolderTree = 24;
 constexpr int CategoryTree = 53;
 constexpr int ContactSheet = 133;
 } // namespace Ctl
@@ -201,6 +204,7 @@ int MainWindowManager::takeNewSelection(int control)
 {
     switch (control) {
     case Ctl::OverviewSheet: return m_w.m_deps.panes->DrawFinanceChart();
+    case Ctl::MailFolderTree: return m_w.mailFolderSelected();
     case Ctl::CategoryTree: return m_w.m_deps.panes->CategorySelected();
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
@@ -379,12 +383,12 @@ void OrganiserWindow::build()
     m_finance = new QTabWidget(m_pages->widget(5));
     m_finance->tabBar()->hide();
     for (const char* caption : {"Prihodi/rashodi", "Ulazni računi", "Izlazni računi", "Graf"})
-        m_finance->addTab(new QWidget(m_finance), tr(QString::fromUtf8(caption)));
+        m_finance->addTab(new QWidget(m_finance), QString::fromUtf8(caption)); // translated with the window
     m_pages->widget(5)->layout()->addWidget(m_finance);
 
     m_contacts = new QTabWidget(m_pages->widget(7));
     for (const char* caption : {"Napomena", "Zadaci", "Ulazni dokumenti", "Izlazni dokumenti"})
-        m_contacts->addTab(new QWidget(m_contacts), tr(QString::fromUtf8(caption)));
+        m_contacts->addTab(new QWidget(m_contacts), QString::fromUtf8(caption));
     m_pages->widget(7)->layout()->addWidget(m_contacts);
     connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
 
@@ -448,6 +452,27 @@ void OrganiserWindow::firstDisplay()
 
 int OrganiserWindow::tabChanged(int page) { return m_tabs->tabChanged(page); }
 
+int OrganiserWindow::mailFolderSelected()
+{
+    // The sent folder shows the recipient column where the others show the sender, at the
+    // width the user last gave whichever of the two was shown.
+    auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
+    const int row = folders ? folders->currentIndex().row() : -1;
+    const auto& queue = VelmoraDll::InboxQ();
+    auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
+    if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {
+        QHeaderView* header = list->horizontalHeader();
+        for (int column : {1, 2})
+            if (header->sectionSize(column) > 0 && header->sectionSize(column) != m_mailNameColumnWidth)
+                m_mailNameColumnWidth = header->sectionSize(column);
+        const bool sent = queue[size_t(row)].ENNAZIV == QLatin1String("xSent_1");
+        list->model()->setHeaderData(1, Qt::Horizontal, tr(sent ? QStringLiteral("Prima") : QStringLiteral("Šalje")));
+        header->resizeSection(1, sent ? 0 : m_mailNameColumnWidth);
+        header->resizeSection(2, sent ? m_mailNameColumnWidth : 0);
+    }
+    return m_deps.panes->InboxSelected();
+}
+
 bool OrganiserWindow::startReceive()
 {
     return m_deps.launcher->startDetached(korbelsteen::programPath(m_deps.dataFolder), korbelsteen::receiveArgs());
@@ -476,6 +501,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
     OrganiserDeps deps;
     deps.frame = link.get();
+    useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
     if (!window->open()) {

@@ -152,6 +152,7 @@ private:
     void firstDisplay();
     void selectPage(int page);
     int tabChanged(int page);
+    int mailFolderSelected();
     void saveListLayouts();
     bool startReceive();
     QString tr(const QString& text) const;
@@ -185,6 +186,7 @@ private:
     QString m_taskFilter;
     QString m_textBuffer;
     long m_selectedContactId = 0;
+    int m_mailNameColumnWidth = 0;
     long long m_lastClock = -1;
     QString m_moneyPicture;
 };

@@ -113,12 +113,21 @@ void RecordedGantt::setPaneWidth(int pane, int w)
     width = w;
 }
 
-bool RecordedPrimer::prime(Table table)
+namespace {
+QString tableName(Table table)
 {
     static const char* names[] = {"IDokumenti", "UDokumenti", "PrihodiRashodi", "CON_Contacts", "Passwords",
                                   "ProizvodUsluga", "CAL_CalendarEvents"};
-    m_log.add(QStringLiteral("Prime(%1)").arg(QString::fromLatin1(names[int(table)])));
+    return QString::fromLatin1(names[int(table)]);
+}
+} // namespace
+
+bool RecordedPrimer::prime(Table table)
+{
+    m_log.add(QStringLiteral("Prime(%1)").arg(tableName(table)));
     return !fails;
 }
+
+void RecordedPrimer::release(Table table) { m_log.add(QStringLiteral("Release(%1)").arg(tableName(table))); }
 
 } // namespace organiser

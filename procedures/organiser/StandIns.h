@@ -148,6 +148,7 @@ public:
     explicit RecordedPrimer(CallLog& log) : m_log(log) {}
     bool fails = false;
     bool prime(Table table) override;
+    void release(Table table) override;
 
 private:
     CallLog& m_log;

@@ -415,6 +415,20 @@ TEST_F(DataTest, EveryThreadHasItsOwnBuffersManagersAndConnection)
     // The other threads' managers are gone; this thread's still work.
     EXPECT_EQ(Access(Tbl::Inbox).Set(Inb.IDKey), 0);
     EXPECT_EQ(Access(Tbl::Inbox).Next(), 0);
+    Access(Tbl::Inbox).EndSequence(); // an open read keeps this connection's snapshot
+
+    // Two writers numbering items of one document at once never draw the same number.
+    auto items = [] {
+        for (int i = 0; i < 50; ++i) {
+            Access(Tbl::IDStavke).clearBuffer();
+            IDS().DOKUMENTID = 1;
+            EXPECT_EQ(Access(Tbl::IDStavke).Insert(), 0) << Access(Tbl::IDStavke).ErrorText().toStdString();
+        }
+    };
+    std::thread c = vrt::startThread(items), d = vrt::startThread(items);
+    c.join();
+    d.join();
+    EXPECT_EQ(query("SELECT COUNT(DISTINCT RBR) || ':' || MIN(RBR) || ':' || MAX(RBR) FROM IDStavke")[0], "100:1:100");
 
     corvalde::KILLTABLEMANAGERS();
     EXPECT_FALSE(corvalde::ThreadManagersExist());

@@ -1,4 +1,5 @@
 #include "data/Globals.h"
+#include "procedures/common/TreeLists.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -172,7 +173,7 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
     EXPECT_EQ(rig.window->pendingCommand(), 0);
     EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 101}, {1, 6}, {1, 103}}));
     EXPECT_EQ(rig.window->standInLog().take(),
-              QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()"}));
+              QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.ini("LastTab", "Last"), "6");
 
     // Exit from the ribbon asks the frame to close.
@@ -198,7 +199,7 @@ TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
         EXPECT_EQ(rig.window->shownPage(), 1);
     }
     rig.settle();
-    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()"}));
+    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.window->shownPage(), 7);
 }
 
@@ -222,6 +223,43 @@ TEST(OrganiserWindow, ListLayoutsComeBackAndAreSaved)
     EXPECT_EQ(rig.ini("W_First", "?L:Email"), "001200003400099");
     EXPECT_EQ(rig.ini("W_First", "?L:Pass").left(5), "00077");
     EXPECT_EQ(OrganiserWindow::ListKeys.size(), 21u);
+}
+
+TEST(OrganiserWindow, SentFolderShowsTheRecipientColumn)
+{
+    Rig rig;
+    QStandardItemModel mails(0, 4), folders(3, 1);
+    auto* mailList = new QTableView(rig.window.get());
+    auto* folderTree = new QTreeView(rig.window.get());
+    mailList->setModel(&mails);
+    folderTree->setModel(&folders);
+    rig.window->setList(21, mailList);
+    rig.window->setList(24, folderTree);
+    auto& queue = VelmoraDll::InboxQ();
+    queue.clear();
+    for (const char* system : {"xInbox", "xInbox_1", "xSent_1"}) {
+        VelmoraDll::TreeRow row;
+        row.ENNAZIV = system;
+        queue.push_back(row);
+    }
+    ASSERT_TRUE(rig.window->open());
+    mailList->horizontalHeader()->resizeSection(1, 140);
+    mailList->horizontalHeader()->resizeSection(2, 0);
+    rig.window->standInLog().take();
+    struct Case {
+        int row;
+        QString header;
+        int sender, recipient;
+    };
+    for (auto c : {Case{2, "Prima", 0, 140}, Case{1, "Šalje", 140, 0}}) {
+        folderTree->setCurrentIndex(folders.index(c.row, 0));
+        rig.window->manager().takeNewSelection(24);
+        EXPECT_EQ(mails.headerData(1, Qt::Horizontal).toString(), c.header);
+        EXPECT_EQ(mailList->horizontalHeader()->sectionSize(1), c.sender);
+        EXPECT_EQ(mailList->horizontalHeader()->sectionSize(2), c.recipient);
+    }
+    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"InboxSelected", "InboxSelected"}));
+    queue.clear();
 }
 
 TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)

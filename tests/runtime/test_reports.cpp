@@ -3,7 +3,10 @@
 #include "runtime/WindowManager.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QPrintPreviewDialog>
+#include <QPushButton>
+#include <QTest>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -123,6 +126,30 @@ TEST(Process, WalksTakesAndReportsProgress)
             EXPECT_EQ(sink.percents.front(), -1) << c.name;
         }
     }
+}
+
+TEST(Process, TheProgressWindowCancels)
+{
+    RowsSource source(makeRows(50));
+    vrt::Process process(source);
+    process.setTitle("Ispis");
+    int depthInside = -1;
+    process.onRecord = [&] {
+        depthInside = vrt::modalDepth(); // windows' guarded timers wait while it runs
+        if (source.buffer.id == 10) {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->isVisible() && w->windowTitle() == "Progress...")
+                    for (auto* b : w->findChildren<QPushButton*>())
+                        if (b->text() == "Cancel")
+                            QTest::mouseClick(b, Qt::LeftButton);
+        }
+        return vrt::Process::Take::Next;
+    };
+    auto window = vrt::makeProgressWindow();
+    EXPECT_EQ(process.run(window.get()), vrt::Process::Result::Cancelled);
+    EXPECT_EQ(process.read(), 10);
+    EXPECT_EQ(depthInside, 1);
+    EXPECT_EQ(vrt::modalDepth(), 0);
 }
 
 TEST(Report, BandsReachThePdfInOrderOnEveryPage)

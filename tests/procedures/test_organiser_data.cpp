@@ -1,0 +1,81 @@
+#include "procedures/organiser/OrganiserData.h"
+#include "tests/data/DataFixture.h"
+
+#include <QCoreApplication>
+
+using namespace organiser;
+
+namespace {
+
+struct SilentFrame : FrameLink {
+    void notify(int, int) override {}
+};
+
+class OrganiserOnData : public DataTest {
+protected:
+    void SetUp() override
+    {
+        DataTest::SetUp();
+        if (IsSkipped())
+            return;
+        THISPCPATH = m_folder->path().toStdString();
+        OrganiserDeps deps;
+        deps.dataFolder = m_folder->path();
+        deps.frame = &frame;
+        deps.clock = [this] { return now; };
+        useDataLayer(deps);
+        window = std::make_unique<OrganiserWindow>(deps);
+        ASSERT_TRUE(window->open());
+        ASSERT_TRUE(window->filesOpened());
+    }
+    void TearDown() override
+    {
+        window.reset();
+        DataTest::TearDown();
+    }
+    int addMail(const char* messageId, int read)
+    {
+        Access(Tbl::AEMAIL).clearBuffer();
+        EMA().MESSAGEID = messageId;
+        EMA().READ = uint8_t(read);
+        EXPECT_EQ(Access(Tbl::AEMAIL).Insert(), 0);
+        return EMA().ID;
+    }
+    void ticks(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            now += 10;
+            window->manager().tick();
+        }
+    }
+    SilentFrame frame;
+    long long now = 0;
+    std::unique_ptr<OrganiserWindow> window;
+};
+
+} // namespace
+
+TEST_F(OrganiserOnData, ANewRecordWhoseFormIsCancelledLeavesNoRow)
+{
+    window->dispatcher().dispatch(1015);
+    EXPECT_EQ(window->standInLog().take(), QStringList{"F_Contact()"});
+    EXPECT_EQ(count("CON_Contacts"), 0);
+    window->dispatcher().dispatch(1101);
+    EXPECT_EQ(count("PrihodiRashodi"), 0);
+}
+
+TEST_F(OrganiserOnData, TheShownMailIsMarkedReadAndNewMailNoticed)
+{
+    const int id = addMail("a@x", 0);
+    EM().ID = id; // the mail the preview shows
+    EM().READ = 0;
+    ticks(1); // the window's clock starts
+    ticks(19); // 190 hundredths: not yet
+    EXPECT_EQ(query("SELECT READ FROM EMAIL WHERE ID = " + std::to_string(id)), std::vector<std::string>{"0"});
+    ticks(1);
+    EXPECT_EQ(query("SELECT READ FROM EMAIL WHERE ID = " + std::to_string(id)), std::vector<std::string>{"1"});
+    EXPECT_EQ(window->heartbeat().emailRowCount(), 1); // the mail that came after the opening
+    addMail("b@x", 0);
+    ticks(20);
+    EXPECT_EQ(window->heartbeat().emailRowCount(), 2);
+}
