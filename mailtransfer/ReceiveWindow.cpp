@@ -1,6 +1,7 @@
 #include "mailtransfer/ReceiveWindow.h"
 
 #include "mailtransfer/ReceiveController.h"
+#include "procedures/common/ListLayoutView.h"
 
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -29,6 +30,11 @@ ReceiveWindow::ReceiveWindow(ReceiveController& controller, QWidget* parent) : Q
     layout->addWidget(m_list);
     layout->addWidget(cancel);
     connect(cancel, &QPushButton::clicked, &controller, &ReceiveController::cancel);
+    // The list's column widths live in the working folder's Standard.ini.
+    VelmoraDll::restoreListLayout(m_list->header(), QStringLiteral("W_Korbelsteen"), QStringLiteral("?L:AccountsQ"));
+    connect(&controller, &ReceiveController::closed, this, [this] {
+        VelmoraDll::saveListLayout(m_list->header(), QStringLiteral("W_Korbelsteen"), QStringLiteral("?L:AccountsQ"));
+    });
     connect(&controller, &ReceiveController::textChanged, this, [this](int row, const QString& text) {
         while (m_list->topLevelItemCount() <= row)
             m_list->addTopLevelItem(new QTreeWidgetItem());

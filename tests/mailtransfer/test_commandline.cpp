@@ -82,7 +82,16 @@ TEST(CommandLine, ASecondReceiveOfTheSameFolderLeavesItToTheFirst)
         EXPECT_FALSE(storeMade);
         EXPECT_FALSE(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).value(QStringLiteral("SR"), QStringLiteral("START")));
     }
-    EXPECT_EQ(receiveOnce(o), 0);
+    {
+        testsupport::CwdGuard inData(data.path());
+        vrt::IniFile(data.file(QStringLiteral("Standard.ini")))
+            .put(QStringLiteral("W_Korbelsteen"), QStringLiteral("?L:AccountsQ"), QStringLiteral("0000000400"));
+        EXPECT_EQ(receiveOnce(o), 0);
+    }
     EXPECT_TRUE(storeMade);
+    EXPECT_TRUE(vrt::IniFile(data.file(QStringLiteral("Standard.ini")))
+                    .get(QStringLiteral("W_Korbelsteen"), QStringLiteral("?L:AccountsQ"))
+                    .startsWith(QStringLiteral("0000000400")))
+        << "the list's layout is read when the window opens and saved when it closes";
     EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
 }
