@@ -57,6 +57,9 @@ void joinRecipients(const controls::MimeMessage& m, int count, Getter full, Gett
 
 QString stopText(const QString& head, const StoreError& e)
 {
+    // A file that could not be written has the component's text first, then the code.
+    if (e.step == StoreError::AttachSave)
+        return head + e.text + QStringLiteral(" : ") + QString::number(e.code) + QStringLiteral(" : ");
     return head + QString::number(e.code) + QStringLiteral(" : ") + e.text;
 }
 
@@ -234,15 +237,15 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             for (const controls::MailPart& p : message->relatedParts())
                 written << vrt::joinPath(filesFolder, prefix + p.filename);
             email.sizeDecimal = QString::number(QFileInfo(bodyPath).size());
-            for (int i = 0; i < message->NumAttachments(); ++i) {
-                const QString name = clipped(prefix + message->GetAttachmentFilename(i), 254);
+            for (int a = 0; a < message->NumAttachments(); ++a) {
+                const QString name = clipped(prefix + message->GetAttachmentFilename(a), 254);
                 const QString path = vrt::joinPath(filesFolder, name);
-                if (!vrt::isInsideFolder(filesFolder, path) || !message->SaveAttachment(i, path)) {
+                if (!vrt::isInsideFolder(filesFolder, path) || !message->SaveAttachment(a, path)) {
                     *error = {StoreError::AttachSave, 0, message->LastErrorText()};
                     return false;
                 }
                 written << path;
-                attachments.push_back({0, email.id, name, QString::number(message->GetAttachmentSize(i)), QString()});
+                attachments.push_back({0, email.id, name, QString::number(message->GetAttachmentSize(a)), QString()});
             }
             return true;
         };
