@@ -243,6 +243,30 @@ TEST(ReceiveTransaction, AFailedAttachmentInsertKeepsNothingAndIsFetchedAgain)
     EXPECT_EQ(db.emails.size(), 2u);
 }
 
+TEST(ReceiveTransaction, AnAttachmentThatCannotBeWrittenKeepsNothing)
+{
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    server.addMessage(QStringLiteral("1"), ms::twoAttachments());
+    ASSERT_TRUE(server.start());
+    MemoryDb db;
+    db.addAccount(1, QStringLiteral("A"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    // The first row gets id 1; a folder in the way of its first attachment makes the write fail.
+    QDir().mkpath(data.file(QStringLiteral("Email/Files/1_bashrc")));
+    testsupport::presenter().clear();
+
+    ReceiveResult r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.failed, 1);
+    ASSERT_EQ(stops().size(), 1u);
+    EXPECT_TRUE(stops()[0].text.startsWith(QStringLiteral("W_Korbelsteen AttachSave :"))) << stops()[0].text.toStdString();
+    EXPECT_TRUE(db.emails.empty());
+    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(QStringLiteral("1_1"))));
+
+    r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.stored, 1) << "fetched again and stored under its next number";
+    EXPECT_EQ(db.attachments.size(), 2u);
+}
+
 // ---- the whole receive against a real server -------------------------------------------
 
 class ReceiveDovecot : public ::testing::Test {
