@@ -1,6 +1,7 @@
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
 #include "controls/ZipKit.h"
+#include "controls/MailManager.h"
 
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"
@@ -24,6 +25,7 @@ void registerBuiltInControls()
         r.registerFactory(QString::fromLatin1(kTrayIconProgId),
                           [](QWidget* p) { return new SystemTrayIcon(p); });
         ZipKit::registerComponent();
+        MailManager::registerComponent();
         registerOrganiserControls();
     });
 }

@@ -1,23 +1,71 @@
 #include "mailtransfer/Korbelsteen.h"
 
 #include "data/Corvalde.h"
+#include "data/Globals.h"
+#include "mailtransfer/Receive.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/OpenFiles.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
+#include "services/Quilvo.h"
 
 namespace korbelsteen {
+
+QStringList splitCommandLine(const QString& line)
+{
+    QStringList args;
+    QString current;
+    bool quoted = false, any = false;
+    for (QChar c : line) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            any = true;
+        } else if (c.isSpace() && !quoted) {
+            if (any)
+                args << current;
+            current.clear();
+            any = false;
+        } else {
+            current += c;
+            any = true;
+        }
+    }
+    if (any)
+        args << current;
+    return args;
+}
 
 Mode modeOf(const QStringList& args)
 {
     const QString a1 = args.value(0), a2 = args.value(1), a3 = args.value(2), a4 = args.value(3);
-    if (a1 == QLatin1String("/SR"))
+    const QString slash = QStringLiteral("/"), zero = QStringLiteral("/0");
+    if (args.contains(QStringLiteral("/SR")))
         return Mode::Receive;
-    if (!a1.isEmpty() && !a2.isEmpty() && !a3.isEmpty() && a4 == QLatin1String("/"))
+    if (!a1.isEmpty() && !a2.isEmpty() && !a3.isEmpty() && a4 == slash)
         return Mode::Editor;
-    if (a1 == QLatin1String("/0") && a2 == QLatin1String("/0") && a3 == QLatin1String("/0") && !a4.isEmpty())
+    if (a1 == zero && a2 == zero && a3 == zero && !a4.isEmpty())
         return Mode::Editor;
-    return Mode::Refuse;
+    if (a1.isEmpty())
+        return Mode::Refuse;
+    return Mode::Nothing;
+}
+
+int dispatch(const QStringList& args, const Jobs& jobs)
+{
+    switch (modeOf(args)) {
+    case Mode::Receive:
+        return jobs.receive ? jobs.receive() : 0;
+    case Mode::Editor:
+        return jobs.editor ? jobs.editor(args.mid(0, 4)) : 0;
+    case Mode::Refuse:
+        vrt::message(corvalde::translator().QVSTR(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!")),
+                     QString(), vrt::Icon::Hand, vrt::BUTTON_OK);
+        return 1;
+    case Mode::Nothing:
+        break;
+    }
+    return 0;
 }
 
 int run(const QStringList& args)
@@ -28,20 +76,19 @@ int run(const QStringList& args)
     CORVALDE::INIT(&errors, &settings);
     VelmoraDll::INIT(&errors, &settings);
 
-    int code = 0;
-    switch (modeOf(args)) {
-    case Mode::Refuse:
-        if (args.value(0).isEmpty())
-            vrt::message(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!"));
-        code = 1;
-        break;
-    case Mode::Receive:
-    case Mode::Editor:
-        vrt::message(QStringLiteral("Receiving and the mail editor are not available in this build."));
-        code = 2;
-        break;
-    }
+    // The tables are opened (and made when missing) whatever the job, as the organiser does.
+    const QString dataFolder = corvalde::setDataFolderFromCurrent();
+    W_First::OpenFilez();
 
+    Jobs jobs;
+    jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
+    jobs.editor = [](const QStringList&) {
+        vrt::message(QStringLiteral("The mail editor is not part of this build."));
+        return 2;
+    };
+    const int code = dispatch(args, jobs);
+
+    settings.update();
     CORVALDE::KILL();
     VelmoraDll::KILL();
     settings.kill();

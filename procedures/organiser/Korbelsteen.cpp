@@ -1,5 +1,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 
+#include "controls/MailNames.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -37,7 +39,8 @@ QString safeName(const QString& messageId)
 {
     if (messageId.trimmed().isEmpty())
         return {};
-    return vrt::safeFileName(messageId.trimmed()) + QStringLiteral(".html");
+    // The receiver names body files this way; the reply copy must find them.
+    return controls::bodyFileName(messageId.trimmed());
 }
 } // namespace
 

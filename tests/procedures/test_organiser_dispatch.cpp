@@ -1,3 +1,4 @@
+#include "controls/MailNames.h"
 #include "data/Globals.h"
 #include "procedures/organiser/CommandDispatcher.h"
 #include "procedures/organiser/Korbelsteen.h"
@@ -224,6 +225,7 @@ TEST(CommandDispatcher, MailCommandLinesAreArgumentLists)
         const QString body = korbelsteen::bodyFile(rig.data.path(), hostile);
         EXPECT_EQ(QFileInfo(copy).absolutePath(), QDir(rig.data.path()).absolutePath()) << hostile.toStdString();
         EXPECT_EQ(QFileInfo(body).absolutePath(), QDir(rig.data.file("Email")).absolutePath()) << hostile.toStdString();
+        EXPECT_EQ(QFileInfo(body).fileName(), controls::bodyFileName(hostile)); // the receiver's name
         rig.messageId = hostile;
         rig.dispatcher->dispatch(2002);
         const QStringList started = rig.log.take();

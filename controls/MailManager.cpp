@@ -1,0 +1,230 @@
+#include "controls/MailManager.h"
+
+#include "runtime/ComponentRegistry.h"
+
+#include <curl/curl.h>
+
+#include <mutex>
+
+namespace controls {
+namespace {
+
+void initCurl()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+CURL* handle(void* p) { return static_cast<CURL*>(p); }
+
+} // namespace
+
+MailManager::MailManager(QObject* parent) : QObject(parent) { initCurl(); }
+
+void MailManager::registerComponent()
+{
+    vrt::ComponentRegistry::instance().registerFactory(QString::fromLatin1(ProgId),
+                                                       [](QWidget*) { return new MailManager; });
+}
+
+std::unique_ptr<MailManager> MailManager::createByProgId()
+{
+    auto& registry = vrt::ComponentRegistry::instance();
+    QObject* made = registry.create(QString::fromLatin1(ProgId));
+    if (!made) {
+        registerComponent();
+        made = registry.create(QString::fromLatin1(ProgId));
+    }
+    auto* mail = qobject_cast<MailManager*>(made);
+    if (!mail)
+        delete made;
+    return std::unique_ptr<MailManager>(mail);
+}
+
+MailManager::~MailManager() { Pop3EndSession(); }
+
+size_t MailManager::write(char* data, size_t size, size_t n, void* out)
+{
+    static_cast<QByteArray*>(out)->append(data, qsizetype(size * n));
+    return size * n;
+}
+
+int MailManager::xferInfo(void* self, long long, long long now, long long, long long)
+{
+    auto* m = static_cast<MailManager*>(self);
+    if (m->abortFlag && m->abortFlag->load())
+        return 1;
+    if (now != m->m_lastBytes) {
+        m->m_lastBytes = now;
+        if (m->onProgress)
+            m->onProgress();
+    }
+    return 0;
+}
+
+bool MailManager::ensureSession()
+{
+    const QString key = QStringList{MailHost, QString::number(MailPort), QString::number(PopSsl),
+                                    PopUsername, PopPassword, CaFile}
+                            .join(QChar(0));
+    if (m_curl && key == m_sessionKey)
+        return true;
+    Pop3EndSession();
+    m_curl = curl_easy_init();
+    if (!m_curl) {
+        m_error = QStringLiteral("libcurl could not start a session");
+        return false;
+    }
+    m_sessionKey = key;
+    CURL* c = handle(m_curl);
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(c, CURLOPT_USERNAME, PopUsername.toUtf8().constData());
+    curl_easy_setopt(c, CURLOPT_PASSWORD, PopPassword.toUtf8().constData());
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, long(ConnectTimeoutSeconds));
+    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &MailManager::write);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
+    if (PopSsl == 2)
+        curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+    if (!CaFile.isEmpty())
+        curl_easy_setopt(c, CURLOPT_CAINFO, CaFile.toLocal8Bit().constData());
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, VerifyPeer ? 1L : 0L);
+    curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, VerifyPeer ? 2L : 0L);
+    return true;
+}
+
+bool MailManager::perform(const QString& path, const char* command, bool noBody, QByteArray* out,
+                          bool* reconnected)
+{
+    if (!ensureSession())
+        return false;
+    CURL* c = handle(m_curl);
+    const int port = MailPort > 0 ? MailPort : (PopSsl == 1 ? 995 : 110);
+    const QString host = MailHost.contains(QLatin1Char(':')) && !MailHost.startsWith(QLatin1Char('['))
+                             ? QLatin1Char('[') + MailHost + QLatin1Char(']')
+                             : MailHost;
+    const QString url = QStringLiteral("%1://%2:%3/%4")
+                            .arg(PopSsl == 1 ? QStringLiteral("pop3s") : QStringLiteral("pop3"), host)
+                            .arg(port)
+                            .arg(path);
+    QByteArray sink;
+    curl_easy_setopt(c, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, command);
+    curl_easy_setopt(c, CURLOPT_NOBODY, noBody ? 1L : 0L);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, out ? out : &sink);
+    m_errorBuffer[0] = 0;
+    m_lastBytes = -1;
+    const CURLcode rc = curl_easy_perform(c);
+    if (reconnected) {
+        long connects = 0;
+        curl_easy_getinfo(c, CURLINFO_NUM_CONNECTS, &connects);
+        *reconnected = connects > 0;
+    }
+    if (rc != CURLE_OK) {
+        m_error = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
+        return false;
+    }
+    m_error.clear();
+    return true;
+}
+
+std::optional<QStringList> MailManager::GetUidls()
+{
+    QByteArray listing;
+    if (!perform(QString(), "UIDL", false, &listing))
+        return std::nullopt;
+    m_numbers.clear();
+    QStringList uidls;
+    for (const QByteArray& line : listing.split('\n')) {
+        const QList<QByteArray> f = line.trimmed().split(' ');
+        bool ok = false;
+        const int n = f.size() >= 2 ? f[0].toInt(&ok) : 0;
+        if (!ok || n <= 0)
+            continue;
+        const QString uidl = QString::fromLatin1(f[1]);
+        if (m_numbers.contains(uidl))
+            continue;
+        m_numbers.insert(uidl, n);
+        uidls.append(uidl);
+    }
+    return uidls;
+}
+
+std::optional<int> MailManager::numberOf(const QString& uidl)
+{
+    if (m_numbers.isEmpty() && !GetUidls())
+        return std::nullopt;
+    const auto it = m_numbers.constFind(uidl);
+    if (it == m_numbers.cend()) {
+        m_error = QStringLiteral("No message with the unique id ") + uidl;
+        return std::nullopt;
+    }
+    return *it;
+}
+
+std::optional<QByteArray> MailManager::fetchRaw(const QString& uidl)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::optional<int> n = numberOf(uidl);
+        if (!n)
+            return std::nullopt;
+        QByteArray raw;
+        bool reconnected = false;
+        if (!perform(QString::number(*n), nullptr, false, &raw, &reconnected))
+            return std::nullopt;
+        if (!reconnected)
+            return raw;
+        // A new connection is a new POP3 session whose message numbers may differ: check
+        // that the number still names the same message before trusting what came back.
+        if (!GetUidls())
+            return std::nullopt;
+        if (m_numbers.value(uidl) == *n)
+            return raw;
+    }
+    m_error = QStringLiteral("The server renumbered its messages during the transfer");
+    return std::nullopt;
+}
+
+std::optional<MimeMessage> MailManager::FetchEmail(const QString& uidl)
+{
+    std::optional<QByteArray> raw = fetchRaw(uidl);
+    if (!raw)
+        return std::nullopt;
+    return MimeMessage::fromBytes(*raw);
+}
+
+bool MailManager::DeleteByUidl(const QString& uidl)
+{
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const std::optional<int> n = numberOf(uidl);
+        if (!n)
+            return false;
+        bool reconnected = false;
+        // On a fresh connection the number is checked first, so the wrong message is never
+        // deleted.
+        if (!perform(QString(), "NOOP", true, nullptr, &reconnected))
+            return false;
+        if (reconnected) {
+            m_numbers.clear();
+            continue;
+        }
+        if (!perform(QString::number(*n), "DELE", true, nullptr))
+            return false;
+        m_numbers.remove(uidl);
+        return true;
+    }
+    return false;
+}
+
+void MailManager::Pop3EndSession()
+{
+    if (m_curl)
+        curl_easy_cleanup(handle(m_curl));
+    m_curl = nullptr;
+    m_sessionKey.clear();
+    m_numbers.clear();
+}
+
+} // namespace controls

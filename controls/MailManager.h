@@ -1,0 +1,76 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "controls/MimeMessage.h"
+
+namespace controls {
+
+// The mail manager: POP3 over libcurl, one connection per session, messages left on the
+// server unless deleted. Set the five server properties, then call the operations; the
+// connection stays open between calls until Pop3EndSession or a change of server.
+class MailManager : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* ProgId = "ChilkatMail2.ChilkatMailMan2.1";
+
+    explicit MailManager(QObject* parent = nullptr);
+    ~MailManager() override;
+
+    // Registers the factory under ProgId.
+    static void registerComponent();
+    // Made by program identifier, registering once more when that fails; nothing when it
+    // still fails.
+    static std::unique_ptr<MailManager> createByProgId();
+
+    QString MailHost;
+    QString PopUsername;
+    QString PopPassword;
+    int MailPort = 0; // 0: 110, or 995 with PopSsl 1
+    int PopSsl = 0;   // 0 plain, 1 TLS from the start (pop3s), 2 STARTTLS, required
+
+    // Trust for TLS servers: extra CA file (a test server's own certificate) and whether the
+    // peer must be verified at all.
+    QString CaFile;
+    bool VerifyPeer = true;
+    int ConnectTimeoutSeconds = 30;
+
+    // While a transfer runs: called whenever bytes arrive; a set flag aborts the transfer.
+    std::function<void()> onProgress;
+    const std::atomic<bool>* abortFlag = nullptr;
+
+    // The unique ids of the messages on the server in server order; nothing on failure.
+    std::optional<QStringList> GetUidls();
+    // The message with this unique id; nothing when it cannot be fetched.
+    std::optional<MimeMessage> FetchEmail(const QString& uidl);
+    std::optional<QByteArray> fetchRaw(const QString& uidl);
+    // True when the server accepted the deletion; it takes effect when the session ends.
+    bool DeleteByUidl(const QString& uidl);
+    void Pop3EndSession();
+
+    QString LastErrorText() const { return m_error; }
+
+private:
+    bool ensureSession();
+    bool perform(const QString& path, const char* command, bool noBody, QByteArray* out,
+                 bool* reconnected = nullptr);
+    std::optional<int> numberOf(const QString& uidl);
+    static int xferInfo(void* self, long long, long long, long long, long long);
+    static size_t write(char* data, size_t size, size_t n, void* out);
+
+    void* m_curl = nullptr;
+    QString m_sessionKey;
+    QHash<QString, int> m_numbers;
+    QString m_error;
+    long long m_lastBytes = -1;
+    char m_errorBuffer[256] = {};
+};
+
+} // namespace controls

@@ -1,0 +1,27 @@
+#pragma once
+#include <QString>
+
+// How received mail is named in the database and on disk. Every place that turns a message
+// id or an attachment name into a file name goes through here, so that text from a mail
+// server never picks a path.
+namespace controls {
+
+// The stored id of a received message (EMAIL.MESSAGEID): the account's id, '_' and the
+// server's UIDL. Two servers may hand out the same UIDL, so the UIDL alone does not say
+// which mailbox a message came from. ('_' keeps ordinary ids file-name safe as they are.)
+QString storedMessageId(int accountId, const QString& uidl);
+// The server's UIDL inside a stored id (for deleting on the server); the id itself when it
+// carries no account (a sent copy's number).
+QString uidlOfStoredId(const QString& messageId);
+
+// File name (no folder) of a message's HTML body: an injective encoding of the id that keeps
+// letters, digits, '-', '_' and inner '.', percent-encodes the rest, and ends in ".html".
+// Very long ids fall back to a hash so the name stays within file-system limits.
+QString bodyFileName(const QString& messageId);
+
+// A name from a message (attachment, inline part) reduced to a safe base name: no folders,
+// no separators or control characters, not only dots, at most `maxChars` characters with
+// the extension kept. `fallback` when nothing usable is left.
+QString safeAttachmentName(const QString& name, const QString& fallback, int maxChars = 120);
+
+} // namespace controls

@@ -1,0 +1,20 @@
+#pragma once
+#include "mailtransfer/MailStore.h"
+
+namespace korbelsteen {
+
+// The receive's store over the data folder's database, through the calling thread's own
+// managers and connection (AACCOUNTS, AEMAIL, AEMAILATTACH, AINBOX). Make it on the thread
+// that uses it.
+class DatabaseStore : public MailStore {
+public:
+    DatabaseStore();
+
+    std::vector<Account> accounts() override;
+    bool hasMessage(const QString& messageId) override;
+    bool isJunkAddress(const QString& address) override;
+    std::optional<int> folderOf(int accountId, const QString& systemName, StoreError* error) override;
+    bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override;
+};
+
+} // namespace korbelsteen

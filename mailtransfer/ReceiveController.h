@@ -1,0 +1,79 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "mailtransfer/MailStore.h"
+
+namespace controls { class MailManager; }
+
+namespace korbelsteen {
+
+// The receive of every account (the hidden window W_Korbelsteen): loads the accounts,
+// receives each in turn on a worker thread, counts timer ticks on this (the GUI) thread to
+// ask whether to keep trying a server that has been silent for ten seconds, and ends three
+// seconds after the last account. Writes [SR] START = 1 when it starts and 2 when it ends.
+//
+// The worker opens its own store, so every database write happens on that one thread with
+// its own connection; this thread only sees texts and counters.
+class ReceiveController : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QString dataFolder;
+        int tickMs = 500;
+        std::function<std::unique_ptr<MailStore>()> makeStore;
+        // A fresh mail manager; tests set trust and timeouts here.
+        std::function<void(controls::MailManager&)> setUpMail;
+    };
+
+    explicit ReceiveController(Options options, QObject* parent = nullptr);
+    ~ReceiveController() override;
+
+    // Runs the whole receive in a local event loop and returns when it has ended.
+    void exec();
+
+    // One line per account: its name, then the progress texts.
+    QStringList displayTexts() const { return m_texts; }
+    int questionsAsked() const { return m_questions; }
+    int storedMessages() const { return m_stored; }
+
+public slots:
+    void cancel(); // Prekid
+
+signals:
+    void textChanged(int row, const QString& text);
+    void closed();
+
+private:
+    void start();
+    void tick();
+    void close();
+    void work();
+    void writeStart(int value);
+    // Runs on the GUI thread and waits there; the worker's stop messages go through here.
+    void stopOnGuiThread(const QString& text);
+    void appendText(int row, const QString& text);
+
+    Options m_options;
+    QTimer m_timer;
+    std::thread m_worker;
+    QStringList m_texts;
+    std::atomic<bool> m_cancel{false};
+    std::atomic<bool> m_finished{false};
+    std::atomic<bool> m_abandoned{false};
+    std::atomic<int> m_state{0}; // 1 while an account is received, 2 when it is done
+    std::atomic<int> m_ticks{0};
+    std::atomic<int> m_stored{0};
+    bool m_closeRequested = false;
+    bool m_asking = false;
+    bool m_closed = false;
+    int m_questions = 0;
+};
+
+} // namespace korbelsteen

@@ -1,0 +1,166 @@
+#include <gtest/gtest.h>
+
+#include "controls/MailNames.h"
+#include "data/Dictionary.h"
+#include "procedures/organiser/OpenFiles.h"
+#include "runtime/IniFile.h"
+#include "tests/support/Dovecot.h"
+#include "tests/support/MailSamples.h"
+#include "tests/data/DataFixture.h"
+#include "tests/support/TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QThread>
+
+namespace ms = mailsamples;
+
+// `korbelsteen /SR` as the organiser starts it: its own process, in the data folder, against a
+// real Dovecot, writing into the real database.
+class KorbelsteenProgram : public DataTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        s.start({QStringLiteral("%u"), false}, [](testsupport::Dovecot& d) {
+            d.addUser(QStringLiteral("ivana"), QStringLiteral("lozinka1"));
+            d.addUser(QStringLiteral("marko"), QStringLiteral("lozinka2"));
+            d.addUser(QStringLiteral("bulk"), QStringLiteral("lozinka3"));
+            for (const QByteArray& m : {ms::plainUtf8(), ms::plainWindows1250(), ms::plainIso88592(),
+                                        ms::htmlWithInlineImage(), ms::twoAttachments(), ms::noMessageIdNoSender(),
+                                        ms::malformed(), ms::large(4), ms::markupInPlainText(),
+                                        ms::withReplyTo(QStringLiteral("a@b.hr"), QStringLiteral("spam@x.hr"), QStringLiteral("reklama"))})
+                d.deliver(QStringLiteral("ivana"), m);
+            for (int i = 0; i < 3; ++i)
+                d.deliver(QStringLiteral("marko"), ms::sized(i, 2000));
+            for (int i = 0; i < 400; ++i)
+                d.deliver(QStringLiteral("bulk"), i % 5 ? ms::sized(i, 4000) : ms::twoAttachments());
+        });
+    }
+    static void TearDownTestSuite() { s.stop(); }
+
+    void SetUp() override
+    {
+        if (!s.skip.isEmpty())
+            GTEST_SKIP() << s.skip.toStdString();
+        ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
+        DataTest::SetUp();
+        if (IsSkipped())
+            return;
+        // The data folder of the program: the database where the organiser makes it.
+        THISPCPATH = m_folder->path().toStdString();
+        W_First::OpenFilez();
+    }
+
+    void addAccount(const QString& name, const QString& user, const QString& password)
+    {
+        Access(Tbl::Accounts).clearBuffer();
+        ACC().NAZIV = name.toStdString();
+        ACC().POPHOSTNAME = "127.0.0.1";
+        ACC().POPPORT = std::to_string(s.server->port());
+        ACC().POPUSERNAME = user.toStdString();
+        ACC().POPPASSWORD = password.toStdString();
+        ACC().POPSSL = "0";
+        ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
+        const int account = ACC().ID;
+        for (const char* system : {"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}) {
+            Access(Tbl::Inbox).clearBuffer();
+            INB().ACCOUNTID = account;
+            INB().ENNAZIV = system;
+            INB().NAZIV = system;
+            ASSERT_EQ(Access(Tbl::Inbox).Insert(), 0);
+        }
+    }
+    int folder(const QString& account, const char* system)
+    {
+        return number("SELECT I.ID FROM INBOX I JOIN ACCOUNTS A ON A.ID = I.ACCOUNTID WHERE A.NAZIV = '" +
+                      account.toStdString() + "' AND I.ENNAZIV = '" + system + "'");
+    }
+    int number(const std::string& sql)
+    {
+        const auto r = query(sql);
+        return r.empty() ? -1 : std::stoi(r[0]);
+    }
+    QProcess* start()
+    {
+        auto* p = new QProcess;
+        p->setWorkingDirectory(m_folder->path());
+        p->setProcessChannelMode(QProcess::MergedChannels);
+        p->start(testsupport::binDir() + QStringLiteral("/korbelsteen"), {QStringLiteral("/SR")});
+        return p;
+    }
+    void runToEnd()
+    {
+        std::unique_ptr<QProcess> p(start());
+        ASSERT_TRUE(p->waitForStarted());
+        if (!p->waitForFinished(120000)) {
+            p->kill();
+            FAIL() << "korbelsteen did not end: " << p->readAll().toStdString();
+        }
+        EXPECT_EQ(p->exitCode(), 0) << p->readAll().toStdString();
+    }
+
+    static inline testsupport::SharedDovecot s;
+};
+
+TEST_F(KorbelsteenProgram, ReceivesEveryAccountOnceIntoTheDatabase)
+{
+    addAccount(QStringLiteral("Ivana"), QStringLiteral("ivana"), QStringLiteral("lozinka1"));
+    addAccount(QStringLiteral("Marko"), QStringLiteral("marko"), QStringLiteral("lozinka2"));
+    // A message the user marked as junk earlier.
+    Access(Tbl::EMAIL).clearBuffer();
+    EM().INBOXID = folder(QStringLiteral("Ivana"), "xJunk_1");
+    EM().MESSAGEID = "stara";
+    EM().SIZE_DECIMAL = "0";
+    EM().JUNKDOMAIN = "spam@x.hr";
+    ASSERT_EQ(Access(Tbl::EMAIL).Insert(), 0);
+
+    runToEnd();
+
+    const int inbox = folder(QStringLiteral("Ivana"), "xInbox_1"), junk = folder(QStringLiteral("Ivana"), "xJunk_1");
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + std::to_string(inbox)), 9);
+    EXPECT_EQ(query("SELECT SUBJECT FROM EMAIL WHERE INBOXID = " + std::to_string(junk) + " AND MESSAGEID <> 'stara'"),
+              std::vector<std::string>{"reklama"});
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + std::to_string(folder(QStringLiteral("Marko"), "xInbox_1"))), 3)
+        << "the same server ids in a second mailbox";
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE READ = 0 AND MESSAGEID <> 'stara'"), 13) << "new mail is unread";
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE SUBJECT = '" + ms::croatian().toStdString() + "'"), 3);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE JUNKDOMAIN <> '' AND MESSAGEID <> 'stara'"), 0);
+
+    for (const std::string& id : query("SELECT MESSAGEID FROM EMAIL WHERE MESSAGEID <> 'stara'"))
+        EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/") + controls::bodyFileName(QString::fromStdString(id)))) << id;
+    const auto attachments = query("SELECT NAZIV FROM EMAILATTACH");
+    EXPECT_EQ(attachments.size(), 3u) << "two of one message, one big";
+    for (const std::string& name : attachments)
+        EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/Files/") + QString::fromStdString(name))) << name;
+    EXPECT_EQ(vrt::IniFile(m_folder->file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),
+              QStringLiteral("2"));
+
+    runToEnd();
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL"), 14) << "a second run stores nothing new";
+    EXPECT_EQ(s.server->messageCount(QStringLiteral("ivana")), 10) << "messages stay on the server";
+}
+
+TEST_F(KorbelsteenProgram, KilledMidReceiveLosesNothingAndStoresNothingTwice)
+{
+    addAccount(QStringLiteral("Bulk"), QStringLiteral("bulk"), QStringLiteral("lozinka3"));
+    for (int kill = 0; kill < 2; ++kill) {
+        std::unique_ptr<QProcess> p(start());
+        ASSERT_TRUE(p->waitForStarted());
+        const int before = number("SELECT COUNT(*) FROM EMAIL");
+        for (int i = 0; i < 1000 && number("SELECT COUNT(*) FROM EMAIL") < before + 30; ++i)
+            QThread::msleep(10);
+        p->kill(); // SIGKILL: no clean-up of any kind
+        p->waitForFinished();
+    }
+    const int afterKills = number("SELECT COUNT(*) FROM EMAIL");
+    EXPECT_GT(afterKills, 0);
+    EXPECT_LT(afterKills, 400) << "the kills came too late to test anything";
+
+    runToEnd();
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL"), 400);
+    EXPECT_EQ(number("SELECT COUNT(DISTINCT MESSAGEID) FROM EMAIL"), 400);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAILATTACH"), 2 * 80);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM EMAILATTACH WHERE IDEMAIL NOT IN (SELECT ID FROM EMAIL)"), 0);
+    for (const std::string& name : query("SELECT NAZIV FROM EMAILATTACH"))
+        EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/Files/") + QString::fromStdString(name))) << name;
+}

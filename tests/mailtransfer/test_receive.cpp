@@ -1,0 +1,442 @@
+#include <gtest/gtest.h>
+
+#include "controls/MailManager.h"
+#include "data/Corvalde.h"
+#include "services/Quilvo.h"
+#include "controls/MailNames.h"
+#include "mailtransfer/ReceiveAccount.h"
+#include "mailtransfer/ReceiveController.h"
+#include "runtime/DateTime.h"
+#include "runtime/IniFile.h"
+#include "tests/mailtransfer/MemoryStore.h"
+#include "tests/support/Dovecot.h"
+#include "tests/support/FakePop3.h"
+#include "tests/support/MailSamples.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+
+using namespace korbelsteen;
+namespace ms = mailsamples;
+
+namespace {
+
+// Texts the user sees, in the language of this run.
+QString tr(const QString& text) { return corvalde::translator().QVSTR(text); }
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString bodyFile(const QString& data, const EmailRow& row)
+{
+    return data + QStringLiteral("/Email/") + controls::bodyFileName(row.messageId);
+}
+
+const EmailRow* bySubject(const std::vector<EmailRow>& rows, const QString& subject)
+{
+    for (const auto& r : rows)
+        if (r.subject == subject)
+            return &r;
+    return nullptr;
+}
+
+std::vector<testsupport::ScriptedPresenter::Call> stops()
+{
+    std::vector<testsupport::ScriptedPresenter::Call> out;
+    for (const auto& c : testsupport::presenter().calls())
+        if (c.kind == QLatin1String("stop"))
+            out.push_back(c);
+    return out;
+}
+
+ReceiveResult receive(MemoryDb& db, const Account& account, const QString& dataFolder)
+{
+    controls::MailManager mail;
+    mail.MailHost = account.popHost;
+    mail.MailPort = account.popPort;
+    mail.PopUsername = account.popUser;
+    mail.PopPassword = account.popPassword;
+    MemoryStore store(std::shared_ptr<MemoryDb>(&db, [](MemoryDb*) {}));
+    return ReceiveAccountMail(mail, store, account, ReceiveContext{dataFolder, nullptr, {}});
+}
+
+// Every file below the data folder, relative to it.
+QStringList filesBelow(const QString& folder)
+{
+    QStringList out;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        out << QDir(folder).relativeFilePath(it.next());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+// ---- the body file of a plain-text message ---------------------------------------------
+
+TEST(ReceiveBody, PlainTextBecomesEscapedLinesOfHtml)
+{
+    const QByteArray meta = "<META content=\"text/html; charset=utf-8\" http-equiv=Content-Type><br/>\r\n";
+    const struct {
+        const char* body;
+        QByteArray file;
+    } cases[] = {
+        {"a\nb  \nc", meta + "a<br/>\r\nb<br/>\r\nc<br/>\r\n"},
+        {"a\r\nb\r\n", meta + "a<br/>\r\nb<br/>\r\n"},
+        {"", meta},
+        {"   ", meta},
+        {"<script>alert(1)</script> & \"x\"", meta + "&lt;script&gt;alert(1)&lt;/script&gt; &amp; &quot;x&quot;<br/>\r\n"},
+        {"Čćžšđ", meta + "\xC4\x8C\xC4\x87\xC5\xBE\xC5\xA1\xC4\x91<br/>\r\n"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plainBodyHtml(QString::fromUtf8(c.body)).toStdString(), c.file.toStdString());
+}
+
+// ---- row mapping -----------------------------------------------------------------------
+
+TEST(ReceiveRow, HeadersMapToTheEmailColumns)
+{
+    const EmailRow r = emailRowOf(controls::MimeMessage::fromBytes(ms::plainUtf8()), QStringLiteral("1_abc"));
+    EXPECT_EQ(r.subject, ms::croatian());
+    EXPECT_EQ(r.sender, QStringLiteral("Ivana Kovačić"));
+    EXPECT_EQ(r.too, QStringLiteral("Marko <marko@primjer.hr>;ana@primjer.hr"));
+    EXPECT_EQ(r.toAddr, QStringLiteral("marko@primjer.hr;ana@primjer.hr"));
+    EXPECT_EQ(r.toName, QStringLiteral("Marko;"));
+    EXPECT_EQ(r.ccAddr, QStringLiteral("petra@primjer.hr"));
+    EXPECT_EQ(r.bcc, QString());
+    EXPECT_EQ(r.replyTo, QStringLiteral("ivana@primjer.hr")) << "no Reply-To: the sender's address";
+    EXPECT_EQ(r.messageId, QStringLiteral("1_abc"));
+    EXPECT_EQ(r.charset, QStringLiteral("UTF-8"));
+    EXPECT_EQ(r.read, 0);
+    EXPECT_EQ(r.junkDomain, QString());
+    const QDateTime local = QDateTime(QDate(2026, 3, 3), QTime(13, 5, 9), Qt::UTC).toLocalTime();
+    EXPECT_EQ(r.datum, vrt::dayFromDate(local.date()));
+    EXPECT_EQ(r.vrijeme, vrt::timeFromQTime(local.time()));
+
+    const EmailRow bare = emailRowOf(controls::MimeMessage::fromBytes(ms::withReplyTo(QStringLiteral("x@y.hr"), {}, QStringLiteral("s"))), {});
+    EXPECT_EQ(bare.sender, QStringLiteral("x@y.hr")) << "no name: the address";
+
+    QByteArray many = "From: a@b.hr\r\nTo: ";
+    for (int i = 0; i < 300; ++i)
+        many += (i ? ", " : "") + QByteArray("Primatelj ") + QByteArray::number(i) + " <p" + QByteArray::number(i) + "@primjer.hr>";
+    many += "\r\nSubject: mnogo\r\n\r\nx\r\n";
+    const EmailRow crowd = emailRowOf(controls::MimeMessage::fromBytes(many), {});
+    EXPECT_EQ(crowd.too.size(), 254);
+    EXPECT_EQ(crowd.toAddr.size(), 254);
+    EXPECT_EQ(crowd.toName.size(), 254);
+    EXPECT_TRUE(crowd.toAddr.startsWith(QStringLiteral("p0@primjer.hr;p1@primjer.hr;")));
+}
+
+// ---- folder choice ---------------------------------------------------------------------
+
+TEST(ReceiveJunk, MarkedAddressesGoToJunkAndNothingElseDoes)
+{
+    testsupport::TempFolder data;
+    const struct {
+        const char* from;
+        const char* replyTo;
+        bool junk;
+    } cases[] = {
+        {"friend@ok.hr", "spam@x.hr", true},   // reply-to marked
+        {"spam@x.hr", "", true},               // no reply-to: the sender
+        {"spam@x.hr", "friend@ok.hr", false},  // reply-to decides
+        {"", "", false},                       // no address at all is never junk
+        {"friend@ok.hr", "", false},
+    };
+    testsupport::FakePop3 server;
+    int n = 0;
+    for (const auto& c : cases) {
+        ++n;
+        server.addMessage(QStringLiteral("u%1").arg(n),
+                          ms::withReplyTo(QString::fromUtf8(c.from), QString::fromUtf8(c.replyTo), QStringLiteral("case %1").arg(n)));
+    }
+    ASSERT_TRUE(server.start());
+
+    MemoryDb db;
+    db.addAccount(1, QStringLiteral("Posao"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    EmailRow marked;
+    marked.id = 900;
+    marked.messageId = QStringLiteral("old");
+    marked.junkDomain = QStringLiteral("spam@x.hr");
+    EmailRow unmarked; // most stored rows carry no mark at all
+    unmarked.id = 901;
+    unmarked.messageId = QStringLiteral("old2");
+    db.emails = {marked, unmarked};
+
+    const ReceiveResult r = receive(db, db.accounts[0], data.path());
+    ASSERT_EQ(r.stored, 5);
+    for (int i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i + 1);
+        const EmailRow* row = bySubject(db.emails, QStringLiteral("case %1").arg(i + 1));
+        ASSERT_NE(row, nullptr);
+        EXPECT_EQ(row->inboxId, cases[i].junk ? 15 : 11);
+        EXPECT_EQ(row->junkDomain, QString());
+    }
+}
+
+// ---- hostile server ids and attachment names ------------------------------------------
+
+TEST(ReceiveSafety, HostileIdsAndNamesStayInsideEmail)
+{
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    const QStringList ids = {QStringLiteral("../../evil"), QStringLiteral(".."), QStringLiteral("a/b"),
+                             QStringLiteral("a_b"), QStringLiteral("C:\\x"), QStringLiteral("/etc/passwd")};
+    for (const QString& id : ids)
+        server.addMessage(id, ms::twoAttachments());
+    ASSERT_TRUE(server.start());
+    MemoryDb db;
+    db.addAccount(1, QStringLiteral("A"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    ASSERT_EQ(receive(db, db.accounts[0], data.path()).stored, int(ids.size()));
+
+    const QStringList files = filesBelow(data.path());
+    for (const QString& f : files)
+        EXPECT_TRUE(f.startsWith(QStringLiteral("Email/"))) << f.toStdString();
+    QSet<QString> bodies, attachments;
+    for (const EmailRow& row : db.emails) {
+        EXPECT_TRUE(QFile::exists(bodyFile(data.path(), row)));
+        bodies.insert(bodyFile(data.path(), row));
+    }
+    for (const AttachRow& a : db.attachments) {
+        EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Email/Files/") + a.naziv)) << a.naziv.toStdString();
+        attachments.insert(a.naziv);
+    }
+    EXPECT_EQ(bodies.size(), ids.size()) << "every message has a body file of its own";
+    EXPECT_EQ(attachments.size(), 2 * ids.size()) << "same-named attachments of different messages do not overwrite each other";
+    EXPECT_TRUE(db.attachments.front().naziv.endsWith(QStringLiteral("_bashrc")));
+}
+
+// ---- a failed write keeps nothing ------------------------------------------------------
+
+TEST(ReceiveTransaction, AFailedAttachmentInsertKeepsNothingAndIsFetchedAgain)
+{
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    server.addMessage(QStringLiteral("1"), ms::twoAttachments());
+    server.addMessage(QStringLiteral("2"), ms::plainUtf8());
+    ASSERT_TRUE(server.start());
+    MemoryDb db;
+    db.addAccount(1, QStringLiteral("A"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    db.failAttachInsertForSubject = QStringLiteral("Dva privitka");
+    testsupport::presenter().clear();
+
+    ReceiveResult r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.stored, 1);
+    EXPECT_EQ(r.failed, 1);
+    ASSERT_EQ(stops().size(), 1u);
+    EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen AttachInsert :90 : disk I/O error"));
+    EXPECT_TRUE(db.attachments.empty());
+    EXPECT_EQ(filesBelow(data.path() + QStringLiteral("/Email/Files")), QStringList());
+    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(QStringLiteral("1_1"))));
+
+    db.failAttachInsertForSubject.clear();
+    r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.stored, 1);
+    EXPECT_EQ(r.skipped, 1);
+    EXPECT_EQ(db.attachments.size(), 2u);
+    EXPECT_EQ(db.emails.size(), 2u);
+}
+
+TEST(ReceiveTransaction, AnAttachmentThatCannotBeWrittenKeepsNothing)
+{
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    server.addMessage(QStringLiteral("1"), ms::twoAttachments());
+    ASSERT_TRUE(server.start());
+    MemoryDb db;
+    db.addAccount(1, QStringLiteral("A"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+    // The first row gets id 1; a folder in the way of its first attachment makes the write fail.
+    QDir().mkpath(data.file(QStringLiteral("Email/Files/1_bashrc")));
+    testsupport::presenter().clear();
+
+    ReceiveResult r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.failed, 1);
+    ASSERT_EQ(stops().size(), 1u);
+    EXPECT_TRUE(stops()[0].text.startsWith(QStringLiteral("W_Korbelsteen AttachSave :"))) << stops()[0].text.toStdString();
+    EXPECT_TRUE(db.emails.empty());
+    EXPECT_FALSE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(QStringLiteral("1_1"))));
+
+    r = receive(db, db.accounts[0], data.path());
+    EXPECT_EQ(r.stored, 1) << "fetched again and stored under its next number";
+    EXPECT_EQ(db.attachments.size(), 2u);
+}
+
+// ---- the whole receive against a real server -------------------------------------------
+
+class ReceiveDovecot : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        // Plain message numbers as unique ids: both mailboxes hand out the same ids.
+        s.start({QStringLiteral("%u"), false}, [](testsupport::Dovecot& d) {
+            d.addUser(QStringLiteral("ivana"), QStringLiteral("lozinka1"));
+            d.addUser(QStringLiteral("marko"), QStringLiteral("lozinka2"));
+            for (const QByteArray& m : {ms::plainUtf8(), ms::plainWindows1250(), ms::plainIso88592(),
+                                        ms::htmlWithInlineImage(), ms::twoAttachments(), ms::noMessageIdNoSender(),
+                                        ms::malformed(), ms::large(4), ms::markupInPlainText()})
+                d.deliver(QStringLiteral("ivana"), m);
+            for (int i = 0; i < 3; ++i)
+                d.deliver(QStringLiteral("marko"), ms::sized(i, 2000));
+        });
+        s_server = s.server.get();
+    }
+    static void TearDownTestSuite() { s.stop(); }
+    void SetUp() override
+    {
+        if (!s.skip.isEmpty())
+            GTEST_SKIP() << s.skip.toStdString();
+        ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
+        db = std::make_shared<MemoryDb>();
+        db->addAccount(1, QStringLiteral("Ivana"), QStringLiteral("127.0.0.1"), s_server->port(), QStringLiteral("ivana"), QStringLiteral("lozinka1"));
+        db->addAccount(2, QStringLiteral("Marko"), QStringLiteral("127.0.0.1"), s_server->port(), QStringLiteral("marko"), QStringLiteral("lozinka2"));
+        testsupport::presenter().clear();
+    }
+    ReceiveController::Options options(int tickMs = 20)
+    {
+        ReceiveController::Options o;
+        o.dataFolder = data.path();
+        o.tickMs = tickMs;
+        std::shared_ptr<MemoryDb> shared = db;
+        o.makeStore = [shared] { return std::make_unique<MemoryStore>(shared); };
+        return o;
+    }
+
+    testsupport::TempFolder data;
+    std::shared_ptr<MemoryDb> db;
+    static inline testsupport::SharedDovecot s;
+    static inline testsupport::Dovecot* s_server = nullptr;
+};
+
+TEST_F(ReceiveDovecot, EveryKindOfMessageIsStoredOnceWithItsFilesAndFolder)
+{
+    ReceiveController first(options());
+    first.exec();
+    EXPECT_EQ(first.storedMessages(), 12);
+    EXPECT_TRUE(stops().empty()) << stops()[0].text.toStdString();
+    const std::vector<EmailRow> ivana = db->inFolder(11);
+    ASSERT_EQ(ivana.size(), 9u);
+    EXPECT_EQ(db->inFolder(21).size(), 3u) << "the second account gets its mail although the ids are the same";
+
+    for (const EmailRow& row : db->emails) {
+        SCOPED_TRACE(row.messageId.toStdString());
+        EXPECT_EQ(row.read, 0);
+        EXPECT_TRUE(QFile::exists(bodyFile(data.path(), row)));
+        EXPECT_EQ(row.sizeDecimal, QString::number(QFileInfo(bodyFile(data.path(), row)).size()));
+    }
+    // Croatian text from three charsets.
+    int croatianSubjects = 0;
+    for (const EmailRow& row : ivana)
+        if (row.subject == ms::croatian()) {
+            ++croatianSubjects;
+            EXPECT_TRUE(row.body.startsWith(ms::croatian()));
+            EXPECT_TRUE(QString::fromUtf8(readFile(bodyFile(data.path(), row))).contains(ms::croatian()));
+        }
+    EXPECT_EQ(croatianSubjects, 3);
+
+    const EmailRow* html = bySubject(ivana, QStringLiteral("HTML s slikom"));
+    ASSERT_NE(html, nullptr);
+    const QString htmlText = QString::fromUtf8(readFile(bodyFile(data.path(), *html)));
+    const QString image = QStringLiteral("Files/%1_logo.png").arg(html->id);
+    EXPECT_TRUE(htmlText.contains(image)) << htmlText.toStdString();
+    EXPECT_EQ(readFile(data.path() + QStringLiteral("/Email/") + image), ms::tinyPng());
+
+    const EmailRow* two = bySubject(ivana, QStringLiteral("Dva privitka"));
+    ASSERT_NE(two, nullptr);
+    QStringList names;
+    for (const AttachRow& a : db->attachments)
+        if (a.idEmail == two->id) {
+            names << a.naziv;
+            EXPECT_EQ(a.velicinaDecimal, QString::number(QFileInfo(data.path() + QStringLiteral("/Email/Files/") + a.naziv).size()));
+        }
+    EXPECT_EQ(names, (QStringList{QStringLiteral("%1_bashrc").arg(two->id), QStringLiteral("%1_račun za veljaču.pdf").arg(two->id)}));
+
+    const EmailRow* big = bySubject(ivana, QStringLiteral("Velika poruka"));
+    ASSERT_NE(big, nullptr);
+    for (const AttachRow& a : db->attachments)
+        if (a.idEmail == big->id)
+            EXPECT_EQ(a.velicinaDecimal, QString::number(4 * 1024 * 1024));
+
+    const EmailRow* markup = bySubject(ivana, QStringLiteral("markup"));
+    ASSERT_NE(markup, nullptr);
+    EXPECT_FALSE(readFile(bodyFile(data.path(), *markup)).contains("<script>"));
+
+    const EmailRow* bare = bySubject(ivana, QStringLiteral("bez posiljatelja"));
+    ASSERT_NE(bare, nullptr);
+    EXPECT_EQ(bare->inboxId, 11) << "no sender: the inbox";
+
+    EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
+    const QString progress = QLatin1Char(' ') + tr(QStringLiteral("primanje u toku ...")) + QLatin1Char(' ')
+                             + tr(QStringLiteral("primanje završeno!"));
+    EXPECT_EQ(first.displayTexts(), (QStringList{QStringLiteral("Ivana") + progress, QStringLiteral("Marko") + progress}));
+
+    ReceiveController second(options());
+    second.exec();
+    EXPECT_EQ(second.storedMessages(), 0);
+    EXPECT_EQ(db->emails.size(), 12u);
+    EXPECT_EQ(s_server->messageCount(QStringLiteral("ivana")), 9) << "messages stay on the server";
+}
+
+TEST_F(ReceiveDovecot, NoAccountsWritesStartOneThenTwo)
+{
+    db->accounts.clear();
+    QString startSeenByWorker;
+    ReceiveController::Options o = options();
+    const QString ini = data.file(QStringLiteral("Standard.ini"));
+    auto make = o.makeStore;
+    o.makeStore = [&, make] {
+        startSeenByWorker = vrt::IniFile(ini).get(QStringLiteral("SR"), QStringLiteral("START"));
+        return make();
+    };
+    ReceiveController c(o);
+    c.exec();
+    EXPECT_EQ(startSeenByWorker, QStringLiteral("1"));
+    EXPECT_EQ(vrt::IniFile(ini).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
+    EXPECT_EQ(c.questionsAsked(), 0);
+}
+
+TEST(ReceiveController, ASilentServerAsksEveryTenSecondsUntilNo)
+{
+    for (auto behaviour : {testsupport::FakePop3::Behaviour::SilentAfterConnect,
+                           testsupport::FakePop3::Behaviour::SilentOnRetrieve}) {
+        SCOPED_TRACE(int(behaviour));
+        testsupport::TempFolder data;
+        testsupport::FakePop3 server;
+        server.addMessage(QStringLiteral("1"), ms::plainUtf8());
+        server.setBehaviour(behaviour);
+        ASSERT_TRUE(server.start());
+        auto db = std::make_shared<MemoryDb>();
+        db->addAccount(1, QStringLiteral("Tiha"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+        db->addAccount(2, QStringLiteral("Druga"), QStringLiteral("127.0.0.1"), server.port(), QStringLiteral("u"), QStringLiteral("p"));
+        testsupport::presenter().clear();
+        testsupport::presenter().queueButton(vrt::BUTTON_YES);
+        testsupport::presenter().queueButton(vrt::BUTTON_NO);
+
+        ReceiveController::Options o;
+        o.dataFolder = data.path();
+        o.tickMs = 5;
+        o.makeStore = [db] { return std::make_unique<MemoryStore>(db); };
+        ReceiveController c(o);
+        c.exec();
+
+        EXPECT_EQ(c.questionsAsked(), 2);
+        int questions = 0;
+        for (const auto& call : testsupport::presenter().calls())
+            if (call.kind == QLatin1String("message")) {
+                ++questions;
+                EXPECT_EQ(call.text, tr(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")));
+                EXPECT_EQ(call.caption, QStringLiteral("Info"));
+                EXPECT_EQ(call.buttons, vrt::BUTTON_YES | vrt::BUTTON_NO);
+            }
+        EXPECT_EQ(questions, 2);
+        EXPECT_TRUE(db->emails.empty());
+        EXPECT_EQ(c.displayTexts().value(1), QStringLiteral("Druga")) << "No ends the receive before the next account";
+        EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),
+                  QStringLiteral("2"));
+    }
+}
