@@ -1,0 +1,157 @@
+#include "procedures/organiser/ListWidgets.h"
+
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMimeData>
+
+#include "procedures/organiser/MailActions.h"
+
+namespace organiser {
+
+void ListStyleDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    const int style = index.data(StyleRole).toInt();
+    if ((m_fill == RowFill::Mail && style == 1) || (m_fill == RowFill::Tasks && style == 3))
+        option->font.setBold(true);
+    if (m_fill == RowFill::Tasks && style == 2)
+        option->font.setItalic(true);
+    // A cell's own selected colours, where it has them (the task categories' colour swatch).
+    if (option->state & QStyle::State_Selected) {
+        if (const QVariant bg = index.data(SelectedBgRole); bg.isValid())
+            option->palette.setColor(QPalette::Highlight, bg.value<QColor>());
+        if (const QVariant fg = index.data(SelectedFgRole); fg.isValid())
+            option->palette.setColor(QPalette::HighlightedText, fg.value<QColor>());
+    }
+}
+
+OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTableView(parent), m_list(list)
+{
+    setModel(&list.model());
+    setItemDelegate(new ListStyleDelegate(list.spec().fill, this));
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    setAlternatingRowColors(false); // the lists band their own rows
+    verticalHeader()->hide();
+    QHeaderView* header = horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setSectionsClickable(true);
+    for (size_t c = 0; c < list.spec().columns.size(); ++c)
+        header->resizeSection(int(c), list.spec().columns[c].width);
+    // Hidden columns are sorted only once the user has widened them.
+    list.viewWidth = [header](int column) { return header->sectionSize(column); };
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (!m_list.sorter())
+            return;
+        const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers();
+        const int code = m & Qt::ShiftModifier ? VelmoraDll::HeaderSortManager::ClickShift
+                         : m & Qt::ControlModifier ? VelmoraDll::HeaderSortManager::ClickCtrl
+                                                   : VelmoraDll::HeaderSortManager::ClickPlain;
+        m_list.sorter()->TakeHeaderClick(section + 1, code);
+        syncSelection();
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+        if (!m_syncing && now.isValid() && now.row() != m_list.selected())
+            m_list.select(now.row());
+    });
+    connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { emit rowActivated(i.row()); });
+    connect(&list.model(), &QAbstractItemModel::modelReset, this, &OrganiserListView::syncSelection);
+    if (list.spec().control == ctl::Email) {
+        setDragEnabled(true);
+        setDragDropMode(DragOnly);
+    }
+    syncSelection();
+}
+
+void OrganiserListView::syncSelection()
+{
+    m_syncing = true;
+    const int row = m_list.selected();
+    if (row >= 0)
+        selectionModel()->setCurrentIndex(model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selectionModel()->clearSelection();
+    m_syncing = false;
+}
+
+void OrganiserListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QRect r = visualRect(currentIndex());
+        emit menuRequested(viewport()->mapToGlobal(r.isValid() ? r.center() : QPoint(0, 0)));
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        emit rowActivated(m_list.selected());
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void OrganiserListView::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::RightButton)
+        if (const QModelIndex i = indexAt(event->position().toPoint()); i.isValid()) {
+            if (i.row() != m_list.selected())
+                m_list.select(i.row());
+            syncSelection();
+            emit rightPressed(i.row());
+        }
+}
+
+void OrganiserListView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
+
+void OrganiserListView::startDrag(Qt::DropActions actions)
+{
+    const QVariant id = m_list.selectedId();
+    if (!id.isValid())
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(emailDragData({long(id.toLongLong())}));
+    drag->exec(actions & Qt::MoveAction ? Qt::MoveAction : actions);
+}
+
+MailDropTarget::MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
+                               std::function<void(int)> dropped)
+    : QObject(tree), m_tree(tree), m_folderAt(std::move(folderAt)), m_dropped(std::move(dropped))
+{
+    tree->setAcceptDrops(true);
+    tree->viewport()->setAcceptDrops(true);
+    tree->viewport()->installEventFilter(this);
+}
+
+bool MailDropTarget::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (!e->mimeData()->hasFormat(QLatin1String(kEmailDragFormat)))
+            return false;
+        e->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QList<long> ids = draggedEmails(e->mimeData());
+        if (ids.isEmpty())
+            return false;
+        const QModelIndex at = m_tree->indexAt(e->position().toPoint());
+        const long folder = at.isValid() ? m_folderAt(at) : 0;
+        const int moved = folder ? dropEmails(ids, folder) : 0;
+        e->acceptProposedAction();
+        if (moved > 0 && m_dropped)
+            m_dropped(moved);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+} // namespace organiser

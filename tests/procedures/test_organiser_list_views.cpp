@@ -1,0 +1,74 @@
+#include "procedures/organiser/EventChecks.h"
+#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/MailActions.h"
+#include "tests/procedures/OrganiserFixture.h"
+
+#include <QHeaderView>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTest>
+#include <QTreeView>
+
+using namespace organiser;
+
+TEST_F(OrganiserListsTest, ViewsSortSelectOpenMenusAndDropMails)
+{
+    const SampleResult data = fill();
+    ListSet lists;
+    lists.setMailFolder(data.inboxId);
+    OrganiserList& mail = lists.list(ctl::Email);
+    OrganiserListView view(mail);
+    view.resize(800, 400);
+    view.show();
+
+    // Header clicks sort through the list's SQL; the hidden columns stay out of reach.
+    QHeaderView* header = view.horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(header->sectionViewportPosition(3) + 5, 5));
+    EXPECT_EQ(mail.source().orderText(), "+EM:SUBJECT,+EM:ID");
+    EXPECT_EQ(header->model()->headerData(3, Qt::Horizontal).toString(), "Naslov[+]");
+    EXPECT_EQ(header->sectionSize(6), 0);
+
+    // The right button selects the row under it; the menu comes with the release, and
+    // Shift+F10 asks for the same menu.
+    QSignalSpy menus(&view, &OrganiserListView::menuRequested), pressed(&view, &OrganiserListView::rightPressed);
+    const QRect third = view.visualRect(mail.model().index(2, 1));
+    QTest::mousePress(view.viewport(), Qt::RightButton, {}, third.center());
+    EXPECT_EQ(mail.selected(), 2);
+    EXPECT_EQ(pressed.count(), 1);
+    QContextMenuEvent release(QContextMenuEvent::Mouse, third.center(), view.viewport()->mapToGlobal(third.center()));
+    QCoreApplication::sendEvent(view.viewport(), &release);
+    QTest::keyClick(&view, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(menus.count(), 2);
+    // Selecting with the keyboard moves the list's selection.
+    QTest::keyClick(&view, Qt::Key_Down);
+    EXPECT_EQ(mail.selected(), 3);
+
+    // A mail dropped on a folder row moves there; on the account's root row nothing moves.
+    QStandardItemModel folders;
+    for (long id : {data.accountRootId, data.inboxId + 1}) {
+        auto* item = new QStandardItem(QString::number(id));
+        item->setData(qlonglong(id));
+        folders.appendRow(item);
+    }
+    QTreeView tree;
+    tree.setModel(&folders);
+    tree.resize(200, 200);
+    tree.show();
+    int movedTotal = 0;
+    MailDropTarget target(&tree, [&](const QModelIndex& i) { return long(i.data(Qt::UserRole + 1).toLongLong()); },
+                          [&](int moved) { movedTotal += moved; });
+    const std::string id = mail.cell("EM:ID").toStdString();
+    for (int row : {0, 1}) {
+        std::unique_ptr<QMimeData> mime(emailDragData({long(std::stol(id))}));
+        const QPoint at = tree.visualRect(folders.index(row, 0)).center();
+        QDragEnterEvent enter(at, Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(tree.viewport(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(at, Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+        QCoreApplication::sendEvent(tree.viewport(), &drop);
+        EXPECT_EQ(query("SELECT INBOXID FROM EMAIL WHERE ID = " + id)[0],
+                  std::to_string(row == 0 ? data.inboxId : data.inboxId + 1));
+    }
+    EXPECT_EQ(movedTotal, 1);
+}
