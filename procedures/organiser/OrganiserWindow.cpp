@@ -1,4 +1,5 @@
 #include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/OrganiserPanes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -504,10 +505,12 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
+    OrganiserPanes* panes = attachPanes(*window);
     if (!window->open()) {
         delete window;
         return nullptr;
     }
+    panes->lists().resetAll();
     return window;
 }
 

@@ -72,3 +72,32 @@ TEST_F(OrganiserListsTest, ViewsSortSelectOpenMenusAndDropMails)
     }
     EXPECT_EQ(movedTotal, 1);
 }
+
+#include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+
+TEST_F(OrganiserListsTest, TheWindowShowsTheListsUnderTheirNumbers)
+{
+    fill();
+    struct SilentFrame : FrameLink {
+        void notify(int, int) override {}
+    } frame;
+    OrganiserDeps deps;
+    deps.dataFolder = m_folder->path();
+    deps.frame = &frame;
+    useDataLayer(deps);
+    OrganiserWindow window(deps);
+    OrganiserPanes* panes = attachPanes(window);
+    EXPECT_EQ(attachPanes(window), panes);
+    ASSERT_TRUE(window.open());
+    panes->lists().resetAll();
+    for (const ListSpec& spec : organiserLists()) {
+        auto* view = qobject_cast<OrganiserListView*>(window.manager().control(spec.control));
+        ASSERT_NE(view, nullptr) << spec.control;
+        EXPECT_EQ(&view->list(), &panes->lists().list(spec.control));
+        EXPECT_NE(view->parentWidget(), &window) << spec.control << " is placed in a page";
+    }
+    EXPECT_EQ(panes->lists().list(ctl::Notes).rowCount(), 12);
+    window.shutDown();
+}

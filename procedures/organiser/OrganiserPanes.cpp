@@ -1,0 +1,112 @@
+#include "procedures/organiser/OrganiserPanes.h"
+
+#include "data/TableManagers.h"
+
+#include <QLayout>
+#include <QSplitter>
+#include <QTabWidget>
+
+#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/OrganiserWindow.h"
+
+namespace organiser {
+
+OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
+{
+    m_lists = std::make_unique<ListSet>(&window.manager());
+    MenuHandlers h;
+    h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
+    h.run = [this](const QString& routine) {
+        const long mail = long(m_lists->list(ctl::Email).selectedId().toLongLong());
+        if (routine == QLatin1String("MarkUnread") && markMailUnread(mail))
+            m_lists->list(ctl::Email).reset();
+    };
+    m_menus = std::make_unique<OrganiserMenus>(h);
+    m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
+    for (const ListSpec& spec : organiserLists()) {
+        auto* view = new OrganiserListView(m_lists->list(spec.control), &window);
+        view->setObjectName(QString::fromLatin1(spec.layoutKey));
+        m_views[spec.control] = view;
+        window.setList(spec.control, view);
+        OrganiserList& list = m_lists->list(spec.control);
+        if (spec.control == ctl::Email) {
+            connect(view, &OrganiserListView::rightPressed, this, [this, &list](int) {
+                if (list.source().load(list.selectedId()))
+                    m_events->mailPressed(QString::fromStdString(EM().REPLYTO));
+            });
+            connect(view, &OrganiserListView::menuRequested, this, [this, view](QPoint at) { m_events->mailMenu().ask(at, view); });
+            connect(view, &OrganiserListView::rowActivated, this,
+                    [this, &list](int) { m_events->mailDoubleClicked(long(list.selectedId().toLongLong())); });
+        } else {
+            connect(view, &OrganiserListView::menuRequested, this, [&list, view](QPoint at) { list.browse().popup().ask(at, view); });
+            connect(view, &OrganiserListView::rowActivated, this, [&list, view] {
+                list.browse().activate();
+                view->syncSelection();
+            });
+        }
+    }
+    place(window);
+}
+
+OrganiserPanes::~OrganiserPanes() = default;
+
+OrganiserListView* OrganiserPanes::view(int control) const
+{
+    const auto it = m_views.find(control);
+    return it == m_views.end() ? nullptr : it->second;
+}
+
+void OrganiserPanes::place(OrganiserWindow& window)
+{
+    // page caption (or page caption/tab index) -> the lists it shows, side by side.
+    struct Placement {
+        const char* page;
+        int tab; // -1: the page itself
+        std::vector<int> lists;
+        Qt::Orientation orientation = Qt::Horizontal;
+    };
+    const Placement placements[] = {
+        {"ZarUrozuvazura", -1, {ctl::Notes}},
+        {"Email", -1, {ctl::Email}},
+        {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}},
+        {"Passwords", -1, {ctl::PKat, ctl::Pass}},
+        {"Adresar", -1, {ctl::Kontakti}},
+        {"Adresar", 1, {ctl::PZadaci}},
+        {"Adresar", 2, {ctl::PUD}},
+        {"Adresar", 3, {ctl::PID}},
+        {"Financije", 0, {ctl::Pr}},
+        {"Financije", 1, {ctl::UDK, ctl::UD}},
+        {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}},
+    };
+    for (const Placement& p : placements) {
+        QWidget* page = window.findChild<QWidget*>(QLatin1String(p.page));
+        if (!page)
+            continue;
+        QWidget* host = page;
+        if (p.tab >= 0) {
+            auto* tabs = page->findChild<QTabWidget*>();
+            host = tabs && p.tab < tabs->count() ? tabs->widget(p.tab) : nullptr;
+        }
+        if (!host)
+            continue;
+        if (!host->layout())
+            new QVBoxLayout(host);
+        auto* splitter = new QSplitter(p.orientation, host);
+        for (int control : p.lists)
+            splitter->addWidget(m_views.at(control));
+        if (p.tab < 0 && p.page == QLatin1String("Adresar"))
+            static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
+        else
+            host->layout()->addWidget(splitter);
+    }
+}
+
+OrganiserPanes* attachPanes(OrganiserWindow& window)
+{
+    if (auto* existing = window.findChild<OrganiserPanes*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
+    return new OrganiserPanes(window);
+}
+
+} // namespace organiser

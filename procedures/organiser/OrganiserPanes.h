@@ -1,0 +1,41 @@
+#pragma once
+#include <QObject>
+#include <map>
+#include <memory>
+
+#include "procedures/organiser/EventChecks.h"
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/PopupItems.h"
+
+// Puts the organiser lists into the organiser window's pages and registers each under its
+// control number, so the window restores and saves their column layouts and finds them.
+// Until the pages get their final layout, each page stacks its lists in splitters.
+namespace organiser {
+
+class OrganiserWindow;
+class OrganiserListView;
+
+class OrganiserPanes : public QObject {
+    Q_OBJECT
+public:
+    explicit OrganiserPanes(OrganiserWindow& window);
+    ~OrganiserPanes() override;
+
+    ListSet& lists() { return *m_lists; }
+    OrganiserMenus& menus() { return *m_menus; }
+    ListEvents& events() { return *m_events; }
+    OrganiserListView* view(int control) const;
+
+private:
+    void place(OrganiserWindow& window);
+
+    std::unique_ptr<ListSet> m_lists;
+    std::unique_ptr<OrganiserMenus> m_menus;
+    std::unique_ptr<ListEvents> m_events;
+    std::map<int, OrganiserListView*> m_views;
+};
+
+// Made before the window opens (the opening restores the lists' layouts); owned by the window.
+OrganiserPanes* attachPanes(OrganiserWindow& window);
+
+} // namespace organiser
