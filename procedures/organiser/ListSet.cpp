@@ -2,6 +2,7 @@
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
+#include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
 
@@ -59,6 +60,13 @@ void ListSet::wire()
         if (l.selected() >= 0)
             PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
     };
+    OrganiserList& notes = list(ctl::Notes);
+    notes.source().primeFields = [] {
+        NOTE().DATUM = vrt::today();
+        NOTE().VRIJEME = vrt::clockNow();
+    };
+    notes.model().editableColumns = noteEditableColumns();
+    notes.model().edit = [this](int row, int column, const QString& text) { return editNote(row, column, text); };
     // An item form changes its document's amount: the documents are read again first.
     list(ctl::Stavke).browse().onUpdated = [this](int) {
         OrganiserList& docs = list(ctl::ID);
@@ -135,6 +143,68 @@ void ListSet::restoreNoteTags()
         if (notes.cell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
             VelmoraDll::tagSet().Add(notes.cell(QStringLiteral("NOTE:ID"), r));
     notes.reset();
+}
+
+std::vector<int> ListSet::noteEditableColumns()
+{
+    const ListSpec& spec = *listSpec(ctl::Notes);
+    std::vector<int> out;
+    for (const char* field : {"NOTE:NASLOV", "NOTE:OPIS", "NOTE:NAPOMENA"})
+        out.push_back(spec.columnOf(QLatin1String(field)));
+    return out;
+}
+
+bool ListSet::insertNote()
+{
+    OrganiserList& notes = list(ctl::Notes);
+    const auto id = notes.source().primeRecord();
+    if (!id)
+        return false;
+    notes.reset();
+    notes.selectId(*id);
+    return true;
+}
+
+bool ListSet::editNote(int row, int column, const QString& text)
+{
+    OrganiserList& notes = list(ctl::Notes);
+    const QString field = QLatin1String(notes.spec().columns[size_t(column)].field);
+    const auto editable = noteEditableColumns();
+    if (std::find(editable.begin(), editable.end(), column) == editable.end())
+        return false;
+    vrt::FileManager& f = Access(Tbl::Notes);
+    f.clearBuffer();
+    NOTE().ID = notes.cell(QStringLiteral("NOTE:ID"), row).toInt();
+    int rc = f.TryFetch(NOTE.IDKey);
+    if (rc == 0) {
+        const std::string value = text.toStdString();
+        if (field == QLatin1String("NOTE:NASLOV"))
+            NOTE().NASLOV = value;
+        else if (field == QLatin1String("NOTE:OPIS"))
+            NOTE().OPIS = value;
+        else
+            NOTE().NAPOMENA = value;
+        rc = f.TryUpdate();
+    }
+    if (rc != 0) {
+        if (f.Errors()) {
+            f.Errors()->setErrorText(f.ErrorText());
+            f.Errors()->throwMessage(vrt::Msg_PutFailed);
+        }
+        return false;
+    }
+    const QVariant keep = notes.cell(QStringLiteral("NOTE:ID"), row).toLongLong();
+    notes.reset();
+    notes.browse().selectId(keep);
+    return true;
+}
+
+QString ListSet::passwordLink(int mouseColumn)
+{
+    OrganiserList& pass = list(ctl::Pass);
+    if (mouseColumn != pass.spec().columnOf(QStringLiteral("PAS:LOKACIJA")) || pass.selected() < 0)
+        return {};
+    return pass.cell(QStringLiteral("PAS:LOKACIJA")).trimmed();
 }
 
 int ListSet::ask(int control, int request)

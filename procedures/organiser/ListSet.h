@@ -33,6 +33,16 @@ public:
     bool clickNote(int row, int column);
     // Tags the notes stored as tagged (an earlier run's).
     void restoreNoteTags();
+    // Notes are edited in the list: a new note dated now, and a cell written back. False
+    // when the record could not be written (reported).
+    bool insertNote();
+    bool editNote(int row, int column, const QString& text);
+    // The columns of the notes list that take an editor: not the tag, date and time.
+    static std::vector<int> noteEditableColumns();
+
+    // The link of the password list's location column: the selected row's location when the
+    // mouse is over that column (from 0), else nothing.
+    QString passwordLink(int mouseColumn);
 
     // The update procedure of a list with its re-selection afterwards; answers the response.
     int ask(int control, int request);

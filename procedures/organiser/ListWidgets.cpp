@@ -34,7 +34,9 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     setItemDelegate(new ListStyleDelegate(list.spec().fill, this));
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
+    // A list edited in place opens its editor on a double click, F2 or a click on the
+    // selected cell; Tab moves on to the next cell and Enter writes it.
+    setEditTriggers(list.model().edit ? DoubleClicked | EditKeyPressed | SelectedClicked : NoEditTriggers);
     setAlternatingRowColors(false); // the lists band their own rows
     verticalHeader()->hide();
     QHeaderView* header = horizontalHeader();
@@ -86,7 +88,15 @@ void OrganiserListView::keyPressEvent(QKeyEvent* event)
         emit menuRequested(viewport()->mapToGlobal(r.isValid() ? r.center() : QPoint(0, 0)));
         return;
     }
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (m_list.model().edit && state() != EditingState
+        && (event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete)) {
+        if (event->key() == Qt::Key_Insert)
+            emit insertRequested();
+        else
+            emit deleteRequested();
+        return;
+    }
+    if (!m_list.model().edit && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         emit rowActivated(m_list.selected());
         return;
     }

@@ -36,6 +36,9 @@ signals:
     void rowActivated(int row);
     // The right button went down on a row (before the menu, which opens on release).
     void rightPressed(int row);
+    // Insert and Delete in a list edited in place.
+    void insertRequested();
+    void deleteRequested();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -288,6 +288,8 @@ std::optional<QVariant> SqlListSource::primeRecord()
         const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_spec.rangeField)).second.toStdString());
         *static_cast<int32_t*>(f.FILE->fields[size_t(field)].at(f.BUFFER)) = rangeValue.toInt();
     }
+    if (primeFields)
+        primeFields();
     if (f.PrimeRecord(true) != 0) {
         m_error = f.ErrorText();
         return std::nullopt;
@@ -332,6 +334,21 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 
+Qt::ItemFlags ListModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags f = QIdentityProxyModel::flags(index);
+    if (edit && std::find(editableColumns.begin(), editableColumns.end(), index.column()) != editableColumns.end())
+        f |= Qt::ItemIsEditable;
+    return f;
+}
+
+bool ListModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
+        return false;
+    return edit(index.row(), index.column(), value.toString());
+}
+
 const QStringList& ListModel::rowCells(int row) const
 {
     static const QStringList none;
@@ -371,7 +388,8 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         default: return v;
         }
     }
-    case RawRole: return raw;
+    case RawRole:
+    case Qt::EditRole: return raw;
     case Qt::TextAlignmentRole:
         return c.right ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     case Qt::BackgroundRole:

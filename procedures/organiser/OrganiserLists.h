@@ -37,6 +37,8 @@ public:
     void setCondition(vrt::SqlPart condition) { m_condition = std::move(condition); }
     // The value the range field takes in a new record.
     QVariant rangeValue;
+    // Fills the new record's buffer before it is numbered and stored.
+    std::function<void()> primeFields;
 
     // The SQL of a query; empty with lastError() when something is refused.
     std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly = false);
@@ -93,6 +95,12 @@ public:
     std::function<bool(const QString& noteId)> noteTagged;
     // The icon of an icon-table name ("~smiley1.ico"); none unless set.
     std::function<QIcon(const QString& name)> iconOf;
+    // Edit in place: the columns that take an editor and what writes a cell (false: refused).
+    std::vector<int> editableColumns;
+    std::function<bool(int row, int column, const QString& text)> edit;
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
     const ListSpec& m_spec;

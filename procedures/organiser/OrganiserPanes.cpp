@@ -38,6 +38,8 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             connect(view, &OrganiserListView::menuRequested, this, [this, view](QPoint at) { m_events->mailMenu().ask(at, view); });
             connect(view, &OrganiserListView::rowActivated, this,
                     [this, &list](int) { m_events->mailDoubleClicked(long(list.selectedId().toLongLong())); });
+        } else if (spec.control == ctl::Notes) {
+            bindNotesView(*m_lists, *view);
         } else {
             connect(view, &OrganiserListView::menuRequested, this, [&list, view](QPoint at) { list.browse().popup().ask(at, view); });
             connect(view, &OrganiserListView::rowActivated, this, [&list, view] {
@@ -50,6 +52,27 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
+
+void bindNotesView(ListSet& lists, OrganiserListView& view)
+{
+    OrganiserList& list = view.list();
+    QObject::connect(&view, &QTableView::clicked, &view, [&lists, &view](const QModelIndex& i) {
+        lists.clickNote(i.row(), i.column());
+        view.syncSelection();
+    });
+    QObject::connect(&view, &OrganiserListView::insertRequested, &view, [&lists, &view, &list] {
+        if (lists.insertNote()) {
+            view.syncSelection();
+            view.edit(list.model().index(list.selected(), list.spec().columnOf(QStringLiteral("NOTE:NASLOV"))));
+        }
+    });
+    QObject::connect(&view, &OrganiserListView::deleteRequested, &view, [&list, &view] {
+        list.browse().deleteRecord(); // asks first
+        view.syncSelection();
+    });
+    QObject::connect(&view, &OrganiserListView::menuRequested, &view,
+                     [&list, &view](QPoint at) { list.browse().popup().ask(at, &view); });
+}
 
 OrganiserListView* OrganiserPanes::view(int control) const
 {

@@ -35,6 +35,9 @@ private:
     std::map<int, OrganiserListView*> m_views;
 };
 
+// The notes list's clicks and keys: the tag toggle, Insert and Delete in place.
+void bindNotesView(ListSet& lists, OrganiserListView& view);
+
 // Made before the window opens (the opening restores the lists' layouts); owned by the window.
 OrganiserPanes* attachPanes(OrganiserWindow& window);
 

@@ -1,6 +1,10 @@
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
 
 #include <QHeaderView>
@@ -73,9 +77,6 @@ TEST_F(OrganiserListsTest, ViewsSortSelectOpenMenusAndDropMails)
     EXPECT_EQ(movedTotal, 1);
 }
 
-#include "procedures/organiser/OrganiserData.h"
-#include "procedures/organiser/OrganiserPanes.h"
-#include "procedures/organiser/OrganiserWindow.h"
 
 TEST_F(OrganiserListsTest, TheWindowShowsTheListsUnderTheirNumbers)
 {
@@ -100,4 +101,61 @@ TEST_F(OrganiserListsTest, TheWindowShowsTheListsUnderTheirNumbers)
     }
     EXPECT_EQ(panes->lists().list(ctl::Notes).rowCount(), 12);
     window.shutDown();
+}
+
+TEST_F(OrganiserListsTest, NotesAreEditedInTheList)
+{
+    fill();
+    ListSet lists;
+    OrganiserList& notes = lists.list(ctl::Notes);
+    notes.reset();
+    OrganiserListView view(notes);
+    bindNotesView(lists, view);
+    view.resize(800, 300);
+    view.show();
+    const int before = notes.rowCount();
+
+    // Insert: a new note of today and now, its title in an editor.
+    QTest::keyClick(&view, Qt::Key_Insert);
+    ASSERT_EQ(notes.rowCount(), before + 1);
+    const std::string id = notes.cell("NOTE:ID").toStdString();
+    EXPECT_EQ(query("SELECT DATUM FROM Notes WHERE ID = " + id)[0], vrt::dayToText(vrt::today()).toStdString());
+    EXPECT_NE(query("SELECT VRIJEME FROM Notes WHERE ID = " + id)[0], "NULL");
+
+    // Title, description and remark take an editor; tag, date and time do not.
+    const int title = notes.spec().columnOf("NOTE:NASLOV");
+    struct Case {
+        const char* field;
+        bool editable;
+    };
+    for (const Case& c : {Case{"TAGMARK", false}, Case{"NOTE:DATUM", false}, Case{"NOTE:VRIJEME", false},
+                          Case{"NOTE:NASLOV", true}, Case{"NOTE:OPIS", true}, Case{"NOTE:NAPOMENA", true}}) {
+        const QModelIndex i = notes.model().index(notes.selected(), notes.spec().columnOf(c.field));
+        EXPECT_EQ(bool(notes.model().flags(i) & Qt::ItemIsEditable), c.editable) << c.field;
+    }
+    ASSERT_TRUE(notes.model().setData(notes.model().index(notes.selected(), title), "Nazvati banku"));
+    EXPECT_EQ(query("SELECT NASLOV FROM Notes WHERE ID = " + id)[0], "Nazvati banku");
+    EXPECT_EQ(notes.cell("NOTE:ID").toStdString(), id) << "the edited note stays selected";
+
+    // Delete asks first: No keeps the note, Yes deletes it.
+    testsupport::presenter().clear();
+    testsupport::presenter().queueButton(vrt::BUTTON_NO);
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(notes.rowCount(), before + 1);
+    testsupport::presenter().queueButton(vrt::BUTTON_YES);
+    QTest::keyClick(&view, Qt::Key_Delete);
+    EXPECT_EQ(notes.rowCount(), before);
+    EXPECT_EQ(query("SELECT COUNT(*) FROM Notes WHERE ID = " + id)[0], "0");
+    EXPECT_EQ(testsupport::presenter().calls().size(), 2u);
+    testsupport::presenter().clear();
+
+    // The password list links only its location column.
+    OrganiserList& pass = lists.list(ctl::Pass);
+    lists.list(ctl::PKat).reset();
+    ASSERT_TRUE(lists.list(ctl::PKat).select(0));
+    ASSERT_TRUE(pass.select(0));
+    const int location = pass.spec().columnOf("PAS:LOKACIJA");
+    EXPECT_EQ(lists.passwordLink(location), pass.cell("PAS:LOKACIJA"));
+    EXPECT_TRUE(lists.passwordLink(location).startsWith("https://"));
+    EXPECT_TRUE(lists.passwordLink(0).isEmpty());
 }
