@@ -60,6 +60,8 @@ void ListSet::wire()
         if (l.selected() >= 0)
             PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
     };
+    // A new entry belongs to the category selected in the tree, so the list shows it.
+    list(ctl::Pr).source().primeFields = [this] { PR().KATEGORIJAID = int32_t(m_financeCategory); };
     OrganiserList& notes = list(ctl::Notes);
     notes.source().primeFields = [] {
         NOTE().DATUM = vrt::today();
@@ -100,7 +102,11 @@ void ListSet::setContactGroup(long groupId)
         contacts.onNewSelection(contacts);
 }
 
-void ListSet::setFinanceCategory(long categoryId) { list(ctl::Pr).setCondition(categorySubtreeCondition(categoryId)); }
+void ListSet::setFinanceCategory(long categoryId)
+{
+    m_financeCategory = categoryId;
+    list(ctl::Pr).setCondition(categorySubtreeCondition(categoryId));
+}
 
 void ListSet::resetAll()
 {

@@ -55,6 +55,7 @@ private:
     void wire();
     std::map<int, std::unique_ptr<OrganiserList>> m_lists;
     bool m_mailSortRestored = false;
+    long m_financeCategory = 0;
 };
 
 // The id a range takes when nothing is selected: no record has it.

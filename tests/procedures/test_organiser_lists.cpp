@@ -307,3 +307,46 @@ TEST_F(OrganiserListsTest, MailTextsReadByBlockMatchAWholeRead)
         }
     EXPECT_EQ(lazy.cell("EM:SUBJECT", 4000), eager.cell("EM:SUBJECT", 4000));
 }
+
+namespace {
+// The income and expense form: completes every request; a delete removes the record.
+struct IncomeForm : vrt::WindowManager {
+    QStringList requests;
+    int run(int number, int request) override
+    {
+        requests << QString("%1/%2").arg(number).arg(request);
+        if (request == vrt::DELETE_RECORD)
+            Relate(Tbl::PrihodiRashodi).Delete();
+        return vrt::REQUEST_COMPLETED;
+    }
+};
+} // namespace
+
+TEST_F(OrganiserListsTest, IncomeListSelectsTheRecordAFormServed)
+{
+    const SampleResult data = fill();
+    IncomeForm form;
+    ListSet lists(&form);
+    int recomputed = 0;
+    lists.onFinanceChanged = [&] { ++recomputed; };
+    lists.setFinanceCategory(data.incomeRootId);
+    OrganiserList& pr = lists.list(ctl::Pr);
+    ASSERT_GT(pr.rowCount(), 4);
+
+    ASSERT_TRUE(pr.select(3));
+    const QVariant changed = pr.selectedId();
+    EXPECT_EQ(lists.ask(ctl::Pr, vrt::CHANGE_RECORD), vrt::REQUEST_COMPLETED);
+    EXPECT_EQ(pr.selectedId(), changed) << "a change keeps its row";
+
+    // A delete selects the row above the deleted one.
+    const QVariant above = pr.browse().model().rows()[2].id;
+    EXPECT_EQ(lists.ask(ctl::Pr, vrt::DELETE_RECORD), vrt::REQUEST_COMPLETED);
+    EXPECT_EQ(pr.selectedId(), above);
+
+    // An insert selects the new record, wherever its date puts it.
+    EXPECT_EQ(lists.ask(ctl::Pr, vrt::INSERT_RECORD), vrt::REQUEST_COMPLETED);
+    const std::string newest = query("SELECT MAX(ID) FROM PRIHODIRASHODI")[0];
+    EXPECT_EQ(pr.selectedId().toString().toStdString(), newest);
+    EXPECT_EQ(form.requests, (QStringList{"4/2", "4/3", "4/1"}));
+    EXPECT_EQ(recomputed, 3) << "the category totals follow every completed form";
+}
