@@ -3,6 +3,7 @@
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
 #include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/TaskPanelWidget.h"
 #include "data/Globals.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
@@ -130,6 +131,17 @@ TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
     panel.executeAction(1, 1); // completed: refilled
     EXPECT_EQ(log, (QStringList{"edit 7", "edit 8", "edit 7", "refill"}));
     EXPECT_EQ(TaskPanelModel::colourGroups().size(), 4u);
+
+    // On screen: a click on the header folds it, a click on a task opens its form.
+    log.clear();
+    TaskPanelWidget widget(panel);
+    QTreeWidgetItem* header = widget.topLevelItem(0);
+    ASSERT_EQ(header->childCount(), 3);
+    EXPECT_TRUE(header->isExpanded());
+    emit widget.itemClicked(header, 0);
+    EXPECT_FALSE(header->isExpanded());
+    emit widget.itemClicked(header->child(0), 0);
+    EXPECT_EQ(log, (QStringList{"edit 7", "refill"}));
     EXPECT_EQ(TaskPanelModel::colourGroups()[1].gradientStart, 0x95451A);
 }
 
