@@ -47,11 +47,7 @@ const EmailRow* bySubject(const std::vector<EmailRow>& rows, const QString& subj
 
 std::vector<testsupport::ScriptedPresenter::Call> stops()
 {
-    std::vector<testsupport::ScriptedPresenter::Call> out;
-    for (const auto& c : testsupport::presenter().calls())
-        if (c.kind == QLatin1String("stop"))
-            out.push_back(c);
-    return out;
+    return testsupport::presenter().calls(QStringLiteral("stop"));
 }
 
 ReceiveResult receive(MemoryDb& db, const Account& account, const QString& dataFolder)

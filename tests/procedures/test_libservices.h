@@ -1,5 +1,6 @@
 #pragma once
 #include "runtime/Dialogs.h"
+#include "services/Quilvo.h"
 #include "tests/support/TestSupport.h"
 
 namespace libservices_test {
@@ -11,5 +12,15 @@ inline void freshMessages()
     vrt::resetHooks();
     testsupport::presenter().clear();
 }
+
+// The two seeded category names in English, every other text as it stands.
+struct English : QUILVO {
+    QString QVSTR(const QString& t) override
+    {
+        if (t == QStringLiteral("Prihodi"))
+            return QStringLiteral("Income");
+        return t == QStringLiteral("Troškovi") ? QStringLiteral("Expenses") : t;
+    }
+};
 
 } // namespace libservices_test

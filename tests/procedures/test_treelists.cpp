@@ -9,6 +9,7 @@
 #include <QAbstractItemModelTester>
 
 using namespace VelmoraDll;
+using libservices_test::English;
 
 namespace {
 
@@ -63,13 +64,6 @@ struct Table : CategoryTableSource {
         r.NAPOMENA = QString::number(type); // where this fake keeps TIP
         content.push_back(r);
         return true;
-    }
-};
-
-struct English : QUILVO {
-    QString QVSTR(const QString& t) override
-    {
-        return t == QStringLiteral("Prihodi") ? QStringLiteral("Income") : t == QStringLiteral("Troškovi") ? QStringLiteral("Expenses") : t;
     }
 };
 

@@ -135,6 +135,16 @@ std::vector<ScriptedPresenter::Call> ScriptedPresenter::calls() const
     return m_calls;
 }
 
+std::vector<ScriptedPresenter::Call> ScriptedPresenter::calls(const QString& kind) const
+{
+    std::lock_guard<std::mutex> l(m_mutex);
+    std::vector<Call> out;
+    for (const Call& c : m_calls)
+        if (c.kind == kind)
+            out.push_back(c);
+    return out;
+}
+
 void ScriptedPresenter::clear()
 {
     std::lock_guard<std::mutex> l(m_mutex);

@@ -49,6 +49,7 @@ public:
     void queueFile(const QString& file);
 
     std::vector<Call> calls() const;
+    std::vector<Call> calls(const QString& kind) const; // only the calls of this kind
     void clear();
 
 private:
