@@ -3,6 +3,7 @@
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "runtime/Odbc.h"
+#include "runtime/SqliteDialect.h"
 
 namespace korbelsteen {
 namespace {
@@ -51,6 +52,9 @@ DatabaseStore::DatabaseStore()
     for (Tbl t : {Tbl::AAccounts, Tbl::AEMAIL, Tbl::AEMAILATTACH, Tbl::AInbox})
         if (!Access(t).Opened())
             Access(t).Open();
+    // One commit per message.
+    if (vrt::odbc::Connection* c = corvalde::ThreadSession().connection())
+        vrt::dialect::checkpointLessOften(*c);
 }
 
 std::vector<Account> DatabaseStore::accounts()

@@ -37,4 +37,10 @@ std::vector<std::string> uniqueViolationColumns(const std::string& errorText);
 bool isConstraintViolation(const odbc::Error& e);
 bool isBusy(const odbc::Error& e);
 
+// For a connection that commits many small transactions in a row: its commits checkpoint the
+// log less often. Only speed depends on it; false on a driver error.
+bool checkpointLessOften(odbc::Connection& c);
+// Log pages after which such a connection checkpoints.
+constexpr int ManyCommitsCheckpointPages = 5000;
+
 } // namespace vrt::dialect

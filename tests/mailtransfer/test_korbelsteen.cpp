@@ -2,14 +2,17 @@
 
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
+#include "mailtransfer/DatabaseStore.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "runtime/IniFile.h"
+#include "runtime/SqliteDialect.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QThread>
 
@@ -163,4 +166,45 @@ TEST_F(KorbelsteenProgram, KilledMidReceiveLosesNothingAndStoresNothingTwice)
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAILATTACH WHERE IDEMAIL NOT IN (SELECT ID FROM EMAIL)"), 0);
     for (const std::string& name : query("SELECT NAZIV FROM EMAILATTACH"))
         EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/Files/") + QString::fromStdString(name))) << name;
+    // No row points at a missing or cut body file.
+    const auto ids = query("SELECT MESSAGEID FROM EMAIL ORDER BY ID");
+    const auto sizes = query("SELECT SIZE_DECIMAL FROM EMAIL ORDER BY ID");
+    ASSERT_EQ(ids.size(), sizes.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        const QFileInfo body(m_folder->path() + QStringLiteral("/Email/") +
+                             controls::bodyFileName(QString::fromStdString(ids[i])));
+        EXPECT_TRUE(body.exists()) << ids[i];
+        EXPECT_GT(body.size(), 0) << ids[i];
+        EXPECT_EQ(QString::number(body.size()).toStdString(), sizes[i]) << ids[i];
+    }
+}
+
+TEST_F(KorbelsteenProgram, TheReceiveStoreCheckpointsLessOftenAndAnotherConnectionSeesItsRows)
+{
+    addAccount(QStringLiteral("Shared"), QStringLiteral("shared"), QStringLiteral("lozinka4"));
+    korbelsteen::DatabaseStore store;
+    EXPECT_EQ(number("PRAGMA wal_autocheckpoint"), vrt::dialect::ManyCommitsCheckpointPages);
+    const std::vector<korbelsteen::Account> accounts = store.accounts();
+    ASSERT_FALSE(accounts.empty());
+    korbelsteen::StoreError error;
+    const std::optional<int> inbox = store.folderOf(accounts.back().id, QStringLiteral("xInbox_1"), &error);
+    ASSERT_TRUE(inbox) << error.text.toStdString();
+
+    // The other program's connection keeps the default and sees each commit at once.
+    vrt::odbc::Connection other;
+    ASSERT_TRUE(other.open(W_First::connectionString(m_folder->path()))) << other.error().text;
+    const auto otherNumber = [&other](const std::string& sql) {
+        vrt::odbc::Statement s(other);
+        EXPECT_TRUE(s.execDirect(sql)) << s.error().text;
+        return s.fetch() ? s.integer(1).value_or(-1) : -1;
+    };
+    EXPECT_EQ(otherNumber("PRAGMA wal_autocheckpoint"), 1000);
+    for (int i = 0; i < 3; ++i) {
+        korbelsteen::EmailRow row;
+        row.inboxId = *inbox;
+        row.messageId = QStringLiteral("shared_%1").arg(i);
+        ASSERT_TRUE(store.storeMessage(row, [](auto&, auto&, auto*) { return true; }, &error))
+            << error.text.toStdString();
+        EXPECT_EQ(otherNumber("SELECT COUNT(*) FROM EMAIL WHERE MESSAGEID LIKE 'shared_%'"), i + 1);
+    }
 }

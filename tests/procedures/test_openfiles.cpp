@@ -335,3 +335,40 @@ TEST_F(OpenFilesTest, ReadingALargeTableStreamsRowByRow)
     EXPECT_LT(atFirstRow - before, 20 * 1024);
     EXPECT_LT(peak - before, 20 * 1024);
 }
+
+TEST_F(OpenFilesTest, BothProgramsShareTheDatabaseInWalModeWithoutASyncPerCommit)
+{
+    ASSERT_EQ(W_First::OpenFilez(), 0);
+    EXPECT_EQ(query("PRAGMA journal_mode"), std::vector<std::string>{"wal"});
+    // 1 is NORMAL: a commit is not synced on its own, a checkpoint is.
+    EXPECT_EQ(query("PRAGMA synchronous"), std::vector<std::string>{"1"});
+
+    // The other program opens the same folder with the same string on its own connection.
+    vrt::odbc::Connection other;
+    ASSERT_TRUE(other.open(W_First::connectionString(QString::fromStdString(THISPCPATH)))) << other.error().text;
+    {
+        vrt::odbc::Statement s(other);
+        ASSERT_TRUE(s.execDirect("PRAGMA synchronous")) << s.error().text;
+        ASSERT_TRUE(s.fetch());
+        EXPECT_EQ(s.text(1).value_or(""), "1");
+    }
+    const auto countOther = [&other] {
+        vrt::odbc::Statement s(other);
+        EXPECT_TRUE(s.execDirect("SELECT COUNT(*) FROM ACCOUNTS WHERE NAZIV = 'Shared'")) << s.error().text;
+        return s.fetch() ? s.integer(1).value_or(-1) : -1;
+    };
+    EXPECT_EQ(countOther(), 0);
+    Access(Tbl::Accounts).clearBuffer();
+    ACC().NAZIV = "Shared";
+    ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
+    EXPECT_EQ(countOther(), 1);
+
+    // And what the other connection commits is seen here.
+    {
+        vrt::odbc::Transaction tx(other);
+        vrt::odbc::Statement s(other);
+        ASSERT_TRUE(s.execDirect("INSERT INTO ACCOUNTS (NAZIV) VALUES ('Shared')")) << s.error().text;
+        ASSERT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(query("SELECT COUNT(*) FROM ACCOUNTS WHERE NAZIV = 'Shared'"), std::vector<std::string>{"2"});
+}
