@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -38,6 +39,12 @@ constexpr int MN_SEL = 2;
 constexpr int MainSheet = 6;
 constexpr int OverviewSheet = 10;
 constexpr int Chart = 13;
+constexpr int Preview = 23;
+constexpr int HeaderPanel = 25;
+constexpr int Attachments = 26;
+constexpr int Calendar = 43;
+constexpr int DatePicker = 44;
+constexpr int Gantt = 46;
 constexpr int FinanceSheet = 51;
 constexpr int MailList = 21;
 constexpr int MailFolderTree = 24;
@@ -393,6 +400,30 @@ void OrganiserWindow::build()
     m_pages->widget(7)->layout()->addWidget(m_contacts);
     connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
 
+    // The hosted components' containers: the mail page's reading pane (header over preview,
+    // the attachments inside the header), the calendar with its picker, the planning chart.
+    auto container = [this](int control, const char* name, QWidget* parent) {
+        auto* box = new QWidget(parent);
+        box->setObjectName(QLatin1String(name));
+        m_manager->setControl(control, box);
+        return box;
+    };
+    auto* reading = new QWidget(m_pages->widget(1));
+    reading->setObjectName(QStringLiteral("Reading"));
+    auto* readingLayout = new QVBoxLayout(reading);
+    readingLayout->setContentsMargins(0, 0, 0, 0);
+    readingLayout->addWidget(container(Ctl::HeaderPanel, "PodaciD", reading));
+    readingLayout->addWidget(container(Ctl::Preview, "Mht", reading), 1);
+    container(Ctl::Attachments, "AttachD", reading)->hide();
+    m_pages->widget(1)->layout()->addWidget(reading);
+    auto* calendarPicker = container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
+    calendarPicker->setMaximumWidth(260);
+    auto* calendarRow = new QHBoxLayout;
+    calendarRow->addWidget(calendarPicker);
+    calendarRow->addWidget(container(Ctl::Calendar, "Cal", m_pages->widget(3)), 1);
+    static_cast<QBoxLayout*>(m_pages->widget(3)->layout())->addLayout(calendarRow);
+    m_pages->widget(4)->layout()->addWidget(container(Ctl::Gantt, "Ex", m_pages->widget(4)));
+
     m_manager->setWindow(this);
     m_manager->setControl(Ctl::MainSheet, m_pages);
     m_manager->setControl(Ctl::Chart, chart);
@@ -437,6 +468,17 @@ int OrganiserWindow::opening()
 
 void OrganiserWindow::firstDisplay()
 {
+    if (m_deps.controls) {
+        HostedDeps hosted;
+        hosted.factory = m_deps.controls;
+        hosted.container = [this](int control) { return m_manager->control(control); };
+        hosted.language = G::QVLang.load();
+        hosted.dataFolder = m_deps.dataFolder;
+        hosted.translate = m_deps.translate;
+        hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
+        hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
+        createActiveXControls(hosted, m_hosted);
+    }
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
@@ -502,6 +544,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
     OrganiserDeps deps;
     deps.frame = link.get();
+    static RegistryControlFactory registry; // no state: the component registry is the program's
+    deps.controls = &registry;
     useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
