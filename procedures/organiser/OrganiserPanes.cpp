@@ -6,6 +6,9 @@
 #include <QSplitter>
 #include <QTabWidget>
 
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/common/TreeTableSources.h"
+#include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -48,6 +51,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             });
         }
     }
+    makeTrees(window);
     place(window);
 }
 
@@ -74,6 +78,73 @@ void bindNotesView(ListSet& lists, OrganiserListView& view)
                      [&list, &view](QPoint at) { list.browse().popup().ask(at, &view); });
 }
 
+namespace {
+
+VelmoraDll::TreeQueue& queueOf(int control)
+{
+    switch (control) {
+    case tree::MailFolders: return VelmoraDll::InboxQ();
+    case tree::Categories: return VelmoraDll::PrihodiRashodiQ();
+    default: return VelmoraDll::KontaktiGrupaQ();
+    }
+}
+
+} // namespace
+
+void OrganiserPanes::makeTrees(OrganiserWindow& window)
+{
+    for (int control : {tree::MailFolders, tree::Categories, tree::ContactGroups}) {
+        auto* view = new QTreeView(&window);
+        auto* model = new VelmoraDll::TreeQueueModel(view);
+        view->setModel(model);
+        view->setHeaderHidden(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        m_trees[control] = view;
+        window.setList(control, view);
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, &window, control, model](const QModelIndex& current) {
+                    if (!current.isValid())
+                        return;
+                    const long id = long(model->data(current, VelmoraDll::TreeQueueModel::IdRole).toLongLong());
+                    if (control == tree::MailFolders)
+                        m_lists->setMailFolder(id);
+                    else if (control == tree::Categories)
+                        m_lists->setFinanceCategory(id);
+                    else
+                        m_lists->setContactGroup(id);
+                    window.manager().takeNewSelection(control);
+                });
+    }
+    window.selectTreeRow = [this](int control, int row) { selectTreeRow(control, row); };
+}
+
+void OrganiserPanes::selectTreeRow(int control, int row)
+{
+    QTreeView* view = tree(control);
+    if (!view)
+        return;
+    VelmoraDll::TreeQueue& queue = queueOf(control);
+    if (control == tree::Categories && queue.empty()) {
+        static VelmoraDll::CategorySource categories;
+        VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
+    }
+    auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
+    const QModelIndex kept = view->currentIndex();
+    const int keptPosition = kept.isValid() ? model->position(kept) : -1;
+    model->setQueue(queue);
+    view->expandAll();
+    const int position = row > 0 ? row - 1 : keptPosition;
+    if (position >= 0 && position < int(queue.size()))
+        view->setCurrentIndex(model->indexOfPosition(position));
+}
+
+QTreeView* OrganiserPanes::tree(int control) const
+{
+    const auto it = m_trees.find(control);
+    return it == m_trees.end() ? nullptr : it->second;
+}
+
 OrganiserListView* OrganiserPanes::view(int control) const
 {
     const auto it = m_views.find(control);
@@ -91,14 +162,14 @@ void OrganiserPanes::place(OrganiserWindow& window)
     };
     const Placement placements[] = {
         {"ZarUrozuvazura", -1, {ctl::Notes}},
-        {"Email", -1, {ctl::Email}},
+        {"Email", -1, {tree::MailFolders, ctl::Email}},
         {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}},
         {"Passwords", -1, {ctl::PKat, ctl::Pass}},
-        {"Adresar", -1, {ctl::Kontakti}},
+        {"Adresar", -1, {tree::ContactGroups, ctl::Kontakti}},
         {"Adresar", 1, {ctl::PZadaci}},
         {"Adresar", 2, {ctl::PUD}},
         {"Adresar", 3, {ctl::PID}},
-        {"Financije", 0, {ctl::Pr}},
+        {"Financije", 0, {tree::Categories, ctl::Pr}},
         {"Financije", 1, {ctl::UDK, ctl::UD}},
         {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}},
     };
@@ -117,7 +188,11 @@ void OrganiserPanes::place(OrganiserWindow& window)
             new QVBoxLayout(host);
         auto* splitter = new QSplitter(p.orientation, host);
         for (int control : p.lists)
-            splitter->addWidget(m_views.at(control));
+            splitter->addWidget(view(control) ? static_cast<QWidget*>(view(control)) : tree(control));
+        // The reading pane the window made for the mail page goes beside the list.
+        if (p.page == QLatin1String("Email"))
+            if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
+                splitter->addWidget(reading);
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else

@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <QTreeView>
 #include <map>
 #include <memory>
 
@@ -15,6 +16,11 @@ namespace organiser {
 class OrganiserWindow;
 class OrganiserListView;
 
+// The trees beside the lists: mail folders, finance categories, contact groups.
+namespace tree {
+enum : int { MailFolders = 24, Categories = 53, ContactGroups = 119 };
+}
+
 class OrganiserPanes : public QObject {
     Q_OBJECT
 public:
@@ -25,14 +31,20 @@ public:
     OrganiserMenus& menus() { return *m_menus; }
     ListEvents& events() { return *m_events; }
     OrganiserListView* view(int control) const;
+    QTreeView* tree(int control) const;
+    // Shows the tree's queue (filling the category tree when it is empty) and selects its
+    // `row` (from 1), which drives the lists; 0 keeps the selection.
+    void selectTreeRow(int control, int row);
 
 private:
     void place(OrganiserWindow& window);
+    void makeTrees(OrganiserWindow& window);
 
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
     std::map<int, OrganiserListView*> m_views;
+    std::map<int, QTreeView*> m_trees;
 };
 
 // The notes list's clicks and keys: the tag toggle, Insert and Delete in place.

@@ -21,6 +21,7 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
@@ -49,6 +50,7 @@ constexpr int FinanceSheet = 51;
 constexpr int MailList = 21;
 constexpr int MailFolderTree = 24;
 constexpr int CategoryTree = 53;
+constexpr int ContactGroupTree = 119;
 constexpr int ContactSheet = 133;
 } // namespace Ctl
 
@@ -324,7 +326,13 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         };
     };
     tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
-    tabs.selectMailFolderRow = [](int) {};
+    auto treeRow = [this](int control) {
+        return [this, control](int row) {
+            if (selectTreeRow)
+                selectTreeRow(control, row);
+        };
+    };
+    tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
     tabs.focusMailList = [] {};
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
     tabs.setTaskFilter = [this](long id, const QString& filter) {
@@ -332,11 +340,12 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_taskFilter = filter;
     };
     tabs.categoryQueueEmpty = side.categoryTreeEmpty;
-    tabs.selectCategoryRow = [](int) {};
+    tabs.selectCategoryRow = treeRow(Ctl::CategoryTree);
     tabs.showFinancePage = side.showFinancePage;
     tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
     tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
-    tabs.contactGroupTree = [](bool) {};
+    // A tree filled just now shows from its first group; one filled before keeps its row.
+    tabs.contactGroupTree = [select = treeRow(Ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
     tabs.resetForce = side.resetForce;
     m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
 
@@ -500,7 +509,9 @@ int OrganiserWindow::mailFolderSelected()
     // The sent folder shows the recipient column where the others show the sender, at the
     // width the user last gave whichever of the two was shown.
     auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
-    const int row = folders ? folders->currentIndex().row() : -1;
+    const QModelIndex current = folders ? folders->currentIndex() : QModelIndex();
+    auto* tree = folders ? qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model()) : nullptr;
+    const int row = tree ? tree->position(current) : current.row();
     const auto& queue = VelmoraDll::InboxQ();
     auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
     if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {

@@ -1,5 +1,9 @@
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
 #include "procedures/organiser/StandIns.h"
@@ -8,6 +12,7 @@
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 #include <set>
 
@@ -425,4 +430,112 @@ TEST_F(OrganiserListsTest, PaneButtonsGuardAndAct)
     buttons.after(131);
     EXPECT_EQ(calls, (QStringList{"MoveDownVrE", "MoveRightVrPRK", "DrawStateChart", "MoveRightVr"}));
     testsupport::presenter().clear();
+}
+
+namespace {
+
+// The organiser window over the fixture's tables, with its panes, as W_First opens it.
+struct PanesWindow {
+    std::unique_ptr<organiser::OrganiserWindow> window;
+    organiser::OrganiserPanes* panes = nullptr;
+    explicit PanesWindow(const QString& folder)
+    {
+        organiser::OrganiserDeps deps;
+        deps.dataFolder = folder;
+        deps.openFiles = [] { return 0; }; // the fixture's
+        deps.closeFiles = [] {};
+        organiser::useDataLayer(deps);
+        window = std::make_unique<organiser::OrganiserWindow>(deps);
+        panes = organiser::attachPanes(*window);
+        EXPECT_TRUE(window->open());
+        panes->lists().resetAll();
+    }
+    ~PanesWindow()
+    {
+        for (auto* q : {&VelmoraDll::InboxQ(), &VelmoraDll::PrihodiRashodiQ(), &VelmoraDll::KontaktiGrupaQ()})
+            q->clear();
+    }
+    void showPage(int page)
+    {
+        window->manager().takeNotify(2, page);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_EQ(window->shownPage(), page);
+    }
+    struct Shown {
+        long id;               // the tree row's
+        std::set<QString> ids; // the driven list's `field` values
+        QVariant range;        // the driven list's range
+    };
+    // Selects each row of a tree in turn; per row, what the driven list then shows.
+    std::vector<Shown> walk(int tree, int list, const char* field)
+    {
+        QTreeView* view = panes->tree(tree);
+        auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
+        std::vector<Shown> out;
+        for (int p = 0; p < int(model->queue().size()); ++p) {
+            view->setCurrentIndex(model->indexOfPosition(p));
+            organiser::OrganiserList& l = panes->lists().list(list);
+            std::set<QString> values;
+            for (int r = 0; r < l.rowCount(); ++r)
+                values.insert(l.cell(field, r));
+            out.push_back({long(model->queue()[size_t(p)].ID), values, l.source().rangeValue});
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(OrganiserListsTest, TreesFilledFromTheTablesDriveTheirLists)
+{
+    for (auto* q : {&VelmoraDll::InboxQ(), &VelmoraDll::PrihodiRashodiQ(), &VelmoraDll::KontaktiGrupaQ()})
+        q->clear();
+    const organiser::SampleResult sample = fill();
+    PanesWindow w(m_folder->path());
+    using namespace organiser;
+
+    // Mail: the tab fills the folder tree, selects its second row; each folder shows exactly its mails.
+    w.showPage(2);
+    QTreeView* folders = w.panes->tree(tree::MailFolders);
+    ASSERT_GT(VelmoraDll::InboxQ().size(), 2u);
+    EXPECT_EQ(static_cast<VelmoraDll::TreeQueueModel*>(folders->model())->position(folders->currentIndex()), 1);
+    // The window's lists read a screenful at a time: the range says which mails, the rows confirm it.
+    for (const auto& [id, shown, range] : w.walk(tree::MailFolders, ctl::Email, "EM:INBOXID")) {
+        EXPECT_EQ(range.toLongLong(), id);
+        EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
+        if (id == sample.inboxId)
+            EXPECT_FALSE(shown.empty()) << "the inbox shows its mails";
+        if (id == sample.accountRootId)
+            EXPECT_TRUE(shown.empty()) << "the account's root holds no mail";
+    }
+
+    // Finance: the tab fills the category tree; a category shows the entries of its subtree.
+    w.showPage(6);
+    ASSERT_FALSE(VelmoraDll::PrihodiRashodiQ().empty());
+    // A category's subtree: itself and every row below it (the queue is depth-first).
+    auto subtree = [](long root) {
+        std::set<QString> ids{QString::number(root)};
+        for (const auto& row : VelmoraDll::PrihodiRashodiQ())
+            if (ids.count(QString::number(row.RODITELJ)))
+                ids.insert(QString::number(row.ID));
+        return ids;
+    };
+    std::set<QString> underIncome;
+    for (const auto& [id, shown, range] : w.walk(tree::Categories, ctl::Pr, "PR:KATEGORIJAID")) {
+        const std::set<QString> allowed = subtree(id);
+        for (const QString& category : shown)
+            EXPECT_TRUE(allowed.count(category)) << id << " shows " << category.toStdString();
+        if (id == sample.incomeRootId)
+            underIncome = shown;
+    }
+    EXPECT_FALSE(underIncome.empty()) << "the income root shows its subtree's entries";
+
+    // Contacts: the group tree fills and its first group drives the contact list.
+    w.showPage(8);
+    ASSERT_FALSE(VelmoraDll::KontaktiGrupaQ().empty());
+    for (const auto& [id, shown, range] : w.walk(tree::ContactGroups, ctl::Kontakti, "CON:GRUPAID")) {
+        EXPECT_EQ(range.toLongLong(), id);
+        EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
+    }
 }
