@@ -2,16 +2,19 @@
 
 #include "data/TableManagers.h"
 
+#include <QHeaderView>
 #include <QLayout>
 #include <QSplitter>
 #include <QTabWidget>
 
+#include "controls/OrganiserControls.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/Dialogs.h"
 
 namespace organiser {
 
@@ -52,6 +55,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         }
     }
     makeTrees(window);
+    makePump(window);
     place(window);
 }
 
@@ -137,6 +141,69 @@ void OrganiserPanes::selectTreeRow(int control, int row)
     const int position = row > 0 ? row - 1 : keptPosition;
     if (position >= 0 && position < int(queue.size()))
         view->setCurrentIndex(model->indexOfPosition(position));
+}
+
+void OrganiserPanes::makePump(OrganiserWindow& window)
+{
+    EventPumpDeps d;
+    d.dataFolder = window.dataFolder();
+    auto selectedCell = [this](int control, const char* field) {
+        OrganiserList& l = m_lists->list(control);
+        return l.selected() >= 0 ? l.cell(field, l.selected()) : QString();
+    };
+    d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
+    d.showEmail = [&window, selectedCell] {
+        auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
+        if (!panel)
+            return;
+        panel->setItemText(1, selectedCell(ctl::Email, "EM:SUBJECT"));
+        panel->setItemText(2, selectedCell(ctl::Email, "EM:SENDER"));
+        panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
+        panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
+    };
+    d.navigate = [&window](const QString& target) {
+        if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
+            preview->navigate(target);
+    };
+    d.resizeControls = [&window] { return window.resizeControls ? window.resizeControls() : 0; };
+    d.setupSplitters = [&window] {
+        if (window.setupSplitters)
+            window.setupSplitters();
+        return 0;
+    };
+    d.mailColumnWidth = [this](int column) {
+        OrganiserListView* mail = view(ctl::Email);
+        return mail ? mail->horizontalHeader()->sectionSize(column - 1) : 0;
+    };
+    d.reset = [&window] { window.manager().reset(true); };
+    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    d.askYesNo = [](const QString& text, const QString& caption) {
+        return vrt::message(text, caption, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO);
+    };
+    d.dispatch = [&window](int code) { return window.dispatcher().dispatch(code); };
+    auto selectedId = [this](int control) { return [this, control] { return long(m_lists->list(control).selectedId().toLongLong()); }; };
+    d.outgoingDocumentId = selectedId(ctl::ID);
+    d.outgoingCategoryId = selectedId(ctl::IDK);
+    d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
+    m_pump = std::make_unique<EventPump>(d);
+    m_pump->LayoutState = 1; // the first layout at the first event
+    window.afterEvent = [this] { pumpEvents(); };
+}
+
+void OrganiserPanes::pumpEvents()
+{
+    // An event while a form or message runs above the window waits until it has closed.
+    if (vrt::modalDepth() > m_pumpGuard.home()) {
+        if (!m_pumpWaiting) {
+            m_pumpWaiting = true;
+            vrt::whenModalDepthAtMost(m_pumpGuard.home(), this, [this] {
+                m_pumpWaiting = false;
+                pumpEvents();
+            });
+        }
+        return;
+    }
+    m_pumpGuard.run([this] { m_pump->run(); });
 }
 
 QTreeView* OrganiserPanes::tree(int control) const

@@ -7,6 +7,7 @@
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/PopupItems.h"
+#include "runtime/WindowManager.h"
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
 // control number, so the window restores and saves their column layouts and finds them.
@@ -30,6 +31,9 @@ public:
     ListSet& lists() { return *m_lists; }
     OrganiserMenus& menus() { return *m_menus; }
     ListEvents& events() { return *m_events; }
+    EventPump& pump() { return *m_pump; }
+    // The per-event checks, once no form or message runs above the window.
+    void pumpEvents();
     OrganiserListView* view(int control) const;
     QTreeView* tree(int control) const;
     // Shows the tree's queue (filling the category tree when it is empty) and selects its
@@ -39,10 +43,14 @@ public:
 private:
     void place(OrganiserWindow& window);
     void makeTrees(OrganiserWindow& window);
+    void makePump(OrganiserWindow& window);
 
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
+    std::unique_ptr<EventPump> m_pump;
+    vrt::ReentryGuard m_pumpGuard;
+    bool m_pumpWaiting = false;
     std::map<int, OrganiserListView*> m_views;
     std::map<int, QTreeView*> m_trees;
 };

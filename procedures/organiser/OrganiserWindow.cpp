@@ -207,18 +207,23 @@ int MainWindowManager::takeTimer()
     m_w.m_lastClock = now;
     if (elapsed > 0)
         m_w.m_heartbeat->advance(int(elapsed));
+    if (m_w.afterEvent)
+        m_w.afterEvent();
     return vrt::LEVEL_BENIGN;
 }
 
 int MainWindowManager::takeNewSelection(int control)
 {
+    int result = vrt::LEVEL_BENIGN;
     switch (control) {
-    case Ctl::OverviewSheet: return m_w.m_deps.panes->DrawFinanceChart();
-    case Ctl::MailFolderTree: return m_w.mailFolderSelected();
-    case Ctl::CategoryTree: return m_w.m_deps.panes->CategorySelected();
+    case Ctl::OverviewSheet: result = m_w.m_deps.panes->DrawFinanceChart(); break;
+    case Ctl::MailFolderTree: result = m_w.mailFolderSelected(); break;
+    case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
-    return vrt::LEVEL_BENIGN;
+    if (m_w.afterEvent)
+        m_w.afterEvent();
+    return result;
 }
 
 // ---- window -------------------------------------------------------------------------------
@@ -356,7 +361,11 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         [this] { return m_selectedContactId; }, [this] { return m_textBuffer; },
         [&r, zero] { return zero(r.outgoingDocumentsRow); }});
 
-    m_manager->setTarget(Ctl::MN_COMMAND, [this] { m_dispatcher->dispatch(); });
+    m_manager->setTarget(Ctl::MN_COMMAND, [this] {
+        m_dispatcher->dispatch();
+        if (afterEvent)
+            afterEvent();
+    });
     m_manager->setTarget(Ctl::MN_SEL, [this] {
         if (m_pendingSel < 1 || m_pendingSel > 8)
             return;

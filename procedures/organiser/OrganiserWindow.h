@@ -125,6 +125,7 @@ public:
     int receiverId() const { return m_receiverId; }
     int shownPage() const { return m_sel; }
     int financePage() const;
+    QString dataFolder() const { return m_deps.dataFolder; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
     // The stand-ins in use where no real piece was given (for inspection).
@@ -149,6 +150,8 @@ public:
     std::function<void()> setupSplitters;
     // The panes' trees: a tab switch asks for a row of a tree (filled first when empty).
     std::function<void(int control, int row)> selectTreeRow;
+    // After every selection change, command and heartbeat: the panes' per-event checks.
+    std::function<void()> afterEvent;
 
 private:
     friend class MainWindowManager;

@@ -1,3 +1,5 @@
+#include "controls/Controls.h"
+#include "controls/OrganiserControls.h"
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserData.h"
@@ -13,6 +15,7 @@
 #include "tests/procedures/OrganiserFixture.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <set>
 
@@ -438,10 +441,15 @@ namespace {
 struct PanesWindow {
     std::unique_ptr<organiser::OrganiserWindow> window;
     organiser::OrganiserPanes* panes = nullptr;
-    explicit PanesWindow(const QString& folder)
+    organiser::RegistryControlFactory registry;
+    explicit PanesWindow(const QString& folder, bool hosted = false)
     {
         organiser::OrganiserDeps deps;
         deps.dataFolder = folder;
+        if (hosted) {
+            controls::registerBuiltInControls();
+            deps.controls = &registry;
+        }
         deps.openFiles = [] { return 0; }; // the fixture's
         deps.closeFiles = [] {};
         organiser::useDataLayer(deps);
@@ -537,5 +545,39 @@ TEST_F(OrganiserListsTest, TreesFilledFromTheTablesDriveTheirLists)
     for (const auto& [id, shown, range] : w.walk(tree::ContactGroups, ctl::Kontakti, "CON:GRUPAID")) {
         EXPECT_EQ(range.toLongLong(), id);
         EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
+    }
+}
+
+TEST_F(OrganiserListsTest, PerEventChecksShowTheMailAndWaitForAModalWindow)
+{
+    const organiser::SampleResult sample = fill();
+    PanesWindow w(m_folder->path(), true);
+    using namespace organiser;
+    w.showPage(2);
+    OrganiserList& mail = w.panes->lists().list(ctl::Email);
+    w.panes->lists().setMailFolder(sample.inboxId);
+    ASSERT_GT(mail.rowCount(), 1);
+    auto* preview = qobject_cast<controls::PreviewBrowser*>(w.window->hosted().preview);
+    auto* header = qobject_cast<controls::MessageHeaderPanel*>(w.window->hosted().headerPanel);
+    ASSERT_TRUE(preview && header);
+    auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    };
+    auto expected = [&](int row) { return EventPump::previewPath(m_folder->path(), mail.cell("EM:MESSAGEID", row)); };
+    auto headerSubject = [&] { return qobject_cast<QLabel*>(header->item(1))->text(); };
+
+    for (int row : {0, 1}) {
+        ASSERT_TRUE(mail.select(row));
+        const QString before = preview->location();
+        {
+            vrt::ModalScope form; // a form opened above the window
+            w.window->manager().takeTimer();
+            settle();
+            EXPECT_EQ(preview->location(), before) << row << ": nothing runs under the form";
+        }
+        settle();
+        EXPECT_EQ(preview->location(), expected(row)) << row << ": the check ran once the form closed";
+        EXPECT_EQ(headerSubject(), mail.cell("EM:SUBJECT", row)) << row;
     }
 }
