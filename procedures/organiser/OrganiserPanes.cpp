@@ -104,6 +104,7 @@ void OrganiserPanes::makeTrees(OrganiserWindow& window)
         view->setHeaderHidden(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setMaximumWidth(320);
         m_trees[control] = view;
         window.setList(control, view);
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -260,6 +261,9 @@ void OrganiserPanes::place(OrganiserWindow& window)
         if (p.page == QLatin1String("Email"))
             if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
                 splitter->addWidget(reading);
+        // A tree keeps its own width; the lists take what the window gains.
+        for (int i = 0; i < splitter->count(); ++i)
+            splitter->setStretchFactor(i, qobject_cast<QTreeView*>(splitter->widget(i)) ? 0 : 1);
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else
