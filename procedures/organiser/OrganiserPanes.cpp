@@ -2,6 +2,7 @@
 
 #include "data/TableManagers.h"
 
+#include <QCursor>
 #include <QHeaderView>
 #include <QLayout>
 #include <QSplitter>
@@ -56,6 +57,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     }
     makeTrees(window);
     makePump(window);
+    makeButtons(window);
     place(window);
 }
 
@@ -189,6 +191,38 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
     m_pump = std::make_unique<EventPump>(d);
     m_pump->LayoutState = 1; // the first layout at the first event
     window.afterEvent = [this] { pumpEvents(); };
+}
+
+void OrganiserPanes::makeButtons(OrganiserWindow& window)
+{
+    PaneButtonDeps d;
+    d.lists = m_lists.get();
+    d.menus = m_menus.get();
+    d.forms = window.forms();
+    d.dispatch = [&window] { return window.dispatcher().dispatch(); };
+    d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
+    d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
+    d.refreshGroups = [this, &window] {
+        if (VelmoraDll::TreeTableSource* groups = window.contactGroups()) {
+            VelmoraDll::S_FillContactGroupTree(*groups);
+            selectTreeRow(tree::ContactGroups, 0);
+        }
+    };
+    d.showMenu = [&window](vrt::PopupMenu& menu) { menu.ask(QCursor::pos(), &window); };
+    m_buttons = std::make_unique<PaneButtons>(d);
+    // Refused by the guard before the button's own work: the framework does nothing more.
+    window.paneButton = [this](int control) {
+        if (m_buttons->before(control) == 5)
+            return vrt::LEVEL_CANCEL;
+        return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+    };
+}
+
+long OrganiserPanes::treeRowId(int control) const
+{
+    QTreeView* view = tree(control);
+    const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+    return current.isValid() ? long(current.data(VelmoraDll::TreeQueueModel::IdRole).toLongLong()) : 0;
 }
 
 void OrganiserPanes::pumpEvents()

@@ -6,6 +6,7 @@
 
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
 #include "runtime/WindowManager.h"
 
@@ -32,6 +33,7 @@ public:
     OrganiserMenus& menus() { return *m_menus; }
     ListEvents& events() { return *m_events; }
     EventPump& pump() { return *m_pump; }
+    PaneButtons& buttons() { return *m_buttons; }
     // The per-event checks, once no form or message runs above the window.
     void pumpEvents();
     OrganiserListView* view(int control) const;
@@ -44,11 +46,14 @@ private:
     void place(OrganiserWindow& window);
     void makeTrees(OrganiserWindow& window);
     void makePump(OrganiserWindow& window);
+    void makeButtons(OrganiserWindow& window);
+    long treeRowId(int control) const;
 
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
     std::unique_ptr<EventPump> m_pump;
+    std::unique_ptr<PaneButtons> m_buttons;
     vrt::ReentryGuard m_pumpGuard;
     bool m_pumpWaiting = false;
     std::map<int, OrganiserListView*> m_views;

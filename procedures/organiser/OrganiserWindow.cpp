@@ -226,6 +226,14 @@ int MainWindowManager::takeNewSelection(int control)
     return result;
 }
 
+int MainWindowManager::takeAccepted(int control)
+{
+    const int result = m_w.paneButton ? m_w.paneButton(control) : vrt::LEVEL_BENIGN;
+    if (m_w.afterEvent)
+        m_w.afterEvent();
+    return result;
+}
+
 // ---- window -------------------------------------------------------------------------------
 
 OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), m_deps(std::move(deps))

@@ -97,6 +97,7 @@ public:
     int takeCloseEvent() override;
     int takeTimer() override;
     int takeNewSelection(int control) override;
+    int takeAccepted(int control) override;
 
 private:
     OrganiserWindow& m_w;
@@ -126,6 +127,8 @@ public:
     int shownPage() const { return m_sel; }
     int financePage() const;
     QString dataFolder() const { return m_deps.dataFolder; }
+    FormLauncher* forms() const { return m_deps.forms; }
+    VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
     // The stand-ins in use where no real piece was given (for inspection).
@@ -152,6 +155,8 @@ public:
     std::function<void(int control, int row)> selectTreeRow;
     // After every selection change, command and heartbeat: the panes' per-event checks.
     std::function<void()> afterEvent;
+    // An accepted control without a target of its own (the panes' buttons): a level.
+    std::function<int(int control)> paneButton;
 
 private:
     friend class MainWindowManager;

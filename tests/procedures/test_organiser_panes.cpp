@@ -581,3 +581,40 @@ TEST_F(OrganiserListsTest, PerEventChecksShowTheMailAndWaitForAModalWindow)
         EXPECT_EQ(headerSubject(), mail.cell("EM:SUBJECT", row)) << row;
     }
 }
+
+TEST_F(OrganiserListsTest, PaneButtonsReachTheirGuardsByControlNumber)
+{
+    fill();
+    PanesWindow w(m_folder->path());
+    using namespace organiser;
+    w.showPage(6);
+    QTreeView* categories = w.panes->tree(tree::Categories);
+    ListSet& lists = w.panes->lists();
+    struct Case {
+        const char* what;
+        bool categorySelected;
+        int level;
+        QStringList messages;
+        int rememberedRow;
+    };
+    const Case cases[] = {
+        {"no category: told and refused", false, vrt::LEVEL_CANCEL, {"message: Odaberite kategoriju s lijeve strane !"}, -1},
+        {"a category: the row to come back to", true, vrt::LEVEL_BENIGN, {}, 0},
+    };
+    for (const Case& c : cases) {
+        testsupport::presenter().clear();
+        lists.RememberedRow = -1;
+        if (c.categorySelected)
+            categories->setCurrentIndex(categories->model()->index(0, 0));
+        else
+            categories->setCurrentIndex({});
+        lists.list(ctl::Pr).select(0);
+        EXPECT_EQ(w.window->manager().accept(59), c.level) << c.what;
+        QStringList shown;
+        for (const auto& call : testsupport::presenter().calls())
+            shown << call.kind + ": " + call.text;
+        EXPECT_EQ(shown, c.messages) << c.what;
+        EXPECT_EQ(lists.RememberedRow, c.rememberedRow) << c.what;
+    }
+    testsupport::presenter().clear();
+}
