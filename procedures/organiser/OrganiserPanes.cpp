@@ -29,7 +29,9 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         if (routine == QLatin1String("MarkUnread") && markMailUnread(mail))
             m_lists->list(ctl::Email).reset();
     };
+    h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     m_menus = std::make_unique<OrganiserMenus>(h);
+    window.firstShown = [this, &window] { m_menus->translate([&window](const QString& t) { return window.translated(t); }); };
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListSpec& spec : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(spec.control), &window);
@@ -108,6 +110,14 @@ void OrganiserPanes::makeTrees(OrganiserWindow& window)
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setMaximumWidth(320);
         m_trees[control] = view;
+        const Popup popup = control == tree::MailFolders ? Popup::MailFolders
+                            : control == tree::Categories ? Popup::FinanceCategories
+                                                          : Popup::ContactGroups;
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view, popup](QPoint at) {
+            m_menus->prepare(popup);
+            m_menus->menu(popup).ask(view->viewport()->mapToGlobal(at), view);
+        });
         window.setList(control, view);
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, &window, control, model](const QModelIndex& current) {

@@ -505,6 +505,8 @@ void OrganiserWindow::firstDisplay()
         hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
         createActiveXControls(hosted, m_hosted);
     }
+    if (firstShown)
+        firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));

@@ -157,6 +157,9 @@ public:
     std::function<void()> afterEvent;
     // An accepted control without a target of its own (the panes' buttons): a level.
     std::function<int(int control)> paneButton;
+    // Once, at the first display, after the hosted components are made.
+    std::function<void()> firstShown;
+    QString translated(const QString& text) const { return tr(text); }
 
 private:
     friend class MainWindowManager;

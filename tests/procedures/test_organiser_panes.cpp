@@ -442,14 +442,12 @@ struct PanesWindow {
     std::unique_ptr<organiser::OrganiserWindow> window;
     organiser::OrganiserPanes* panes = nullptr;
     organiser::RegistryControlFactory registry;
-    explicit PanesWindow(const QString& folder, bool hosted = false)
+    explicit PanesWindow(const QString& folder, const std::function<void(PanesWindow&, organiser::OrganiserDeps&)>& adjust = {})
     {
         organiser::OrganiserDeps deps;
         deps.dataFolder = folder;
-        if (hosted) {
-            controls::registerBuiltInControls();
-            deps.controls = &registry;
-        }
+        if (adjust)
+            adjust(*this, deps);
         deps.openFiles = [] { return 0; }; // the fixture's
         deps.closeFiles = [] {};
         organiser::useDataLayer(deps);
@@ -551,7 +549,10 @@ TEST_F(OrganiserListsTest, TreesFilledFromTheTablesDriveTheirLists)
 TEST_F(OrganiserListsTest, PerEventChecksShowTheMailAndWaitForAModalWindow)
 {
     const organiser::SampleResult sample = fill();
-    PanesWindow w(m_folder->path(), true);
+    PanesWindow w(m_folder->path(), [](PanesWindow& self, OrganiserDeps& deps) {
+        controls::registerBuiltInControls();
+        deps.controls = &self.registry;
+    });
     using namespace organiser;
     w.showPage(2);
     OrganiserList& mail = w.panes->lists().list(ctl::Email);
@@ -617,4 +618,26 @@ TEST_F(OrganiserListsTest, PaneButtonsReachTheirGuardsByControlNumber)
         EXPECT_EQ(lists.RememberedRow, c.rememberedRow) << c.what;
     }
     testsupport::presenter().clear();
+}
+
+TEST_F(OrganiserListsTest, TreeMenusAreTranslatedAtTheFirstDisplayAndPostTheirButtons)
+{
+    fill();
+    PanesWindow w(m_folder->path(), [](PanesWindow&, organiser::OrganiserDeps& deps) {
+        deps.translate = [](const QString& t) { return t == "Novi poddirektorij" ? QString("New subfolder") : t; };
+    });
+    using namespace organiser;
+    const vrt::PopupMenu& folders = w.panes->menus().menu(Popup::MailFolders);
+    EXPECT_EQ(folders.items().front().text, "New subfolder");
+
+    // A contact group entry reaches the pane button of its number, as the button would.
+    std::vector<int> accepted;
+    w.window->paneButton = [&accepted](int control) { return accepted.push_back(control), vrt::LEVEL_BENIGN; };
+    vrt::PopupMenu& groups = w.panes->menus().menu(Popup::ContactGroups);
+    for (const auto& item : groups.items())
+        if (item.action)
+            item.action();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(accepted, (std::vector<int>{121, 122, 123, 124}));
 }
