@@ -2,6 +2,7 @@
 
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
+#include "procedures/common/TreeTableSources.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "runtime/Dialogs.h"
 
@@ -103,6 +104,12 @@ void useDataLayer(OrganiserDeps& deps)
     static TablePrimer primer;
     if (!deps.primer)
         deps.primer = &primer;
+    static VelmoraDll::InboxFolderSource folders;
+    static VelmoraDll::ContactGroupSource groups;
+    if (!deps.folders)
+        deps.folders = &folders;
+    if (!deps.groups)
+        deps.groups = &groups;
     auto& r = deps.records;
     if (!r.emailId) r.emailId = [] { return (long long)EM().ID; };
     if (!r.messageId) r.messageId = [] { return QString::fromStdString(EM().MESSAGEID); };

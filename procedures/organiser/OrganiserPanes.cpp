@@ -2,13 +2,20 @@
 
 #include "data/TableManagers.h"
 
+#include <QCursor>
+#include <QHeaderView>
 #include <QLayout>
 #include <QSplitter>
 #include <QTabWidget>
 
+#include "controls/OrganiserControls.h"
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/common/TreeTableSources.h"
+#include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/Dialogs.h"
 
 namespace organiser {
 
@@ -22,7 +29,9 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         if (routine == QLatin1String("MarkUnread") && markMailUnread(mail))
             m_lists->list(ctl::Email).reset();
     };
+    h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     m_menus = std::make_unique<OrganiserMenus>(h);
+    window.firstShown = [this, &window] { m_menus->translate([&window](const QString& t) { return window.translated(t); }); };
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListSpec& spec : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(spec.control), &window);
@@ -48,6 +57,9 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             });
         }
     }
+    makeTrees(window);
+    makePump(window);
+    makeButtons(window);
     place(window);
 }
 
@@ -74,6 +86,177 @@ void bindNotesView(ListSet& lists, OrganiserListView& view)
                      [&list, &view](QPoint at) { list.browse().popup().ask(at, &view); });
 }
 
+namespace {
+
+VelmoraDll::TreeQueue& queueOf(int control)
+{
+    switch (control) {
+    case tree::MailFolders: return VelmoraDll::InboxQ();
+    case tree::Categories: return VelmoraDll::PrihodiRashodiQ();
+    default: return VelmoraDll::KontaktiGrupaQ();
+    }
+}
+
+} // namespace
+
+void OrganiserPanes::makeTrees(OrganiserWindow& window)
+{
+    for (int control : {tree::MailFolders, tree::Categories, tree::ContactGroups}) {
+        auto* view = new QTreeView(&window);
+        auto* model = new VelmoraDll::TreeQueueModel(view);
+        view->setModel(model);
+        view->setHeaderHidden(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setMaximumWidth(320);
+        m_trees[control] = view;
+        const Popup popup = control == tree::MailFolders ? Popup::MailFolders
+                            : control == tree::Categories ? Popup::FinanceCategories
+                                                          : Popup::ContactGroups;
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view, popup](QPoint at) {
+            m_menus->prepare(popup);
+            m_menus->menu(popup).ask(view->viewport()->mapToGlobal(at), view);
+        });
+        window.setList(control, view);
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, &window, control, model](const QModelIndex& current) {
+                    if (!current.isValid())
+                        return;
+                    const long id = long(model->data(current, VelmoraDll::TreeQueueModel::IdRole).toLongLong());
+                    if (control == tree::MailFolders)
+                        m_lists->setMailFolder(id);
+                    else if (control == tree::Categories)
+                        m_lists->setFinanceCategory(id);
+                    else
+                        m_lists->setContactGroup(id);
+                    window.manager().takeNewSelection(control);
+                });
+    }
+    window.selectTreeRow = [this](int control, int row) { selectTreeRow(control, row); };
+}
+
+void OrganiserPanes::selectTreeRow(int control, int row)
+{
+    QTreeView* view = tree(control);
+    if (!view)
+        return;
+    VelmoraDll::TreeQueue& queue = queueOf(control);
+    if (control == tree::Categories && queue.empty()) {
+        static VelmoraDll::CategorySource categories;
+        VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
+    }
+    auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
+    const QModelIndex kept = view->currentIndex();
+    const int keptPosition = kept.isValid() ? model->position(kept) : -1;
+    model->setQueue(queue);
+    view->expandAll();
+    const int position = row > 0 ? row - 1 : keptPosition;
+    if (position >= 0 && position < int(queue.size()))
+        view->setCurrentIndex(model->indexOfPosition(position));
+}
+
+void OrganiserPanes::makePump(OrganiserWindow& window)
+{
+    EventPumpDeps d;
+    d.dataFolder = window.dataFolder();
+    auto selectedCell = [this](int control, const char* field) {
+        OrganiserList& l = m_lists->list(control);
+        return l.selected() >= 0 ? l.cell(field, l.selected()) : QString();
+    };
+    d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
+    d.showEmail = [&window, selectedCell] {
+        auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
+        if (!panel)
+            return;
+        panel->setItemText(1, selectedCell(ctl::Email, "EM:SUBJECT"));
+        panel->setItemText(2, selectedCell(ctl::Email, "EM:SENDER"));
+        panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
+        panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
+    };
+    d.navigate = [&window](const QString& target) {
+        if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
+            preview->navigate(target);
+    };
+    d.resizeControls = [&window] { return window.resizeControls ? window.resizeControls() : 0; };
+    d.setupSplitters = [&window] {
+        if (window.setupSplitters)
+            window.setupSplitters();
+        return 0;
+    };
+    d.mailColumnWidth = [this](int column) {
+        OrganiserListView* mail = view(ctl::Email);
+        return mail ? mail->horizontalHeader()->sectionSize(column - 1) : 0;
+    };
+    d.reset = [&window] { window.manager().reset(true); };
+    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    d.askYesNo = [](const QString& text, const QString& caption) {
+        return vrt::message(text, caption, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO);
+    };
+    d.dispatch = [&window](int code) { return window.dispatcher().dispatch(code); };
+    auto selectedId = [this](int control) { return [this, control] { return long(m_lists->list(control).selectedId().toLongLong()); }; };
+    d.outgoingDocumentId = selectedId(ctl::ID);
+    d.outgoingCategoryId = selectedId(ctl::IDK);
+    d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
+    m_pump = std::make_unique<EventPump>(d);
+    m_pump->LayoutState = 1; // the first layout at the first event
+    window.afterEvent = [this] { pumpEvents(); };
+}
+
+void OrganiserPanes::makeButtons(OrganiserWindow& window)
+{
+    PaneButtonDeps d;
+    d.lists = m_lists.get();
+    d.menus = m_menus.get();
+    d.forms = window.forms();
+    d.dispatch = [&window] { return window.dispatcher().dispatch(); };
+    d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
+    d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
+    d.refreshGroups = [this, &window] {
+        if (VelmoraDll::TreeTableSource* groups = window.contactGroups()) {
+            VelmoraDll::S_FillContactGroupTree(*groups);
+            selectTreeRow(tree::ContactGroups, 0);
+        }
+    };
+    d.showMenu = [&window](vrt::PopupMenu& menu) { menu.ask(QCursor::pos(), &window); };
+    m_buttons = std::make_unique<PaneButtons>(d);
+    // Refused by the guard before the button's own work: the framework does nothing more.
+    window.paneButton = [this](int control) {
+        if (m_buttons->before(control) == 5)
+            return vrt::LEVEL_CANCEL;
+        return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+    };
+}
+
+long OrganiserPanes::treeRowId(int control) const
+{
+    QTreeView* view = tree(control);
+    const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+    return current.isValid() ? long(current.data(VelmoraDll::TreeQueueModel::IdRole).toLongLong()) : 0;
+}
+
+void OrganiserPanes::pumpEvents()
+{
+    // An event while a form or message runs above the window waits until it has closed.
+    if (vrt::modalDepth() > m_pumpGuard.home()) {
+        if (!m_pumpWaiting) {
+            m_pumpWaiting = true;
+            vrt::whenModalDepthAtMost(m_pumpGuard.home(), this, [this] {
+                m_pumpWaiting = false;
+                pumpEvents();
+            });
+        }
+        return;
+    }
+    m_pumpGuard.run([this] { m_pump->run(); });
+}
+
+QTreeView* OrganiserPanes::tree(int control) const
+{
+    const auto it = m_trees.find(control);
+    return it == m_trees.end() ? nullptr : it->second;
+}
+
 OrganiserListView* OrganiserPanes::view(int control) const
 {
     const auto it = m_views.find(control);
@@ -91,14 +274,14 @@ void OrganiserPanes::place(OrganiserWindow& window)
     };
     const Placement placements[] = {
         {"ZarUrozuvazura", -1, {ctl::Notes}},
-        {"Email", -1, {ctl::Email}},
+        {"Email", -1, {tree::MailFolders, ctl::Email}},
         {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}},
         {"Passwords", -1, {ctl::PKat, ctl::Pass}},
-        {"Adresar", -1, {ctl::Kontakti}},
+        {"Adresar", -1, {tree::ContactGroups, ctl::Kontakti}},
         {"Adresar", 1, {ctl::PZadaci}},
         {"Adresar", 2, {ctl::PUD}},
         {"Adresar", 3, {ctl::PID}},
-        {"Financije", 0, {ctl::Pr}},
+        {"Financije", 0, {tree::Categories, ctl::Pr}},
         {"Financije", 1, {ctl::UDK, ctl::UD}},
         {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}},
     };
@@ -117,7 +300,14 @@ void OrganiserPanes::place(OrganiserWindow& window)
             new QVBoxLayout(host);
         auto* splitter = new QSplitter(p.orientation, host);
         for (int control : p.lists)
-            splitter->addWidget(m_views.at(control));
+            splitter->addWidget(view(control) ? static_cast<QWidget*>(view(control)) : tree(control));
+        // The reading pane the window made for the mail page goes beside the list.
+        if (p.page == QLatin1String("Email"))
+            if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
+                splitter->addWidget(reading);
+        // A tree keeps its own width; the lists take what the window gains.
+        for (int i = 0; i < splitter->count(); ++i)
+            splitter->setStretchFactor(i, qobject_cast<QTreeView*>(splitter->widget(i)) ? 0 : 1);
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else

@@ -1,11 +1,14 @@
 #pragma once
 #include <QObject>
+#include <QTreeView>
 #include <map>
 #include <memory>
 
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
+#include "runtime/WindowManager.h"
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
 // control number, so the window restores and saves their column layouts and finds them.
@@ -14,6 +17,11 @@ namespace organiser {
 
 class OrganiserWindow;
 class OrganiserListView;
+
+// The trees beside the lists: mail folders, finance categories, contact groups.
+namespace tree {
+enum : int { MailFolders = 24, Categories = 53, ContactGroups = 119 };
+}
 
 class OrganiserPanes : public QObject {
     Q_OBJECT
@@ -24,15 +32,32 @@ public:
     ListSet& lists() { return *m_lists; }
     OrganiserMenus& menus() { return *m_menus; }
     ListEvents& events() { return *m_events; }
+    EventPump& pump() { return *m_pump; }
+    PaneButtons& buttons() { return *m_buttons; }
+    // The per-event checks, once no form or message runs above the window.
+    void pumpEvents();
     OrganiserListView* view(int control) const;
+    QTreeView* tree(int control) const;
+    // Shows the tree's queue (filling the category tree when it is empty) and selects its
+    // `row` (from 1), which drives the lists; 0 keeps the selection.
+    void selectTreeRow(int control, int row);
 
 private:
     void place(OrganiserWindow& window);
+    void makeTrees(OrganiserWindow& window);
+    void makePump(OrganiserWindow& window);
+    void makeButtons(OrganiserWindow& window);
+    long treeRowId(int control) const;
 
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
+    std::unique_ptr<EventPump> m_pump;
+    std::unique_ptr<PaneButtons> m_buttons;
+    vrt::ReentryGuard m_pumpGuard;
+    bool m_pumpWaiting = false;
     std::map<int, OrganiserListView*> m_views;
+    std::map<int, QTreeView*> m_trees;
 };
 
 // The notes list's clicks and keys: the tag toggle, Insert and Delete in place.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
@@ -38,10 +40,17 @@ constexpr int MN_SEL = 2;
 constexpr int MainSheet = 6;
 constexpr int OverviewSheet = 10;
 constexpr int Chart = 13;
+constexpr int Preview = 23;
+constexpr int HeaderPanel = 25;
+constexpr int Attachments = 26;
+constexpr int Calendar = 43;
+constexpr int DatePicker = 44;
+constexpr int Gantt = 46;
 constexpr int FinanceSheet = 51;
 constexpr int MailList = 21;
 constexpr int MailFolderTree = 24;
 constexpr int CategoryTree = 53;
+constexpr int ContactGroupTree = 119;
 constexpr int ContactSheet = 133;
 } // namespace Ctl
 
@@ -198,18 +207,31 @@ int MainWindowManager::takeTimer()
     m_w.m_lastClock = now;
     if (elapsed > 0)
         m_w.m_heartbeat->advance(int(elapsed));
+    if (m_w.afterEvent)
+        m_w.afterEvent();
     return vrt::LEVEL_BENIGN;
 }
 
 int MainWindowManager::takeNewSelection(int control)
 {
+    int result = vrt::LEVEL_BENIGN;
     switch (control) {
-    case Ctl::OverviewSheet: return m_w.m_deps.panes->DrawFinanceChart();
-    case Ctl::MailFolderTree: return m_w.mailFolderSelected();
-    case Ctl::CategoryTree: return m_w.m_deps.panes->CategorySelected();
+    case Ctl::OverviewSheet: result = m_w.m_deps.panes->DrawFinanceChart(); break;
+    case Ctl::MailFolderTree: result = m_w.mailFolderSelected(); break;
+    case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
-    return vrt::LEVEL_BENIGN;
+    if (m_w.afterEvent)
+        m_w.afterEvent();
+    return result;
+}
+
+int MainWindowManager::takeAccepted(int control)
+{
+    const int result = m_w.paneButton ? m_w.paneButton(control) : vrt::LEVEL_BENIGN;
+    if (m_w.afterEvent)
+        m_w.afterEvent();
+    return result;
 }
 
 // ---- window -------------------------------------------------------------------------------
@@ -317,7 +339,13 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         };
     };
     tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
-    tabs.selectMailFolderRow = [](int) {};
+    auto treeRow = [this](int control) {
+        return [this, control](int row) {
+            if (selectTreeRow)
+                selectTreeRow(control, row);
+        };
+    };
+    tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
     tabs.focusMailList = [] {};
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
     tabs.setTaskFilter = [this](long id, const QString& filter) {
@@ -325,11 +353,12 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_taskFilter = filter;
     };
     tabs.categoryQueueEmpty = side.categoryTreeEmpty;
-    tabs.selectCategoryRow = [](int) {};
+    tabs.selectCategoryRow = treeRow(Ctl::CategoryTree);
     tabs.showFinancePage = side.showFinancePage;
     tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
     tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
-    tabs.contactGroupTree = [](bool) {};
+    // A tree filled just now shows from its first group; one filled before keeps its row.
+    tabs.contactGroupTree = [select = treeRow(Ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
     tabs.resetForce = side.resetForce;
     m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
 
@@ -340,7 +369,11 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         [this] { return m_selectedContactId; }, [this] { return m_textBuffer; },
         [&r, zero] { return zero(r.outgoingDocumentsRow); }});
 
-    m_manager->setTarget(Ctl::MN_COMMAND, [this] { m_dispatcher->dispatch(); });
+    m_manager->setTarget(Ctl::MN_COMMAND, [this] {
+        m_dispatcher->dispatch();
+        if (afterEvent)
+            afterEvent();
+    });
     m_manager->setTarget(Ctl::MN_SEL, [this] {
         if (m_pendingSel < 1 || m_pendingSel > 8)
             return;
@@ -393,6 +426,30 @@ void OrganiserWindow::build()
     m_pages->widget(7)->layout()->addWidget(m_contacts);
     connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
 
+    // The hosted components' containers: the mail page's reading pane (header over preview,
+    // the attachments inside the header), the calendar with its picker, the planning chart.
+    auto container = [this](int control, const char* name, QWidget* parent) {
+        auto* box = new QWidget(parent);
+        box->setObjectName(QLatin1String(name));
+        m_manager->setControl(control, box);
+        return box;
+    };
+    auto* reading = new QWidget(m_pages->widget(1));
+    reading->setObjectName(QStringLiteral("Reading"));
+    auto* readingLayout = new QVBoxLayout(reading);
+    readingLayout->setContentsMargins(0, 0, 0, 0);
+    readingLayout->addWidget(container(Ctl::HeaderPanel, "PodaciD", reading));
+    readingLayout->addWidget(container(Ctl::Preview, "Mht", reading), 1);
+    container(Ctl::Attachments, "AttachD", reading)->hide();
+    m_pages->widget(1)->layout()->addWidget(reading);
+    auto* calendarPicker = container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
+    calendarPicker->setMaximumWidth(260);
+    auto* calendarRow = new QHBoxLayout;
+    calendarRow->addWidget(calendarPicker);
+    calendarRow->addWidget(container(Ctl::Calendar, "Cal", m_pages->widget(3)), 1);
+    static_cast<QBoxLayout*>(m_pages->widget(3)->layout())->addLayout(calendarRow);
+    m_pages->widget(4)->layout()->addWidget(container(Ctl::Gantt, "Ex", m_pages->widget(4)));
+
     m_manager->setWindow(this);
     m_manager->setControl(Ctl::MainSheet, m_pages);
     m_manager->setControl(Ctl::Chart, chart);
@@ -437,6 +494,19 @@ int OrganiserWindow::opening()
 
 void OrganiserWindow::firstDisplay()
 {
+    if (m_deps.controls) {
+        HostedDeps hosted;
+        hosted.factory = m_deps.controls;
+        hosted.container = [this](int control) { return m_manager->control(control); };
+        hosted.language = G::QVLang.load();
+        hosted.dataFolder = m_deps.dataFolder;
+        hosted.translate = m_deps.translate;
+        hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
+        hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
+        createActiveXControls(hosted, m_hosted);
+    }
+    if (firstShown)
+        firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
@@ -458,7 +528,9 @@ int OrganiserWindow::mailFolderSelected()
     // The sent folder shows the recipient column where the others show the sender, at the
     // width the user last gave whichever of the two was shown.
     auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
-    const int row = folders ? folders->currentIndex().row() : -1;
+    const QModelIndex current = folders ? folders->currentIndex() : QModelIndex();
+    auto* tree = folders ? qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model()) : nullptr;
+    const int row = tree ? tree->position(current) : current.row();
     const auto& queue = VelmoraDll::InboxQ();
     auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
     if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {
@@ -502,6 +574,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
     OrganiserDeps deps;
     deps.frame = link.get();
+    static RegistryControlFactory registry; // no state: the component registry is the program's
+    deps.controls = &registry;
     useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);

@@ -8,6 +8,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/organiser/CommandDispatcher.h"
 #include "procedures/organiser/Heartbeat.h"
+#include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/StandIns.h"
 #include "procedures/organiser/TabSwitcher.h"
 #include "procedures/organiser/UpdateRunner.h"
@@ -65,6 +66,8 @@ struct OrganiserDeps {
     // The mail folders and contact groups the trees are filled from (the data layer's).
     VelmoraDll::TreeTableSource* folders = nullptr;
     VelmoraDll::TreeTableSource* groups = nullptr;
+    // Makes the hosted components at the first display; none: the window goes without them.
+    ControlFactory* controls = nullptr;
     // The record buffers and mail counts the window reads (the data layer's).
     struct Records {
         std::function<long long()> emailId;          // EM:ID
@@ -94,6 +97,7 @@ public:
     int takeCloseEvent() override;
     int takeTimer() override;
     int takeNewSelection(int control) override;
+    int takeAccepted(int control) override;
 
 private:
     OrganiserWindow& m_w;
@@ -122,10 +126,14 @@ public:
     int receiverId() const { return m_receiverId; }
     int shownPage() const { return m_sel; }
     int financePage() const;
+    QString dataFolder() const { return m_deps.dataFolder; }
+    FormLauncher* forms() const { return m_deps.forms; }
+    VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
     // The stand-ins in use where no real piece was given (for inspection).
     CallLog& standInLog() { return m_log; }
+    const HostedControls& hosted() const { return m_hosted; }
 
     // MN:COMMAND and MN:SEL as the notifications leave them.
     int pendingCommand() const { return m_dispatcher->command(); }
@@ -143,6 +151,15 @@ public:
     std::function<void()> saveMainLayout;
     std::function<int()> resizeControls;
     std::function<void()> setupSplitters;
+    // The panes' trees: a tab switch asks for a row of a tree (filled first when empty).
+    std::function<void(int control, int row)> selectTreeRow;
+    // After every selection change, command and heartbeat: the panes' per-event checks.
+    std::function<void()> afterEvent;
+    // An accepted control without a target of its own (the panes' buttons): a level.
+    std::function<int(int control)> paneButton;
+    // Once, at the first display, after the hosted components are made.
+    std::function<void()> firstShown;
+    QString translated(const QString& text) const { return tr(text); }
 
 private:
     friend class MainWindowManager;
@@ -189,6 +206,7 @@ private:
     int m_mailNameColumnWidth = 0;
     long long m_lastClock = -1;
     QString m_moneyPicture;
+    HostedControls m_hosted;
 };
 
 // Opens the organiser window inside `parent` (the frame's central area); it talks to the

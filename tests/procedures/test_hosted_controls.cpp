@@ -1,6 +1,7 @@
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/HostedControls.h"
+#include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/ComponentRegistry.h"
 #include "tests/support/TestSupport.h"
 
@@ -168,4 +169,46 @@ TEST(HostedControls, PreviewLoadsNothingRemote)
     b.navigate(dir.file("1.html"));
     EXPECT_EQ(b.toPlainText().trimmed().left(7), "Pozdrav");
     EXPECT_EQ(b.location(), dir.file("1.html"));
+}
+
+TEST(HostedControls, TheOrganiserWindowMakesThemInItsContainersWhenFirstShown)
+{
+    controls::registerBuiltInControls();
+    struct Case {
+        const char* what;
+        std::map<QString, QString> fixedBy;
+        QStringList messages;
+        bool chart;
+    };
+    const Case cases[] = {
+        {"registered and retried", {{"x_Rm.dll", controls::kChartProgId}}, {}, true},
+        {"registered, retried, then told",
+         {},
+         {"stop: Please login into Windows as Administrator and run the program again !"},
+         false},
+    };
+    for (const Case& c : cases) {
+        testsupport::presenter().clear();
+        testsupport::TempFolder data;
+        FakeFactory f;
+        f.failing = {controls::kChartProgId};
+        f.fixedBy = c.fixedBy;
+        OrganiserDeps deps;
+        deps.dataFolder = data.path();
+        deps.controls = &f;
+        OrganiserWindow window(deps);
+        EXPECT_TRUE(f.created.isEmpty()) << c.what << ": nothing before the first display";
+        ASSERT_TRUE(window.open());
+        EXPECT_EQ(f.registered, QStringList({"x_Rm.dll"})) << c.what;
+        EXPECT_EQ(shown(), c.messages) << c.what;
+        const HostedControls& h = window.hosted();
+        EXPECT_EQ(h.chart != nullptr, c.chart) << c.what;
+        for (auto [control, made] : {std::pair{23, h.preview}, {25, h.headerPanel}, {43, h.calendar}, {44, h.datePicker}, {46, h.gantt}}) {
+            auto* w = qobject_cast<QWidget*>(made);
+            ASSERT_NE(w, nullptr) << c.what << " " << control;
+            EXPECT_EQ(w->parentWidget(), window.manager().control(control)) << c.what << " " << control;
+        }
+        window.shutDown();
+    }
+    testsupport::presenter().clear();
 }

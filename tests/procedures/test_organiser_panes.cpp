@@ -1,5 +1,11 @@
+#include "controls/Controls.h"
+#include "controls/OrganiserControls.h"
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
 #include "procedures/organiser/StandIns.h"
@@ -8,6 +14,8 @@
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
 
+#include <QCoreApplication>
+#include <QLabel>
 #include <QMimeData>
 #include <set>
 
@@ -425,4 +433,211 @@ TEST_F(OrganiserListsTest, PaneButtonsGuardAndAct)
     buttons.after(131);
     EXPECT_EQ(calls, (QStringList{"MoveDownVrE", "MoveRightVrPRK", "DrawStateChart", "MoveRightVr"}));
     testsupport::presenter().clear();
+}
+
+namespace {
+
+// The organiser window over the fixture's tables, with its panes, as W_First opens it.
+struct PanesWindow {
+    std::unique_ptr<organiser::OrganiserWindow> window;
+    organiser::OrganiserPanes* panes = nullptr;
+    organiser::RegistryControlFactory registry;
+    explicit PanesWindow(const QString& folder, const std::function<void(PanesWindow&, organiser::OrganiserDeps&)>& adjust = {})
+    {
+        organiser::OrganiserDeps deps;
+        deps.dataFolder = folder;
+        if (adjust)
+            adjust(*this, deps);
+        deps.openFiles = [] { return 0; }; // the fixture's
+        deps.closeFiles = [] {};
+        organiser::useDataLayer(deps);
+        window = std::make_unique<organiser::OrganiserWindow>(deps);
+        panes = organiser::attachPanes(*window);
+        EXPECT_TRUE(window->open());
+        panes->lists().resetAll();
+    }
+    ~PanesWindow()
+    {
+        for (auto* q : {&VelmoraDll::InboxQ(), &VelmoraDll::PrihodiRashodiQ(), &VelmoraDll::KontaktiGrupaQ()})
+            q->clear();
+    }
+    void showPage(int page)
+    {
+        window->manager().takeNotify(2, page);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        EXPECT_EQ(window->shownPage(), page);
+    }
+    struct Shown {
+        long id;               // the tree row's
+        std::set<QString> ids; // the driven list's `field` values
+        QVariant range;        // the driven list's range
+    };
+    // Selects each row of a tree in turn; per row, what the driven list then shows.
+    std::vector<Shown> walk(int tree, int list, const char* field)
+    {
+        QTreeView* view = panes->tree(tree);
+        auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
+        std::vector<Shown> out;
+        for (int p = 0; p < int(model->queue().size()); ++p) {
+            view->setCurrentIndex(model->indexOfPosition(p));
+            organiser::OrganiserList& l = panes->lists().list(list);
+            std::set<QString> values;
+            for (int r = 0; r < l.rowCount(); ++r)
+                values.insert(l.cell(field, r));
+            out.push_back({long(model->queue()[size_t(p)].ID), values, l.source().rangeValue});
+        }
+        return out;
+    }
+};
+
+} // namespace
+
+TEST_F(OrganiserListsTest, TreesFilledFromTheTablesDriveTheirLists)
+{
+    for (auto* q : {&VelmoraDll::InboxQ(), &VelmoraDll::PrihodiRashodiQ(), &VelmoraDll::KontaktiGrupaQ()})
+        q->clear();
+    const organiser::SampleResult sample = fill();
+    PanesWindow w(m_folder->path());
+    using namespace organiser;
+
+    // Mail: the tab fills the folder tree, selects its second row; each folder shows exactly its mails.
+    w.showPage(2);
+    QTreeView* folders = w.panes->tree(tree::MailFolders);
+    ASSERT_GT(VelmoraDll::InboxQ().size(), 2u);
+    EXPECT_EQ(static_cast<VelmoraDll::TreeQueueModel*>(folders->model())->position(folders->currentIndex()), 1);
+    // The window's lists read a screenful at a time: the range says which mails, the rows confirm it.
+    for (const auto& [id, shown, range] : w.walk(tree::MailFolders, ctl::Email, "EM:INBOXID")) {
+        EXPECT_EQ(range.toLongLong(), id);
+        EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
+        if (id == sample.inboxId)
+            EXPECT_FALSE(shown.empty()) << "the inbox shows its mails";
+        if (id == sample.accountRootId)
+            EXPECT_TRUE(shown.empty()) << "the account's root holds no mail";
+    }
+
+    // Finance: the tab fills the category tree; a category shows the entries of its subtree.
+    w.showPage(6);
+    ASSERT_FALSE(VelmoraDll::PrihodiRashodiQ().empty());
+    // A category's subtree: itself and every row below it (the queue is depth-first).
+    auto subtree = [](long root) {
+        std::set<QString> ids{QString::number(root)};
+        for (const auto& row : VelmoraDll::PrihodiRashodiQ())
+            if (ids.count(QString::number(row.RODITELJ)))
+                ids.insert(QString::number(row.ID));
+        return ids;
+    };
+    std::set<QString> underIncome;
+    for (const auto& [id, shown, range] : w.walk(tree::Categories, ctl::Pr, "PR:KATEGORIJAID")) {
+        const std::set<QString> allowed = subtree(id);
+        for (const QString& category : shown)
+            EXPECT_TRUE(allowed.count(category)) << id << " shows " << category.toStdString();
+        if (id == sample.incomeRootId)
+            underIncome = shown;
+    }
+    EXPECT_FALSE(underIncome.empty()) << "the income root shows its subtree's entries";
+
+    // Contacts: the group tree fills and its first group drives the contact list.
+    w.showPage(8);
+    ASSERT_FALSE(VelmoraDll::KontaktiGrupaQ().empty());
+    for (const auto& [id, shown, range] : w.walk(tree::ContactGroups, ctl::Kontakti, "CON:GRUPAID")) {
+        EXPECT_EQ(range.toLongLong(), id);
+        EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
+    }
+}
+
+TEST_F(OrganiserListsTest, PerEventChecksShowTheMailAndWaitForAModalWindow)
+{
+    const organiser::SampleResult sample = fill();
+    PanesWindow w(m_folder->path(), [](PanesWindow& self, OrganiserDeps& deps) {
+        controls::registerBuiltInControls();
+        deps.controls = &self.registry;
+    });
+    using namespace organiser;
+    w.showPage(2);
+    OrganiserList& mail = w.panes->lists().list(ctl::Email);
+    w.panes->lists().setMailFolder(sample.inboxId);
+    ASSERT_GT(mail.rowCount(), 1);
+    auto* preview = qobject_cast<controls::PreviewBrowser*>(w.window->hosted().preview);
+    auto* header = qobject_cast<controls::MessageHeaderPanel*>(w.window->hosted().headerPanel);
+    ASSERT_TRUE(preview && header);
+    auto settle = [] {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    };
+    auto expected = [&](int row) { return EventPump::previewPath(m_folder->path(), mail.cell("EM:MESSAGEID", row)); };
+    auto headerSubject = [&] { return qobject_cast<QLabel*>(header->item(1))->text(); };
+
+    for (int row : {0, 1}) {
+        ASSERT_TRUE(mail.select(row));
+        const QString before = preview->location();
+        {
+            vrt::ModalScope form; // a form opened above the window
+            w.window->manager().takeTimer();
+            settle();
+            EXPECT_EQ(preview->location(), before) << row << ": nothing runs under the form";
+        }
+        settle();
+        EXPECT_EQ(preview->location(), expected(row)) << row << ": the check ran once the form closed";
+        EXPECT_EQ(headerSubject(), mail.cell("EM:SUBJECT", row)) << row;
+    }
+}
+
+TEST_F(OrganiserListsTest, PaneButtonsReachTheirGuardsByControlNumber)
+{
+    fill();
+    PanesWindow w(m_folder->path());
+    using namespace organiser;
+    w.showPage(6);
+    QTreeView* categories = w.panes->tree(tree::Categories);
+    ListSet& lists = w.panes->lists();
+    struct Case {
+        const char* what;
+        bool categorySelected;
+        int level;
+        QStringList messages;
+        int rememberedRow;
+    };
+    const Case cases[] = {
+        {"no category: told and refused", false, vrt::LEVEL_CANCEL, {"message: Odaberite kategoriju s lijeve strane !"}, -1},
+        {"a category: the row to come back to", true, vrt::LEVEL_BENIGN, {}, 0},
+    };
+    for (const Case& c : cases) {
+        testsupport::presenter().clear();
+        lists.RememberedRow = -1;
+        if (c.categorySelected)
+            categories->setCurrentIndex(categories->model()->index(0, 0));
+        else
+            categories->setCurrentIndex({});
+        lists.list(ctl::Pr).select(0);
+        EXPECT_EQ(w.window->manager().accept(59), c.level) << c.what;
+        QStringList shown;
+        for (const auto& call : testsupport::presenter().calls())
+            shown << call.kind + ": " + call.text;
+        EXPECT_EQ(shown, c.messages) << c.what;
+        EXPECT_EQ(lists.RememberedRow, c.rememberedRow) << c.what;
+    }
+    testsupport::presenter().clear();
+}
+
+TEST_F(OrganiserListsTest, TreeMenusAreTranslatedAtTheFirstDisplayAndPostTheirButtons)
+{
+    fill();
+    PanesWindow w(m_folder->path(), [](PanesWindow&, organiser::OrganiserDeps& deps) {
+        deps.translate = [](const QString& t) { return t == "Novi poddirektorij" ? QString("New subfolder") : t; };
+    });
+    using namespace organiser;
+    const vrt::PopupMenu& folders = w.panes->menus().menu(Popup::MailFolders);
+    EXPECT_EQ(folders.items().front().text, "New subfolder");
+
+    // A contact group entry reaches the pane button of its number, as the button would.
+    std::vector<int> accepted;
+    w.window->paneButton = [&accepted](int control) { return accepted.push_back(control), vrt::LEVEL_BENIGN; };
+    vrt::PopupMenu& groups = w.panes->menus().menu(Popup::ContactGroups);
+    for (const auto& item : groups.items())
+        if (item.action)
+            item.action();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(accepted, (std::vector<int>{121, 122, 123, 124}));
 }
