@@ -29,6 +29,7 @@
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "runtime/Paths.h"
+#include "runtime/Dialogs.h"
 #include "services/Quilvo.h"
 
 namespace organiser {
@@ -579,6 +580,15 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     useDataLayer(deps);
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
+    if (window->m_ownForms) {
+        // Forms and reports of later parts of the program: say so instead of doing nothing.
+        window->m_ownForms->onOpen = [](const QString& call) {
+            QUILVO& t = VelmoraDll::translator();
+            vrt::message(t.QVSTR(QStringLiteral("Ovaj dio programa još nije dostupan.")) + QLatin1Char('\n')
+                             + call.section(QLatin1Char('('), 0, 0),
+                         QStringLiteral("Velmora"), vrt::Icon::Information);
+        };
+    }
     OrganiserPanes* panes = attachPanes(*window);
     if (!window->open()) {
         delete window;

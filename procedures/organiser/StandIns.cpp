@@ -15,6 +15,8 @@ void RecordedForms::record(const QString& call)
 {
     m_log.add(call);
     GLOBALRESPONSE = uint8_t(response);
+    if (onOpen)
+        onOpen(call);
 }
 
 void RecordedForms::F_Contact() { record("F_Contact()"); }

@@ -32,6 +32,8 @@ public:
     explicit RecordedForms(CallLog& log) : m_log(log) {}
     // What the next form leaves in GLOBALRESPONSE (cancelled unless a test says otherwise).
     int response = 2;
+    // Called with each form or report asked for; the program tells the user it is not built.
+    std::function<void(const QString& call)> onOpen;
 
     void F_Contact() override;
     void F_TaskCategorie() override;
