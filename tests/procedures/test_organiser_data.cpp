@@ -1,5 +1,8 @@
 #include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
 
@@ -78,4 +81,22 @@ TEST_F(OrganiserOnData, TheShownMailIsMarkedReadAndNewMailNoticed)
     addMail("b@x", 0);
     ticks(20);
     EXPECT_EQ(window->heartbeat().emailRowCount(), 2);
+}
+
+namespace {
+class OrganiserProgram : public DataTest {};
+} // namespace
+
+TEST_F(OrganiserProgram, CommandsWhoseFormsAreNotBuiltTellTheUser)
+{
+    THISPCPATH = m_folder->path().toStdString();
+    const int frameId = vrt::registerReceiver(new QObject(qApp));
+    std::unique_ptr<OrganiserWindow> window(W_First(frameId, nullptr));
+    ASSERT_TRUE(window);
+    testsupport::presenter().clear();
+    window->dispatcher().dispatch(1015); // new contact
+    const auto shown = testsupport::presenter().calls("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains("Ovaj dio programa još nije dostupan.")) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.endsWith("F_Contact"));
 }
