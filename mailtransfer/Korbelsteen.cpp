@@ -83,7 +83,8 @@ int run(const QStringList& args)
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
     jobs.editor = [](const QStringList&) {
-        vrt::message(QStringLiteral("The mail editor is not part of this build."));
+        vrt::message(corvalde::translator().QVSTR(QStringLiteral("Ovaj dio programa još nije dostupan.")),
+                     QString(), vrt::Icon::Information, vrt::BUTTON_OK);
         return 2;
     };
     const int code = dispatch(args, jobs);
