@@ -137,19 +137,19 @@ HRESULT ZipKit::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t
     clearErrorInfo();
     if (attributes != 0)
         return fail(E_INVALIDARG, QStringLiteral("Unsupported attributes: %1").arg(attributes));
-    const QString spec = vrt::normalizePath(fileSpec.trimmed());
-    if (spec.isEmpty())
-        return fail(E_INVALIDARG, QStringLiteral("No file specification"));
+    const QString pattern = vrt::normalizePath(fileSpec.trimmed());
+    if (pattern.isEmpty())
+        return fail(E_INVALIDARG, QStringLiteral("No file pattern"));
 
-    const QFileInfo specInfo(spec);
-    const bool wholeFolder = specInfo.isDir();
-    const QString folder = QDir(wholeFolder ? spec : specInfo.path()).absolutePath();
-    const QString wildcard = wholeFolder ? kAll : wildcardOf(specInfo.fileName());
+    const QFileInfo patternInfo(pattern);
+    const bool wholeFolder = patternInfo.isDir();
+    const QString folder = QDir(wholeFolder ? pattern : patternInfo.path()).absolutePath();
+    const QString wildcard = wholeFolder ? kAll : wildcardOf(patternInfo.fileName());
     if (!QFileInfo(folder).isDir())
         return fail(E_FAIL, folder + QStringLiteral(": No such folder"));
     const bool literalFile = !wildcard.contains(QLatin1Char('*')) && !wildcard.contains(QLatin1Char('?'));
-    if (literalFile && !specInfo.isFile())
-        return fail(E_FAIL, spec + QStringLiteral(": No such file"));
+    if (literalFile && !patternInfo.isFile())
+        return fail(E_FAIL, pattern + QStringLiteral(": No such file"));
 
     // Names are relative to the listed folder, or to its parent so they carry its name.
     QDir base(folder);

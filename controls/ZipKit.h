@@ -64,7 +64,7 @@ public:
     int32_t AddRef() override;
     int32_t Release() override;
 
-    // Adds the files a specification names ("folder\*.*", "folder/*.txt", one file); names
+    // Adds the files a pattern names ("folder\*.*", "folder/*.txt", one file); names
     // matching `exclude` (a wildcard, empty for none) are left out. `attributes` must be 0.
     HRESULT ADD_COM(const QString& fileSpec, const QString& exclude, int32_t attributes);
     HRESULT GetAutoSave(int16_t* value);
