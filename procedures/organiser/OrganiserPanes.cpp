@@ -173,6 +173,8 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
         panel->setItemText(2, selectedCell(ctl::Email, "EM:SENDER"));
         panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
         panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
+        if (QWidget* attachments = panel->item(5))
+            attachments->setVisible(mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
     };
     d.navigate = [&window](const QString& target) {
         if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
@@ -308,6 +310,12 @@ void OrganiserPanes::place(OrganiserWindow& window)
         // A tree keeps its own width; the lists take what the window gains.
         for (int i = 0; i < splitter->count(); ++i)
             splitter->setStretchFactor(i, qobject_cast<QTreeView*>(splitter->widget(i)) ? 0 : 1);
+        // The reading pane takes two parts of the width for the mail list's three.
+        if (p.page == QLatin1String("Email") && splitter->count() == 3) {
+            splitter->setStretchFactor(1, 3);
+            splitter->setStretchFactor(2, 2);
+            splitter->setSizes({220, 600, 400});
+        }
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else
