@@ -15,6 +15,7 @@
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "services/Quilvo.h"
 #include "runtime/Dialogs.h"
 
 namespace organiser {
@@ -146,6 +147,12 @@ void OrganiserPanes::selectTreeRow(int control, int row)
         static VelmoraDll::CategorySource categories;
         VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
     }
+    // The standard mail folders are shown in the current language; folders the user made and
+    // the account roots keep their stored names.
+    if (control == tree::MailFolders)
+        for (VelmoraDll::TreeRow& r : queue)
+            if (r.ENNAZIV.endsWith(QLatin1String("_1")))
+                r.NAZIV = VelmoraDll::translator().QVSTR(r.NAZIV);
     auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
     const QModelIndex kept = view->currentIndex();
     const int keptPosition = kept.isValid() ? model->position(kept) : -1;
