@@ -50,6 +50,7 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
+        // The header's own width: its viewport follows only after the header took the event.
         if (event->type() == QEvent::Resize || event->type() == QEvent::Show)
             fill();
         return false;
@@ -64,7 +65,7 @@ private:
         for (int i = 0; i < m_header->count(); ++i)
             if (i != m_last && !m_header->isSectionHidden(i))
                 others += m_header->sectionSize(i);
-        const int want = std::max(m_header->sectionSizeHint(m_last), m_header->viewport()->width() - others);
+        const int want = std::max(m_header->sectionSizeHint(m_last), m_header->width() - others);
         m_filling = true;
         m_header->resizeSection(m_last, want);
         m_filling = false;
