@@ -51,6 +51,14 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     for (const ListColumn& c : list.spec().columns)
         widths.push_back(c.width);
     VelmoraDll::setDesignWidths(header, widths);
+    // A shown date column takes at least the widest date, whatever the short date form, in
+    // the bold of unread or not started rows.
+    QFont bold = font();
+    bold.setBold(true);
+    const int dateWidth = QFontMetrics(bold).horizontalAdvance(shortDate(QStringLiteral("2027-12-28"))) + 10;
+    for (size_t c = 0; c < list.spec().columns.size(); ++c)
+        if (const ListColumn& col = list.spec().columns[c]; col.show == Show::Date && col.width > 0)
+            header->resizeSection(int(c), std::max(header->sectionSize(int(c)), dateWidth));
     // Hidden columns are sorted only once the user has widened them.
     list.viewWidth = [header](int column) { return header->sectionSize(column); };
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {

@@ -315,8 +315,17 @@ void OrganiserPanes::place(OrganiserWindow& window)
             if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
                 splitter->addWidget(reading);
         // A tree keeps its own width; the lists take what the window gains.
+        // A category list beside its entries keeps its width like a tree.
+        auto keepsWidth = [this](QWidget* w) {
+            if (qobject_cast<QTreeView*>(w))
+                return true;
+            for (int category : {ctl::TaskCategory, ctl::PKat, ctl::UDK, ctl::IDK})
+                if (w == view(category))
+                    return true;
+            return false;
+        };
         for (int i = 0; i < splitter->count(); ++i)
-            splitter->setStretchFactor(i, qobject_cast<QTreeView*>(splitter->widget(i)) ? 0 : 1);
+            splitter->setStretchFactor(i, keepsWidth(splitter->widget(i)) ? 0 : 1);
         // The reading pane takes two parts of the width for the mail list's three.
         if (p.page == QLatin1String("Email") && splitter->count() == 3) {
             splitter->setStretchFactor(1, 3);
