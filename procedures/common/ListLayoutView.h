@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <vector>
 
 class QHeaderView;
 
@@ -12,5 +13,10 @@ void S_SetListFormat(QHeaderView* header, const QString& layout);
 // What a window does while it opens and while it closes, for one of its lists.
 void restoreListLayout(QHeaderView* header, const QString& procedure, const QString& listName);
 bool saveListLayout(const QHeaderView* header, const QString& procedure, const QString& listName);
+
+// Design widths are dialog units (a quarter of the font's average character width); 0 stays
+// 0, a hidden column. The last column shown then fills what the list has left.
+int dialogUnitsToPixels(const QHeaderView* header, int units);
+void setDesignWidths(QHeaderView* header, const std::vector<int>& units);
 
 } // namespace VelmoraDll

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 
+#include "procedures/common/ListLayoutView.h"
 #include "procedures/organiser/MailActions.h"
 
 namespace organiser {
@@ -38,12 +39,26 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     // selected cell; Tab moves on to the next cell and Enter writes it.
     setEditTriggers(list.model().edit ? DoubleClicked | EditKeyPressed | SelectedClicked : NoEditTriggers);
     setAlternatingRowColors(false); // the lists band their own rows
+    // One line a row: long texts end in an ellipsis rather than wrapping.
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
     verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     QHeaderView* header = horizontalHeader();
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
+    std::vector<int> widths;
+    for (const ListColumn& c : list.spec().columns)
+        widths.push_back(c.width);
+    VelmoraDll::setDesignWidths(header, widths);
+    // A shown date column takes at least the widest date, whatever the short date form, in
+    // the bold of unread or not started rows.
+    QFont bold = font();
+    bold.setBold(true);
+    const int dateWidth = QFontMetrics(bold).horizontalAdvance(shortDate(QStringLiteral("2027-12-28"))) + 10;
     for (size_t c = 0; c < list.spec().columns.size(); ++c)
-        header->resizeSection(int(c), list.spec().columns[c].width);
+        if (const ListColumn& col = list.spec().columns[c]; col.show == Show::Date && col.width > 0)
+            header->resizeSection(int(c), std::max(header->sectionSize(int(c)), dateWidth));
     // Hidden columns are sorted only once the user has widened them.
     list.viewWidth = [header](int column) { return header->sectionSize(column); };
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {

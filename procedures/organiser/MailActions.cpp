@@ -82,6 +82,18 @@ bool markMailUnread(long emailId)
     return true;
 }
 
+int mailAttachmentCount(long emailId)
+{
+    if (emailId == 0)
+        return 0;
+    vrt::odbc::Statement s(*corvalde::ThreadSession().connection());
+    if (!s.prepare("SELECT COUNT(*) FROM " + vrt::quoteName(Access(Tbl::EMAILATTACH).SqlName())
+                   + " WHERE \"IDEMAIL\" = ?"))
+        return 0;
+    s.bindInt(1, emailId);
+    return s.execute() && s.fetch() ? int(s.integer(1).value_or(0)) : 0;
+}
+
 int markFolderRead(long folderId)
 {
     if (folderId == 0)

@@ -32,6 +32,9 @@ bool markMailUnread(long emailId);
 // written, -1 after a failed write (reported).
 int markFolderRead(long folderId);
 
+// How many attachments a mail has (0 also when they cannot be read).
+int mailAttachmentCount(long emailId);
+
 // Mails dragged from the mail list carry their ids.
 QMimeData* emailDragData(const QList<long>& ids);
 QList<long> draggedEmails(const QMimeData* data);

@@ -5,6 +5,7 @@
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
+#include "services/Quilvo.h"
 #include "runtime/Odbc.h"
 
 namespace organiser {
@@ -327,10 +328,19 @@ void ListModel::setHeaderText(int column, const QString& text)
     emit headerDataChanged(Qt::Horizontal, column, column);
 }
 
+bool ListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role)
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_headers.size())
+        return QIdentityProxyModel::setHeaderData(section, orientation, value, role);
+    setHeaderText(section, value.toString());
+    return true;
+}
+
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
+    // Looked up at each showing, so the headers follow a change of language.
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
-        return m_headers[section];
+        return m_headers[section].isEmpty() ? QString() : VelmoraDll::translator().QVSTR(m_headers[section]);
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 

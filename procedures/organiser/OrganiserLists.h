@@ -83,6 +83,8 @@ public:
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // A horizontal header's text, as the untranslated source text.
+    bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role = Qt::EditRole) override;
 
     QString headerText(int column) const { return m_headers.value(column); }
     void setHeaderText(int column, const QString& text);

@@ -15,6 +15,7 @@
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "services/Quilvo.h"
 #include "runtime/Dialogs.h"
 
 namespace organiser {
@@ -146,6 +147,12 @@ void OrganiserPanes::selectTreeRow(int control, int row)
         static VelmoraDll::CategorySource categories;
         VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
     }
+    // The standard mail folders are shown in the current language; folders the user made and
+    // the account roots keep their stored names.
+    if (control == tree::MailFolders)
+        for (VelmoraDll::TreeRow& r : queue)
+            if (r.ENNAZIV.endsWith(QLatin1String("_1")))
+                r.NAZIV = VelmoraDll::translator().QVSTR(r.NAZIV);
     auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
     const QModelIndex kept = view->currentIndex();
     const int keptPosition = kept.isValid() ? model->position(kept) : -1;
@@ -173,6 +180,8 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
         panel->setItemText(2, selectedCell(ctl::Email, "EM:SENDER"));
         panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
         panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
+        if (QWidget* attachments = panel->item(5))
+            attachments->setVisible(mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
     };
     d.navigate = [&window](const QString& target) {
         if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
@@ -306,8 +315,23 @@ void OrganiserPanes::place(OrganiserWindow& window)
             if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
                 splitter->addWidget(reading);
         // A tree keeps its own width; the lists take what the window gains.
+        // A category list beside its entries keeps its width like a tree.
+        auto keepsWidth = [this](QWidget* w) {
+            if (qobject_cast<QTreeView*>(w))
+                return true;
+            for (int category : {ctl::TaskCategory, ctl::PKat, ctl::UDK, ctl::IDK})
+                if (w == view(category))
+                    return true;
+            return false;
+        };
         for (int i = 0; i < splitter->count(); ++i)
-            splitter->setStretchFactor(i, qobject_cast<QTreeView*>(splitter->widget(i)) ? 0 : 1);
+            splitter->setStretchFactor(i, keepsWidth(splitter->widget(i)) ? 0 : 1);
+        // The reading pane takes two parts of the width for the mail list's three.
+        if (p.page == QLatin1String("Email") && splitter->count() == 3) {
+            splitter->setStretchFactor(1, 3);
+            splitter->setStretchFactor(2, 2);
+            splitter->setSizes({220, 600, 400});
+        }
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else

@@ -540,7 +540,8 @@ int OrganiserWindow::mailFolderSelected()
             if (header->sectionSize(column) > 0 && header->sectionSize(column) != m_mailNameColumnWidth)
                 m_mailNameColumnWidth = header->sectionSize(column);
         const bool sent = queue[size_t(row)].ENNAZIV == QLatin1String("xSent_1");
-        list->model()->setHeaderData(1, Qt::Horizontal, tr(sent ? QStringLiteral("Prima") : QStringLiteral("Šalje")));
+        // The list translates its own headers.
+        list->model()->setHeaderData(1, Qt::Horizontal, sent ? QStringLiteral("Prima") : QStringLiteral("Šalje"));
         header->resizeSection(1, sent ? 0 : m_mailNameColumnWidth);
         header->resizeSection(2, sent ? m_mailNameColumnWidth : 0);
     }

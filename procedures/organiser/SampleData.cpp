@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QTime>
 #include <random>
+#include <utility>
 
 #include "data/TableManagers.h"
 #include "runtime/DateTime.h"
@@ -21,7 +22,10 @@ const char* const kCompanies[] = {"Adriatik d.o.o.", "Sjever Trade", "Kvarner So
 const char* const kSubjects[] = {"Ponuda za suradnju", "Račun za prosinac", "Sastanak u utorak", "Re: Narudžba",
                                  "Izvještaj o prodaji", "Fw: Prezentacija", "Upit za cijenu", "Potvrda plaćanja",
                                  "Novi katalog", "Godišnji odmor"};
-const char* const kFolders[] = {"Ulazna pošta", "Poslana pošta", "Nacrti", "Smeće"};
+// The standard folders every account has: stored name, system name.
+const std::pair<const char*, const char*> kFolders[] = {
+    {"Ulazna pošta", "xInbox_1"}, {"Poslano", "xSent_1"}, {"Spremljeno", "xDraft_1"},
+    {"Obrisano", "xDeleted_1"},   {"Smeće", "xJunk_1"}};
 
 class Gen {
 public:
@@ -74,15 +78,16 @@ SampleResult generateSampleData(const SampleSizes& n)
         Access(Tbl::Inbox).clearBuffer();
         INB().ACCOUNTID = int32_t(account);
         INB().NAZIV = ACC().EMAIL;
+        INB().ENNAZIV = "xInbox";
         const long root = insert(Tbl::Inbox);
         if (a == 1)
             out.accountRootId = root;
-        for (const char* name : kFolders) {
+        for (const auto& [name, system] : kFolders) {
             Access(Tbl::Inbox).clearBuffer();
             INB().ACCOUNTID = int32_t(account);
             INB().TATAID = int32_t(root);
             INB().NAZIV = name;
-            INB().ENNAZIV = name;
+            INB().ENNAZIV = system;
             folders.push_back(insert(Tbl::Inbox));
         }
     }

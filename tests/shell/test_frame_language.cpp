@@ -6,14 +6,13 @@
 #include "controls/ShortcutCaption.h"
 #include "runtime/Notify.h"
 #include "services/Quilvo.h"
-#include "services/QuilvoImport.h"
 #include "shell/FrameWindow.h"
 #include "shell/OrganiserStandIn.h"
 #include "shell/RibbonModel.h"
+#include "tests/support/ShippedTranslations.h"
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QToolButton>
 
 #include <map>
@@ -22,22 +21,6 @@
 using namespace shell;
 
 namespace {
-
-// Source text as the table keys it (upper case) -> its English column.
-std::map<QString, QString> shippedEnglish()
-{
-    std::map<QString, QString> out;
-    QFile file(testsupport::sourceDir() + QStringLiteral("/resources/translations/Velmora.qvl.tsv"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
-    quilvo::ImportOptions options;
-    options.utf8 = true;
-    quilvo::ImportedTable table;
-    QString error;
-    EXPECT_TRUE(quilvo::readTable(file.readAll(), options, &table, &error)) << error.toStdString();
-    for (const quilvo::TranslationRow& r : table.translations)
-        out[r.deflang.toUpper()] = r.lang[2];
-    return out;
-}
 
 void collect(const std::vector<RibbonItemDef>& items, std::set<QString>& out)
 {
@@ -80,18 +63,7 @@ TEST(FrameLanguage, EveryTextTheFrameShowsHasAnEnglishRowThatASecondLookupKeeps)
     busyCaption(record);
     ASSERT_GT(texts.size(), 80u);
 
-    const std::map<QString, QString> english = shippedEnglish();
-    for (const QString& text : texts) {
-        SCOPED_TRACE(text.toStdString());
-        auto row = english.find(text.toUpper());
-        ASSERT_NE(row, english.end());
-        EXPECT_FALSE(row->second.trimmed().isEmpty());
-        // The window walk looks shown texts up again: an English text that is the source of
-        // another row would turn into that row's translation.
-        auto again = english.find(row->second.toUpper());
-        if (again != english.end())
-            EXPECT_EQ(again->second, row->second);
-    }
+    testsupport::expectEnglishRows(texts);
 }
 
 TEST(FrameLanguage, TheFrameComesUpInEnglishAndFollowsEachChangeOfLanguage)
