@@ -132,7 +132,7 @@ void BM_Open(benchmark::State& state)
             shown.paint();
             state.counters["rows"] = m.rowCount();
         } else {
-            organiser::OrganiserList mail(*organiser::listSpec(organiser::ctl::Email));
+            organiser::OrganiserList mail(*organiser::listDef(organiser::ctl::Email));
             mail.setRange(qlonglong(g_folder[which]));
             shown.view.setModel(&mail.model());
             shown.paint();
@@ -147,7 +147,7 @@ void BM_ScrollToEnd(benchmark::State& state)
     const int which = int(state.range(0));
     Shown shown;
     BareModel bare;
-    organiser::OrganiserList mail(*organiser::listSpec(organiser::ctl::Email));
+    organiser::OrganiserList mail(*organiser::listDef(organiser::ctl::Email));
     if constexpr (Bare) {
         readBare(bare, g_folder[which]);
         shown.view.setModel(&bare);
@@ -212,7 +212,7 @@ int main(int argc, char** argv)
     // Memory first, before the benchmarks warm the caches.
     const long listKb = growthKb([] {
         Shown shown;
-        organiser::OrganiserList mail(*organiser::listSpec(organiser::ctl::Email));
+        organiser::OrganiserList mail(*organiser::listDef(organiser::ctl::Email));
         mail.setRange(qlonglong(g_folder[1]));
         shown.view.setModel(&mail.model());
         shown.paint();

@@ -15,8 +15,8 @@ const QString kCurrentUser = QStringLiteral("-2147483647");
 
 ListSet::ListSet(vrt::WindowManager* window)
 {
-    for (const ListSpec& spec : organiserLists())
-        m_lists[spec.control] = std::make_unique<OrganiserList>(spec, window);
+    for (const ListDef& def : organiserLists())
+        m_lists[def.control] = std::make_unique<OrganiserList>(def, window);
     ListSortManager* mail = list(ctl::Email).sorter();
     mail->SetStorage(QStringLiteral("Velmora\\W_First"), kCurrentUser);
     mail->MULTIPLECOLUMNS = false;
@@ -110,8 +110,8 @@ void ListSet::setFinanceCategory(long categoryId)
 
 void ListSet::resetAll()
 {
-    for (const ListSpec& spec : organiserLists())
-        list(spec.control).reset();
+    for (const ListDef& def : organiserLists())
+        list(def.control).reset();
 }
 
 bool ListSet::clickNote(int row, int column)
@@ -153,10 +153,10 @@ void ListSet::restoreNoteTags()
 
 std::vector<int> ListSet::noteEditableColumns()
 {
-    const ListSpec& spec = *listSpec(ctl::Notes);
+    const ListDef& def = *listDef(ctl::Notes);
     std::vector<int> out;
     for (const char* field : {"NOTE:NASLOV", "NOTE:OPIS", "NOTE:NAPOMENA"})
-        out.push_back(spec.columnOf(QLatin1String(field)));
+        out.push_back(def.columnOf(QLatin1String(field)));
     return out;
 }
 
@@ -174,7 +174,7 @@ bool ListSet::insertNote()
 bool ListSet::editNote(int row, int column, const QString& text)
 {
     OrganiserList& notes = list(ctl::Notes);
-    const QString field = QLatin1String(notes.spec().columns[size_t(column)].field);
+    const QString field = QLatin1String(notes.def().columns[size_t(column)].field);
     const auto editable = noteEditableColumns();
     if (std::find(editable.begin(), editable.end(), column) == editable.end())
         return false;
@@ -208,7 +208,7 @@ bool ListSet::editNote(int row, int column, const QString& text)
 QString ListSet::passwordLink(int mouseColumn)
 {
     OrganiserList& pass = list(ctl::Pass);
-    if (mouseColumn != pass.spec().columnOf(QStringLiteral("PAS:LOKACIJA")) || pass.selected() < 0)
+    if (mouseColumn != pass.def().columnOf(QStringLiteral("PAS:LOKACIJA")) || pass.selected() < 0)
         return {};
     return pass.cell(QStringLiteral("PAS:LOKACIJA")).trimmed();
 }

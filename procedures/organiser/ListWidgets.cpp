@@ -32,7 +32,7 @@ void ListStyleDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
 OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTableView(parent), m_list(list)
 {
     setModel(&list.model());
-    setItemDelegate(new ListStyleDelegate(list.spec().fill, this));
+    setItemDelegate(new ListStyleDelegate(list.def().fill, this));
     setSelectionBehavior(SelectRows);
     setSelectionMode(SingleSelection);
     // A list edited in place opens its editor on a double click, F2 or a click on the
@@ -48,7 +48,7 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
     std::vector<int> widths;
-    for (const ListColumn& c : list.spec().columns)
+    for (const ListColumn& c : list.def().columns)
         widths.push_back(c.width);
     VelmoraDll::setDesignWidths(header, widths);
     // A shown date column takes at least the widest date, whatever the short date form, in
@@ -56,8 +56,8 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     QFont bold = font();
     bold.setBold(true);
     const int dateWidth = QFontMetrics(bold).horizontalAdvance(shortDate(QStringLiteral("2027-12-28"))) + 10;
-    for (size_t c = 0; c < list.spec().columns.size(); ++c)
-        if (const ListColumn& col = list.spec().columns[c]; col.show == Show::Date && col.width > 0)
+    for (size_t c = 0; c < list.def().columns.size(); ++c)
+        if (const ListColumn& col = list.def().columns[c]; col.show == Show::Date && col.width > 0)
             header->resizeSection(int(c), std::max(header->sectionSize(int(c)), dateWidth));
     // Hidden columns are sorted only once the user has widened them.
     list.viewWidth = [header](int column) { return header->sectionSize(column); };
@@ -77,7 +77,7 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     });
     connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { emit rowActivated(i.row()); });
     connect(&list.model(), &QAbstractItemModel::modelReset, this, &OrganiserListView::syncSelection);
-    if (list.spec().control == ctl::Email) {
+    if (list.def().control == ctl::Email) {
         setDragEnabled(true);
         setDragDropMode(DragOnly);
     }

@@ -41,10 +41,10 @@ void bindAll(vrt::odbc::Statement& s, const std::vector<vrt::SqlParam>& params)
 
 // ---- source -------------------------------------------------------------------------------
 
-SqlListSource::SqlListSource(const ListSpec& spec) : m_spec(spec)
+SqlListSource::SqlListSource(const ListDef& def) : m_spec(def)
 {
-    const vrt::TableDesc& d = corvalde::declaration(spec.table);
-    m_idColumn = spec.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(spec.table))].name));
+    const vrt::TableDesc& d = corvalde::declaration(def.table);
+    m_idColumn = def.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(def.table))].name));
 }
 
 QStringList SqlListSource::headers() const
@@ -313,9 +313,9 @@ bool SqlListSource::deleteRecord(const QVariant& id)
 
 QColor windowsColour(int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-ListModel::ListModel(const ListSpec& spec, QObject* parent) : QIdentityProxyModel(parent), m_spec(spec)
+ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_spec(def)
 {
-    for (const ListColumn& c : spec.columns)
+    for (const ListColumn& c : def.columns)
         m_headers << QString::fromUtf8(c.header);
     noteTagged = [](const QString& id) { return VelmoraDll::tagSet().IsTagged(id); };
 }
@@ -461,19 +461,19 @@ void ListSortManager::ApplySort(const QString& order)
 
 // ---- list ---------------------------------------------------------------------------------
 
-OrganiserList::OrganiserList(const ListSpec& spec, vrt::WindowManager* window)
-    : m_spec(spec), m_source(spec), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(spec)
+OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
+    : m_spec(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
 {
     m_model.setSourceModel(&m_browse->model());
     m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
-    m_browse->addOrder({QString::fromLatin1(spec.order), spec.columnOf(QLatin1String(spec.locatorField))});
-    m_browse->setUpdateNumber(spec.updateNumber);
-    if (*spec.sortKey) {
+    m_browse->addOrder({QString::fromLatin1(def.order), def.columnOf(QLatin1String(def.locatorField))});
+    m_browse->setUpdateNumber(def.updateNumber);
+    if (*def.sortKey) {
         m_sorter = std::make_unique<ListSortManager>(*this);
         QStringList viewFields;
-        for (const ListColumn& c : spec.columns)
+        for (const ListColumn& c : def.columns)
             viewFields << QString::fromLatin1(c.field);
-        m_sorter->Init(this, spec.control, {{QString::fromLatin1(spec.sortKey), true}}, viewFields, true);
+        m_sorter->Init(this, def.control, {{QString::fromLatin1(def.sortKey), true}}, viewFields, true);
     }
 }
 

@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "procedures/common/HeaderSort.h"
-#include "procedures/organiser/ListSpecs.h"
+#include "procedures/organiser/ListDefs.h"
 #include "runtime/Browse.h"
 #include "runtime/SqlFilter.h"
 
@@ -21,7 +21,7 @@ namespace organiser {
 // Reads a list's rows with one statement on the calling thread's connection.
 class SqlListSource : public vrt::BrowseSource {
 public:
-    explicit SqlListSource(const ListSpec& spec);
+    explicit SqlListSource(const ListDef& def);
 
     QStringList headers() const override;
     std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
@@ -60,7 +60,7 @@ private:
     QStringList readCells(vrt::odbc::Statement& s) const;
     std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
 
-    const ListSpec& m_spec;
+    const ListDef& m_spec;
     QString m_orderText;
     vrt::SqlPart m_condition;
     mutable QString m_error;
@@ -78,8 +78,8 @@ QColor windowsColour(int value);
 class ListModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
-    explicit ListModel(const ListSpec& spec, QObject* parent = nullptr);
-    const ListSpec& spec() const { return m_spec; }
+    explicit ListModel(const ListDef& def, QObject* parent = nullptr);
+    const ListDef& def() const { return m_spec; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -105,7 +105,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
-    const ListSpec& m_spec;
+    const ListDef& m_spec;
     QStringList m_headers;
 };
 
@@ -126,10 +126,10 @@ private:
 
 class OrganiserList : public VelmoraDll::SortableList {
 public:
-    explicit OrganiserList(const ListSpec& spec, vrt::WindowManager* window = nullptr);
+    explicit OrganiserList(const ListDef& def, vrt::WindowManager* window = nullptr);
     ~OrganiserList() override;
 
-    const ListSpec& spec() const { return m_spec; }
+    const ListDef& def() const { return m_spec; }
     SqlListSource& source() { return m_source; }
     vrt::Browse& browse() { return *m_browse; }
     ListModel& model() { return m_model; }
@@ -163,7 +163,7 @@ public:
     int width(int column) const override;
 
 private:
-    const ListSpec& m_spec;
+    const ListDef& m_spec;
     SqlListSource m_source;
     std::unique_ptr<vrt::Browse> m_browse;
     ListModel m_model;

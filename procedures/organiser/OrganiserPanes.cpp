@@ -34,13 +34,13 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     m_menus = std::make_unique<OrganiserMenus>(h);
     window.firstShown = [this, &window] { m_menus->translate([&window](const QString& t) { return window.translated(t); }); };
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
-    for (const ListSpec& spec : organiserLists()) {
-        auto* view = new OrganiserListView(m_lists->list(spec.control), &window);
-        view->setObjectName(QString::fromLatin1(spec.layoutKey));
-        m_views[spec.control] = view;
-        window.setList(spec.control, view);
-        OrganiserList& list = m_lists->list(spec.control);
-        if (spec.control == ctl::Email) {
+    for (const ListDef& def : organiserLists()) {
+        auto* view = new OrganiserListView(m_lists->list(def.control), &window);
+        view->setObjectName(QString::fromLatin1(def.layoutKey));
+        m_views[def.control] = view;
+        window.setList(def.control, view);
+        OrganiserList& list = m_lists->list(def.control);
+        if (def.control == ctl::Email) {
             connect(view, &OrganiserListView::rightPressed, this, [this, &list](int) {
                 if (list.source().load(list.selectedId()))
                     m_events->mailPressed(QString::fromStdString(EM().REPLYTO));
@@ -48,7 +48,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             connect(view, &OrganiserListView::menuRequested, this, [this, view](QPoint at) { m_events->mailMenu().ask(at, view); });
             connect(view, &OrganiserListView::rowActivated, this,
                     [this, &list](int) { m_events->mailDoubleClicked(long(list.selectedId().toLongLong())); });
-        } else if (spec.control == ctl::Notes) {
+        } else if (def.control == ctl::Notes) {
             bindNotesView(*m_lists, *view);
         } else {
             connect(view, &OrganiserListView::menuRequested, this, [&list, view](QPoint at) { list.browse().popup().ask(at, view); });
@@ -76,7 +76,7 @@ void bindNotesView(ListSet& lists, OrganiserListView& view)
     QObject::connect(&view, &OrganiserListView::insertRequested, &view, [&lists, &view, &list] {
         if (lists.insertNote()) {
             view.syncSelection();
-            view.edit(list.model().index(list.selected(), list.spec().columnOf(QStringLiteral("NOTE:NASLOV"))));
+            view.edit(list.model().index(list.selected(), list.def().columnOf(QStringLiteral("NOTE:NASLOV"))));
         }
     });
     QObject::connect(&view, &OrganiserListView::deleteRequested, &view, [&list, &view] {

@@ -87,7 +87,7 @@ void ControlAnchors::controlMoved(int control, QRect now, QSize window)
 
 // ---- splitters ----------------------------------------------------------------------------
 
-const std::vector<SplitterSpec>& splitterTable()
+const std::vector<SplitterDef>& splitterTable()
 {
     const auto sides = [](std::vector<int> one, std::vector<std::pair<int, bool>> two) {
         std::vector<SplitSide> out;
@@ -97,7 +97,7 @@ const std::vector<SplitterSpec>& splitterTable()
             out.push_back({c, 2, true, resizes});
         return out;
     };
-    static const std::vector<SplitterSpec> table = {
+    static const std::vector<SplitterDef> table = {
         {22, 1, 260, 100, sides({21}, {{23, true}, {25, true}})},
         {132, 1, 100, 100, sides({119}, {{120, true}, {151, true}, {133, true}, {135, true}, {137, true}, {142, true}, {147, true}})},
         {9, 1, 100, 100, sides({8}, {{14, true}, {10, true}, {19, true}, {13, true}, {18, true}})},
@@ -113,9 +113,9 @@ const std::vector<SplitterSpec>& splitterTable()
     return table;
 }
 
-const SplitterSpec* splitterSpec(int bar)
+const SplitterDef* splitterDef(int bar)
 {
-    for (const SplitterSpec& s : splitterTable())
+    for (const SplitterDef& s : splitterTable())
         if (s.bar == bar)
             return &s;
     return nullptr;
@@ -127,21 +127,21 @@ const std::vector<int>& splittersSetUpAgain()
     return bars;
 }
 
-SplitMove moveSplitter(const SplitterSpec& spec, QSize window, int delta,
+SplitMove moveSplitter(const SplitterDef& def, QSize window, int delta,
                        const std::function<std::optional<QRect>(int)>& geometry)
 {
     SplitMove out;
-    const auto bar = geometry(spec.bar);
+    const auto bar = geometry(def.bar);
     if (!bar)
         return out;
-    const bool across = spec.direction == 1;
+    const bool across = def.direction == 1;
     const auto pos = [&](const QRect& r) { return across ? r.x() : r.y(); };
     const auto len = [&](const QRect& r) { return across ? r.width() : r.height(); };
     const int extent = across ? window.width() : window.height();
-    int lo = spec.minimum;
-    int hi = extent - spec.maximum - len(*bar);
+    int lo = def.minimum;
+    int hi = extent - def.maximum - len(*bar);
     // The bar never passes the far edge of a control it resizes.
-    for (const SplitSide& s : spec.controls) {
+    for (const SplitSide& s : def.controls) {
         const auto g = geometry(s.control);
         if (!g || !s.resizes)
             continue;
@@ -162,8 +162,8 @@ SplitMove moveSplitter(const SplitterSpec& spec, QSize window, int delta,
         }
         return r;
     };
-    out.placements.push_back({spec.bar, shifted(*bar, out.moved, 0)});
-    for (const SplitSide& s : spec.controls) {
+    out.placements.push_back({def.bar, shifted(*bar, out.moved, 0)});
+    for (const SplitSide& s : def.controls) {
         const auto g = geometry(s.control);
         if (!g)
             continue;

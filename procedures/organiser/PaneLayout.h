@@ -52,7 +52,7 @@ struct SplitSide {
     bool moves, resizes;
 };
 
-struct SplitterSpec {
+struct SplitterDef {
     int bar;
     int direction; // 1 vertical bar moving left and right, 2 horizontal bar moving up and down
     int minimum;   // nearest the bar comes to the window's left or top edge
@@ -61,8 +61,8 @@ struct SplitterSpec {
 };
 
 // The eleven bars in the order the window creates them.
-const std::vector<SplitterSpec>& splitterTable();
-const SplitterSpec* splitterSpec(int bar);
+const std::vector<SplitterDef>& splitterTable();
+const SplitterDef* splitterDef(int bar);
 // The seven bars SetupSplitters sets up again, in its order.
 const std::vector<int>& splittersSetUpAgain();
 
@@ -73,7 +73,7 @@ struct SplitMove {
     int moved = 0;
     std::vector<std::pair<int, QRect>> placements;
 };
-SplitMove moveSplitter(const SplitterSpec& spec, QSize window, int delta,
+SplitMove moveSplitter(const SplitterDef& def, QSize window, int delta,
                        const std::function<std::optional<QRect>(int control)>& geometry);
 
 // ---- saved mail-page positions --------------------------------------------------------------

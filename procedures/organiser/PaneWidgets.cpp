@@ -46,7 +46,7 @@ int PaneLayoutBinder::resizeControls()
 void PaneLayoutBinder::setupSplitters()
 {
     // Setting a bar up again replaces what it had: each bar has one handler.
-    for (const SplitterSpec& s : splitterTable())
+    for (const SplitterDef& s : splitterTable())
         if (QWidget* w = m_control(s.bar); w && !m_bars.count(w)) {
             w->installEventFilter(this);
             w->setCursor(s.direction == 1 ? Qt::SplitHCursor : Qt::SplitVCursor);
@@ -67,10 +67,10 @@ bool PaneLayoutBinder::saveMainLayout()
 
 int PaneLayoutBinder::dragSplitter(int bar, int delta)
 {
-    const SplitterSpec* spec = splitterSpec(bar);
-    if (!spec)
+    const SplitterDef* def = splitterDef(bar);
+    if (!def)
         return 0;
-    const SplitMove move = moveSplitter(*spec, m_window->size(), delta, [this](int c) { return geometry(c); });
+    const SplitMove move = moveSplitter(*def, m_window->size(), delta, [this](int c) { return geometry(c); });
     for (const auto& [control, rect] : move.placements) {
         place(control, rect);
         m_anchors.controlMoved(control, rect, m_window->size());
@@ -83,7 +83,7 @@ bool PaneLayoutBinder::eventFilter(QObject* watched, QEvent* event)
     const auto it = m_bars.find(watched);
     if (it == m_bars.end())
         return false;
-    const bool across = splitterSpec(it->second)->direction == 1;
+    const bool across = splitterDef(it->second)->direction == 1;
     auto* mouse = static_cast<QMouseEvent*>(event);
     switch (event->type()) {
     case QEvent::MouseButtonPress:

@@ -2,7 +2,7 @@
 // have English rows in the shipped table.
 #include <gtest/gtest.h>
 
-#include "procedures/organiser/ListSpecs.h"
+#include "procedures/organiser/ListDefs.h"
 #include "procedures/organiser/PopupItems.h"
 #include "tests/support/ShippedTranslations.h"
 
@@ -13,8 +13,8 @@ using namespace organiser;
 TEST(OrganiserLanguage, EveryListHeaderAndMenuEntryHasAnEnglishRow)
 {
     std::set<QString> headers;
-    for (const ListSpec& spec : organiserLists())
-        for (const ListColumn& c : spec.columns)
+    for (const ListDef& def : organiserLists())
+        for (const ListColumn& c : def.columns)
             if (*c.header)
                 headers.insert(QString::fromUtf8(c.header));
 

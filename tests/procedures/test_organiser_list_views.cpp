@@ -93,11 +93,11 @@ TEST_F(OrganiserListsTest, TheWindowShowsTheListsUnderTheirNumbers)
     EXPECT_EQ(attachPanes(window), panes);
     ASSERT_TRUE(window.open());
     panes->lists().resetAll();
-    for (const ListSpec& spec : organiserLists()) {
-        auto* view = qobject_cast<OrganiserListView*>(window.manager().control(spec.control));
-        ASSERT_NE(view, nullptr) << spec.control;
-        EXPECT_EQ(&view->list(), &panes->lists().list(spec.control));
-        EXPECT_NE(view->parentWidget(), &window) << spec.control << " is placed in a page";
+    for (const ListDef& def : organiserLists()) {
+        auto* view = qobject_cast<OrganiserListView*>(window.manager().control(def.control));
+        ASSERT_NE(view, nullptr) << def.control;
+        EXPECT_EQ(&view->list(), &panes->lists().list(def.control));
+        EXPECT_NE(view->parentWidget(), &window) << def.control << " is placed in a page";
     }
     EXPECT_EQ(panes->lists().list(ctl::Notes).rowCount(), 12);
     window.shutDown();
@@ -123,14 +123,14 @@ TEST_F(OrganiserListsTest, NotesAreEditedInTheList)
     EXPECT_NE(query("SELECT VRIJEME FROM Notes WHERE ID = " + id)[0], "NULL");
 
     // Title, description and remark take an editor; tag, date and time do not.
-    const int title = notes.spec().columnOf("NOTE:NASLOV");
+    const int title = notes.def().columnOf("NOTE:NASLOV");
     struct Case {
         const char* field;
         bool editable;
     };
     for (const Case& c : {Case{"TAGMARK", false}, Case{"NOTE:DATUM", false}, Case{"NOTE:VRIJEME", false},
                           Case{"NOTE:NASLOV", true}, Case{"NOTE:OPIS", true}, Case{"NOTE:NAPOMENA", true}}) {
-        const QModelIndex i = notes.model().index(notes.selected(), notes.spec().columnOf(c.field));
+        const QModelIndex i = notes.model().index(notes.selected(), notes.def().columnOf(c.field));
         EXPECT_EQ(bool(notes.model().flags(i) & Qt::ItemIsEditable), c.editable) << c.field;
     }
     ASSERT_TRUE(notes.model().setData(notes.model().index(notes.selected(), title), "Nazvati banku"));
@@ -154,7 +154,7 @@ TEST_F(OrganiserListsTest, NotesAreEditedInTheList)
     lists.list(ctl::PKat).reset();
     ASSERT_TRUE(lists.list(ctl::PKat).select(0));
     ASSERT_TRUE(pass.select(0));
-    const int location = pass.spec().columnOf("PAS:LOKACIJA");
+    const int location = pass.def().columnOf("PAS:LOKACIJA");
     EXPECT_EQ(lists.passwordLink(location), pass.cell("PAS:LOKACIJA"));
     EXPECT_TRUE(lists.passwordLink(location).startsWith("https://"));
     EXPECT_TRUE(lists.passwordLink(0).isEmpty());

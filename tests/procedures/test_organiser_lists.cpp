@@ -22,7 +22,7 @@ QSet<QString> distinct(const QStringList& list) { return QSet<QString>(list.begi
 
 TEST(OrganiserListLooks, BandingColoursTheFirstThirdAndFifthRows)
 {
-    const ListSpec& pkat = *listSpec(ctl::PKat);
+    const ListDef& pkat = *listDef(ctl::PKat);
     const QStringList cells = {"Web", "1"};
     const QDate today(2026, 12, 10);
     for (int row = 0; row < 5; ++row) {
@@ -31,7 +31,7 @@ TEST(OrganiserListLooks, BandingColoursTheFirstThirdAndFifthRows)
     }
     EXPECT_EQ(windowsColour(kBandColour), QColor(234, 244, 255));
     // The task categories list shows the category colour and no band.
-    const ListSpec& categories = *listSpec(ctl::TaskCategory);
+    const ListDef& categories = *listDef(ctl::TaskCategory);
     const auto look = rowLook(categories, {"Posao", "255", "1", "1"}, 0, today);
     EXPECT_EQ(look[1].normalBg, 255);
     EXPECT_EQ(look[1].selectedBg, 255);
@@ -40,7 +40,7 @@ TEST(OrganiserListLooks, BandingColoursTheFirstThirdAndFifthRows)
 
 TEST(OrganiserListLooks, TaskRowsByDateStatusAndImportance)
 {
-    const ListSpec& tasks = *listSpec(ctl::Zadaci);
+    const ListDef& tasks = *listDef(ctl::Zadaci);
     const QDate today(2026, 12, 10);
     struct Case {
         QString start;
@@ -84,7 +84,7 @@ TEST(OrganiserListLooks, MailAndContactTexts)
     EXPECT_EQ(firstLast(QString(60, 'x'), "", QString(60, 'y')).size(), 99);
 
     // Read and unread mails differ only in their style.
-    const ListSpec& mail = *listSpec(ctl::Email);
+    const ListDef& mail = *listDef(ctl::Email);
     QStringList cells;
     for (size_t i = 0; i < mail.columns.size(); ++i)
         cells << QStringLiteral("x");
@@ -109,7 +109,7 @@ TEST_F(OrganiserListsTest, ListsFollowTheirFolderGroupAndSelection)
     OrganiserList& mail = lists.list(ctl::Email);
     ASSERT_EQ(mail.rowCount(), data.inboxMails);
     EXPECT_EQ(distinct(column(mail, "EM:INBOXID")), QSet<QString>{QString::number(data.inboxId)});
-    const QModelIndex size = mail.model().index(0, mail.spec().columnOf("EM:SIZE_DECIMAL"));
+    const QModelIndex size = mail.model().index(0, mail.def().columnOf("EM:SIZE_DECIMAL"));
     EXPECT_TRUE(size.data().toString().endsWith(" KB"));
     EXPECT_EQ(mail.model().index(0, 4).data().toString(),
               mailTimeText(mail.cell("EM:DATUM", 0), mail.cell("EM:VRIJEME", 0)));
@@ -205,10 +205,10 @@ TEST_F(OrganiserListsTest, HeaderSortsAsTheListsDefineThem)
 
     // A hidden column sorts nothing until the user widens it.
     OrganiserList& pass = lists.list(ctl::Pass);
-    const int idColumn = pass.spec().columnOf("PAS:ID") + 1;
+    const int idColumn = pass.def().columnOf("PAS:ID") + 1;
     pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
     EXPECT_EQ(pass.source().orderText(), "+PAS:LOGIN,+PAS:ID");
-    pass.viewWidth = [&](int c) { return c == idColumn - 1 ? 40 : pass.spec().columns[size_t(c)].width; };
+    pass.viewWidth = [&](int c) { return c == idColumn - 1 ? 40 : pass.def().columns[size_t(c)].width; };
     pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
     EXPECT_EQ(pass.source().orderText(), "+PAS:ID");
 }
@@ -289,9 +289,9 @@ TEST_F(OrganiserListsTest, MailTextsReadByBlockMatchAWholeRead)
     n.mails = 5000; // more blocks than are kept
     const SampleResult data = generateSampleData(n);
     ASSERT_TRUE(data.error.isEmpty());
-    ListSpec whole = *listSpec(ctl::Email);
+    ListDef whole = *listDef(ctl::Email);
     whole.lazy = false;
-    OrganiserList lazy(*listSpec(ctl::Email)), eager(whole);
+    OrganiserList lazy(*listDef(ctl::Email)), eager(whole);
     for (OrganiserList* l : {&lazy, &eager}) {
         l->sorter()->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain);
         l->setRange(qlonglong(data.inboxId));

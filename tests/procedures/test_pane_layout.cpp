@@ -63,7 +63,7 @@ TEST(PaneLayout, ASplitterMovedBorderSurvivesTheNextResize)
     ControlAnchors anchors;
     anchors.remember({1000, 700}, lookup(g));
     EXPECT_EQ(anchors.rows().size(), 4u) << "controls the window lacks are left out";
-    const SplitMove move = moveSplitter(*splitterSpec(22), {1000, 700}, 50, lookup(g));
+    const SplitMove move = moveSplitter(*splitterDef(22), {1000, 700}, 50, lookup(g));
     for (const auto& [c, r] : move.placements)
         anchors.controlMoved(c, r, {1000, 700});
     std::map<int, QRect> after;
@@ -96,13 +96,13 @@ TEST(PaneLayout, SplittersStayWithinTheirLimits)
         {87, {{87, {300, 300, 600, 2}}, {75, {300, 250, 600, 50}}, {82, {300, 302, 600, 200}}}, 1000, 200},
     };
     for (const Case& c : cases) {
-        const SplitMove m = moveSplitter(*splitterSpec(c.bar), window, c.delta, lookup(c.geometry));
+        const SplitMove m = moveSplitter(*splitterDef(c.bar), window, c.delta, lookup(c.geometry));
         EXPECT_EQ(m.moved, c.moved) << c.bar << " by " << c.delta;
     }
     // Side 1 grows, side 2 moves and shrinks; bar 31 moves the mail list without resizing it.
     std::map<int, QRect> g = {{31, {200, 0, 2, 600}}, {24, {0, 0, 200, 600}}, {21, {202, 0, 300, 600}},
                               {22, {502, 0, 2, 600}}, {23, {504, 0, 496, 600}}};
-    const SplitMove m = moveSplitter(*splitterSpec(31), window, 30, lookup(g));
+    const SplitMove m = moveSplitter(*splitterDef(31), window, 30, lookup(g));
     std::map<int, QRect> placed(m.placements.begin(), m.placements.end());
     EXPECT_EQ(placed[24], QRect(0, 0, 230, 600));
     EXPECT_EQ(placed[21], QRect(232, 0, 300, 600));

@@ -33,7 +33,7 @@ struct ListJoin {
     const char* on;     // joined column = main column: "ID=PARTNERID"
 };
 
-struct ListSpec {
+struct ListDef {
     const char* object; // "W_First.EmailBrowse"
     int control;
     const char* layoutKey;
@@ -54,8 +54,8 @@ struct ListSpec {
     int columnOf(const QString& field) const; // 0-based, -1 when the list does not show it
 };
 
-const std::vector<ListSpec>& organiserLists();
-const ListSpec* listSpec(int control);
+const std::vector<ListDef>& organiserLists();
+const ListDef* listDef(int control);
 
 // Control numbers of the lists.
 namespace ctl {
@@ -91,11 +91,11 @@ int taskImportanceIcon(int importance);
 // The icon tables; entry n is element n - 1.
 const QStringList& taskIcons();
 const QStringList& noteIcons();
-const QStringList& iconsOf(const ListSpec& spec);
+const QStringList& iconsOf(const ListDef& def);
 
 // The look of every column of row `row` (0-based) of a list whose raw cells are `cells`.
 // `tagged` answers whether a note id is tagged.
-std::vector<CellLook> rowLook(const ListSpec& spec, const QStringList& cells, int row, const QDate& today,
+std::vector<CellLook> rowLook(const ListDef& def, const QStringList& cells, int row, const QDate& today,
                               bool noteTagged = false);
 
 } // namespace organiser

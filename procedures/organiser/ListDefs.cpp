@@ -1,4 +1,4 @@
-#include "procedures/organiser/ListSpecs.h"
+#include "procedures/organiser/ListDefs.h"
 
 #include <QLocale>
 
@@ -38,9 +38,9 @@ ListColumn chars(ListColumn c, int n)
     return c;
 }
 
-std::vector<ListSpec> makeLists()
+std::vector<ListDef> makeLists()
 {
-    std::vector<ListSpec> v;
+    std::vector<ListDef> v;
     // Mail.
     v.push_back({"W_First.EmailBrowse", ctl::Email, "?L:Email", Tbl::EMAIL, "EM", {}, "+EM:INBOXID,+EM:ID",
                  "EM:INBOXID", "EM:INBOXID", 0, RowFill::Mail, true, "EM:ID",
@@ -186,7 +186,7 @@ int bandColour()
 
 } // namespace
 
-int ListSpec::columnOf(const QString& field) const
+int ListDef::columnOf(const QString& field) const
 {
     for (size_t i = 0; i < columns.size(); ++i)
         if (field.compare(QLatin1String(columns[i].field), Qt::CaseInsensitive) == 0)
@@ -194,15 +194,15 @@ int ListSpec::columnOf(const QString& field) const
     return -1;
 }
 
-const std::vector<ListSpec>& organiserLists()
+const std::vector<ListDef>& organiserLists()
 {
-    static const std::vector<ListSpec> lists = makeLists();
+    static const std::vector<ListDef> lists = makeLists();
     return lists;
 }
 
-const ListSpec* listSpec(int control)
+const ListDef* listDef(int control)
 {
-    for (const ListSpec& s : organiserLists())
+    for (const ListDef& s : organiserLists())
         if (s.control == control)
             return &s;
     return nullptr;
@@ -273,10 +273,10 @@ const QStringList& noteIcons()
     return icons;
 }
 
-const QStringList& iconsOf(const ListSpec& spec)
+const QStringList& iconsOf(const ListDef& def)
 {
     static const QStringList none;
-    switch (spec.fill) {
+    switch (def.fill) {
     case RowFill::Tasks:
     case RowFill::ContactTasks: return taskIcons();
     case RowFill::Notes: return noteIcons();
@@ -284,29 +284,29 @@ const QStringList& iconsOf(const ListSpec& spec)
     }
 }
 
-std::vector<CellLook> rowLook(const ListSpec& spec, const QStringList& cells, int row, const QDate& today,
+std::vector<CellLook> rowLook(const ListDef& def, const QStringList& cells, int row, const QDate& today,
                               bool noteTagged)
 {
-    std::vector<CellLook> look(spec.columns.size());
+    std::vector<CellLook> look(def.columns.size());
     const auto cell = [&](const char* field) {
-        const int c = spec.columnOf(QLatin1String(field));
+        const int c = def.columnOf(QLatin1String(field));
         return c >= 0 && c < cells.size() ? cells[c] : QString();
     };
-    if (spec.banded) {
+    if (def.banded) {
         // The 1st, 3rd, 5th ... rows carry the band.
         const int bg = row % 2 == 0 ? bandColour() : -1;
         for (size_t i = 0; i < look.size(); ++i)
-            if (spec.columns[i].coloured)
+            if (def.columns[i].coloured)
                 look[i].normalBg = bg;
     }
-    switch (spec.fill) {
+    switch (def.fill) {
     case RowFill::Tasks: {
         const int bg = taskBackground(QDate::fromString(cell("CAL:STARTDATETIME_DATE").left(10), Qt::ISODate), today);
         const int status = cell("CAL:STATUS").toInt();
         for (size_t i = 0; i < look.size(); ++i) {
-            if (spec.columns[i].coloured)
+            if (def.columns[i].coloured)
                 look[i].normalBg = bg;
-            if (spec.columns[i].styled)
+            if (def.columns[i].styled)
                 look[i].style = taskStyle(status);
         }
         [[fallthrough]];
@@ -323,13 +323,13 @@ std::vector<CellLook> rowLook(const ListSpec& spec, const QStringList& cells, in
     case RowFill::Mail: {
         const int style = cell("EM:READ").toInt() == 1 ? 2 : 1;
         for (size_t i = 0; i < look.size(); ++i)
-            if (spec.columns[i].styled)
+            if (def.columns[i].styled)
                 look[i].style = style;
         break;
     }
     case RowFill::Notes:
         look[0].icon = noteTagged ? 2 : 1;
-        look[size_t(spec.columnOf(QStringLiteral("NOTE:STATUS")))].icon = 0;
+        look[size_t(def.columnOf(QStringLiteral("NOTE:STATUS")))].icon = 0;
         break;
     case RowFill::Plain:
     case RowFill::Contacts: break;
