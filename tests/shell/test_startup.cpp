@@ -106,7 +106,7 @@ TEST_F(Startup, MessageHookTrimsAndCuts)
 
 TEST(Program, StartsInAnEmptyFolderAndEndsInOrderOnSessionEnd)
 {
-    for (const QByteArray ini : {QByteArray("[QuilvoLang]\r\nUseLanguage=1\r\n"), QByteArray("[Other]\r\nx=1\r\n")}) {
+    for (const QByteArray& ini : {QByteArray("[QuilvoLang]\r\nUseLanguage=1\r\n"), QByteArray("[Other]\r\nx=1\r\n")}) {
         TempFolder dir;
         dir.write("Standard.ini", ini);
         QProcess p;
