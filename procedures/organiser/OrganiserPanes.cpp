@@ -15,6 +15,8 @@
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/PaneWidgets.h"
+#include "runtime/Paths.h"
 #include "services/Quilvo.h"
 #include "runtime/Dialogs.h"
 
@@ -61,7 +63,10 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     makeTrees(window);
     makePump(window);
     makeButtons(window);
+    m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
     place(window);
+    window.saveMainLayout = [this] { m_splitters->saveMainLayout(); };
+    window.setupSplitters = [this] { m_splitters->setupSplitters(); };
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
@@ -279,20 +284,20 @@ void OrganiserPanes::place(OrganiserWindow& window)
         const char* page;
         int tab; // -1: the page itself
         std::vector<int> lists;
-        Qt::Orientation orientation = Qt::Horizontal;
+        std::vector<int> bars; // the splitter bar each handle stands for
     };
     const Placement placements[] = {
-        {"ZarUrozuvazura", -1, {ctl::Notes}},
-        {"Email", -1, {tree::MailFolders, ctl::Email}},
-        {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}},
-        {"Passwords", -1, {ctl::PKat, ctl::Pass}},
-        {"Adresar", -1, {tree::ContactGroups, ctl::Kontakti}},
-        {"Adresar", 1, {ctl::PZadaci}},
-        {"Adresar", 2, {ctl::PUD}},
-        {"Adresar", 3, {ctl::PID}},
-        {"Financije", 0, {tree::Categories, ctl::Pr}},
-        {"Financije", 1, {ctl::UDK, ctl::UD}},
-        {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}},
+        {"ZarUrozuvazura", -1, {ctl::Notes}, {}},
+        {"Email", -1, {tree::MailFolders, ctl::Email}, {31, 22}},
+        {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}, {41}},
+        {"Passwords", -1, {ctl::PKat, ctl::Pass}, {112}},
+        {"Adresar", -1, {tree::ContactGroups, ctl::Kontakti}, {132}},
+        {"Adresar", 1, {ctl::PZadaci}, {}},
+        {"Adresar", 2, {ctl::PUD}, {}},
+        {"Adresar", 3, {ctl::PID}, {}},
+        {"Financije", 0, {tree::Categories, ctl::Pr}, {62}},
+        {"Financije", 1, {ctl::UDK, ctl::UD}, {66}},
+        {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}, {86}},
     };
     for (const Placement& p : placements) {
         QWidget* page = window.findChild<QWidget*>(QLatin1String(p.page));
@@ -307,7 +312,7 @@ void OrganiserPanes::place(OrganiserWindow& window)
             continue;
         if (!host->layout())
             new QVBoxLayout(host);
-        auto* splitter = new QSplitter(p.orientation, host);
+        auto* splitter = new QSplitter(Qt::Horizontal, host);
         for (int control : p.lists)
             splitter->addWidget(view(control) ? static_cast<QWidget*>(view(control)) : tree(control));
         // The reading pane the window made for the mail page goes beside the list.
@@ -332,11 +337,19 @@ void OrganiserPanes::place(OrganiserWindow& window)
             splitter->setStretchFactor(2, 2);
             splitter->setSizes({220, 600, 400});
         }
+        std::vector<int> panes = p.lists;
+        if (p.page == QLatin1String("Email"))
+            panes.push_back(23);
+        m_splitters->add(splitter, p.bars, panes);
         if (p.tab < 0 && p.page == QLatin1String("Adresar"))
             static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
         else
             host->layout()->addWidget(splitter);
     }
+    // The reading pane's parts are saved with their own positions.
+    for (int part : {23, 25})
+        if (QWidget* w = window.manager().control(part))
+            m_splitters->name(part, w);
 }
 
 OrganiserPanes* attachPanes(OrganiserWindow& window)

@@ -12,11 +12,12 @@
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
 // control number, so the window restores and saves their column layouts and finds them.
-// Until the pages get their final layout, each page stacks its lists in splitters.
+// Each page stacks its lists in Qt splitters whose handles are the window's splitter bars.
 namespace organiser {
 
 class OrganiserWindow;
 class OrganiserListView;
+class PageSplitters;
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
 namespace tree {
@@ -34,6 +35,7 @@ public:
     ListEvents& events() { return *m_events; }
     EventPump& pump() { return *m_pump; }
     PaneButtons& buttons() { return *m_buttons; }
+    PageSplitters& splitters() { return *m_splitters; }
     // The per-event checks, once no form or message runs above the window.
     void pumpEvents();
     OrganiserListView* view(int control) const;
@@ -58,6 +60,7 @@ private:
     bool m_pumpWaiting = false;
     std::map<int, OrganiserListView*> m_views;
     std::map<int, QTreeView*> m_trees;
+    PageSplitters* m_splitters = nullptr;
 };
 
 // The notes list's clicks and keys: the tag toggle, Insert and Delete in place.
