@@ -210,7 +210,9 @@ void PageSplitters::setupSplitters()
             }
         if (changed)
             splitter->setSizes(sizes);
-        clamp(splitter);
+        // A page not yet shown has no real bar positions to hold to the limits.
+        if (page.laidOut)
+            clamp(splitter);
     }
 }
 
