@@ -1,4 +1,5 @@
 #pragma once
+#include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "procedures/organiser/SampleData.h"
@@ -14,6 +15,9 @@ protected:
         DataTest::SetUp();
         if (IsSkipped())
             return;
+        // The library's start-up sets the data folder to the current one; the program runs it
+        // before anything else, so it must not run first in the middle of a test.
+        VelmoraDll::load();
         THISPCPATH = m_folder->path().toStdString();
         ASSERT_EQ(W_First::OpenFilez(), 0);
         QSettings(QSettings::NativeFormat, QSettings::UserScope, "Velmora", "Registry").clear();
