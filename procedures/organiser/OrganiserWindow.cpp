@@ -298,7 +298,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     side.today = [] { return QDate::currentDate(); };
     side.translate = m_deps.translate;
     m_dispatcher = std::make_unique<CommandDispatcher>(
-        Services{m_deps.forms, m_deps.panes, m_deps.gantt, m_deps.calendar, m_deps.launcher, m_deps.frame, m_deps.primer},
+        static_cast<const Services&>(m_deps),
         side, m_deps.dataFolder);
 
     Heartbeat::Hooks hooks;

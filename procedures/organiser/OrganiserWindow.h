@@ -49,14 +49,7 @@ private:
 class OrganiserWindow;
 
 // Everything the window reaches outside itself; empty members get the program's own.
-struct OrganiserDeps {
-    FormLauncher* forms = nullptr;
-    PaneRoutines* panes = nullptr;
-    GanttApi* gantt = nullptr;
-    CalendarApi* calendar = nullptr;
-    ProcessLauncher* launcher = nullptr;
-    FrameLink* frame = nullptr;
-    RecordPrimer* primer = nullptr;
+struct OrganiserDeps : Services {
     std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
     std::function<void()> closeFiles;        // at the end, when openFiles succeeded
     std::function<long long()> clock;        // hundredths of a second, monotonic

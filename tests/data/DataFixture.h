@@ -19,6 +19,7 @@ protected:
             GTEST_SKIP() << why.toStdString();
         corvalde::load();
         m_folder = std::make_unique<testsupport::TempFolder>();
+        THISPCPATH = m_folder->path().toStdString();
         GLO::OWNER = "Driver=SQLite3 ODBC Driver;Database=" + m_folder->file("test.db").toStdString() +
                      ";StepAPI=1;JournalMode=WAL;Timeout=5000";
         corvalde::setTableNames();
@@ -31,6 +32,7 @@ protected:
     {
         corvalde::KILLTABLEMANAGERS();
         GLO::OWNER.clear();
+        THISPCPATH.clear();
     }
 
     // Records what was raised instead of showing it; answers questions from a queue.

@@ -50,7 +50,6 @@ protected:
         if (IsSkipped())
             return;
         // The data folder of the program: the database where the organiser makes it.
-        THISPCPATH = m_folder->path().toStdString();
         W_First::OpenFilez();
     }
 

@@ -92,7 +92,6 @@ protected:
         DataTest::SetUp();
         if (IsSkipped())
             return;
-        THISPCPATH = m_folder->path().toStdString();
         W_First::beforeCopyRow = {};
     }
     void TearDown() override

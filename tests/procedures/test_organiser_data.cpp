@@ -21,7 +21,6 @@ protected:
         DataTest::SetUp();
         if (IsSkipped())
             return;
-        THISPCPATH = m_folder->path().toStdString();
         OrganiserDeps deps;
         deps.dataFolder = m_folder->path();
         deps.frame = &frame;
@@ -89,7 +88,6 @@ class OrganiserProgram : public DataTest {};
 
 TEST_F(OrganiserProgram, CommandsWhoseFormsAreNotBuiltTellTheUser)
 {
-    THISPCPATH = m_folder->path().toStdString();
     const int frameId = vrt::registerReceiver(new QObject(qApp));
     std::unique_ptr<OrganiserWindow> window(W_First(frameId, nullptr));
     ASSERT_TRUE(window);

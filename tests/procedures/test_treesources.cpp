@@ -60,7 +60,6 @@ protected:
         DataTest::SetUp();
         if (IsSkipped())
             return;
-        THISPCPATH = m_folder->path().toStdString();
         vrt::resetHooks();
         testsupport::presenter().clear();
         ASSERT_EQ(W_First::OpenFilez(), 0);
