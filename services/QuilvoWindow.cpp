@@ -19,6 +19,7 @@
 #include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
 
@@ -219,12 +220,18 @@ void QUILVO::QVCTL(QWidget* w)
             w->setProperty("rtValue", source);
     }
 
-    if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
-        for (int i = 0; i < tabs->count(); ++i) {
-            if (!tabs->tabText(i).isEmpty())
-                tabs->setTabText(i, retranslated(tabs, "tab" + QByteArray::number(i), tabs->tabText(i), tr));
-            if (!tabs->tabToolTip(i).isEmpty())
-                tabs->setTabToolTip(i, retranslated(tabs, "tabtip" + QByteArray::number(i), tabs->tabToolTip(i), tr));
+    // A tab widget's own bar is reached through the widget; a bar standing alone is its own.
+    auto* bar = qobject_cast<QTabBar*>(w);
+    if (bar && qobject_cast<QTabWidget*>(bar->parentWidget()))
+        bar = nullptr;
+    if (auto* tabs = qobject_cast<QTabWidget*>(w))
+        bar = tabs->tabBar();
+    if (bar) {
+        for (int i = 0; i < bar->count(); ++i) {
+            if (!bar->tabText(i).isEmpty())
+                bar->setTabText(i, retranslated(w, "tab" + QByteArray::number(i), bar->tabText(i), tr));
+            if (!bar->tabToolTip(i).isEmpty())
+                bar->setTabToolTip(i, retranslated(w, "tabtip" + QByteArray::number(i), bar->tabToolTip(i), tr));
         }
     }
     if (auto* view = qobject_cast<QAbstractItemView*>(w); view && view->model()) {

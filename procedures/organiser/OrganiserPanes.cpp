@@ -4,9 +4,7 @@
 
 #include <QCursor>
 #include <QHeaderView>
-#include <QLayout>
-#include <QSplitter>
-#include <QTabWidget>
+#include <QPlainTextEdit>
 
 #include "controls/OrganiserControls.h"
 #include "procedures/common/TreeQueueModel.h"
@@ -233,13 +231,32 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
         }
     };
     d.showMenu = [&window](vrt::PopupMenu& menu) { menu.ask(QCursor::pos(), &window); };
+    d.contactNoteText = [this] { return m_contactNote ? m_contactNote->toPlainText() : QString(); };
+    d.mailTo = [&window](const QString& address) { window.dispatcher().newMessageTo(address); };
     m_buttons = std::make_unique<PaneButtons>(d);
-    // Refused by the guard before the button's own work: the framework does nothing more.
+    // Refused by the guard before the button's own work: the list does nothing more.
     window.paneButton = [this](int control) {
         if (m_buttons->before(control) == 5)
             return vrt::LEVEL_CANCEL;
+        if (const ListButton* b = listButton(control))
+            pressListButton(*b);
         return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
     };
+}
+
+void OrganiserPanes::pressListButton(const ListButton& b)
+{
+    OrganiserList& list = m_lists->list(b.list);
+    if (b.request != vrt::INSERT_RECORD && list.selected() < 0)
+        return;
+    OrganiserListView* shown = view(b.list);
+    // The notes are written in place: a new note opens its title for typing.
+    if (b.list == ctl::Notes && b.request == vrt::INSERT_RECORD && shown)
+        emit shown->insertRequested();
+    else
+        m_lists->ask(b.list, b.request);
+    if (shown)
+        shown->syncSelection();
 }
 
 long OrganiserPanes::treeRowId(int control) const
@@ -263,6 +280,8 @@ void OrganiserPanes::pumpEvents()
         return;
     }
     m_pumpGuard.run([this] { m_pump->run(); });
+    updateButtons();
+    showContactNote();
 }
 
 QTreeView* OrganiserPanes::tree(int control) const
@@ -275,81 +294,6 @@ OrganiserListView* OrganiserPanes::view(int control) const
 {
     const auto it = m_views.find(control);
     return it == m_views.end() ? nullptr : it->second;
-}
-
-void OrganiserPanes::place(OrganiserWindow& window)
-{
-    // page caption (or page caption/tab index) -> the lists it shows, side by side.
-    struct Placement {
-        const char* page;
-        int tab; // -1: the page itself
-        std::vector<int> lists;
-        std::vector<int> bars; // the splitter bar each handle stands for
-    };
-    const Placement placements[] = {
-        {"ZarUrozuvazura", -1, {ctl::Notes}, {}},
-        {"Email", -1, {tree::MailFolders, ctl::Email}, {31, 22}},
-        {"Zadaci", -1, {ctl::TaskCategory, ctl::Zadaci}, {41}},
-        {"Passwords", -1, {ctl::PKat, ctl::Pass}, {112}},
-        {"Adresar", -1, {tree::ContactGroups, ctl::Kontakti}, {132}},
-        {"Adresar", 1, {ctl::PZadaci}, {}},
-        {"Adresar", 2, {ctl::PUD}, {}},
-        {"Adresar", 3, {ctl::PID}, {}},
-        {"Financije", 0, {tree::Categories, ctl::Pr}, {62}},
-        {"Financije", 1, {ctl::UDK, ctl::UD}, {66}},
-        {"Financije", 2, {ctl::IDK, ctl::ID, ctl::Stavke}, {86}},
-    };
-    for (const Placement& p : placements) {
-        QWidget* page = window.findChild<QWidget*>(QLatin1String(p.page));
-        if (!page)
-            continue;
-        QWidget* host = page;
-        if (p.tab >= 0) {
-            auto* tabs = page->findChild<QTabWidget*>();
-            host = tabs && p.tab < tabs->count() ? tabs->widget(p.tab) : nullptr;
-        }
-        if (!host)
-            continue;
-        if (!host->layout())
-            new QVBoxLayout(host);
-        auto* splitter = new QSplitter(Qt::Horizontal, host);
-        for (int control : p.lists)
-            splitter->addWidget(view(control) ? static_cast<QWidget*>(view(control)) : tree(control));
-        // The reading pane the window made for the mail page goes beside the list.
-        if (p.page == QLatin1String("Email"))
-            if (auto* reading = page->findChild<QWidget*>(QStringLiteral("Reading"), Qt::FindDirectChildrenOnly))
-                splitter->addWidget(reading);
-        // A tree keeps its own width; the lists take what the window gains.
-        // A category list beside its entries keeps its width like a tree.
-        auto keepsWidth = [this](QWidget* w) {
-            if (qobject_cast<QTreeView*>(w))
-                return true;
-            for (int category : {ctl::TaskCategory, ctl::PKat, ctl::UDK, ctl::IDK})
-                if (w == view(category))
-                    return true;
-            return false;
-        };
-        for (int i = 0; i < splitter->count(); ++i)
-            splitter->setStretchFactor(i, keepsWidth(splitter->widget(i)) ? 0 : 1);
-        // The reading pane takes two parts of the width for the mail list's three.
-        if (p.page == QLatin1String("Email") && splitter->count() == 3) {
-            splitter->setStretchFactor(1, 3);
-            splitter->setStretchFactor(2, 2);
-            splitter->setSizes({220, 600, 400});
-        }
-        std::vector<int> panes = p.lists;
-        if (p.page == QLatin1String("Email"))
-            panes.push_back(23);
-        m_splitters->add(splitter, p.bars, panes);
-        if (p.tab < 0 && p.page == QLatin1String("Adresar"))
-            static_cast<QBoxLayout*>(host->layout())->insertWidget(0, splitter, 1);
-        else
-            host->layout()->addWidget(splitter);
-    }
-    // The reading pane's parts are saved with their own positions.
-    for (int part : {23, 25})
-        if (QWidget* w = window.manager().control(part))
-            m_splitters->name(part, w);
 }
 
 OrganiserPanes* attachPanes(OrganiserWindow& window)

@@ -1,23 +1,28 @@
 #pragma once
 #include <QObject>
 #include <QTreeView>
+
+class QPlainTextEdit;
 #include <map>
 #include <memory>
 
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/PaneButtons.h"
+#include "procedures/organiser/PaneLayout.h"
 #include "procedures/organiser/PopupItems.h"
 #include "runtime/WindowManager.h"
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
 // control number, so the window restores and saves their column layouts and finds them.
-// Each page stacks its lists in Qt splitters whose handles are the window's splitter bars.
+// Each page stacks its lists in Qt splitters whose handles are the window's splitter bars
+// (Pages.cpp composes the pages).
 namespace organiser {
 
 class OrganiserWindow;
 class OrganiserListView;
 class PageSplitters;
+class TaskPanelWidget;
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
 namespace tree {
@@ -43,6 +48,16 @@ public:
     // Shows the tree's queue (filling the category tree when it is empty) and selects its
     // `row` (from 1), which drives the lists; 0 keeps the selection.
     void selectTreeRow(int control, int row);
+    // The overview's task panel.
+    TaskPanelModel& taskPanel() { return m_taskPanel; }
+    TaskPanelWidget* taskPanelWidget() const { return m_taskPanelWidget; }
+    // The list buttons that need a row are enabled only while their list has one.
+    void updateButtons();
+    // The selected contact's note in control 135.
+    void showContactNote();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place(OrganiserWindow& window);
@@ -50,6 +65,7 @@ private:
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
     long treeRowId(int control) const;
+    void pressListButton(const ListButton& b);
 
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
@@ -61,6 +77,10 @@ private:
     std::map<int, OrganiserListView*> m_views;
     std::map<int, QTreeView*> m_trees;
     PageSplitters* m_splitters = nullptr;
+    TaskPanelModel m_taskPanel;
+    TaskPanelWidget* m_taskPanelWidget = nullptr;
+    QPlainTextEdit* m_contactNote = nullptr;
+    long m_noteShownFor = -1;
 };
 
 // The notes list's clicks and keys: the tag toggle, Insert and Delete in place.

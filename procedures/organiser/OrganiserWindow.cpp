@@ -410,9 +410,10 @@ void OrganiserWindow::build()
         new QVBoxLayout(page);
         m_pages->addWidget(page);
     }
+    // The pages' contents are composed by the panes; the window makes the controls its own
+    // logic needs by number.
     auto* chart = new QWidget(m_pages->widget(0));
     chart->setObjectName(QStringLiteral("Chart"));
-    m_pages->widget(0)->layout()->addWidget(chart);
 
     // The ribbon chooses the finance page, so its sheet shows no tabs of its own.
     m_finance = new QTabWidget(m_pages->widget(5));
@@ -424,7 +425,6 @@ void OrganiserWindow::build()
     m_contacts = new QTabWidget(m_pages->widget(7));
     for (const char* caption : {"Napomena", "Zadaci", "Ulazni dokumenti", "Izlazni dokumenti"})
         m_contacts->addTab(new QWidget(m_contacts), QString::fromUtf8(caption));
-    m_pages->widget(7)->layout()->addWidget(m_contacts);
     connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
 
     // The hosted components' containers: the mail page's reading pane (header over preview,
@@ -435,21 +435,12 @@ void OrganiserWindow::build()
         m_manager->setControl(control, box);
         return box;
     };
-    auto* reading = new QWidget(m_pages->widget(1));
-    reading->setObjectName(QStringLiteral("Reading"));
-    auto* readingLayout = new QVBoxLayout(reading);
-    readingLayout->setContentsMargins(0, 0, 0, 0);
-    readingLayout->addWidget(container(Ctl::HeaderPanel, "PodaciD", reading));
-    readingLayout->addWidget(container(Ctl::Preview, "Mht", reading), 1);
-    container(Ctl::Attachments, "AttachD", reading)->hide();
-    m_pages->widget(1)->layout()->addWidget(reading);
-    auto* calendarPicker = container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
-    calendarPicker->setMaximumWidth(260);
-    auto* calendarRow = new QHBoxLayout;
-    calendarRow->addWidget(calendarPicker);
-    calendarRow->addWidget(container(Ctl::Calendar, "Cal", m_pages->widget(3)), 1);
-    static_cast<QBoxLayout*>(m_pages->widget(3)->layout())->addLayout(calendarRow);
-    m_pages->widget(4)->layout()->addWidget(container(Ctl::Gantt, "Ex", m_pages->widget(4)));
+    container(Ctl::HeaderPanel, "PodaciD", m_pages->widget(1));
+    container(Ctl::Preview, "Mht", m_pages->widget(1));
+    container(Ctl::Attachments, "AttachD", m_pages->widget(1))->hide();
+    container(Ctl::Calendar, "Cal", m_pages->widget(3));
+    container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
+    container(Ctl::Gantt, "Ex", m_pages->widget(4));
 
     m_manager->setWindow(this);
     m_manager->setControl(Ctl::MainSheet, m_pages);

@@ -41,48 +41,55 @@ std::vector<AnchorRow> controlAnchorTable()
     return out;
 }
 
-void ControlAnchors::remember(QSize window, const std::function<std::optional<QRect>(int)>& geometry)
+namespace {
+
+const AnchorRow* anchorRow(int control)
 {
-    if (remembered())
-        return;
-    m_initial = window;
-    std::vector<AnchorRow> kept;
-    for (AnchorRow& r : m_rows)
-        if (const auto g = geometry(r.control)) {
-            r.remembered = r.last = *g;
-            kept.push_back(r);
+    static const std::vector<AnchorRow> table = controlAnchorTable();
+    const auto it = std::find_if(table.begin(), table.end(), [control](const AnchorRow& r) { return r.control == control; });
+    return it == table.end() ? nullptr : &*it;
+}
+
+} // namespace
+
+bool keepsWidth(int control)
+{
+    const AnchorRow* r = anchorRow(control);
+    return !r || r->leftFixed == r->rightFixed;
+}
+
+bool keepsHeight(int control)
+{
+    const AnchorRow* r = anchorRow(control);
+    return !r || r->topFixed == r->bottomFixed;
+}
+
+const std::vector<ListButton>& listButtons()
+{
+    // The buttons sit above their list in the order insert, change, delete.
+    static const std::vector<ListButton> buttons = [] {
+        std::vector<ListButton> out;
+        const int sets[][4] = {
+            // list, insert, change, delete
+            {14, 16, 15, 17},    {36, 33, 34, 35},    {37, 38, 39, 40},    {58, 59, 60, 61},
+            {65, 67, 68, 69},    {64, 70, 71, 72},    {74, 76, 77, 78},    {75, 79, 80, 81},
+            {82, 83, 84, 85},    {113, 109, 110, 111}, {117, 114, 115, 116}, {120, 125, 126, 127},
+            {137, 139, 138, 140}, {142, 144, 143, 145}, {147, 149, 148, 150}};
+        for (const auto& s : sets) {
+            out.push_back({s[1], s[0], 1, "Unos"});
+            out.push_back({s[2], s[0], 2, "Izmjena"});
+            out.push_back({s[3], s[0], 3, "Brisanje"});
         }
-    m_rows = std::move(kept);
-}
-
-std::vector<std::pair<int, QRect>> ControlAnchors::resize(QSize now)
-{
-    std::vector<std::pair<int, QRect>> out;
-    if (!remembered())
         return out;
-    for (AnchorRow& r : m_rows) {
-        r.last = applyAnchor(r, m_initial, now);
-        out.push_back({r.control, r.last});
-    }
-    return out;
+    }();
+    return buttons;
 }
 
-void ControlAnchors::controlMoved(int control, QRect now, QSize window)
+const ListButton* listButton(int control)
 {
-    if (!remembered())
-        return;
-    const int dw = window.width() - m_initial.width(), dh = window.height() - m_initial.height();
-    for (AnchorRow& r : m_rows) {
-        if (r.control != control)
-            continue;
-        // The inverse of applyAnchor: the design position that puts the control at `now`.
-        const int x0 = r.leftFixed ? now.x() : now.x() - dw;
-        const int y0 = r.topFixed ? now.y() : now.y() - dh;
-        const int w0 = r.rightFixed ? now.width() + now.x() - x0 : now.width() + now.x() - x0 - dw;
-        const int h0 = r.bottomFixed ? now.height() + now.y() - y0 : now.height() + now.y() - y0 - dh;
-        r.remembered = {x0, y0, w0, h0};
-        r.last = now;
-    }
+    const auto& all = listButtons();
+    const auto it = std::find_if(all.begin(), all.end(), [control](const ListButton& b) { return b.button == control; });
+    return it == all.end() ? nullptr : &*it;
 }
 
 // ---- splitters ----------------------------------------------------------------------------
@@ -125,53 +132,6 @@ const std::vector<int>& splittersSetUpAgain()
 {
     static const std::vector<int> bars = {22, 9, 31, 86, 87, 132, 151};
     return bars;
-}
-
-SplitMove moveSplitter(const SplitterDef& def, QSize window, int delta,
-                       const std::function<std::optional<QRect>(int)>& geometry)
-{
-    SplitMove out;
-    const auto bar = geometry(def.bar);
-    if (!bar)
-        return out;
-    const bool across = def.direction == 1;
-    const auto pos = [&](const QRect& r) { return across ? r.x() : r.y(); };
-    const auto len = [&](const QRect& r) { return across ? r.width() : r.height(); };
-    const int extent = across ? window.width() : window.height();
-    int lo = def.minimum;
-    int hi = extent - def.maximum - len(*bar);
-    // The bar never passes the far edge of a control it resizes.
-    for (const SplitSide& s : def.controls) {
-        const auto g = geometry(s.control);
-        if (!g || !s.resizes)
-            continue;
-        if (s.side == 1)
-            lo = std::max(lo, pos(*g));
-        else
-            hi = std::min(hi, pos(*g) + len(*g) - len(*bar));
-    }
-    const int target = std::clamp(pos(*bar) + delta, lo, std::max(lo, hi));
-    out.moved = target - pos(*bar);
-    const auto shifted = [&](QRect r, int move, int grow) {
-        if (across) {
-            r.moveLeft(r.x() + move);
-            r.setWidth(r.width() + grow);
-        } else {
-            r.moveTop(r.y() + move);
-            r.setHeight(r.height() + grow);
-        }
-        return r;
-    };
-    out.placements.push_back({def.bar, shifted(*bar, out.moved, 0)});
-    for (const SplitSide& s : def.controls) {
-        const auto g = geometry(s.control);
-        if (!g)
-            continue;
-        const int move = s.moves ? out.moved : 0;
-        const int grow = !s.resizes ? 0 : s.side == 1 ? out.moved : -out.moved;
-        out.placements.push_back({s.control, shifted(*g, move, grow)});
-    }
-    return out;
 }
 
 // ---- saved positions ----------------------------------------------------------------------

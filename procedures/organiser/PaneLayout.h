@@ -7,9 +7,9 @@
 
 namespace vrt { class IniFile; }
 
-// The organiser window's pane geometry as arithmetic: where each control goes when the window
-// changes size, how far a splitter bar may move and what it does to the controls beside it,
-// and the mail page's saved positions. No widgets here; the window applies the results.
+// The organiser window's pane geometry as data and arithmetic: where each control goes when the
+// window changes size, the splitter bars with their limits, and the mail page's saved
+// positions. No widgets here; the pages' layouts follow it.
 namespace organiser {
 
 struct AnchorRow {
@@ -26,23 +26,22 @@ QRect applyAnchor(const AnchorRow& row, QSize initial, QSize now);
 // The 61 rows of the resize table, in order.
 std::vector<AnchorRow> controlAnchorTable();
 
-class ControlAnchors {
-public:
-    ControlAnchors() : m_rows(controlAnchorTable()) {}
-    // Takes the positions once; controls the window does not have (no geometry) are left out.
-    void remember(QSize window, const std::function<std::optional<QRect>(int control)>& geometry);
-    bool remembered() const { return m_initial.isValid(); }
-    // The placements for a window of size `now`, in table order.
-    std::vector<std::pair<int, QRect>> resize(QSize now);
-    // A splitter moved a control to `now` in a window of size `window`: later resizes start
-    // from there, so the user's pane border stays where it was put.
-    void controlMoved(int control, QRect now, QSize window);
-    const std::vector<AnchorRow>& rows() const { return m_rows; }
+// Whether the resize table keeps a control's width (both side edges fixed, or both following)
+// or its height. Controls outside the table keep both.
+bool keepsWidth(int control);
+bool keepsHeight(int control);
 
-private:
-    std::vector<AnchorRow> m_rows;
-    QSize m_initial;
+// ---- the panes' list buttons ----------------------------------------------------------------
+
+// A button that asks its list's update procedure (1 insert, 2 change, 3 delete).
+struct ListButton {
+    int button;
+    int list;
+    int request;
+    const char* caption;
 };
+const std::vector<ListButton>& listButtons();
+const ListButton* listButton(int control);
 
 // ---- splitters ----------------------------------------------------------------------------
 
@@ -65,16 +64,6 @@ const std::vector<SplitterDef>& splitterTable();
 const SplitterDef* splitterDef(int bar);
 // The seven bars SetupSplitters sets up again, in its order.
 const std::vector<int>& splittersSetUpAgain();
-
-// A drag of a bar by `delta` units, kept within the limits: the window's edges less the
-// bar's minimum and maximum, and the far edges of the controls the bar resizes. Answers the
-// placements of the bar and of every control beside it; `moved` is the distance it moved.
-struct SplitMove {
-    int moved = 0;
-    std::vector<std::pair<int, QRect>> placements;
-};
-SplitMove moveSplitter(const SplitterDef& def, QSize window, int delta,
-                       const std::function<std::optional<QRect>(int control)>& geometry);
 
 // ---- saved mail-page positions --------------------------------------------------------------
 

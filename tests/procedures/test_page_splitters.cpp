@@ -1,6 +1,7 @@
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/PaneLayout.h"
 #include "procedures/organiser/PaneWidgets.h"
 #include "runtime/IniFile.h"
 #include "runtime/Paths.h"
@@ -9,7 +10,13 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QPushButton>
 #include <QStackedWidget>
+#include <QTabWidget>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <set>
 
 using namespace organiser;
 
@@ -32,17 +39,23 @@ QSplitter* showMailPage(OrganiserWindow& window, OrganiserPanes& panes)
     return panes.splitters().splitterOf(22);
 }
 
-int barX(QWidget& window, QSplitter& splitter, int handle)
+// Where a bar stands across its direction: x of a vertical bar, y of a horizontal one.
+int barAt(QWidget& window, QSplitter& splitter, int handle)
 {
-    return splitter.handle(handle)->mapTo(&window, QPoint()).x();
+    const QPoint at = splitter.handle(handle)->mapTo(&window, QPoint());
+    return splitter.orientation() == Qt::Horizontal ? at.x() : at.y();
 }
+int barX(QWidget& window, QSplitter& splitter, int handle) { return barAt(window, splitter, handle); }
 
-// Drags the handle with the mouse so that its left edge would come to the window's `x`.
-void drag(QWidget& window, QSplitter& splitter, int handle, int x)
+// Drags the handle with the mouse so that its leading edge would come to the window's `pos`.
+void drag(QWidget& window, QSplitter& splitter, int handle, int pos)
 {
     QSplitterHandle* h = splitter.handle(handle);
     const QPoint grip(h->width() / 2, h->height() / 2);
-    const QPoint to = h->mapFrom(&window, QPoint(x, h->mapTo(&window, grip).y())) + QPoint(grip.x(), 0);
+    const bool across = splitter.orientation() == Qt::Horizontal;
+    const QPoint gripIn = h->mapTo(&window, grip);
+    const QPoint target = across ? QPoint(pos, gripIn.y()) : QPoint(gripIn.x(), pos);
+    const QPoint to = h->mapFrom(&window, target) + (across ? QPoint(grip.x(), 0) : QPoint(0, grip.y()));
     const auto send = [h](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
         QMouseEvent e(type, QPointF(at), QPointF(h->mapToGlobal(at)), Qt::LeftButton, buttons, {});
         QCoreApplication::sendEvent(h, &e);
@@ -99,4 +112,163 @@ TEST_F(OrganiserListsTest, MailPageBarsKeepTheirLimitsAndComeBackAfterARestart)
         EXPECT_EQ(barX(window, *mail, 2), s1);
         window.shutDown();
     }
+}
+
+namespace {
+
+struct OpenedWindow {
+    explicit OpenedWindow(OrganiserDeps deps) : window(std::move(deps))
+    {
+        panes = attachPanes(window);
+        opened = window.open();
+        window.resize(1200, 760);
+        window.show();
+        QApplication::processEvents();
+    }
+    ~OpenedWindow() { window.shutDown(); }
+    QWidget* control(int n) { return window.manager().control(n); }
+    // Shows main page `page` (from 0) and, on the finance and contact pages, tab `tab`.
+    void show(int page, int tab)
+    {
+        static_cast<QStackedWidget*>(control(6))->setCurrentIndex(page);
+        if (page == 5)
+            static_cast<QTabWidget*>(control(51))->setCurrentIndex(tab);
+        if (page == 7)
+            static_cast<QTabWidget*>(control(133))->setCurrentIndex(tab);
+        QApplication::processEvents();
+    }
+    OrganiserWindow window;
+    OrganiserPanes* panes = nullptr;
+    bool opened = false;
+};
+
+// The organiser window opened on sample data, shown at 1200 x 760.
+class WindowPagesTest : public OrganiserListsTest {
+protected:
+    void SetUp() override
+    {
+        OrganiserListsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        fill();
+        m_deps.dataFolder = m_folder->path();
+        m_deps.frame = &m_frame;
+        useDataLayer(m_deps);
+        m_window = std::make_unique<OpenedWindow>(m_deps);
+        ASSERT_TRUE(m_window->opened);
+    }
+    void TearDown() override
+    {
+        m_window.reset();
+        OrganiserListsTest::TearDown();
+    }
+    SilentFrame m_frame;
+    OrganiserDeps m_deps;
+    std::unique_ptr<OpenedWindow> m_window;
+};
+
+} // namespace
+
+TEST_F(WindowPagesTest, EveryPaneControlGrowsWithTheWindowAsTheResizeTableSays)
+{
+    OpenedWindow& w = *m_window;
+    const std::vector<AnchorRow> table = controlAnchorTable();
+    for (const AnchorRow& row : table)
+        EXPECT_NE(w.control(row.control), nullptr) << "control " << row.control;
+
+    const QSize small(1200, 760), large(1300, 840);
+    std::set<int> checked;
+    const std::pair<int, int> views[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {5, 1}, {5, 2},
+                                         {5, 3}, {6, 0}, {7, 0}, {7, 1}, {7, 2}, {7, 3}};
+    for (const auto& [page, tab] : views) {
+        w.window.resize(small);
+        w.show(page, tab);
+        std::map<int, QRect> before;
+        for (const AnchorRow& row : table)
+            if (QWidget* c = w.control(row.control); c && c->isVisible())
+                before[row.control] = rectIn(&w.window, c);
+        w.window.resize(large);
+        QApplication::processEvents();
+        for (AnchorRow row : table) {
+            const auto it = before.find(row.control);
+            if (it == before.end())
+                continue;
+            row.remembered = it->second;
+            EXPECT_EQ(rectIn(&w.window, w.control(row.control)), applyAnchor(row, small, large))
+                << "control " << row.control << " on page " << page << "/" << tab;
+            checked.insert(row.control);
+        }
+    }
+    EXPECT_EQ(checked.size(), table.size());
+}
+
+// The bars of the overview, the outgoing documents and the address book hold their limits.
+TEST_F(WindowPagesTest, EveryBarStaysWithinItsLimits)
+{
+    OpenedWindow& w = *m_window;
+    const std::vector<AnchorRow> table = controlAnchorTable();
+    const std::pair<int, std::pair<int, int>> bars[] = {{9, {0, 0}},  {22, {1, 0}}, {31, {1, 0}},  {41, {2, 0}},
+                                                        {62, {5, 0}}, {66, {5, 1}}, {86, {5, 2}},  {87, {5, 2}},
+                                                        {112, {6, 0}}, {132, {7, 0}}, {151, {7, 1}}};
+    for (const auto& [bar, where] : bars) {
+        w.show(where.first, where.second);
+        QSplitter* splitter = w.panes->splitters().splitterOf(bar);
+        ASSERT_NE(splitter, nullptr) << bar;
+        int handle = 1;
+        while (handle < splitter->count() && splitter->handle(handle) != w.control(bar))
+            ++handle;
+        ASSERT_LT(handle, splitter->count()) << bar;
+        const SplitterDef* def = splitterDef(bar);
+        const bool across = splitter->orientation() == Qt::Horizontal;
+        const int extent = across ? w.window.width() : w.window.height();
+        const int thickness = across ? w.control(bar)->width() : w.control(bar)->height();
+        drag(w.window, *splitter, handle, 0);
+        EXPECT_GE(barAt(w.window, *splitter, handle), def->minimum) << bar;
+        drag(w.window, *splitter, handle, extent);
+        EXPECT_LE(barAt(w.window, *splitter, handle), extent - def->maximum - thickness) << bar;
+        // Within the limits the bar goes where it is put.
+        const int middle = extent / 2;
+        drag(w.window, *splitter, handle, middle);
+        EXPECT_EQ(barAt(w.window, *splitter, handle), middle) << bar;
+        // A border the user put somewhere stays there when the window grows: the bar moves
+        // only as the resize table moves it.
+        AnchorRow row = *std::find_if(table.begin(), table.end(), [bar = bar](const AnchorRow& r) { return r.control == bar; });
+        row.remembered = rectIn(&w.window, w.control(bar));
+        const QSize before = w.window.size();
+        w.window.resize(before + QSize(100, 80));
+        QApplication::processEvents();
+        EXPECT_EQ(rectIn(&w.window, w.control(bar)), applyAnchor(row, before, w.window.size())) << bar;
+        w.window.resize(before);
+        QApplication::processEvents();
+    }
+}
+
+// The panes' buttons by control number: each list's insert opens its form, change and
+// delete wait for a row.
+TEST_F(WindowPagesTest, ListButtonsAskTheirListsForm)
+{
+    OpenedWindow& w = *m_window;
+    struct Case {
+        int button;
+        const char* call; // the form the stand-in records
+    };
+    const Case cases[] = {{33, "F_TaskCategorie"}, {38, "F_Zadaci"}, {114, "F_PASS_Password"}, {109, "F_PASS_Kategorija"},
+                          {125, "F_Contact"},      {79, "F_ID_Dokumenti"}, {70, "F_UD_Kategorija"}};
+    for (const Case& c : cases) {
+        w.window.standInLog().take();
+        auto* button = qobject_cast<QPushButton*>(w.control(c.button));
+        ASSERT_NE(button, nullptr) << c.button;
+        button->click();
+        QApplication::processEvents();
+        const QStringList calls = w.window.standInLog().take();
+        EXPECT_TRUE(calls.filter(QLatin1String(c.call)).size() == 1) << c.button << ": " << calls.join(' ').toStdString();
+    }
+    // The ribbon's "Izmjena" and "Brisanje" press buttons that wait for a row.
+    w.panes->lists().list(ctl::PZadaci).setRange(qlonglong(kNoRecord));
+    ASSERT_TRUE(w.panes->lists().list(ctl::TaskCategory).browse().select(0));
+    w.panes->updateButtons();
+    EXPECT_FALSE(w.control(138)->isEnabled());
+    EXPECT_FALSE(w.control(140)->isEnabled());
+    EXPECT_TRUE(w.control(139)->isEnabled());
+    EXPECT_TRUE(w.control(34)->isEnabled());
 }
