@@ -1,3 +1,4 @@
+#include "controls/Controls.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -10,7 +11,9 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QImage>
 #include <QPushButton>
+#include <QSet>
 #include <QStackedWidget>
 #include <QTabWidget>
 #include <algorithm>
@@ -153,6 +156,8 @@ protected:
         fill();
         m_deps.dataFolder = m_folder->path();
         m_deps.frame = &m_frame;
+        controls::registerBuiltInControls();
+        m_deps.controls = &m_controls;
         useDataLayer(m_deps);
         m_window = std::make_unique<OpenedWindow>(m_deps);
         ASSERT_TRUE(m_window->opened);
@@ -163,6 +168,7 @@ protected:
         OrganiserListsTest::TearDown();
     }
     SilentFrame m_frame;
+    RegistryControlFactory m_controls;
     OrganiserDeps m_deps;
     std::unique_ptr<OpenedWindow> m_window;
 };
@@ -271,4 +277,24 @@ TEST_F(WindowPagesTest, ListButtonsAskTheirListsForm)
     EXPECT_FALSE(w.control(140)->isEnabled());
     EXPECT_TRUE(w.control(139)->isEnabled());
     EXPECT_TRUE(w.control(34)->isEnabled());
+}
+
+// Every page draws its controls (not an empty page). With VELMORA_SCREENSHOT_DIR set, each
+// page's picture is written there.
+TEST_F(WindowPagesTest, EveryPageIsDrawn)
+{
+    OpenedWindow& w = *m_window;
+    const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    const std::pair<int, int> views[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {5, 1}, {5, 2}, {5, 3}, {6, 0}, {7, 1}};
+    for (const auto& [page, tab] : views) {
+        w.show(page, tab);
+        const QImage image = w.window.grab().toImage();
+        QSet<QRgb> seen;
+        for (int y = 0; y < image.height(); y += 3)
+            for (int x = 0; x < image.width(); x += 3)
+                seen.insert(image.pixel(x, y));
+        EXPECT_GT(seen.size(), 8) << page << "/" << tab;
+        if (!out.isEmpty())
+            image.save(QStringLiteral("%1/organiser-page-%2-%3.png").arg(out).arg(page + 1).arg(tab + 1));
+    }
 }
