@@ -32,7 +32,13 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     m_menus = std::make_unique<OrganiserMenus>(h);
-    window.firstShown = [this, &window] { m_menus->translate([&window](const QString& t) { return window.translated(t); }); };
+    window.firstShown = [this, &window] {
+        m_menus->translate([&window](const QString& t) { return window.translated(t); });
+        // No mail is shown yet, so there are no attachments to list.
+        if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel))
+            if (QWidget* attachments = panel->item(5))
+                attachments->hide();
+    };
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);

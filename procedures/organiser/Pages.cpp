@@ -167,6 +167,7 @@ void overview(Composer& c, TaskPanelWidget* panel)
     auto* sheetLayout = new QVBoxLayout(sheet);
     sheetLayout->setContentsMargins(0, 0, 0, 0);
     auto* tabs = new QTabBar(sheet);
+    tabs->setExpanding(false);
     tabs->addTab(QIcon(), QString::fromUtf8("Prihod/trošak"));
     tabs->addTab(QIcon(), QString::fromUtf8("Izlaz/ulaz"));
     sheetLayout->addWidget(tabs);
