@@ -51,7 +51,8 @@ std::optional<int> editTask(FormLauncher& forms, long eventId)
     if (f.TryFetch(CAL.PK_CalendarEvents) != 0)
         return std::nullopt;
     GLOBALREQUEST = 2;
-    forms.F_Zadaci(eventId, 0, CAL().PARTNERID, std::nullopt, QString());
+    GLOBALRESPONSE = 2; // a form that never answers has completed nothing
+    forms.F_Zadaci(eventId, 0, CAL().PARTNERID, CAL().LABELID, QString());
     return GLOBALRESPONSE;
 }
 

@@ -17,8 +17,8 @@ constexpr long kNoPartner = 9999999;
 // The contact whose e-mail, or else whose company e-mail, is `address`; 0 when none.
 long contactByAddress(const QString& address);
 
-// Opens the task form on event `eventId` (change); the form's answer, nothing when the event
-// is gone.
+// Opens the task form on event `eventId` (change) with the event's partner and category
+// (CAL:PARTNERID, CAL:LABELID); the form's answer, nothing when the event is gone.
 std::optional<int> editTask(FormLauncher& forms, long eventId);
 
 // "Dodaj u zadatke": a new task with the message's text and its sender as partner when the

@@ -125,7 +125,8 @@ void TaskPanelModel::executeAction(int header, int task)
         return;
     Header& h = headers[size_t(header - 1)];
     if (task == 0) {
-        h.expanded = !h.expanded;
+        if (!h.alwaysExpanded)
+            h.expanded = !h.expanded;
         return;
     }
     if (task < 1 || size_t(task) > h.tasks.size() || h.tasks[size_t(task - 1)].eventId == 0 || !editEvent)

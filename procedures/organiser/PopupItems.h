@@ -53,12 +53,15 @@ class TaskPanelModel {
 public:
     struct Task {
         QString caption;
-        long eventId = 0; // user data: 0 none
+        long eventId = 0;  // user data: 0 none
+        QString icon = {}; // an icon file ("/data/Images/smiley2.ico"); empty: none
     };
     struct Header {
         QString caption;
         bool expanded = true;
         std::vector<Task> tasks;
+        bool alwaysExpanded = false; // a click does not fold it
+        QString icon = {};           // an icon file name ("hand_paper.ico"); empty: none
     };
     // The panel's look.
     struct ColourGroup {
@@ -75,7 +78,8 @@ public:
     std::function<std::optional<int>(long eventId)> editEvent;
     std::function<void()> refill; // W_First.FillTaskPanel
 
-    // A click: header h (from 1), task t (from 1, 0 for the header itself).
+    // A click: header h (from 1), task t (from 1, 0 for the header itself). A click on a
+    // header folds or unfolds it unless it is always expanded.
     void executeAction(int header, int task);
 };
 

@@ -1,11 +1,29 @@
 #include "procedures/organiser/TaskPanelWidget.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLinearGradient>
 
+#include "data/Globals.h"
 #include "procedures/organiser/OrganiserLists.h"
+#include "runtime/Paths.h"
 
 namespace organiser {
+
+QIcon TaskPanelWidget::iconOf(const QString& file)
+{
+    if (file.isEmpty())
+        return {};
+    // A path as given, a bare name in the data folder's Images, else the bundled drawing.
+    const QString own = QFileInfo(file).isAbsolute()
+                            ? file
+                            : vrt::joinPath(vrt::joinPath(corvalde::dataFolder(), QStringLiteral("Images")), file);
+    if (QFileInfo::exists(own))
+        return QIcon(own);
+    const QString bundled = QStringLiteral(":/velmora/icons/%1.svg").arg(QFileInfo(file).completeBaseName());
+    return QFile::exists(bundled) ? QIcon(bundled) : QIcon();
+}
 
 TaskPanelWidget::TaskPanelWidget(TaskPanelModel& model, QWidget* parent) : QTreeWidget(parent), m_model(model)
 {
@@ -17,6 +35,12 @@ TaskPanelWidget::TaskPanelWidget(TaskPanelModel& model, QWidget* parent) : QTree
     setContentsMargins(m[0], m[1], m[2], m[3]);
     setExpandsOnDoubleClick(false);
     connect(this, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) { clicked(item); });
+    // An always expanded header stays open whatever folds it (the keyboard too).
+    connect(this, &QTreeWidget::itemCollapsed, this, [this](QTreeWidgetItem* item) {
+        const int h = indexOfTopLevelItem(item);
+        if (h >= 0 && size_t(h) < m_model.headers.size() && m_model.headers[size_t(h)].alwaysExpanded)
+            item->setExpanded(true);
+    });
     refresh();
 }
 
@@ -29,6 +53,7 @@ void TaskPanelWidget::refresh()
     for (size_t h = 0; h < m_model.headers.size(); ++h) {
         const TaskPanelModel::Header& header = m_model.headers[h];
         auto* top = new QTreeWidgetItem(this, QStringList{header.caption});
+        top->setIcon(0, iconOf(header.icon));
         QLinearGradient gradient(0, 0, 1, 0);
         gradient.setCoordinateMode(QGradient::ObjectMode);
         gradient.setColorAt(0, windowsColour(head.gradientStart));
@@ -40,6 +65,7 @@ void TaskPanelWidget::refresh()
         top->setFont(0, bold);
         for (const TaskPanelModel::Task& t : header.tasks) {
             auto* child = new QTreeWidgetItem(top, QStringList{t.caption});
+            child->setIcon(0, iconOf(t.icon));
             child->setForeground(0, windowsColour(task.text));
         }
         top->setExpanded(header.expanded);

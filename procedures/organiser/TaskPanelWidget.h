@@ -13,6 +13,9 @@ public:
     TaskPanelWidget(TaskPanelModel& model, QWidget* parent = nullptr);
     // Shows the model's headers and tasks again.
     void refresh();
+    // The icon of a header's or task's icon file: the file itself when it is a path that
+    // exists, a bare name from <data folder>/Images, else the bundled drawing of that name.
+    static QIcon iconOf(const QString& file);
 
 private:
     void clicked(QTreeWidgetItem* item);
