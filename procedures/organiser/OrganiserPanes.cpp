@@ -14,6 +14,8 @@
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/PaneWidgets.h"
+#include "procedures/organiser/TaskPanelWidget.h"
+#include "procedures/panes/TaskPanelFill.h"
 #include "runtime/Paths.h"
 #include "services/Quilvo.h"
 #include "runtime/Dialogs.h"
@@ -69,6 +71,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     makeButtons(window);
     m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
     place(window);
+    makeTaskPanel(window);
     window.saveMainLayout = [this] { m_splitters->saveMainLayout(); };
     window.setupSplitters = [this] { m_splitters->setupSplitters(); };
 }
@@ -196,6 +199,7 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
         if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
             preview->navigate(target);
     };
+    d.fillTaskPanel = [&window] { return window.paneRoutines().FillTaskPanel(); };
     d.resizeControls = [&window] { return window.resizeControls ? window.resizeControls() : 0; };
     d.setupSplitters = [&window] {
         if (window.setupSplitters)
@@ -263,6 +267,43 @@ void OrganiserPanes::pressListButton(const ListButton& b)
         m_lists->ask(b.list, b.request);
     if (shown)
         shown->syncSelection();
+}
+
+void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
+{
+    panes::TaskPanelFillDeps d;
+    d.panel = &m_taskPanel;
+    d.dataFolder = window.dataFolder();
+    d.translate = [&window](const QString& t) { return window.translated(t); };
+    d.showPanel = [this] { m_taskPanelWidget->show(); };
+    d.refreshPanel = [this] { m_taskPanelWidget->refresh(); };
+    OrganiserList& notes = m_lists->list(ctl::Notes);
+    d.noteRows = [&notes] { return notes.rowCount(); };
+    d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };
+    d.resetNotes = [&notes] { notes.reset(); };
+    d.drawFinanceChart = [&window] { return window.paneRoutines().DrawFinanceChart(); };
+    // The overview chart is hidden until the first fill: that is how the fill knows it is
+    // the one at start-up, which runs the backup.
+    d.chartHidden = [&window] {
+        QWidget* chart = window.manager().control(13);
+        return !chart || chart->isHidden();
+    };
+    d.showChart = [&window] {
+        if (QWidget* chart = window.manager().control(13))
+            chart->show();
+    };
+    d.backup = [&window](const QString& destination) {
+        if (window.forms())
+            window.forms()->W_Backup(destination);
+    };
+    d.tabChanged = [&window] { return window.showCurrentTab(); };
+    d.windowHidden = [&window] { return !window.isVisible(); };
+    d.showWindow = [&window] { window.show(); };
+    m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(std::move(d));
+    if (window.forms())
+        m_taskPanelFill->connectPanel(*window.forms());
+    if (RecordedPanes* standIns = window.standInPanes())
+        standIns->built[QStringLiteral("FillTaskPanel")] = [this] { return m_taskPanelFill->run(); };
 }
 
 long OrganiserPanes::treeRowId(int control) const

@@ -23,6 +23,11 @@ class OrganiserWindow;
 class OrganiserListView;
 class PageSplitters;
 class TaskPanelWidget;
+}
+namespace panes {
+class TaskPanelFill;
+}
+namespace organiser {
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
 namespace tree {
@@ -64,6 +69,7 @@ private:
     void makeTrees(OrganiserWindow& window);
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
+    void makeTaskPanel(OrganiserWindow& window);
     long treeRowId(int control) const;
     void pressListButton(const ListButton& b);
 
@@ -79,6 +85,7 @@ private:
     PageSplitters* m_splitters = nullptr;
     TaskPanelModel m_taskPanel;
     TaskPanelWidget* m_taskPanelWidget = nullptr;
+    std::unique_ptr<panes::TaskPanelFill> m_taskPanelFill;
     QPlainTextEdit* m_contactNote = nullptr;
     long m_noteShownFor = -1;
 };

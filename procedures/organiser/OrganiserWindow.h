@@ -126,6 +126,11 @@ public:
     bool filesOpened() const { return m_filesOpened; }
     // The stand-ins in use where no real piece was given (for inspection).
     CallLog& standInLog() { return m_log; }
+    // The pane routines in use; the window's own stand-ins when none were given (else null).
+    PaneRoutines& paneRoutines() { return *m_deps.panes; }
+    RecordedPanes* standInPanes() { return m_ownPanes.get(); }
+    // W_First.TabChanged for the page shown.
+    int showCurrentTab() { return tabChanged(m_sel); }
     const HostedControls& hosted() const { return m_hosted; }
 
     // MN:COMMAND and MN:SEL as the notifications leave them.

@@ -173,6 +173,7 @@ void overview(Composer& c, TaskPanelWidget* panel)
     sheetLayout->addWidget(tabs);
     QWidget* chart = c.control(13);
     chart->setMinimumHeight(180);
+    chart->hide(); // shown by the first fill of the task panel
     sheetLayout->addWidget(chart, 1);
     sheet->setFixedHeight(240);
     c.name(10, sheet);

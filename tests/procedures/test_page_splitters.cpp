@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QSplitter>
+#include <QDeadlineTimer>
 #include <QImage>
 #include <QPushButton>
 #include <QSet>
@@ -126,6 +127,10 @@ struct OpenedWindow {
         opened = window.open();
         window.resize(1200, 760);
         window.show();
+        // The first layout runs with the window's first timer tick.
+        QDeadlineTimer deadline(5000);
+        while (opened && panes->pump().LayoutState != 2 && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
         QApplication::processEvents();
     }
     ~OpenedWindow() { window.shutDown(); }
@@ -297,4 +302,17 @@ TEST_F(WindowPagesTest, EveryPageIsDrawn)
         if (!out.isEmpty())
             image.save(QStringLiteral("%1/organiser-page-%2-%3.png").arg(out).arg(page + 1).arg(tab + 1));
     }
+}
+
+// The first layout fills the overview's task panel from the open tasks, and the overview
+// chart shows from then on.
+TEST_F(WindowPagesTest, TheFirstLayoutFillsTheTaskPanel)
+{
+    OpenedWindow& w = *m_window;
+    w.show(0, 0);
+    const TaskPanelModel& panel = w.panes->taskPanel();
+    ASSERT_EQ(panel.headers.size(), 1u);
+    EXPECT_FALSE(panel.headers[0].tasks.empty());
+    EXPECT_FALSE(w.control(13)->isHidden());
+    EXPECT_FALSE(w.window.standInLog().calls().contains(QStringLiteral("FillTaskPanel")));
 }
