@@ -97,11 +97,11 @@ void Browse::resetFromView()
     m_model.setRows(m_source.fetchRows(m_query));
     m_selected = -1;
     const int count = m_model.rowCount();
-    if (count == 0)
-        return;
-    if (keep.isValid() && selectId(keep))
-        return;
-    m_selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
+    if (count > 0 && !(keep.isValid() && selectId(keep)))
+        m_selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
+    // Lists that hang on this one's selection must see the record it moved to.
+    if (onSelectionMoved && selectedId() != keep)
+        onSelectionMoved();
 }
 
 QVariant Browse::selectedId() const

@@ -128,6 +128,8 @@ public:
 
     // Called after a completed update, before the list is read again.
     std::function<void(int request)> onUpdated;
+    // Called when reading the rows again left another record (or none) selected.
+    std::function<void()> onSelectionMoved;
 
 private:
     BrowseSource& m_source;

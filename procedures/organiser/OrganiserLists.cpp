@@ -468,6 +468,10 @@ OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
     m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
     m_browse->addOrder({QString::fromLatin1(def.order), def.columnOf(QLatin1String(def.locatorField))});
     m_browse->setUpdateNumber(def.updateNumber);
+    m_browse->onSelectionMoved = [this] {
+        if (onNewSelection)
+            onNewSelection(*this);
+    };
     if (*def.sortKey) {
         m_sorter = std::make_unique<ListSortManager>(*this);
         QStringList viewFields;
@@ -486,19 +490,13 @@ OrganiserList::~OrganiserList()
 void OrganiserList::setRange(const QVariant& value)
 {
     m_source.rangeValue = value;
-    const QVariant before = selectedId();
     m_browse->setRange(value);
-    if (selectedId() != before && onNewSelection)
-        onNewSelection(*this);
 }
 
 void OrganiserList::setCondition(vrt::SqlPart condition)
 {
     m_source.setCondition(std::move(condition));
-    const QVariant before = selectedId();
     reset();
-    if (selectedId() != before && onNewSelection)
-        onNewSelection(*this);
 }
 
 bool OrganiserList::select(int row)

@@ -316,3 +316,20 @@ TEST_F(WindowPagesTest, TheFirstLayoutFillsTheTaskPanel)
     EXPECT_FALSE(w.control(13)->isHidden());
     EXPECT_FALSE(w.window.standInLog().calls().contains(QStringLiteral("FillTaskPanel")));
 }
+
+// The ribbon's outgoing-documents view shows the selected category's documents: reading the
+// categories again moves their selection, and the documents follow it.
+TEST_F(WindowPagesTest, TheOutgoingDocumentsFollowTheirCategory)
+{
+    OpenedWindow& w = *m_window;
+    w.window.dispatcher().setCommand(6004);
+    w.window.dispatcher().dispatch();
+    QApplication::processEvents();
+    ListSet& lists = w.panes->lists();
+    OrganiserList& categories = lists.list(ctl::IDK);
+    OrganiserList& documents = lists.list(ctl::ID);
+    ASSERT_GE(categories.selected(), 0);
+    ASSERT_GT(documents.rowCount(), 0);
+    for (int r = 0; r < documents.rowCount(); ++r)
+        EXPECT_EQ(documents.cell("ID:KATEGORIJAID", r), categories.cell("IDK:ID")) << r;
+}
