@@ -418,6 +418,7 @@ void OrganiserWindow::build()
     // The ribbon chooses the finance page, so its sheet shows no tabs of its own.
     m_finance = new QTabWidget(m_pages->widget(5));
     m_finance->tabBar()->hide();
+    m_finance->setDocumentMode(true);
     for (const char* caption : {"Prihodi/rashodi", "Ulazni računi", "Izlazni računi", "Graf"})
         m_finance->addTab(new QWidget(m_finance), QString::fromUtf8(caption)); // translated with the window
     m_pages->widget(5)->layout()->addWidget(m_finance);

@@ -126,8 +126,7 @@ public:
             const bool keeps = o == Qt::Horizontal ? keepsWidth(c) : keepsHeight(c);
             s->setStretchFactor(s->count() - 1, keeps ? 0 : 1);
         }
-        s->setSizes(sizes);
-        m_p.splitters().add(s, bars, panes);
+        m_p.splitters().add(s, bars, panes, sizes);
         for (size_t i = 0; i < bars.size() && int(i) + 1 < s->count(); ++i)
             name(bars[i], s->handle(int(i) + 1));
         return s;
@@ -199,7 +198,7 @@ void mail(Composer& c, QWidget* window)
     c.control(26)->hide();
     Q_UNUSED(window);
     Composer::fill(c.page(1), c.split(Qt::Horizontal, {{left, 24}, {c.widget(21), 21}, {reading, 23}}, {31, 22},
-                                      {24, 21, 23}, {220, 560, 500}));
+                                      {24, 21, 23}, {220, 640, 500}));
     c.m_p.splitters().name(24, tree);
     c.m_p.splitters().name(25, c.control(25));
 }

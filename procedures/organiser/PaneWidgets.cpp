@@ -21,9 +21,10 @@ PageSplitters::PageSplitters(QWidget* window, std::function<QString()> iniPath)
 {
 }
 
-void PageSplitters::add(QSplitter* splitter, const std::vector<int>& bars, const std::vector<int>& panes)
+void PageSplitters::add(QSplitter* splitter, const std::vector<int>& bars, const std::vector<int>& panes,
+                        const QList<int>& design)
 {
-    m_pages[splitter] = {bars, panes, false};
+    m_pages[splitter] = {bars, panes, design, false};
     for (std::size_t i = 0; i < bars.size() && int(i) + 1 < splitter->count(); ++i)
         if (bars[i])
             m_controls[bars[i]] = splitter->handle(int(i) + 1);
@@ -31,7 +32,11 @@ void PageSplitters::add(QSplitter* splitter, const std::vector<int>& bars, const
         if (panes[i])
             m_controls[panes[i]] = splitter->widget(int(i));
     splitter->installEventFilter(this);
-    connect(splitter, &QSplitter::splitterMoved, this, [this, splitter] { clamp(splitter); });
+    // Where the user puts a bar is where the panes stay, whatever the window does later.
+    connect(splitter, &QSplitter::splitterMoved, this, [this, splitter] {
+        clamp(splitter);
+        m_pages[splitter].wanted = splitter->sizes();
+    });
 }
 
 void PageSplitters::name(int control, QWidget* widget) { m_controls[control] = widget; }
@@ -56,11 +61,53 @@ std::optional<QRect> PageSplitters::geometry(int control) const
 bool PageSplitters::eventFilter(QObject* watched, QEvent* event)
 {
     // Until a page has been shown its panes have no real size, and saving them would
-    // overwrite the user's positions with made-up ones.
+    // overwrite the user's positions with made-up ones; and a page may first be shown at a
+    // passing size. So every resize of a shown page puts the panes that keep their size back
+    // to the size wanted for them, and the growing pane takes the rest.
     if (event->type() == QEvent::Show || event->type() == QEvent::Resize)
-        if (const auto it = m_pages.find(static_cast<QSplitter*>(watched)); it != m_pages.end() && it->first->isVisible())
-            it->second.laidOut = true;
+        if (const auto it = m_pages.find(static_cast<QSplitter*>(watched)); it != m_pages.end() && it->first->isVisible()) {
+            if (!it->second.laidOut) {
+                it->second.laidOut = true;
+                readSaved(it->first);
+            }
+            fit(it->first);
+        }
     return false;
+}
+
+void PageSplitters::fit(QSplitter* splitter)
+{
+    QList<int> sizes = m_pages[splitter].wanted;
+    if (sizes.size() != splitter->count())
+        return;
+    const bool across = splitter->orientation() == Qt::Horizontal;
+    int room = across ? splitter->contentsRect().width() : splitter->contentsRect().height();
+    for (int i = 1; i < splitter->count(); ++i)
+        room -= splitter->handleWidth();
+    int growing = -1;
+    for (int i = 0; i < sizes.size(); ++i) {
+        const QSizePolicy p = splitter->widget(i)->sizePolicy();
+        if ((across ? p.horizontalStretch() : p.verticalStretch()) > 0)
+            growing = i;
+        room -= sizes[i];
+    }
+    if (growing >= 0)
+        sizes[growing] = std::max(0, sizes[growing] + room);
+    if (sizes != splitter->sizes())
+        splitter->setSizes(sizes);
+    clamp(splitter);
+}
+
+void PageSplitters::readSaved(QSplitter* splitter)
+{
+    Page& page = m_pages[splitter];
+    const vrt::IniFile ini(m_iniPath());
+    const QString key = splitter->orientation() == Qt::Horizontal ? QStringLiteral("W") : QStringLiteral("H");
+    for (std::size_t i = 0; i < page.panes.size() && int(i) < page.wanted.size(); ++i)
+        for (const SavedPane& saved : savedPanes())
+            if (saved.control == page.panes[i])
+                if (const long long size = ini.getInt(QLatin1String(saved.section), key, -1); size > 0)
+                    page.wanted[int(i)] = int(size);
 }
 
 void PageSplitters::clamp(QSplitter* splitter)
@@ -100,25 +147,12 @@ bool PageSplitters::saveMainLayout()
 
 void PageSplitters::setupSplitters()
 {
-    const vrt::IniFile ini(m_iniPath());
-    std::map<int, QRect> read;
-    for (const auto& [control, rect] : readMainLayout(ini, [this](int c) { return geometry(c); }))
-        read[control] = rect;
-    for (auto& [splitter, page] : m_pages) {
-        QList<int> sizes = splitter->sizes();
-        bool changed = false;
-        for (std::size_t i = 0; i < page.panes.size() && int(i) < sizes.size(); ++i)
-            if (const auto it = read.find(page.panes[i]); it != read.end()) {
-                const int size = splitter->orientation() == Qt::Horizontal ? it->second.width() : it->second.height();
-                changed = changed || size != sizes[int(i)];
-                sizes[int(i)] = size;
-            }
-        if (changed)
-            splitter->setSizes(sizes);
-        // A page not yet shown has no real bar positions to hold to the limits.
-        if (page.laidOut)
-            clamp(splitter);
-    }
+    // A page not yet shown reads its positions when it is first laid out.
+    for (auto& [splitter, page] : m_pages)
+        if (page.laidOut) {
+            readSaved(splitter);
+            fit(splitter);
+        }
 }
 
 } // namespace organiser

@@ -26,8 +26,9 @@ public:
     PageSplitters(QWidget* window, std::function<QString()> iniPath);
 
     // `bars` numbers the splitter's handles from the first (0: no limits); `panes` numbers its
-    // widgets in order (0: not saved).
-    void add(QSplitter* splitter, const std::vector<int>& bars, const std::vector<int>& panes);
+    // widgets in order (0: not saved); `design` gives their sizes when first shown, the
+    // growing widgets taking what the window has more or less.
+    void add(QSplitter* splitter, const std::vector<int>& bars, const std::vector<int>& panes, const QList<int>& design);
     // A control measured for the saved positions that is not itself a pane.
     void name(int control, QWidget* widget);
     QSplitter* splitterOf(int bar) const;
@@ -42,6 +43,8 @@ protected:
 
 private:
     void clamp(QSplitter* splitter);
+    void fit(QSplitter* splitter);
+    void readSaved(QSplitter* splitter);
     std::optional<QRect> geometry(int control) const;
 
     QWidget* m_window;
@@ -49,6 +52,7 @@ private:
     std::map<int, QPointer<QWidget>> m_controls;
     struct Page {
         std::vector<int> bars, panes;
+        QList<int> wanted; // the sizes of the panes that keep theirs
         bool laidOut = false;
     };
     std::map<QSplitter*, Page> m_pages;
