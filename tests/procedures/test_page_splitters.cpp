@@ -31,9 +31,9 @@ struct SilentFrame : FrameLink {
 };
 
 // The mail page in front of a window of a known size, laid out as the user would see it.
-QSplitter* showMailPage(OrganiserWindow& window, OrganiserPanes& panes)
+QSplitter* showMailPage(OrganiserWindow& window, OrganiserPanes& panes, QSize size = {1200, 700})
 {
-    window.resize(1200, 700);
+    window.resize(size);
     window.show();
     if (auto* page = window.findChild<QWidget*>(QStringLiteral("Email")))
         if (auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget()))
@@ -332,4 +332,25 @@ TEST_F(WindowPagesTest, TheOutgoingDocumentsFollowTheirCategory)
     ASSERT_GT(documents.rowCount(), 0);
     for (int r = 0; r < documents.rowCount(); ++r)
         EXPECT_EQ(documents.cell("ID:KATEGORIJAID", r), categories.cell("IDK:ID")) << r;
+}
+
+// A page first shown while the window is small gets its panes' sizes once the window grows:
+// the panes that keep their width are not left squashed.
+TEST_F(OrganiserListsTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrows)
+{
+    fill();
+    SilentFrame frame;
+    OrganiserDeps deps;
+    deps.dataFolder = m_folder->path();
+    deps.frame = &frame;
+    useDataLayer(deps);
+    OrganiserWindow window(deps);
+    OrganiserPanes* panes = attachPanes(window);
+    ASSERT_TRUE(window.open());
+    QSplitter* mail = showMailPage(window, *panes, {300, 200});
+    window.resize(1200, 760);
+    QApplication::processEvents();
+    EXPECT_EQ(mail->sizes().value(0), 220);
+    EXPECT_EQ(mail->sizes().value(1), 640);
+    window.shutDown();
 }
