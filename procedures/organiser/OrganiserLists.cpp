@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QLocale>
+#include <set>
+#include <unordered_map>
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
@@ -35,6 +37,49 @@ void bindAll(vrt::odbc::Statement& s, const std::vector<vrt::SqlParam>& params)
         else
             s.bindText(int(i) + 1, params[i].text);
     }
+}
+
+// A column whose text readCells makes from the row's values instead of reading it.
+bool computedByFill(const ListDef& def, int column)
+{
+    const QString field = QLatin1String(def.columns[size_t(column)].field);
+    if (def.fill == RowFill::Mail)
+        return field == QLatin1String("LC:VRIJEME") || field == QLatin1String("EM:SIZE_DECIMAL");
+    return def.fill == RowFill::Contacts && column == 0;
+}
+
+// `expr` starts with `text`, case-insensitively. SQLite's lower() and LIKE fold ASCII only:
+// runs of ASCII are compared through lower(), every other character with each of its case
+// forms. A typed % or _ is taken literally.
+vrt::SqlPart prefixCondition(const std::string& expr, const QString& text)
+{
+    vrt::SqlPart p;
+    const auto piece = [&](size_t from, size_t length) {
+        return "substr(" + expr + ", " + std::to_string(from + 1) + ", " + std::to_string(length) + ")";
+    };
+    const std::u32string chars = text.toStdU32String();
+    for (size_t at = 0; at < chars.size();) {
+        p.sql += p.sql.empty() ? "" : " AND ";
+        size_t end = at;
+        while (end < chars.size() && chars[end] < 0x80)
+            ++end;
+        if (end > at) {
+            p.sql += "lower(" + piece(at, end - at) + ") = ?";
+            p.params.push_back({false, 0, QString::fromStdU32String(chars.substr(at, end - at)).toLower().toStdString()});
+            at = end;
+            continue;
+        }
+        const char32_t c = chars[at], f = QChar::toCaseFolded(c);
+        const std::set<char32_t> forms{c, f, QChar::toLower(c), QChar::toUpper(c), QChar::toTitleCase(c), QChar::toUpper(f),
+                                       QChar::toTitleCase(f)};
+        std::string marks;
+        for (const char32_t form : forms) {
+            marks += marks.empty() ? "?" : ", ?";
+            p.params.push_back({false, 0, QString::fromStdU32String(std::u32string(1, form)).toStdString()});
+        }
+        p.sql += piece(at++, 1) + " IN (" + marks + ")";
+    }
+    return p;
 }
 
 } // namespace
@@ -128,7 +173,8 @@ std::string SqlListSource::fromSql(const std::string& where) const
     return sql;
 }
 
-std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly)
+std::string SqlListSource::fromWhereSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params,
+                                        const vrt::SqlPart& also)
 {
     m_error.clear();
     std::string where;
@@ -146,15 +192,29 @@ std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<
         where += (where.empty() ? " WHERE (" : " AND (") + part.sql + ")";
         params.insert(params.end(), part.params.begin(), part.params.end());
     }
-    std::string sql = "SELECT " + (idsOnly ? idSql() : columnsSql()) + fromSql(where);
+    std::string sql = fromSql(where);
+    std::string outer;
     if (*m_spec.rangeField) {
-        sql += " WHERE " + columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
+        outer = columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
         params.push_back({true, query.rangeValue.isValid() ? query.rangeValue.toLongLong() : 0, {}});
     }
+    if (!also.sql.empty()) {
+        outer += (outer.empty() ? "(" : " AND (") + also.sql + ")";
+        params.insert(params.end(), also.params.begin(), also.params.end());
+    }
+    return outer.empty() ? sql : sql + " WHERE " + outer;
+}
+
+std::string SqlListSource::orderBySql() const
+{
     const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_spec.order) : m_orderText);
-    if (!order.empty())
-        sql += " ORDER BY " + order;
-    return sql;
+    return order.empty() ? order : " ORDER BY " + order;
+}
+
+std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly)
+{
+    const std::string from = fromWhereSql(query, params);
+    return from.empty() ? from : "SELECT " + (idsOnly ? idSql() : columnsSql()) + from + orderBySql();
 }
 
 std::string SqlListSource::idSql() const
@@ -164,7 +224,7 @@ std::string SqlListSource::idSql() const
 }
 
 bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
-                        const std::function<void(vrt::odbc::Statement&)>& row) const
+                        const std::function<bool(vrt::odbc::Statement&)>& row) const
 {
     vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
     if (!c)
@@ -176,7 +236,8 @@ bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>
         return false;
     }
     while (s.fetch())
-        row(s);
+        if (!row(s))
+            break;
     if (!s.error().ok())
         m_error = QString::fromStdString(s.error().text);
     return s.error().ok();
@@ -210,10 +271,14 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
     std::vector<vrt::BrowseRow> rows;
     std::vector<vrt::SqlParam> params;
     m_blocks.clear();
+    m_textsRead = 0;
     const std::string sql = selectSql(query, params, m_spec.lazy);
     if (m_spec.lazy) {
         // Only the order of the ids now; a row's texts are read with its block when shown.
-        run(sql, params, [&](vrt::odbc::Statement& s) { rows.push_back({qlonglong(s.integer(1).value_or(0)), {}}); });
+        run(sql, params, [&](vrt::odbc::Statement& s) {
+            rows.push_back({qlonglong(s.integer(1).value_or(0)), {}});
+            return true;
+        });
         return rows;
     }
     run(sql, params, [&](vrt::odbc::Statement& s) {
@@ -221,6 +286,7 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
         row.cells = readCells(s);
         row.id = row.cells.value(m_idColumn).toLongLong();
         rows.push_back(std::move(row));
+        return true;
     });
     return rows;
 }
@@ -260,12 +326,120 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
     run("SELECT " + columnsSql() + ", " + idSql() + fromSql(where), params, [&](vrt::odbc::Statement& s) {
         QStringList c = readCells(s);
         byId[qlonglong(s.integer(int(m_spec.columns.size()) + 1).value_or(0))] = std::move(c);
+        return true;
     });
+    m_textsRead += last - first;
     std::vector<QStringList> out;
     out.reserve(last - first);
     for (size_t i = first; i < last; ++i)
         out.push_back(byId[rows[i].id.toLongLong()]);
     return out;
+}
+
+int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+                             const QString& text)
+{
+    if (!m_spec.lazy || text.isEmpty() || column < 0 || size_t(column) >= m_spec.columns.size())
+        return BrowseSource::locateRow(query, rows, column, text);
+    if (const int chars = m_spec.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
+        return -1; // the shown text is cut shorter than what was typed
+    std::vector<vrt::SqlParam> params;
+    const std::optional<vrt::SqlPart> match = locatorCondition(query, column, text);
+    if (!match) {
+        // A text SQL cannot make: the rows are read in order, one at a time, until one matches.
+        const std::string from = fromWhereSql(query, params);
+        const int idColumn = int(m_spec.columns.size()) + 1;
+        return from.empty() ? -1 : firstListed(rows, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
+                                               [&](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
+                                                   ++m_textsRead;
+                                                   if (!locatorMatches(readCells(s).value(column), text))
+                                                       return std::nullopt;
+                                                   return s.integer(idColumn).value_or(0);
+                                               });
+    }
+    if (match->sql.empty())
+        return -1; // no value can match
+    const std::string from = fromWhereSql(query, params, *match);
+    return from.empty() ? -1 : firstListed(rows, "SELECT " + idSql() + from + orderBySql(), params,
+                                           [](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
+                                               return s.integer(1).value_or(0);
+                                           });
+}
+
+std::optional<vrt::SqlPart> SqlListSource::locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text)
+{
+    const QString field = QLatin1String(m_spec.columns[size_t(column)].field);
+    if (m_spec.fill == RowFill::Mail && field == QLatin1String("LC:VRIJEME"))
+        return mailTimeCondition(query, text);
+    if (computedByFill(m_spec, column))
+        return std::nullopt;
+    const std::string expr = columnExpr(field);
+    if (expr.empty())
+        return vrt::SqlPart{}; // read as NULL: its text is always empty
+    return prefixCondition(expr, text);
+}
+
+vrt::SqlPart SqlListSource::mailTimeCondition(const vrt::BrowseQuery& query, const QString& text)
+{
+    // The column shows the short date, a space and the time. A folder's mails fall on few
+    // days, so the days whose text fits what was typed are picked here, and what goes beyond
+    // a day's text is a prefix of the time.
+    const std::string day = "coalesce(" + columnExpr(QStringLiteral("EM:DATUM")) + ", '')";
+    const std::string time = columnExpr(QStringLiteral("EM:VRIJEME"));
+    const QString wanted = text.toCaseFolded();
+    std::string anyTime = "|";
+    vrt::SqlPart p;
+    std::vector<vrt::SqlParam> params;
+    const std::string from = fromWhereSql(query, params);
+    run(from.empty() ? from : "SELECT DISTINCT " + day + from, params, [&](vrt::odbc::Statement& s) {
+        const std::string value = s.text(1).value_or(std::string());
+        const QString shown = (shortDate(QString::fromStdString(value)) + u' ').toCaseFolded();
+        if (shown.startsWith(wanted)) {
+            anyTime += value + "|";
+        } else if (wanted.startsWith(shown) && wanted.size() - shown.size() <= 8) {
+            const vrt::SqlPart t = prefixCondition(time, wanted.mid(shown.size()));
+            p.sql += (p.sql.empty() ? "(" : " OR (") + day + " = ? AND " + t.sql + ")";
+            p.params.push_back({false, 0, value});
+            p.params.insert(p.params.end(), t.params.begin(), t.params.end());
+        }
+        return true;
+    });
+    if (anyTime.size() > 1) {
+        // One bound list however many days there are.
+        p.sql = "instr(?, '|' || " + day + " || '|') > 0" + (p.sql.empty() ? "" : " OR " + p.sql);
+        p.params.insert(p.params.begin(), {false, 0, anyTime});
+    }
+    return p;
+}
+
+int SqlListSource::firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+                               const std::vector<vrt::SqlParam>& params,
+                               const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate)
+{
+    // A record written since the ids were read is not among the rows: the next match counts.
+    std::unordered_map<qlonglong, int> position; // made at the first such record
+    int found = -1;
+    run(sql, params, [&](vrt::odbc::Statement& s) {
+        const std::optional<qlonglong> id = candidate(s);
+        if (!id)
+            return true;
+        if (position.empty()) {
+            for (size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].id.toLongLong() == *id) {
+                    found = int(i);
+                    return false;
+                }
+            for (size_t i = 0; i < rows.size(); ++i)
+                position.emplace(rows[i].id.toLongLong(), int(i));
+            return true;
+        }
+        const auto it = position.find(*id);
+        if (it == position.end())
+            return true;
+        found = it->second;
+        return false;
+    });
+    return found;
 }
 
 bool SqlListSource::load(const QVariant& id)
@@ -456,6 +630,10 @@ void ListSortManager::ApplySort(const QString& order)
 {
     // Empty: back to the list's own order.
     m_list.source().setOrderText(order);
+    // Typing finds rows by the column the list is sorted by.
+    const bool sorted = !order.isEmpty() && !sortQueue().empty();
+    m_list.browse().setLocatorColumn(sorted ? sortQueue().front().LISTSORTCOLUMN - 1
+                                            : m_list.def().columnOf(QLatin1String(m_list.def().locatorField)));
     m_list.reset();
 }
 
@@ -508,6 +686,15 @@ bool OrganiserList::select(int row)
     if (onNewSelection)
         onNewSelection(*this);
     return true;
+}
+
+int OrganiserList::locate(const QString& text)
+{
+    const QVariant before = selectedId();
+    m_browse->locate(text);
+    if (selectedId() != before && onNewSelection)
+        onNewSelection(*this);
+    return selected();
 }
 
 bool OrganiserList::selectId(const QVariant& id)

@@ -29,6 +29,10 @@ public:
     std::optional<QVariant> primeRecord() override;
     bool deleteRecord(const QVariant& id) override;
     QString lastError() const override { return m_error; }
+    // A lazy list asks the database for the first matching id in its order instead of
+    // reading every row's texts.
+    int locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+                  const QString& text) override;
 
     // A header sort's order text ("-EM:SUBJECT,+EM:ID"); empty: the list's own order.
     void setOrderText(const QString& order) { m_orderText = order; }
@@ -48,6 +52,8 @@ public:
     const QStringList& cells(const std::vector<vrt::BrowseRow>& rows, int row) const;
     static constexpr int kBlockRows = 256;
     static constexpr size_t kBlocksKept = 16;
+    // Rows whose texts were read from the database since the list was last read.
+    size_t rowTextsRead() const { return m_textsRead; }
 
 private:
     std::string columnExpr(const QString& label, bool* isDecimal = nullptr) const;
@@ -55,10 +61,21 @@ private:
     std::string columnsSql() const;
     std::string idSql() const;
     std::string fromSql(const std::string& where) const;
+    // FROM and WHERE of a query (condition, filter, range and `also` on the joined row); empty
+    // with lastError() when something is refused.
+    std::string fromWhereSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params,
+                             const vrt::SqlPart& also = {});
+    std::string orderBySql() const;
+    // `row` runs for each row read until it answers false.
     bool run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
-             const std::function<void(vrt::odbc::Statement&)>& row) const;
+             const std::function<bool(vrt::odbc::Statement&)>& row) const;
     QStringList readCells(vrt::odbc::Statement& s) const;
     std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
+    std::optional<vrt::SqlPart> locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text);
+    vrt::SqlPart mailTimeCondition(const vrt::BrowseQuery& query, const QString& text);
+    int firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+                    const std::vector<vrt::SqlParam>& params,
+                    const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
 
     const ListDef& m_spec;
     QString m_orderText;
@@ -66,6 +83,7 @@ private:
     mutable QString m_error;
     int m_idColumn = -1;
     mutable std::map<int, std::vector<QStringList>> m_blocks;
+    mutable size_t m_textsRead = 0;
 };
 
 // Roles beyond Qt's own.
@@ -143,6 +161,9 @@ public:
 
     // Selects a row as the user would: runs the list's new-selection hook with that row.
     bool select(int row);
+    // Typing in the list (see vrt::Browse::locate); the locator searches the column the list
+    // is sorted by, or the list's own locator field while it has no header sort.
+    int locate(const QString& text);
     bool selectId(const QVariant& id);
     int selected() const { return m_browse->selected(); }
     QVariant selectedId() const { return m_browse->selectedId(); }
