@@ -86,7 +86,7 @@ vrt::SqlPart prefixCondition(const std::string& expr, const QString& text)
 
 // ---- source -------------------------------------------------------------------------------
 
-SqlListSource::SqlListSource(const ListDef& def) : m_spec(def)
+SqlListSource::SqlListSource(const ListDef& def) : m_def(def)
 {
     const vrt::TableDesc& d = corvalde::declaration(def.table);
     m_idColumn = def.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(def.table))].name));
@@ -95,7 +95,7 @@ SqlListSource::SqlListSource(const ListDef& def) : m_spec(def)
 QStringList SqlListSource::headers() const
 {
     QStringList out;
-    for (const ListColumn& c : m_spec.columns)
+    for (const ListColumn& c : m_def.columns)
         out << QString::fromUtf8(c.header);
     return out;
 }
@@ -104,9 +104,9 @@ std::string SqlListSource::columnExpr(const QString& label, bool* isDecimal) con
 {
     const auto [prefix, column] = splitLabel(label);
     Tbl table = Tbl::Count;
-    if (prefix == QLatin1String(m_spec.prefix))
-        table = m_spec.table;
-    for (const ListJoin& j : m_spec.joins)
+    if (prefix == QLatin1String(m_def.prefix))
+        table = m_def.table;
+    for (const ListJoin& j : m_def.joins)
         if (prefix == QLatin1String(j.prefix))
             table = j.table;
     if (table == Tbl::Count)
@@ -152,7 +152,7 @@ std::string SqlListSource::orderSql(const QString& order) const
 std::string SqlListSource::columnsSql() const
 {
     std::string cols;
-    for (const ListColumn& c : m_spec.columns) {
+    for (const ListColumn& c : m_def.columns) {
         const std::string e = columnExpr(QLatin1String(c.field));
         cols += (cols.empty() ? "" : ", ") + (e.empty() ? std::string("NULL") : e);
     }
@@ -161,9 +161,9 @@ std::string SqlListSource::columnsSql() const
 
 std::string SqlListSource::fromSql(const std::string& where) const
 {
-    const std::string main = vrt::quoteName(m_spec.prefix);
-    std::string sql = " FROM (SELECT * FROM " + vrt::quoteName(Access(m_spec.table).SqlName()) + where + ") AS " + main;
-    for (const ListJoin& j : m_spec.joins) {
+    const std::string main = vrt::quoteName(m_def.prefix);
+    std::string sql = " FROM (SELECT * FROM " + vrt::quoteName(Access(m_def.table).SqlName()) + where + ") AS " + main;
+    for (const ListJoin& j : m_def.joins) {
         const QString on = QString::fromLatin1(j.on);
         const int eq = on.indexOf(u'=');
         sql += " LEFT JOIN " + vrt::quoteName(Access(j.table).SqlName()) + " AS " + vrt::quoteName(j.prefix) + " ON "
@@ -185,7 +185,7 @@ std::string SqlListSource::fromWhereSql(const vrt::BrowseQuery& query, std::vect
     if (!query.filter.isEmpty()) {
         vrt::SqlPart part;
         std::string error;
-        if (!vrt::translateFilter(corvalde::declaration(m_spec.table), query.filter.toStdString(), part, error)) {
+        if (!vrt::translateFilter(corvalde::declaration(m_def.table), query.filter.toStdString(), part, error)) {
             m_error = QString::fromStdString(error);
             return {};
         }
@@ -194,8 +194,8 @@ std::string SqlListSource::fromWhereSql(const vrt::BrowseQuery& query, std::vect
     }
     std::string sql = fromSql(where);
     std::string outer;
-    if (*m_spec.rangeField) {
-        outer = columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
+    if (*m_def.rangeField) {
+        outer = columnExpr(QLatin1String(m_def.rangeField)) + " = ?";
         params.push_back({true, query.rangeValue.isValid() ? query.rangeValue.toLongLong() : 0, {}});
     }
     if (!also.sql.empty()) {
@@ -207,7 +207,7 @@ std::string SqlListSource::fromWhereSql(const vrt::BrowseQuery& query, std::vect
 
 std::string SqlListSource::orderBySql() const
 {
-    const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_spec.order) : m_orderText);
+    const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_def.order) : m_orderText);
     return order.empty() ? order : " ORDER BY " + order;
 }
 
@@ -219,8 +219,8 @@ std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<
 
 std::string SqlListSource::idSql() const
 {
-    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
-    return vrt::quoteName(m_spec.prefix) + "." + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name);
+    const vrt::TableDesc& d = corvalde::declaration(m_def.table);
+    return vrt::quoteName(m_def.prefix) + "." + vrt::quoteName(d.fields[size_t(primaryField(m_def.table))].name);
 }
 
 bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
@@ -245,22 +245,22 @@ bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>
 
 QStringList SqlListSource::readCells(vrt::odbc::Statement& s) const
 {
-    const int n = int(m_spec.columns.size());
+    const int n = int(m_def.columns.size());
     QStringList cells;
     cells.reserve(n);
     for (int i = 0; i < n; ++i) {
         QString v = QString::fromStdString(s.text(i + 1).value_or(std::string()));
-        if (m_spec.columns[size_t(i)].chars > 0 && v.size() > m_spec.columns[size_t(i)].chars)
-            v.truncate(m_spec.columns[size_t(i)].chars);
+        if (m_def.columns[size_t(i)].chars > 0 && v.size() > m_def.columns[size_t(i)].chars)
+            v.truncate(m_def.columns[size_t(i)].chars);
         cells << v;
     }
-    const auto cell = [&](const char* f) { return cells.value(m_spec.columnOf(QLatin1String(f))); };
+    const auto cell = [&](const char* f) { return cells.value(m_def.columnOf(QLatin1String(f))); };
     // The row fill's computed texts.
-    if (m_spec.fill == RowFill::Mail) {
-        cells[m_spec.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
-        const int size = m_spec.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
+    if (m_def.fill == RowFill::Mail) {
+        cells[m_def.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
+        const int size = m_def.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
         cells[size] = mailSizeText(cells[size]);
-    } else if (m_spec.fill == RowFill::Contacts) {
+    } else if (m_def.fill == RowFill::Contacts) {
         cells[0] = firstLast(cell("CON:PREZIME"), cell("CON:SREDNJEIME"), cell("CON:IME"));
     }
     return cells;
@@ -272,8 +272,8 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
     std::vector<vrt::SqlParam> params;
     m_blocks.clear();
     m_textsRead = 0;
-    const std::string sql = selectSql(query, params, m_spec.lazy);
-    if (m_spec.lazy) {
+    const std::string sql = selectSql(query, params, m_def.lazy);
+    if (m_def.lazy) {
         // Only the order of the ids now; a row's texts are read with its block when shown.
         run(sql, params, [&](vrt::odbc::Statement& s) {
             rows.push_back({qlonglong(s.integer(1).value_or(0)), {}});
@@ -296,7 +296,7 @@ const QStringList& SqlListSource::cells(const std::vector<vrt::BrowseRow>& rows,
     static const QStringList none;
     if (row < 0 || size_t(row) >= rows.size())
         return none;
-    if (!m_spec.lazy)
+    if (!m_def.lazy)
         return rows[size_t(row)].cells;
     const int block = row / kBlockRows;
     auto it = m_blocks.find(block);
@@ -320,12 +320,12 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
         params.push_back({true, rows[i].id.toLongLong(), {}});
         marks += marks.empty() ? "?" : ",?";
     }
-    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
-    const std::string where = " WHERE " + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name) + " IN (" + marks + ")";
+    const vrt::TableDesc& d = corvalde::declaration(m_def.table);
+    const std::string where = " WHERE " + vrt::quoteName(d.fields[size_t(primaryField(m_def.table))].name) + " IN (" + marks + ")";
     std::map<qlonglong, QStringList> byId;
     run("SELECT " + columnsSql() + ", " + idSql() + fromSql(where), params, [&](vrt::odbc::Statement& s) {
         QStringList c = readCells(s);
-        byId[qlonglong(s.integer(int(m_spec.columns.size()) + 1).value_or(0))] = std::move(c);
+        byId[qlonglong(s.integer(int(m_def.columns.size()) + 1).value_or(0))] = std::move(c);
         return true;
     });
     m_textsRead += last - first;
@@ -339,16 +339,16 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
 int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
                              const QString& text)
 {
-    if (!m_spec.lazy || text.isEmpty() || column < 0 || size_t(column) >= m_spec.columns.size())
+    if (!m_def.lazy || text.isEmpty() || column < 0 || size_t(column) >= m_def.columns.size())
         return BrowseSource::locateRow(query, rows, column, text);
-    if (const int chars = m_spec.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
+    if (const int chars = m_def.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
         return -1; // the shown text is cut shorter than what was typed
     std::vector<vrt::SqlParam> params;
     const std::optional<vrt::SqlPart> match = locatorCondition(query, column, text);
     if (!match) {
         // A text SQL cannot make: the rows are read in order, one at a time, until one matches.
         const std::string from = fromWhereSql(query, params);
-        const int idColumn = int(m_spec.columns.size()) + 1;
+        const int idColumn = int(m_def.columns.size()) + 1;
         return from.empty() ? -1 : firstListed(rows, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
                                                [&](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
                                                    ++m_textsRead;
@@ -368,10 +368,10 @@ int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vr
 
 std::optional<vrt::SqlPart> SqlListSource::locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text)
 {
-    const QString field = QLatin1String(m_spec.columns[size_t(column)].field);
-    if (m_spec.fill == RowFill::Mail && field == QLatin1String("LC:VRIJEME"))
+    const QString field = QLatin1String(m_def.columns[size_t(column)].field);
+    if (m_def.fill == RowFill::Mail && field == QLatin1String("LC:VRIJEME"))
         return mailTimeCondition(query, text);
-    if (computedByFill(m_spec, column))
+    if (computedByFill(m_def, column))
         return std::nullopt;
     const std::string expr = columnExpr(field);
     if (expr.empty())
@@ -444,10 +444,10 @@ int SqlListSource::firstListed(const std::vector<vrt::BrowseRow>& rows, const st
 
 bool SqlListSource::load(const QVariant& id)
 {
-    vrt::FileManager& f = Access(m_spec.table);
+    vrt::FileManager& f = Access(m_def.table);
     const int pk = f.FILE->primaryKey();
     f.clearBuffer();
-    *static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER)) = id.toInt();
+    *static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_def.table))].at(f.BUFFER)) = id.toInt();
     if (f.TryFetch(pk) != 0) {
         m_error = f.ErrorText();
         return false;
@@ -457,10 +457,10 @@ bool SqlListSource::load(const QVariant& id)
 
 std::optional<QVariant> SqlListSource::primeRecord()
 {
-    vrt::FileManager& f = Access(m_spec.table);
+    vrt::FileManager& f = Access(m_def.table);
     f.clearBuffer();
-    if (*m_spec.rangeField && rangeValue.isValid()) {
-        const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_spec.rangeField)).second.toStdString());
+    if (*m_def.rangeField && rangeValue.isValid()) {
+        const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_def.rangeField)).second.toStdString());
         *static_cast<int32_t*>(f.FILE->fields[size_t(field)].at(f.BUFFER)) = rangeValue.toInt();
     }
     if (primeFields)
@@ -469,15 +469,15 @@ std::optional<QVariant> SqlListSource::primeRecord()
         m_error = f.ErrorText();
         return std::nullopt;
     }
-    return QVariant(qlonglong(*static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER))));
+    return QVariant(qlonglong(*static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_def.table))].at(f.BUFFER))));
 }
 
 bool SqlListSource::deleteRecord(const QVariant& id)
 {
     if (!load(id))
         return false;
-    if (Relate(m_spec.table).Delete() != 0) {
-        m_error = Access(m_spec.table).ErrorText();
+    if (Relate(m_def.table).Delete() != 0) {
+        m_error = Access(m_def.table).ErrorText();
         return false;
     }
     return true;
@@ -487,7 +487,7 @@ bool SqlListSource::deleteRecord(const QVariant& id)
 
 QColor windowsColour(int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_spec(def)
+ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_def(def)
 {
     for (const ListColumn& c : def.columns)
         m_headers << QString::fromUtf8(c.header);
@@ -548,22 +548,22 @@ std::vector<CellLook> ListModel::look(int row) const
     if (cells.isEmpty())
         return {};
     bool tagged = false;
-    if (m_spec.fill == RowFill::Notes && noteTagged)
-        tagged = noteTagged(cells.value(m_spec.columnOf(QStringLiteral("NOTE:ID"))));
-    return rowLook(m_spec, cells, row, today(), tagged);
+    if (m_def.fill == RowFill::Notes && noteTagged)
+        tagged = noteTagged(cells.value(m_def.columnOf(QStringLiteral("NOTE:ID"))));
+    return rowLook(m_def, cells, row, today(), tagged);
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const ListColumn& c = m_spec.columns[size_t(index.column())];
+    const ListColumn& c = m_def.columns[size_t(index.column())];
     const QVariant raw = rowCells(index.row()).value(index.column());
     switch (role) {
     case Qt::DisplayRole: {
         const QString v = raw.toString();
         // Icon columns and the colour swatch show no text.
-        if (c.icon || (m_spec.fill == RowFill::TaskCategories && index.column() == 1))
+        if (c.icon || (m_def.fill == RowFill::TaskCategories && index.column() == 1))
             return QString();
         switch (c.show) {
         case Show::Date: return shortDate(v);
@@ -595,7 +595,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         if (role == StyleRole) return k.style;
         if (role == IconRole) return k.icon;
         if (k.icon > 0 && iconOf)
-            return iconOf(iconsOf(m_spec).value(k.icon - 1));
+            return iconOf(iconsOf(m_def).value(k.icon - 1));
         return {};
     }
     default: return QIdentityProxyModel::data(index, role);
@@ -640,7 +640,7 @@ void ListSortManager::ApplySort(const QString& order)
 // ---- list ---------------------------------------------------------------------------------
 
 OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
-    : m_spec(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
+    : m_def(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
 {
     m_model.setSourceModel(&m_browse->model());
     m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
@@ -709,17 +709,17 @@ bool OrganiserList::selectId(const QVariant& id)
 QString OrganiserList::cell(const QString& field, int row) const
 {
     const int r = row < 0 ? m_browse->selected() : row;
-    return m_source.cells(m_browse->model().rows(), r).value(m_spec.columnOf(field));
+    return m_source.cells(m_browse->model().rows(), r).value(m_def.columnOf(field));
 }
 
 QString OrganiserList::fieldName(int column) const
 {
-    return QString::fromLatin1(m_spec.columns[size_t(column - 1)].field);
+    return QString::fromLatin1(m_def.columns[size_t(column - 1)].field);
 }
 
 QString OrganiserList::picture(int column) const
 {
-    switch (m_spec.columns[size_t(column - 1)].show) {
+    switch (m_def.columns[size_t(column - 1)].show) {
     case Show::Integer:
     case Show::Amount: return QStringLiteral("@n12");
     case Show::Date: return QStringLiteral("@d6");
@@ -730,7 +730,7 @@ QString OrganiserList::picture(int column) const
 
 int OrganiserList::width(int column) const
 {
-    return viewWidth ? viewWidth(column - 1) : m_spec.columns[size_t(column - 1)].width;
+    return viewWidth ? viewWidth(column - 1) : m_def.columns[size_t(column - 1)].width;
 }
 
 vrt::SqlPart categorySubtreeCondition(long categoryId)

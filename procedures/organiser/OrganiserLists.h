@@ -77,7 +77,7 @@ private:
                     const std::vector<vrt::SqlParam>& params,
                     const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
 
-    const ListDef& m_spec;
+    const ListDef& m_def;
     QString m_orderText;
     vrt::SqlPart m_condition;
     mutable QString m_error;
@@ -97,7 +97,7 @@ class ListModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
     explicit ListModel(const ListDef& def, QObject* parent = nullptr);
-    const ListDef& def() const { return m_spec; }
+    const ListDef& def() const { return m_def; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -123,7 +123,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
-    const ListDef& m_spec;
+    const ListDef& m_def;
     QStringList m_headers;
 };
 
@@ -147,7 +147,7 @@ public:
     explicit OrganiserList(const ListDef& def, vrt::WindowManager* window = nullptr);
     ~OrganiserList() override;
 
-    const ListDef& def() const { return m_spec; }
+    const ListDef& def() const { return m_def; }
     SqlListSource& source() { return m_source; }
     vrt::Browse& browse() { return *m_browse; }
     ListModel& model() { return m_model; }
@@ -176,7 +176,7 @@ public:
     std::function<int(int column)> viewWidth;
 
     // SortableList (columns from 1).
-    int columnCount() const override { return int(m_spec.columns.size()); }
+    int columnCount() const override { return int(m_def.columns.size()); }
     QString headerText(int column) const override { return m_model.headerText(column - 1); }
     void setHeaderText(int column, const QString& text) override { m_model.setHeaderText(column - 1, text); }
     QString fieldName(int column) const override;
@@ -184,7 +184,7 @@ public:
     int width(int column) const override;
 
 private:
-    const ListDef& m_spec;
+    const ListDef& m_def;
     SqlListSource m_source;
     std::unique_ptr<vrt::Browse> m_browse;
     ListModel m_model;
