@@ -339,8 +339,20 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
 int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
                              const QString& text)
 {
-    if (!m_def.lazy || text.isEmpty() || column < 0 || size_t(column) >= m_def.columns.size())
-        return BrowseSource::locateRow(query, rows, column, text);
+    if (column < 0 || size_t(column) >= m_def.columns.size())
+        return -1;
+    // The user types what the list shows: a date as it is shown, not as it is stored.
+    const auto matches = [&](const QStringList& cells) {
+        return locatorMatches(shownText(m_def, column, cells.value(column)), text);
+    };
+    if (!m_def.lazy) {
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (matches(rows[i].cells))
+                return int(i);
+        return -1;
+    }
+    if (text.isEmpty())
+        return rows.empty() ? -1 : 0;
     if (const int chars = m_def.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
         return -1; // the shown text is cut shorter than what was typed
     std::vector<vrt::SqlParam> params;
@@ -352,7 +364,7 @@ int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vr
         return from.empty() ? -1 : firstListed(rows, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
                                                [&](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
                                                    ++m_textsRead;
-                                                   if (!locatorMatches(readCells(s).value(column), text))
+                                                   if (!matches(readCells(s)))
                                                        return std::nullopt;
                                                    return s.integer(idColumn).value_or(0);
                                                });
@@ -368,35 +380,40 @@ int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vr
 
 std::optional<vrt::SqlPart> SqlListSource::locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text)
 {
-    const QString field = QLatin1String(m_def.columns[size_t(column)].field);
+    const ListColumn& c = m_def.columns[size_t(column)];
+    const QString field = QLatin1String(c.field);
     if (m_def.fill == RowFill::Mail && field == QLatin1String("LC:VRIJEME"))
-        return mailTimeCondition(query, text);
-    if (computedByFill(m_def, column))
+        return dayCondition(query, columnExpr(QStringLiteral("EM:DATUM")), text, columnExpr(QStringLiteral("EM:VRIJEME")));
+    if (computedByFill(m_def, column) || c.show == Show::Amount)
         return std::nullopt;
     const std::string expr = columnExpr(field);
-    if (expr.empty())
-        return vrt::SqlPart{}; // read as NULL: its text is always empty
+    if (expr.empty() || !showsText(m_def, column))
+        return vrt::SqlPart{}; // its text is always empty
+    if (c.show == Show::Date)
+        return dayCondition(query, expr, text);
+    if (c.show == Show::Time && text.size() > 5)
+        return vrt::SqlPart{};
     return prefixCondition(expr, text);
 }
 
-vrt::SqlPart SqlListSource::mailTimeCondition(const vrt::BrowseQuery& query, const QString& text)
+vrt::SqlPart SqlListSource::dayCondition(const vrt::BrowseQuery& query, const std::string& date, const QString& text,
+                                         const std::string& time)
 {
-    // The column shows the short date, a space and the time. A folder's mails fall on few
-    // days, so the days whose text fits what was typed are picked here, and what goes beyond
-    // a day's text is a prefix of the time.
-    const std::string day = "coalesce(" + columnExpr(QStringLiteral("EM:DATUM")) + ", '')";
-    const std::string time = columnExpr(QStringLiteral("EM:VRIJEME"));
+    // A list's rows fall on few days, so the days whose short date (with a time, followed by a
+    // space) fits what was typed are picked here; what goes beyond a day's text is a prefix of
+    // the time.
+    const std::string day = "coalesce(" + date + ", '')";
     const QString wanted = text.toCaseFolded();
-    std::string anyTime = "|";
+    std::string days = "|";
     vrt::SqlPart p;
     std::vector<vrt::SqlParam> params;
     const std::string from = fromWhereSql(query, params);
     run(from.empty() ? from : "SELECT DISTINCT " + day + from, params, [&](vrt::odbc::Statement& s) {
         const std::string value = s.text(1).value_or(std::string());
-        const QString shown = (shortDate(QString::fromStdString(value)) + u' ').toCaseFolded();
+        const QString shown = (shortDate(QString::fromStdString(value)) + (time.empty() ? "" : " ")).toCaseFolded();
         if (shown.startsWith(wanted)) {
-            anyTime += value + "|";
-        } else if (wanted.startsWith(shown) && wanted.size() - shown.size() <= 8) {
+            days += value + "|";
+        } else if (!time.empty() && wanted.startsWith(shown) && wanted.size() - shown.size() <= 8) {
             const vrt::SqlPart t = prefixCondition(time, wanted.mid(shown.size()));
             p.sql += (p.sql.empty() ? "(" : " OR (") + day + " = ? AND " + t.sql + ")";
             p.params.push_back({false, 0, value});
@@ -404,10 +421,10 @@ vrt::SqlPart SqlListSource::mailTimeCondition(const vrt::BrowseQuery& query, con
         }
         return true;
     });
-    if (anyTime.size() > 1) {
+    if (days.size() > 1) {
         // One bound list however many days there are.
         p.sql = "instr(?, '|' || " + day + " || '|') > 0" + (p.sql.empty() ? "" : " OR " + p.sql);
-        p.params.insert(p.params.begin(), {false, 0, anyTime});
+        p.params.insert(p.params.begin(), {false, 0, days});
     }
     return p;
 }
@@ -560,18 +577,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     const ListColumn& c = m_def.columns[size_t(index.column())];
     const QVariant raw = rowCells(index.row()).value(index.column());
     switch (role) {
-    case Qt::DisplayRole: {
-        const QString v = raw.toString();
-        // Icon columns and the colour swatch show no text.
-        if (c.icon || (m_def.fill == RowFill::TaskCategories && index.column() == 1))
-            return QString();
-        switch (c.show) {
-        case Show::Date: return shortDate(v);
-        case Show::Time: return v.left(5);
-        case Show::Amount: return amountText(v);
-        default: return v;
-        }
-    }
+    case Qt::DisplayRole: return shownText(m_def, index.column(), raw.toString());
     case RawRole:
     case Qt::EditRole: return raw;
     case Qt::TextAlignmentRole:

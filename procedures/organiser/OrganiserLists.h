@@ -29,8 +29,8 @@ public:
     std::optional<QVariant> primeRecord() override;
     bool deleteRecord(const QVariant& id) override;
     QString lastError() const override { return m_error; }
-    // A lazy list asks the database for the first matching id in its order instead of
-    // reading every row's texts.
+    // Matches what the list shows. A lazy list asks the database for the first matching id
+    // in its order instead of reading every row's texts.
     int locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
                   const QString& text) override;
 
@@ -72,7 +72,8 @@ private:
     QStringList readCells(vrt::odbc::Statement& s) const;
     std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
     std::optional<vrt::SqlPart> locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text);
-    vrt::SqlPart mailTimeCondition(const vrt::BrowseQuery& query, const QString& text);
+    vrt::SqlPart dayCondition(const vrt::BrowseQuery& query, const std::string& date, const QString& text,
+                              const std::string& time = {});
     int firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
                     const std::vector<vrt::SqlParam>& params,
                     const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
