@@ -166,10 +166,38 @@ void BM_ScrollToEnd(benchmark::State& state)
     }
 }
 
+// Typing in the mail list of the large folder, sorted by a header column: a subject, one
+// nothing matches, a time (a day's text and part of its time), and a size nothing matches:
+// SQL cannot make the size's text, so every row is read.
+struct LocateCase {
+    int header;
+    const char* typed;
+};
+constexpr LocateCase kLocate[] = {{4, "ponuda za suradnju broj 109999"}, {4, "zz"}, {5, ""}, {6, "250."}};
+constexpr const char* kLocateNames[] = {"subject", "no match", "time", "size"};
+
+void BM_Locate(benchmark::State& state)
+{
+    const LocateCase& c = kLocate[state.range(0)];
+    organiser::OrganiserList mail(*organiser::listDef(organiser::ctl::Email));
+    mail.setRange(qlonglong(g_folder[1]));
+    mail.sorter()->TakeHeaderClick(c.header, VelmoraDll::HeaderSortManager::ClickPlain);
+    QString typed = QString::fromUtf8(c.typed);
+    if (typed.isEmpty()) // a day in the middle and the hour of a row there
+        typed = mail.cell("LC:VRIJEME", mail.rowCount() / 2).left(mail.cell("LC:VRIJEME", mail.rowCount() / 2).size() - 5);
+    for (auto _ : state) {
+        mail.select(0);
+        benchmark::DoNotOptimize(mail.locate(typed));
+    }
+    state.counters["row"] = mail.selected();
+    state.counters["texts read"] = double(mail.source().rowTextsRead());
+}
+
 BENCHMARK(BM_Open<false>)->Name("Open/list")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_Open<true>)->Name("Open/bare")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_ScrollToEnd<false>)->Name("Scroll/list")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_ScrollToEnd<true>)->Name("Scroll/bare")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_Locate)->Name("Locate")->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The memory a list of the large folder adds while it is open and scrolled.
 template <class Open>
@@ -243,6 +271,9 @@ int main(int argc, char** argv)
                 std::printf("  %-6s %6d: list %8.1f ms   bare %8.1f ms   list/bare %.2f\n", work, kSizes[i], list, bare,
                             list / bare);
         }
+    for (int i = 0; i < 4; ++i)
+        std::printf("  locate in 100,000 by %-8s %8.1f ms\n", kLocateNames[i],
+                    reporter.times["Locate/" + std::to_string(i)]);
     std::printf("  memory while 100,000 are open and scrolled: list +%ld KB, bare +%ld KB (target: list < 20 MB)\n", listKb,
                 bareKb);
     corvalde::KILLTABLEMANAGERS();

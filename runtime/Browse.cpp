@@ -55,6 +55,21 @@ QVariant BrowseModel::headerData(int section, Qt::Orientation orientation, int r
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
+// ---- source ------------------------------------------------------------------------------
+
+bool BrowseSource::locatorMatches(const QString& cell, const QString& text)
+{
+    return cell.toCaseFolded().startsWith(text.toCaseFolded());
+}
+
+int BrowseSource::locateRow(const BrowseQuery&, const std::vector<BrowseRow>& rows, int column, const QString& text)
+{
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (locatorMatches(rows[i].cells.value(column), text))
+            return int(i);
+    return -1;
+}
+
 // ---- browse -----------------------------------------------------------------------------
 
 Browse::Browse(BrowseSource& source, WindowManager* window) : m_source(source), m_window(window)
@@ -133,23 +148,27 @@ bool Browse::selectId(const QVariant& id)
 int Browse::locate(const QString& text)
 {
     m_locator = text;
-    const int column = size_t(m_query.order) < m_orders.size() ? m_orders[size_t(m_query.order)].locatorColumn : -1;
-    const auto& rows = m_model.rows();
-    if (column < 0 || rows.empty())
+    const int column = locatorColumn();
+    if (column < 0 || m_model.rowCount() == 0)
         return m_selected;
-    const QString wanted = text.toCaseFolded();
-    int after = -1;
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const QString cell = column < rows[i].cells.size() ? rows[i].cells[column].toCaseFolded() : QString();
-        if (cell.startsWith(wanted)) {
-            m_selected = int(i);
-            return m_selected;
-        }
-        if (after < 0 && QString::localeAwareCompare(cell, wanted) > 0)
-            after = int(i);
-    }
-    m_selected = after >= 0 ? after : int(rows.size()) - 1;
+    // Nothing matching leaves the selection: "where the text would stand" means nothing in an
+    // order by another column or a descending one, and a lazy source cannot tell it cheaply.
+    const int row = m_source.locateRow(m_query, m_model.rows(), column, text);
+    if (row >= 0 && row < m_model.rowCount())
+        m_selected = row;
     return m_selected;
+}
+
+int Browse::locatorColumn() const
+{
+    return size_t(m_query.order) < m_orders.size() ? m_orders[size_t(m_query.order)].locatorColumn : -1;
+}
+
+void Browse::setLocatorColumn(int column)
+{
+    if (size_t(m_query.order) < m_orders.size())
+        m_orders[size_t(m_query.order)].locatorColumn = column;
+    m_locator.clear();
 }
 
 int Browse::ask(int request)

@@ -41,6 +41,12 @@ public:
     // Deletes record `id` through the relation manager (children first).
     virtual bool deleteRecord(const QVariant& id) = 0;
     virtual QString lastError() const { return {}; }
+    // The position in `rows` (what fetchRows gave for `query`) of the first row whose text in
+    // `column` starts with `text`, case-insensitively; -1 when none. This walks the rows'
+    // texts; a source that reads its texts only when shown answers without reading them all.
+    virtual int locateRow(const BrowseQuery& query, const std::vector<BrowseRow>& rows, int column, const QString& text);
+    // The locator's comparison, for sources that answer locateRow themselves.
+    static bool locatorMatches(const QString& cell, const QString& text);
 };
 
 // The list's rows as a table model.
@@ -98,11 +104,15 @@ public:
     bool select(int row);
     bool selectId(const QVariant& id);
 
-    // Typing in the list: selects the first row whose locator column starts with the text
-    // (case-insensitive); a text nothing matches selects the first row after where it would
-    // stand. Answers the row.
+    // Typing in the list: selects the first row, in the list's order, whose locator column
+    // starts with the text (case-insensitive); a text nothing matches leaves the selection.
+    // Answers the selected row.
     int locate(const QString& text);
     QString locator() const { return m_locator; }
+    // The column the current order's locator searches (-1: none), as when the list is sorted
+    // by another column; empties the locator.
+    void setLocatorColumn(int column);
+    int locatorColumn() const;
 
     // The update procedure: `number` is passed to the window's run(number, request).
     void setUpdateNumber(int number) { m_updateNumber = number; }

@@ -87,6 +87,20 @@ void PopupMenu::setText(int id, const QString& text)
         i->text = text;
 }
 
+void PopupMenu::setIcon(int id, const QIcon& icon)
+{
+    if (auto* i = item(id))
+        i->icon = icon;
+}
+
+QIcon PopupMenu::shownIcon(int id) const
+{
+    const Item* i = item(id);
+    if (!i)
+        return {};
+    return i->checkable && i->checked && !m_tickIcon.isNull() ? m_tickIcon : i->icon;
+}
+
 bool PopupMenu::remove(int id)
 {
     if (!item(id))
@@ -154,11 +168,11 @@ QMenu* PopupMenu::buildMenu(QWidget* parent) const
         if (i.separator) {
             into->addSeparator();
         } else if (hasChildren) {
-            QMenu* sub = into->addMenu(i.text);
+            QMenu* sub = into->addMenu(i.icon, i.text);
             sub->setEnabled(i.enabled);
             menus[i.id] = sub;
         } else {
-            QAction* a = into->addAction(i.text);
+            QAction* a = into->addAction(shownIcon(i.id), i.text);
             a->setData(i.id);
             a->setEnabled(i.enabled);
             a->setCheckable(i.checkable);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QPoint>
 #include <QString>
 #include <functional>
@@ -22,6 +23,7 @@ public:
         bool checkable = false;
         bool checked = false;
         int parent = 0; // id of the submenu item this one lives in, 0 at the top
+        QIcon icon;
         std::function<void()> action;
     };
 
@@ -40,6 +42,11 @@ public:
     void setEnabled(int id, bool enabled);
     void setChecked(int id, bool checked);
     void setText(int id, const QString& text);
+    void setIcon(int id, const QIcon& icon);
+    // What a ticked item shows in place of its own icon; none: its own icon and the tick.
+    void setTickIcon(const QIcon& icon) { m_tickIcon = icon; }
+    // The icon an item shows as things stand.
+    QIcon shownIcon(int id) const;
     bool remove(int id); // removes the item and its children
     void clear();
 
@@ -62,6 +69,7 @@ public:
 private:
     std::vector<Item> m_items;
     int m_nextId = 1;
+    QIcon m_tickIcon;
 };
 
 } // namespace vrt

@@ -3,6 +3,7 @@
 #include "procedures/organiser/OrganiserWindow.h"
 
 #include "controls/Controls.h"
+#include "controls/Images.h"
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"
 #include "controls/SkinFramework.h"
@@ -120,7 +121,7 @@ FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
     vrt::IniFile(standardIni()).put(QStringLiteral("SR"), QStringLiteral("START"), QStringLiteral("0"));
 
     setWindowTitle(QStringLiteral("Velmora"));
-    setWindowIcon(ribbonIcon(m_options.dataFolder, QStringLiteral("dudes.ico")));
+    setWindowIcon(controls::imageIcon(m_options.dataFolder, QStringLiteral("dudes.ico")));
 
     createSkin();
     auto* top = new QWidget(this);

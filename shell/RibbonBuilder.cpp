@@ -1,10 +1,8 @@
 #include "shell/RibbonBuilder.h"
 
+#include "controls/Images.h"
 #include "controls/RibbonBar.h"
-#include "runtime/Paths.h"
 #include "shell/RibbonModel.h"
-
-#include <QFileInfo>
 
 namespace shell {
 namespace {
@@ -33,19 +31,11 @@ void translateItems(const QList<controls::RibbonControl*>& built, const std::vec
 
 } // namespace
 
-QIcon ribbonIcon(const QString& dataFolder, const QString& file)
-{
-    const QString own = vrt::joinPath(vrt::joinPath(dataFolder, QStringLiteral("Images")), file);
-    if (!dataFolder.isEmpty() && QFileInfo::exists(own))
-        return QIcon(own);
-    return QIcon(QStringLiteral(":/velmora/icons/%1.svg").arg(QFileInfo(file).completeBaseName()));
-}
-
 void buildRibbon(controls::RibbonBar& bar, const QString& dataFolder, const Translate& translate,
                  int selectedTab)
 {
     for (const RibbonIconDef& icon : ribbonIcons())
-        bar.setIcon(icon.id, ribbonIcon(dataFolder, icon.file));
+        bar.setIcon(icon.id, controls::imageIcon(dataFolder, icon.file));
     bar.setQuickAccessVisible(false);
     bar.setQuickAccessBelow(true);
     bar.setAllowMinimize(false);

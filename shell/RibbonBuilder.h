@@ -1,5 +1,4 @@
 #pragma once
-#include <QIcon>
 #include <QString>
 
 #include "shell/FrameProtocol.h"
@@ -7,10 +6,6 @@
 namespace controls { class RibbonBar; class RibbonCommandBar; class RibbonGroup; }
 
 namespace shell {
-
-// An icon of the ribbon: the data folder's own image file when there is one, otherwise the
-// program's built-in drawing of the same name.
-QIcon ribbonIcon(const QString& dataFolder, const QString& file);
 
 // Registers the images and builds every tab of the ribbon table on `bar`, captions translated;
 // `selectedTab` (1..8) is shown first. The ribbon's own settings are set here too.

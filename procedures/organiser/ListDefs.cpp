@@ -249,6 +249,23 @@ QString amountText(const QString& decimalText)
     return d->format(2, locale.decimalPoint().at(0), locale.groupSeparator().at(0));
 }
 
+bool showsText(const ListDef& def, int column)
+{
+    return !def.columns[size_t(column)].icon && !(def.fill == RowFill::TaskCategories && column == 1);
+}
+
+QString shownText(const ListDef& def, int column, const QString& raw)
+{
+    if (!showsText(def, column))
+        return {};
+    switch (def.columns[size_t(column)].show) {
+    case Show::Date: return shortDate(raw);
+    case Show::Time: return raw.left(5);
+    case Show::Amount: return amountText(raw);
+    default: return raw;
+    }
+}
+
 int taskBackground(const QDate& start, const QDate& today)
 {
     return start < today ? kTaskBefore : start == today ? kTaskToday : kTaskAfter;

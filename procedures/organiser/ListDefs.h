@@ -81,6 +81,10 @@ QString mailTimeText(const QString& date, const QString& time); // short date + 
 QString firstLast(const QString& surname, const QString& middle, const QString& name);
 QString shortDate(const QString& isoDate);           // "" for no date
 QString amountText(const QString& decimalText);      // two decimals, grouped, blank when zero
+// What column `column` of a list shows for the raw cell `raw`: dates short, times to the
+// minute, amounts grouped; icon columns and the colour swatch show no text.
+QString shownText(const ListDef& def, int column, const QString& raw);
+bool showsText(const ListDef& def, int column);
 
 // The task rules.
 int taskBackground(const QDate& start, const QDate& today);

@@ -1,5 +1,6 @@
 #include "procedures/organiser/ListWidgets.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDrag>
 #include <QDropEvent>
@@ -94,6 +95,15 @@ void OrganiserListView::syncSelection()
     else
         selectionModel()->clearSelection();
     m_syncing = false;
+}
+
+void OrganiserListView::keyboardSearch(const QString& search)
+{
+    // Qt's own search asks the model for row after row of texts, which a lazy list has not read.
+    const bool goOn = m_typed.isValid() && m_typed.elapsed() <= QApplication::keyboardInputInterval();
+    m_typed.start();
+    m_list.locate(goOn ? m_list.browse().locator() + search : search);
+    syncSelection();
 }
 
 void OrganiserListView::keyPressEvent(QKeyEvent* event)

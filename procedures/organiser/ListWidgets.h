@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
@@ -29,6 +30,8 @@ public:
     OrganiserList& list() { return m_list; }
     // After the list read its rows or moved its selection outside the view.
     void syncSelection();
+    // Typed letters go to the list's locator; typing after a pause starts a new text.
+    void keyboardSearch(const QString& search) override;
 
 signals:
     // The right button or Shift+F10; `globalPos` is where a menu opens.
@@ -49,6 +52,7 @@ protected:
 private:
     OrganiserList& m_list;
     bool m_syncing = false;
+    QElapsedTimer m_typed;
 };
 
 // Lets a folder tree take mails dragged from the mail list. `folderAt` gives the folder id of a

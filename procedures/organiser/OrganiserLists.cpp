@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QLocale>
+#include <set>
+#include <unordered_map>
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
@@ -37,11 +39,54 @@ void bindAll(vrt::odbc::Statement& s, const std::vector<vrt::SqlParam>& params)
     }
 }
 
+// A column whose text readCells makes from the row's values instead of reading it.
+bool computedByFill(const ListDef& def, int column)
+{
+    const QString field = QLatin1String(def.columns[size_t(column)].field);
+    if (def.fill == RowFill::Mail)
+        return field == QLatin1String("LC:VRIJEME") || field == QLatin1String("EM:SIZE_DECIMAL");
+    return def.fill == RowFill::Contacts && column == 0;
+}
+
+// `expr` starts with `text`, case-insensitively. SQLite's lower() and LIKE fold ASCII only:
+// runs of ASCII are compared through lower(), every other character with each of its case
+// forms. A typed % or _ is taken literally.
+vrt::SqlPart prefixCondition(const std::string& expr, const QString& text)
+{
+    vrt::SqlPart p;
+    const auto piece = [&](size_t from, size_t length) {
+        return "substr(" + expr + ", " + std::to_string(from + 1) + ", " + std::to_string(length) + ")";
+    };
+    const std::u32string chars = text.toStdU32String();
+    for (size_t at = 0; at < chars.size();) {
+        p.sql += p.sql.empty() ? "" : " AND ";
+        size_t end = at;
+        while (end < chars.size() && chars[end] < 0x80)
+            ++end;
+        if (end > at) {
+            p.sql += "lower(" + piece(at, end - at) + ") = ?";
+            p.params.push_back({false, 0, QString::fromStdU32String(chars.substr(at, end - at)).toLower().toStdString()});
+            at = end;
+            continue;
+        }
+        const char32_t c = chars[at], f = QChar::toCaseFolded(c);
+        const std::set<char32_t> forms{c, f, QChar::toLower(c), QChar::toUpper(c), QChar::toTitleCase(c), QChar::toUpper(f),
+                                       QChar::toTitleCase(f)};
+        std::string marks;
+        for (const char32_t form : forms) {
+            marks += marks.empty() ? "?" : ", ?";
+            p.params.push_back({false, 0, QString::fromStdU32String(std::u32string(1, form)).toStdString()});
+        }
+        p.sql += piece(at++, 1) + " IN (" + marks + ")";
+    }
+    return p;
+}
+
 } // namespace
 
 // ---- source -------------------------------------------------------------------------------
 
-SqlListSource::SqlListSource(const ListDef& def) : m_spec(def)
+SqlListSource::SqlListSource(const ListDef& def) : m_def(def)
 {
     const vrt::TableDesc& d = corvalde::declaration(def.table);
     m_idColumn = def.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(def.table))].name));
@@ -50,7 +95,7 @@ SqlListSource::SqlListSource(const ListDef& def) : m_spec(def)
 QStringList SqlListSource::headers() const
 {
     QStringList out;
-    for (const ListColumn& c : m_spec.columns)
+    for (const ListColumn& c : m_def.columns)
         out << QString::fromUtf8(c.header);
     return out;
 }
@@ -59,9 +104,9 @@ std::string SqlListSource::columnExpr(const QString& label, bool* isDecimal) con
 {
     const auto [prefix, column] = splitLabel(label);
     Tbl table = Tbl::Count;
-    if (prefix == QLatin1String(m_spec.prefix))
-        table = m_spec.table;
-    for (const ListJoin& j : m_spec.joins)
+    if (prefix == QLatin1String(m_def.prefix))
+        table = m_def.table;
+    for (const ListJoin& j : m_def.joins)
         if (prefix == QLatin1String(j.prefix))
             table = j.table;
     if (table == Tbl::Count)
@@ -107,7 +152,7 @@ std::string SqlListSource::orderSql(const QString& order) const
 std::string SqlListSource::columnsSql() const
 {
     std::string cols;
-    for (const ListColumn& c : m_spec.columns) {
+    for (const ListColumn& c : m_def.columns) {
         const std::string e = columnExpr(QLatin1String(c.field));
         cols += (cols.empty() ? "" : ", ") + (e.empty() ? std::string("NULL") : e);
     }
@@ -116,9 +161,9 @@ std::string SqlListSource::columnsSql() const
 
 std::string SqlListSource::fromSql(const std::string& where) const
 {
-    const std::string main = vrt::quoteName(m_spec.prefix);
-    std::string sql = " FROM (SELECT * FROM " + vrt::quoteName(Access(m_spec.table).SqlName()) + where + ") AS " + main;
-    for (const ListJoin& j : m_spec.joins) {
+    const std::string main = vrt::quoteName(m_def.prefix);
+    std::string sql = " FROM (SELECT * FROM " + vrt::quoteName(Access(m_def.table).SqlName()) + where + ") AS " + main;
+    for (const ListJoin& j : m_def.joins) {
         const QString on = QString::fromLatin1(j.on);
         const int eq = on.indexOf(u'=');
         sql += " LEFT JOIN " + vrt::quoteName(Access(j.table).SqlName()) + " AS " + vrt::quoteName(j.prefix) + " ON "
@@ -128,7 +173,8 @@ std::string SqlListSource::fromSql(const std::string& where) const
     return sql;
 }
 
-std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly)
+std::string SqlListSource::fromWhereSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params,
+                                        const vrt::SqlPart& also)
 {
     m_error.clear();
     std::string where;
@@ -139,32 +185,46 @@ std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<
     if (!query.filter.isEmpty()) {
         vrt::SqlPart part;
         std::string error;
-        if (!vrt::translateFilter(corvalde::declaration(m_spec.table), query.filter.toStdString(), part, error)) {
+        if (!vrt::translateFilter(corvalde::declaration(m_def.table), query.filter.toStdString(), part, error)) {
             m_error = QString::fromStdString(error);
             return {};
         }
         where += (where.empty() ? " WHERE (" : " AND (") + part.sql + ")";
         params.insert(params.end(), part.params.begin(), part.params.end());
     }
-    std::string sql = "SELECT " + (idsOnly ? idSql() : columnsSql()) + fromSql(where);
-    if (*m_spec.rangeField) {
-        sql += " WHERE " + columnExpr(QLatin1String(m_spec.rangeField)) + " = ?";
+    std::string sql = fromSql(where);
+    std::string outer;
+    if (*m_def.rangeField) {
+        outer = columnExpr(QLatin1String(m_def.rangeField)) + " = ?";
         params.push_back({true, query.rangeValue.isValid() ? query.rangeValue.toLongLong() : 0, {}});
     }
-    const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_spec.order) : m_orderText);
-    if (!order.empty())
-        sql += " ORDER BY " + order;
-    return sql;
+    if (!also.sql.empty()) {
+        outer += (outer.empty() ? "(" : " AND (") + also.sql + ")";
+        params.insert(params.end(), also.params.begin(), also.params.end());
+    }
+    return outer.empty() ? sql : sql + " WHERE " + outer;
+}
+
+std::string SqlListSource::orderBySql() const
+{
+    const std::string order = orderSql(m_orderText.isEmpty() ? QLatin1String(m_def.order) : m_orderText);
+    return order.empty() ? order : " ORDER BY " + order;
+}
+
+std::string SqlListSource::selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly)
+{
+    const std::string from = fromWhereSql(query, params);
+    return from.empty() ? from : "SELECT " + (idsOnly ? idSql() : columnsSql()) + from + orderBySql();
 }
 
 std::string SqlListSource::idSql() const
 {
-    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
-    return vrt::quoteName(m_spec.prefix) + "." + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name);
+    const vrt::TableDesc& d = corvalde::declaration(m_def.table);
+    return vrt::quoteName(m_def.prefix) + "." + vrt::quoteName(d.fields[size_t(primaryField(m_def.table))].name);
 }
 
 bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
-                        const std::function<void(vrt::odbc::Statement&)>& row) const
+                        const std::function<bool(vrt::odbc::Statement&)>& row) const
 {
     vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
     if (!c)
@@ -176,7 +236,8 @@ bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>
         return false;
     }
     while (s.fetch())
-        row(s);
+        if (!row(s))
+            break;
     if (!s.error().ok())
         m_error = QString::fromStdString(s.error().text);
     return s.error().ok();
@@ -184,22 +245,22 @@ bool SqlListSource::run(const std::string& sql, const std::vector<vrt::SqlParam>
 
 QStringList SqlListSource::readCells(vrt::odbc::Statement& s) const
 {
-    const int n = int(m_spec.columns.size());
+    const int n = int(m_def.columns.size());
     QStringList cells;
     cells.reserve(n);
     for (int i = 0; i < n; ++i) {
         QString v = QString::fromStdString(s.text(i + 1).value_or(std::string()));
-        if (m_spec.columns[size_t(i)].chars > 0 && v.size() > m_spec.columns[size_t(i)].chars)
-            v.truncate(m_spec.columns[size_t(i)].chars);
+        if (m_def.columns[size_t(i)].chars > 0 && v.size() > m_def.columns[size_t(i)].chars)
+            v.truncate(m_def.columns[size_t(i)].chars);
         cells << v;
     }
-    const auto cell = [&](const char* f) { return cells.value(m_spec.columnOf(QLatin1String(f))); };
+    const auto cell = [&](const char* f) { return cells.value(m_def.columnOf(QLatin1String(f))); };
     // The row fill's computed texts.
-    if (m_spec.fill == RowFill::Mail) {
-        cells[m_spec.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
-        const int size = m_spec.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
+    if (m_def.fill == RowFill::Mail) {
+        cells[m_def.columnOf(QStringLiteral("LC:VRIJEME"))] = mailTimeText(cell("EM:DATUM"), cell("EM:VRIJEME"));
+        const int size = m_def.columnOf(QStringLiteral("EM:SIZE_DECIMAL"));
         cells[size] = mailSizeText(cells[size]);
-    } else if (m_spec.fill == RowFill::Contacts) {
+    } else if (m_def.fill == RowFill::Contacts) {
         cells[0] = firstLast(cell("CON:PREZIME"), cell("CON:SREDNJEIME"), cell("CON:IME"));
     }
     return cells;
@@ -210,10 +271,14 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
     std::vector<vrt::BrowseRow> rows;
     std::vector<vrt::SqlParam> params;
     m_blocks.clear();
-    const std::string sql = selectSql(query, params, m_spec.lazy);
-    if (m_spec.lazy) {
+    m_textsRead = 0;
+    const std::string sql = selectSql(query, params, m_def.lazy);
+    if (m_def.lazy) {
         // Only the order of the ids now; a row's texts are read with its block when shown.
-        run(sql, params, [&](vrt::odbc::Statement& s) { rows.push_back({qlonglong(s.integer(1).value_or(0)), {}}); });
+        run(sql, params, [&](vrt::odbc::Statement& s) {
+            rows.push_back({qlonglong(s.integer(1).value_or(0)), {}});
+            return true;
+        });
         return rows;
     }
     run(sql, params, [&](vrt::odbc::Statement& s) {
@@ -221,6 +286,7 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
         row.cells = readCells(s);
         row.id = row.cells.value(m_idColumn).toLongLong();
         rows.push_back(std::move(row));
+        return true;
     });
     return rows;
 }
@@ -230,7 +296,7 @@ const QStringList& SqlListSource::cells(const std::vector<vrt::BrowseRow>& rows,
     static const QStringList none;
     if (row < 0 || size_t(row) >= rows.size())
         return none;
-    if (!m_spec.lazy)
+    if (!m_def.lazy)
         return rows[size_t(row)].cells;
     const int block = row / kBlockRows;
     auto it = m_blocks.find(block);
@@ -254,13 +320,15 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
         params.push_back({true, rows[i].id.toLongLong(), {}});
         marks += marks.empty() ? "?" : ",?";
     }
-    const vrt::TableDesc& d = corvalde::declaration(m_spec.table);
-    const std::string where = " WHERE " + vrt::quoteName(d.fields[size_t(primaryField(m_spec.table))].name) + " IN (" + marks + ")";
+    const vrt::TableDesc& d = corvalde::declaration(m_def.table);
+    const std::string where = " WHERE " + vrt::quoteName(d.fields[size_t(primaryField(m_def.table))].name) + " IN (" + marks + ")";
     std::map<qlonglong, QStringList> byId;
     run("SELECT " + columnsSql() + ", " + idSql() + fromSql(where), params, [&](vrt::odbc::Statement& s) {
         QStringList c = readCells(s);
-        byId[qlonglong(s.integer(int(m_spec.columns.size()) + 1).value_or(0))] = std::move(c);
+        byId[qlonglong(s.integer(int(m_def.columns.size()) + 1).value_or(0))] = std::move(c);
+        return true;
     });
+    m_textsRead += last - first;
     std::vector<QStringList> out;
     out.reserve(last - first);
     for (size_t i = first; i < last; ++i)
@@ -268,12 +336,135 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
     return out;
 }
 
+int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+                             const QString& text)
+{
+    if (column < 0 || size_t(column) >= m_def.columns.size())
+        return -1;
+    // The user types what the list shows: a date as it is shown, not as it is stored.
+    const auto matches = [&](const QStringList& cells) {
+        return locatorMatches(shownText(m_def, column, cells.value(column)), text);
+    };
+    if (!m_def.lazy) {
+        for (size_t i = 0; i < rows.size(); ++i)
+            if (matches(rows[i].cells))
+                return int(i);
+        return -1;
+    }
+    if (text.isEmpty())
+        return rows.empty() ? -1 : 0;
+    if (const int chars = m_def.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
+        return -1; // the shown text is cut shorter than what was typed
+    std::vector<vrt::SqlParam> params;
+    const std::optional<vrt::SqlPart> match = locatorCondition(query, column, text);
+    if (!match) {
+        // A text SQL cannot make: the rows are read in order, one at a time, until one matches.
+        const std::string from = fromWhereSql(query, params);
+        const int idColumn = int(m_def.columns.size()) + 1;
+        return from.empty() ? -1 : firstListed(rows, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
+                                               [&](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
+                                                   ++m_textsRead;
+                                                   if (!matches(readCells(s)))
+                                                       return std::nullopt;
+                                                   return s.integer(idColumn).value_or(0);
+                                               });
+    }
+    if (match->sql.empty())
+        return -1; // no value can match
+    const std::string from = fromWhereSql(query, params, *match);
+    return from.empty() ? -1 : firstListed(rows, "SELECT " + idSql() + from + orderBySql(), params,
+                                           [](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
+                                               return s.integer(1).value_or(0);
+                                           });
+}
+
+std::optional<vrt::SqlPart> SqlListSource::locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text)
+{
+    const ListColumn& c = m_def.columns[size_t(column)];
+    const QString field = QLatin1String(c.field);
+    if (m_def.fill == RowFill::Mail && field == QLatin1String("LC:VRIJEME"))
+        return dayCondition(query, columnExpr(QStringLiteral("EM:DATUM")), text, columnExpr(QStringLiteral("EM:VRIJEME")));
+    if (computedByFill(m_def, column) || c.show == Show::Amount)
+        return std::nullopt;
+    const std::string expr = columnExpr(field);
+    if (expr.empty() || !showsText(m_def, column))
+        return vrt::SqlPart{}; // its text is always empty
+    if (c.show == Show::Date)
+        return dayCondition(query, expr, text);
+    if (c.show == Show::Time && text.size() > 5)
+        return vrt::SqlPart{};
+    return prefixCondition(expr, text);
+}
+
+vrt::SqlPart SqlListSource::dayCondition(const vrt::BrowseQuery& query, const std::string& date, const QString& text,
+                                         const std::string& time)
+{
+    // A list's rows fall on few days, so the days whose short date (with a time, followed by a
+    // space) fits what was typed are picked here; what goes beyond a day's text is a prefix of
+    // the time.
+    const std::string day = "coalesce(" + date + ", '')";
+    const QString wanted = text.toCaseFolded();
+    std::string days = "|";
+    vrt::SqlPart p;
+    std::vector<vrt::SqlParam> params;
+    const std::string from = fromWhereSql(query, params);
+    run(from.empty() ? from : "SELECT DISTINCT " + day + from, params, [&](vrt::odbc::Statement& s) {
+        const std::string value = s.text(1).value_or(std::string());
+        const QString shown = (shortDate(QString::fromStdString(value)) + (time.empty() ? "" : " ")).toCaseFolded();
+        if (shown.startsWith(wanted)) {
+            days += value + "|";
+        } else if (!time.empty() && wanted.startsWith(shown) && wanted.size() - shown.size() <= 8) {
+            const vrt::SqlPart t = prefixCondition(time, wanted.mid(shown.size()));
+            p.sql += (p.sql.empty() ? "(" : " OR (") + day + " = ? AND " + t.sql + ")";
+            p.params.push_back({false, 0, value});
+            p.params.insert(p.params.end(), t.params.begin(), t.params.end());
+        }
+        return true;
+    });
+    if (days.size() > 1) {
+        // One bound list however many days there are.
+        p.sql = "instr(?, '|' || " + day + " || '|') > 0" + (p.sql.empty() ? "" : " OR " + p.sql);
+        p.params.insert(p.params.begin(), {false, 0, days});
+    }
+    return p;
+}
+
+int SqlListSource::firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+                               const std::vector<vrt::SqlParam>& params,
+                               const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate)
+{
+    // A record written since the ids were read is not among the rows: the next match counts.
+    std::unordered_map<qlonglong, int> position; // made at the first such record
+    int found = -1;
+    run(sql, params, [&](vrt::odbc::Statement& s) {
+        const std::optional<qlonglong> id = candidate(s);
+        if (!id)
+            return true;
+        if (position.empty()) {
+            for (size_t i = 0; i < rows.size(); ++i)
+                if (rows[i].id.toLongLong() == *id) {
+                    found = int(i);
+                    return false;
+                }
+            for (size_t i = 0; i < rows.size(); ++i)
+                position.emplace(rows[i].id.toLongLong(), int(i));
+            return true;
+        }
+        const auto it = position.find(*id);
+        if (it == position.end())
+            return true;
+        found = it->second;
+        return false;
+    });
+    return found;
+}
+
 bool SqlListSource::load(const QVariant& id)
 {
-    vrt::FileManager& f = Access(m_spec.table);
+    vrt::FileManager& f = Access(m_def.table);
     const int pk = f.FILE->primaryKey();
     f.clearBuffer();
-    *static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER)) = id.toInt();
+    *static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_def.table))].at(f.BUFFER)) = id.toInt();
     if (f.TryFetch(pk) != 0) {
         m_error = f.ErrorText();
         return false;
@@ -283,10 +474,10 @@ bool SqlListSource::load(const QVariant& id)
 
 std::optional<QVariant> SqlListSource::primeRecord()
 {
-    vrt::FileManager& f = Access(m_spec.table);
+    vrt::FileManager& f = Access(m_def.table);
     f.clearBuffer();
-    if (*m_spec.rangeField && rangeValue.isValid()) {
-        const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_spec.rangeField)).second.toStdString());
+    if (*m_def.rangeField && rangeValue.isValid()) {
+        const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_def.rangeField)).second.toStdString());
         *static_cast<int32_t*>(f.FILE->fields[size_t(field)].at(f.BUFFER)) = rangeValue.toInt();
     }
     if (primeFields)
@@ -295,15 +486,15 @@ std::optional<QVariant> SqlListSource::primeRecord()
         m_error = f.ErrorText();
         return std::nullopt;
     }
-    return QVariant(qlonglong(*static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_spec.table))].at(f.BUFFER))));
+    return QVariant(qlonglong(*static_cast<int32_t*>(f.FILE->fields[size_t(primaryField(m_def.table))].at(f.BUFFER))));
 }
 
 bool SqlListSource::deleteRecord(const QVariant& id)
 {
     if (!load(id))
         return false;
-    if (Relate(m_spec.table).Delete() != 0) {
-        m_error = Access(m_spec.table).ErrorText();
+    if (Relate(m_def.table).Delete() != 0) {
+        m_error = Access(m_def.table).ErrorText();
         return false;
     }
     return true;
@@ -313,7 +504,7 @@ bool SqlListSource::deleteRecord(const QVariant& id)
 
 QColor windowsColour(int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_spec(def)
+ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_def(def)
 {
     for (const ListColumn& c : def.columns)
         m_headers << QString::fromUtf8(c.header);
@@ -374,30 +565,19 @@ std::vector<CellLook> ListModel::look(int row) const
     if (cells.isEmpty())
         return {};
     bool tagged = false;
-    if (m_spec.fill == RowFill::Notes && noteTagged)
-        tagged = noteTagged(cells.value(m_spec.columnOf(QStringLiteral("NOTE:ID"))));
-    return rowLook(m_spec, cells, row, today(), tagged);
+    if (m_def.fill == RowFill::Notes && noteTagged)
+        tagged = noteTagged(cells.value(m_def.columnOf(QStringLiteral("NOTE:ID"))));
+    return rowLook(m_def, cells, row, today(), tagged);
 }
 
 QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
-    const ListColumn& c = m_spec.columns[size_t(index.column())];
+    const ListColumn& c = m_def.columns[size_t(index.column())];
     const QVariant raw = rowCells(index.row()).value(index.column());
     switch (role) {
-    case Qt::DisplayRole: {
-        const QString v = raw.toString();
-        // Icon columns and the colour swatch show no text.
-        if (c.icon || (m_spec.fill == RowFill::TaskCategories && index.column() == 1))
-            return QString();
-        switch (c.show) {
-        case Show::Date: return shortDate(v);
-        case Show::Time: return v.left(5);
-        case Show::Amount: return amountText(v);
-        default: return v;
-        }
-    }
+    case Qt::DisplayRole: return shownText(m_def, index.column(), raw.toString());
     case RawRole:
     case Qt::EditRole: return raw;
     case Qt::TextAlignmentRole:
@@ -421,7 +601,7 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         if (role == StyleRole) return k.style;
         if (role == IconRole) return k.icon;
         if (k.icon > 0 && iconOf)
-            return iconOf(iconsOf(m_spec).value(k.icon - 1));
+            return iconOf(iconsOf(m_def).value(k.icon - 1));
         return {};
     }
     default: return QIdentityProxyModel::data(index, role);
@@ -456,13 +636,17 @@ void ListSortManager::ApplySort(const QString& order)
 {
     // Empty: back to the list's own order.
     m_list.source().setOrderText(order);
+    // Typing finds rows by the column the list is sorted by.
+    const bool sorted = !order.isEmpty() && !sortQueue().empty();
+    m_list.browse().setLocatorColumn(sorted ? sortQueue().front().LISTSORTCOLUMN - 1
+                                            : m_list.def().columnOf(QLatin1String(m_list.def().locatorField)));
     m_list.reset();
 }
 
 // ---- list ---------------------------------------------------------------------------------
 
 OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
-    : m_spec(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
+    : m_def(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
 {
     m_model.setSourceModel(&m_browse->model());
     m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
@@ -508,6 +692,15 @@ bool OrganiserList::select(int row)
     return true;
 }
 
+int OrganiserList::locate(const QString& text)
+{
+    const QVariant before = selectedId();
+    m_browse->locate(text);
+    if (selectedId() != before && onNewSelection)
+        onNewSelection(*this);
+    return selected();
+}
+
 bool OrganiserList::selectId(const QVariant& id)
 {
     if (!m_browse->selectId(id))
@@ -520,17 +713,17 @@ bool OrganiserList::selectId(const QVariant& id)
 QString OrganiserList::cell(const QString& field, int row) const
 {
     const int r = row < 0 ? m_browse->selected() : row;
-    return m_source.cells(m_browse->model().rows(), r).value(m_spec.columnOf(field));
+    return m_source.cells(m_browse->model().rows(), r).value(m_def.columnOf(field));
 }
 
 QString OrganiserList::fieldName(int column) const
 {
-    return QString::fromLatin1(m_spec.columns[size_t(column - 1)].field);
+    return QString::fromLatin1(m_def.columns[size_t(column - 1)].field);
 }
 
 QString OrganiserList::picture(int column) const
 {
-    switch (m_spec.columns[size_t(column - 1)].show) {
+    switch (m_def.columns[size_t(column - 1)].show) {
     case Show::Integer:
     case Show::Amount: return QStringLiteral("@n12");
     case Show::Date: return QStringLiteral("@d6");
@@ -541,7 +734,7 @@ QString OrganiserList::picture(int column) const
 
 int OrganiserList::width(int column) const
 {
-    return viewWidth ? viewWidth(column - 1) : m_spec.columns[size_t(column - 1)].width;
+    return viewWidth ? viewWidth(column - 1) : m_def.columns[size_t(column - 1)].width;
 }
 
 vrt::SqlPart categorySubtreeCondition(long categoryId)

@@ -29,6 +29,10 @@ public:
     std::optional<QVariant> primeRecord() override;
     bool deleteRecord(const QVariant& id) override;
     QString lastError() const override { return m_error; }
+    // Matches what the list shows. A lazy list asks the database for the first matching id
+    // in its order instead of reading every row's texts.
+    int locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+                  const QString& text) override;
 
     // A header sort's order text ("-EM:SUBJECT,+EM:ID"); empty: the list's own order.
     void setOrderText(const QString& order) { m_orderText = order; }
@@ -48,6 +52,8 @@ public:
     const QStringList& cells(const std::vector<vrt::BrowseRow>& rows, int row) const;
     static constexpr int kBlockRows = 256;
     static constexpr size_t kBlocksKept = 16;
+    // Rows whose texts were read from the database since the list was last read.
+    size_t rowTextsRead() const { return m_textsRead; }
 
 private:
     std::string columnExpr(const QString& label, bool* isDecimal = nullptr) const;
@@ -55,17 +61,30 @@ private:
     std::string columnsSql() const;
     std::string idSql() const;
     std::string fromSql(const std::string& where) const;
+    // FROM and WHERE of a query (condition, filter, range and `also` on the joined row); empty
+    // with lastError() when something is refused.
+    std::string fromWhereSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params,
+                             const vrt::SqlPart& also = {});
+    std::string orderBySql() const;
+    // `row` runs for each row read until it answers false.
     bool run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
-             const std::function<void(vrt::odbc::Statement&)>& row) const;
+             const std::function<bool(vrt::odbc::Statement&)>& row) const;
     QStringList readCells(vrt::odbc::Statement& s) const;
     std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
+    std::optional<vrt::SqlPart> locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text);
+    vrt::SqlPart dayCondition(const vrt::BrowseQuery& query, const std::string& date, const QString& text,
+                              const std::string& time = {});
+    int firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+                    const std::vector<vrt::SqlParam>& params,
+                    const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
 
-    const ListDef& m_spec;
+    const ListDef& m_def;
     QString m_orderText;
     vrt::SqlPart m_condition;
     mutable QString m_error;
     int m_idColumn = -1;
     mutable std::map<int, std::vector<QStringList>> m_blocks;
+    mutable size_t m_textsRead = 0;
 };
 
 // Roles beyond Qt's own.
@@ -79,7 +98,7 @@ class ListModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
     explicit ListModel(const ListDef& def, QObject* parent = nullptr);
-    const ListDef& def() const { return m_spec; }
+    const ListDef& def() const { return m_def; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
@@ -105,7 +124,7 @@ public:
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
 private:
-    const ListDef& m_spec;
+    const ListDef& m_def;
     QStringList m_headers;
 };
 
@@ -129,7 +148,7 @@ public:
     explicit OrganiserList(const ListDef& def, vrt::WindowManager* window = nullptr);
     ~OrganiserList() override;
 
-    const ListDef& def() const { return m_spec; }
+    const ListDef& def() const { return m_def; }
     SqlListSource& source() { return m_source; }
     vrt::Browse& browse() { return *m_browse; }
     ListModel& model() { return m_model; }
@@ -143,6 +162,9 @@ public:
 
     // Selects a row as the user would: runs the list's new-selection hook with that row.
     bool select(int row);
+    // Typing in the list (see vrt::Browse::locate); the locator searches the column the list
+    // is sorted by, or the list's own locator field while it has no header sort.
+    int locate(const QString& text);
     bool selectId(const QVariant& id);
     int selected() const { return m_browse->selected(); }
     QVariant selectedId() const { return m_browse->selectedId(); }
@@ -155,7 +177,7 @@ public:
     std::function<int(int column)> viewWidth;
 
     // SortableList (columns from 1).
-    int columnCount() const override { return int(m_spec.columns.size()); }
+    int columnCount() const override { return int(m_def.columns.size()); }
     QString headerText(int column) const override { return m_model.headerText(column - 1); }
     void setHeaderText(int column, const QString& text) override { m_model.setHeaderText(column - 1, text); }
     QString fieldName(int column) const override;
@@ -163,7 +185,7 @@ public:
     int width(int column) const override;
 
 private:
-    const ListDef& m_spec;
+    const ListDef& m_def;
     SqlListSource m_source;
     std::unique_ptr<vrt::Browse> m_browse;
     ListModel m_model;

@@ -1,8 +1,12 @@
 #include "procedures/organiser/PopupItems.h"
 
+#include "controls/Images.h"
+#include "data/Globals.h"
+
 namespace organiser {
 
-OrganiserMenus::OrganiserMenus(MenuHandlers h) : m_h(std::move(h))
+OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
+    : m_h(std::move(h)), m_dataFolder(dataFolder.isEmpty() ? corvalde::dataFolder() : dataFolder)
 {
     const auto post = [this](int control) { return [this, control] { if (m_h.postAccepted) m_h.postAccepted(control); }; };
     const auto command = [this](int code) { return [this, code] { if (m_h.dispatch) m_h.dispatch(code); }; };
@@ -60,6 +64,10 @@ OrganiserMenus::OrganiserMenus(MenuHandlers h) : m_h(std::move(h))
     add(P::GanttLinks, "SF (Početak-završetak)", {}, link(0, 2), "SF");
     separator(P::GanttLinks);
     add(P::GanttLinks, "Odgoda", {}, routine("EditLinkDelay"));
+
+    const QIcon ticked = controls::imageIcon(m_dataFolder, tickedIcon());
+    for (auto& [p, m] : m_menus)
+        m.setTickIcon(ticked);
 }
 
 void OrganiserMenus::add(Popup p, const QString& text, const QString& icon, std::function<void()> action, const QString& name)
@@ -67,8 +75,10 @@ void OrganiserMenus::add(Popup p, const QString& text, const QString& icon, std:
     vrt::PopupMenu& m = m_menus[p];
     const int id = m.addItem(text, name, std::move(action));
     m.item(id)->checkable = true;
-    if (!icon.isEmpty())
+    if (!icon.isEmpty()) {
         m_icons[{p, id}] = icon;
+        m.setIcon(id, controls::imageIcon(m_dataFolder, icon));
+    }
 }
 
 void OrganiserMenus::separator(Popup p) { m_menus[p].addSeparator(); }

@@ -23,7 +23,9 @@ enum class Popup { ContactGroups = 1, Mail, MailFolders, Calendar, FinanceCatego
 
 class OrganiserMenus {
 public:
-    explicit OrganiserMenus(MenuHandlers handlers);
+    // Icons are looked up in `dataFolder`'s Images (the data folder when empty), then among
+    // the built-in drawings.
+    explicit OrganiserMenus(MenuHandlers handlers, const QString& dataFolder = {});
 
     vrt::PopupMenu& menu(Popup p) { return m_menus.at(p); }
     // The icon file of an entry ("1309363638_mail.ico"), empty for none.
@@ -44,6 +46,7 @@ private:
     void separator(Popup p);
 
     MenuHandlers m_h;
+    QString m_dataFolder;
     std::map<Popup, vrt::PopupMenu> m_menus;
     std::map<std::pair<Popup, int>, QString> m_icons;
 };

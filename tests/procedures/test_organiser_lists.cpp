@@ -1,7 +1,11 @@
 #include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/ListWidgets.h"
 #include "procedures/common/VelmoraDll.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
+
+#include <QHeaderView>
+#include <QTest>
 
 
 using namespace organiser;
@@ -306,6 +310,102 @@ TEST_F(OrganiserListsTest, MailTextsReadByBlockMatchAWholeRead)
                 ASSERT_EQ(lazy.model().index(row, c).data(), eager.model().index(row, c).data()) << row << "," << c;
         }
     EXPECT_EQ(lazy.cell("EM:SUBJECT", 4000), eager.cell("EM:SUBJECT", 4000));
+}
+
+TEST_F(OrganiserListsTest, LazyMailListLocatesAsAWholeReadWithoutReadingRows)
+{
+    SampleSizes n;
+    n.mails = 3000;
+    const SampleResult data = generateSampleData(n);
+    ASSERT_TRUE(data.error.isEmpty());
+    // Subjects a LIKE pattern would confuse (% and _ match anything, \ is the usual escape) and a
+    // sender that starts with a letter SQLite's lower() does not fold.
+    for (const char* subject : {"Rabat 10 posto", "Rabat 1% posto", "Popust 50 dana", "Popust 5_ dana", "Put C:x", "Put C:\\"})
+        query("INSERT INTO EMAIL (SUBJECT, INBOXID, SENDER, DATUM, VRIJEME, SIZE_DECIMAL) VALUES ('" + std::string(subject)
+              + "', " + std::to_string(data.inboxId) + ", 'Šime Šarić', '2026-03-04', '09:15:00', '2048')");
+    // The date and time columns, hidden in the mail list, are widened so they can be sorted.
+    ListDef def = *listDef(ctl::Email), whole = def;
+    for (ListDef* d : {&def, &whole})
+        for (const char* field : {"EM:DATUM", "EM:VRIJEME"})
+            d->columns[size_t(d->columnOf(field))].width = 60;
+    whole.lazy = false;
+    OrganiserList lazy(def), eager(whole);
+    for (OrganiserList* l : {&lazy, &eager})
+        l->setRange(qlonglong(data.inboxId));
+    ASSERT_EQ(lazy.rowCount(), data.inboxMails + 6);
+
+    enum { Sender = 2, Subject = 4, Received = 5, Size = 6, Date = 12, Time = 13 }; // header columns
+    struct Case {
+        int column;
+        bool descending;
+        QString typed;
+        QString subject = {}; // the subject of the row it lands on; empty: as the whole read
+        bool found = true;
+    };
+    std::vector<Case> cases = {
+        {Subject, false, "popust 5_", "Popust 5_ dana"}, {Subject, true, "rabat 1%", "Rabat 1% posto"},
+        {Subject, true, "put c:\\", "Put C:\\"},        {Subject, false, "RAČUN ZA"},
+        {Subject, true, "r"},                              {Subject, false, "zz", {}, false},
+        {Sender, false, "šime š", "Rabat 10 posto"},       {Sender, true, "Ana"},
+        {Sender, true, "ivan kovač"},                      {Size, false, "2.04"},
+        {Size, true, "1"},                                 {Time, false, "09:1"},
+        {Time, true, "09:15"},                             {Time, false, "09:15:", {}, false},
+    };
+    // Dates are typed as the list shows them; the received column shows the date and the time:
+    // typed up to the date, into the time and past its end.
+    const QString shown = eager.model().index(100, Received - 1).data().toString(), date = shown.section(u' ', 0, -2);
+    for (bool descending : {false, true}) {
+        for (const QString& typed : {shown.left(2), date, date + u' ', date + " 0", shown.left(shown.size() - 2), shown})
+            cases.push_back({Received, descending, typed});
+        cases.push_back({Received, descending, shown + u'0', {}, false});
+        for (const QString& typed : {date.left(1), date})
+            cases.push_back({Date, descending, typed});
+        cases.push_back({Date, descending, date + u' ', {}, false});
+    }
+
+    std::pair<int, bool> sorted;
+    for (const Case& c : cases) {
+        for (OrganiserList* l : {&lazy, &eager}) {
+            if (sorted != std::pair{c.column, c.descending}) {
+                l->sorter()->ResetSort();
+                for (int click = 0; click < (c.descending ? 2 : 1); ++click)
+                    l->sorter()->TakeHeaderClick(c.column, VelmoraDll::HeaderSortManager::ClickPlain);
+            }
+            ASSERT_TRUE(l->select(7));
+        }
+        sorted = {c.column, c.descending};
+        const QVariant before = lazy.selectedId();
+        const size_t read = lazy.source().rowTextsRead();
+        const std::string what = c.typed.toStdString() + (c.descending ? " down" : " up");
+        lazy.locate(c.typed);
+        eager.locate(c.typed);
+        EXPECT_EQ(lazy.selectedId().toLongLong(), eager.selectedId().toLongLong()) << what;
+        if (!c.subject.isEmpty())
+            EXPECT_EQ(eager.cell("EM:SUBJECT"), c.subject) << what;
+        if (!c.found)
+            EXPECT_EQ(lazy.selectedId().toLongLong(), before.toLongLong()) << what << ": nothing matches, the selection stays";
+        else
+            EXPECT_TRUE(eager.model().index(eager.selected(), c.column - 1).data().toString().toCaseFolded().startsWith(
+                c.typed.toCaseFolded()))
+                << what;
+        // Only the size column's texts are computed where SQL cannot follow: it reads rows.
+        if (c.column != Size)
+            EXPECT_EQ(lazy.source().rowTextsRead(), read) << what;
+    }
+
+    // Letters typed into the view reach the locator; the view reads only the rows it shows.
+    OrganiserListView view(lazy);
+    view.resize(800, 300);
+    view.show();
+    lazy.sorter()->ResetSort();
+    view.horizontalHeader()->sectionClicked(Subject - 1);
+    QCoreApplication::processEvents();
+    const size_t shownBefore = lazy.source().rowTextsRead();
+    QTest::keyClicks(&view, "popust 5_");
+    QCoreApplication::processEvents();
+    EXPECT_LE(lazy.source().rowTextsRead() - shownBefore, size_t(2 * SqlListSource::kBlockRows));
+    EXPECT_EQ(lazy.cell("EM:SUBJECT"), "Popust 5_ dana");
+    EXPECT_EQ(view.currentIndex().row(), lazy.selected());
 }
 
 namespace {

@@ -1,4 +1,5 @@
 #include "controls/Controls.h"
+#include "controls/Images.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/MailActions.h"
@@ -15,7 +16,9 @@
 #include "tests/procedures/OrganiserFixture.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <set>
 
@@ -94,6 +97,12 @@ TEST(OrganiserMenus, InventoryAndActions)
     for (const auto& [popup, list] : expected) {
         const auto& items = menus.menu(popup).items();
         ASSERT_EQ(items.size(), list.size()) << int(popup);
+        // The menu as it is shown: an entry that names an icon shows one, the others none.
+        const std::unique_ptr<QMenu> shown(menus.menu(popup).buildMenu());
+        for (QAction* a : shown->actions())
+            if (!a->isSeparator())
+                EXPECT_EQ(a->icon().pixmap(16, 16).isNull(), menus.icon(popup, a->data().toInt()).isEmpty())
+                    << a->text().toStdString();
         for (size_t i = 0; i < list.size(); ++i) {
             ++entries;
             EXPECT_EQ(items[i].separator, list[i].text.isEmpty());
@@ -118,6 +127,22 @@ TEST(OrganiserMenus, InventoryAndActions)
         if (i.checked)
             ticked << i.text;
     EXPECT_EQ(ticked, QStringList{"SF (Početak-završetak)"});
+    // The ticked entry shows the tick's icon, the others none.
+    const QImage tick = controls::imageIcon(QString(), OrganiserMenus::tickedIcon()).pixmap(16, 16).toImage();
+    ASSERT_FALSE(tick.isNull());
+    const std::unique_ptr<QMenu> links(menus.menu(Popup::GanttLinks).buildMenu());
+    for (QAction* a : links->actions())
+        if (!a->isSeparator())
+            EXPECT_EQ(a->icon().pixmap(16, 16).toImage(), ticked.contains(a->text()) ? tick : QImage()) << a->text().toStdString();
+
+    // An image in the data folder wins over the drawing of the same name.
+    testsupport::TempFolder data;
+    QImage red(16, 16, QImage::Format_ARGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(QDir().mkpath(data.file("Images")) && red.save(data.file("Images/i.ico"), "ICO"));
+    OrganiserMenus own(spy.handlers(), data.path());
+    const vrt::PopupMenu& folders = own.menu(Popup::MailFolders);
+    EXPECT_EQ(folders.shownIcon(folders.idOf("Novi poddirektorij")).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
 }
 
 TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
