@@ -175,7 +175,8 @@ QMenu* PopupMenu::buildMenu(QWidget* parent) const
             QAction* a = into->addAction(shownIcon(i.id), i.text);
             a->setData(i.id);
             a->setEnabled(i.enabled);
-            a->setCheckable(i.checkable);
+            // With a tick icon the icon shows the state; Qt's own check box would show it twice.
+            a->setCheckable(i.checkable && m_tickIcon.isNull());
             a->setChecked(i.checked);
         }
     }

@@ -33,7 +33,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             m_lists->list(ctl::Email).reset();
     };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
-    m_menus = std::make_unique<OrganiserMenus>(h);
+    m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
     window.firstShown = [this, &window] {
         m_menus->translate([&window](const QString& t) { return window.translated(t); });
         // No mail is shown yet, so there are no attachments to list.
