@@ -13,6 +13,7 @@
 #include <QSplitter>
 #include <QDeadlineTimer>
 #include <QImage>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSet>
 #include <QStackedWidget>
@@ -353,4 +354,25 @@ TEST_F(OrganiserListsTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrow
     EXPECT_EQ(mail->sizes().value(0), 220);
     EXPECT_EQ(mail->sizes().value(1), 640);
     window.shutDown();
+}
+
+// The contact's note (control 135) shows the selected contact's text and is written back to
+// that contact when the user leaves it, before another contact can be selected.
+TEST_F(WindowPagesTest, TheContactNoteIsShownAndSavedForItsContact)
+{
+    OpenedWindow& w = *m_window;
+    query("UPDATE CON_CONTACTS SET NAPOMENA = 'Stari tekst' WHERE ID = 1");
+    ListSet& lists = w.panes->lists();
+    lists.setContactGroup(std::stol(query("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = 1")[0]));
+    ASSERT_TRUE(lists.list(ctl::Kontakti).selectId(qlonglong(1)));
+    w.panes->pumpEvents();
+    auto* note = qobject_cast<QPlainTextEdit*>(w.control(135));
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->toPlainText(), QStringLiteral("Stari tekst"));
+
+    note->selectAll(); // as the user types over it
+    note->insertPlainText(QStringLiteral("Nazvati u ponedjeljak"));
+    QFocusEvent out(QEvent::FocusOut);
+    QCoreApplication::sendEvent(note, &out);
+    EXPECT_EQ(query("SELECT NAPOMENA FROM CON_CONTACTS WHERE ID = 1")[0], "Nazvati u ponedjeljak");
 }
