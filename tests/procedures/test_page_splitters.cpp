@@ -70,16 +70,27 @@ void drag(QWidget& window, QSplitter& splitter, int handle, int pos)
     send(QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
+// Sample data and the organiser's dependencies over it; the window is the test's.
+class SampleWindowTest : public OrganiserListsTest {
+protected:
+    void SetUp() override
+    {
+        OrganiserListsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        fill();
+        deps.dataFolder = m_folder->path();
+        deps.frame = &m_frame;
+        useDataLayer(deps);
+    }
+    SilentFrame m_frame;
+    OrganiserDeps deps;
+};
+
 } // namespace
 
-TEST_F(OrganiserListsTest, MailPageBarsKeepTheirLimitsAndComeBackAfterARestart)
+TEST_F(SampleWindowTest, MailPageBarsKeepTheirLimitsAndComeBackAfterARestart)
 {
-    fill();
-    SilentFrame frame;
-    OrganiserDeps deps;
-    deps.dataFolder = m_folder->path();
-    deps.frame = &frame;
-    useDataLayer(deps);
     int sem = 0, s1 = 0;
     {
         OrganiserWindow window(deps);
@@ -152,30 +163,25 @@ struct OpenedWindow {
 };
 
 // The organiser window opened on sample data, shown at 1200 x 760.
-class WindowPagesTest : public OrganiserListsTest {
+class WindowPagesTest : public SampleWindowTest {
 protected:
     void SetUp() override
     {
-        OrganiserListsTest::SetUp();
+        SampleWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        fill();
-        m_deps.dataFolder = m_folder->path();
-        m_deps.frame = &m_frame;
+        // With the hosted components, as the program has them.
         controls::registerBuiltInControls();
-        m_deps.controls = &m_controls;
-        useDataLayer(m_deps);
-        m_window = std::make_unique<OpenedWindow>(m_deps);
+        deps.controls = &m_controls;
+        m_window = std::make_unique<OpenedWindow>(deps);
         ASSERT_TRUE(m_window->opened);
     }
     void TearDown() override
     {
         m_window.reset();
-        OrganiserListsTest::TearDown();
+        SampleWindowTest::TearDown();
     }
-    SilentFrame m_frame;
     RegistryControlFactory m_controls;
-    OrganiserDeps m_deps;
     std::unique_ptr<OpenedWindow> m_window;
 };
 
@@ -337,14 +343,8 @@ TEST_F(WindowPagesTest, TheOutgoingDocumentsFollowTheirCategory)
 
 // A page first shown while the window is small gets its panes' sizes once the window grows:
 // the panes that keep their width are not left squashed.
-TEST_F(OrganiserListsTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrows)
+TEST_F(SampleWindowTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrows)
 {
-    fill();
-    SilentFrame frame;
-    OrganiserDeps deps;
-    deps.dataFolder = m_folder->path();
-    deps.frame = &frame;
-    useDataLayer(deps);
     OrganiserWindow window(deps);
     OrganiserPanes* panes = attachPanes(window);
     ASSERT_TRUE(window.open());
