@@ -4,8 +4,9 @@
 
 namespace controls {
 
-// The icon of an image file the program names ("printer.ico"): the data folder's own
-// `Images/<file>` when it is there, else the built-in drawing of the same base name, else none.
+// The icon of an image file the program names ("printer.ico"): a full path that exists as it
+// stands, else the data folder's own `Images/<file>`, else the built-in drawing of the same
+// base name, else none. "~printer.ico" names the built-in drawing only.
 QIcon imageIcon(const QString& dataFolder, const QString& file);
 
 } // namespace controls

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 
+#include "controls/Images.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
@@ -48,6 +49,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         m_views[def.control] = view;
         window.setList(def.control, view);
         OrganiserList& list = m_lists->list(def.control);
+        list.model().iconOf = [folder = window.dataFolder()](const QString& name) { return controls::imageIcon(folder, name); };
         if (def.control == ctl::Email) {
             connect(view, &OrganiserListView::rightPressed, this, [this, &list](int) {
                 if (list.source().load(list.selectedId()))

@@ -184,7 +184,7 @@ void overview(Composer& c, TaskPanelWidget* panel)
     Composer::fill(c.page(0), c.split(Qt::Horizontal, {{panel, 8}, {right, 14}}, {9}, {8, 0}, {280, 900}));
 }
 
-void mail(Composer& c, QWidget* window)
+void mail(Composer& c)
 {
     QWidget* tree = c.widget(24);
     QWidget* left = c.column({{tree, 24}, {c.arrows(27)}});
@@ -196,7 +196,6 @@ void mail(Composer& c, QWidget* window)
     layout->addWidget(c.control(23), 1);
     c.control(26)->setParent(reading);
     c.control(26)->hide();
-    Q_UNUSED(window);
     Composer::fill(c.page(1), c.split(Qt::Horizontal, {{left, 24}, {c.widget(21), 21}, {reading, 23}}, {31, 22},
                                       {24, 21, 23}, {220, 640, 500}));
     c.m_p.splitters().name(24, tree);
@@ -348,7 +347,7 @@ void OrganiserPanes::place(OrganiserWindow& window)
     Composer c(window, *this);
     m_taskPanelWidget = new TaskPanelWidget(m_taskPanel);
     overview(c, m_taskPanelWidget);
-    mail(c, &window);
+    mail(c);
     tasks(c);
     calendar(c);
     planning(c);

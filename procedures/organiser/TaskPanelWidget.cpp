@@ -1,29 +1,15 @@
 #include "procedures/organiser/TaskPanelWidget.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLinearGradient>
 
+#include "controls/Images.h"
 #include "data/Globals.h"
 #include "procedures/organiser/OrganiserLists.h"
-#include "runtime/Paths.h"
 
 namespace organiser {
 
-QIcon TaskPanelWidget::iconOf(const QString& file)
-{
-    if (file.isEmpty())
-        return {};
-    // A path as given, a bare name in the data folder's Images, else the bundled drawing.
-    const QString own = QFileInfo(file).isAbsolute()
-                            ? file
-                            : vrt::joinPath(vrt::joinPath(corvalde::dataFolder(), QStringLiteral("Images")), file);
-    if (QFileInfo::exists(own))
-        return QIcon(own);
-    const QString bundled = QStringLiteral(":/velmora/icons/%1.svg").arg(QFileInfo(file).completeBaseName());
-    return QFile::exists(bundled) ? QIcon(bundled) : QIcon();
-}
+QIcon TaskPanelWidget::iconOf(const QString& file) { return controls::imageIcon(corvalde::dataFolder(), file); }
 
 TaskPanelWidget::TaskPanelWidget(TaskPanelModel& model, QWidget* parent) : QTreeWidget(parent), m_model(model)
 {

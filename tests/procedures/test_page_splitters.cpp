@@ -1,5 +1,7 @@
 #include "controls/Controls.h"
+#include "controls/Images.h"
 #include "procedures/organiser/OrganiserData.h"
+#include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/PaneLayout.h"
@@ -375,4 +377,22 @@ TEST_F(WindowPagesTest, TheContactNoteIsShownAndSavedForItsContact)
     QFocusEvent out(QEvent::FocusOut);
     QCoreApplication::sendEvent(note, &out);
     EXPECT_EQ(query("SELECT NAPOMENA FROM CON_CONTACTS WHERE ID = 1")[0], "Nazvati u ponedjeljak");
+}
+
+// Every icon the lists name is drawn, and the window's lists show them in their rows.
+TEST_F(WindowPagesTest, ListsShowTheirIcons)
+{
+    OpenedWindow& w = *m_window;
+    for (const ListDef& def : organiserLists())
+        for (const QString& name : iconsOf(def))
+            EXPECT_FALSE(controls::imageIcon({}, name).isNull()) << name.toStdString();
+    for (int control : {ctl::Zadaci, ctl::Notes}) {
+        OrganiserListView* view = w.panes->view(control);
+        ASSERT_NE(view, nullptr);
+        ASSERT_GT(view->model()->rowCount(), 0);
+        bool shown = false;
+        for (int c = 0; c < view->model()->columnCount(); ++c)
+            shown = shown || !view->model()->index(0, c).data(Qt::DecorationRole).value<QIcon>().isNull();
+        EXPECT_TRUE(shown) << control;
+    }
 }
