@@ -375,16 +375,19 @@ void OrganiserPanes::showContactNote()
     if (!m_contactNote || id == m_noteShownFor)
         return;
     m_noteShownFor = id;
+    // Only a contact that is there takes a note ("no contact" has several values).
     QString text;
-    if (id != 0 && id != kNoRecord) {
+    bool found = false;
+    if (id > 0) {
         vrt::FileManager& f = Access(Tbl::CON_Contacts);
         f.clearBuffer();
         CON().ID = int32_t(id);
-        if (f.TryFetch(CON.IDKey) == 0)
+        found = f.TryFetch(CON.IDKey) == 0;
+        if (found)
             text = QString::fromStdString(CON().NAPOMENA);
     }
     m_contactNote->setPlainText(text);
-    m_contactNote->setEnabled(id != 0 && id != kNoRecord);
+    m_contactNote->setEnabled(found);
     m_contactNote->document()->setModified(false);
 }
 
