@@ -377,6 +377,12 @@ TEST_F(WindowPagesTest, TheContactNoteIsShownAndSavedForItsContact)
     QFocusEvent out(QEvent::FocusOut);
     QCoreApplication::sendEvent(note, &out);
     EXPECT_EQ(query("SELECT NAPOMENA FROM CON_CONTACTS WHERE ID = 1")[0], "Nazvati u ponedjeljak");
+
+    // With no contact (the task categories clear it with 99999999) there is nothing to write to.
+    lists.SelectedContactID = 99999999;
+    w.panes->pumpEvents();
+    EXPECT_FALSE(note->isEnabled());
+    EXPECT_TRUE(note->toPlainText().isEmpty());
 }
 
 // Every icon the lists name is drawn, and the window's lists show them in their rows.
