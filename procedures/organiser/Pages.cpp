@@ -394,11 +394,13 @@ void OrganiserPanes::showContactNote()
 void OrganiserPanes::updateButtons()
 {
     // Change and delete need a row, as the ribbon's commands that press them expect.
+    auto* window = qobject_cast<OrganiserWindow*>(parent());
+    if (!window)
+        return;
     for (const ListButton& b : listButtons()) {
-        if (b.request == 1)
+        if (b.request == vrt::INSERT_RECORD)
             continue;
-        OrganiserWindow* window = qobject_cast<OrganiserWindow*>(parent());
-        QWidget* button = window ? window->manager().control(b.button) : nullptr;
+        QWidget* button = window->manager().control(b.button);
         if (OrganiserList* list = m_lists->find(b.list); button && list)
             button->setEnabled(list->selected() >= 0);
     }

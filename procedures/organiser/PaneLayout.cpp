@@ -1,7 +1,6 @@
 #include "procedures/organiser/PaneLayout.h"
 
 #include <algorithm>
-#include <climits>
 
 #include "runtime/IniFile.h"
 
@@ -37,7 +36,7 @@ std::vector<AnchorRow> controlAnchorTable()
         {105, 1, 1, 1, 1}};
     std::vector<AnchorRow> out;
     for (const auto& r : rows)
-        out.push_back({r[0], r[1] == 1, r[2] == 1, r[3] == 1, r[4] == 1, {}, {}});
+        out.push_back({r[0], r[1] == 1, r[2] == 1, r[3] == 1, r[4] == 1, {}});
     return out;
 }
 
@@ -96,26 +95,10 @@ const ListButton* listButton(int control)
 
 const std::vector<SplitterDef>& splitterTable()
 {
-    const auto sides = [](std::vector<int> one, std::vector<std::pair<int, bool>> two) {
-        std::vector<SplitSide> out;
-        for (int c : one)
-            out.push_back({c, 1, false, true});
-        for (const auto& [c, resizes] : two)
-            out.push_back({c, 2, true, resizes});
-        return out;
-    };
     static const std::vector<SplitterDef> table = {
-        {22, 1, 260, 100, sides({21}, {{23, true}, {25, true}})},
-        {132, 1, 100, 100, sides({119}, {{120, true}, {151, true}, {133, true}, {135, true}, {137, true}, {142, true}, {147, true}})},
-        {9, 1, 100, 100, sides({8}, {{14, true}, {10, true}, {19, true}, {13, true}, {18, true}})},
-        {41, 1, 100, 100, sides({36}, {{37, true}})},
-        {62, 1, 100, 100, sides({53}, {{58, true}})},
-        {66, 1, 100, 100, sides({64}, {{65, true}})},
-        {31, 1, 100, 100, sides({24}, {{21, false}, {22, false}, {23, true}, {25, true}})},
-        {86, 1, 100, 100, sides({74}, {{75, true}, {87, true}, {82, true}})},
-        {112, 1, 100, 100, sides({113}, {{117, true}})},
-        {87, 2, 100, 100, sides({75}, {{82, true}})},
-        {151, 2, 100, 100, sides({120}, {{133, true}, {135, true}, {137, true}, {142, true}, {147, true}})},
+        {22, 1, 260, 100}, {132, 1, 100, 100}, {9, 1, 100, 100},  {41, 1, 100, 100},
+        {62, 1, 100, 100}, {66, 1, 100, 100},  {31, 1, 100, 100}, {86, 1, 100, 100},
+        {112, 1, 100, 100}, {87, 2, 100, 100}, {151, 2, 100, 100},
     };
     return table;
 }
@@ -126,12 +109,6 @@ const SplitterDef* splitterDef(int bar)
         if (s.bar == bar)
             return &s;
     return nullptr;
-}
-
-const std::vector<int>& splittersSetUpAgain()
-{
-    static const std::vector<int> bars = {22, 9, 31, 86, 87, 132, 151};
-    return bars;
 }
 
 // ---- saved positions ----------------------------------------------------------------------

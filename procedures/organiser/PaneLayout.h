@@ -15,8 +15,7 @@ namespace organiser {
 struct AnchorRow {
     int control;
     bool leftFixed, topFixed, rightFixed, bottomFixed;
-    QRect remembered; // design position, taken once
-    QRect last;       // last computed
+    QRect remembered; // the position the window's size change starts from
 };
 
 // Where a control goes in a window of size `now` that had size `initial` when the row's
@@ -45,25 +44,17 @@ const ListButton* listButton(int control);
 
 // ---- splitters ----------------------------------------------------------------------------
 
-struct SplitSide {
-    int control;
-    int side; // 1 left or above the bar, 2 right or below
-    bool moves, resizes;
-};
-
 struct SplitterDef {
     int bar;
     int direction; // 1 vertical bar moving left and right, 2 horizontal bar moving up and down
     int minimum;   // nearest the bar comes to the window's left or top edge
     int maximum;   // nearest it comes to the right or bottom edge
-    std::vector<SplitSide> controls;
 };
 
-// The eleven bars in the order the window creates them.
+// The eleven bars in the order the window creates them; the controls beside each are the
+// panes of its page's splitter.
 const std::vector<SplitterDef>& splitterTable();
 const SplitterDef* splitterDef(int bar);
-// The seven bars SetupSplitters sets up again, in its order.
-const std::vector<int>& splittersSetUpAgain();
 
 // ---- saved mail-page positions --------------------------------------------------------------
 
