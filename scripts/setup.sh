@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config ccache
-  qt6-base-dev qt6-charts-dev qt6-svg-dev
+  qt6-base-dev libqt6opengl6-dev qt6-charts-dev qt6-svg-dev
   unixodbc-dev odbcinst libsqliteodbc libsqlite3-dev sqlite3
   libcurl4-openssl-dev libgmime-3.0-dev libzip-dev libpugixml-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
