@@ -937,9 +937,9 @@ void GanttModel::restore(const State& s)
     m_nextLink = s.nextLink;
 }
 
-void GanttModel::beginChange()
+void GanttModel::beginChange(bool joinLast)
 {
-    if (m_changeDepth++ == 0) {
+    if (m_changeDepth++ == 0 && !(joinLast && !m_undo.empty())) {
         m_undo.push_back(snapshot());
         if (m_undo.size() > kUndoDepth)
             m_undo.erase(m_undo.begin());

@@ -166,8 +166,9 @@ public:
     void RenumberWbs();
 
     // ---- undo
-    // Marks the start of one user change; nested calls make one step.
-    void beginChange();
+    // Marks the start of one user change; nested calls make one step. Joined, the change is
+    // taken back together with the step before it.
+    void beginChange(bool joinLast = false);
     void endChange();
     bool Undo();
     bool Redo();

@@ -84,8 +84,10 @@ private:
     int finance(int page);
     void newPlan();
     void openPlan();
-    void savePlan();
+    bool savePlan();
     bool savePlanAs();
+    // Unsaved changes are saved or let go as the user says; false: the command stops.
+    bool unsavedPlanHandled();
     bool writePlan(const QString& path);
     void addActivity(bool summary);
     void deleteActivity();

@@ -1,0 +1,28 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+
+class QLineEdit;
+
+// F_LinkOdgoda: the delay of a link in days, a signed whole number of up to four digits.
+namespace panes {
+
+class LinkDelayDialog : public QDialog {
+    Q_OBJECT
+public:
+    LinkDelayDialog(int delay, const std::function<QString(const QString&)>& translate, QWidget* parent = nullptr);
+    // What the entry holds; both buttons keep it.
+    int value() const;
+    QLineEdit* entry() const { return m_entry; }
+
+private:
+    QLineEdit* m_entry;
+};
+
+// Shows the window and answers the delay entered (the given one when the entry is empty).
+// Tests replace how the window is run.
+int F_LinkOdgoda(int delay, QWidget* parent, const std::function<QString(const QString&)>& translate = {});
+using LinkDelayRunner = std::function<void(LinkDelayDialog&)>;
+LinkDelayRunner setLinkDelayRunner(LinkDelayRunner runner);
+
+} // namespace panes
