@@ -896,17 +896,28 @@ void GanttModel::RenumberWbs()
     if (m_items.empty())
         return;
     int n = 0;
+    bool any = false;
+    const auto put = [&any](QString& cell, const QString& value) {
+        if (cell != value) {
+            cell = value;
+            any = true;
+        }
+    };
     for (long h : treeOrder()) {
         GanttItem& i = at(h);
-        i.expanded = true;
-        i.text[1] = QString::number(++n);
+        if (!i.expanded) {
+            i.expanded = true;
+            any = true;
+        }
+        put(i.text[1], QString::number(++n));
         if (const long prev = PrevSiblingItem(h))
-            i.text[2] = NextWbsCode(at(prev).text[2]);
+            put(i.text[2], NextWbsCode(at(prev).text[2]));
         else
-            i.text[2] = i.parent ? at(i.parent).text[2] + QStringLiteral(".1") : QStringLiteral("1");
-        i.text[3] = i.parent ? QString::number(at(i.parent).text[3].toInt() + 1) : QString();
+            put(i.text[2], i.parent ? at(i.parent).text[2] + QStringLiteral(".1") : QStringLiteral("1"));
+        put(i.text[3], i.parent ? QString::number(at(i.parent).text[3].toInt() + 1) : QString());
     }
-    touched();
+    if (any)
+        touched();
 }
 
 // ---- undo -----------------------------------------------------------------------------------

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
+#include <QStyledItemDelegate>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTreeView>
@@ -22,10 +24,36 @@ const QStringList DefaultCaptions = {QStringLiteral("Aktivnosti"), QStringLitera
 constexpr int kEdge = 4;   // pixels at a bar's end that resize it
 constexpr int kLinkHit = 4;
 
+// Remembers the open cell editor, so the view can end an edit on its own.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QWidget* e = QStyledItemDelegate::createEditor(parent, option, index);
+        editor = e;
+        return e;
+    }
+    mutable QPointer<QWidget> editor;
+};
+
 class RowsView : public QTreeView {
 public:
-    using QTreeView::QTreeView;
-    bool editing() const { return state() == EditingState; }
+    explicit RowsView(QWidget* parent) : QTreeView(parent), m_cells(new CellDelegate(this)) { setItemDelegate(m_cells); }
+    bool editing() const { return state() == EditingState && m_cells->editor; }
+    // Keeps what was typed, then closes the editor.
+    bool finishEdit()
+    {
+        QWidget* e = m_cells->editor;
+        if (!e || state() != EditingState)
+            return false;
+        commitData(e);
+        closeEditor(e, QAbstractItemDelegate::NoHint);
+        return true;
+    }
+
+private:
+    CellDelegate* m_cells;
 };
 
 } // namespace
@@ -163,6 +191,14 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
             m_pendingRefresh = true;
             return;
         }
+        // A value taken from an open editor: the rows are read again once it has closed.
+        if (static_cast<RowsView*>(m_tree)->editing()) {
+            if (!m_pendingRefresh)
+                QMetaObject::invokeMethod(this, [this] { if (m_pendingRefresh && !m_updates) refresh(); }, Qt::QueuedConnection);
+            m_pendingRefresh = true;
+            m_chart->update();
+            return;
+        }
         refresh();
     };
     connect(m_tree->verticalScrollBar(), &QScrollBar::valueChanged, m_chart, qOverload<>(&QWidget::update));
@@ -282,17 +318,8 @@ void GanttView::Edit(int cell)
 
 void GanttView::EditClose()
 {
-    if (!editing())
-        return;
-    // The open editor keeps what was typed, then closes.
-    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
-        if (w->parentWidget() == m_tree->viewport()) {
-            QMetaObject::invokeMethod(m_tree, "commitData", Q_ARG(QWidget*, w));
-            QMetaObject::invokeMethod(m_tree, "closeEditor", Q_ARG(QWidget*, w),
-                                      Q_ARG(QAbstractItemDelegate::EndEditHint, QAbstractItemDelegate::NoHint));
-            return;
-        }
-    }
+    if (static_cast<RowsView*>(m_tree)->finishEdit())
+        emit ganttEvent(QStringLiteral("EditClose"), {});
 }
 
 bool GanttView::editing() const { return static_cast<RowsView*>(m_tree)->editing(); }

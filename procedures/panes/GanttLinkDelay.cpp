@@ -8,21 +8,9 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "runtime/WindowManager.h"
+
 namespace panes {
-
-namespace {
-LinkDelayRunner& runner()
-{
-    static LinkDelayRunner r;
-    return r;
-}
-} // namespace
-
-LinkDelayRunner setLinkDelayRunner(LinkDelayRunner r)
-{
-    std::swap(runner(), r);
-    return r;
-}
 
 LinkDelayDialog::LinkDelayDialog(int delay, const std::function<QString(const QString&)>& translate, QWidget* parent)
     : QDialog(parent)
@@ -68,10 +56,7 @@ int LinkDelayDialog::value() const
 int F_LinkOdgoda(int delay, QWidget* parent, const std::function<QString(const QString&)>& translate)
 {
     LinkDelayDialog dialog(delay, translate, parent);
-    if (runner())
-        runner()(dialog);
-    else
-        dialog.exec();
+    vrt::runModal(dialog);
     return dialog.value();
 }
 

@@ -19,10 +19,7 @@ private:
     QLineEdit* m_entry;
 };
 
-// Shows the window and answers the delay entered (the given one when the entry is empty).
-// Tests replace how the window is run.
+// Shows the window (through the runtime's modal runner) and answers the delay entered.
 int F_LinkOdgoda(int delay, QWidget* parent, const std::function<QString(const QString&)>& translate = {});
-using LinkDelayRunner = std::function<void(LinkDelayDialog&)>;
-LinkDelayRunner setLinkDelayRunner(LinkDelayRunner runner);
 
 } // namespace panes
