@@ -36,14 +36,23 @@ QString xmlText(const QString& text)
 class Lines {
 public:
     QStringList out;
-    void raw(const char* line) { out << QString::fromUtf8(line); }
-    void el(const char* name, const QString& value)
+    void raw(const char* line) { out << QString::fromLatin1(line); }
+    void el(QLatin1StringView name, QStringView value)
     {
-        const QString n = QString::fromLatin1(name);
-        out << QLatin1Char('<') + n + QLatin1Char('>') + value + QStringLiteral("</") + n + QLatin1Char('>');
+        QString line;
+        line.reserve(2 * name.size() + value.size() + 5);
+        line += QLatin1Char('<');
+        line += name;
+        line += QLatin1Char('>');
+        line += value;
+        line += QLatin1String("</");
+        line += name;
+        line += QLatin1Char('>');
+        out << line;
     }
-    void el(const char* name, const char* value) { el(name, QString::fromUtf8(value)); }
-    void el(const char* name, long long value) { el(name, QString::number(value)); }
+    void el(const char* name, const QString& value) { el(QLatin1StringView(name), QStringView(value)); }
+    void el(const char* name, const char* value) { el(QLatin1StringView(name), QString::fromLatin1(value)); }
+    void el(const char* name, long long value) { el(QLatin1StringView(name), QString::number(value)); }
     // Elements with fixed values, in order: name, value, name, value ...
     void fixed(std::initializer_list<const char*> pairs)
     {
@@ -82,6 +91,7 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
     const QString now = day(today);
 
     Lines l;
+    l.out.reserve(200 + qsizetype(plan.ItemCount()) * 90 + qsizetype(plan.linkCount()) * 7);
     l.raw(R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)");
     l.out << QStringLiteral("<Project xmlns=\"%1\">").arg(QLatin1String(kProjectNamespace));
     l.fixed({"Name", "ProjectName", "Title", "ProjectTitle", "Author", "Windows User"});
@@ -133,6 +143,28 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
     for (const GanttLink& link : plan.links())
         into[link.end].push_back(&link);
 
+    // The lines every task repeats, made once.
+    const auto block = [](std::initializer_list<const char*> pairs) {
+        Lines b;
+        b.fixed(pairs);
+        return b.out;
+    };
+    const QStringList fixed1 = block({"Active", "1", "Manual", "0", "Type", "0", "IsNull", "0"});
+    const QStringList fixed2 = block({"DurationFormat", "7", "Work", "PT0H0M0S", "ResumeValid", "0", "EffortDriven", "0", "Recurring", "0",
+                 "OverAllocated", "0", "Estimated", "1"});
+    const QStringList fixed3 = block({"Critical", "0", "IsSubproject", "0", "IsSubprojectReadOnly", "0", "ExternalTask", "0"});
+    const QStringList fixed4 = block({"LateStart", "", "LateFinish", "", "StartVariance", "0", "FinishVariance", "0", "WorkVariance", "0,00",
+                 "FreeSlack", "0", "TotalSlack", "0", "StartSlack", "0", "FinishSlack", "0", "FixedCost", "0",
+                 "FixedCostAccrual", "3", "PercentComplete", "0"});
+    const QStringList fixed5 = block({"PercentWorkComplete", "0", "Cost", "0", "OvertimeCost", "0", "OvertimeWork", "PT0H0M0S",
+                 "ActualDuration", "PT0H0M0S", "ActualCost", "0", "ActualOvertimeCost", "0", "ActualWork", "PT0H0M0S",
+                 "ActualOvertimeWork", "PT0H0M0S", "RegularWork", "PT0H0M0S", "RemainingDuration", "PT8H0M0S",
+                 "RemainingCost", "0", "RemainingWork", "PT0H0M0S", "RemainingOvertimeCost", "0",
+                 "RemainingOvertimeWork", "PT0H0M0S", "ACWP", "0,00", "CV", "0,00", "ConstraintType", "4",
+                 "CalendarUID", "-1", "LevelAssignments", "1", "LevelingCanSplit", "1", "LevelingDelay", "0",
+                 "LevelingDelayFormat", "8", "IgnoreResourceCalendar", "1", "HideBar", "0", "Rollup", "0", "BCWS", "0,00",
+                 "BCWP", "0,00", "PhysicalPercentComplete", "0", "EarnedValueMethod", "0"});
+    const QStringList fixed6 = block({"IsPublished", "1", "CommitmentType", "0"});
     long long n = 0;
     for (long item : plan.treeOrder()) {
         ++n;
@@ -144,7 +176,7 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
         l.el("UID", n);
         l.el("ID", n);
         l.el("Name", xmlText(plan.cellText(item, CellName)));
-        l.fixed({"Active", "1", "Manual", "0", "Type", "0", "IsNull", "0"});
+        l.out += fixed1;
         l.el("CreateDate", now);
         l.el("WBS", n);
         l.el("OutlineNumber", xmlText(plan.cellText(item, CellWbs)));
@@ -153,25 +185,15 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
         l.el("Start", day(b.start));
         l.el("Finish", day(b.end));
         l.el("Duration", QStringLiteral("PT%1H0M0S").arg(qlonglong(plan.duration(item)) * 8));
-        l.fixed({"DurationFormat", "7", "Work", "PT0H0M0S", "ResumeValid", "0", "EffortDriven", "0", "Recurring", "0",
-                 "OverAllocated", "0", "Estimated", "1"});
+        l.out += fixed2;
         l.el("Milestone", bar == QLatin1String("Milestone") ? "1" : "0");
         l.el("Summary", summary ? "1" : "0");
         l.el("DisplayAsSummary", summary ? "1" : "0");
-        l.fixed({"Critical", "0", "IsSubproject", "0", "IsSubprojectReadOnly", "0", "ExternalTask", "0"});
+        l.out += fixed3;
         l.el("EarlyStart", day(b.start));
         l.el("EarlyFinish", day(b.end));
-        l.fixed({"LateStart", "", "LateFinish", "", "StartVariance", "0", "FinishVariance", "0", "WorkVariance", "0,00",
-                 "FreeSlack", "0", "TotalSlack", "0", "StartSlack", "0", "FinishSlack", "0", "FixedCost", "0",
-                 "FixedCostAccrual", "3", "PercentComplete", "0"});
-        l.fixed({"PercentWorkComplete", "0", "Cost", "0", "OvertimeCost", "0", "OvertimeWork", "PT0H0M0S",
-                 "ActualDuration", "PT0H0M0S", "ActualCost", "0", "ActualOvertimeCost", "0", "ActualWork", "PT0H0M0S",
-                 "ActualOvertimeWork", "PT0H0M0S", "RegularWork", "PT0H0M0S", "RemainingDuration", "PT8H0M0S",
-                 "RemainingCost", "0", "RemainingWork", "PT0H0M0S", "RemainingOvertimeCost", "0",
-                 "RemainingOvertimeWork", "PT0H0M0S", "ACWP", "0,00", "CV", "0,00", "ConstraintType", "4",
-                 "CalendarUID", "-1", "LevelAssignments", "1", "LevelingCanSplit", "1", "LevelingDelay", "0",
-                 "LevelingDelayFormat", "8", "IgnoreResourceCalendar", "1", "HideBar", "0", "Rollup", "0", "BCWS", "0,00",
-                 "BCWP", "0,00", "PhysicalPercentComplete", "0", "EarnedValueMethod", "0"});
+        l.out += fixed4;
+        l.out += fixed5;
         if (const auto it = into.find(item); it != into.end()) {
             for (const GanttLink* link : it->second) {
                 l.raw("<PredecessorLink>");
@@ -189,7 +211,7 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
                 l.raw("</PredecessorLink>");
             }
         }
-        l.fixed({"IsPublished", "1", "CommitmentType", "0"});
+        l.out += fixed6;
         l.raw("</Task>");
     }
     l.raw("</Tasks>");

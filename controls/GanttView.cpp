@@ -13,6 +13,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cmath>
+#include <limits>
 
 namespace controls {
 
@@ -23,6 +24,7 @@ const QStringList DefaultCaptions = {QStringLiteral("Aktivnosti"), QStringLitera
                                      QStringLiteral("Level")};
 constexpr int kEdge = 4;   // pixels at a bar's end that resize it
 constexpr int kLinkHit = 4;
+constexpr int kNoRow = std::numeric_limits<int>::min(); // a row not shown (under a closed one)
 
 // Remembers the open cell editor, so the view can end an edit on its own.
 class CellDelegate : public QStyledItemDelegate {
@@ -453,15 +455,26 @@ int GanttChartPane::headerHeight() const { return m_rows.header()->height(); }
 
 int GanttChartPane::rowHeight() const
 {
-    const int h = m_rows.sizeHintForRow(0);
-    return h > 0 ? h : 20;
+    const QRect first = m_rows.visualRect(m_rows.model()->index(0, 0));
+    return first.height() > 0 ? first.height() : 20;
+}
+
+void GanttChartPane::indexRows() const
+{
+    // Rows are all of one height, so a row's place follows from its place in the shown order.
+    m_rowIndex.clear();
+    int n = 0;
+    for (long h : m_plan.treeOrder(true))
+        m_rowIndex.emplace(h, n++);
+    m_rowPitch = rowHeight();
 }
 
 int GanttChartPane::rowTop(long item) const
 {
-    auto* rows = static_cast<GanttTreeModel*>(m_rows.model());
-    const QRect r = m_rows.visualRect(rows->indexOf(item));
-    return r.isValid() ? r.top() + headerHeight() : -1;
+    const auto it = m_rowIndex.find(item);
+    if (it == m_rowIndex.end())
+        return kNoRow;
+    return headerHeight() + it->second * m_rowPitch - m_rows.verticalScrollBar()->value();
 }
 
 long GanttChartPane::itemAt(int y) const
@@ -472,9 +485,11 @@ long GanttChartPane::itemAt(int y) const
 
 QRect GanttChartPane::barRect(long item) const
 {
+    if (m_rowIndex.empty())
+        indexRows();
     const GanttBar& b = (m_drag != Drag::None && m_drag != Drag::Link && item == m_dragItem) ? m_dragBar : m_plan.bar(item);
     const int top = rowTop(item);
-    if (top < 0 || !b.start.isValid() || !b.end.isValid())
+    if (top == kNoRow || !b.start.isValid() || !b.end.isValid())
         return {};
     const int h = m_plan.isSummary(item) ? 8 : 14;
     const int y = top + (rowHeight() - h) / 2;
@@ -500,6 +515,7 @@ QPolygon GanttChartPane::linkPath(const GanttLink& l) const
 
 QString GanttChartPane::linkAt(const QPoint& pt) const
 {
+    indexRows();
     for (const GanttLink& l : m_plan.links()) {
         const QPolygon p = linkPath(l);
         for (int i = 0; i + 1 < p.size(); ++i) {
@@ -513,6 +529,7 @@ QString GanttChartPane::linkAt(const QPoint& pt) const
 
 void GanttChartPane::paintEvent(QPaintEvent*)
 {
+    indexRows();
     QPainter p(this);
     const int head = headerHeight();
     const int bottom = height() - m_hscroll->height();
@@ -585,6 +602,9 @@ void GanttChartPane::paintEvent(QPaintEvent*)
     }
     p.setBrush(Qt::NoBrush);
     for (const GanttLink& l : m_plan.links()) {
+        const int y1 = rowTop(l.start), y2 = rowTop(l.end);
+        if (y1 == kNoRow || y2 == kNoRow || std::max(y1, y2) < head - m_rowPitch || std::min(y1, y2) > bottom)
+            continue;
         const QPolygon path = linkPath(l);
         if (path.size() < 2)
             continue;
@@ -612,6 +632,7 @@ void GanttChartPane::resizeEvent(QResizeEvent*)
 
 void GanttChartPane::mousePressEvent(QMouseEvent* e)
 {
+    indexRows();
     const QPoint at = e->position().toPoint();
     if (e->button() == Qt::RightButton) {
         if (const QString key = linkAt(at); !key.isEmpty())
@@ -696,6 +717,5 @@ void GanttChartPane::wheelEvent(QWheelEvent* e)
     QApplication::sendEvent(m_rows.viewport(), e);
 }
 
-void GanttChartPane::updateScroll() {}
 
 } // namespace controls

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QVariantList>
 #include <QWidget>
+#include <unordered_map>
 
 #include "controls/GanttModel.h"
 
@@ -146,7 +147,7 @@ private:
     QPolygon linkPath(const GanttLink& l) const;
     int rowTop(long item) const;
     int rowHeight() const;
-    void updateScroll();
+    void indexRows() const;
 
     GanttModel& m_plan;
     QTreeView& m_rows;
@@ -158,6 +159,8 @@ private:
     long m_dragItem = 0;
     QPoint m_pressAt, m_mouseAt;
     GanttBar m_dragBar;
+    mutable std::unordered_map<long, int> m_rowIndex; // shown rows by their place
+    mutable int m_rowPitch = 20;
 };
 
 } // namespace controls
