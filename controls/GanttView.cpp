@@ -10,6 +10,7 @@
 #include <QStyledItemDelegate>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <cmath>
@@ -171,6 +172,7 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
     m_tree->setAllColumnsShowFocus(true);
     m_tree->setTreePosition(CellName);
     m_tree->header()->setStretchLastSection(false);
+    m_tree->header()->setMinimumHeight(36); // the chart's two-level scale stands beside it
     m_tree->header()->setSectionsMovable(true);
     // "Rbr", "Oznaka" and "Level" come first.
     for (int i = 0; i < 3; ++i)
@@ -233,6 +235,7 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
         const QString key = m_plan.AddLink(start, end);
         emit ganttEvent(QStringLiteral("AddLink"), {key});
     });
+    connect(m_chart, &GanttChartPane::zoomRequested, this, [this](Zoom z) { setZoom(z); });
     connect(m_chart, &GanttChartPane::linkDoubleClicked, this, [this](const QString& key) {
         emit ganttEvent(QStringLiteral("DblClick"), {key});
     });
@@ -290,6 +293,7 @@ void GanttView::setColumnWidths(const QList<int>& widths)
 }
 
 void GanttView::setMonthNames(const QStringList& names) { m_chart->setMonthNames(names); }
+void GanttView::setZoomCaptions(const QStringList& captions) { m_chart->setZoomCaptions(captions); }
 
 void GanttView::setDefaultItemHeight(int height)
 {
@@ -328,7 +332,8 @@ bool GanttView::editing() const { return static_cast<RowsView*>(m_tree)->editing
 
 void GanttView::EnsureVisibleItem(long item)
 {
-    const QModelIndex i = m_rows->indexOf(item);
+    // By the first shown column, so the rows do not scroll sideways.
+    const QModelIndex i = m_rows->indexOf(item, m_tree->header()->logicalIndex(0));
     if (i.isValid()) {
         m_tree->scrollTo(i);
         m_chart->update();
@@ -410,6 +415,17 @@ GanttChartPane::GanttChartPane(GanttModel& plan, QTreeView& rows, QWidget* paren
     setMinimumWidth(100);
     setBackgroundRole(QPalette::Base);
     setAutoFillBackground(true);
+    // The zoom: day, week, month.
+    for (auto [zoom, text] : {std::pair{GanttView::Zoom::Day, "Dan"}, {GanttView::Zoom::Week, "Tjedan"}, {GanttView::Zoom::Month, "Mjesec"}}) {
+        auto* b = new QToolButton(this);
+        b->setText(QString::fromUtf8(text));
+        b->setCheckable(true);
+        b->setAutoRaise(true);
+        b->setChecked(zoom == m_zoom);
+        b->setObjectName(QStringLiteral("Zoom") + QString::fromUtf8(text));
+        connect(b, &QToolButton::clicked, this, [this, zoom] { emit zoomRequested(zoom); });
+        m_zoomButtons.push_back(b);
+    }
     m_hscroll = new QScrollBar(Qt::Horizontal, this);
     m_hscroll->setRange(-3650, 3650);
     connect(m_hscroll, &QScrollBar::valueChanged, this, [this](int v) {
@@ -431,9 +447,18 @@ double GanttChartPane::dayWidth() const
     }
 }
 
+void GanttChartPane::setZoomCaptions(const QStringList& captions)
+{
+    for (size_t i = 0; i < m_zoomButtons.size() && int(i) < captions.size(); ++i)
+        m_zoomButtons[i]->setText(captions[int(i)]);
+    resizeEvent(nullptr);
+}
+
 void GanttChartPane::setZoom(GanttView::Zoom zoom)
 {
     m_zoom = zoom;
+    for (size_t i = 0; i < m_zoomButtons.size(); ++i)
+        m_zoomButtons[i]->setChecked(int(i) == int(zoom));
     setFirstVisibleDate(QDate::currentDate().addDays(-3));
 }
 
@@ -532,7 +557,7 @@ void GanttChartPane::paintEvent(QPaintEvent*)
     indexRows();
     QPainter p(this);
     const int head = headerHeight();
-    const int bottom = height() - m_hscroll->height();
+    const int bottom = m_hscroll->geometry().top();
     const double dw = dayWidth();
     const QDate last = dateAt(width());
 
@@ -626,8 +651,14 @@ void GanttChartPane::paintEvent(QPaintEvent*)
 
 void GanttChartPane::resizeEvent(QResizeEvent*)
 {
-    const int h = m_hscroll->sizeHint().height();
-    m_hscroll->setGeometry(0, height() - h, width(), h);
+    const int h = std::max(m_hscroll->sizeHint().height(), 20);
+    int x = 0;
+    for (QToolButton* b : m_zoomButtons) {
+        const int w = b->sizeHint().width();
+        b->setGeometry(x, height() - h, w, h);
+        x += w;
+    }
+    m_hscroll->setGeometry(x, height() - h, std::max(width() - x, 20), h);
 }
 
 void GanttChartPane::mousePressEvent(QMouseEvent* e)
@@ -710,6 +741,12 @@ void GanttChartPane::mouseDoubleClickEvent(QMouseEvent* e)
 
 void GanttChartPane::wheelEvent(QWheelEvent* e)
 {
+    if (e->modifiers() & Qt::ControlModifier) {
+        const int next = std::clamp(int(m_zoom) + (e->angleDelta().y() < 0 ? 1 : -1), 0, 2);
+        if (next != int(m_zoom))
+            emit zoomRequested(GanttView::Zoom(next));
+        return;
+    }
     if (e->modifiers() & Qt::ShiftModifier) {
         m_hscroll->setValue(m_hscroll->value() - e->angleDelta().y() / 8);
         return;

@@ -8,6 +8,7 @@
 #include "controls/GanttModel.h"
 
 class QScrollBar;
+class QToolButton;
 class QSplitter;
 class QTreeView;
 
@@ -63,6 +64,7 @@ public:
     void setColumnCaptions(const QStringList& captions); // in cell order
     void setColumnWidths(const QList<int>& widths);      // in cell order
     void setMonthNames(const QStringList& names);
+    void setZoomCaptions(const QStringList& captions); // day, week, month
     void setDefaultItemHeight(int height);
     void setZoom(Zoom zoom);
     Zoom zoom() const;
@@ -118,6 +120,7 @@ public:
     void setFirstVisibleDate(const QDate& date);
     QDate firstVisibleDate() const { return m_first; }
     void setMonthNames(const QStringList& names) { m_months = names; update(); }
+    void setZoomCaptions(const QStringList& captions); // day, week, month
     QDate dateAt(int x) const;
     int xOf(const QDate& date) const;
     long itemAt(int y) const;
@@ -132,6 +135,7 @@ signals:
     void linkRequested(long start, long end);
     void linkDoubleClicked(const QString& key);
     void linkMenuRequested(const QString& key);
+    void zoomRequested(GanttView::Zoom zoom);
 
 protected:
     void paintEvent(QPaintEvent*) override;
@@ -152,6 +156,7 @@ private:
     GanttModel& m_plan;
     QTreeView& m_rows;
     QScrollBar* m_hscroll;
+    std::vector<QToolButton*> m_zoomButtons;
     GanttView::Zoom m_zoom = GanttView::Zoom::Day;
     QDate m_first;
     QStringList m_months;

@@ -49,6 +49,10 @@ int GanttRoutines::SetupGantt()
     v->setPaneWidth(0, 333);
     v->setMonthNames(tr(QStringLiteral("Siječanj Veljača Ožujak Travanj Svibanj Lipanj Srpanj Kolovoz Rujan Listopad Studeni Prosinac"))
                          .split(QLatin1Char(' '), Qt::SkipEmptyParts));
+    // The zoom strip's units as the overview names them: day, week, month.
+    const QStringList units = tr(QStringLiteral("Godina|1Godina|1Godina|Mjesec|Trećina|Tjedan|Dan|Sat|Min|Sek")).split(QLatin1Char('|'));
+    if (units.size() >= 7)
+        v->setZoomCaptions({units[6], units[5], units[3]});
     NonworkingDays = readNonworkingMask(m_d.dataFolder);
     v->model().setNonworkingDays(NonworkingDays);
     QStringList captions;

@@ -21,9 +21,11 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProcess>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <pugixml.hpp>
@@ -139,6 +141,16 @@ TEST_F(PlanningPage, SetUpReadsTheNonWorkingDaysAndShowsTheColumns)
         shown << rows->model()->headerData(rows->header()->logicalIndex(v), Qt::Horizontal).toString();
     EXPECT_EQ(shown, QStringList({"Rbr", "Oznaka", "Level", "Aktivnosti", "Početak", "Završetak", "Trajanje"}));
     EXPECT_EQ(view->PaneWidth(0), 333);
+
+    // The zoom strip: day, week, month.
+    auto* week = view->chart()->findChild<QToolButton*>(QStringLiteral("ZoomTjedan"));
+    ASSERT_NE(week, nullptr);
+    EXPECT_EQ(week->text(), "Tjedan");
+    const double dayWide = view->chart()->dayWidth();
+    week->click();
+    EXPECT_EQ(view->zoom(), GanttView::Zoom::Week);
+    EXPECT_LT(view->chart()->dayWidth(), dayWide);
+    EXPECT_TRUE(week->isChecked());
 }
 
 TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
@@ -333,6 +345,7 @@ TEST_F(PlanningPage, TheWholePlanOnScreen)
     view->refresh();
     view->chart()->setFirstVisibleDate(plan().bar(acts.front()).start.addDays(-2));
     view->setScrollPos(0);
+    view->tree()->horizontalScrollBar()->setValue(0);
     QApplication::processEvents();
     const QImage shot = window->grab().toImage();
     QSet<QRgb> colours;
