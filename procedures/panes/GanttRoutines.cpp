@@ -1,6 +1,8 @@
 #include "procedures/panes/GanttRoutines.h"
 
+#include <QEvent>
 #include <QPointer>
+#include <QWidget>
 
 #include "controls/GanttModel.h"
 #include "controls/GanttProjectXml.h"
@@ -361,6 +363,24 @@ void GanttControl::markSaved()
 
 // ---- wiring ---------------------------------------------------------------------------------
 
+namespace {
+class UnsavedPlanGuard : public QObject {
+public:
+    UnsavedPlanGuard(std::function<bool()> handled, QObject* parent) : QObject(parent), m_handled(std::move(handled)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Close && !m_handled()) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<bool()> m_handled;
+};
+} // namespace
+
 GanttControl* makeGanttControl() { return new GanttControl(nullptr); }
 
 void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, GanttControl& control)
@@ -397,6 +417,10 @@ void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& 
         built[QStringLiteral("MoveGanttActivityDown")] = [routines] { return routines->MoveGanttActivityDown(); };
         built[QStringLiteral("ExportProjectXml")] = [routines] { return routines->ExportProjectXml(); };
     }
+
+    // Closing the program asks first, as a new or opened plan does.
+    QWidget* top = window.window();
+    top->installEventFilter(new UnsavedPlanGuard([&window] { return window.dispatcher().unsavedPlanHandled(); }, &control));
 
     // The link menu's items act on the pending link.
     vrt::PopupMenu& links = panes.menus().menu(organiser::Popup::GanttLinks);

@@ -16,6 +16,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QHeaderView>
@@ -251,12 +252,19 @@ TEST_F(PlanningPage, UnsavedChangesAreNotLostWithoutAsking)
     command(5002);
     EXPECT_EQ(plan().ItemCount(), 1);
     EXPECT_TRUE(testsupport::presenter().calls("file").empty()) << "no file is asked for";
+    // Closing the program asks too; cancelled, the window stays.
+    testsupport::presenter().queueButton(vrt::BUTTON_CANCEL);
+    QCloseEvent close;
+    QApplication::sendEvent(window->window(), &close);
+    EXPECT_FALSE(close.isAccepted());
     testsupport::presenter().queueButton(vrt::BUTTON_NO);
     command(5001);
     EXPECT_EQ(plan().ItemCount(), 0) << "let go";
     const auto asked = testsupport::presenter().calls("message");
-    ASSERT_EQ(asked.size(), 3u);
+    ASSERT_EQ(asked.size(), 4u);
     EXPECT_TRUE(asked[0].text.contains("spremiti promjene")) << asked[0].text.toStdString();
+    // Nothing unsaved: no question.
+    EXPECT_TRUE(window->dispatcher().unsavedPlanHandled());
 }
 
 TEST_F(PlanningPage, KeysAndLinkClicksGoThroughTheWindow)
