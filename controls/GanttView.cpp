@@ -208,10 +208,12 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
     connect(m_tree->verticalScrollBar(), &QScrollBar::valueChanged, m_chart, qOverload<>(&QWidget::update));
     connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& i) {
         m_plan.setExpandItem(m_rows->itemOf(i), true);
+        m_chart->invalidateRows();
         m_chart->update();
     });
     connect(m_tree, &QTreeView::collapsed, this, [this](const QModelIndex& i) {
         m_plan.setExpandItem(m_rows->itemOf(i), false);
+        m_chart->invalidateRows();
         m_chart->update();
     });
     connect(m_tree->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { syncSelectionToModel(); });
@@ -267,6 +269,7 @@ void GanttView::refresh()
     m_syncing = false;
     syncSelectionFromModel();
     setScrollPos(pos);
+    m_chart->invalidateRows();
     m_chart->update();
 }
 

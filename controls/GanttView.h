@@ -127,6 +127,8 @@ public:
     QRect barRect(long item) const;
     QString linkAt(const QPoint& p) const;
     int headerHeight() const;
+    // The rows changed (read again, opened or closed): their places are taken anew.
+    void invalidateRows() { m_rowIndex.clear(); }
     QColor linkColour = QColor(0, 0, 255);
     QColor todayColour = QColor(255, 128, 0);
 
