@@ -17,6 +17,7 @@ namespace {
 constexpr size_t kUndoDepth = 50;
 constexpr qint64 kMaxPlanFile = 64 * 1024 * 1024;
 constexpr int kMaxDuration = 36600; // a century of days: more is a typing slip, not a plan
+constexpr int kMaxDepth = 100;      // WBS codes grow with depth; a deeper file is not a plan
 
 int textIndex(int cell)
 {
@@ -1073,13 +1074,23 @@ bool GanttModel::fromXml(const QByteArray& xml, QString* error)
     fresh.m_mask = m_mask;
     fresh.m_changeDepth = 1; // no undo steps while loading
     std::unordered_map<long long, long> ids;
-    std::vector<std::pair<pugi::xml_node, long>> stack;
+    struct Pending {
+        pugi::xml_node node;
+        long parent;
+        int depth;
+    };
+    std::vector<Pending> stack;
     for (auto n = plan.last_child(); n; n = n.previous_sibling())
         if (std::strcmp(n.name(), "Item") == 0)
-            stack.emplace_back(n, 0);
+            stack.push_back({n, 0, 0});
     while (!stack.empty()) {
-        const auto [node, parent] = stack.back();
+        const auto [node, parent, depth] = stack.back();
         stack.pop_back();
+        if (depth >= kMaxDepth) {
+            if (error)
+                *error = QStringLiteral("too deep");
+            return false;
+        }
         const long h = fresh.InsertItem(parent, QString::fromUtf8(node.attribute("name").value()));
         GanttItem& i = fresh.at(h);
         ids.emplace(node.attribute("id").as_llong(), h);
@@ -1094,7 +1105,7 @@ bool GanttModel::fromXml(const QByteArray& xml, QString* error)
         i.expanded = node.attribute("expanded").as_bool(true);
         for (auto c = node.last_child(); c; c = c.previous_sibling())
             if (std::strcmp(c.name(), "Item") == 0)
-                stack.emplace_back(c, h);
+                stack.push_back({c, h, depth + 1});
     }
     for (auto n : plan.children("Link")) {
         const auto from = ids.find(n.attribute("from").as_llong());

@@ -334,6 +334,13 @@ TEST(GanttFile, SaveThenOpenKeepsEveryField)
                              R"(<Link from="1" to="9"/><Link from="1" to="1"/></VelmoraPlan>)"));
     EXPECT_EQ(back.linkCount(), 0);
     EXPECT_EQ(back.bar(back.ItemByIndex(0)).end, Mon);
+    // A tree deeper than any plan is refused before its codes grow without bound.
+    QByteArray deep = "<VelmoraPlan>";
+    for (int i = 0; i < 5000; ++i)
+        deep += "<Item name=\"x\">";
+    deep += QByteArray("</Item>").repeated(5000) + "</VelmoraPlan>";
+    EXPECT_FALSE(back.fromXml(deep));
+    EXPECT_EQ(back.ItemCount(), 1);
     // A failed save keeps the file there was.
     EXPECT_FALSE(p.m.save(dir.filePath("missing/plan.xml")));
     GanttModel again;

@@ -219,6 +219,10 @@ TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
     EXPECT_FALSE(plan().isModified());
     command(5013);
     const QString exported = m_folder->file("MyXml.xml");
+    const QByteArray bytes = m_folder->read("MyXml.xml");
+    EXPECT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<Project xmlns="));
+    EXPECT_TRUE(bytes.contains("\r\n<Task>\r\n<UID>1</UID>\r\n<ID>1</ID>\r\n<Name>Temelji</Name>\r\n"));
+    EXPECT_TRUE(bytes.endsWith("</Project>\r\n"));
     pugi::xml_document doc;
     ASSERT_TRUE(doc.load_file(exported.toUtf8().constData()));
     int tasks = 0;
