@@ -265,7 +265,13 @@ long GanttControl::itemByIndex(int index)
 long GanttControl::insertItem()
 {
     GanttView* v = view();
-    return v ? v->model().InsertItem() : 0;
+    if (!v)
+        return 0;
+    // The new row and the values the command then gives it are one step to take back.
+    GanttModel& m = v->model();
+    m.beginChange();
+    QMetaObject::invokeMethod(v, [v] { v->model().endChange(); }, Qt::QueuedConnection);
+    return m.InsertItem();
 }
 
 void GanttControl::setCellValue(long item, int column, const QVariant& value)

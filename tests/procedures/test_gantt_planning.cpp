@@ -406,3 +406,17 @@ TEST(GanttSettings, NonWorkingDaysFromTheSettingsFile)
         EXPECT_EQ(panes::GanttRoutines::readNonworkingMask(data.path()), mask) << ini;
     }
 }
+
+TEST_F(PlanningPage, ANewActivityIsOneStepToTakeBack)
+{
+    const long first = add(false, "A");
+    QApplication::processEvents();
+    command(5009);
+    view->EditClose();
+    QApplication::processEvents();
+    ASSERT_EQ(plan().ItemCount(), 2);
+    ASSERT_TRUE(plan().Undo());
+    EXPECT_EQ(plan().ItemCount(), 1);
+    EXPECT_TRUE(plan().exists(first));
+    EXPECT_EQ(plan().cellText(first, controls::CellName), "A") << "the row before keeps its values";
+}
