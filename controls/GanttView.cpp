@@ -222,32 +222,39 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
             m_plan.setFocusItem(m_rows->itemOf(i));
     });
     connect(m_tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
-        emit ganttEvent(QStringLiteral("EditClose"), {});
+        raise(QStringLiteral("EditClose"), {});
     });
     connect(m_chart, &GanttChartPane::barChanged, this, [this](long item) {
-        emit ganttEvent(QStringLiteral("BarResize"), {qlonglong(item)});
+        raise(QStringLiteral("BarResize"), {qlonglong(item)});
     });
     connect(m_chart, &GanttChartPane::linkRequested, this, [this](long start, long end) {
-        QVariantList p{qlonglong(start), QString(), qlonglong(end), QString(), QString(), 0};
-        if (!m_plan.AllowLink(start, end))
-            p[5] = 1;
-        emit ganttEvent(QStringLiteral("AllowLink"), p);
-        if (p[5].toInt() != 0 || !m_plan.AllowLink(start, end))
+        QVariantList p{qlonglong(start), QString(), qlonglong(end), QString(), QString(), m_plan.AllowLink(start, end) ? 0 : 1};
+        p = raise(QStringLiteral("AllowLink"), p);
+        // The event procedure may refuse the link; one that would break the plan never goes in.
+        if (p.value(5).toInt() != 0 || !m_plan.AllowLink(start, end))
             return;
         const QString key = m_plan.AddLink(start, end);
-        emit ganttEvent(QStringLiteral("AddLink"), {key});
+        raise(QStringLiteral("AddLink"), {key});
     });
     connect(m_chart, &GanttChartPane::zoomRequested, this, [this](Zoom z) { setZoom(z); });
     connect(m_chart, &GanttChartPane::linkDoubleClicked, this, [this](const QString& key) {
-        emit ganttEvent(QStringLiteral("DblClick"), {key});
+        raise(QStringLiteral("DblClick"), {key});
     });
     connect(m_chart, &GanttChartPane::linkMenuRequested, this, [this](const QString& key) {
-        emit ganttEvent(QStringLiteral("RClick"), {key});
+        raise(QStringLiteral("RClick"), {key});
     });
     m_chart->setFirstVisibleDate(QDate::currentDate().addDays(-3));
 }
 
 GanttView::~GanttView() { m_plan.changed = nullptr; }
+
+QVariantList GanttView::raise(const QString& name, QVariantList params)
+{
+    if (eventProcedure)
+        eventProcedure(name, params);
+    emit ganttEvent(name, params);
+    return params;
+}
 
 void GanttView::BeginUpdate() { ++m_updates; }
 
@@ -306,7 +313,7 @@ void GanttView::setDefaultItemHeight(int height)
 void GanttView::setZoom(Zoom zoom)
 {
     m_chart->setZoom(zoom);
-    emit ganttEvent(QStringLiteral("OverviewZoom"), {int(zoom)});
+    raise(QStringLiteral("OverviewZoom"), {int(zoom)});
 }
 
 GanttView::Zoom GanttView::zoom() const { return m_chart->zoom(); }
@@ -322,13 +329,13 @@ void GanttView::Edit(int cell)
     m_tree->setCurrentIndex(i);
     m_tree->edit(i);
     if (editing())
-        emit ganttEvent(QStringLiteral("EditOpen"), {});
+        raise(QStringLiteral("EditOpen"), {});
 }
 
 void GanttView::EditClose()
 {
     if (static_cast<RowsView*>(m_tree)->finishEdit())
-        emit ganttEvent(QStringLiteral("EditClose"), {});
+        raise(QStringLiteral("EditClose"), {});
 }
 
 bool GanttView::editing() const { return static_cast<RowsView*>(m_tree)->editing(); }
@@ -362,7 +369,7 @@ void GanttView::syncSelectionToModel()
             m_plan.SelectItem(h);
     m_plan.setFocusItem(m_rows->itemOf(m_tree->currentIndex()));
     m_chart->update();
-    emit ganttEvent(QStringLiteral("SelectionChanged"), {});
+    raise(QStringLiteral("SelectionChanged"), {});
 }
 
 void GanttView::syncSelectionFromModel()
@@ -379,7 +386,7 @@ void GanttView::syncSelectionFromModel()
     m_syncing = false;
 }
 
-void GanttView::cellEdited(long item) { emit ganttEvent(QStringLiteral("BarResize"), {qlonglong(item)}); }
+void GanttView::cellEdited(long item) { raise(QStringLiteral("BarResize"), {qlonglong(item)}); }
 
 bool GanttView::eventFilter(QObject* watched, QEvent* event)
 {
@@ -396,7 +403,7 @@ bool GanttView::eventFilter(QObject* watched, QEvent* event)
         if (k->key() == Qt::Key_Insert || k->key() == Qt::Key_Delete) {
             // Delete while a cell is edited belongs to the editor.
             if (!editing())
-                emit ganttEvent(QStringLiteral("KeyDown"), {k->key() == Qt::Key_Insert ? 45 : 46, int(k->modifiers())});
+                raise(QStringLiteral("KeyDown"), {k->key() == Qt::Key_Insert ? 45 : 46, int(k->modifiers())});
             return !editing();
         }
     }

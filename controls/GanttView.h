@@ -84,6 +84,12 @@ public:
     // Shows the model's rows, selection and focus again after a change made outside the view.
     void refresh();
 
+    // The event procedure its container registers: called first for every event, with the
+    // event's parameters, any of which it may write back.
+    std::function<int(const QString& name, QVariantList& params)> eventProcedure;
+    // Raises an event: the procedure, then the signal; answers the parameters as left.
+    QVariantList raise(const QString& name, QVariantList params = {});
+
 signals:
     // "AddLink" (key), "AllowLink" (start, -, end, -, -, cancel), "BarResize" (item),
     // "KeyDown" (key code, shift), "DblClick", "RClick" (link key or empty), "EditOpen",

@@ -37,15 +37,7 @@ int GanttRoutines::SetupGantt()
     GanttView* v = view();
     if (!v)
         return 0;
-    // The event procedure is registered once per chart.
-    static const char* const connectedFlag = "ganttEventsConnected";
-    if (!v->property(connectedFlag).toBool()) {
-        v->setProperty(connectedFlag, true);
-        QObject::connect(v, &GanttView::ganttEvent, v, [this](const QString& name, const QVariantList& params) {
-            QVariantList p = params;
-            S_GanttEvents(name, p);
-        });
-    }
+    v->eventProcedure = [this](const QString& name, QVariantList& params) { return S_GanttEvents(name, params); };
     v->BeginUpdate();
     v->setDefaultItemHeight(20);
     v->setPaneWidth(0, 333);

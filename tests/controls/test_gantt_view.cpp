@@ -98,3 +98,26 @@ TEST(GanttView, ClosedRowsLeaveTheChartAndTheRowsStayInStep)
     const QRect ra = c.chart()->barRect(c.a), rb = c.chart()->barRect(c.b);
     EXPECT_FALSE(c.chart()->linkAt(QPoint(ra.right() + 6, (ra.center().y() + rb.center().y()) / 2)).isEmpty());
 }
+
+TEST(GanttView, TheEventProcedureMayRefuseALink)
+{
+    for (bool refuse : {true, false}) {
+        ShownChart c;
+        QStringList seen;
+        c.view.eventProcedure = [&](const QString& name, QVariantList& params) {
+            seen << name;
+            if (name == "AllowLink" && refuse)
+                params[5] = 1;
+            return 1;
+        };
+        const QPoint from = c.chart()->barRect(c.a).center();
+        const QPoint to(from.x() + 10, c.chart()->barRect(c.b).center().y());
+        QTest::mousePress(c.chart(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(c.chart(), QPoint(from.x() + 3, (from.y() + to.y()) / 2));
+        QTest::mouseMove(c.chart(), to);
+        QTest::mouseRelease(c.chart(), Qt::LeftButton, {}, to);
+        EXPECT_EQ(c.view.model().linkCount(), refuse ? 0 : 1) << refuse;
+        EXPECT_EQ(seen.contains("AddLink"), !refuse) << seen.join(' ').toStdString();
+        EXPECT_TRUE(seen.contains("AllowLink"));
+    }
+}

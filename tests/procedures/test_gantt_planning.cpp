@@ -322,8 +322,7 @@ TEST_F(PlanningPage, ACycleReadFromAFileIsRefusedAndThePlanKept)
     plan().beginChange();
     plan().moveBar(a, QDate(2026, 1, 12));
     plan().endChange();
-    QVariantList p{qlonglong(a)};
-    emit view->ganttEvent("BarResize", p);
+    view->raise("BarResize", {qlonglong(a)});
     const auto shown = testsupport::presenter().calls("message");
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back().text, "Ciklički linkovi! Pritisnite Ctrl Z!");
