@@ -1,5 +1,7 @@
 #include "controls/OrganiserControls.h"
 
+#include "controls/GanttView.h"
+
 #include <QCalendarWidget>
 #include <QChartView>
 #include <QFile>
@@ -162,9 +164,9 @@ void registerOrganiserControls()
     r.registerFactory(QString::fromLatin1(kWebBrowserProgId), [](QWidget* p) { return new PreviewBrowser(p); });
     r.registerFactory(QString::fromLatin1(kCalendarSettingsProgId), [](QWidget* p) { return new CalendarGlobalSettings(p); });
     r.registerFactory(QString::fromLatin1(kDatePickerProgId), [](QWidget* p) { return new DatePicker(p); });
-    // The calendar and the Gantt chart are later pieces of work; a stand-in holds their place.
+    // The calendar is a later piece of work; a stand-in holds its place.
     r.registerFactory(QString::fromLatin1(kCalendarProgId), [](QWidget* p) { return new PaneStandIn(QString::fromLatin1(kCalendarProgId), p); });
-    r.registerFactory(QString::fromLatin1(kGanttProgId), [](QWidget* p) { return new PaneStandIn(QString::fromLatin1(kGanttProgId), p); });
+    r.registerFactory(QString::fromLatin1(kGanttProgId), [](QWidget* p) { return new GanttView(p); });
 }
 
 } // namespace controls

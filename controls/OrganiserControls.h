@@ -105,8 +105,8 @@ private:
     QPointer<QObject> m_calendar;
 };
 
-// Stand-in for a pane whose real component is built by a later piece of work (the calendar
-// and the Gantt chart): it fills its place and names what will be there.
+// Stand-in for a pane whose real component is built by a later piece of work (the calendar):
+// it fills its place and names what will be there.
 class PaneStandIn : public QWidget {
     Q_OBJECT
 public:

@@ -307,8 +307,21 @@ void CommandDispatcher::bindBarColumns(long item)
     m_s.gantt->cellValueToItemBar(item, 3, 258);
 }
 
+bool CommandDispatcher::unsavedPlanHandled()
+{
+    if (!m_s.gantt->isModified())
+        return true;
+    const int answer = vrt::message(tr(QStringLiteral("Plan je promijenjen. Želite li spremiti promjene?")), QString(),
+                                    vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO | vrt::BUTTON_CANCEL);
+    if (answer == vrt::BUTTON_YES)
+        return savePlan();
+    return answer == vrt::BUTTON_NO;
+}
+
 void CommandDispatcher::newPlan()
 {
+    if (!unsavedPlanHandled())
+        return;
     Updating u(m_ganttUpdating);
     m_s.gantt->beginUpdate();
     m_s.gantt->removeAllItems();
@@ -319,13 +332,19 @@ void CommandDispatcher::newPlan()
 
 void CommandDispatcher::openPlan()
 {
+    if (!unsavedPlanHandled())
+        return;
     vrt::FileDialogArgs args{QStringLiteral("Open"), m_projectFileName, XmlFilter, 0};
     if (!vrt::fileDialog(args))
         return;
-    m_projectFileName = args.file;
     Updating u(m_ganttUpdating);
     m_s.gantt->beginUpdate();
-    m_s.gantt->loadXml(m_projectFileName);
+    if (!m_s.gantt->loadXml(args.file)) {
+        m_s.gantt->endUpdate();
+        vrt::message(tr(QStringLiteral("Plan nije otvoren: ")) + args.file, QString(), vrt::Icon::Hand);
+        return;
+    }
+    m_projectFileName = args.file;
     m_s.gantt->setAllowCellValueToItemBar(true);
     const int count = m_s.gantt->itemCount();
     for (int i = 0; i < count; ++i)
@@ -344,18 +363,18 @@ bool CommandDispatcher::writePlan(const QString& path)
     if (!ok) {
         QFile::remove(temp);
         vrt::message(tr(QStringLiteral("Plan nije spremljen: ")) + path, QString(), vrt::Icon::Hand);
+    } else {
+        m_s.gantt->markSaved();
     }
     return ok;
 }
 
-void CommandDispatcher::savePlan()
+bool CommandDispatcher::savePlan()
 {
-    if (m_projectFileName.isEmpty() || !QFileInfo::exists(m_projectFileName)) {
-        savePlanAs();
-        return;
-    }
+    if (m_projectFileName.isEmpty() || !QFileInfo::exists(m_projectFileName))
+        return savePlanAs();
     Updating u(m_ganttUpdating);
-    writePlan(m_projectFileName);
+    return writePlan(m_projectFileName);
 }
 
 bool CommandDispatcher::savePlanAs()

@@ -63,6 +63,10 @@ public:
     void setProjectFileName(const QString& name) { m_projectFileName = name; }
     bool ganttUpdating() const { return m_ganttUpdating; }
 
+    // Unsaved plan changes are saved or let go as the user says; false: what was about to
+    // drop them (a new or opened plan, the closing program) stops.
+    bool unsavedPlanHandled();
+
     // The new-record routines.
     int InsertOutgoingDocument();
     int InsertIncomingDocument();
@@ -84,7 +88,7 @@ private:
     int finance(int page);
     void newPlan();
     void openPlan();
-    void savePlan();
+    bool savePlan();
     bool savePlanAs();
     bool writePlan(const QString& path);
     void addActivity(bool summary);

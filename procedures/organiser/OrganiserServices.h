@@ -98,6 +98,9 @@ public:
     virtual void removeItem(long item) = 0;
     virtual int paneWidth(int pane) = 0;
     virtual void setPaneWidth(int pane, int width) = 0;
+    // Changes not yet saved, so starting another plan asks first.
+    virtual bool isModified() { return false; }
+    virtual void markSaved() {}
 };
 
 class CalendarApi {

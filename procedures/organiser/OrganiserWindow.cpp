@@ -26,6 +26,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "runtime/Paths.h"
@@ -571,6 +572,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     static RegistryControlFactory registry; // no state: the component registry is the program's
     deps.controls = &registry;
     useDataLayer(deps);
+    auto* gantt = ::panes::makeGanttControl();
+    deps.gantt = gantt;
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
     if (window->m_ownForms) {
@@ -583,6 +586,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
         };
     }
     OrganiserPanes* panes = attachPanes(*window);
+    ::panes::attachGantt(*window, *panes, *gantt);
     if (!window->open()) {
         delete window;
         return nullptr;
