@@ -145,6 +145,13 @@ bool closesImplicitly(QStringView opening, QStringView top)
     return false;
 }
 
+bool completesTable(QStringView opening, QStringView top)
+{
+    if (isOneOf(top, {"table", "thead", "tbody", "tfoot"}))
+        return isOneOf(opening, {"tr", "thead", "tbody", "tfoot"});
+    return top == QLatin1String("tr") && isOneOf(opening, {"td", "th"});
+}
+
 // The bytes of `path` when, with every link resolved, it is a regular file inside `folder`
 // (canonical) of at most `cap` bytes. Opening never blocks on a pipe and never follows a
 // link swapped in after the check.
@@ -264,7 +271,11 @@ QString flattenDeepHtml(const QString& html, int maxDepth)
         if (dropped == 0)
             while (!open.empty() && closesImplicitly(name, open.back()))
                 open.pop_back();
-        const bool keep = dropped == 0 && int(open.size()) < maxDepth;
+        // At the limit a table still gets its row and cell: text right inside a table or a
+        // row is never shown.
+        const bool keep = dropped == 0
+                          && (int(open.size()) < maxDepth
+                              || (!open.empty() && int(open.size()) < maxDepth + 3 && completesTable(name, open.back())));
         if (keep) {
             open.push_back(name);
             out += tag;
