@@ -241,6 +241,11 @@ QDateTime toLocal(GDateTime* dt)
 // half file under the real name, and a link planted under that name is replaced, not followed.
 bool writeFile(const QString& path, const QByteArray& data, QString* error)
 {
+    // A save file writes through a link to its target; a link here is never ours.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path)) {
+        *error = path + QStringLiteral(": cannot replace the link");
+        return false;
+    }
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
         *error = path + QStringLiteral(": ") + f.errorString();

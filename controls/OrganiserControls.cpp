@@ -303,6 +303,7 @@ void PreviewBrowser::navigate(const QString& target)
 {
     m_location = target;
     m_folder.clear();
+    m_shownHtml.clear();
     clear();
     if (target == QLatin1String("about:blank"))
         return;
@@ -313,7 +314,8 @@ void PreviewBrowser::navigate(const QString& target)
     // The body's own folder is where its inline images lie and all it may load from.
     m_folder = folder;
     document()->setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
-    setHtml(flattenDeepHtml(QString::fromUtf8(*body)));
+    m_shownHtml = flattenDeepHtml(QString::fromUtf8(*body));
+    setHtml(m_shownHtml);
 }
 
 QVariant PreviewBrowser::loadResource(int type, const QUrl& name)

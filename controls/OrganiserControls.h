@@ -76,10 +76,13 @@ public:
     // A local file, or "about:blank".
     void navigate(const QString& target);
     QString location() const { return m_location; }
+    // The markup handed to the text browser for the shown file (flattened).
+    QString shownHtml() const { return m_shownHtml; }
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
     QString m_location;
+    QString m_shownHtml;
     QString m_folder; // canonical folder of the shown body file; empty: nothing may load
 };
 
