@@ -44,6 +44,28 @@ QString bodyFileName(const QString& messageId)
     return out + QStringLiteral(".html");
 }
 
+QString bodyFilePath(const QString& dataFolder, const QString& messageId)
+{
+    return vrt::joinPath(vrt::joinPath(dataFolder, QStringLiteral("Email")), bodyFileName(messageId));
+}
+
+QString storedPartPrefix(qint64 emailId) { return QString::number(emailId) + QLatin1Char('_'); }
+
+QString storedPartName(qint64 emailId, const QString& partName) { return storedPartPrefix(emailId) + partName; }
+
+QString attachmentFile(const QString& filesFolder, qint64 emailId, const QString& storedName)
+{
+    // A name column holds a base name; anything else names no file of ours.
+    if (storedName.isEmpty() || storedName.contains(QLatin1Char('/')) || storedName.contains(QLatin1Char('\\'))
+        || storedName == QLatin1String("..") || storedName == QLatin1String("."))
+        return {};
+    const QString path = vrt::joinPath(filesFolder, storedPartName(emailId, storedName));
+    const QString older = vrt::joinPath(filesFolder, storedName);
+    if (!QFileInfo::exists(path) && storedName.startsWith(storedPartPrefix(emailId)) && QFileInfo::exists(older))
+        return older;
+    return path;
+}
+
 QString safeAttachmentName(const QString& name, const QString& fallback, int maxChars)
 {
     QString base = name;

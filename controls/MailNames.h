@@ -18,6 +18,19 @@ QString uidlOfStoredId(const QString& messageId);
 // letters, digits, '-', '_' and inner '.', percent-encodes the rest, and ends in ".html".
 // Very long ids fall back to a hash so the name stays within file-system limits.
 QString bodyFileName(const QString& messageId);
+// The body file of a message in a data folder: "Email/" + bodyFileName. The receive writes
+// it there and the preview and the reply read it there.
+QString bodyFilePath(const QString& dataFolder, const QString& messageId);
+
+// Name (no folder) under "Email/Files" of a received message's attachment or inline part:
+// the message's row id, '_' and the part's name (unique within its message). The attachment
+// row keeps the part's own name; this gives its file.
+QString storedPartPrefix(qint64 emailId);
+QString storedPartName(qint64 emailId, const QString& partName);
+// The file of an attachment row (message row id, name column) in `filesFolder`. Rows written
+// before the name column held the attachment's own name hold the stored name itself; those
+// still find their file. Empty when the name would leave the folder.
+QString attachmentFile(const QString& filesFolder, qint64 emailId, const QString& storedName);
 
 // A name from a message (attachment, inline part) reduced to a safe base name: no folders,
 // no separators or control characters, not only dots, at most `maxChars` characters with

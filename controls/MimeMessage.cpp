@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSaveFile>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QRegularExpression>
@@ -173,13 +175,50 @@ void visitPart(GMimeObject* /*parent*/, GMimeObject* object, gpointer user)
     addPart(w, p, filename);
 }
 
+// "cid:" references of an HTML body: the whole id up to the end of the address, so "img1"
+// never matches inside "img10". Content-IDs compare without case and percent-encoding.
+const QRegularExpression& cidReference()
+{
+    static const QRegularExpression re(QStringLiteral("cid:([^\\s\"'<>()]+)"), QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+QString cidKey(const QString& id) { return QUrl::fromPercentEncoding(id.toUtf8()).toLower(); }
+
+QSet<QString> cidReferences(const QString& html)
+{
+    QSet<QString> out;
+    for (auto it = cidReference().globalMatch(html); it.hasNext();)
+        out.insert(cidKey(it.next().captured(1)));
+    return out;
+}
+
+// Every reference to a known Content-ID replaced by its address; the rest left as they are.
+QString replaceCidReferences(const QString& html, const QHash<QString, QString>& urls)
+{
+    QString out;
+    out.reserve(html.size());
+    qsizetype done = 0;
+    for (auto it = cidReference().globalMatch(html); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const auto url = urls.constFind(cidKey(m.captured(1)));
+        if (url == urls.constEnd())
+            continue;
+        out += QStringView(html).mid(done, m.capturedStart() - done);
+        out += *url;
+        done = m.capturedEnd();
+    }
+    out += QStringView(html).mid(done);
+    return out;
+}
+
 // Parts the HTML body refers to by Content-ID are its inline parts, not attachments.
 void separateRelated(MimeMessage::Data& d)
 {
+    const QSet<QString> referenced = cidReferences(d.html);
     std::vector<MailPart> attachments;
     for (MailPart& p : d.attachments) {
-        if (!p.contentId.isEmpty() && !d.html.isEmpty()
-            && d.html.contains(QStringLiteral("cid:") + p.contentId, Qt::CaseInsensitive)) {
+        if (!p.contentId.isEmpty() && referenced.contains(cidKey(p.contentId))) {
             p.related = true;
             d.related.push_back(std::move(p));
         } else {
@@ -198,10 +237,17 @@ QDateTime toLocal(GDateTime* dt)
     return QDateTime::fromSecsSinceEpoch(secs, QTimeZone(offset)).toLocalTime();
 }
 
+// Written beside the target and renamed over it: a failed or cut write never leaves a
+// half file under the real name, and a link planted under that name is replaced, not followed.
 bool writeFile(const QString& path, const QByteArray& data, QString* error)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(data) != data.size()) {
+    // A save file writes through a link to its target; a link here is never ours.
+    if (QFileInfo(path).isSymLink() && !QFile::remove(path)) {
+        *error = path + QStringLiteral(": cannot replace the link");
+        return false;
+    }
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size() || !f.commit()) {
         *error = path + QStringLiteral(": ") + f.errorString();
         return false;
     }
@@ -396,33 +442,32 @@ int MimeMessage::UnpackHtml(const QString& folder, const QString& file, const QS
         return 0;
     if (!vrt::isInsideFolder(folder, file)) {
         m_lastError = QStringLiteral("Refused to write outside the folder: ") + file;
-        return 0;
+        return -1;
     }
     QString html = d->html;
     if (!d->related.empty()) {
         if (!QDir().mkpath(partsFolder)) {
             m_lastError = QStringLiteral("Cannot create ") + partsFolder;
-            return 0;
+            return -1;
         }
         const QDir bodyDir = QFileInfo(file).absoluteDir();
+        QHash<QString, QString> urls;
         for (const MailPart& p : d->related) {
             const QString path = vrt::joinPath(partsFolder, partPrefix + p.filename);
             if (!vrt::isInsideFolder(partsFolder, path)) {
                 m_lastError = QStringLiteral("Refused to write outside the folder: ") + p.filename;
-                return 0;
+                return -1;
             }
             if (!writeFile(path, p.data, &m_lastError))
-                return 0;
+                return -1;
             QUrl relative;
             relative.setPath(bodyDir.relativeFilePath(path));
-            const QString url = QString::fromUtf8(relative.toEncoded(QUrl::FullyEncoded));
-            html.replace(QRegularExpression(QStringLiteral("cid:") + QRegularExpression::escape(p.contentId),
-                                            QRegularExpression::CaseInsensitiveOption),
-                         url);
+            urls.insert(cidKey(p.contentId), QString::fromUtf8(relative.toEncoded(QUrl::FullyEncoded)));
         }
+        html = replaceCidReferences(html, urls);
     }
     const QByteArray out = (htmlMetaLine(QString()) + QStringLiteral("\r\n") + html).toUtf8();
-    return writeFile(file, out, &m_lastError) ? 1 : 0;
+    return writeFile(file, out, &m_lastError) ? 1 : -1;
 }
 
 QString MimeMessage::LastErrorText() const { return m_lastError; }

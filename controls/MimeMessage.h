@@ -73,7 +73,7 @@ public:
 
     // With OverwriteExisting off, a file of the same name gets a numbered name instead.
     bool OverwriteExisting = true;
-    // Saves every attachment under its name into `folder`; 1 on success, 0 (LastErrorText)
+    // Saves every attachment under its name into `folder` (each file replaced whole or not at all); 1 on success, 0 (LastErrorText)
     // otherwise. A name that would leave the folder is never written.
     int SaveAllAttachments(const QString& folder);
     bool SaveAttachment(int i, const QString& path);
@@ -81,7 +81,9 @@ public:
     // Writes the HTML body into `file` (UTF-8, with a charset line first so an older charset
     // declaration inside the body does not win), the inline parts it refers to into
     // `partsFolder` named `partPrefix` + their safe name, and points its "cid:" references at
-    // them. 0 when there is no HTML body or a write failed. `file` must lie inside `folder`.
+    // them. 1 when written, 0 when there is no HTML body (nothing written), -1 when a write
+    // failed or a name would leave its folder (LastErrorText). `file` must lie inside `folder`.
+    // Files are replaced whole or not at all.
     int UnpackHtml(const QString& folder, const QString& file, const QString& partsFolder,
                    const QString& partPrefix = {});
 

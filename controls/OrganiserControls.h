@@ -56,8 +56,19 @@ private:
     bool m_captionVisible = true;
 };
 
-// The mail preview: local content only. Nothing is fetched from the network and no script
-// runs, whatever the message's HTML asks for.
+// Deepest element nesting the preview hands to the text browser; its layout recurses per
+// level, and a hostile mail nests thousands deep.
+inline constexpr int kMaxHtmlNesting = 64;
+// Largest body file and largest image the preview reads.
+inline constexpr qint64 kMaxPreviewBytes = 16 * 1024 * 1024;
+
+// `html` with every element nested deeper than `maxDepth` dropped (its text stays), in one
+// pass. Elements HTML closes implicitly (p, li, td, tr, ...) do not pile up.
+QString flattenDeepHtml(const QString& html, int maxDepth = kMaxHtmlNesting);
+
+// The mail preview: the body file and the images beside it, nothing else. It reads only
+// regular files inside the body file's folder, at most kMaxPreviewBytes each; no device,
+// pipe, link out of the folder or remote address is opened, and no script runs.
 class PreviewBrowser : public QTextBrowser {
     Q_OBJECT
 public:
@@ -65,10 +76,14 @@ public:
     // A local file, or "about:blank".
     void navigate(const QString& target);
     QString location() const { return m_location; }
+    // The markup handed to the text browser for the shown file (flattened).
+    QString shownHtml() const { return m_shownHtml; }
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
     QString m_location;
+    QString m_shownHtml;
+    QString m_folder; // canonical folder of the shown body file; empty: nothing may load
 };
 
 // The calendar's global settings: the language resources and the title.

@@ -226,20 +226,25 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         QStringList written;
         const auto prepare = [&](EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error) {
             // Inline parts and attachments carry the row's id: one shared folder, no clashes.
-            const QString prefix = QString::number(email.id) + QLatin1Char('_');
+            const QString prefix = controls::storedPartPrefix(email.id);
             written << bodyPath;
+            for (const controls::MailPart& p : message->relatedParts())
+                written << vrt::joinPath(filesFolder, prefix + p.filename);
             QString bodyError;
-            if (message->UnpackHtml(emailFolder, bodyPath, filesFolder, prefix) == 0
-                && !WriteBodyHtml(bodyPath, message->GetPlainTextBody(), &bodyError)) {
+            const int unpacked = message->UnpackHtml(emailFolder, bodyPath, filesFolder, prefix);
+            if (unpacked < 0) {
+                *error = {StoreError::AttachSave, 0, message->LastErrorText()};
+                return false;
+            }
+            if (unpacked == 0 && !WriteBodyHtml(bodyPath, message->GetPlainTextBody(), &bodyError)) {
                 *error = {StoreError::AttachSave, 0, bodyError};
                 return false;
             }
-            for (const controls::MailPart& p : message->relatedParts())
-                written << vrt::joinPath(filesFolder, prefix + p.filename);
             email.sizeDecimal = QString::number(QFileInfo(bodyPath).size());
             for (int a = 0; a < message->NumAttachments(); ++a) {
-                const QString name = clipped(prefix + message->GetAttachmentFilename(a), 254);
-                const QString path = vrt::joinPath(filesFolder, name);
+                // The row keeps the attachment's own name; its file is derived from it.
+                const QString name = clipped(message->GetAttachmentFilename(a), 254);
+                const QString path = vrt::joinPath(filesFolder, controls::storedPartName(email.id, name));
                 if (!vrt::isInsideFolder(filesFolder, path) || !message->SaveAttachment(a, path)) {
                     *error = {StoreError::AttachSave, 0, message->LastErrorText()};
                     return false;

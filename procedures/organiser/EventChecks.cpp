@@ -1,5 +1,7 @@
 #include "procedures/organiser/EventChecks.h"
 
+#include "controls/MailNames.h"
+
 #include "procedures/organiser/MailActions.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
@@ -10,8 +12,8 @@ QString EventPump::previewPath(const QString& dataFolder, const QString& message
 {
     if (messageId.isEmpty())
         return QStringLiteral("about:blank");
-    // A message id comes from outside: it names a file only through the sanitiser.
-    return dataFolder + QStringLiteral("/Email/") + vrt::safeFileName(messageId) + QStringLiteral(".html");
+    // The name the receive gave the body file; a message id never names a path.
+    return controls::bodyFilePath(dataFolder, messageId);
 }
 
 int EventPump::run()

@@ -34,26 +34,15 @@ QStringList toAddressArgs(const QString& address)
     return {QStringLiteral("/0"), QStringLiteral("/0"), QStringLiteral("/0"), QLatin1Char('/') + address};
 }
 
-namespace {
-QString safeName(const QString& messageId)
-{
-    if (messageId.trimmed().isEmpty())
-        return {};
-    // The receiver names body files this way; the reply copy must find them.
-    return controls::bodyFileName(messageId.trimmed());
-}
-} // namespace
-
+// The receiver names body files this way; the reply copy must find them.
 QString bodyFile(const QString& dataFolder, const QString& messageId)
 {
-    const QString name = safeName(messageId);
-    return name.isEmpty() ? QString() : vrt::joinPath(vrt::joinPath(dataFolder, QStringLiteral("Email")), name);
+    return messageId.isEmpty() ? QString() : controls::bodyFilePath(dataFolder, messageId);
 }
 
 QString bodyCopy(const QString& dataFolder, const QString& messageId)
 {
-    const QString name = safeName(messageId);
-    return name.isEmpty() ? QString() : vrt::joinPath(dataFolder, name);
+    return messageId.isEmpty() ? QString() : vrt::joinPath(dataFolder, controls::bodyFileName(messageId));
 }
 
 QString copyBody(const QString& dataFolder, const QString& messageId)

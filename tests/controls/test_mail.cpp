@@ -92,8 +92,41 @@ TEST(MimeMessage, HtmlBodyWithInlineImageIsUnpackedWithLocalReferences)
     EXPECT_EQ(readFile(email + QStringLiteral("/Files/7_logo.png")), ms::tinyPng());
 
     MimeMessage plain = MimeMessage::fromBytes(ms::plainUtf8());
-    EXPECT_EQ(plain.UnpackHtml(email, email + QStringLiteral("/p.html"), email + QStringLiteral("/Files")), 0);
+    EXPECT_EQ(plain.UnpackHtml(email, email + QStringLiteral("/p.html"), email + QStringLiteral("/Files")), 0) << "no HTML";
     EXPECT_FALSE(QFile::exists(email + QStringLiteral("/p.html")));
+
+    // A write that fails is told apart from a message without HTML.
+    QDir().mkpath(email + QStringLiteral("/taken.html"));
+    EXPECT_EQ(m.UnpackHtml(email, email + QStringLiteral("/taken.html"), email + QStringLiteral("/Files")), -1);
+    EXPECT_FALSE(m.LastErrorText().isEmpty());
+
+    // A link planted under a part's name is replaced, never written through.
+    dir.write(QStringLiteral("outside.png"), "keep");
+    QFile::remove(email + QStringLiteral("/Files/7_logo.png"));
+    ASSERT_TRUE(QFile::link(dir.file(QStringLiteral("outside.png")), email + QStringLiteral("/Files/7_logo.png")));
+    ASSERT_EQ(m.UnpackHtml(email, body, email + QStringLiteral("/Files"), QStringLiteral("7_")), 1) << m.LastErrorText().toStdString();
+    EXPECT_EQ(dir.read(QStringLiteral("outside.png")), QByteArray("keep"));
+    EXPECT_FALSE(QFileInfo(email + QStringLiteral("/Files/7_logo.png")).isSymLink());
+}
+
+TEST(MimeMessage, InlineImagesMatchTheirWholeContentId)
+{
+    const auto part = [](const char* cid, const char* data) {
+        return QByteArray("--R\r\nContent-Type: image/png\r\nContent-ID: <") + cid + ">\r\n\r\n" + data + "\r\n";
+    };
+    const QByteArray raw = "Subject: s\r\nContent-Type: multipart/related; boundary=\"R\"\r\n\r\n"
+                           "--R\r\nContent-Type: text/html\r\n\r\n<img src=\"cid:img10\"><img src='CID:Img1'>\r\n"
+                           + part("img1", "one") + part("img10", "ten") + part("img2", "two") + "--R--\r\n";
+    MimeMessage m = MimeMessage::fromBytes(raw);
+    EXPECT_EQ(m.relatedParts().size(), 2u);
+    EXPECT_EQ(m.NumAttachments(), 1) << "img2 is not referred to (only img1 and img10 are)";
+    testsupport::TempFolder dir;
+    ASSERT_EQ(m.UnpackHtml(dir.path(), dir.file(QStringLiteral("b.html")), dir.file(QStringLiteral("Files"))), 1);
+    const QString html = QString::fromUtf8(dir.read(QStringLiteral("b.html")));
+    const QString one = m.relatedParts()[0].filename, ten = m.relatedParts()[1].filename;
+    EXPECT_TRUE(html.contains(QStringLiteral("<img src=\"Files/") + ten + QStringLiteral("\"><img src='Files/") + one + QStringLiteral("'>")))
+        << html.toStdString();
+    EXPECT_EQ(dir.read(QStringLiteral("Files/") + ten), QByteArray("ten"));
 }
 
 TEST(MimeMessage, AttachmentNamesAreSafeAndStayInTheirFolder)
@@ -157,6 +190,23 @@ TEST(MailNames, HostileIdsGiveDistinctNamesInsideTheFolder)
         seen.insert(name);
     }
     EXPECT_EQ(controls::bodyFileName(QStringLiteral("000000016b1aa28d")), QStringLiteral("000000016b1aa28d.html"));
+}
+
+TEST(MailNames, AnAttachmentRowFindsItsFileOldRowsToo)
+{
+    testsupport::TempFolder dir;
+    dir.write(QStringLiteral("7_a.pdf"), "new");     // a row that holds the name "a.pdf"
+    dir.write(QStringLiteral("8_b.pdf"), "old");     // an older row that holds "8_b.pdf"
+    dir.write(QStringLiteral("9_9_c.pdf"), "named"); // a new row whose own name is "9_c.pdf"
+    const struct {
+        qint64 id;
+        const char* column;
+        const char* file; // empty: none
+    } rows[] = {{7, "a.pdf", "7_a.pdf"}, {8, "8_b.pdf", "8_b.pdf"}, {9, "9_c.pdf", "9_9_c.pdf"},
+                {5, "gone.pdf", "5_gone.pdf"}, {7, "../7_a.pdf", ""}, {7, "..", ""}, {7, "", ""}};
+    for (const auto& r : rows)
+        EXPECT_EQ(controls::attachmentFile(dir.path(), r.id, QString::fromUtf8(r.column)),
+                  *r.file ? dir.file(QString::fromUtf8(r.file)) : QString()) << r.column;
 }
 
 TEST(MailNames, StoredIdsCarryTheAccount)

@@ -139,7 +139,8 @@ TEST(ReceiveCrash, KilledMidReceiveLosesNothingAndStoresNothingTwice)
         ids.insert(r.value(1));
         EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Email/") + controls::bodyFileName(r.value(1))));
         for (qsizetype i = 2; i < r.size() - 1; ++i)
-            EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Email/Files/") + r[i])) << r[i].toStdString();
+            EXPECT_TRUE(QFile::exists(controls::attachmentFile(data.path() + QStringLiteral("/Email/Files"), r[0].toLongLong(), r[i])))
+                << r[i].toStdString();
     }
     EXPECT_EQ(rows.size(), count) << "no message stored twice";
     EXPECT_EQ(ids.size(), count) << "no message lost";

@@ -82,6 +82,17 @@ protected:
         const auto r = query(sql);
         return r.empty() ? -1 : std::stoi(r[0]);
     }
+    // The file of every EMAILATTACH row.
+    QStringList attachmentFiles()
+    {
+        QStringList out;
+        for (const std::string& row : query("SELECT IDEMAIL || '/' || NAZIV FROM EMAILATTACH")) {
+            const QString r = QString::fromStdString(row);
+            const qsizetype cut = r.indexOf(QLatin1Char('/'));
+            out << controls::attachmentFile(m_folder->file(QStringLiteral("Email/Files")), r.left(cut).toLongLong(), r.mid(cut + 1));
+        }
+        return out;
+    }
     QProcess* start()
     {
         auto* p = new QProcess;
@@ -130,10 +141,9 @@ TEST_F(KorbelsteenProgram, ReceivesEveryAccountOnceIntoTheDatabase)
 
     for (const std::string& id : query("SELECT MESSAGEID FROM EMAIL WHERE MESSAGEID <> 'stara'"))
         EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/") + controls::bodyFileName(QString::fromStdString(id)))) << id;
-    const auto attachments = query("SELECT NAZIV FROM EMAILATTACH");
-    EXPECT_EQ(attachments.size(), 3u) << "two of one message, one big";
-    for (const std::string& name : attachments)
-        EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/Files/") + QString::fromStdString(name))) << name;
+    EXPECT_EQ(attachmentFiles().size(), 3u) << "two of one message, one big";
+    for (const QString& file : attachmentFiles())
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
     EXPECT_EQ(vrt::IniFile(m_folder->file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),
               QStringLiteral("2"));
 
@@ -163,8 +173,8 @@ TEST_F(KorbelsteenProgram, KilledMidReceiveLosesNothingAndStoresNothingTwice)
     EXPECT_EQ(number("SELECT COUNT(DISTINCT MESSAGEID) FROM EMAIL"), 400);
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAILATTACH"), 2 * 80);
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAILATTACH WHERE IDEMAIL NOT IN (SELECT ID FROM EMAIL)"), 0);
-    for (const std::string& name : query("SELECT NAZIV FROM EMAILATTACH"))
-        EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/Files/") + QString::fromStdString(name))) << name;
+    for (const QString& file : attachmentFiles())
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
     // No row points at a missing or cut body file.
     const auto ids = query("SELECT MESSAGEID FROM EMAIL ORDER BY ID");
     const auto sizes = query("SELECT SIZE_DECIMAL FROM EMAIL ORDER BY ID");

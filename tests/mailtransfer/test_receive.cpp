@@ -200,12 +200,13 @@ TEST(ReceiveSafety, HostileIdsAndNamesStayInsideEmail)
         bodies.insert(bodyFile(data.path(), row));
     }
     for (const AttachRow& a : db.attachments) {
-        EXPECT_TRUE(QFile::exists(data.path() + QStringLiteral("/Email/Files/") + a.naziv)) << a.naziv.toStdString();
-        attachments.insert(a.naziv);
+        const QString file = controls::attachmentFile(data.path() + QStringLiteral("/Email/Files"), a.idEmail, a.naziv);
+        EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+        attachments.insert(file);
     }
     EXPECT_EQ(bodies.size(), ids.size()) << "every message has a body file of its own";
     EXPECT_EQ(attachments.size(), 2 * ids.size()) << "same-named attachments of different messages do not overwrite each other";
-    EXPECT_TRUE(db.attachments.front().naziv.endsWith(QStringLiteral("_bashrc")));
+    EXPECT_EQ(db.attachments.front().naziv, QStringLiteral("bashrc"));
 }
 
 // ---- a failed write keeps nothing ------------------------------------------------------
@@ -348,9 +349,10 @@ TEST_F(ReceiveDovecot, EveryKindOfMessageIsStoredOnceWithItsFilesAndFolder)
     for (const AttachRow& a : db->attachments)
         if (a.idEmail == two->id) {
             names << a.naziv;
-            EXPECT_EQ(a.velicinaDecimal, QString::number(QFileInfo(data.path() + QStringLiteral("/Email/Files/") + a.naziv).size()));
+            const QString file = data.path() + QStringLiteral("/Email/Files/") + controls::storedPartName(two->id, a.naziv);
+            EXPECT_EQ(a.velicinaDecimal, QString::number(QFileInfo(file).size()));
         }
-    EXPECT_EQ(names, (QStringList{QStringLiteral("%1_bashrc").arg(two->id), QStringLiteral("%1_račun za veljaču.pdf").arg(two->id)}));
+    EXPECT_EQ(names, (QStringList{QStringLiteral("bashrc"), QStringLiteral("račun za veljaču.pdf")})) << "the attachments' own names";
 
     const EmailRow* big = bySubject(ivana, QStringLiteral("Velika poruka"));
     ASSERT_NE(big, nullptr);

@@ -1,5 +1,6 @@
 #include "controls/Controls.h"
 #include "controls/Images.h"
+#include "controls/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/EventChecks.h"
 #include "procedures/organiser/MailActions.h"
@@ -206,7 +207,7 @@ TEST(OrganiserEventPump, ChecksActOnChangesOnce)
     log.clear();
     pump.ReadMarkTicks = 150;
     pump.run();
-    EXPECT_EQ(log, (QStringList{"ShowEmail", "navigate /data/Email/abc@x.html"}));
+    EXPECT_EQ(log, (QStringList{"ShowEmail", "navigate /data/Email/" + controls::bodyFileName("abc@x")})) << "the receiver's name";
     EXPECT_EQ(pump.ReadMarkTicks, 0);
     log.clear();
     pump.run();
@@ -219,7 +220,7 @@ TEST(OrganiserEventPump, ChecksActOnChangesOnce)
     };
     const Case cases[] = {
         {"a mail without an id", [&] { messageId.clear(); }, {"ShowEmail", "navigate about:blank"}},
-        {"an id that names a path", [&] { messageId = "../../etc/x"; }, {"ShowEmail", "navigate /data/Email/.._.._etc_x.html"}},
+        {"an id that names a path", [&] { messageId = "../../etc/x"; }, {"ShowEmail", "navigate /data/Email/" + controls::bodyFileName("../../etc/x")}},
         {"the category that stands for all", [&] { category = 4, order = 999999; }, {"filter ", "Reset"}},
         {"another category", [&] { category = 5, order = 2; }, {"filter CAL:LABELID = '5'", "Reset"}},
         {"a link delay", [&] { pump.PendingLinkEdit = 12; }, {"post 48"}},
