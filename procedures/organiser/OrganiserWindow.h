@@ -129,6 +129,7 @@ public:
     // The pane routines in use; the window's own stand-ins when none were given (else null).
     PaneRoutines& paneRoutines() { return *m_deps.panes; }
     RecordedPanes* standInPanes() { return m_ownPanes.get(); }
+    RecordedForms* standInForms() { return m_ownForms.get(); }
     // W_First.TabChanged for the page shown.
     int showCurrentTab() { return tabChanged(m_sel); }
     const HostedControls& hosted() const { return m_hosted; }

@@ -28,8 +28,23 @@ private:
     QStringList m_calls;
 };
 
+// What a form was opened with; fields its call does not take stay at their defaults.
+struct FormArgs {
+    long eventId = 0;
+    int flag = 0;
+    long partnerId = 0;
+    std::optional<long> categoryId;
+    std::optional<long> contactId;
+    int type = 0;
+    QString text; // F_Zadaci's text, W_Backup's destination
+    std::optional<int> pick;
+};
+
 class RecordedForms : public FormLauncher {
 public:
+    // Forms already built open instead of their stand-in, keyed by name ("F_Notes").
+    std::map<QString, std::function<void(const FormArgs&)>> built;
+
     explicit RecordedForms(CallLog& log) : m_log(log) {}
     // What the next form leaves in GLOBALRESPONSE (cancelled unless a test says otherwise).
     int response = 2;
@@ -56,7 +71,7 @@ public:
     void R_Task() override;
 
 private:
-    void record(const QString& call);
+    void record(const QString& call, const FormArgs& args = {});
     CallLog& m_log;
 };
 
