@@ -26,6 +26,7 @@ void registerBuiltInControls()
                           [](QWidget* p) { return new SystemTrayIcon(p); });
         ZipKit::registerComponent();
         MailManager::registerComponent();
+        HtmlToMime::registerComponent();
         registerOrganiserControls();
     });
 }

@@ -4,6 +4,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include <mutex>
 
 namespace controls {
@@ -41,7 +44,11 @@ std::unique_ptr<MailManager> MailManager::createByProgId()
     return std::unique_ptr<MailManager>(mail);
 }
 
-MailManager::~MailManager() { Pop3EndSession(); }
+MailManager::~MailManager()
+{
+    Pop3EndSession();
+    CloseSmtpConnection();
+}
 
 size_t MailManager::write(char* data, size_t size, size_t n, void* out)
 {
@@ -86,13 +93,19 @@ bool MailManager::ensureSession()
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
-    if (PopSsl == 2)
+    applyTls(c, PopSsl == 2);
+    return true;
+}
+
+void MailManager::applyTls(void* curl, bool required)
+{
+    CURL* c = handle(curl);
+    if (required)
         curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
     if (!CaFile.isEmpty())
         curl_easy_setopt(c, CURLOPT_CAINFO, CaFile.toLocal8Bit().constData());
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, VerifyPeer ? 1L : 0L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, VerifyPeer ? 2L : 0L);
-    return true;
 }
 
 bool MailManager::perform(const QString& path, const char* command, bool noBody, QByteArray* out,
@@ -216,6 +229,108 @@ bool MailManager::DeleteByUidl(const QString& uidl)
         return true;
     }
     return false;
+}
+
+size_t MailManager::read(char* data, size_t size, size_t n, void* self)
+{
+    auto* m = static_cast<MailManager*>(self);
+    const qsizetype left = m->m_upload->size() - m->m_uploaded;
+    const qsizetype take = std::min<qsizetype>(left, qsizetype(size * n));
+    memcpy(data, m->m_upload->constData() + m->m_uploaded, size_t(take));
+    m->m_uploaded += take;
+    return size_t(take);
+}
+
+bool MailManager::SendEmail(OutgoingMessage& message)
+{
+    const std::optional<QByteArray> bytes = message.toBytes();
+    if (!bytes) {
+        m_error = message.LastErrorText();
+        return false;
+    }
+    return sendRaw(message.fromAddress(), message.envelopeRecipients(), *bytes);
+}
+
+bool MailManager::sendRaw(const QString& from, const QStringList& recipients, const QByteArray& bytes)
+{
+    if (SmtpHost.trimmed().isEmpty()) {
+        m_error = QStringLiteral("No SMTP host is set");
+        return false;
+    }
+    if (recipients.isEmpty()) {
+        m_error = QStringLiteral("The message has no recipient");
+        return false;
+    }
+    const bool implicitTls = SmtpSsl == 3 || (SmtpSsl == 1 && (SmtpPort == 0 || SmtpPort == 465));
+    const int port = SmtpPort > 0 ? SmtpPort : (implicitTls ? 465 : 25);
+    const QString key = QStringList{SmtpHost, QString::number(port), QString::number(SmtpSsl), SmtpUserName,
+                                    SmtpPassword, CaFile}
+                            .join(QChar(0));
+    if (m_smtp && key != m_smtpKey)
+        CloseSmtpConnection();
+    if (!m_smtp) {
+        m_smtp = curl_easy_init();
+        if (!m_smtp) {
+            m_error = QStringLiteral("libcurl could not start a session");
+            return false;
+        }
+        m_smtpKey = key;
+    }
+    CURL* c = handle(m_smtp);
+    const QString host = SmtpHost.contains(QLatin1Char(':')) && !SmtpHost.startsWith(QLatin1Char('['))
+                             ? QLatin1Char('[') + SmtpHost.trimmed() + QLatin1Char(']')
+                             : SmtpHost.trimmed();
+    const QString url = QStringLiteral("%1://%2:%3")
+                            .arg(implicitTls ? QStringLiteral("smtps") : QStringLiteral("smtp"), host)
+                            .arg(port);
+    curl_easy_setopt(c, CURLOPT_URL, url.toUtf8().constData());
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, m_errorBuffer);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, long(ConnectTimeoutSeconds));
+    if (!SmtpUserName.isEmpty()) {
+        curl_easy_setopt(c, CURLOPT_USERNAME, SmtpUserName.toUtf8().constData());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, SmtpPassword.toUtf8().constData());
+    }
+    applyTls(c, SmtpSsl != 0 && !implicitTls);
+    const QByteArray sender = '<' + from.toUtf8() + '>';
+    curl_easy_setopt(c, CURLOPT_MAIL_FROM, sender.constData());
+    std::vector<QByteArray> rcpt;
+    curl_slist* list = nullptr;
+    for (const QString& r : recipients) {
+        rcpt.push_back('<' + r.toUtf8() + '>');
+        list = curl_slist_append(list, rcpt.back().constData());
+    }
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, list);
+    // libcurl's default stays: one refused recipient fails the whole send, so the user never
+    // believes it reached everyone.
+    curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, &MailManager::read);
+    curl_easy_setopt(c, CURLOPT_READDATA, this);
+    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(bytes.size()));
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
+    curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
+    m_upload = &bytes;
+    m_uploaded = 0;
+    m_errorBuffer[0] = 0;
+    const CURLcode rc = curl_easy_perform(c);
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);
+    curl_slist_free_all(list);
+    m_upload = nullptr;
+    if (rc != CURLE_OK) {
+        m_error = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
+        return false;
+    }
+    m_error.clear();
+    return true;
+}
+
+void MailManager::CloseSmtpConnection()
+{
+    if (m_smtp)
+        curl_easy_cleanup(handle(m_smtp));
+    m_smtp = nullptr;
+    m_smtpKey.clear();
 }
 
 void MailManager::Pop3EndSession()

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "controls/MimeMessage.h"
+#include "controls/OutgoingMessage.h"
 
 namespace controls {
 
@@ -55,6 +56,21 @@ public:
     bool DeleteByUidl(const QString& uidl);
     void Pop3EndSession();
 
+    // SMTP: 0 plain; 1 TLS (from the start on port 465 or with no port given, else
+    // STARTTLS); 2 STARTTLS, required; 3 TLS from the start on any port. A user name means
+    // AUTH with it and the password.
+    QString SmtpHost;
+    QString SmtpUserName;
+    QString SmtpPassword;
+    int SmtpPort = 0; // 0: 25, or 465 with SmtpSsl 1
+    int SmtpSsl = 0;
+
+    // True when the server took the message for every recipient.
+    bool SendEmail(OutgoingMessage& message);
+    // Sends bytes already built; the envelope comes from the caller.
+    bool sendRaw(const QString& from, const QStringList& recipients, const QByteArray& bytes);
+    void CloseSmtpConnection();
+
     QString LastErrorText() const { return m_error; }
 
 private:
@@ -65,7 +81,14 @@ private:
     static int xferInfo(void* self, long long, long long, long long, long long);
     static size_t write(char* data, size_t size, size_t n, void* out);
 
+    static size_t read(char* data, size_t size, size_t n, void* self);
+    void applyTls(void* curl, bool required);
+
     void* m_curl = nullptr;
+    void* m_smtp = nullptr;
+    QString m_smtpKey;
+    const QByteArray* m_upload = nullptr;
+    qsizetype m_uploaded = 0;
     QString m_sessionKey;
     QHash<QString, int> m_numbers;
     QString m_error;

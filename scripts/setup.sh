@@ -9,7 +9,7 @@ PACKAGES=(
   unixodbc-dev odbcinst libsqliteodbc libsqlite3-dev sqlite3
   libcurl4-openssl-dev libgmime-3.0-dev libzip-dev libpugixml-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  poppler-utils libxml2-utils xvfb zip unzip dovecot-pop3d dovecot-core openssl xdg-utils fonts-wine
+  poppler-utils libxml2-utils xvfb zip unzip dovecot-pop3d dovecot-core python3-aiosmtpd openssl xdg-utils fonts-wine
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/MailSamples.h"
 #include "controls/MailManager.h"
 #include "controls/OrganiserControls.h"
 #include "data/Dictionary.h"
@@ -23,17 +24,7 @@
 
 namespace {
 
-// A PNG whose width tells which file was shown.
-QByteArray png(int width)
-{
-    QImage image(width, 1, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
+using mailsamples::png;
 
 // An HTML mail; with inline images, a multipart/related one with each image under its
 // Content-ID.

@@ -1,4 +1,5 @@
 #include "tests/support/Dovecot.h"
+#include "tests/support/SmtpServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -119,17 +120,7 @@ QString Dovecot::logText() const
 
 bool Dovecot::makeCertificate(QString* why)
 {
-    QProcess p;
-    p.start(QStringLiteral("openssl"),
-            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-             QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-             QStringLiteral("-keyout"), path(QStringLiteral("key.pem")), QStringLiteral("-out"), certificateFile()});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        *why = QStringLiteral("openssl could not make a certificate: ") + QString::fromLocal8Bit(p.readAllStandardError());
-        return false;
-    }
-    return true;
+    return makeLoopbackCertificate(certificateFile(), path(QStringLiteral("key.pem")), why);
 }
 
 bool Dovecot::writeConfig(QString* why)

@@ -1,5 +1,7 @@
 #include "tests/support/MailSamples.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QStringEncoder>
 
 namespace mailsamples {
@@ -146,6 +148,17 @@ QByteArray sized(int index, int bytes)
     return "From: Bench <bench@primjer.hr>\r\nTo: marko@primjer.hr\r\nSubject: Poruka " + QByteArray::number(index)
            + "\r\nMessage-ID: <bench" + QByteArray::number(index) + "@primjer.hr>\r\n"
              "Date: Thu, 05 Mar 2026 10:00:00 +0000\r\nContent-Type: text/plain; charset=UTF-8\r\n\r\n" + body;
+}
+
+QByteArray png(int width)
+{
+    QImage image(width, 1, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
 }
 
 } // namespace mailsamples

@@ -18,6 +18,8 @@ QByteArray htmlWithInlineImage();  // multipart/related with a cid: image and an
 QByteArray twoAttachments();       // one with a hostile name, one with an RFC 2231 name
 QByteArray noMessageIdNoSender();  // no Message-ID, From, Reply-To or Sender
 QByteArray malformed();            // broken boundary and headers
+// A red PNG `width` pixels wide and one high (the width tells which file was shown).
+QByteArray png(int width);
 QByteArray large(int megabytes);   // one big attachment
 QByteArray markupInPlainText();    // "<script>" and "a\nb  \nc" as plain text
 QByteArray withReplyTo(const QString& from, const QString& replyTo, const QString& subject);

@@ -1,0 +1,387 @@
+#include "controls/OutgoingMessage.h"
+
+#include "controls/MailNames.h"
+#include "runtime/ComponentRegistry.h"
+#include "runtime/Paths.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QMimeDatabase>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QUrl>
+#include <QUuid>
+
+// GLib uses "signals" as a name; Qt defines it as a keyword.
+#undef signals
+#include <gmime/gmime.h>
+#include <zip.h>
+
+#include <fcntl.h>
+#include <mutex>
+
+namespace controls {
+
+namespace {
+
+void initGMime()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { g_mime_init(); });
+}
+
+// A header value never carries a line break: it would start a header of its own.
+QString oneLine(const QString& text)
+{
+    QString out = text;
+    out.replace(QRegularExpression(QStringLiteral("[\\r\\n\\t\\x0B\\f]+")), QStringLiteral(" "));
+    return out.trimmed();
+}
+
+QByteArray utf8(const QString& s) { return s.toUtf8(); }
+
+template <typename T> struct Unref {
+    T* p;
+    ~Unref()
+    {
+        if (p)
+            g_object_unref(p);
+    }
+};
+
+GMimeTextPart* textPart(const char* subtype, const QString& text, const QByteArray& charset)
+{
+    GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
+    const QByteArray bytes = utf8(text);
+    g_mime_text_part_set_text(part, bytes.constData());
+    g_mime_text_part_set_charset(part, charset.constData());
+    g_mime_part_set_content_encoding(GMIME_PART(part), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+    return part;
+}
+
+GMimePart* dataPart(const QString& contentType, const QString& filename, GMimeStream* stream)
+{
+    const QByteArray type = utf8(contentType.isEmpty() ? QStringLiteral("application/octet-stream") : contentType);
+    const int slash = type.indexOf('/');
+    GMimePart* part = g_mime_part_new_with_type(type.left(slash).constData(), type.mid(slash + 1).constData());
+    GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
+    g_mime_part_set_content(part, content);
+    g_object_unref(content);
+    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    if (!filename.isEmpty())
+        g_mime_part_set_filename(part, utf8(filename).constData());
+    return part;
+}
+
+// Adds the part (taking it over) with its disposition and, for an inline part, its id.
+void addPart(GMimeMultipart* to, GMimePart* part, const char* kind, const QString& contentId = {})
+{
+    if (!contentId.isEmpty())
+        g_mime_object_set_content_id(GMIME_OBJECT(part), contentId.toUtf8().constData());
+    g_mime_object_set_disposition(GMIME_OBJECT(part), kind);
+    g_mime_multipart_add(to, GMIME_OBJECT(part));
+    g_object_unref(part);
+}
+
+InternetAddressList* addressList(const std::vector<MailAddress>& list)
+{
+    InternetAddressList* out = internet_address_list_new();
+    for (const MailAddress& a : list) {
+        InternetAddress* m = internet_address_mailbox_new(utf8(a.name).constData(), utf8(a.address).constData());
+        internet_address_list_add(out, m);
+        g_object_unref(m);
+    }
+    return out;
+}
+
+} // namespace
+
+MailAddress parseMailbox(const QString& text)
+{
+    const QString t = oneLine(text);
+    const int open = t.indexOf(QLatin1Char('<'));
+    const int close = t.indexOf(QLatin1Char('>'), open + 1);
+    MailAddress a;
+    a.full = t;
+    if (open >= 0 && close > open) {
+        a.address = t.mid(open + 1, close - open - 1).trimmed();
+        a.name = t.left(open).trimmed();
+        if (a.name.size() >= 2 && a.name.startsWith(QLatin1Char('"')) && a.name.endsWith(QLatin1Char('"')))
+            a.name = a.name.mid(1, a.name.size() - 2);
+    } else {
+        a.address = t;
+    }
+    return a;
+}
+
+void OutgoingMessage::add(std::vector<MailAddress>& list, const QString& name, const QString& address)
+{
+    const QString addr = oneLine(address);
+    if (addr.isEmpty())
+        return;
+    for (const auto* l : {&m_to, &m_cc, &m_bcc})
+        for (const MailAddress& a : *l)
+            if (a.address.compare(addr, Qt::CaseInsensitive) == 0)
+                return;
+    MailAddress a;
+    a.name = oneLine(name) == addr ? QString() : oneLine(name);
+    a.address = addr;
+    a.full = a.name.isEmpty() ? addr : a.name + QStringLiteral(" <") + addr + QLatin1Char('>');
+    list.push_back(a);
+}
+
+void OutgoingMessage::AddTo(const QString& name, const QString& address) { add(m_to, name, address); }
+void OutgoingMessage::AddCc(const QString& name, const QString& address) { add(m_cc, name, address); }
+void OutgoingMessage::AddBCC(const QString& name, const QString& address) { add(m_bcc, name, address); }
+
+bool OutgoingMessage::AddFileAttachment(const QString& path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable()) {
+        m_error = QStringLiteral("Not a readable file: %1").arg(path);
+        return false;
+    }
+    m_files << info.absoluteFilePath();
+    return true;
+}
+
+bool OutgoingMessage::ZipAttachments(const QString& name)
+{
+    const QString safe = vrt::safeFileName(oneLine(name), QStringLiteral("attachments.zip"));
+    m_zipName = safe;
+    return true;
+}
+
+void OutgoingMessage::addRelated(const MailPart& part) { m_related.push_back(part); }
+
+QString OutgoingMessage::fromAddress() const { return parseMailbox(From).address; }
+
+QStringList OutgoingMessage::envelopeRecipients() const
+{
+    QStringList out;
+    for (const auto* l : {&m_to, &m_cc, &m_bcc})
+        for (const MailAddress& a : *l)
+            out << a.address;
+    return out;
+}
+
+std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
+{
+    initGMime();
+    const QByteArray charset = utf8(Charset.trimmed().isEmpty() ? QStringLiteral("utf-8") : Charset.trimmed());
+    GMimeMessage* message = g_mime_message_new(TRUE);
+    Unref<GMimeMessage> keepMessage{message};
+
+    const MailAddress from = parseMailbox(From);
+    InternetAddress* sender = internet_address_mailbox_new(utf8(from.name).constData(), utf8(from.address).constData());
+    internet_address_list_add(g_mime_message_get_from(message), sender);
+    g_object_unref(sender);
+    for (auto [type, list] : {std::pair{GMIME_ADDRESS_TYPE_TO, &m_to}, std::pair{GMIME_ADDRESS_TYPE_CC, &m_cc}}) {
+        InternetAddressList* l = addressList(*list);
+        internet_address_list_append(g_mime_message_get_addresses(message, type), l);
+        g_object_unref(l);
+    }
+    g_mime_message_set_subject(message, utf8(oneLine(subject)).constData(), charset.constData());
+    GDateTime* when = g_date_time_new_from_unix_local(date.toSecsSinceEpoch());
+    g_mime_message_set_date(message, when);
+    g_date_time_unref(when);
+    const QString domain = from.address.contains(QLatin1Char('@')) ? from.address.section(QLatin1Char('@'), -1)
+                                                                    : QStringLiteral("velmora.local");
+    m_messageId = QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('@') + domain;
+    g_mime_message_set_message_id(message, utf8(m_messageId).constData());
+
+    // The text: plain and HTML as alternatives, the HTML with its inline parts beside it.
+    QString plain = plainBody;
+    if (plain.isEmpty() && !htmlBody.isEmpty()) {
+        QTextDocument doc;
+        doc.setHtml(htmlBody);
+        plain = doc.toPlainText();
+    }
+    GMimeObject* body = nullptr;
+    GMimeTextPart* plainPart = textPart("plain", plain, charset);
+    if (htmlBody.isEmpty()) {
+        body = GMIME_OBJECT(plainPart);
+    } else {
+        GMimeMultipart* alternative = g_mime_multipart_new_with_subtype("alternative");
+        g_mime_multipart_add(alternative, GMIME_OBJECT(plainPart));
+        g_object_unref(plainPart);
+        GMimeObject* html = GMIME_OBJECT(textPart("html", htmlBody, charset));
+        if (!m_related.empty()) {
+            // The HTML first: readers take the first part of multipart/related as its root.
+            GMimeMultipart* related = g_mime_multipart_new_with_subtype("related");
+            g_mime_object_set_content_type_parameter(GMIME_OBJECT(related), "type", "text/html");
+            g_mime_multipart_add(related, html);
+            g_object_unref(html);
+            for (const MailPart& p : m_related) {
+                GMimeStream* s = g_mime_stream_mem_new_with_buffer(p.data.constData(), size_t(p.data.size()));
+                GMimePart* part = dataPart(p.contentType, p.filename, s);
+                g_object_unref(s);
+                addPart(related, part, GMIME_DISPOSITION_INLINE, p.contentId);
+            }
+            html = GMIME_OBJECT(related);
+        }
+        g_mime_multipart_add(alternative, html);
+        g_object_unref(html);
+        body = GMIME_OBJECT(alternative);
+    }
+
+    // The attachments, streamed from their files (or from the zip made of them).
+    QTemporaryDir zipDir;
+    QStringList files = m_files;
+    if (!m_zipName.isEmpty() && !files.isEmpty()) {
+        const QString zipPath = zipDir.filePath(m_zipName);
+        int err = 0;
+        zip_t* za = zipDir.isValid() ? zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err) : nullptr;
+        bool ok = za != nullptr;
+        QStringList used;
+        for (const QString& f : files) {
+            if (!ok)
+                break;
+            QString entry = vrt::safeFileName(QFileInfo(f).fileName());
+            for (int n = 2; used.contains(entry, Qt::CaseInsensitive); ++n)
+                entry = QFileInfo(f).completeBaseName() + QStringLiteral(" (%1)").arg(n)
+                        + (QFileInfo(f).suffix().isEmpty() ? QString() : QLatin1Char('.') + QFileInfo(f).suffix());
+            used << entry;
+            zip_source_t* src = zip_source_file(za, QFile::encodeName(f).constData(), 0, -1);
+            ok = src && zip_file_add(za, utf8(entry).constData(), src, ZIP_FL_ENC_UTF_8) >= 0;
+            if (src && !ok)
+                zip_source_free(src);
+        }
+        if (za && (!ok || zip_close(za) != 0)) {
+            if (ok)
+                m_error = QString::fromUtf8(zip_strerror(za));
+            zip_discard(za);
+            ok = false;
+        }
+        if (!ok) {
+            if (m_error.isEmpty())
+                m_error = QStringLiteral("The attachments could not be zipped");
+            g_object_unref(body);
+            return std::nullopt;
+        }
+        files = {zipPath};
+    }
+    if (!files.isEmpty()) {
+        GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
+        g_mime_multipart_add(mixed, body);
+        g_object_unref(body);
+        const QMimeDatabase types;
+        for (const QString& f : files) {
+            GMimeStream* s = g_mime_stream_fs_open(QFile::encodeName(f).constData(), O_RDONLY, 0644, nullptr);
+            if (!s) {
+                m_error = QStringLiteral("The attachment cannot be read: %1").arg(f);
+                g_object_unref(mixed);
+                return std::nullopt;
+            }
+            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), QFileInfo(f).fileName(), s);
+            g_object_unref(s);
+            addPart(mixed, part, GMIME_DISPOSITION_ATTACHMENT);
+        }
+        body = GMIME_OBJECT(mixed);
+    }
+    g_mime_message_set_mime_part(message, body);
+    g_object_unref(body);
+
+    GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);
+    g_mime_format_options_set_newline_format(options, GMIME_NEWLINE_FORMAT_DOS);
+    GMimeStream* out = g_mime_stream_mem_new();
+    const bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message), options, out) >= 0;
+    g_mime_format_options_free(options);
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
+    std::optional<QByteArray> result;
+    if (written)
+        result = QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
+    else
+        m_error = QStringLiteral("The message could not be written");
+    g_object_unref(out);
+    return result;
+}
+
+// ---- HTML to MIME ----------------------------------------------------------------------------
+
+void HtmlToMime::registerComponent()
+{
+    vrt::ComponentRegistry::instance().registerFactory(QString::fromLatin1(ProgId),
+                                                       [](QWidget*) { return new HtmlToMime; });
+}
+
+std::unique_ptr<HtmlToMime> HtmlToMime::createByProgId()
+{
+    auto& registry = vrt::ComponentRegistry::instance();
+    QObject* made = registry.create(QString::fromLatin1(ProgId));
+    if (!made) {
+        registerComponent();
+        made = registry.create(QString::fromLatin1(ProgId));
+    }
+    auto* mime = qobject_cast<HtmlToMime*>(made);
+    if (!mime)
+        delete made;
+    return std::unique_ptr<HtmlToMime>(mime);
+}
+
+std::optional<OutgoingMessage> HtmlToMime::GetEmail(const QString& file)
+{
+    constexpr qint64 maxImage = 16 * 1024 * 1024;
+    QFile in(file);
+    if (!in.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("%1: %2").arg(file, in.errorString());
+        return std::nullopt;
+    }
+    OutgoingMessage message;
+    message.htmlBody = QString::fromUtf8(in.readAll());
+    const QDir folder = QFileInfo(file).absoluteDir();
+    const QMimeDatabase types;
+    // Local images inside the file's folder go along as inline parts; anything else stays a
+    // link, so a message never carries a file from elsewhere on the disk.
+    static const QRegularExpression img(QStringLiteral("(<img\\b[^>]*?\\bsrc\\s*=\\s*)([\"'])([^\"']*)\\2"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    QString html;
+    qsizetype last = 0;
+    QHash<QString, QString> cids;
+    auto it = img.globalMatch(message.htmlBody);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        QString src = m.captured(3);
+        const QUrl url(src);
+        QString path;
+        if (url.isLocalFile())
+            path = url.toLocalFile();
+        else if (url.scheme().isEmpty())
+            path = folder.filePath(QUrl::fromPercentEncoding(src.toUtf8()));
+        QString replacement = src;
+        if (!path.isEmpty()) {
+            const QFileInfo info(path);
+            if (info.isFile() && !info.isSymLink() && info.size() <= maxImage
+                && vrt::isInsideFolder(folder.canonicalPath(), info.canonicalFilePath())) {
+                QString& cid = cids[info.absoluteFilePath()];
+                if (cid.isEmpty()) {
+                    QFile f(info.absoluteFilePath());
+                    if (f.open(QIODevice::ReadOnly)) {
+                        MailPart part;
+                        part.data = f.readAll();
+                        part.filename = vrt::safeFileName(info.fileName());
+                        part.contentType = types.mimeTypeForFileNameAndData(info.fileName(), part.data).name();
+                        cid = QStringLiteral("part%1.%2@velmora").arg(cids.size()).arg(
+                            QUuid::createUuid().toString(QUuid::Id128).left(12));
+                        part.contentId = cid;
+                        part.related = true;
+                        message.addRelated(part);
+                    }
+                }
+                if (!cid.isEmpty())
+                    replacement = QStringLiteral("cid:") + cid;
+            }
+        }
+        html += message.htmlBody.mid(last, m.capturedStart(3) - last) + replacement;
+        last = m.capturedEnd(3);
+    }
+    html += message.htmlBody.mid(last);
+    message.htmlBody = html;
+    m_error.clear();
+    return message;
+}
+
+} // namespace controls
