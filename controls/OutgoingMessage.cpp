@@ -332,6 +332,9 @@ std::optional<OutgoingMessage> HtmlToMime::GetEmail(const QString& file)
     }
     OutgoingMessage message;
     message.htmlBody = QString::fromUtf8(in.readAll());
+    QTextDocument text;
+    text.setHtml(message.htmlBody);
+    message.plainBody = text.toPlainText();
     const QDir folder = QFileInfo(file).absoluteDir();
     const QMimeDatabase types;
     // Local images inside the file's folder go along as inline parts; anything else stays a

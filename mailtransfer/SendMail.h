@@ -1,0 +1,96 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace controls {
+class MailManager;
+}
+
+namespace korbelsteen {
+
+class MailStore;
+
+// The recipients of a To, Cc or Bcc field: cut at each ";", each entry once in the order it
+// first appears, blanks around an entry kept; a trailing ";" adds nothing, and two adjacent
+// ";" give an empty entry.
+QStringList splitAddressList(const QString& field);
+// "Name <address>" becomes the address; an entry without a whole pair of angle brackets
+// stays as it is.
+QString extractAddress(const QString& entry);
+
+// An account as sending needs it.
+struct SmtpAccount {
+    int id = 0;
+    QString email;
+    QString host;
+    QString user;
+    QString password;
+    int port = 0;
+    int ssl = 0;
+    bool isDefault = false;
+};
+
+// What the editor hands over: the fields as typed and the document saved as HTML.
+struct OutgoingMail {
+    int accountId = 0; // the account picked in "Šalje"; 0: the default account
+    QString from;
+    QString to, cc, bcc;
+    QString subject;
+    QString htmlFile;
+    QStringList attachments;
+    bool zipAttachments = false;
+    QString charset; // empty: utf-8
+};
+
+struct SendResult {
+    bool sent = false;
+    qint64 sentCopyId = 0; // the EMAIL row of the Sent copy
+    QString error;         // what the user is told when `sent` is false or the copy failed
+};
+
+// Where sending reads accounts and earlier mail, and stores the Sent copy.
+class SendStore {
+public:
+    virtual ~SendStore() = default;
+    virtual std::vector<SmtpAccount> smtpAccounts() = 0;
+    // The sender name of a received message whose reply-to address is `address`.
+    virtual std::optional<QString> senderNameFor(const QString& address) = 0;
+    virtual MailStore& mail() = 0;
+};
+
+// The store over the program's database, for the thread that sends.
+class DatabaseSendStore : public SendStore {
+public:
+    DatabaseSendStore();
+    ~DatabaseSendStore() override;
+    std::vector<SmtpAccount> smtpAccounts() override;
+    std::optional<QString> senderNameFor(const QString& address) override;
+    MailStore& mail() override;
+
+private:
+    std::unique_ptr<MailStore> m_mail;
+};
+
+// The account whose SMTP server sends: the picked one when it has a server, else the first
+// default account with one.
+std::optional<SmtpAccount> sendingAccount(const std::vector<SmtpAccount>& accounts, int pickedId);
+
+struct SendDeps {
+    SendStore* store = nullptr;
+    controls::MailManager* mail = nullptr;
+    QString dataFolder;
+    std::function<int()> today;    // day numbers as the database keeps dates
+    std::function<int()> clockNow; // hundredths of a second since midnight, plus 1
+    std::function<QString(const QString&)> translate;
+};
+
+// Builds the message, sends it (once more after closing the connection when the first try
+// fails) and, only when it went out, stores the Sent copy with its body file and attachment
+// files in one transaction. The editor stays open on any failure, with all it holds.
+SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps);
+
+} // namespace korbelsteen
