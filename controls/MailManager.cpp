@@ -4,6 +4,12 @@
 
 #include <curl/curl.h>
 
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
 #include <algorithm>
 #include <cstring>
 
@@ -233,25 +239,41 @@ bool MailManager::DeleteByUidl(const QString& uidl)
 
 size_t MailManager::read(char* data, size_t size, size_t n, void* self)
 {
-    auto* m = static_cast<MailManager*>(self);
-    const qsizetype left = m->m_upload->size() - m->m_uploaded;
-    const qsizetype take = std::min<qsizetype>(left, qsizetype(size * n));
-    memcpy(data, m->m_upload->constData() + m->m_uploaded, size_t(take));
-    m->m_uploaded += take;
-    return size_t(take);
+    const qint64 got = static_cast<MailManager*>(self)->m_upload->read(data, qint64(size * n));
+    return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
 }
 
 bool MailManager::SendEmail(OutgoingMessage& message)
 {
-    const std::optional<QByteArray> bytes = message.toBytes();
-    if (!bytes) {
-        m_error = message.LastErrorText();
+    // Small messages are built in memory; one with large attachments goes through a private
+    // temporary file, so it is never held in memory whole.
+    qint64 attached = 0;
+    for (const QString& path : message.attachmentPaths())
+        attached += QFileInfo(path).size();
+    if (attached < 4 * 1024 * 1024) {
+        std::optional<QByteArray> bytes = message.toBytes();
+        if (!bytes) {
+            m_error = message.LastErrorText();
+            return false;
+        }
+        QBuffer buffer(&*bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return sendRaw(message.fromAddress(), message.envelopeRecipients(), buffer);
+    }
+    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/velmora-mail-XXXXXX"));
+    if (!file.open() || !message.writeToFile(file.fileName())) {
+        m_error = message.LastErrorText().isEmpty() ? file.errorString() : message.LastErrorText();
         return false;
     }
-    return sendRaw(message.fromAddress(), message.envelopeRecipients(), *bytes);
+    QFile built(file.fileName());
+    if (!built.open(QIODevice::ReadOnly)) {
+        m_error = built.errorString();
+        return false;
+    }
+    return sendRaw(message.fromAddress(), message.envelopeRecipients(), built);
 }
 
-bool MailManager::sendRaw(const QString& from, const QStringList& recipients, const QByteArray& bytes)
+bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QIODevice& source)
 {
     if (SmtpHost.trimmed().isEmpty()) {
         m_error = QStringLiteral("No SMTP host is set");
@@ -306,12 +328,11 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, co
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c, CURLOPT_READFUNCTION, &MailManager::read);
     curl_easy_setopt(c, CURLOPT_READDATA, this);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(bytes.size()));
+    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(source.size()));
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
-    m_upload = &bytes;
-    m_uploaded = 0;
+    m_upload = &source;
     m_errorBuffer[0] = 0;
     const CURLcode rc = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);

@@ -1,6 +1,7 @@
 #pragma once
 #include <QByteArray>
 #include <QHash>
+#include <QIODevice>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -68,7 +69,7 @@ public:
     // True when the server took the message for every recipient.
     bool SendEmail(OutgoingMessage& message);
     // Sends bytes already built; the envelope comes from the caller.
-    bool sendRaw(const QString& from, const QStringList& recipients, const QByteArray& bytes);
+    bool sendRaw(const QString& from, const QStringList& recipients, QIODevice& source);
     void CloseSmtpConnection();
 
     QString LastErrorText() const { return m_error; }
@@ -87,8 +88,7 @@ private:
     void* m_curl = nullptr;
     void* m_smtp = nullptr;
     QString m_smtpKey;
-    const QByteArray* m_upload = nullptr;
-    qsizetype m_uploaded = 0;
+    QIODevice* m_upload = nullptr;
     QString m_sessionKey;
     QHash<QString, int> m_numbers;
     QString m_error;

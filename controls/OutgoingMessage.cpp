@@ -171,6 +171,35 @@ QStringList OutgoingMessage::envelopeRecipients() const
 std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
 {
     initGMime();
+    GMimeStream* out = g_mime_stream_mem_new();
+    std::optional<QByteArray> result;
+    if (write(out, date)) {
+        GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
+        result = QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
+    }
+    g_object_unref(out);
+    return result;
+}
+
+bool OutgoingMessage::writeToFile(const QString& path, const QDateTime& date)
+{
+    initGMime();
+    GMimeStream* out = g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600, nullptr);
+    if (!out) {
+        m_error = QStringLiteral("The message could not be written: %1").arg(path);
+        return false;
+    }
+    // File streams write each piece straight through; a buffer makes that a few large writes.
+    GMimeStream* buffered = g_mime_stream_buffer_new(out, GMIME_STREAM_BUFFER_BLOCK_WRITE);
+    g_object_unref(out);
+    const bool ok = write(buffered, date) && g_mime_stream_flush(buffered) == 0;
+    g_object_unref(buffered);
+    return ok;
+}
+
+bool OutgoingMessage::write(void* stream, const QDateTime& date)
+{
+    GMimeStream* target = static_cast<GMimeStream*>(stream);
     const QByteArray charset = utf8(Charset.trimmed().isEmpty() ? QStringLiteral("utf-8") : Charset.trimmed());
     GMimeMessage* message = g_mime_message_new(TRUE);
     Unref<GMimeMessage> keepMessage{message};
@@ -260,7 +289,7 @@ std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
             if (m_error.isEmpty())
                 m_error = QStringLiteral("The attachments could not be zipped");
             g_object_unref(body);
-            return std::nullopt;
+            return false;
         }
         files = {zipPath};
     }
@@ -274,7 +303,7 @@ std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
             if (!s) {
                 m_error = QStringLiteral("The attachment cannot be read: %1").arg(f);
                 g_object_unref(mixed);
-                return std::nullopt;
+                return false;
             }
             GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), QFileInfo(f).fileName(), s);
             g_object_unref(s);
@@ -287,17 +316,11 @@ std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);
     g_mime_format_options_set_newline_format(options, GMIME_NEWLINE_FORMAT_DOS);
-    GMimeStream* out = g_mime_stream_mem_new();
-    const bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message), options, out) >= 0;
+    const bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message), options, target) >= 0;
     g_mime_format_options_free(options);
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
-    std::optional<QByteArray> result;
-    if (written)
-        result = QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
-    else
+    if (!written)
         m_error = QStringLiteral("The message could not be written");
-    g_object_unref(out);
-    return result;
+    return written;
 }
 
 // ---- HTML to MIME ----------------------------------------------------------------------------

@@ -48,10 +48,13 @@ public:
     // The message as sent, with CR LF line ends; Bcc is not among its headers. Nothing
     // (LastErrorText) when an attachment cannot be read or zipped.
     std::optional<QByteArray> toBytes(const QDateTime& date = QDateTime::currentDateTime());
+    // The same into a file (created 0600), so a large attachment is never held in memory.
+    bool writeToFile(const QString& path, const QDateTime& date = QDateTime::currentDateTime());
     // The Message-ID header of the last build, without angle brackets.
     QString messageIdHeader() const { return m_messageId; }
 
 private:
+    bool write(void* gmimeStream, const QDateTime& date);
     void add(std::vector<MailAddress>& list, const QString& name, const QString& address);
 
     std::vector<MailAddress> m_to, m_cc, m_bcc;

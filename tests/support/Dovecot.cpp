@@ -1,5 +1,4 @@
 #include "tests/support/Dovecot.h"
-#include "tests/support/SmtpServer.h"
 
 #include <QDir>
 #include <QFile>
@@ -116,6 +115,21 @@ QString Dovecot::logText() const
 {
     QFile f(path(QStringLiteral("dovecot.log")));
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile, QString* why)
+{
+    QProcess p;
+    p.start(QStringLiteral("openssl"),
+            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+             QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+             QStringLiteral("-keyout"), keyFile, QStringLiteral("-out"), certFile});
+    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
+        *why = QStringLiteral("openssl could not make a certificate: ") + QString::fromLocal8Bit(p.readAllStandardError());
+        return false;
+    }
+    return true;
 }
 
 bool Dovecot::makeCertificate(QString* why)

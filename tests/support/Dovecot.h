@@ -51,6 +51,9 @@ private:
     int m_delivered = 0;
 };
 
+// A self-signed certificate for 127.0.0.1, valid two days.
+bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile, QString* why);
+
 // One server for the tests of a suite: started by SetUpTestSuite with its users and mail,
 // stopped by TearDownTestSuite. `skip` says why the suite cannot run here (no dovecot);
 // `error` why the server did not start, which is a failure.

@@ -1,5 +1,6 @@
 #include "tests/support/SmtpServer.h"
 
+#include "tests/support/Dovecot.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDeadlineTimer>
@@ -16,21 +17,6 @@ const QString kPython = QStringLiteral("/usr/bin/python3");
 
 QString script() { return sourceDir() + QStringLiteral("/tests/support/smtp_server.py"); }
 } // namespace
-
-bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile, QString* why)
-{
-    QProcess p;
-    p.start(QStringLiteral("openssl"),
-            {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-             QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
-             QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
-             QStringLiteral("-keyout"), keyFile, QStringLiteral("-out"), certFile});
-    if (!p.waitForFinished(60000) || p.exitCode() != 0) {
-        *why = QStringLiteral("openssl could not make a certificate: ") + QString::fromLocal8Bit(p.readAllStandardError());
-        return false;
-    }
-    return true;
-}
 
 SmtpServer::SmtpServer(Options options) : m_options(std::move(options)) {}
 

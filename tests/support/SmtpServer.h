@@ -45,7 +45,4 @@ private:
     quint16 m_port = 0;
 };
 
-// A self-signed certificate for 127.0.0.1, valid two days.
-bool makeLoopbackCertificate(const QString& certFile, const QString& keyFile, QString* why);
-
 } // namespace testsupport
