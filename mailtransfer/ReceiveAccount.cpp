@@ -166,7 +166,11 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     }
 
     std::vector<QString> wanted;
-    for (const QString& uidl : *uidls) {
+    for (qsizetype i = 0; i < uidls->size(); ++i) {
+        const QString& uidl = uidls->at(i);
+        // Time spent here is the database's, not a silent server's.
+        if (mail.onProgress && i % 64 == 0)
+            mail.onProgress();
         if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
             ++result.skipped;
         else
