@@ -2,6 +2,7 @@
 
 #include "mailtransfer/ReceiveWindow.h"
 #include "mailtransfer/DatabaseStore.h"
+#include "procedures/organiser/Korbelsteen.h"
 #include "runtime/Paths.h"
 
 #include <QLockFile>
@@ -11,7 +12,7 @@ namespace korbelsteen {
 int receiveOnce(ReceiveController::Options options)
 {
     // A lock left by a run that died is stale once its process is gone, and is taken over.
-    QLockFile lock(vrt::joinPath(options.dataFolder, QStringLiteral("Korbelsteen.receive.lock")));
+    QLockFile lock(organiser::korbelsteen::receiveLockPath(options.dataFolder));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0))
         return 0;

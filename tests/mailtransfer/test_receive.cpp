@@ -398,6 +398,23 @@ TEST_F(ReceiveDovecot, NoAccountsWritesStartOneThenTwo)
     EXPECT_EQ(c.questionsAsked(), 0);
 }
 
+TEST_F(ReceiveDovecot, AFlagThatCannotBeWrittenIsToldOnceAndTheReceiveGoesOn)
+{
+    // Where the settings file should be, a folder: no write of it can succeed.
+    ASSERT_TRUE(QDir(data.path()).mkdir(QStringLiteral("Standard.ini")));
+    ReceiveController c(options());
+    c.exec();
+    EXPECT_EQ(c.storedMessages(), 12);
+    QStringList told;
+    for (const auto& call : testsupport::presenter().calls())
+        if (call.kind == QLatin1String("message"))
+            told << call.text;
+    ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(told[0].startsWith(tr(QStringLiteral("Oznaka primanja pošte ne može se zapisati:")) + QLatin1Char('\n')
+                                   + data.file(QStringLiteral("Standard.ini"))))
+        << told[0].toStdString();
+}
+
 TEST(ReceiveController, ASilentServerAsksEveryTenSecondsUntilNo)
 {
     for (auto behaviour : {testsupport::FakePop3::Behaviour::SilentAfterConnect,
