@@ -166,10 +166,9 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     }
 
     std::vector<QString> wanted;
-    for (qsizetype i = 0; i < uidls->size(); ++i) {
-        const QString& uidl = uidls->at(i);
+    for (const QString& uidl : *uidls) {
         // Time spent here is the database's, not a silent server's.
-        if (mail.onProgress && i % 64 == 0)
+        if (mail.onProgress)
             mail.onProgress();
         if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
             ++result.skipped;

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QThread>
 
 using namespace korbelsteen;
 namespace ms = mailsamples;
@@ -413,6 +414,39 @@ TEST_F(ReceiveDovecot, AFlagThatCannotBeWrittenIsToldOnceAndTheReceiveGoesOn)
     EXPECT_TRUE(told[0].startsWith(tr(QStringLiteral("Oznaka primanja pošte ne može se zapisati:")) + QLatin1Char('\n')
                                    + data.file(QStringLiteral("Standard.ini"))))
         << told[0].toStdString();
+}
+
+TEST(ReceiveController, TimeSpentFindingWhatIsStoredIsNotASilentServer)
+{
+    // Every message is stored already and each lookup is slow: together they take far longer
+    // than the silence after which the receive asks about the server.
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    auto db = std::make_shared<MemoryDb>();
+    db->addAccount(1, QStringLiteral("Puna"), QStringLiteral("127.0.0.1"), 0, QStringLiteral("u"), QStringLiteral("p"));
+    for (int i = 0; i < 60; ++i) {
+        server.addMessage(QString::number(i), ms::sized(i, 500));
+        db->messageIds.insert(controls::storedMessageId(1, QString::number(i)));
+    }
+    ASSERT_TRUE(server.start());
+    db->accounts[0].popPort = server.port();
+    struct SlowStore : MemoryStore {
+        using MemoryStore::MemoryStore;
+        bool hasMessage(const QString& id) override
+        {
+            QThread::msleep(5);
+            return MemoryStore::hasMessage(id);
+        }
+    };
+    testsupport::presenter().clear();
+    ReceiveController::Options o;
+    o.dataFolder = data.path();
+    o.tickMs = 5; // the question after 100 ms of silence; the lookups take 300 ms
+    o.makeStore = [db] { return std::make_unique<SlowStore>(db); };
+    ReceiveController c(o);
+    c.exec();
+    EXPECT_EQ(c.questionsAsked(), 0);
+    EXPECT_EQ(c.storedMessages(), 0);
 }
 
 TEST(ReceiveController, ASilentServerAsksEveryTenSecondsUntilNo)
