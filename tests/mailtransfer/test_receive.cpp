@@ -406,13 +406,13 @@ TEST_F(ReceiveDovecot, AFlagThatCannotBeWrittenIsToldOnceAndTheReceiveGoesOn)
     ReceiveController c(options());
     c.exec();
     EXPECT_EQ(c.storedMessages(), 12);
-    QStringList told;
+    QStringList told; // a busy machine may also have asked about a slow server
+    const QString flag = tr(QStringLiteral("Oznaka primanja pošte ne može se zapisati:"));
     for (const auto& call : testsupport::presenter().calls())
-        if (call.kind == QLatin1String("message"))
+        if (call.kind == QLatin1String("message") && call.text.startsWith(flag))
             told << call.text;
-    ASSERT_EQ(told.size(), 1) << told.join(QLatin1Char('\n')).toStdString();
-    EXPECT_TRUE(told[0].startsWith(tr(QStringLiteral("Oznaka primanja pošte ne može se zapisati:")) + QLatin1Char('\n')
-                                   + data.file(QStringLiteral("Standard.ini"))))
+    ASSERT_EQ(told.size(), 1) << "told once for the whole run";
+    EXPECT_TRUE(told[0].startsWith(flag + QLatin1Char('\n') + data.file(QStringLiteral("Standard.ini")) + QLatin1Char('\n')))
         << told[0].toStdString();
 }
 
@@ -424,7 +424,7 @@ TEST(ReceiveController, TimeSpentFindingWhatIsStoredIsNotASilentServer)
     testsupport::FakePop3 server;
     auto db = std::make_shared<MemoryDb>();
     db->addAccount(1, QStringLiteral("Puna"), QStringLiteral("127.0.0.1"), 0, QStringLiteral("u"), QStringLiteral("p"));
-    for (int i = 0; i < 60; ++i) {
+    for (int i = 0; i < 150; ++i) {
         server.addMessage(QString::number(i), ms::sized(i, 500));
         db->messageIds.insert(controls::storedMessageId(1, QString::number(i)));
     }
@@ -434,14 +434,14 @@ TEST(ReceiveController, TimeSpentFindingWhatIsStoredIsNotASilentServer)
         using MemoryStore::MemoryStore;
         bool hasMessage(const QString& id) override
         {
-            QThread::msleep(5);
+            QThread::msleep(8);
             return MemoryStore::hasMessage(id);
         }
     };
     testsupport::presenter().clear();
     ReceiveController::Options o;
     o.dataFolder = data.path();
-    o.tickMs = 5; // the question after 100 ms of silence; the lookups take 300 ms
+    o.tickMs = 25; // the question after half a second of silence; the lookups take 1.2 s
     o.makeStore = [db] { return std::make_unique<SlowStore>(db); };
     ReceiveController c(o);
     c.exec();
