@@ -1,6 +1,8 @@
 #include "data/Dictionary.h"
 
 #include <array>
+#include <cstdio>
+#include <cstdlib>
 #include <strings.h>
 
 namespace FILENAME {
@@ -336,6 +338,9 @@ struct Dictionary {
         }
         for (const RelationEntry& r : kRelations)
             tables[size_t(slotOfLabel(r.parent))].relations.push_back(r.relation);
+#define VEL_EXACT(table, key) exactKey(tables[size_t(Tbl::table)], #key);
+        VEL_EXACT_KEYS(VEL_EXACT)
+#undef VEL_EXACT
         static const AliasEntry aliases[] = {
             {"AEMAIL", "EMA", "EMA", Tbl::EMAIL},
             {"AEMAILATTACH", "ATTA", "ATTA", Tbl::EMAILATTACH},
@@ -359,6 +364,16 @@ struct Dictionary {
             t.relations.clear(); // aliases declare no relations of their own
             t.base = &tables[size_t(a.base)];
         }
+    }
+
+    static void exactKey(vrt::TableDesc& t, const char* key)
+    {
+        const int k = t.keyIndex(key);
+        if (k < 0) {
+            std::fprintf(stderr, "exact key %s is not a key of %s\n", key, t.label.c_str());
+            std::abort();
+        }
+        t.keys[size_t(k)].noCase = false;
     }
 
     static Tbl slotOfLabel(const char* label)

@@ -39,6 +39,12 @@
     K(ReplyToKey, "REPLYTO", false, false, 0) \
     K(JunkDomainKey, "JUNKDOMAIN", false, false, 0) \
 
+// Keys over identifiers that come from elsewhere (a POP3 server's unique ids, a mail part's
+// Content-ID): their text compares exactly, so ids that differ only in case are different.
+#define VEL_EXACT_KEYS(X) \
+    X(EMAIL, MessageIDKey) \
+    X(EMAILATTACH, ContentIDKey) \
+
 #define VEL_FIELDS_EMAILATTACH(F) \
     F(ID, Long, 4) \
     F(IDEMAIL, Long, 4) \

@@ -2,6 +2,7 @@
 
 #include "mailtransfer/ReceiveWindow.h"
 #include "mailtransfer/DatabaseStore.h"
+#include "procedures/organiser/Korbelsteen.h"
 #include "runtime/Paths.h"
 
 #include <QLockFile>
@@ -11,10 +12,20 @@ namespace korbelsteen {
 int receiveOnce(ReceiveController::Options options)
 {
     // A lock left by a run that died is stale once its process is gone, and is taken over.
-    QLockFile lock(vrt::joinPath(options.dataFolder, QStringLiteral("Korbelsteen.receive.lock")));
+    const QString path = organiser::korbelsteen::receiveLockPath(options.dataFolder);
+    QLockFile lock(path);
     lock.setStaleLockTime(0);
-    if (!lock.tryLock(0))
-        return 0;
+    if (!lock.tryLock(0)) {
+        // A lock file that cannot be read (cut short as its writer died) is no one's, by the
+        // same rule the organiser uses to clear the flag; left alone it would turn away every
+        // receive. It is judged and removed under the guard QLockFile itself uses for this,
+        // so two receives starting together cannot both take it.
+        QLockFile guard(path + QStringLiteral(".rmlock"));
+        if (lock.error() != QLockFile::LockFailedError || !guard.tryLock(0)
+            || organiser::korbelsteen::receiveHolderAlive(options.dataFolder) || !lock.removeStaleLockFile()
+            || !lock.tryLock(0))
+            return 0;
+    }
     ReceiveController controller(std::move(options));
     ReceiveWindow window(controller);
     controller.exec();

@@ -167,6 +167,9 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
 
     std::vector<QString> wanted;
     for (const QString& uidl : *uidls) {
+        // Time spent here is the database's, not a silent server's.
+        if (mail.onProgress)
+            mail.onProgress();
         if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
             ++result.skipped;
         else

@@ -37,8 +37,18 @@ ReceiveController::~ReceiveController()
 
 void ReceiveController::writeStart(int value)
 {
-    vrt::IniFile(vrt::joinPath(m_options.dataFolder, QStringLiteral("Standard.ini")))
-        .put(QStringLiteral("SR"), QStringLiteral("START"), QString::number(value));
+    vrt::IniFile ini(vrt::joinPath(m_options.dataFolder, QStringLiteral("Standard.ini")));
+    if (ini.put(QStringLiteral("SR"), QStringLiteral("START"), QString::number(value)) || m_startWriteFailed.exchange(true))
+        return;
+    // Said once a run. The receive goes on: its lock keeps a second one out, and the
+    // organiser clears a flag whose receive has ended.
+    const QString text = corvalde::translator().QVSTR(QStringLiteral("Oznaka primanja pošte ne može se zapisati:"))
+                         + QLatin1Char('\n') + ini.path() + QLatin1Char('\n') + ini.errorString();
+    const auto tell = [text] { vrt::message(text, QStringLiteral("Info"), vrt::Icon::Exclamation, vrt::BUTTON_OK); };
+    if (QThread::currentThread() == thread())
+        tell();
+    else
+        QMetaObject::invokeMethod(this, tell, Qt::QueuedConnection);
 }
 
 void ReceiveController::exec()

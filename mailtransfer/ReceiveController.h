@@ -17,7 +17,8 @@ namespace korbelsteen {
 // The receive of every account (the hidden window W_Korbelsteen): loads the accounts,
 // receives each in turn on a worker thread, counts timer ticks on this (the GUI) thread to
 // ask whether to keep trying a server that has been silent for ten seconds, and ends three
-// seconds after the last account. Writes [SR] START = 1 when it starts and 2 when it ends.
+// seconds after the last account. Writes [SR] START = 1 when it starts and 2 when it ends
+// (a failed write is told once and the receive goes on).
 //
 // The worker opens its own store, so every database write happens on that one thread with
 // its own connection; this thread only sees texts and counters.
@@ -67,6 +68,7 @@ private:
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_finished{false};
     std::atomic<bool> m_abandoned{false};
+    std::atomic<bool> m_startWriteFailed{false};
     std::atomic<int> m_state{0}; // 1 while an account is received, 2 when it is done
     std::atomic<int> m_ticks{0};
     std::atomic<int> m_stored{0};

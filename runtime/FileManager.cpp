@@ -365,6 +365,7 @@ int FileManager::openInternal(bool report)
     if (!matches)
         return fail(BadDeclarationError, "The table " + name + " does not match its declaration.",
                     report ? Msg_DeclarationMismatch : 0);
+    alignIndexes(*c, name);
     m_highWater = FILE->primaryKey() >= 0 && dialect::hasHighWaterMark(*c, name);
     if (m_generation != m_session.generation() || m_openName != name) {
         forgetStatements();
@@ -410,6 +411,40 @@ std::string FileManager::CreateTableSql(const TableDesc& t, const std::string& n
     return sql + ")";
 }
 
+void FileManager::alignIndexes(odbc::Connection& c, const std::string& name)
+{
+    // An index made by an earlier build may compare its text otherwise than its key does now
+    // (a key over outside identifiers that became exact). It is made again, all in one
+    // transaction; should that fail, the old index stays and the table works as before.
+    std::vector<dialect::IndexInfo> stored;
+    if (!dialect::tableIndexes(c, name, stored, nullptr))
+        return;
+    const std::vector<std::string> wanted = CreateIndexSql(*FILE, name);
+    std::vector<std::pair<std::string, std::string>> renew; // stored name, wanted statement
+    size_t at = 0;
+    for (const KeyDesc& k : FILE->keys) {
+        if (k.primary)
+            continue;
+        const std::string index = indexName(name, k);
+        for (const dialect::IndexInfo& i : stored)
+            if (strcasecmp(i.name.c_str(), index.c_str()) == 0 && !dialect::sameIndex(i.sql, wanted[at]))
+                renew.emplace_back(i.name, wanted[at]);
+        ++at;
+    }
+    if (renew.empty())
+        return;
+    m_session.suspendReaders();
+    odbc::Transaction tx(c);
+    if (!tx.started())
+        return;
+    for (const auto& [index, sql] : renew)
+        if (!c.exec("DROP INDEX " + quoteName(index)) || !c.exec(sql))
+            return;
+    tx.commit();
+}
+
+std::string FileManager::indexName(const std::string& table, const KeyDesc& key) { return table + "_" + key.name; }
+
 std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const std::string& name)
 {
     std::vector<std::string> out;
@@ -417,7 +452,7 @@ std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const s
         if (k.primary)
             continue; // the primary key is the table's own order
         std::string sql = std::string("CREATE ") + (k.unique ? "UNIQUE " : "") + "INDEX " +
-                          quoteName(name + "_" + k.name) + " ON " + quoteName(name) + " (";
+                          quoteName(indexName(name, k)) + " ON " + quoteName(name) + " (";
         for (size_t c = 0; c < k.components.size(); ++c) {
             const FieldDesc& f = t.fields[size_t(k.components[c].field)];
             sql += (c ? ", " : "") + (k.components[c].datePart ? dialect::datePart(quoteName(f.name)) : quoteName(f.name));
@@ -822,16 +857,50 @@ std::vector<KeyComponent> FileManager::sequenceComponents() const
     return comps;
 }
 
-std::string FileManager::keyCondition(int key, int components, std::vector<SqlParam>& params) const
+std::string FileManager::keyCondition(int key, int components, std::vector<SqlParam>& params, bool* emptyAsNull) const
 {
     const KeyDesc& k = FILE->keys.at(size_t(key));
     std::string out;
     for (int c = 0; c < components && c < int(k.components.size()); ++c) {
         const KeyComponent& kc = k.components[size_t(c)];
-        out += (c ? " AND " : "") + componentExpr(kc, k.noCase) + " = ?";
-        params.push_back(componentValue(kc));
+        SqlParam value = componentValue(kc);
+        out += c ? " AND " : "";
+        if (!kc.datePart && FILE->emptyIsNull(kc.field)) {
+            // The bare column, so the key's index serves the lookup (an expression around it
+            // would scan the table). An empty value is stored as NULL, or as '' by older rows.
+            const FieldDesc& f = FILE->fields[size_t(kc.field)];
+            const std::string column = quoteName(f.name) + (k.noCase ? dialect::noCase() : "");
+            if (value.text.empty()) {
+                out += "(" + quoteName(f.name) + " IS NULL OR " + column + " = ?)";
+                if (emptyAsNull)
+                    *emptyAsNull = true;
+            } else {
+                out += column + " = ?";
+            }
+        } else {
+            out += componentExpr(kc, k.noCase) + " = ?";
+        }
+        params.push_back(std::move(value));
     }
     return out;
+}
+
+std::string FileManager::fetchSql(const std::string& where) const
+{
+    // Of equal rows (a key that allows duplicates) the one added first.
+    const int pk = FILE->primaryKey();
+    const std::string first = pk < 0 ? std::string() :
+        " ORDER BY " + quoteName(FILE->fields[size_t(FILE->keys[size_t(pk)].components[0].field)].name);
+    return "SELECT " + columnList() + " FROM " + quoteName(m_openName) + " WHERE " + where + first +
+           dialect::firstRowOnly();
+}
+
+std::string FileManager::FetchSql(int key)
+{
+    if (useFile(false) || key < 0 || key >= int(FILE->keys.size()))
+        return {};
+    std::vector<SqlParam> params;
+    return fetchSql(keyCondition(key, int(FILE->keys[size_t(key)].components.size()), params));
 }
 
 int FileManager::TryFetch(int key)
@@ -841,18 +910,14 @@ int FileManager::TryFetch(int key)
     if (key < 0 || key >= int(FILE->keys.size()))
         return fail(RecordNotFound, "No key " + std::to_string(key) + " in " + FILENAMEVALUE + ".", 0);
     std::vector<SqlParam> params;
-    const std::string where = keyCondition(key, int(FILE->keys[size_t(key)].components.size()), params);
-    if (m_fetchPlans.size() != FILE->keys.size())
-        m_fetchPlans.assign(FILE->keys.size(), nullptr);
-    odbc::Statement*& s = m_fetchPlans[size_t(key)];
-    if (!s) {
-        // Of equal rows (a key that allows duplicates) the one added first.
-        const int pk = FILE->primaryKey();
-        const std::string first = pk < 0 ? std::string() :
-            " ORDER BY " + quoteName(FILE->fields[size_t(FILE->keys[size_t(pk)].components[0].field)].name);
-        s = cached("SELECT " + columnList() + " FROM " + quoteName(m_openName) + " WHERE " + where + first +
-                   dialect::firstRowOnly());
-    }
+    bool emptyAsNull = false;
+    const std::string where = keyCondition(key, int(FILE->keys[size_t(key)].components.size()), params, &emptyAsNull);
+    // Two plans per key: with and without an empty value among its components.
+    if (m_fetchPlans.size() != 2 * FILE->keys.size())
+        m_fetchPlans.assign(2 * FILE->keys.size(), nullptr);
+    odbc::Statement*& s = m_fetchPlans[size_t(key) + (emptyAsNull ? FILE->keys.size() : 0)];
+    if (!s)
+        s = cached(fetchSql(where));
     if (!s)
         return m_errorCode;
     int pos = 1;

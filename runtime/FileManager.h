@@ -138,6 +138,9 @@ public:
 
     int Fetch(int key);     // not found: clears the buffer and reports
     int TryFetch(int key);  // not found: RecordNotFound, no message, buffer unchanged
+    // The statement TryFetch runs for the buffer's values (to see its plan); empty when the
+    // table cannot be used.
+    std::string FetchSql(int key);
 
     // Reading in order. Set* start a new sequence; Next/Previous read it on.
     int Set(int key);             // the whole table in key order
@@ -171,6 +174,8 @@ private:
     int fail(int code, const std::string& text, int messageId, const std::string& keyLabel = {});
     int failFromDriver(const odbc::Error& e, int messageId);
     int openInternal(bool report);
+    void alignIndexes(odbc::Connection& c, const std::string& name);
+    static std::string indexName(const std::string& table, const KeyDesc& key);
     odbc::Connection* conn();
     odbc::Statement* cached(const std::string& sql);
     bool validate(bool report = true);
@@ -180,7 +185,10 @@ private:
     std::string columnList() const;
     int addRow(bool drawAll);
     int64_t primaryValue() const;
-    std::string keyCondition(int key, int components, std::vector<SqlParam>& params) const;
+    // Equality on the key's first `components` components with the buffer's values;
+    // *emptyAsNull is set when an empty value is looked up as NULL or ''.
+    std::string fetchSql(const std::string& where) const;
+    std::string keyCondition(int key, int components, std::vector<SqlParam>& params, bool* emptyAsNull = nullptr) const;
     SqlParam componentValue(int field) const;
     SqlParam componentValue(const KeyComponent& c) const;
     std::string componentExpr(const KeyComponent& c, bool noCase) const;

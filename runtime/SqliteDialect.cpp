@@ -64,6 +64,60 @@ bool hasHighWaterMark(odbc::Connection& c, const std::string& table)
     return upper(s.text(1).value_or("")).find("AUTOINCREMENT") != std::string::npos;
 }
 
+bool tableIndexes(odbc::Connection& c, const std::string& table, std::vector<IndexInfo>& out, odbc::Error* error)
+{
+    out.clear();
+    odbc::Statement s(c);
+    s.bindText(1, table);
+    if (!s.execDirect("SELECT name, sql FROM sqlite_master WHERE type = 'index' AND sql IS NOT NULL "
+                      "AND tbl_name = ? COLLATE NOCASE"))
+        return setError(error, s.error());
+    while (s.fetch())
+        out.push_back({s.text(1).value_or(""), s.text(2).value_or("")});
+    if (!s.error().ok())
+        return setError(error, s.error());
+    return true;
+}
+
+bool sameIndex(const std::string& storedSql, const std::string& wantedSql)
+{
+    const auto squeezed = [](const std::string& sql) {
+        std::string out;
+        for (char ch : sql)
+            if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n')
+                out += ch;
+        return upper(out);
+    };
+    return squeezed(storedSql) == squeezed(wantedSql);
+}
+
+bool queryPlan(odbc::Connection& c, const std::string& sql, std::vector<std::string>& steps, odbc::Error* error)
+{
+    steps.clear();
+    odbc::Statement s(c);
+    // The statements of the data layer hold no literal with a question mark in it.
+    int params = 0;
+    for (char ch : sql)
+        params += ch == '?';
+    for (int i = 1; i <= params; ++i)
+        s.bindNull(i);
+    if (!s.execDirect("EXPLAIN QUERY PLAN " + sql))
+        return setError(error, s.error());
+    while (s.fetch())
+        steps.push_back(s.text(4).value_or(""));
+    if (!s.error().ok())
+        return setError(error, s.error());
+    return true;
+}
+
+bool scansTable(const std::vector<std::string>& steps)
+{
+    for (const std::string& step : steps)
+        if (step.rfind("SCAN ", 0) == 0)
+            return true;
+    return false;
+}
+
 std::string highWaterPrimaryKey(const std::string& quotedColumn)
 {
     return quotedColumn + " INTEGER PRIMARY KEY AUTOINCREMENT";

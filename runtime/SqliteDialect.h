@@ -21,6 +21,21 @@ bool tableColumns(odbc::Connection& c, const std::string& table, std::vector<Col
 // Whether the table's primary key keeps a high-water mark (never hands out a number twice).
 bool hasHighWaterMark(odbc::Connection& c, const std::string& table);
 
+struct IndexInfo {
+    std::string name;
+    std::string sql; // the statement that made it
+};
+// The named indexes of a table (not those SQLite makes for its own constraints).
+bool tableIndexes(odbc::Connection& c, const std::string& table, std::vector<IndexInfo>& out, odbc::Error* error);
+// Whether two index statements make the same index (they differ at most in white space).
+bool sameIndex(const std::string& storedSql, const std::string& wantedSql);
+
+// The steps SQLite plans for a statement ("SEARCH EMAIL USING INDEX ..."), each parameter
+// bound as NULL. Returns false (and fills *error) on a driver error.
+bool queryPlan(odbc::Connection& c, const std::string& sql, std::vector<std::string>& steps, odbc::Error* error);
+// Whether a plan reads some table whole to find its rows.
+bool scansTable(const std::vector<std::string>& steps);
+
 // Column definition of an auto-numbered primary key that keeps a high-water mark.
 std::string highWaterPrimaryKey(const std::string& quotedColumn);
 // Collation clause of a case-insensitive key component.

@@ -69,7 +69,11 @@ void TablePrimer::release(Table table) { Access(tableOf(table)).CancelAutoInc(&R
 long long emailRowCount()
 {
     vrt::FileManager& sql = Access(Tbl::SQL_File);
-    if (sql.ExecSql("SELECT COUNT(*) FROM \"" + Access(Tbl::EMAIL).SqlName() + "\"") != 0 || sql.Next() != 0)
+    const bool read = sql.ExecSql("SELECT COUNT(*) FROM \"" + Access(Tbl::EMAIL).SqlName() + "\"") == 0 && sql.Next() == 0;
+    // A statement left open would hold its snapshot until the next count, and no checkpoint
+    // could reuse the log meanwhile.
+    sql.EndSequence();
+    if (!read)
         return -1;
     return std::stoll(SQL().F1.empty() ? std::string("0") : SQL().F1);
 }

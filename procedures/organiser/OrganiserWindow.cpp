@@ -93,6 +93,8 @@ int StartFlag::read(long long now)
         m_size = size;
         m_readAt = now;
         m_value = int(vrt::IniFile(m_path).getInt(QStringLiteral("SR"), QStringLiteral("START"), 0));
+        if (m_value == 1 && m_receiverAlive && !m_receiverAlive())
+            m_value = 2;
     }
     return m_value;
 }
@@ -269,7 +271,8 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     GLO::W_FIRST = m_receiverId;
 
     m_manager = std::make_unique<MainWindowManager>(*this);
-    m_startFlag = std::make_unique<StartFlag>(dataPath(QStringLiteral("Standard.ini")));
+    m_startFlag = std::make_unique<StartFlag>(dataPath(QStringLiteral("Standard.ini")),
+                                              [folder = m_deps.dataFolder] { return korbelsteen::receiveHolderAlive(folder); });
     build();
 
     auto& r = m_deps.records;

@@ -31,15 +31,18 @@ private:
 };
 
 // "SR"/"START" of the data folder's Standard.ini, read again only when the file changed or a
-// second has passed: the heartbeat asks a hundred times a second.
+// second has passed: the heartbeat asks a hundred times a second. A 1 whose receive is gone
+// (killed: `receiverAlive` answers false) reads as 2, a receive that ended, so it is cleared.
 class StartFlag {
 public:
-    explicit StartFlag(QString iniPath) : m_path(std::move(iniPath)) {}
+    explicit StartFlag(QString iniPath, std::function<bool()> receiverAlive = {})
+        : m_path(std::move(iniPath)), m_receiverAlive(std::move(receiverAlive)) {}
     int read(long long nowHundredths);
     bool write(int value);
 
 private:
     QString m_path;
+    std::function<bool()> m_receiverAlive;
     qint64 m_stamp = -1;
     qint64 m_size = -1;
     long long m_readAt = -1000;

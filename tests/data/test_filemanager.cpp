@@ -1,6 +1,7 @@
 #include "tests/data/DataFixture.h"
 
 #include "runtime/DateTime.h"
+#include "runtime/SqliteDialect.h"
 #include "runtime/Threads.h"
 #include "runtime/ViewManager.h"
 
@@ -87,7 +88,7 @@ TEST_F(DataTest, UniqueKeysRefuseDuplicatesAndNameTheKey)
 {
     addMail(1, "<a@x>");
     EM().ID = 0;
-    EM().MESSAGEID = "<A@X>";
+    EM().MESSAGEID = "<a@x>";
     EXPECT_EQ(Access(Tbl::EMAIL).Insert(), DupKeyError);
     EXPECT_EQ(Access(Tbl::EMAIL).ErrorKey(), QStringLiteral("EM:MessageIDKey"));
     ASSERT_EQ(m_errors.raised.size(), 1u);
@@ -466,4 +467,84 @@ TEST_F(DataTest, AnotherOwnerOrTableNameReopensOnTheNextUse)
     EXPECT_EQ(count("INBOX_COPY"), 1);
     EXPECT_EQ(count("INBOX"), 1);
     corvalde::setTableNames();
+}
+
+TEST_F(DataTest, OutsideIdentifiersCompareExactlyAndAnOldIndexIsMadeAgain)
+{
+    // A database of an earlier build: the message id key compared without regard to case.
+    ASSERT_EQ(Access(Tbl::EMAIL).Open(), 0);
+    query("DROP INDEX EMAIL_MessageIDKey");
+    query("CREATE UNIQUE INDEX \"EMAIL_MessageIDKey\" ON \"EMAIL\" (\"MESSAGEID\" COLLATE NOCASE)");
+    const int first = addMail(1, "1_UidAbC");
+    addMail(1, "1_drugi");
+    EXPECT_EQ(query("SELECT coll FROM pragma_index_xinfo('EMAIL_MessageIDKey') WHERE key = 1"), std::vector<std::string>{"NOCASE"});
+
+    corvalde::KILLTABLEMANAGERS();
+    corvalde::CREATETABLEMANAGERS();
+    corvalde::BindThreadManagers(&m_errors);
+    ASSERT_EQ(Access(Tbl::EMAIL).Open(), 0);
+    EXPECT_EQ(query("SELECT coll FROM pragma_index_xinfo('EMAIL_MessageIDKey') WHERE key = 1"), std::vector<std::string>{"BINARY"});
+    EXPECT_EQ(query("SELECT \"unique\" FROM pragma_index_list('EMAIL') WHERE name = 'EMAIL_MessageIDKey'"),
+              std::vector<std::string>{"1"});
+    EXPECT_EQ(query("SELECT MESSAGEID FROM EMAIL ORDER BY ID"), (std::vector<std::string>{"1_UidAbC", "1_drugi"}));
+
+    // Two server ids that differ only in case are two messages, each found as it is written.
+    const int second = addMail(1, "1_uidabc");
+    EM().ID = 0;
+    EM().MESSAGEID = "1_uidabc";
+    EXPECT_EQ(Access(Tbl::EMAIL).TryInsert(), DupKeyError) << "still unique";
+    for (const auto& [id, wanted] : {std::pair{first, "1_UidAbC"}, std::pair{second, "1_uidabc"}}) {
+        Access(Tbl::AEMAIL).clearBuffer();
+        EMA().MESSAGEID = wanted;
+        ASSERT_EQ(Access(Tbl::AEMAIL).TryFetch(EMA.MessageIDKey), 0) << wanted;
+        EXPECT_EQ(EMA().ID, id);
+    }
+    EMA().MESSAGEID = "1_UIDABC";
+    EXPECT_EQ(Access(Tbl::AEMAIL).TryFetch(EMA.MessageIDKey), RecordNotFound);
+
+    // Opening again changes nothing.
+    const auto catalogue = query("SELECT group_concat(name || sql, ';') FROM sqlite_master");
+    corvalde::KILLTABLEMANAGERS();
+    corvalde::CREATETABLEMANAGERS();
+    ASSERT_EQ(Access(Tbl::EMAIL).Open(), 0);
+    EXPECT_EQ(query("SELECT group_concat(name || sql, ';') FROM sqlite_master"), catalogue);
+}
+
+TEST_F(DataTest, LookupsOnUniqueKeysUseTheirIndex)
+{
+    odbc::Connection& c = *corvalde::ThreadSession().connection();
+    int keys = 0;
+    for (int slot = 0; slot < int(Tbl::Count); ++slot) {
+        FileManager& f = Access(Tbl(slot));
+        if (f.FILE->base)
+            continue; // an alias reads its table's indexes
+        ASSERT_EQ(f.Open(), 0) << f.FILE->label;
+        for (int k = 0; k < int(f.FILE->keys.size()); ++k) {
+            if (!f.FILE->keys[size_t(k)].unique)
+                continue;
+            ++keys;
+            // With every component set, and with empty ones (an empty text is looked up as NULL).
+            for (const bool empty : {false, true}) {
+                f.clearBuffer();
+                if (!empty)
+                    for (const KeyComponent& kc : f.FILE->keys[size_t(k)].components) {
+                        const FieldDesc& fd = f.FILE->fields[size_t(kc.field)];
+                        if (fd.isText())
+                            *static_cast<std::string*>(fd.at(f.BUFFER)) = "1";
+                        else if (fd.kind == FieldKind::Byte)
+                            *static_cast<uint8_t*>(fd.at(f.BUFFER)) = 1;
+                        else
+                            *static_cast<int32_t*>(fd.at(f.BUFFER)) = 1;
+                    }
+                const std::string sql = f.FetchSql(k);
+                std::vector<std::string> plan;
+                odbc::Error error;
+                ASSERT_TRUE(dialect::queryPlan(c, sql, plan, &error)) << sql << ": " << error.text;
+                ASSERT_FALSE(plan.empty()) << sql;
+                EXPECT_FALSE(dialect::scansTable(plan)) << f.FILE->keyLabel(k) << (empty ? " empty" : "") << ": " << sql
+                                                         << "\n" << plan.front();
+            }
+        }
+    }
+    EXPECT_GT(keys, 23) << "every table's primary key and the other unique ones";
 }

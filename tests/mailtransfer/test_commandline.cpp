@@ -8,6 +8,8 @@
 #include "tests/mailtransfer/MemoryStore.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QLockFile>
 
 using namespace korbelsteen;
@@ -94,4 +96,31 @@ TEST(CommandLine, ASecondReceiveOfTheSameFolderLeavesItToTheFirst)
                     .startsWith(QStringLiteral("0000000400")))
         << "the list's layout is read when the window opens and saved when it closes";
     EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
+}
+
+TEST(CommandLine, ALockFileCutShortLongAgoDoesNotStopEveryReceive)
+{
+    testsupport::TempFolder data;
+    auto db = std::make_shared<MemoryDb>();
+    int storesMade = 0;
+    ReceiveController::Options o;
+    o.dataFolder = data.path();
+    o.tickMs = 5;
+    o.makeStore = [&] {
+        ++storesMade;
+        return std::make_unique<MemoryStore>(db);
+    };
+    const QString lock = data.file(QStringLiteral("Korbelsteen.receive.lock"));
+    data.write(QStringLiteral("Korbelsteen.receive.lock"), "");
+    EXPECT_EQ(receiveOnce(o), 0);
+    EXPECT_EQ(storesMade, 0) << "a lock being written this moment is left to its writer";
+
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    f.close();
+    EXPECT_EQ(receiveOnce(o), 0);
+    EXPECT_EQ(storesMade, 1);
+    EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
+    EXPECT_FALSE(QFile::exists(lock)) << "released at the end";
 }

@@ -158,6 +158,8 @@ TEST_F(HostileMail, ThePreviewShowsOnlyTheMailsOwnContent)
         {"inline images whose ids share a prefix", "cid",
          R"(<p>znak</p><img src="cid:img1"><img src="cid:img10">)", {{"img1", 3}, {"img10", 5}}, {3, 5}},
         {"a unique id with odd characters", "Uid@1+x/y:%20", "<p>znak</p>", {}, {}},
+        {"a unique id in mixed case", "UidAbC", "<p>znak</p>", {}, {}},
+        {"the same unique id in lower case", "uidabc", "<p>znak</p>", {}, {}},
     };
 
     testsupport::FakePop3 server;
@@ -175,6 +177,12 @@ TEST_F(HostileMail, ThePreviewShowsOnlyTheMailsOwnContent)
     const korbelsteen::ReceiveResult received = korbelsteen::ReceiveAccountMail(
         mail, store, account, {data, nullptr, [&stops](const QString& text) { stops << text; }});
     ASSERT_EQ(received.stored, int(std::size(cases))) << stops.join(QLatin1Char('\n')).toStdString();
+    // A second receive finds every one of them stored, as it was written.
+    const korbelsteen::ReceiveResult again = korbelsteen::ReceiveAccountMail(
+        mail, store, account, {data, nullptr, [&stops](const QString& text) { stops << text; }});
+    EXPECT_EQ(again.stored, 0);
+    EXPECT_EQ(again.skipped, int(std::size(cases)));
+    EXPECT_TRUE(stops.isEmpty()) << stops.join(QLatin1Char('\n')).toStdString();
 
     // What a hostile sender cannot write by mail, another program could leave beside it.
     ASSERT_EQ(::mkfifo(QFile::encodeName(m_folder->file(QStringLiteral("Email/Files/pipe.png"))).constData(), 0600), 0);

@@ -3,6 +3,7 @@
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
+#include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "runtime/IniFile.h"
 #include "runtime/SqliteDialect.h"
@@ -167,6 +168,11 @@ TEST_F(KorbelsteenProgram, KilledMidReceiveLosesNothingAndStoresNothingTwice)
     const int afterKills = number("SELECT COUNT(*) FROM EMAIL");
     EXPECT_GT(afterKills, 0);
     EXPECT_LT(afterKills, 400) << "the kills came too late to test anything";
+    // The killed receive left its flag and its lock; the organiser sees that no one holds it.
+    EXPECT_EQ(vrt::IniFile(m_folder->file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),
+              QStringLiteral("1"));
+    EXPECT_TRUE(QFileInfo::exists(organiser::korbelsteen::receiveLockPath(m_folder->path())));
+    EXPECT_FALSE(organiser::korbelsteen::receiveHolderAlive(m_folder->path()));
 
     runToEnd();
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL"), 400);

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QThread>
 
 using namespace korbelsteen;
 namespace ms = mailsamples;
@@ -396,6 +397,56 @@ TEST_F(ReceiveDovecot, NoAccountsWritesStartOneThenTwo)
     EXPECT_EQ(startSeenByWorker, QStringLiteral("1"));
     EXPECT_EQ(vrt::IniFile(ini).get(QStringLiteral("SR"), QStringLiteral("START")), QStringLiteral("2"));
     EXPECT_EQ(c.questionsAsked(), 0);
+}
+
+TEST_F(ReceiveDovecot, AFlagThatCannotBeWrittenIsToldOnceAndTheReceiveGoesOn)
+{
+    // Where the settings file should be, a folder: no write of it can succeed.
+    ASSERT_TRUE(QDir(data.path()).mkdir(QStringLiteral("Standard.ini")));
+    ReceiveController c(options());
+    c.exec();
+    EXPECT_EQ(c.storedMessages(), 12);
+    QStringList told; // a busy machine may also have asked about a slow server
+    const QString flag = tr(QStringLiteral("Oznaka primanja pošte ne može se zapisati:"));
+    for (const auto& call : testsupport::presenter().calls())
+        if (call.kind == QLatin1String("message") && call.text.startsWith(flag))
+            told << call.text;
+    ASSERT_EQ(told.size(), 1) << "told once for the whole run";
+    EXPECT_TRUE(told[0].startsWith(flag + QLatin1Char('\n') + data.file(QStringLiteral("Standard.ini")) + QLatin1Char('\n')))
+        << told[0].toStdString();
+}
+
+TEST(ReceiveController, TimeSpentFindingWhatIsStoredIsNotASilentServer)
+{
+    // Every message is stored already and each lookup is slow: together they take far longer
+    // than the silence after which the receive asks about the server.
+    testsupport::TempFolder data;
+    testsupport::FakePop3 server;
+    auto db = std::make_shared<MemoryDb>();
+    db->addAccount(1, QStringLiteral("Puna"), QStringLiteral("127.0.0.1"), 0, QStringLiteral("u"), QStringLiteral("p"));
+    for (int i = 0; i < 150; ++i) {
+        server.addMessage(QString::number(i), ms::sized(i, 500));
+        db->messageIds.insert(controls::storedMessageId(1, QString::number(i)));
+    }
+    ASSERT_TRUE(server.start());
+    db->accounts[0].popPort = server.port();
+    struct SlowStore : MemoryStore {
+        using MemoryStore::MemoryStore;
+        bool hasMessage(const QString& id) override
+        {
+            QThread::msleep(8);
+            return MemoryStore::hasMessage(id);
+        }
+    };
+    testsupport::presenter().clear();
+    ReceiveController::Options o;
+    o.dataFolder = data.path();
+    o.tickMs = 25; // the question after half a second of silence; the lookups take 1.2 s
+    o.makeStore = [db] { return std::make_unique<SlowStore>(db); };
+    ReceiveController c(o);
+    c.exec();
+    EXPECT_EQ(c.questionsAsked(), 0);
+    EXPECT_EQ(c.storedMessages(), 0);
 }
 
 TEST(ReceiveController, ASilentServerAsksEveryTenSecondsUntilNo)

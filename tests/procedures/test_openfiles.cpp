@@ -211,6 +211,9 @@ TEST_F(OpenFilesTest, CreatesEveryTableAsDeclaredOnceAndNothingTheSecondTime)
     // Text key components order by their upper-case form.
     EXPECT_EQ(row("SELECT coll FROM pragma_index_xinfo('EMAIL_SenderKey') WHERE key = 1"), "NOCASE");
     EXPECT_EQ(row("SELECT coll FROM pragma_index_xinfo('EMAIL_InboxIDKey') WHERE key = 1"), "BINARY");
+    // Server ids and Content-IDs compare exactly.
+    EXPECT_EQ(row("SELECT coll FROM pragma_index_xinfo('EMAIL_MessageIDKey') WHERE key = 1"), "BINARY");
+    EXPECT_EQ(row("SELECT coll FROM pragma_index_xinfo('EMAILATTACH_ContentIDKey') WHERE key = 1"), "BINARY");
 
     // A second opening creates nothing and says nothing.
     const std::string before = row("SELECT group_concat(name || sql, ';') FROM sqlite_master");

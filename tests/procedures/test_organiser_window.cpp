@@ -1,5 +1,6 @@
 #include "data/Globals.h"
 #include "procedures/common/TreeLists.h"
+#include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -8,6 +9,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QHeaderView>
+#include <QLockFile>
+#include <QProcess>
+#include <QThread>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
 #include <QStackedWidget>
 #include <QStandardItemModel>
 #include <QTableView>
@@ -313,7 +321,9 @@ TEST(OrganiserWindow, TimerRunsTheHeartbeatOnItsClock)
     EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 2}}));
     EXPECT_EQ(rig.ini("SR", "START"), "0");
 
-    // A receive under way (flag 1) is not doubled by the timer or by the ribbon.
+    // A receive under way (flag 1, its lock held) is not doubled by the timer or by the ribbon.
+    QLockFile receiving(korbelsteen::receiveLockPath(rig.data.path()));
+    ASSERT_TRUE(receiving.tryLock(0));
     vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "1");
     rig.launcher.started.clear();
     rig.now += 200;
@@ -329,4 +339,71 @@ TEST(OrganiserWindow, TimerRunsTheHeartbeatOnItsClock)
     manager.tick();
     rig.window->dispatcher().dispatch(2005);
     EXPECT_EQ(rig.launcher.started, QStringList{"/SR"});
+}
+
+// The child of the test below, which runs it by name: holds the receive lock of a data folder
+// until it is killed, as a receiving korbelsteen does.
+TEST(ReceiveLock, DISABLED_Holder)
+{
+    QLockFile lock(korbelsteen::receiveLockPath(qEnvironmentVariable("VELMORA_LOCK_FOLDER")));
+    lock.setStaleLockTime(0);
+    ASSERT_TRUE(lock.tryLock(0));
+    std::fputs("locked\n", stdout);
+    std::fflush(stdout);
+    QThread::sleep(120);
+}
+
+TEST(OrganiserWindow, AReceiveKilledMidwayIsClearedAndAnotherCanStart)
+{
+    Rig rig("[Email]\r\nCheck=100\r\n[SR]\r\nSTART=0\r\n");
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    auto& manager = rig.window->manager();
+    manager.tick();
+
+    // A receive writes its flag under its lock, then is killed: the flag and the lock file stay.
+    QProcess holder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELMORA_LOCK_FOLDER"), rig.data.path());
+    holder.setProcessEnvironment(env);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("--gtest_filter=ReceiveLock.DISABLED_Holder"), QStringLiteral("--gtest_also_run_disabled_tests")});
+    ASSERT_TRUE(holder.waitForStarted());
+    while (!holder.readAllStandardOutput().contains("locked"))
+        ASSERT_TRUE(holder.waitForReadyRead(20000)) << "the holder did not take the lock";
+    vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "1");
+    EXPECT_TRUE(korbelsteen::receiveHolderAlive(rig.data.path()));
+    rig.now += 101;
+    manager.tick();
+    rig.launcher.started.clear();
+    rig.window->dispatcher().dispatch(2005);
+    EXPECT_TRUE(rig.launcher.started.isEmpty()) << "busy while the receive lives";
+
+    holder.kill();
+    ASSERT_TRUE(holder.waitForFinished());
+    ASSERT_TRUE(QFileInfo::exists(korbelsteen::receiveLockPath(rig.data.path())));
+    EXPECT_FALSE(korbelsteen::receiveHolderAlive(rig.data.path()));
+    rig.frame.notes.clear();
+    rig.now += 101; // the flag is looked at again
+    manager.tick();
+    manager.tick();
+    rig.settle();
+    EXPECT_EQ(rig.ini("SR", "START"), "0");
+    EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 2}})) << "the frame hears the receive ended";
+    rig.window->dispatcher().dispatch(2005);
+    EXPECT_EQ(rig.launcher.started, QStringList{"/SR"});
+}
+
+TEST(ReceiveLock, WithoutItsFileOrWithAnUnreadableOldOneNoReceiveRuns)
+{
+    testsupport::TempFolder data;
+    EXPECT_FALSE(korbelsteen::receiveHolderAlive(data.path()));
+    const QString lock = korbelsteen::receiveLockPath(data.path());
+    data.write(QFileInfo(lock).fileName(), "");
+    EXPECT_TRUE(korbelsteen::receiveHolderAlive(data.path())) << "being written";
+    QFile f(lock);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(QDateTime::currentDateTime().addSecs(-60), QFileDevice::FileModificationTime));
+    f.close();
+    EXPECT_FALSE(korbelsteen::receiveHolderAlive(data.path()));
 }
