@@ -1,5 +1,6 @@
 #include "runtime/SqliteDialect.h"
 
+#include <sqlite3.h>
 #include <strings.h>
 
 namespace vrt::dialect {
@@ -21,6 +22,20 @@ std::string upper(std::string s)
 }
 
 } // namespace
+
+bool databaseFileReadable(const std::string& path, std::string* why)
+{
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) {
+        // The header and the catalogue are read here; a file that is not a database stops it.
+        rc = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    if (rc != SQLITE_OK && why)
+        *why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    return rc == SQLITE_OK;
+}
 
 bool tableExists(odbc::Connection& c, const std::string& table, bool& exists, odbc::Error* error)
 {

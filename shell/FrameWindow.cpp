@@ -97,6 +97,7 @@ FrameOptions FrameOptions::standard()
     o.startOrganiser = [](int frameReceiverId, QWidget* parent) -> QWidget* {
         return organiser::W_First(frameReceiverId, parent);
     };
+    o.organiserRequired = true;
     o.prepare = [folder = o.dataFolder, translate = o.translate] {
         vrt::IniFile ini(vrt::joinPath(folder, QStringLiteral("Standard.ini")));
         OdbcDriverInstaller installer;
@@ -303,6 +304,10 @@ void FrameWindow::startOrganiser()
     if (QWidget* w = m_options.startOrganiser(m_receiverId, m_central)) {
         m_organiser = w;
         m_central->addWidget(w);
+    } else if (m_options.organiserRequired) {
+        m_exitCode = 1;
+        closeDown();
+        return;
     }
     m_link.flush();
 }
@@ -501,7 +506,7 @@ int W_Frame()
         else
             QCoreApplication::quit();
     });
-    QObject::connect(&frame, &shell::FrameWindow::closed, [] { QCoreApplication::exit(0); });
+    QObject::connect(&frame, &shell::FrameWindow::closed, [&frame] { QCoreApplication::exit(frame.exitCode()); });
     if (QUILVO* t = shell::program().translator)
         shell::attachTranslator(frame, *t);
     frame.open();

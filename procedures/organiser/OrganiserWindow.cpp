@@ -26,6 +26,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/organiser/SettingsWrites.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -322,7 +323,8 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     tabs.clearWorkTexts = [this] { m_textBuffer.clear(); };
     tabs.freeChartQueues = side.freeChartQueues;
     tabs.writeLastTab = [this](int page) {
-        vrt::IniFile(dataPath(QStringLiteral("Standard.ini"))).put(QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
+        vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
+        putSetting(ini, QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
     };
     tabs.showPage = [this](int page) { selectPage(page); };
     tabs.showOverviewChart = [this](bool on) {
@@ -502,8 +504,8 @@ void OrganiserWindow::firstDisplay()
     if (firstShown)
         firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
-    ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
-    ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
+    putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok"))) &&
+        putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
 
     std::optional<long long> check;
     if (const auto text = ini.value(QStringLiteral("Email"), QStringLiteral("Check")))
