@@ -87,7 +87,7 @@ bool writable(const QString& path, int mode)
 // a file that is not a database would fail once for every table. Empty when it can be used.
 QString refusalOf(const QString& folder)
 {
-    QUILVO& t = VelmoraDll::translator();
+    const auto t = [](const QString& text) { return VelmoraDll::translator().QVSTR(text); };
     const QString files = vrt::joinPath(folder, QStringLiteral("Files"));
     const QString db = vrt::joinPath(files, QStringLiteral("Database.db"));
     for (const QString& dir : {folder, files}) {
@@ -95,19 +95,19 @@ QString refusalOf(const QString& folder)
         if (dir == files && !info.exists())
             break;
         if (!info.isDir() || !writable(dir, W_OK | X_OK))
-            return t.QVSTR(QStringLiteral("Mapa podataka je samo za čitanje")) + QLatin1Char('|') + dir;
+            return t(QStringLiteral("Mapa podataka je samo za čitanje")) + QLatin1Char('|') + dir;
     }
     const QFileInfo info(db);
     if (!info.exists())
         return {};
     // A device or a pipe under that name would block the read below or feed it for ever.
     if (!info.isFile())
-        return t.QVSTR(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db;
+        return t(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db;
     if (!writable(db, R_OK | W_OK))
-        return t.QVSTR(QStringLiteral("Baza podataka je samo za čitanje")) + QLatin1Char('|') + db;
+        return t(QStringLiteral("Baza podataka je samo za čitanje")) + QLatin1Char('|') + db;
     std::string why;
     if (info.size() > 0 && !vrt::dialect::databaseFileReadable(QFile::encodeName(db).toStdString(), &why))
-        return t.QVSTR(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db +
+        return t(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db +
                QLatin1Char('|') + QString::fromStdString(why);
     return {};
 }
