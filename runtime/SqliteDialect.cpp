@@ -1,7 +1,10 @@
 #include "runtime/SqliteDialect.h"
 
+#include <cctype>
+
 #include <sqlite3.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace vrt::dialect {
 namespace {
@@ -25,8 +28,28 @@ std::string upper(std::string s)
 
 bool databaseFileReadable(const std::string& path, std::string* why)
 {
+    // Without a log beside it nobody has the file open: read as it lies, so that not even a
+    // log or a shared-memory file is made beside it. With one, SQLite has to read the log too.
+    std::string name = path;
+    int flags = SQLITE_OPEN_READONLY;
+    struct stat st {};
+    if (::stat((path + "-wal").c_str(), &st) != 0) {
+        static const char hex[] = "0123456789ABCDEF";
+        name = "file:";
+        for (unsigned char ch : path) {
+            if (std::isalnum(ch) || ch == '/' || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
+                name += char(ch);
+            } else {
+                name += '%';
+                name += hex[ch >> 4];
+                name += hex[ch & 15];
+            }
+        }
+        name += "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
     sqlite3* db = nullptr;
-    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
     if (rc == SQLITE_OK) {
         // The header and the catalogue are read here; a file that is not a database stops it.
         rc = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);

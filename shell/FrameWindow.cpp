@@ -38,6 +38,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
 namespace shell {
 namespace {
 
@@ -99,6 +101,10 @@ FrameOptions FrameOptions::standard()
     };
     o.organiserRequired = true;
     o.prepare = [folder = o.dataFolder, translate = o.translate] {
+        // A folder that cannot be written cannot record the install either; the organiser's
+        // opening refuses such a folder with one message of its own.
+        if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            return;
         vrt::IniFile ini(vrt::joinPath(folder, QStringLiteral("Standard.ini")));
         OdbcDriverInstaller installer;
         installDriverOnce(ini, installer, [&translate](const QString& why) {
@@ -304,6 +310,8 @@ void FrameWindow::startOrganiser()
     if (QWidget* w = m_options.startOrganiser(m_receiverId, m_central)) {
         m_organiser = w;
         m_central->addWidget(w);
+        if (m_options.organiserRequired)
+            qInfo("velmora: organiser open");
     } else if (m_options.organiserRequired) {
         m_exitCode = 1;
         closeDown();
