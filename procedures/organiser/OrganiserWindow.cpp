@@ -554,9 +554,12 @@ void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager-
 
 void OrganiserWindow::saveListLayouts()
 {
+    bool saved = true;
     for (const auto& list : ListKeys)
         if (QHeaderView* header = listHeader(m_manager->control(list.control)))
-            VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+            saved = VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key)) && saved;
+    if (!saved) // list layouts live in the working folder's file
+        reportSettingsNotSaved(vrt::IniFile(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini"))));
 }
 
 void OrganiserWindow::shutDown()

@@ -24,7 +24,7 @@ bool reportSettingsNotSaved(const vrt::IniFile& ini)
     bool first;
     {
         std::lock_guard<std::mutex> l(mutex);
-        first = said.insert(ini.path() + QLatin1Char('|') + why).second;
+        first = said.insert(ini.path()).second;
     }
     qCWarning(lcSettings).noquote() << "settings not saved:" << why;
     if (first)

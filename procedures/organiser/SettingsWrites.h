@@ -6,7 +6,7 @@ namespace vrt { class IniFile; }
 namespace organiser {
 
 // Says that a write of the window's own settings (last page, pane positions, the translated
-// button texts) failed, with the file and the reason. Once per file and reason in a session:
+// button texts, list layouts) failed, with the file and the reason. Once per file in a session:
 // every change of page writes, and a box at each would only bury the user; later ones go to
 // the log. Returns false, so a caller can pass its result on.
 bool reportSettingsNotSaved(const vrt::IniFile& ini);
