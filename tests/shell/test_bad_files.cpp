@@ -51,6 +51,15 @@ public:
         QFile(env(QStringLiteral("odbc/odbc.ini"))).open(QIODevice::WriteOnly);
     }
 
+    ~Place()
+    {
+        // Folders a case made read-only are opened again, so the temporary folder can go.
+        QDirIterator it(m_root.path(), QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        (void)::chmod(QFile::encodeName(m_root.path()).constData(), 0700);
+        while (it.hasNext())
+            (void)::chmod(QFile::encodeName(it.next()).constData(), 0700);
+    }
+
     QString data() const { return m_root.path() + QLatin1Char('/') + m_name; }
     QString path(const QString& name) const { return data() + QLatin1Char('/') + name; }
     QString env(const QString& name) const { return m_root.path() + QStringLiteral("/env/") + name; }
