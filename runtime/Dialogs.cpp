@@ -78,10 +78,10 @@ bool windowsCanBeShown()
 
 void printInstead(const QString& text)
 {
-    const QString program = QCoreApplication::instance()
-                                ? QFileInfo(QCoreApplication::applicationFilePath()).fileName()
-                                : QString();
-    const QString line = (program.isEmpty() ? QStringLiteral("velmora") : program) + QStringLiteral(": ") +
+    // Named as a command-line program names itself: "korbelsteen: ...".
+    const QString program = QCoreApplication::instance() ? QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                                                         : QStringLiteral("velmora");
+    const QString line = program + QStringLiteral(": ") +
                          QString(text).replace(QLatin1Char('|'), QLatin1Char('\n')).trimmed() + QLatin1Char('\n');
     std::fputs(line.toLocal8Bit().constData(), stderr);
     std::fflush(stderr);

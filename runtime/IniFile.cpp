@@ -211,10 +211,6 @@ bool rewrite(const QString& path, QString* error,
     return true;
 }
 
-} // namespace
-
-namespace {
-
 bool hasLineBreak(const QString& s)
 {
     return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
