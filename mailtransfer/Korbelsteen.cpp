@@ -68,6 +68,18 @@ int dispatch(const QStringList& args, const Jobs& jobs)
     return 0;
 }
 
+namespace {
+
+void shutDown(vrt::IniClass& settings)
+{
+    settings.update();
+    CORVALDE::KILL();
+    VelmoraDll::KILL();
+    settings.kill();
+}
+
+} // namespace
+
 int run(const QStringList& args)
 {
     vrt::ErrorClass errors;
@@ -78,7 +90,11 @@ int run(const QStringList& args)
 
     // The tables are opened (and made when missing) whatever the job, as the organiser does.
     const QString dataFolder = corvalde::setDataFolderFromCurrent();
-    W_First::OpenFilez();
+    if (W_First::OpenFilez() != 0) {
+        // It has said why; no job runs on data that cannot be used.
+        shutDown(settings);
+        return DataRefused;
+    }
 
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
@@ -88,11 +104,7 @@ int run(const QStringList& args)
         return 2;
     };
     const int code = dispatch(args, jobs);
-
-    settings.update();
-    CORVALDE::KILL();
-    VelmoraDll::KILL();
-    settings.kill();
+    shutDown(settings);
     return code;
 }
 

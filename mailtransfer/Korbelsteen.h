@@ -25,6 +25,9 @@ struct Jobs {
 // Runs at most one job and returns the exit code.
 int dispatch(const QStringList& args, const Jobs& jobs);
 
+// The exit code of a run refused because the data folder or its database cannot be used.
+constexpr int DataRefused = 3;
+
 // The program body after QApplication exists; returns the exit code.
 int run(const QStringList& args);
 

@@ -1,7 +1,5 @@
 #include "runtime/DateTime.h"
 
-#include <limits>
-
 namespace vrt {
 namespace {
 
@@ -117,14 +115,14 @@ int dayFromDate(const QDate& date)
     if (!date.isValid())
         return NoDate;
     const qint64 n = epoch().daysTo(date);
-    if (n <= 0 || n > std::numeric_limits<int>::max())
+    if (n <= 0 || n > LastDay)
         return NoDate;
     return int(n);
 }
 
 QDate dateFromDay(int day)
 {
-    if (day <= 0)
+    if (day <= 0 || day > LastDay)
         return {};
     return epoch().addDays(day);
 }

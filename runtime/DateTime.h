@@ -13,10 +13,12 @@ namespace vrt {
 inline constexpr int NoDate = 0;
 inline constexpr int NoTime = 0;
 inline constexpr int LastTime = 8640000;
+// 9999-12-31: the column texts have four digits for the year, so later dates are "no date".
+inline constexpr int LastDay = 2994626;
 
-// 0 for a null or invalid date and for dates on or before 1800-12-28.
+// 0 for a null or invalid date, for dates on or before 1800-12-28 and after 9999-12-31.
 int dayFromDate(const QDate& date);
-// Null QDate for 0 and negative numbers.
+// Null QDate for 0, negative numbers and numbers after LastDay.
 QDate dateFromDay(int day);
 
 // Sub-hundredth milliseconds are dropped, never rounded up into the next day.

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
@@ -62,10 +64,49 @@ QString qtFilter(const QString& filter)
     return out.join(QStringLiteral(";;"));
 }
 
+// A window needs the GUI thread and a screen someone looks at. Elsewhere (a worker thread,
+// the offscreen platform of a run without a display) a modal box would block for ever with
+// nobody to answer it, or crash: the text goes to the error stream instead.
+bool windowsCanBeShown()
+{
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+void printInstead(const QString& text)
+{
+    // Named as a command-line program names itself: "korbelsteen: ...".
+    const QString program = QCoreApplication::instance() ? QFileInfo(QCoreApplication::applicationFilePath()).fileName()
+                                                         : QStringLiteral("velmora");
+    const QString line = program + QStringLiteral(": ") +
+                         QString(text).replace(QLatin1Char('|'), QLatin1Char('\n')).trimmed() + QLatin1Char('\n');
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
+// The answer of a box nobody can press: its default, else the one that commits to least.
+int unansweredButton(const MessageArgs& a)
+{
+    const int mask = a.buttons ? a.buttons : BUTTON_OK;
+    if (a.defaultButton & mask)
+        return a.defaultButton;
+    for (int b : {BUTTON_CANCEL, BUTTON_NO, BUTTON_ABORT, BUTTON_OK, BUTTON_IGNORE, BUTTON_YES, BUTTON_RETRY})
+        if (mask & b)
+            return b;
+    return BUTTON_CANCEL;
+}
+
 class QtPresenter final : public Presenter {
 public:
     int message(const MessageArgs& a) override
     {
+        if (!windowsCanBeShown()) {
+            printInstead(a.text);
+            return unansweredButton(a);
+        }
         // '|' breaks a line in the runtime's message texts.
         QMessageBox box(qtIcon(a.icon), a.caption, QString(a.text).replace(QLatin1Char('|'), QLatin1Char('\n')));
         static const std::array<std::pair<int, QMessageBox::StandardButton>, 8> map{{
@@ -90,6 +131,10 @@ public:
     }
     bool stop(const QString& text) override
     {
+        if (!windowsCanBeShown()) {
+            printInstead(text);
+            return true; // the window's own default
+        }
         QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text);
         QPushButton* end = box.addButton(QStringLiteral("End program"), QMessageBox::DestructiveRole);
         QPushButton* goOn = box.addButton(QStringLiteral("Go on"), QMessageBox::AcceptRole);
@@ -97,14 +142,21 @@ public:
         box.exec();
         return box.clickedButton() != end;
     }
-    bool stopWindow(const QString&, const std::function<bool()>& run) override { return run(); }
+    bool stopWindow(const QString& text, const std::function<bool()>& run) override
+    {
+        return windowsCanBeShown() ? run() : stop(text);
+    }
     void halt(int, const QString& text) override
     {
-        if (!text.isEmpty())
+        if (!text.isEmpty() && !windowsCanBeShown())
+            printInstead(text);
+        else if (!text.isEmpty())
             QMessageBox::critical(nullptr, QApplication::applicationName(), text);
     }
     bool colorDialog(const QString& title, QColor& colour) override
     {
+        if (!windowsCanBeShown())
+            return false;
         const QColor c = QColorDialog::getColor(colour, nullptr, title);
         if (!c.isValid())
             return false;
@@ -113,6 +165,8 @@ public:
     }
     bool fileDialog(FileDialogArgs& a) override
     {
+        if (!windowsCanBeShown())
+            return false;
         QString chosen;
         if (a.flags & FILE_DIRECTORY)
             chosen = QFileDialog::getExistingDirectory(nullptr, a.title, a.file);
@@ -127,6 +181,8 @@ public:
     }
     bool fontDialog(const QString& title, QFont& font) override
     {
+        if (!windowsCanBeShown())
+            return false;
         bool ok = false;
         const QFont f = QFontDialog::getFont(&ok, font, nullptr, title);
         if (ok)
@@ -135,6 +191,8 @@ public:
     }
     bool printerDialog(const QString& title) override
     {
+        if (!windowsCanBeShown())
+            return false;
         QPrinter printer;
         QPrintDialog d(&printer);
         d.setWindowTitle(title);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <set>
 #include <strings.h>
 
@@ -560,12 +561,18 @@ void FileManager::loadRow(odbc::Statement& s, int firstColumn)
         const int col = firstColumn + int(i);
         void* at = f.at(BUFFER);
         switch (f.kind) {
-        case FieldKind::Long:
-            *static_cast<int32_t*>(at) = int32_t(s.integer(col).value_or(0));
+        // A stored number the field cannot hold reads as 0 ("none"), never as another, wrapped
+        // number that would name some other row.
+        case FieldKind::Long: {
+            const int64_t v = s.integer(col).value_or(0);
+            *static_cast<int32_t*>(at) = v >= INT32_MIN && v <= INT32_MAX ? int32_t(v) : 0;
             break;
-        case FieldKind::Byte:
-            *static_cast<uint8_t*>(at) = uint8_t(s.integer(col).value_or(0));
+        }
+        case FieldKind::Byte: {
+            const int64_t v = s.integer(col).value_or(0);
+            *static_cast<uint8_t*>(at) = v >= 0 && v <= UINT8_MAX ? uint8_t(v) : 0;
             break;
+        }
         case FieldKind::Text:
         case FieldKind::Decimal:
             *static_cast<std::string*>(at) = s.text(col).value_or(std::string());

@@ -17,13 +17,21 @@ struct Lines {
     QString eol = QStringLiteral("\r\n");
 };
 
-Lines readLines(const QString& path)
+// `readable` is false when the file exists but cannot be read: it is not the same as empty.
+Lines readLines(const QString& path, bool* readable = nullptr)
 {
     Lines out;
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    if (readable)
+        *readable = true;
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (readable)
+            *readable = !f.exists();
         return out;
+    }
     const QByteArray bytes = f.readAll();
+    if (readable && f.error() != QFileDevice::NoError)
+        *readable = false;
     QString text;
     {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -178,7 +186,13 @@ bool rewrite(const QString& path, QString* error,
         *error = QStringLiteral("Cannot lock %1").arg(path);
         return false;
     }
-    Lines l = readLines(path);
+    bool readable = true;
+    Lines l = readLines(path, &readable);
+    if (!readable) {
+        // Writing now would replace every other setting with this one key.
+        *error = QStringLiteral("Cannot read %1").arg(path);
+        return false;
+    }
     if (!change(l))
         return true; // nothing to change
     QSaveFile out(path);
@@ -197,11 +211,37 @@ bool rewrite(const QString& path, QString* error,
     return true;
 }
 
+bool hasLineBreak(const QString& s)
+{
+    return s.contains(QLatin1Char('\n')) || s.contains(QLatin1Char('\r'));
+}
+
+// What the line-based file would read back differently: a line break starts a line of its
+// own (a new section or key), "]" ends a section name, "=" ends a key, and a key starting
+// with "[" or ";" reads as a section or a comment.
+QString unwritable(const QString& section, const QString& key, const QString& value)
+{
+    if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value))
+        return QStringLiteral("a line break");
+    if (section.contains(QLatin1Char(']')))
+        return QStringLiteral("']' in the section name");
+    const QString k = key.trimmed();
+    if (k.isEmpty())
+        return QStringLiteral("an empty key");
+    if (k.contains(QLatin1Char('=')) || k.startsWith(QLatin1Char('[')) || k.startsWith(QLatin1Char(';')))
+        return QStringLiteral("'=', or '[' or ';' first, in the key");
+    return {};
+}
+
 } // namespace
 
 bool IniFile::put(const QString& section, const QString& key, const QString& value)
 {
     m_error.clear();
+    if (const QString why = unwritable(section, key, value); !why.isEmpty()) {
+        m_error = QStringLiteral("Not written to %1: [%2] %3 holds %4").arg(m_path, section, key, why);
+        return false;
+    }
     return rewrite(m_path, &m_error, [&](Lines& l) {
         auto [b, e] = findSection(l.lines, section);
         const QString line = key + QLatin1Char('=') + value;

@@ -22,6 +22,8 @@ public:
     long long getInt(const QString& section, const QString& key, long long def) const;
 
     // False (with errorString()) when the file could not be written; nothing is half-written.
+    // Refused: a line break anywhere, "]" in the section, "=" in the key (or "[" or ";" first),
+    // and any write to a file that exists but cannot be read.
     bool put(const QString& section, const QString& key, const QString& value);
     bool remove(const QString& section, const QString& key);
 

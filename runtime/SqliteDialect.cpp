@@ -1,6 +1,10 @@
 #include "runtime/SqliteDialect.h"
 
+#include <cctype>
+
+#include <sqlite3.h>
 #include <strings.h>
+#include <sys/stat.h>
 
 namespace vrt::dialect {
 namespace {
@@ -21,6 +25,47 @@ std::string upper(std::string s)
 }
 
 } // namespace
+
+bool databaseFileReadable(const std::string& path, std::string* why)
+{
+    // Without a log beside it nobody has the file open: read as it lies, so that not even a
+    // log or a shared-memory file is made beside it. With one, SQLite has to read the log too.
+    // A journal left by a cut transaction is rolled back by the first writer; read before
+    // that, the file may look damaged when it is not.
+    struct stat st {};
+    if (::stat((path + "-journal").c_str(), &st) == 0)
+        return true;
+    std::string name = path;
+    int flags = SQLITE_OPEN_READONLY;
+    if (::stat((path + "-wal").c_str(), &st) != 0) {
+        static const char hex[] = "0123456789ABCDEF";
+        name = "file:";
+        for (unsigned char ch : path) {
+            if (std::isalnum(ch) || ch == '/' || ch == '-' || ch == '_' || ch == '.' || ch == '~') {
+                name += char(ch);
+            } else {
+                name += '%';
+                name += hex[ch >> 4];
+                name += hex[ch & 15];
+            }
+        }
+        name += "?immutable=1";
+        flags |= SQLITE_OPEN_URI;
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(name.c_str(), &db, flags, nullptr);
+    if (rc == SQLITE_OK) {
+        // The header and the catalogue are read here; a file that is not a database stops it.
+        sqlite3_busy_timeout(db, 10000);
+        rc = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    }
+    // Busy or locked says only that another program is at work on it.
+    const bool readable = rc == SQLITE_OK || (rc & 0xFF) == SQLITE_BUSY || (rc & 0xFF) == SQLITE_LOCKED;
+    if (!readable && why)
+        *why = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    return readable;
+}
 
 bool tableExists(odbc::Connection& c, const std::string& table, bool& exists, odbc::Error* error)
 {

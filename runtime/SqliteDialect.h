@@ -52,6 +52,11 @@ std::vector<std::string> uniqueViolationColumns(const std::string& errorText);
 bool isConstraintViolation(const odbc::Error& e);
 bool isBusy(const odbc::Error& e);
 
+// One look at a database file through a read-only open, before any connection may change it
+// (a connection switches the journal mode, which writes): false, with SQLite's reason, when
+// the file is not a database it can read. An empty file is a new database.
+bool databaseFileReadable(const std::string& path, std::string* why);
+
 // For a connection that commits many small transactions in a row: its commits checkpoint the
 // log less often. Only speed depends on it; false on a driver error.
 bool checkpointLessOften(odbc::Connection& c);

@@ -12,6 +12,8 @@
 #include <QThread>
 
 #include <clocale>
+#include <mutex>
+#include <set>
 #include <unordered_map>
 
 Q_LOGGING_CATEGORY(lcQuilvo, "velmora.translator", QtInfoMsg)
@@ -300,6 +302,20 @@ void QUILVO::CLOSETRANFILES()
     t.lastRow = 0;
 }
 
+// Whether this fault of this file has not been reported yet in this process. A file that
+// changes (another size or time) is a new one.
+static bool firstReportOf(const QString& file, int error)
+{
+    static std::mutex mutex;
+    static std::set<QString> reported;
+    const QFileInfo info(file);
+    const QString key = QString::number(error) + QLatin1Char('|') + info.absoluteFilePath() + QLatin1Char('|') +
+                        QString::number(info.size()) + QLatin1Char('|') +
+                        QString::number(info.lastModified().toMSecsSinceEpoch());
+    std::lock_guard<std::mutex> l(mutex);
+    return reported.insert(key).second;
+}
+
 void QUILVO::disableTranslation(int error, const QString& file, const QString& detail)
 {
     CLOSETRANFILES();
@@ -310,6 +326,8 @@ void QUILVO::disableTranslation(int error, const QString& file, const QString& d
                        .arg(file, translationFile(), substitutionFile());
     if (!detail.isEmpty())
         text += QLatin1Char('|') + detail;
+    if (!firstReportOf(file, error))
+        return; // the program's translators share the file: the user hears of it once
     qCWarning(lcQuilvo).noquote() << text;
     const vrt::MessageArgs args{text, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_OK, 0, 0};
     auto* app = QCoreApplication::instance();

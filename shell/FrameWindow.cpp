@@ -38,6 +38,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <unistd.h>
+
 namespace shell {
 namespace {
 
@@ -97,7 +99,12 @@ FrameOptions FrameOptions::standard()
     o.startOrganiser = [](int frameReceiverId, QWidget* parent) -> QWidget* {
         return organiser::W_First(frameReceiverId, parent);
     };
+    o.organiserRequired = true;
     o.prepare = [folder = o.dataFolder, translate = o.translate] {
+        // A folder that cannot be written cannot record the install either; the organiser's
+        // opening refuses such a folder with one message of its own.
+        if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+            return;
         vrt::IniFile ini(vrt::joinPath(folder, QStringLiteral("Standard.ini")));
         OdbcDriverInstaller installer;
         installDriverOnce(ini, installer, [&translate](const QString& why) {
@@ -303,6 +310,12 @@ void FrameWindow::startOrganiser()
     if (QWidget* w = m_options.startOrganiser(m_receiverId, m_central)) {
         m_organiser = w;
         m_central->addWidget(w);
+        if (m_options.organiserRequired)
+            qInfo("velmora: organiser open");
+    } else if (m_options.organiserRequired) {
+        m_exitCode = 1;
+        closeDown();
+        return;
     }
     m_link.flush();
 }
@@ -501,7 +514,7 @@ int W_Frame()
         else
             QCoreApplication::quit();
     });
-    QObject::connect(&frame, &shell::FrameWindow::closed, [] { QCoreApplication::exit(0); });
+    QObject::connect(&frame, &shell::FrameWindow::closed, [&frame] { QCoreApplication::exit(frame.exitCode()); });
     if (QUILVO* t = shell::program().translator)
         shell::attachTranslator(frame, *t);
     frame.open();

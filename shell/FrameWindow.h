@@ -40,6 +40,9 @@ struct FrameOptions {
     // Runs once the frame is shown. Returns the organiser window's widget for the central
     // area, or nullptr when it has none (the waiting text stays).
     std::function<QWidget*(int frameReceiverId, QWidget* parent)> startOrganiser;
+    // The program's own organiser: a nullptr from startOrganiser means it could not open (it
+    // has said why), and the frame closes with exit code 1 instead of waiting for ever.
+    bool organiserRequired = false;
     // The first-start work on the data folder before anything is shown.
     std::function<void()> prepare;
     int pollMilliseconds = 1000; // mail-transfer flag and date; the file is watched as well
@@ -68,6 +71,8 @@ public:
     int module() const { return m_notifications.module(); }
     bool inTray() const { return m_inTray; }
     bool transferBusy() const { return m_transfer.busy(); }
+    // What the program returns once the frame has closed.
+    int exitCode() const { return m_exitCode; }
 
     // Shows the frame maximised and starts the organiser window from the event loop.
     void open();
@@ -128,6 +133,7 @@ private:
     bool m_minimised = false;
     bool m_opened = false;
     bool m_closing = false;
+    int m_exitCode = 0;
     QTimer* m_poll = nullptr;
     QFileSystemWatcher* m_watcher = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QRegularExpression>
+#include <QUrl>
 #include <QStyledItemDelegate>
 
 namespace VelmoraDll {
@@ -316,8 +317,12 @@ void Tornavellic::RunURL(QWidget* control, int limit)
         if (text.startsWith(QLatin1String("www."), Qt::CaseInsensitive))
             command = QStringLiteral("http://") + text;
         const bool web = links::kindOf(text) == links::Kind::Web;
-        if (!web && !hasScheme(command)) {
-            const QFileInfo file(command);
+        // A file: address names a local file as a path does, and gets the same checks.
+        QUrl url = !web && hasScheme(command) ? QUrl(command) : QUrl();
+        if (url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+            url.setHost(QString());
+        if (!web && (!hasScheme(command) || url.isLocalFile())) {
+            const QFileInfo file(url.isLocalFile() ? url.toLocalFile() : command);
             if (!file.exists())
                 code = 2;
             else if (file.isFile() && file.isExecutable())

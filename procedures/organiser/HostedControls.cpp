@@ -1,5 +1,6 @@
 #include "procedures/organiser/HostedControls.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QLayout>
 #include <QVBoxLayout>
@@ -103,8 +104,13 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
         panel->setHandle(5, qobject_cast<QWidget*>(out.attachments));
     }
 
-    // The settings object lives in a container made for it; it has no place on screen.
+    // The settings object lives in a container made for it; it has no place on screen. It
+    // belongs to the calendar's container (the program, without one), which frees it.
     out.calendarSettings = c.make(kCalendarSettingsProgId, 0, "x_Calendar.dll");
+    if (out.calendarSettings && !out.calendarSettings->parent()) {
+        QObject* owner = d.container ? d.container(43) : nullptr;
+        out.calendarSettings->setParent(owner ? owner : QCoreApplication::instance());
+    }
     if (auto* settings = qobject_cast<CalendarGlobalSettings*>(out.calendarSettings)) {
         if (const QString file = calendarResourceFile(d.language, d.dataFolder); !file.isEmpty())
             settings->ResourceFile(file);

@@ -69,15 +69,16 @@ void reportStartFailure(const std::function<QString(const QString&)>& translate)
 
 QString programPath(const QString& dataFolder)
 {
+    // The installed program first: the data folder is written by mail and by other programs,
+    // so a file placed there must not stand in for it.
     const QString name = QStringLiteral("korbelsteen");
-    const QString inData = vrt::joinPath(dataFolder, name);
-    if (QFileInfo(inData).isExecutable())
-        return inData;
     const QString beside = QStandardPaths::findExecutable(name, {QCoreApplication::applicationDirPath()});
     if (!beside.isEmpty())
         return beside;
     const QString onPath = QStandardPaths::findExecutable(name);
-    return onPath.isEmpty() ? inData : onPath;
+    if (!onPath.isEmpty())
+        return onPath;
+    return vrt::joinPath(dataFolder, name);
 }
 
 QString receiveLockPath(const QString& dataFolder)

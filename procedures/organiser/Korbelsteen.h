@@ -29,7 +29,7 @@ QString copyBody(const QString& dataFolder, const QString& messageId);
 // Told when the program cannot be started (through `translate`, the translator's QVSTR).
 void reportStartFailure(const std::function<QString(const QString&)>& translate);
 
-// The program: "korbelsteen" in the data folder, else beside this program, else on PATH.
+// The program: "korbelsteen" beside this program, else on PATH, else in the data folder.
 QString programPath(const QString& dataFolder);
 
 // The lock a receive holds in the data folder while it runs; it writes "SR"/"START" 1 and 2

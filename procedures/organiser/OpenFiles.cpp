@@ -3,14 +3,20 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
 #include "runtime/SqliteDialect.h"
 #include "runtime/Text.h"
+#include "services/Quilvo.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+
+#include <cmath>
+#include <cstdint>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -58,16 +64,58 @@ QString codeText(const vrt::FileManager& f)
     return QString::number(f.ErrorCode()) + QStringLiteral(" : ") + f.ErrorText();
 }
 
-// The database holds account passwords: the folder and the file are the user's alone.
+// The database holds account passwords: a folder and a file made here are the user's alone.
+// A Files/ that exists keeps the mode its owner gave it.
 void prepareDatabaseFile(const QString& dataFolder)
 {
     const QString files = vrt::joinPath(dataFolder, QStringLiteral("Files"));
-    QDir().mkpath(files);
-    ::chmod(QFile::encodeName(files).constData(), 0700);
+    if (!QFileInfo::exists(files) && QDir().mkpath(files))
+        ::chmod(QFile::encodeName(files).constData(), 0700);
     const QByteArray db = QFile::encodeName(vrt::joinPath(files, QStringLiteral("Database.db")));
     const int fd = ::open(db.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     if (fd >= 0)
         ::close(fd); // an empty file is a new, empty database to SQLite
+}
+
+bool writable(const QString& path, int mode)
+{
+    return ::access(QFile::encodeName(path).constData(), mode) == 0;
+}
+
+// Why the data folder cannot be used, looked at before anything in it is made or changed:
+// a read-only folder or database would start without a word and fail at the first save, and
+// a file that is not a database would fail once for every table. Empty when it can be used.
+QString refusalOf(const QString& folder)
+{
+    const auto t = [](const QString& text) { return VelmoraDll::translator().QVSTR(text); };
+    const QString files = vrt::joinPath(folder, QStringLiteral("Files"));
+    const QString db = vrt::joinPath(files, QStringLiteral("Database.db"));
+    for (const QString& dir : {folder, files}) {
+        const QFileInfo info(dir);
+        if (dir == files && !info.exists())
+            break;
+        if (!info.isDir() || !writable(dir, W_OK | X_OK))
+            return t(QStringLiteral("Mapa podataka je samo za čitanje")) + QLatin1Char('|') + dir;
+    }
+    const QFileInfo info(db);
+    if (!info.exists())
+        return {};
+    // A device or a pipe under that name would block the read below or feed it for ever.
+    if (!info.isFile())
+        return t(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db;
+    if (!writable(db, R_OK | W_OK))
+        return t(QStringLiteral("Baza podataka je samo za čitanje")) + QLatin1Char('|') + db;
+    std::string why;
+    if (info.size() > 0 && !vrt::dialect::databaseFileReadable(QFile::encodeName(db).toStdString(), &why))
+        return t(QStringLiteral("Baza podataka je oštećena ili nije baza podataka")) + QLatin1Char('|') + db +
+               QLatin1Char('|') + QString::fromStdString(why);
+    return {};
+}
+
+int refuse(const QString& text)
+{
+    vrt::message(text, QStringLiteral("Velmora"), vrt::Icon::Hand, vrt::BUTTON_OK);
+    return 1;
 }
 
 bool isDigits(const std::string& s)
@@ -81,6 +129,17 @@ bool isDigits(const std::string& s)
         if (s[i] < '0' || s[i] > '9')
             return false;
     return true;
+}
+
+// A number of an old column within [low, high]; anything else (text, 1e20, NaN) is 0, which
+// every such column reads as "none": no folder, no date, no time.
+long long numberWithin(const std::string& v, long long low, long long high)
+{
+    bool ok = false;
+    const double d = QString::fromStdString(v).trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(d) || d < double(low) || d > double(high))
+        return 0;
+    return static_cast<long long>(d);
 }
 
 // One old row into the new layout: columns by name; a column the old table lacks stays empty.
@@ -97,16 +156,18 @@ void CopyEmailRow(vrt::odbc::Statement& from, const std::vector<int>& sourceOf, 
         void* at = f.at(&to);
         switch (f.kind) {
         case vrt::FieldKind::Long:
-            *static_cast<int32_t*>(at) = int32_t(QString::fromStdString(v).toDouble());
+            *static_cast<int32_t*>(at) = int32_t(numberWithin(v, INT32_MIN, INT32_MAX));
             break;
         case vrt::FieldKind::Byte:
-            *static_cast<uint8_t*>(at) = uint8_t(QString::fromStdString(v).toDouble());
+            *static_cast<uint8_t*>(at) = uint8_t(numberWithin(v, 0, UINT8_MAX));
             break;
         case vrt::FieldKind::Date:
-            *static_cast<int32_t*>(at) = isDigits(v) ? std::stoi(v) : vrt::dayFromText(QString::fromStdString(v));
+            *static_cast<int32_t*>(at) = isDigits(v) ? int32_t(numberWithin(v, 0, vrt::LastDay))
+                                                     : vrt::dayFromText(QString::fromStdString(v));
             break;
         case vrt::FieldKind::Time:
-            *static_cast<int32_t*>(at) = isDigits(v) ? std::stoi(v) : vrt::timeFromText(QString::fromStdString(v));
+            *static_cast<int32_t*>(at) = isDigits(v) ? int32_t(numberWithin(v, 0, vrt::LastTime))
+                                                     : vrt::timeFromText(QString::fromStdString(v));
             break;
         default:
             *static_cast<std::string*>(at) = v;
@@ -151,15 +212,14 @@ int OpenFilez()
 {
     QString why;
     const QString folder = QString::fromStdString(THISPCPATH);
-    if (folder.isEmpty()) {
-        vrt::stop(QStringLiteral("W_First OpenFilez :The data folder is not set."));
-        return 0;
-    }
+    if (folder.isEmpty())
+        return refuse(QStringLiteral("W_First OpenFilez :The data folder is not set."));
     const std::string owner = connectionString(folder, &why);
-    if (owner.empty()) {
-        vrt::stop(QStringLiteral("W_First OpenFilez :") + why);
-        return 0;
-    }
+    if (owner.empty())
+        return refuse(QStringLiteral("W_First OpenFilez :") + why);
+    const QString refusal = refusalOf(folder);
+    if (!refusal.isEmpty())
+        return refuse(refusal);
     prepareDatabaseFile(folder);
     GLO::OWNER = owner;
     corvalde::setTableNames();
@@ -177,6 +237,11 @@ int OpenFilez()
         } else if (rc == vrt::BadDeclarationError && e.table == Tbl::EMAIL) {
             if (const int r = UpgradeEmailTable())
                 return r;
+        } else if (rc == vrt::DriverError) {
+            // The database itself failed (its connection or its catalogue): every other table
+            // would fail the same way, so it is said once and the opening ends.
+            return refuse(VelmoraDll::translator().QVSTR(QStringLiteral("Baza podataka se ne može otvoriti")) +
+                          QLatin1Char('|') + label + QStringLiteral(" : ") + f.ErrorText());
         } else if (rc) {
             // A table that cannot be opened is reported, never passed over.
             if (vrt::ErrorClass* errors = f.Errors()) {

@@ -26,6 +26,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/organiser/SettingsWrites.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -325,7 +326,8 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     tabs.clearWorkTexts = [this] { m_textBuffer.clear(); };
     tabs.freeChartQueues = side.freeChartQueues;
     tabs.writeLastTab = [this](int page) {
-        vrt::IniFile(dataPath(QStringLiteral("Standard.ini"))).put(QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
+        vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
+        putSetting(ini, QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
     };
     tabs.showPage = [this](int page) { selectPage(page); };
     tabs.showOverviewChart = [this](bool on) {
@@ -505,8 +507,8 @@ void OrganiserWindow::firstDisplay()
     if (firstShown)
         firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
-    ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
-    ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
+    putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok"))) &&
+        putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
 
     std::optional<long long> check;
     if (const auto text = ini.value(QStringLiteral("Email"), QStringLiteral("Check")))
@@ -555,9 +557,12 @@ void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager-
 
 void OrganiserWindow::saveListLayouts()
 {
+    bool saved = true;
     for (const auto& list : ListKeys)
         if (QHeaderView* header = listHeader(m_manager->control(list.control)))
-            VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+            saved = VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key)) && saved;
+    if (!saved) // list layouts live in the working folder's file
+        reportSettingsNotSaved(vrt::IniFile(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini"))));
 }
 
 void OrganiserWindow::shutDown()

@@ -5,6 +5,7 @@
 #include <QSplitter>
 #include <QWidget>
 
+#include "procedures/organiser/SettingsWrites.h"
 #include "runtime/IniFile.h"
 
 namespace organiser {
@@ -142,7 +143,7 @@ bool PageSplitters::saveMainLayout()
                     if (saved.control == pane)
                         return true;
     vrt::IniFile ini(m_iniPath());
-    return organiser::saveMainLayout(ini, [this](int c) { return geometry(c); });
+    return organiser::saveMainLayout(ini, [this](int c) { return geometry(c); }) || reportSettingsNotSaved(ini);
 }
 
 void PageSplitters::setupSplitters()

@@ -147,6 +147,7 @@ TEST(HostedControls, CalendarLanguageAndHeaderPanel)
     ASSERT_NE(settings, nullptr);
     EXPECT_EQ(settings->resourceFile(), "/data/Images/ResourceEn.dll");
     EXPECT_EQ(settings->Title, "Velmora");
+    EXPECT_EQ(settings->parent(), w.boxes[43]) << "the settings object has an owner that frees it";
     auto* picker = qobject_cast<controls::DatePicker*>(out.datePicker);
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->attachedCalendar(), out.calendar);

@@ -208,6 +208,12 @@ TEST(Hyperlinks, StartFailuresAreShown)
     const Case cases[] = {
         {dir.file("nema.pdf"), true, 2, {}},
         {dir.file("skripta.sh"), true, 5, {}},
+        // An address with the file scheme names the same files, in any spelling of it.
+        {"file://" + dir.file("skripta.sh"), true, 5, {}},
+        {"FILE:" + dir.file("skripta.sh"), true, 5, {}},
+        {"file://localhost" + dir.file("skripta.s%68"), true, 5, {}},
+        {"file://" + dir.file("nema.pdf"), true, 2, {}},
+        {"file://" + dir.file("Račun.pdf"), true, 0, {"xdg-open", "file://" + dir.file("Račun.pdf")}},
         {dir.file("Račun.pdf"), true, 0, {"xdg-open", dir.file("Račun.pdf")}},
         {"http://x.hr/a b; rm -rf ~", true, 0, {"xdg-open", "http://x.hr/a b; rm -rf ~"}},
         {"http://x.hr", false, 31, {"xdg-open", "http://x.hr"}},

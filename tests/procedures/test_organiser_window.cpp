@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLockFile>
 #include <QProcess>
@@ -117,6 +118,28 @@ TEST(OrganiserWindow, OpensOnTheLastTab)
     EXPECT_EQ(GC::THOUSAND, ".");
     EXPECT_TRUE(QDir(rig.data.file("Documents/Signature")).exists());
     EXPECT_EQ(rig.ini("QuilvoLang", "Cancel"), "&Prekid");
+}
+
+TEST(OrganiserWindow, SettingsThatCannotBeSavedAreSaidOnce)
+{
+    Rig rig;
+    // A settings file that cannot be read (here a folder of that name) is never replaced.
+    ASSERT_TRUE(QDir(rig.data.path()).mkdir(QStringLiteral("Standard.ini")));
+    presenter().clear();
+    ASSERT_TRUE(rig.window->open());
+    rig.settle();
+    // Every change of page writes the last page again.
+    for (int page : {2, 3}) {
+        vrt::notify(rig.window->receiverId(), 2, page);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rig.window->shownPage() == page; }, 5000)) << page;
+    }
+    QStringList said;
+    for (const auto& call : presenter().calls(QStringLiteral("message")))
+        said << call.text;
+    ASSERT_EQ(said.size(), 1) << said.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(said[0].startsWith(QStringLiteral("Postavke se ne mogu spremiti|"))) << said[0].toStdString();
+    EXPECT_TRUE(said[0].contains(rig.data.file("Standard.ini"))) << said[0].toStdString();
+    EXPECT_TRUE(QFileInfo(rig.data.file("Standard.ini")).isDir());
 }
 
 TEST(OrganiserWindow, NotificationBeforeTheOpeningIsKept)

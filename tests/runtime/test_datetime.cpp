@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace vrt;
 
 TEST(DateTime, DayNumbers)
@@ -39,6 +41,12 @@ TEST(DateTime, NoDate)
     EXPECT_TRUE(dateFromDay(-5).isNull());
     EXPECT_EQ(dayToText(0), QString());
     EXPECT_EQ(dayToText(-1), QString());
+    // A year of five digits has no column text: after 9999-12-31 there is no date.
+    EXPECT_EQ(dayFromDate(QDate(10000, 1, 1)), 0);
+    EXPECT_EQ(dayFromDate(QDate(9999, 12, 31).addDays(1)), 0);
+    EXPECT_TRUE(dateFromDay(LastDay + 1).isNull());
+    EXPECT_EQ(dayToText(LastDay + 1), QString());
+    EXPECT_EQ(dayToText(std::numeric_limits<int>::max()), QString());
 }
 
 TEST(DateTime, DayTextRoundTripsAcrossTheRange)

@@ -4,6 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include <unistd.h>
+
 using testsupport::presenter;
 
 class RuntimeDialogs : public ::testing::Test {
@@ -110,4 +121,62 @@ TEST_F(RuntimeDialogs, EachDialogReachesItsHook)
     EXPECT_FALSE(vrt::printerDialog("p"));
     EXPECT_EQ(order, (QStringList{"color", "file", "font", "printer"}));
     EXPECT_TRUE(presenter().calls().empty());
+}
+
+namespace {
+// What the process writes on its error stream while `run` runs.
+QString errorStreamOf(const std::function<void()>& run)
+{
+    QTemporaryFile file;
+    if (!file.open())
+        return {};
+    std::fflush(stderr);
+    const int saved = ::dup(2);
+    ::dup2(file.handle(), 2);
+    run();
+    std::fflush(stderr);
+    ::dup2(saved, 2);
+    ::close(saved);
+    file.seek(0);
+    return QString::fromLocal8Bit(file.readAll());
+}
+} // namespace
+
+// The program's own presenter where no window can be seen (the offscreen platform of this run,
+// a worker thread): the text goes to the error stream and the box answers as if closed,
+// instead of blocking for ever on a box nobody sees, or crashing.
+TEST_F(RuntimeDialogs, NoBoxWhereNobodyCanSeeIt)
+{
+    const std::unique_ptr<vrt::Presenter> qt = vrt::makeQtPresenter();
+    struct Case {
+        int buttons, defaultButton, answer;
+    };
+    const Case cases[] = {
+        {vrt::BUTTON_OK, 0, vrt::BUTTON_OK},
+        {vrt::BUTTON_YES | vrt::BUTTON_NO, 0, vrt::BUTTON_NO},
+        {vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_YES, vrt::BUTTON_YES},
+        {vrt::BUTTON_RETRY | vrt::BUTTON_CANCEL, 0, vrt::BUTTON_CANCEL},
+    };
+    for (const Case& c : cases) {
+        for (bool worker : {false, true}) {
+            SCOPED_TRACE(std::to_string(c.buttons) + (worker ? " on a worker thread" : ""));
+            int answer = -1;
+            const QString said = errorStreamOf([&] {
+                auto ask = [&] { answer = qt->message({QStringLiteral("Baza|je zauzeta"), QStringLiteral("Velmora"), vrt::Icon::Hand, c.buttons, c.defaultButton, 0}); };
+                if (worker)
+                    std::thread(ask).join();
+                else
+                    ask();
+            });
+            EXPECT_EQ(answer, c.answer);
+            EXPECT_EQ(said, QFileInfo(QCoreApplication::applicationFilePath()).fileName() +
+                                QStringLiteral(": Baza\nje zauzeta\n"));
+        }
+    }
+    bool goOn = false;
+    const QString said = errorStreamOf([&] { std::thread([&] { goOn = qt->stop(QStringLiteral("Kraj?")); }).join(); });
+    EXPECT_TRUE(goOn);
+    EXPECT_TRUE(said.endsWith(QStringLiteral(": Kraj?\n"))) << said.toStdString();
+    vrt::FileDialogArgs file;
+    EXPECT_FALSE(qt->fileDialog(file));
 }

@@ -2,8 +2,11 @@
 #include "tests/support/TestSupport.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QProcess>
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 using testsupport::TempFolder;
 
@@ -90,6 +93,85 @@ TEST(IniFile, UnwritableFileIsReportedNotIgnored)
     vrt::IniFile ro("/proc/velmora-cannot-write.ini");
     EXPECT_FALSE(ro.put("A", "B", "C"));
     EXPECT_FALSE(ro.errorString().isEmpty());
+}
+
+TEST(IniFile, RefusesWhatWouldReadBackAsOtherLines)
+{
+    struct Case {
+        const char* section;
+        const char* key;
+        const char* value;
+    };
+    const Case refused[] = {
+        {"QuilvoLang", "Ok", "&Ok\r\n[SR]\r\nSTART=1"}, // would add a section and a key
+        {"QuilvoLang", "Ok", "&Ok\nSTART=1"},
+        {"QuilvoLang", "Ok", "&Ok\rx"},
+        {"QuilvoLang", "Ok\r\n[SR]\r\nSTART", "1"},
+        {"SR]\r\nSTART=1\r\n[X", "A", "1"},
+        {"SR] x", "A", "1"},
+        {"SR", "START=1\r\nA", "2"},
+        {"SR", "A=B", "1"},
+        {"SR", "[SR]", "1"},
+        {"SR", ";A", "1"},
+        {"SR", " ", "1"},
+    };
+    TempFolder dir;
+    dir.write("Standard.ini", kSample);
+    vrt::IniFile ini(dir.file("Standard.ini"));
+    for (const Case& c : refused) {
+        SCOPED_TRACE(std::string(c.section) + " / " + c.key + " / " + c.value);
+        EXPECT_FALSE(ini.put(QString::fromUtf8(c.section), QString::fromUtf8(c.key), QString::fromUtf8(c.value)));
+        EXPECT_FALSE(ini.errorString().isEmpty());
+        EXPECT_EQ(dir.read("Standard.ini"), kSample);
+    }
+    // What reads back as written stays allowed: "=" and "]" inside a value, "[" inside a key.
+    ASSERT_TRUE(ini.put("SR", "Filter", "A=B ]"));
+    ASSERT_TRUE(ini.put("SR", "a[1]", "x"));
+    EXPECT_EQ(ini.get("SR", "Filter"), QStringLiteral("A=B ]"));
+    EXPECT_EQ(ini.get("SR", "a[1]"), QStringLiteral("x"));
+    EXPECT_EQ(ini.get("SR", "START"), QStringLiteral("1"));
+    EXPECT_EQ(ini.sections(), (QStringList{"QuilvoLang", "W_First", "SR"}));
+}
+
+namespace {
+// While it lives, this process acts as an ordinary user: as root, file modes would not stop it.
+struct OrdinaryUser {
+    bool switched = false;
+    OrdinaryUser()
+    {
+        if (::geteuid() == 0)
+            switched = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+    }
+    ~OrdinaryUser()
+    {
+        if (switched) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+};
+} // namespace
+
+TEST(IniFile, AFileThatCannotBeReadIsNeverReplaced)
+{
+    TempFolder dir;
+    dir.write("Standard.ini", kSample);
+    const QString path = dir.file("Standard.ini");
+    // The folder is the writer's, the file is not readable to it: a replace would succeed.
+    if (::geteuid() == 0)
+        ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
+    {
+        OrdinaryUser user;
+        if (::geteuid() == 0)
+            GTEST_SKIP() << "cannot act as an ordinary user";
+        vrt::IniFile ini(path);
+        EXPECT_FALSE(ini.put("SR", "START", "0"));
+        EXPECT_TRUE(ini.errorString().contains(path)) << ini.errorString().toStdString();
+        EXPECT_FALSE(ini.remove("SR", "START"));
+    }
+    ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(dir.read("Standard.ini"), kSample) << "every other setting is still there";
 }
 
 TEST(IniFile, TwoProcessesWritingDifferentKeysLoseNothing)

@@ -17,7 +17,8 @@ inline std::map<QString, QString> shippedEnglish()
 {
     std::map<QString, QString> out;
     QFile file(sourceDir() + QStringLiteral("/resources/translations/Velmora.qvl.tsv"));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly))
+        << "the shipped translation table is not at " << file.fileName().toStdString();
     quilvo::ImportOptions options;
     options.utf8 = true;
     quilvo::ImportedTable table;

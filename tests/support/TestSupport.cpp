@@ -195,7 +195,12 @@ QString binDir()
     return env.isEmpty() ? QCoreApplication::applicationDirPath() : env;
 }
 
-QString sourceDir() { return qEnvironmentVariable("VELMORA_SOURCE_DIR"); }
+QString sourceDir()
+{
+    // The build names the checkout it was configured from; the variable may point elsewhere.
+    const QString env = qEnvironmentVariable("VELMORA_SOURCE_DIR");
+    return env.isEmpty() ? QStringLiteral(VELMORA_SOURCE_TREE) : env;
+}
 
 namespace {
 std::mutex g_modalMutex;
