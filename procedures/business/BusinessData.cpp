@@ -79,6 +79,9 @@ bool query(const std::string& sql, const std::vector<Param>& params, const std::
     vrt::odbc::Connection* c = connection(error);
     if (!c)
         return false;
+    // A cursor the thread left open would keep this read on an old snapshot.
+    if (c->transactionDepth() == 0)
+        corvalde::ThreadSession().suspendReaders();
     Statement s(*c);
     bool ok = s.prepare(sql);
     if (ok) {

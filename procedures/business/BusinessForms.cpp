@@ -163,6 +163,9 @@ void runPlainForm(const Forms& forms, Tbl t, const QString& procedure, std::vect
     dialog.cancelButton()->setObjectName(QStringLiteral("?CANCEL"));
     dialog.setCancelText(forms.tr(QStringLiteral("Prekid")));
     const int response = dialog.run();
+    // A row this form primed itself goes too, not only one its caller primed.
+    if (request == vrt::INSERT_RECORD && response != vrt::REQUEST_COMPLETED)
+        target.cancelAutoInc();
     GLOBALRESPONSE = uint8_t(response ? response : vrt::REQUEST_CANCELLED);
 }
 

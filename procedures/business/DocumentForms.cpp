@@ -249,6 +249,10 @@ void Forms::F_ID_Stavke()
         controller.cancel();
         dialog.reject();
     });
+    auto takeBack = [&] {
+        if (request == vrt::INSERT_RECORD && controller.response() != vrt::REQUEST_COMPLETED)
+            target.cancelAutoInc();
+    };
     QObject::connect(frame.ok, &QPushButton::clicked, &dialog, [&] {
         for (auto& e : entries)
             if (!take(e))
@@ -278,6 +282,7 @@ void Forms::F_ID_Stavke()
     vrt::runModal(dialog);
     if (controller.response() == vrt::RESPONSE_NONE)
         controller.cancel();
+    takeBack();
     // WriteTotal: the document's amount follows its stored items, whatever the answer.
     QString why;
     if (!writeDocumentTotal(documentId, &why))
