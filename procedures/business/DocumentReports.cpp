@@ -68,9 +68,10 @@ bool buildInvoice(long documentId, vrt::Report& report, const Translate& transla
               table(Tbl::CON_Contacts) + " WHERE ID = ?",
           {(long long)head->customer}, [&](vrt::odbc::Statement& s) {
               company = text(s, 1);
+              // Each column can be read once.
               name = text(s, 2);
-              if (!text(s, 3).isEmpty())
-                  name += QLatin1Char(' ') + text(s, 3);
+              if (const QString middle = text(s, 3); !middle.isEmpty())
+                  name += QLatin1Char(' ') + middle;
               name += QLatin1Char(' ') + text(s, 4);
               street = text(s, 5) + QLatin1Char(' ') + text(s, 6);
               csz = text(s, 7) + QStringLiteral(", ") + text(s, 8) + QStringLiteral(", ") + text(s, 9);

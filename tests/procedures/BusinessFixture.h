@@ -14,6 +14,7 @@
 
 #include "data/TableManagers.h"
 #include "procedures/business/BusinessData.h"
+#include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/StandIns.h"
 #include "runtime/BrowseView.h"
@@ -90,6 +91,9 @@ protected:
         DataTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
+        // The library's start-up takes the current folder as the data folder: keep the test's.
+        VelmoraDll::load();
+        THISPCPATH = m_folder->path().toStdString();
         const int frameId = vrt::registerReceiver(new QObject(qApp));
         window.reset(organiser::W_First(frameId, nullptr));
         ASSERT_TRUE(window);
