@@ -361,9 +361,22 @@ bool RecordTarget::cancelAutoInc()
 // ---- TableListSource ------------------------------------------------------------------------
 
 TableListSource::TableListSource(Tbl t, std::vector<ListColumn> columns, std::string order)
-    : m_table(t), m_columns(std::move(columns)), m_order(std::move(order))
+    : m_table(t), m_columns(std::move(columns)), m_order(std::move(order)), m_ownOrder(m_order)
 {
 }
+
+void TableListSource::sortBy(int column, bool descending)
+{
+    if (column < 0 || size_t(column) >= m_columns.size()) {
+        m_order = m_ownOrder;
+        return;
+    }
+    // Amounts are decimal text: they order by value.
+    const std::string expr = m_columns[size_t(column)].amount ? "CAST(" + m_columns[size_t(column)].expr + " AS REAL)"
+                                                              : m_columns[size_t(column)].expr;
+    m_order = expr + (descending ? " DESC, " : " ASC, ") + m_ownOrder;
+}
+
 
 QStringList TableListSource::headers() const
 {

@@ -108,6 +108,8 @@ public:
     bool deleteRecord(const QVariant& id) override;
     QString lastError() const override { return m_error; }
     const std::vector<ListColumn>& columns() const { return m_columns; }
+    // Orders the rows by a column (a header click); the list's own order again with -1.
+    void sortBy(int column, bool descending);
     // Extra condition with the range value bound ("DOKUMENTID = ?"); empty: none.
     std::string rangeCondition;
     // Fills the new record's buffer before it is numbered and stored.
@@ -119,6 +121,7 @@ private:
     Tbl m_table;
     std::vector<ListColumn> m_columns;
     std::string m_order;
+    std::string m_ownOrder;
     QString m_error;
 };
 

@@ -16,6 +16,7 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/business/BusinessData.h"
+#include "procedures/common/ListLayoutView.h"
 #include "runtime/BrowseView.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
@@ -34,7 +35,8 @@ class ListWindow : public vrt::WindowManager {
 public:
     ListWindow(const Forms& forms, TableListSource& source, const QString& caption, const QString& name, int request,
                std::function<void()> form)
-        : m_forms(forms), m_browse(source, this), m_form(std::move(form)), m_picker(request == vrt::SELECT_RECORD)
+        : m_forms(forms), m_browse(source, this), m_form(std::move(form)), m_picker(request == vrt::SELECT_RECORD),
+          m_name(name)
     {
         m_dialog.setObjectName(name);
         m_dialog.setWindowTitle(forms.tr(caption));
@@ -57,6 +59,8 @@ public:
                 m_view->setColumnWidth(int(i), source.columns()[i].width);
         }
         m_view->horizontalHeader()->setStretchLastSection(true);
+        VelmoraDll::restoreListLayout(m_view->horizontalHeader(), name, QStringLiteral("?List"));
+        sortByHeader(m_view->horizontalHeader(), source, m_browse, [this] { m_view->syncSelection(); });
         auto* layout = new QVBoxLayout(&m_dialog);
         layout->addWidget(m_view);
         auto* buttons = new QHBoxLayout;
@@ -106,6 +110,12 @@ public:
         return vrt::WindowManager::init();
     }
 
+    int kill() override
+    {
+        VelmoraDll::saveListLayout(m_view->horizontalHeader(), m_name, QStringLiteral("?List"));
+        return vrt::WindowManager::kill();
+    }
+
     int run(int number, int request) override
     {
         if (number != 1 || !m_form)
@@ -130,6 +140,7 @@ private:
     vrt::BrowseView* m_view = nullptr;
     std::function<void()> m_form;
     bool m_picker;
+    QString m_name;
     QVariant m_current;
 };
 
@@ -206,6 +217,21 @@ std::vector<vrt::FormField> categoryFields(Tbl t, const char* prefix)
 }
 
 } // namespace
+
+void sortByHeader(QHeaderView* header, TableListSource& source, vrt::Browse& browse, const std::function<void()>& shown)
+{
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    QObject::connect(header, &QHeaderView::sectionClicked, header, [header, &source, &browse, shown](int column) {
+        const bool descending = header->sortIndicatorSection() == column && header->sortIndicatorOrder() == Qt::AscendingOrder;
+        header->setSortIndicator(column, descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+        source.sortBy(column, descending);
+        browse.resetFromView();
+        if (shown)
+            shown();
+    });
+}
 
 QString proposedTaxRate()
 {

@@ -3,7 +3,9 @@
 #include <functional>
 #include <optional>
 
+class QHeaderView;
 class QWidget;
+namespace vrt { class Browse; }
 
 // The windows of the business records: products, document categories, the item and
 // document forms, and the company settings. Each update form takes its request from
@@ -40,6 +42,11 @@ public:
     // Says `text` (translated) with the question icon, as the forms' refusals do.
     void say(const QString& text, bool stopIcon = false) const;
 };
+
+class TableListSource;
+// A click on a column heading orders the list by that column (again: the other way round);
+// the order is not remembered. The browse keeps its selected record; `shown` redraws.
+void sortByHeader(QHeaderView* header, TableListSource& source, vrt::Browse& browse, const std::function<void()>& shown);
 
 // [Porez] Stopa of the data folder's Standard.ini: the rate a new item proposes.
 QString proposedTaxRate();

@@ -21,6 +21,7 @@
 #include "procedures/business/BusinessData.h"
 #include "procedures/business/BusinessForms.h"
 #include "procedures/business/ItemCalc.h"
+#include "procedures/common/ListLayoutView.h"
 #include "runtime/BrowseView.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
@@ -420,6 +421,8 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
     list->setMinimumHeight(160);
     for (int c = 0; c < int(items.columns().size()); ++c)
         list->setColumnWidth(c, items.columns()[size_t(c)].width);
+    VelmoraDll::restoreListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
+    sortByHeader(list->horizontalHeader(), items, browse, [list] { list->syncSelection(); });
     frame.layout->addWidget(list);
     auto* itemButtons = new QHBoxLayout;
     auto itemButton = [&](const char* control, const char* text, int req) {
@@ -592,6 +595,7 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
         dialog.accept();
     });
     vrt::runModal(dialog);
+    VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
     if (controller.response() == vrt::RESPONSE_NONE)
         finishCancel();
     GLOBALRESPONSE = uint8_t(controller.response());

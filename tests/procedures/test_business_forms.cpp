@@ -6,6 +6,7 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 
 #include <set>
@@ -65,8 +66,19 @@ TEST_F(BusinessTest, ADuplicateProductNameKeepsTheFormOpen)
     // Closed with "Zatvori", a picker answers cancelled and leaves the buffer's product.
     business::Forms f;
     PRU().ID = 1;
-    s.on("T_Proizvodi", [](QDialog& d) { return click(d, "?CLOSE"); });
+    QStringList firstRows;
+    s.on("T_Proizvodi", [&](QDialog& d) {
+        // A click on a heading orders the list by that column, a second one the other way.
+        auto* view = d.findChild<vrt::BrowseView*>(QStringLiteral("?LIST"));
+        firstRows << view->browse().model().rows().front().cells.front();
+        for (int i = 0; i < 2; ++i) {
+            emit view->horizontalHeader()->sectionClicked(0);
+            firstRows << view->browse().model().rows().front().cells.front();
+        }
+        return click(d, "?CLOSE");
+    });
     EXPECT_EQ(f.T_Proizvodi(vrt::SELECT_RECORD), vrt::REQUEST_CANCELLED);
+    EXPECT_EQ(firstRows, (QStringList{"Vijak", "Matica", "Vijak"}));
     EXPECT_EQ(PRU().ID, 1);
 }
 
