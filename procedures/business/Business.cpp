@@ -8,6 +8,7 @@
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/StandIns.h"
 #include "runtime/Dialogs.h"
+#include "runtime/Process.h"
 #include "runtime/Report.h"
 
 namespace business {
@@ -22,8 +23,15 @@ int print(long documentId, const Forms& forms, bool outgoing)
     }
     vrt::Report report;
     QString why;
-    const bool built = outgoing ? buildInvoice(documentId, report, forms.translate, &why)
-                                : buildInputDocument(documentId, report, forms.translate, &why);
+    bool built = false;
+    if (outgoing) {
+        const auto progress = vrt::makeProgressWindow(forms.tr(QStringLiteral("Progress...")), forms.tr(QStringLiteral("Cancel")));
+        built = buildInvoice(documentId, report, forms.translate, &why, progress.get());
+    } else {
+        built = buildInputDocument(documentId, report, forms.translate, &why);
+    }
+    if (!built && why.isEmpty()) // cancelled
+        return 0;
     if (!built) {
         vrt::message(forms.tr(QStringLiteral("Dokument se ne može ispisati:")) + QLatin1Char(' ') + why,
                      forms.tr(QStringLiteral("Velmora")), vrt::Icon::Hand);

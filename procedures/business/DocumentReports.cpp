@@ -1,5 +1,7 @@
 #include "procedures/business/DocumentReports.h"
 
+#include <array>
+
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/business/BusinessData.h"
@@ -7,6 +9,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"
+#include "runtime/Process.h"
 #include "runtime/Report.h"
 
 namespace business {
@@ -36,7 +39,8 @@ const Col kCols[] = {{0, 12, kRight}, {14, 56, kLeft}, {71, 12, kLeft}, {84, 18,
 
 } // namespace
 
-bool buildInvoice(long documentId, vrt::Report& report, const Translate& translate, QString* error)
+bool buildInvoice(long documentId, vrt::Report& report, const Translate& translate, QString* error,
+                  vrt::ProgressSink* progress)
 {
     auto tr = [&](const char* t) { return translate ? translate(QString::fromUtf8(t)) : QString::fromUtf8(t); };
     openBusinessTables();
@@ -103,31 +107,45 @@ bool buildInvoice(long documentId, vrt::Report& report, const Translate& transla
         h.addText({kCols[i].x, 62, kCols[i].w, 6}, tr(headings[i]), font(9, true), kCols[i].align);
     h.addLine({0, 69, 190, 0}, 0.3);
 
-    // One line per item; the report's own sums, exact.
-    vrt::Decimal net, discount, tax;
+    // One line per item, read first and printed by the process with its progress; the
+    // report's own sums, exact.
+    std::vector<std::array<std::string, 8>> rows;
     bool ok = query("SELECT t.RBR, p.NAZIV, p.JM, t.KOLICINA_DECIMAL, t.CIJENA_DECIMAL, t.RABAT_JED_DECIMAL, "
                     "t.POREZ_IZNOS_DECIMAL, t.IZNOS_DECIMAL FROM " + table(Tbl::IDStavke) + " t LEFT JOIN " +
                         table(Tbl::ProizvodUsluga) + " p ON p.ID = t.PROIZVODUSLUGAID WHERE t.DOKUMENTID = ? "
                         "ORDER BY t.RBR, t.ID",
                     {(long long)documentId}, [&](vrt::odbc::Statement& s) {
-                        vrt::ReportBand line;
-                        line.name = QStringLiteral("item");
-                        line.height = 5.5;
-                        const std::string amounts[5] = {s.text(4).value_or(""), s.text(5).value_or(""), s.text(6).value_or(""),
-                                                        s.text(7).value_or(""), s.text(8).value_or("")};
-                        const QString cells[8] = {QString::number(s.integer(1).value_or(0)), text(s, 2), text(s, 3),
-                                                  formatAmount(amounts[0]), formatAmount(amounts[1]),
-                                                  formatAmount(amounts[2]), formatAmount(amounts[3]),
-                                                  formatAmount(amounts[4])};
+                        std::array<std::string, 8> r;
                         for (int i = 0; i < 8; ++i)
-                            line.addText({kCols[i].x, 0, kCols[i].w, 5.5}, cells[i], font(9), kCols[i].align);
-                        discount += ItemCalc::value(amounts[2]);
-                        tax += ItemCalc::value(amounts[3]);
-                        net += ItemCalc::value(amounts[4]);
-                        report.print(line);
+                            r[size_t(i)] = s.text(i + 1).value_or("");
+                        rows.push_back(std::move(r));
                         return true;
                     }, error);
     if (!ok)
+        return false;
+    vrt::Decimal net, discount, tax;
+    size_t next = 0;
+    vrt::FunctionSource source([&] { return next < rows.size(); }, (long long)rows.size());
+    vrt::Process process(source);
+    process.setTitle(QStringLiteral("R_IzlazniDokument"));
+    process.onRecord = [&] {
+        const auto& r = rows[next++];
+        vrt::ReportBand line;
+        line.name = QStringLiteral("item");
+        line.height = 5.5;
+        const QString cells[8] = {QString::fromStdString(r[0]), QString::fromStdString(r[1]), QString::fromStdString(r[2]),
+                                  formatAmount(r[3]), formatAmount(r[4]), formatAmount(r[5]), formatAmount(r[6]),
+                                  formatAmount(r[7])};
+        for (int i = 0; i < 8; ++i)
+            line.addText({kCols[i].x, 0, kCols[i].w, 5.5}, cells[i], font(9), kCols[i].align);
+        discount += ItemCalc::value(r[5]);
+        tax += ItemCalc::value(r[6]);
+        net += ItemCalc::value(r[7]);
+        report.print(line);
+        return vrt::Process::Take::Next;
+    };
+    // "Cancel" in the progress window ends the report with nothing to show.
+    if (process.run(progress) != vrt::Process::Result::Completed)
         return false;
 
     vrt::ReportBand closing;

@@ -12,6 +12,7 @@
 #include "procedures/organiser/OrganiserPanes.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
+#include "runtime/Process.h"
 #include "runtime/Report.h"
 
 using namespace bt;
@@ -170,4 +171,26 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
     panes.PrintInputDocument();
     EXPECT_EQ(previewed.size(), 1);
     vrt::Report::setPreviewRunner(old);
+}
+
+TEST_F(PrintTest, CancelInTheProgressWindowEndsWithoutAReport)
+{
+    const long cat = addCategory(Tbl::IDKategorija, "Račun");
+    const long doc = addDocument(cat);
+    const long product = addProduct("Vijak");
+    for (int i = 0; i < 10; ++i)
+        addItem(doc, product, "1", "0", "1");
+    struct CancelAfter : vrt::ProgressSink {
+        long long seen = 0;
+        bool progress(int, long long done) override
+        {
+            seen = done;
+            return done < 3;
+        }
+    } sink;
+    vrt::Report report;
+    QString why;
+    EXPECT_FALSE(business::buildInvoice(doc, report, {}, &why, &sink));
+    EXPECT_TRUE(why.isEmpty());
+    EXPECT_EQ(sink.seen, 3);
 }
