@@ -73,6 +73,63 @@ struct FormFrame {
     }
 };
 
+// Ctrl+H in an entry puts back the value its field had in the last record this form saved.
+class HistoryKeys : public QObject {
+public:
+    HistoryKeys(vrt::UpdateFormController& controller, std::function<void()> before, std::function<void()> after,
+                QObject* parent)
+        : QObject(parent), m_controller(controller), m_before(std::move(before)), m_after(std::move(after))
+    {
+    }
+    // Each field is known by the object name of the widget the user presses the keys in.
+    void watch(QDialog& dialog)
+    {
+        for (const auto& f : m_controller.fields())
+            if (QWidget* w = dialog.findChild<QWidget*>(f.name))
+                w->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_H || key->modifiers() != Qt::ControlModifier)
+            return false;
+        if (m_before)
+            m_before(); // what is on screen first, so the other entries keep it
+        if (!m_controller.restoreHistory(watched->objectName()))
+            return true;
+        m_after();
+        return true;
+    }
+
+private:
+    vrt::UpdateFormController& m_controller;
+    std::function<void()> m_before, m_after;
+};
+
+// A history field over a text member of a record buffer.
+template <class Rec>
+vrt::FormField textHistory(const char* control, Rec& rec, std::string Rec::*member)
+{
+    vrt::FormField f;
+    f.name = QString::fromLatin1(control);
+    f.get = [&rec, member] { return QString::fromStdString(rec.*member); };
+    f.set = [&rec, member](const QString& v) { rec.*member = v.toStdString(); };
+    return f;
+}
+template <class Rec, class Int>
+vrt::FormField numberHistory(const char* control, Rec& rec, Int Rec::*member)
+{
+    vrt::FormField f;
+    f.name = QString::fromLatin1(control);
+    f.get = [&rec, member] { return QString::number(rec.*member); };
+    f.set = [&rec, member](const QString& v) { rec.*member = Int(v.toLongLong()); };
+    return f;
+}
+
 // A read-only name with the button that picks it.
 struct LookupRow {
     QLineEdit* name;
@@ -238,6 +295,17 @@ void Forms::F_ID_Stavke()
     for (auto& e : entries)
         if (!e.readOnly)
             QObject::connect(e.edit, &QLineEdit::editingFinished, &dialog, [&take, &e] { take(e); });
+    controller.setFields({numberHistory("?LC:PROIZVOD", item, &IDStavke_Rec::PROIZVODUSLUGAID),
+                          textHistory("?IDS:KOLICINA_DECIMAL", item, &IDStavke_Rec::KOLICINA_DECIMAL),
+                          textHistory("?IDS:CIJENA_DECIMAL", item, &IDStavke_Rec::CIJENA_DECIMAL),
+                          textHistory("?IDS:RABAT_JED_DECIMAL", item, &IDStavke_Rec::RABAT_JED_DECIMAL),
+                          textHistory("?IDS:RABAT_POST_DECIMAL", item, &IDStavke_Rec::RABAT_POST_DECIMAL),
+                          textHistory("?IDS:POREZ_STOPA_DECIMAL", item, &IDStavke_Rec::POREZ_STOPA_DECIMAL),
+                          textHistory("?IDS:POREZ_IZNOS_DECIMAL", item, &IDStavke_Rec::POREZ_IZNOS_DECIMAL),
+                          textHistory("?IDS:IZNOS_DECIMAL", item, &IDStavke_Rec::IZNOS_DECIMAL),
+                          textHistory("?IDS:IZNOS_SPDVOM_DECIMAL", item, &IDStavke_Rec::IZNOS_SPDVOM_DECIMAL)});
+    auto* history = new HistoryKeys(controller, [&] { for (auto& e : entries) take(e); }, show, &dialog);
+    history->watch(dialog);
     auto pickProduct = [&] {
         PRU().ID = item.PROIZVODUSLUGAID;
         if (T_Proizvodi(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
@@ -524,6 +592,16 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
     };
     QObject::connect(category.button, &QToolButton::clicked, &dialog, pickCategory);
     QObject::connect(customer.button, &QToolButton::clicked, &dialog, pickCustomer);
+    controller.setFields({textHistory("?ID:NAPOMENA", doc, &IDokumenti_Rec::NAPOMENA),
+                          numberHistory("?LC:KATEGORIJA", doc, &IDokumenti_Rec::KATEGORIJAID),
+                          numberHistory("?LC:KUPAC", doc, &IDokumenti_Rec::KUPACID),
+                          numberHistory("?ID:DATUM", doc, &IDokumenti_Rec::DATUM),
+                          textHistory("?ID:BROJDOKUMENTA", doc, &IDokumenti_Rec::BROJDOKUMENTA),
+                          numberHistory("?ID:ROKPLACANJA", doc, &IDokumenti_Rec::ROKPLACANJA),
+                          textHistory("?ID:NACINOTPREME", doc, &IDokumenti_Rec::NACINOTPREME),
+                          numberHistory("?ID:UKLJUCIFIN", doc, &IDokumenti_Rec::UKLJUCIFIN)});
+    auto* history = new HistoryKeys(controller, toRecord, fromRecord, &dialog);
+    history->watch(dialog);
     category.button->setEnabled(editable);
     customer.button->setEnabled(editable);
     QObject::connect(method, &QComboBox::activated, &dialog, [shipping] { shipping->setFocus(); });
@@ -706,6 +784,15 @@ void Forms::F_UD_Dokumenti(std::optional<long> contactId)
     };
     QObject::connect(supplier.button, &QToolButton::clicked, &dialog, pickSupplier);
     QObject::connect(category.button, &QToolButton::clicked, &dialog, pickCategory);
+    controller.setFields({numberHistory("?LC:DOBAVLJAC", doc, &UDokumenti_Rec::DOBAVLJACID),
+                          numberHistory("?UD:DATUM", doc, &UDokumenti_Rec::DATUM),
+                          textHistory("?UD:BROJDOKUMENTA", doc, &UDokumenti_Rec::BROJDOKUMENTA),
+                          textHistory("?UD:IZNOS_DECIMAL", doc, &UDokumenti_Rec::IZNOS_DECIMAL),
+                          textHistory("?UD:NAPOMENA", doc, &UDokumenti_Rec::NAPOMENA),
+                          numberHistory("?LC:KATEGORIJA", doc, &UDokumenti_Rec::KATEGORIJAID),
+                          numberHistory("?UD:UKLJUCIFIN", doc, &UDokumenti_Rec::UKLJUCIFIN)});
+    auto* history = new HistoryKeys(controller, [&] { toRecord(); }, fromRecord, &dialog);
+    history->watch(dialog);
 
     if (isNew) {
         doc.UKLJUCIFIN = 1;

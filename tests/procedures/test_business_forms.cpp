@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
+#include <QTest>
 
 #include <set>
 #include <thread>
@@ -483,4 +484,35 @@ TEST_F(BusinessTest, CompanySettingsReadAndWriteTheirKeys)
     window->dispatcher().dispatch(1010);
     EXPECT_EQ(ticked, QStringList{"6"});
     EXPECT_EQ(m_folder->read("Standard.ini"), before);
+}
+
+TEST_F(BusinessTest, CtrlHPutsBackWhatTheLastSavedItemHad)
+{
+    const long cat = addCategory(Tbl::IDKategorija, "R");
+    const long doc = addDocument(cat);
+    Script s;
+    auto newItem = [&](Script::Step step) {
+        load(Tbl::IDokumenti, doc);
+        IDS() = IDStavke_Rec{};
+        IDS().DOKUMENTID = int32_t(doc);
+        ASSERT_EQ(Access(Tbl::IDStavke).PrimeRecord(true), 0);
+        s.on("F_ID_Stavke", std::move(step));
+        GLOBALREQUEST = vrt::INSERT_RECORD;
+        forms().F_ID_Stavke();
+    };
+    newItem([](QDialog& d) {
+        type(d, "?IDS:KOLICINA_DECIMAL", "3");
+        type(d, "?IDS:CIJENA_DECIMAL", "12,5");
+        return click(d, "?OK");
+    });
+    QString quantity, price;
+    newItem([&](QDialog& d) {
+        QTest::keyClick(d.findChild<QLineEdit*>(QStringLiteral("?IDS:KOLICINA_DECIMAL")), Qt::Key_H, Qt::ControlModifier);
+        quantity = shown(d, "?IDS:KOLICINA_DECIMAL");
+        price = shown(d, "?IDS:CIJENA_DECIMAL");
+        return click(d, "?CANCEL");
+    });
+    EXPECT_EQ(quantity, QStringLiteral("3,00"));
+    EXPECT_EQ(price, QString()); // only the field asked for
+    EXPECT_EQ(count(Access(Tbl::IDStavke).SqlName()), 1);
 }
