@@ -291,6 +291,41 @@ bool saveOutgoingDocument(long storedCategory, const QString& proposedMark, QStr
     return true;
 }
 
+bool saveIncomingDocument(long storedCategory, QString* error)
+{
+    UDokumenti_Rec& doc = UD();
+    vrt::FileManager& file = Access(Tbl::UDokumenti);
+    vrt::odbc::Connection* c = connection(error);
+    if (!c)
+        return false;
+    beforeWrite();
+    vrt::odbc::Transaction tx(*c);
+    if (file.TryUpdate() != 0) {
+        if (error)
+            *error = file.ErrorText();
+        return false;
+    }
+    // The running number belongs to the category: a document moved to another one gets the
+    // next number there, drawn inside the write.
+    if (doc.KATEGORIJAID != storedCategory || doc.RBR == 0) {
+        const long long id = doc.ID, cat = doc.KATEGORIJAID;
+        if (!execute("UPDATE " + table(Tbl::UDokumenti) + " SET RBR = (SELECT COALESCE(MAX(RBR), 0) + 1 FROM " +
+                         table(Tbl::UDokumenti) + " WHERE KATEGORIJAID = ? AND ID <> ?) WHERE ID = ?",
+                     {cat, id, id}, error))
+            return false;
+    }
+    if (!tx.commit()) {
+        if (error)
+            *error = QString::fromStdString(c->error().text);
+        return false;
+    }
+    query("SELECT RBR FROM " + table(Tbl::UDokumenti) + " WHERE ID = ?", {(long long)doc.ID}, [&](Statement& s) {
+        doc.RBR = int32_t(s.integer(1).value_or(0));
+        return false;
+    });
+    return true;
+}
+
 const std::vector<QString>& paymentMethods()
 {
     static const std::vector<QString> names{
@@ -396,7 +431,7 @@ std::vector<vrt::BrowseRow> TableListSource::fetchRows(const vrt::BrowseQuery& q
     std::vector<Param> params;
     if (!rangeCondition.empty()) {
         sql += " WHERE " + rangeCondition;
-        params.push_back((long long)q.rangeValue.toLongLong());
+        params.emplace_back(std::in_place_type<long long>, q.rangeValue.toLongLong());
     }
     sql += " ORDER BY " + m_order;
     std::vector<vrt::BrowseRow> rows;

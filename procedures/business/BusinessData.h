@@ -67,6 +67,10 @@ std::optional<Terms> latestOtherTerms(long documentId);
 // the amount becomes the exact sum of its items. The buffer gets what was stored.
 bool saveOutgoingDocument(long storedCategory, const QString& proposedMark, QString* error = nullptr);
 
+// Saves the incoming document in the UD buffer; a document that changed its category (or has
+// no number) gets the next running number of the new one, in the same transaction.
+bool saveIncomingDocument(long storedCategory, QString* error = nullptr);
+
 // Payment methods by their stored number "1".."8"; empty for anything else.
 QString paymentMethodName(const std::string& number);
 const std::vector<QString>& paymentMethods();

@@ -702,6 +702,8 @@ void Forms::F_UD_Dokumenti(std::optional<long> contactId)
     }
     const bool isNew = request == vrt::INSERT_RECORD;
     const bool editable = controller.editable();
+    const long storedCategory = doc.KATEGORIJAID;
+    target.saveAs = [storedCategory](QString& error) { return saveIncomingDocument(storedCategory, &error); };
     FormFrame frame(*this, controller, QStringLiteral("F_UD_Dokumenti"));
     QDialog& dialog = frame.dialog;
     auto* form = new QFormLayout;

@@ -435,9 +435,9 @@ TEST_F(BusinessTest, IncomingDocumentsNeedACategoryAndLeaveNothingWhenCancelled)
     GLOBALREQUEST = vrt::INSERT_RECORD;
     forms().F_UD_Dokumenti(supplier);
     EXPECT_EQ(t.opened, (QStringList{"F_UD_Dokumenti", "T_UD_Kategorija"}));
-    EXPECT_EQ(one("SELECT KATEGORIJAID || '|' || DOBAVLJACID || '|' || BROJDOKUMENTA || '|' || IZNOS_DECIMAL FROM " +
+    EXPECT_EQ(one("SELECT KATEGORIJAID || '|' || DOBAVLJACID || '|' || BROJDOKUMENTA || '|' || IZNOS_DECIMAL || '|' || RBR FROM " +
                   tableName(Tbl::UDokumenti)),
-              std::to_string(cat) + "|" + std::to_string(supplier) + "|UR-7|1234.56");
+              std::to_string(cat) + "|" + std::to_string(supplier) + "|UR-7|1234.56|1");
 }
 
 TEST_F(BusinessTest, CompanySettingsReadAndWriteTheirKeys)
