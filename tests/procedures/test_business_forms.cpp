@@ -7,7 +7,10 @@
 #include <QDateEdit>
 #include <QFile>
 #include <QHeaderView>
+#include <QGroupBox>
 #include <QLabel>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <set>
@@ -17,6 +20,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"
+#include "tests/support/ShippedTranslations.h"
 
 using namespace bt;
 
@@ -515,4 +519,64 @@ TEST_F(BusinessTest, CtrlHPutsBackWhatTheLastSavedItemHad)
     EXPECT_EQ(quantity, QStringLiteral("3,00"));
     EXPECT_EQ(price, QString()); // only the field asked for
     EXPECT_EQ(count(Access(Tbl::IDStavke).SqlName()), 1);
+}
+
+TEST_F(BusinessTest, EveryTextOfTheBusinessWindowsHasAnEnglishRow)
+{
+    if (qEnvironmentVariableIsEmpty("VELMORA_SOURCE_DIR"))
+        GTEST_SKIP() << "VELMORA_SOURCE_DIR names the source tree (ctest sets it)";
+    const long cat = addCategory(Tbl::IDKategorija, "R");
+    const long doc = addDocument(cat);
+    std::set<QString> texts;
+    auto collect = [&](QDialog& d) {
+        texts.insert(d.windowTitle());
+        for (auto* l : d.findChildren<QLabel*>())
+            texts.insert(l->text());
+        for (auto* b : d.findChildren<QAbstractButton*>())
+            texts.insert(b->text());
+        for (auto* g : d.findChildren<QGroupBox*>())
+            texts.insert(g->title());
+        for (auto* t : d.findChildren<QTabWidget*>())
+            for (int i = 0; i < t->count(); ++i)
+                texts.insert(t->tabText(i));
+        for (auto* c : d.findChildren<QComboBox*>())
+            for (int i = 0; i < c->count(); ++i)
+                texts.insert(c->itemText(i));
+        for (auto* v : d.findChildren<QTableView*>())
+            for (int i = 0; i < v->model()->columnCount(); ++i)
+                texts.insert(v->model()->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString());
+        return int(QDialog::Rejected);
+    };
+    Script s;
+    for (const char* name : {"W_Postavke", "F_Proizvodi", "T_Proizvodi", "F_ID_Stavke", "F_ID_Dokumenti", "F_UD_Dokumenti",
+                             "T_ID_Kategorija", "T_UD_Kategorija", "T_Kontakti", "F_ID_Kategorija"})
+        for (int i = 0; i < 3; ++i)
+            s.on(name, collect);
+    business::Forms f;
+    f.W_Postavke();
+    f.T_Proizvodi(vrt::SELECT_RECORD);
+    f.T_ID_Kategorija(vrt::SELECT_RECORD);
+    f.T_UD_Kategorija(vrt::SELECT_RECORD);
+    f.T_Kontakti(0);
+    GLOBALREQUEST = vrt::DELETE_RECORD;
+    load(Tbl::IDKategorija, cat);
+    f.F_ID_Kategorija();
+    load(Tbl::IDokumenti, doc);
+    IDS() = IDStavke_Rec{};
+    IDS().DOKUMENTID = int32_t(doc);
+    ASSERT_EQ(Access(Tbl::IDStavke).PrimeRecord(true), 0);
+    GLOBALREQUEST = vrt::INSERT_RECORD;
+    f.F_ID_Stavke();
+    ASSERT_EQ(Access(Tbl::IDokumenti).PrimeRecord(), 0);
+    GLOBALREQUEST = vrt::INSERT_RECORD;
+    f.F_ID_Dokumenti(std::nullopt);
+    ASSERT_EQ(Access(Tbl::UDokumenti).PrimeRecord(), 0);
+    GLOBALREQUEST = vrt::CHANGE_RECORD;
+    f.F_UD_Dokumenti(std::nullopt);
+    std::set<QString> words;
+    for (const QString& t : texts)
+        if (!t.trimmed().isEmpty() && t != QLatin1String("OK") && t != QLatin1String("R") && !t.startsWith(QLatin1String("R-")))
+            words.insert(t);
+    ASSERT_GE(words.size(), 60u);
+    testsupport::expectEnglishRows(words);
 }
