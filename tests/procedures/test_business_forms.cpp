@@ -17,6 +17,9 @@
 #include <thread>
 
 #include "procedures/business/BusinessForms.h"
+#include "procedures/organiser/ListDefs.h"
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/OrganiserPanes.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"
@@ -579,4 +582,45 @@ TEST_F(BusinessTest, EveryTextOfTheBusinessWindowsHasAnEnglishRow)
             words.insert(t);
     ASSERT_GE(words.size(), 60u);
     testsupport::expectEnglishRows(words);
+}
+
+TEST_F(BusinessTest, DocumentsFromTheCategoryListAreNumberedWithinTheirCategory)
+{
+    const long n = addCategory(Tbl::IDKategorija, "N");
+    const long fresh = addCategory(Tbl::IDKategorija, "Novo");
+    const long customer = addContact("Kupac");
+    for (int i = 0; i < 3; ++i)
+        addDocument(n);
+    organiser::OrganiserPanes* panes = window->findChild<organiser::OrganiserPanes*>();
+    ASSERT_NE(panes, nullptr);
+    auto& categories = panes->lists().list(organiser::ctl::IDK);
+    categories.reset();
+    struct Case {
+        const char* what;
+        long category;      // selected in the category list
+        bool pickCategory;  // the category picker is opened and cancelled
+        const char* mark;   // proposed on the form and stored
+    } cases[] = {
+        {"primed with N, customer picked", n, false, "N-4"},
+        {"first of its category", fresh, false, "Novo-1"},
+        {"a cancelled category picker keeps the category", n, true, "N-5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(categories.selectId(QVariant::fromValue<qlonglong>(c.category)));
+        Script s;
+        s.on("T_Kontakti", [&](QDialog& d) { return pick(d, customer); });
+        QString proposed;
+        s.on("F_ID_Dokumenti", [&](QDialog& d) {
+            if (c.pickCategory)
+                click(d, "?CALLLOOKUP:2");
+            proposed = shown(d, "?ID:BROJDOKUMENTA");
+            return click(d, "?OK");
+        });
+        EXPECT_EQ(panes->lists().ask(organiser::ctl::ID, vrt::INSERT_RECORD), vrt::REQUEST_COMPLETED);
+        EXPECT_EQ(s.opened.first(), QStringLiteral("F_ID_Dokumenti"));
+        EXPECT_FALSE(s.opened.contains(QStringLiteral("T_ID_Kategorija")) && !c.pickCategory);
+        EXPECT_EQ(proposed, QString::fromLatin1(c.mark));
+        EXPECT_EQ(one("SELECT BROJDOKUMENTA FROM " + tableName(Tbl::IDokumenti) + " ORDER BY ID DESC LIMIT 1"), c.mark);
+    }
 }
