@@ -11,10 +11,14 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include "procedures/business/BusinessForms.h"
 #include "procedures/organiser/ListDefs.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "runtime/Report.h"
+#include "services/Quilvo.h"
+
+#include <QFile>
 
 using namespace bt;
 
@@ -125,4 +129,38 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
     if (!screenshotDir().isEmpty())
         QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("80"),
                                                        QStringLiteral("-singlefile"), pdf, dir + QStringLiteral("/business-invoice")});
+}
+
+TEST_F(BusinessTest, TheItemFormSpeaksEnglish)
+{
+    const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
+    if (!QFile::exists(table))
+        GTEST_SKIP() << "the translation table is not built";
+    QUILVO translator;
+    translator.INIT();
+    translator.QVINIT(table, 2, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
+    business::Forms f;
+    f.translate = [&translator](const QString& t) { return translator.QVSTR(t); };
+    const long cat = addCategory(Tbl::IDKategorija, "Invoice");
+    const long product = addProduct("Bolt M8");
+    const long doc = addDocument(cat);
+    addItem(doc, product, "31.5", "7.88", "39.38", "3.5");
+    load(Tbl::IDokumenti, doc);
+    Script s;
+    QStringList labels;
+    s.on("F_ID_Stavke", [&](QDialog& d) {
+        labels << d.windowTitle() << d.findChild<QLabel*>(QStringLiteral("?NASLOV"))->text();
+        for (auto* l : d.findChildren<QLabel*>())
+            if (l->buddy() || l->text().endsWith(QLatin1Char(':')))
+                labels << l->text();
+        labels << button(d, "?CANCEL")->text();
+        snap(d, QStringLiteral("business-item-english.png"));
+        return click(d, "?CANCEL");
+    });
+    GLOBALREQUEST = vrt::CHANGE_RECORD;
+    f.F_ID_Stavke();
+    for (const char* text : {"Update", "Change record", "Product/service:", "Quantity:", "Price:", "Discount amount:",
+                             "Discount %:", "Tax rate %:", "Tax amount:", "Item amount:", "Amount with VAT:", "Cancel"})
+        EXPECT_TRUE(labels.contains(QString::fromLatin1(text))) << text << " in " << labels.join(" | ").toStdString();
+    translator.QVKILL();
 }
