@@ -135,8 +135,8 @@ public:
 
 private:
     const Forms& m_forms;
+    vrt::Browse m_browse; // outlives the dialog, whose view shows its rows
     QDialog m_dialog;
-    vrt::Browse m_browse;
     vrt::BrowseView* m_view = nullptr;
     std::function<void()> m_form;
     bool m_picker;

@@ -674,6 +674,7 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
     });
     vrt::runModal(dialog);
     VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
+    delete list; // before the browse it shows goes
     if (controller.response() == vrt::RESPONSE_NONE)
         finishCancel();
     GLOBALRESPONSE = uint8_t(controller.response());
