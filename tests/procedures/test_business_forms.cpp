@@ -624,3 +624,27 @@ TEST_F(BusinessTest, DocumentsFromTheCategoryListAreNumberedWithinTheirCategory)
         EXPECT_EQ(one("SELECT BROJDOKUMENTA FROM " + tableName(Tbl::IDokumenti) + " ORDER BY ID DESC LIMIT 1"), c.mark);
     }
 }
+
+TEST_F(BusinessTest, AnItemFromTheOrganisersItemListFindsItsDocument)
+{
+    const long cat = addCategory(Tbl::IDKategorija, "R");
+    const long product = addProduct("Vijak");
+    const long doc = addDocument(cat);
+    addDocument(cat); // the buffer now holds another document
+    organiser::OrganiserPanes* panes = window->findChild<organiser::OrganiserPanes*>();
+    ASSERT_NE(panes, nullptr);
+    auto& lists = panes->lists();
+    lists.list(organiser::ctl::IDK).reset();
+    ASSERT_TRUE(lists.list(organiser::ctl::IDK).selectId(QVariant::fromValue<qlonglong>(cat)));
+    ASSERT_TRUE(lists.list(organiser::ctl::ID).selectId(QVariant::fromValue<qlonglong>(doc)));
+    ID() = IDokumenti_Rec{};
+    Script s;
+    s.on("T_Proizvodi", [&](QDialog& d) { return pick(d, product); });
+    s.on("F_ID_Stavke", itemSteps(product, {{"?IDS:KOLICINA_DECIMAL", "2"}, {"?IDS:CIJENA_DECIMAL", "4,5"}}));
+    EXPECT_EQ(lists.ask(organiser::ctl::Stavke, vrt::INSERT_RECORD), vrt::REQUEST_COMPLETED);
+    EXPECT_EQ(one("SELECT DOKUMENTID || '|' || KATEGORIJAID || '|' || IZNOS_SPDVOM_DECIMAL FROM " + tableName(Tbl::IDStavke)),
+              std::to_string(doc) + "|" + std::to_string(cat) + "|9");
+    EXPECT_EQ(one("SELECT IZNOS_DECIMAL FROM " + tableName(Tbl::IDokumenti) + " WHERE ID = " + std::to_string(doc)), "9");
+    // The documents' list shows the new amount.
+    EXPECT_EQ(lists.list(organiser::ctl::ID).cell(QStringLiteral("ID:IZNOS_DECIMAL")), QStringLiteral("9"));
+}
