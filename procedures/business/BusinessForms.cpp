@@ -190,30 +190,22 @@ vrt::FormField textField(const char* name, const char* prompt, std::string* (*fi
     return f;
 }
 
+template <class Rec>
 std::vector<vrt::FormField> categoryFields(Tbl t, const char* prefix)
 {
-    // The two category tables share one layout.
-    static_assert(sizeof(IDKategorija_Rec) == sizeof(UDKategorija_Rec));
-    std::vector<vrt::FormField> out;
+    auto rec = [t]() -> Rec& { return *static_cast<Rec*>(corvalde::threadBuffer(t)); };
     const QString p = QString::fromLatin1(prefix);
-    auto field = [t](std::string IDKategorija_Rec::*m) {
-        return [t, m]() -> std::string& { return static_cast<IDKategorija_Rec*>(corvalde::threadBuffer(t))->*m; };
-    };
-    auto naziv = field(&IDKategorija_Rec::NAZIV);
-    auto napomena = field(&IDKategorija_Rec::NAPOMENA);
     vrt::FormField n;
     n.name = p + QStringLiteral(":NAZIV");
     n.prompt = QStringLiteral("Naziv:");
-    n.get = [naziv] { return QString::fromStdString(naziv()); };
-    n.set = [naziv](const QString& v) { naziv() = v.left(254).toStdString(); };
-    out.push_back(n);
+    n.get = [rec] { return QString::fromStdString(rec().NAZIV); };
+    n.set = [rec](const QString& v) { rec().NAZIV = v.left(254).toStdString(); };
     vrt::FormField m;
     m.name = p + QStringLiteral(":NAPOMENA");
     m.prompt = QStringLiteral("Napomena:");
-    m.get = [napomena] { return QString::fromStdString(napomena()); };
-    m.set = [napomena](const QString& v) { napomena() = v.left(7999).toStdString(); };
-    out.push_back(m);
-    return out;
+    m.get = [rec] { return QString::fromStdString(rec().NAPOMENA); };
+    m.set = [rec](const QString& v) { rec().NAPOMENA = v.left(7999).toStdString(); };
+    return {n, m};
 }
 
 } // namespace
@@ -275,12 +267,12 @@ int Forms::T_Proizvodi(int request)
 
 void Forms::F_ID_Kategorija()
 {
-    runPlainForm(*this, Tbl::IDKategorija, QStringLiteral("F_ID_Kategorija"), categoryFields(Tbl::IDKategorija, "IDK"));
+    runPlainForm(*this, Tbl::IDKategorija, QStringLiteral("F_ID_Kategorija"), categoryFields<IDKategorija_Rec>(Tbl::IDKategorija, "IDK"));
 }
 
 void Forms::F_UD_Kategorija()
 {
-    runPlainForm(*this, Tbl::UDKategorija, QStringLiteral("F_UD_Kategorija"), categoryFields(Tbl::UDKategorija, "UDK"));
+    runPlainForm(*this, Tbl::UDKategorija, QStringLiteral("F_UD_Kategorija"), categoryFields<UDKategorija_Rec>(Tbl::UDKategorija, "UDK"));
 }
 
 namespace {
@@ -298,7 +290,7 @@ int categoryList(Forms& forms, Tbl categories, Tbl documents, const QString& nam
                             forms.tr(QStringLiteral("Velmora")), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO,
                             vrt::BUTTON_NO) == vrt::BUTTON_YES;
     };
-    w.setCurrent(static_cast<IDKategorija_Rec*>(corvalde::threadBuffer(categories))->ID);
+    w.setCurrent(*static_cast<int32_t*>(corvalde::declaration(categories).fields[0].at(corvalde::threadBuffer(categories))));
     return runList(w);
 }
 } // namespace
