@@ -27,6 +27,7 @@
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
 #include "procedures/organiser/SettingsWrites.h"
+#include "procedures/business/Business.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -595,6 +596,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     }
     OrganiserPanes* panes = attachPanes(*window);
     ::panes::attachGantt(*window, *panes, *gantt);
+    ::business::attachBusiness(*window, *panes);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -1,0 +1,54 @@
+#pragma once
+#include <QString>
+#include <functional>
+#include <optional>
+
+class QHeaderView;
+class QWidget;
+namespace vrt { class Browse; }
+
+// The windows of the business records: products, document categories, the item and
+// document forms, and the company settings. Each update form takes its request from
+// GLOBALREQUEST and leaves its answer in GLOBALRESPONSE; a list opened with SELECT_RECORD is
+// a picker that leaves the chosen row in its record buffer.
+namespace business {
+
+class Forms {
+public:
+    // Texts pass the translator; `parent` owns the windows.
+    std::function<QString(const QString&)> translate;
+    QWidget* parent = nullptr;
+    // The customer and supplier picker: the chosen contact's number, nullopt when cancelled.
+    // A plain pick list over the contacts unless set.
+    std::function<std::optional<long>(long current)> pickContact;
+
+    QString tr(const QString& text) const { return translate ? translate(text) : text; }
+
+    void F_Proizvodi();
+    int T_Proizvodi(int request);
+    void F_ID_Kategorija();
+    int T_ID_Kategorija(int request);
+    void F_UD_Kategorija();
+    int T_UD_Kategorija(int request);
+    void F_ID_Stavke();
+    void F_ID_Dokumenti(std::optional<long> contactId);
+    void F_UD_Dokumenti(std::optional<long> contactId);
+    void W_Postavke();
+
+    // The plain contact pick list.
+    std::optional<long> T_Kontakti(long current);
+    std::optional<long> chooseContact(long current);
+
+    // Says `text` (translated) with the question icon, as the forms' refusals do.
+    void say(const QString& text, bool stopIcon = false) const;
+};
+
+class TableListSource;
+// A click on a column heading orders the list by that column (again: the other way round);
+// the order is not remembered. The browse keeps its selected record; `shown` redraws.
+void sortByHeader(QHeaderView* header, TableListSource& source, vrt::Browse& browse, const std::function<void()>& shown);
+
+// [Porez] Stopa of the data folder's Standard.ini: the rate a new item proposes.
+QString proposedTaxRate();
+
+} // namespace business
