@@ -505,10 +505,7 @@ void OrganiserWindow::firstDisplay()
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
 
-    std::optional<long long> check;
-    if (const auto text = ini.value(QStringLiteral("Email"), QStringLiteral("Check")))
-        check = ini.getInt(QStringLiteral("Email"), QStringLiteral("Check"), 0);
-    m_heartbeat->firstDisplay(check);
+    m_heartbeat->firstDisplay(mailpeople::storedCheck(m_deps.dataFolder));
 
     QDir().mkpath(dataPath(QStringLiteral("Documents/Signature")));
     // The frame learns which module is shown, and the shown pane fills.
