@@ -276,23 +276,7 @@ void AccountForm::reject()
 
 bool AccountForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        auto* edit = qobject_cast<QLineEdit*>(watched);
-        if (edit && key->key() == Qt::Key_H && key->modifiers() == Qt::ControlModifier) {
-            const QString name = edit->objectName().mid(5);
-            if (m_controller.restoreHistory(name)) {
-                edit->setText(m_controller.fields().empty() ? QString() : [&] {
-                    for (const auto& f : m_controller.fields())
-                        if (f.name == name)
-                            return f.get();
-                    return QString();
-                }());
-                return true;
-            }
-        }
-    }
-    return QDialog::eventFilter(watched, event);
+    return restoreFromHistory(m_controller, watched, event) || QDialog::eventFilter(watched, event);
 }
 
 int F_Accounts(QWidget* parent)

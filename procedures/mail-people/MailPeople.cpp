@@ -1,7 +1,11 @@
 #include "procedures/mail-people/MailPeople.h"
 
+#include <QKeyEvent>
+#include <QLineEdit>
+
 #include "data/Globals.h"
 #include "procedures/common/VelmoraDll.h"
+#include "runtime/UpdateForm.h"
 #include "services/Quilvo.h"
 
 namespace mailpeople {
@@ -14,5 +18,20 @@ QString failure(const QString& where, int code, const QString& text)
 }
 
 QString dataFolder() { return corvalde::dataFolder(); }
+
+bool restoreFromHistory(const vrt::UpdateFormController& controller, QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress || !controller.editable())
+        return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit || key->key() != Qt::Key_H || key->modifiers() != Qt::ControlModifier)
+        return false;
+    const auto value = controller.history(edit->objectName().section(QLatin1Char(':'), 1));
+    if (!value)
+        return false;
+    edit->setText(*value);
+    return true;
+}
 
 } // namespace mailpeople

@@ -26,6 +26,8 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/mail-people/MailPeopleAttach.h"
+#include "procedures/mail-people/MailSettings.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -584,6 +586,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     }
     OrganiserPanes* panes = attachPanes(*window);
     ::panes::attachGantt(*window, *panes, *gantt);
+    mailpeople::attachMailPeople(*window, *panes);
     if (!window->open()) {
         delete window;
         return nullptr;
