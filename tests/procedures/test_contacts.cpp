@@ -1,6 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,6 +30,8 @@
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
 #include "tests/procedures/OrganiserFixture.h"
+#include "tests/support/ShippedTranslations.h"
+#include "procedures/mail-people/AccountForm.h"
 
 using namespace mailpeople;
 
@@ -501,4 +511,78 @@ TEST_F(AssembledWindow, RibbonCommandsOpenTheAccountsWindowAndTheContactAndGroup
               std::vector<std::string>{std::to_string(pickedGroup) + "|ivo@peric.hr"});
     EXPECT_TRUE(window->standInLog().calls().filter("T_Accounti").isEmpty());
     EXPECT_TRUE(window->standInLog().calls().filter("F_Contact").isEmpty());
+}
+
+namespace {
+// Every text a window shows: title, labels, buttons, group titles, tabs, tool tips, list rows
+// and headers of the visible columns.
+std::set<QString> shownTexts(QWidget& w)
+{
+    std::set<QString> out{w.windowTitle()};
+    auto add = [&](const QString& t) {
+        bool number = false;
+        t.toInt(&number);
+        if (!t.trimmed().isEmpty() && !number)
+            out.insert(t);
+    };
+    for (QWidget* c : w.findChildren<QWidget*>()) {
+        add(c->toolTip());
+        if (auto* l = qobject_cast<QLabel*>(c))
+            add(l->text());
+        // The editor's bar shows signs ("B", "#"); its words are the tool tips.
+        if (auto* b = qobject_cast<QAbstractButton*>(c); b && b->parent()->objectName() != "HtmlEditorBar")
+            add(b->text());
+        if (auto* g = qobject_cast<QGroupBox*>(c))
+            add(g->title());
+        if (auto* t = qobject_cast<QTabWidget*>(c))
+            for (int i = 0; i < t->count(); ++i)
+                add(t->tabText(i));
+        if (auto* l = qobject_cast<QListWidget*>(c))
+            for (int i = 0; i < l->count(); ++i)
+                add(l->item(i)->text());
+        if (auto* v = qobject_cast<QAbstractItemView*>(c); v && v->model() && !qobject_cast<QHeaderView*>(v))
+            for (int i = 0; i < v->model()->columnCount(); ++i)
+                if (!(qobject_cast<QTableView*>(v) && qobject_cast<QTableView*>(v)->isColumnHidden(i)) &&
+                    !(qobject_cast<QTreeView*>(v) && qobject_cast<QTreeView*>(v)->isColumnHidden(i)))
+                    add(v->model()->headerData(i, Qt::Horizontal).toString());
+    }
+    for (QAction* a : w.findChildren<QAction*>())
+        add(a->toolTip());
+    return out;
+}
+} // namespace
+
+TEST_F(ContactsTest, EveryTextTheseWindowsShowHasAnEnglishRow)
+{
+    addGroup("Grupa", 0);
+    std::set<QString> texts;
+    auto collect = [&](QWidget& w) {
+        const std::set<QString> t = shownTexts(w);
+        texts.insert(t.begin(), t.end());
+    };
+    for (int pick : {0, 1}) {
+        AccountsWindow accounts(pick);
+        collect(accounts);
+        ContactsBrowse contacts(pick);
+        collect(contacts);
+    }
+    GroupPicker picker;
+    collect(picker);
+    for (int request : {vrt::INSERT_RECORD, vrt::CHANGE_RECORD, vrt::DELETE_RECORD}) {
+        vrt::FileBrowseSource accountTarget(Access(Tbl::Accounts), Relate(Tbl::Accounts), {});
+        AccountForm account(accountTarget, request);
+        collect(account);
+        vrt::FileBrowseSource contactTarget(Access(Tbl::CON_Contacts), Relate(Tbl::CON_Contacts), {});
+        ContactForm contact(contactTarget, request);
+        collect(contact);
+    }
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        collect(d);
+        return 0;
+    });
+    GLOBALREQUEST = vrt::CHANGE_RECORD;
+    F_Grupa_Kontakti(std::stol(query("SELECT ID FROM CON_GROUP")[0]), 0);
+    texts.erase("OK");
+    EXPECT_GT(texts.size(), 60u);
+    testsupport::expectEnglishRows(texts);
 }
