@@ -10,6 +10,9 @@
 #include <QTableView>
 #include <QTreeView>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QImage>
+#include <QSet>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -585,4 +588,57 @@ TEST_F(ContactsTest, EveryTextTheseWindowsShowHasAnEnglishRow)
     texts.erase("OK");
     EXPECT_GT(texts.size(), 60u);
     testsupport::expectEnglishRows(texts);
+}
+
+TEST_F(ContactsTest, TheAccountAndContactFormsAsTheUserSeesThem)
+{
+    Access(Tbl::Accounts).clearBuffer();
+    ACC().NAZIV = "Posao";
+    ACC().IMEPREZIME = "Ana Horvat";
+    ACC().EMAIL = "ana@tvrtka.hr";
+    ACC().POPHOSTNAME = "pop.tvrtka.hr";
+    ACC().POPUSERNAME = "ana";
+    ACC().POPPASSWORD = "tajna";
+    ACC().POPPORT = "995";
+    ACC().POPSSL = "1";
+    ACC().SMTPHOST = "smtp.tvrtka.hr";
+    ACC().DEFAULT = 1;
+    ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
+    const int account = ACC().ID;
+    QDir().mkpath(m_folder->file("Documents/Signature"));
+    m_folder->write(QString("Documents/Signature/%1_NewEmail.html").arg(account).toUtf8(),
+                    "<p><b>Ana Horvat</b><br>Voditeljica prodaje<br><span style=\"color:#1f5fa8\">Tvrtka d.o.o.</span></p>");
+    const int group = addGroup("Dobavljači", 0);
+    const int contact = addContact("Kovačević", group, "marko@kovacevic.hr");
+    query("UPDATE CON_CONTACTS SET IME = 'Marko', ADRESA1 = 'Ilica 10', POSTBROJ = '10000', GRAD = 'Zagreb', "
+          "DRZAVA = 'Hrvatska', PHONE1 = '01 234 5678', NAPOMENA = 'Zvati prije podne.' WHERE ID = " + std::to_string(contact));
+
+    std::map<QString, QImage> shots;
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        d.show();
+        QApplication::processEvents();
+        shots[d.objectName()] = d.grab().toImage();
+        d.reject();
+        return d.result();
+    });
+    vrt::FileBrowseSource accounts(Access(Tbl::Accounts), Relate(Tbl::Accounts), {});
+    ASSERT_TRUE(accounts.load(qlonglong(account)));
+    GLOBALREQUEST = vrt::CHANGE_RECORD;
+    F_Accounts();
+    loadContact(contact);
+    GLOBALREQUEST = vrt::CHANGE_RECORD;
+    F_Contact();
+    ASSERT_EQ(shots.size(), 2u);
+    for (const auto& [name, shot] : shots) {
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3)
+            for (int x = 0; x < shot.width(); x += 3)
+                colours.insert(shot.pixel(x, y));
+        EXPECT_GT(colours.size(), 10) << name.toStdString();
+    }
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        QDir().mkpath(out);
+        shots["F_Accounts"].save(out + "/account-form.png");
+        shots["F_Contact"].save(out + "/contact-form.png");
+    }
 }
