@@ -161,8 +161,10 @@ AccountForm::AccountForm(vrt::FormTarget& target, int request, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &AccountForm::reject);
     layout->addWidget(buttons);
     // Enter belongs to the editor and the entries, not to the OK button.
-    m_ok->setAutoDefault(false);
-    m_ok->setDefault(false);
+    for (QPushButton* b : {m_ok, m_cancel}) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
 
     connect(m_kinds, &QListWidget::currentRowChanged, this, &AccountForm::loadSignature);
     connect(m_saveSignature, &QPushButton::clicked, this, &AccountForm::saveSignature);
@@ -179,6 +181,7 @@ AccountForm::AccountForm(vrt::FormTarget& target, int request, QWidget* parent)
                           [m = member](const QString& v) { ACC().*m = v.toStdString(); }});
     m_controller.setFields(std::move(fields));
     resize(620, 560);
+    restorePlace(*this, QStringLiteral("F_Accounts"));
 }
 
 AccountForm::~AccountForm() = default;
@@ -218,6 +221,7 @@ int AccountForm::run()
         entry(QStringLiteral("NAZIV"))->setFocus();
     }
     vrt::runModal(*this);
+    savePlace(*this, QStringLiteral("F_Accounts"));
     if (m_controller.response() == vrt::RESPONSE_NONE)
         m_controller.cancel();
     return m_controller.response();

@@ -168,6 +168,7 @@ AccountsWindow::AccountsWindow(int pick, QWidget* parent) : QDialog(parent), m_p
             selectAccount();
     });
     resize(560, 380);
+    restorePlace(*this, QStringLiteral("T_Accounti"));
     m_list->setFocus();
 }
 
@@ -199,6 +200,7 @@ void AccountsWindow::done(int result)
             ProvjeriInbox();
         storeMailSettings(dataFolder(), m_charsets->currentText(), m_minutes->value());
         VelmoraDll::saveListLayout(m_list->horizontalHeader(), QStringLiteral("T_Accounti"), QStringLiteral("?List"));
+        savePlace(*this, QStringLiteral("T_Accounti"));
     }
     // The close box answers as "Zatvori" does.
     if (result == QDialog::Rejected)

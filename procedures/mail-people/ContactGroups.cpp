@@ -283,6 +283,7 @@ GroupPicker::GroupPicker(QWidget* parent) : QDialog(parent)
     });
     connect(close, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
     resize(360, 420);
+    restorePlace(*this, QStringLiteral("T_GrupaKontakti"));
     m_tree->setFocus();
 }
 
@@ -291,6 +292,7 @@ QPushButton* GroupPicker::button(const QString& name) const { return findChild<Q
 void GroupPicker::done(int result)
 {
     VelmoraDll::saveListLayout(m_tree->header(), QStringLiteral("T_GrupaKontakti"), QStringLiteral("?L:KontaktiGrupaQ"));
+    savePlace(*this, QStringLiteral("T_GrupaKontakti"));
     QDialog::done(result);
 }
 

@@ -204,6 +204,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     showRecipients();
     showGroup(m_groups->currentGroup());
     resize(760, 520);
+    restorePlace(*this, QStringLiteral("T_Kontakti"));
     m_groups->setFocus();
 }
 
@@ -258,6 +259,7 @@ void ContactsBrowse::done(int result)
 {
     VelmoraDll::saveListLayout(m_list->horizontalHeader(), QStringLiteral("T_Kontakti"), QStringLiteral("?List"));
     VelmoraDll::saveListLayout(m_groups->header(), QStringLiteral("T_Kontakti"), QStringLiteral("?L:KontaktiGrupaQ"));
+    savePlace(*this, QStringLiteral("T_Kontakti"));
     QDialog::done(result);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWidget>
 
 #include "data/Globals.h"
 #include "procedures/common/VelmoraDll.h"
@@ -32,6 +33,21 @@ bool restoreFromHistory(const vrt::UpdateFormController& controller, QObject* wa
         return false;
     edit->setText(*value);
     return true;
+}
+
+void restorePlace(QWidget& window, const QString& name)
+{
+    if (vrt::IniClass* settings = VelmoraDll::LibrarySettings(); settings && settings->isInitialised()) {
+        const QByteArray saved = QByteArray::fromBase64(settings->fetch(name, QStringLiteral("Geometry")).toLatin1());
+        if (!saved.isEmpty())
+            window.restoreGeometry(saved);
+    }
+}
+
+void savePlace(const QWidget& window, const QString& name)
+{
+    if (vrt::IniClass* settings = VelmoraDll::LibrarySettings(); settings && settings->isInitialised())
+        settings->update(name, QStringLiteral("Geometry"), QString::fromLatin1(window.saveGeometry().toBase64()));
 }
 
 } // namespace mailpeople

@@ -3,6 +3,7 @@
 
 class QEvent;
 class QObject;
+class QWidget;
 namespace vrt {
 class UpdateFormController;
 }
@@ -19,5 +20,9 @@ QString dataFolder();
 // Ctrl+H in an entry named "?PRE:FIELD": the field's value from the last record the form
 // saved. True when the key was taken.
 bool restoreFromHistory(const vrt::UpdateFormController& controller, QObject* watched, QEvent* event);
+
+// A window's place and size, kept by the settings object under the window's name.
+void restorePlace(QWidget& window, const QString& name);
+void savePlace(const QWidget& window, const QString& name);
 
 } // namespace mailpeople
