@@ -274,6 +274,9 @@ void AccountForm::accept()
 
 void AccountForm::reject()
 {
+    // A new account that is not kept takes the signatures saved for it along.
+    if (m_controller.request() == vrt::INSERT_RECORD && m_controller.response() == vrt::RESPONSE_NONE)
+        removeSignatures(dataFolder(), ACC().ID);
     m_controller.cancel();
     QDialog::reject();
 }

@@ -1,5 +1,6 @@
 #include "procedures/mail-people/ContactGroups.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -100,7 +101,7 @@ int ContactGroupCommands::run(Command command)
         parent = CONG().TATAID;
         return true;
     };
-    auto form = [this](long id, long p) { return m_d.form ? m_d.form(id, p) : F_Grupa_Kontakti(id, p); };
+    auto form = [this](long id, long p) { return m_d.form ? m_d.form(id, p) : F_Grupa_Kontakti(id, p, QApplication::activeWindow()); };
     const uint8_t saved = GLOBALREQUEST;
     int response = 0;
     switch (command) {

@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -187,11 +188,8 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
         RecipientBuffer::instance().clear();
         done(vrt::REQUEST_CANCELLED);
     });
-    connect(m_list, &QAbstractItemView::doubleClicked, this, [this] {
-        if (m_pick != 1)
-            addRecipient(RecipientBuffer::To);
-        takeContact();
-    });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &ContactsBrowse::activated);
+    m_list->installEventFilter(this);
 
     // Pick mode: no recipients; the contact list as tall as the tree, OK where it always is.
     const bool picking = pick == 1;
@@ -239,6 +237,26 @@ void ContactsBrowse::addRecipient(RecipientBuffer::Kind kind)
         return;
     RecipientBuffer::instance().add(kind, q(ACON().EMAIL));
     showRecipients();
+}
+
+void ContactsBrowse::activated()
+{
+    if (m_pick != 1)
+        addRecipient(RecipientBuffer::To);
+    takeContact();
+}
+
+bool ContactsBrowse::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a contact does what a double click does.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            activated();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void ContactsBrowse::takeContact()

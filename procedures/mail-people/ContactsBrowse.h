@@ -44,7 +44,11 @@ public:
 
     void done(int result) override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void activated();
     void showGroup(long id);
     void takeContact();
     void showRecipients();

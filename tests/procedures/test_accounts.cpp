@@ -242,15 +242,22 @@ TEST_F(AccountsTest, SignaturesAreSavedUnderThePrimedIdAndAnUnsavedEditIsLetGo)
     });
 }
 
-TEST_F(AccountsTest, ACancelledNewAccountLeavesNoRow)
+TEST_F(AccountsTest, ACancelledNewAccountLeavesNoRowAndNoSignature)
 {
     addAccount("Postojeći", 0);
-    const int response = runForm(vrt::INSERT_RECORD, 0, [](AccountForm& f) {
+    QString signature;
+    const int response = runForm(vrt::INSERT_RECORD, 0, [&](AccountForm& f) {
         fillForm(f, {"Odustao", "smtp.x.hr", false, {}, {}, {}, {}});
+        f.signatureKinds()->setCurrentRow(0);
+        f.editor()->textEdit()->setPlainText("Pozdrav");
+        ASSERT_TRUE(f.saveSignature());
+        signature = signaturePath(m_folder->path(), ACC().ID, Signature::NewEmail);
+        EXPECT_TRUE(QFile::exists(signature));
         f.cancelButton()->click();
     });
     EXPECT_EQ(response, vrt::REQUEST_CANCELLED);
     EXPECT_EQ(number("SELECT COUNT(*) FROM ACCOUNTS"), 1);
+    EXPECT_FALSE(QFile::exists(signature)) << "no signature of an account that was never kept";
 }
 
 TEST_F(AccountsTest, TheWindowStoresTheIntervalAndCharsetInTheDataFolder)

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QImage>
 #include <QSet>
+#include <QTest>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -404,6 +405,13 @@ TEST_F(ContactsTest, TheBrowseCollectsRecipientsForTheMailEditor)
              emit w.list()->doubleClicked(w.list()->model()->index(w.browse().selected(), 0));
          },
          "ana@tim.hr", "", "", vrt::REQUEST_COMPLETED},
+        {"Enter on a contact does what a double click does",
+         [&](ContactsBrowse& w) {
+             pick(w, ana);
+             w.button("?BCC")->click();
+             QTest::keyClick(w.list(), Qt::Key_Return);
+         },
+         "", "ana@tim.hr", "", vrt::REQUEST_COMPLETED},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
