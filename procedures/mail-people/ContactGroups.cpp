@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QGridLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -84,6 +85,7 @@ int F_Grupa_Kontakti(long id, long parent, QWidget* owner)
     vrt::UpdateDialog dialog(controller, tx(QStringLiteral("Grupa kontakata")), owner);
     dialog.setObjectName(QStringLiteral("F_Grupa_Kontakti"));
     dialog.setCancelText(tx(QStringLiteral("Prekid")));
+    dialog.actionLabel()->hide(); // the title says what the form does
     dialog.entry(QStringLiteral("NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("NAPOMENA"))->setMaxLength(7999);
     const int response = dialog.run();
@@ -236,7 +238,7 @@ void GroupTree::showMenu(const QPoint& globalPos)
     menu.ask(globalPos, this);
 }
 
-void addGroupButtons(QWidget* owner, QBoxLayout* layout, GroupTree* tree)
+void addGroupButtons(QWidget* owner, QGridLayout* layout, GroupTree* tree, int perRow)
 {
     const struct {
         const char* name;
@@ -247,12 +249,14 @@ void addGroupButtons(QWidget* owner, QBoxLayout* layout, GroupTree* tree)
                    {"?INSPODG", "Unos podgrupe", "i.ico", ContactGroupCommands::InsertSubgroup},
                    {"?CHG", "Izmjena", "c.ico", ContactGroupCommands::Change},
                    {"?DELG", "Brisanje", "d.ico", ContactGroupCommands::Delete}};
+    int place = 0;
     for (const auto& b : buttons) {
         auto* p = new QPushButton(controls::imageIcon(dataFolder(), QString::fromLatin1(b.icon)), tx(QString::fromUtf8(b.text)), owner);
         p->setObjectName(QLatin1String(b.name));
         p->setAutoDefault(false);
         QObject::connect(p, &QPushButton::clicked, tree, [tree, c = b.command] { tree->commands().run(c); });
-        layout->addWidget(p);
+        layout->addWidget(p, place / perRow, place % perRow);
+        ++place;
     }
 }
 
@@ -265,8 +269,8 @@ GroupPicker::GroupPicker(QWidget* parent) : QDialog(parent)
     m_tree = new GroupTree(this);
     VelmoraDll::restoreListLayout(m_tree->header(), QStringLiteral("T_GrupaKontakti"), QStringLiteral("?L:KontaktiGrupaQ"));
     layout->addWidget(m_tree, 1);
-    auto* groupButtons = new QHBoxLayout;
-    addGroupButtons(this, groupButtons, m_tree);
+    auto* groupButtons = new QGridLayout;
+    addGroupButtons(this, groupButtons, m_tree, 4);
     layout->addLayout(groupButtons);
     auto* bottom = new QHBoxLayout;
     bottom->addStretch(1);

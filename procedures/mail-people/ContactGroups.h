@@ -7,7 +7,7 @@
 
 #include "procedures/common/TreeQueueModel.h"
 
-class QBoxLayout;
+class QGridLayout;
 class QPushButton;
 
 namespace MC {
@@ -91,7 +91,8 @@ private:
 // Runs the picker; the group chosen, 0 when none.
 long T_GrupaKontakti(QWidget* parent = nullptr);
 
-// The group buttons of a window ("?INSG", "?INSPODG", "?CHG", "?DELG") wired to a tree.
-void addGroupButtons(QWidget* owner, QBoxLayout* layout, GroupTree* tree);
+// The group buttons of a window ("?INSG", "?INSPODG", "?CHG", "?DELG") wired to a tree,
+// `perRow` to a row of the grid.
+void addGroupButtons(QWidget* owner, QGridLayout* layout, GroupTree* tree, int perRow);
 
 } // namespace mailpeople

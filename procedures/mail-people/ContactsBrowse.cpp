@@ -103,9 +103,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     m_groups = new GroupTree(left);
     leftLayout->addWidget(m_groups, 1);
     auto* groupButtons = new QGridLayout;
-    auto* groupRow = new QHBoxLayout;
-    addGroupButtons(this, groupRow, m_groups);
-    groupButtons->addLayout(groupRow, 0, 0);
+    addGroupButtons(this, groupButtons, m_groups, 2);
     leftLayout->addLayout(groupButtons);
 
     auto* right = new QWidget(splitter);
@@ -131,6 +129,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     splitter->addWidget(left);
     splitter->addWidget(right);
     splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 640});
     layout->addWidget(splitter, 1);
 
     auto* recipients = new QGridLayout;
@@ -201,7 +200,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     }
     showRecipients();
     showGroup(m_groups->currentGroup());
-    resize(760, 520);
+    resize(900, 540);
     restorePlace(*this, QStringLiteral("T_Kontakti"));
     m_groups->setFocus();
 }

@@ -650,3 +650,39 @@ TEST_F(ContactsTest, TheAccountAndContactFormsAsTheUserSeesThem)
         shots["F_Contact"].save(out + "/contact-form.png");
     }
 }
+
+TEST_F(ContactsTest, TheAccountsWindowAndContactBrowseAsTheUserSeesThem)
+{
+    const int first = addGroup("Posao", 0);
+    const int sub = addGroup("Dobavljači", first);
+    addGroup("Obitelj", 0);
+    addContact("Horvat", sub, "ana@horvat.hr");
+    addContact("Kovač", sub, "ivo@kovac.hr");
+    for (const char* name : {"Posao", "Kuća"}) {
+        Access(Tbl::Accounts).clearBuffer();
+        ACC().NAZIV = name;
+        ACC().DEFAULT = std::string(name) == "Posao";
+        ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
+    }
+    std::map<QString, QImage> shots;
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        if (auto* w = qobject_cast<ContactsBrowse*>(&d)) {
+            EXPECT_TRUE(w->groups()->selectGroup(sub));
+            EXPECT_TRUE(w->browse().select(0));
+            w->button("?BPRIMA")->click();
+        }
+        d.show();
+        QApplication::processEvents();
+        shots[d.objectName()] = d.grab().toImage();
+        d.reject();
+        return d.result();
+    });
+    T_Accounti(0);
+    T_Kontakti(0);
+    ASSERT_EQ(shots.size(), 2u);
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        QDir().mkpath(out);
+        shots["T_Accounti"].save(out + "/accounts-window.png");
+        shots["T_Kontakti"].save(out + "/contact-browse.png");
+    }
+}
