@@ -498,7 +498,11 @@ TEST_F(AssembledWindow, RibbonCommandsOpenTheAccountsWindowAndTheContactAndGroup
     testsupport::ScopedDialogRunner runner([&](QDialog& d) {
         opened << d.objectName();
         if (auto* w = qobject_cast<AccountsWindow*>(&d)) {
+            w->button("?INSERT")->click();
             w->button("?CLOSE")->click();
+        } else if (auto* a = qobject_cast<AccountForm*>(&d)) {
+            a->entry("NAZIV")->setText("Ured");
+            a->okButton()->click();
         } else if (auto* g = qobject_cast<vrt::UpdateDialog*>(&d)) {
             g->entry("NAZIV")->setText("Suradnici");
             g->okButton()->click();
@@ -517,7 +521,10 @@ TEST_F(AssembledWindow, RibbonCommandsOpenTheAccountsWindowAndTheContactAndGroup
     ASSERT_EQ(groups.size(), 1u);
     pickedGroup = std::stol(groups[0]);
     window->dispatcher().dispatch(1015);
-    EXPECT_EQ(opened, (QStringList{"T_Accounti", "F_Grupa_Kontakti", "F_Contact"}));
+    EXPECT_EQ(opened, (QStringList{"T_Accounti", "F_Accounts", "F_Grupa_Kontakti", "F_Contact"}));
+    EXPECT_EQ(query("SELECT I.ENNAZIV FROM INBOX I JOIN ACCOUNTS A ON A.ID = I.ACCOUNTID WHERE A.NAZIV = 'Ured' ORDER BY I.REDOSLIJED"),
+              (std::vector<std::string>{"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}))
+        << "the account added in the window has its folders when the window closes";
     EXPECT_EQ(query("SELECT GRUPAID || '|' || EMAIL FROM CON_CONTACTS WHERE PREZIME = 'Perić'"),
               std::vector<std::string>{std::to_string(pickedGroup) + "|ivo@peric.hr"});
     EXPECT_TRUE(window->standInLog().calls().filter("T_Accounti").isEmpty());
