@@ -1,5 +1,6 @@
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
+#include "controls/HtmlEditor.h"
 #include "controls/ZipKit.h"
 #include "controls/MailManager.h"
 
@@ -24,6 +25,7 @@ void registerBuiltInControls()
         r.registerFactory(QString::fromLatin1(kSkinProgId), [](QWidget* p) { return new SkinFramework(p); });
         r.registerFactory(QString::fromLatin1(kTrayIconProgId),
                           [](QWidget* p) { return new SystemTrayIcon(p); });
+        r.registerFactory(QString::fromLatin1(kHtmlEditorProgId), [](QWidget* p) { return new HtmlEditor(p); });
         ZipKit::registerComponent();
         MailManager::registerComponent();
         HtmlToMime::registerComponent();

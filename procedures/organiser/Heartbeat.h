@@ -2,6 +2,8 @@
 #include <functional>
 #include <optional>
 
+#include "procedures/mail-people/MailSettings.h"
+
 // The organiser window's heartbeat, counted in timer events of a hundredth of a second:
 // every 200 it marks the shown mail read and notices new mail, at the configured interval it
 // starts a background receive, and on every event it watches the mail program's "finished"
@@ -11,7 +13,7 @@ namespace organiser {
 class Heartbeat {
 public:
     static constexpr int ReadMarkCycle = 200;
-    static constexpr int DefaultInterval = 60000;
+    static constexpr int DefaultInterval = mailpeople::kDefaultCheckHundredths;
     static constexpr int MinimumInterval = 6000;
 
     struct Hooks {
@@ -31,7 +33,7 @@ public:
 
     explicit Heartbeat(Hooks hooks) : m_hooks(std::move(hooks)) {}
 
-    // "Email"/"Check" as read (nullopt: absent or not a number): 0 -> 60000, < 6000 -> 6000.
+    // "Email"/"Check" as read (nullopt: absent or not a number): 0 -> the default, < 6000 -> 6000.
     static int intervalFromCheck(std::optional<long long> check);
 
     // The window's first display: the interval, and the first receive one minute later.

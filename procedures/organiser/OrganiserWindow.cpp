@@ -28,6 +28,8 @@
 #include "procedures/organiser/MoneyPicture.h"
 #include "procedures/organiser/SettingsWrites.h"
 #include "procedures/business/Business.h"
+#include "procedures/mail-people/MailPeopleAttach.h"
+#include "procedures/mail-people/MailSettings.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -511,10 +513,7 @@ void OrganiserWindow::firstDisplay()
     putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok"))) &&
         putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
 
-    std::optional<long long> check;
-    if (const auto text = ini.value(QStringLiteral("Email"), QStringLiteral("Check")))
-        check = ini.getInt(QStringLiteral("Email"), QStringLiteral("Check"), 0);
-    m_heartbeat->firstDisplay(check);
+    m_heartbeat->firstDisplay(mailpeople::storedCheck(m_deps.dataFolder));
 
     QDir().mkpath(dataPath(QStringLiteral("Documents/Signature")));
     // The frame learns which module is shown, and the shown pane fills.
@@ -597,6 +596,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     OrganiserPanes* panes = attachPanes(*window);
     ::panes::attachGantt(*window, *panes, *gantt);
     ::business::attachBusiness(*window, *panes);
+    mailpeople::attachMailPeople(*window, *panes);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -2,6 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/TableManagers.h"
+#include "procedures/mail-people/ContactGroups.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
@@ -135,55 +136,12 @@ int PaneButtons::after(int control)
 
 int PaneButtons::groupAction(int control)
 {
-    const long group = m_d.selectedGroupId ? m_d.selectedGroupId() : 0;
-    long parent = 0;
-    const auto found = [&] {
-        if (group == 0 || !anyRow(Tbl::CON_Group, CONG.IDKey, [&] { CONG().ID = int32_t(group); }))
-            return false;
-        parent = CONG().TATAID;
-        return true;
-    };
-    const uint8_t saved = GLOBALREQUEST;
-    int response = 0;
-    switch (control) {
-    case 121:
-    case 122:
-        if (control == 122 && !found())
-            return 0;
-        Access(Tbl::CON_Group).clearBuffer();
-        if (Access(Tbl::CON_Group).PrimeRecord(true) != 0)
-            return 0;
-        GLOBALREQUEST = 1;
-        response = m_d.groupForm ? m_d.groupForm(0, control == 122 ? group : 0) : 0;
-        break;
-    case 123:
-        if (!found())
-            return 0;
-        GLOBALREQUEST = 2;
-        response = m_d.groupForm ? m_d.groupForm(group, parent) : 0;
-        break;
-    case 124:
-        if (!found())
-            return 0;
-        // Subgroups are looked for before contacts.
-        if (anyRow(Tbl::ACON_GrupaAlias, CONGA.TateKey, [&] { CONGA().TATAID = int32_t(group); })) {
-            vrt::message(QStringLiteral("Grupa ima podgrupe i ne može biti obrisana!"), {}, vrt::Icon::Question);
-            return 0;
-        }
-        if (anyRow(Tbl::CON_Contacts, CON.GrupaIDKey, [&] { CON().GRUPAID = int32_t(group); })) {
-            vrt::message(QStringLiteral("Grupa ima kontakte i ne može biti obrisana!"), {}, vrt::Icon::Question);
-            return 0;
-        }
-        GLOBALREQUEST = 3;
-        response = m_d.groupForm ? m_d.groupForm(group, parent) : 0;
-        break;
-    }
-    GLOBALREQUEST = saved;
-    if (response == 1) {
-        if (m_d.refreshGroups)
-            m_d.refreshGroups();
-        m_d.lists->resetAll();
-    }
+    mailpeople::ContactGroupCommands commands({m_d.selectedGroupId, m_d.groupForm, [this] {
+                                                   if (m_d.refreshGroups)
+                                                       m_d.refreshGroups();
+                                                   m_d.lists->resetAll();
+                                               }});
+    commands.run(mailpeople::ContactGroupCommands::Command(control - 120));
     return 0;
 }
 
