@@ -92,9 +92,9 @@ TEST_F(OrganiserProgram, CommandsWhoseFormsAreNotBuiltTellTheUser)
     std::unique_ptr<OrganiserWindow> window(W_First(frameId, nullptr));
     ASSERT_TRUE(window);
     testsupport::presenter().clear();
-    window->dispatcher().dispatch(1004); // new product or service
+    window->dispatcher().dispatch(2007); // the e-mail report
     const auto shown = testsupport::presenter().calls("message");
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_TRUE(shown[0].text.contains("Ovaj dio programa još nije dostupan.")) << shown[0].text.toStdString();
-    EXPECT_TRUE(shown[0].text.endsWith("F_Proizvodi"));
+    EXPECT_TRUE(shown[0].text.endsWith("R_Email"));
 }
