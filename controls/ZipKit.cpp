@@ -157,12 +157,24 @@ HRESULT ZipKit::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t
         base.cdUp();
     const bool recurse = (m_storeOptions & StoreRecurse) && !literalFile;
 
+    const auto excluded = [this](const QFileInfo& file) {
+        if (m_excluded.isEmpty())
+            return false;
+        const QString path = file.canonicalFilePath();
+        for (const QString& e : m_excluded)
+            if (path == e || path.startsWith(e + QLatin1Char('/')))
+                return true;
+        return false;
+    };
     std::vector<Pending> found;
-    QDirIterator it(folder, {wildcard}, QDir::Files | QDir::Hidden | QDir::System,
+    // Links are left out: one inside a listed folder could lead the archive to any file.
+    QDirIterator it(folder, {wildcard}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks,
                     recurse ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         const QString path = it.next();
         if (!exclude.isEmpty() && matchesWildcard(exclude, it.fileName()))
+            continue;
+        if (it.fileInfo().isSymLink() || excluded(it.fileInfo()))
             continue;
         const QString name = base.relativeFilePath(path);
         if (!isSafeEntryName(name))
@@ -206,6 +218,31 @@ HRESULT ZipKit::SetStoreOptions(int32_t value)
     return S_OK;
 }
 
+HRESULT ZipKit::SetExcludedPaths(const QStringList& paths)
+{
+    clearErrorInfo();
+    m_excluded.clear();
+    for (const QString& p : paths)
+        if (!p.trimmed().isEmpty()) {
+            const QFileInfo fi(vrt::normalizePath(p));
+            const QString canonical = fi.canonicalFilePath();
+            m_excluded << (canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical);
+        }
+    return S_OK;
+}
+
+HRESULT ZipKit::AddFileAs(const QString& file, const QString& entryName)
+{
+    clearErrorInfo();
+    const QFileInfo fi(vrt::normalizePath(file));
+    if (!fi.isFile() || fi.isSymLink())
+        return fail(E_FAIL, file + QStringLiteral(": No such file"));
+    if (!isSafeEntryName(entryName) || entryName.endsWith(QLatin1Char('/')))
+        return fail(E_INVALIDARG, entryName + QStringLiteral(": Name outside the archive's root"));
+    m_pending[entryName] = {fi.absoluteFilePath(), entryName};
+    return m_autoSave ? Save() : S_OK;
+}
+
 HRESULT ZipKit::GetExtractOptions(int32_t* value)
 {
     clearErrorInfo();
@@ -236,6 +273,7 @@ HRESULT ZipKit::SetFileName(const QString& value)
     clearErrorInfo();
     m_fileName = vrt::normalizePath(value.trimmed());
     m_pending.clear();
+    m_excluded.clear();
     return S_OK;
 }
 
