@@ -276,7 +276,13 @@ int F_PASS_Password(const FormEnv& env)
                             PAS().KATEGORIJAID = PASK().ID;
                         return chosen;
                     }});
-    // A new password without a category asks for one at once.
+    // A new password without a category asks for one at once (the number is set on the
+    // primed row, so priming must come first).
+    if (request == vrt::INSERT_RECORD && !target.primed() && !target.prime()) {
+        say(env, target.lastError(), int(vrt::Icon::Hand));
+        GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
+        return vrt::REQUEST_CANCELLED;
+    }
     if (request == vrt::INSERT_RECORD && PAS().KATEGORIJAID == 0)
         PAS().KATEGORIJAID = kNoCategory;
     PasswordDialog dialog(form, env);
