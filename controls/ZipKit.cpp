@@ -360,7 +360,15 @@ HRESULT ZipKit::Save()
     // leaves neither a partial archive nor a damaged old one.
     if (zip_close(za) < 0) {
         const bool cancelled = zip_error_code_zip(zip_get_error(za)) == ZIP_ER_CANCELLED;
-        const QString d = m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
+        QString d = m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
+        // libzip does not say which file failed; name the first one that cannot be read now.
+        for (const auto& [name, p] : m_pending) {
+            QFile source(p.source);
+            if (!source.open(QIODevice::ReadOnly)) {
+                d = p.source + QStringLiteral(": ") + source.errorString();
+                break;
+            }
+        }
         zip_discard(za);
         return fail(cancelled ? E_ABORT : E_FAIL, d);
     }
