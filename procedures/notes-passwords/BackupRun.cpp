@@ -70,6 +70,14 @@ QString describe(VelmoraDll::IZipKitClass& zip, const QString& fallback)
     return zip.GetErrorDescription(text) && !text.isEmpty() ? text : fallback;
 }
 
+BackupResult& failed(BackupResult& r, const QString& reason, const QString& detail = {})
+{
+    r.reason = reason;
+    r.detail = detail;
+    r.error = detail.isEmpty() ? reason : reason + QLatin1Char(' ') + detail;
+    return r;
+}
+
 bool inside(const QString& path, const QString& folder)
 {
     return path == folder || path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
@@ -96,8 +104,7 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     const QString destination = vrt::normalizePath(plan.destination.trimmed());
     const QFileInfo destInfo(destination);
     if (destination.isEmpty() || !destInfo.isDir()) {
-        r.error = destination + QStringLiteral(": odredišni direktorij ne postoji");
-        return r;
+        return failed(r, QStringLiteral("Odredišni direktorij ne postoji:"), destination);
     }
     QStringList folders;
     for (const QString& f : plan.folders) {
@@ -105,21 +112,18 @@ BackupResult BackupRun::run(const BackupPlan& plan)
         if (folder.isEmpty())
             continue; // an empty row would otherwise name the root
         if (!QFileInfo(folder).isDir()) {
-            r.error = folder + QStringLiteral(": direktorij ne postoji");
-            return r;
+            return failed(r, QStringLiteral("Direktorij ne postoji:"), folder);
         }
         folders << QDir(folder).absolutePath();
     }
     if (folders.isEmpty()) {
-        r.error = QStringLiteral("Nema direktorija za arhiviranje.");
-        return r;
+        return failed(r, QStringLiteral("Nema direktorija za arhiviranje."));
     }
 
     // Private to the user: the archive holds the whole database.
     QTemporaryDir work(QDir(destination).absoluteFilePath(QStringLiteral(".Velmora_backup-XXXXXX")));
     if (!work.isValid()) {
-        r.error = destination + QStringLiteral(": ") + work.errorString();
-        return r;
+        return failed(r, QStringLiteral("U odredišni direktorij nije moguće pisati:"), destination + QStringLiteral(": ") + work.errorString());
     }
     const QString partial = work.filePath(QStringLiteral("archive.zip"));
 
@@ -143,21 +147,18 @@ BackupResult BackupRun::run(const BackupPlan& plan)
         snapshotFile = work.filePath(QStringLiteral("Database.db"));
         QString why;
         if (!snapshot || !snapshot(snapshotFile, &why)) {
-            r.error = database + QStringLiteral(": ") + why;
-            return r;
+            return failed(r, QStringLiteral("Kopiju baze podataka nije moguće napraviti:"), database + QStringLiteral(": ") + why);
         }
     }
     if (cancel) {
         r.cancelled = true;
-        r.error = QStringLiteral("Prekinuto.");
-        return r;
+        return failed(r, QStringLiteral("Prekinuto."));
     }
 
     VelmoraDll::IZipKitClass zip;
     zip.DEBUG = 0; // failures are reported once, at the end
     if (zip.Init() < 0) {
-        r.error = describe(zip, QStringLiteral("Zip komponenta nije dostupna."));
-        return r;
+        return failed(r, QStringLiteral("Zip komponenta nije dostupna."), describe(zip, QString()));
     }
     ProgressSink sink(*this);
     sink.Connect(zip.GetInterface());
@@ -177,9 +178,12 @@ BackupResult BackupRun::run(const BackupPlan& plan)
         saved = zip.Save();
     if (!ok || saved < 0) {
         r.cancelled = saved == controls::E_ABORT || cancel;
-        r.error = r.cancelled ? QStringLiteral("Prekinuto.") : describe(zip, QStringLiteral("Arhiva nije zapisana."));
+        if (r.cancelled)
+            failed(r, QStringLiteral("Prekinuto."));
+        else
+            failed(r, QStringLiteral("Arhiva nije zapisana:"), describe(zip, QString()));
     } else if (saved == controls::S_FALSE || !QFileInfo(partial).isFile()) {
-        r.error = QStringLiteral("Nema datoteka za arhiviranje.");
+        failed(r, QStringLiteral("Nema datoteka za arhiviranje."));
     }
     sink.Disconnect(zip.GetInterface());
     zip.Detach();
@@ -199,12 +203,10 @@ BackupResult BackupRun::run(const BackupPlan& plan)
             return r;
         }
         if (errno != EEXIST) {
-            r.error = name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno));
-            return r;
+            return failed(r, QStringLiteral("Arhiva nije zapisana:"), name + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(errno)));
         }
     }
-    r.error = base + QStringLiteral(".zip: ") + QString::fromLocal8Bit(std::strerror(EEXIST));
-    return r;
+    return failed(r, QStringLiteral("Arhiva nije zapisana:"), base + QStringLiteral(".zip: ") + QString::fromLocal8Bit(std::strerror(EEXIST)));
 }
 
 } // namespace notespass

@@ -22,7 +22,9 @@ struct BackupResult {
     bool ok = false;
     bool cancelled = false;
     QString archive; // the archive written
-    QString error;   // why it failed (file names and the system's words)
+    QString reason;  // why it failed, a text of the program (translated when shown)
+    QString detail;  // the file and the system's words, as they are
+    QString error;   // both, for logs and tests
 };
 
 class BackupRun {

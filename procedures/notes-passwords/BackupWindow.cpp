@@ -320,9 +320,10 @@ private:
         m_ok->setEnabled(true);
         if (!result.ok) {
             m_progress->hide();
-            say(m_env, m_env.tr(result.cancelled ? QStringLiteral("Backup je prekinut.") : QStringLiteral("Backup nije uspio:"))
-                           + (result.cancelled ? QString() : QLatin1Char('\n') + result.error),
-                int(vrt::Icon::Hand));
+            QString text = m_env.tr(result.cancelled ? QStringLiteral("Backup je prekinut.") : QStringLiteral("Backup nije uspio:"));
+            if (!result.cancelled)
+                text += QLatin1Char('\n') + m_env.tr(result.reason) + QLatin1Char('\n') + result.detail;
+            say(m_env, text.trimmed(), int(vrt::Icon::Hand));
             return;
         }
         m_lastArchive = result.archive;

@@ -80,7 +80,8 @@ int F_Notes(const FormEnv& env)
     int response = vrt::REQUEST_CANCELLED;
     if (request == vrt::DELETE_RECORD) {
         // No window opens for a delete; one question keeps a click from losing a note.
-        if (askYes(env, QStringLiteral("Obrisati bilješku \"%1\"?").replace(QStringLiteral("%1"), QString::fromStdString(NOTE().NASLOV)))) {
+        const QString question = env.tr(QStringLiteral("Obrisati bilješku \"%1\"?"));
+        if (askYes(env, QString(question).replace(QStringLiteral("%1"), QString::fromStdString(NOTE().NASLOV)))) {
             form.ok();
             response = form.response() == vrt::REQUEST_COMPLETED ? vrt::REQUEST_COMPLETED : vrt::REQUEST_CANCELLED;
         }
