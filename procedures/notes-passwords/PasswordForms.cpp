@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QIntValidator>
@@ -75,21 +76,15 @@ public:
         : vrt::UpdateDialog(c, QStringLiteral("Ažuriranje"), env.parent), m_env(env)
     {
         setObjectName(QStringLiteral("F_PASS_Password"));
-        auto* layout = qobject_cast<QVBoxLayout*>(this->layout());
-        const int at = layout->count() - 1; // above OK / Prekid
-
-        auto* category = new QHBoxLayout;
+        // The category name and its picker sit beside the number; the generator beside the
+        // password.
+        QFormLayout* form = findChild<QFormLayout*>();
         m_categoryName = new QLabel(this);
         m_categoryName->setObjectName(QStringLiteral("LC:KATEGORIJA"));
+        m_categoryName->setMinimumWidth(160);
         m_lookup = new QToolButton(this);
         m_lookup->setObjectName(QStringLiteral("?CALLLOOKUP"));
         m_lookup->setText(QStringLiteral("..."));
-        category->addWidget(new QLabel(env.tr(QStringLiteral("Kategorija:")), this));
-        category->addWidget(m_categoryName, 1);
-        category->addWidget(m_lookup);
-        layout->insertLayout(at, category);
-
-        auto* generator = new QHBoxLayout;
         m_digits = new QCheckBox(env.tr(QStringLiteral("Minimum 25% brojeva")), this);
         m_mixed = new QCheckBox(env.tr(QStringLiteral("Minimum 25% velikih/malih slova")), this);
         m_digits->setObjectName(QStringLiteral("?MIN25PERCENT"));
@@ -104,12 +99,27 @@ public:
         m_generate->setObjectName(QStringLiteral("?BUTTON1"));
         m_show = new QCheckBox(env.tr(QStringLiteral("Prikaži lozinku")), this);
         m_show->setObjectName(QStringLiteral("?SHOWPASSWORD"));
-        generator->addWidget(m_digits);
-        generator->addWidget(m_mixed);
-        generator->addWidget(m_length);
-        generator->addWidget(m_generate);
-        layout->insertLayout(at + 1, generator);
-        layout->insertWidget(at + 2, m_show);
+        if (form) {
+            int row = -1;
+            QFormLayout::ItemRole role;
+            form->getWidgetPosition(number(), &row, &role);
+            auto* category = new QHBoxLayout;
+            form->insertRow(row + 1, QString(), category);
+            category->addWidget(m_categoryName, 1);
+            category->addWidget(m_lookup);
+            form->getWidgetPosition(password(), &row, &role);
+            auto* generator = new QHBoxLayout;
+            generator->addWidget(m_length);
+            generator->addWidget(m_generate);
+            generator->addWidget(m_show);
+            generator->addStretch();
+            auto* rules = new QHBoxLayout;
+            rules->addWidget(m_digits);
+            rules->addWidget(m_mixed);
+            rules->addStretch();
+            form->insertRow(row + 1, QString(), generator);
+            form->insertRow(row, QString(), rules);
+        }
 
         password()->setEchoMode(QLineEdit::Password);
         number()->setValidator(new QIntValidator(0, 2147483647, this));

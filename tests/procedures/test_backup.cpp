@@ -301,6 +301,12 @@ TEST_F(Backup, WindowMessagesAndSettings)
             EXPECT_EQ(d.result(), 0);
             d.findChild<QLineEdit*>("?BACKUPTODIR")->setText(target.path());
             d.findChild<QCheckBox*>("?BACKUPONSTART")->setChecked(true);
+            // With VELMORA_SCREENSHOT_DIR set, the window is drawn there (docs/screenshots keeps it).
+            if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+                d.show();
+                QCoreApplication::processEvents();
+                d.grab().save(out + "/backup-window.png");
+            }
             QTest::mouseClick(d.findChild<QPushButton*>("?OK"), Qt::LeftButton);
             return d.result();
         });

@@ -321,6 +321,13 @@ TEST_F(NotesPasswordsWindow, GeneratedPasswordIsStoredUnderThePickedCategory)
         generated = password->text();
         child<QLineEdit>(d, "PAS:NAZIV")->setText("Banka");
         child<QLineEdit>(d, "PAS:LOGIN")->setText("ana");
+        child<QLineEdit>(d, "PAS:LOKACIJA")->setText("https://banka.example");
+        // With VELMORA_SCREENSHOT_DIR set, the form is drawn there (docs/screenshots keeps it).
+        if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+            d.adjustSize();
+            QCoreApplication::processEvents();
+            d.grab().save(out + "/password-form.png");
+        }
         QTest::mouseClick(form.okButton(), Qt::LeftButton);
         return d.result();
     });
