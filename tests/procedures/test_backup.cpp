@@ -152,13 +152,12 @@ TEST_F(Backup, RoundTripThroughTheWindowKeepsEveryRecordAndFile)
     writeMailFiles(400);
     QFile::link("/etc/hostname", dataFolder + "/outside-link"); // never followed
     vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "Destination", target.path());
+    vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "OnStart", "1");
 
-    const int frameId = vrt::registerReceiver(new QObject(qApp));
-    std::unique_ptr<organiser::OrganiserWindow> window(organiser::W_First(frameId, nullptr));
-    ASSERT_TRUE(window);
     testsupport::presenter().clear();
     int lastProgress = -1;
     bool closed = false;
+    std::unique_ptr<organiser::OrganiserWindow> window;
     {
         testsupport::ScopedDialogRunner r([&](QDialog& d) {
             auto* bar = d.findChild<QProgressBar*>("?MN:PROGRESS");
@@ -168,8 +167,12 @@ TEST_F(Backup, RoundTripThroughTheWindowKeepsEveryRecordAndFile)
             closed = d.result() == QDialog::Accepted;
             return d.result();
         });
-        // The start-up hand-off: a non-blank destination runs the backup at once.
-        window->forms()->W_Backup(target.path());
+        // The start-up hand-off: the first fill of the task panel runs the backup at once.
+        const int frameId = vrt::registerReceiver(new QObject(qApp));
+        window.reset(organiser::W_First(frameId, nullptr));
+        ASSERT_TRUE(window);
+        window->paneRoutines().FillTaskPanel();
+        window->paneRoutines().FillTaskPanel(); // a refill backs up no more
     }
     EXPECT_TRUE(closed);
     EXPECT_TRUE(testsupport::presenter().calls("message").empty()) << "a backup at start closes without a box";
