@@ -1,3 +1,5 @@
+#include "controls/Controls.h"
+#include "procedures/notes-passwords/BackupWindow.h"
 #include "procedures/notes-passwords/NotesForm.h"
 #include "procedures/notes-passwords/PasswordForms.h"
 #include "procedures/notes-passwords/PasswordGenerator.h"
@@ -7,6 +9,7 @@
 #include "runtime/Notify.h"
 #include "runtime/UpdateDialog.h"
 #include "tests/procedures/OrganiserFixture.h"
+#include "tests/support/ShippedTranslations.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -392,4 +395,41 @@ TEST_F(NotesPasswordsWindow, DeletingACategoryNamesHowManyPasswordsGoWithIt)
         EXPECT_EQ(std::stoi(query("SELECT COUNT(*) FROM Passwords WHERE KATEGORIJAID = " + category)[0]), yes ? 0 : inIt);
         EXPECT_EQ(std::stoi(query("SELECT COUNT(*) FROM PasswordsKategorija WHERE ID = " + category)[0]), yes ? 0 : 1);
     }
+}
+
+namespace {
+class NotesPasswordsLanguage : public OrganiserListsTest {};
+} // namespace
+
+// Every text the forms and the backup window put through the translator, messages included,
+// has an English row in the shipped table.
+TEST_F(NotesPasswordsLanguage, EveryTextOfTheFormsHasAnEnglishRow)
+{
+    fill();
+    controls::registerBuiltInControls();
+    std::set<QString> asked;
+    FormEnv env;
+    env.dataFolder = m_folder->path();
+    env.translate = [&asked](const QString& t) {
+        asked.insert(t);
+        return t;
+    };
+    testsupport::ScopedDialogRunner r([](QDialog& d) {
+        if (auto* zip = d.findChild<QPushButton*>("?ZIP"))
+            QTest::mouseClick(zip, Qt::LeftButton); // no destination: a message
+        if (auto* generate = d.findChild<QPushButton*>("?BUTTON1")) {
+            d.findChild<QSpinBox*>("?LN:PASSLENGTH")->setValue(2);
+            QTest::mouseClick(generate, Qt::LeftButton);
+        }
+        d.reject();
+        return d.result();
+    });
+    Access(Tbl::Notes).clearBuffer();
+    for (auto form : {+[](const FormEnv& e) { GLOBALREQUEST = vrt::INSERT_RECORD; F_Notes(e); },
+                      +[](const FormEnv& e) { GLOBALREQUEST = vrt::INSERT_RECORD; F_PASS_Password(e); },
+                      +[](const FormEnv& e) { GLOBALREQUEST = vrt::DELETE_RECORD; F_PASS_Kategorija(e); },
+                      +[](const FormEnv& e) { W_Backup(e, QString()); }})
+        form(env);
+    ASSERT_GE(asked.size(), 25u);
+    testsupport::expectEnglishRows(asked);
 }
