@@ -348,3 +348,34 @@ TEST_F(Backup, WindowMessagesAndSettings)
     EXPECT_EQ(query("SELECT PUTANJA FROM Backup ORDER BY ID")[1], target.path().toStdString());
     EXPECT_EQ(testsupport::presenter().calls("message").back().text, "Putanja nije upisana !");
 }
+
+TEST_F(Backup, AFailureIsNamedAndTheWindowStaysOpen)
+{
+    vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "Destination", target.path());
+    ASSERT_TRUE(ensureDataFolderRow(dataFolder));
+    Access(Tbl::Backup).clearBuffer();
+    BKP().PUTANJA = (dataFolder + "/uklonjeno").toStdString(); // a listed folder that is gone
+    ASSERT_EQ(Access(Tbl::Backup).Insert(), 0);
+    const int frameId = vrt::registerReceiver(new QObject(qApp));
+    std::unique_ptr<organiser::OrganiserWindow> window(organiser::W_First(frameId, nullptr));
+    ASSERT_TRUE(window);
+    testsupport::presenter().clear();
+    bool stayedOpen = false;
+    {
+        testsupport::ScopedDialogRunner r([&](QDialog& d) {
+            d.show();
+            QTest::mouseClick(d.findChild<QPushButton*>("?ZIP"), Qt::LeftButton);
+            EXPECT_TRUE(QTest::qWaitFor([] { return !testsupport::presenter().calls("message").empty(); }, 60000));
+            stayedOpen = d.isVisible() && d.result() == 0 && d.findChild<QPushButton*>("?ZIP")->isEnabled();
+            d.reject();
+            return d.result();
+        });
+        window->dispatcher().dispatch(1012); // the ribbon's backup command
+    }
+    EXPECT_TRUE(stayedOpen);
+    const auto said = testsupport::presenter().calls("message");
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0].text.startsWith("Backup nije uspio:")) << said[0].text.toStdString();
+    EXPECT_TRUE(said[0].text.contains("uklonjeno")) << said[0].text.toStdString();
+    EXPECT_TRUE(leftIn(target.path()).isEmpty());
+}
