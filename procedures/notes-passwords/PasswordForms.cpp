@@ -333,9 +333,13 @@ int T_PASS_Kategorija(const FormEnv& env, bool pick)
                                   {env.tr(QStringLiteral("Napomena")), [] { return QString::fromStdString(PASK().NAPOMENA); }},
                                   {QStringLiteral("ID"), [] { return QString::number(PASK().ID); }}});
     source.addOrder({PASK.IDKey, {}, 0});
+    source.addOrder({-1, "+UPPER(PASK:NAZIV),+PASK:ID", 0});
+    source.addOrder({-1, "+UPPER(PASK:NAPOMENA),+PASK:ID", 0});
     CategoryWindow window(env);
     vrt::Browse browse(source, &window);
     browse.addOrder({QStringLiteral("ID"), -1});
+    browse.addOrder({QStringLiteral("Naziv"), 0});
+    browse.addOrder({QStringLiteral("Napomena"), 1});
     browse.setUpdateNumber(13);
     browse.setErrors(corvalde::ThreadManagersErrors());
     browse.resetFromView();
@@ -353,6 +357,14 @@ int T_PASS_Kategorija(const FormEnv& env, bool pick)
     view->horizontalHeader()->resizeSection(1, 260);
     view->horizontalHeader()->resizeSection(2, 0);
     VelmoraDll::restoreListLayout(view->horizontalHeader(), QStringLiteral("T_PASS_Kategorija"), QStringLiteral("?List"));
+    // A header click sorts by that column for as long as the list is open.
+    view->horizontalHeader()->setSectionsClickable(true);
+    QObject::connect(view->horizontalHeader(), &QHeaderView::sectionClicked, &dialog, [&browse, view](int column) {
+        browse.setOrder(column == 0 ? 1 : column == 1 ? 2 : 0);
+        view->horizontalHeader()->setSortIndicatorShown(column < 2);
+        view->horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
+        view->syncSelection();
+    });
     auto* buttons = new QHBoxLayout;
     auto button = [&](const char* name, const char* text) {
         auto* b = new QPushButton(env.tr(QString::fromUtf8(text)), &dialog);

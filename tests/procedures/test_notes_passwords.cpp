@@ -12,6 +12,7 @@
 #include "tests/support/ShippedTranslations.h"
 
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -398,12 +399,12 @@ TEST_F(NotesPasswordsWindow, DeletingACategoryNamesHowManyPasswordsGoWithIt)
 }
 
 namespace {
-class NotesPasswordsLanguage : public OrganiserListsTest {};
+class NotesPasswordsForms : public OrganiserListsTest {};
 } // namespace
 
 // Every text the forms and the backup window put through the translator, messages included,
 // has an English row in the shipped table.
-TEST_F(NotesPasswordsLanguage, EveryTextOfTheFormsHasAnEnglishRow)
+TEST_F(NotesPasswordsForms, EveryTextOfTheFormsHasAnEnglishRow)
 {
     fill();
     controls::registerBuiltInControls();
@@ -432,4 +433,38 @@ TEST_F(NotesPasswordsLanguage, EveryTextOfTheFormsHasAnEnglishRow)
         form(env);
     ASSERT_GE(asked.size(), 25u);
     testsupport::expectEnglishRows(asked);
+}
+
+TEST_F(NotesPasswordsForms, TheCategoryListSortsByTheClickedHeader)
+{
+    fill();
+    for (const char* name : {"zadnja", "Alfa", "beta"}) {
+        Access(Tbl::PasswordsKategorija).clearBuffer();
+        PASK().NAZIV = name;
+        ASSERT_EQ(Access(Tbl::PasswordsKategorija).Insert(), 0);
+    }
+    FormEnv env;
+    env.dataFolder = m_folder->path();
+    QStringList byId, byName;
+    testsupport::ScopedDialogRunner r([&](QDialog& d) {
+        auto* view = d.findChild<vrt::BrowseView*>("?List");
+        auto names = [view] {
+            QStringList out;
+            for (const auto& row : view->browse().model().rows())
+                out << row.cells[0];
+            return out;
+        };
+        byId = names();
+        EXPECT_FALSE(d.findChild<QPushButton*>("?SELECT")->isVisibleTo(&d)) << "no picking without the select request";
+        view->horizontalHeader()->sectionClicked(0);
+        byName = names();
+        d.reject();
+        return d.result();
+    });
+    EXPECT_EQ(T_PASS_Kategorija(env, false), vrt::REQUEST_COMPLETED);
+    ASSERT_GE(byId.size(), 3);
+    EXPECT_EQ(byId.mid(byId.size() - 3), QStringList({"zadnja", "Alfa", "beta"}));
+    QStringList sorted = byId;
+    std::sort(sorted.begin(), sorted.end(), [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(byName, sorted);
 }
