@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -82,6 +83,11 @@ public:
     HRESULT Save();
     HRESULT GetStoreOptions(int32_t* value);
     HRESULT SetStoreOptions(int32_t value);
+    // Files and folders (with all they hold) that ADD_COM leaves out, by absolute path; kept
+    // until the next SetFileName.
+    HRESULT SetExcludedPaths(const QStringList& paths);
+    // Adds one file under the entry name given (replacing an entry of that name).
+    HRESULT AddFileAs(const QString& file, const QString& entryName);
 
     // The connection point for ZipKitEvents.
     HRESULT Advise(ZipKitEvents* sink, uint32_t* cookie);
@@ -102,6 +108,7 @@ private:
     int32_t m_storeOptions = StoreRecurse | StoreFolderName;
     int32_t m_extractOptions = 0;
     std::map<QString, Pending> m_pending; // by entry name: a later add replaces an earlier one
+    QStringList m_excluded;
     std::map<uint32_t, ZipKitEvents*> m_sinks;
     uint32_t m_nextCookie = 1;
     int m_lastPercent = -1;

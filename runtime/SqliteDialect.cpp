@@ -79,6 +79,15 @@ bool tableExists(odbc::Connection& c, const std::string& table, bool& exists, od
     return true;
 }
 
+bool snapshotInto(odbc::Connection& c, const std::string& path, odbc::Error* error)
+{
+    odbc::Statement s(c);
+    s.bindText(1, path);
+    if (!s.execDirect("VACUUM INTO ?"))
+        return setError(error, s.error());
+    return true;
+}
+
 bool tableColumns(odbc::Connection& c, const std::string& table, std::vector<ColumnInfo>& out,
                   odbc::Error* error)
 {

@@ -47,6 +47,10 @@ const char* firstRowOnly();
 // WHERE condition selecting the row the last insert on this connection added.
 const char* lastInsertedRow();
 
+// Writes a consistent copy of the whole database, as one read transaction sees it, into the
+// new file `path` (which must not exist). Safe while other connections write.
+bool snapshotInto(odbc::Connection& c, const std::string& path, odbc::Error* error);
+
 // Columns a unique-constraint failure names ("UNIQUE constraint failed: T.A, T.B").
 std::vector<std::string> uniqueViolationColumns(const std::string& errorText);
 bool isConstraintViolation(const odbc::Error& e);

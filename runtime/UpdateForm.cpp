@@ -65,6 +65,7 @@ bool UpdateFormController::open()
                 m_response = REQUEST_CANCELLED;
                 return false;
             }
+            m_primed = true; // ours to take back on Cancel
         }
         // A new record with an empty lookup asks for it at once; a cancelled pick is
         // asked again on OK.

@@ -98,6 +98,16 @@ HRESULT IZipKitClass::SetStoreOptions(int32_t value)
     return wrap("SetStoreOptions", [&](ZipKit& k) { return k.SetStoreOptions(value); });
 }
 
+HRESULT IZipKitClass::SetExcludedPaths(const QStringList& paths)
+{
+    return wrap("SetExcludedPaths", [&](ZipKit& k) { return k.SetExcludedPaths(paths); });
+}
+
+HRESULT IZipKitClass::AddFileAs(const QString& file, const QString& entryName)
+{
+    return wrap("AddFileAs", [&](ZipKit& k) { return k.AddFileAs(file, entryName); });
+}
+
 IZipKitEvents::~IZipKitEvents()
 {
     // The component must not call a sink that is gone.

@@ -28,6 +28,8 @@ public:
     HRESULT SetFileName(const QString& value);
     HRESULT Save();
     HRESULT SetStoreOptions(int32_t value);
+    HRESULT SetExcludedPaths(const QStringList& paths);
+    HRESULT AddFileAs(const QString& file, const QString& entryName);
 
     controls::ZipKit* IZIPKITOBJ = nullptr;
 

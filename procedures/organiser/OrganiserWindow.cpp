@@ -30,6 +30,7 @@
 #include "procedures/business/Business.h"
 #include "procedures/mail-people/MailPeopleAttach.h"
 #include "procedures/mail-people/MailSettings.h"
+#include "procedures/notes-passwords/NotesPasswords.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -597,6 +598,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     ::panes::attachGantt(*window, *panes, *gantt);
     ::business::attachBusiness(*window, *panes);
     mailpeople::attachMailPeople(*window, *panes);
+    notespass::attachNotesPasswords(*window, *panes);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -72,10 +72,14 @@ int TaskPanelFill::run()
 
     tagNotes();
     call(m_d.drawFinanceChart);
-    if (m_d.chartHidden && m_d.chartHidden()) { // only at start-up: a refill finds the chart shown
+    // The first fill is the one at start-up. The chart cannot tell it: the last tab, shown
+    // before this fill, may have shown it already.
+    if (!m_startupDone) {
+        m_startupDone = true;
         backupOnStart();
-        call(m_d.showChart);
     }
+    if (m_d.chartHidden && m_d.chartHidden()) // a refill finds the chart shown
+        call(m_d.showChart);
 
     call(m_d.tabChanged);
     if (m_d.windowHidden && m_d.windowHidden())

@@ -69,6 +69,7 @@ public:
 private:
     TaskPanelFillDeps m_d;
     bool m_running = false;
+    bool m_startupDone = false;
 };
 
 } // namespace panes

@@ -249,3 +249,39 @@ TEST(ZipKit, FailuresCarryADescription)
     kit->SetFileName(t.file("empty.zip"));
     EXPECT_EQ(kit->Save(), S_FALSE) << "nothing added: nothing to write";
 }
+
+TEST(ZipKit, LinksAndExcludedPathsStayOutAndAFileGoesInUnderAGivenName)
+{
+    testsupport::TempFolder t;
+    t.write("data/a.txt", "a");
+    t.write("data/skip/b.txt", "b");
+    t.write("data/live.db", "live");
+    t.write("outside/secret.txt", "secret");
+    t.write("snapshot.db", "snapshot");
+    ASSERT_TRUE(QFile::link(t.file("outside/secret.txt"), t.file("data/link.txt")));
+    ASSERT_TRUE(QFile::link(t.file("outside"), t.file("data/linkdir")));
+    Kit zip;
+    ASSERT_EQ(zip->SetFileName(t.file("out.zip")), S_OK);
+    ASSERT_EQ(zip->SetAutoSave(0), S_OK);
+    ASSERT_EQ(zip->SetStoreOptions(ZipKit::StoreRecurse | ZipKit::StoreFolderName), S_OK);
+    ASSERT_EQ(zip->SetExcludedPaths({t.file("data/skip"), t.file("data/live.db")}), S_OK);
+    ASSERT_EQ(zip->ADD_COM(t.file("data") + "/*.*", QString(), 0), S_OK);
+    ASSERT_EQ(zip->AddFileAs(t.file("snapshot.db"), "data/live.db"), S_OK);
+    for (const char* bad : {"../x", "/abs", "a/../../x", "dir/"})
+        EXPECT_LT(zip->AddFileAs(t.file("snapshot.db"), bad), 0) << bad;
+    EXPECT_LT(zip->AddFileAs(t.file("data/link.txt"), "l.txt"), 0) << "a link is no file to archive";
+    ASSERT_EQ(zip->Save(), S_OK);
+
+    int err = 0;
+    zip_t* za = zip_open(QFile::encodeName(t.file("out.zip")).constData(), ZIP_RDONLY, &err);
+    ASSERT_NE(za, nullptr);
+    QStringList names;
+    for (zip_int64_t i = 0; i < zip_get_num_entries(za, 0); ++i)
+        names << QString::fromUtf8(zip_get_name(za, zip_uint64_t(i), 0));
+    names.sort();
+    EXPECT_EQ(names, QStringList({"data/a.txt", "data/live.db"}));
+    zip_stat_t st;
+    ASSERT_EQ(zip_stat(za, "data/live.db", 0, &st), 0);
+    EXPECT_EQ(st.size, 8u) << "the snapshot's bytes under the live file's name";
+    zip_discard(za);
+}

@@ -409,3 +409,13 @@ TEST_F(Framework, ViewDrivesTheBrowse)
     vrt::PopupMenu::setRunner(old);
     EXPECT_EQ(shown, 2);
 }
+
+TEST_F(Framework, ARowTheFormPrimedItselfGoesAgainOnCancel)
+{
+    vrt::UpdateFormController form(table, vrt::INSERT_RECORD, "F_Test");
+    ASSERT_TRUE(form.open()); // no caller primed: the form numbers and stores a row itself
+    EXPECT_EQ(table.rows.size(), 6u);
+    form.cancel();
+    EXPECT_EQ(table.rows.size(), 5u) << "a cancelled insert leaves no empty row behind";
+    EXPECT_EQ(form.response(), vrt::REQUEST_CANCELLED);
+}
