@@ -26,6 +26,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/panes/CalendarRoutines.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -574,6 +575,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     useDataLayer(deps);
     auto* gantt = ::panes::makeGanttControl();
     deps.gantt = gantt;
+    auto* calendar = ::panes::makeCalendarLink();
+    deps.calendar = calendar;
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
     if (window->m_ownForms) {
@@ -587,6 +590,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     }
     OrganiserPanes* panes = attachPanes(*window);
     ::panes::attachGantt(*window, *panes, *gantt);
+    ::panes::attachCalendar(*window, *panes, *calendar);
     if (!window->open()) {
         delete window;
         return nullptr;
