@@ -496,7 +496,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             if (slot % 2 == 0 && slot < 48) {
                 p.setPen(Qt::darkGray);
                 p.drawText(QRectF(0, y, CalendarGeometry::kTimeColumn - 6, CalendarGeometry::kSlotHeight), Qt::AlignRight | Qt::AlignVCenter,
-                           locale.toString(QTime(slot / 2, 0), QLocale::ShortFormat));
+                           QTime(slot / 2, 0).toString(QStringLiteral("HH:mm")));
             }
         }
         p.setPen(grid);
@@ -532,7 +532,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
         if (band) {
             QString line = e->subject;
             if (m_geometry.isMonth() && !e->allDay && e->start.date() == piece.day)
-                line = locale.toString(e->start.time(), QLocale::ShortFormat) + QLatin1Char(' ') + line;
+                line = e->start.time().toString(QStringLiteral("HH:mm")) + QLatin1Char(' ') + line;
             p.setFont(small);
             p.drawText(text, Qt::AlignLeft | Qt::AlignVCenter, p.fontMetrics().elidedText(line, Qt::ElideRight, int(text.width())));
         } else {
