@@ -281,8 +281,8 @@ void CalendarControl::step(int direction) { goToDate(m_geometry.stepped(directio
 
 void CalendarControl::setSelection(const QDateTime& begin, const QDateTime& end)
 {
-    m_selBegin = begin;
-    m_selEnd = end;
+    m_selBegin = asWallTime(begin);
+    m_selEnd = asWallTime(end);
     m_canvas->update();
 }
 
@@ -440,7 +440,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             const QRectF cell = m_geometry.monthCell(day);
             const bool inMonth = day.month() == m_geometry.anchor().month();
             p.fillRect(cell, inMonth ? Qt::white : QColor(0xF4, 0xF4, 0xF4));
-            if (selectionValid() && QDateTime(day, QTime(0, 0)) >= selectionBegin() && QDateTime(day, QTime(0, 0)) < selectionEnd())
+            if (selectionValid() && wallTime(day) >= selectionBegin() && wallTime(day) < selectionEnd())
                 p.fillRect(cell, select);
             p.setPen(grid);
             p.drawRect(cell);
@@ -478,8 +478,8 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             if (day.dayOfWeek() < 6)
                 p.fillRect(QRectF(column.left(), std::max(top, y8), column.width(), std::max(0.0, y17 - std::max(top, y8))), Qt::white);
             if (selectionValid()) {
-                const QDateTime from = std::max(selectionBegin(), QDateTime(day, QTime(0, 0)));
-                const QDateTime to = std::min(selectionEnd(), QDateTime(day.addDays(1), QTime(0, 0)));
+                const QDateTime from = std::max(selectionBegin(), wallTime(day));
+                const QDateTime to = std::min(selectionEnd(), wallTime(day.addDays(1)));
                 if (from < to) {
                     const double y1 = m_geometry.yOf(from.time());
                     const double y2 = to.date() > day ? m_geometry.yOf(QTime(23, 59, 59)) : m_geometry.yOf(to.time());

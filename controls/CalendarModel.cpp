@@ -15,6 +15,15 @@ long rgbValueFromColour(const QColor& colour)
     return long(colour.red()) | (long(colour.green()) << 8) | (long(colour.blue()) << 16);
 }
 
+QDateTime wallTime(const QDate& date, const QTime& time) { return QDateTime(date, time, Qt::UTC); }
+
+QDateTime asWallTime(const QDateTime& time)
+{
+    if (!time.isValid() || time.timeSpec() == Qt::UTC)
+        return time;
+    return wallTime(time.date(), time.time());
+}
+
 // ---- store ---------------------------------------------------------------------------------
 
 void CalendarStore::RemoveAllEvents() { m_events.clear(); }
@@ -26,7 +35,12 @@ CalendarEvent CalendarStore::CreateEventEx(long id) const
     return e;
 }
 
-void CalendarStore::AddEvent(const CalendarEvent& event) { m_events[event.id] = event; }
+void CalendarStore::AddEvent(const CalendarEvent& event)
+{
+    CalendarEvent& e = m_events[event.id] = event;
+    e.start = asWallTime(e.start);
+    e.end = asWallTime(e.end);
+}
 
 const CalendarEvent* CalendarStore::GetEvent(long id) const
 {
@@ -189,7 +203,7 @@ QDateTime CalendarGeometry::slotAt(const QPointF& p) const
 {
     if (isMonth()) {
         const QDate day = dayAt(p);
-        return day.isValid() ? QDateTime(day, QTime(0, 0)) : QDateTime();
+        return day.isValid() ? wallTime(day) : QDateTime();
     }
     const double width = (m_size.width() - kTimeColumn) / dayCount();
     if (p.x() < kTimeColumn || width <= 0)
@@ -200,7 +214,7 @@ QDateTime CalendarGeometry::slotAt(const QPointF& p) const
     const double top = kDayHeader + m_bandRows * kMonthLine;
     int slot = int(std::floor((p.y() - top) / kSlotHeight)) + m_firstHour * 60 / kSlotMinutes;
     slot = std::clamp(slot, 0, 24 * 60 / kSlotMinutes - 1);
-    return QDateTime(firstDay().addDays(column), QTime(0, 0).addSecs(slot * kSlotMinutes * 60));
+    return wallTime(firstDay().addDays(column), QTime(0, 0).addSecs(slot * kSlotMinutes * 60));
 }
 
 QRectF CalendarGeometry::monthCell(const QDate& day) const
@@ -229,7 +243,7 @@ std::vector<CalendarGeometry::Placed> CalendarGeometry::place(const CalendarStor
 {
     std::vector<Placed> out;
     const QDate first = firstDay(), last = lastDay();
-    const auto events = store.eventsBetween(QDateTime(first, QTime(0, 0)), QDateTime(last.addDays(1), QTime(0, 0)));
+    const auto events = store.eventsBetween(wallTime(first), wallTime(last.addDays(1)));
 
     if (isMonth()) {
         const double width = m_size.width() / 7, height = (m_size.height() - kDayHeader) / 6;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QColor>
 #include <QDateTime>
+#include <QTimeZone>
 #include <QRectF>
 #include <QString>
 #include <map>
@@ -14,6 +15,13 @@ namespace controls {
 
 // View types by number, as the organiser relies on them (3 = month).
 enum CalendarViewType { DayView = 0, WorkWeekView = 1, WeekView = 2, MonthView = 3, FullWeekView = 4 };
+
+// Times in the calendar are wall-clock times without a zone: the grid shows what the row
+// says, a day never gains or loses an hour at a clock change, and no zone lookup is paid for
+// each of thousands of events. Every time the component holds is made by this function.
+QDateTime wallTime(const QDate& date, const QTime& time = QTime(0, 0));
+// The same wall-clock time as a zoneless value (a local time keeps its date and clock time).
+QDateTime asWallTime(const QDateTime& time);
 
 struct CalendarEvent {
     long id = 0;

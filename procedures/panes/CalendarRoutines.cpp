@@ -52,7 +52,7 @@ QDateTime rowTime(int day, int time)
 {
     if (day == 0)
         return {};
-    return QDateTime(vrt::dateFromDay(day), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
+    return controls::wallTime(vrt::dateFromDay(day), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
 }
 
 void putTime(int32_t& day, int32_t& time, const QDateTime& value)

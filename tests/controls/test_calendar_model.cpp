@@ -24,7 +24,7 @@ CalendarEvent ev(long id, const QDateTime& start, int minutes, const QString& su
 }
 
 const QDate kMonday(2026, 3, 9);
-QDateTime at(int day, int h, int m = 0) { return QDateTime(kMonday.addDays(day), QTime(h, m)); }
+QDateTime at(int day, int h, int m = 0) { return wallTime(kMonday.addDays(day), QTime(h, m)); }
 
 } // namespace
 
@@ -53,7 +53,7 @@ TEST(CalendarDayLayout, OverlappingEventsShareTheWidth)
         std::vector<CalendarEvent> events;
         long id = 1;
         for (const auto& [start, minutes] : c.events)
-            events.push_back(ev(id++, QDateTime(kMonday, start), minutes));
+            events.push_back(ev(id++, wallTime(kMonday, start), minutes));
         std::vector<const CalendarEvent*> ptrs;
         for (const auto& e : events)
             ptrs.push_back(&e);
@@ -145,7 +145,7 @@ TEST(CalendarGeometryHits, MonthCellsListTheirEventsAndCountTheRest)
     EXPECT_EQ(more[kMonday.addDays(2)], 8);
     EXPECT_EQ(longOne, 4);
     const CalendarHit hit = g.hitTest(g.monthCell(kMonday.addDays(5)).center() + QPointF(0, -20), placed);
-    EXPECT_EQ(hit.time, QDateTime(kMonday.addDays(5), QTime(0, 0)));
+    EXPECT_EQ(hit.time, wallTime(kMonday.addDays(5)));
 }
 
 TEST(CalendarGeometryMoves, MoveKeepsTheLengthAndResizeKeepsOneSlot)
@@ -160,6 +160,21 @@ TEST(CalendarGeometryMoves, MoveKeepsTheLengthAndResizeKeepsOneSlot)
     EXPECT_EQ(e.end, at(1, 17));
     CalendarGeometry::resizeStart(e, at(1, 18));
     EXPECT_EQ(e.start, at(1, 16, 30));
+}
+
+TEST(CalendarWallTime, LocalTimesKeepTheirClockTime)
+{
+    const QDateTime local(QDate(2026, 3, 29), QTime(2, 30)); // a clock change night in much of Europe
+    const QDateTime wall = asWallTime(QDateTime(QDate(2026, 3, 10), QTime(9, 15)));
+    EXPECT_EQ(wall.date(), QDate(2026, 3, 10));
+    EXPECT_EQ(wall.time(), QTime(9, 15));
+    EXPECT_EQ(wallTime(QDate(2026, 3, 29), QTime(2, 30)).time(), QTime(2, 30)) << "no hour is missing from the grid";
+    EXPECT_EQ(wallTime(QDate(2026, 3, 29), QTime(1, 30)).addSecs(3600).time(), QTime(2, 30));
+    (void)local;
+    CalendarStore store;
+    CalendarEvent e = ev(1, QDateTime(QDate(2026, 3, 10), QTime(9, 0)), 60);
+    store.AddEvent(e);
+    EXPECT_EQ(store.GetEvent(1)->start, wallTime(QDate(2026, 3, 10), QTime(9, 0)));
 }
 
 TEST(CalendarColours, WindowsRgbValuesRoundTrip)

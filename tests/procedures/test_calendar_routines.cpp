@@ -141,8 +141,8 @@ TEST_F(CalendarData, LoadShowsEveryRowWithItsLabelAndKeepsGoingPastAMissingCateg
     EXPECT_EQ(e->subject, "Sastanak");
     EXPECT_EQ(e->body, "Dnevni red");
     EXPECT_EQ(e->location, "Ured"); // a reload keeps what the form showed
-    EXPECT_EQ(e->start, QDateTime(kDay, QTime(9, 0)));
-    EXPECT_EQ(e->end, QDateTime(kDay, QTime(10, 0)));
+    EXPECT_EQ(e->start, controls::wallTime(kDay, QTime(9, 0)));
+    EXPECT_EQ(e->end, controls::wallTime(kDay, QTime(10, 0)));
     ASSERT_TRUE(store.label(work));
     EXPECT_EQ(store.label(work)->colour, QColor(255, 0, 0));
     EXPECT_EQ(store.label(work)->name, "Posao");
@@ -218,8 +218,8 @@ TEST_F(CalendarData, AddedEventIsStoredWithItsPartnerOrDropped)
             EXPECT_EQ(r.at("STATUS"), "0");
             EXPECT_EQ(r.at("ISREMINDER"), "0");
             ASSERT_TRUE(control->DataProvider().GetEvent(id));
-            EXPECT_EQ(control->DataProvider().GetEvent(id)->start, e.start);
-            EXPECT_EQ(control->DataProvider().GetEvent(id)->end, e.end);
+            EXPECT_EQ(control->DataProvider().GetEvent(id)->start, controls::asWallTime(e.start));
+            EXPECT_EQ(control->DataProvider().GetEvent(id)->end, controls::asWallTime(e.end));
         } else {
             EXPECT_EQ(result, 1);
             EXPECT_EQ(count("CAL_CalendarEvents"), rows);
@@ -326,8 +326,8 @@ TEST_F(CalendarData, ClicksSetThePendingEventAndTheMenuMode)
     control->setViewType(controls::DayView);
     control->setSelection(QDateTime(kDay, QTime(13, 0)), QDateTime(kDay, QTime(14, 0)));
     routines->S_CalendarEvents("SelectionChanged", 0);
-    EXPECT_EQ(calendarSelection().start, QDateTime(kDay, QTime(13, 0)));
-    EXPECT_EQ(calendarSelection().end, QDateTime(kDay, QTime(14, 0)));
+    EXPECT_EQ(calendarSelection().start, controls::wallTime(kDay, QTime(13, 0)));
+    EXPECT_EQ(calendarSelection().end, controls::wallTime(kDay, QTime(14, 0)));
 }
 
 TEST_F(CalendarData, StandardCategoriesAreRestoredAndOthersLeftAlone)
