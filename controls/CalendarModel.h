@@ -75,6 +75,7 @@ public:
     // Label list.
     bool Find(long label) const { return m_labels.count(label) != 0; }
     void AddLabel(long label, const QColor& colour, const QString& name) { m_labels[label] = {colour, name}; }
+    void RemoveAllLabels() { m_labels.clear(); }
     const CalendarLabel* label(long id) const;
     const std::map<long, CalendarLabel>& labels() const { return m_labels; }
 

@@ -92,6 +92,8 @@ int CalendarRoutines::PopulateCalendar()
         return 0;
     controls::CalendarStore& store = c->DataProvider();
     store.RemoveAllEvents();
+    // Labels are read again too, so a category's new colour or name shows at the next fill.
+    store.RemoveAllLabels();
     vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
     f.clearBuffer();
     if (f.Set(CAL.PK_CalendarEvents) == 0) {

@@ -151,11 +151,16 @@ TEST_F(CalendarData, LoadShowsEveryRowWithItsLabelAndKeepsGoingPastAMissingCateg
     EXPECT_EQ(store.saves(), 1);
     EXPECT_FALSE(calendarSelection().start.isValid());
 
+    // A category given another colour shows it at the next fill.
+    ASSERT_EQ(Access(Tbl::CAL_EventCategories).ExecSql("UPDATE \"CAL_EventCategories\" SET \"CATEGORIECOLOR\" = 65280 WHERE \"ID\" = 13"), 0);
+    EXPECT_EQ(routines->PopulateCalendar(), 0);
+    EXPECT_EQ(store.label(work)->colour, QColor(0, 255, 0));
+
     // An empty table: an empty calendar, still shown and saved.
     ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).ExecSql("DELETE FROM \"CAL_CalendarEvents\""), 0);
     EXPECT_EQ(routines->PopulateCalendar(), 0);
     EXPECT_EQ(store.count(), 0);
-    EXPECT_EQ(store.saves(), 2);
+    EXPECT_EQ(store.saves(), 3);
 }
 
 // An event the user made in the component: stored with the chosen partner under a number the
