@@ -24,6 +24,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/Report.h"
 #include "tests/procedures/OrganiserFixture.h"
+#include "tests/support/ShippedTranslations.h"
 
 using controls::CalendarControl;
 using controls::CalendarEvent;
@@ -643,4 +644,24 @@ TEST_F(CalendarData, TaskReportPrintsTheTaskWithItsPartner)
     vrt::Report empty;
     mailpeople::buildTaskReport(empty, 987654, {});
     EXPECT_EQ(empty.pageCount(), 0);
+}
+
+// Every text the calendar, its forms and its report show has an English row.
+TEST(CalendarLanguage, EveryShownTextHasAnEnglishRow)
+{
+    std::set<QString> texts;
+    for (const StandardCategory& c : standardCategories())
+        texts.insert(QString::fromUtf8(c.name));
+    for (const char* t : {"Dan", "Radni tjedan", "Tjedan", "Mjesec", "Danas", "Kalendar", "Task nema dodjeljenog partnera!", "Greška",
+                          "Odaberite zadatak u kalendaru.", "Zadaci", "Unos novog zapisa", "Izmjena zapisa", "BRISANJE zapisa",
+                          "Kontakt:", "Početak i  završetak", "Početak:", "Završetak:", "Vrijeme:", "Naslov:", "Lokacija:", "Opis:",
+                          "Status:", "Važnost:", "Kategorija:", "Nije gotovo", "U toku", "Gotovo", "Nije važno", "Napomena",
+                          "Važno", "Izuzetno važno", "Prekid", "Završetak ne može biti prije početka.", "Kontakti", "Traži",
+                          "Prezime i ime", "Tvrtka", "Izbor", "Zatvori", "Kategorije", "Naziv", "Unos", "Izmjena", "Brisanje",
+                          "Ova kategorija ne može biti odabrana !", "Naziv kategorije:", "Boja:", "Boja...",
+                          "Upišite naziv kategorije.", "Standardne kategorije se ne mogu brisati !",
+                          "Kategorija se koristi u zadacima !", "Standardne kategorije se ne mogu mijenjati !", "Zadatak",
+                          "Tvrtka:", "Prezime i ime:"})
+        texts.insert(QString::fromUtf8(t));
+    testsupport::expectEnglishRows(texts);
 }
