@@ -404,7 +404,11 @@ QColor fillOf(const CalendarStore& store, const CalendarEvent& e)
     return l && l->colour.isValid() ? l->colour.lighter(115) : QColor(0xE3, 0xEC, 0xF8);
 }
 
-QColor textOn(const QColor& fill) { return fill.lightness() < 110 ? Qt::white : Qt::black; }
+// White on dark fills, by perceived brightness (a pure blue is dark, a pure green is not).
+QColor textOn(const QColor& fill)
+{
+    return 0.299 * fill.red() + 0.587 * fill.green() + 0.114 * fill.blue() < 140 ? Qt::white : Qt::black;
+}
 } // namespace
 
 void CalendarControl::paintView(QPainter& p, const QRectF& area)

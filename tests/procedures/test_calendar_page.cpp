@@ -189,7 +189,6 @@ TEST_F(CalendarPage, ShowsTheStoredEventsInTheirCategoriesColours)
     const QPoint inside = calendar->canvas()->mapTo(window.get(), a.center().toPoint());
     EXPECT_EQ(shot.pixelColor(inside + QPoint(0, 8)).blue(), 255) << "the label's colour fills the event";
 
-    shoot(window.get(), "calendar.png");
     shoot(window.get(), "calendar-week.png");
     calendar->setViewType(controls::DayView);
     calendar->goToDate(monday);
