@@ -476,6 +476,10 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             p.setFont(day == today ? bold : small);
             p.drawText(h, Qt::AlignCenter, locale.toString(day, QStringLiteral("ddd d. MMMM")));
             p.setFont(small);
+            if (const auto it = m_more.find(day); it != m_more.end()) {
+                p.setPen(Qt::darkBlue);
+                p.drawText(h.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("+%1").arg(it->second));
+            }
             // Working hours a shade lighter than the rest of the day.
             const double y8 = m_geometry.yOf(QTime(8, 0)), y17 = m_geometry.yOf(QTime(17, 0));
             p.fillRect(QRectF(column.left(), top, column.width(), size.height() - top), QColor(0xF3, 0xF6, 0xFA));

@@ -290,10 +290,15 @@ std::vector<CalendarGeometry::Placed> CalendarGeometry::place(const CalendarStor
     m_bandRows = std::min(int(rowEnds.size()), 4);
     const double width = (m_size.width() - kTimeColumn) / dayCount();
     for (const auto& [e, row] : band) {
-        if (row >= m_bandRows)
-            continue;
         const QDate from = std::max(first, e->start.date());
         const QDate to = std::min(last, shownEnd(*e).addMSecs(-1).date());
+        if (row >= m_bandRows) {
+            // Counted on each of its days, so the strip says what it leaves out.
+            if (more)
+                for (QDate d = from; d <= to; d = d.addDays(1))
+                    ++(*more)[d];
+            continue;
+        }
         const double left = kTimeColumn + width * double(first.daysTo(from));
         out.push_back({e->id, from, QRectF(left + 1, kDayHeader + row * kMonthLine, width * double(from.daysTo(to) + 1) - 2, kMonthLine - 1)});
     }

@@ -145,8 +145,8 @@ public:
         QDate day; // the day (column or cell) this piece is drawn in
         QRectF rect;
     };
-    // Lays out the store's events for the view; `more` gets the month days whose events did
-    // not all fit, with the number left out.
+    // Lays out the store's events for the view; `more` gets the days whose events did not all
+    // fit (month cells, or the strip of events over several days), with the number left out.
     std::vector<Placed> place(const CalendarStore& store, std::map<QDate, int>* more = nullptr) const;
     CalendarHit hitTest(const QPointF& point, const std::vector<Placed>& placed) const;
 

@@ -148,6 +148,22 @@ TEST(CalendarGeometryHits, MonthCellsListTheirEventsAndCountTheRest)
     EXPECT_EQ(hit.time, wallTime(kMonday.addDays(5)));
 }
 
+TEST(CalendarGeometryHits, TheStripOfLongEventsCountsWhatItLeavesOut)
+{
+    CalendarStore store;
+    for (int i = 1; i <= 6; ++i)
+        store.AddEvent(ev(i, at(1, 8), 2 * 24 * 60)); // Tuesday to Thursday, six at once
+    CalendarGeometry g;
+    g.setView(FullWeekView, kMonday);
+    g.setSize({752, 600});
+    std::map<QDate, int> more;
+    const auto placed = g.place(store, &more);
+    EXPECT_EQ(placed.size(), 4u);
+    EXPECT_EQ(more[kMonday.addDays(1)], 2);
+    EXPECT_EQ(more[kMonday.addDays(3)], 2);
+    EXPECT_EQ(more.count(kMonday), 0u);
+}
+
 TEST(CalendarGeometryMoves, MoveKeepsTheLengthAndResizeKeepsOneSlot)
 {
     CalendarEvent e = ev(1, at(0, 9), 60);
