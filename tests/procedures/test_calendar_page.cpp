@@ -11,7 +11,10 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLabel>
+#include <QDateEdit>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTimeEdit>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -23,6 +26,7 @@
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/mail-people/CalendarForms.h"
+#include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/panes/CalendarRoutines.h"
 #include "runtime/DateTime.h"
@@ -318,4 +322,49 @@ TEST_F(CalendarPage, DatePickerMovesTheCalendarAndMarksBusyDays)
     EXPECT_EQ(calendar->shownDate(), target);
     EXPECT_LE(calendar->geometry().firstDay(), target);
     EXPECT_GE(calendar->geometry().lastDay(), target);
+}
+
+// The ribbon's new task starts today at the current time and lasts 30 minutes; the category
+// list of the tasks tab adds a category through the category form, renumbering the orders.
+TEST_F(CalendarPage, RibbonNewTaskAndTheTaskTabsCategoryList)
+{
+    ::panes::calendarSelection().clear();
+    const int before = rows();
+    QDateTime shownStart;
+    testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
+        if (dialog.objectName() == QLatin1String("T_Kontakti")) {
+            dialog.findChild<QTableWidget*>()->selectRow(0);
+            return int(QDialog::Accepted);
+        }
+        auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+        if (!form)
+            return int(QDialog::Rejected);
+        QApplication::processEvents();
+        shownStart = QDateTime(form->startDate()->date(), form->startTime()->time());
+        EXPECT_EQ(QDateTime(form->startDate()->date(), form->startTime()->time()).secsTo(
+                      QDateTime(form->endDate()->date(), form->endTime()->time())),
+                  30 * 60);
+        form->subject()->setText(QStringLiteral("Nazvati računovođu"));
+        form->accept();
+        return form->result();
+    });
+    window->dispatcher().dispatch(1003);
+    EXPECT_EQ(rows(), before + 1);
+    EXPECT_LE(std::abs(shownStart.secsTo(QDateTime::currentDateTime())), 120);
+    EXPECT_EQ(rows("\"SUBJECT\" = 'Nazvati računovođu'"), 1);
+
+    ASSERT_EQ(window->paneRoutines().T_CategoriesColor(), 0);
+    auto* panes = window->findChild<OrganiserPanes*>();
+    ASSERT_TRUE(panes);
+    testsupport::ScopedDialogRunner categories([](QDialog& dialog) {
+        if (dialog.objectName() != QLatin1String("F_TaskCategorie"))
+            return int(QDialog::Rejected);
+        dialog.findChild<QLineEdit*>("CATEGORIENAME")->setText(QStringLiteral("Klijenti"));
+        dialog.findChild<QPushButton*>("OK")->click();
+        return dialog.result();
+    });
+    panes->lists().ask(36, 1);
+    const auto added = query("SELECT \"ID\" || ':' || \"ORDER\" FROM \"CAL_EventCategories\" WHERE \"CATEGORIENAME\" = 'Klijenti'");
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(added[0], "14:13"); // after the 11 standard orders and category 13
 }

@@ -665,3 +665,19 @@ TEST(CalendarLanguage, EveryShownTextHasAnEnglishRow)
         texts.insert(QString::fromUtf8(t));
     testsupport::expectEnglishRows(texts);
 }
+
+// Dates are values shown with four-digit years, whatever the locale's short pattern says.
+TEST(TaskFormDates, FourDigitYearsInEveryLocale)
+{
+    const QLocale previous;
+    for (const auto& [language, country] : {std::pair{QLocale::C, QLocale::AnyCountry}, std::pair{QLocale::English, QLocale::UnitedStates},
+                                            std::pair{QLocale::Croatian, QLocale::Croatia}, std::pair{QLocale::German, QLocale::Germany}}) {
+        QLocale::setDefault(QLocale(language, country));
+        mailpeople::TaskForm form({}, vrt::CHANGE_RECORD, {}, {});
+        form.startDate()->setDate(QDate(1999, 12, 31));
+        EXPECT_TRUE(form.startDate()->displayFormat().contains(QStringLiteral("yyyy"))) << form.startDate()->displayFormat().toStdString();
+        EXPECT_TRUE(form.startDate()->text().contains(QStringLiteral("1999"))) << form.startDate()->text().toStdString();
+        EXPECT_EQ(form.startDate()->date(), QDate(1999, 12, 31));
+    }
+    QLocale::setDefault(previous);
+}
