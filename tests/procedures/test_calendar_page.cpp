@@ -368,3 +368,64 @@ TEST_F(CalendarPage, RibbonNewTaskAndTheTaskTabsCategoryList)
     ASSERT_EQ(added.size(), 1u);
     EXPECT_EQ(added[0], "14:13"); // after the 11 standard orders and category 13
 }
+
+// Typing on a selected time adds an event in place: the partner is asked for once the
+// component's handler has returned, and the event is stored or, without a partner, dropped.
+// A double-click on an event opens it for a change that the calendar then shows.
+TEST_F(CalendarPage, TypingAddsAnEventAndADoubleClickChangesOne)
+{
+    calendar->goToDate(monday);
+    calendar->geometry().setFirstHour(7);
+    calendar->Populate();
+    const double day = (calendar->canvas()->width() - controls::CalendarGeometry::kTimeColumn) / 7;
+    auto typeAt = [&](double column, const QTime& time, const QString& subject) {
+        const QPoint at(int(controls::CalendarGeometry::kTimeColumn + day * column), int(calendar->geometry().yOf(time)) + 3);
+        QTest::mouseClick(calendar->canvas(), Qt::LeftButton, {}, at);
+        QTest::keyClicks(calendar->canvas(), subject.left(1));
+        calendar->subjectEditor()->setText(subject); // QTest types ASCII only
+        QTest::keyClick(calendar->subjectEditor(), Qt::Key_Return);
+    };
+    bool pick = true;
+    int asked = 0;
+    testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
+        if (dialog.objectName() != QLatin1String("T_Kontakti"))
+            return int(QDialog::Rejected);
+        ++asked;
+        dialog.findChild<QTableWidget*>()->selectRow(0);
+        return int(pick ? QDialog::Accepted : QDialog::Rejected);
+    });
+    const int before = rows();
+    typeAt(2.5, QTime(18, 0), QStringLiteral("Večera s klijentom"));
+    ASSERT_TRUE(waitFor([&] { return rows() == before + 1; }));
+    EXPECT_EQ(asked, 1);
+    const std::string stored = "\"SUBJECT\" = 'Večera s klijentom' AND \"PARTNERID\" = " + std::to_string(partner);
+    EXPECT_EQ(rows(stored.c_str()), 1);
+    const long id = std::stol(query("SELECT MAX(\"EVENTID\") FROM \"CAL_CalendarEvents\"").at(0));
+    ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().GetEvent(id) != nullptr; }));
+
+    pick = false;
+    typeAt(3.5, QTime(18, 0), QStringLiteral("Bez partnera"));
+    ASSERT_TRUE(waitFor([&] { return asked == 2; }));
+    ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().count() == 7; }));
+    EXPECT_EQ(rows(), before + 1);
+    const auto messages = testsupport::presenter().calls("message");
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.back().text, QStringLiteral("Task nema dodjeljenog partnera!"));
+
+    testsupport::ScopedDialogRunner change([&](QDialog& dialog) {
+        auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+        if (!form)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(form->titleLabel()->text(), QStringLiteral("Izmjena zapisa"));
+        form->subject()->setText(QStringLiteral("Večera s klijentom i partnerom"));
+        form->accept();
+        return form->result();
+    });
+    QRectF r;
+    for (const auto& p : calendar->placed())
+        if (p.id == id)
+            r = p.rect;
+    QTest::mouseDClick(calendar->canvas(), Qt::LeftButton, {}, r.center().toPoint());
+    ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().GetEvent(id)->subject == QStringLiteral("Večera s klijentom i partnerom"); }));
+    EXPECT_EQ(rows("\"SUBJECT\" = 'Večera s klijentom i partnerom'"), 1);
+}
