@@ -474,11 +474,13 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             p.fillRect(QRectF(column.left(), H, column.width(), top - H), QColor(0xF7, 0xF9, 0xFC));
             p.setPen(Qt::black);
             p.setFont(day == today ? bold : small);
-            p.drawText(h, Qt::AlignCenter, locale.toString(day, QStringLiteral("ddd d. MMMM")));
+            const auto more = m_more.find(day);
+            // Room on the right for the count of what the strip leaves out.
+            p.drawText(more == m_more.end() ? h : h.adjusted(0, 0, -28, 0), Qt::AlignCenter, locale.toString(day, QStringLiteral("ddd d. MMMM")));
             p.setFont(small);
-            if (const auto it = m_more.find(day); it != m_more.end()) {
+            if (more != m_more.end()) {
                 p.setPen(Qt::darkBlue);
-                p.drawText(h.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("+%1").arg(it->second));
+                p.drawText(h.adjusted(0, 0, -4, 0), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("+%1").arg(more->second));
             }
             // Working hours a shade lighter than the rest of the day.
             const double y8 = m_geometry.yOf(QTime(8, 0)), y17 = m_geometry.yOf(QTime(17, 0));

@@ -354,6 +354,7 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent)
     buttons->addWidget(m_today);
     buttons->addWidget(m_none);
     box->addLayout(buttons);
+    box->addStretch(1); // the month keeps its own height at the top of a tall pane
     connect(m_today, &QPushButton::clicked, this, [this] { m_month->setSelectedDate(QDate::currentDate()); });
 }
 
