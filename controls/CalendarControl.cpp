@@ -57,6 +57,7 @@ protected:
             m_c.m_selectedEvent = hit.eventId;
             if (const CalendarEvent* ev = m_c.m_store.GetEvent(hit.eventId))
                 m_original = *ev;
+            m_inStrip = !m_c.geometry().isMonth() && e->position().y() < m_c.geometry().dayColumn(m_c.geometry().firstDay()).top();
             m_copy = e->modifiers() & Qt::ControlModifier;
         } else if (hit.kind == CalendarHit::FreeSpace) {
             m_c.m_selectedEvent = 0;
@@ -93,7 +94,10 @@ protected:
         if (!ev || m_drag == CalendarHit::Nothing)
             return;
         CalendarEvent moved = m_original;
-        const qint64 delta = m_pressSlot.secsTo(slot);
+        qint64 delta = m_pressSlot.secsTo(slot);
+        // An event in the strip over the hours moves by whole days, keeping its times.
+        if (m_inStrip)
+            delta = qint64(m_pressSlot.date().daysTo(slot.date())) * 24 * 3600;
         if (m_drag == CalendarHit::Event)
             CalendarGeometry::moveTo(moved, m_original.start.addSecs(delta));
         else if (m_drag == CalendarHit::EventTop)
@@ -187,6 +191,7 @@ private:
     QPointF m_press;
     bool m_dragging = false;
     bool m_copy = false;
+    bool m_inStrip = false;
     int m_drag = CalendarHit::Nothing;
     QDateTime m_pressSlot;
     CalendarEvent m_original;

@@ -286,6 +286,20 @@ TEST(CalendarControlMouse, MovesResizesCopiesAndAdds)
     EXPECT_EQ(added->start, at(4, 14));
     EXPECT_EQ(added->end, at(4, 14, 30));
 
+    // An event over several days moves in the strip above the hours by whole days.
+    c.DataProvider().AddEvent(ev(9, at(0, 10), 2 * 24 * 60));
+    c.Populate();
+    r = rectOf(9);
+    ASSERT_LT(r.top(), c.geometry().dayColumn(kMonday).top());
+    from = QPoint(int(r.left() + day / 2), int(r.center().y()));
+    to = from + QPoint(int(day), 3);
+    QTest::mousePress(canvas, Qt::LeftButton, {}, from);
+    QTest::mouseMove(canvas, from + QPoint(5, 0));
+    QTest::mouseMove(canvas, to);
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, to);
+    EXPECT_EQ(c.DataProvider().GetEvent(9)->start, at(1, 10));
+    EXPECT_EQ(c.DataProvider().GetEvent(9)->end, at(3, 10));
+
     // Double-click and right-click report what is under the mouse through the hit test.
     raised.clear();
     QTest::mouseDClick(canvas, Qt::LeftButton, {}, rectOf(3).center().toPoint());
