@@ -389,6 +389,9 @@ void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPane
             if (CalendarControl* c = routines->control(); c && !c->eventProcedure) {
                 c->eventProcedure = [routines](const QString& name, long id) { return routines->S_CalendarEvents(name, id); };
                 c->translate([&window](const QString& t) { return window.translated(t); });
+                // The standard categories exist before anything can be filed under them.
+                if (const int failed = routines->T_CategoriesColor())
+                    return failed;
             }
             return routines->PopulateCalendar();
         };

@@ -119,7 +119,8 @@ protected:
             const char* name;
             long colour;
         };
-        for (const Category& c : {Category{2, "Poslovno", 16744448}, Category{13, "Projekt", 255}}) {
+        // Category 2 is a standard one, there from the window's first showing.
+        for (const Category& c : {Category{13, "Projekt", 255}}) {
             Access(Tbl::CAL_EventCategories).clearBuffer();
             CALC().ID = c.id;
             CALC().CATEGORIENAME = c.name;
@@ -174,9 +175,12 @@ protected:
 TEST_F(CalendarPage, ShowsTheStoredEventsInTheirCategoriesColours)
 {
     ASSERT_EQ(calendar->DataProvider().count(), 6);
+    // The standard categories exist from the first showing on.
+    EXPECT_EQ(query("SELECT COUNT(*) FROM \"CAL_EventCategories\" WHERE \"ID\" <= 12").at(0), "12");
     const controls::CalendarLabel* business = calendar->DataProvider().label(2);
     ASSERT_TRUE(business);
     EXPECT_EQ(business->colour, QColor(0, 128, 255));
+    EXPECT_EQ(business->name, QStringLiteral("Poslovno"));
     ASSERT_TRUE(calendar->DataProvider().label(13));
     EXPECT_EQ(calendar->DataProvider().label(13)->colour, QColor(255, 0, 0));
     // An event without a description is shown all the same.
