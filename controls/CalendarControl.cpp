@@ -171,6 +171,11 @@ protected:
 
     void keyPressEvent(QKeyEvent* e) override
     {
+        // Delete asks the host to delete the selected event (the component removes nothing).
+        if (e->key() == Qt::Key_Delete && m_c.m_selectedEvent != 0) {
+            m_c.raise(QStringLiteral("DeleteRequested"), m_c.m_selectedEvent);
+            return;
+        }
         // Typing on a selected time starts a new event with that subject.
         const QString text = e->text();
         if (m_c.selectionValid() && m_c.m_selectedEvent == 0 && !text.isEmpty() && text.at(0).isPrint()

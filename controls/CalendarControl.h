@@ -16,7 +16,7 @@ class QToolButton;
 // mouse (Ctrl copies), types a subject on a selection to add an event, double-clicks and
 // right-clicks; each of these reaches the host as a named event ("EventChangedEx",
 // "EventAddedEx", "SelectionChanged", "DblClick", "ContextMenu", "ViewChanged"). Events are
-// removed only by the host.
+// removed only by the host: the Delete key asks it to ("DeleteRequested").
 namespace controls {
 
 class CalendarCanvas;

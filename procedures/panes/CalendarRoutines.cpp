@@ -185,6 +185,16 @@ int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
         return StoreAddedEvent(eventId);
     } else if (name == QLatin1String("EventChangedEx")) {
         writeBackChange(eventId);
+    } else if (name == QLatin1String("DeleteRequested")) {
+        // As the popup menu's delete: the task form asks for the confirmation.
+        if (eventId > 0) {
+            if (m_d.pendingCommand)
+                *m_d.pendingCommand = eventId;
+            if (m_d.deleteFlag)
+                *m_d.deleteFlag = 1;
+            if (m_d.postAccepted)
+                m_d.postAccepted(4);
+        }
     } else if (name == QLatin1String("ViewChanged")) {
         if (m_d.menuMode)
             *m_d.menuMode = 1;

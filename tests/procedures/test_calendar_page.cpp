@@ -432,4 +432,18 @@ TEST_F(CalendarPage, TypingAddsAnEventAndADoubleClickChangesOne)
     QTest::mouseDClick(calendar->canvas(), Qt::LeftButton, {}, r.center().toPoint());
     ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().GetEvent(id)->subject == QStringLiteral("Večera s klijentom i partnerom"); }));
     EXPECT_EQ(rows("\"SUBJECT\" = 'Večera s klijentom i partnerom'"), 1);
+
+    // Delete on the selected event opens it for deleting; the form's OK deletes it.
+    testsupport::ScopedDialogRunner remove([&](QDialog& dialog) {
+        auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+        if (!form)
+            return int(QDialog::Rejected);
+        EXPECT_EQ(form->titleLabel()->text(), QStringLiteral("BRISANJE zapisa"));
+        form->accept();
+        return form->result();
+    });
+    QTest::mouseClick(calendar->canvas(), Qt::LeftButton, {}, r.center().toPoint());
+    QTest::keyClick(calendar->canvas(), Qt::Key_Delete);
+    ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().GetEvent(id) == nullptr; }));
+    EXPECT_EQ(rows(("\"EVENTID\" = " + std::to_string(id)).c_str()), 0);
 }
