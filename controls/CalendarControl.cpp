@@ -13,6 +13,7 @@
 #include <QPainterPath>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -22,6 +23,30 @@
 #include "runtime/WindowManager.h"
 
 namespace controls {
+
+// The locale's long date without its weekday and year ("d. MMMM" in Croatian, "MMMM d" in
+// American English), for the headers of days.
+QString dayMonthFormat(const QLocale& locale)
+{
+    QString f = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*")), year(QStringLiteral("[,\\s]*y+\\.?"));
+    f.remove(weekday).remove(year);
+    f = f.trimmed();
+    while (f.endsWith(QLatin1Char(',')))
+        f.chop(1);
+    return f.contains(QLatin1Char('d')) && f.contains(QLatin1Char('M')) ? f : QStringLiteral("d MMMM");
+}
+
+// The same with a four-digit year, where the locale puts it.
+QString dayMonthYearFormat(const QLocale& locale)
+{
+    QString f = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("d{4}[,.]?\\s*"));
+    f.remove(weekday);
+    if (!f.contains(QLatin1String("yyyy")))
+        f.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return f.trimmed();
+}
 
 // ---- canvas --------------------------------------------------------------------------------
 
@@ -316,11 +341,11 @@ QString CalendarControl::periodText() const
     const QLocale locale;
     const QDate first = m_geometry.firstDay(), last = m_geometry.lastDay();
     switch (m_geometry.viewType()) {
-    case DayView: return locale.toString(first, QStringLiteral("dddd, d. MMMM yyyy"));
+    case DayView: return locale.toString(first, QLocale::LongFormat);
     case MonthView: return locale.toString(m_geometry.anchor(), QStringLiteral("MMMM yyyy"));
     default:
-        return locale.toString(first, QStringLiteral("d. MMMM yyyy")) + QStringLiteral(" – ")
-               + locale.toString(last, QStringLiteral("d. MMMM yyyy"));
+        return locale.toString(first, dayMonthYearFormat(locale)) + QStringLiteral(" – ")
+               + locale.toString(last, dayMonthYearFormat(locale));
     }
 }
 
@@ -464,7 +489,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             p.setPen(inMonth ? Qt::black : Qt::gray);
             p.setFont(day == today ? bold : small);
             p.drawText(line, Qt::AlignRight | Qt::AlignVCenter,
-                       day.day() == 1 ? locale.toString(day, QStringLiteral("d. MMM")) : QString::number(day.day()));
+                       day.day() == 1 ? locale.toString(day, dayMonthFormat(locale).replace(QLatin1String("MMMM"), QLatin1String("MMM"))) : QString::number(day.day()));
             p.setFont(small);
             if (const auto it = m_more.find(day); it != m_more.end()) {
                 p.setPen(Qt::darkBlue);
@@ -486,7 +511,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
             p.setFont(day == today ? bold : small);
             const auto more = m_more.find(day);
             // Room on the right for the count of what the strip leaves out.
-            p.drawText(more == m_more.end() ? h : h.adjusted(0, 0, -28, 0), Qt::AlignCenter, locale.toString(day, QStringLiteral("ddd d. MMMM")));
+            p.drawText(more == m_more.end() ? h : h.adjusted(0, 0, -28, 0), Qt::AlignCenter, locale.toString(day, QStringLiteral("ddd ") + dayMonthFormat(locale)));
             p.setFont(small);
             if (more != m_more.end()) {
                 p.setPen(Qt::darkBlue);

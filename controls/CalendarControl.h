@@ -1,5 +1,6 @@
 #pragma once
 #include <QLineEdit>
+#include <QLocale>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
@@ -100,5 +101,9 @@ private:
 };
 
 void registerCalendarControl();
+
+// Date patterns of the locale for the calendar's headers: day and month; day, month and year.
+QString dayMonthFormat(const QLocale& locale);
+QString dayMonthYearFormat(const QLocale& locale);
 
 } // namespace controls

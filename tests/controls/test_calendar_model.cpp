@@ -193,6 +193,24 @@ TEST(CalendarWallTime, LocalTimesKeepTheirClockTime)
     EXPECT_EQ(store.GetEvent(1)->start, wallTime(QDate(2026, 3, 10), QTime(9, 0)));
 }
 
+TEST(CalendarHeaders, DayAndMonthInTheLocalesOrderWithFourDigitYears)
+{
+    struct Case {
+        QLocale locale;
+        const char* dayMonth;
+    };
+    const Case cases[] = {{QLocale(QLocale::Croatian, QLocale::Croatia), "7. prosinca"},
+                          {QLocale(QLocale::English, QLocale::UnitedStates), "December 7"},
+                          {QLocale(QLocale::German, QLocale::Germany), "7. Dezember"},
+                          {QLocale::c(), "7 December"}};
+    const QDate day(2026, 12, 7);
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.locale.toString(day, dayMonthFormat(c.locale)), QString::fromUtf8(c.dayMonth)) << c.dayMonth;
+        EXPECT_TRUE(c.locale.toString(day, dayMonthYearFormat(c.locale)).contains(QStringLiteral("2026"))) << c.dayMonth;
+        EXPECT_FALSE(c.locale.toString(day, dayMonthFormat(c.locale)).contains(QStringLiteral("26"))) << c.dayMonth;
+    }
+}
+
 TEST(CalendarColours, WindowsRgbValuesRoundTrip)
 {
     EXPECT_EQ(colourFromRgbValue(255), QColor(255, 0, 0));
