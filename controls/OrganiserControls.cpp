@@ -3,6 +3,7 @@
 #include "controls/GanttView.h"
 
 #include <QCalendarWidget>
+#include <QTextCharFormat>
 #include <QChartView>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "controls/CalendarControl.h"
 #include "runtime/ComponentRegistry.h"
 
 #include <fcntl.h>
@@ -352,8 +354,44 @@ DatePicker::DatePicker(QWidget* parent) : QWidget(parent)
     buttons->addWidget(m_today);
     buttons->addWidget(m_none);
     box->addLayout(buttons);
+    box->addStretch(1); // the month keeps its own height at the top of a tall pane
     connect(m_today, &QPushButton::clicked, this, [this] { m_month->setSelectedDate(QDate::currentDate()); });
 }
+
+void DatePicker::AttachToCalendar(QObject* calendar)
+{
+    m_calendar = calendar;
+    auto* cal = qobject_cast<CalendarControl*>(calendar);
+    if (!cal)
+        return;
+    // A picked day is shown in the calendar; days with events are bold.
+    connect(m_month, &QCalendarWidget::clicked, cal, [cal](const QDate& day) { cal->goToDate(day); });
+    connect(m_month, &QCalendarWidget::activated, cal, [cal](const QDate& day) { cal->goToDate(day); });
+    connect(m_today, &QPushButton::clicked, cal, [cal] { cal->goToDate(QDate::currentDate()); });
+    connect(m_month, &QCalendarWidget::currentPageChanged, this, [this] { markEventDays(); });
+    connect(cal, &CalendarControl::populated, this, [this] { markEventDays(); });
+    connect(cal, &CalendarControl::shownPeriodChanged, this, [this, cal] {
+        if (m_month->selectedDate() != cal->shownDate())
+            m_month->setSelectedDate(cal->shownDate());
+    });
+    markEventDays();
+}
+
+void DatePicker::markEventDays()
+{
+    auto* cal = qobject_cast<CalendarControl*>(m_calendar);
+    m_month->setDateTextFormat(QDate(), QTextCharFormat()); // all plain again
+    if (!cal)
+        return;
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    const QDate first(m_month->yearShown(), m_month->monthShown(), 1);
+    for (QDate d = first.addDays(-7); d <= first.addDays(42); d = d.addDays(1))
+        if (cal->DataProvider().hasEventsOn(d))
+            m_month->setDateTextFormat(d, bold);
+}
+
+bool DatePicker::isBold(const QDate& day) const { return m_month->dateTextFormat(day).fontWeight() == QFont::Bold; }
 
 void DatePicker::setShowNoneButton(bool show) { m_none->setVisible(show); }
 void DatePicker::setTextTodayButton(const QString& text) { m_today->setText(text); }
@@ -378,8 +416,7 @@ void registerOrganiserControls()
     r.registerFactory(QString::fromLatin1(kWebBrowserProgId), [](QWidget* p) { return new PreviewBrowser(p); });
     r.registerFactory(QString::fromLatin1(kCalendarSettingsProgId), [](QWidget* p) { return new CalendarGlobalSettings(p); });
     r.registerFactory(QString::fromLatin1(kDatePickerProgId), [](QWidget* p) { return new DatePicker(p); });
-    // The calendar is a later piece of work; a stand-in holds its place.
-    r.registerFactory(QString::fromLatin1(kCalendarProgId), [](QWidget* p) { return new PaneStandIn(QString::fromLatin1(kCalendarProgId), p); });
+    registerCalendarControl();
     r.registerFactory(QString::fromLatin1(kGanttProgId), [](QWidget* p) { return new GanttView(p); });
 }
 

@@ -105,7 +105,9 @@ class DatePicker : public QWidget {
     Q_OBJECT
 public:
     explicit DatePicker(QWidget* parent = nullptr);
-    void AttachToCalendar(QObject* calendar) { m_calendar = calendar; }
+    // Bound to the calendar component: a picked day is shown there, days with events are bold.
+    void AttachToCalendar(QObject* calendar);
+    bool isBold(const QDate& day) const;
     QObject* attachedCalendar() const { return m_calendar; }
     void setShowNoneButton(bool show);
     void setTextTodayButton(const QString& text);
@@ -114,6 +116,7 @@ public:
     QCalendarWidget* month() const { return m_month; }
 
 private:
+    void markEventDays();
     QCalendarWidget* m_month;
     QPushButton* m_today;
     QPushButton* m_none;

@@ -31,6 +31,7 @@
 #include "procedures/mail-people/MailPeopleAttach.h"
 #include "procedures/mail-people/MailSettings.h"
 #include "procedures/notes-passwords/NotesPasswords.h"
+#include "procedures/panes/CalendarRoutines.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -583,6 +584,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     useDataLayer(deps);
     auto* gantt = ::panes::makeGanttControl();
     deps.gantt = gantt;
+    auto* calendar = ::panes::makeCalendarLink();
+    deps.calendar = calendar;
     auto* window = new OrganiserWindow(deps, parent);
     window->m_ownFrame = std::move(link);
     if (window->m_ownForms) {
@@ -599,6 +602,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     ::business::attachBusiness(*window, *panes);
     mailpeople::attachMailPeople(*window, *panes);
     notespass::attachNotesPasswords(*window, *panes);
+    ::panes::attachCalendar(*window, *panes, *calendar);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -61,6 +61,8 @@ public:
     int before(int control);
     // After the framework: a routine's failure flag, else 0.
     int after(int control);
+    // The calendar component, once it is attached.
+    void setCalendar(CalendarEvents* calendar) { m_d.calendar = calendar; }
 
     long command = 0;            // MN:COMMAND, the calendar event for control 4
     int CalendarDeleteRequest = 0;

@@ -146,6 +146,7 @@ SampleResult generateSampleData(const SampleSizes& n)
     const int kColours[] = {255, 65280, 16711680, 65535, 16776960};
     for (int i = 0; i < 5; ++i) {
         Access(Tbl::CAL_EventCategories).clearBuffer();
+        CALC().ID = 13 + i; // after the twelve standard categories the program keeps
         CALC().CATEGORIENAME = kCategoryNames[i];
         CALC().CATEGORIECOLOR = kColours[i];
         CALC().ORDER = i + 1;
