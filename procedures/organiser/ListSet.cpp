@@ -44,6 +44,13 @@ void ListSet::wire()
         for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
             list(c).setRange(qlonglong(SelectedContactID));
     };
+    // The task list shows the tasks of the category selected beside it.
+    list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
+        vrt::SqlPart only;
+        only.sql = "\"LABELID\" = ?";
+        only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        list(ctl::Zadaci).setCondition(only);
+    };
     list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
     list(ctl::PKat).onNewSelection = [this, idOr](OrganiserList& l) {
         list(ctl::Pass).setRange(qlonglong(idOr(l, "PASK:ID")));

@@ -26,13 +26,16 @@ namespace organiser {
 OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
 {
     m_lists = std::make_unique<ListSet>(&window.manager());
+    // The selected mail is the one in the record buffer: the replies, the double click and
+    // the read mark work on it, and its read mark counts from its selection.
+    m_lists->list(ctl::Email).onNewSelection = [&window](OrganiserList& l) {
+        if (l.selected() < 0 || !l.source().load(l.selectedId()))
+            Access(Tbl::EMAIL).clearBuffer();
+        window.heartbeat().shownMailChanged();
+    };
     MenuHandlers h;
     h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
-    h.run = [this](const QString& routine) {
-        const long mail = long(m_lists->list(ctl::Email).selectedId().toLongLong());
-        if (routine == QLatin1String("MarkUnread") && markMailUnread(mail))
-            m_lists->list(ctl::Email).reset();
-    };
+    h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
     window.firstShown = [this, &window] {
@@ -79,6 +82,31 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
+
+void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& routine)
+{
+    OrganiserList& mails = m_lists->list(ctl::Email);
+    const long mail = long(mails.selectedId().toLongLong());
+    if (routine == QLatin1String("MarkUnread")) {
+        if (markMailUnread(mail))
+            mails.reset();
+    } else if (routine == QLatin1String("MarkFolderRead")) {
+        if (markFolderRead(treeRowId(tree::MailFolders)) > 0)
+            mails.reset();
+    } else if (routine == QLatin1String("InsertContact")) {
+        window.dispatcher().InsertContact();
+    } else if (routine == QLatin1String("AddToTasks")) {
+        if (mail != 0 && mails.source().load(mails.selectedId()))
+            addMailToTasks(*window.forms(), QString::fromStdString(EM().SUBJECT), QString::fromStdString(EM().REPLYTO));
+    } else if (routine == QLatin1String("DeleteEmail")) {
+        window.paneRoutines().DeleteEmail();
+    } else if (RecordedPanes* named = window.standInPanes()) {
+        // The folder and category entries belong to features registered by name.
+        named->run(routine);
+    } else {
+        tellNotAvailable();
+    }
+}
 
 void bindNotesView(ListSet& lists, OrganiserListView& view)
 {

@@ -71,6 +71,8 @@ private:
     void makeButtons(OrganiserWindow& window);
     void makeTaskPanel(OrganiserWindow& window);
     long treeRowId(int control) const;
+    // A context menu's entry that runs a routine of the window by name.
+    void runMenuRoutine(OrganiserWindow& window, const QString& routine);
     void pressListButton(const ListButton& b);
 
     std::unique_ptr<ListSet> m_lists;

@@ -1,5 +1,4 @@
 #include "procedures/organiser/OrganiserWindow.h"
-#include "procedures/organiser/OrganiserPanes.h"
 
 #include <QApplication>
 #include <QDir>
@@ -26,7 +25,6 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
-#include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "runtime/Paths.h"
@@ -242,16 +240,15 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
 {
     if (m_deps.dataFolder.isEmpty())
         m_deps.dataFolder = corvalde::dataFolder();
+    // A window that would answer a command with nothing is not made.
+    if (!m_deps.gantt || !m_deps.calendar || !m_deps.primer)
+        qFatal("The organiser window needs its Gantt chart, calendar and record primer");
+    if (!m_deps.log)
+        m_deps.log = &m_log;
     if (!m_deps.forms)
-        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(m_log)).get();
+        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(*m_deps.log)).get();
     if (!m_deps.panes)
-        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(m_log)).get();
-    if (!m_deps.gantt)
-        m_deps.gantt = (m_ownGantt = std::make_unique<RecordedGantt>(m_log)).get();
-    if (!m_deps.calendar)
-        m_deps.calendar = (m_ownCalendar = std::make_unique<RecordedCalendar>(m_log)).get();
-    if (!m_deps.primer)
-        m_deps.primer = (m_ownPrimer = std::make_unique<RecordedPrimer>(m_log)).get();
+        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(*m_deps.log)).get();
     if (!m_deps.launcher)
         m_deps.launcher = (m_ownLauncher = std::make_unique<korbelsteen::DetachedLauncher>()).get();
     if (!m_deps.frame)
@@ -286,7 +283,11 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     // An empty tree queue is a tree not filled yet.
     side.emptyMailFolderQueue = [] { VelmoraDll::InboxQ().clear(); };
     side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
-    side.selectCategoryRow = [](bool) {};
+    // A tree filled just now shows from its first category; one filled before keeps its row.
+    side.selectCategoryRow = [this](bool first) {
+        if (selectTreeRow)
+            selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
+    };
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
     side.resetForce = [this] { m_manager->reset(true); };
@@ -311,7 +312,13 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     hooks.receiveStartFailed = [this] { korbelsteen::reportStartFailure(m_deps.translate); };
     hooks.readStartFlag = [this] { return m_startFlag->read(m_deps.clock()); };
     hooks.writeStartFlag = [this](int v) { m_startFlag->write(v); };
-    hooks.notifyFrame = [this](int c, int n) { m_deps.frame->notify(c, n); };
+    // The ribbon and the caption follow the page that is shown: a receive that ends while
+    // another page is shown leaves both where they are.
+    hooks.notifyFrame = [this](int c, int n) {
+        if (c == 1 && n != m_sel)
+            return;
+        m_deps.frame->notify(c, n);
+    };
     hooks.normalCursor = [] {
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
@@ -336,7 +343,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
             if (table)
                 filler(*table);
             else
-                m_log.add(QString::fromLatin1(name));
+                m_deps.log->add(QString::fromLatin1(name));
             return 0;
         };
     };
@@ -368,7 +375,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     m_runner = std::make_unique<UpdateRunner>(*m_deps.forms, UpdateRunner::Values{
         [&r, zero] { return zero(r.eventId); }, [&r, zero] { return zero(r.taskCategoryId); },
         [&r, zero] { return zero(r.financeCategoryId); }, [&r, zero] { return zero(r.financeCategoryType); },
-        [this] { return m_selectedContactId; }, [this] { return m_textBuffer; },
+        [this, &r] { return r.selectedContactId ? r.selectedContactId() : m_selectedContactId; }, [this] { return m_textBuffer; },
         [&r, zero] { return zero(r.outgoingDocumentsRow); }});
 
     m_manager->setTarget(Ctl::MN_COMMAND, [this] {
@@ -562,37 +569,6 @@ void OrganiserWindow::shutDown()
     if (m_manager->isOpen())
         saveListLayouts();
     m_manager->close();
-}
-
-OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
-{
-    auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
-    OrganiserDeps deps;
-    deps.frame = link.get();
-    static RegistryControlFactory registry; // no state: the component registry is the program's
-    deps.controls = &registry;
-    useDataLayer(deps);
-    auto* gantt = ::panes::makeGanttControl();
-    deps.gantt = gantt;
-    auto* window = new OrganiserWindow(deps, parent);
-    window->m_ownFrame = std::move(link);
-    if (window->m_ownForms) {
-        // Forms and reports of later parts of the program: say so instead of doing nothing.
-        window->m_ownForms->onOpen = [](const QString& call) {
-            QUILVO& t = VelmoraDll::translator();
-            vrt::message(t.QVSTR(QStringLiteral("Ovaj dio programa još nije dostupan.")) + QLatin1Char('\n')
-                             + call.section(QLatin1Char('('), 0, 0),
-                         QStringLiteral("Velmora"), vrt::Icon::Information);
-        };
-    }
-    OrganiserPanes* panes = attachPanes(*window);
-    ::panes::attachGantt(*window, *panes, *gantt);
-    if (!window->open()) {
-        delete window;
-        return nullptr;
-    }
-    panes->lists().resetAll();
-    return window;
 }
 
 } // namespace organiser

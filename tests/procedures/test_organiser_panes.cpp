@@ -7,6 +7,7 @@
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "tests/procedures/StandInServices.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PopupItems.h"
@@ -468,6 +469,7 @@ struct PanesWindow {
     std::unique_ptr<organiser::OrganiserWindow> window;
     organiser::OrganiserPanes* panes = nullptr;
     organiser::RegistryControlFactory registry;
+    organiser::StandInServices standIns;
     explicit PanesWindow(const QString& folder, const std::function<void(PanesWindow&, organiser::OrganiserDeps&)>& adjust = {})
     {
         organiser::OrganiserDeps deps;
@@ -477,7 +479,7 @@ struct PanesWindow {
         deps.openFiles = [] { return 0; }; // the fixture's
         deps.closeFiles = [] {};
         organiser::useDataLayer(deps);
-        window = std::make_unique<organiser::OrganiserWindow>(deps);
+        window = std::make_unique<organiser::OrganiserWindow>(standIns.fill(deps));
         panes = organiser::attachPanes(*window);
         EXPECT_TRUE(window->open());
         panes->lists().resetAll();
