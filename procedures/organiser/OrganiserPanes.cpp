@@ -38,13 +38,6 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
-    window.firstShown = [this, &window] {
-        m_menus->translate([&window](const QString& t) { return window.translated(t); });
-        // No mail is shown yet, so there are no attachments to list.
-        if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel))
-            if (QWidget* attachments = panel->item(5))
-                attachments->hide();
-    };
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);
@@ -77,8 +70,6 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
     place(window);
     makeTaskPanel(window);
-    window.saveMainLayout = [this] { m_splitters->saveMainLayout(); };
-    window.setupSplitters = [this] { m_splitters->setupSplitters(); };
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
@@ -176,7 +167,6 @@ void OrganiserPanes::makeTrees(OrganiserWindow& window)
                     window.manager().takeNewSelection(control);
                 });
     }
-    window.selectTreeRow = [this](int control, int row) { selectTreeRow(control, row); };
 }
 
 void OrganiserPanes::selectTreeRow(int control, int row)
@@ -230,10 +220,9 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
             preview->navigate(target);
     };
     d.fillTaskPanel = [&window] { return window.paneRoutines().FillTaskPanel(); };
-    d.resizeControls = [&window] { return window.resizeControls ? window.resizeControls() : 0; };
-    d.setupSplitters = [&window] {
-        if (window.setupSplitters)
-            window.setupSplitters();
+    d.resizeControls = [this] { return resizeControls(); };
+    d.setupSplitters = [this] {
+        setupSplitters();
         return 0;
     };
     d.mailColumnWidth = [this](int column) {
@@ -252,7 +241,6 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
     d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
     m_pump = std::make_unique<EventPump>(d);
     m_pump->LayoutState = 1; // the first layout at the first event
-    window.afterEvent = [this] { pumpEvents(); };
 }
 
 void OrganiserPanes::makeButtons(OrganiserWindow& window)
@@ -274,15 +262,31 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     d.contactNoteText = [this] { return m_contactNote ? m_contactNote->toPlainText() : QString(); };
     d.mailTo = [&window](const QString& address) { window.dispatcher().newMessageTo(address); };
     m_buttons = std::make_unique<PaneButtons>(d);
-    // Refused by the guard before the button's own work: the list does nothing more.
-    window.paneButton = [this](int control) {
-        if (m_buttons->before(control) == 5)
-            return vrt::LEVEL_CANCEL;
-        if (const ListButton* b = listButton(control))
-            pressListButton(*b);
-        return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
-    };
 }
+
+int OrganiserPanes::paneButton(int control)
+{
+    // Refused by the guard before the button's own work: the list does nothing more.
+    if (m_buttons->before(control) == 5)
+        return vrt::LEVEL_CANCEL;
+    if (const ListButton* b = listButton(control))
+        pressListButton(*b);
+    return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+}
+
+void OrganiserPanes::firstShown()
+{
+    auto* window = qobject_cast<OrganiserWindow*>(parent());
+    m_menus->translate([window](const QString& t) { return window->translated(t); });
+    // No mail is shown yet, so there are no attachments to list.
+    if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
+        if (QWidget* attachments = panel->item(5))
+            attachments->hide();
+}
+
+void OrganiserPanes::saveMainLayout() { m_splitters->saveMainLayout(); }
+
+void OrganiserPanes::setupSplitters() { m_splitters->setupSplitters(); }
 
 void OrganiserPanes::pressListButton(const ListButton& b)
 {
@@ -377,7 +381,9 @@ OrganiserPanes* attachPanes(OrganiserWindow& window)
 {
     if (auto* existing = window.findChild<OrganiserPanes*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
-    return new OrganiserPanes(window);
+    auto* panes = new OrganiserPanes(window);
+    window.setParts(*panes);
+    return panes;
 }
 
 } // namespace organiser

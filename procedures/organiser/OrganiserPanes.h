@@ -11,6 +11,7 @@ class QPlainTextEdit;
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PaneLayout.h"
 #include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/WindowManager.h"
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
@@ -34,7 +35,7 @@ namespace tree {
 enum : int { MailFolders = 24, Categories = 53, ContactGroups = 119 };
 }
 
-class OrganiserPanes : public QObject {
+class OrganiserPanes : public QObject, public WindowParts {
     Q_OBJECT
 public:
     explicit OrganiserPanes(OrganiserWindow& window);
@@ -52,7 +53,14 @@ public:
     QTreeView* tree(int control) const;
     // Shows the tree's queue (filling the category tree when it is empty) and selects its
     // `row` (from 1), which drives the lists; 0 keeps the selection.
-    void selectTreeRow(int control, int row);
+    void selectTreeRow(int control, int row) override;
+    // The window's side.
+    void saveMainLayout() override;
+    int resizeControls() override { return 0; } // the layouts follow the window themselves
+    void setupSplitters() override;
+    void afterEvent() override { pumpEvents(); }
+    int paneButton(int control) override;
+    void firstShown() override;
     // The overview's task panel.
     TaskPanelModel& taskPanel() { return m_taskPanel; }
     TaskPanelWidget* taskPanelWidget() const { return m_taskPanelWidget; }

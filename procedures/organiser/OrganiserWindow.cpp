@@ -121,8 +121,7 @@ int MainWindowManager::kill()
     if (m_w.m_filesOpened && m_w.m_deps.closeFiles)
         m_w.m_deps.closeFiles();
     m_w.m_filesOpened = false;
-    if (m_w.saveMainLayout)
-        m_w.saveMainLayout();
+    m_w.parts().saveMainLayout();
     return vrt::LEVEL_BENIGN;
 }
 
@@ -150,16 +149,14 @@ int MainWindowManager::takeNotify(int code, int number)
         });
         break;
     case 3:
-        if (!m_w.resizeControls || m_w.resizeControls() == 0)
+        if (m_w.parts().resizeControls() == 0)
             reset(true);
         break;
     case 4:
-        if (m_w.saveMainLayout)
-            m_w.saveMainLayout();
+        m_w.parts().saveMainLayout();
         break;
     case 5:
-        if (m_w.setupSplitters)
-            m_w.setupSplitters();
+        m_w.parts().setupSplitters();
         break;
     }
     return vrt::LEVEL_BENIGN;
@@ -173,16 +170,15 @@ int MainWindowManager::takeWindowEvent(QEvent* event)
         return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
     case QEvent::WindowStateChange:
         // Saved silently: a box on every minimise only interrupted the user.
-        if (m_w.isMinimized() && m_w.saveMainLayout)
-            m_w.saveMainLayout();
+        if (m_w.isMinimized())
+            m_w.parts().saveMainLayout();
         return vrt::LEVEL_BENIGN;
     case QEvent::Resize:
         if (m_w.m_skipNextSized) {
             m_w.m_skipNextSized = false;
             return vrt::LEVEL_BENIGN;
         }
-        if (m_w.resizeControls)
-            m_w.resizeControls();
+        m_w.parts().resizeControls();
         return vrt::LEVEL_BENIGN;
     case QEvent::Show:
         if (!m_w.m_displayed) {
@@ -207,8 +203,7 @@ int MainWindowManager::takeTimer()
     m_w.m_lastClock = now;
     if (elapsed > 0)
         m_w.m_heartbeat->advance(int(elapsed));
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    m_w.parts().afterEvent();
     return vrt::LEVEL_BENIGN;
 }
 
@@ -221,16 +216,14 @@ int MainWindowManager::takeNewSelection(int control)
     case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    m_w.parts().afterEvent();
     return result;
 }
 
 int MainWindowManager::takeAccepted(int control)
 {
-    const int result = m_w.paneButton ? m_w.paneButton(control) : vrt::LEVEL_BENIGN;
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    const int result = m_w.parts().paneButton(control);
+    m_w.parts().afterEvent();
     return result;
 }
 
@@ -285,8 +278,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
     // A tree filled just now shows from its first category; one filled before keeps its row.
     side.selectCategoryRow = [this](bool first) {
-        if (selectTreeRow)
-            selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
+        parts().selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
     };
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
@@ -350,8 +342,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
     auto treeRow = [this](int control) {
         return [this, control](int row) {
-            if (selectTreeRow)
-                selectTreeRow(control, row);
+            parts().selectTreeRow(control, row);
         };
     };
     tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
@@ -380,8 +371,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
 
     m_manager->setTarget(Ctl::MN_COMMAND, [this] {
         m_dispatcher->dispatch();
-        if (afterEvent)
-            afterEvent();
+        parts().afterEvent();
     });
     m_manager->setTarget(Ctl::MN_SEL, [this] {
         if (m_pendingSel < 1 || m_pendingSel > 8)
@@ -506,8 +496,7 @@ void OrganiserWindow::firstDisplay()
         hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
         createActiveXControls(hosted, m_hosted);
     }
-    if (firstShown)
-        firstShown();
+    parts().firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok")));
     ini.put(QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
@@ -553,7 +542,12 @@ bool OrganiserWindow::startReceive()
     return m_deps.launcher->startDetached(korbelsteen::programPath(m_deps.dataFolder), korbelsteen::receiveArgs());
 }
 
-bool OrganiserWindow::open() { return m_manager->open(); }
+bool OrganiserWindow::open()
+{
+    if (!m_deps.parts)
+        qFatal("The organiser window opens with its panes attached");
+    return m_manager->open();
+}
 
 void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager->setControl(control, view); }
 

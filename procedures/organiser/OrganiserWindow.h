@@ -48,6 +48,26 @@ private:
 
 class OrganiserWindow;
 
+// What the window's panes do for it: layouts, splitters, trees, the per-event checks, the
+// pane buttons and the first display. The panes are made over the window, so they are given
+// after it (attachPanes); a window without them does not open.
+class WindowParts {
+public:
+    virtual ~WindowParts() = default;
+    virtual void saveMainLayout() = 0;
+    // 0: the window lays itself out again (reset) after a resize.
+    virtual int resizeControls() = 0;
+    virtual void setupSplitters() = 0;
+    // A tab switch asks for a row of a tree (filled first when empty); 0 keeps the row.
+    virtual void selectTreeRow(int control, int row) = 0;
+    // After every selection change, command and heartbeat.
+    virtual void afterEvent() = 0;
+    // An accepted control without a target of its own (the panes' buttons): a level.
+    virtual int paneButton(int control) = 0;
+    // Once, at the first display, after the hosted components are made.
+    virtual void firstShown() = 0;
+};
+
 // Everything the window reaches outside itself. The composition root (OrganiserAssembly)
 // gives every service; the Gantt chart, the calendar and the record primer have no default,
 // and a window without them is not made. Forms and pane routines not given are the window's
@@ -66,6 +86,8 @@ struct OrganiserDeps : Services {
     ControlFactory* controls = nullptr;
     // Where the registries write the names asked for that nobody built; none: the window's own.
     CallLog* log = nullptr;
+    // The panes, when they are not attached to the window afterwards.
+    WindowParts* parts = nullptr;
     // The record buffers and mail counts the window reads (the data layer's).
     struct Records {
         std::function<long long()> emailId;          // EM:ID
@@ -154,18 +176,9 @@ public:
     static const std::vector<ListKey> ListKeys;
     void setList(int control, QAbstractItemView* view);
 
-    // What the window's own routines of later pieces hook into (layouts, splitters, resize).
-    std::function<void()> saveMainLayout;
-    std::function<int()> resizeControls;
-    std::function<void()> setupSplitters;
-    // The panes' trees: a tab switch asks for a row of a tree (filled first when empty).
-    std::function<void(int control, int row)> selectTreeRow;
-    // After every selection change, command and heartbeat: the panes' per-event checks.
-    std::function<void()> afterEvent;
-    // An accepted control without a target of its own (the panes' buttons): a level.
-    std::function<int(int control)> paneButton;
-    // Once, at the first display, after the hosted components are made.
-    std::function<void()> firstShown;
+    // The panes' side of the window; set before open().
+    void setParts(WindowParts& parts) { m_deps.parts = &parts; }
+    WindowParts& parts() { return *m_deps.parts; }
     QString translated(const QString& text) const { return tr(text); }
 
 private:

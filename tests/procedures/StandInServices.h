@@ -66,6 +66,27 @@ private:
     CallLog& m_log;
 };
 
+// The window's panes for a window that goes without them: each step runs its function when
+// the test gave one, else the `next` parts' (the real panes a test looks past), else nothing.
+struct RecordedParts : WindowParts {
+    WindowParts* next = nullptr;
+    std::function<void()> onSaveMainLayout;
+    std::function<int()> onResizeControls;
+    std::function<void()> onSetupSplitters;
+    std::function<void(int, int)> onSelectTreeRow;
+    std::function<void()> onAfterEvent;
+    std::function<int(int)> onPaneButton;
+    std::function<void()> onFirstShown;
+
+    void saveMainLayout() override { onSaveMainLayout ? onSaveMainLayout() : next ? next->saveMainLayout() : void(); }
+    int resizeControls() override { return onResizeControls ? onResizeControls() : next ? next->resizeControls() : 0; }
+    void setupSplitters() override { onSetupSplitters ? onSetupSplitters() : next ? next->setupSplitters() : void(); }
+    void selectTreeRow(int c, int r) override { onSelectTreeRow ? onSelectTreeRow(c, r) : next ? next->selectTreeRow(c, r) : void(); }
+    void afterEvent() override { onAfterEvent ? onAfterEvent() : next ? next->afterEvent() : void(); }
+    int paneButton(int c) override { return onPaneButton ? onPaneButton(c) : next ? next->paneButton(c) : 0; }
+    void firstShown() override { onFirstShown ? onFirstShown() : next ? next->firstShown() : void(); }
+};
+
 // The services a test window goes without, recorded in one log (the window's registries log
 // there too).
 struct StandInServices {
@@ -73,6 +94,7 @@ struct StandInServices {
     RecordedGantt gantt{log};
     RecordedCalendar calendar{log};
     RecordedPrimer primer{log};
+    RecordedParts parts;
     // Fills what `deps` leaves empty; answers `deps`.
     OrganiserDeps& fill(OrganiserDeps& deps)
     {
@@ -84,6 +106,8 @@ struct StandInServices {
             deps.primer = &primer;
         if (!deps.log)
             deps.log = &log;
+        if (!deps.parts)
+            deps.parts = &parts;
         return deps;
     }
 };

@@ -660,7 +660,10 @@ TEST_F(OrganiserListsTest, TreeMenusAreTranslatedAtTheFirstDisplayAndPostTheirBu
 
     // A contact group entry reaches the pane button of its number, as the button would.
     std::vector<int> accepted;
-    w.window->paneButton = [&accepted](int control) { return accepted.push_back(control), vrt::LEVEL_BENIGN; };
+    organiser::RecordedParts spy;
+    spy.next = &w.window->parts();
+    spy.onPaneButton = [&accepted](int control) { return accepted.push_back(control), vrt::LEVEL_BENIGN; };
+    w.window->setParts(spy);
     vrt::PopupMenu& groups = w.panes->menus().menu(Popup::ContactGroups);
     for (const auto& item : groups.items())
         if (item.action)
@@ -668,4 +671,5 @@ TEST_F(OrganiserListsTest, TreeMenusAreTranslatedAtTheFirstDisplayAndPostTheirBu
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(accepted, (std::vector<int>{121, 122, 123, 124}));
+    w.window->setParts(*w.panes);
 }

@@ -130,7 +130,7 @@ TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
     for (int openResult : {1, 0}) {
         int closes = 0, saves = 0;
         Rig rig({}, [=] { return openResult; });
-        rig.window->saveMainLayout = [&] { ++saves; };
+        rig.standIns.parts.onSaveMainLayout = [&] { ++saves; };
         rig.window->setCloseFiles([&] { ++closes; });
         EXPECT_EQ(rig.window->open(), openResult == 0);
         EXPECT_EQ(rig.window->isVisible(), openResult == 0);
@@ -146,9 +146,9 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
 {
     QStringList done; // outlives the window, whose closing still saves
     Rig rig;
-    rig.window->saveMainLayout = [&] { done << "SaveMainLayout"; };
-    rig.window->setupSplitters = [&] { done << "SetupSplitters"; };
-    rig.window->resizeControls = [&] { done << "ResizeControls"; return 0; };
+    rig.standIns.parts.onSaveMainLayout = [&] { done << "SaveMainLayout"; };
+    rig.standIns.parts.onSetupSplitters = [&] { done << "SetupSplitters"; };
+    rig.standIns.parts.onResizeControls = [&] { done << "ResizeControls"; return 0; };
     ASSERT_TRUE(rig.window->open());
     rig.settle();
     EXPECT_TRUE(done.isEmpty()); // the first resize, the window's own showing, is skipped
@@ -268,7 +268,7 @@ TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)
 {
     int saves = 0;
     Rig rig;
-    rig.window->saveMainLayout = [&] { ++saves; };
+    rig.standIns.parts.onSaveMainLayout = [&] { ++saves; };
     ASSERT_TRUE(rig.window->open());
     rig.settle();
     presenter().clear();

@@ -43,7 +43,7 @@ QSplitter* showMailPage(OrganiserWindow& window, OrganiserPanes& panes, QSize si
         if (auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget()))
             stack->setCurrentWidget(page);
     QApplication::processEvents();
-    window.setupSplitters(); // as at the first layout
+    window.parts().setupSplitters(); // as at the first layout
     return panes.splitters().splitterOf(22);
 }
 
