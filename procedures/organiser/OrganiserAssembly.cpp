@@ -1,5 +1,6 @@
 #include "procedures/organiser/OrganiserAssembly.h"
 
+#include "data/TableManagers.h"
 #include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
@@ -73,6 +74,14 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     deps.records.selectedContactId = [assembly] {
         const long id = assembly->panes ? assembly->panes->lists().SelectedContactID : 0L;
         return id > 0 ? id : 0L; // "no contact" has several values
+    };
+    // The mail just marked read loses its bold at once.
+    deps.records.markShownRead = [assembly] {
+        const bool unread = EM().ID != 0 && EM().READ == 0;
+        const bool ok = markShownMailRead();
+        if (ok && unread && assembly->panes)
+            assembly->panes->lists().list(ctl::Email).reset();
+        return ok;
     };
     // Mail that the mail program added shows in the list (the heartbeat notices the count).
     deps.records.emailsChanged = [assembly] {

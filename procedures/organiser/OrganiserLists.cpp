@@ -1,5 +1,7 @@
 #include "procedures/organiser/OrganiserLists.h"
 
+#include <QFont>
+
 #include <QColor>
 #include <QLocale>
 #include <set>
@@ -582,6 +584,22 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole: return raw;
     case Qt::TextAlignmentRole:
         return c.right ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::FontRole: {
+        // The mail list's style 1 is an unread mail, bold; the task list's style 1 a done
+        // task, struck through, and its style 2 one under way, italic.
+        const std::vector<CellLook> l = look(index.row());
+        const int style = size_t(index.column()) < l.size() ? l[size_t(index.column())].style : 0;
+        QFont font;
+        if (m_def.fill == RowFill::Mail && style == 1)
+            font.setBold(true);
+        else if (m_def.fill == RowFill::Tasks && style == 1)
+            font.setStrikeOut(true);
+        else if (m_def.fill == RowFill::Tasks && style == 2)
+            font.setItalic(true);
+        else
+            return {};
+        return font;
+    }
     case Qt::BackgroundRole:
     case Qt::ForegroundRole:
     case SelectedFgRole:

@@ -37,6 +37,14 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
     h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    // The calendar's entries belong to the calendar, registered by name.
+    h.calendarRequest = [&window](int deleteRequest) {
+        const QString name = deleteRequest ? QStringLiteral("CalendarDeleteEvent") : QStringLiteral("CalendarEditEvent");
+        if (RecordedPanes* named = window.standInPanes())
+            named->run(name);
+        else
+            tellNotAvailable();
+    };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListDef& def : organiserLists()) {
