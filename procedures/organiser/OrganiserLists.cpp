@@ -532,8 +532,18 @@ bool ListModel::setHeaderData(int section, Qt::Orientation orientation, const QV
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     // Looked up at each showing, so the headers follow a change of language.
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
-        return m_headers[section].isEmpty() ? QString() : VelmoraDll::translator().QVSTR(m_headers[section]);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size()) {
+        QString text = m_headers[section];
+        if (text.isEmpty())
+            return QString();
+        // The sort mark follows the translated text: "Naslov[+]" is "Subject[+]".
+        QString mark;
+        if (text.endsWith(QLatin1String("[+]")) || text.endsWith(QLatin1String("[-]"))) {
+            mark = text.right(3);
+            text.chop(3);
+        }
+        return VelmoraDll::translator().QVSTR(text) + mark;
+    }
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 

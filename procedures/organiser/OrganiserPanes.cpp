@@ -285,7 +285,11 @@ int OrganiserPanes::paneButton(int control)
 void OrganiserPanes::firstShown()
 {
     auto* window = qobject_cast<OrganiserWindow*>(parent());
-    m_menus->translate([window](const QString& t) { return window->translated(t); });
+    const auto translate = [window](const QString& t) { return window->translated(t); };
+    m_menus->translate(translate);
+    // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.
+    for (const ListDef& def : organiserLists())
+        m_lists->list(def.control).browse().popup().translate(translate);
     // No mail is shown yet, so there are no attachments to list.
     if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
         if (QWidget* attachments = panel->item(5))

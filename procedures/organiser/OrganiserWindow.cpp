@@ -495,6 +495,10 @@ void OrganiserWindow::firstDisplay()
         hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
         hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
         createActiveXControls(hosted, m_hosted);
+        // A component that is not there yet says so in the current language.
+        for (int control : {Ctl::Calendar, Ctl::DatePicker, Ctl::Gantt, Ctl::Chart})
+            if (QWidget* box = m_manager->control(control))
+                VelmoraDll::translator().TRANSLATEWINDOW(box);
     }
     parts().firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));

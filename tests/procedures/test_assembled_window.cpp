@@ -22,7 +22,11 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QAbstractButton>
+#include <QGroupBox>
 #include <QHeaderView>
+#include <QLabel>
+#include <QTabBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -332,5 +336,23 @@ TEST_F(AssembledWindow, InEnglishNoCroatianTextInMenusAndHeaders)
             if (!i.separator && croatian(i.text))
                 found << QStringLiteral("list menu %1: ").arg(def.control) + i.text;
     }
+    // What the window shows of its own: captions, buttons, tabs, the empty mail header.
+    auto* mailHeader = qobject_cast<QWidget*>(window->hosted().headerPanel); // shows the mail's own words
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (!(mailHeader && mailHeader->isAncestorOf(l)) && croatian(l->text()))
+            found << "label " + l->objectName() + ": " + l->text();
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (croatian(b->text()))
+            found << "button " + b->objectName() + ": " + b->text();
+    for (QGroupBox* g : window->findChildren<QGroupBox*>())
+        if (croatian(g->title()))
+            found << "group: " + g->title();
+    for (QTabBar* t : window->findChildren<QTabBar*>())
+        for (int i = 0; i < t->count(); ++i)
+            if (croatian(t->tabText(i)))
+                found << "tab: " + t->tabText(i);
     EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+    for (QLabel* l : window->findChildren<QLabel*>())
+        EXPECT_FALSE(l->text().contains(QLatin1String("SenderNameAndAddress")) || l->text().contains(QLatin1String("Codejock")))
+            << "no internal name: " << l->text().toStdString();
 }
