@@ -23,7 +23,13 @@ ListSet::ListSet(vrt::WindowManager* window)
     wire();
 }
 
-ListSet::~ListSet() = default;
+ListSet::~ListSet()
+{
+    // The mail sort is saved as the list closes; one never restored would overwrite the
+    // stored sort with none.
+    if (!m_mailSortRestored)
+        list(ctl::Email).sorter()->SetStorage(QString(), QString());
+}
 
 OrganiserList& ListSet::list(int control) { return *m_lists.at(control); }
 
