@@ -8,6 +8,7 @@
 
 #include "controls/Images.h"
 #include "controls/OrganiserControls.h"
+#include "procedures/common/Tornavellic.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
@@ -290,6 +291,7 @@ void OrganiserPanes::firstShown()
     // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.
     for (const ListDef& def : organiserLists())
         m_lists->list(def.control).browse().popup().translate(translate);
+    m_links->CheckItems(); // the links take their look now that the lists are shown
     // No mail is shown yet, so there are no attachments to list.
     if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
         if (QWidget* attachments = panel->item(5))

@@ -28,6 +28,9 @@ class TaskPanelWidget;
 namespace panes {
 class TaskPanelFill;
 }
+namespace VelmoraDll {
+class Tornavellic;
+}
 namespace organiser {
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
@@ -61,6 +64,7 @@ public:
     void afterEvent() override { pumpEvents(); }
     int paneButton(int control) override;
     void firstShown() override;
+    VelmoraDll::Tornavellic* links() const { return m_links; }
     // The overview's task panel.
     TaskPanelModel& taskPanel() { return m_taskPanel; }
     TaskPanelWidget* taskPanelWidget() const { return m_taskPanelWidget; }
@@ -97,6 +101,7 @@ private:
     TaskPanelWidget* m_taskPanelWidget = nullptr;
     std::unique_ptr<panes::TaskPanelFill> m_taskPanelFill;
     QPlainTextEdit* m_contactNote = nullptr;
+    VelmoraDll::Tornavellic* m_links = nullptr;
     long m_noteShownFor = -1;
 };
 

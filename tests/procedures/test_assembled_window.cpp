@@ -7,6 +7,7 @@
 #include "controls/OrganiserControls.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
+#include "procedures/common/Tornavellic.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
@@ -355,4 +356,15 @@ TEST_F(AssembledWindow, InEnglishNoCroatianTextInMenusAndHeaders)
     for (QLabel* l : window->findChildren<QLabel*>())
         EXPECT_FALSE(l->text().contains(QLatin1String("SenderNameAndAddress")) || l->text().contains(QLatin1String("Codejock")))
             << "no internal name: " << l->text().toStdString();
+}
+
+TEST_F(AssembledWindow, ThePasswordLocationIsALink)
+{
+    open();
+    ASSERT_NE(panes->links(), nullptr);
+    const auto& items = panes->links()->items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].CONTROL, panes->view(ctl::Pass));
+    EXPECT_EQ(items[0].COLUMN, list(ctl::Pass).def().columnOf("PAS:LOKACIJA") + 1);
+    EXPECT_TRUE(items[0].HANDCURSOR);
 }
