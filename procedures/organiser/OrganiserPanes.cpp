@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QStyle>
 
 #include "controls/Images.h"
 #include "controls/OrganiserControls.h"
@@ -286,12 +287,29 @@ int OrganiserPanes::paneButton(int control)
 void OrganiserPanes::firstShown()
 {
     auto* window = qobject_cast<OrganiserWindow*>(parent());
+    // The contact list's menu also writes to the contact, as the button beside the list does.
+    vrt::PopupMenu& contacts = m_lists->list(ctl::Kontakti).browse().popup();
+    contacts.addSeparator();
+    contacts.addItem(QStringLiteral("Email"), QStringLiteral("Email"), [window] { window->manager().postAccepted(152); });
     const auto translate = [window](const QString& t) { return window->translated(t); };
     m_menus->translate(translate);
     // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.
     for (const ListDef& def : organiserLists())
         m_lists->list(def.control).browse().popup().translate(translate);
     m_links->CheckItems(); // the links take their look now that the lists are shown
+    // The contact groups' folders by level: the top one, four of their own, then one for
+    // every deeper level.
+    if (QTreeView* groups = tree(tree::ContactGroups)) {
+        QList<QIcon> icons;
+        for (int i = 1; i <= 10; ++i) {
+            const QString file = i == 1 ? QStringLiteral("Folder.ico")
+                                        : QStringLiteral("Folder%1.ico").arg(std::min(i - 1, 5));
+            const QIcon icon = controls::imageIcon(window->dataFolder(), file);
+            // A data folder without the images still shows folders.
+            icons << (icon.isNull() ? groups->style()->standardIcon(QStyle::SP_DirIcon) : icon);
+        }
+        static_cast<VelmoraDll::TreeQueueModel*>(groups->model())->setIcons(icons);
+    }
     // No mail is shown yet, so there are no attachments to list.
     if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
         if (QWidget* attachments = panel->item(5))

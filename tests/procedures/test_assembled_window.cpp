@@ -368,3 +368,16 @@ TEST_F(AssembledWindow, ThePasswordLocationIsALink)
     EXPECT_EQ(items[0].COLUMN, list(ctl::Pass).def().columnOf("PAS:LOKACIJA") + 1);
     EXPECT_TRUE(items[0].HANDCURSOR);
 }
+
+TEST_F(AssembledWindow, ContactGroupsHaveTheirFoldersAndTheContactMenuWrites)
+{
+    open();
+    showPage(8);
+    QTreeView* groups = panes->tree(tree::ContactGroups);
+    ASSERT_TRUE(waitFor([&] { return groups->model()->rowCount() > 0; }));
+    EXPECT_FALSE(groups->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    QStringList entries;
+    for (const auto& i : list(ctl::Kontakti).browse().popup().items())
+        entries << (i.separator ? QStringLiteral("-") : i.text);
+    EXPECT_EQ(entries, QStringList({"Unos", "Izmjena", "Brisanje", "-", "Email"}));
+}
