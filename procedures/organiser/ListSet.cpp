@@ -27,8 +27,8 @@ ListSet::~ListSet()
 {
     // The mail sort is saved as the list closes; one never restored would overwrite the
     // stored sort with none.
-    if (!m_mailSortRestored)
-        list(ctl::Email).sorter()->SetStorage(QString(), QString());
+    if (ListSortManager* mail = list(ctl::Email).sorter(); mail && !m_mailSortRestored)
+        mail->SetStorage(QString(), QString());
 }
 
 OrganiserList& ListSet::list(int control) { return *m_lists.at(control); }

@@ -75,6 +75,9 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
         const long id = assembly->panes ? assembly->panes->lists().SelectedContactID : 0L;
         return id > 0 ? id : 0L; // "no contact" has several values
     };
+    deps.records.outgoingDocumentsRow = [assembly] {
+        return assembly->panes ? long(assembly->panes->lists().list(ctl::ID).selected() + 1) : 0L;
+    };
     // The mail just marked read loses its bold at once.
     deps.records.markShownRead = [assembly] {
         const bool unread = EM().ID != 0 && EM().READ == 0;

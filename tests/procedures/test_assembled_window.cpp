@@ -381,3 +381,25 @@ TEST_F(AssembledWindow, ContactGroupsHaveTheirFoldersAndTheContactMenuWrites)
         entries << (i.separator ? QStringLiteral("-") : i.text);
     EXPECT_EQ(entries, QStringList({"Unos", "Izmjena", "Brisanje", "-", "Email"}));
 }
+
+// The contact's own tasks and documents open their forms for the contact selected.
+TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
+{
+    open();
+    std::vector<std::pair<QString, long>> opened;
+    for (const char* form : {"F_Zadaci", "F_UD_Dokumenti", "F_ID_Dokumenti"})
+        window->standInForms()->built[QString::fromLatin1(form)] = [&opened, form](const FormArgs& a) {
+            opened.emplace_back(QString::fromLatin1(form), a.contactId ? *a.contactId : a.partnerId);
+        };
+    showPage(8);
+    OrganiserList& contacts = list(ctl::Kontakti);
+    ASSERT_TRUE(waitFor([&] { return contacts.rowCount() > 1; }));
+    ASSERT_TRUE(contacts.select(1));
+    const long contact = contacts.cell("CON:ID").toLong();
+    ASSERT_GT(contact, 0);
+    for (int l : {ctl::PZadaci, ctl::PUD, ctl::PID})
+        panes->lists().ask(l, vrt::INSERT_RECORD);
+    EXPECT_EQ(opened, (std::vector<std::pair<QString, long>>{
+                          {"F_Zadaci", contact}, {"F_UD_Dokumenti", contact}, {"F_ID_Dokumenti", contact}}));
+    EXPECT_TRUE(messages().isEmpty());
+}
