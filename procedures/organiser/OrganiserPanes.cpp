@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QStyle>
+#include <QTextEdit>
 
 #include "controls/Images.h"
 #include "controls/OrganiserControls.h"
@@ -97,8 +98,11 @@ void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& rout
     } else if (routine == QLatin1String("InsertContact")) {
         window.dispatcher().InsertContact();
     } else if (routine == QLatin1String("AddToTasks")) {
+        // The task takes the text the preview shows of the message.
+        auto* preview = qobject_cast<QTextEdit*>(window.hosted().preview);
+        const QString text = preview ? preview->toPlainText().left(20055) : QString();
         if (mail != 0 && mails.source().load(mails.selectedId()))
-            addMailToTasks(*window.forms(), QString::fromStdString(EM().SUBJECT), QString::fromStdString(EM().REPLYTO));
+            addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
     } else if (routine == QLatin1String("DeleteEmail")) {
         window.paneRoutines().DeleteEmail();
     } else if (RecordedPanes* named = window.standInPanes()) {

@@ -271,7 +271,7 @@ TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
     EXPECT_EQ(addMailToTasks(forms, "Tekst", "nepoznat@x.hr"), kNoPartner);
     EXPECT_TRUE(messages().isEmpty());
     addMailToTasks(forms, "", "nepoznat@x.hr");
-    EXPECT_EQ(messages(), QStringList{"NOT lc:Email !"});
+    EXPECT_TRUE(messages().isEmpty()) << "no internal name reaches the user";
     EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(0,0,3,0,\"Tekst\")", "F_Zadaci(0,0,9999999,0,\"Tekst\")",
                                        "F_Zadaci(0,0,9999999,0,\"\")"}));
     testsupport::presenter().clear();
