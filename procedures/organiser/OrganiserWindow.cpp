@@ -1,5 +1,6 @@
 #include "procedures/organiser/OrganiserWindow.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -283,7 +284,11 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
     side.resetForce = [this] { m_manager->reset(true); };
-    side.setStateChartKind = [](int) {};
+    // ?STANJETIP: 1 personal finances, 2 the documents (the state page's two options).
+    side.setStateChartKind = [this](int kind) {
+        if (auto* option = qobject_cast<QAbstractButton*>(m_manager->control(kind == 2 ? 107 : 106)))
+            option->setChecked(true);
+    };
     side.emailId = [&r] { return r.emailId ? r.emailId() : 0; };
     side.messageId = [&r] { return r.messageId ? r.messageId() : QString(); };
     side.printRecordId = [&r] { return r.printRecordId ? r.printRecordId() : 0; };
@@ -346,7 +351,10 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         };
     };
     tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
-    tabs.focusMailList = [] {};
+    tabs.focusMailList = [this] {
+        if (QWidget* list = m_manager->control(Ctl::MailList))
+            list->setFocus();
+    };
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
     tabs.setTaskFilter = [this](long id, const QString& filter) {
         m_taskCategoryId = id;
