@@ -8,7 +8,7 @@
 #include "data/TableManagers.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/OpenFiles.h"
-#include "procedures/organiser/SampleData.h"
+#include "tools/sampledata/SampleData.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

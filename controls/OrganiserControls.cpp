@@ -402,7 +402,9 @@ QString DatePicker::textTodayButton() const { return m_today->text(); }
 PaneStandIn::PaneStandIn(const QString& progId, QWidget* parent) : QWidget(parent), m_progId(progId)
 {
     auto* box = new QVBoxLayout(this);
-    auto* label = new QLabel(progId, this);
+    // What the user reads; the component's name is for the program only.
+    auto* label = new QLabel(QStringLiteral("Ovaj dio programa još nije dostupan."), this);
+    label->setObjectName(QStringLiteral("NotAvailable"));
     label->setAlignment(Qt::AlignCenter);
     label->setEnabled(false);
     box->addWidget(label);

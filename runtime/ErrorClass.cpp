@@ -5,9 +5,11 @@ namespace vrt {
 
 ErrorClass::ErrorClass() { init(); }
 
-void ErrorClass::init()
+void ErrorClass::init() { addErrors(standardEntries()); }
+
+const std::vector<ErrorEntry>& ErrorClass::standardEntries()
 {
-    addErrors({
+    static const std::vector<ErrorEntry> entries = {
         {Msg_OpenFailed, LEVEL_PROGRAM, QStringLiteral("Open Error"),
          QStringLiteral("Error: (%ErrorText) attempting to open the file %File.")},
         {Msg_CreateFailed, LEVEL_PROGRAM, QStringLiteral("Create Error"),
@@ -36,7 +38,8 @@ void ErrorClass::init()
          QStringLiteral("The file %File does not match its declaration.")},
         {Msg_FieldOutOfRange, LEVEL_PROGRAM, QStringLiteral("Range Error"),
          QStringLiteral("The value of %Message is out of range.")},
-    });
+    };
+    return entries;
 }
 
 void ErrorClass::addErrors(const std::vector<ErrorEntry>& entries)

@@ -34,6 +34,7 @@ public:
 
     // Loads the runtime's own messages (the ones the data layer and forms raise).
     void init();
+    static const std::vector<ErrorEntry>& standardEntries();
 
     void addErrors(const std::vector<ErrorEntry>& entries);
     void removeError(int id);

@@ -1,4 +1,5 @@
 #include "services/Quilvo.h"
+#include "runtime/ErrorClass.h"
 
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
@@ -172,6 +173,8 @@ void QUILVO::QVINIT(const QString& translationFile, int language, const QString&
     clearQueues();
     OPENTRANFILES();
     QVSUBQL();
+    // The runtime's own messages, so a change of language translates them too.
+    ADDERRORS(vrt::ErrorClass::standardEntries());
     SETFLAGS();
     ENTRYPROP = {31746, 31747, 31748, 31749, 31868, 31873, 31248, 31942, 31994, 31994,
                  31995, 31996, 31837, 31851, 31859, 31846, 31873, 32006, 31867, 32003,

@@ -79,6 +79,8 @@ QVariant TreeQueueModel::data(const QModelIndex& index, int role) const
         return r.LEVEL;
     case IconRole:
         return r.ICON;
+    case Qt::DecorationRole:
+        return r.ICON >= 1 && r.ICON <= m_icons.size() ? QVariant(m_icons[r.ICON - 1]) : QVariant();
     case IdRole:
         return r.ID;
     case ParentIdRole:
@@ -88,6 +90,13 @@ QVariant TreeQueueModel::data(const QModelIndex& index, int role) const
     default:
         return {};
     }
+}
+
+void TreeQueueModel::setIcons(QList<QIcon> icons)
+{
+    m_icons = std::move(icons);
+    if (!m_rows.empty())
+        emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
 } // namespace VelmoraDll

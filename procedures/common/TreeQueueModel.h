@@ -1,4 +1,6 @@
 #pragma once
+#include <QIcon>
+#include <QList>
 #include <QAbstractItemModel>
 #include <vector>
 
@@ -28,7 +30,11 @@ public:
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
+    // The tree's icon list: a row shows entry ICON (from 1); none beyond the list.
+    void setIcons(QList<QIcon> icons);
+
 private:
+    QList<QIcon> m_icons;
     TreeQueue m_rows;
     std::vector<int> m_parent;                 // per position: parent position, -1 for roots
     std::vector<int> m_rowInParent;            // per position: row among its siblings

@@ -83,7 +83,7 @@ int CommandDispatcher::dispatch()
         if (m_w.printRecordId() != 0)
             m_s.forms->R_Task();
         break;
-    case 4004: run(m_s.panes->PopulateCalendar()); break;
+    case 4004: run(m_s.calendar->refresh()); break;
     case 4005: m_s.calendar->printPreview(1); break;
     case 5001: newPlan(); break;
     case 5002: openPlan(); break;

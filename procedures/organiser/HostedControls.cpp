@@ -92,10 +92,11 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
     if (panel) {
         panel->addGroup(0, QString());
         panel->setCaptionVisible(false);
-        panel->addItem(1, QStringLiteral("Subject"), MessageHeaderPanel::TextItem);
-        panel->addItem(2, QStringLiteral("SenderNameAndAddress"), MessageHeaderPanel::TextItem);
-        panel->addItem(3, QStringLiteral("Sent"), MessageHeaderPanel::TextItem);
-        panel->addItem(4, QStringLiteral("To"), MessageHeaderPanel::TextItem);
+        // Empty until a mail is shown: subject, sender, sent, recipients.
+        panel->addItem(1, QString(), MessageHeaderPanel::TextItem);
+        panel->addItem(2, QString(), MessageHeaderPanel::TextItem);
+        panel->addItem(3, QString(), MessageHeaderPanel::TextItem);
+        panel->addItem(4, QString(), MessageHeaderPanel::TextItem);
         panel->addItem(5, QStringLiteral("Attach"), MessageHeaderPanel::ControlItem);
         QFont subject(QStringLiteral("Segoe UI"), 12);
         subject.setBold(true);

@@ -23,7 +23,13 @@ ListSet::ListSet(vrt::WindowManager* window)
     wire();
 }
 
-ListSet::~ListSet() = default;
+ListSet::~ListSet()
+{
+    // The mail sort is saved as the list closes; one never restored would overwrite the
+    // stored sort with none.
+    if (ListSortManager* mail = list(ctl::Email).sorter(); mail && !m_mailSortRestored)
+        mail->SetStorage(QString(), QString());
+}
 
 OrganiserList& ListSet::list(int control) { return *m_lists.at(control); }
 
@@ -43,6 +49,13 @@ void ListSet::wire()
         SelectedContactID = idOr(l, "CON:ID");
         for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
             list(c).setRange(qlonglong(SelectedContactID));
+    };
+    // The task list shows the tasks of the category selected beside it.
+    list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
+        vrt::SqlPart only;
+        only.sql = "\"LABELID\" = ?";
+        only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        list(ctl::Zadaci).setCondition(only);
     };
     list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
     list(ctl::PKat).onNewSelection = [this, idOr](OrganiserList& l) {

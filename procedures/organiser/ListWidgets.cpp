@@ -15,12 +15,8 @@ namespace organiser {
 
 void ListStyleDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
+    // The rows' bold, struck-through and italic come from the model's font.
     QStyledItemDelegate::initStyleOption(option, index);
-    const int style = index.data(StyleRole).toInt();
-    if ((m_fill == RowFill::Mail && style == 1) || (m_fill == RowFill::Tasks && style == 3))
-        option->font.setBold(true);
-    if (m_fill == RowFill::Tasks && style == 2)
-        option->font.setItalic(true);
     // A cell's own selected colours, where it has them (the task categories' colour swatch).
     if (option->state & QStyle::State_Selected) {
         if (const QVariant bg = index.data(SelectedBgRole); bg.isValid())

@@ -58,8 +58,7 @@ std::optional<int> editTask(FormLauncher& forms, long eventId)
 
 long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo)
 {
-    if (text.isEmpty())
-        vrt::message(QStringLiteral("NOT lc:Email !"), {}, vrt::Icon::Question);
+    // A message shown empty still makes its task; the user is not shown a variable's name.
     // "No partner" is spelt the same way every other caller of the task form spells it.
     const long contact = contactByAddress(replyTo);
     const long partner = contact ? contact : kNoPartner;

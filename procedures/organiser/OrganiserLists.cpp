@@ -1,5 +1,7 @@
 #include "procedures/organiser/OrganiserLists.h"
 
+#include <QFont>
+
 #include <QColor>
 #include <QLocale>
 #include <set>
@@ -530,8 +532,18 @@ bool ListModel::setHeaderData(int section, Qt::Orientation orientation, const QV
 QVariant ListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     // Looked up at each showing, so the headers follow a change of language.
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size())
-        return m_headers[section].isEmpty() ? QString() : VelmoraDll::translator().QVSTR(m_headers[section]);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section < m_headers.size()) {
+        QString text = m_headers[section];
+        if (text.isEmpty())
+            return QString();
+        // The sort mark follows the translated text: "Naslov[+]" is "Subject[+]".
+        QString mark;
+        if (text.endsWith(QLatin1String("[+]")) || text.endsWith(QLatin1String("[-]"))) {
+            mark = text.right(3);
+            text.chop(3);
+        }
+        return VelmoraDll::translator().QVSTR(text) + mark;
+    }
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 
@@ -582,6 +594,22 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
     case Qt::EditRole: return raw;
     case Qt::TextAlignmentRole:
         return c.right ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::FontRole: {
+        // The mail list's style 1 is an unread mail, bold; the task list's style 1 a done
+        // task, struck through, and its style 2 one under way, italic.
+        const std::vector<CellLook> l = look(index.row());
+        const int style = size_t(index.column()) < l.size() ? l[size_t(index.column())].style : 0;
+        QFont font;
+        if (m_def.fill == RowFill::Mail && style == 1)
+            font.setBold(true);
+        else if (m_def.fill == RowFill::Tasks && style == 1)
+            font.setStrikeOut(true);
+        else if (m_def.fill == RowFill::Tasks && style == 2)
+            font.setItalic(true);
+        else
+            return {};
+        return font;
+    }
     case Qt::BackgroundRole:
     case Qt::ForegroundRole:
     case SelectedFgRole:

@@ -5,9 +5,12 @@
 #include <QCursor>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QStyle>
+#include <QTextEdit>
 
 #include "controls/Images.h"
 #include "controls/OrganiserControls.h"
+#include "procedures/common/Tornavellic.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
@@ -26,22 +29,26 @@ namespace organiser {
 OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
 {
     m_lists = std::make_unique<ListSet>(&window.manager());
+    // The selected mail is the one in the record buffer: the replies, the double click and
+    // the read mark work on it, and its read mark counts from its selection.
+    m_lists->list(ctl::Email).onNewSelection = [&window](OrganiserList& l) {
+        if (l.selected() < 0 || !l.source().load(l.selectedId()))
+            Access(Tbl::EMAIL).clearBuffer();
+        window.heartbeat().shownMailChanged();
+    };
     MenuHandlers h;
     h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
-    h.run = [this](const QString& routine) {
-        const long mail = long(m_lists->list(ctl::Email).selectedId().toLongLong());
-        if (routine == QLatin1String("MarkUnread") && markMailUnread(mail))
-            m_lists->list(ctl::Email).reset();
-    };
+    h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
-    m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
-    window.firstShown = [this, &window] {
-        m_menus->translate([&window](const QString& t) { return window.translated(t); });
-        // No mail is shown yet, so there are no attachments to list.
-        if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel))
-            if (QWidget* attachments = panel->item(5))
-                attachments->hide();
+    // The calendar's entries belong to the calendar, registered by name.
+    h.calendarRequest = [&window](int deleteRequest) {
+        const QString name = deleteRequest ? QStringLiteral("CalendarDeleteEvent") : QStringLiteral("CalendarEditEvent");
+        if (RecordedPanes* named = window.standInPanes())
+            named->run(name);
+        else
+            tellNotAvailable();
     };
+    m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);
@@ -74,11 +81,37 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
     place(window);
     makeTaskPanel(window);
-    window.saveMainLayout = [this] { m_splitters->saveMainLayout(); };
-    window.setupSplitters = [this] { m_splitters->setupSplitters(); };
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
+
+void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& routine)
+{
+    OrganiserList& mails = m_lists->list(ctl::Email);
+    const long mail = long(mails.selectedId().toLongLong());
+    if (routine == QLatin1String("MarkUnread")) {
+        if (markMailUnread(mail))
+            mails.reset();
+    } else if (routine == QLatin1String("MarkFolderRead")) {
+        if (markFolderRead(treeRowId(tree::MailFolders)) > 0)
+            mails.reset();
+    } else if (routine == QLatin1String("InsertContact")) {
+        window.dispatcher().InsertContact();
+    } else if (routine == QLatin1String("AddToTasks")) {
+        // The task takes the text the preview shows of the message.
+        auto* preview = qobject_cast<QTextEdit*>(window.hosted().preview);
+        const QString text = preview ? preview->toPlainText().left(20055) : QString();
+        if (mail != 0 && mails.source().load(mails.selectedId()))
+            addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
+    } else if (routine == QLatin1String("DeleteEmail")) {
+        window.paneRoutines().DeleteEmail();
+    } else if (RecordedPanes* named = window.standInPanes()) {
+        // The folder and category entries belong to features registered by name.
+        named->run(routine);
+    } else {
+        tellNotAvailable();
+    }
+}
 
 void bindNotesView(ListSet& lists, OrganiserListView& view)
 {
@@ -148,7 +181,6 @@ void OrganiserPanes::makeTrees(OrganiserWindow& window)
                     window.manager().takeNewSelection(control);
                 });
     }
-    window.selectTreeRow = [this](int control, int row) { selectTreeRow(control, row); };
 }
 
 void OrganiserPanes::selectTreeRow(int control, int row)
@@ -202,10 +234,9 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
             preview->navigate(target);
     };
     d.fillTaskPanel = [&window] { return window.paneRoutines().FillTaskPanel(); };
-    d.resizeControls = [&window] { return window.resizeControls ? window.resizeControls() : 0; };
-    d.setupSplitters = [&window] {
-        if (window.setupSplitters)
-            window.setupSplitters();
+    d.resizeControls = [this] { return resizeControls(); };
+    d.setupSplitters = [this] {
+        setupSplitters();
         return 0;
     };
     d.mailColumnWidth = [this](int column) {
@@ -224,7 +255,6 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
     d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
     m_pump = std::make_unique<EventPump>(d);
     m_pump->LayoutState = 1; // the first layout at the first event
-    window.afterEvent = [this] { pumpEvents(); };
 }
 
 void OrganiserPanes::makeButtons(OrganiserWindow& window)
@@ -246,15 +276,53 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     d.contactNoteText = [this] { return m_contactNote ? m_contactNote->toPlainText() : QString(); };
     d.mailTo = [&window](const QString& address) { window.dispatcher().newMessageTo(address); };
     m_buttons = std::make_unique<PaneButtons>(d);
-    // Refused by the guard before the button's own work: the list does nothing more.
-    window.paneButton = [this](int control) {
-        if (m_buttons->before(control) == 5)
-            return vrt::LEVEL_CANCEL;
-        if (const ListButton* b = listButton(control))
-            pressListButton(*b);
-        return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
-    };
 }
+
+int OrganiserPanes::paneButton(int control)
+{
+    // Refused by the guard before the button's own work: the list does nothing more.
+    if (m_buttons->before(control) == 5)
+        return vrt::LEVEL_CANCEL;
+    if (const ListButton* b = listButton(control))
+        pressListButton(*b);
+    return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+}
+
+void OrganiserPanes::firstShown()
+{
+    auto* window = qobject_cast<OrganiserWindow*>(parent());
+    // The contact list's menu also writes to the contact, as the button beside the list does.
+    vrt::PopupMenu& contacts = m_lists->list(ctl::Kontakti).browse().popup();
+    contacts.addSeparator();
+    contacts.addItem(QStringLiteral("Email"), QStringLiteral("Email"), [window] { window->manager().postAccepted(152); });
+    const auto translate = [window](const QString& t) { return window->translated(t); };
+    m_menus->translate(translate);
+    // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.
+    for (const ListDef& def : organiserLists())
+        m_lists->list(def.control).browse().popup().translate(translate);
+    m_links->CheckItems(); // the links take their look now that the lists are shown
+    // The contact groups' folders by level: the top one, four of their own, then one for
+    // every deeper level.
+    if (QTreeView* groups = tree(tree::ContactGroups)) {
+        QList<QIcon> icons;
+        for (int i = 1; i <= 10; ++i) {
+            const QString file = i == 1 ? QStringLiteral("Folder.ico")
+                                        : QStringLiteral("Folder%1.ico").arg(std::min(i - 1, 5));
+            const QIcon icon = controls::imageIcon(window->dataFolder(), file);
+            // A data folder without the images still shows folders.
+            icons << (icon.isNull() ? groups->style()->standardIcon(QStyle::SP_DirIcon) : icon);
+        }
+        static_cast<VelmoraDll::TreeQueueModel*>(groups->model())->setIcons(icons);
+    }
+    // No mail is shown yet, so there are no attachments to list.
+    if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
+        if (QWidget* attachments = panel->item(5))
+            attachments->hide();
+}
+
+void OrganiserPanes::saveMainLayout() { m_splitters->saveMainLayout(); }
+
+void OrganiserPanes::setupSplitters() { m_splitters->setupSplitters(); }
 
 void OrganiserPanes::pressListButton(const ListButton& b)
 {
@@ -349,7 +417,9 @@ OrganiserPanes* attachPanes(OrganiserWindow& window)
 {
     if (auto* existing = window.findChild<OrganiserPanes*>(QString(), Qt::FindDirectChildrenOnly))
         return existing;
-    return new OrganiserPanes(window);
+    auto* panes = new OrganiserPanes(window);
+    window.setParts(*panes);
+    return panes;
 }
 
 } // namespace organiser

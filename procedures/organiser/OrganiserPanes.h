@@ -11,6 +11,7 @@ class QPlainTextEdit;
 #include "procedures/organiser/PaneButtons.h"
 #include "procedures/organiser/PaneLayout.h"
 #include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/WindowManager.h"
 
 // Puts the organiser lists into the organiser window's pages and registers each under its
@@ -27,6 +28,9 @@ class TaskPanelWidget;
 namespace panes {
 class TaskPanelFill;
 }
+namespace VelmoraDll {
+class Tornavellic;
+}
 namespace organiser {
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
@@ -34,7 +38,7 @@ namespace tree {
 enum : int { MailFolders = 24, Categories = 53, ContactGroups = 119 };
 }
 
-class OrganiserPanes : public QObject {
+class OrganiserPanes : public QObject, public WindowParts {
     Q_OBJECT
 public:
     explicit OrganiserPanes(OrganiserWindow& window);
@@ -52,7 +56,15 @@ public:
     QTreeView* tree(int control) const;
     // Shows the tree's queue (filling the category tree when it is empty) and selects its
     // `row` (from 1), which drives the lists; 0 keeps the selection.
-    void selectTreeRow(int control, int row);
+    void selectTreeRow(int control, int row) override;
+    // The window's side.
+    void saveMainLayout() override;
+    int resizeControls() override { return 0; } // the layouts follow the window themselves
+    void setupSplitters() override;
+    void afterEvent() override { pumpEvents(); }
+    int paneButton(int control) override;
+    void firstShown() override;
+    VelmoraDll::Tornavellic* links() const { return m_links; }
     // The overview's task panel.
     TaskPanelModel& taskPanel() { return m_taskPanel; }
     TaskPanelWidget* taskPanelWidget() const { return m_taskPanelWidget; }
@@ -71,6 +83,8 @@ private:
     void makeButtons(OrganiserWindow& window);
     void makeTaskPanel(OrganiserWindow& window);
     long treeRowId(int control) const;
+    // A context menu's entry that runs a routine of the window by name.
+    void runMenuRoutine(OrganiserWindow& window, const QString& routine);
     void pressListButton(const ListButton& b);
 
     std::unique_ptr<ListSet> m_lists;
@@ -87,6 +101,7 @@ private:
     TaskPanelWidget* m_taskPanelWidget = nullptr;
     std::unique_ptr<panes::TaskPanelFill> m_taskPanelFill;
     QPlainTextEdit* m_contactNote = nullptr;
+    VelmoraDll::Tornavellic* m_links = nullptr;
     long m_noteShownFor = -1;
 };
 

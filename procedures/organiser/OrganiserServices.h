@@ -107,6 +107,8 @@ class CalendarApi {
 public:
     virtual ~CalendarApi() = default;
     virtual void printPreview(int flag) = 0;
+    // The ribbon's and the menu's "Osvježi": the calendar reads its events again.
+    virtual int refresh() = 0;
 };
 
 // Starts programs without waiting for them.

@@ -1,6 +1,6 @@
 #include "procedures/organiser/OrganiserWindow.h"
-#include "procedures/organiser/OrganiserPanes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -27,12 +27,7 @@
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
 #include "procedures/organiser/SettingsWrites.h"
-#include "procedures/business/Business.h"
-#include "procedures/mail-people/MailPeopleAttach.h"
 #include "procedures/mail-people/MailSettings.h"
-#include "procedures/notes-passwords/NotesPasswords.h"
-#include "procedures/panes/CalendarRoutines.h"
-#include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "runtime/Paths.h"
@@ -131,8 +126,7 @@ int MainWindowManager::kill()
     if (m_w.m_filesOpened && m_w.m_deps.closeFiles)
         m_w.m_deps.closeFiles();
     m_w.m_filesOpened = false;
-    if (m_w.saveMainLayout)
-        m_w.saveMainLayout();
+    m_w.parts().saveMainLayout();
     return vrt::LEVEL_BENIGN;
 }
 
@@ -160,16 +154,14 @@ int MainWindowManager::takeNotify(int code, int number)
         });
         break;
     case 3:
-        if (!m_w.resizeControls || m_w.resizeControls() == 0)
+        if (m_w.parts().resizeControls() == 0)
             reset(true);
         break;
     case 4:
-        if (m_w.saveMainLayout)
-            m_w.saveMainLayout();
+        m_w.parts().saveMainLayout();
         break;
     case 5:
-        if (m_w.setupSplitters)
-            m_w.setupSplitters();
+        m_w.parts().setupSplitters();
         break;
     }
     return vrt::LEVEL_BENIGN;
@@ -183,16 +175,15 @@ int MainWindowManager::takeWindowEvent(QEvent* event)
         return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
     case QEvent::WindowStateChange:
         // Saved silently: a box on every minimise only interrupted the user.
-        if (m_w.isMinimized() && m_w.saveMainLayout)
-            m_w.saveMainLayout();
+        if (m_w.isMinimized())
+            m_w.parts().saveMainLayout();
         return vrt::LEVEL_BENIGN;
     case QEvent::Resize:
         if (m_w.m_skipNextSized) {
             m_w.m_skipNextSized = false;
             return vrt::LEVEL_BENIGN;
         }
-        if (m_w.resizeControls)
-            m_w.resizeControls();
+        m_w.parts().resizeControls();
         return vrt::LEVEL_BENIGN;
     case QEvent::Show:
         if (!m_w.m_displayed) {
@@ -217,8 +208,7 @@ int MainWindowManager::takeTimer()
     m_w.m_lastClock = now;
     if (elapsed > 0)
         m_w.m_heartbeat->advance(int(elapsed));
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    m_w.parts().afterEvent();
     return vrt::LEVEL_BENIGN;
 }
 
@@ -231,16 +221,14 @@ int MainWindowManager::takeNewSelection(int control)
     case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
     case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    m_w.parts().afterEvent();
     return result;
 }
 
 int MainWindowManager::takeAccepted(int control)
 {
-    const int result = m_w.paneButton ? m_w.paneButton(control) : vrt::LEVEL_BENIGN;
-    if (m_w.afterEvent)
-        m_w.afterEvent();
+    const int result = m_w.parts().paneButton(control);
+    m_w.parts().afterEvent();
     return result;
 }
 
@@ -250,16 +238,15 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
 {
     if (m_deps.dataFolder.isEmpty())
         m_deps.dataFolder = corvalde::dataFolder();
+    // A window that would answer a command with nothing is not made.
+    if (!m_deps.gantt || !m_deps.calendar || !m_deps.primer)
+        qFatal("The organiser window needs its Gantt chart, calendar and record primer");
+    if (!m_deps.log)
+        m_deps.log = &m_log;
     if (!m_deps.forms)
-        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(m_log)).get();
+        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(*m_deps.log)).get();
     if (!m_deps.panes)
-        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(m_log)).get();
-    if (!m_deps.gantt)
-        m_deps.gantt = (m_ownGantt = std::make_unique<RecordedGantt>(m_log)).get();
-    if (!m_deps.calendar)
-        m_deps.calendar = (m_ownCalendar = std::make_unique<RecordedCalendar>(m_log)).get();
-    if (!m_deps.primer)
-        m_deps.primer = (m_ownPrimer = std::make_unique<RecordedPrimer>(m_log)).get();
+        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(*m_deps.log)).get();
     if (!m_deps.launcher)
         m_deps.launcher = (m_ownLauncher = std::make_unique<korbelsteen::DetachedLauncher>()).get();
     if (!m_deps.frame)
@@ -295,11 +282,18 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     // An empty tree queue is a tree not filled yet.
     side.emptyMailFolderQueue = [] { VelmoraDll::InboxQ().clear(); };
     side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
-    side.selectCategoryRow = [](bool) {};
+    // A tree filled just now shows from its first category; one filled before keeps its row.
+    side.selectCategoryRow = [this](bool first) {
+        parts().selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
+    };
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
     side.resetForce = [this] { m_manager->reset(true); };
-    side.setStateChartKind = [](int) {};
+    // ?STANJETIP: 1 personal finances, 2 the documents (the state page's two options).
+    side.setStateChartKind = [this](int kind) {
+        if (auto* option = qobject_cast<QAbstractButton*>(m_manager->control(kind == 2 ? 107 : 106)))
+            option->setChecked(true);
+    };
     side.emailId = [&r] { return r.emailId ? r.emailId() : 0; };
     side.messageId = [&r] { return r.messageId ? r.messageId() : QString(); };
     side.printRecordId = [&r] { return r.printRecordId ? r.printRecordId() : 0; };
@@ -320,7 +314,13 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     hooks.receiveStartFailed = [this] { korbelsteen::reportStartFailure(m_deps.translate); };
     hooks.readStartFlag = [this] { return m_startFlag->read(m_deps.clock()); };
     hooks.writeStartFlag = [this](int v) { m_startFlag->write(v); };
-    hooks.notifyFrame = [this](int c, int n) { m_deps.frame->notify(c, n); };
+    // The ribbon and the caption follow the page that is shown: a receive that ends while
+    // another page is shown leaves both where they are.
+    hooks.notifyFrame = [this](int c, int n) {
+        if (c == 1 && n != m_sel)
+            return;
+        m_deps.frame->notify(c, n);
+    };
     hooks.normalCursor = [] {
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
@@ -346,19 +346,21 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
             if (table)
                 filler(*table);
             else
-                m_log.add(QString::fromLatin1(name));
+                m_deps.log->add(QString::fromLatin1(name));
             return 0;
         };
     };
     tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
     auto treeRow = [this](int control) {
         return [this, control](int row) {
-            if (selectTreeRow)
-                selectTreeRow(control, row);
+            parts().selectTreeRow(control, row);
         };
     };
     tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
-    tabs.focusMailList = [] {};
+    tabs.focusMailList = [this] {
+        if (QWidget* list = m_manager->control(Ctl::MailList))
+            list->setFocus();
+    };
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
     tabs.setTaskFilter = [this](long id, const QString& filter) {
         m_taskCategoryId = id;
@@ -378,13 +380,12 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     m_runner = std::make_unique<UpdateRunner>(*m_deps.forms, UpdateRunner::Values{
         [&r, zero] { return zero(r.eventId); }, [&r, zero] { return zero(r.taskCategoryId); },
         [&r, zero] { return zero(r.financeCategoryId); }, [&r, zero] { return zero(r.financeCategoryType); },
-        [this] { return m_selectedContactId; }, [this] { return m_textBuffer; },
+        [this, &r] { return r.selectedContactId ? r.selectedContactId() : m_selectedContactId; }, [this] { return m_textBuffer; },
         [&r, zero] { return zero(r.outgoingDocumentsRow); }});
 
     m_manager->setTarget(Ctl::MN_COMMAND, [this] {
         m_dispatcher->dispatch();
-        if (afterEvent)
-            afterEvent();
+        parts().afterEvent();
     });
     m_manager->setTarget(Ctl::MN_SEL, [this] {
         if (m_pendingSel < 1 || m_pendingSel > 8)
@@ -508,9 +509,12 @@ void OrganiserWindow::firstDisplay()
         hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
         hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
         createActiveXControls(hosted, m_hosted);
+        // A component that is not there yet says so in the current language.
+        for (int control : {Ctl::Calendar, Ctl::DatePicker, Ctl::Gantt, Ctl::Chart})
+            if (QWidget* box = m_manager->control(control))
+                VelmoraDll::translator().TRANSLATEWINDOW(box);
     }
-    if (firstShown)
-        firstShown();
+    parts().firstShown();
     vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok"))) &&
         putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
@@ -553,7 +557,12 @@ bool OrganiserWindow::startReceive()
     return m_deps.launcher->startDetached(korbelsteen::programPath(m_deps.dataFolder), korbelsteen::receiveArgs());
 }
 
-bool OrganiserWindow::open() { return m_manager->open(); }
+bool OrganiserWindow::open()
+{
+    if (!m_deps.parts)
+        qFatal("The organiser window opens with its panes attached");
+    return m_manager->open();
+}
 
 void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager->setControl(control, view); }
 
@@ -572,43 +581,6 @@ void OrganiserWindow::shutDown()
     if (m_manager->isOpen())
         saveListLayouts();
     m_manager->close();
-}
-
-OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
-{
-    auto link = std::make_unique<NotifyFrameLink>(frameReceiverId);
-    OrganiserDeps deps;
-    deps.frame = link.get();
-    static RegistryControlFactory registry; // no state: the component registry is the program's
-    deps.controls = &registry;
-    useDataLayer(deps);
-    auto* gantt = ::panes::makeGanttControl();
-    deps.gantt = gantt;
-    auto* calendar = ::panes::makeCalendarLink();
-    deps.calendar = calendar;
-    auto* window = new OrganiserWindow(deps, parent);
-    window->m_ownFrame = std::move(link);
-    if (window->m_ownForms) {
-        // Forms and reports of later parts of the program: say so instead of doing nothing.
-        window->m_ownForms->onOpen = [](const QString& call) {
-            QUILVO& t = VelmoraDll::translator();
-            vrt::message(t.QVSTR(QStringLiteral("Ovaj dio programa još nije dostupan.")) + QLatin1Char('\n')
-                             + call.section(QLatin1Char('('), 0, 0),
-                         QStringLiteral("Velmora"), vrt::Icon::Information);
-        };
-    }
-    OrganiserPanes* panes = attachPanes(*window);
-    ::panes::attachGantt(*window, *panes, *gantt);
-    ::business::attachBusiness(*window, *panes);
-    mailpeople::attachMailPeople(*window, *panes);
-    notespass::attachNotesPasswords(*window, *panes);
-    ::panes::attachCalendar(*window, *panes, *calendar);
-    if (!window->open()) {
-        delete window;
-        return nullptr;
-    }
-    panes->lists().resetAll();
-    return window;
 }
 
 } // namespace organiser

@@ -51,7 +51,30 @@ private:
 
 class OrganiserWindow;
 
-// Everything the window reaches outside itself; empty members get the program's own.
+// What the window's panes do for it: layouts, splitters, trees, the per-event checks, the
+// pane buttons and the first display. The panes are made over the window, so they are given
+// after it (attachPanes); a window without them does not open.
+class WindowParts {
+public:
+    virtual ~WindowParts() = default;
+    virtual void saveMainLayout() = 0;
+    // 0: the window lays itself out again (reset) after a resize.
+    virtual int resizeControls() = 0;
+    virtual void setupSplitters() = 0;
+    // A tab switch asks for a row of a tree (filled first when empty); 0 keeps the row.
+    virtual void selectTreeRow(int control, int row) = 0;
+    // After every selection change, command and heartbeat.
+    virtual void afterEvent() = 0;
+    // An accepted control without a target of its own (the panes' buttons): a level.
+    virtual int paneButton(int control) = 0;
+    // Once, at the first display, after the hosted components are made.
+    virtual void firstShown() = 0;
+};
+
+// Everything the window reaches outside itself. The composition root (OrganiserAssembly)
+// gives every service; the Gantt chart, the calendar and the record primer have no default,
+// and a window without them is not made. Forms and pane routines not given are the window's
+// own registries by name, whose names are all not built yet.
 struct OrganiserDeps : Services {
     std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
     std::function<void()> closeFiles;        // at the end, when openFiles succeeded
@@ -64,6 +87,10 @@ struct OrganiserDeps : Services {
     VelmoraDll::TreeTableSource* groups = nullptr;
     // Makes the hosted components at the first display; none: the window goes without them.
     ControlFactory* controls = nullptr;
+    // Where the registries write the names asked for that nobody built; none: the window's own.
+    CallLog* log = nullptr;
+    // The panes, when they are not attached to the window afterwards.
+    WindowParts* parts = nullptr;
     // The record buffers and mail counts the window reads (the data layer's).
     struct Records {
         std::function<long long()> emailId;          // EM:ID
@@ -74,6 +101,7 @@ struct OrganiserDeps : Services {
         std::function<long()> financeCategoryId;     // PRK:ID
         std::function<int()> financeCategoryType;    // PRK:TIP
         std::function<long()> outgoingDocumentsRow;  // current row of list 75
+        std::function<long()> selectedContactId;     // the address book's selected contact
         std::function<bool()> markShownRead;         // stops the program itself on failure
         std::function<long long()> emailCount;
         std::function<void()> emailsChanged;
@@ -127,12 +155,14 @@ public:
     VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
-    // The stand-ins in use where no real piece was given (for inspection).
-    CallLog& standInLog() { return m_log; }
-    // The pane routines in use; the window's own stand-ins when none were given (else null).
+    // The names asked for that nobody built (for inspection).
+    CallLog& standInLog() { return *m_deps.log; }
+    // The pane routines in use.
     PaneRoutines& paneRoutines() { return *m_deps.panes; }
-    RecordedPanes* standInPanes() { return m_ownPanes.get(); }
-    RecordedForms* standInForms() { return m_ownForms.get(); }
+    // The registries by name where features register what they build (null when the window
+    // was given other forms or routines).
+    RecordedPanes* standInPanes() { return dynamic_cast<RecordedPanes*>(m_deps.panes); }
+    RecordedForms* standInForms() { return dynamic_cast<RecordedForms*>(m_deps.forms); }
     // W_First.TabChanged for the page shown.
     int showCurrentTab() { return tabChanged(m_sel); }
     const HostedControls& hosted() const { return m_hosted; }
@@ -149,23 +179,13 @@ public:
     static const std::vector<ListKey> ListKeys;
     void setList(int control, QAbstractItemView* view);
 
-    // What the window's own routines of later pieces hook into (layouts, splitters, resize).
-    std::function<void()> saveMainLayout;
-    std::function<int()> resizeControls;
-    std::function<void()> setupSplitters;
-    // The panes' trees: a tab switch asks for a row of a tree (filled first when empty).
-    std::function<void(int control, int row)> selectTreeRow;
-    // After every selection change, command and heartbeat: the panes' per-event checks.
-    std::function<void()> afterEvent;
-    // An accepted control without a target of its own (the panes' buttons): a level.
-    std::function<int(int control)> paneButton;
-    // Once, at the first display, after the hosted components are made.
-    std::function<void()> firstShown;
+    // The panes' side of the window; set before open().
+    void setParts(WindowParts& parts) { m_deps.parts = &parts; }
+    WindowParts& parts() { return *m_deps.parts; }
     QString translated(const QString& text) const { return tr(text); }
 
 private:
     friend class MainWindowManager;
-    friend OrganiserWindow* W_First(int, QWidget*);
     void build();
     int opening();
     void firstDisplay();
@@ -181,9 +201,6 @@ private:
     CallLog m_log;
     std::unique_ptr<RecordedForms> m_ownForms;
     std::unique_ptr<RecordedPanes> m_ownPanes;
-    std::unique_ptr<RecordedGantt> m_ownGantt;
-    std::unique_ptr<RecordedCalendar> m_ownCalendar;
-    std::unique_ptr<RecordedPrimer> m_ownPrimer;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<FrameLink> m_ownFrame;
     std::unique_ptr<MainWindowManager> m_manager;
@@ -210,9 +227,5 @@ private:
     QString m_moneyPicture;
     HostedControls m_hosted;
 };
-
-// Opens the organiser window inside `parent` (the frame's central area); it talks to the
-// frame as receiver `frameReceiverId`. Null when the opening failed.
-OrganiserWindow* W_First(int frameReceiverId, QWidget* parent);
 
 } // namespace organiser

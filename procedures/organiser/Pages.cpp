@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "data/TableManagers.h"
+#include "procedures/common/Tornavellic.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/PaneLayout.h"
@@ -356,6 +357,11 @@ void OrganiserPanes::place(OrganiserWindow& window)
     m_contactNote = addressBook(c);
     // The note is saved when the user leaves it after a change.
     m_contactNote->installEventFilter(this);
+    // The password list's location column is a link: blue, the hand over it, opened on a click.
+    m_links = new VelmoraDll::Tornavellic(nullptr, nullptr, this);
+    m_links->Init();
+    m_links->AddItem(view(ctl::Pass), QStringLiteral("4"), 0xFF0000, -2, 0xFF0000);
+    m_links->CheckItems();
 }
 
 bool OrganiserPanes::eventFilter(QObject* watched, QEvent* event)

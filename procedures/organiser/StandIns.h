@@ -7,11 +7,14 @@
 
 #include "procedures/organiser/OrganiserServices.h"
 
-// Recorded stand-ins for the forms, pane routines and hosted controls that later pieces of
-// the program provide. Each call is written to the log as "Name(arg,arg)" (an omitted
-// optional argument is "-") and answers "cancelled" / success, so the organiser window runs
-// and its wiring can be checked before those pieces exist.
+// The forms and pane routines of the organiser window by name. A feature registers what it
+// builds in `built` ("F_Notes", "PopulateCalendar"); a name nobody registered is written to the
+// log as "Name(arg,arg)" (an omitted optional argument is "-"), answers "cancelled" / success
+// and, when the composition root says so, tells the user that this part is not there yet.
 namespace organiser {
+
+// The program's one answer for what is not built yet; it names nothing internal.
+void tellNotAvailable();
 
 class CallLog {
 public:
@@ -69,6 +72,8 @@ public:
     void T_Accounti(std::optional<int> pick) override;
     void R_Email() override;
     void R_Task() override;
+    // Whether a form of that name is registered.
+    bool has(const QString& name) const { const auto it = built.find(name); return it != built.end() && it->second; }
 
 private:
     void record(const QString& call, const FormArgs& args = {});
@@ -81,6 +86,14 @@ public:
     std::set<QString> failing; // routines that answer failure
     // Routines already built run instead of their stand-in.
     std::map<QString, std::function<int()>> built;
+    // Called with the name of a routine the user asked for that nobody built. The routines
+    // that only fill a pane as it is shown (`quiet`) never ask it: the pane's own lists fill it.
+    std::function<void(const QString& name)> onMissing;
+    static const std::set<QString>& quiet();
+    // Runs the routine registered under `name` (also one outside the interface, such as
+    // "CalendarPrintPreview"); 0 when it is not built.
+    int run(const QString& name);
+    bool has(const QString& name) const { const auto it = built.find(name); return it != built.end() && it->second; }
 
     int SetMailFolderIcons() override { return record("SetMailFolderIcons"); }
     int ReadEmailsSQL() override { return record("ReadEmailsSQL"); }
@@ -111,66 +124,6 @@ public:
 
 private:
     int record(const char* name);
-    CallLog& m_log;
-};
-
-// The Gantt chart as a list of items with parents; calls are logged by name.
-class RecordedGantt : public GanttApi {
-public:
-    explicit RecordedGantt(CallLog& log) : m_log(log) {}
-    std::function<bool(const QDate&)> nonworking = [](const QDate& d) { return d.dayOfWeek() >= 6; };
-    long focused = 0;
-    std::set<long> withChildren;
-    bool saveFails = false;
-    int width = 333;
-
-    void beginUpdate() override { m_log.add("BeginUpdate"); }
-    void endUpdate() override { m_log.add("EndUpdate"); }
-    void removeAllItems() override { m_log.add("RemoveAllItems"); m_items = 0; }
-    bool loadXml(const QString& path) override;
-    bool saveXml(const QString& path) override;
-    void setAllowCellValueToItemBar(bool allow) override;
-    int itemCount() override { return m_items; }
-    long itemByIndex(int index) override { return index + 1; }
-    void cellValueToItemBar(long item, int column, int barProperty) override;
-    long insertItem() override;
-    void setCellValue(long item, int column, const QVariant& value) override;
-    bool isNonworkingDate(const QDate& date) override { return nonworking(date); }
-    void selectItem(long item) override;
-    void ensureVisibleItem(long item) override;
-    void addBar(long item, const QString& kind, const QDate& start, const QDate& end) override;
-    void setItemBar(long item, int property, const QVariant& value) override;
-    void setAutoEdit(bool on) override;
-    void edit() override { m_log.add("Edit"); }
-    long focusItem() override { return focused; }
-    long itemChild(long item) override { return withChildren.count(item) ? item + 1000 : 0; }
-    void removeLinksOf(long item) override;
-    void removeItem(long item) override;
-    int paneWidth(int) override { return width; }
-    void setPaneWidth(int pane, int w) override;
-
-private:
-    CallLog& m_log;
-    int m_items = 0;
-};
-
-class RecordedCalendar : public CalendarApi {
-public:
-    explicit RecordedCalendar(CallLog& log) : m_log(log) {}
-    void printPreview(int flag) override { m_log.add(QStringLiteral("PrintPreview(%1)").arg(flag)); }
-
-private:
-    CallLog& m_log;
-};
-
-class RecordedPrimer : public RecordPrimer {
-public:
-    explicit RecordedPrimer(CallLog& log) : m_log(log) {}
-    bool fails = false;
-    bool prime(Table table) override;
-    void release(Table table) override;
-
-private:
     CallLog& m_log;
 };
 

@@ -406,6 +406,10 @@ void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPane
             return routines->PopulateCalendar();
         };
         standIns->built[QStringLiteral("T_CategoriesColor")] = [routines] { return routines->T_CategoriesColor(); };
+        standIns->built[QStringLiteral("CalendarPrintPreview")] = [&link] {
+            link.printPreview(0);
+            return 0;
+        };
     }
 
     // The popup menu's insert, change and delete go to the task form through control 4.

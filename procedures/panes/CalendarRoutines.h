@@ -92,11 +92,11 @@ private:
 
 // The component behind the window's calendar calls: the print of the command 4004/4005 and
 // the typed operations of the hand-off to the task form.
-class CalendarLink : public QObject, public organiser::CalendarApi, public organiser::CalendarEvents {
+class CalendarLink : public QObject, public organiser::CalendarEvents {
     Q_OBJECT
 public:
     explicit CalendarLink(QObject* parent = nullptr) : QObject(parent) {}
-    void printPreview(int flag) override;
+    void printPreview(int flag);
 
     int viewType() override;
     bool hasEvent(long id) override;

@@ -13,6 +13,7 @@
 #include <map>
 
 #include "data/TableManagers.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/business/BusinessData.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/OrganiserWindow.h"

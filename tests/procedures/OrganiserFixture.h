@@ -2,7 +2,7 @@
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/OpenFiles.h"
-#include "procedures/organiser/SampleData.h"
+#include "tools/sampledata/SampleData.h"
 #include "tests/data/DataFixture.h"
 
 #include <QSettings>

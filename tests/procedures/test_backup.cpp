@@ -1,4 +1,5 @@
 #include "controls/Controls.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/notes-passwords/BackupRun.h"
 #include "procedures/notes-passwords/BackupWindow.h"
 #include "procedures/organiser/OpenFiles.h"

@@ -25,6 +25,7 @@
 #include "controls/CalendarControl.h"
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/mail-people/CalendarForms.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"

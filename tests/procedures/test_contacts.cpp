@@ -20,6 +20,7 @@
 #include <QPushButton>
 
 #include "controls/Controls.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/mail-people/AccountsWindow.h"
@@ -468,7 +469,7 @@ TEST_F(ContactsTest, PickModeHandsBackOneContactAndTheListFollowsTheExactGroup)
 }
 
 // The organiser window as the program builds it: its commands reach the real forms.
-class AssembledWindow : public DataTest {
+class ContactsInTheProgram : public DataTest {
 protected:
     void SetUp() override
     {
@@ -491,7 +492,7 @@ protected:
     std::unique_ptr<organiser::OrganiserWindow> window;
 };
 
-TEST_F(AssembledWindow, RibbonCommandsOpenTheAccountsWindowAndTheContactAndGroupForms)
+TEST_F(ContactsInTheProgram, RibbonCommandsOpenTheAccountsWindowAndTheContactAndGroupForms)
 {
     QStringList opened;
     long pickedGroup = 0;

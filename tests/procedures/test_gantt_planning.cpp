@@ -6,6 +6,7 @@
 
 #include "controls/Controls.h"
 #include "controls/GanttView.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/panes/GanttLinkDelay.h"
 #include "procedures/panes/GanttRoutines.h"
@@ -418,4 +419,35 @@ TEST_F(PlanningPage, ANewActivityIsOneStepToTakeBack)
     EXPECT_EQ(plan().ItemCount(), 1);
     EXPECT_TRUE(plan().exists(first));
     EXPECT_EQ(plan().cellText(first, controls::CellName), "A") << "the row before keeps its values";
+}
+
+// "Spremi kao..." over a file the user already has: the plan on screen replaces it whole, and
+// a save that is cancelled leaves it as it was.
+TEST_F(PlanningPage, SaveAsWritesThePlanOnScreenOverTheUsersFile)
+{
+    add(false, "Iskop");
+    add(false, "Betoniranje");
+    const QString file = m_folder->file("mine.xml");
+    m_folder->write("mine.xml", "<Project><Name>older plan</Name></Project>");
+
+    command(5011); // cancelled in the dialog
+    EXPECT_EQ(m_folder->read("mine.xml"), QByteArray("<Project><Name>older plan</Name></Project>"));
+
+    testsupport::presenter().queueFile(file);
+    command(5011);
+    const QByteArray written = m_folder->read("mine.xml");
+    EXPECT_EQ(written, plan().toXml());
+    EXPECT_TRUE(written.contains("Iskop")) << written.constData();
+    EXPECT_TRUE(written.contains("Betoniranje"));
+    EXPECT_FALSE(plan().isModified());
+    EXPECT_EQ(window->dispatcher().projectFileName(), file);
+    EXPECT_TRUE(testsupport::presenter().calls("message").empty()) << "no failure reported";
+
+    // Read back into a fresh plan, it is the same plan.
+    const QByteArray saved = plan().toXml();
+    command(5001);
+    testsupport::presenter().queueFile(file);
+    command(5002);
+    EXPECT_EQ(plan().toXml(), saved);
+    EXPECT_EQ(plan().cellText(plan().ItemByIndex(0), controls::CellName), "Iskop");
 }

@@ -2,6 +2,7 @@
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "tests/procedures/StandInServices.h"
 #include "runtime/ComponentRegistry.h"
 #include "tests/support/TestSupport.h"
 
@@ -197,7 +198,8 @@ TEST(HostedControls, TheOrganiserWindowMakesThemInItsContainersWhenFirstShown)
         OrganiserDeps deps;
         deps.dataFolder = data.path();
         deps.controls = &f;
-        OrganiserWindow window(deps);
+        StandInServices standIns;
+        OrganiserWindow window(standIns.fill(deps));
         EXPECT_TRUE(f.created.isEmpty()) << c.what << ": nothing before the first display";
         ASSERT_TRUE(window.open());
         EXPECT_EQ(f.registered, QStringList({"x_Rm.dll"})) << c.what;

@@ -1,4 +1,5 @@
 #include "controls/Controls.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/notes-passwords/BackupWindow.h"
 #include "procedures/notes-passwords/NotesForm.h"
 #include "procedures/notes-passwords/PasswordForms.h"

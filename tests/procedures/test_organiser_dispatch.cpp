@@ -1,3 +1,4 @@
+#include "tests/procedures/StandInServices.h"
 #include "controls/MailNames.h"
 #include "data/Globals.h"
 #include "procedures/organiser/CommandDispatcher.h"

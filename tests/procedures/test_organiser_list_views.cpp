@@ -4,6 +4,7 @@
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "tests/procedures/StandInServices.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
 
@@ -88,7 +89,8 @@ TEST_F(OrganiserListsTest, TheWindowShowsTheListsUnderTheirNumbers)
     deps.dataFolder = m_folder->path();
     deps.frame = &frame;
     useDataLayer(deps);
-    OrganiserWindow window(deps);
+    StandInServices standIns;
+    OrganiserWindow window(standIns.fill(deps));
     OrganiserPanes* panes = attachPanes(window);
     EXPECT_EQ(attachPanes(window), panes);
     ASSERT_TRUE(window.open());

@@ -228,6 +228,8 @@ TEST_F(OrganiserListsTest, OnlyTheMailSortOutlivesTheWindow)
         mail->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain);
         lists.list(ctl::Pass).sorter()->TakeHeaderClick(2, VelmoraDll::HeaderSortManager::ClickPlain);
     }
+    // A run that never shows the mail list keeps the stored sort as it found it.
+    { ListSet neverShown; }
     ListSet lists;
     lists.setMailFolder(data.inboxId);
     OrganiserList& mail = lists.list(ctl::Email);

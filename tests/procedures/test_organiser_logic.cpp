@@ -1,3 +1,4 @@
+#include "tests/procedures/StandInServices.h"
 #include "data/Globals.h"
 #include "procedures/organiser/Heartbeat.h"
 #include "procedures/organiser/Korbelsteen.h"

@@ -4,6 +4,7 @@
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/PaneWidgets.h"
 #include "runtime/Odbc.h"
+#include "tests/procedures/StandInServices.h"
 #include "tests/procedures/OrganiserFixture.h"
 
 #include <QApplication>
@@ -41,6 +42,8 @@ TEST_F(OrganiserListsTest, TheLogStaysBoundedWhileMailArrivesWithTheListOpen)
     NoLaunches launcher;
     deps.launcher = &launcher;
     useDataLayer(deps);
+    StandInServices standIns;
+    standIns.fill(deps);
     OrganiserWindow window(deps);
     OrganiserPanes* panes = attachPanes(window);
     ASSERT_TRUE(window.open());

@@ -2,6 +2,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "tests/procedures/StandInServices.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "tests/support/TestSupport.h"
@@ -61,6 +62,7 @@ struct Rig {
     FrameSpy frame;
     NotifyFrameLink link{frame.id};
     Launches launcher;
+    StandInServices standIns;
     long long now = 0;
     std::unique_ptr<OrganiserWindow> window;
 
@@ -75,7 +77,7 @@ struct Rig {
         deps.clock = [this] { return now; };
         deps.locale = QLocale(QLocale::Croatian, QLocale::Croatia);
         deps.openFiles = std::move(openFiles);
-        window = std::make_unique<OrganiserWindow>(deps);
+        window = std::make_unique<OrganiserWindow>(standIns.fill(deps));
     }
     // Posted events may post more (a notification posts its accepted event).
     void settle()
@@ -159,7 +161,7 @@ TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
     for (int openResult : {1, 0}) {
         int closes = 0, saves = 0;
         Rig rig({}, [=] { return openResult; });
-        rig.window->saveMainLayout = [&] { ++saves; };
+        rig.standIns.parts.onSaveMainLayout = [&] { ++saves; };
         rig.window->setCloseFiles([&] { ++closes; });
         EXPECT_EQ(rig.window->open(), openResult == 0);
         EXPECT_EQ(rig.window->isVisible(), openResult == 0);
@@ -175,9 +177,9 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
 {
     QStringList done; // outlives the window, whose closing still saves
     Rig rig;
-    rig.window->saveMainLayout = [&] { done << "SaveMainLayout"; };
-    rig.window->setupSplitters = [&] { done << "SetupSplitters"; };
-    rig.window->resizeControls = [&] { done << "ResizeControls"; return 0; };
+    rig.standIns.parts.onSaveMainLayout = [&] { done << "SaveMainLayout"; };
+    rig.standIns.parts.onSetupSplitters = [&] { done << "SetupSplitters"; };
+    rig.standIns.parts.onResizeControls = [&] { done << "ResizeControls"; return 0; };
     ASSERT_TRUE(rig.window->open());
     rig.settle();
     EXPECT_TRUE(done.isEmpty()); // the first resize, the window's own showing, is skipped
@@ -297,7 +299,7 @@ TEST(OrganiserWindow, StaysOpenUntilTheProgramEnds)
 {
     int saves = 0;
     Rig rig;
-    rig.window->saveMainLayout = [&] { ++saves; };
+    rig.standIns.parts.onSaveMainLayout = [&] { ++saves; };
     ASSERT_TRUE(rig.window->open());
     rig.settle();
     presenter().clear();
@@ -335,14 +337,25 @@ TEST(OrganiserWindow, TimerRunsTheHeartbeatOnItsClock)
         rig.now += 6000;
         EXPECT_FALSE(manager.tick());
     }
-    // The mail program says it is done: the frame hears of it once, the flag is cleared.
-    vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "2");
-    rig.now += 1;
-    EXPECT_TRUE(manager.tick());
-    EXPECT_TRUE(manager.tick());
-    rig.settle();
-    EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 2}}));
-    EXPECT_EQ(rig.ini("SR", "START"), "0");
+    // The mail program says it is done: the flag is cleared, the cursor is normal again. The
+    // frame's ribbon and caption follow the page shown: with the mail page shown it hears of
+    // it once, with another page shown the ribbon stays with that page.
+    for (int page : {2, 3}) {
+        vrt::notify(rig.window->receiverId(), 2, page);
+        rig.settle();
+        ASSERT_EQ(rig.window->shownPage(), page);
+        rig.frame.notes.clear();
+        vrt::IniFile(rig.data.file("Standard.ini")).put("SR", "START", "2");
+        rig.now += 1;
+        EXPECT_TRUE(manager.tick());
+        EXPECT_TRUE(manager.tick());
+        rig.settle();
+        if (page == 2)
+            EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 2}}));
+        else
+            EXPECT_TRUE(rig.frame.notes.empty());
+        EXPECT_EQ(rig.ini("SR", "START"), "0");
+    }
 
     // A receive under way (flag 1, its lock held) is not doubled by the timer or by the ribbon.
     QLockFile receiving(korbelsteen::receiveLockPath(rig.data.path()));

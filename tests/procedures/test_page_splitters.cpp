@@ -4,6 +4,7 @@
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "tests/procedures/StandInServices.h"
 #include "procedures/organiser/PaneLayout.h"
 #include "procedures/organiser/PaneWidgets.h"
 #include "runtime/IniFile.h"
@@ -95,8 +96,10 @@ protected:
         deps.dataFolder = m_folder->path();
         deps.frame = &m_frame;
         useDataLayer(deps);
+        standIns.fill(deps);
     }
     SilentFrame m_frame;
+    StandInServices standIns;
     OrganiserDeps deps;
 };
 

@@ -135,3 +135,19 @@ TEST(TranslationRefresh, StockTextsBySubstitutionThenTranslation)
         EXPECT_EQ(vrt::regionalTexts().charset, e.charset);
     }
 }
+
+// A translator that has started holds the runtime's own messages, so the first refresh
+// registers them translated.
+TEST(TranslationRefresh, TheStartedTranslatorHoldsTheRuntimesMessages)
+{
+    RegionalGuard guard;
+    SpyTranslator t;
+    t.str["Open Error"] = "Greška otvaranja";
+    t.QVINIT("nema.qvl", 2, "nema.qvs", 0, 1);
+    ASSERT_EQ(t.ERRORSQ2.size(), vrt::ErrorClass::standardEntries().size());
+    vrt::ErrorClass errors;
+    S_RefreshTranslation(t, errors, "nema.qvl", 2);
+    const vrt::ErrorEntry* e = errors.find(vrt::Msg_OpenFailed);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->title, QString("Greška otvaranja"));
+}

@@ -5,7 +5,7 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/organiser/OpenFiles.h"
-#include "procedures/organiser/SampleData.h"
+#include "tools/sampledata/SampleData.h"
 
 #include <QCoreApplication>
 #include <QDir>

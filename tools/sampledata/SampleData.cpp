@@ -1,4 +1,4 @@
-#include "procedures/organiser/SampleData.h"
+#include "tools/sampledata/SampleData.h"
 
 #include <QDate>
 #include <QTime>

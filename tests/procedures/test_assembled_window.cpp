@@ -1,0 +1,406 @@
+// The organiser window as velmora opens it: W_First over a small sample database, with only
+// the message presenter replaced, driven as a user would. Each menu entry and ribbon command
+// either does its work in the database or answers the one "not available" message.
+#include <gtest/gtest.h>
+
+#include "controls/Controls.h"
+#include "controls/OrganiserControls.h"
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "procedures/common/Tornavellic.h"
+#include "procedures/common/TranslationRefresh.h"
+#include "procedures/common/TreeLists.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/OrganiserAssembly.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/Notify.h"
+#include "services/Quilvo.h"
+#include "tests/procedures/OrganiserFixture.h"
+#include "tests/support/ShippedTranslations.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTabBar>
+#include <QTest>
+#include <QTreeView>
+
+using namespace organiser;
+using testsupport::presenter;
+
+namespace {
+
+template <class F>
+bool waitFor(F condition, int ms = 8000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+const QString NotAvailable = QStringLiteral("Ovaj dio programa još nije dostupan.");
+
+class AssembledWindow : public OrganiserListsTest {
+protected:
+    void SetUp() override
+    {
+        OrganiserListsTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        sample = fill();
+        // The trees' queues are the library's: a window of an earlier test left them filled.
+        VelmoraDll::InboxQ().clear();
+        VelmoraDll::PrihodiRashodiQ().clear();
+        VelmoraDll::KontaktiGrupaQ().clear();
+        // Some unread mail in the inbox the mail page opens on.
+        query("UPDATE EMAIL SET READ = 0 WHERE INBOXID = " + std::to_string(sample.inboxId) + " AND ID % 3 = 0");
+        controls::registerBuiltInControls();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        OrganiserListsTest::TearDown();
+    }
+    // As the frame opens it.
+    void open()
+    {
+        window.reset(organiser::W_First(vrt::registerReceiver(new QObject(qApp)), nullptr));
+        ASSERT_TRUE(window);
+        panes = window->findChild<OrganiserPanes*>();
+        ASSERT_NE(panes, nullptr);
+        window->resize(1300, 800);
+        window->show();
+        ASSERT_TRUE(waitFor([this] { return window->hosted().gantt != nullptr; })) << "the first display";
+        presenter().clear();
+    }
+    // The ribbon's page, as the frame notifies it.
+    void showPage(int page)
+    {
+        vrt::notify(window->receiverId(), 2, page);
+        ASSERT_TRUE(waitFor([&] { return window->shownPage() == page; }));
+        QApplication::processEvents();
+    }
+    // A ribbon command, as the window takes the frame's notification: it is pending until
+    // the dispatcher has run it.
+    void command(int code)
+    {
+        window->manager().takeNotify(1, code);
+        ASSERT_EQ(window->pendingCommand(), code);
+        ASSERT_TRUE(waitFor([&] { return window->pendingCommand() == 0; }));
+        QApplication::processEvents();
+    }
+    OrganiserList& list(int control) { return panes->lists().list(control); }
+    void clickRow(int control, int row)
+    {
+        OrganiserListView* view = panes->view(control);
+        view->scrollTo(view->model()->index(row, 3));
+        const QRect cell = view->visualRect(view->model()->index(row, 3));
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    int row(OrganiserList& l, const char* field, const QString& value)
+    {
+        for (int r = 0; r < l.rowCount(); ++r)
+            if (l.cell(field, r) == value)
+                return r;
+        return -1;
+    }
+    std::string one(const std::string& sql)
+    {
+        const auto r = query(sql);
+        return r.empty() ? std::string() : r[0];
+    }
+    QStringList messages()
+    {
+        QStringList out;
+        for (const auto& c : presenter().calls())
+            out << c.text;
+        return out;
+    }
+    organiser::SampleResult sample;
+    std::unique_ptr<OrganiserWindow> window;
+    OrganiserPanes* panes = nullptr;
+};
+
+} // namespace
+
+TEST_F(AssembledWindow, ASelectedMailIsInTheBufferAndReadAfterTheDelay)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    const int unread = row(mails, "EM:READ", "0");
+    ASSERT_GE(unread, 0);
+    const QString id = mails.cell("EM:ID", unread);
+    EXPECT_TRUE(mails.model().data(mails.model().index(unread, 3), Qt::FontRole).value<QFont>().bold()) << "unread is bold";
+
+    clickRow(ctl::Email, unread);
+    EXPECT_EQ(QString::number(EM().ID), id) << "a left click loads the mail";
+    EXPECT_EQ(one("SELECT READ FROM EMAIL WHERE ID = " + id.toStdString()), "0") << "not at once";
+    ASSERT_TRUE(waitFor([&] { return one("SELECT READ FROM EMAIL WHERE ID = " + id.toStdString()) == "1"; }))
+        << "read after the delay";
+    ASSERT_TRUE(waitFor([&] {
+        const int r = row(mails, "EM:ID", id);
+        return r >= 0 && !mails.model().data(mails.model().index(r, 3), Qt::FontRole).value<QFont>().bold();
+    })) << "and no longer bold";
+}
+
+TEST_F(AssembledWindow, MailTheMailProgramAddsAppearsInTheList)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    // As korbelsteen writes it: its own connection, its own insert.
+    vrt::odbc::Connection other;
+    ASSERT_TRUE(other.open(GLO::OWNER));
+    vrt::odbc::Statement s(other);
+    ASSERT_TRUE(s.execDirect("INSERT INTO EMAIL (INBOXID, SUBJECT, MESSAGEID, READ, DATUM, VRIJEME) "
+                             "SELECT INBOXID, 'Stigla nova pošta', 'new@korbelsteen', 0, DATUM, VRIJEME "
+                             "FROM EMAIL WHERE INBOXID = " + std::to_string(sample.inboxId) + " LIMIT 1"))
+        << s.error().text;
+    EXPECT_TRUE(waitFor([&] { return row(mails, "EM:SUBJECT", QStringLiteral("Stigla nova pošta")) >= 0; }));
+}
+
+TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    const auto unreadInInbox = [&] {
+        return one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + std::to_string(sample.inboxId) + " AND READ = 0");
+    };
+    const int readRow = row(mails, "EM:READ", "1");
+    ASSERT_GE(readRow, 0);
+    clickRow(ctl::Email, readRow);
+    const std::string selected = mails.cell("EM:ID").toStdString();
+    const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents");
+
+    struct Case {
+        Popup menu;       // entries of a context menu...
+        const char* entry;
+        int code;         // ...or a ribbon command (menu ignored)
+        std::function<bool()> done; // its effect; none: the "not available" message
+    };
+    const auto entry = [](Popup p, const char* text, std::function<bool()> done = {}) { return Case{p, text, 0, std::move(done)}; };
+    const auto ribbon = [](int code, std::function<bool()> done = {}) { return Case{Popup::Mail, nullptr, code, std::move(done)}; };
+    // A built form or routine opens (the test's dialog runner closes it) and says nothing.
+    const auto built = [] { return true; };
+    const std::vector<Case> cases = {
+        entry(Popup::Mail, "Označi kao nepročitano",
+              [&] { return one("SELECT READ FROM EMAIL WHERE ID = " + selected) == "0"; }),
+        entry(Popup::MailFolders, "Označi sve pročitano", [&] { return unreadInInbox() == "0"; }),
+        entry(Popup::Mail, "Dodaj u kontakte", built),
+        entry(Popup::Mail, "Dodaj u zadatke", built),
+        entry(Popup::Mail, "Označi kao smeće"),
+        entry(Popup::Mail, "Obriši email"),
+        entry(Popup::MailFolders, "Novi poddirektorij"),
+        entry(Popup::MailFolders, "Isprazni direktorij"),
+        entry(Popup::FinanceCategories, "Unos poddirektorija", built),
+        entry(Popup::Calendar, "Unos novog zadatka", built),
+        entry(Popup::Calendar, "Ispis", built),
+        entry(Popup::Calendar, "Osvježi", built),
+        ribbon(1003, built), // new task
+        ribbon(1010, built), // settings
+        ribbon(1011, built), // accounts
+        ribbon(1015, built), // new contact
+        ribbon(2006), // delete mail
+        ribbon(2007), // mail report
+        ribbon(4004, built), // calendar refresh
+        ribbon(4005, built), // calendar print
+        ribbon(6005, built), // the state chart
+        ribbon(6999, built), // print of the finance page shown
+        ribbon(6998, built), // its Excel export
+        ribbon(5013, [&] { return QFileInfo::exists(m_folder->file("MyXml.xml")); }),
+        ribbon(1014, [] { return true; }), // the task panel fills again
+    };
+    for (const Case& c : cases) {
+        const QString what = c.entry ? QString::fromUtf8(c.entry) : QString::number(c.code);
+        SCOPED_TRACE(what.toStdString());
+        presenter().clear();
+        if (c.entry) {
+            vrt::PopupMenu& menu = panes->menus().menu(c.menu);
+            const vrt::PopupMenu::Item* item = nullptr;
+            for (const auto& i : menu.items())
+                if (i.text == what)
+                    item = &i;
+            ASSERT_NE(item, nullptr);
+            ASSERT_TRUE(item->action);
+            item->action();
+        } else {
+            command(c.code);
+        }
+        QApplication::processEvents();
+        if (c.done) {
+            EXPECT_TRUE(c.done());
+            EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+        } else {
+            EXPECT_EQ(messages(), QStringList{NotAvailable});
+        }
+    }
+    EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
+    EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
+}
+
+TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheTasks)
+{
+    open();
+    showPage(3);
+    OrganiserList& categories = list(ctl::TaskCategory);
+    OrganiserList& tasks = list(ctl::Zadaci);
+    ASSERT_TRUE(waitFor([&] { return categories.rowCount() > 1; }));
+    for (int r = 0; r < categories.rowCount(); ++r) {
+        categories.select(r);
+        const QString id = categories.cell("CALC:ID");
+        const std::string expected = one("SELECT COUNT(*) FROM CAL_CalendarEvents WHERE LABELID = " + id.toStdString());
+        ASSERT_TRUE(waitFor([&] { return std::to_string(tasks.rowCount()) == expected; })) << "category " << id.toStdString();
+        for (int t = 0; t < tasks.rowCount(); ++t)
+            EXPECT_EQ(tasks.cell("CAL:LABELID", t), id);
+    }
+    // Done tasks are struck through.
+    for (int r = 0; r < categories.rowCount() && tasks.rowCount() == 0; ++r)
+        categories.select(r);
+    ASSERT_GT(tasks.rowCount(), 0);
+    const int done = row(tasks, "CAL:STATUS", "2");
+    if (done >= 0)
+        EXPECT_TRUE(tasks.model().data(tasks.model().index(done, 6), Qt::FontRole).value<QFont>().strikeOut());
+
+    // Print: with a task selected its report is made.
+    tasks.select(0);
+    presenter().clear();
+    command(3007);
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+}
+
+TEST_F(AssembledWindow, InEnglishNoCroatianTextInMenusAndHeaders)
+{
+    const int language = G::QVLang;
+    const std::string file = G::QVFile;
+    G::QVFile = (testsupport::binDir() + QStringLiteral("/Velmora.qvl")).toStdString();
+    G::QVLang = 2;
+    struct Restore {
+        int language;
+        std::string file;
+        ~Restore()
+        {
+            G::QVLang = language;
+            G::QVFile = file;
+            VelmoraDll::refreshTranslationIfChanged();
+        }
+    } restore{language, file};
+    open();
+    showPage(2);
+    ASSERT_TRUE(waitFor([&] { return list(ctl::Email).rowCount() > 0; }));
+    // Sorted by a header click, the header keeps its language.
+    OrganiserListView* mailView = panes->view(ctl::Email);
+    QTest::mouseClick(mailView->horizontalHeader()->viewport(), Qt::LeftButton, {},
+                      QPoint(mailView->horizontalHeader()->sectionViewportPosition(3) + 5, 5));
+    QApplication::processEvents();
+
+    const std::map<QString, QString> english = testsupport::shippedEnglish();
+    const auto croatian = [&](QString text) {
+        text.remove(QStringLiteral("[+]")).remove(QStringLiteral("[-]")).remove(u'&');
+        text = text.trimmed();
+        if (text.isEmpty())
+            return false;
+        static const QString letters = QStringLiteral("čćžšđČĆŽŠĐ");
+        for (QChar c : text)
+            if (letters.contains(c))
+                return true;
+        const auto it = english.find(text.toUpper());
+        return it != english.end() && it->second.compare(text, Qt::CaseInsensitive) != 0;
+    };
+    QStringList found;
+    for (Popup p : {Popup::ContactGroups, Popup::Mail, Popup::MailFolders, Popup::Calendar, Popup::FinanceCategories,
+                    Popup::GanttLinks})
+        for (const auto& i : panes->menus().menu(p).items())
+            if (!i.separator && croatian(i.text))
+                found << "menu: " + i.text;
+    for (const ListDef& def : organiserLists()) {
+        OrganiserList& l = list(def.control);
+        for (int c = 0; c < l.model().columnCount(); ++c) {
+            const QString h = l.model().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+            if (croatian(h))
+                found << QStringLiteral("header %1: ").arg(def.control) + h;
+        }
+        for (const auto& i : l.browse().popup().items())
+            if (!i.separator && croatian(i.text))
+                found << QStringLiteral("list menu %1: ").arg(def.control) + i.text;
+    }
+    // What the window shows of its own: captions, buttons, tabs, the empty mail header.
+    auto* mailHeader = qobject_cast<QWidget*>(window->hosted().headerPanel); // shows the mail's own words
+    for (QLabel* l : window->findChildren<QLabel*>())
+        if (!(mailHeader && mailHeader->isAncestorOf(l)) && croatian(l->text()))
+            found << "label " + l->objectName() + ": " + l->text();
+    for (QAbstractButton* b : window->findChildren<QAbstractButton*>())
+        if (croatian(b->text()))
+            found << "button " + b->objectName() + ": " + b->text();
+    for (QGroupBox* g : window->findChildren<QGroupBox*>())
+        if (croatian(g->title()))
+            found << "group: " + g->title();
+    for (QTabBar* t : window->findChildren<QTabBar*>())
+        for (int i = 0; i < t->count(); ++i)
+            if (croatian(t->tabText(i)))
+                found << "tab: " + t->tabText(i);
+    EXPECT_TRUE(found.isEmpty()) << found.join('\n').toStdString();
+    for (QLabel* l : window->findChildren<QLabel*>())
+        EXPECT_FALSE(l->text().contains(QLatin1String("SenderNameAndAddress")) || l->text().contains(QLatin1String("Codejock")))
+            << "no internal name: " << l->text().toStdString();
+}
+
+TEST_F(AssembledWindow, ThePasswordLocationIsALink)
+{
+    open();
+    ASSERT_NE(panes->links(), nullptr);
+    const auto& items = panes->links()->items();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].CONTROL, panes->view(ctl::Pass));
+    EXPECT_EQ(items[0].COLUMN, list(ctl::Pass).def().columnOf("PAS:LOKACIJA") + 1);
+    EXPECT_TRUE(items[0].HANDCURSOR);
+}
+
+TEST_F(AssembledWindow, ContactGroupsHaveTheirFoldersAndTheContactMenuWrites)
+{
+    open();
+    showPage(8);
+    QTreeView* groups = panes->tree(tree::ContactGroups);
+    ASSERT_TRUE(waitFor([&] { return groups->model()->rowCount() > 0; }));
+    EXPECT_FALSE(groups->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    QStringList entries;
+    for (const auto& i : list(ctl::Kontakti).browse().popup().items())
+        entries << (i.separator ? QStringLiteral("-") : i.text);
+    EXPECT_EQ(entries, QStringList({"Unos", "Izmjena", "Brisanje", "-", "Email"}));
+}
+
+// The contact's own tasks and documents open their forms for the contact selected.
+TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
+{
+    open();
+    std::vector<std::pair<QString, long>> opened;
+    for (const char* form : {"F_Zadaci", "F_UD_Dokumenti", "F_ID_Dokumenti"})
+        window->standInForms()->built[QString::fromLatin1(form)] = [&opened, form](const FormArgs& a) {
+            opened.emplace_back(QString::fromLatin1(form), a.contactId ? *a.contactId : a.partnerId);
+        };
+    showPage(8);
+    OrganiserList& contacts = list(ctl::Kontakti);
+    ASSERT_TRUE(waitFor([&] { return contacts.rowCount() > 1; }));
+    ASSERT_TRUE(contacts.select(1));
+    const long contact = contacts.cell("CON:ID").toLong();
+    ASSERT_GT(contact, 0);
+    for (int l : {ctl::PZadaci, ctl::PUD, ctl::PID})
+        panes->lists().ask(l, vrt::INSERT_RECORD);
+    EXPECT_EQ(opened, (std::vector<std::pair<QString, long>>{
+                          {"F_Zadaci", contact}, {"F_UD_Dokumenti", contact}, {"F_ID_Dokumenti", contact}}));
+    EXPECT_TRUE(messages().isEmpty());
+}
