@@ -26,6 +26,7 @@
 #include "procedures/organiser/Korbelsteen.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/MoneyPicture.h"
+#include "procedures/finance/Finance.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
@@ -587,6 +588,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     }
     OrganiserPanes* panes = attachPanes(*window);
     ::panes::attachGantt(*window, *panes, *gantt);
+    ::finance::attachFinance(*window, *panes);
     if (!window->open()) {
         delete window;
         return nullptr;

@@ -1,0 +1,72 @@
+#include "procedures/finance/Finance.h"
+
+#include <QTreeView>
+
+#include "controls/Images.h"
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/finance/FinanceForms.h"
+#include "procedures/finance/FinanceRoutines.h"
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/PopupItems.h"
+#include "runtime/PopupMenu.h"
+
+namespace finance {
+
+void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+{
+    using organiser::tree::Categories;
+    auto translate = [&window](const QString& t) { return window.translated(t); };
+
+    FinanceRoutineDeps d;
+    d.translate = translate;
+    d.entries = [&panes] { return &panes.lists().list(organiser::ctl::Pr); };
+    d.tree = [&panes] { return panes.tree(Categories); };
+    d.showTree = [&window] {
+        if (window.selectTreeRow)
+            window.selectTreeRow(Categories, 0);
+    };
+    d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
+    d.selectListRow = [&window](int row) {
+        auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));
+        if (view && row >= 0)
+            view->setCurrentIndex(view->model()->index(row, 0));
+    };
+    d.subtreeShown = true;
+    auto* routines = new FinanceRoutines(std::move(d));
+    QObject::connect(&window, &QObject::destroyed, [routines] { delete routines; });
+
+    if (QTreeView* tree = panes.tree(Categories)) {
+        auto* model = static_cast<VelmoraDll::TreeQueueModel*>(tree->model());
+        model->iconOf = [folder = window.dataFolder()](const VelmoraDll::TreeRow& row, int) {
+            if (row.ID == BalanceRowId)
+                return QIcon();
+            return controls::imageIcon(folder, row.ID == 1   ? QStringLiteral("1310402223_Smiley.ico")
+                                               : row.ID == 2 ? QStringLiteral("1310402407_Gnome-System-Log-Out-48.ico")
+                                                             : QStringLiteral("1310402435_arrow_out.ico"));
+        };
+        QObject::connect(tree, &QTreeView::doubleClicked, tree, [routines] { routines->ChangeFinanceCategory(); });
+    }
+    vrt::PopupMenu& menu = panes.menus().menu(organiser::Popup::FinanceCategories);
+    for (const vrt::PopupMenu::Item& i : menu.items()) {
+        if (i.text == QLatin1String("Unos poddirektorija"))
+            menu.item(i.id)->action = [routines] { routines->InsertFinanceCategory(); };
+        else if (i.text == QLatin1String("Izmjena"))
+            menu.item(i.id)->action = [routines] { routines->ChangeFinanceCategory(); };
+        else if (i.text == QLatin1String("Brisanje"))
+            menu.item(i.id)->action = [routines] { routines->DeleteFinanceCategory(); };
+    }
+
+    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
+        standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
+        standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
+    }
+    if (organiser::RecordedForms* forms = window.standInForms())
+        forms->built[QStringLiteral("F_PrihodiRashodi")] = [translate](const organiser::FormArgs& a) {
+            F_PrihodiRashodi(a.categoryId.value_or(0), a.type, translate);
+        };
+}
+
+} // namespace finance
