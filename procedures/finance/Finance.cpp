@@ -1,9 +1,14 @@
 #include "procedures/finance/Finance.h"
 
+#include <QChartView>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QTreeView>
 
 #include "controls/Images.h"
 #include "procedures/common/TreeQueueModel.h"
+#include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceForms.h"
 #include "procedures/finance/FinanceRoutines.h"
 #include "procedures/organiser/ListSet.h"
@@ -59,7 +64,49 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
             menu.item(i.id)->action = [routines] { routines->DeleteFinanceCategory(); };
     }
 
+    // The charts: the overview's below the notes, the state page's beside its totals.
+    vrt::WindowManager& manager = window.manager();
+    ChartDeps c;
+    c.translate = translate;
+    c.overviewChart = [&window] { return qobject_cast<QChartView*>(window.hosted().chart); };
+    auto overviewTabs = [&manager]() -> QTabBar* {
+        QWidget* sheet = manager.control(10);
+        return sheet ? sheet->findChild<QTabBar*>() : nullptr;
+    };
+    c.overviewKind = [overviewTabs] {
+        QTabBar* tabs = overviewTabs();
+        return tabs && tabs->currentIndex() == 1 ? 2 : 1;
+    };
+    c.stateHost = [&manager] { return manager.control(103); };
+    auto radio = [&manager](int n) { return qobject_cast<QRadioButton*>(manager.control(n)); };
+    c.stateKind = [radio] {
+        QRadioButton* documents = radio(107);
+        return documents && documents->isChecked() ? 2 : 1;
+    };
+    c.setStateKind = [radio](int kind) {
+        for (int n : {106, 107})
+            if (QRadioButton* r = radio(n)) {
+                const QSignalBlocker quiet(r);
+                r->setChecked((n == 106) == (kind == 1));
+            }
+    };
+    c.showTotals = [&manager](const StateTotals& t) {
+        const std::pair<int, const vrt::Decimal*> fields[] = {{91, &t.income},   {93, &t.expenses}, {94, &t.balance},
+                                                              {98, &t.incoming}, {100, &t.outgoing}, {102, &t.docBalance}};
+        for (const auto& [n, value] : fields)
+            if (auto* edit = qobject_cast<QLineEdit*>(manager.control(n)))
+                edit->setText(amountScreenText(QString::fromStdString(value->toString())));
+    };
+    auto* charts = new FinanceCharts(std::move(c));
+    QObject::connect(&window, &QObject::destroyed, [charts] { delete charts; });
+    if (QTabBar* tabs = overviewTabs())
+        QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
+    if (QRadioButton* documents = radio(107))
+        QObject::connect(documents, &QRadioButton::toggled, &window, [charts] { charts->DrawStateChart(); });
+
     if (organiser::RecordedPanes* standIns = window.standInPanes()) {
+        standIns->built[QStringLiteral("DrawFinanceChart")] = [charts] { return charts->DrawFinanceChart(); };
+        standIns->built[QStringLiteral("ShowStateChart")] = [charts] { return charts->ShowStateChart(); };
         standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
         standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
     }
