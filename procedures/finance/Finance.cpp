@@ -10,6 +10,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceForms.h"
+#include "procedures/finance/FinanceReports.h"
 #include "procedures/finance/FinanceRoutines.h"
 #include "procedures/organiser/ListSet.h"
 #include "procedures/organiser/ListWidgets.h"
@@ -17,6 +18,7 @@
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/PopupItems.h"
 #include "runtime/PopupMenu.h"
+#include "runtime/Process.h"
 
 namespace finance {
 
@@ -107,6 +109,13 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     if (organiser::RecordedPanes* standIns = window.standInPanes()) {
         standIns->built[QStringLiteral("DrawFinanceChart")] = [charts] { return charts->DrawFinanceChart(); };
         standIns->built[QStringLiteral("ShowStateChart")] = [charts] { return charts->ShowStateChart(); };
+        ReportDeps r;
+        r.translate = translate;
+        r.progress = [translate] {
+            return vrt::makeProgressWindow(translate(QStringLiteral("Progress...")), translate(QStringLiteral("Cancel")));
+        };
+        standIns->built[QStringLiteral("PrintIncomeExpenses")] = [r, charts] { return PrintIncomeExpenses(r, &charts->totals); };
+        standIns->built[QStringLiteral("PrintState")] = [r, charts] { return PrintState(r, charts->totals); };
         standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
         standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
     }

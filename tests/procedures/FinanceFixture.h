@@ -59,7 +59,13 @@ protected:
     // Fills the tree as the finance tab does and selects the row of category `id`.
     void select(long id)
     {
-        if (VelmoraDll::PrihodiRashodiQ().empty())
+        const auto shown = [&] {
+            for (const auto& row : treeModel()->queue())
+                if (row.ID == id)
+                    return true;
+            return false;
+        };
+        if (VelmoraDll::PrihodiRashodiQ().empty() || !shown())
             window->paneRoutines().FillFinanceCategoryTree();
         const auto& q = treeModel()->queue();
         for (size_t p = 0; p < q.size(); ++p)
