@@ -38,8 +38,11 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
     d.selectListRow = [&window](int row) {
         auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));
-        if (view && row >= 0)
-            view->setCurrentIndex(view->model()->index(row, 0));
+        if (!view || row < 0)
+            return;
+        const QModelIndex at = view->model()->index(row, 0);
+        view->setCurrentIndex(at);
+        view->scrollTo(at);
     };
     d.subtreeShown = true;
     auto* routines = new FinanceRoutines(std::move(d));
