@@ -8,7 +8,9 @@
 
 #include "controls/Images.h"
 #include "procedures/common/TreeQueueModel.h"
+#include "procedures/finance/ExcelAutomation.h"
 #include "procedures/finance/FinanceCharts.h"
+#include "procedures/finance/FinanceExports.h"
 #include "procedures/finance/FinanceForms.h"
 #include "procedures/finance/FinanceReports.h"
 #include "procedures/finance/FinanceRoutines.h"
@@ -119,6 +121,15 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
         };
         standIns->built[QStringLiteral("PrintIncomeExpenses")] = [r, charts] { return PrintIncomeExpenses(r, &charts->totals); };
         standIns->built[QStringLiteral("PrintState")] = [r, charts] { return PrintState(r, charts->totals); };
+        registerSpreadsheetComponent();
+        ExportDeps e;
+        e.translate = translate;
+        e.dataFolder = window.dataFolder();
+        e.shippedTemplates = shippedTemplateFolder();
+        standIns->built[QStringLiteral("ExportExcelIncomeExpenses")] = [e, charts] {
+            return ExportExcelIncomeExpenses(e, &charts->totals);
+        };
+        standIns->built[QStringLiteral("ExportExcelState")] = [e, charts] { return ExportExcelState(e, charts->totals); };
         standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
         standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
     }
