@@ -14,6 +14,7 @@ QString quoted(const QString& text)
 std::vector<PathMember> parsePath(const QString& path, bool* ok)
 {
     std::vector<PathMember> out;
+    out.reserve(3);
     int i = 0;
     const int n = int(path.size());
     auto fail = [&] {

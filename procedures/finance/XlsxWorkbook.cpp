@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <cstring>
 #include <QSaveFile>
 #include <pugixml.hpp>
 #include <sstream>
@@ -59,9 +59,10 @@ struct XmlWriter : pugi::xml_writer {
     void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), qsizetype(size)); }
 };
 
-QByteArray serialise(const pugi::xml_document& doc)
+QByteArray serialise(const pugi::xml_document& doc, qsizetype expected = 0)
 {
     XmlWriter w;
+    w.out.reserve(expected);
     doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
     return w.out;
 }
@@ -89,21 +90,54 @@ bool XlsxWorkbook::fail(const QString& text)
     return false;
 }
 
-bool XlsxWorkbook::parseRef(const QString& ref, int* row, int* column)
+namespace {
+// "B12" / "$B$12" -> (12, 2); false for anything else.
+template <class Char>
+bool parseRefChars(const Char* p, const Char* end, int* row, int* column)
 {
-    static const QRegularExpression re(QStringLiteral("^\\$?([A-Za-z]{1,3})\\$?([1-9][0-9]{0,6})$"));
-    const auto m = re.match(ref.trimmed());
-    if (!m.hasMatch())
+    while (p < end && *p == ' ')
+        ++p;
+    while (end > p && end[-1] == ' ')
+        --end;
+    if (p < end && *p == '$')
+        ++p;
+    int c = 0, letters = 0;
+    for (; p < end && letters < 4; ++p, ++letters) {
+        const int ch = int(*p) & ~0x20; // upper case
+        if (ch < 'A' || ch > 'Z')
+            break;
+        c = c * 26 + (ch - 'A' + 1);
+    }
+    if (letters == 0 || letters > 3)
         return false;
-    int c = 0;
-    for (QChar ch : m.captured(1).toUpper())
-        c = c * 26 + (ch.unicode() - 'A' + 1);
-    const int r = m.captured(2).toInt();
-    if (c > 16384 || r > 1048576)
+    if (p < end && *p == '$')
+        ++p;
+    if (p == end || *p == '0')
         return false;
-    *row = r;
+    long long r = 0;
+    for (int digits = 0; p < end; ++p, ++digits) {
+        if (*p < '0' || *p > '9' || digits >= 7)
+            return false;
+        r = r * 10 + (*p - '0');
+    }
+    if (c > 16384 || r > 1048576 || r < 1)
+        return false;
+    *row = int(r);
     *column = c;
     return true;
+}
+
+int columnOf(pugi::xml_node cell)
+{
+    const char* r = cell.attribute("r").value();
+    int row = 0, column = 0;
+    return parseRefChars(r, r + std::strlen(r), &row, &column) ? column : 0;
+}
+} // namespace
+
+bool XlsxWorkbook::parseRef(const QString& ref, int* row, int* column)
+{
+    return parseRefChars(ref.utf16(), ref.utf16() + ref.size(), row, column);
 }
 
 void XlsxWorkbook::create()
@@ -186,7 +220,14 @@ pugi::xml_node XlsxWorkbook::cell(const QString& ref, bool make)
         return {};
     pugi::xml_node data = m_sheet->child("worksheet").child("sheetData");
     pugi::xml_node row;
-    for (pugi::xml_node x : data.children("row")) {
+    // Filling goes down the sheet: a row past the last one is added without a search.
+    if (pugi::xml_node last = data.last_child(); make && (!last || last.attribute("r").as_int() < r)) {
+        row = data.append_child("row");
+        row.append_attribute("r") = r;
+    } else if (last && last.attribute("r").as_int() == r) {
+        row = last;
+    }
+    for (pugi::xml_node x = row ? pugi::xml_node() : data.child("row"); x; x = x.next_sibling("row")) {
         const int at = x.attribute("r").as_int();
         if (at == r) {
             row = x;
@@ -207,9 +248,23 @@ pugi::xml_node XlsxWorkbook::cell(const QString& ref, bool make)
         row.append_attribute("r") = r;
     }
     const std::string name = (columnName(c) + QString::number(r)).toStdString();
+    // Likewise a cell right of the row's last one.
+    if (pugi::xml_node last = row.last_child(); make && !last) {
+        pugi::xml_node n = row.append_child("c");
+        n.append_attribute("r") = name.c_str();
+        return n;
+    } else if (last) {
+        const int lc = columnOf(last);
+        if (lc == c)
+            return last;
+        if (lc < c && make) {
+            pugi::xml_node n = row.append_child("c");
+            n.append_attribute("r") = name.c_str();
+            return n;
+        }
+    }
     for (pugi::xml_node x : row.children("c")) {
-        int xr = 0, xc = 0;
-        parseRef(QString::fromUtf8(x.attribute("r").value()), &xr, &xc);
+        const int xc = columnOf(x);
         if (xc == c)
             return x;
         if (xc > c) {
@@ -239,6 +294,7 @@ void clearValue(pugi::xml_node c)
 
 bool XlsxWorkbook::setText(const QString& ref, const QString& text)
 {
+    ++m_cellsSet;
     pugi::xml_node c = cell(ref, true);
     if (!c)
         return fail(QStringLiteral("not a cell: ") + ref);
@@ -257,6 +313,7 @@ bool XlsxWorkbook::setText(const QString& ref, const QString& text)
 
 bool XlsxWorkbook::setNumber(const QString& ref, const QString& decimalText)
 {
+    ++m_cellsSet;
     const auto d = vrt::Decimal::parse(QStringView(decimalText).trimmed());
     if (!d)
         return fail(QStringLiteral("not a number: ") + decimalText);
@@ -270,6 +327,7 @@ bool XlsxWorkbook::setNumber(const QString& ref, const QString& decimalText)
 
 bool XlsxWorkbook::setDate(const QString& ref, const QDate& date)
 {
+    ++m_cellsSet;
     if (!date.isValid())
         return setText(ref, QString());
     // Spreadsheet serials count days from 1899-12-30.
@@ -297,7 +355,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
     if (!m_sheet)
         return fail(QStringLiteral("no active workbook"));
     std::map<QString, QByteArray> out = m_entries;
-    out[m_sheetName] = serialise(*m_sheet);
+    out[m_sheetName] = serialise(*m_sheet, m_entries[m_sheetName].size() + 64 * m_cellsSet);
     // The old calculation chain may name cells that now hold values: it goes, and the
     // workbook recalculates its own formulas when opened.
     out.erase(QStringLiteral("xl/calcChain.xml"));
@@ -353,8 +411,10 @@ bool XlsxWorkbook::saveAs(const QString& path)
     for (const QString& n : order) {
         keep.push_back(out[n]);
         zip_source_t* src = zip_source_buffer(z, keep.back().constData(), zip_uint64_t(keep.back().size()), 0);
-        if (!src || zip_file_add(z, n.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
-            if (src)
+        const zip_int64_t index = src ? zip_file_add(z, n.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) : -1;
+        // The quickest deflate: the sheets are text that packs well at any level.
+        if (index < 0 || zip_set_file_compression(z, zip_uint64_t(index), ZIP_CM_DEFLATE, 1) != 0) {
+            if (src && index < 0) // once added, the archive owns it
                 zip_source_free(src);
             zip_discard(z);
             QFile::remove(temp);

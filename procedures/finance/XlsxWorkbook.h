@@ -51,6 +51,7 @@ private:
     QString m_sheetName;
     std::unique_ptr<pugi::xml_document> m_sheet;
     QString m_error;
+    qsizetype m_cellsSet = 0; // how much the sheet grew, roughly
 };
 
 } // namespace finance
