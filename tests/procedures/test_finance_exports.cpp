@@ -6,10 +6,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QHeaderView>
 #include <QProcess>
+#include <QTableWidget>
 
 namespace {
 
@@ -34,6 +37,38 @@ print(json.dumps(out))
     const QByteArray err = p.readAllStandardError();
     EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
     return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+// The first sheet's cells as the reader sees them, drawn as a grid (the picture of an export).
+void drawSheet(const QString& path, const QString& picture)
+{
+    const char* script = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+print(json.dumps([[("" if c.value is None else (c.value.strftime("%d.%m.%Y") if hasattr(c.value, "strftime") else
+                   (format(c.value, ",.2f") if isinstance(c.value, float) or isinstance(c.value, int) else str(c.value))))
+                   for c in row] for row in ws.iter_rows(min_row=1, max_row=40, min_col=1, max_col=6)]))
+)";
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, path});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QJsonArray rows = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    QTableWidget grid(rows.size(), 6);
+    grid.setHorizontalHeaderLabels({"A", "B", "C", "D", "E", "F"});
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 6; ++c) {
+            auto* item = new QTableWidgetItem(rows[r].toArray()[c].toString());
+            if (c == 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            grid.setItem(r, c, item);
+        }
+    grid.setColumnWidth(0, 300);
+    for (int c = 1; c < 5; ++c)
+        grid.setColumnWidth(c, 80);
+    grid.setColumnWidth(5, 140);
+    grid.verticalHeader()->setDefaultSectionSize(20);
+    grid.resize(820, 40 * 20 + 30);
+    grid.grab().save(picture);
 }
 
 } // namespace
@@ -148,6 +183,8 @@ TEST_F(FinanceExportTest, TheStateExportFillsTheTemplateWithTypedCells)
     EXPECT_EQ(value("A26").toString(), "STANJE");
     EXPECT_EQ(value("A16").toString(), "Naziv"); // the template's own shared strings stay
     EXPECT_FALSE(c["_calcChain"].toBool());
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty())
+        drawSheet(opened[0], out + "/finance-export-state.png");
 }
 
 TEST_F(FinanceExportTest, TheIncomeExpenseExportWritesTheSumsAndKeepsTheTemplatesFormulas)
