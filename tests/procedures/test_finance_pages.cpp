@@ -6,6 +6,7 @@
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
 #include "tests/procedures/FinanceFixture.h"
+#include "tests/support/ShippedTranslations.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -291,4 +292,20 @@ TEST_F(FinanceTest, CategoryCommandsRefuseInTheirOrderAndInsertUnderTheSelection
     for (const auto& row : treeModel()->queue())
         shown = shown || row.NAZIV == "Nova";
     EXPECT_TRUE(shown);
+}
+
+TEST(FinanceTexts, EveryShownTextHasAnEnglishRow)
+{
+    if (testsupport::sourceDir().isEmpty())
+        GTEST_SKIP() << "VELMORA_SOURCE_DIR is not set";
+    testsupport::expectEnglishRows({
+        "Prihodi/troškovi", "Kategorija", "Kategorija:", "Datum:", "Naziv:", "Iznos:", "Napomena:", "Prekid",
+        "Unos novog zapisa", "Izmjena zapisa", "BRISANJE zapisa", "Iznos nije ispravan broj.", "Datum nije ispravan.",
+        "***KLIK ZA STANJE***", "STANJE", "PRIHOD UKUPNO", "TROŠAK UKUPNO",
+        "Standardni direktorij se ne može mijenjati ili brisati!", "Kategorija sadrži podkategorije i ne može biti obrisana!",
+        "Kategorija sadrži prihode ili rashode i ne može biti obrisana!", "Prihod", "Trošak", "Izlazni dokumenti",
+        "Ulazni dokumenti", "Prihod ukupno", "Trošak ukupno", "Stanje", "Osobne financije", "Ulazni i izlazni dokumenti",
+        "Ulazni", "Izlazni", "Prihodi i troškovi", "Osobne financije, ulazni i izlazni dokumenti", "Naziv", "Iznos",
+        "Progress...", "Cancel", "Predložak nije pronađen:", "Izvoz u MS Excel nije uspio:",
+        "Datoteka je spremljena, ali se ne može otvoriti:", "Telefon:", "Fax:"});
 }
