@@ -66,6 +66,15 @@ int TreeQueueModel::rowCount(const QModelIndex& parent) const
 
 int TreeQueueModel::columnCount(const QModelIndex&) const { return 1; }
 
+void TreeQueueModel::setRowText(int position, const QString& text)
+{
+    if (position < 0 || size_t(position) >= m_rows.size() || m_rows[size_t(position)].NAZIV == text)
+        return;
+    m_rows[size_t(position)].NAZIV = text;
+    const QModelIndex at = indexOfPosition(position);
+    emit dataChanged(at, at, {Qt::DisplayRole});
+}
+
 QVariant TreeQueueModel::data(const QModelIndex& index, int role) const
 {
     const int p = position(index);
@@ -75,6 +84,8 @@ QVariant TreeQueueModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return r.NAZIV;
+    case Qt::DecorationRole:
+        return iconOf ? QVariant(iconOf(r, p)) : QVariant();
     case LevelRole:
         return r.LEVEL;
     case IconRole:

@@ -2,6 +2,8 @@
 #include <QIcon>
 #include <QList>
 #include <QAbstractItemModel>
+#include <QIcon>
+#include <functional>
 #include <vector>
 
 #include "procedures/common/TreeLists.h"
@@ -23,6 +25,10 @@ public:
     // The queue position (0-based) of an index, -1 for the root.
     int position(const QModelIndex& index) const;
     QModelIndex indexOfPosition(int position) const;
+    // Shows a new text for one row in place, keeping the view's selection.
+    void setRowText(int position, const QString& text);
+    // The icon a row shows; none unless set.
+    std::function<QIcon(const TreeRow& row, int position)> iconOf;
 
     QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
     QModelIndex parent(const QModelIndex& child) const override;

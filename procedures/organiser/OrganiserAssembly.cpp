@@ -7,6 +7,7 @@
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/StandIns.h"
 #include "procedures/business/Business.h"
+#include "procedures/finance/Finance.h"
 #include "procedures/mail-people/MailPeopleAttach.h"
 #include "procedures/notes-passwords/NotesPasswords.h"
 #include "procedures/panes/CalendarRoutines.h"
@@ -59,6 +60,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     ::business::attachBusiness(window, panes);
     mailpeople::attachMailPeople(window, panes);
     notespass::attachNotesPasswords(window, panes);
+    finance::attachFinance(window, panes);
 }
 
 } // namespace

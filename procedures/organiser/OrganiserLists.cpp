@@ -547,8 +547,14 @@ QVariant ListModel::headerData(int section, Qt::Orientation orientation, int rol
     return QIdentityProxyModel::headerData(section, orientation, role);
 }
 
+namespace {
+constexpr quintptr ExtraRowId = ~quintptr(0); // the internal id of a row that is no record
+}
+
 Qt::ItemFlags ListModel::flags(const QModelIndex& index) const
 {
+    if (index.isValid() && index.internalId() == ExtraRowId)
+        return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     Qt::ItemFlags f = QIdentityProxyModel::flags(index);
     if (edit && std::find(editableColumns.begin(), editableColumns.end(), index.column()) != editableColumns.end())
         f |= Qt::ItemIsEditable;
@@ -582,10 +588,80 @@ std::vector<CellLook> ListModel::look(int row) const
     return rowLook(m_def, cells, row, today(), tagged);
 }
 
+void ListModel::setExtraRows(std::vector<ExtraRow> rows)
+{
+    const int first = recordRows();
+    if (!m_extra.empty()) {
+        beginRemoveRows({}, first, first + int(m_extra.size()) - 1);
+        m_extra.clear();
+        endRemoveRows();
+    }
+    if (rows.empty())
+        return;
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    m_extra = std::move(rows);
+    endInsertRows();
+}
+
+int ListModel::recordRows() const { return sourceModel() ? sourceModel()->rowCount() : 0; }
+
+int ListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : recordRows() + int(m_extra.size());
+}
+
+QModelIndex ListModel::index(int row, int column, const QModelIndex& parent) const
+{
+    if (parent.isValid() || row < 0 || column < 0 || column >= columnCount())
+        return {};
+    if (row >= recordRows())
+        return row < rowCount() ? createIndex(row, column, ExtraRowId) : QModelIndex();
+    return QIdentityProxyModel::index(row, column, parent);
+}
+
+QModelIndex ListModel::mapToSource(const QModelIndex& proxyIndex) const
+{
+    if (proxyIndex.isValid() && proxyIndex.internalId() == ExtraRowId)
+        return {};
+    return QIdentityProxyModel::mapToSource(proxyIndex);
+}
+
+void ListModel::setSourceModel(QAbstractItemModel* source)
+{
+    if (sourceModel())
+        disconnect(sourceModel(), nullptr, this, nullptr);
+    QIdentityProxyModel::setSourceModel(source);
+    // The identity proxy is connected first, so this runs inside its reset.
+    if (source)
+        connect(source, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_extra.clear(); });
+}
+
+QVariant ListModel::extraData(const ExtraRow& row, int column, int role) const
+{
+    const ListColumn& c = m_def.columns[size_t(column)];
+    const QString raw = row.cells.value(column);
+    switch (role) {
+    case Qt::DisplayRole: return shownText(m_def, column, raw);
+    case RawRole:
+    case Qt::EditRole: return raw;
+    case Qt::TextAlignmentRole:
+        return c.right ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::BackgroundRole:
+    case SelectedBgRole: return row.bg == -1 ? QVariant() : QVariant(windowsColour(row.bg));
+    case Qt::ForegroundRole:
+    case SelectedFgRole: return row.fg == -1 ? QVariant() : QVariant(windowsColour(row.fg));
+    default: return {};
+    }
+}
+
 QVariant ListModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid())
         return {};
+    if (index.internalId() == ExtraRowId) {
+        const int at = index.row() - recordRows();
+        return at >= 0 && size_t(at) < m_extra.size() ? extraData(m_extra[size_t(at)], index.column(), role) : QVariant();
+    }
     const ListColumn& c = m_def.columns[size_t(index.column())];
     const QVariant raw = rowCells(index.row()).value(index.column());
     switch (role) {

@@ -123,9 +123,29 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
 
+    // Rows after the records that are no records (the finance list's totals): their cells
+    // and colours (Windows colour numbers) for the columns that show text. A reload of the
+    // list drops them.
+    struct ExtraRow {
+        QStringList cells;
+        int fg = -1;
+        int bg = -1;
+    };
+    void setExtraRows(std::vector<ExtraRow> rows);
+    const std::vector<ExtraRow>& extraRows() const { return m_extra; }
+    int recordRows() const;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex&) const override { return {}; }
+    QModelIndex sibling(int row, int column, const QModelIndex& idx) const override { return index(row, column, idx.parent()); }
+    QModelIndex mapToSource(const QModelIndex& proxyIndex) const override;
+    void setSourceModel(QAbstractItemModel* source) override;
+
 private:
+    QVariant extraData(const ExtraRow& row, int column, int role) const;
     const ListDef& m_def;
     QStringList m_headers;
+    std::vector<ExtraRow> m_extra;
 };
 
 class OrganiserList;

@@ -1,0 +1,142 @@
+#include "procedures/finance/Finance.h"
+
+#include <QChartView>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTreeView>
+
+#include "controls/Images.h"
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/finance/ExcelAutomation.h"
+#include "procedures/finance/FinanceCharts.h"
+#include "procedures/finance/FinanceExports.h"
+#include "procedures/finance/FinanceForms.h"
+#include "procedures/finance/FinanceReports.h"
+#include "procedures/finance/FinanceRoutines.h"
+#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/PopupItems.h"
+#include "runtime/PopupMenu.h"
+#include "runtime/Process.h"
+
+namespace finance {
+
+void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+{
+    using organiser::tree::Categories;
+    auto translate = [&window](const QString& t) { return window.translated(t); };
+
+    FinanceRoutineDeps d;
+    d.translate = translate;
+    d.entries = [&panes] { return &panes.lists().list(organiser::ctl::Pr); };
+    d.tree = [&panes] { return panes.tree(Categories); };
+    d.showTree = [&window] {
+        if (window.selectTreeRow)
+            window.selectTreeRow(Categories, 0);
+    };
+    d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
+    d.selectListRow = [&window](int row) {
+        auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));
+        if (!view || row < 0)
+            return;
+        const QModelIndex at = view->model()->index(row, 0);
+        view->setCurrentIndex(at);
+        view->scrollTo(at);
+    };
+    d.subtreeShown = true;
+    auto* routines = new FinanceRoutines(std::move(d));
+    QObject::connect(&window, &QObject::destroyed, [routines] { delete routines; });
+
+    if (QTreeView* tree = panes.tree(Categories)) {
+        auto* model = static_cast<VelmoraDll::TreeQueueModel*>(tree->model());
+        model->iconOf = [folder = window.dataFolder()](const VelmoraDll::TreeRow& row, int) {
+            if (row.ID == BalanceRowId)
+                return QIcon();
+            return controls::imageIcon(folder, row.ID == 1   ? QStringLiteral("1310402223_Smiley.ico")
+                                               : row.ID == 2 ? QStringLiteral("1310402407_Gnome-System-Log-Out-48.ico")
+                                                             : QStringLiteral("1310402435_arrow_out.ico"));
+        };
+        QObject::connect(tree, &QTreeView::doubleClicked, tree, [routines] { routines->ChangeFinanceCategory(); });
+    }
+    vrt::PopupMenu& menu = panes.menus().menu(organiser::Popup::FinanceCategories);
+    for (const vrt::PopupMenu::Item& i : menu.items()) {
+        if (i.text == QLatin1String("Unos poddirektorija"))
+            menu.item(i.id)->action = [routines] { routines->InsertFinanceCategory(); };
+        else if (i.text == QLatin1String("Izmjena"))
+            menu.item(i.id)->action = [routines] { routines->ChangeFinanceCategory(); };
+        else if (i.text == QLatin1String("Brisanje"))
+            menu.item(i.id)->action = [routines] { routines->DeleteFinanceCategory(); };
+    }
+
+    // The charts: the overview's below the notes, the state page's beside its totals.
+    vrt::WindowManager& manager = window.manager();
+    ChartDeps c;
+    c.translate = translate;
+    c.overviewChart = [&window] { return qobject_cast<QChartView*>(window.hosted().chart); };
+    auto overviewTabs = [&manager]() -> QTabBar* {
+        QWidget* sheet = manager.control(10);
+        return sheet ? sheet->findChild<QTabBar*>() : nullptr;
+    };
+    c.overviewKind = [overviewTabs] {
+        QTabBar* tabs = overviewTabs();
+        return tabs && tabs->currentIndex() == 1 ? 2 : 1;
+    };
+    c.stateHost = [&manager] { return manager.control(103); };
+    auto radio = [&manager](int n) { return qobject_cast<QRadioButton*>(manager.control(n)); };
+    c.stateKind = [radio] {
+        QRadioButton* documents = radio(107);
+        return documents && documents->isChecked() ? 2 : 1;
+    };
+    c.setStateKind = [radio](int kind) {
+        for (int n : {106, 107})
+            if (QRadioButton* r = radio(n)) {
+                const QSignalBlocker quiet(r);
+                r->setChecked((n == 106) == (kind == 1));
+            }
+    };
+    c.showTotals = [&manager](const StateTotals& t) {
+        const std::pair<int, const vrt::Decimal*> fields[] = {{91, &t.income},   {93, &t.expenses}, {94, &t.balance},
+                                                              {98, &t.incoming}, {100, &t.outgoing}, {102, &t.docBalance}};
+        for (const auto& [n, value] : fields)
+            if (auto* edit = qobject_cast<QLineEdit*>(manager.control(n)))
+                edit->setText(amountScreenText(QString::fromStdString(value->toString())));
+    };
+    auto* charts = new FinanceCharts(std::move(c));
+    QObject::connect(&window, &QObject::destroyed, [charts] { delete charts; });
+    if (QTabBar* tabs = overviewTabs())
+        QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
+    if (QRadioButton* documents = radio(107))
+        QObject::connect(documents, &QRadioButton::toggled, &window, [charts] { charts->DrawStateChart(); });
+
+    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
+        standIns->built[QStringLiteral("DrawFinanceChart")] = [charts] { return charts->DrawFinanceChart(); };
+        standIns->built[QStringLiteral("ShowStateChart")] = [charts] { return charts->ShowStateChart(); };
+        ReportDeps r;
+        r.translate = translate;
+        r.progress = [translate] {
+            return vrt::makeProgressWindow(translate(QStringLiteral("Progress...")), translate(QStringLiteral("Cancel")));
+        };
+        standIns->built[QStringLiteral("PrintIncomeExpenses")] = [r, charts] { return PrintIncomeExpenses(r, &charts->totals); };
+        standIns->built[QStringLiteral("PrintState")] = [r, charts] { return PrintState(r, charts->totals); };
+        registerSpreadsheetComponent();
+        ExportDeps e;
+        e.translate = translate;
+        e.dataFolder = window.dataFolder();
+        e.shippedTemplates = shippedTemplateFolder();
+        standIns->built[QStringLiteral("ExportExcelIncomeExpenses")] = [e, charts] {
+            return ExportExcelIncomeExpenses(e, &charts->totals);
+        };
+        standIns->built[QStringLiteral("ExportExcelState")] = [e, charts] { return ExportExcelState(e, charts->totals); };
+        standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
+        standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
+    }
+    if (organiser::RecordedForms* forms = window.standInForms())
+        forms->built[QStringLiteral("F_PrihodiRashodi")] = [translate](const organiser::FormArgs& a) {
+            F_PrihodiRashodi(a.categoryId.value_or(0), a.type, translate);
+        };
+}
+
+} // namespace finance

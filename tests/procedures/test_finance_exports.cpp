@@ -1,0 +1,237 @@
+#include "procedures/finance/ExcelAutomation.h"
+#include "procedures/finance/FinanceCharts.h"
+#include "procedures/finance/FinanceExports.h"
+#include "runtime/DateTime.h"
+#include "tests/procedures/FinanceFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLocale>
+#include <QHeaderView>
+#include <QProcess>
+#include <QTableWidget>
+
+namespace {
+
+// Reads cells back with an independent reader (openpyxl): per cell its value, type and format.
+QJsonObject readBack(const QString& path, const QStringList& cells)
+{
+    const char* script = R"(
+import json, sys, zipfile, openpyxl
+wb = openpyxl.load_workbook(sys.argv[1])
+ws = wb.active
+out = {"_calcChain": "xl/calcChain.xml" in zipfile.ZipFile(sys.argv[1]).namelist()}
+for ref in sys.argv[2:]:
+    c = ws[ref]
+    v = c.value
+    out[ref] = {"value": v.isoformat() if hasattr(v, "isoformat") else v, "type": c.data_type,
+                "format": c.number_format, "date": c.is_date}
+print(json.dumps(out))
+)";
+    QProcess p;
+    p.start("/usr/bin/python3", QStringList{"-c", script, path} + cells);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+// The first sheet's cells as the reader sees them, drawn as a grid (the picture of an export).
+void drawSheet(const QString& path, const QString& picture)
+{
+    const char* script = R"(
+import json, sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1]).active
+print(json.dumps([[("" if c.value is None else (c.value.strftime("%d.%m.%Y") if hasattr(c.value, "strftime") else
+                   (format(c.value, ",.2f") if isinstance(c.value, float) or isinstance(c.value, int) else str(c.value))))
+                   for c in row] for row in ws.iter_rows(min_row=1, max_row=40, min_col=1, max_col=6)]))
+)";
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, path});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QJsonArray rows = QJsonDocument::fromJson(p.readAllStandardOutput()).array();
+    QTableWidget grid(rows.size(), 6);
+    grid.setHorizontalHeaderLabels({"A", "B", "C", "D", "E", "F"});
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < 6; ++c) {
+            auto* item = new QTableWidgetItem(rows[r].toArray()[c].toString());
+            if (c == 5)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            grid.setItem(r, c, item);
+        }
+    grid.setColumnWidth(0, 300);
+    for (int c = 1; c < 5; ++c)
+        grid.setColumnWidth(c, 80);
+    grid.setColumnWidth(5, 140);
+    grid.verticalHeader()->setDefaultSectionSize(20);
+    grid.resize(820, 40 * 20 + 30);
+    grid.grab().save(picture);
+}
+
+} // namespace
+
+TEST(SpreadsheetAutomation, PathsQuoteTheirTextsAndParseBack)
+{
+    EXPECT_EQ(finance::quoted("a\"b"), "\"a\"\"b\"");
+    bool ok = false;
+    auto m = finance::parsePath("Workbooks.Open(\"/x/a \"\"q\"\").xlsx\")", &ok);
+    ASSERT_TRUE(ok);
+    ASSERT_EQ(m.size(), 2u);
+    EXPECT_EQ(m[1].name, "Open");
+    EXPECT_EQ(m[1].args, QStringList{"/x/a \"q\").xlsx"});
+    m = finance::parsePath("Cells(3,2).Select", &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(m[0].args, (QStringList{"3", "2"}));
+    for (const char* bad : {"Range(\"A1\".Select", "Range(\"A1)", "A(1)B"}) {
+        finance::parsePath(bad, &ok);
+        EXPECT_FALSE(ok) << bad;
+    }
+
+    finance::registerSpreadsheetComponent();
+    finance::MsExcelClass excel;
+    ASSERT_TRUE(excel.INIT());
+    EXPECT_EQ(excel.container()->read("Application.Version"), "16.0");
+    // Saving before a workbook is open saves nothing and says why.
+    testsupport::TempFolder folder;
+    EXPECT_FALSE(excel.SAVE(folder.file("x.xlsx")));
+    EXPECT_EQ(excel.lastError(), "no active workbook");
+    EXPECT_FALSE(QFile::exists(folder.file("x.xlsx")));
+    excel.container()->read("Selection.Borders(7).LineStyle");
+    EXPECT_TRUE(excel.container()->lastError().startsWith("unsupported automation path")) << excel.container()->lastError().toStdString();
+    EXPECT_FALSE(excel.OPENFILE(folder.file("missing.xlsx")));
+}
+
+TEST(FinanceExportNames, ArePrefixedDatedAndNeverReused)
+{
+    testsupport::TempFolder folder;
+    const QDateTime at(QDate(2026, 12, 11), QTime(10, 0, 0, 120));
+    const QString date = QLocale().toString(at.date(), QLocale::ShortFormat).split(QRegularExpression("[^0-9]+"), Qt::SkipEmptyParts).join('-');
+    const long long n = vrt::dayFromDate(at.date()) + 3600000 + 12;
+    const QString first = finance::exportPath(folder.path(), "State_", at);
+    EXPECT_EQ(QFileInfo(first).fileName(), QString("State_%1-%2.xlsx").arg(date).arg(n));
+    EXPECT_EQ(QFileInfo(first).dir().dirName(), "Excel");
+    // The same instant twice: the second name is another.
+    QDir().mkpath(QFileInfo(first).absolutePath());
+    QFile f(first);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(QFileInfo(finance::exportPath(folder.path(), "State_", at)).fileName(), QString("State_%1-%2.xlsx").arg(date).arg(n + 1));
+    EXPECT_NE(finance::exportPath(folder.path(), "State_", at.addMSecs(10)), first);
+}
+
+class FinanceExportTest : public FinanceTest {
+protected:
+    void SetUp() override
+    {
+        FinanceTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        finance::workbookOpener() = [this](const QString& path) {
+            opened << path;
+            return true;
+        };
+        m_folder->write("Standard.ini", QString::fromUtf8("[License]\r\nCompanyName==SUM(A1)\r\nCompanySlogan=@Šibenik \"d.o.o.\"\r\n"
+                                                          "Street=-Ulica 1\r\nCity=Split\r\nState=HR\r\nZip=21000\r\nPhone=+385 1\r\n"
+                                                          "Fax=0012\r\n").toUtf8());
+    }
+    void TearDown() override
+    {
+        finance::workbookOpener() = nullptr;
+        FinanceTest::TearDown();
+    }
+    QStringList opened;
+};
+
+TEST_F(FinanceExportTest, TheStateExportFillsTheTemplateWithTypedCells)
+{
+    window->paneRoutines().FillFinanceCategoryTree();
+    entry(1, 1, "100.00");
+    entry(1, 1, "50.00");
+    entry(2, 2, "1030.25");
+    window->dispatcher().dispatch(6005); // the "Graf" sub-tab: its totals
+    window->dispatcher().dispatch(6998);
+    ASSERT_EQ(opened.size(), 1) << testsupport::presenter().calls().size();
+    EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith("State_"));
+    const QJsonObject c = readBack(opened[0], {"A1", "A2", "A4", "A5", "A6", "A7", "D1", "F3", "A17", "F17", "A19", "F19",
+                                               "F21", "F23", "A26", "F26", "A16"});
+    auto value = [&](const char* ref) { return c[ref].toObject()["value"].toVariant(); };
+    auto type = [&](const char* ref) { return c[ref].toObject()["type"].toString(); };
+    // Texts stay texts, whatever they begin with.
+    EXPECT_EQ(value("A1").toString(), "=SUM(A1)");
+    EXPECT_EQ(type("A1"), "s");
+    EXPECT_EQ(value("A2").toString(), QString::fromUtf8("@Šibenik \"d.o.o.\""));
+    EXPECT_EQ(value("A4").toString(), "-Ulica 1");
+    EXPECT_EQ(value("A5").toString(), "Split, HR, 21000");
+    EXPECT_EQ(value("A6").toString(), "Telefon: +385 1");
+    EXPECT_EQ(value("A7").toString(), "Fax: 0012");
+    EXPECT_EQ(value("D1").toString(), "Stanje");
+    // A true date, in the template's date format.
+    EXPECT_TRUE(c["F3"].toObject()["date"].toBool());
+    EXPECT_EQ(value("F3").toString().left(10), QDate::currentDate().toString(Qt::ISODate));
+    EXPECT_EQ(c["F3"].toObject()["format"].toString(), "dd.mm.yyyy");
+    // The ten state lines from row 17; amounts are numbers in the template's number format.
+    EXPECT_EQ(value("A17").toString(), "");
+    EXPECT_EQ(value("A19").toString(), "Prihod");
+    EXPECT_EQ(type("F19"), "n");
+    EXPECT_DOUBLE_EQ(value("F19").toDouble(), 150.0);
+    EXPECT_EQ(c["F19"].toObject()["format"].toString(), "#,##0.00");
+    EXPECT_DOUBLE_EQ(value("F21").toDouble(), -880.25);
+    EXPECT_DOUBLE_EQ(value("F23").toDouble(), 0.0);
+    EXPECT_EQ(value("A26").toString(), "STANJE");
+    EXPECT_EQ(value("A16").toString(), "Naziv"); // the template's own shared strings stay
+    EXPECT_FALSE(c["_calcChain"].toBool());
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty())
+        drawSheet(opened[0], out + "/finance-export-state.png");
+}
+
+TEST_F(FinanceExportTest, TheIncomeExpenseExportWritesTheSumsAndKeepsTheTemplatesFormulas)
+{
+    window->paneRoutines().FillFinanceCategoryTree();
+    entry(1, 1, "100.00");
+    entry(1, 1, "50.00");
+    entry(2, 2, "30.00");
+    window->dispatcher().dispatch(6001);
+    window->dispatcher().dispatch(6998);
+    window->dispatcher().dispatch(6998); // a second export in the same run: a new file
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_NE(opened[0], opened[1]);
+    EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith("Income_Expenses_"));
+    const QJsonObject c = readBack(opened[1], {"D1", "A17", "F17", "A18", "F18", "F20", "F39"});
+    EXPECT_EQ(c["D1"].toObject()["value"].toString(), QString::fromUtf8("Prihodi/troškovi"));
+    EXPECT_EQ(c["A17"].toObject()["value"].toString(), "Prihod ukupno");
+    EXPECT_DOUBLE_EQ(c["F17"].toObject()["value"].toDouble(), 150.0);
+    EXPECT_DOUBLE_EQ(c["F18"].toObject()["value"].toDouble(), 30.0);
+    EXPECT_DOUBLE_EQ(c["F39"].toObject()["value"].toDouble(), 120.0);
+    EXPECT_EQ(c["F20"].toObject()["value"].toString(), "=F17-F18");
+    EXPECT_TRUE(testsupport::presenter().calls("message").empty());
+}
+
+TEST_F(FinanceExportTest, AMissingTemplateIsToldAndNothingIsSavedOrOpened)
+{
+    finance::ExportDeps d;
+    d.dataFolder = m_folder->path();
+    d.open = [this](const QString& p) {
+        opened << p;
+        return true;
+    };
+    finance::StateTotals totals;
+    finance::ExportExcelState(d, totals); // no Templates folder, nothing shipped
+    EXPECT_TRUE(opened.isEmpty());
+    EXPECT_TRUE(QDir(m_folder->file("Excel")).entryList(QDir::Files).isEmpty());
+    const auto shown = testsupport::presenter().calls("message");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_TRUE(shown[0].text.contains(QString::fromUtf8("Predložak nije pronađen")));
+    EXPECT_TRUE(shown[0].text.contains("state.xlsx"));
+
+    // A file that is no workbook is told as well.
+    QDir().mkpath(m_folder->file("Templates"));
+    m_folder->write("Templates/state.xlsx", "not a zip");
+    testsupport::presenter().clear();
+    finance::ExportExcelState(d, totals);
+    EXPECT_TRUE(opened.isEmpty());
+    ASSERT_EQ(testsupport::presenter().calls("message").size(), 1u);
+    EXPECT_TRUE(testsupport::presenter().calls("message")[0].text.contains("not a workbook"));
+}
