@@ -85,13 +85,14 @@ QVariant TreeQueueModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return r.NAZIV;
     case Qt::DecorationRole:
-        return iconOf ? QVariant(iconOf(r, p)) : QVariant();
+        // A tree's own icon hook wins over its numbered icons.
+        if (iconOf)
+            return QVariant(iconOf(r, p));
+        return r.ICON >= 1 && r.ICON <= m_icons.size() ? QVariant(m_icons[r.ICON - 1]) : QVariant();
     case LevelRole:
         return r.LEVEL;
     case IconRole:
         return r.ICON;
-    case Qt::DecorationRole:
-        return r.ICON >= 1 && r.ICON <= m_icons.size() ? QVariant(m_icons[r.ICON - 1]) : QVariant();
     case IdRole:
         return r.ID;
     case ParentIdRole:

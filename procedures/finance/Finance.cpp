@@ -33,10 +33,7 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     d.translate = translate;
     d.entries = [&panes] { return &panes.lists().list(organiser::ctl::Pr); };
     d.tree = [&panes] { return panes.tree(Categories); };
-    d.showTree = [&window] {
-        if (window.selectTreeRow)
-            window.selectTreeRow(Categories, 0);
-    };
+    d.showTree = [&panes] { panes.selectTreeRow(Categories, 0); };
     d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
     d.selectListRow = [&window](int row) {
         auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));

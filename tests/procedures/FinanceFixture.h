@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Dictionary.h"
+#include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/ListSet.h"

@@ -7,6 +7,7 @@
 #include "controls/OrganiserControls.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
+#include "procedures/finance/FinanceExports.h"
 #include "procedures/common/Tornavellic.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
@@ -22,6 +23,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QDeadlineTimer>
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -221,9 +223,15 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         ribbon(4005, built), // calendar print
         ribbon(6005, built), // the state chart
         ribbon(6999, built), // print of the finance page shown
-        ribbon(6998, built), // its Excel export
+        ribbon(6998, [&] { return !QDir(m_folder->file("Excel")).entryList({"*.xlsx"}).isEmpty(); }), // its Excel export
         ribbon(5013, [&] { return QFileInfo::exists(m_folder->file("MyXml.xml")); }),
         ribbon(1014, [] { return true; }), // the task panel fills again
+    };
+    // A written workbook is handed to the desktop; here nothing opens it.
+    QStringList opened;
+    finance::workbookOpener() = [&opened](const QString& path) {
+        opened << path;
+        return true;
     };
     for (const Case& c : cases) {
         const QString what = c.entry ? QString::fromUtf8(c.entry) : QString::number(c.code);
@@ -249,6 +257,8 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
             EXPECT_EQ(messages(), QStringList{NotAvailable});
         }
     }
+    finance::workbookOpener() = nullptr;
+    EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
 }

@@ -4,7 +4,7 @@
 #include "controls/Controls.h"
 #include "procedures/finance/FinanceRoutines.h"
 #include "procedures/organiser/ListWidgets.h"
-#include "procedures/organiser/SampleData.h"
+#include "tools/sampledata/SampleData.h"
 #include "tests/procedures/FinanceFixture.h"
 
 #include <QChart>

@@ -415,6 +415,8 @@ TEST(OrganiserWindow, AReceiveKilledMidwayIsClearedAndAnotherCanStart)
     rig.window->dispatcher().dispatch(2005);
     EXPECT_TRUE(rig.launcher.started.isEmpty()) << "busy while the receive lives";
 
+    vrt::notify(rig.window->receiverId(), 2, 2); // the mail page is shown
+    rig.settle();
     holder.kill();
     ASSERT_TRUE(holder.waitForFinished());
     ASSERT_TRUE(QFileInfo::exists(korbelsteen::receiveLockPath(rig.data.path())));
