@@ -38,17 +38,7 @@ using testsupport::presenter;
 
 namespace {
 
-template <class F>
-bool waitFor(F condition, int ms = 8000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 const QString NotAvailable = QStringLiteral("Ovaj dio programa još nije dostupan.");
 

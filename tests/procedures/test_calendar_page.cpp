@@ -33,6 +33,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/Notify.h"
 #include "runtime/PopupMenu.h"
+#include "tests/support/TestSupport.h"
 #include "tests/data/DataFixture.h"
 
 using namespace organiser;
@@ -40,17 +41,7 @@ using controls::CalendarControl;
 
 namespace {
 
-template <class F>
-bool waitFor(F condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 // The popup menu answers with the item named.
 struct MenuChoice {

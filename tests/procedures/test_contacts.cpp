@@ -34,6 +34,7 @@
 #include "runtime/Notify.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "tests/support/TestSupport.h"
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/ShippedTranslations.h"
 #include "procedures/mail-people/AccountForm.h"
@@ -50,17 +51,7 @@ QStringList messages()
     return out;
 }
 
-template <class F>
-bool waitFor(F condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 const QString kInUse = "Kontakt se koristi u programu i brisanje nije moguće!";
 const QString kHasSubgroups = "Grupa ima podgrupe i ne može biti obrisana!";

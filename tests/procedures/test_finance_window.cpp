@@ -5,6 +5,7 @@
 #include "procedures/finance/FinanceRoutines.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "tools/sampledata/SampleData.h"
+#include "tests/support/TestSupport.h"
 #include "tests/procedures/FinanceFixture.h"
 
 #include <QChart>
@@ -18,17 +19,7 @@
 
 namespace {
 
-template <class F>
-bool waitFor(F condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 int points(QChartView* view)
 {

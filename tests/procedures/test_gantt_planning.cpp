@@ -38,17 +38,7 @@ using controls::GanttView;
 
 namespace {
 
-template <class F>
-bool waitFor(F condition, int ms = 5000)
-{
-    QDeadlineTimer deadline(ms);
-    while (!condition()) {
-        if (deadline.hasExpired())
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return true;
-}
+using testsupport::waitFor;
 
 class PlanningPage : public DataTest {
 protected:

@@ -1,5 +1,8 @@
 #include "tests/support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+
 #include <QDialog>
 #include "runtime/PopupMenu.h"
 
@@ -239,5 +242,16 @@ ScopedDialogRunner::ScopedDialogRunner(vrt::DialogRunner runner)
 }
 
 ScopedDialogRunner::~ScopedDialogRunner() { vrt::setDialogRunner(std::move(m_previous)); }
+
+bool waitFor(const std::function<bool()>& condition, int ms)
+{
+    QDeadlineTimer deadline(ms);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
 
 } // namespace testsupport

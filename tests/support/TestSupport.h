@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <ostream>
@@ -15,6 +16,10 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace testsupport {
+
+// Runs the event loop until `condition` holds; false when `ms` pass first. GUI tests wait for
+// the state they check this way, never for a fixed time.
+bool waitFor(const std::function<bool()>& condition, int ms = 10000);
 
 // Every run gets its own HOME, configuration folder and ODBC configuration, so nothing
 // touches the user's files. Called by the test main before QApplication exists.
