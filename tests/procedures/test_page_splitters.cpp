@@ -34,6 +34,14 @@ struct SilentFrame : FrameLink {
     void notify(int, int) override {}
 };
 
+// A shown window takes its new size from the window system, then its layouts follow.
+void resizeTo(QWidget& window, QSize size)
+{
+    window.resize(size);
+    testsupport::waitFor([&] { return window.size() == size; });
+    QApplication::processEvents();
+}
+
 void showPage(QWidget& window, const QString& name)
 {
     if (auto* page = window.findChild<QWidget*>(name))
@@ -131,8 +139,7 @@ TEST_F(SampleWindowTest, MailPageBarsKeepTheirLimitsAndComeBackAfterARestart)
         // The window is made narrower on another page and closed there: the mail page's
         // inner widgets have not followed yet, but what is saved is what the page will show.
         showPage(window, QStringLiteral("Zadaci"));
-        window.resize(1000, 700);
-        QApplication::processEvents();
+        resizeTo(window, {1000, 700});
         window.shutDown();
     }
     const vrt::IniFile ini(vrt::joinPath(m_folder->path(), QStringLiteral("Standard.ini")));
@@ -226,8 +233,7 @@ TEST_F(WindowPagesTest, EveryPaneControlGrowsWithTheWindowAsTheResizeTableSays)
         for (const AnchorRow& row : table)
             if (QWidget* c = w.control(row.control); c && c->isVisible())
                 before[row.control] = rectIn(&w.window, c);
-        w.window.resize(large);
-        QApplication::processEvents();
+        resizeTo(w.window, large);
         for (AnchorRow row : table) {
             const auto it = before.find(row.control);
             if (it == before.end())
@@ -274,11 +280,9 @@ TEST_F(WindowPagesTest, EveryBarStaysWithinItsLimits)
         AnchorRow row = *std::find_if(table.begin(), table.end(), [bar = bar](const AnchorRow& r) { return r.control == bar; });
         row.remembered = rectIn(&w.window, w.control(bar));
         const QSize before = w.window.size();
-        w.window.resize(before + QSize(100, 80));
-        QApplication::processEvents();
+        resizeTo(w.window, before + QSize(100, 80));
         EXPECT_EQ(rectIn(&w.window, w.control(bar)), applyAnchor(row, before, w.window.size())) << bar;
-        w.window.resize(before);
-        QApplication::processEvents();
+        resizeTo(w.window, before);
     }
 }
 
@@ -371,7 +375,8 @@ TEST_F(SampleWindowTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrows)
     ASSERT_TRUE(window.open());
     QSplitter* mail = showMailPage(window, *panes, {300, 200});
     window.resize(1200, 760);
-    QApplication::processEvents();
+    // The layouts follow the resize in their own events.
+    testsupport::waitFor([&] { return mail->width() > 1000 && mail->sizes().value(0) == 220; });
     EXPECT_EQ(mail->sizes().value(0), 220);
     EXPECT_EQ(mail->sizes().value(1), 640);
     window.shutDown();
