@@ -127,6 +127,17 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
             return ExportExcelIncomeExpenses(e, &charts->totals);
         };
         standIns->built[QStringLiteral("ExportExcelState")] = [e, charts] { return ExportExcelState(e, charts->totals); };
+        // Each document list exports its own selected row.
+        auto selected = [&panes](int control) {
+            const QVariant id = panes.lists().list(control).selectedId();
+            return id.isValid() ? long(id.toLongLong()) : 0L;
+        };
+        standIns->built[QStringLiteral("ExportExcelInvoice")] = [e, selected] {
+            return ExportExcelInvoice(e, selected(organiser::ctl::ID));
+        };
+        standIns->built[QStringLiteral("ExportExcelInputDocument")] = [e, selected] {
+            return ExportExcelInputDocument(e, selected(organiser::ctl::UD));
+        };
         standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
         standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
     }

@@ -8,13 +8,16 @@
 #include <QLocale>
 #include <QRegularExpression>
 #include <QUrl>
+#include <optional>
 
+#include "procedures/business/BusinessData.h"
 #include "procedures/finance/ExcelAutomation.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceReports.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
+#include "runtime/Odbc.h"
 
 namespace finance {
 
@@ -29,7 +32,7 @@ CellNumber number(const vrt::Decimal& d) { return {QString::fromStdString(d.toSt
 
 // The shared frame of every export: the template, the header, the export's own cells,
 // then the new file, saved and opened. Any failure is told and nothing is opened.
-int runExport(const ExportDeps& deps, const char* templateName, const char* prefix,
+int runExport(const ExportDeps& deps, const char* templateName, const QString& prefix,
               const std::function<void(MsExcelClass&)>& cells)
 {
     const QString folder = QDir(deps.dataFolder).filePath(QStringLiteral("Excel"));
@@ -49,7 +52,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const char* pref
         WriteCompanyHeader(excel, deps);
         cells(excel);
         excel.SELECT(QStringLiteral("A1"));
-        path = exportPath(deps.dataFolder, QString::fromLatin1(prefix), deps.now ? deps.now() : QDateTime::currentDateTime());
+        path = exportPath(deps.dataFolder, prefix, deps.now ? deps.now() : QDateTime::currentDateTime());
         ok = excel.lastError().isEmpty() && excel.SAVE(path);
         excel.CLOSE(1);
     }
@@ -66,6 +69,45 @@ int runExport(const ExportDeps& deps, const char* templateName, const char* pref
     if (!opened)
         vrt::message(trText(deps, "Datoteka je spremljena, ali se ne može otvoriti:") + QLatin1Char(' ') + path,
                      QString(), vrt::Icon::Exclamation);
+    return 0;
+}
+
+// A stored amount as a number cell; text that holds no number stays the text it is.
+QVariant amountCell(const QString& stored)
+{
+    if (const auto d = vrt::Decimal::parse(QStringView(stored).trimmed()))
+        return QVariant::fromValue(CellNumber{QString::fromStdString(d->toString())});
+    return stored;
+}
+
+// A stored amount for a sum: text that holds no number counts as zero.
+vrt::Decimal money(const QString& stored) { return vrt::Decimal::parse(QStringView(stored).trimmed()).value_or(vrt::Decimal()); }
+
+QVariant dateCell(const QString& stored)
+{
+    const QDate d = QDate::fromString(stored.left(10), Qt::ISODate);
+    return d.isValid() ? QVariant(d) : QVariant(QString());
+}
+
+QString column(vrt::odbc::Statement& s, int n) { return QString::fromStdString(s.text(n).value_or("")); }
+
+// A category name as part of a file name: no folder separators or characters a file system refuses.
+QString fileNamePart(QString name)
+{
+    static const QRegularExpression refused(QStringLiteral("[\\\\/:*?\"<>|\\x00-\\x1f]"));
+    name.replace(refused, QStringLiteral("_"));
+    return name.trimmed();
+}
+
+int noDocument(const ExportDeps& deps)
+{
+    vrt::message(trText(deps, "Prethodno odaberite dokument za izvoz."), trText(deps, "Velmora"), vrt::Icon::Information);
+    return 0;
+}
+
+int unreadable(const ExportDeps& deps, const QString& why)
+{
+    vrt::message(trText(deps, "Izvoz u MS Excel nije uspio:") + QLatin1Char(' ') + why, QString(), vrt::Icon::Hand);
     return 0;
 }
 
@@ -120,7 +162,7 @@ void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps)
 
 int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals)
 {
-    return runExport(deps, "income-expenses.xlsx", "Income_Expenses_", [&](MsExcelClass& excel) {
+    return runExport(deps, "income-expenses.xlsx", QStringLiteral("Income_Expenses_"), [&](MsExcelClass& excel) {
         const vrt::Decimal income = sumOfType(1);
         const vrt::Decimal expenses = sumOfType(2);
         if (totals) {
@@ -138,7 +180,7 @@ int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals)
 
 int ExportExcelState(const ExportDeps& deps, const StateTotals& totals)
 {
-    return runExport(deps, "state.xlsx", "State_", [&](MsExcelClass& excel) {
+    return runExport(deps, "state.xlsx", QStringLiteral("State_"), [&](MsExcelClass& excel) {
         excel.ASSIGN(QStringLiteral("D1"), trText(deps, "Stanje"));
         excel.ASSIGN(QStringLiteral("F3"), QVariant((deps.now ? deps.now() : QDateTime::currentDateTime()).date()));
         int row = 17;
@@ -147,6 +189,139 @@ int ExportExcelState(const ExportDeps& deps, const StateTotals& totals)
             excel.ASSIGN(QStringLiteral("F%1").arg(row), QVariant::fromValue(number(line.iznos)));
             ++row;
         }
+    });
+}
+
+int ExportExcelInvoice(const ExportDeps& deps, long documentId)
+{
+    if (documentId <= 0)
+        return noDocument(deps);
+    using business::table;
+    business::openBusinessTables();
+    struct Head {
+        QString category, date, mark, amount, note;
+        long customer = 0;
+    };
+    std::optional<Head> head;
+    QString error;
+    business::query("SELECT k.NAZIV, d.DATUM, d.BROJDOKUMENTA, d.KUPACID, d.IZNOS_DECIMAL, d.NAPOMENA FROM " +
+                        table(Tbl::IDokumenti) + " d LEFT JOIN " + table(Tbl::IDKategorija) +
+                        " k ON k.ID = d.KATEGORIJAID WHERE d.ID = ?",
+                    {(long long)documentId}, [&](vrt::odbc::Statement& s) {
+                        head = Head{column(s, 1), column(s, 2), column(s, 3), column(s, 5), column(s, 6),
+                                    long(s.integer(4).value_or(0))};
+                        return false;
+                    }, &error);
+    if (!head)
+        return unreadable(deps, error.isEmpty() ? trText(deps, "Dokument ne postoji.") : error);
+
+    struct Item {
+        QString name, tax, net, discount;
+    };
+    std::vector<Item> items;
+    if (!business::query("SELECT p.NAZIV, t.POREZ_IZNOS_DECIMAL, t.IZNOS_DECIMAL, t.RABAT_JED_DECIMAL FROM " +
+                             table(Tbl::IDStavke) + " t LEFT JOIN " + table(Tbl::ProizvodUsluga) +
+                             " p ON p.ID = t.PROIZVODUSLUGAID WHERE t.DOKUMENTID = ? ORDER BY t.RBR, t.ID",
+                         {(long long)documentId}, [&](vrt::odbc::Statement& s) {
+                             items.push_back({column(s, 1), column(s, 2), column(s, 3), column(s, 4)});
+                             return true;
+                         }, &error))
+        return unreadable(deps, error);
+    // The template has rows for 17 items; more would run into its totals.
+    if (items.size() > 17) {
+        vrt::message(trText(deps, "Previše stavki za export u MS Excel !"), QString(), vrt::Icon::Hand);
+        return 0;
+    }
+
+    // A document without a customer exports an empty customer block; a customer that is gone stops the export.
+    QStringList customer(9);
+    if (head->customer != 0) {
+        bool found = false;
+        error.clear();
+        business::query("SELECT PREZIME, SREDNJEIME, IME, TVRTKA, TADRESA1, TGRAD, TDRZAVA, TPOSTBROJ, TPHONE1 FROM " +
+                            table(Tbl::CON_Contacts) + " WHERE ID = ?",
+                        {(long long)head->customer}, [&](vrt::odbc::Statement& s) {
+                            found = true;
+                            for (int i = 0; i < 9; ++i)
+                                customer[i] = column(s, i + 1);
+                            return false;
+                        }, &error);
+        if (!found) {
+            vrt::message(QStringLiteral("W_First ExportExcelInvoice Fetch :") + QString::number(head->customer)
+                             + QStringLiteral(" : 35 : ") + (error.isEmpty() ? trText(deps, "Zapis nije pronađen.") : error),
+                         QString(), vrt::Icon::Hand);
+            return 0;
+        }
+    }
+
+    const vrt::IniFile ini(QDir(deps.dataFolder).filePath(QStringLiteral("Standard.ini")));
+    auto key = [&ini](const char* k) { return ini.get(QStringLiteral("License"), QString::fromLatin1(k)); };
+    return runExport(deps, "invoice-template.xlsx", fileNamePart(head->category) + QLatin1Char('_'), [&](MsExcelClass& excel) {
+        excel.ASSIGN(QStringLiteral("D1"), head->category);
+        excel.ASSIGN(QStringLiteral("F3"), dateCell(head->date));
+        excel.ASSIGN(QStringLiteral("F4"), head->mark);
+        excel.ASSIGN(QStringLiteral("F5"), QVariant::fromValue<qlonglong>(head->customer));
+        if (head->customer != 0) {
+            const QString& middle = customer[1];
+            excel.ASSIGN(QStringLiteral("A10"), middle.isEmpty() ? customer[0] + QLatin1Char(' ') + customer[2]
+                                                                 : customer[0] + QLatin1Char(' ') + middle + QLatin1Char(' ') + customer[2]);
+            excel.ASSIGN(QStringLiteral("A11"), customer[3]);
+            excel.ASSIGN(QStringLiteral("A12"), customer[4]);
+            excel.ASSIGN(QStringLiteral("A13"), customer[5] + QLatin1Char(' ') + customer[6] + QLatin1Char(' ') + customer[7]);
+            excel.ASSIGN(QStringLiteral("A14"), trText(deps, "Telefon:") + QLatin1Char(' ') + customer[8]);
+        }
+        vrt::Decimal net, discount, tax;
+        int row = 17;
+        for (const Item& item : items) {
+            excel.ASSIGN(QStringLiteral("A%1").arg(row), item.name);
+            excel.ASSIGN(QStringLiteral("E%1").arg(row), amountCell(item.tax));
+            excel.ASSIGN(QStringLiteral("F%1").arg(row), amountCell(item.net));
+            net = net + money(item.net);
+            discount = discount + money(item.discount);
+            tax = tax + money(item.tax);
+            ++row;
+        }
+        excel.ASSIGN(QStringLiteral("F34"), QVariant::fromValue(number(net)));
+        excel.ASSIGN(QStringLiteral("F35"), QVariant::fromValue(number(discount)));
+        excel.ASSIGN(QStringLiteral("F36"), QVariant::fromValue(number(tax)));
+        excel.ASSIGN(QStringLiteral("F39"), amountCell(head->amount));
+        excel.ASSIGN(QStringLiteral("A37"), head->note);
+        excel.ASSIGN(QStringLiteral("A46"), QStringList{key("PerosnInCharge"), key("Phone"), key("Email")}.join(QLatin1Char(' ')));
+    });
+}
+
+int ExportExcelInputDocument(const ExportDeps& deps, long documentId)
+{
+    if (documentId <= 0)
+        return noDocument(deps);
+    using business::table;
+    business::openBusinessTables();
+    bool found = false;
+    QString category, date, partner, mark, amount, note, error;
+    business::query("SELECT k.NAZIV, d.DATUM, c.TVRTKA, d.BROJDOKUMENTA, d.IZNOS_DECIMAL, d.NAPOMENA FROM " +
+                        table(Tbl::UDokumenti) + " d LEFT JOIN " + table(Tbl::UDKategorija) +
+                        " k ON k.ID = d.KATEGORIJAID LEFT JOIN " + table(Tbl::CON_Contacts) +
+                        " c ON c.ID = d.DOBAVLJACID WHERE d.ID = ?",
+                    {(long long)documentId}, [&](vrt::odbc::Statement& s) {
+                        found = true;
+                        category = column(s, 1);
+                        date = column(s, 2);
+                        partner = column(s, 3);
+                        mark = column(s, 4);
+                        amount = column(s, 5);
+                        note = column(s, 6);
+                        return false;
+                    }, &error);
+    if (!found)
+        return unreadable(deps, error.isEmpty() ? trText(deps, "Dokument ne postoji.") : error);
+    return runExport(deps, "input-document.xlsx", QStringLiteral("Input_document_"), [&](MsExcelClass& excel) {
+        excel.ASSIGN(QStringLiteral("D1"), category);
+        excel.ASSIGN(QStringLiteral("F3"), dateCell(date));
+        excel.ASSIGN(QStringLiteral("A17"), partner);
+        excel.ASSIGN(QStringLiteral("A18"), mark);
+        excel.ASSIGN(QStringLiteral("F18"), amountCell(amount));
+        excel.ASSIGN(QStringLiteral("F39"), amountCell(amount));
+        excel.ASSIGN(QStringLiteral("A37"), note);
     });
 }
 

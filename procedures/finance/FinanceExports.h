@@ -36,5 +36,8 @@ void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps);
 // Each answers 0; a failure is shown to the user and nothing is opened.
 int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals);
 int ExportExcelState(const ExportDeps& deps, const StateTotals& totals);
+// The outgoing document (at most 17 items) and the incoming document by id; 0: none selected.
+int ExportExcelInvoice(const ExportDeps& deps, long documentId);
+int ExportExcelInputDocument(const ExportDeps& deps, long documentId);
 
 } // namespace finance

@@ -235,3 +235,195 @@ TEST_F(FinanceExportTest, AMissingTemplateIsToldAndNothingIsSavedOrOpened)
     ASSERT_EQ(testsupport::presenter().calls("message").size(), 1u);
     EXPECT_TRUE(testsupport::presenter().calls("message")[0].text.contains("not a workbook"));
 }
+
+// The document exports over documents stored as the forms store them.
+class DocumentExportTest : public FinanceExportTest {
+protected:
+    void SetUp() override
+    {
+        FinanceExportTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        m_folder->write("Standard.ini", QString::fromUtf8("[License]\r\nCompanyName=Obrt Šime\r\nPhone=021 1\r\n"
+                                                          "Email=a@b.hr\r\nPerosnInCharge=Ivo Ivić\r\n").toUtf8());
+        deps.dataFolder = m_folder->path();
+        deps.shippedTemplates = testsupport::binDir() + "/templates";
+        deps.open = [this](const QString& p) {
+            opened << p;
+            return true;
+        };
+    }
+    long contact(const char* middle, long group = 0)
+    {
+        CON() = CON_Contacts_Rec{};
+        CON().GRUPAID = int32_t(group);
+        CON().PREZIME = "Horvat";
+        CON().SREDNJEIME = middle;
+        CON().IME = "Ana";
+        CON().TVRTKA = "=HYPERLINK(\"x\")";
+        CON().TADRESA1 = "Obala 2";
+        CON().TGRAD = "Split";
+        CON().TDRZAVA = "HR";
+        CON().TPOSTBROJ = "21000";
+        CON().TPHONE1 = "+385 21";
+        EXPECT_EQ(Access(Tbl::CON_Contacts).Insert(), 0);
+        return CON().ID;
+    }
+    long invoice(long customer, int items)
+    {
+        if (!category) { // names are unique: one category and one product
+            IDK() = IDKategorija_Rec{};
+            IDK().NAZIV = "Račun/R1";
+            EXPECT_EQ(Access(Tbl::IDKategorija).Insert(), 0);
+            category = IDK().ID;
+            PRU() = ProizvodUsluga_Rec{};
+            PRU().NAZIV = "+Vijak";
+            EXPECT_EQ(Access(Tbl::ProizvodUsluga).Insert(), 0);
+            product = PRU().ID;
+        }
+        ID() = IDokumenti_Rec{};
+        ID().KATEGORIJAID = int32_t(category);
+        ID().KUPACID = int32_t(customer);
+        ID().BROJDOKUMENTA = "R-7";
+        ID().DATUM = int32_t(vrt::dayFromDate(QDate(2026, 3, 15)));
+        ID().IZNOS_DECIMAL = "1234.56";
+        ID().NAPOMENA = "=1+1";
+        EXPECT_EQ(Access(Tbl::IDokumenti).Insert(), 0);
+        for (int i = 1; i <= items; ++i) {
+            IDS() = IDStavke_Rec{};
+            IDS().DOKUMENTID = ID().ID;
+            IDS().PROIZVODUSLUGAID = int32_t(product);
+            IDS().IZNOS_DECIMAL = QString("%1.10").arg(i).toStdString();
+            IDS().POREZ_IZNOS_DECIMAL = "0.25";
+            IDS().RABAT_JED_DECIMAL = "1.5";
+            EXPECT_EQ(Access(Tbl::IDStavke).Insert(), 0);
+        }
+        return ID().ID;
+    }
+    finance::ExportDeps deps;
+    long category = 0, product = 0;
+};
+
+TEST_F(DocumentExportTest, TheInvoiceExportWritesHeaderCustomerSeventeenItemsAndSums)
+{
+    const long doc = invoice(contact("Marija"), 17);
+    finance::ExportExcelInvoice(deps, doc);
+    ASSERT_EQ(opened.size(), 1) << testsupport::presenter().calls("message").size();
+    EXPECT_TRUE(testsupport::presenter().calls("message").empty());
+    // The category names the file; its "/" does not make a folder.
+    EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith(QString::fromUtf8("Račun_R1_"))) << opened[0].toStdString();
+    EXPECT_EQ(QFileInfo(opened[0]).dir().dirName(), "Excel");
+    const QJsonObject c = readBack(opened[0], {"A1", "A6", "D1", "F3", "F4", "F5", "A10", "A11", "A12", "A13", "A14", "A17",
+                                               "E17", "F17", "F33", "A34", "F34", "F35", "F36", "A37", "F39", "A46", "A16"});
+    auto value = [&](const char* ref) { return c[ref].toObject()["value"].toVariant(); };
+    auto type = [&](const char* ref) { return c[ref].toObject()["type"].toString(); };
+    EXPECT_EQ(value("A1").toString(), QString::fromUtf8("Obrt Šime"));
+    EXPECT_EQ(value("A6").toString(), "Telefon: 021 1");
+    EXPECT_EQ(value("D1").toString(), QString::fromUtf8("Račun/R1"));
+    EXPECT_TRUE(c["F3"].toObject()["date"].toBool());
+    EXPECT_EQ(value("F3").toString().left(10), "2026-03-15");
+    EXPECT_EQ(value("F4").toString(), "R-7");
+    EXPECT_EQ(type("F5"), "n");
+    EXPECT_EQ(value("A10").toString(), "Horvat Marija Ana");
+    // Texts that look like formulas stay texts.
+    EXPECT_EQ(value("A11").toString(), "=HYPERLINK(\"x\")");
+    EXPECT_EQ(type("A11"), "s");
+    EXPECT_EQ(value("A12").toString(), "Obala 2");
+    EXPECT_EQ(value("A13").toString(), "Split HR 21000");
+    EXPECT_EQ(value("A14").toString(), "Telefon: +385 21");
+    EXPECT_EQ(value("A17").toString(), "+Vijak");
+    EXPECT_EQ(type("A17"), "s");
+    EXPECT_DOUBLE_EQ(value("E17").toDouble(), 0.25);
+    EXPECT_DOUBLE_EQ(value("F17").toDouble(), 1.1);
+    EXPECT_DOUBLE_EQ(value("F33").toDouble(), 17.1); // the 17th item on the last item row
+    EXPECT_EQ(value("A34").toString(), "");          // nothing runs into the sums
+    // 1.10 + 2.10 + ... + 17.10; 17 discounts of 1.50; 17 taxes of 0.25.
+    EXPECT_DOUBLE_EQ(value("F34").toDouble(), 154.7);
+    EXPECT_DOUBLE_EQ(value("F35").toDouble(), 25.5);
+    EXPECT_DOUBLE_EQ(value("F36").toDouble(), 4.25);
+    EXPECT_EQ(value("A37").toString(), "=1+1");
+    EXPECT_EQ(type("A37"), "s");
+    EXPECT_DOUBLE_EQ(value("F39").toDouble(), 1234.56);
+    EXPECT_EQ(value("A46").toString(), QString::fromUtf8("Ivo Ivić 021 1 a@b.hr"));
+    EXPECT_EQ(value("A16").toString(), "Naziv");
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty())
+        drawSheet(opened[0], out + "/finance-export-invoice.png");
+
+    // Without a middle name the name has two parts; the second export never overwrites the first.
+    finance::ExportExcelInvoice(deps, invoice(contact(""), 1));
+    ASSERT_EQ(opened.size(), 2);
+    EXPECT_NE(opened[0], opened[1]);
+    EXPECT_EQ(readBack(opened[1], {"A10"})["A10"].toObject()["value"].toString(), "Horvat Ana");
+}
+
+TEST_F(DocumentExportTest, AnInvoiceThatCannotBeExportedIsRefusedAndNothingIsWritten)
+{
+    struct Case {
+        const char* what;
+        std::function<long()> document;
+        const char* said;
+    };
+    const std::vector<Case> cases = {
+        {"eighteen items", [&] { return invoice(contact(""), 18); }, "Previše stavki za export u MS Excel !"},
+        {"customer gone", [&] { return invoice(99999, 1); }, "W_First ExportExcelInvoice Fetch :99999 : 35 : "},
+        {"no document", [] { return 0L; }, "Prethodno odaberite dokument za izvoz."},
+        {"document gone", [] { return 424242L; }, "Izvoz u MS Excel nije uspio:"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::presenter().clear();
+        finance::ExportExcelInvoice(deps, c.document());
+        const auto shown = testsupport::presenter().calls("message");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].text.startsWith(QString::fromUtf8(c.said))) << shown[0].text.toStdString();
+        EXPECT_TRUE(opened.isEmpty());
+        EXPECT_TRUE(QDir(m_folder->file("Excel")).entryList(QDir::Files).isEmpty());
+    }
+}
+
+TEST_F(DocumentExportTest, TheIncomingDocumentExportWritesItsCells)
+{
+    const long supplier = contact("");
+    UDK() = UDKategorija_Rec{};
+    UDK().NAZIV = "Ulazni";
+    ASSERT_EQ(Access(Tbl::UDKategorija).Insert(), 0);
+    UD() = UDokumenti_Rec{};
+    UD().KATEGORIJAID = UDK().ID;
+    UD().DOBAVLJACID = int32_t(supplier);
+    UD().BROJDOKUMENTA = "@U-1";
+    UD().DATUM = int32_t(vrt::dayFromDate(QDate(2026, 1, 2)));
+    UD().IZNOS_DECIMAL = "-99.5";
+    UD().NAPOMENA = "napomena";
+    ASSERT_EQ(Access(Tbl::UDokumenti).Insert(), 0);
+    finance::ExportExcelInputDocument(deps, UD().ID);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith("Input_document_"));
+    const QJsonObject c = readBack(opened[0], {"A1", "A46", "D1", "F3", "A17", "A18", "F18", "F39", "A37"});
+    auto value = [&](const char* ref) { return c[ref].toObject()["value"].toVariant(); };
+    EXPECT_EQ(value("A1").toString(), QString::fromUtf8("Obrt Šime"));
+    EXPECT_EQ(value("D1").toString(), "Ulazni");
+    EXPECT_EQ(value("F3").toString().left(10), "2026-01-02");
+    EXPECT_EQ(value("A17").toString(), "=HYPERLINK(\"x\")");
+    EXPECT_EQ(c["A17"].toObject()["type"].toString(), "s");
+    EXPECT_EQ(value("A18").toString(), "@U-1");
+    EXPECT_DOUBLE_EQ(value("F18").toDouble(), -99.5);
+    EXPECT_DOUBLE_EQ(value("F39").toDouble(), -99.5);
+    EXPECT_EQ(value("A37").toString(), "napomena");
+    EXPECT_TRUE(value("A46").isNull());
+}
+
+TEST_F(DocumentExportTest, TheWindowsRoutinesExportOnlyTheirOwnListsSelection)
+{
+    organiser::RecordedPanes* standIns = window->standInPanes();
+    ASSERT_NE(standIns, nullptr);
+    for (const char* routine : {"ExportExcelInvoice", "ExportExcelInputDocument"}) {
+        SCOPED_TRACE(routine);
+        ASSERT_TRUE(standIns->built.count(routine));
+        testsupport::presenter().clear();
+        standIns->built[routine]();
+        const auto shown = testsupport::presenter().calls("message");
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0].text, "Prethodno odaberite dokument za izvoz.");
+    }
+    EXPECT_TRUE(opened.isEmpty());
+}
