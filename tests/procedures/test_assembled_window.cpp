@@ -404,3 +404,35 @@ TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
                           {"F_Zadaci", contact}, {"F_UD_Dokumenti", contact}, {"F_ID_Dokumenti", contact}}));
     EXPECT_TRUE(messages().isEmpty());
 }
+
+TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
+{
+    open();
+    QStringList opened;
+    finance::workbookOpener() = [&opened](const QString& path) {
+        opened << path;
+        return true;
+    };
+    struct Case {
+        int tab, categories, documents;
+        const char* categoryName;
+        QString prefix;
+    };
+    for (const Case& c : {Case{6004, ctl::IDK, ctl::ID, "IDK:NAZIV", {}}, Case{6003, ctl::UDK, ctl::UD, nullptr, "Input_document_"}}) {
+        SCOPED_TRACE(c.tab);
+        OrganiserList& categories = list(c.categories);
+        categories.reset();
+        ASSERT_TRUE(categories.select(0));
+        OrganiserList& documents = list(c.documents);
+        ASSERT_TRUE(waitFor([&] { return documents.rowCount() > 0; }));
+        presenter().clear();
+        command(c.tab);
+        command(6998);
+        ASSERT_EQ(opened.size(), 1) << messages().join('|').toStdString();
+        EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+        const QString prefix = c.categoryName ? categories.cell(c.categoryName) + "_" : c.prefix;
+        EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith(prefix)) << opened[0].toStdString();
+        opened.clear();
+    }
+    finance::workbookOpener() = nullptr;
+}
