@@ -2,6 +2,7 @@
 
 #include "data/Corvalde.h"
 #include "data/Globals.h"
+#include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/Receive.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/OpenFiles.h"
@@ -98,11 +99,7 @@ int run(const QStringList& args)
 
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
-    jobs.editor = [](const QStringList&) {
-        vrt::message(corvalde::translator().QVSTR(QStringLiteral("Ovaj dio programa još nije dostupan.")),
-                     QString(), vrt::Icon::Information, vrt::BUTTON_OK);
-        return 2;
-    };
+    jobs.editor = [dataFolder](const QStringList& four) { return runEditor(four, dataFolder); };
     const int code = dispatch(args, jobs);
     shutDown(settings);
     return code;

@@ -1,0 +1,466 @@
+#include "mailtransfer/EmailWindow.h"
+
+#include "controls/HtmlEditor.h"
+#include "controls/MailManager.h"
+#include "controls/MailNames.h"
+#include "data/Corvalde.h"
+#include "data/Dictionary.h"
+#include "data/Globals.h"
+#include "procedures/mail-people/AccountsWindow.h"
+#include "procedures/mail-people/ContactsBrowse.h"
+#include "procedures/mail-people/RecipientBuffer.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "data/TableManagers.h"
+#include "services/Quilvo.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDate>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QVBoxLayout>
+
+namespace korbelsteen {
+
+namespace {
+
+QString say(const QString& s) { return corvalde::translator().QVSTR(s); }
+QString text(const std::string& s) { return QString::fromStdString(s).trimmed(); }
+
+QString argument(const QString& a)
+{
+    QString s = a.startsWith(QLatin1Char('/')) ? a.mid(1) : a;
+    while (!s.isEmpty() && s.back().isSpace())
+        s.chop(1);
+    return s;
+}
+
+QString readHtml(const QString& path)
+{
+    QFile f(path);
+    const QFileInfo info(path);
+    if (!info.isFile() || info.size() > 8 * 1024 * 1024 || !f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+QString signatureFile(const QString& dataFolder, int accountId, const char* kind)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("Documents/Signature/%1_%2.html").arg(accountId).arg(QLatin1String(kind)));
+}
+
+QString bodyOf(const QString& html)
+{
+    static const QRegularExpression body(QStringLiteral("<body[^>]*>(.*)</body>"),
+                                         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = body.match(html);
+    return m.hasMatch() ? m.captured(1) : html;
+}
+
+QString prefixed(const QString& subject, const QString& prefix)
+{
+    return subject.left(3).toUpper() == prefix.left(3) ? subject : prefix + subject;
+}
+
+QString sentText(int day, int time)
+{
+    const QDate date = QDate::fromString(vrt::dayToText(day), Qt::ISODate);
+    return QLocale::system().toString(date, QLocale::ShortFormat) + QStringLiteral("  ") + vrt::timeToText(time);
+}
+
+} // namespace
+
+EditorArgs editorArgs(const QStringList& four)
+{
+    EditorArgs a;
+    a.bodyPath = argument(four.value(0));
+    a.mode = argument(four.value(1));
+    a.emailId = argument(four.value(2)).toLongLong();
+    a.recipient = argument(four.value(3));
+    return a;
+}
+
+std::optional<OriginalMail> readOriginal(qint64 id)
+{
+    if (id <= 0)
+        return std::nullopt;
+    EMA().ID = static_cast<int>(id);
+    if (Access(Tbl::AEMAIL).TryFetch(EMA.IDKey) != 0)
+        return std::nullopt;
+    const EMAIL_Rec& e = EMA();
+    OriginalMail m;
+    m.id = id;
+    m.subject = text(e.SUBJECT);
+    m.sender = text(e.SENDER);
+    m.replyTo = text(e.REPLYTO);
+    m.too = text(e.TOO);
+    m.toAddr = text(e.TOADDR);
+    m.day = e.DATUM;
+    m.time = e.VRIJEME;
+    vrt::FileManager& files = Access(Tbl::AEMAILATTACH);
+    ATTA().IDEMAIL = static_cast<int>(id);
+    if (files.SetFrom(ATTA.IDEmailKey) == 0 && files.SetRange(ATTA.IDEmailKey, 1) == 0) {
+        while (files.Next() == 0)
+            m.attachmentNames << text(ATTA().NAZIV);
+        files.EndSequence();
+    }
+    return m;
+}
+
+std::optional<SenderAccount> defaultSender()
+{
+    vrt::FileManager& f = Access(Tbl::AAccounts);
+    if (f.Set(AACC.IDKey) != 0)
+        return std::nullopt;
+    std::optional<SenderAccount> found;
+    while (f.Next() == 0)
+        if (AACC().DEFAULT != 0 && !text(AACC().SMTPHOST).isEmpty()) {
+            found = SenderAccount{AACC().ID, text(AACC().IMEPREZIME), text(AACC().EMAIL)};
+            break;
+        }
+    f.EndSequence();
+    return found;
+}
+
+QString fromField(const SenderAccount& a) { return a.name + QStringLiteral(" <") + a.email + QLatin1Char('>'); }
+
+QString harmlessHtml(const QString& html, const QString& dataFolder)
+{
+    using RE = QRegularExpression;
+    const auto opts = RE::CaseInsensitiveOption | RE::DotMatchesEverythingOption;
+    QString out = html;
+    static const RE blocks(QStringLiteral("<(script|style|iframe|object|embed|applet|frameset|noscript)\\b.*?(</\\1\\s*>|$)"), opts);
+    static const RE singles(QStringLiteral("<(script|iframe|object|embed|applet|frame|link|meta|base)\\b[^>]*>"), opts);
+    static const RE events(QStringLiteral("\\s+on[a-z]+\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)"), opts);
+    static const RE urls(QStringLiteral("\\s+(src|href|background|srcset|style)\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"), opts);
+    out.remove(blocks);
+    out.remove(singles);
+    out.remove(events);
+    const QString root = QDir::cleanPath(QDir(dataFolder).absolutePath()) + QLatin1Char('/');
+    QString result;
+    qsizetype last = 0;
+    for (auto it = urls.globalMatch(out); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        const QString name = m.captured(1).toLower();
+        const QString value = m.captured(3) + m.captured(4) + m.captured(5);
+        bool keep;
+        if (name == QLatin1String("href")) {
+            // A link is followed only when the user asks; a script in it never.
+            keep = !value.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive);
+        } else if (name == QLatin1String("style")) {
+            keep = !value.contains(QLatin1String("url("), Qt::CaseInsensitive)
+                   && !value.contains(QLatin1String("expression"), Qt::CaseInsensitive);
+        } else {
+            const QString v = value.trimmed();
+            if (v.startsWith(QLatin1String("cid:"), Qt::CaseInsensitive) || v.startsWith(QLatin1String("data:image/"), Qt::CaseInsensitive)) {
+                keep = true;
+            } else {
+                const QUrl url(v);
+                const QString local = url.isLocalFile() ? url.toLocalFile() : (url.scheme().isEmpty() && !v.startsWith(QLatin1String("//")) ? v : QString());
+                keep = !local.isEmpty() && name != QLatin1String("srcset")
+                       && QDir::cleanPath(QDir(dataFolder).absoluteFilePath(local)).startsWith(root);
+            }
+        }
+        result += out.mid(last, m.capturedStart() - last);
+        if (keep)
+            result += m.captured(0);
+        last = m.capturedEnd();
+    }
+    result += out.mid(last);
+    return result;
+}
+
+PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
+                         const QString& dataFolder)
+{
+    PreparedMail p;
+    p.from = fromField(account);
+    const QString mode = args.mode;
+    const bool answer = original && (mode == QLatin1String("2") || mode == QLatin1String("3") || mode == QLatin1String("4"));
+    if (mode == QLatin1String("1") || (mode == QLatin1String("0") && !args.recipient.isEmpty())) {
+        if (mode == QLatin1String("0"))
+            p.to = args.recipient;
+        p.html = readHtml(signatureFile(dataFolder, account.id, "NewEmail"));
+        p.focusTo = mode == QLatin1String("1");
+        return p;
+    }
+    if (!answer)
+        return p;
+    if (mode == QLatin1String("2"))
+        p.to = original->replyTo;
+    else if (mode == QLatin1String("3"))
+        p.to = original->toAddr;
+    p.subject = prefixed(original->subject, QStringLiteral("RE: "));
+    if (mode == QLatin1String("4")) {
+        p.subject = prefixed(original->subject, QStringLiteral("FW: "));
+        const QString files = QDir(dataFolder).filePath(QStringLiteral("Email/Files"));
+        for (const QString& name : original->attachmentNames) {
+            const QString path = controls::attachmentFile(files, original->id, name);
+            if (QFileInfo(path).isFile())
+                p.attachments << path;
+        }
+    }
+    QString signature = bodyOf(readHtml(signatureFile(dataFolder, account.id, "ReplyEmail")));
+    if (signature.trimmed().isEmpty())
+        signature = QStringLiteral("<br></br>");
+    const auto esc = [](const QString& s) { return s.toHtmlEscaped(); };
+    const QString header = QStringLiteral("FROM: ") + esc(original->sender) + QStringLiteral(" [mailto:") + esc(original->replyTo)
+                           + QStringLiteral("]<br>SENT: ") + esc(sentText(original->day, original->time))
+                           + QStringLiteral("<br>TO: ") + esc(original->too) + QStringLiteral("<br>SUBJECT: ")
+                           + esc(original->subject) + QStringLiteral("<br><br><br>");
+    const QString quoted = harmlessHtml(bodyOf(readHtml(args.bodyPath)), dataFolder);
+    p.html = QStringLiteral("<html><body>") + signature + QStringLiteral("<p><hr size=\"1\" noshade color=\"#B5C4DF\">")
+             + header + quoted + QStringLiteral("</body></html>");
+    return p;
+}
+
+EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QString& dataFolder, Sender send,
+                         QWidget* parent)
+    : QWidget(parent), m_dataFolder(dataFolder), m_sendFn(std::move(send)), m_accountId(accountId)
+{
+    setWindowTitle(say(QStringLiteral("Email")));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    ask = [](const QString& q) {
+        return vrt::message(q, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO)
+               == vrt::BUTTON_YES;
+    };
+    tell = [](const QString& t) { vrt::message(t, QString(), vrt::Icon::Hand, vrt::BUTTON_OK); };
+
+    auto* grid = new QGridLayout;
+    m_send = new QPushButton(say(QStringLiteral("Pošalji")));
+    m_send->setObjectName(QStringLiteral("?SEND"));
+    const auto line = [](const QString& value, const char* name) {
+        auto* e = new QLineEdit(value);
+        e->setMaxLength(254);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+    m_from = line(prepared.from, "?LC:SALJE");
+    m_to = line(prepared.to, "?LC:PRIMA");
+    m_cc = line(QString(), "?LC:CC");
+    m_bcc = line(QString(), "?LC:BCC");
+    m_subject = line(prepared.subject, "?LC:SUBJECT");
+    m_from->setReadOnly(true);
+    auto* fromButton = new QPushButton(say(QStringLiteral("Šalje")));
+    auto* toButton = new QPushButton(say(QStringLiteral("Prima")));
+    auto* ccButton = new QPushButton(QStringLiteral("Cc"));
+    auto* bccButton = new QPushButton(QStringLiteral("Bcc"));
+    grid->addWidget(m_send, 0, 0, 2, 1);
+    grid->addWidget(fromButton, 0, 1);
+    grid->addWidget(m_from, 0, 2);
+    grid->addWidget(toButton, 1, 1);
+    grid->addWidget(m_to, 1, 2);
+    grid->addWidget(ccButton, 2, 1);
+    grid->addWidget(m_cc, 2, 2);
+    grid->addWidget(bccButton, 3, 1);
+    grid->addWidget(m_bcc, 3, 2);
+    grid->addWidget(new QLabel(say(QStringLiteral("Naslov :"))), 4, 1);
+    grid->addWidget(m_subject, 4, 2);
+
+    m_editor = new controls::HtmlEditor;
+    m_editor->setEditorProperty(QStringLiteral("useEnterAsBR"), 1);
+    m_editor->setEditorProperty(QStringLiteral("HiddenButtons"), QStringLiteral("Toggle;Form;RemoteImage;Table;Spell Check"));
+    m_editor->setEditorProperty(QStringLiteral("HiddenContextMenus"), QStringLiteral("MiscSource;MiscStyle"));
+    m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
+    m_editor->setDocumentHtml(prepared.html);
+
+    m_tabs = new QTabWidget;
+    m_tabs->addTab(m_editor, say(QStringLiteral("Email poruka")));
+    auto* filesPage = new QWidget;
+    auto* filesLayout = new QVBoxLayout(filesPage);
+    m_files = new QListWidget;
+    m_files->setObjectName(QStringLiteral("?L:DFQ"));
+    auto* add = new QPushButton(QStringLiteral("+"));
+    add->setToolTip(say(QStringLiteral("Dodaj datoteku ili datoteke (multiselect)")));
+    auto* remove = new QPushButton(QStringLiteral("−"));
+    remove->setToolTip(say(QStringLiteral("Obriši datoteku (prilog)")));
+    m_zip = new QCheckBox(say(QStringLiteral("Automatski ZIP-aj priloge")));
+    m_zip->setChecked(true);
+    auto* row = new QHBoxLayout;
+    row->addWidget(add);
+    row->addWidget(remove);
+    row->addWidget(m_zip);
+    row->addStretch();
+    filesLayout->addWidget(new QLabel(say(QStringLiteral("Prilozi"))));
+    filesLayout->addWidget(m_files);
+    filesLayout->addLayout(row);
+    m_tabs->addTab(filesPage, say(QStringLiteral("Prilozi")));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(m_tabs, 1);
+    for (const QString& p : prepared.attachments)
+        m_files->addItem(p);
+
+    connect(m_send, &QPushButton::clicked, this, [this] { sendNow(); });
+    connect(fromButton, &QPushButton::clicked, this, [this] { pickAccount(); });
+    connect(toButton, &QPushButton::clicked, this, [this] { pickRecipients(mailpeople::RecipientBuffer::To); });
+    connect(ccButton, &QPushButton::clicked, this, [this] { pickRecipients(mailpeople::RecipientBuffer::Cc); });
+    connect(bccButton, &QPushButton::clicked, this, [this] { pickRecipients(mailpeople::RecipientBuffer::Bcc); });
+    connect(add, &QPushButton::clicked, this, [this] { addFiles(); });
+    connect(remove, &QPushButton::clicked, this, [this] { removeFile(); });
+    resize(800, 600);
+    if (prepared.focusTo)
+        m_to->setFocus();
+    else
+        m_editor->textEdit()->setFocus();
+}
+
+void EmailWindow::addAttachments(const QStringList& paths)
+{
+    for (const QString& p : paths)
+        if (!p.isEmpty())
+            m_files->addItem(p);
+    m_tabs->setCurrentIndex(1);
+    m_files->setCurrentRow(m_files->count() - 1);
+}
+
+void EmailWindow::addFiles()
+{
+    addAttachments(QFileDialog::getOpenFileNames(this, QStringLiteral("Pick 1 or more files"), QString(),
+                                                 QStringLiteral("All Files (*)")));
+}
+
+void EmailWindow::removeFile()
+{
+    delete m_files->currentItem();
+    m_files->setCurrentRow(m_files->count() - 1);
+}
+
+void EmailWindow::pickRecipients(int kind)
+{
+    auto& buffer = mailpeople::RecipientBuffer::instance();
+    buffer.clear();
+    const uint8_t request = GLOBALREQUEST;
+    GLOBALREQUEST = 4;
+    mailpeople::T_Kontakti(0, this);
+    GLOBALREQUEST = request;
+    Q_UNUSED(kind);
+    QLineEdit* fields[3] = {m_to, m_cc, m_bcc};
+    for (int k = 0; k < 3; ++k) {
+        const QString picked = buffer.text(static_cast<mailpeople::RecipientBuffer::Kind>(k));
+        if (picked.isEmpty())
+            continue;
+        const QString now = fields[k]->text();
+        fields[k]->setText(now.isEmpty() ? picked : now + QLatin1Char(';') + picked);
+    }
+}
+
+void EmailWindow::pickAccount()
+{
+    const uint8_t request = GLOBALREQUEST;
+    GLOBALREQUEST = 4;
+    mailpeople::T_Accounti(1, this);
+    const bool picked = GLOBALRESPONSE == 1;
+    GLOBALREQUEST = request;
+    if (picked) {
+        m_accountId = ACC().ID;
+        m_from->setText(fromField({ACC().ID, text(ACC().IMEPREZIME), text(ACC().EMAIL)}));
+    }
+}
+
+bool EmailWindow::sendNow()
+{
+    if (m_subject->text().trimmed().isEmpty()
+        && !ask(say(QStringLiteral("Naslov poruke nije upisan. Želite li nastaviti?")))) {
+        m_subject->setFocus();
+        return false;
+    }
+    if (m_to->text().trimmed().isEmpty()) {
+        tell(say(QStringLiteral("Primatelj nije upisan !")));
+        m_to->setFocus();
+        return false;
+    }
+    if (m_editor->textEdit()->toPlainText().trimmed().isEmpty()) {
+        tell(say(QStringLiteral("Poruka nema teksta. Upišite tekst poruke.")));
+        m_editor->textEdit()->setFocus();
+        return false;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const QString html = QDir(m_dataFolder).filePath(QStringLiteral("HtmlFile.html"));
+    QFile::remove(html);
+    OutgoingMail mail;
+    mail.accountId = m_accountId;
+    mail.from = m_from->text();
+    // A line break in a field would start a header of its own.
+    const auto oneLine = [](QString s) { return s.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')); };
+    mail.to = oneLine(m_to->text());
+    mail.cc = oneLine(m_cc->text());
+    mail.bcc = oneLine(m_bcc->text());
+    mail.subject = oneLine(m_subject->text());
+    mail.htmlFile = html;
+    for (int i = 0; i < m_files->count(); ++i)
+        mail.attachments << m_files->item(i)->text();
+    mail.zipAttachments = m_zip->isChecked();
+    SendResult r;
+    if (!m_editor->saveDocument(html))
+        r.error = say(QStringLiteral("Email nije poslan !"));
+    else
+        r = m_sendFn(mail);
+    QApplication::restoreOverrideCursor();
+    if (!r.sent) {
+        tell(r.error);
+        return false;
+    }
+    if (!r.error.isEmpty())
+        tell(r.error);
+    close();
+    return true;
+}
+
+int runEditor(const QStringList& four, const QString& dataFolder)
+{
+    const EditorArgs args = editorArgs(four);
+    std::optional<OriginalMail> original;
+    if (args.mode == QLatin1String("2") || args.mode == QLatin1String("3") || args.mode == QLatin1String("4")) {
+        original = readOriginal(args.emailId);
+        if (!original) {
+            vrt::stop(QStringLiteral("W_Email ReadEmailAddress Read EmailID ! : ") + QString::number(args.emailId));
+            return 1;
+        }
+    }
+    const std::optional<SenderAccount> account = defaultSender();
+    if (!account) {
+        vrt::message(say(QStringLiteral("Standardni SMTP host nije definiran. Definirajte ga u postavkama Email-a!")),
+                     QString(), vrt::Icon::Hand, vrt::BUTTON_OK);
+        return 1;
+    }
+    DatabaseSendStore store;
+    controls::MailManager mm;
+    const auto send = [&](const OutgoingMail& mail) {
+        SendDeps deps;
+        deps.store = &store;
+        deps.mail = &mm;
+        deps.dataFolder = dataFolder;
+        deps.today = [] { return vrt::today(); };
+        deps.clockNow = [] { return vrt::clockNow(); };
+        deps.translate = [](const QString& s) { return say(s); };
+        mm.CloseSmtpConnection();
+        return sendMail(mail, deps);
+    };
+    EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
+    bool sent = false;
+    QEventLoop loop;
+    QObject::connect(window.sendButton(), &QPushButton::clicked, &window, [&] { sent = window.isHidden(); });
+    window.show();
+    while (window.isVisible())
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    if (!args.bodyPath.isEmpty())
+        QFile::remove(args.bodyPath);
+    return sent ? 0 : 2;
+}
+
+} // namespace korbelsteen

@@ -1,0 +1,116 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "mailtransfer/SendMail.h"
+
+class QLineEdit;
+class QListWidget;
+class QCheckBox;
+class QPushButton;
+class QTabWidget;
+
+namespace controls {
+class HtmlEditor;
+}
+
+namespace korbelsteen {
+
+// The editor's four arguments as the organiser writes them: each without its leading "/"
+// and trailing blanks.
+struct EditorArgs {
+    QString bodyPath; // the copy of the answered or forwarded message's body
+    QString mode;     // "1" new, "2" reply, "3" reply to all, "4" forward, "0" new to `recipient`
+    qint64 emailId = 0;
+    QString recipient;
+};
+EditorArgs editorArgs(const QStringList& four);
+
+// What a reply or forward takes from the answered message.
+struct OriginalMail {
+    qint64 id = 0;
+    QString subject, sender, replyTo, too, toAddr;
+    int day = 0, time = 0;
+    QStringList attachmentNames; // stored names under Email/Files
+};
+// Reads the message from the database; nothing when it is not there.
+std::optional<OriginalMail> readOriginal(qint64 id);
+
+struct SenderAccount {
+    int id = 0;
+    QString name, email;
+};
+// The first default account with an SMTP server.
+std::optional<SenderAccount> defaultSender();
+QString fromField(const SenderAccount& a);
+
+struct PreparedMail {
+    QString from, to, subject, html;
+    QStringList attachments;
+    bool focusTo = false;
+};
+
+// The message the editor opens with. `dataFolder` holds the signatures (Documents/Signature)
+// and the stored attachments (Email/Files).
+PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
+                         const QString& dataFolder);
+
+// A received message's HTML made fit for the editor: no scripts, frames, embedded objects or
+// event attributes, and no image or style sheet fetched from a server or read from outside
+// the data folder.
+QString harmlessHtml(const QString& html, const QString& dataFolder);
+
+// The window "Email".
+class EmailWindow : public QWidget {
+    Q_OBJECT
+public:
+    using Sender = std::function<SendResult(const OutgoingMail&)>;
+    EmailWindow(const PreparedMail& prepared, int accountId, const QString& dataFolder, Sender send,
+                QWidget* parent = nullptr);
+
+    QLineEdit* from() const { return m_from; }
+    QLineEdit* to() const { return m_to; }
+    QLineEdit* cc() const { return m_cc; }
+    QLineEdit* bcc() const { return m_bcc; }
+    QLineEdit* subject() const { return m_subject; }
+    controls::HtmlEditor* editor() const { return m_editor; }
+    QListWidget* attachments() const { return m_files; }
+    QCheckBox* zip() const { return m_zip; }
+    QPushButton* sendButton() const { return m_send; }
+    QTabWidget* tabs() const { return m_tabs; }
+    int accountId() const { return m_accountId; }
+    void addAttachments(const QStringList& paths);
+
+    // "Pošalji": true when the message went out (the window then closes).
+    bool sendNow();
+
+    // Asks yes/no; tests answer here. Default: the program's message box.
+    std::function<bool(const QString&)> ask;
+    // Tells the user; tests record here.
+    std::function<void(const QString&)> tell;
+
+private:
+    void pickRecipients(int kind);
+    void pickAccount();
+    void addFiles();
+    void removeFile();
+
+    QString m_dataFolder;
+    Sender m_sendFn;
+    int m_accountId;
+    QLineEdit *m_from, *m_to, *m_cc, *m_bcc, *m_subject;
+    controls::HtmlEditor* m_editor;
+    QListWidget* m_files;
+    QCheckBox* m_zip;
+    QPushButton* m_send;
+    QTabWidget* m_tabs;
+};
+
+// The editor job of the program: opens the window for the four arguments and returns when it
+// closes (0 sent, 2 closed unsent, 1 refused).
+int runEditor(const QStringList& four, const QString& dataFolder);
+
+} // namespace korbelsteen
