@@ -1,4 +1,5 @@
 #include "mailtransfer/EmailWindow.h"
+#include "mailtransfer/StartLimit.h"
 
 #include "controls/HtmlEditor.h"
 #include "controls/MailManager.h"
@@ -424,6 +425,9 @@ bool EmailWindow::sendNow()
 int runEditor(const QStringList& four, const QString& dataFolder)
 {
     const EditorArgs args = editorArgs(four);
+    StartLimit::Ticket ticket = StartLimit::emailEditor().checkIn(GLOBALREQUEST);
+    if (ticket.result() == StartLimit::Refused)
+        return 2;
     std::optional<OriginalMail> original;
     if (args.mode == QLatin1String("2") || args.mode == QLatin1String("3") || args.mode == QLatin1String("4")) {
         original = readOriginal(args.emailId);
@@ -452,6 +456,7 @@ int runEditor(const QStringList& four, const QString& dataFolder)
         return sendMail(mail, deps);
     };
     EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
+    ticket.setWindow(&window);
     bool sent = false;
     QEventLoop loop;
     QObject::connect(window.sendButton(), &QPushButton::clicked, &window, [&] { sent = window.isHidden(); });
