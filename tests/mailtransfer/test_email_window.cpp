@@ -6,6 +6,7 @@
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
+#include "mailtransfer/StartLimit.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
@@ -18,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
+#include <QTimer>
 
 using namespace korbelsteen;
 
@@ -283,4 +285,36 @@ TEST_F(EmailSendTest, RefusalsAndFailuresKeepTheEditorOpen)
     EXPECT_EQ(sentRows(), 0);
     EXPECT_TRUE(m_smtp.messages().empty());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(EmailSendTest, TheProgramsEditorJobOpensTheReplyOnceAndRemovesTheBodyCopy)
+{
+    int again = -1;
+    QString subject, to;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* editor = qobject_cast<EmailWindow*>(w); editor && editor->isVisible()) {
+                subject = editor->subject()->text();
+                to = editor->to()->text();
+                // The same editor started again while this one is open opens nothing.
+                again = runEditor({QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")},
+                                  m_folder->path());
+                editor->close();
+            }
+    });
+    // Should the editor not be found, it is closed anyway so the test fails instead of hanging.
+    QTimer::singleShot(20000, [] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<EmailWindow*>(w))
+                w->close();
+    });
+    const int code = runEditor({QLatin1Char('/') + body, QStringLiteral("/2"), QLatin1Char('/') + QString::number(original),
+                                QStringLiteral("/")},
+                               m_folder->path());
+    EXPECT_EQ(code, 2) << "closed without sending";
+    EXPECT_EQ(again, 2);
+    EXPECT_EQ(subject, QStringLiteral("RE: Ponuda za ožujak"));
+    EXPECT_EQ(to, QStringLiteral("ivo@velmora.test"));
+    EXPECT_FALSE(QFileInfo::exists(body));
+    EXPECT_FALSE(StartLimit::emailEditor().running());
 }
