@@ -12,6 +12,7 @@
 #include "procedures/mail-people/RecipientBuffer.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
+#include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
 
@@ -349,6 +350,7 @@ void EmailWindow::pickRecipients(int kind)
     GLOBALREQUEST = 4;
     mailpeople::T_Kontakti(0, this);
     GLOBALREQUEST = request;
+    // The browse collects To, Cc and Bcc at once, whichever button opened it.
     Q_UNUSED(kind);
     QLineEdit* fields[3] = {m_to, m_cc, m_bcc};
     for (int k = 0; k < 3; ++k) {
@@ -365,7 +367,7 @@ void EmailWindow::pickAccount()
     const uint8_t request = GLOBALREQUEST;
     GLOBALREQUEST = 4;
     mailpeople::T_Accounti(1, this);
-    const bool picked = GLOBALRESPONSE == 1;
+    const bool picked = GLOBALRESPONSE == vrt::REQUEST_COMPLETED;
     GLOBALREQUEST = request;
     if (picked) {
         m_accountId = ACC().ID;
