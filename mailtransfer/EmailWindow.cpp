@@ -10,6 +10,7 @@
 #include "procedures/mail-people/AccountsWindow.h"
 #include "procedures/mail-people/ContactsBrowse.h"
 #include "procedures/mail-people/RecipientBuffer.h"
+#include "runtime/ComponentRegistry.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
@@ -278,6 +279,9 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     m_editor->setEditorProperty(QStringLiteral("HiddenContextMenus"), QStringLiteral("MiscSource;MiscStyle"));
     m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
     m_editor->setDocumentHtml(prepared.html);
+    // The editing keys act through the key hook; the editor works without it.
+    vrt::ComponentRegistry::instance().createOrRegister(QStringLiteral("Tessmark.CKeysHook.1"), QStringLiteral("tessmark"),
+                                                        m_editor);
 
     m_tabs = new QTabWidget;
     m_tabs->addTab(m_editor, say(QStringLiteral("Email poruka")));

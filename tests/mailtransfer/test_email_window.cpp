@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTextEdit>
+#include <QTest>
 #include <QTimer>
 
 using namespace korbelsteen;
@@ -156,6 +157,34 @@ TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
                                                         "<link rel=stylesheet href=http://x><style>@import url(http://x)</style>c"),
                                          m_folder->path());
     EXPECT_EQ(cleaned, QStringLiteral("<p>a</p>c"));
+}
+
+TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
+{
+    qputenv("VELMORA_PLUGIN_PATH", testsupport::binDir().toLocal8Bit());
+    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+    w.show();
+    ASSERT_NE(w.editor()->findChild<QObject*>(QStringLiteral("CKeysHook")), nullptr) << "the hook is in the editor";
+    QTextEdit* edit = w.editor()->textEdit();
+    edit->setFocus();
+    QTest::keyClicks(edit, QStringLiteral("ab"));
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QString());
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("ab"));
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_End);
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("abab"));
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("bab"));
+    QTest::keyClick(edit, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("abab"));
+    QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("bab"));
 }
 
 // Sending from the window to a real SMTP server.
