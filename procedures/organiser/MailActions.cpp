@@ -7,6 +7,10 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Odbc.h"
 #include "runtime/SqlFilter.h"
+#include "procedures/organiser/OrganiserLists.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/StandIns.h"
 
 namespace organiser {
 
@@ -28,6 +32,68 @@ std::optional<long> folderAccount(Tbl alias, long folderId, bool* root = nullptr
 }
 
 } // namespace
+
+MailMove moveMail(long emailId, MailTarget target)
+{
+    if (emailId == 0)
+        return MailMove::Nothing;
+    const bool junk = target == MailTarget::Junk;
+    const QString n = junk ? QStringLiteral("x") : QString();
+    vrt::FileManager& f = Access(Tbl::AEMAIL);
+    f.clearBuffer();
+    EMA().ID = int32_t(emailId);
+    if (const int rc = f.TryFetch(EMA.IDKey)) {
+        vrt::stop(QStringLiteral("W_First Fetcht Email (1%1):").arg(n) + QString::number(emailId) + QStringLiteral(" : ") + failure(f, rc));
+        return MailMove::Failed;
+    }
+    vrt::FileManager& folders = Access(Tbl::AInbox);
+    folders.clearBuffer();
+    INBA().ID = EMA().INBOXID;
+    if (const int rc = folders.TryFetch(INBA.IDKey)) {
+        vrt::stop(QStringLiteral("W_First Get Ainbox (1%1):").arg(n) + QString::number(EMA().INBOXID) + QStringLiteral(" : ") + failure(folders, rc));
+        return MailMove::Failed;
+    }
+    const char* system = junk ? "xJunk_1" : "xDeleted_1";
+    if (INBA().ENNAZIV == system)
+        return junk ? MailMove::Nothing : MailMove::AlreadyThere;
+    const int32_t account = INBA().ACCOUNTID;
+    folders.clearBuffer();
+    INBA().ACCOUNTID = account;
+    INBA().ENNAZIV = system;
+    if (const int rc = folders.TryFetch(INBA.AccNameKey)) {
+        vrt::stop(QStringLiteral("W_First Get Ainbox (2%1):").arg(n) + QString::number(EMA().INBOXID) + QStringLiteral(" : ") + failure(folders, rc));
+        return MailMove::Failed;
+    }
+    const long to = INBA().ID;
+    EMA().INBOXID = int32_t(to);
+    if (junk) // later mail from this address is filed as junk when it arrives
+        EMA().JUNKDOMAIN = EMA().REPLYTO.substr(0, 254);
+    if (const int rc = f.TryUpdate()) {
+        vrt::stop(QStringLiteral("W_First Mail PUT(1%1) :").arg(n) + QString::number(emailId) + QStringLiteral(" : ") + failure(f, rc));
+        return MailMove::Failed;
+    }
+    return MailMove::Moved;
+}
+
+void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
+{
+    RecordedPanes* routines = window.standInPanes();
+    if (!routines)
+        return;
+    const auto move = [&panes](MailTarget target) {
+        OrganiserList& mails = panes.lists().list(ctl::Email);
+        const MailMove done = moveMail(long(mails.selectedId().toLongLong()), target);
+        if (done == MailMove::AlreadyThere) {
+            tellNotAvailable(); // deleting for good is not built yet
+            return 0;
+        }
+        if (done == MailMove::Moved)
+            mails.reset();
+        return done == MailMove::Failed ? 1 : 0;
+    };
+    routines->built[QStringLiteral("MoveMailToJunk")] = [move] { return move(MailTarget::Junk); };
+    routines->built[QStringLiteral("DeleteEmail")] = [move] { return move(MailTarget::Deleted); };
+}
 
 long contactByAddress(const QString& address)
 {

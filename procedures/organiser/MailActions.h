@@ -7,6 +7,11 @@
 
 class QMimeData;
 
+namespace organiser {
+class OrganiserWindow;
+class OrganiserPanes;
+}
+
 // What the organiser window's menus and drops do with mails, contacts and tasks in the
 // database. Each reads and writes through the calling thread's table managers.
 namespace organiser {
@@ -34,6 +39,16 @@ int markFolderRead(long folderId);
 
 // How many attachments a mail has (0 also when they cannot be read).
 int mailAttachmentCount(long emailId);
+
+// "Označi kao smeće" moves a mail to its account's Junk folder and marks its reply-to address
+// as junk; "Obriši email" moves it to the account's Deleted folder. A mail already in Deleted
+// is left for the caller to delete for good.
+enum class MailTarget { Junk, Deleted };
+enum class MailMove { Nothing, Moved, AlreadyThere, Failed };
+MailMove moveMail(long emailId, MailTarget target);
+
+// The mail list's junk and delete entries and the ribbon's delete command run these.
+void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes);
 
 // Mails dragged from the mail list carry their ids.
 QMimeData* emailDragData(const QList<long>& ids);

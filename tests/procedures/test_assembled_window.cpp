@@ -178,6 +178,17 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     clickRow(ctl::Email, readRow);
     const std::string selected = mails.cell("EM:ID").toStdString();
     const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents");
+    const std::string account = "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + std::to_string(sample.inboxId) + ")";
+    const auto folder = [&](const char* system) {
+        return one("SELECT ID FROM Inbox WHERE ACCOUNTID = " + account + " AND ENNAZIV = '" + system + "'");
+    };
+    const auto inDeleted = [&] { return std::stoi(one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + folder("xDeleted_1"))); };
+    int deleted = inDeleted();
+    // Each delete moves one more mail, the one selected then, into the Deleted folder.
+    const auto oneMoreDeleted = [&] {
+        const int now = inDeleted();
+        return now == std::exchange(deleted, now) + 1;
+    };
 
     struct Case {
         Popup menu;       // entries of a context menu...
@@ -195,8 +206,11 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         entry(Popup::MailFolders, "Označi sve pročitano", [&] { return unreadInInbox() == "0"; }),
         entry(Popup::Mail, "Dodaj u kontakte", built),
         entry(Popup::Mail, "Dodaj u zadatke", built),
-        entry(Popup::Mail, "Označi kao smeće"),
-        entry(Popup::Mail, "Obriši email"),
+        entry(Popup::Mail, "Označi kao smeće", [&] {
+            return one("SELECT INBOXID FROM EMAIL WHERE ID = " + selected) == folder("xJunk_1")
+                && one("SELECT JUNKDOMAIN = REPLYTO FROM EMAIL WHERE ID = " + selected) == "1";
+        }),
+        entry(Popup::Mail, "Obriši email", oneMoreDeleted),
         entry(Popup::MailFolders, "Novi poddirektorij"),
         entry(Popup::MailFolders, "Isprazni direktorij"),
         entry(Popup::FinanceCategories, "Unos poddirektorija", built),
@@ -207,7 +221,7 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         ribbon(1010, built), // settings
         ribbon(1011, built), // accounts
         ribbon(1015, built), // new contact
-        ribbon(2006), // delete mail
+        ribbon(2006, oneMoreDeleted), // delete mail
         ribbon(2007), // mail report
         ribbon(4004, built), // calendar refresh
         ribbon(4005, built), // calendar print
