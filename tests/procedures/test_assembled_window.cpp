@@ -271,6 +271,49 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
 }
 
+TEST_F(AssembledWindow, DeleteInTheDeletedFolderAsksThenDeletesForGoodAndEmptyingDeletesAll)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    const std::string inbox = std::to_string(sample.inboxId);
+    const std::string deleted = one("SELECT ID FROM Inbox WHERE ENNAZIV = 'xDeleted_1' AND ACCOUNTID = "
+                                    "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + inbox + ")");
+    const auto inDeleted = [&] { return std::stoi(one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + deleted)); };
+    query("UPDATE EMAIL SET INBOXID = " + deleted + " WHERE ID IN (SELECT ID FROM EMAIL WHERE INBOXID = " + inbox + " LIMIT 3)");
+    const int there = inDeleted();
+    ASSERT_GE(there, 3);
+    const VelmoraDll::TreeQueue& folders = VelmoraDll::InboxQ();
+    int position = 0;
+    while (position < int(folders.size()) && std::to_string(folders[size_t(position)].ID) != deleted)
+        ++position;
+    ASSERT_LT(position, int(folders.size()));
+    panes->selectTreeRow(tree::MailFolders, position + 1);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() == there; }));
+
+    const QString question = QStringLiteral("Želite li nepovratno obrisati email?");
+    for (const int answer : {vrt::BUTTON_NO, vrt::BUTTON_YES}) {
+        SCOPED_TRACE(answer);
+        clickRow(ctl::Email, 0);
+        const std::string id = mails.cell("EM:ID").toStdString();
+        presenter().clear();
+        presenter().queueButton(answer);
+        command(2006);
+        EXPECT_EQ(messages(), QStringList{question});
+        EXPECT_EQ(one("SELECT COUNT(*) FROM EMAIL WHERE ID = " + id), answer == vrt::BUTTON_YES ? "0" : "1");
+    }
+    EXPECT_EQ(inDeleted(), there - 1);
+
+    presenter().clear();
+    for (const auto& item : panes->menus().menu(Popup::MailFolders).items())
+        if (item.text == QStringLiteral("Isprazni direktorij"))
+            item.action();
+    EXPECT_TRUE(messages().isEmpty()) << "emptying asks nothing";
+    EXPECT_EQ(inDeleted(), 0);
+    EXPECT_TRUE(waitFor([&] { return mails.rowCount() == 0; }));
+}
+
 TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheTasks)
 {
     open();
