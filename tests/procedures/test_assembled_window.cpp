@@ -200,6 +200,11 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     const auto ribbon = [](int code, std::function<bool()> done = {}) { return Case{Popup::Mail, nullptr, code, std::move(done)}; };
     // A built form or routine opens (the test's dialog runner closes it) and says nothing.
     const auto built = [] { return true; };
+    const auto refused = [&] {
+        const bool said = messages() == QStringList{QStringLiteral("Standardni direktorij se ne može mijenjati ili brisati!")};
+        presenter().clear();
+        return said;
+    };
     const std::vector<Case> cases = {
         entry(Popup::Mail, "Označi kao nepročitano",
               [&] { return one("SELECT READ FROM EMAIL WHERE ID = " + selected) == "0"; }),
@@ -212,6 +217,9 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         }),
         entry(Popup::Mail, "Obriši email", oneMoreDeleted),
         entry(Popup::MailFolders, "Novi poddirektorij"),
+        // The inbox the tree shows is a standard folder.
+        entry(Popup::MailFolders, "Izmjena", [&] { return refused(); }),
+        entry(Popup::MailFolders, "Brisanje", [&] { return refused(); }),
         entry(Popup::FinanceCategories, "Unos poddirektorija", built),
         entry(Popup::Calendar, "Unos novog zadatka", built),
         entry(Popup::Calendar, "Ispis", built),
