@@ -1,5 +1,6 @@
 #include "procedures/organiser/MailActions.h"
 
+#include <QApplication>
 #include <QMimeData>
 
 #include "data/Globals.h"
@@ -7,6 +8,13 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Odbc.h"
 #include "runtime/SqlFilter.h"
+#include "services/Quilvo.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/MailDelete.h"
+#include "procedures/organiser/OrganiserLists.h"
+#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/StandIns.h"
 
 namespace organiser {
 
@@ -28,6 +36,186 @@ std::optional<long> folderAccount(Tbl alias, long folderId, bool* root = nullptr
 }
 
 } // namespace
+
+MailMove moveMail(long emailId, MailTarget target, long* account)
+{
+    if (emailId == 0)
+        return MailMove::Nothing;
+    const bool junk = target == MailTarget::Junk;
+    const QString n = junk ? QStringLiteral("x") : QString();
+    vrt::FileManager& f = Access(Tbl::AEMAIL);
+    f.clearBuffer();
+    EMA().ID = int32_t(emailId);
+    if (const int rc = f.TryFetch(EMA.IDKey)) {
+        vrt::stop(QStringLiteral("W_First Fetcht Email (1%1):").arg(n) + QString::number(emailId) + QStringLiteral(" : ") + failure(f, rc));
+        return MailMove::Failed;
+    }
+    vrt::FileManager& folders = Access(Tbl::AInbox);
+    folders.clearBuffer();
+    INBA().ID = EMA().INBOXID;
+    if (const int rc = folders.TryFetch(INBA.IDKey)) {
+        vrt::stop(QStringLiteral("W_First Get Ainbox (1%1):").arg(n) + QString::number(EMA().INBOXID) + QStringLiteral(" : ") + failure(folders, rc));
+        return MailMove::Failed;
+    }
+    const char* system = junk ? "xJunk_1" : "xDeleted_1";
+    if (account)
+        *account = INBA().ACCOUNTID;
+    if (INBA().ENNAZIV == system)
+        return junk ? MailMove::Nothing : MailMove::AlreadyThere;
+    const int32_t owner = INBA().ACCOUNTID;
+    folders.clearBuffer();
+    INBA().ACCOUNTID = owner;
+    INBA().ENNAZIV = system;
+    if (const int rc = folders.TryFetch(INBA.AccNameKey)) {
+        vrt::stop(QStringLiteral("W_First Get Ainbox (2%1):").arg(n) + QString::number(EMA().INBOXID) + QStringLiteral(" : ") + failure(folders, rc));
+        return MailMove::Failed;
+    }
+    const long to = INBA().ID;
+    EMA().INBOXID = int32_t(to);
+    if (junk) // later mail from this address is filed as junk when it arrives
+        EMA().JUNKDOMAIN = EMA().REPLYTO.substr(0, 254);
+    if (const int rc = f.TryUpdate()) {
+        vrt::stop(QStringLiteral("W_First Mail PUT(1%1) :").arg(n) + QString::number(emailId) + QStringLiteral(" : ") + failure(f, rc));
+        return MailMove::Failed;
+    }
+    return MailMove::Moved;
+}
+
+int emptyFolderToDeleted(long folderId, long deletedFolderId)
+{
+    vrt::odbc::Statement s(*corvalde::ThreadSession().connection());
+    const std::string email = vrt::quoteName(Access(Tbl::EMAIL).SqlName());
+    int64_t moved = 0;
+    if (s.prepare("SELECT COUNT(*) FROM " + email + " WHERE \"INBOXID\" = ?")) {
+        s.bindInt(1, folderId);
+        if (s.execute() && s.fetch())
+            moved = s.integer(1).value_or(0);
+        s.closeCursor();
+    }
+    vrt::odbc::Statement u(*corvalde::ThreadSession().connection());
+    if (!u.prepare("UPDATE " + email + " SET \"INBOXID\" = ? WHERE \"INBOXID\" = ?")) {
+        vrt::stop(QStringLiteral("W_First Mail PUT(1) :") + QString::fromStdString(u.error().text));
+        return -1;
+    }
+    u.bindInt(1, deletedFolderId);
+    u.bindInt(2, folderId);
+    if (!u.execute()) {
+        vrt::stop(QStringLiteral("W_First Mail PUT(1) :") + QString::number(folderId) + QStringLiteral(" : ")
+                  + QString::fromStdString(u.error().text));
+        return -1;
+    }
+    return int(moved);
+}
+
+namespace {
+
+// A server that would not delete keeps its mails here too; the user learns why.
+void tellKept(const ForGood& done)
+{
+    if (done.kept == 0)
+        return;
+    vrt::message(VelmoraDll::translator().QVSTR(QStringLiteral("Poslužitelj nije obrisao sve emailove; neobrisani su ostali:"))
+                     + QLatin1Char('\n') + done.why,
+                 QStringLiteral("Info"), vrt::Icon::Exclamation);
+}
+
+struct Folder {
+    long id = 0, account = 0, parent = 0;
+    std::string system;
+};
+
+std::optional<Folder> readFolder(long id)
+{
+    vrt::FileManager& f = Access(Tbl::AInbox);
+    f.clearBuffer();
+    INBA().ID = int32_t(id);
+    if (const int rc = f.TryFetch(INBA.IDKey)) {
+        vrt::stop(QStringLiteral("W_First Get Ainbox (3):") + QString::number(id) + QStringLiteral(" : ") + failure(f, rc));
+        return std::nullopt;
+    }
+    return Folder{INBA().ID, INBA().ACCOUNTID, INBA().TATAID, INBA().ENNAZIV};
+}
+
+} // namespace
+
+void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
+{
+    RecordedPanes* routines = window.standInPanes();
+    if (!routines)
+        return;
+    routines->built[QStringLiteral("MoveMailToJunk")] = [&panes] {
+        OrganiserList& mails = panes.lists().list(ctl::Email);
+        const MailMove done = moveMail(long(mails.selectedId().toLongLong()), MailTarget::Junk);
+        if (done == MailMove::Moved)
+            mails.reset();
+        return done == MailMove::Failed ? 1 : 0;
+    };
+    routines->built[QStringLiteral("DeleteEmail")] = [&window, &panes] {
+        OrganiserList& mails = panes.lists().list(ctl::Email);
+        const long id = long(mails.selectedId().toLongLong());
+        long account = 0;
+        const MailMove done = moveMail(id, MailTarget::Deleted, &account);
+        if (done == MailMove::AlreadyThere
+            && vrt::message(VelmoraDll::translator().QVSTR(QStringLiteral("Želite li nepovratno obrisati email?")),
+                            QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO)
+                == vrt::BUTTON_YES) {
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            const ForGood gone = deleteMailsForGood(account, {id}, window.dataFolder());
+            QApplication::restoreOverrideCursor();
+            tellKept(gone);
+        }
+        mails.reset();
+        return done == MailMove::Failed ? 1 : 0;
+    };
+    routines->built[QStringLiteral("EmptyMailFolder")] = [&window, &panes] {
+        const long id = panes.treeRowId(tree::MailFolders);
+        if (id == 0)
+            return 0;
+        const std::optional<Folder> folder = readFolder(id);
+        if (!folder)
+            return 1;
+        if (folder->parent == 0) // an account's own row holds no mail
+            return 0;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        int rc = 0;
+        if (folder->system == "xDeleted_1") {
+            const ForGood gone = deleteMailsForGood(folder->account, mailsOfFolder(id), window.dataFolder());
+            QApplication::restoreOverrideCursor();
+            tellKept(gone);
+        } else {
+            vrt::FileManager& f = Access(Tbl::AInbox);
+            f.clearBuffer();
+            INBA().ACCOUNTID = int32_t(folder->account);
+            INBA().ENNAZIV = "xDeleted_1";
+            rc = f.TryFetch(INBA.AccNameKey);
+            if (rc)
+                vrt::stop(QStringLiteral("W_First Get Ainbox (2):") + QString::number(id) + QStringLiteral(" : ") + failure(f, rc));
+            else if (emptyFolderToDeleted(id, INBA().ID) < 0)
+                rc = 1;
+            QApplication::restoreOverrideCursor();
+        }
+        panes.lists().list(ctl::Email).reset();
+        return rc ? 1 : 0;
+    };
+    // An account's root and its standard folders keep their names and their place; the folder
+    // form for the user's own folders is not built yet.
+    const auto changeOrDelete = [&panes] {
+        const long id = panes.treeRowId(tree::MailFolders);
+        if (id == 0)
+            return 0;
+        const std::optional<Folder> folder = readFolder(id);
+        if (!folder)
+            return 1;
+        if (!folder->system.empty())
+            vrt::message(VelmoraDll::translator().QVSTR(QStringLiteral("Standardni direktorij se ne može mijenjati ili brisati!")),
+                         QStringLiteral("Info"), vrt::Icon::Hand);
+        else
+            tellNotAvailable();
+        return 0;
+    };
+    routines->built[QStringLiteral("ChangeMailFolder")] = changeOrDelete;
+    routines->built[QStringLiteral("DeleteMailFolder")] = changeOrDelete;
+}
 
 long contactByAddress(const QString& address)
 {

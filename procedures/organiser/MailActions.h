@@ -7,6 +7,11 @@
 
 class QMimeData;
 
+namespace organiser {
+class OrganiserWindow;
+class OrganiserPanes;
+}
+
 // What the organiser window's menus and drops do with mails, contacts and tasks in the
 // database. Each reads and writes through the calling thread's table managers.
 namespace organiser {
@@ -34,6 +39,21 @@ int markFolderRead(long folderId);
 
 // How many attachments a mail has (0 also when they cannot be read).
 int mailAttachmentCount(long emailId);
+
+// "Označi kao smeće" moves a mail to its account's Junk folder and marks its reply-to address
+// as junk; "Obriši email" moves it to the account's Deleted folder. A mail already in Deleted
+// is left for the caller to delete for good; `account` gets the mail's account.
+enum class MailTarget { Junk, Deleted };
+enum class MailMove { Nothing, Moved, AlreadyThere, Failed };
+MailMove moveMail(long emailId, MailTarget target, long* account = nullptr);
+
+// "Isprazni direktorij" on a folder that is not Deleted: all its mails move to the account's
+// Deleted folder in one statement. Answers how many, -1 after a failure (reported).
+int emptyFolderToDeleted(long folderId, long deletedFolderId);
+
+// The mail list's junk and delete entries, the ribbon's delete command and the folder tree's
+// "Isprazni direktorij" run these.
+void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes);
 
 // Mails dragged from the mail list carry their ids.
 QMimeData* emailDragData(const QList<long>& ids);

@@ -2,6 +2,7 @@
 
 #include "data/TableManagers.h"
 #include "procedures/organiser/HostedControls.h"
+#include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -61,6 +62,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     mailpeople::attachMailPeople(window, panes);
     notespass::attachNotesPasswords(window, panes);
     finance::attachFinance(window, panes);
+    attachMailActions(window, panes);
 }
 
 } // namespace

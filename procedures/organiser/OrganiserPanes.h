@@ -72,6 +72,8 @@ public:
     void updateButtons();
     // The selected contact's note in control 135.
     void showContactNote();
+    // The id of the selected row of a tree; 0 when none.
+    long treeRowId(int control) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,7 +84,6 @@ private:
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
     void makeTaskPanel(OrganiserWindow& window);
-    long treeRowId(int control) const;
     // A context menu's entry that runs a routine of the window by name.
     void runMenuRoutine(OrganiserWindow& window, const QString& routine);
     void pressListButton(const ListButton& b);

@@ -178,6 +178,17 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     clickRow(ctl::Email, readRow);
     const std::string selected = mails.cell("EM:ID").toStdString();
     const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents");
+    const std::string account = "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + std::to_string(sample.inboxId) + ")";
+    const auto folder = [&](const char* system) {
+        return one("SELECT ID FROM Inbox WHERE ACCOUNTID = " + account + " AND ENNAZIV = '" + system + "'");
+    };
+    const auto inDeleted = [&] { return std::stoi(one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + folder("xDeleted_1"))); };
+    int deleted = inDeleted();
+    // Each delete moves one more mail, the one selected then, into the Deleted folder.
+    const auto oneMoreDeleted = [&] {
+        const int now = inDeleted();
+        return now == std::exchange(deleted, now) + 1;
+    };
 
     struct Case {
         Popup menu;       // entries of a context menu...
@@ -189,16 +200,26 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     const auto ribbon = [](int code, std::function<bool()> done = {}) { return Case{Popup::Mail, nullptr, code, std::move(done)}; };
     // A built form or routine opens (the test's dialog runner closes it) and says nothing.
     const auto built = [] { return true; };
+    const auto refused = [&] {
+        const bool said = messages() == QStringList{QStringLiteral("Standardni direktorij se ne može mijenjati ili brisati!")};
+        presenter().clear();
+        return said;
+    };
     const std::vector<Case> cases = {
         entry(Popup::Mail, "Označi kao nepročitano",
               [&] { return one("SELECT READ FROM EMAIL WHERE ID = " + selected) == "0"; }),
         entry(Popup::MailFolders, "Označi sve pročitano", [&] { return unreadInInbox() == "0"; }),
         entry(Popup::Mail, "Dodaj u kontakte", built),
         entry(Popup::Mail, "Dodaj u zadatke", built),
-        entry(Popup::Mail, "Označi kao smeće"),
-        entry(Popup::Mail, "Obriši email"),
+        entry(Popup::Mail, "Označi kao smeće", [&] {
+            return one("SELECT INBOXID FROM EMAIL WHERE ID = " + selected) == folder("xJunk_1")
+                && one("SELECT JUNKDOMAIN = REPLYTO FROM EMAIL WHERE ID = " + selected) == "1";
+        }),
+        entry(Popup::Mail, "Obriši email", oneMoreDeleted),
         entry(Popup::MailFolders, "Novi poddirektorij"),
-        entry(Popup::MailFolders, "Isprazni direktorij"),
+        // The inbox the tree shows is a standard folder.
+        entry(Popup::MailFolders, "Izmjena", [&] { return refused(); }),
+        entry(Popup::MailFolders, "Brisanje", [&] { return refused(); }),
         entry(Popup::FinanceCategories, "Unos poddirektorija", built),
         entry(Popup::Calendar, "Unos novog zadatka", built),
         entry(Popup::Calendar, "Ispis", built),
@@ -207,8 +228,13 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         ribbon(1010, built), // settings
         ribbon(1011, built), // accounts
         ribbon(1015, built), // new contact
-        ribbon(2006), // delete mail
+        ribbon(2006, oneMoreDeleted), // delete mail
         ribbon(2007), // mail report
+        // The inbox the tree shows: all its mail goes to Deleted.
+        entry(Popup::MailFolders, "Isprazni direktorij", [&] {
+            return one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + std::to_string(sample.inboxId)) == "0"
+                && inDeleted() == deleted + sample.inboxMails - 3;
+        }),
         ribbon(4004, built), // calendar refresh
         ribbon(4005, built), // calendar print
         ribbon(6005, built), // the state chart
@@ -251,6 +277,49 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
+}
+
+TEST_F(AssembledWindow, DeleteInTheDeletedFolderAsksThenDeletesForGoodAndEmptyingDeletesAll)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    const std::string inbox = std::to_string(sample.inboxId);
+    const std::string deleted = one("SELECT ID FROM Inbox WHERE ENNAZIV = 'xDeleted_1' AND ACCOUNTID = "
+                                    "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + inbox + ")");
+    const auto inDeleted = [&] { return std::stoi(one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + deleted)); };
+    query("UPDATE EMAIL SET INBOXID = " + deleted + " WHERE ID IN (SELECT ID FROM EMAIL WHERE INBOXID = " + inbox + " LIMIT 3)");
+    const int there = inDeleted();
+    ASSERT_GE(there, 3);
+    const VelmoraDll::TreeQueue& folders = VelmoraDll::InboxQ();
+    int position = 0;
+    while (position < int(folders.size()) && std::to_string(folders[size_t(position)].ID) != deleted)
+        ++position;
+    ASSERT_LT(position, int(folders.size()));
+    panes->selectTreeRow(tree::MailFolders, position + 1);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() == there; }));
+
+    const QString question = QStringLiteral("Želite li nepovratno obrisati email?");
+    for (const int answer : {vrt::BUTTON_NO, vrt::BUTTON_YES}) {
+        SCOPED_TRACE(answer);
+        clickRow(ctl::Email, 0);
+        const std::string id = mails.cell("EM:ID").toStdString();
+        presenter().clear();
+        presenter().queueButton(answer);
+        command(2006);
+        EXPECT_EQ(messages(), QStringList{question});
+        EXPECT_EQ(one("SELECT COUNT(*) FROM EMAIL WHERE ID = " + id), answer == vrt::BUTTON_YES ? "0" : "1");
+    }
+    EXPECT_EQ(inDeleted(), there - 1);
+
+    presenter().clear();
+    for (const auto& item : panes->menus().menu(Popup::MailFolders).items())
+        if (item.text == QStringLiteral("Isprazni direktorij"))
+            item.action();
+    EXPECT_TRUE(messages().isEmpty()) << "emptying asks nothing";
+    EXPECT_EQ(inDeleted(), 0);
+    EXPECT_TRUE(waitFor([&] { return mails.rowCount() == 0; }));
 }
 
 TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheTasks)
