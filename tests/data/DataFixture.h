@@ -1,12 +1,28 @@
 #pragma once
 #include "data/Corvalde.h"
+#include "data/Dictionary.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
+
+// Adds an account's folders by their system names (named the same); false when one insert fails.
+inline bool addMailFolders(int account, std::initializer_list<const char*> systems)
+{
+    for (const char* system : systems) {
+        Access(Tbl::Inbox).clearBuffer();
+        INB().ACCOUNTID = account;
+        INB().ENNAZIV = system;
+        INB().NAZIV = system;
+        if (Access(Tbl::Inbox).Insert() != 0)
+            return false;
+    }
+    return true;
+}
 
 // A fresh database in a temporary folder, reached through the real ODBC driver; every table
 // is named and the calling thread's managers start clean.

@@ -211,13 +211,7 @@ protected:
         ACC().DEFAULT = 1;
         ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
         accountId = ACC().ID;
-        for (const char* system : {"xInbox_1", "xSent_1"}) {
-            Access(Tbl::Inbox).clearBuffer();
-            INB().ACCOUNTID = accountId;
-            INB().ENNAZIV = system;
-            INB().NAZIV = system;
-            ASSERT_EQ(Access(Tbl::Inbox).Insert(), 0);
-        }
+        ASSERT_TRUE(addMailFolders(accountId, {"xInbox_1", "xSent_1"}));
     }
     std::unique_ptr<EmailWindow> window(const PreparedMail& p)
     {

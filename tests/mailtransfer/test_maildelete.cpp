@@ -57,13 +57,7 @@ protected:
         ACC().POPSSL = "0";
         EXPECT_EQ(Access(Tbl::Accounts).Insert(), 0);
         const int account = ACC().ID;
-        for (const char* system : {"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}) {
-            Access(Tbl::Inbox).clearBuffer();
-            INB().ACCOUNTID = account;
-            INB().ENNAZIV = system;
-            INB().NAZIV = system;
-            EXPECT_EQ(Access(Tbl::Inbox).Insert(), 0);
-        }
+        EXPECT_TRUE(addMailFolders(account, {"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}));
         QProcess p;
         p.setWorkingDirectory(m_folder->path());
         p.setProcessChannelMode(QProcess::MergedChannels);

@@ -96,13 +96,7 @@ protected:
         ACC().DEFAULT = isDefault ? 1 : 0;
         EXPECT_EQ(Access(Tbl::Accounts).Insert(), 0);
         const int account = ACC().ID;
-        for (const char* system : {"xInbox_1", "xSent_1"}) {
-            Access(Tbl::Inbox).clearBuffer();
-            INB().ACCOUNTID = account;
-            INB().ENNAZIV = system;
-            INB().NAZIV = system;
-            EXPECT_EQ(Access(Tbl::Inbox).Insert(), 0);
-        }
+        EXPECT_TRUE(addMailFolders(account, {"xInbox_1", "xSent_1"}));
         return account;
     }
     SendResult send(const OutgoingMail& mail)
