@@ -127,30 +127,36 @@ int32_t ZipKit::Release()
     return n;
 }
 
-HRESULT ZipKit::fail(HRESULT hr, const QString& description)
+bool ZipKit::begin()
 {
-    setErrorInfo(description);
-    return hr;
+    m_error.clear();
+    m_cancelled = false;
+    return true;
 }
 
-HRESULT ZipKit::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t attributes)
+bool ZipKit::fail(const QString& description, bool cancelled)
 {
-    clearErrorInfo();
-    if (attributes != 0)
-        return fail(E_INVALIDARG, QStringLiteral("Unsupported attributes: %1").arg(attributes));
+    m_error = description;
+    m_cancelled = cancelled;
+    return false;
+}
+
+bool ZipKit::add(const QString& fileSpec, const QString& exclude)
+{
+    begin();
     const QString pattern = vrt::normalizePath(fileSpec.trimmed());
     if (pattern.isEmpty())
-        return fail(E_INVALIDARG, QStringLiteral("No file pattern"));
+        return fail(QStringLiteral("No file pattern"));
 
     const QFileInfo patternInfo(pattern);
     const bool wholeFolder = patternInfo.isDir();
     const QString folder = QDir(wholeFolder ? pattern : patternInfo.path()).absolutePath();
     const QString wildcard = wholeFolder ? kAll : wildcardOf(patternInfo.fileName());
     if (!QFileInfo(folder).isDir())
-        return fail(E_FAIL, folder + QStringLiteral(": No such folder"));
+        return fail(folder + QStringLiteral(": No such folder"));
     const bool literalFile = !wildcard.contains(QLatin1Char('*')) && !wildcard.contains(QLatin1Char('?'));
     if (literalFile && !patternInfo.isFile())
-        return fail(E_FAIL, pattern + QStringLiteral(": No such file"));
+        return fail(pattern + QStringLiteral(": No such file"));
 
     // Names are relative to the listed folder, or to its parent so they carry its name.
     QDir base(folder);
@@ -179,49 +185,16 @@ HRESULT ZipKit::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t
             continue;
         const QString name = base.relativeFilePath(path);
         if (!isSafeEntryName(name))
-            return fail(E_FAIL, path + QStringLiteral(": Name outside the archive's root"));
+            return fail(path + QStringLiteral(": Name outside the archive's root"));
         found.push_back({path, name});
     }
     for (Pending& p : found)
         m_pending[p.entryName] = std::move(p);
-    return m_autoSave ? Save() : S_OK;
+    return m_autoSave ? save() : true;
 }
 
-HRESULT ZipKit::GetAutoSave(int16_t* value)
+void ZipKit::setExcludedPaths(const QStringList& paths)
 {
-    clearErrorInfo();
-    if (!value)
-        return E_INVALIDARG;
-    *value = m_autoSave;
-    return S_OK;
-}
-
-HRESULT ZipKit::SetAutoSave(int16_t value)
-{
-    clearErrorInfo();
-    m_autoSave = value ? -1 : 0;
-    return S_OK;
-}
-
-HRESULT ZipKit::GetStoreOptions(int32_t* value)
-{
-    clearErrorInfo();
-    if (!value)
-        return E_INVALIDARG;
-    *value = m_storeOptions;
-    return S_OK;
-}
-
-HRESULT ZipKit::SetStoreOptions(int32_t value)
-{
-    clearErrorInfo();
-    m_storeOptions = value;
-    return S_OK;
-}
-
-HRESULT ZipKit::SetExcludedPaths(const QStringList& paths)
-{
-    clearErrorInfo();
     m_excluded.clear();
     for (const QString& p : paths)
         if (!p.trimmed().isEmpty()) {
@@ -229,70 +202,41 @@ HRESULT ZipKit::SetExcludedPaths(const QStringList& paths)
             const QString canonical = fi.canonicalFilePath();
             m_excluded << (canonical.isEmpty() ? QDir::cleanPath(fi.absoluteFilePath()) : canonical);
         }
-    return S_OK;
 }
 
-HRESULT ZipKit::AddFileAs(const QString& file, const QString& entryName)
+bool ZipKit::addFileAs(const QString& file, const QString& entryName)
 {
-    clearErrorInfo();
+    begin();
     const QFileInfo fi(vrt::normalizePath(file));
     if (!fi.isFile() || fi.isSymLink())
-        return fail(E_FAIL, file + QStringLiteral(": No such file"));
+        return fail(file + QStringLiteral(": No such file"));
     if (!isSafeEntryName(entryName) || entryName.endsWith(QLatin1Char('/')))
-        return fail(E_INVALIDARG, entryName + QStringLiteral(": Name outside the archive's root"));
+        return fail(entryName + QStringLiteral(": Name outside the archive's root"));
     m_pending[entryName] = {fi.absoluteFilePath(), entryName};
-    return m_autoSave ? Save() : S_OK;
+    return m_autoSave ? save() : true;
 }
 
-HRESULT ZipKit::GetExtractOptions(int32_t* value)
+void ZipKit::setFileName(const QString& value)
 {
-    clearErrorInfo();
-    if (!value)
-        return E_INVALIDARG;
-    *value = m_extractOptions;
-    return S_OK;
-}
-
-HRESULT ZipKit::SetExtractOptions(int32_t value)
-{
-    clearErrorInfo();
-    m_extractOptions = value;
-    return S_OK;
-}
-
-HRESULT ZipKit::GetFileName(QString* value)
-{
-    clearErrorInfo();
-    if (!value)
-        return E_INVALIDARG;
-    *value = m_fileName;
-    return S_OK;
-}
-
-HRESULT ZipKit::SetFileName(const QString& value)
-{
-    clearErrorInfo();
     m_fileName = vrt::normalizePath(value.trimmed());
     m_pending.clear();
     m_excluded.clear();
-    return S_OK;
 }
 
-HRESULT ZipKit::Count(int32_t* value)
+std::optional<int> ZipKit::count()
 {
-    clearErrorInfo();
-    if (!value)
-        return E_INVALIDARG;
-    *value = 0;
+    begin();
     if (m_fileName.isEmpty() || !QFileInfo::exists(m_fileName))
-        return S_OK;
+        return 0;
     int err = 0;
     zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_RDONLY, &err);
-    if (!za)
-        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
-    *value = static_cast<int32_t>(zip_get_num_entries(za, 0));
+    if (!za) {
+        fail(m_fileName + QStringLiteral(": ") + libzipText(err));
+        return std::nullopt;
+    }
+    const int n = static_cast<int>(zip_get_num_entries(za, 0));
     zip_discard(za);
-    return S_OK;
+    return n;
 }
 
 bool ZipKit::raiseProgress(double fraction)
@@ -303,43 +247,41 @@ bool ZipKit::raiseProgress(double fraction)
     m_lastPercent = percent;
     const auto sinks = m_sinks; // a handler may disconnect
     for (const auto& [cookie, sink] : sinks) {
-        int16_t abort = 0;
-        sink->OnArchiveProgress(static_cast<uint8_t>(percent), abort);
+        bool abort = false;
+        sink->archiveProgress(percent, abort);
         if (abort)
             m_abort = true;
     }
     return !m_abort;
 }
 
-int16_t ZipKit::confirmOverwrite(const QString& name)
+bool ZipKit::confirmOverwrite(const QString& name)
 {
-    int16_t confirm = 0;
+    bool confirm = false;
     const auto sinks = m_sinks;
-    for (const auto& [cookie, sink] : sinks) {
-        QString n = name;
-        sink->OnConfirmOverwrite(n, confirm);
-    }
+    for (const auto& [cookie, sink] : sinks)
+        confirm = sink->confirmOverwrite(name) || confirm;
     return confirm;
 }
 
-HRESULT ZipKit::Save()
+bool ZipKit::save()
 {
-    clearErrorInfo();
+    begin();
     if (m_fileName.isEmpty())
-        return fail(E_FAIL, QStringLiteral("No archive file name"));
+        return fail(QStringLiteral("No archive file name"));
     if (m_pending.empty())
-        return S_FALSE;
+        return true;
 
     int err = 0;
     zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_CREATE, &err);
     if (!za)
-        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
+        return fail(m_fileName + QStringLiteral(": ") + libzipText(err));
     for (const auto& [name, p] : m_pending) {
         zip_source_t* src = zip_source_file(za, QFile::encodeName(p.source).constData(), 0, -1);
         if (!src) {
             const QString d = p.source + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
             zip_discard(za);
-            return fail(E_FAIL, d);
+            return fail(d);
         }
         const QByteArray utf8 = name.toUtf8();
         const zip_int64_t idx = zip_file_add(za, utf8.constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
@@ -347,7 +289,7 @@ HRESULT ZipKit::Save()
             zip_source_free(src);
             const QString d = name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za));
             zip_discard(za);
-            return fail(E_FAIL, d);
+            return fail(d);
         }
         // libzip's default is zlib's best (level 9): much slower for little gain. Level 6 is
         // what zip and zlib themselves default to.
@@ -381,29 +323,29 @@ HRESULT ZipKit::Save()
             }
         }
         zip_discard(za);
-        return fail(cancelled ? E_ABORT : E_FAIL, d);
+        return fail(d, cancelled);
     }
     raiseProgress(1.0);
     m_pending.clear();
-    return S_OK;
+    return true;
 }
 
-HRESULT ZipKit::Extract(const QString& pattern, const QString& targetFolder)
+bool ZipKit::extract(const QString& pattern, const QString& targetFolder)
 {
-    clearErrorInfo();
+    begin();
     if (m_fileName.isEmpty())
-        return fail(E_FAIL, QStringLiteral("No archive file name"));
+        return fail(QStringLiteral("No archive file name"));
     const QString target = QDir(vrt::normalizePath(targetFolder)).absolutePath();
     if (targetFolder.trimmed().isEmpty() || !QDir().mkpath(target))
-        return fail(E_FAIL, target + QStringLiteral(": Cannot create the folder"));
+        return fail(target + QStringLiteral(": Cannot create the folder"));
 
     int err = 0;
     zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_RDONLY, &err);
     if (!za)
-        return fail(E_FAIL, m_fileName + QStringLiteral(": ") + libzipText(err));
-    const auto failClosed = [&](HRESULT hr, const QString& d) {
+        return fail(m_fileName + QStringLiteral(": ") + libzipText(err));
+    const auto failClosed = [&](const QString& d, bool cancelled = false) {
         zip_discard(za);
-        return fail(hr, d);
+        return fail(d, cancelled);
     };
 
     // Every name is checked before anything is written, so a hostile archive writes nothing.
@@ -413,10 +355,10 @@ HRESULT ZipKit::Extract(const QString& pattern, const QString& targetFolder)
     for (zip_int64_t i = 0; i < n; ++i) {
         const char* raw = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
         if (!raw)
-            return failClosed(E_FAIL, m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
+            return failClosed(m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
         const QString name = QString::fromUtf8(raw);
         if (!isSafeEntryName(name))
-            return failClosed(E_FAIL, QStringLiteral("Unsafe name in archive: ") + name);
+            return failClosed(QStringLiteral("Unsafe name in archive: ") + name);
         const QString leaf = name.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
         if (matchesWildcard(wildcard, leaf))
             entries.emplace_back(static_cast<zip_uint64_t>(i), name);
@@ -430,7 +372,7 @@ HRESULT ZipKit::Extract(const QString& pattern, const QString& targetFolder)
         const bool folderEntry = name.endsWith(QLatin1Char('/'));
         const QString folder = folderEntry ? name : name.section(QLatin1Char('/'), 0, -2);
         if (!makeFolderInside(target, folder))
-            return failClosed(E_FAIL, QStringLiteral("Unsafe name in archive: ") + name);
+            return failClosed(QStringLiteral("Unsafe name in archive: ") + name);
         if (!folderEntry) {
             const QString dest = target + QLatin1Char('/') + name;
             const QFileInfo destInfo(dest);
@@ -438,66 +380,64 @@ HRESULT ZipKit::Extract(const QString& pattern, const QString& targetFolder)
                 && !confirmOverwrite(name))
                 continue;
             if (destInfo.isDir())
-                return failClosed(E_FAIL, dest + QStringLiteral(": A folder has this name"));
+                return failClosed(dest + QStringLiteral(": A folder has this name"));
             // A link would redirect the write; the new file takes its place instead.
             if (destInfo.isSymLink())
                 QFile::remove(dest);
             zip_file_t* zf = zip_fopen_index(za, index, 0);
             if (!zf)
-                return failClosed(E_FAIL, name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
+                return failClosed(name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
             QSaveFile out(dest);
             if (!out.open(QIODevice::WriteOnly)) {
                 zip_fclose(zf);
-                return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+                return failClosed(dest + QStringLiteral(": ") + out.errorString());
             }
             char buffer[64 * 1024];
             zip_int64_t got = 0;
             while ((got = zip_fread(zf, buffer, sizeof buffer)) > 0) {
                 if (out.write(buffer, got) != got) {
                     zip_fclose(zf);
-                    return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+                    return failClosed(dest + QStringLiteral(": ") + out.errorString());
                 }
             }
             if (got < 0) {
                 const QString d = name + QStringLiteral(": ") + QString::fromUtf8(zip_file_strerror(zf));
                 zip_fclose(zf);
-                return failClosed(E_FAIL, d);
+                return failClosed(d);
             }
             zip_fclose(zf);
             if (!out.commit())
-                return failClosed(E_FAIL, dest + QStringLiteral(": ") + out.errorString());
+                return failClosed(dest + QStringLiteral(": ") + out.errorString());
         }
         if (!raiseProgress(static_cast<double>(k + 1) / static_cast<double>(entries.size())))
-            return failClosed(E_ABORT, libzipText(ZIP_ER_CANCELLED));
+            return failClosed(libzipText(ZIP_ER_CANCELLED), true);
     }
     zip_discard(za);
     raiseProgress(1.0);
-    return S_OK;
+    return true;
 }
 
-HRESULT ZipKit::Advise(ZipKitEvents* sink, uint32_t* cookie)
+uint32_t ZipKit::advise(ZipKitSink* sink)
 {
-    clearErrorInfo();
-    if (!sink || !cookie)
-        return E_INVALIDARG;
+    if (!sink)
+        return 0;
     if (auto* unknown = dynamic_cast<ComUnknown*>(sink))
         unknown->AddRef();
-    *cookie = m_nextCookie++;
-    m_sinks[*cookie] = sink;
-    return S_OK;
+    const uint32_t cookie = m_nextCookie++;
+    m_sinks[cookie] = sink;
+    return cookie;
 }
 
-HRESULT ZipKit::Unadvise(uint32_t cookie)
+bool ZipKit::unadvise(uint32_t cookie)
 {
-    clearErrorInfo();
     const auto it = m_sinks.find(cookie);
     if (it == m_sinks.end())
-        return CONNECT_E_NOCONNECTION;
-    ZipKitEvents* sink = it->second;
+        return false;
+    ZipKitSink* sink = it->second;
     m_sinks.erase(it);
     if (auto* unknown = dynamic_cast<ComUnknown*>(sink))
         unknown->Release();
-    return S_OK;
+    return true;
 }
 
 } // namespace controls

@@ -47,11 +47,25 @@ QString IZipKitClass::IsRegistered()
                                                                             : QString();
 }
 
+namespace {
+
+// The component's typed answer as a result code, its text left for the caller's report.
+HRESULT answer(const ZipKit& kit, bool ok)
+{
+    if (ok)
+        return S_OK;
+    setErrorInfo(kit.errorText());
+    return kit.cancelled() ? E_ABORT : E_FAIL;
+}
+
+} // namespace
+
 template <class Call>
 HRESULT IZipKitClass::wrap(const char* name, Call&& call)
 {
     if (!ISINITIALIZED || !IZIPKITOBJ)
         return HR = E_FAIL;
+    clearErrorInfo();
     HR = call(*IZIPKITOBJ);
     if (HR < 0)
         ReportError(QStringLiteral("IZipKitClass.") + QLatin1String(name), HR, 1);
@@ -60,59 +74,89 @@ HRESULT IZipKitClass::wrap(const char* name, Call&& call)
 
 HRESULT IZipKitClass::ADD_COM(const QString& fileSpec, const QString& exclude, int32_t attributes)
 {
-    return wrap("ADD_COM", [&](ZipKit& k) { return k.ADD_COM(fileSpec, exclude, attributes); });
+    return wrap("ADD_COM", [&](ZipKit& k) {
+        if (attributes != 0) {
+            setErrorInfo(QStringLiteral("Unsupported attributes: %1").arg(attributes));
+            return E_INVALIDARG;
+        }
+        return answer(k, k.add(fileSpec, exclude));
+    });
 }
 
 HRESULT IZipKitClass::Count(int32_t* value)
 {
-    return wrap("Count", [&](ZipKit& k) { return k.Count(value); });
+    return wrap("Count", [&](ZipKit& k) {
+        if (!value)
+            return E_INVALIDARG;
+        const std::optional<int> n = k.count();
+        *value = n.value_or(0);
+        return answer(k, n.has_value());
+    });
 }
 
 HRESULT IZipKitClass::Extract(const QString& pattern, const QString& targetFolder)
 {
-    return wrap("Extract", [&](ZipKit& k) { return k.Extract(pattern, targetFolder); });
+    return wrap("Extract", [&](ZipKit& k) { return answer(k, k.extract(pattern, targetFolder)); });
 }
 
 HRESULT IZipKitClass::SetAutoSave(int16_t value)
 {
-    return wrap("SetAutoSave", [&](ZipKit& k) { return k.SetAutoSave(value); });
+    return wrap("SetAutoSave", [&](ZipKit& k) {
+        k.setAutoSave(value != 0);
+        return S_OK;
+    });
 }
 
 HRESULT IZipKitClass::SetExtractOptions(int32_t value)
 {
-    return wrap("SetExtractOptions", [&](ZipKit& k) { return k.SetExtractOptions(value); });
+    return wrap("SetExtractOptions", [&](ZipKit& k) {
+        k.setExtractOptions(value);
+        return S_OK;
+    });
 }
 
 HRESULT IZipKitClass::SetFileName(const QString& value)
 {
-    return wrap("SetFileName", [&](ZipKit& k) { return k.SetFileName(value); });
+    return wrap("SetFileName", [&](ZipKit& k) {
+        k.setFileName(value);
+        return S_OK;
+    });
 }
 
 HRESULT IZipKitClass::Save()
 {
-    return wrap("Save", [](ZipKit& k) { return k.Save(); });
+    // Nothing added is no failure, but the caller can tell it from a written archive.
+    return wrap("Save", [](ZipKit& k) {
+        return !k.fileName().isEmpty() && !k.hasPending() ? S_FALSE : answer(k, k.save());
+    });
 }
 
 HRESULT IZipKitClass::SetStoreOptions(int32_t value)
 {
-    return wrap("SetStoreOptions", [&](ZipKit& k) { return k.SetStoreOptions(value); });
+    return wrap("SetStoreOptions", [&](ZipKit& k) {
+        k.setStoreOptions(value);
+        return S_OK;
+    });
 }
 
 HRESULT IZipKitClass::SetExcludedPaths(const QStringList& paths)
 {
-    return wrap("SetExcludedPaths", [&](ZipKit& k) { return k.SetExcludedPaths(paths); });
+    return wrap("SetExcludedPaths", [&](ZipKit& k) {
+        k.setExcludedPaths(paths);
+        return S_OK;
+    });
 }
 
 HRESULT IZipKitClass::AddFileAs(const QString& file, const QString& entryName)
 {
-    return wrap("AddFileAs", [&](ZipKit& k) { return k.AddFileAs(file, entryName); });
+    return wrap("AddFileAs", [&](ZipKit& k) { return answer(k, k.addFileAs(file, entryName)); });
 }
 
 IZipKitEvents::~IZipKitEvents()
 {
     // The component must not call a sink that is gone.
     if (m_connectedTo)
-        m_connectedTo->Unadvise(DWCOOKIE);
+        m_connectedTo->unadvise(DWCOOKIE);
 }
 
 HRESULT IZipKitEvents::Connect(ComUnknown* source)
@@ -120,10 +164,9 @@ HRESULT IZipKitEvents::Connect(ComUnknown* source)
     auto* kit = dynamic_cast<ZipKit*>(source);
     if (!kit)
         return E_NOINTERFACE;
-    const HRESULT hr = kit->Advise(this, &DWCOOKIE);
-    if (hr == S_OK)
-        m_connectedTo = kit;
-    return hr;
+    DWCOOKIE = kit->advise(this);
+    m_connectedTo = kit;
+    return S_OK;
 }
 
 HRESULT IZipKitEvents::Disconnect(ComUnknown* source)
@@ -131,10 +174,26 @@ HRESULT IZipKitEvents::Disconnect(ComUnknown* source)
     auto* kit = dynamic_cast<ZipKit*>(source);
     if (!kit)
         return E_NOINTERFACE;
-    const HRESULT hr = kit->Unadvise(DWCOOKIE);
-    if (hr == S_OK && m_connectedTo == kit)
+    if (!kit->unadvise(DWCOOKIE))
+        return CONNECT_E_NOCONNECTION;
+    if (m_connectedTo == kit)
         m_connectedTo.clear();
-    return hr;
+    return S_OK;
+}
+
+void IZipKitEvents::archiveProgress(int percent, bool& abort)
+{
+    int16_t answer = 0;
+    OnArchiveProgress(static_cast<uint8_t>(percent), answer);
+    abort = answer != 0;
+}
+
+bool IZipKitEvents::confirmOverwrite(const QString& name)
+{
+    QString n = name;
+    int16_t confirm = 0;
+    OnConfirmOverwrite(n, confirm);
+    return confirm != 0;
 }
 
 } // namespace VelmoraDll

@@ -34,13 +34,16 @@ public:
     controls::ZipKit* IZIPKITOBJ = nullptr;
 
 private:
+    // Runs a call on the component: E_FAIL silently without one; a failure leaves its text
+    // for the report and is reported once.
     template <class Call>
     HRESULT wrap(const char* name, Call&& call);
 };
 
-// The zip component's event sink. Handlers are empty; an owner overrides those it needs. An
-// answer a handler gives (Abort, Confirm) reaches the component.
-class IZipKitEvents : public ComUnknownBase, public controls::ZipKitEvents {
+// The zip component's event sink as the automation interface shapes it: progress with an
+// Abort answer, and the question before a file is replaced. Handlers are empty; an owner
+// overrides those it needs.
+class IZipKitEvents : public ComUnknownBase, public controls::ZipKitSink {
 public:
     ~IZipKitEvents() override;
 
@@ -48,9 +51,15 @@ public:
     virtual HRESULT Connect(controls::ComUnknown* source);
     virtual HRESULT Disconnect(controls::ComUnknown* source);
 
+    virtual void OnArchiveProgress(uint8_t progress, int16_t& abort) {}
+    virtual void OnConfirmOverwrite(QString& name, int16_t& confirm) {}
+
     uint32_t DWCOOKIE = 0;
 
 private:
+    void archiveProgress(int percent, bool& abort) override;
+    bool confirmOverwrite(const QString& name) override;
+
     QPointer<controls::ZipKit> m_connectedTo;
 };
 

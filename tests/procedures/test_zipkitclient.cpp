@@ -164,3 +164,46 @@ TEST(ZipKitClient, SinkGoneBeforeTheComponentIsNeverCalled)
     zip.Detach();
     delete sink;
 }
+
+TEST(ZipKitClient, TypedAnswersBecomeTheAutomationsResultCodes)
+{
+    testsupport::TempFolder t;
+    t.write("d/a.txt", "a");
+    ZipKit::registerComponent();
+    IZipKitClass zip;
+    ASSERT_EQ(zip.Init(), S_OK);
+    zip.DEBUG = 0;
+    zip.SetFileName(t.file("a.zip"));
+    zip.SetAutoSave(0);
+    struct Case {
+        const char* what;
+        std::function<HRESULT()> call;
+        HRESULT expected;
+        const char* description; // the start of what the failure leaves, empty for none
+    };
+    const Case cases[] = {
+        {"nothing added yet", [&] { return zip.Save(); }, S_FALSE, ""},
+        {"attributes", [&] { return zip.ADD_COM(t.file("d"), {}, 7); }, E_INVALIDARG, "Unsupported attributes: 7"},
+        {"missing folder", [&] { return zip.ADD_COM(t.file("nema") + "\\*.*", {}, 0); }, E_FAIL,
+         "/nema: No such folder"},
+        {"unsafe entry name", [&] { return zip.AddFileAs(t.file("d/a.txt"), "../x"); }, E_FAIL,
+         "../x: Name outside"},
+        {"added", [&] { return zip.ADD_COM(t.file("d"), {}, 0); }, S_OK, ""},
+        {"saved", [&] { return zip.Save(); }, S_OK, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.call(), c.expected) << c.what;
+        QString text;
+        zip.GetErrorDescription(text);
+        if (*c.description)
+            EXPECT_TRUE(text.contains(QString::fromUtf8(c.description))) << c.what << ": " << text.toStdString();
+        else
+            EXPECT_TRUE(text.isEmpty()) << c.what << ": " << text.toStdString();
+    }
+    int32_t count = -1;
+    EXPECT_EQ(zip.Count(&count), S_OK);
+    EXPECT_EQ(count, 1);
+    zip.SetFileName(t.file("d/a.txt"));
+    EXPECT_EQ(zip.Count(&count), E_FAIL) << "a file that is no archive";
+    EXPECT_EQ(count, 0);
+}
