@@ -2,6 +2,8 @@
 #include "runtime/DateTime.h"
 
 #include <cctype>
+#include <charconv>
+#include <climits>
 #include <strings.h>
 
 namespace vrt {
@@ -271,7 +273,16 @@ private:
         if (v.kind == Tok::Number) {
             take();
             SqlParam p;
-            const long long n = (negative ? -1 : 1) * std::stoll(v.text);
+            // Filter texts can come from outside: a number too big for the column is an error,
+            // not an abort.
+            long long n = 0;
+            const std::string digits = (negative ? "-" : "") + v.text;
+            const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+            if (ec != std::errc() || end != digits.data() + digits.size())
+                return fail("Number out of range: " + digits);
+            const bool dayOrTime = otherKind == int(FieldKind::Date) || otherKind == int(FieldKind::Time);
+            if (dayOrTime && (n < INT_MIN || n > INT_MAX))
+                return fail("Number out of range: " + digits);
             if (otherKind == int(FieldKind::Date)) {
                 p.text = dayToText(int(n)).toStdString();
             } else if (otherKind == int(FieldKind::Time)) {

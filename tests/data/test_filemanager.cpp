@@ -199,7 +199,8 @@ TEST_F(DataTest, KeyOrderFiltersAndRanges)
     ASSERT_EQ(em.SetOrder("+EM:ID"), 0);
     ASSERT_EQ(em.SetFilter("EM:MESSAGEID = 'x'' OR 1=1 --'"), 0);
     EXPECT_TRUE(read(em).empty());
-    for (const char* bad : {"EM:NOPE = 1", "CON:ID = 1", "EM:ID = 1; DROP TABLE EMAIL", "EM:ID = 'open", "EM:ID LIKE 1"})
+    for (const char* bad : {"EM:NOPE = 1", "CON:ID = 1", "EM:ID = 1; DROP TABLE EMAIL", "EM:ID = 'open", "EM:ID LIKE 1",
+                            "EM:ID = 99999999999999999999", "EM:DATUM = 99999999999"})
         EXPECT_EQ(em.SetFilter(bad), FilterError) << bad;
     EXPECT_EQ(em.SetOrder("EM:ID DESC"), FilterError);
     EXPECT_EQ(count("EMAIL"), 3);
