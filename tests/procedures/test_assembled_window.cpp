@@ -563,6 +563,10 @@ TEST_F(AssembledWindow, TheTreeArrowsMoveTheSelectedNodeAndTheOrderStays)
     ASSERT_TRUE(waitFor([&] { return children(tree::ContactGroups, g7) == QList<long>{g5}; }));
     EXPECT_TRUE(shownSelected(tree::ContactGroups, g5));
     EXPECT_EQ(one("SELECT TATAID FROM CON_Group WHERE ID = " + std::to_string(g5)), std::to_string(g7));
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        QApplication::processEvents();
+        window->grab().save(out + QStringLiteral("/tree-move-contact-groups.png"));
+    }
 
     // Mail folders: a folder of the user's own goes up; a standard folder stays.
     showPage(2);
@@ -604,4 +608,34 @@ TEST_F(AssembledWindow, TheTreeArrowsMoveTheSelectedNodeAndTheOrderStays)
     showPage(2);
     ASSERT_TRUE(waitFor([&] { return !queueOf(tree::MailFolders).empty(); }));
     EXPECT_EQ(children(tree::MailFolders, sample.accountRootId), expected);
+}
+
+TEST_F(AssembledWindow, TheTreeArrowsRefuseInEnglish)
+{
+    const int language = G::QVLang;
+    const std::string file = G::QVFile;
+    G::QVFile = (testsupport::binDir() + QStringLiteral("/Velmora.qvl")).toStdString();
+    G::QVLang = 2;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        G::QVLang = language;
+        G::QVFile = file;
+        VelmoraDll::refreshTranslationIfChanged();
+    });
+    open();
+    showPage(6);
+    QTreeView* categories = panes->tree(tree::Categories);
+    ASSERT_TRUE(waitFor([&] { return categories->model()->rowCount() > 0; }));
+    panes->selectTreeRow(tree::Categories, 1);
+    ASSERT_EQ(panes->treeRowId(tree::Categories), sample.incomeRootId);
+    presenter().clear();
+    window->findChild<QAbstractButton*>(QStringLiteral("Button54"))->click();
+    ASSERT_TRUE(waitFor([&] { return !messages().isEmpty(); }));
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("This category cannot be moved !")});
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        panes->selectTreeRow(tree::Categories, 3);
+        window->findChild<QAbstractButton*>(QStringLiteral("Button54"))->click();
+        waitFor([&] { return panes->treeRowId(tree::Categories) != 0 && messages().size() == 1; });
+        QApplication::processEvents();
+        window->grab().save(out + QStringLiteral("/tree-move-finance-english.png"));
+    }
 }
