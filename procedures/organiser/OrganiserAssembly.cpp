@@ -7,6 +7,7 @@
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/TreeMoves.h"
 #include "procedures/business/Business.h"
 #include "procedures/finance/Finance.h"
 #include "procedures/mail-people/MailPeopleAttach.h"
@@ -63,6 +64,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     notespass::attachNotesPasswords(window, panes);
     finance::attachFinance(window, panes);
     attachMailActions(window, panes);
+    attachTreeMoves(window, panes);
 }
 
 } // namespace

@@ -264,6 +264,11 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     d.menus = m_menus.get();
     d.forms = window.forms();
     d.dispatch = [&window] { return window.dispatcher().dispatch(); };
+    // The routines features registered (the state chart's option draws through its own signal).
+    d.run = [&window](const QString& routine) {
+        RecordedPanes* named = window.standInPanes();
+        return named && named->has(routine) ? named->run(routine) : 0;
+    };
     d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
     d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
     d.refreshGroups = [this, &window] {

@@ -153,6 +153,7 @@ public:
     QString dataFolder() const { return m_deps.dataFolder; }
     FormLauncher* forms() const { return m_deps.forms; }
     VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
+    VelmoraDll::TreeTableSource* mailFolders() const { return m_deps.folders; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
     // The names asked for that nobody built (for inspection).

@@ -11,6 +11,7 @@
 #include "procedures/common/Tornavellic.h"
 #include "procedures/common/TranslationRefresh.h"
 #include "procedures/common/TreeLists.h"
+#include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/OrganiserAssembly.h"
@@ -504,4 +505,137 @@ TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
         opened.clear();
     }
     finance::workbookOpener() = nullptr;
+}
+
+// The arrows beside each tree move the selected node in the database; the tree shows it in
+// its new place, still selected, and so does the next start.
+TEST_F(AssembledWindow, TheTreeArrowsMoveTheSelectedNodeAndTheOrderStays)
+{
+    const std::string root = std::to_string(sample.accountRootId);
+    query("INSERT INTO Inbox (ACCOUNTID, NAZIV, ENNAZIV, TATAID, REDOSLIJED) SELECT ACCOUNTID, 'Projekti', '', ID, "
+          "(SELECT MAX(REDOSLIJED) + 1 FROM Inbox) FROM Inbox WHERE ID = " + root);
+    const auto idOf = [&](const char* table, const char* name) {
+        return std::stol(one(std::string("SELECT ID FROM ") + table + " WHERE NAZIV = '" + name + "'"));
+    };
+    const auto queueOf = [&](int control) {
+        return static_cast<VelmoraDll::TreeQueueModel*>(panes->tree(control)->model())->queue();
+    };
+    const auto positionOf = [&](int control, long id) {
+        const VelmoraDll::TreeQueue q = queueOf(control);
+        for (size_t i = 0; i < q.size(); ++i)
+            if (q[i].ID == id)
+                return int(i);
+        return -1;
+    };
+    const auto children = [&](int control, long parent) {
+        QList<long> out;
+        for (const VelmoraDll::TreeRow& r : queueOf(control))
+            if (r.RODITELJ == parent)
+                out << r.ID;
+        return out;
+    };
+    const auto press = [&](int control, long node, int button) {
+        panes->selectTreeRow(control, positionOf(control, node) + 1);
+        presenter().clear();
+        auto* arrow = window->findChild<QAbstractButton*>(QStringLiteral("Button%1").arg(button));
+        ASSERT_NE(arrow, nullptr);
+        arrow->click();
+    };
+    const auto shownSelected = [&](int control, long node) {
+        return waitFor([&] { return panes->treeRowId(control) == node; });
+    };
+    const long g1 = idOf("CON_Group", "Grupa 1"), g5 = idOf("CON_Group", "Grupa 5"), g7 = idOf("CON_Group", "Grupa 7");
+    const QList<long> before = [&] {
+        QList<long> out;
+        for (const char* g : {"Grupa 3", "Grupa 5", "Grupa 7", "Grupa 9"})
+            out << idOf("CON_Group", g);
+        return out;
+    }();
+    open();
+
+    // Contact groups: down, then in under the group above.
+    showPage(8);
+    ASSERT_EQ(children(tree::ContactGroups, g1), before);
+    press(tree::ContactGroups, g5, 129);
+    ASSERT_TRUE(waitFor([&] { return children(tree::ContactGroups, g1) == QList<long>{before[0], g7, g5, before[3]}; }));
+    EXPECT_TRUE(shownSelected(tree::ContactGroups, g5));
+    press(tree::ContactGroups, g5, 131);
+    ASSERT_TRUE(waitFor([&] { return children(tree::ContactGroups, g7) == QList<long>{g5}; }));
+    EXPECT_TRUE(shownSelected(tree::ContactGroups, g5));
+    EXPECT_EQ(one("SELECT TATAID FROM CON_Group WHERE ID = " + std::to_string(g5)), std::to_string(g7));
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        QApplication::processEvents();
+        window->grab().save(out + QStringLiteral("/tree-move-contact-groups.png"));
+    }
+
+    // Mail folders: a folder of the user's own goes up; a standard folder stays.
+    showPage(2);
+    const long projects = idOf("Inbox", "Projekti");
+    const QList<long> folders = children(tree::MailFolders, sample.accountRootId);
+    ASSERT_EQ(folders.last(), projects);
+    press(tree::MailFolders, projects, 27);
+    QList<long> expected = folders;
+    expected.swapItemsAt(expected.size() - 1, expected.size() - 2);
+    ASSERT_TRUE(waitFor([&] { return children(tree::MailFolders, sample.accountRootId) == expected; }));
+    EXPECT_TRUE(shownSelected(tree::MailFolders, projects));
+    press(tree::MailFolders, sample.inboxId, 28);
+    ASSERT_TRUE(waitFor([&] { return !messages().isEmpty(); }));
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Standardni direktorij se ne može premještati!")});
+    EXPECT_EQ(children(tree::MailFolders, sample.accountRootId), expected);
+
+    // Finance categories: a category goes down; the balance row stays.
+    showPage(6);
+    const long income = sample.incomeRootId, second = idOf("PrihodiRashodiKategorija", "Prihod 2"),
+               third = idOf("PrihodiRashodiKategorija", "Prihod 3");
+    ASSERT_TRUE(waitFor([&] { return children(tree::Categories, income).size() == 3; }));
+    press(tree::Categories, second, 55);
+    ASSERT_TRUE(waitFor([&] { return children(tree::Categories, income).mid(1) == QList<long>{third, second}; }));
+    EXPECT_TRUE(shownSelected(tree::Categories, second));
+    press(tree::Categories, queueOf(tree::Categories).back().ID, 54);
+    ASSERT_TRUE(waitFor([&] { return !messages().isEmpty(); }));
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Ova kategorija se ne može pomicati !")});
+
+    // The next start shows the same order.
+    window.reset();
+    VelmoraDll::InboxQ().clear();
+    VelmoraDll::PrihodiRashodiQ().clear();
+    VelmoraDll::KontaktiGrupaQ().clear();
+    open();
+    showPage(8);
+    ASSERT_TRUE(waitFor([&] { return !queueOf(tree::ContactGroups).empty(); }));
+    EXPECT_EQ(children(tree::ContactGroups, g1), (QList<long>{before[0], g7, before[3]}));
+    EXPECT_EQ(children(tree::ContactGroups, g7), QList<long>{g5});
+    showPage(2);
+    ASSERT_TRUE(waitFor([&] { return !queueOf(tree::MailFolders).empty(); }));
+    EXPECT_EQ(children(tree::MailFolders, sample.accountRootId), expected);
+}
+
+TEST_F(AssembledWindow, TheTreeArrowsRefuseInEnglish)
+{
+    const int language = G::QVLang;
+    const std::string file = G::QVFile;
+    G::QVFile = (testsupport::binDir() + QStringLiteral("/Velmora.qvl")).toStdString();
+    G::QVLang = 2;
+    const std::shared_ptr<void> restore(nullptr, [&](void*) {
+        G::QVLang = language;
+        G::QVFile = file;
+        VelmoraDll::refreshTranslationIfChanged();
+    });
+    open();
+    showPage(6);
+    QTreeView* categories = panes->tree(tree::Categories);
+    ASSERT_TRUE(waitFor([&] { return categories->model()->rowCount() > 0; }));
+    panes->selectTreeRow(tree::Categories, 1);
+    ASSERT_EQ(panes->treeRowId(tree::Categories), sample.incomeRootId);
+    presenter().clear();
+    window->findChild<QAbstractButton*>(QStringLiteral("Button54"))->click();
+    ASSERT_TRUE(waitFor([&] { return !messages().isEmpty(); }));
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("This category cannot be moved !")});
+    if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+        panes->selectTreeRow(tree::Categories, 3);
+        window->findChild<QAbstractButton*>(QStringLiteral("Button54"))->click();
+        waitFor([&] { return panes->treeRowId(tree::Categories) != 0 && messages().size() == 1; });
+        QApplication::processEvents();
+        window->grab().save(out + QStringLiteral("/tree-move-finance-english.png"));
+    }
 }

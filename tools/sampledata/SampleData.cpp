@@ -253,15 +253,18 @@ SampleResult generateSampleData(const SampleSizes& n)
         insert(Tbl::UDokumenti);
     }
 
-    // Income and expenses: two trees of categories.
-    std::vector<long> leaves;
+    // Income and expenses: two trees of categories. The roots first, as the program seeds
+    // them: ids 1 and 2 are the roots that never move.
+    std::vector<long> leaves, roots;
     for (int type = 1; type <= 2; ++type) {
         Access(Tbl::PrihodiRashodiKategorija).clearBuffer();
         PRK().NAZIV = type == 1 ? "Prihodi" : "Rashodi";
         PRK().TIP = uint8_t(type);
-        const long root = insert(Tbl::PrihodiRashodiKategorija);
-        if (type == 1)
-            out.incomeRootId = root;
+        roots.push_back(insert(Tbl::PrihodiRashodiKategorija));
+    }
+    out.incomeRootId = roots.front();
+    for (int type = 1; type <= 2; ++type) {
+        const long root = roots[size_t(type - 1)];
         for (int k = 1; k <= 3; ++k) {
             Access(Tbl::PrihodiRashodiKategorija).clearBuffer();
             PRK().NAZIV = (type == 1 ? "Prihod " : "Trošak ") + std::to_string(k);
