@@ -168,7 +168,7 @@ void Report::print(const ReportBand& band)
 void Report::printText(const QString& text, const QFont& font, double widthMm)
 {
     const double perMm = measuringDevice().logicalDpiX() / 25.4;
-    const double lineMm = QFontMetricsF(font, const_cast<QPaintDevice*>(&measuringDevice())).lineSpacing() / perMm;
+    const double lineMm = 1.15 * QFontMetricsF(font, const_cast<QPaintDevice*>(&measuringDevice())).lineSpacing() / perMm;
     QString plain = text;
     plain.remove(QLatin1Char('\r'));
     plain.replace(QLatin1Char('\t'), QLatin1String("    "));

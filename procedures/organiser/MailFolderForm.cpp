@@ -58,7 +58,15 @@ public:
     FolderTarget(vrt::FileManager& file, QString dataFolder) : m_file(file), m_dataFolder(std::move(dataFolder)) {}
     bool primed() const override { return m_file.HasReservedRow(); }
     bool prime() override { return m_file.PrimeRecord() == 0; }
-    bool save() override { return m_file.Update() == 0; } // reports its own failure
+    bool save() override
+    {
+        // A folder without a name would show as a blank line in the tree.
+        if (q(INB().NAZIV).trimmed().isEmpty()) {
+            vrt::message(tx(QStringLiteral("Upišite naziv direktorija!")), QStringLiteral("Info"), vrt::Icon::Exclamation);
+            return false;
+        }
+        return m_file.Update() == 0; // reports its own failure
+    }
     bool remove() override
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);

@@ -359,6 +359,12 @@ TEST_F(AssembledWindow, TheFolderMenuMakesRenamesAndDeletesTheUsersOwnFolder)
         if (auto* u = qobject_cast<vrt::UpdateDialog*>(&d)) {
             if (!name.isNull())
                 u->entry("NAZIV")->setText(name);
+            // With VELMORA_SCREENSHOT_DIR set, the form is pictured as the user sees it.
+            if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+                u->show();
+                QApplication::processEvents();
+                u->grab().save(out + QStringLiteral("/mail-folder-form-%1.png").arg(u->titleLabel()->text().section(' ', 0, 0)));
+            }
             u->okButton()->click();
         }
         return d.result();

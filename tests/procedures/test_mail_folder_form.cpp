@@ -16,6 +16,7 @@
 #include "tests/support/MailSamples.h"
 #include "tests/support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -172,6 +173,20 @@ TEST_F(MailFolders, FolderCommandsOnStandardAndUserFolders)
     EXPECT_TRUE(numberedByPlace());
     const std::string place = one("SELECT REDOSLIJED FROM Inbox WHERE ID = " + std::to_string(made));
     EXPECT_EQ(place, std::to_string(3)) << "right after the inbox it hangs from";
+
+    // A folder needs a name: the form stays open (the runner then leaves it with Prekid).
+    {
+        testsupport::ScopedDialogRunner r([](QDialog& d) {
+            auto* u = qobject_cast<vrt::UpdateDialog*>(&d);
+            u->entry("NAZIV")->setText(QStringLiteral("  "));
+            u->okButton()->click();
+            EXPECT_FALSE(d.result() == QDialog::Accepted);
+            u->cancelButton()->click();
+            return d.result();
+        });
+        EXPECT_EQ(commands.run(MailFolderCommands::Insert), vrt::REQUEST_CANCELLED);
+    }
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Upišite naziv direktorija!")});
 
     // Prekid on a new folder leaves nothing behind.
     {
@@ -350,6 +365,12 @@ TEST_F(MailFolders, TheEmailReportPrintsTheHeaderOnEveryPageAndTheBodyAcrossPage
             EXPECT_TRUE(d.windowState() & Qt::WindowMaximized);
             EXPECT_EQ(d.windowTitle(), QStringLiteral("[Email]"));
             checked = true;
+            if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+                d.resize(1200, 900);
+                d.show();
+                QApplication::processEvents();
+                d.grab().save(out + QStringLiteral("/email-report-preview.png"));
+            }
         }
         return int(QDialog::Rejected);
     });
