@@ -374,7 +374,7 @@ TEST_F(MailFolders, TheEmailReportPrintsTheHeaderOnEveryPageAndTheBodyAcrossPage
         }
         return int(QDialog::Rejected);
     });
-    R_Email(id, [](const QString& t) { return QLatin1Char('[') + t + QLatin1Char(']'); });
+    R_Email(id, [](const QString& t) { return t == QLatin1String("Email") ? QStringLiteral("[Email]") : t; });
     EXPECT_TRUE(checked);
 }
 
