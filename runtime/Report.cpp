@@ -7,6 +7,8 @@
 #include <QPdfWriter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QPrintPreviewWidget>
+#include <QTextLayout>
 
 #include "runtime/Process.h"
 #include "runtime/WindowManager.h"
@@ -29,7 +31,9 @@ const QPaintDevice& measuringDevice()
     return image;
 }
 
-double textHeightMm(const QString& text, const QFont& font, double widthMm)
+} // namespace
+
+double Report::textHeight(const QString& text, const QFont& font, double widthMm)
 {
     const double dpi = measuringDevice().logicalDpiY();
     const double perMm = dpi / 25.4;
@@ -38,7 +42,6 @@ double textHeightMm(const QString& text, const QFont& font, double widthMm)
                                               Qt::TextWordWrap, text);
     return bound.height() / perMm;
 }
-} // namespace
 
 ReportItem& ReportBand::addText(QRectF rect, QString text, QFont font, int align)
 {
@@ -104,7 +107,7 @@ double Report::bandHeight(const ReportBand& band) const
         if (item.kind != ReportItem::Kind::Text || !item.wrap)
             continue;
         const QString text = item.value ? item.value() : item.text;
-        const double needed = textHeightMm(text, item.font, item.rect.width());
+        const double needed = textHeight(text, item.font, item.rect.width());
         height = std::max(height, item.rect.top() + needed);
     }
     return height;
@@ -160,6 +163,38 @@ void Report::print(const ReportBand& band)
     }
     place(band, m_y, h);
     m_y += h;
+}
+
+void Report::printText(const QString& text, const QFont& font, double widthMm)
+{
+    const double perMm = measuringDevice().logicalDpiX() / 25.4;
+    const double lineMm = 1.15 * QFontMetricsF(font, const_cast<QPaintDevice*>(&measuringDevice())).lineSpacing() / perMm;
+    QString plain = text;
+    plain.remove(QLatin1Char('\r'));
+    plain.replace(QLatin1Char('\t'), QLatin1String("    "));
+    // Line by line, so a page ends between two lines rather than cutting a paragraph off.
+    for (const QString& paragraph : plain.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font, const_cast<QPaintDevice*>(&measuringDevice()));
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        QStringList lines;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(widthMm * perMm);
+            lines << paragraph.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+        if (lines.isEmpty())
+            lines << QString();
+        for (const QString& line : lines) {
+            ReportBand band;
+            band.height = lineMm;
+            // A little room on the right: a device may set the same line a hair wider.
+            band.addText(QRectF(0, 0, widthMm + 2, lineMm), line.trimmed(), font);
+            print(band);
+        }
+    }
 }
 
 void Report::pageBreak() { finishPage(); }
@@ -259,6 +294,11 @@ bool Report::qtPreview(Report& report)
     QPrintPreviewDialog dialog(&printer);
     dialog.setWindowTitle(report.title());
     dialog.setWindowState(dialog.windowState() | Qt::WindowMaximized);
+    if (report.previewZoom() > 0)
+        if (auto* view = dialog.findChild<QPrintPreviewWidget*>()) {
+            view->setZoomMode(QPrintPreviewWidget::CustomZoom);
+            view->setZoomFactor(report.previewZoom());
+        }
     bool printed = false;
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [&](QPrinter* target) {
         report.render(*target);

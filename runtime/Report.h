@@ -59,6 +59,11 @@ public:
 
     // Places `band` below what is on the page, opening a new page when it does not fit.
     void print(const ReportBand& band);
+    // Prints a long text line by line, `widthMm` wide from the left edge, so that it flows over
+    // as many pages as it needs. Its line breaks stay; a word wider than a line is broken.
+    void printText(const QString& text, const QFont& font, double widthMm);
+    // The height (mm) a text takes when wrapped at `widthMm`, as printed.
+    static double textHeight(const QString& text, const QFont& font, double widthMm);
     // Ends the current page; the next band starts a new one.
     void pageBreak();
     // Forget everything printed.
@@ -75,6 +80,9 @@ public:
     bool writePdf(const QString& fileName, QString* error = nullptr) const;
     // Shows the print preview; true when the user printed from it.
     bool preview();
+    // The preview's zoom: 1 shows the page at its real size; 0 (the default) fits its width.
+    void setPreviewZoom(double factor) { m_previewZoom = factor; }
+    double previewZoom() const { return m_previewZoom; }
 
     // Replaces the preview (tests: never open a window). Answers whether it printed.
     using PreviewRunner = std::function<bool(Report& report)>;
@@ -107,6 +115,7 @@ private:
     QPageSize m_pageSize;
     QMarginsF m_margins;
     bool m_landscape = false;
+    double m_previewZoom = 0;
     QString m_title;
     std::vector<Page> m_pages;
     bool m_pageOpen = false;

@@ -826,23 +826,8 @@ void buildTaskReport(vrt::Report& report, long eventId, const Translate& trIn)
     line(QStringLiteral("Lokacija:"), QString::fromStdString(row.LOCATION));
     h.addLine(QRectF(0, y, 180, 0), 0.4);
     h.height = y + 3;
-    // The description, paragraph by paragraph, so a long one flows over as many pages as it needs.
-    const QString body = QString::fromStdString(row.BODY);
-    for (QString paragraph : body.split(QLatin1Char('\n'))) {
-        do {
-            QString piece = paragraph.left(700);
-            if (paragraph.size() > 700) {
-                const qsizetype cut = piece.lastIndexOf(QLatin1Char(' '));
-                if (cut > 350)
-                    piece = piece.left(cut);
-            }
-            paragraph = paragraph.mid(piece.size());
-            vrt::ReportBand detail;
-            detail.height = 5.5;
-            detail.addText(QRectF(0, 0, 180, 5.5), piece.trimmed(), font).wrap = true;
-            report.print(detail);
-        } while (!paragraph.isEmpty());
-    }
+    // The description flows over as many pages as it needs.
+    report.printText(QString::fromStdString(row.BODY), font, 180);
 }
 
 void R_Task(long eventId, const Translate& tr)

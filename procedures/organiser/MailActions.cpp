@@ -197,24 +197,6 @@ void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
         panes.lists().list(ctl::Email).reset();
         return rc ? 1 : 0;
     };
-    // An account's root and its standard folders keep their names and their place; the folder
-    // form for the user's own folders is not built yet.
-    const auto changeOrDelete = [&panes] {
-        const long id = panes.treeRowId(tree::MailFolders);
-        if (id == 0)
-            return 0;
-        const std::optional<Folder> folder = readFolder(id);
-        if (!folder)
-            return 1;
-        if (!folder->system.empty())
-            vrt::message(VelmoraDll::translator().QVSTR(QStringLiteral("Standardni direktorij se ne može mijenjati ili brisati!")),
-                         QStringLiteral("Info"), vrt::Icon::Hand);
-        else
-            tellNotAvailable();
-        return 0;
-    };
-    routines->built[QStringLiteral("ChangeMailFolder")] = changeOrDelete;
-    routines->built[QStringLiteral("DeleteMailFolder")] = changeOrDelete;
 }
 
 long contactByAddress(const QString& address)

@@ -120,14 +120,15 @@ std::vector<long> mailsOfFolder(long folderId)
     return ids;
 }
 
-ForGood deleteMailsForGood(long accountId, const std::vector<long>& ids, const QString& dataFolder)
+ForGood deleteMailsForGood(long accountId, const std::vector<long>& ids, const QString& dataFolder, const AfterMails& last)
 {
     ForGood result;
     const std::vector<Row> rows = readRows(ids, &result.why);
-    if (rows.empty())
+    if (!result.why.isEmpty())
         return result;
-    const std::vector<Row> cleared = clearedOnServer(accountId, rows, result);
-    if (cleared.empty())
+    const std::vector<Row> cleared = rows.empty() ? rows : clearedOnServer(accountId, rows, result);
+    const bool runLast = last && result.kept == 0;
+    if (cleared.empty() && !runLast)
         return result;
 
     const QString files = vrt::joinPath(dataFolder, QStringLiteral("Email/Files"));
@@ -167,6 +168,15 @@ ForGood deleteMailsForGood(long accountId, const std::vector<long>& ids, const Q
         mails.bindInt(1, r.id);
         if (!mails.execute())
             return failed(mails);
+    }
+    if (runLast) {
+        QString why;
+        if (!last(&why)) {
+            if (result.why.isEmpty())
+                result.why = why.isEmpty() ? QStringLiteral("?") : why;
+            result.kept += int(cleared.size());
+            return result;
+        }
     }
     if (!t.commit())
         return failed(mails);

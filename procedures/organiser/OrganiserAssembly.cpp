@@ -3,6 +3,7 @@
 #include "data/TableManagers.h"
 #include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/MailFolderForm.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -65,6 +66,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     finance::attachFinance(window, panes);
     attachMailActions(window, panes);
     attachTreeMoves(window, panes);
+    attachMailFolders(window, panes);
 }
 
 } // namespace

@@ -18,6 +18,8 @@
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/Notify.h"
+#include "runtime/Report.h"
+#include "runtime/UpdateDialog.h"
 #include "services/Quilvo.h"
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/ShippedTranslations.h"
@@ -30,6 +32,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTreeView>
@@ -178,7 +182,12 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     ASSERT_GE(readRow, 0);
     clickRow(ctl::Email, readRow);
     const std::string selected = mails.cell("EM:ID").toStdString();
-    const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents");
+    const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents"), folders = count("Inbox");
+    QStringList printed;
+    const vrt::Report::PreviewRunner previous = vrt::Report::setPreviewRunner([&printed](vrt::Report& r) {
+        printed = r.pageTexts(0);
+        return false;
+    });
     const std::string account = "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + std::to_string(sample.inboxId) + ")";
     const auto folder = [&](const char* system) {
         return one("SELECT ID FROM Inbox WHERE ACCOUNTID = " + account + " AND ENNAZIV = '" + system + "'");
@@ -212,12 +221,17 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         entry(Popup::MailFolders, "Označi sve pročitano", [&] { return unreadInInbox() == "0"; }),
         entry(Popup::Mail, "Dodaj u kontakte", built),
         entry(Popup::Mail, "Dodaj u zadatke", built),
+        ribbon(2007, [&] { // the e-mail report of the selected mail
+            return printed.contains(QStringLiteral("Naslov:")) && printed.contains(mails.cell("EM:SUBJECT"));
+        }),
         entry(Popup::Mail, "Označi kao smeće", [&] {
             return one("SELECT INBOXID FROM EMAIL WHERE ID = " + selected) == folder("xJunk_1")
                 && one("SELECT JUNKDOMAIN = REPLYTO FROM EMAIL WHERE ID = " + selected) == "1";
         }),
         entry(Popup::Mail, "Obriši email", oneMoreDeleted),
-        entry(Popup::MailFolders, "Novi poddirektorij"),
+        // The folder form opens; the test's runner cancels it and no folder is left.
+        entry(Popup::MailFolders, "Novi poddirektorij",
+              [&] { return count("Inbox") == folders && testsupport::modalLog().contains("vrt::UpdateDialog"); }),
         // The inbox the tree shows is a standard folder.
         entry(Popup::MailFolders, "Izmjena", [&] { return refused(); }),
         entry(Popup::MailFolders, "Brisanje", [&] { return refused(); }),
@@ -230,7 +244,6 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         ribbon(1011, built), // accounts
         ribbon(1015, built), // new contact
         ribbon(2006, oneMoreDeleted), // delete mail
-        ribbon(2007), // mail report
         // The inbox the tree shows: all its mail goes to Deleted.
         entry(Popup::MailFolders, "Isprazni direktorij", [&] {
             return one("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + std::to_string(sample.inboxId)) == "0"
@@ -254,6 +267,7 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         const QString what = c.entry ? QString::fromUtf8(c.entry) : QString::number(c.code);
         SCOPED_TRACE(what.toStdString());
         presenter().clear();
+        testsupport::clearModalLog();
         if (c.entry) {
             vrt::PopupMenu& menu = panes->menus().menu(c.menu);
             const vrt::PopupMenu::Item* item = nullptr;
@@ -275,6 +289,7 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
         }
     }
     finance::workbookOpener() = nullptr;
+    vrt::Report::setPreviewRunner(previous);
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
@@ -321,6 +336,69 @@ TEST_F(AssembledWindow, DeleteInTheDeletedFolderAsksThenDeletesForGoodAndEmptyin
     EXPECT_TRUE(messages().isEmpty()) << "emptying asks nothing";
     EXPECT_EQ(inDeleted(), 0);
     EXPECT_TRUE(waitFor([&] { return mails.rowCount() == 0; }));
+}
+
+TEST_F(AssembledWindow, TheFolderMenuMakesRenamesAndDeletesTheUsersOwnFolder)
+{
+    open();
+    showPage(2);
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
+    QTreeView* tree = panes->tree(tree::MailFolders);
+    const auto shownFolder = [&] { return panes->treeRowId(tree::MailFolders); };
+    const auto shownName = [&] { return tree->currentIndex().data().toString(); };
+    const auto menuEntry = [&](const char* text) {
+        presenter().clear();
+        for (const auto& item : panes->menus().menu(Popup::MailFolders).items())
+            if (item.text == QString::fromUtf8(text))
+                item.action();
+        QApplication::processEvents();
+    };
+    // The form answers as the user does.
+    QString name;
+    testsupport::ScopedDialogRunner runner([&name](QDialog& d) {
+        if (auto* u = qobject_cast<vrt::UpdateDialog*>(&d)) {
+            if (!name.isNull())
+                u->entry("NAZIV")->setText(name);
+            // With VELMORA_SCREENSHOT_DIR set, the form is pictured as the user sees it.
+            if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty()) {
+                u->show();
+                QApplication::processEvents();
+                u->grab().save(out + QStringLiteral("/mail-folder-form-%1.png").arg(u->titleLabel()->text().section(' ', 0, 0)));
+            }
+            u->okButton()->click();
+        }
+        return d.result();
+    });
+    ASSERT_EQ(shownFolder(), sample.inboxId) << "the mail page opens on the inbox";
+
+    name = QStringLiteral("Projekti");
+    menuEntry("Novi poddirektorij");
+    const long made = std::stol(one("SELECT MAX(ID) FROM Inbox"));
+    EXPECT_EQ(one("SELECT TATAID || '|' || COALESCE(ENNAZIV, '') FROM Inbox WHERE ID = " + std::to_string(made)),
+              std::to_string(sample.inboxId) + "|");
+    EXPECT_EQ(shownFolder(), made) << "the tree shows the new folder";
+    EXPECT_EQ(shownName(), QStringLiteral("Projekti"));
+    EXPECT_TRUE(waitFor([&] { return mails.rowCount() == 0; }));
+
+    name = QStringLiteral("Posao");
+    menuEntry("Izmjena");
+    EXPECT_EQ(one("SELECT NAZIV FROM Inbox WHERE ID = " + std::to_string(made)), "Posao");
+    EXPECT_EQ(shownFolder(), made);
+    EXPECT_EQ(shownName(), QStringLiteral("Posao"));
+
+    // Sent copies moved in: no server to ask.
+    query("UPDATE EMAIL SET INBOXID = " + std::to_string(made) + " WHERE ID IN (SELECT ID FROM EMAIL WHERE INBOXID = "
+          + std::to_string(sample.inboxId) + " LIMIT 2)");
+    query("UPDATE EMAIL SET MESSAGEID = '2026121103' || ID WHERE INBOXID = " + std::to_string(made));
+    const int before = count("EMAIL");
+    name = QString();
+    menuEntry("Brisanje");
+    EXPECT_TRUE(messages().isEmpty()) << messages().join('|').toStdString();
+    EXPECT_EQ(one("SELECT COUNT(*) FROM Inbox WHERE ID = " + std::to_string(made)), "0");
+    EXPECT_EQ(count("EMAIL"), before - 2);
+    EXPECT_EQ(shownFolder(), sample.inboxId) << "back on the folder it hung from";
+    EXPECT_TRUE(waitFor([&] { return mails.rowCount() > 0; }));
 }
 
 TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheTasks)

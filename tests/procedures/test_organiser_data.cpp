@@ -95,6 +95,8 @@ TEST_F(OrganiserProgram, CommandsWhoseFormsAreNotBuiltTellTheUser)
     std::unique_ptr<OrganiserWindow> window(W_First(frameId, nullptr));
     ASSERT_TRUE(window);
     testsupport::presenter().clear();
+    // Every command's form is built by now: one taken away stands for the next one missing.
+    window->standInForms()->built.erase(QStringLiteral("R_Email"));
     window->dispatcher().dispatch(2007); // the e-mail report
     const auto shown = testsupport::presenter().calls("message");
     ASSERT_EQ(shown.size(), 1u);
