@@ -1,4 +1,5 @@
 #include "procedures/organiser/MailFolderForm.h"
+#include "procedures/organiser/TreeMoves.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -171,32 +172,10 @@ QString deleteMailFolder(long id, const QString& dataFolder)
 
 bool renumberMailFolderTree()
 {
+    const bool ok = VelmoraDll::TreeMover(mailFolderTreeSpec()).renumber();
     VelmoraDll::InboxFolderSource source;
     VelmoraDll::S_FillInboxTree(source);
-    VelmoraDll::TreeQueue& folders = VelmoraDll::InboxQ();
-    vrt::odbc::Connection& c = connection();
-    vrt::odbc::Transaction t(c);
-    vrt::odbc::Statement s(c);
-    const auto failed = [&](long id) {
-        vrt::stop(QStringLiteral("W_First Move 2 :") + QString::number(id) + QStringLiteral(" : ")
-                  + QString::fromStdString(s.error().text.empty() ? c.error().text : s.error().text));
-        return false;
-    };
-    if (!t.started() || !s.prepare("UPDATE " + table(Tbl::Inbox) + " SET \"REDOSLIJED\" = ? WHERE \"ID\" = ?"))
-        return failed(0);
-    for (size_t i = 0; i < folders.size(); ++i) {
-        if (folders[i].REDOSLIJED == int32_t(i + 1))
-            continue;
-        s.bindInt(1, int64_t(i + 1));
-        s.bindInt(2, folders[i].ID);
-        if (!s.execute())
-            return failed(folders[i].ID);
-    }
-    if (!t.commit())
-        return failed(0);
-    for (size_t i = 0; i < folders.size(); ++i)
-        folders[i].REDOSLIJED = int32_t(i + 1);
-    return true;
+    return ok;
 }
 
 int MailFolderCommands::run(Command command)
