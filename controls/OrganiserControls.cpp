@@ -305,6 +305,13 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent)
 
 void PreviewBrowser::navigate(const QString& target)
 {
+    load(target);
+    if (eventProcedure)
+        eventProcedure(QStringLiteral("NavigateComplete2"));
+}
+
+void PreviewBrowser::load(const QString& target)
+{
     m_location = target;
     m_folder.clear();
     m_shownHtml.clear();

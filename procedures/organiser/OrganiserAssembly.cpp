@@ -3,6 +3,7 @@
 #include "data/TableManagers.h"
 #include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/MailPane.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -63,6 +64,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     notespass::attachNotesPasswords(window, panes);
     finance::attachFinance(window, panes);
     attachMailActions(window, panes);
+    attachMailPane(window, panes);
 }
 
 } // namespace
