@@ -169,7 +169,7 @@ QString attachmentStripPage(const std::vector<AttachmentEntry>& attachments,
         if (!links.isEmpty())
             links += u' ';
         const QString icon = iconSource ? iconSource(attachmentKind(a.name)) : QString();
-        links += QStringLiteral("<img src=\"") + icon.toHtmlEscaped() + QStringLiteral("\" align=\"absmiddle\" border=\"0\">");
+        links += QStringLiteral("<img src=\"") + icon.toHtmlEscaped() + QStringLiteral("\" align=\"absmiddle\" border=\"0\" style=\"vertical-align:middle\">");
         const QString name = a.name.toHtmlEscaped();
         if (a.path.isEmpty()) {
             links += name; // a name that would leave the folder names no file: shown, not linked

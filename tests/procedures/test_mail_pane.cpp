@@ -131,7 +131,7 @@ TEST(MailPaneAttachments, StripPageIconsLinksAndHostileNames)
         const QString name = QString::fromUtf8(c.name);
         const QString page = attachmentStripPage({{name, files + "7_" + name}}, icon);
         EXPECT_TRUE(page.contains(QStringLiteral("<img src=\"icon:") + QLatin1String(c.icon)
-                                  + QStringLiteral("\" align=\"absmiddle\" border=\"0\"><a href=")))
+                                  + QStringLiteral("\" align=\"absmiddle\" border=\"0\" style=\"vertical-align:middle\"><a href=")))
             << c.name;
         const auto found = links(page);
         ASSERT_EQ(found.size(), 1u) << c.name;
