@@ -16,6 +16,7 @@
 #include "procedures/organiser/ListWidgets.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
+#include "runtime/Dialogs.h"
 #include "services/Quilvo.h"
 
 namespace organiser {
@@ -212,11 +213,21 @@ private:
         if (!m_strip)
             if (auto* strip = qobject_cast<controls::PreviewBrowser*>(m_window.hosted().attachments)) {
                 m_strip = strip;
-                connect(strip, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
-                    if (isAttachmentLink(m_window.dataFolder(), url) && attachmentOpener())
-                        attachmentOpener()(url);
-                });
+                connect(strip, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { openAttachment(url); });
             }
+    }
+
+    // A link that names no file of the mail's, or one nothing on the desktop opens, says so.
+    void openAttachment(const QUrl& url)
+    {
+        const char* problem = nullptr;
+        if (!isAttachmentLink(m_window.dataFolder(), url))
+            problem = "Privitak nije pronađen.";
+        else if (!attachmentOpener() || !attachmentOpener()(url))
+            problem = "Privitak se ne može otvoriti.";
+        if (problem)
+            vrt::message(VelmoraDll::translator().QVSTR(QString::fromUtf8(problem)) + QLatin1Char('\n') + url.toLocalFile(),
+                         QStringLiteral("Info"), vrt::Icon::Exclamation);
     }
 
     OrganiserWindow& m_window;

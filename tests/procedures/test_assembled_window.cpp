@@ -229,8 +229,15 @@ TEST_F(AssembledWindow, TheMailPageShowsCountsHeaderAttachmentsAndTheBodyAndTheC
         return true;
     };
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
-    attachmentOpener() = nullptr;
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(file)});
+    EXPECT_TRUE(messages().isEmpty());
+    // A file gone since is not handed on; the user learns why.
+    QFile::remove(file);
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
+    attachmentOpener() = nullptr;
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Privitak nije pronađen.\n") + file});
+    presenter().clear();
     // The empty text body is filled from the preview.
     EXPECT_EQ(one("SELECT BODY FROM EMAIL WHERE ID = " + mail), "Dobar dan,\nponuda je u prilogu.");
 
