@@ -61,6 +61,10 @@ void MessageHeaderPanel::addItem(int id, const QString& caption, int type)
     }
     w->setObjectName(QStringLiteral("item%1").arg(id));
     m_layout->insertWidget(m_layout->count() - 1, w, type == ControlItem ? 1 : 0);
+    // A control item takes the room below the text lines; the closing stretch only fills in
+    // while it is hidden.
+    if (type == ControlItem)
+        m_layout->setStretch(m_layout->count() - 1, 0);
     m_items[id] = {type, w, nullptr};
     m_order << id;
 }
@@ -304,6 +308,13 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent)
 }
 
 void PreviewBrowser::navigate(const QString& target)
+{
+    load(target);
+    if (eventProcedure)
+        eventProcedure(QStringLiteral("NavigateComplete2"));
+}
+
+void PreviewBrowser::load(const QString& target)
 {
     m_location = target;
     m_folder.clear();

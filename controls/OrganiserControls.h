@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
+#include <functional>
 #include <map>
 
 class QCalendarWidget;
@@ -73,14 +74,17 @@ class PreviewBrowser : public QTextBrowser {
     Q_OBJECT
 public:
     explicit PreviewBrowser(QWidget* parent = nullptr);
-    // A local file, or "about:blank".
+    // A local file, or "about:blank"; then the event "NavigateComplete2".
     void navigate(const QString& target);
+    // Where the browser's events go, by name, once each has happened.
+    std::function<int(const QString& event)> eventProcedure;
     QString location() const { return m_location; }
     // The markup handed to the text browser for the shown file (flattened).
     QString shownHtml() const { return m_shownHtml; }
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:
+    void load(const QString& target);
     QString m_location;
     QString m_shownHtml;
     QString m_folder; // canonical folder of the shown body file; empty: nothing may load

@@ -1,4 +1,5 @@
 #include "procedures/organiser/MailDelete.h"
+#include "procedures/organiser/MailPane.h"
 
 #include <QFile>
 #include <QSet>
@@ -162,6 +163,7 @@ ForGood deleteMailsForGood(long accountId, const std::vector<long>& ids, const Q
         names.closeCursor();
         if (!r.messageId.isEmpty())
             doomed << controls::bodyFilePath(dataFolder, r.messageId);
+        doomed << attachmentPagePath(dataFolder, r.id); // its attachment strip, when it was shown
         attachments.bindInt(1, r.id);
         if (!attachments.execute())
             return failed(attachments);

@@ -4,6 +4,7 @@
 #include "procedures/organiser/HostedControls.h"
 #include "procedures/organiser/MailActions.h"
 #include "procedures/organiser/MailFolderForm.h"
+#include "procedures/organiser/MailPane.h"
 #include "procedures/organiser/OrganiserData.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -67,6 +68,7 @@ void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::Gantt
     attachMailActions(window, panes);
     attachTreeMoves(window, panes);
     attachMailFolders(window, panes);
+    attachMailPane(window, panes);
 }
 
 } // namespace

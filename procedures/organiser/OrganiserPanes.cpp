@@ -219,6 +219,11 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
     };
     d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
     d.showEmail = [&window, selectedCell] {
+        // The mail page's own routine, once its feature is attached.
+        if (RecordedPanes* named = window.standInPanes(); named && named->has(QStringLiteral("ShowEmail"))) {
+            named->run(QStringLiteral("ShowEmail"));
+            return;
+        }
         auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
         if (!panel)
             return;

@@ -7,6 +7,7 @@
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
 #include "procedures/organiser/MailDelete.h"
+#include "procedures/organiser/MailPane.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/Dovecot.h"
@@ -121,6 +122,9 @@ TEST_F(MailDeleteForGood, ServerHoldingRefusingOrNoLongerHoldingTheMail)
             ASSERT_TRUE(QFile::exists(f)) << f.toStdString();
         const int attachments = attachmentRows();
         ASSERT_GT(attachments, 0);
+        // The attachment strips shown for them.
+        for (long id : ids)
+            ASSERT_TRUE(organiser::writeAttachmentPage(organiser::attachmentPagePath(m_folder->path(), id), QStringLiteral("x")));
 
         if (c.wrongPassword)
             query("UPDATE ACCOUNTS SET POPPASSWORD = 'kriva' WHERE ID = " + std::to_string(account));
@@ -145,6 +149,10 @@ TEST_F(MailDeleteForGood, ServerHoldingRefusingOrNoLongerHoldingTheMail)
         EXPECT_EQ(mails(account).size(), size_t(c.kept));
         EXPECT_EQ(s.server->messageCount(QString::fromLatin1(c.user)), c.kept);
         EXPECT_FALSE(body.exists()) << "the sent copy goes here whatever the server says";
+        const std::vector<long> left = mails(account);
+        for (long id : ids)
+            EXPECT_EQ(QFile::exists(organiser::attachmentPagePath(m_folder->path(), id)),
+                      std::find(left.begin(), left.end(), id) != left.end()) << id;
         if (c.kept == 0) {
             EXPECT_EQ(attachmentRows(), 0);
             for (const QString& f : before)

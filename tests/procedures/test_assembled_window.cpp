@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Controls.h"
+#include "controls/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
@@ -14,6 +15,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/MailPane.h"
 #include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/organiser/OrganiserPanes.h"
 #include "procedures/organiser/OrganiserWindow.h"
@@ -36,6 +38,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <QTextDocument>
 #include <QTreeView>
 
 using namespace organiser;
@@ -150,6 +153,148 @@ TEST_F(AssembledWindow, ASelectedMailIsInTheBufferAndReadAfterTheDelay)
         const int r = row(mails, "EM:ID", id);
         return r >= 0 && !mails.model().data(mails.model().index(r, 3), Qt::FontRole).value<QFont>().bold();
     })) << "and no longer bold";
+}
+
+// The folder tree's labels as the window shows them and as the database says they should be.
+struct FolderLabels {
+    OrganiserPanes* panes;
+    std::function<std::string(const std::string&)> one;
+    QString shown(long id) const
+    {
+        auto* model = qobject_cast<VelmoraDll::TreeQueueModel*>(panes->tree(tree::MailFolders)->model());
+        for (int p = 0; p < int(model->queue().size()); ++p)
+            if (model->queue()[size_t(p)].ID == id)
+                return model->data(model->indexOfPosition(p)).toString();
+        return {};
+    }
+    QString expected(long id) const
+    {
+        const std::string folder = std::to_string(id);
+        const QString name = QString::fromStdString(one("SELECT NAZIV FROM Inbox WHERE ID = " + folder));
+        const std::string unread = one("SELECT COUNT(*) FROM EMAIL WHERE READ = 0 AND INBOXID = " + folder);
+        return unread == "0" ? name : name + " (" + QString::fromStdString(unread) + ")";
+    }
+};
+
+TEST_F(AssembledWindow, TheMailPageShowsCountsHeaderAttachmentsAndTheBodyAndTheCountDropsAfterReading)
+{
+    // An unread mail of the inbox with an attachment, a body file and no text body yet.
+    const std::string inbox = std::to_string(sample.inboxId);
+    const std::string mail = one("SELECT MIN(ID) FROM EMAIL WHERE READ = 0 AND INBOXID = " + inbox);
+    query("UPDATE EMAIL SET BODY = '', TOO = 'ivan@primjer.hr' WHERE ID = " + mail);
+    const QString data = m_folder->path();
+    const QString files = data + "/Email/Files";
+    ASSERT_TRUE(QDir().mkpath(files));
+    QFile body(controls::bodyFilePath(data, QString::fromStdString(one("SELECT MESSAGEID FROM EMAIL WHERE ID = " + mail))));
+    ASSERT_TRUE(body.open(QIODevice::WriteOnly));
+    body.write("<html><body><p>Dobar dan,</p><p>ponuda je u prilogu.</p></body></html>");
+    body.close();
+    const QString attachment = QStringLiteral("Ponuda (1).pdf");
+    query("INSERT INTO EMAILATTACH (IDEMAIL, NAZIV) VALUES (" + mail + ", 'Ponuda (1).pdf')");
+    const QString file = controls::attachmentFile(files, std::stol(mail), attachment);
+    QFile stored(file);
+    ASSERT_TRUE(stored.open(QIODevice::WriteOnly));
+    stored.close();
+
+    open();
+    showPage(2);
+    const FolderLabels labels{panes, [this](const std::string& sql) { return one(sql); }};
+    const QString unread = labels.expected(sample.inboxId);
+    ASSERT_TRUE(unread.startsWith(QStringLiteral("Ulazna pošta ("))) << unread.toStdString();
+    ASSERT_TRUE(waitFor([&] { return labels.shown(sample.inboxId) == unread; })) << labels.shown(sample.inboxId).toStdString();
+    auto* tree = qobject_cast<VelmoraDll::TreeQueueModel*>(panes->tree(tree::MailFolders)->model());
+    for (int p = 0; p < int(tree->queue().size()); ++p) {
+        const VelmoraDll::TreeRow& r = tree->queue()[size_t(p)];
+        EXPECT_EQ(labels.shown(r.ID), labels.expected(r.ID)) << "every folder";
+        EXPECT_FALSE(tree->data(tree->indexOfPosition(p), Qt::DecorationRole).value<QIcon>().isNull()) << "icon of " << r.ENNAZIV.toStdString();
+    }
+
+    OrganiserList& mails = list(ctl::Email);
+    ASSERT_TRUE(waitFor([&] { return row(mails, "EM:ID", QString::fromStdString(mail)) >= 0; }));
+    clickRow(ctl::Email, row(mails, "EM:ID", QString::fromStdString(mail)));
+    auto* header = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel);
+    ASSERT_NE(header, nullptr);
+    const auto caption = [&](int item) { return qobject_cast<QLabel*>(header->item(item))->text(); };
+    ASSERT_TRUE(waitFor([&] { return caption(1) == QString::fromStdString(one("SELECT SUBJECT FROM EMAIL WHERE ID = " + mail)); }));
+    EXPECT_EQ(caption(2), QString::fromStdString(one("SELECT REPLYTO FROM EMAIL WHERE ID = " + mail)));
+    EXPECT_TRUE(caption(3).startsWith(QStringLiteral("Sent :"))) << caption(3).toStdString();
+    EXPECT_EQ(caption(4), QStringLiteral("To :ivan@primjer.hr"));
+    // The strip lists the attachment; its link opens the stored file.
+    EXPECT_TRUE(QFileInfo::exists(files + "/Image_" + QString::fromStdString(mail) + ".html"));
+    auto* strip = qobject_cast<controls::PreviewBrowser*>(window->hosted().attachments);
+    ASSERT_NE(strip, nullptr);
+    ASSERT_TRUE(header->item(5)->isVisible());
+    QTextCursor at = strip->document()->find(attachment);
+    ASSERT_FALSE(at.isNull()) << strip->toPlainText().toStdString();
+    at.setPosition(at.selectionStart() + 3);
+    QList<QUrl> opened;
+    attachmentOpener() = [&opened](const QUrl& url) {
+        opened << url;
+        return true;
+    };
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(file)});
+    EXPECT_TRUE(messages().isEmpty());
+    // A file gone since is not handed on; the user learns why.
+    QFile::remove(file);
+    QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
+    attachmentOpener() = nullptr;
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_EQ(messages(), QStringList{QStringLiteral("Privitak nije pronađen.\n") + file});
+    presenter().clear();
+    // The empty text body is filled from the preview.
+    EXPECT_EQ(one("SELECT BODY FROM EMAIL WHERE ID = " + mail), "Dobar dan,\nponuda je u prilogu.");
+
+    // Read after the delay: the inbox's count drops by one.
+    ASSERT_TRUE(waitFor([&] { return one("SELECT READ FROM EMAIL WHERE ID = " + mail) == "1"; }));
+    EXPECT_NE(labels.expected(sample.inboxId), unread);
+    EXPECT_TRUE(waitFor([&] { return labels.shown(sample.inboxId) == labels.expected(sample.inboxId); }))
+        << labels.shown(sample.inboxId).toStdString();
+}
+
+TEST_F(AssembledWindow, TheSentFolderShowsItsRecipientsAndCountsFollowMailThatMoves)
+{
+    const std::string account = "(SELECT ACCOUNTID FROM Inbox WHERE ID = " + std::to_string(sample.inboxId) + ")";
+    const long sent = std::stol(one("SELECT ID FROM Inbox WHERE ENNAZIV = 'xSent_1' AND ACCOUNTID = " + account));
+    const long junk = std::stol(one("SELECT ID FROM Inbox WHERE ENNAZIV = 'xJunk_1' AND ACCOUNTID = " + account));
+    query("INSERT INTO EMAIL (INBOXID, SUBJECT, TOO, CC, BCC, READ, MESSAGEID) VALUES (" + std::to_string(sent)
+          + ", 'Poslana ponuda', 'a@primjer.hr', 'b@primjer.hr', 'c@primjer.hr', 1, 'sent-1')");
+    open();
+    showPage(2);
+    const FolderLabels labels{panes, [this](const std::string& sql) { return one(sql); }};
+    const auto select = [&](long folder) {
+        const VelmoraDll::TreeQueue& q = VelmoraDll::InboxQ();
+        for (size_t p = 0; p < q.size(); ++p)
+            if (q[p].ID == folder)
+                panes->selectTreeRow(tree::MailFolders, int(p) + 1);
+    };
+    OrganiserList& mails = list(ctl::Email);
+    select(sent);
+    ASSERT_TRUE(waitFor([&] { return row(mails, "EM:SUBJECT", QStringLiteral("Poslana ponuda")) >= 0; }));
+    QHeaderView* columns = panes->view(ctl::Email)->horizontalHeader();
+    EXPECT_EQ(columns->sectionSize(1), 0) << "no sender column in Sent";
+    EXPECT_GT(columns->sectionSize(2), 0) << "the recipients instead";
+    clickRow(ctl::Email, row(mails, "EM:SUBJECT", QStringLiteral("Poslana ponuda")));
+    auto* header = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel);
+    EXPECT_TRUE(waitFor([&] {
+        return qobject_cast<QLabel*>(header->item(4))->text() == QStringLiteral("To/Cc/Bcc :a@primjer.hr b@primjer.hr c@primjer.hr");
+    }));
+    EXPECT_FALSE(header->item(5)->isVisible()) << "no attachments, no strip";
+
+    // An unread mail marked as junk takes its count along.
+    select(sample.inboxId);
+    ASSERT_TRUE(waitFor([&] { return row(mails, "EM:READ", "0") >= 0; }));
+    EXPECT_GT(columns->sectionSize(1), 0) << "the sender column is back";
+    clickRow(ctl::Email, row(mails, "EM:READ", "0"));
+    const QString inboxBefore = labels.expected(sample.inboxId), junkBefore = labels.expected(junk);
+    for (const auto& item : panes->menus().menu(Popup::Mail).items())
+        if (item.text == QStringLiteral("Označi kao smeće"))
+            item.action();
+    EXPECT_NE(labels.expected(junk), junkBefore);
+    EXPECT_TRUE(waitFor([&] {
+        return labels.shown(junk) == labels.expected(junk) && labels.shown(sample.inboxId) == labels.expected(sample.inboxId);
+    })) << labels.shown(junk).toStdString() << " / " << labels.shown(sample.inboxId).toStdString();
+    EXPECT_NE(labels.shown(sample.inboxId), inboxBefore);
 }
 
 TEST_F(AssembledWindow, MailTheMailProgramAddsAppearsInTheList)
