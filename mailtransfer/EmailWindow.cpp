@@ -18,6 +18,7 @@
 #include "services/Quilvo.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
@@ -106,6 +107,7 @@ std::optional<OriginalMail> readOriginal(qint64 id)
     const EMAIL_Rec& e = EMA();
     OriginalMail m;
     m.id = id;
+    m.messageId = text(e.MESSAGEID);
     m.subject = text(e.SUBJECT);
     m.sender = text(e.SENDER);
     m.replyTo = text(e.REPLYTO);
@@ -278,6 +280,7 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     m_editor->setEditorProperty(QStringLiteral("HiddenButtons"), QStringLiteral("Toggle;Form;RemoteImage;Table;Spell Check"));
     m_editor->setEditorProperty(QStringLiteral("HiddenContextMenus"), QStringLiteral("MiscSource;MiscStyle"));
     m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
+    m_editor->setImageFolder(QDir(dataFolder).filePath(QStringLiteral("Documents/Images")));
     m_editor->setDocumentHtml(prepared.html);
     // The editing keys act through the key hook; the editor works without it.
     vrt::ComponentRegistry::instance().createOrRegister(QStringLiteral("Tessmark.CKeysHook.1"), QStringLiteral("tessmark"),
@@ -397,7 +400,7 @@ bool EmailWindow::sendNow()
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString html = QDir(m_dataFolder).filePath(QStringLiteral("HtmlFile.html"));
+    const QString html = documentFile(m_dataFolder);
     QFile::remove(html);
     OutgoingMail mail;
     mail.accountId = m_accountId;
@@ -428,7 +431,12 @@ bool EmailWindow::sendNow()
     return true;
 }
 
-int runEditor(const QStringList& four, const QString& dataFolder)
+QString documentFile(const QString& dataFolder)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("HtmlFile_%1.html").arg(QCoreApplication::applicationPid()));
+}
+
+int runEditor(const QStringList& four, const QString& dataFolder, const std::function<void(controls::MailManager&)>& setUpMail)
 {
     const EditorArgs args = editorArgs(four);
     StartLimit::Ticket ticket = StartLimit::emailEditor().checkIn(GLOBALREQUEST);
@@ -459,6 +467,8 @@ int runEditor(const QStringList& four, const QString& dataFolder)
         deps.clockNow = [] { return vrt::clockNow(); };
         deps.translate = [](const QString& s) { return say(s); };
         mm.CloseSmtpConnection();
+        if (setUpMail)
+            setUpMail(mm);
         return sendMail(mail, deps);
     };
     EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
@@ -469,8 +479,14 @@ int runEditor(const QStringList& four, const QString& dataFolder)
     window.show();
     while (window.isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-    if (!args.bodyPath.isEmpty())
-        QFile::remove(args.bodyPath);
+    // The organiser's copy of the answered body lies in the data folder under the message's
+    // name; the path comes from a command line, so nothing else is ever removed.
+    if (original && !args.bodyPath.isEmpty()) {
+        const QFileInfo copy(args.bodyPath);
+        if (copy.isFile() && copy.fileName() == controls::bodyFileName(original->messageId)
+            && QDir(copy.absolutePath()) == QDir(dataFolder))
+            QFile::remove(copy.absoluteFilePath());
+    }
     return sent ? 0 : 2;
 }
 

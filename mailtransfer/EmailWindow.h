@@ -15,6 +15,7 @@ class QTabWidget;
 
 namespace controls {
 class HtmlEditor;
+class MailManager;
 }
 
 namespace korbelsteen {
@@ -32,6 +33,7 @@ EditorArgs editorArgs(const QStringList& four);
 // What a reply or forward takes from the answered message.
 struct OriginalMail {
     qint64 id = 0;
+    QString messageId;
     QString subject, sender, replyTo, too, toAddr;
     int day = 0, time = 0;
     QStringList attachmentNames; // stored names under Email/Files
@@ -109,8 +111,14 @@ private:
     QTabWidget* m_tabs;
 };
 
+// The file the editor saves its document to before sending: in the data folder, one per
+// process, so two editors never write over each other's message.
+QString documentFile(const QString& dataFolder);
+
 // The editor job of the program: opens the window for the four arguments and returns when it
-// closes (0 sent, 2 closed unsent, 1 refused).
-int runEditor(const QStringList& four, const QString& dataFolder);
+// closes (0 sent, 2 closed unsent, 1 refused). `setUpMail` sees the mail manager before
+// each send (a test trusts its own server's certificate there).
+int runEditor(const QStringList& four, const QString& dataFolder,
+              const std::function<void(controls::MailManager&)>& setUpMail = {});
 
 } // namespace korbelsteen

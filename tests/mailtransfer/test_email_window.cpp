@@ -341,3 +341,28 @@ TEST_F(EmailSendTest, TheProgramsEditorJobOpensTheReplyOnceAndRemovesTheBodyCopy
     EXPECT_FALSE(QFileInfo::exists(body));
     EXPECT_FALSE(StartLimit::emailEditor().running());
 }
+
+// The first argument comes from a command line: closing the editor removes the answered
+// message's copy in the data folder and never any other file it names.
+TEST_F(EmailSendTest, ClosingRemovesOnlyTheAnsweredMessagesCopy)
+{
+    const QString elsewhere = m_folder->file("Arhiva/1_original.html");
+    const QString other = m_folder->file("Popis.html");
+    writeFile(elsewhere, "<p>arhiva</p>");
+    writeFile(other, "<p>popis</p>");
+    for (const QString& path : {elsewhere, other, body}) {
+        SCOPED_TRACE(path.toStdString());
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<EmailWindow*>(w))
+                    w->close();
+        });
+        EXPECT_EQ(runEditor({QLatin1Char('/') + path, QStringLiteral("/2"), QLatin1Char('/') + QString::number(original),
+                             QStringLiteral("/")},
+                            m_folder->path()),
+                  2);
+    }
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_FALSE(QFileInfo::exists(body));
+}
