@@ -7,7 +7,11 @@
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/StartLimit.h"
+#include "procedures/mail-people/AccountsWindow.h"
+#include "procedures/mail-people/ContactGroups.h"
+#include "procedures/mail-people/ContactsBrowse.h"
 #include "procedures/organiser/OpenFiles.h"
+#include "runtime/Browse.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"
@@ -18,6 +22,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -220,7 +225,7 @@ protected:
         auto w = std::make_unique<EmailWindow>(p, accountId, m_folder->path(), [this](const OutgoingMail& mail) {
             DatabaseSendStore store;
             controls::MailManager mm;
-            mm.CaFile = m_smtp.certificateFile();
+            mm.CaFile = caFile.isEmpty() ? m_smtp.certificateFile() : caFile;
             SendDeps deps;
             deps.store = &store;
             deps.mail = &mm;
@@ -243,6 +248,7 @@ protected:
     }
 
     testsupport::SmtpServer m_smtp;
+    QString caFile; // when not only m_smtp's certificate is to be trusted
     int accountId = 0;
     QStringList asked, told;
     bool answer = true;
@@ -365,4 +371,186 @@ TEST_F(EmailSendTest, ClosingRemovesOnlyTheAnsweredMessagesCopy)
     EXPECT_TRUE(QFileInfo::exists(elsewhere));
     EXPECT_TRUE(QFileInfo::exists(other));
     EXPECT_FALSE(QFileInfo::exists(body));
+}
+
+namespace {
+QPushButton* buttonWithText(QWidget* w, const QString& text)
+{
+    for (auto* b : w->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+} // namespace
+
+TEST_F(EmailSendTest, RecipientsComeFromTheContactsAndThePickedAccountSendsThroughItsOwnServer)
+{
+    Access(Tbl::CON_Group).clearBuffer();
+    CONG().NAZIV = "Tim";
+    ASSERT_EQ(Access(Tbl::CON_Group).Insert(), 0);
+    const int group = CONG().ID;
+    std::map<std::string, int> contact;
+    for (const char* email : {"ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"}) {
+        Access(Tbl::CON_Contacts).clearBuffer();
+        CON().PREZIME = email;
+        CON().GRUPAID = group;
+        CON().EMAIL = email;
+        ASSERT_EQ(Access(Tbl::CON_Contacts).Insert(), 0);
+        contact[email] = CON().ID;
+    }
+    testsupport::SmtpServer other;
+    QString why;
+    ASSERT_TRUE(other.start(&why)) << why.toStdString();
+    // One trust file for both servers' own certificates.
+    caFile = m_folder->file("servers.pem");
+    {
+        QFile bundle(caFile);
+        ASSERT_TRUE(bundle.open(QIODevice::WriteOnly));
+        for (const QString& cert : {m_smtp.certificateFile(), other.certificateFile()}) {
+            QFile f(cert);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            bundle.write(f.readAll());
+        }
+    }
+    const auto addAccount = [&](const char* name, const char* email, const testsupport::SmtpServer* server) {
+        Access(Tbl::Accounts).clearBuffer();
+        ACC().NAZIV = name;
+        ACC().IMEPREZIME = name;
+        ACC().EMAIL = email;
+        if (server) {
+            ACC().SMTPHOST = "127.0.0.1";
+            ACC().SMTPPORT = std::to_string(server->port());
+            ACC().SMTPSSL = "2";
+            ACC().SMTPUSERNAME = "posiljatelj";
+            ACC().SMTPPASSWORD = "tajna";
+        }
+        EXPECT_EQ(Access(Tbl::Accounts).Insert(), 0);
+        const int id = ACC().ID;
+        EXPECT_TRUE(addMailFolders(id, {"xInbox_1", "xSent_1"}));
+        return id;
+    };
+    const int firm = addAccount("Tvrtka d.o.o.", "ured@tvrtka.test", &other);
+    const int home = addAccount("Kuća", "kuca@velmora.test", nullptr);
+
+    PreparedMail p;
+    p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+    p.to = QStringLiteral("ivo@velmora.test");
+    p.html = QStringLiteral("<p>Sastanak u četvrtak.</p>");
+    auto w = window(p);
+    w->subject()->setText(QStringLiteral("Sastanak"));
+
+    // "Prima", "Cc" and "Bcc" open the contacts; what is collected there joins the fields.
+    const struct {
+        const char* button;
+        std::vector<std::pair<const char*, const char*>> picks; // contact, browse button
+        const char* close;
+        QString to, cc, bcc;
+    } steps[] = {
+        {"Prima", {{"ana@tim.hr", "?BPRIMA"}, {"ivo.k@tim.hr", "?BCC"}, {"marko@tim.hr", "?BBCC"}}, "?OK",
+         "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"},
+        {"Cc", {{"marko@tim.hr", "?BCC"}}, "?CLOSE", "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"},
+        {"Bcc", {{"ana@tim.hr", "?BBCC"}}, "?OK", "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr;ana@tim.hr"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.button);
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            auto* browse = qobject_cast<mailpeople::ContactsBrowse*>(&d);
+            EXPECT_NE(browse, nullptr);
+            if (!browse)
+                return 0;
+            EXPECT_TRUE(browse->groups()->selectGroup(group));
+            for (const auto& [email, button] : step.picks) {
+                EXPECT_TRUE(browse->browse().selectId(qlonglong(contact[email])));
+                browse->button(QLatin1String(button))->click();
+            }
+            browse->button(QLatin1String(step.close))->click();
+            return d.result();
+        });
+        buttonWithText(w.get(), QString::fromUtf8(step.button))->click();
+        EXPECT_EQ(w->to()->text(), step.to);
+        EXPECT_EQ(w->cc()->text(), step.cc);
+        EXPECT_EQ(w->bcc()->text(), step.bcc);
+    }
+    w->to()->setText(QStringLiteral("ivo@velmora.test"));
+    w->cc()->clear();
+    w->bcc()->clear();
+
+    // "Šalje": the picked account is the sender, its server sends (the default account's when
+    // it has none) and its Sent folder keeps the copy.
+    const struct {
+        int account;
+        QString from;
+        const testsupport::SmtpServer* server;
+    } picks[] = {
+        {firm, QStringLiteral("Tvrtka d.o.o. <ured@tvrtka.test>"), &other},
+        {home, QStringLiteral("Kuća <kuca@velmora.test>"), &m_smtp},
+    };
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.from.toStdString());
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            auto* accounts = qobject_cast<mailpeople::AccountsWindow*>(&d);
+            EXPECT_NE(accounts, nullptr);
+            if (!accounts)
+                return 0;
+            EXPECT_TRUE(accounts->browse().selectId(qlonglong(pick.account)));
+            accounts->button(QStringLiteral("?SELECT"))->click();
+            return d.result();
+        });
+        const size_t before = pick.server->messages().size();
+        w->show();
+        buttonWithText(w.get(), QStringLiteral("Šalje"))->click();
+        EXPECT_EQ(w->from()->text(), pick.from);
+        EXPECT_EQ(w->accountId(), pick.account);
+        ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(pick.server->messages().size(), before + 1);
+        EXPECT_TRUE(pick.server->messages().back().bytes.contains(controls::parseMailbox(pick.from).address.toUtf8()));
+        const std::string copy = " FROM EMAIL e JOIN Inbox i ON i.ID = e.INBOXID WHERE i.ENNAZIV = 'xSent_1' AND i.ACCOUNTID = "
+                                 + std::to_string(pick.account);
+        EXPECT_EQ(query("SELECT COUNT(*)" + copy).at(0), "1");
+        EXPECT_EQ(QString::fromStdString(query("SELECT e.REPLYTO" + copy).at(0)), controls::parseMailbox(pick.from).address);
+    }
+    EXPECT_EQ(other.messages().size(), 1u);
+    EXPECT_EQ(m_smtp.messages().size(), 1u);
+}
+
+// The server turns a recipient away, hangs up in the middle of the message, or is gone: the
+// editor stays open with everything in it and nothing is filed as sent.
+TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEditorOpen)
+{
+    const struct {
+        const char* what;
+        testsupport::SmtpServer::Options options;
+        bool stopped;
+    } cases[] = {
+        {"refused recipient", {.refused = {QStringLiteral("nitko@velmora.test")}}, false},
+        {"hangs up after the data", {.hangUp = true}, false},
+        {"gone", {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::SmtpServer server(c.options);
+        QString why;
+        ASSERT_TRUE(server.start(&why)) << why.toStdString();
+        caFile = server.certificateFile();
+        query("UPDATE Accounts SET SMTPPORT = '" + std::to_string(server.port()) + "'");
+        if (c.stopped)
+            server.stop();
+        PreparedMail p;
+        p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+        p.to = QStringLiteral("ivo@velmora.test;nitko@velmora.test");
+        p.html = QStringLiteral("<p>Tekst koji ostaje</p>");
+        told.clear();
+        auto w = window(p);
+        w->subject()->setText(QStringLiteral("Naslov"));
+        EXPECT_FALSE(w->sendNow());
+        EXPECT_TRUE(told.value(0).startsWith(QStringLiteral("Email nije poslan !"))) << told.join('|').toStdString();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->to()->text(), p.to);
+        EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
+        EXPECT_EQ(sentRows(), 0);
+        if (!c.stopped)
+            EXPECT_TRUE(server.messages().empty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
 }
