@@ -137,7 +137,7 @@ void OutgoingMessage::AddTo(const QString& name, const QString& address) { add(m
 void OutgoingMessage::AddCc(const QString& name, const QString& address) { add(m_cc, name, address); }
 void OutgoingMessage::AddBCC(const QString& name, const QString& address) { add(m_bcc, name, address); }
 
-bool OutgoingMessage::AddFileAttachment(const QString& path)
+bool OutgoingMessage::AddFileAttachment(const QString& path, const QString& name)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
@@ -145,6 +145,7 @@ bool OutgoingMessage::AddFileAttachment(const QString& path)
         return false;
     }
     m_files << info.absoluteFilePath();
+    m_names << vrt::safeFileName(oneLine(name.trimmed().isEmpty() ? info.fileName() : name.trimmed()), info.fileName());
     return true;
 }
 
@@ -260,19 +261,22 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
     // The attachments, streamed from their files (or from the zip made of them).
     QTemporaryDir zipDir;
     QStringList files = m_files;
+    QStringList names = m_names;
     if (!m_zipName.isEmpty() && !files.isEmpty()) {
         const QString zipPath = zipDir.filePath(m_zipName);
         int err = 0;
         zip_t* za = zipDir.isValid() ? zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err) : nullptr;
         bool ok = za != nullptr;
         QStringList used;
-        for (const QString& f : files) {
+        for (qsizetype i = 0; i < files.size(); ++i) {
             if (!ok)
                 break;
-            QString entry = vrt::safeFileName(QFileInfo(f).fileName());
+            const QString& f = files[i];
+            const QFileInfo shown(names.value(i, QFileInfo(f).fileName()));
+            QString entry = vrt::safeFileName(shown.fileName());
             for (int n = 2; used.contains(entry, Qt::CaseInsensitive); ++n)
-                entry = QFileInfo(f).completeBaseName() + QStringLiteral(" (%1)").arg(n)
-                        + (QFileInfo(f).suffix().isEmpty() ? QString() : QLatin1Char('.') + QFileInfo(f).suffix());
+                entry = shown.completeBaseName() + QStringLiteral(" (%1)").arg(n)
+                        + (shown.suffix().isEmpty() ? QString() : QLatin1Char('.') + shown.suffix());
             used << entry;
             zip_source_t* src = zip_source_file(za, QFile::encodeName(f).constData(), 0, -1);
             ok = src && zip_file_add(za, utf8(entry).constData(), src, ZIP_FL_ENC_UTF_8) >= 0;
@@ -292,20 +296,23 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
             return false;
         }
         files = {zipPath};
+        names = {m_zipName};
     }
     if (!files.isEmpty()) {
         GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
         g_mime_multipart_add(mixed, body);
         g_object_unref(body);
         const QMimeDatabase types;
-        for (const QString& f : files) {
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const QString& f = files[i];
+            const QString name = names.value(i, QFileInfo(f).fileName());
             GMimeStream* s = g_mime_stream_fs_open(QFile::encodeName(f).constData(), O_RDONLY, 0644, nullptr);
             if (!s) {
                 m_error = QStringLiteral("The attachment cannot be read: %1").arg(f);
                 g_object_unref(mixed);
                 return false;
             }
-            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), QFileInfo(f).fileName(), s);
+            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), name, s);
             g_object_unref(s);
             addPart(mixed, part, GMIME_DISPOSITION_ATTACHMENT);
         }

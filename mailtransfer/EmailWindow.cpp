@@ -17,7 +17,11 @@
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QToolBar>
 #include <QCoreApplication>
 #include <QCheckBox>
 #include <QDate>
@@ -214,8 +218,10 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
         const QString files = QDir(dataFolder).filePath(QStringLiteral("Email/Files"));
         for (const QString& name : original->attachmentNames) {
             const QString path = controls::attachmentFile(files, original->id, name);
-            if (QFileInfo(path).isFile())
+            if (QFileInfo(path).isFile()) {
                 p.attachments << path;
+                p.attachmentNames << name;
+            }
         }
     }
     QString signature = bodyOf(readHtml(signatureFile(dataFolder, account.id, "ReplyEmail")));
@@ -282,6 +288,10 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
     m_editor->setImageFolder(QDir(dataFolder).filePath(QStringLiteral("Documents/Images")));
     m_editor->setDocumentHtml(prepared.html);
+    for (QAction* a : m_editor->toolBar()->actions())
+        a->setToolTip(say(a->toolTip()));
+    for (QWidget* w : {static_cast<QWidget*>(m_editor->fontBox()), static_cast<QWidget*>(m_editor->sizeBox())})
+        w->setToolTip(say(w->toolTip()));
     // The editing keys act through the key hook; the editor works without it.
     vrt::ComponentRegistry::instance().createOrRegister(QStringLiteral("Tessmark.CKeysHook.1"), QStringLiteral("tessmark"),
                                                         m_editor);
@@ -311,8 +321,10 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_tabs, 1);
-    for (const QString& p : prepared.attachments)
-        m_files->addItem(p);
+    for (qsizetype i = 0; i < prepared.attachments.size(); ++i) {
+        auto* item = new QListWidgetItem(prepared.attachments[i], m_files);
+        item->setData(Qt::UserRole, prepared.attachmentNames.value(i));
+    }
 
     connect(m_send, &QPushButton::clicked, this, [this] { sendNow(); });
     connect(fromButton, &QPushButton::clicked, this, [this] { pickAccount(); });
@@ -412,8 +424,10 @@ bool EmailWindow::sendNow()
     mail.bcc = oneLine(m_bcc->text());
     mail.subject = oneLine(m_subject->text());
     mail.htmlFile = html;
-    for (int i = 0; i < m_files->count(); ++i)
+    for (int i = 0; i < m_files->count(); ++i) {
         mail.attachments << m_files->item(i)->text();
+        mail.attachmentNames << m_files->item(i)->data(Qt::UserRole).toString();
+    }
     mail.zipAttachments = m_zip->isChecked();
     SendResult r;
     if (!m_editor->saveDocument(html))

@@ -52,6 +52,7 @@ QString fromField(const SenderAccount& a);
 struct PreparedMail {
     QString from, to, subject, html;
     QStringList attachments;
+    QStringList attachmentNames; // a forwarded attachment's own name, beside its stored file
     bool focusTo = false;
 };
 

@@ -161,8 +161,8 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
         result.error = tr(QStringLiteral("Primatelj nije upisan !"));
         return result;
     }
-    for (const QString& file : mail.attachments)
-        if (!message->AddFileAttachment(file)) {
+    for (qsizetype i = 0; i < mail.attachments.size(); ++i)
+        if (!message->AddFileAttachment(mail.attachments[i], mail.attachmentNames.value(i))) {
             result.error = QStringLiteral("AddAttach ERROR :") + message->LastErrorText();
             return result;
         }
@@ -225,8 +225,9 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
                 *error = {StoreError::AttachSave, 0, QStringLiteral("%1 -> %2").arg(mail.htmlFile, bodyPath)};
                 return false;
             }
-            for (const QString& file : message->attachmentPaths()) {
-                const QString name = clip(QFileInfo(file).fileName(), 254);
+            for (qsizetype i = 0; i < message->attachmentPaths().size(); ++i) {
+                const QString& file = message->attachmentPaths()[i];
+                const QString name = clip(message->attachmentNames()[i], 254);
                 const QString path = vrt::joinPath(filesFolder, controls::storedPartName(email.id, name));
                 written << path;
                 if (!vrt::isInsideFolder(filesFolder, path) || !copyFile(file, path)) {

@@ -3,7 +3,10 @@
 #include "controls/HtmlEditor.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
+#include "controls/MimeMessage.h"
+#include "data/Corvalde.h"
 #include "data/Dictionary.h"
+#include "services/Quilvo.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/StartLimit.h"
@@ -13,11 +16,17 @@
 #include "procedures/organiser/OpenFiles.h"
 #include "runtime/Browse.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/ShippedTranslations.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QSet>
+#include <QToolBar>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -192,6 +201,89 @@ TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("bab"));
 }
 
+// The editor as the user sees it, in Croatian and in English: every text it shows has its
+// English row and the English window shows them. With VELMORA_SCREENSHOT_DIR set, the
+// pictures are written there (docs/screenshots keeps the current ones).
+TEST_F(EmailWindowTest, TheEditorAsTheUserSeesItInBothLanguages)
+{
+    const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
+    if (!QFile::exists(table))
+        GTEST_SKIP() << "the translation table is not built";
+    QImage picture(120, 40, QImage::Format_RGB32);
+    picture.fill(QColor(0x2e, 0x6d, 0xb4));
+    const QString logo = m_folder->file("logo.png");
+    ASSERT_TRUE(picture.save(logo));
+    const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    std::set<QString> texts;
+    QUILVO& translator = corvalde::translator();
+    for (int language : {1, 2}) {
+        SCOPED_TRACE(language);
+        translator.QVINIT(table, language, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
+        const std::optional<OriginalMail> o = readOriginal(original);
+        ASSERT_TRUE(o);
+        const PreparedMail p = prepareMail(editorArgs({QLatin1Char('/') + body, "/2", QLatin1Char('/') + QString::number(original), "/"}),
+                                           account, &*o, m_folder->path());
+        EmailWindow w(p, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+        w.cc()->setText(QStringLiteral("maja@velmora.test"));
+        QTextEdit* edit = w.editor()->textEdit();
+        edit->moveCursor(QTextCursor::Start);
+        edit->insertPlainText(QStringLiteral("Poštovani gospodine Iviću,\nu prilogu šaljem ponudu za ožujak i cjenik.\n"));
+        ASSERT_TRUE(w.editor()->insertImage(logo));
+        w.addAttachments({kept, m_folder->file("Cjenik 2026.xlsx")});
+        w.tabs()->setCurrentIndex(0);
+        w.resize(900, 640);
+        w.show();
+        QApplication::processEvents();
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (language != 1 || !c->isVisibleTo(&w))
+                continue;
+            if (auto* b = qobject_cast<QPushButton*>(c))
+                texts.insert(b->text()), texts.insert(b->toolTip());
+            if (auto* l = qobject_cast<QLabel*>(c))
+                texts.insert(l->text());
+            if (auto* box = qobject_cast<QCheckBox*>(c))
+                texts.insert(box->text());
+        }
+        for (QAction* a : w.editor()->toolBar()->actions())
+            if (language == 1 && a->isVisible())
+                texts.insert(a->toolTip());
+        for (int i = 0; i < w.tabs()->count() && language == 1; ++i)
+            texts.insert(w.tabs()->tabText(i));
+        if (language == 1)
+            texts.insert(w.windowTitle());
+        if (language == 2) {
+            EXPECT_EQ(w.sendButton()->text(), QStringLiteral("Send"));
+            EXPECT_EQ(w.tabs()->tabText(1), QStringLiteral("Attachments"));
+            EXPECT_EQ(w.zip()->text(), QStringLiteral("Zip the attachments automatically"));
+            EXPECT_EQ(w.editor()->button("Bold")->toolTip(), QStringLiteral("Bold"));
+            EXPECT_EQ(w.editor()->button("Image")->toolTip(), QStringLiteral("Image"));
+        }
+        const QImage shot = w.grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3)
+            for (int x = 0; x < shot.width(); x += 3)
+                colours.insert(shot.pixel(x, y));
+        EXPECT_GT(colours.size(), 20);
+        if (!out.isEmpty()) {
+            QDir().mkpath(out);
+            shot.save(out + (language == 1 ? QStringLiteral("/mail-editor.png") : QStringLiteral("/mail-editor-english.png")));
+            if (language == 1) {
+                w.tabs()->setCurrentIndex(1);
+                QApplication::processEvents();
+                w.grab().save(out + QStringLiteral("/mail-editor-attachments.png"));
+            }
+        }
+    }
+    translator.QVINIT(table, 1, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
+    translator.QVKILL();
+    std::set<QString> source;
+    for (const QString& t : texts)
+        if (!t.trimmed().isEmpty() && t.size() > 2 && !t.contains(QLatin1Char('@')) && t.toUpper() != t)
+            source.insert(t);
+    // The English column's own texts are looked up too: they must stay as they are.
+    testsupport::expectEnglishRows(source);
+}
+
 // Sending from the window to a real SMTP server.
 class EmailSendTest : public EmailWindowTest {
 protected:
@@ -256,12 +348,15 @@ protected:
 
 TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
 {
-    PreparedMail p;
-    p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+    // A forward: the stored attachment goes out under its own name.
+    const std::optional<OriginalMail> o = readOriginal(original);
+    PreparedMail p = prepareMail(editorArgs({QLatin1Char('/') + body, "/4", QLatin1Char('/') + QString::number(original), "/"}),
+                                 account, &*o, m_folder->path());
+    ASSERT_EQ(p.attachments, QStringList{kept});
     p.to = QStringLiteral("ivo@velmora.test");
-    p.html = QStringLiteral("<html><body><p>Poštovani, šaljem ponudu.</p></body></html>");
-    p.attachments = {kept};
     auto w = window(p);
+    w->editor()->textEdit()->moveCursor(QTextCursor::Start);
+    w->editor()->textEdit()->insertPlainText(QStringLiteral("Poštovani, šaljem ponudu."));
     w->subject()->setText(QStringLiteral("Ponuda\r\nBcc: uljez@x.test"));
     w->zip()->setChecked(false);
     ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
@@ -272,7 +367,12 @@ TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
     // A line break typed into the subject starts no header of its own.
     const std::string sent = " FROM EMAIL e JOIN Inbox i ON i.ID = e.INBOXID WHERE i.ENNAZIV = 'xSent_1'";
     EXPECT_EQ(query("SELECT e.SUBJECT" + sent).at(0), "Ponuda  Bcc: uljez@x.test");
-    EXPECT_EQ(query("SELECT COUNT(*) FROM EMAILATTACH WHERE IDEMAIL IN (SELECT e.ID" + sent + ")").at(0), "1");
+    EXPECT_EQ(query("SELECT NAZIV FROM EMAILATTACH WHERE IDEMAIL IN (SELECT e.ID" + sent + ")"),
+              std::vector<std::string>{"Ponuda.pdf"});
+    const controls::MimeMessage out = controls::MimeMessage::fromBytes(m_smtp.messages()[0].bytes);
+    ASSERT_EQ(out.NumAttachments(), 1);
+    EXPECT_EQ(out.GetAttachmentFilename(0), QStringLiteral("Ponuda.pdf"));
+    EXPECT_EQ(out.attachmentData(0), QByteArray("pdf"));
 }
 
 TEST_F(EmailSendTest, RefusalsAndFailuresKeepTheEditorOpen)
