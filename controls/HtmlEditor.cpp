@@ -96,6 +96,14 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent)
             charFormat([&](QTextCharFormat& f) { f.setFontPointSize(points); });
         m_edit->setFocus();
     });
+    // The letters show what they do.
+    for (auto [action, style] : {std::pair{bold, 0}, std::pair{italic, 1}, std::pair{underline, 2}}) {
+        QFont f = action->font();
+        f.setBold(style == 0);
+        f.setItalic(style == 1);
+        f.setUnderline(style == 2);
+        action->setFont(f);
+    }
     connect(m_edit, &QTextEdit::currentCharFormatChanged, this, [=, this](const QTextCharFormat& f) {
         bold->setChecked(f.fontWeight() >= QFont::Bold);
         italic->setChecked(f.fontItalic());

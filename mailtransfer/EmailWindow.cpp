@@ -2,6 +2,7 @@
 #include "mailtransfer/StartLimit.h"
 
 #include "controls/HtmlEditor.h"
+#include "controls/Images.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "data/Corvalde.h"
@@ -189,6 +190,9 @@ QString harmlessHtml(const QString& html, const QString& dataFolder)
         last = m.capturedEnd();
     }
     result += out.mid(last);
+    // A picture whose source was taken away would show as a broken one.
+    static const RE bareImage(QStringLiteral("<img\\b(?![^>]*\\bsrc\\s*=)[^>]*>"), RE::CaseInsensitiveOption);
+    result.remove(bareImage);
     return result;
 }
 
@@ -243,6 +247,8 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     : QWidget(parent), m_dataFolder(dataFolder), m_sendFn(std::move(send)), m_accountId(accountId)
 {
     setWindowTitle(say(QStringLiteral("Email")));
+    QIcon icon = controls::imageIcon(dataFolder, QStringLiteral("Mail.ico"));
+    setWindowIcon(icon.isNull() ? controls::imageIcon(dataFolder, QStringLiteral("~mail.ico")) : icon);
     setAttribute(Qt::WA_DeleteOnClose, false);
     ask = [](const QString& q) {
         return vrt::message(q, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO)
@@ -303,9 +309,17 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     m_files = new QListWidget;
     m_files->setObjectName(QStringLiteral("?L:DFQ"));
     auto* add = new QPushButton(QStringLiteral("+"));
+    add->setObjectName(QStringLiteral("?BADDATTACH"));
     add->setToolTip(say(QStringLiteral("Dodaj datoteku ili datoteke (multiselect)")));
     auto* remove = new QPushButton(QStringLiteral("−"));
+    remove->setObjectName(QStringLiteral("?BAREMOVEATTACH"));
     remove->setToolTip(say(QStringLiteral("Obriši datoteku (prilog)")));
+    // The user's own pictures for these buttons, when the data folder has them.
+    for (auto [button, image] : {std::pair{add, "ptbdemo15.ico"}, std::pair{remove, "cancel.ico"}})
+        if (const QIcon icon = controls::imageIcon(dataFolder, QLatin1String(image)); !icon.isNull()) {
+            button->setIcon(icon);
+            button->setText(QString());
+        }
     m_zip = new QCheckBox(say(QStringLiteral("Automatski ZIP-aj priloge")));
     m_zip->setChecked(true);
     auto* row = new QHBoxLayout;

@@ -171,6 +171,10 @@ TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
                                                         "<link rel=stylesheet href=http://x><style>@import url(http://x)</style>c"),
                                          m_folder->path());
     EXPECT_EQ(cleaned, QStringLiteral("<p>a</p>c"));
+    // A picture that loses its source goes whole: no broken picture in the quote.
+    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"),
+                           m_folder->path()),
+              QStringLiteral("<p>ab<img src=\"cid:x\"></p>"));
 }
 
 TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
@@ -229,6 +233,7 @@ TEST_F(EmailWindowTest, TheEditorAsTheUserSeesItInBothLanguages)
         edit->moveCursor(QTextCursor::Start);
         edit->insertPlainText(QStringLiteral("Poštovani gospodine Iviću,\nu prilogu šaljem ponudu za ožujak i cjenik.\n"));
         ASSERT_TRUE(w.editor()->insertImage(logo));
+        edit->insertPlainText(QStringLiteral("\nLijep pozdrav,\nAna\n"));
         w.addAttachments({kept, m_folder->file("Cjenik 2026.xlsx")});
         w.tabs()->setCurrentIndex(0);
         w.resize(900, 640);
