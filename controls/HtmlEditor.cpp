@@ -23,6 +23,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "controls/Controls.h"
+#include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
 
 namespace controls {
@@ -178,6 +180,13 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent)
                     {QStringLiteral("baseUrl"), QString()}, {QStringLiteral("CSShttp"), 0},
                     {QStringLiteral("showDOMToolbar"), 0}, {QStringLiteral("cssText"), QString()},
                     {QStringLiteral("AlwaysConvertUnicodeCharacters"), 0}};
+}
+
+HtmlEditor* HtmlEditor::createByProgId(QWidget* parent)
+{
+    registerBuiltInControls();
+    auto* made = qobject_cast<HtmlEditor*>(vrt::ComponentRegistry::instance().create(QString::fromLatin1(kHtmlEditorProgId), parent));
+    return made ? made : new HtmlEditor(parent);
 }
 
 QAction* HtmlEditor::add(const QString& name, const QString& tip, const QString& text)

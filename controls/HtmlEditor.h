@@ -24,6 +24,8 @@ class HtmlEditor : public QWidget {
     Q_OBJECT
 public:
     explicit HtmlEditor(QWidget* parent = nullptr);
+    // Made by its program identifier, as the forms make it; made directly should that fail.
+    static HtmlEditor* createByProgId(QWidget* parent = nullptr);
 
     // The properties the forms set: "useEnterAsBR", "DocumentHTML", "HiddenButtons" (names
     // separated by ";"), "HiddenContextMenus", "baseUrl", "CSShttp", "showDOMToolbar",

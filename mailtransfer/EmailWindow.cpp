@@ -14,6 +14,7 @@
 #include "runtime/ComponentRegistry.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
+#include "runtime/IniFile.h"
 #include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
@@ -32,6 +33,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -287,11 +290,13 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     grid->addWidget(new QLabel(say(QStringLiteral("Naslov :"))), 4, 1);
     grid->addWidget(m_subject, 4, 2);
 
-    m_editor = new controls::HtmlEditor;
+    m_editor = controls::HtmlEditor::createByProgId();
+    m_editor->setObjectName(QStringLiteral("?E"));
     m_editor->setEditorProperty(QStringLiteral("useEnterAsBR"), 1);
     m_editor->setEditorProperty(QStringLiteral("HiddenButtons"), QStringLiteral("Toggle;Form;RemoteImage;Table;Spell Check"));
     m_editor->setEditorProperty(QStringLiteral("HiddenContextMenus"), QStringLiteral("MiscSource;MiscStyle"));
     m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
+    m_editor->setEditorProperty(QStringLiteral("cssText"), QStringLiteral("file:///") + dataFolder + QStringLiteral("/sty.css"));
     m_editor->setImageFolder(QDir(dataFolder).filePath(QStringLiteral("Documents/Images")));
     m_editor->setDocumentHtml(prepared.html);
     for (QAction* a : m_editor->toolBar()->actions())
@@ -504,9 +509,19 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     bool sent = false;
     QEventLoop loop;
     QObject::connect(window.sendButton(), &QPushButton::clicked, &window, [&] { sent = window.isHidden(); });
+    // Where the user left the window last time, as long as it is still on a screen.
+    vrt::IniFile ini(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")));
+    const QString section = QStringLiteral("W_Email");
+    const QRect saved(int(ini.getInt(section, QStringLiteral("X"), 0)), int(ini.getInt(section, QStringLiteral("Y"), 0)),
+                      int(ini.getInt(section, QStringLiteral("W"), 0)), int(ini.getInt(section, QStringLiteral("H"), 0)));
+    if (saved.width() >= 200 && saved.height() >= 150 && QGuiApplication::screenAt(saved.center()))
+        window.setGeometry(saved);
     window.show();
     while (window.isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
+    const QRect g = window.normalGeometry();
+    for (const auto& [key, value] : {std::pair{"X", g.x()}, std::pair{"Y", g.y()}, std::pair{"W", g.width()}, std::pair{"H", g.height()}})
+        ini.put(section, QLatin1String(key), QString::number(value));
     // The organiser's copy of the answered body lies in the data folder under the message's
     // name; the path comes from a command line, so nothing else is ever removed.
     if (original && !args.bodyPath.isEmpty()) {

@@ -15,6 +15,7 @@
 #include "procedures/mail-people/ContactsBrowse.h"
 #include "procedures/organiser/OpenFiles.h"
 #include "runtime/Browse.h"
+#include "runtime/IniFile.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/ShippedTranslations.h"
 #include "tests/support/SmtpServer.h"
@@ -658,4 +659,28 @@ TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEdito
             EXPECT_TRUE(server.messages().empty());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
+}
+
+// The editor opens where the user left it; a place no longer on any screen is not used.
+TEST_F(EmailSendTest, TheEditorOpensWhereItWasLeft)
+{
+    const auto openAndClose = [this](const std::function<void(EmailWindow&)>& use) {
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* e = qobject_cast<EmailWindow*>(w); e && e->isVisible()) {
+                    use(*e);
+                    e->close();
+                }
+        });
+        runEditor({QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")}, m_folder->path());
+    };
+    QRect seen;
+    openAndClose([](EmailWindow& w) { w.setGeometry(40, 50, 700, 500); });
+    openAndClose([&](EmailWindow& w) { seen = w.geometry(); });
+    EXPECT_EQ(seen, QRect(40, 50, 700, 500));
+
+    vrt::IniFile ini(m_folder->file("Standard.ini"));
+    ini.put(QStringLiteral("W_Email"), QStringLiteral("X"), QStringLiteral("90000"));
+    openAndClose([&](EmailWindow& w) { seen = w.geometry(); });
+    EXPECT_LT(seen.x(), 10000);
 }
