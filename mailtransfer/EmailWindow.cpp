@@ -39,6 +39,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -352,6 +353,13 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     connect(bccButton, &QPushButton::clicked, this, [this] { pickRecipients(mailpeople::RecipientBuffer::Bcc); });
     connect(add, &QPushButton::clicked, this, [this] { addFiles(); });
     connect(remove, &QPushButton::clicked, this, [this] { removeFile(); });
+    m_files->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_fileMenu = new QMenu(m_files);
+    m_fileMenu->addAction(add->icon(), add->toolTip(), this, [this] { addFiles(); });
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(remove->icon(), remove->toolTip(), this, [this] { removeFile(); });
+    connect(m_files, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_fileMenu->popup(m_files->viewport()->mapToGlobal(at)); });
     resize(800, 600);
     if (prepared.focusTo)
         m_to->setFocus();

@@ -12,6 +12,7 @@ class QListWidget;
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
+class QMenu;
 
 namespace controls {
 class HtmlEditor;
@@ -81,6 +82,8 @@ public:
     QLineEdit* subject() const { return m_subject; }
     controls::HtmlEditor* editor() const { return m_editor; }
     QListWidget* attachments() const { return m_files; }
+    // The attachment list's menu: add files, a separator, remove the current one.
+    QMenu* attachmentMenu() const { return m_fileMenu; }
     QCheckBox* zip() const { return m_zip; }
     QPushButton* sendButton() const { return m_send; }
     QTabWidget* tabs() const { return m_tabs; }
@@ -107,6 +110,7 @@ private:
     QLineEdit *m_from, *m_to, *m_cc, *m_bcc, *m_subject;
     controls::HtmlEditor* m_editor;
     QListWidget* m_files;
+    QMenu* m_fileMenu;
     QCheckBox* m_zip;
     QPushButton* m_send;
     QTabWidget* m_tabs;

@@ -32,6 +32,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTest>
@@ -683,4 +684,20 @@ TEST_F(EmailSendTest, TheEditorOpensWhereItWasLeft)
     ini.put(QStringLiteral("W_Email"), QStringLiteral("X"), QStringLiteral("90000"));
     openAndClose([&](EmailWindow& w) { seen = w.geometry(); });
     EXPECT_LT(seen.x(), 10000);
+}
+
+TEST_F(EmailWindowTest, TheAttachmentListRemovesTheChosenFileFromItsMenu)
+{
+    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+    w.addAttachments({QStringLiteral("/a/prvi.pdf"), QStringLiteral("/b/drugi.pdf"), QString()});
+    ASSERT_EQ(w.attachments()->count(), 2);
+    EXPECT_EQ(w.tabs()->currentIndex(), 1);
+    const QList<QAction*> menu = w.attachmentMenu()->actions();
+    ASSERT_EQ(menu.size(), 3);
+    EXPECT_TRUE(menu[1]->isSeparator());
+    EXPECT_EQ(menu[2]->text(), QStringLiteral("Obriši datoteku (prilog)"));
+    w.attachments()->setCurrentRow(0);
+    menu[2]->trigger();
+    ASSERT_EQ(w.attachments()->count(), 1);
+    EXPECT_EQ(w.attachments()->item(0)->text(), QStringLiteral("/b/drugi.pdf"));
 }
