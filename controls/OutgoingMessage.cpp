@@ -21,6 +21,7 @@
 #include <zip.h>
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <mutex>
 
 namespace controls {
@@ -52,12 +53,52 @@ template <typename T> struct Unref {
     }
 };
 
+// The text in the charset, or nothing when the charset is unknown or cannot hold every
+// character of it.
+std::optional<QByteArray> encoded(const QString& text, const QByteArray& charset)
+{
+    const QByteArray in = utf8(text);
+    if (charset.compare("utf-8", Qt::CaseInsensitive) == 0 || charset.compare("utf8", Qt::CaseInsensitive) == 0)
+        return in;
+    iconv_t cd = iconv_open(charset.constData(), "UTF-8");
+    if (cd == iconv_t(-1))
+        return std::nullopt;
+    QByteArray out(in.size() * 4 + 16, Qt::Uninitialized);
+    char* from = const_cast<char*>(in.constData());
+    char* to = out.data();
+    size_t left = size_t(in.size()), room = size_t(out.size());
+    const bool ok = iconv(cd, &from, &left, &to, &room) != size_t(-1) && iconv(cd, nullptr, nullptr, &to, &room) != size_t(-1);
+    iconv_close(cd);
+    if (!ok)
+        return std::nullopt;
+    out.resize(out.size() - qsizetype(room));
+    return out;
+}
+
+// A text part in the chosen charset; text that charset cannot hold goes as UTF-8, so no
+// letter is lost or garbled.
 GMimeTextPart* textPart(const char* subtype, const QString& text, const QByteArray& charset)
 {
+    // The HTML's own charset declaration must name what it is sent in.
+    const bool html = qstrcmp(subtype, "html") == 0;
+    const auto declaring = [&](const QByteArray& name) {
+        static const QRegularExpression meta(QStringLiteral("(<meta\\b[^>]*\\bcharset\\s*=\\s*[\"']?)[A-Za-z0-9_:.\\-]+"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        return html ? QString(text).replace(meta, QStringLiteral("\\1") + QString::fromLatin1(name)) : text;
+    };
+    QByteArray name = charset;
+    std::optional<QByteArray> bytes = encoded(declaring(name), charset);
+    if (!bytes) {
+        name = "utf-8";
+        bytes = utf8(declaring(name));
+    }
     GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
-    const QByteArray bytes = utf8(text);
-    g_mime_text_part_set_text(part, bytes.constData());
-    g_mime_text_part_set_charset(part, charset.constData());
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes->constData(), size_t(bytes->size()));
+    GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
+    g_mime_part_set_content(GMIME_PART(part), content);
+    g_object_unref(content);
+    g_object_unref(stream);
+    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", name.constData());
     g_mime_part_set_content_encoding(GMIME_PART(part), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
     return part;
 }

@@ -499,7 +499,10 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     }
     DatabaseSendStore store;
     controls::MailManager mm;
-    const auto send = [&](const OutgoingMail& mail) {
+    const auto send = [&](OutgoingMail mail) {
+        // The charset the mail settings chose for outgoing text.
+        mail.charset = vrt::IniFile(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")))
+                           .get(QStringLiteral("Font"), QStringLiteral("Email")).trimmed();
         SendDeps deps;
         deps.store = &store;
         deps.mail = &mm;
