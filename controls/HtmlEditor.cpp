@@ -2,9 +2,13 @@
 
 #include <QAction>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
+#include <QFontComboBox>
+#include <QImageReader>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -18,6 +22,10 @@
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include "controls/Controls.h"
+#include "runtime/ComponentRegistry.h"
+#include "runtime/Paths.h"
 
 namespace controls {
 
@@ -66,10 +74,48 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent)
     QAction* underline = add(QStringLiteral("Underline"), QStringLiteral("Podcrtano"), QStringLiteral("U"));
     underline->setCheckable(true);
     connect(underline, &QAction::triggered, this, [=, this](bool on) { charFormat([&](QTextCharFormat& f) { f.setFontUnderline(on); }); });
+    m_font = new QFontComboBox(m_bar);
+    m_font->setObjectName(QStringLiteral("Font"));
+    m_font->setToolTip(QStringLiteral("Font"));
+    m_buttons[QStringLiteral("font")] = m_bar->addWidget(m_font);
+    m_buttons[QStringLiteral("font")]->setObjectName(QStringLiteral("Font"));
+    connect(m_font, &QFontComboBox::currentFontChanged, this, [=, this](const QFont& font) {
+        charFormat([&](QTextCharFormat& f) { f.setFontFamilies({font.family()}); });
+        m_edit->setFocus();
+    });
+    m_size = new QComboBox(m_bar);
+    m_size->setObjectName(QStringLiteral("Size"));
+    m_size->setToolTip(QStringLiteral("Veličina slova"));
+    m_size->setEditable(true);
+    for (int points : {8, 9, 10, 11, 12, 14, 16, 18, 20, 24, 28, 36, 48})
+        m_size->addItem(QString::number(points));
+    m_size->setCurrentText(QStringLiteral("10"));
+    m_buttons[QStringLiteral("size")] = m_bar->addWidget(m_size);
+    m_buttons[QStringLiteral("size")]->setObjectName(QStringLiteral("Size"));
+    connect(m_size, &QComboBox::textActivated, this, [=, this](const QString& text) {
+        const double points = text.toDouble();
+        if (points >= 1 && points <= 400)
+            charFormat([&](QTextCharFormat& f) { f.setFontPointSize(points); });
+        m_edit->setFocus();
+    });
+    // The letters show what they do.
+    for (auto [action, style] : {std::pair{bold, 0}, std::pair{italic, 1}, std::pair{underline, 2}}) {
+        QFont f = action->font();
+        f.setBold(style == 0);
+        f.setItalic(style == 1);
+        f.setUnderline(style == 2);
+        action->setFont(f);
+    }
     connect(m_edit, &QTextEdit::currentCharFormatChanged, this, [=, this](const QTextCharFormat& f) {
         bold->setChecked(f.fontWeight() >= QFont::Bold);
         italic->setChecked(f.fontItalic());
         underline->setChecked(f.fontUnderline());
+        const QSignalBlocker quietFont(m_font), quietSize(m_size);
+        const QStringList families = f.fontFamilies().toStringList();
+        if (!families.isEmpty())
+            m_font->setCurrentFont(QFont(families.first()));
+        if (f.fontPointSize() > 0)
+            m_size->setCurrentText(QString::number(f.fontPointSize()));
     });
     connect(add(QStringLiteral("Color"), QStringLiteral("Boja slova"), QStringLiteral("A")), &QAction::triggered, this, [=, this] {
         const QColor c = QColorDialog::getColor(m_edit->textColor(), this);
@@ -90,6 +136,15 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent)
             c.insertText(url, f);
         else
             c.mergeCharFormat(f);
+    });
+    pickImage = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Slika"), QString(),
+                                            QStringLiteral("Slike (*.png *.jpg *.jpeg *.gif *.bmp)"));
+    };
+    connect(add(QStringLiteral("Image"), QStringLiteral("Slika"), QStringLiteral("▣")), &QAction::triggered, this, [this] {
+        const QString path = pickImage ? pickImage() : QString();
+        if (!path.isEmpty())
+            insertImage(path);
     });
     auto align = [this](Qt::Alignment a) { return [this, a] { m_edit->setAlignment(a); }; };
     connect(add(QStringLiteral("Left"), QStringLiteral("Lijevo poravnanje"), QStringLiteral("|<")), &QAction::triggered, this, align(Qt::AlignLeft));
@@ -125,6 +180,13 @@ HtmlEditor::HtmlEditor(QWidget* parent) : QWidget(parent)
                     {QStringLiteral("baseUrl"), QString()}, {QStringLiteral("CSShttp"), 0},
                     {QStringLiteral("showDOMToolbar"), 0}, {QStringLiteral("cssText"), QString()},
                     {QStringLiteral("AlwaysConvertUnicodeCharacters"), 0}};
+}
+
+HtmlEditor* HtmlEditor::createByProgId(QWidget* parent)
+{
+    registerBuiltInControls();
+    auto* made = qobject_cast<HtmlEditor*>(vrt::ComponentRegistry::instance().create(QString::fromLatin1(kHtmlEditorProgId), parent));
+    return made ? made : new HtmlEditor(parent);
 }
 
 QAction* HtmlEditor::add(const QString& name, const QString& tip, const QString& text)
@@ -252,6 +314,37 @@ bool HtmlEditor::saveDocument(const QString& path)
     if (!f.commit())
         return false;
     m_edit->document()->setModified(false);
+    return true;
+}
+
+bool HtmlEditor::insertImage(const QString& path)
+{
+    const QFileInfo info(path);
+    QImageReader reader(path);
+    if (!info.isFile() || !reader.canRead())
+        return false;
+    QString file = info.absoluteFilePath();
+    if (!m_imageFolder.isEmpty() && !vrt::isInsideFolder(m_imageFolder, file)) {
+        if (!QDir().mkpath(m_imageFolder))
+            return false;
+        // A name of its own: an image inserted earlier under the same name stays as it was.
+        const QString name = vrt::safeFileName(info.fileName(), QStringLiteral("slika.png"));
+        const QString stem = QFileInfo(name).completeBaseName(), suffix = QFileInfo(name).suffix();
+        file = QDir(m_imageFolder).filePath(name);
+        for (int n = 2; QFileInfo::exists(file); ++n)
+            file = QDir(m_imageFolder).filePath(QStringLiteral("%1_%2.%3").arg(stem).arg(n).arg(suffix));
+        if (!QFile::copy(info.absoluteFilePath(), file))
+            return false;
+    }
+    QTextImageFormat image;
+    image.setName(QUrl::fromLocalFile(file).toString());
+    const QSize size = reader.size();
+    // A large picture is shown no wider than the page; the file goes out whole.
+    if (size.width() > 600) {
+        image.setWidth(600);
+        image.setHeight(600.0 * size.height() / size.width());
+    }
+    m_edit->textCursor().insertImage(image);
     return true;
 }
 

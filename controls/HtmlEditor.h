@@ -2,9 +2,12 @@
 #include <QStringList>
 #include <QVariant>
 #include <QWidget>
+#include <functional>
 #include <map>
 
 class QAction;
+class QComboBox;
+class QFontComboBox;
 class QTextEdit;
 class QPlainTextEdit;
 class QToolBar;
@@ -21,6 +24,8 @@ class HtmlEditor : public QWidget {
     Q_OBJECT
 public:
     explicit HtmlEditor(QWidget* parent = nullptr);
+    // Made by its program identifier, as the forms make it; made directly should that fail.
+    static HtmlEditor* createByProgId(QWidget* parent = nullptr);
 
     // The properties the forms set: "useEnterAsBR", "DocumentHTML", "HiddenButtons" (names
     // separated by ";"), "HiddenContextMenus", "baseUrl", "CSShttp", "showDOMToolbar",
@@ -38,6 +43,20 @@ public:
     // Writes the document as a whole HTML file in UTF-8, replacing an existing one; the folder
     // is made when missing.
     bool saveDocument(const QString& path);
+
+    // Where a picked image is copied before it joins the document, so the document refers
+    // only to files the program keeps (and a message sends them inline). Empty: the image is
+    // used where it lies.
+    void setImageFolder(const QString& folder) { m_imageFolder = folder; }
+    QString imageFolder() const { return m_imageFolder; }
+    // "Slika": puts the image file at the cursor; false when it is not a readable image or
+    // cannot be copied.
+    bool insertImage(const QString& path);
+    // What the "Slika" button asks for; by default the file dialog.
+    std::function<QString()> pickImage;
+
+    QFontComboBox* fontBox() const { return m_font; }
+    QComboBox* sizeBox() const { return m_size; }
 
     QString documentHtml() const;
     void setDocumentHtml(const QString& html);
@@ -64,6 +83,9 @@ private:
     QPlainTextEdit* m_source;
     std::map<QString, QAction*> m_buttons;
     std::map<QString, QVariant> m_properties;
+    QFontComboBox* m_font;
+    QComboBox* m_size;
+    QString m_imageFolder;
 };
 
 } // namespace controls

@@ -21,6 +21,7 @@
 #include <zip.h>
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <mutex>
 
 namespace controls {
@@ -52,12 +53,52 @@ template <typename T> struct Unref {
     }
 };
 
+// The text in the charset, or nothing when the charset is unknown or cannot hold every
+// character of it.
+std::optional<QByteArray> encoded(const QString& text, const QByteArray& charset)
+{
+    const QByteArray in = utf8(text);
+    if (charset.compare("utf-8", Qt::CaseInsensitive) == 0 || charset.compare("utf8", Qt::CaseInsensitive) == 0)
+        return in;
+    iconv_t cd = iconv_open(charset.constData(), "UTF-8");
+    if (cd == iconv_t(-1))
+        return std::nullopt;
+    QByteArray out(in.size() * 4 + 16, Qt::Uninitialized);
+    char* from = const_cast<char*>(in.constData());
+    char* to = out.data();
+    size_t left = size_t(in.size()), room = size_t(out.size());
+    const bool ok = iconv(cd, &from, &left, &to, &room) != size_t(-1) && iconv(cd, nullptr, nullptr, &to, &room) != size_t(-1);
+    iconv_close(cd);
+    if (!ok)
+        return std::nullopt;
+    out.resize(out.size() - qsizetype(room));
+    return out;
+}
+
+// A text part in the chosen charset; text that charset cannot hold goes as UTF-8, so no
+// letter is lost or garbled.
 GMimeTextPart* textPart(const char* subtype, const QString& text, const QByteArray& charset)
 {
+    // The HTML's own charset declaration must name what it is sent in.
+    const bool html = qstrcmp(subtype, "html") == 0;
+    const auto declaring = [&](const QByteArray& name) {
+        static const QRegularExpression meta(QStringLiteral("(<meta\\b[^>]*\\bcharset\\s*=\\s*[\"']?)[A-Za-z0-9_:.\\-]+"),
+                                             QRegularExpression::CaseInsensitiveOption);
+        return html ? QString(text).replace(meta, QStringLiteral("\\1") + QString::fromLatin1(name)) : text;
+    };
+    QByteArray name = charset;
+    std::optional<QByteArray> bytes = encoded(declaring(name), charset);
+    if (!bytes) {
+        name = "utf-8";
+        bytes = utf8(declaring(name));
+    }
     GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
-    const QByteArray bytes = utf8(text);
-    g_mime_text_part_set_text(part, bytes.constData());
-    g_mime_text_part_set_charset(part, charset.constData());
+    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes->constData(), size_t(bytes->size()));
+    GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
+    g_mime_part_set_content(GMIME_PART(part), content);
+    g_object_unref(content);
+    g_object_unref(stream);
+    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", name.constData());
     g_mime_part_set_content_encoding(GMIME_PART(part), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
     return part;
 }
@@ -137,7 +178,7 @@ void OutgoingMessage::AddTo(const QString& name, const QString& address) { add(m
 void OutgoingMessage::AddCc(const QString& name, const QString& address) { add(m_cc, name, address); }
 void OutgoingMessage::AddBCC(const QString& name, const QString& address) { add(m_bcc, name, address); }
 
-bool OutgoingMessage::AddFileAttachment(const QString& path)
+bool OutgoingMessage::AddFileAttachment(const QString& path, const QString& name)
 {
     const QFileInfo info(path);
     if (!info.isFile() || !info.isReadable()) {
@@ -145,6 +186,7 @@ bool OutgoingMessage::AddFileAttachment(const QString& path)
         return false;
     }
     m_files << info.absoluteFilePath();
+    m_names << vrt::safeFileName(oneLine(name.trimmed().isEmpty() ? info.fileName() : name.trimmed()), info.fileName());
     return true;
 }
 
@@ -260,19 +302,22 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
     // The attachments, streamed from their files (or from the zip made of them).
     QTemporaryDir zipDir;
     QStringList files = m_files;
+    QStringList names = m_names;
     if (!m_zipName.isEmpty() && !files.isEmpty()) {
         const QString zipPath = zipDir.filePath(m_zipName);
         int err = 0;
         zip_t* za = zipDir.isValid() ? zip_open(QFile::encodeName(zipPath).constData(), ZIP_CREATE | ZIP_TRUNCATE, &err) : nullptr;
         bool ok = za != nullptr;
         QStringList used;
-        for (const QString& f : files) {
+        for (qsizetype i = 0; i < files.size(); ++i) {
             if (!ok)
                 break;
-            QString entry = vrt::safeFileName(QFileInfo(f).fileName());
+            const QString& f = files[i];
+            const QFileInfo shown(names.value(i, QFileInfo(f).fileName()));
+            QString entry = vrt::safeFileName(shown.fileName());
             for (int n = 2; used.contains(entry, Qt::CaseInsensitive); ++n)
-                entry = QFileInfo(f).completeBaseName() + QStringLiteral(" (%1)").arg(n)
-                        + (QFileInfo(f).suffix().isEmpty() ? QString() : QLatin1Char('.') + QFileInfo(f).suffix());
+                entry = shown.completeBaseName() + QStringLiteral(" (%1)").arg(n)
+                        + (shown.suffix().isEmpty() ? QString() : QLatin1Char('.') + shown.suffix());
             used << entry;
             zip_source_t* src = zip_source_file(za, QFile::encodeName(f).constData(), 0, -1);
             ok = src && zip_file_add(za, utf8(entry).constData(), src, ZIP_FL_ENC_UTF_8) >= 0;
@@ -292,20 +337,23 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
             return false;
         }
         files = {zipPath};
+        names = {m_zipName};
     }
     if (!files.isEmpty()) {
         GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
         g_mime_multipart_add(mixed, body);
         g_object_unref(body);
         const QMimeDatabase types;
-        for (const QString& f : files) {
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            const QString& f = files[i];
+            const QString name = names.value(i, QFileInfo(f).fileName());
             GMimeStream* s = g_mime_stream_fs_open(QFile::encodeName(f).constData(), O_RDONLY, 0644, nullptr);
             if (!s) {
                 m_error = QStringLiteral("The attachment cannot be read: %1").arg(f);
                 g_object_unref(mixed);
                 return false;
             }
-            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), QFileInfo(f).fileName(), s);
+            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), name, s);
             g_object_unref(s);
             addPart(mixed, part, GMIME_DISPOSITION_ATTACHMENT);
         }

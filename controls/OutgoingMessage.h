@@ -29,8 +29,9 @@ public:
     void AddTo(const QString& name, const QString& address);
     void AddCc(const QString& name, const QString& address);
     void AddBCC(const QString& name, const QString& address);
-    // False (LastErrorText) when the path is not a readable regular file.
-    bool AddFileAttachment(const QString& path);
+    // False (LastErrorText) when the path is not a readable regular file. `name` is the name
+    // the recipient sees; empty: the file's own name.
+    bool AddFileAttachment(const QString& path, const QString& name = {});
     // The attachments travel as one zip file of this name.
     bool ZipAttachments(const QString& name);
     void addRelated(const MailPart& part);
@@ -44,6 +45,8 @@ public:
     const std::vector<MailAddress>& cc() const { return m_cc; }
     const std::vector<MailAddress>& bcc() const { return m_bcc; }
     const QStringList& attachmentPaths() const { return m_files; }
+    // The names the attachments travel under, one for each path.
+    const QStringList& attachmentNames() const { return m_names; }
 
     // The message as sent, with CR LF line ends; Bcc is not among its headers. Nothing
     // (LastErrorText) when an attachment cannot be read or zipped.
@@ -59,6 +62,7 @@ private:
 
     std::vector<MailAddress> m_to, m_cc, m_bcc;
     QStringList m_files;
+    QStringList m_names;
     std::vector<MailPart> m_related;
     QString m_zipName;
     QString m_messageId;

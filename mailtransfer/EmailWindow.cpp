@@ -2,6 +2,7 @@
 #include "mailtransfer/StartLimit.h"
 
 #include "controls/HtmlEditor.h"
+#include "controls/Images.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "data/Corvalde.h"
@@ -13,11 +14,17 @@
 #include "runtime/ComponentRegistry.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
+#include "runtime/IniFile.h"
 #include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QToolBar>
+#include <QCoreApplication>
 #include <QCheckBox>
 #include <QDate>
 #include <QDir>
@@ -26,10 +33,13 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QLocale>
+#include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -106,6 +116,7 @@ std::optional<OriginalMail> readOriginal(qint64 id)
     const EMAIL_Rec& e = EMA();
     OriginalMail m;
     m.id = id;
+    m.messageId = text(e.MESSAGEID);
     m.subject = text(e.SUBJECT);
     m.sender = text(e.SENDER);
     m.replyTo = text(e.REPLYTO);
@@ -183,6 +194,9 @@ QString harmlessHtml(const QString& html, const QString& dataFolder)
         last = m.capturedEnd();
     }
     result += out.mid(last);
+    // A picture whose source was taken away would show as a broken one.
+    static const RE bareImage(QStringLiteral("<img\\b(?![^>]*\\bsrc\\s*=)[^>]*>"), RE::CaseInsensitiveOption);
+    result.remove(bareImage);
     return result;
 }
 
@@ -212,8 +226,10 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
         const QString files = QDir(dataFolder).filePath(QStringLiteral("Email/Files"));
         for (const QString& name : original->attachmentNames) {
             const QString path = controls::attachmentFile(files, original->id, name);
-            if (QFileInfo(path).isFile())
+            if (QFileInfo(path).isFile()) {
                 p.attachments << path;
+                p.attachmentNames << name;
+            }
         }
     }
     QString signature = bodyOf(readHtml(signatureFile(dataFolder, account.id, "ReplyEmail")));
@@ -235,6 +251,8 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     : QWidget(parent), m_dataFolder(dataFolder), m_sendFn(std::move(send)), m_accountId(accountId)
 {
     setWindowTitle(say(QStringLiteral("Email")));
+    QIcon icon = controls::imageIcon(dataFolder, QStringLiteral("Mail.ico"));
+    setWindowIcon(icon.isNull() ? controls::imageIcon(dataFolder, QStringLiteral("~mail.ico")) : icon);
     setAttribute(Qt::WA_DeleteOnClose, false);
     ask = [](const QString& q) {
         return vrt::message(q, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO)
@@ -273,12 +291,19 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     grid->addWidget(new QLabel(say(QStringLiteral("Naslov :"))), 4, 1);
     grid->addWidget(m_subject, 4, 2);
 
-    m_editor = new controls::HtmlEditor;
+    m_editor = controls::HtmlEditor::createByProgId();
+    m_editor->setObjectName(QStringLiteral("?E"));
     m_editor->setEditorProperty(QStringLiteral("useEnterAsBR"), 1);
     m_editor->setEditorProperty(QStringLiteral("HiddenButtons"), QStringLiteral("Toggle;Form;RemoteImage;Table;Spell Check"));
     m_editor->setEditorProperty(QStringLiteral("HiddenContextMenus"), QStringLiteral("MiscSource;MiscStyle"));
     m_editor->setEditorProperty(QStringLiteral("baseUrl"), QStringLiteral("\"about:blank\""));
+    m_editor->setEditorProperty(QStringLiteral("cssText"), QStringLiteral("file:///") + dataFolder + QStringLiteral("/sty.css"));
+    m_editor->setImageFolder(QDir(dataFolder).filePath(QStringLiteral("Documents/Images")));
     m_editor->setDocumentHtml(prepared.html);
+    for (QAction* a : m_editor->toolBar()->actions())
+        a->setToolTip(say(a->toolTip()));
+    for (QWidget* w : {static_cast<QWidget*>(m_editor->fontBox()), static_cast<QWidget*>(m_editor->sizeBox())})
+        w->setToolTip(say(w->toolTip()));
     // The editing keys act through the key hook; the editor works without it.
     vrt::ComponentRegistry::instance().createOrRegister(QStringLiteral("Tessmark.CKeysHook.1"), QStringLiteral("tessmark"),
                                                         m_editor);
@@ -290,9 +315,17 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     m_files = new QListWidget;
     m_files->setObjectName(QStringLiteral("?L:DFQ"));
     auto* add = new QPushButton(QStringLiteral("+"));
+    add->setObjectName(QStringLiteral("?BADDATTACH"));
     add->setToolTip(say(QStringLiteral("Dodaj datoteku ili datoteke (multiselect)")));
     auto* remove = new QPushButton(QStringLiteral("−"));
+    remove->setObjectName(QStringLiteral("?BAREMOVEATTACH"));
     remove->setToolTip(say(QStringLiteral("Obriši datoteku (prilog)")));
+    // The user's own pictures for these buttons, when the data folder has them.
+    for (auto [button, image] : {std::pair{add, "ptbdemo15.ico"}, std::pair{remove, "cancel.ico"}})
+        if (const QIcon icon = controls::imageIcon(dataFolder, QLatin1String(image)); !icon.isNull()) {
+            button->setIcon(icon);
+            button->setText(QString());
+        }
     m_zip = new QCheckBox(say(QStringLiteral("Automatski ZIP-aj priloge")));
     m_zip->setChecked(true);
     auto* row = new QHBoxLayout;
@@ -308,8 +341,10 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_tabs, 1);
-    for (const QString& p : prepared.attachments)
-        m_files->addItem(p);
+    for (qsizetype i = 0; i < prepared.attachments.size(); ++i) {
+        auto* item = new QListWidgetItem(prepared.attachments[i], m_files);
+        item->setData(Qt::UserRole, prepared.attachmentNames.value(i));
+    }
 
     connect(m_send, &QPushButton::clicked, this, [this] { sendNow(); });
     connect(fromButton, &QPushButton::clicked, this, [this] { pickAccount(); });
@@ -318,6 +353,13 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     connect(bccButton, &QPushButton::clicked, this, [this] { pickRecipients(mailpeople::RecipientBuffer::Bcc); });
     connect(add, &QPushButton::clicked, this, [this] { addFiles(); });
     connect(remove, &QPushButton::clicked, this, [this] { removeFile(); });
+    m_files->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_fileMenu = new QMenu(m_files);
+    m_fileMenu->addAction(add->icon(), add->toolTip(), this, [this] { addFiles(); });
+    m_fileMenu->addSeparator();
+    m_fileMenu->addAction(remove->icon(), remove->toolTip(), this, [this] { removeFile(); });
+    connect(m_files, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_fileMenu->popup(m_files->viewport()->mapToGlobal(at)); });
     resize(800, 600);
     if (prepared.focusTo)
         m_to->setFocus();
@@ -397,7 +439,7 @@ bool EmailWindow::sendNow()
         return false;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString html = QDir(m_dataFolder).filePath(QStringLiteral("HtmlFile.html"));
+    const QString html = documentFile(m_dataFolder);
     QFile::remove(html);
     OutgoingMail mail;
     mail.accountId = m_accountId;
@@ -409,8 +451,10 @@ bool EmailWindow::sendNow()
     mail.bcc = oneLine(m_bcc->text());
     mail.subject = oneLine(m_subject->text());
     mail.htmlFile = html;
-    for (int i = 0; i < m_files->count(); ++i)
+    for (int i = 0; i < m_files->count(); ++i) {
         mail.attachments << m_files->item(i)->text();
+        mail.attachmentNames << m_files->item(i)->data(Qt::UserRole).toString();
+    }
     mail.zipAttachments = m_zip->isChecked();
     SendResult r;
     if (!m_editor->saveDocument(html))
@@ -428,7 +472,12 @@ bool EmailWindow::sendNow()
     return true;
 }
 
-int runEditor(const QStringList& four, const QString& dataFolder)
+QString documentFile(const QString& dataFolder)
+{
+    return QDir(dataFolder).filePath(QStringLiteral("HtmlFile_%1.html").arg(QCoreApplication::applicationPid()));
+}
+
+int runEditor(const QStringList& four, const QString& dataFolder, const std::function<void(controls::MailManager&)>& setUpMail)
 {
     const EditorArgs args = editorArgs(four);
     StartLimit::Ticket ticket = StartLimit::emailEditor().checkIn(GLOBALREQUEST);
@@ -450,7 +499,10 @@ int runEditor(const QStringList& four, const QString& dataFolder)
     }
     DatabaseSendStore store;
     controls::MailManager mm;
-    const auto send = [&](const OutgoingMail& mail) {
+    const auto send = [&](OutgoingMail mail) {
+        // The charset the mail settings chose for outgoing text.
+        mail.charset = vrt::IniFile(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")))
+                           .get(QStringLiteral("Font"), QStringLiteral("Email")).trimmed();
         SendDeps deps;
         deps.store = &store;
         deps.mail = &mm;
@@ -459,6 +511,8 @@ int runEditor(const QStringList& four, const QString& dataFolder)
         deps.clockNow = [] { return vrt::clockNow(); };
         deps.translate = [](const QString& s) { return say(s); };
         mm.CloseSmtpConnection();
+        if (setUpMail)
+            setUpMail(mm);
         return sendMail(mail, deps);
     };
     EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
@@ -466,11 +520,27 @@ int runEditor(const QStringList& four, const QString& dataFolder)
     bool sent = false;
     QEventLoop loop;
     QObject::connect(window.sendButton(), &QPushButton::clicked, &window, [&] { sent = window.isHidden(); });
+    // Where the user left the window last time, as long as it is still on a screen.
+    vrt::IniFile ini(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")));
+    const QString section = QStringLiteral("W_Email");
+    const QRect saved(int(ini.getInt(section, QStringLiteral("X"), 0)), int(ini.getInt(section, QStringLiteral("Y"), 0)),
+                      int(ini.getInt(section, QStringLiteral("W"), 0)), int(ini.getInt(section, QStringLiteral("H"), 0)));
+    if (saved.width() >= 200 && saved.height() >= 150 && QGuiApplication::screenAt(saved.center()))
+        window.setGeometry(saved);
     window.show();
     while (window.isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);
-    if (!args.bodyPath.isEmpty())
-        QFile::remove(args.bodyPath);
+    const QRect g = window.normalGeometry();
+    for (const auto& [key, value] : {std::pair{"X", g.x()}, std::pair{"Y", g.y()}, std::pair{"W", g.width()}, std::pair{"H", g.height()}})
+        ini.put(section, QLatin1String(key), QString::number(value));
+    // The organiser's copy of the answered body lies in the data folder under the message's
+    // name; the path comes from a command line, so nothing else is ever removed.
+    if (original && !args.bodyPath.isEmpty()) {
+        const QFileInfo copy(args.bodyPath);
+        if (copy.isFile() && copy.fileName() == controls::bodyFileName(original->messageId)
+            && QDir(copy.absolutePath()) == QDir(dataFolder))
+            QFile::remove(copy.absoluteFilePath());
+    }
     return sent ? 0 : 2;
 }
 

@@ -12,9 +12,11 @@ class QListWidget;
 class QCheckBox;
 class QPushButton;
 class QTabWidget;
+class QMenu;
 
 namespace controls {
 class HtmlEditor;
+class MailManager;
 }
 
 namespace korbelsteen {
@@ -32,6 +34,7 @@ EditorArgs editorArgs(const QStringList& four);
 // What a reply or forward takes from the answered message.
 struct OriginalMail {
     qint64 id = 0;
+    QString messageId;
     QString subject, sender, replyTo, too, toAddr;
     int day = 0, time = 0;
     QStringList attachmentNames; // stored names under Email/Files
@@ -50,6 +53,7 @@ QString fromField(const SenderAccount& a);
 struct PreparedMail {
     QString from, to, subject, html;
     QStringList attachments;
+    QStringList attachmentNames; // a forwarded attachment's own name, beside its stored file
     bool focusTo = false;
 };
 
@@ -78,6 +82,8 @@ public:
     QLineEdit* subject() const { return m_subject; }
     controls::HtmlEditor* editor() const { return m_editor; }
     QListWidget* attachments() const { return m_files; }
+    // The attachment list's menu: add files, a separator, remove the current one.
+    QMenu* attachmentMenu() const { return m_fileMenu; }
     QCheckBox* zip() const { return m_zip; }
     QPushButton* sendButton() const { return m_send; }
     QTabWidget* tabs() const { return m_tabs; }
@@ -104,13 +110,20 @@ private:
     QLineEdit *m_from, *m_to, *m_cc, *m_bcc, *m_subject;
     controls::HtmlEditor* m_editor;
     QListWidget* m_files;
+    QMenu* m_fileMenu;
     QCheckBox* m_zip;
     QPushButton* m_send;
     QTabWidget* m_tabs;
 };
 
+// The file the editor saves its document to before sending: in the data folder, one per
+// process, so two editors never write over each other's message.
+QString documentFile(const QString& dataFolder);
+
 // The editor job of the program: opens the window for the four arguments and returns when it
-// closes (0 sent, 2 closed unsent, 1 refused).
-int runEditor(const QStringList& four, const QString& dataFolder);
+// closes (0 sent, 2 closed unsent, 1 refused). `setUpMail` sees the mail manager before
+// each send (a test trusts its own server's certificate there).
+int runEditor(const QStringList& four, const QString& dataFolder,
+              const std::function<void(controls::MailManager&)>& setUpMail = {});
 
 } // namespace korbelsteen

@@ -114,7 +114,14 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
 {
     const auto tr = [&](const QString& s) { return deps.translate ? deps.translate(s) : s; };
     SendResult result;
-    const std::optional<SmtpAccount> account = sendingAccount(deps.store->smtpAccounts(), mail.accountId);
+    const std::vector<SmtpAccount> accounts = deps.store->smtpAccounts();
+    const std::optional<SmtpAccount> account = sendingAccount(accounts, mail.accountId);
+    // The picked account is the sender even when another account's server carries the
+    // message: its Sent folder keeps the copy, under its address.
+    SmtpAccount sender = account.value_or(SmtpAccount{});
+    for (const SmtpAccount& a : accounts)
+        if (mail.accountId && a.id == mail.accountId)
+            sender = a;
     if (!account) {
         result.error = tr(QStringLiteral("Standardni SMTP host nije definiran. Definirajte ga u postavkama Email-a!"));
         return result;
@@ -154,8 +161,8 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
         result.error = tr(QStringLiteral("Primatelj nije upisan !"));
         return result;
     }
-    for (const QString& file : mail.attachments)
-        if (!message->AddFileAttachment(file)) {
+    for (qsizetype i = 0; i < mail.attachments.size(); ++i)
+        if (!message->AddFileAttachment(mail.attachments[i], mail.attachmentNames.value(i))) {
             result.error = QStringLiteral("AddAttach ERROR :") + message->LastErrorText();
             return result;
         }
@@ -183,10 +190,10 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
 
     // The Sent copy, with the recipients as typed.
     StoreError folderError;
-    const std::optional<int> sentFolder = store.folderOf(account->id, QStringLiteral("xSent_1"), &folderError);
+    const std::optional<int> sentFolder = store.folderOf(sender.id, QStringLiteral("xSent_1"), &folderError);
     if (!sentFolder) {
         result.error = QStringLiteral("W_Email CopySent GET(AInbox :%1 : %2 : %3")
-                           .arg(account->id)
+                           .arg(sender.id)
                            .arg(folderError.code)
                            .arg(folderError.text);
         return result;
@@ -199,7 +206,7 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
     row.too = joinedEntries(mail.to);
     row.cc = joinedEntries(mail.cc);
     row.bcc = joinedEntries(mail.bcc);
-    row.replyTo = account->email;
+    row.replyTo = sender.email.isEmpty() ? account->email : sender.email;
     row.datum = day;
     row.vrijeme = deps.clockNow();
     row.sizeDecimal = QString::number(QFileInfo(mail.htmlFile).size());
@@ -218,8 +225,9 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
                 *error = {StoreError::AttachSave, 0, QStringLiteral("%1 -> %2").arg(mail.htmlFile, bodyPath)};
                 return false;
             }
-            for (const QString& file : message->attachmentPaths()) {
-                const QString name = clip(QFileInfo(file).fileName(), 254);
+            for (qsizetype i = 0; i < message->attachmentPaths().size(); ++i) {
+                const QString& file = message->attachmentPaths()[i];
+                const QString name = clip(message->attachmentNames()[i], 254);
                 const QString path = vrt::joinPath(filesFolder, controls::storedPartName(email.id, name));
                 written << path;
                 if (!vrt::isInsideFolder(filesFolder, path) || !copyFile(file, path)) {

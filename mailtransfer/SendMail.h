@@ -42,6 +42,7 @@ struct OutgoingMail {
     QString subject;
     QString htmlFile;
     QStringList attachments;
+    QStringList attachmentNames; // the name each travels under; missing or empty: its file's
     bool zipAttachments = false;
     QString charset; // empty: utf-8
 };

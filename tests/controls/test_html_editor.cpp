@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
+#include <QFontComboBox>
+#include <QImage>
+#include <QUrl>
 #include <QFile>
 #include <QTest>
 #include <QTextEdit>
@@ -72,4 +76,42 @@ TEST(HtmlEditor, SavesAndOpensWholeDocumentsAndEnterMakesALineBreak)
     EXPECT_TRUE(other.documentHtml().contains("ostaje"));
     ASSERT_TRUE(other.saveDocument(path));
     EXPECT_TRUE(QString::fromUtf8(folder.read("Documents/Signature/7_NewEmail.html")).contains("ostaje"));
+}
+
+TEST(HtmlEditor, PicturesAreKeptInTheImageFolderAndFontAndSizeApplyToTheSelection)
+{
+    testsupport::TempFolder data, user;
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    const QString png = user.file("slika.png");
+    ASSERT_TRUE(picture.save(png));
+    QFile text(user.file("tekst.png"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("nije slika");
+    text.close();
+
+    HtmlEditor editor;
+    editor.setImageFolder(data.file("Documents/Images"));
+    editor.pickImage = [&] { return png; };
+    editor.button("Image")->trigger();
+    EXPECT_TRUE(editor.insertImage(png));
+    EXPECT_FALSE(editor.insertImage(text.fileName())) << "not a picture";
+    EXPECT_FALSE(editor.insertImage(user.file("nema.png")));
+    // The same name twice: two files, the first left as it was.
+    EXPECT_EQ(data.read("Documents/Images/slika.png"), user.read("slika.png"));
+    EXPECT_EQ(data.read("Documents/Images/slika_2.png"), user.read("slika.png"));
+    const QString html = editor.documentHtml();
+    EXPECT_TRUE(html.contains(QUrl::fromLocalFile(data.file("Documents/Images/slika.png")).toString())) << html.toStdString();
+    EXPECT_TRUE(html.contains(QUrl::fromLocalFile(data.file("Documents/Images/slika_2.png")).toString()));
+    EXPECT_FALSE(html.contains(user.path()));
+
+    editor.setDocumentHtml("<p>Naslov</p>");
+    editor.textEdit()->selectAll();
+    editor.fontBox()->setCurrentFont(QFont("DejaVu Serif"));
+    editor.sizeBox()->setCurrentText("18");
+    emit editor.sizeBox()->textActivated("18");
+    EXPECT_TRUE(editor.documentHtml().contains("font-size:18pt")) << editor.documentHtml().toStdString();
+    EXPECT_TRUE(editor.documentHtml().contains("DejaVu Serif")) << editor.documentHtml().toStdString();
+    for (const char* name : {"Font", "Size", "Image"})
+        EXPECT_TRUE(editor.button(name)) << name;
 }

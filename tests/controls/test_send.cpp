@@ -114,6 +114,42 @@ TEST(OutgoingMessage, BuildsWhatAReaderGetsBack)
     EXPECT_EQ(back.attachmentData(1), QByteArray("jedan\ndva\n"));
 }
 
+// The text goes in the charset the mail settings name when that charset holds all of it,
+// otherwise in UTF-8; the HTML's own declaration says the same; a forwarded file keeps the
+// name it is given.
+TEST(OutgoingMessage, TextTravelsInTheChosenCharsetOrUtf8AndAttachmentsUnderTheirNames)
+{
+    Draft d;
+    const struct {
+        const char* chosen;
+        const char* sent;
+    } cases[] = {{"windows-1250", "windows-1250"}, {"ISO-8859-2", "ISO-8859-2"}, {"us-ascii", "utf-8"},
+                 {"x-nepoznat", "utf-8"}, {"", "utf-8"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        OutgoingMessage m = d.message();
+        m.htmlBody = QStringLiteral("<html><head><meta charset=\"utf-8\" /></head><body><p>Poštovani, đak čeka.</p></body></html>");
+        m.plainBody = QStringLiteral("Poštovani, đak čeka.");
+        m.Charset = QString::fromLatin1(c.chosen);
+        ASSERT_TRUE(m.AddFileAttachment(d.first, QStringLiteral("Ponuda.pdf")));
+        const auto bytes = m.toBytes();
+        ASSERT_TRUE(bytes) << m.LastErrorText().toStdString();
+        EXPECT_TRUE(bytes->contains(QByteArray("charset=") + c.sent) || bytes->contains(QByteArray("charset=\"") + c.sent))
+            << bytes->left(1500).toStdString();
+        const MimeMessage back = MimeMessage::fromBytes(*bytes);
+        EXPECT_EQ(back.subject(), kSubject);
+        EXPECT_EQ(back.GetPlainTextBody().trimmed(), QStringLiteral("Poštovani, đak čeka."));
+        EXPECT_TRUE(back.GetHtmlBody().contains(QStringLiteral("Poštovani, đak čeka.")));
+        EXPECT_TRUE(back.GetHtmlBody().contains(QStringLiteral("charset=\"") + QString::fromLatin1(c.sent)))
+            << back.GetHtmlBody().toStdString();
+        QStringList names; // the picture the new text no longer shows comes as a file too
+        for (int i = 0; i < back.NumAttachments(); ++i)
+            names << back.GetAttachmentFilename(i);
+        EXPECT_TRUE(names.contains(QStringLiteral("Ponuda.pdf"))) << names.join(' ').toStdString();
+        EXPECT_FALSE(names.contains(QStringLiteral("Račun 1.pdf")));
+    }
+}
+
 TEST(OutgoingMessage, ZippedAttachmentsTravelAsOneArchive)
 {
     Draft d;

@@ -3,21 +3,37 @@
 #include "controls/HtmlEditor.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
+#include "controls/MimeMessage.h"
+#include "data/Corvalde.h"
 #include "data/Dictionary.h"
+#include "services/Quilvo.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/StartLimit.h"
+#include "procedures/mail-people/AccountsWindow.h"
+#include "procedures/mail-people/ContactGroups.h"
+#include "procedures/mail-people/ContactsBrowse.h"
 #include "procedures/organiser/OpenFiles.h"
+#include "runtime/Browse.h"
+#include "runtime/IniFile.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/ShippedTranslations.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
+#include <QAction>
 #include <QCheckBox>
+#include <QImage>
+#include <QLabel>
+#include <QSet>
+#include <QToolBar>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QTextEdit>
 #include <QTest>
 #include <QTimer>
@@ -157,6 +173,10 @@ TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
                                                         "<link rel=stylesheet href=http://x><style>@import url(http://x)</style>c"),
                                          m_folder->path());
     EXPECT_EQ(cleaned, QStringLiteral("<p>a</p>c"));
+    // A picture that loses its source goes whole: no broken picture in the quote.
+    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"),
+                           m_folder->path()),
+              QStringLiteral("<p>ab<img src=\"cid:x\"></p>"));
 }
 
 TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
@@ -185,6 +205,90 @@ TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("abab"));
     QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("bab"));
+}
+
+// The editor as the user sees it, in Croatian and in English: every text it shows has its
+// English row and the English window shows them. With VELMORA_SCREENSHOT_DIR set, the
+// pictures are written there (docs/screenshots keeps the current ones).
+TEST_F(EmailWindowTest, TheEditorAsTheUserSeesItInBothLanguages)
+{
+    const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
+    if (!QFile::exists(table))
+        GTEST_SKIP() << "the translation table is not built";
+    QImage picture(120, 40, QImage::Format_RGB32);
+    picture.fill(QColor(0x2e, 0x6d, 0xb4));
+    const QString logo = m_folder->file("logo.png");
+    ASSERT_TRUE(picture.save(logo));
+    const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR");
+    std::set<QString> texts;
+    QUILVO& translator = corvalde::translator();
+    for (int language : {1, 2}) {
+        SCOPED_TRACE(language);
+        translator.QVINIT(table, language, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
+        const std::optional<OriginalMail> o = readOriginal(original);
+        ASSERT_TRUE(o);
+        const PreparedMail p = prepareMail(editorArgs({QLatin1Char('/') + body, "/2", QLatin1Char('/') + QString::number(original), "/"}),
+                                           account, &*o, m_folder->path());
+        EmailWindow w(p, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+        w.cc()->setText(QStringLiteral("maja@velmora.test"));
+        QTextEdit* edit = w.editor()->textEdit();
+        edit->moveCursor(QTextCursor::Start);
+        edit->insertPlainText(QStringLiteral("Poštovani gospodine Iviću,\nu prilogu šaljem ponudu za ožujak i cjenik.\n"));
+        ASSERT_TRUE(w.editor()->insertImage(logo));
+        edit->insertPlainText(QStringLiteral("\nLijep pozdrav,\nAna\n"));
+        w.addAttachments({kept, m_folder->file("Cjenik 2026.xlsx")});
+        w.tabs()->setCurrentIndex(0);
+        w.resize(900, 640);
+        w.show();
+        QApplication::processEvents();
+        for (QWidget* c : w.findChildren<QWidget*>()) {
+            if (language != 1 || !c->isVisibleTo(&w))
+                continue;
+            if (auto* b = qobject_cast<QPushButton*>(c))
+                texts.insert(b->text()), texts.insert(b->toolTip());
+            if (auto* l = qobject_cast<QLabel*>(c))
+                texts.insert(l->text());
+            if (auto* box = qobject_cast<QCheckBox*>(c))
+                texts.insert(box->text());
+        }
+        for (QAction* a : w.editor()->toolBar()->actions())
+            if (language == 1 && a->isVisible())
+                texts.insert(a->toolTip());
+        for (int i = 0; i < w.tabs()->count() && language == 1; ++i)
+            texts.insert(w.tabs()->tabText(i));
+        if (language == 1)
+            texts.insert(w.windowTitle());
+        if (language == 2) {
+            EXPECT_EQ(w.sendButton()->text(), QStringLiteral("Send"));
+            EXPECT_EQ(w.tabs()->tabText(1), QStringLiteral("Attachments"));
+            EXPECT_EQ(w.zip()->text(), QStringLiteral("Zip the attachments automatically"));
+            EXPECT_EQ(w.editor()->button("Bold")->toolTip(), QStringLiteral("Bold"));
+            EXPECT_EQ(w.editor()->button("Image")->toolTip(), QStringLiteral("Image"));
+        }
+        const QImage shot = w.grab().toImage();
+        QSet<QRgb> colours;
+        for (int y = 0; y < shot.height(); y += 3)
+            for (int x = 0; x < shot.width(); x += 3)
+                colours.insert(shot.pixel(x, y));
+        EXPECT_GT(colours.size(), 20);
+        if (!out.isEmpty()) {
+            QDir().mkpath(out);
+            shot.save(out + (language == 1 ? QStringLiteral("/mail-editor.png") : QStringLiteral("/mail-editor-english.png")));
+            if (language == 1) {
+                w.tabs()->setCurrentIndex(1);
+                QApplication::processEvents();
+                w.grab().save(out + QStringLiteral("/mail-editor-attachments.png"));
+            }
+        }
+    }
+    translator.QVINIT(table, 1, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
+    translator.QVKILL();
+    std::set<QString> source;
+    for (const QString& t : texts)
+        if (!t.trimmed().isEmpty() && t.size() > 2 && !t.contains(QLatin1Char('@')) && t.toUpper() != t)
+            source.insert(t);
+    // The English column's own texts are looked up too: they must stay as they are.
+    testsupport::expectEnglishRows(source);
 }
 
 // Sending from the window to a real SMTP server.
@@ -220,7 +324,7 @@ protected:
         auto w = std::make_unique<EmailWindow>(p, accountId, m_folder->path(), [this](const OutgoingMail& mail) {
             DatabaseSendStore store;
             controls::MailManager mm;
-            mm.CaFile = m_smtp.certificateFile();
+            mm.CaFile = caFile.isEmpty() ? m_smtp.certificateFile() : caFile;
             SendDeps deps;
             deps.store = &store;
             deps.mail = &mm;
@@ -243,6 +347,7 @@ protected:
     }
 
     testsupport::SmtpServer m_smtp;
+    QString caFile; // when not only m_smtp's certificate is to be trusted
     int accountId = 0;
     QStringList asked, told;
     bool answer = true;
@@ -250,12 +355,15 @@ protected:
 
 TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
 {
-    PreparedMail p;
-    p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+    // A forward: the stored attachment goes out under its own name.
+    const std::optional<OriginalMail> o = readOriginal(original);
+    PreparedMail p = prepareMail(editorArgs({QLatin1Char('/') + body, "/4", QLatin1Char('/') + QString::number(original), "/"}),
+                                 account, &*o, m_folder->path());
+    ASSERT_EQ(p.attachments, QStringList{kept});
     p.to = QStringLiteral("ivo@velmora.test");
-    p.html = QStringLiteral("<html><body><p>Poštovani, šaljem ponudu.</p></body></html>");
-    p.attachments = {kept};
     auto w = window(p);
+    w->editor()->textEdit()->moveCursor(QTextCursor::Start);
+    w->editor()->textEdit()->insertPlainText(QStringLiteral("Poštovani, šaljem ponudu."));
     w->subject()->setText(QStringLiteral("Ponuda\r\nBcc: uljez@x.test"));
     w->zip()->setChecked(false);
     ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
@@ -266,7 +374,12 @@ TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
     // A line break typed into the subject starts no header of its own.
     const std::string sent = " FROM EMAIL e JOIN Inbox i ON i.ID = e.INBOXID WHERE i.ENNAZIV = 'xSent_1'";
     EXPECT_EQ(query("SELECT e.SUBJECT" + sent).at(0), "Ponuda  Bcc: uljez@x.test");
-    EXPECT_EQ(query("SELECT COUNT(*) FROM EMAILATTACH WHERE IDEMAIL IN (SELECT e.ID" + sent + ")").at(0), "1");
+    EXPECT_EQ(query("SELECT NAZIV FROM EMAILATTACH WHERE IDEMAIL IN (SELECT e.ID" + sent + ")"),
+              std::vector<std::string>{"Ponuda.pdf"});
+    const controls::MimeMessage out = controls::MimeMessage::fromBytes(m_smtp.messages()[0].bytes);
+    ASSERT_EQ(out.NumAttachments(), 1);
+    EXPECT_EQ(out.GetAttachmentFilename(0), QStringLiteral("Ponuda.pdf"));
+    EXPECT_EQ(out.attachmentData(0), QByteArray("pdf"));
 }
 
 TEST_F(EmailSendTest, RefusalsAndFailuresKeepTheEditorOpen)
@@ -340,4 +453,251 @@ TEST_F(EmailSendTest, TheProgramsEditorJobOpensTheReplyOnceAndRemovesTheBodyCopy
     EXPECT_EQ(to, QStringLiteral("ivo@velmora.test"));
     EXPECT_FALSE(QFileInfo::exists(body));
     EXPECT_FALSE(StartLimit::emailEditor().running());
+}
+
+// The first argument comes from a command line: closing the editor removes the answered
+// message's copy in the data folder and never any other file it names.
+TEST_F(EmailSendTest, ClosingRemovesOnlyTheAnsweredMessagesCopy)
+{
+    const QString elsewhere = m_folder->file("Arhiva/1_original.html");
+    const QString other = m_folder->file("Popis.html");
+    writeFile(elsewhere, "<p>arhiva</p>");
+    writeFile(other, "<p>popis</p>");
+    for (const QString& path : {elsewhere, other, body}) {
+        SCOPED_TRACE(path.toStdString());
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<EmailWindow*>(w))
+                    w->close();
+        });
+        EXPECT_EQ(runEditor({QLatin1Char('/') + path, QStringLiteral("/2"), QLatin1Char('/') + QString::number(original),
+                             QStringLiteral("/")},
+                            m_folder->path()),
+                  2);
+    }
+    EXPECT_TRUE(QFileInfo::exists(elsewhere));
+    EXPECT_TRUE(QFileInfo::exists(other));
+    EXPECT_FALSE(QFileInfo::exists(body));
+}
+
+namespace {
+QPushButton* buttonWithText(QWidget* w, const QString& text)
+{
+    for (auto* b : w->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+} // namespace
+
+TEST_F(EmailSendTest, RecipientsComeFromTheContactsAndThePickedAccountSendsThroughItsOwnServer)
+{
+    Access(Tbl::CON_Group).clearBuffer();
+    CONG().NAZIV = "Tim";
+    ASSERT_EQ(Access(Tbl::CON_Group).Insert(), 0);
+    const int group = CONG().ID;
+    std::map<std::string, int> contact;
+    for (const char* email : {"ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"}) {
+        Access(Tbl::CON_Contacts).clearBuffer();
+        CON().PREZIME = email;
+        CON().GRUPAID = group;
+        CON().EMAIL = email;
+        ASSERT_EQ(Access(Tbl::CON_Contacts).Insert(), 0);
+        contact[email] = CON().ID;
+    }
+    testsupport::SmtpServer other;
+    QString why;
+    ASSERT_TRUE(other.start(&why)) << why.toStdString();
+    // One trust file for both servers' own certificates.
+    caFile = m_folder->file("servers.pem");
+    {
+        QFile bundle(caFile);
+        ASSERT_TRUE(bundle.open(QIODevice::WriteOnly));
+        for (const QString& cert : {m_smtp.certificateFile(), other.certificateFile()}) {
+            QFile f(cert);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            bundle.write(f.readAll());
+        }
+    }
+    const auto addAccount = [&](const char* name, const char* email, const testsupport::SmtpServer* server) {
+        Access(Tbl::Accounts).clearBuffer();
+        ACC().NAZIV = name;
+        ACC().IMEPREZIME = name;
+        ACC().EMAIL = email;
+        if (server) {
+            ACC().SMTPHOST = "127.0.0.1";
+            ACC().SMTPPORT = std::to_string(server->port());
+            ACC().SMTPSSL = "2";
+            ACC().SMTPUSERNAME = "posiljatelj";
+            ACC().SMTPPASSWORD = "tajna";
+        }
+        EXPECT_EQ(Access(Tbl::Accounts).Insert(), 0);
+        const int id = ACC().ID;
+        EXPECT_TRUE(addMailFolders(id, {"xInbox_1", "xSent_1"}));
+        return id;
+    };
+    const int firm = addAccount("Tvrtka d.o.o.", "ured@tvrtka.test", &other);
+    const int home = addAccount("Kuća", "kuca@velmora.test", nullptr);
+
+    PreparedMail p;
+    p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+    p.to = QStringLiteral("ivo@velmora.test");
+    p.html = QStringLiteral("<p>Sastanak u četvrtak.</p>");
+    auto w = window(p);
+    w->subject()->setText(QStringLiteral("Sastanak"));
+
+    // "Prima", "Cc" and "Bcc" open the contacts; what is collected there joins the fields.
+    const struct {
+        const char* button;
+        std::vector<std::pair<const char*, const char*>> picks; // contact, browse button
+        const char* close;
+        QString to, cc, bcc;
+    } steps[] = {
+        {"Prima", {{"ana@tim.hr", "?BPRIMA"}, {"ivo.k@tim.hr", "?BCC"}, {"marko@tim.hr", "?BBCC"}}, "?OK",
+         "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"},
+        {"Cc", {{"marko@tim.hr", "?BCC"}}, "?CLOSE", "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr"},
+        {"Bcc", {{"ana@tim.hr", "?BBCC"}}, "?OK", "ivo@velmora.test;ana@tim.hr", "ivo.k@tim.hr", "marko@tim.hr;ana@tim.hr"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.button);
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            auto* browse = qobject_cast<mailpeople::ContactsBrowse*>(&d);
+            EXPECT_NE(browse, nullptr);
+            if (!browse)
+                return 0;
+            EXPECT_TRUE(browse->groups()->selectGroup(group));
+            for (const auto& [email, button] : step.picks) {
+                EXPECT_TRUE(browse->browse().selectId(qlonglong(contact[email])));
+                browse->button(QLatin1String(button))->click();
+            }
+            browse->button(QLatin1String(step.close))->click();
+            return d.result();
+        });
+        buttonWithText(w.get(), QString::fromUtf8(step.button))->click();
+        EXPECT_EQ(w->to()->text(), step.to);
+        EXPECT_EQ(w->cc()->text(), step.cc);
+        EXPECT_EQ(w->bcc()->text(), step.bcc);
+    }
+    w->to()->setText(QStringLiteral("ivo@velmora.test"));
+    w->cc()->clear();
+    w->bcc()->clear();
+
+    // "Šalje": the picked account is the sender, its server sends (the default account's when
+    // it has none) and its Sent folder keeps the copy.
+    const struct {
+        int account;
+        QString from;
+        const testsupport::SmtpServer* server;
+    } picks[] = {
+        {firm, QStringLiteral("Tvrtka d.o.o. <ured@tvrtka.test>"), &other},
+        {home, QStringLiteral("Kuća <kuca@velmora.test>"), &m_smtp},
+    };
+    for (const auto& pick : picks) {
+        SCOPED_TRACE(pick.from.toStdString());
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            auto* accounts = qobject_cast<mailpeople::AccountsWindow*>(&d);
+            EXPECT_NE(accounts, nullptr);
+            if (!accounts)
+                return 0;
+            EXPECT_TRUE(accounts->browse().selectId(qlonglong(pick.account)));
+            accounts->button(QStringLiteral("?SELECT"))->click();
+            return d.result();
+        });
+        const size_t before = pick.server->messages().size();
+        w->show();
+        buttonWithText(w.get(), QStringLiteral("Šalje"))->click();
+        EXPECT_EQ(w->from()->text(), pick.from);
+        EXPECT_EQ(w->accountId(), pick.account);
+        ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
+        ASSERT_EQ(pick.server->messages().size(), before + 1);
+        EXPECT_TRUE(pick.server->messages().back().bytes.contains(controls::parseMailbox(pick.from).address.toUtf8()));
+        const std::string copy = " FROM EMAIL e JOIN Inbox i ON i.ID = e.INBOXID WHERE i.ENNAZIV = 'xSent_1' AND i.ACCOUNTID = "
+                                 + std::to_string(pick.account);
+        EXPECT_EQ(query("SELECT COUNT(*)" + copy).at(0), "1");
+        EXPECT_EQ(QString::fromStdString(query("SELECT e.REPLYTO" + copy).at(0)), controls::parseMailbox(pick.from).address);
+    }
+    EXPECT_EQ(other.messages().size(), 1u);
+    EXPECT_EQ(m_smtp.messages().size(), 1u);
+}
+
+// The server turns a recipient away, hangs up in the middle of the message, or is gone: the
+// editor stays open with everything in it and nothing is filed as sent.
+TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEditorOpen)
+{
+    const struct {
+        const char* what;
+        testsupport::SmtpServer::Options options;
+        bool stopped;
+    } cases[] = {
+        {"refused recipient", {.refused = {QStringLiteral("nitko@velmora.test")}}, false},
+        {"hangs up after the data", {.hangUp = true}, false},
+        {"gone", {}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::SmtpServer server(c.options);
+        QString why;
+        ASSERT_TRUE(server.start(&why)) << why.toStdString();
+        caFile = server.certificateFile();
+        query("UPDATE Accounts SET SMTPPORT = '" + std::to_string(server.port()) + "'");
+        if (c.stopped)
+            server.stop();
+        PreparedMail p;
+        p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
+        p.to = QStringLiteral("ivo@velmora.test;nitko@velmora.test");
+        p.html = QStringLiteral("<p>Tekst koji ostaje</p>");
+        told.clear();
+        auto w = window(p);
+        w->subject()->setText(QStringLiteral("Naslov"));
+        EXPECT_FALSE(w->sendNow());
+        EXPECT_TRUE(told.value(0).startsWith(QStringLiteral("Email nije poslan !"))) << told.join('|').toStdString();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(w->to()->text(), p.to);
+        EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
+        EXPECT_EQ(sentRows(), 0);
+        if (!c.stopped)
+            EXPECT_TRUE(server.messages().empty());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+// The editor opens where the user left it; a place no longer on any screen is not used.
+TEST_F(EmailSendTest, TheEditorOpensWhereItWasLeft)
+{
+    const auto openAndClose = [this](const std::function<void(EmailWindow&)>& use) {
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* e = qobject_cast<EmailWindow*>(w); e && e->isVisible()) {
+                    use(*e);
+                    e->close();
+                }
+        });
+        runEditor({QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")}, m_folder->path());
+    };
+    QRect seen;
+    openAndClose([](EmailWindow& w) { w.setGeometry(40, 50, 700, 500); });
+    openAndClose([&](EmailWindow& w) { seen = w.geometry(); });
+    EXPECT_EQ(seen, QRect(40, 50, 700, 500));
+
+    vrt::IniFile ini(m_folder->file("Standard.ini"));
+    ini.put(QStringLiteral("W_Email"), QStringLiteral("X"), QStringLiteral("90000"));
+    openAndClose([&](EmailWindow& w) { seen = w.geometry(); });
+    EXPECT_LT(seen.x(), 10000);
+}
+
+TEST_F(EmailWindowTest, TheAttachmentListRemovesTheChosenFileFromItsMenu)
+{
+    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+    w.addAttachments({QStringLiteral("/a/prvi.pdf"), QStringLiteral("/b/drugi.pdf"), QString()});
+    ASSERT_EQ(w.attachments()->count(), 2);
+    EXPECT_EQ(w.tabs()->currentIndex(), 1);
+    const QList<QAction*> menu = w.attachmentMenu()->actions();
+    ASSERT_EQ(menu.size(), 3);
+    EXPECT_TRUE(menu[1]->isSeparator());
+    EXPECT_EQ(menu[2]->text(), QStringLiteral("Obriši datoteku (prilog)"));
+    w.attachments()->setCurrentRow(0);
+    menu[2]->trigger();
+    ASSERT_EQ(w.attachments()->count(), 1);
+    EXPECT_EQ(w.attachments()->item(0)->text(), QStringLiteral("/b/drugi.pdf"));
 }

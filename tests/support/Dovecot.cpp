@@ -269,6 +269,8 @@ bool Dovecot::deliver(const QString& user, const QByteArray& message, const QStr
     return QFile::rename(tmp, home + QStringLiteral("/new/") + file);
 }
 
+QString Dovecot::maildir(const QString& user) const { return path(QStringLiteral("mail/") + user); }
+
 int Dovecot::messageCount(const QString& user) const
 {
     const QString home = path(QStringLiteral("mail/") + user);

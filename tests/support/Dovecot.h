@@ -35,6 +35,8 @@ public:
     void addUser(const QString& user, const QString& password);
     // Drops a message into the user's maildir; `name` picks its maildir file name.
     bool deliver(const QString& user, const QByteArray& message, const QString& name = {});
+    // The user's maildir (made by addUser), for a mail server that delivers into it.
+    QString maildir(const QString& user) const;
     // Messages the user has on the server (new and seen).
     int messageCount(const QString& user) const;
 

@@ -48,6 +48,10 @@ bool SmtpServer::start(QString* why)
     }
     for (const QString& r : m_options.refused)
         args << QStringLiteral("--refuse") << r;
+    if (!m_options.maildir.isEmpty())
+        args << QStringLiteral("--maildir") << m_options.maildir;
+    if (m_options.hangUp)
+        args << QStringLiteral("--hang-up");
     m_process = std::make_unique<QProcess>();
     m_process->start(kPython, args);
     QByteArray line;

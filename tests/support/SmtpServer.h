@@ -19,6 +19,8 @@ public:
         bool tls = true;          // STARTTLS, required before AUTH
         bool implicitTls = false; // TLS from the start instead
         QStringList refused;      // recipients answered with 550
+        QString maildir;          // also deliver each accepted message here (Dovecot::maildir)
+        bool hangUp = false;      // drop the connection after DATA, accepting nothing
     };
     struct Message {
         QStringList recipients;

@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 # A loopback SMTP server for the tests: AUTH against one user, STARTTLS (or TLS from the
 # start) with a given certificate, each accepted message written whole into a spool folder
-# as <n>.eml with its envelope recipients in <n>.rcpt. Prints its port, then serves until
+# as <n>.eml with its envelope recipients in <n>.rcpt, and with --maildir also delivered
+# into that maildir (for a POP3 server to hand out). With --hang-up it drops the connection
+# once the message's data has arrived, accepting nothing. Prints its port, then serves until
 # its standard input closes.
 import argparse
 import os
@@ -20,6 +22,8 @@ parser.add_argument("--cert", default="")
 parser.add_argument("--key", default="")
 parser.add_argument("--implicit-tls", action="store_true")
 parser.add_argument("--refuse", action="append", default=[])
+parser.add_argument("--maildir", default="")
+parser.add_argument("--hang-up", action="store_true")
 args = parser.parse_args()
 
 
@@ -34,6 +38,9 @@ class Handler:
         return "250 OK"
 
     async def handle_DATA(self, server, session, envelope):
+        if args.hang_up:
+            server.transport.abort()
+            return "421 4.3.0 Gone"
         self.count += 1
         base = os.path.join(args.spool, str(self.count))
         with open(base + ".rcpt.tmp", "w") as f:
@@ -42,7 +49,21 @@ class Handler:
             f.write(envelope.original_content)
         os.rename(base + ".rcpt.tmp", base + ".rcpt")
         os.rename(base + ".eml.tmp", base + ".eml")
+        if args.maildir:
+            deliver(envelope.original_content, self.count)
         return "250 Message accepted for delivery"
+
+
+def deliver(content, n):
+    # The maildir's owner is the mail user that serves it; a file comes into new/ whole.
+    owner = os.stat(args.maildir)
+    name = "%d.M%dP%d.smtp" % (1800000000 + n, n, os.getpid())
+    tmp = os.path.join(args.maildir, "tmp", name)
+    with open(tmp, "wb") as f:
+        f.write(content)
+    if os.getuid() == 0:
+        os.chown(tmp, owner.st_uid, owner.st_gid)
+    os.rename(tmp, os.path.join(args.maildir, "new", name))
 
 
 def authenticator(server, session, envelope, mechanism, auth_data):
