@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <strings.h>
 
 #include <type_traits>
+#include <vector>
 
 // Every slot of the declaration list against what the dictionary made of it: the slot's
 // place, its label both ways, its prefix objects and record struct, its key numbers, its
@@ -104,4 +104,28 @@ TEST(Dictionary, PrefixObjectsReachTheirSlotsRecordsAndKeys)
 #define TEST_TABLE_PREFIX(label, prefix, sql, var, ...) TEST_PREFIX(label, prefix, label, __VA_ARGS__)
     VEL_TABLES(TEST_TABLE_PREFIX)
     VEL_ALIASES(TEST_PREFIX)
+}
+
+TEST(Dictionary, RelationsJoinDeclaredKeysAndFieldsInListOrder)
+{
+    std::vector<std::vector<vrt::RelationDesc>> expected(size_t(Tbl::Count));
+#define TEST_RELATION(parent, child, childKey, parentField, childField)                                \
+    expected[size_t(Tbl::parent)].push_back({#child, #childKey, #parentField, #childField});
+    VEL_RELATIONS(TEST_RELATION)
+    for (size_t i = 0; i < size_t(Tbl::Count); ++i) {
+        const vrt::TableDesc& parent = corvalde::declaration(Tbl(i));
+        SCOPED_TRACE(parent.label);
+        ASSERT_EQ(parent.relations.size(), expected[i].size());
+        for (size_t r = 0; r < expected[i].size(); ++r) {
+            const vrt::RelationDesc& relation = parent.relations[r];
+            EXPECT_EQ(relation.child, expected[i][r].child);
+            EXPECT_EQ(relation.childKey, expected[i][r].childKey);
+            const Tbl childSlot = corvalde::slotOf(relation.child);
+            ASSERT_NE(childSlot, Tbl::Count) << relation.child;
+            const vrt::TableDesc& child = corvalde::declaration(childSlot);
+            EXPECT_GE(child.keyIndex(relation.childKey), 0) << relation.childKey;
+            EXPECT_GE(parent.fieldIndex(relation.parentField), 0) << relation.parentField;
+            EXPECT_GE(child.fieldIndex(relation.childField), 0) << relation.childField;
+        }
+    }
 }
