@@ -8,7 +8,8 @@
 
 // The data dictionary: one record struct per table, one slot per declaration (tables first,
 // aliases after, in the order every thread creates their managers), the thread's record
-// buffers and the process-wide table name variables.
+// buffers and the process-wide table name variables, all expanded from the lists in
+// data/TableDeclarations.h.
 //
 // Naming: the field `PRE:Name` is `PRE().Name` (the calling thread's buffer of the table or
 // alias with prefix PRE), the key `PRE:KeyName` is `PRE.KeyName` (a key number), the manager
