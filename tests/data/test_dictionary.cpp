@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include <type_traits>
 #include <vector>
 
