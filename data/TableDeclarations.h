@@ -1,7 +1,74 @@
 #pragma once
 
-// The table declarations, one line per field and key. Record structs, descriptors and
-// CREATE statements all come from these lists.
+// The dictionary as data. VEL_TABLES and VEL_ALIASES give the slots in the order every thread
+// makes its managers (tables first, then aliases); the enum `Tbl`, the record structs, the
+// prefix objects, the labels, the name variables and the descriptors all come from them, and
+// the lists below them give each table's fields and keys, one line each.
+//
+// T(label, prefix, stored name, name variable, key prefix when spelt differently)
+//   record struct `<label>_Rec`, fields `VEL_FIELDS_<label>`, keys `VEL_KEYS_<label>`,
+//   prefix object `<prefix>` of type `<prefix>_Prefix`; the name variable is
+//   (FILENAME::name, capacity), or () where the stored name is fixed.
+#define VEL_TABLES(T) \
+    T(CAL_EventCategories, CALC, "CAL_EVENTCATEGORIES", (CAL_EVENTCATEGORIES, 212)) \
+    T(EMAIL, EM, "EMAIL", (EMAIL, 255)) \
+    T(EMAILATTACH, ATT, "EMAILATTACH", (EMAILATTACH, 255)) \
+    T(CON_Group, CONG, "CON_GROUP", (CON_GROUP, 100)) \
+    T(CON_Contacts, CON, "CON_CONTACTS", (CON_CONTACTS, 100)) \
+    T(Inbox, INB, "INBOX", (INBOX, 255), Inb) \
+    T(Accounts, ACC, "ACCOUNTS", (ACCOUNTS, 255)) \
+    T(SQL_File, SQL, "SQL_FILE", (SQL_FILE, 100)) \
+    T(CAL_CalendarEvents, CAL, "CAL_CALENDAREVENTS", (CAL_CALENDAREVENTS, 244)) \
+    T(CalendarRecurrencePatterns, CALR, "CalendarRecurrencePatterns", (), CalR) \
+    T(PrihodiRashodiKategorija, PRK, "PRIHODIRASHODIKATEGORIJA", (PRIHODIRASHODIKATEGORIJA, 255)) \
+    T(PrihodiRashodi, PR, "PRIHODIRASHODI", (PRIHODIRASHODI, 255)) \
+    T(UDKategorija, UDK, "UDKategorija", (UDKATEGORIJA, 100)) \
+    T(UDokumenti, UD, "UDokumenti", (UDOKUMENTI, 100)) \
+    T(IDKategorija, IDK, "IDKategorija", (IDKATEGORIJA, 255)) \
+    T(IDokumenti, ID, "IDokumenti", (IDOKUMENTI, 100)) \
+    T(IDStavke, IDS, "IDStavke", (IDSTAVKE, 100)) \
+    T(ProizvodUsluga, PRU, "ProizvodUsluga", (PROIZVODUSLUGA, 100)) \
+    T(Dnevnik, DNE, "Dnevnik", (DNEVNIK, 100)) \
+    T(Passwords, PAS, "Passwords", (PASSWORDS, 100)) \
+    T(PasswordsKategorija, PASK, "PasswordsKategorija", (PASSWORDSKATEGORIJA, 100)) \
+    T(Notes, NOTE, "Notes", (NOTES, 100)) \
+    T(Backup, BKP, "Backup", (BACKUP, 100)) \
+
+// A(label, prefix, table, key prefix when spelt differently): a second cursor on a table,
+// with the table's record layout, keys and name variable and no relations of its own.
+#define VEL_ALIASES(A) \
+    A(AEMAIL, EMA, EMAIL) \
+    A(AEMAILATTACH, ATTA, EMAILATTACH) \
+    A(ACON_GrupaAlias, CONGA, CON_Group) \
+    A(ACON_ContactsAlias, ACON, CON_Contacts) \
+    A(AInbox, INBA, Inbox, Inba) \
+    A(AAccounts, AACC, Accounts) \
+    A(ACAL_EventCategories, ACALC, CAL_EventCategories) \
+    A(ACAL_CalendarEvents, ACAL, CAL_CalendarEvents) \
+    A(APrihodiRashodiKategorija, APRK, PrihodiRashodiKategorija) \
+    A(APrihodiRashodi, APR, PrihodiRashodi) \
+    A(AIDokumenti, AID, IDokumenti) \
+    A(AIDStavke, AIDS, IDStavke) \
+
+// R(parent, child, child's key, parent's field, child's field): deleting a parent row deletes
+// its children; in registration order.
+#define VEL_RELATIONS(R) \
+    R(Accounts, Inbox, AccountIDKey, ID, ACCOUNTID) \
+    R(Inbox, EMAIL, InboxIDKey, ID, INBOXID) \
+    R(CON_Contacts, Dnevnik, Kontakti, ID, KONTAKTID) \
+    R(CON_Contacts, Notes, Kontakti, ID, KONTAKTID) \
+    R(CON_Group, CON_Contacts, GrupaIDKey, ID, GRUPAID) \
+    R(PasswordsKategorija, Passwords, KategorijaKey, ID, KATEGORIJAID) \
+    R(IDokumenti, IDStavke, Dokumenti, ID, DOKUMENTID) \
+    R(IDKategorija, IDokumenti, KategorijaIDKey, ID, KATEGORIJAID) \
+    R(UDKategorija, UDokumenti, KategorijaIDKey, ID, KATEGORIJAID) \
+    R(PrihodiRashodiKategorija, PrihodiRashodi, Kategorije, ID, KATEGORIJAID) \
+
+// A key prefix is the prefix unless the row spells it differently.
+#define VEL_FIRST_(first, ...) first
+#define VEL_KEY_PREFIX(prefix, ...) VEL_FIRST_(__VA_ARGS__ __VA_OPT__(, ) prefix)
+
+// The table declarations, one line per field and key.
 
 #define VEL_FIELDS_EMAIL(F) \
     F(ID, Long, 4) \
