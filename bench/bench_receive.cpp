@@ -17,7 +17,7 @@
 #include "data/TableManagers.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "mailtransfer/ReceiveAccount.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
 

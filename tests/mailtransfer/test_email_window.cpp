@@ -7,7 +7,7 @@
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/StartLimit.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"

@@ -4,7 +4,7 @@
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "procedures/organiser/Korbelsteen.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "runtime/IniFile.h"
 #include "runtime/SqliteDialect.h"
 #include "tests/support/Dovecot.h"

@@ -7,7 +7,7 @@
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
 #include "procedures/organiser/MailDelete.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
