@@ -24,8 +24,6 @@
 #include "mailtransfer/DatabaseStore.cpp"
 #include "mailtransfer/Prefetcher.cpp"
 #include "mailtransfer/ReceiveAccount.cpp"
-#include "tests/support/Dovecot.cpp"
-#include "tests/support/MailSamples.cpp"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
