@@ -86,40 +86,22 @@ void QuilvoCore::INIT() { m_initialised = true; }
 
 void QuilvoCore::KILL() { m_initialised = false; }
 
-QString QuilvoCore::translationFile() const
+QString QuilvoCore::namedText(const QString& text) const
 {
     std::lock_guard<std::mutex> l(m_nameMutex);
-    return m_translationFile;
+    return text;
 }
 
-QString QuilvoCore::substitutionFile() const
-{
-    std::lock_guard<std::mutex> l(m_nameMutex);
-    return m_substitutionFile;
-}
-
-QString QuilvoCore::EXTRACTTEXT() const
-{
-    std::lock_guard<std::mutex> l(m_nameMutex);
-    return m_extractText;
-}
+QString QuilvoCore::translationFile() const { return namedText(m_translationFile); }
+QString QuilvoCore::substitutionFile() const { return namedText(m_substitutionFile); }
+QString QuilvoCore::EXTRACTTEXT() const { return namedText(m_extractText); }
+QString QuilvoCore::DECIMALSYMBOL() const { return namedText(m_decimalSymbol); }
+QString QuilvoCore::GROUPINGSYMBOL() const { return namedText(m_groupingSymbol); }
 
 void QuilvoCore::setEXTRACTTEXT(const QString& text)
 {
     std::lock_guard<std::mutex> l(m_nameMutex);
     m_extractText = text;
-}
-
-QString QuilvoCore::DECIMALSYMBOL() const
-{
-    std::lock_guard<std::mutex> l(m_nameMutex);
-    return m_decimalSymbol;
-}
-
-QString QuilvoCore::GROUPINGSYMBOL() const
-{
-    std::lock_guard<std::mutex> l(m_nameMutex);
-    return m_groupingSymbol;
 }
 
 std::vector<vrt::ErrorEntry> QuilvoCore::ERRORSQ() const

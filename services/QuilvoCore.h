@@ -124,6 +124,8 @@ protected:
 
 private:
     ThreadTables& tables() const;
+    // A copy of one of the texts m_nameMutex guards, taken under it.
+    QString namedText(const QString& text) const;
     int openTable(ThreadTables& t, bool translation);
     void disableTranslation(int error, const QString& file, const QString& detail);
     void loadQueueLocked();
