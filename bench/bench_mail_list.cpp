@@ -7,7 +7,7 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 
 #include <QAbstractTableModel>

@@ -17,15 +17,13 @@
 #include "data/TableManagers.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "mailtransfer/ReceiveAccount.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
 
 #include "mailtransfer/DatabaseStore.cpp"
 #include "mailtransfer/Prefetcher.cpp"
 #include "mailtransfer/ReceiveAccount.cpp"
-#include "tests/support/Dovecot.cpp"
-#include "tests/support/MailSamples.cpp"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>

@@ -8,13 +8,6 @@
 #include "tests/support/Dovecot.h"
 #include "tests/support/SmtpServer.h"
 
-namespace testsupport {
-QString sourceDir() { return QStringLiteral(VELMORA_BENCH_SOURCE_DIR); }
-} // namespace testsupport
-
-#include "tests/support/Dovecot.cpp"
-#include "tests/support/SmtpServer.cpp"
-
 #include <QCoreApplication>
 #include <QTemporaryDir>
 

@@ -22,7 +22,7 @@ function(velmora_test_folder name)
   string(REPLACE "-" "_" target ${target})
   string(REPLACE "/" "_" target ${target})
   add_executable(${target} ${found})
-  target_link_libraries(${target} PRIVATE velmora_testsupport ${ARGN})
+  target_link_libraries(${target} PRIVATE velmora_testmain ${ARGN})
   add_test(NAME ${target} COMMAND ${target})
   set_tests_properties(${target} PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"

@@ -48,10 +48,10 @@ void load()
         readLanguageSettings(254);
         g_translator->QVINIT(QString::fromStdString(G::QVFile), G::QVLang,
                              QStringLiteral("Velmora.qvs"), 0, 1);
-        g_translator->USEQUEUE = false;
-        g_translator->SILENCE = true;
-        g_translator->NOFILEUPDATE = true;
-        g_translator->EXTRACTTEXT.clear();
+        g_translator->setUSEQUEUE(false);
+        g_translator->setSILENCE(true);
+        g_translator->setNOFILEUPDATE(true);
+        g_translator->setEXTRACTTEXT({});
         installTranslatorHooks(*g_translator);
         g_loaded = true;
     });

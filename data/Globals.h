@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/RequestCodes.h"
+
 // Globals shared by the programs and libraries. Process-wide ones are written by one thread
 // at a time (the database opening, the organiser window); per-thread ones are the request
 // codes an update form and its caller exchange.
@@ -26,9 +28,9 @@ extern std::atomic<int> QVLang; // translation language, 1..28
 extern std::string QVFile;      // translation table file name
 } // namespace G
 
-// Request codes of update forms.
-enum : uint8_t { InsertRecord = 1, ChangeRecord = 2, DeleteRecord = 3, SelectRecord = 4, ViewRecord = 6 };
-enum : uint8_t { RequestCompleted = 1, RequestCancelled = 2 };
+// Request codes of update forms and their answers are the runtime's (vrt::Request, vrt::Response).
+inline constexpr uint8_t RequestCompleted = vrt::REQUEST_COMPLETED;
+inline constexpr uint8_t RequestCancelled = vrt::REQUEST_CANCELLED;
 
 extern thread_local uint8_t GLOBALREQUEST;
 extern thread_local uint8_t GLOBALRESPONSE;

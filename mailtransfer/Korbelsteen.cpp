@@ -5,7 +5,7 @@
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/Receive.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"

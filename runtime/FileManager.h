@@ -1,82 +1,19 @@
 #pragma once
 #include "runtime/ErrorClass.h"
+#include "runtime/FileSession.h"
 #include "runtime/Odbc.h"
 #include "runtime/SqlFilter.h"
 #include "runtime/TableDesc.h"
 
 #include <QString>
 
-#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 namespace vrt {
-
-// Error codes of the file operations (ERRORCODE of the runtime).
-enum FileError : int {
-    NoError = 0,
-    NoFileError = 2,         // the table does not exist
-    RecordNotAvailable = 33, // read past the last row, or nothing to read
-    RecordNotFound = 35,     // no row with these key values
-    NotOpenError = 37,
-    DupKeyError = 40,        // a unique key refused the row
-    NoNameError = 45,        // the table's name variable is empty
-    BadDeclarationError = 47,// the stored table does not match its declaration
-    BadValueError = 48,      // a field value that cannot be stored (bad decimal text)
-    DriverError = 90,        // anything else the database reported
-    FilterError = 800,       // a filter or order text that cannot be translated
-};
-
-// Message a Fetch raises when no row has the key's values (added to the error manager's table
-// on first need).
-inline constexpr int Msg_RecordNotFound = 33;
-
-// A process-wide name variable (FILE:EMAIL and its like): written by the database opening,
-// read by every thread's managers. The capacity counts characters; longer names are refused.
-class NameVar {
-public:
-    explicit NameVar(int capacity) : m_capacity(capacity) {}
-    bool set(const std::string& name);
-    std::string get() const;
-    int capacity() const { return m_capacity; }
-    // Changes with every set, so a manager notices a new name without reading it each time.
-    int version() const { return m_version.load(); }
-
-private:
-    mutable std::mutex m_mutex;
-    std::atomic<int> m_version{0};
-    std::string m_value;
-    int m_capacity;
-};
-
-// One thread's connection, opened on first need from the owner string and opened again when
-// the owner changes (another data folder). Statements prepared on an older connection are
-// recognised by the generation number.
-class Session {
-public:
-    // `owner` gives the connection string in force (read on every use, so keep it cheap).
-    explicit Session(std::function<const std::string&()> owner) : m_owner(std::move(owner)) {}
-    odbc::Connection* connection(odbc::Error* error = nullptr);
-    odbc::Connection& raw() { return m_connection; }
-    int generation() const { return m_generation; }
-    // Statement holders drop their statements before the connection they belong to closes.
-    void attach(class FileManager* f);
-    void detach(class FileManager* f);
-    // Before a write: every open reading sequence of this connection lets go of its cursor
-    // (and resumes after its last row on the next read). An open cursor keeps an old snapshot,
-    // and a write from an old snapshot after another connection's commit is refused.
-    void suspendReaders();
-
-private:
-    std::function<const std::string&()> m_owner;
-    std::vector<class FileManager*> m_attached;
-    odbc::Connection m_connection;
-    int m_generation = 0;
-};
 
 class RelationManager;
 
@@ -182,6 +119,7 @@ private:
     int useFile(bool report);
     void bindValue(odbc::Statement& s, int& pos, int field);
     void loadRow(odbc::Statement& s, int firstColumn = 1);
+    static void bindParams(odbc::Statement& s, const std::vector<SqlParam>& params, int& pos);
     std::string columnList() const;
     int addRow(bool drawAll);
     int64_t primaryValue() const;
@@ -244,54 +182,7 @@ private:
     std::string m_errorKey;
 };
 
-// The relation manager of one declaration on one thread: opening with the related tables,
-// and deletes that cascade along the declared relations inside one transaction.
-class RelationManager {
-public:
-    explicit RelationManager(FileManager& file) : m_file(&file) {}
-
-    FileManager& Me() { return *m_file; }
-    void SetAlias(RelationManager* base) { m_alias = base; }
-    RelationManager* Alias() const { return m_alias; }
-
-    // A plain registration: this table is a child of `parent`.
-    void AddRelation(RelationManager* parent);
-    // This table is the parent of `child`, linked by `childKey`: delete cascades, update does
-    // nothing.
-    void AddRelation(RelationManager* child, int childKey, const std::string& parentField,
-                     const std::string& childField);
-    // Registers the relations on first need (set by the dictionary; runs once).
-    std::function<void(RelationManager&)> DeferedAddRelations;
-
-    void SetOpenRelated(bool on = true) { m_openRelated = on; }
-    int Open();
-    int Close();
-    // Deletes the buffer's row and, first, all rows that hang from it by the declared
-    // relations, in one transaction. With `ask`, confirms through message 20 first.
-    int Delete(bool ask = false);
-    int Update() { return m_file->Update(); }
-    void Kill();
-
-    struct Child {
-        RelationManager* child;
-        int childKey;
-        std::string parentField;
-        std::string childField;
-    };
-    const std::vector<Child>& Children();
-    const std::vector<RelationManager*>& Parents();
-
-private:
-    void ensureRelations();
-    int deleteTree(RelationManager& rm, const std::string& rows, int64_t id, std::string& failedLabel,
-                   odbc::Error& err);
-
-    FileManager* m_file;
-    RelationManager* m_alias = nullptr;
-    std::vector<Child> m_children;
-    std::vector<RelationManager*> m_parents;
-    bool m_relationsAdded = false;
-    bool m_openRelated = false;
-};
-
 } // namespace vrt
+
+// Callers of the file managers use the relation manager beside them.
+#include "runtime/RelationManager.h"

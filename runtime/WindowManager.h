@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/ErrorClass.h"
+#include "runtime/RequestCodes.h"
 
 class QDialog;
 class QTimer;
@@ -14,17 +15,6 @@ class QTimer;
 namespace vrt {
 
 class NotifyEvent;
-
-// Request codes a caller gives an update form or a picking list, and the answers.
-enum Request : int {
-    REQUEST_NONE = 0,
-    INSERT_RECORD = 1,
-    CHANGE_RECORD = 2,
-    DELETE_RECORD = 3,
-    SELECT_RECORD = 4,
-    VIEW_RECORD = 6,
-};
-enum Response : int { RESPONSE_NONE = 0, REQUEST_COMPLETED = 1, REQUEST_CANCELLED = 2 };
 
 // ---- modal loops ------------------------------------------------------------------------
 

@@ -135,7 +135,7 @@ QEvent::Type QUILVO::languageChangedEvent()
 
 QString QUILVO::translateText(const QString& text)
 {
-    return QVSTR(USEBSUB ? QVSUB(text) : text);
+    return QVSTR(USEBSUB() ? QVSUB(text) : text);
 }
 
 QString QUILVO::S_SR(const QString& text, const QString& search, const QString& replacement) const
@@ -160,7 +160,7 @@ void QUILVO::translateColumns(QWidget* list)
     QStringList pictures = list->property("rtColumnPictures").toStringList();
     for (int c = 0; c < pictures.size(); ++c) {
         if (pictures[c].contains(kMarker))
-            pictures[c] = vrt::clip(S_SR(pictures[c], kMarker, GROUPINGSYMBOL + DECIMALSYMBOL), 254);
+            pictures[c] = vrt::clip(S_SR(pictures[c], kMarker, GROUPINGSYMBOL() + DECIMALSYMBOL()), 254);
         else if (!pictures[c].isEmpty())
             pictures[c] = retranslated(list, "picture" + QByteArray::number(c), pictures[c], tr);
     }
@@ -191,7 +191,7 @@ void QUILVO::TRANSLATEWINDOW(QWidget* window) { QVWIN(window); }
 
 void QUILVO::QVCTL(QWidget* w)
 {
-    if (STOPTRANSLATE || !w)
+    if (STOPTRANSLATE() || !w)
         return;
     auto tr = [this](const QString& s) { return translateText(s); };
 
@@ -199,7 +199,7 @@ void QUILVO::QVCTL(QWidget* w)
         // An entry's 31744 is its picture: only the regional symbols change.
         const QString picture = e->property("rtPicture").toString();
         if (picture.contains(kMarker))
-            e->setProperty("rtPicture", vrt::clip(S_SR(picture, kMarker, GROUPINGSYMBOL + DECIMALSYMBOL), 254));
+            e->setProperty("rtPicture", vrt::clip(S_SR(picture, kMarker, GROUPINGSYMBOL() + DECIMALSYMBOL()), 254));
     }
     QString text;
     const bool hasText = mainText(w, &text);
@@ -208,7 +208,7 @@ void QUILVO::QVCTL(QWidget* w)
         return;
     const bool image = qobject_cast<QLabel*>(w) && clipped.isEmpty();
     if (hasText && clipped.contains(kMarker)) {
-        setMainText(w, vrt::clip(S_SR(clipped, kMarker, GROUPINGSYMBOL + DECIMALSYMBOL), 254));
+        setMainText(w, vrt::clip(S_SR(clipped, kMarker, GROUPINGSYMBOL() + DECIMALSYMBOL()), 254));
         return;
     }
     if (hasText && !clipped.isEmpty() && !image) {
@@ -270,7 +270,7 @@ void QUILVO::QVWIN(QWidget* window)
 {
     if (!window)
         window = QApplication::activeWindow();
-    if (STOPTRANSLATE || !window)
+    if (STOPTRANSLATE() || !window)
         return;
     auto tr = [this](const QString& s) { return translateText(s); };
     loadTahoma();
@@ -327,16 +327,16 @@ void QUILVO::trackWindow(QWidget* window)
 
 void QUILVO::retranslateWindows()
 {
-    if (QWidget* frame = FRAMEWINDOW) {
+    if (QWidget* frame = m_frameWindow) {
         QVDFC();
         QVWIN(frame);
-        frame->setProperty("rt31322", REPOSPROMPTS ? 1 : 0);
+        frame->setProperty("rt31322", REPOSPROMPTS() ? 1 : 0);
         tellLanguageChanged(frame);
         frame->update();
     }
     const auto windows = m_windows;
     for (const auto& w : windows)
-        if (w && w != FRAMEWINDOW) {
+        if (w && w != m_frameWindow) {
             QVWIN(w);
             tellLanguageChanged(w);
         }
@@ -346,7 +346,7 @@ QWidget* QUILVO::MAKETEXT(QWidget* control, QString* useVariable)
 {
     auto* entry = qobject_cast<QLineEdit*>(control);
     const QString picture = control ? control->property("rtPicture").toString() : QString();
-    if (!ENTRY2TEXT || !entry || !control->property("rt31866").toString().isEmpty() || picture.size() < 2
+    if (!ENTRY2TEXT() || !entry || !control->property("rt31866").toString().isEmpty() || picture.size() < 2
         || picture[1].toUpper() != QLatin1Char('S'))
         return control;
     QWidget* parent = entry->parentWidget();
@@ -374,13 +374,13 @@ QWidget* QUILVO::MAKETEXT(QWidget* control, QString* useVariable)
 
 void QUILVO::REPOSITION(QWidget* control)
 {
-    if (control && REPOSPROMPTS && ENTRY2TEXT && !control->property("rt31752").toString().isEmpty())
+    if (control && REPOSPROMPTS() && ENTRY2TEXT() && !control->property("rt31752").toString().isEmpty())
         control->setProperty("rt31756", 1);
 }
 
 void QUILVO::REVFORMAT(QWidget* control)
 {
-    if (!control || !REVERSEFORMAT || !(qobject_cast<QAbstractItemView*>(control) || qobject_cast<QComboBox*>(control)))
+    if (!control || !REVERSEFORMAT() || !(qobject_cast<QAbstractItemView*>(control) || qobject_cast<QComboBox*>(control)))
         return;
     if (control->property("rt32272").toBool())
         control->setProperty("rt32274", 1);
@@ -390,31 +390,31 @@ void QUILVO::REVFORMAT(QWidget* control)
 
 void QUILVO::QVFRQ(QWidget* frame)
 {
-    QWidget* w = frame ? frame : FRAMEWINDOW ? FRAMEWINDOW.data() : QApplication::activeWindow();
-    if (FRAMEFLAG || !isApplicationFrame(w))
+    QWidget* w = frame ? frame : m_frameWindow ? m_frameWindow.data() : QApplication::activeWindow();
+    if (m_frameFlag || !isApplicationFrame(w))
         return;
-    FRAMEFLAG = true;
-    if (!FRAMEWINDOW)
-        FRAMEWINDOW = w;
-    FRAMEQ.clear();
-    FRAMEQ.push_back({w, kText, w->windowTitle()});
+    m_frameFlag = true;
+    if (!m_frameWindow)
+        m_frameWindow = w;
+    m_frameQ.clear();
+    m_frameQ.push_back({w, kText, w->windowTitle()});
     for (QWidget* c : w->findChildren<QWidget*>()) {
         if (c->isWindow() || ownTexts(c, w))
             continue;
         QString text;
         if (mainText(c, &text))
-            FRAMEQ.push_back({c, kText, text});
-        FRAMEQ.push_back({c, kTip, c->toolTip()});
-        FRAMEQ.push_back({c, kStatusTip, c->statusTip()});
+            m_frameQ.push_back({c, kText, text});
+        m_frameQ.push_back({c, kTip, c->toolTip()});
+        m_frameQ.push_back({c, kStatusTip, c->statusTip()});
     }
 }
 
 void QUILVO::QVDFC()
 {
-    QWidget* frame = FRAMEWINDOW;
+    QWidget* frame = m_frameWindow;
     if (!frame)
         return;
-    for (const FrameText& f : FRAMEQ) {
+    for (const FrameText& f : m_frameQ) {
         auto* w = qobject_cast<QWidget*>(f.control.data());
         if (!w)
             continue;

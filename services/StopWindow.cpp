@@ -178,7 +178,7 @@ void QUILVO::STOP(const QString& text)
     s.server = vrt::clip(vrt::clipTrailing(vrt::IniFile(vrt::joinPath(s.folder, QStringLiteral("Standard.ini")))
                                                .get(QStringLiteral("Pellorin"), QStringLiteral("Server"))),
                          999);
-    s.launch = launcher;
+    s.launch = m_launcher;
     auto run = [&] {
         // Windows live on the GUI thread; a worker that stops waits there for the answer.
         auto* app = QCoreApplication::instance();
@@ -192,6 +192,6 @@ void QUILVO::STOP(const QString& text)
     };
     const bool goOn = vrt::presenter().stopWindow(s.shown, run);
     // The user was told the program closes: it does, whether the helper started or not.
-    if (!goOn && endProgram)
-        endProgram(1);
+    if (!goOn && m_endProgram)
+        m_endProgram(1);
 }

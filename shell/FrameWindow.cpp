@@ -494,7 +494,7 @@ void FrameWindow::poll()
 void attachTranslator(FrameWindow& frame, QUILVO& translator)
 {
     // The frame's texts are recorded untranslated, so a language change can start from them.
-    translator.FRAMEWINDOW = &frame;
+    translator.setFRAMEWINDOW(&frame);
     translator.QVFRQ(&frame);
     translator.TRANSLATEWINDOW(&frame);
 }

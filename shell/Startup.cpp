@@ -59,10 +59,10 @@ int VelmoraMain(const LibraryEntries& entries)
     t.QVINIT(QString::fromStdString(G::QVFile), G::QVLang, QStringLiteral("Velmora.qvs"), 0, 1);
     p.language = G::QVLang;
     p.translationFile = QString::fromStdString(G::QVFile);
-    t.USEQUEUE = false;
-    t.SILENCE = true;
-    t.NOFILEUPDATE = true;
-    t.EXTRACTTEXT = QStringLiteral("WINDOWS");
+    t.setUSEQUEUE(false);
+    t.setSILENCE(true);
+    t.setNOFILEUPDATE(true);
+    t.setEXTRACTTEXT(QStringLiteral("WINDOWS"));
 
     t.INITHOOK(vrt::HOOK_COLORDIALOG, HOOKCOLORDIALOG(t));
     t.INITHOOK(vrt::HOOK_FILEDIALOG, HOOKFILEDIALOG(t));

@@ -48,7 +48,7 @@ int g_charset = 0;
 QString translated(QUILVO& t, const QString& text)
 {
     const QString sub = t.QVSUB(text);
-    return t.TRANSLANG == 1 ? sub : t.QVSTR(sub);
+    return t.TRANSLANG() == 1 ? sub : t.QVSTR(sub);
 }
 
 // A translated list keeps the English entry wherever the translation has none.
@@ -66,8 +66,8 @@ int charsetFor(QUILVO& t)
 {
     const QString key = QString::fromLatin1(kCharsetKey);
     const QString env = QString::fromLatin1(kEnvPrefix);
-    QString v = t.TRANSLANG == 1 ? t.QVSUB(key) : t.QVSTR(key);
-    if (t.TRANSLANG != 1 && v.startsWith(env))
+    QString v = t.TRANSLANG() == 1 ? t.QVSUB(key) : t.QVSTR(key);
+    if (t.TRANSLANG() != 1 && v.startsWith(env))
         v = t.QVSUB(key);
     return v.startsWith(env) ? 0 : v.trimmed().toInt();
 }
@@ -107,18 +107,20 @@ int runtimeCharset()
 
 void S_RefreshTranslation(QUILVO& translator, vrt::ErrorClass& errors, const QString& translationFile, int language)
 {
-    for (const vrt::ErrorEntry& e : translator.ERRORSQ)
+    for (const vrt::ErrorEntry& e : translator.ERRORSQ())
         errors.removeError(e.id);
     translator.QVDLC(translationFile, language);
     SetRuntimeTexts(translator);
     // Always from the untranslated copies, so changing languages never translates a
     // translation; the whole translation is kept, however long.
-    const size_t n = std::min(translator.ERRORSQ.size(), translator.ERRORSQ2.size());
+    std::vector<vrt::ErrorEntry> shown = translator.ERRORSQ();
+    const std::vector<vrt::ErrorEntry> originals = translator.ERRORSQ2();
+    const size_t n = std::min(shown.size(), originals.size());
     for (size_t i = 0; i < n; ++i) {
-        vrt::ErrorEntry& entry = translator.ERRORSQ[i];
-        const vrt::ErrorEntry& original = translator.ERRORSQ2[i];
-        entry.title = translator.QVSTR(original.title);
-        entry.text = translator.QVSTR(original.text);
+        vrt::ErrorEntry& entry = shown[i];
+        entry.title = translator.QVSTR(originals[i].title);
+        entry.text = translator.QVSTR(originals[i].text);
+        translator.setShownError(i, entry.title, entry.text);
         errors.addErrors({entry});
     }
 }

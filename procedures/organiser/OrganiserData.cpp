@@ -3,7 +3,7 @@
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "procedures/common/TreeTableSources.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "runtime/Dialogs.h"
 
 namespace organiser {

@@ -7,7 +7,7 @@
 #include "mailtransfer/DatabaseStore.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "procedures/organiser/EventChecks.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/FakePop3.h"
 

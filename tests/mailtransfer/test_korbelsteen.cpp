@@ -4,12 +4,11 @@
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "procedures/organiser/Korbelsteen.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "runtime/IniFile.h"
 #include "runtime/SqliteDialect.h"
-#include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
-#include "tests/data/DataFixture.h"
+#include "tests/mailtransfer/MailServerFixture.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -21,11 +20,11 @@ namespace ms = mailsamples;
 
 // `korbelsteen /SR` as the organiser starts it: its own process, in the data folder, against a
 // real Dovecot, writing into the real database.
-class KorbelsteenProgram : public DataTest {
+class KorbelsteenProgram : public MailServerTest<KorbelsteenProgram> {
 protected:
     static void SetUpTestSuite()
     {
-        s.start({QStringLiteral("%u"), false}, [](testsupport::Dovecot& d) {
+        startServer([](testsupport::Dovecot& d) {
             d.addUser(QStringLiteral("ivana"), QStringLiteral("lozinka1"));
             d.addUser(QStringLiteral("marko"), QStringLiteral("lozinka2"));
             d.addUser(QStringLiteral("bulk"), QStringLiteral("lozinka3"));
@@ -40,32 +39,10 @@ protected:
                 d.deliver(QStringLiteral("bulk"), i % 5 ? ms::sized(i, 4000) : ms::twoAttachments());
         });
     }
-    static void TearDownTestSuite() { s.stop(); }
-
-    void SetUp() override
-    {
-        if (!s.skip.isEmpty())
-            GTEST_SKIP() << s.skip.toStdString();
-        ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
-        DataTest::SetUp();
-        if (IsSkipped())
-            return;
-        // The data folder of the program: the database where the organiser makes it.
-        W_First::OpenFilez();
-    }
 
     void addAccount(const QString& name, const QString& user, const QString& password)
     {
-        Access(Tbl::Accounts).clearBuffer();
-        ACC().NAZIV = name.toStdString();
-        ACC().POPHOSTNAME = "127.0.0.1";
-        ACC().POPPORT = std::to_string(s.server->port());
-        ACC().POPUSERNAME = user.toStdString();
-        ACC().POPPASSWORD = password.toStdString();
-        ACC().POPSSL = "0";
-        ASSERT_EQ(Access(Tbl::Accounts).Insert(), 0);
-        const int account = ACC().ID;
-        ASSERT_TRUE(addMailFolders(account, {"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}));
+        ASSERT_NE(addServerAccount(name.toStdString(), user.toStdString(), password.toStdString()), 0);
     }
     int folder(const QString& account, const char* system)
     {
@@ -106,8 +83,6 @@ protected:
         }
         EXPECT_EQ(p->exitCode(), 0) << p->readAll().toStdString();
     }
-
-    static inline testsupport::SharedDovecot s;
 };
 
 TEST_F(KorbelsteenProgram, ReceivesEveryAccountOnceIntoTheDatabase)

@@ -7,10 +7,10 @@
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
 #include "procedures/organiser/MailDelete.h"
+#include "procedures/common/OpenFiles.h"
 #include "procedures/organiser/MailPane.h"
-#include "procedures/organiser/OpenFiles.h"
 #include "tests/data/DataFixture.h"
-#include "tests/support/Dovecot.h"
+#include "tests/mailtransfer/MailServerFixture.h"
 #include "tests/support/MailSamples.h"
 #include "tests/support/TestSupport.h"
 
@@ -21,11 +21,11 @@ namespace ms = mailsamples;
 
 namespace {
 
-class MailDeleteForGood : public DataTest {
+class MailDeleteForGood : public MailServerTest<MailDeleteForGood> {
 protected:
     static void SetUpTestSuite()
     {
-        s.start({QStringLiteral("%u"), false}, [](testsupport::Dovecot& d) {
+        startServer([](testsupport::Dovecot& d) {
             for (const char* user : {"brisi", "odbij", "nestalo"}) {
                 d.addUser(QString::fromLatin1(user), QStringLiteral("lozinka"));
                 for (const QByteArray& m : {ms::plainUtf8(), ms::twoAttachments(), ms::htmlWithInlineImage()})
@@ -33,32 +33,11 @@ protected:
             }
         });
     }
-    static void TearDownTestSuite() { s.stop(); }
-
-    void SetUp() override
-    {
-        if (!s.skip.isEmpty())
-            GTEST_SKIP() << s.skip.toStdString();
-        ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
-        DataTest::SetUp();
-        if (IsSkipped())
-            return;
-        W_First::OpenFilez();
-    }
 
     // An account on the server with its folders; its mail received as the organiser does.
     int receive(const char* user)
     {
-        Access(Tbl::Accounts).clearBuffer();
-        ACC().NAZIV = user;
-        ACC().POPHOSTNAME = "127.0.0.1";
-        ACC().POPPORT = std::to_string(s.server->port());
-        ACC().POPUSERNAME = user;
-        ACC().POPPASSWORD = "lozinka";
-        ACC().POPSSL = "0";
-        EXPECT_EQ(Access(Tbl::Accounts).Insert(), 0);
-        const int account = ACC().ID;
-        EXPECT_TRUE(addMailFolders(account, {"xInbox", "xInbox_1", "xSent_1", "xDraft_1", "xDeleted_1", "xJunk_1"}));
+        const int account = addServerAccount(user, user, "lozinka");
         QProcess p;
         p.setWorkingDirectory(m_folder->path());
         p.setProcessChannelMode(QProcess::MergedChannels);
@@ -90,8 +69,6 @@ protected:
         return out;
     }
     int attachmentRows() { return std::stoi(query("SELECT COUNT(*) FROM EMAILATTACH")[0]); }
-
-    static inline testsupport::SharedDovecot s;
 };
 
 TEST_F(MailDeleteForGood, ServerHoldingRefusingOrNoLongerHoldingTheMail)

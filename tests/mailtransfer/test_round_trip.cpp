@@ -6,7 +6,7 @@
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/SmtpServer.h"

@@ -5,7 +5,7 @@
 #include "controls/MimeMessage.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/SendMail.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"

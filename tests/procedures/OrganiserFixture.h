@@ -1,7 +1,7 @@
 #pragma once
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 #include "tests/data/DataFixture.h"
 

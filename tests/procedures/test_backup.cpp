@@ -2,7 +2,7 @@
 #include "procedures/organiser/OrganiserAssembly.h"
 #include "procedures/notes-passwords/BackupRun.h"
 #include "procedures/notes-passwords/BackupWindow.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "procedures/organiser/OrganiserWindow.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"

@@ -1,4 +1,4 @@
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 
 #include "runtime/DateTime.h"

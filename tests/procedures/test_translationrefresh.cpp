@@ -31,7 +31,7 @@ struct SpyTranslator : QUILVO {
         const auto it = str.find(t);
         if (it != str.end())
             return it->second;
-        return wrapUnknown ? QStringLiteral("L%1(%2)").arg(TRANSLANG).arg(t) : t;
+        return wrapUnknown ? QStringLiteral("L%1(%2)").arg(TRANSLANG()).arg(t) : t;
     }
 };
 
@@ -81,7 +81,7 @@ TEST(TranslationRefresh, MessagesAreTranslatedFromTheOriginalsAndKeptWhole)
     EXPECT_EQ(e->title, QString("L3(Greška)")) << "not L3(L2(...)), and not cut to six letters";
     EXPECT_EQ(e->text, QString("L3(Datoteka nije pronađena)"));
     EXPECT_EQ(e->category, vrt::LEVEL_PROGRAM);
-    EXPECT_EQ(t.ERRORSQ2[0].title, QString("Greška"));
+    EXPECT_EQ(t.ERRORSQ2()[0].title, QString("Greška"));
 }
 
 TEST(TranslationRefresh, StockTextsBySubstitutionThenTranslation)
@@ -144,7 +144,7 @@ TEST(TranslationRefresh, TheStartedTranslatorHoldsTheRuntimesMessages)
     SpyTranslator t;
     t.str["Open Error"] = "Greška otvaranja";
     t.QVINIT("nema.qvl", 2, "nema.qvs", 0, 1);
-    ASSERT_EQ(t.ERRORSQ2.size(), vrt::ErrorClass::standardEntries().size());
+    ASSERT_EQ(t.ERRORSQ2().size(), vrt::ErrorClass::standardEntries().size());
     vrt::ErrorClass errors;
     S_RefreshTranslation(t, errors, "nema.qvl", 2);
     const vrt::ErrorEntry* e = errors.find(vrt::Msg_OpenFailed);

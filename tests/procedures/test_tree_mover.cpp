@@ -1,7 +1,7 @@
 // Moving nodes of the three ordered trees with their subtrees, on the real tables.
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeMover.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "procedures/organiser/TreeMoves.h"
 #include "tests/data/DataFixture.h"
 #include "tests/procedures/test_libservices.h"

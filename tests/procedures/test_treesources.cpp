@@ -1,6 +1,6 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "services/Quilvo.h"
 #include "tests/data/DataFixture.h"
 #include "tests/procedures/test_libservices.h"

@@ -144,7 +144,7 @@ TEST_F(QuilvoHooks, StopAsksThePresenterAndEndsTheProgramOnClose)
         testsupport::presenter().clear();
         auto t = started(2);
         std::vector<int> ended;
-        t->endProgram = [&](int code) { ended.push_back(code); };
+        t->setEndProgram([&](int code) { ended.push_back(code); });
         installTranslatorHooks(*t);
         testsupport::presenter().queueStop(goOn);
         vrt::stop(QStringLiteral("Greška"));
@@ -185,11 +185,11 @@ TEST_F(QuilvoHooks, StopWindowReportsThroughIniFilesAndTheHelper)
     auto t = started(2);
     std::vector<QStringList> launched;
     std::vector<int> ended;
-    t->launcher = [&](const QString& program, const QStringList& args) {
+    t->setLauncher([&](const QString& program, const QStringList& args) {
         launched.push_back(QStringList{program} + args);
         return false; // the helper is missing: the program ends all the same
-    };
-    t->endProgram = [&](int code) { ended.push_back(code); };
+    });
+    t->setEndProgram([&](int code) { ended.push_back(code); });
     t->STOP(QStringLiteral("line1\r\nline2"));
     testsupport::installScriptedPresenter();
 

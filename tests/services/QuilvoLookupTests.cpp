@@ -37,7 +37,7 @@ TEST_F(QuilvoLookup, TranslatesFromTheColumnOfTheLanguage)
     };
     for (const auto& c : cases) {
         auto t = started(c.language);
-        t->RPTDIFLANG = c.otherColumn;
+        t->setRPTDIFLANG(c.otherColumn);
         EXPECT_EQ(t->QVSTR(QString::fromUtf8(c.text)), QString::fromUtf8(c.expected))
             << "language " << c.language << " text '" << c.text << "'";
         EXPECT_EQ(t->TRANSLATESTRING(QString::fromUtf8(c.text)), QString::fromUtf8(c.expected));
@@ -76,8 +76,8 @@ TEST_F(QuilvoLookup, QueueModeFindsMixedCaseAndKeepsMissesUntranslated)
     for (bool noFileUpdate : {false, true}) {
         auto t = started(2);
         // Switched on after QVINIT, as callers do: the queue loads on first use.
-        t->USEQUEUE = true;
-        t->NOFILEUPDATE = noFileUpdate;
+        t->setUSEQUEUE(true);
+        t->setNOFILEUPDATE(noFileUpdate);
         for (int round = 0; round < 2; ++round) {
             EXPECT_EQ(t->QVSTR(QStringLiteral("zatvori")), QStringLiteral("Close"));
             EXPECT_EQ(t->QVSTR(QStringLiteral("ZATVORI")), QStringLiteral("Close"));
@@ -94,7 +94,7 @@ TEST_F(QuilvoLookup, MissingTablesAreCreatedEmptyWithoutAMessage)
     auto t = started(2, QStringLiteral("Novo.qvl"));
     EXPECT_TRUE(QFileInfo::exists(folder.file(QStringLiteral("Novo.qvl"))));
     EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Zatvori"));
-    EXPECT_FALSE(t->STOPTRANSLATE.load());
+    EXPECT_FALSE(t->STOPTRANSLATE());
     EXPECT_TRUE(messages().empty());
     quilvo::TableFile reopened(quilvo::TableKind::Translation);
     EXPECT_EQ(reopened.open(folder.file(QStringLiteral("Novo.qvl"))), quilvo::ErrNone);
@@ -129,10 +129,10 @@ TEST_F(QuilvoLookup, UnusableTableSwitchesTranslationOffWithOneMessage)
         const QString name = QStringLiteral("Bad%1.qvl").arg(&c - cases);
         c.make(folder.file(name));
         auto t = started(2, name);
-        EXPECT_TRUE(t->STOPTRANSLATE.load());
+        EXPECT_TRUE(t->STOPTRANSLATE());
         EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Zatvori"));
         std::thread([&] { EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Zatvori")); }).join();
-        t->RPTDIFLANG = 2;
+        t->setRPTDIFLANG(2);
         EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Zatvori"));
         const auto shown = messages();
         ASSERT_EQ(shown.size(), 1u);
@@ -149,8 +149,8 @@ TEST_F(QuilvoLookup, EightThreadsGetStableResults)
 {
     for (bool queue : {false, true}) {
         auto t = started(2);
-        t->USEQUEUE = queue;
-        t->NOFILEUPDATE = false;
+        t->setUSEQUEUE(queue);
+        t->setNOFILEUPDATE(false);
         std::atomic<int> wrong{0};
         std::vector<std::thread> threads;
         for (int n = 0; n < 8; ++n) {
@@ -184,9 +184,9 @@ TEST_F(QuilvoLookup, SetUpTakesLanguageCodePageAndSwitches)
                           {13, 13, "windows-1250"}, {29, 1, "windows-1250"}};
     for (const auto& c : cases) {
         auto t = started(c.language);
-        EXPECT_EQ(t->TRANSLANG.load(), c.expected) << c.language;
+        EXPECT_EQ(t->TRANSLANG(), c.expected) << c.language;
         EXPECT_EQ(t->codePage(), QLatin1String(c.codePage)) << c.language;
-        EXPECT_EQ(t->ENTRY2TEXT, c.expected == 1 || c.expected == 2) << c.language; // qvs row / LANG2 row
+        EXPECT_EQ(t->ENTRY2TEXT(), c.expected == 1 || c.expected == 2) << c.language; // qvs row / LANG2 row
     }
     EXPECT_TRUE(messages().empty()); // an undefined character set is logged, not shown
 }
@@ -205,8 +205,8 @@ TEST_F(QuilvoLookup, RegionalSymbolsBecomePictureSymbols)
     for (const auto& c : cases) {
         QUILVO::setRegionalSource([c] { return QuilvoRegional{c.decimal, c.grouping}; });
         auto t = started(1);
-        EXPECT_EQ(t->DECIMALSYMBOL, c.expectDecimal);
-        EXPECT_EQ(t->GROUPINGSYMBOL, c.expectGrouping);
+        EXPECT_EQ(t->DECIMALSYMBOL(), c.expectDecimal);
+        EXPECT_EQ(t->GROUPINGSYMBOL(), c.expectGrouping);
     }
 }
 
@@ -218,13 +218,13 @@ TEST_F(QuilvoLookup, LanguageChangeReopensOnlyForAnotherTable)
     auto t = started(1);
     t->QVDLC(QStringLiteral("VELMORA.QVL"), 2);
     EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Close"));
-    EXPECT_TRUE(t->ENTRY2TEXT);
+    EXPECT_TRUE(t->ENTRY2TEXT());
     const int opens = t->threadOpenCount();
     t->QVDLC(QStringLiteral("velmora.qvl"), 3);
     EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Закрыть"));
     EXPECT_EQ(t->codePage(), QStringLiteral("windows-1251"));
     EXPECT_EQ(t->threadOpenCount(), opens);
-    EXPECT_FALSE(t->ENTRY2TEXT);
+    EXPECT_FALSE(t->ENTRY2TEXT());
     t->QVDLC(QStringLiteral("Drugi.qvl"), 2);
     EXPECT_EQ(t->QVSTR(QStringLiteral("Zatvori")), QStringLiteral("Shut"));
     EXPECT_EQ(t->threadOpenCount(), opens + 1);
@@ -242,15 +242,15 @@ TEST_F(QuilvoLookup, ErrorBlocksAreReadEntryByEntry)
     u16(47), block.append(char(3)), counted("Mismatch"), counted("");
     QUILVO t;
     ASSERT_TRUE(t.ADDERRORS(block));
-    ASSERT_EQ(t.ERRORSQ2.size(), 2u);
-    EXPECT_EQ(t.ERRORSQ2[0].id, 0x0102);
-    EXPECT_EQ(t.ERRORSQ2[0].title, QStringLiteral("Open Error"));
-    EXPECT_EQ(t.ERRORSQ2[0].text, QStringLiteral("Cannot open %File"));
-    EXPECT_EQ(int(t.ERRORSQ2[1].category), 3);
+    ASSERT_EQ(t.ERRORSQ2().size(), 2u);
+    EXPECT_EQ(t.ERRORSQ2()[0].id, 0x0102);
+    EXPECT_EQ(t.ERRORSQ2()[0].title, QStringLiteral("Open Error"));
+    EXPECT_EQ(t.ERRORSQ2()[0].text, QStringLiteral("Cannot open %File"));
+    EXPECT_EQ(int(t.ERRORSQ2()[1].category), 3);
     for (int cut : {1, 5, int(block.size()) - 1}) {
         QUILVO u;
         EXPECT_FALSE(u.ADDERRORS(block.left(cut))) << cut;
-        EXPECT_TRUE(u.ERRORSQ.empty());
+        EXPECT_TRUE(u.ERRORSQ().empty());
     }
     EXPECT_FALSE(t.ADDERRORS(block + "x")); // trailing bytes: not a block
 }

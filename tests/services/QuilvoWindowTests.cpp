@@ -191,7 +191,7 @@ TEST_F(QuilvoWindow, LanguageChangeRetranslatesFrameAndOpenWindowsFromTheirSourc
     other.setWindowTitle(QStringLiteral("Otvori"));
     auto* label = new QLabel(QStringLiteral("Kontakti"), &other);
     auto t = spy(2);
-    t->FRAMEWINDOW = &f.window;
+    t->setFRAMEWINDOW(&f.window);
     t->QVFRQ(&f.window);
     t->TRANSLATEWINDOW(&f.window);
     t->TRANSLATEWINDOW(&other);
@@ -240,7 +240,7 @@ TEST_F(QuilvoWindow, StringEntryBecomesTextControlInItsPlace)
         layout->addWidget(entry);
         QString variable = QStringLiteral("Ana");
         QUILVO t;
-        t.ENTRY2TEXT = c.entryToText;
+        t.setENTRY2TEXT(c.entryToText);
         QWidget* now = t.MAKETEXT(entry, &variable);
         auto* text = qobject_cast<QPlainTextEdit*>(now);
         EXPECT_EQ(text != nullptr, c.replaced) << c.picture;
@@ -264,17 +264,17 @@ TEST_F(QuilvoWindow, FrameTextsAreRecordedOnceAndOnlyForTheFrame)
     Q_UNUSED(l);
     auto t = spy(2);
     t->QVFRQ(&plain);
-    EXPECT_FALSE(t->FRAMEFLAG);
-    EXPECT_TRUE(t->FRAMEQ.empty());
+    EXPECT_FALSE(t->FRAMEFLAG());
+    EXPECT_TRUE(t->FRAMEQ().empty());
 
     Frame f;
     t->QVFRQ(&f.window);
-    EXPECT_TRUE(t->FRAMEFLAG);
-    const size_t recorded = t->FRAMEQ.size();
+    EXPECT_TRUE(t->FRAMEFLAG());
+    const size_t recorded = t->FRAMEQ().size();
     EXPECT_GT(recorded, 10u);
     new QLabel(QStringLiteral("Novo"), f.window.centralWidget());
     t->QVFRQ(&f.window);
-    EXPECT_EQ(t->FRAMEQ.size(), recorded);
+    EXPECT_EQ(t->FRAMEQ().size(), recorded);
 }
 
 TEST_F(QuilvoWindow, WidgetsThatKeepTheirOwnTextsAreLeftAloneAndTheirWindowHearsOfALanguageChange)
@@ -297,12 +297,12 @@ TEST_F(QuilvoWindow, WidgetsThatKeepTheirOwnTextsAreLeftAloneAndTheirWindowHears
     auto* ownAction = new QAction(QStringLiteral("Otvori"), ownLabel);
     auto* label = new QLabel(QStringLiteral("Kontakti"), &frame);
     auto t = spy(2);
-    t->FRAMEWINDOW = &frame;
+    t->setFRAMEWINDOW(&frame);
     t->QVFRQ(&frame);
     t->TRANSLATEWINDOW(&frame);
     t->TRANSLATEWINDOW(&other);
     EXPECT_EQ(label->text(), QStringLiteral("Contacts"));
-    for (const auto& entry : t->FRAMEQ)
+    for (const auto& entry : t->FRAMEQ())
         EXPECT_NE(entry.control, ownLabel);
 
     t->QVDLC(QStringLiteral("Velmora.qvl"), 3);

@@ -69,7 +69,7 @@ TEST_F(Startup, InitialisesAndShutsDownInOrder)
     EXPECT_TRUE(r.hooksBeforeInit);
     EXPECT_EQ(shell::program().language, 1);
     EXPECT_EQ(shell::program().translationFile, "Velmora.qvl");
-    EXPECT_EQ(shell::program().translator->EXTRACTTEXT, "WINDOWS");
+    EXPECT_EQ(shell::program().translator->EXTRACTTEXT(), "WINDOWS");
 }
 
 TEST_F(Startup, OutOfRangeLanguageReachesTheTranslatorUnchanged)
@@ -80,7 +80,7 @@ TEST_F(Startup, OutOfRangeLanguageReachesTheTranslatorUnchanged)
         CwdGuard cwd(dir.path());
         Recording r;
         int translang = -1;
-        r.inFrame = [&] { translang = shell::program().translator->TRANSLANG; };
+        r.inFrame = [&] { translang = shell::program().translator->TRANSLANG(); };
         shell::VelmoraMain(r.entries());
         EXPECT_EQ(shell::program().language, lang);
         EXPECT_EQ(translang, lang == 5 ? 5 : 1);

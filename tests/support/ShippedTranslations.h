@@ -16,9 +16,10 @@ namespace testsupport {
 inline std::map<QString, QString> shippedEnglish()
 {
     std::map<QString, QString> out;
-    QFile file(sourceDir() + QStringLiteral("/resources/translations/Velmora.qvl.tsv"));
+    QString why;
+    QFile file(sourceFile(QStringLiteral("resources/translations/Velmora.qvl.tsv"), &why));
     EXPECT_TRUE(file.open(QIODevice::ReadOnly))
-        << "the shipped translation table is not at " << file.fileName().toStdString();
+        << (why.isEmpty() ? file.fileName() + QStringLiteral(": ") + file.errorString() : why).toStdString();
     quilvo::ImportOptions options;
     options.utf8 = true;
     quilvo::ImportedTable table;

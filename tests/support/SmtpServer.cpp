@@ -15,7 +15,7 @@ namespace testsupport {
 namespace {
 const QString kPython = QStringLiteral("/usr/bin/python3");
 
-QString script() { return sourceDir() + QStringLiteral("/tests/support/smtp_server.py"); }
+const QString kScript = QStringLiteral("tests/support/smtp_server.py");
 } // namespace
 
 SmtpServer::SmtpServer(Options options) : m_options(std::move(options)) {}
@@ -35,7 +35,14 @@ bool SmtpServer::start(QString* why)
 {
     const QString spool = m_dir.filePath(QStringLiteral("spool"));
     QDir().mkpath(spool);
-    QStringList args{script(), QStringLiteral("--spool"), spool};
+    QString missing;
+    const QString script = sourceFile(kScript, &missing);
+    if (!missing.isEmpty()) {
+        if (why)
+            *why = missing;
+        return false;
+    }
+    QStringList args{script, QStringLiteral("--spool"), spool};
     if (!m_options.user.isEmpty())
         args << QStringLiteral("--user") << m_options.user << QStringLiteral("--password") << m_options.password;
     if (m_options.tls || m_options.implicitTls) {

@@ -205,6 +205,19 @@ QString sourceDir()
     return env.isEmpty() ? QStringLiteral(VELMORA_SOURCE_TREE) : env;
 }
 
+QString sourceFile(const QString& relative, QString* why)
+{
+    const QString dir = sourceDir();
+    const QString path = dir + QLatin1Char('/') + relative;
+    if (dir.isEmpty())
+        *why = QStringLiteral("the source folder is not known: set VELMORA_SOURCE_DIR to the checkout");
+    else if (!QFileInfo::exists(path))
+        *why = QStringLiteral("%1 is not under %2: set VELMORA_SOURCE_DIR to the checkout").arg(relative, dir);
+    else
+        why->clear();
+    return path;
+}
+
 namespace {
 std::mutex g_modalMutex;
 QStringList g_modalLog;

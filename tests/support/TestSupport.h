@@ -107,6 +107,10 @@ private:
 
 // The build's binary folder (programs, libraries, plugins).
 QString binDir();
+// The checkout the build was configured from, or the one VELMORA_SOURCE_DIR names.
 QString sourceDir();
+// A file of the checkout by its relative path. When it is not there, `why` says so and names
+// the variable to set; otherwise `why` is cleared.
+QString sourceFile(const QString& relative, QString* why);
 
 } // namespace testsupport

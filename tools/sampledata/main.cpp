@@ -4,7 +4,7 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 
 #include <QCoreApplication>

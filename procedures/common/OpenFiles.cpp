@@ -1,4 +1,4 @@
-#include "procedures/organiser/OpenFiles.h"
+#include "procedures/common/OpenFiles.h"
 
 #include "data/Corvalde.h"
 #include "data/Globals.h"
