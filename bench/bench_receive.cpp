@@ -22,7 +22,7 @@
 #include "tests/support/MailSamples.h"
 
 #include "mailtransfer/DatabaseStore.cpp"
-#include "mailtransfer/Prefetcher.cpp"
+
 #include "mailtransfer/ReceiveAccount.cpp"
 #include "tests/support/Dovecot.cpp"
 #include "tests/support/MailSamples.cpp"
