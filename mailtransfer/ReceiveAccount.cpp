@@ -147,7 +147,7 @@ namespace {
 
 // A message as it travels from the fetching thread through the parsing one to the store.
 struct InFlight {
-    size_t index = 0; // position in the wanted list
+    QString uidl;
     QByteArray raw;
     std::optional<controls::MimeMessage> message;
     EmailRow row;
@@ -203,37 +203,26 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         return result;
     }
 
-    std::vector<QString> wanted;
-    for (const QString& uidl : *uidls) {
-        // Time spent here is the database's, not a silent server's.
-        if (mail.onProgress)
-            mail.onProgress();
-        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
-            ++result.skipped;
-        else
-            wanted.push_back(uidl);
-    }
-    if (wanted.empty()) {
-        result.complete = true;
-        return result;
-    }
-
     // Three threads for the whole account, with short queues between them: one fetches in
     // server order, one parses and writes the body files that do not depend on the row, and
     // this one stores (the only one using the store). Each queue keeps the order, so rows are
-    // numbered in server order.
+    // numbered in server order. The first messages are fetched while the rest of the ids are
+    // still being looked up.
     const auto cancelled = [&] { return context.cancel && context.cancel->load(); };
+    BoundedQueue<QString> toFetch(size_t(uidls->size()) + 1);
     BoundedQueue<InFlight> fetched(QueueDepth), parsed(QueueDepth);
     std::atomic<bool> fetchFailed{false};
     std::thread fetcher([&] {
-        for (size_t i = 0; i < wanted.size() && !cancelled(); ++i) {
-            std::optional<QByteArray> raw = mail.fetchRaw(wanted[i]);
+        while (std::optional<QString> uidl = toFetch.pop()) {
+            if (cancelled())
+                break;
+            std::optional<QByteArray> raw = mail.fetchRaw(*uidl);
             if (!raw) {
                 fetchFailed = true;
                 break;
             }
             InFlight m;
-            m.index = i;
+            m.uidl = *uidl;
             m.raw = std::move(*raw);
             if (!fetched.push(std::move(m)))
                 break;
@@ -244,7 +233,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         while (std::optional<InFlight> m = fetched.pop()) {
             m->message.emplace(controls::MimeMessage::fromBytes(m->raw));
             m->raw = QByteArray();
-            m->row = emailRowOf(*m->message, controls::storedMessageId(account.id, wanted[m->index]));
+            m->row = emailRowOf(*m->message, controls::storedMessageId(account.id, m->uidl));
             m->bodyPath = vrt::joinPath(emailFolder, controls::bodyFileName(m->row.messageId));
             writeBodyEarly(*m, emailFolder, filesFolder);
             const QString written = m->bodyWritten ? m->bodyPath : QString();
@@ -260,6 +249,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     const auto finish = [&] {
         // Whatever was fetched or parsed but not stored is dropped with its body file; the
         // next receive fetches it again.
+        toFetch.abort();
         fetched.abort();
         for (const InFlight& m : parsed.abort())
             if (m.bodyWritten)
@@ -267,6 +257,20 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         fetcher.join();
         parser.join();
     };
+
+    size_t wanted = 0;
+    for (const QString& uidl : *uidls) {
+        // Time spent here is the database's, not a silent server's.
+        if (mail.onProgress)
+            mail.onProgress();
+        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99))) {
+            ++result.skipped;
+        } else {
+            ++wanted;
+            toFetch.push(uidl);
+        }
+    }
+    toFetch.close();
 
     // The account's two folders, looked up once they are first needed.
     std::optional<int> inboxFolder, junkFolder;
@@ -351,7 +355,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         ++result.stored;
     }
     finish();
-    if (taken < wanted.size()) {
+    if (taken < wanted) {
         // A message could not be fetched (or the receive was cancelled): the rest waits for
         // the next receive.
         mail.Pop3EndSession();
