@@ -48,6 +48,7 @@
 #include <cstdio>
 #include <fstream>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -60,8 +61,8 @@ namespace {
 
 constexpr int Messages = 2000;
 constexpr int MessageBytes = 20 * 1024;
-const int Rounds = qEnvironmentVariableIntValue("ROUNDS") ? qEnvironmentVariableIntValue("ROUNDS") : 5;
-constexpr int ProcessRounds = 3;
+constexpr int Rounds = 5;
+constexpr int ProcessRounds = 2; // fetchmail takes about two minutes a round here
 constexpr double InProcessTarget = 1.5;
 constexpr double ProcessTarget = 0.2;
 constexpr int StoredMessages = 5500;
@@ -77,16 +78,15 @@ double medianOf(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
-long peakKb()
+// VmHWM of a process (this one: "self"), in KB; 0 once it is gone.
+long peakKb(const std::string& pid = "self")
 {
-    std::ifstream status("/proc/self/status");
+    std::ifstream status("/proc/" + pid + "/status");
     std::string line;
     while (std::getline(status, line))
         if (line.rfind("VmHWM:", 0) == 0)
             return std::stol(line.substr(6));
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
+    return 0;
 }
 
 testsupport::Dovecot* g_server = nullptr;
@@ -219,12 +219,20 @@ Child runProgram(const QStringList& args, const QString& folder)
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0)
         return out;
+    // Its own high-water mark, read while it runs: the resource usage of a child started this
+    // way also counts the memory of this process, which it shared until its exec.
     int status = 0;
-    rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        return out;
+    for (;;) {
+        const long seen = peakKb(std::to_string(pid));
+        out.peakKb = std::max(out.peakKb, seen);
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid)
+            break;
+        if (done < 0)
+            return out;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
     out.seconds = secondsSince(started);
-    out.peakKb = usage.ru_maxrss;
     out.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return out;
 }
@@ -408,7 +416,6 @@ int main(int argc, char** argv)
     met &= report("receive / libcurl floor (medians)", oursS / floorS, InProcessTarget);
     std::printf("peak memory of this process (VmHWM) %ld KB\n\n", peakKb());
 
-    if (qEnvironmentVariableIsSet("ONLY1")) return 0;
     // 2. The whole program against fetchmail.
     const QString fetchmail = QStandardPaths::findExecutable(QStringLiteral("fetchmail"));
     const QString procmail = QStandardPaths::findExecutable(QStringLiteral("procmail"));
