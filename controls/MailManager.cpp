@@ -83,13 +83,12 @@ bool MailManager::ensureSession()
     if (m_curl && key == m_sessionKey)
         return true;
     Pop3EndSession();
-    m_curl = curl_easy_init();
-    if (!m_curl) {
+    if (!m_curl.make()) {
         m_error = QStringLiteral("libcurl could not start a session");
         return false;
     }
     m_sessionKey = key;
-    CURL* c = handle(m_curl);
+    CURL* c = handle(m_curl.get());
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, m_errorBuffer);
     curl_easy_setopt(c, CURLOPT_USERNAME, PopUsername.toUtf8().constData());
@@ -119,7 +118,7 @@ bool MailManager::perform(const QString& path, const char* command, bool noBody,
 {
     if (!ensureSession())
         return false;
-    CURL* c = handle(m_curl);
+    CURL* c = handle(m_curl.get());
     const int port = MailPort > 0 ? MailPort : (PopSsl == 1 ? 995 : 110);
     const QString host = MailHost.contains(QLatin1Char(':')) && !MailHost.startsWith(QLatin1Char('['))
                              ? QLatin1Char('[') + MailHost + QLatin1Char(']')
@@ -356,9 +355,7 @@ void MailManager::CloseSmtpConnection()
 
 void MailManager::Pop3EndSession()
 {
-    if (m_curl)
-        curl_easy_cleanup(handle(m_curl));
-    m_curl = nullptr;
+    m_curl.reset();
     m_sessionKey.clear();
     m_numbers.clear();
 }

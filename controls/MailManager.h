@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "controls/CurlEasyHolder.h"
 #include "controls/MimeMessage.h"
 #include "controls/OutgoingMessage.h"
 
@@ -85,7 +86,7 @@ private:
     static size_t read(char* data, size_t size, size_t n, void* self);
     void applyTls(void* curl, bool required);
 
-    void* m_curl = nullptr;
+    CurlEasyHolder m_curl; // the POP3 session
     void* m_smtp = nullptr;
     QString m_smtpKey;
     QIODevice* m_upload = nullptr;

@@ -20,6 +20,8 @@
 #undef signals
 #include <gmime/gmime.h>
 
+#include "controls/GObjectHolder.h"
+
 #include <mutex>
 
 namespace controls {
@@ -77,22 +79,18 @@ QByteArray contentBytes(GMimePart* part)
     GMimeDataWrapper* content = g_mime_part_get_content(part);
     if (!content)
         return {};
-    GMimeStream* mem = g_mime_stream_mem_new();
-    g_mime_data_wrapper_write_to_stream(content, mem);
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem));
-    QByteArray out(reinterpret_cast<const char*>(bytes->data), int(bytes->len));
-    g_object_unref(mem);
-    return out;
+    const GObjectHolder<GMimeStream> mem(g_mime_stream_mem_new());
+    g_mime_data_wrapper_write_to_stream(content, mem.get());
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem.get()));
+    return QByteArray(reinterpret_cast<const char*>(bytes->data), int(bytes->len));
 }
 
 QByteArray objectBytes(GMimeObject* object)
 {
-    GMimeStream* mem = g_mime_stream_mem_new();
-    g_mime_object_write_to_stream(object, nullptr, mem);
-    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem));
-    QByteArray out(reinterpret_cast<const char*>(bytes->data), int(bytes->len));
-    g_object_unref(mem);
-    return out;
+    const GObjectHolder<GMimeStream> mem(g_mime_stream_mem_new());
+    g_mime_object_write_to_stream(object, nullptr, mem.get());
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(mem.get()));
+    return QByteArray(reinterpret_cast<const char*>(bytes->data), int(bytes->len));
 }
 
 QString suffixFor(const QString& contentType)
@@ -303,25 +301,25 @@ MimeMessage MimeMessage::fromBytes(const QByteArray& raw)
     Data& d = *m.d;
     d.rawSize = raw.size();
 
-    GMimeParserOptions* options = g_mime_parser_options_new();
+    const std::unique_ptr<GMimeParserOptions, void (*)(GMimeParserOptions*)> options(g_mime_parser_options_new(),
+                                                                                     g_mime_parser_options_free);
     // Croatian mail with raw 8-bit headers is mostly UTF-8 or Windows-1250.
     const char* fallback[] = {"UTF-8", "windows-1250", nullptr};
-    g_mime_parser_options_set_fallback_charsets(options, fallback);
-    g_mime_parser_options_set_rfc2047_compliance_mode(options, GMIME_RFC_COMPLIANCE_LOOSE);
-    g_mime_parser_options_set_parameter_compliance_mode(options, GMIME_RFC_COMPLIANCE_LOOSE);
-    g_mime_parser_options_set_address_compliance_mode(options, GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_fallback_charsets(options.get(), fallback);
+    g_mime_parser_options_set_rfc2047_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_parameter_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
+    g_mime_parser_options_set_address_compliance_mode(options.get(), GMIME_RFC_COMPLIANCE_LOOSE);
 
-    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size()));
-    GMimeParser* parser = g_mime_parser_new_with_stream(stream);
-    GMimeMessage* msg = g_mime_parser_construct_message(parser, options);
-    g_object_unref(parser);
-    g_object_unref(stream);
-
-    if (!msg) {
+    const GObjectHolder<GMimeMessage> message = [&] {
+        const GObjectHolder<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(raw.constData(), size_t(raw.size())));
+        const GObjectHolder<GMimeParser> parser(g_mime_parser_new_with_stream(stream.get()));
+        return GObjectHolder<GMimeMessage>(g_mime_parser_construct_message(parser.get(), options.get()));
+    }();
+    if (!message) {
         d.plain = decodeMailText(raw, QString());
-        g_mime_parser_options_free(options);
         return m;
     }
+    GMimeMessage* msg = message.get();
     d.subject = fromUtf8(g_mime_message_get_subject(msg));
     d.messageId = fromUtf8(g_mime_message_get_message_id(msg));
     std::vector<MailAddress> from, replyTo;
@@ -345,9 +343,6 @@ MimeMessage MimeMessage::fromBytes(const QByteArray& raw)
         visitPart(nullptr, top, &w);
     d.charset = w.havePlain ? w.plainCharset : w.htmlCharset;
     separateRelated(d);
-
-    g_object_unref(msg);
-    g_mime_parser_options_free(options);
     return m;
 }
 

@@ -105,25 +105,37 @@ bool DatabaseStore::storeMessage(EmailRow& email, const Prepare& prepare, StoreE
         *error = {StoreError::EmailInsert, int(vrt::DriverError), QStringLiteral("no connection")};
         return false;
     }
-    // Everything below commits together or not at all; the managers' own writes nest in it.
-    vrt::odbc::Transaction tx(*c);
-    if (!tx.started()) {
+    const auto driverFailed = [&] {
         *error = {StoreError::EmailInsert, int(vrt::DriverError), QString::fromStdString(c->error().text)};
         return false;
-    }
+    };
+    // Everything below commits together or not at all; the managers' own writes nest in it.
+    vrt::odbc::Transaction tx(*c);
+    if (!tx.started())
+        return driverFailed();
     vrt::FileManager& mail = Access(Tbl::AEMAIL);
-    email.id = 0;
-    mail.clearBuffer();
-    toRecord(email, EMA());
-    if (mail.TryInsert() != 0)
-        return failed(mail, StoreError::EmailInsert, error);
-    email.id = EMA().ID;
+    // The row's number is drawn under the write lock, so the files named after it are written
+    // before the row, and the row is written once, complete.
+    const std::string table = mail.SqlName();
+    if (!m_highWaterKnown) {
+        m_highWater = vrt::dialect::hasHighWaterMark(*c, table);
+        m_highWaterKnown = true;
+    }
+    vrt::odbc::Error driverError;
+    int64_t next = 0;
+    if (!vrt::dialect::takeWriteLock(*c, table, &driverError)
+        || !vrt::dialect::nextPrimaryNumber(*c, table, "ID", m_highWater, next, &driverError)) {
+        *error = {StoreError::EmailInsert, int(vrt::DriverError), QString::fromStdString(driverError.text)};
+        return false;
+    }
+    email.id = int(next);
 
     std::vector<AttachRow> attachments;
     if (!prepare(email, attachments, error))
         return false;
+    mail.clearBuffer();
     toRecord(email, EMA());
-    if (mail.TryUpdate() != 0)
+    if (mail.TryInsert() != 0)
         return failed(mail, StoreError::EmailInsert, error);
 
     vrt::FileManager& attach = Access(Tbl::AEMAILATTACH);
@@ -137,10 +149,8 @@ bool DatabaseStore::storeMessage(EmailRow& email, const Prepare& prepare, StoreE
             return failed(attach, StoreError::AttachInsert, error);
         a.id = ATTA().ID;
     }
-    if (!tx.commit()) {
-        *error = {StoreError::EmailInsert, int(vrt::DriverError), QString::fromStdString(c->error().text)};
-        return false;
-    }
+    if (!tx.commit())
+        return driverFailed();
     return true;
 }
 

@@ -15,6 +15,10 @@ public:
     bool isJunkAddress(const QString& address) override;
     std::optional<int> folderOf(int accountId, const QString& systemName, StoreError* error) override;
     bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override;
+
+private:
+    bool m_highWater = false;
+    bool m_highWaterKnown = false;
 };
 
 } // namespace korbelsteen

@@ -72,7 +72,8 @@ public:
 
     // Stores one message in one transaction: numbers the row, lets `prepare` write the
     // message's files and complete the row and its attachment rows (it sees the row's id),
-    // writes them all and commits. When `prepare` or a write fails nothing is kept.
+    // writes them all (the row once, complete) and commits. When `prepare` or a write fails
+    // nothing is kept.
     using Prepare = std::function<bool(EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error)>;
     virtual bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) = 0;
 };

@@ -2,7 +2,7 @@
 
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
-#include "mailtransfer/Prefetcher.h"
+#include "mailtransfer/BoundedQueue.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
@@ -12,7 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <future>
+#include <atomic>
+#include <thread>
 
 namespace korbelsteen {
 namespace {
@@ -142,6 +143,43 @@ bool isJunk(MailStore& store, const controls::MimeMessage& m)
     return !address.isEmpty() && store.isJunkAddress(clipped(address, 99));
 }
 
+namespace {
+
+// A message as it travels from the fetching thread through the parsing one to the store.
+struct InFlight {
+    QString uidl;
+    QByteArray raw;
+    std::optional<controls::MimeMessage> message;
+    EmailRow row;
+    // Written already by the parsing thread when it does not name the row's number.
+    QString bodyPath;
+    bool bodyWritten = false;
+    qint64 bodySize = 0;
+    QString bodyError;
+};
+
+// Writes the body file of a message without inline parts (the only body that names the
+// row's number is one whose inline parts are files named after it).
+void writeBodyEarly(InFlight& m, const QString& emailFolder, const QString& filesFolder)
+{
+    controls::MimeMessage& message = *m.message;
+    if (!message.relatedParts().empty())
+        return;
+    const int unpacked = message.UnpackHtml(emailFolder, m.bodyPath, filesFolder);
+    if (unpacked < 0) {
+        m.bodyError = message.LastErrorText();
+        return;
+    }
+    if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &m.bodyError))
+        return;
+    m.bodyWritten = true;
+    m.bodySize = QFileInfo(m.bodyPath).size();
+}
+
+constexpr size_t QueueDepth = 8;
+
+} // namespace
+
 ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, const Account& account,
                                  const ReceiveContext& context)
 {
@@ -165,57 +203,98 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         return result;
     }
 
-    std::vector<QString> wanted;
+    // Three threads for the whole account, with short queues between them: one fetches in
+    // server order, one parses and writes the body files that do not depend on the row, and
+    // this one stores (the only one using the store). Each queue keeps the order, so rows are
+    // numbered in server order. The first messages are fetched while the rest of the ids are
+    // still being looked up.
+    const auto cancelled = [&] { return context.cancel && context.cancel->load(); };
+    BoundedQueue<QString> toFetch(size_t(uidls->size()) + 1);
+    BoundedQueue<InFlight> fetched(QueueDepth), parsed(QueueDepth);
+    std::atomic<bool> fetchFailed{false};
+    std::thread fetcher([&] {
+        while (std::optional<QString> uidl = toFetch.pop()) {
+            if (cancelled())
+                break;
+            std::optional<QByteArray> raw = mail.fetchRaw(*uidl);
+            if (!raw) {
+                fetchFailed = true;
+                break;
+            }
+            InFlight m;
+            m.uidl = *uidl;
+            m.raw = std::move(*raw);
+            if (!fetched.push(std::move(m)))
+                break;
+        }
+        fetched.close();
+    });
+    std::thread parser([&] {
+        while (std::optional<InFlight> m = fetched.pop()) {
+            m->message.emplace(controls::MimeMessage::fromBytes(m->raw));
+            m->raw = QByteArray();
+            m->row = emailRowOf(*m->message, controls::storedMessageId(account.id, m->uidl));
+            m->bodyPath = vrt::joinPath(emailFolder, controls::bodyFileName(m->row.messageId));
+            writeBodyEarly(*m, emailFolder, filesFolder);
+            const QString written = m->bodyWritten ? m->bodyPath : QString();
+            if (!parsed.push(std::move(*m))) {
+                // The store has stopped: nothing will refer to this file.
+                if (!written.isEmpty())
+                    QFile::remove(written);
+                break;
+            }
+        }
+        parsed.close();
+    });
+    const auto finish = [&] {
+        // Whatever was fetched or parsed but not stored is dropped with its body file; the
+        // next receive fetches it again.
+        toFetch.abort();
+        fetched.abort();
+        for (const InFlight& m : parsed.abort())
+            if (m.bodyWritten)
+                QFile::remove(m.bodyPath);
+        fetcher.join();
+        parser.join();
+    };
+
+    size_t wanted = 0;
     for (const QString& uidl : *uidls) {
         // Time spent here is the database's, not a silent server's.
         if (mail.onProgress)
             mail.onProgress();
-        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99)))
+        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99))) {
             ++result.skipped;
-        else
-            wanted.push_back(uidl);
+        } else {
+            ++wanted;
+            toFetch.push(uidl);
+        }
     }
+    toFetch.close();
 
-    // Three stages run side by side: the prefetcher's thread fetches, the next message is
-    // parsed on another thread, and this one stores. The store is only used here.
-    std::optional<Prefetcher> fetcher;
-    fetcher.emplace(mail, wanted, context.cancel);
-    const auto parseNext = [&fetcher]() -> std::future<std::optional<controls::MimeMessage>> {
-        std::optional<QByteArray> raw = fetcher->take();
-        if (!raw)
-            return {};
-        return std::async(std::launch::async, [bytes = std::move(*raw)] {
-            return std::optional<controls::MimeMessage>(controls::MimeMessage::fromBytes(bytes));
-        });
-    };
-    const auto giveUp = [&] {
-        // The rest waits for the next receive.
-        fetcher.reset();
-        mail.Pop3EndSession();
-        ++result.failed;
-        return result;
-    };
-    std::future<std::optional<controls::MimeMessage>> next = parseNext();
     // The account's two folders, looked up once they are first needed.
     std::optional<int> inboxFolder, junkFolder;
-    for (size_t i = 0; i < wanted.size(); ++i) {
-        if (context.cancel && context.cancel->load())
+    size_t taken = 0;
+    while (std::optional<InFlight> next = parsed.pop()) {
+        ++taken;
+        InFlight& m = *next;
+        if (cancelled()) {
+            if (m.bodyWritten)
+                QFile::remove(m.bodyPath);
+            finish();
             return result;
-        if (!next.valid())
-            return giveUp();
-        std::optional<controls::MimeMessage> message = next.get();
-        if (i + 1 < wanted.size())
-            next = parseNext();
-        const QString messageId = controls::storedMessageId(account.id, wanted[i]);
+        }
+        controls::MimeMessage& message = *m.message;
         // The folder is settled before anything is written, so a message never lands
         // without one.
-        const bool junk = isJunk(store, *message);
+        const bool junk = isJunk(store, message);
         StoreError folderError;
         std::optional<int>& known = junk ? junkFolder : inboxFolder;
         if (!known)
             known = store.folderOf(account.id, QLatin1String(junk ? JunkFolder : InboxFolder), &folderError);
-        const std::optional<int> folder = known;
-        if (!folder) {
+        if (!known) {
+            if (m.bodyWritten)
+                QFile::remove(m.bodyPath);
             stop((junk ? QStringLiteral("W_Korbelsteen Get Junk :") : QStringLiteral("W_Korbelsteen Get Ainbox :"))
                  + QString::number(account.id) + QStringLiteral(" : ") + QString::number(folderError.code)
                  + QStringLiteral(" : ") + folderError.text);
@@ -223,37 +302,45 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             continue;
         }
 
-        EmailRow row = emailRowOf(*message, messageId);
-        row.inboxId = *folder;
-        const QString bodyPath = vrt::joinPath(emailFolder, controls::bodyFileName(row.messageId));
+        EmailRow& row = m.row;
+        row.inboxId = *known;
         QStringList written;
+        if (m.bodyWritten)
+            written << m.bodyPath;
         const auto prepare = [&](EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error) {
+            if (!m.bodyError.isEmpty()) {
+                *error = {StoreError::AttachSave, 0, m.bodyError};
+                return false;
+            }
             // Inline parts and attachments carry the row's id: one shared folder, no clashes.
             const QString prefix = controls::storedPartPrefix(email.id);
-            written << bodyPath;
-            for (const controls::MailPart& p : message->relatedParts())
-                written << vrt::joinPath(filesFolder, prefix + p.filename);
-            QString bodyError;
-            const int unpacked = message->UnpackHtml(emailFolder, bodyPath, filesFolder, prefix);
-            if (unpacked < 0) {
-                *error = {StoreError::AttachSave, 0, message->LastErrorText()};
-                return false;
+            if (!m.bodyWritten) {
+                written << m.bodyPath;
+                for (const controls::MailPart& p : message.relatedParts())
+                    written << vrt::joinPath(filesFolder, prefix + p.filename);
+                QString bodyError;
+                const int unpacked = message.UnpackHtml(emailFolder, m.bodyPath, filesFolder, prefix);
+                if (unpacked < 0) {
+                    *error = {StoreError::AttachSave, 0, message.LastErrorText()};
+                    return false;
+                }
+                if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &bodyError)) {
+                    *error = {StoreError::AttachSave, 0, bodyError};
+                    return false;
+                }
+                m.bodySize = QFileInfo(m.bodyPath).size();
             }
-            if (unpacked == 0 && !WriteBodyHtml(bodyPath, message->GetPlainTextBody(), &bodyError)) {
-                *error = {StoreError::AttachSave, 0, bodyError};
-                return false;
-            }
-            email.sizeDecimal = QString::number(QFileInfo(bodyPath).size());
-            for (int a = 0; a < message->NumAttachments(); ++a) {
+            email.sizeDecimal = QString::number(m.bodySize);
+            for (int a = 0; a < message.NumAttachments(); ++a) {
                 // The row keeps the attachment's own name; its file is derived from it.
-                const QString name = clipped(message->GetAttachmentFilename(a), 254);
+                const QString name = clipped(message.GetAttachmentFilename(a), 254);
                 const QString path = vrt::joinPath(filesFolder, controls::storedPartName(email.id, name));
-                if (!vrt::isInsideFolder(filesFolder, path) || !message->SaveAttachment(a, path)) {
-                    *error = {StoreError::AttachSave, 0, message->LastErrorText()};
+                if (!vrt::isInsideFolder(filesFolder, path) || !message.SaveAttachment(a, path)) {
+                    *error = {StoreError::AttachSave, 0, message.LastErrorText()};
                     return false;
                 }
                 written << path;
-                attachments.push_back({0, email.id, name, QString::number(message->GetAttachmentSize(a)), QString()});
+                attachments.push_back({0, email.id, name, QString::number(message.GetAttachmentSize(a)), QString()});
             }
             return true;
         };
@@ -266,6 +353,15 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             continue;
         }
         ++result.stored;
+    }
+    finish();
+    if (taken < wanted) {
+        // A message could not be fetched (or the receive was cancelled): the rest waits for
+        // the next receive.
+        mail.Pop3EndSession();
+        if (fetchFailed)
+            ++result.failed;
+        return result;
     }
     result.complete = true;
     return result;

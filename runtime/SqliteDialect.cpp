@@ -182,6 +182,31 @@ std::string datePart(const std::string& quotedColumn) { return "substr(" + quote
 const char* firstRowOnly() { return " LIMIT 1"; }
 const char* lastInsertedRow() { return "rowid = last_insert_rowid()"; }
 
+bool takeWriteLock(odbc::Connection& c, const std::string& table, odbc::Error* error)
+{
+    // A write statement takes the lock even when it changes nothing; as the transaction's
+    // first statement it waits for other writers instead of failing on a stale snapshot.
+    odbc::Statement s(c);
+    if (!s.execDirect("UPDATE \"" + table + "\" SET rowid = rowid WHERE 0"))
+        return setError(error, s.error());
+    return true;
+}
+
+bool nextPrimaryNumber(odbc::Connection& c, const std::string& table, const std::string& column, bool highWater,
+                       int64_t& out, odbc::Error* error)
+{
+    odbc::Statement s(c);
+    std::string sql = "SELECT COALESCE(MAX(\"" + column + "\"), 0) AS n FROM \"" + table + "\"";
+    if (highWater) {
+        s.bindText(1, table);
+        sql = "SELECT MAX(n) FROM (" + sql + " UNION ALL SELECT seq FROM sqlite_sequence WHERE name = ? COLLATE NOCASE)";
+    }
+    if (!s.execDirect(sql) || !s.fetch())
+        return setError(error, s.error());
+    out = s.integer(1).value_or(0) + 1;
+    return true;
+}
+
 std::vector<std::string> uniqueViolationColumns(const std::string& errorText)
 {
     std::vector<std::string> cols;

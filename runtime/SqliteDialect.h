@@ -47,6 +47,15 @@ const char* firstRowOnly();
 // WHERE condition selecting the row the last insert on this connection added.
 const char* lastInsertedRow();
 
+// Inside a transaction: takes the database's write lock now (waiting for other writers), so
+// what the transaction reads next stays true until its commit.
+bool takeWriteLock(odbc::Connection& c, const std::string& table, odbc::Error* error);
+// The number the table's auto-numbered primary key `column` would give the next row: past
+// its high-water mark when it keeps one, else past the largest number. Read it under the
+// write lock and insert with it before the commit.
+bool nextPrimaryNumber(odbc::Connection& c, const std::string& table, const std::string& column, bool highWater,
+                       int64_t& out, odbc::Error* error);
+
 // Writes a consistent copy of the whole database, as one read transaction sees it, into the
 // new file `path` (which must not exist). Safe while other connections write.
 bool snapshotInto(odbc::Connection& c, const std::string& path, odbc::Error* error);

@@ -122,6 +122,39 @@ TEST_F(KorbelsteenProgram, ReceivesEveryAccountOnceIntoTheDatabase)
     EXPECT_EQ(s.server->messageCount(QStringLiteral("ivana")), 10) << "messages stay on the server";
 }
 
+TEST_F(KorbelsteenProgram, EachRowIsWrittenOnceUnderTheNumberItsFilesCarry)
+{
+    addAccount(QStringLiteral("Ivana"), QStringLiteral("ivana"), QStringLiteral("lozinka1"));
+    // A row stored and deleted earlier: its number is never given out again.
+    Access(Tbl::EMAIL).clearBuffer();
+    EM().MESSAGEID = "obrisana";
+    EM().SIZE_DECIMAL = "0";
+    ASSERT_EQ(Access(Tbl::EMAIL).Insert(), 0);
+    const int deleted = EM().ID;
+    ASSERT_EQ(Access(Tbl::EMAIL).DeleteRecord(), 0);
+    query("CREATE TABLE EMAILWRITES (ID INTEGER)");
+    query("CREATE TRIGGER EMAILREWRITTEN AFTER UPDATE ON EMAIL BEGIN INSERT INTO EMAILWRITES VALUES (NEW.ID); END");
+
+    runToEnd();
+    EXPECT_EQ(count("EMAIL"), 10);
+    EXPECT_EQ(count("EMAILWRITES"), 0) << "no row is written a second time";
+    EXPECT_EQ(number("SELECT MIN(ID) FROM EMAIL"), deleted + 1);
+    const auto ids = query("SELECT MESSAGEID || '/' || SIZE_DECIMAL FROM EMAIL");
+    for (const std::string& row : ids) {
+        const QString r = QString::fromStdString(row);
+        const QFileInfo body(m_folder->path() + QStringLiteral("/Email/") + controls::bodyFileName(r.section(QLatin1Char('/'), 0, 0)));
+        EXPECT_EQ(QString::number(body.size()), r.section(QLatin1Char('/'), 1)) << row;
+    }
+    // The inline image is named after its row, and the body written with the row points at it.
+    const int html = number("SELECT ID FROM EMAIL WHERE SUBJECT = 'HTML s slikom'");
+    const QString image = QStringLiteral("Files/%1_logo.png").arg(html);
+    EXPECT_TRUE(QFile::exists(m_folder->path() + QStringLiteral("/Email/") + image));
+    QFile body(m_folder->path() + QStringLiteral("/Email/") +
+               controls::bodyFileName(QString::fromStdString(query("SELECT MESSAGEID FROM EMAIL WHERE ID = " + std::to_string(html))[0])));
+    ASSERT_TRUE(body.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(body.readAll().contains(image.toUtf8()));
+}
+
 TEST_F(KorbelsteenProgram, KilledMidReceiveLosesNothingAndStoresNothingTwice)
 {
     addAccount(QStringLiteral("Bulk"), QStringLiteral("bulk"), QStringLiteral("lozinka3"));

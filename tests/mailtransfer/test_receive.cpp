@@ -19,6 +19,9 @@
 #include <QFile>
 #include <QThread>
 
+#include <algorithm>
+#include <atomic>
+
 using namespace korbelsteen;
 namespace ms = mailsamples;
 
@@ -281,6 +284,9 @@ protected:
                 d.deliver(QStringLiteral("ivana"), m);
             for (int i = 0; i < 3; ++i)
                 d.deliver(QStringLiteral("marko"), ms::sized(i, 2000));
+            d.addUser(QStringLiteral("niz"), QStringLiteral("lozinka3"));
+            for (int i = 0; i < SeriesLength; ++i)
+                d.deliver(QStringLiteral("niz"), ms::sized(i, 3000));
         });
         s_server = s.server.get();
     }
@@ -305,6 +311,43 @@ protected:
         return o;
     }
 
+    // The mailbox of numbered messages, as an account of its own.
+    Account series()
+    {
+        return {3, QStringLiteral("Niz"), QStringLiteral("127.0.0.1"), QStringLiteral("niz"), QStringLiteral("lozinka3"),
+                s_server->port(), 0};
+    }
+    ReceiveResult receiveSeries(MailStore& store, const std::atomic<bool>* cancel = nullptr)
+    {
+        controls::MailManager mail;
+        const Account a = series();
+        if (db->folders.back().accountId != a.id) // its folders, without making it one the controller receives
+            db->folders.insert(db->folders.end(), {{31, 3, QStringLiteral("xInbox_1")}, {35, 3, QStringLiteral("xJunk_1")}});
+        mail.MailHost = a.popHost;
+        mail.MailPort = a.popPort;
+        mail.PopUsername = a.popUser;
+        mail.PopPassword = a.popPassword;
+        return ReceiveAccountMail(mail, store, a, ReceiveContext{data.path(), cancel, {}});
+    }
+    // The subjects of the stored rows in the order of their numbers.
+    QStringList subjectsByNumber()
+    {
+        std::vector<EmailRow> rows = db->emails;
+        std::sort(rows.begin(), rows.end(), [](const EmailRow& a, const EmailRow& b) { return a.id < b.id; });
+        QStringList out;
+        for (const EmailRow& r : rows)
+            out << r.subject;
+        return out;
+    }
+    static QStringList seriesSubjects(int from, int to)
+    {
+        QStringList out;
+        for (int i = from; i < to; ++i)
+            out << QStringLiteral("Poruka %1").arg(i);
+        return out;
+    }
+
+    static constexpr int SeriesLength = 60;
     testsupport::TempFolder data;
     std::shared_ptr<MemoryDb> db;
     static inline testsupport::SharedDovecot s;
@@ -379,6 +422,76 @@ TEST_F(ReceiveDovecot, EveryKindOfMessageIsStoredOnceWithItsFilesAndFolder)
     EXPECT_EQ(second.storedMessages(), 0);
     EXPECT_EQ(db->emails.size(), 12u);
     EXPECT_EQ(s_server->messageCount(QStringLiteral("ivana")), 9) << "messages stay on the server";
+}
+
+TEST_F(ReceiveDovecot, RowsAreNumberedInServerOrderAndAStoreFailingHalfWayLosesNothing)
+{
+    // The database gives out after 25 messages: every later write fails after the message's
+    // files were written, while the fetching and parsing threads run ahead.
+    struct BreakingStore : MemoryStore {
+        using MemoryStore::MemoryStore;
+        int calls = 0;
+        bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override
+        {
+            if (++calls <= 25)
+                return MemoryStore::storeMessage(email, prepare, error);
+            email.id = 1000 + calls;
+            std::vector<AttachRow> attachments;
+            if (prepare(email, attachments, error))
+                *error = {StoreError::EmailInsert, 5, QStringLiteral("database is locked")};
+            return false;
+        }
+    } breaking(db);
+    ReceiveResult r = receiveSeries(breaking);
+    EXPECT_EQ(r.stored, 25);
+    EXPECT_EQ(r.failed, SeriesLength - 25);
+    EXPECT_EQ(subjectsByNumber(), seriesSubjects(0, 25)) << "stored in server order";
+    ASSERT_FALSE(stops().empty());
+    EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen EmailInsert :5 : database is locked"));
+    // Only the stored messages have body files; the others are not marked as received anywhere.
+    QStringList bodies;
+    for (const EmailRow& row : db->emails)
+        bodies << QStringLiteral("Email/") + controls::bodyFileName(row.messageId);
+    bodies.sort();
+    EXPECT_EQ(filesBelow(data.path()), bodies);
+
+    MemoryStore healthy(db);
+    r = receiveSeries(healthy);
+    EXPECT_EQ(r.skipped, 25);
+    EXPECT_EQ(r.stored, SeriesLength - 25);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(subjectsByNumber(), seriesSubjects(0, SeriesLength)) << "the rest follows in order, nothing twice";
+    EXPECT_EQ(filesBelow(data.path()).size(), size_t(SeriesLength));
+    EXPECT_EQ(s_server->messageCount(QStringLiteral("niz")), SeriesLength);
+}
+
+TEST_F(ReceiveDovecot, ACancelledReceiveLeavesNoFileOfWhatWasFetchedAhead)
+{
+    std::atomic<bool> cancel{false};
+    struct CancellingStore : MemoryStore {
+        CancellingStore(std::shared_ptr<MemoryDb> db, std::atomic<bool>& cancel) : MemoryStore(std::move(db)), flag(cancel) {}
+        std::atomic<bool>& flag;
+        int calls = 0;
+        bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override
+        {
+            const bool ok = MemoryStore::storeMessage(email, prepare, error);
+            if (++calls == 10) {
+                flag = true;
+                // Let the other threads run ahead and write the bodies of what they hold.
+                QThread::msleep(100);
+            }
+            return ok;
+        }
+    } store(db, cancel);
+    const ReceiveResult r = receiveSeries(store, &cancel);
+    EXPECT_EQ(r.stored, 10);
+    EXPECT_FALSE(r.complete);
+    EXPECT_EQ(subjectsByNumber(), seriesSubjects(0, 10));
+    EXPECT_EQ(filesBelow(data.path()).size(), 10u);
+
+    MemoryStore healthy(db);
+    EXPECT_EQ(receiveSeries(healthy).stored, SeriesLength - 10);
+    EXPECT_EQ(subjectsByNumber(), seriesSubjects(0, SeriesLength));
 }
 
 TEST_F(ReceiveDovecot, NoAccountsWritesStartOneThenTwo)

@@ -1,0 +1,30 @@
+#pragma once
+#include <glib-object.h>
+
+#include <utility>
+
+namespace controls {
+
+// One reference to a GObject (GMime's streams, parsers and messages), dropped once when the
+// holder goes, whichever way the code that made it returns.
+template <class T>
+class GObjectHolder {
+public:
+    explicit GObjectHolder(T* object = nullptr) : m_object(object) {}
+    ~GObjectHolder()
+    {
+        if (m_object)
+            g_object_unref(m_object);
+    }
+    GObjectHolder(const GObjectHolder&) = delete;
+    GObjectHolder& operator=(const GObjectHolder&) = delete;
+    GObjectHolder(GObjectHolder&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
+
+    T* get() const { return m_object; }
+    explicit operator bool() const { return m_object != nullptr; }
+
+private:
+    T* m_object;
+};
+
+} // namespace controls
