@@ -148,7 +148,7 @@ void Browse::setOrder(int order)
         return;
     m_query.order = order;
     m_locator.clear();
-    requestReset();
+    resetFromView();
 }
 
 void Browse::setFilter(const QString& filter)
@@ -156,7 +156,7 @@ void Browse::setFilter(const QString& filter)
     if (filter == m_query.filter && m_reads > 0)
         return refresh();
     m_query.filter = filter;
-    requestReset();
+    resetFromView();
 }
 
 void Browse::setRange(const QVariant& value)
@@ -164,7 +164,7 @@ void Browse::setRange(const QVariant& value)
     if (value == m_query.rangeValue && m_reads > 0)
         return refresh();
     m_query.rangeValue = value;
-    requestReset();
+    resetFromView();
 }
 
 void Browse::resetFromView()
@@ -194,7 +194,9 @@ void Browse::requestReset()
 void Browse::refresh()
 {
     const std::optional<quint64> stamp = m_source.dataStamp();
-    if (m_reads == 0 || !stamp || stamp != m_stamp)
+    if (!stamp)
+        resetFromView(); // nothing tells whether the data changed
+    else if (m_reads == 0 || stamp != m_stamp)
         requestReset();
 }
 

@@ -40,7 +40,7 @@ public:
     // `ids` (emptied first) and true; false: it reads whole rows through fetchRows.
     virtual bool fetchIds(const BrowseQuery& query, std::vector<qint64>& ids);
     // Changes whenever the data the rows come from may have changed, so a window reset reads
-    // a list again only then; nullopt: not known, every window reset reads again.
+    // a list again only then; nullopt: not known, every window reset reads again at once.
     virtual std::optional<quint64> dataStamp() const { return std::nullopt; }
     // Puts record `id` into the record buffer the forms read; false when it is gone.
     virtual bool load(const QVariant& id) = 0;
@@ -110,6 +110,8 @@ public:
 
     void addOrder(Order order);
     int order() const { return m_query.order; }
+    // A new order, filter or range reads the rows at once; the same one again reads them only
+    // when the source's data changed (deferred, as refresh).
     void setOrder(int order); // keeps the selected record, empties the locator
     void setFilter(const QString& filter);
     QString filter() const { return m_query.filter; }
@@ -123,7 +125,7 @@ public:
     // list is asked about its rows before that, however often this is called meanwhile.
     void requestReset();
     // A window reset: the rows are read again (deferred) only when the source's data changed
-    // since the last read.
+    // since the last read; a source that cannot tell is read again at once.
     void refresh();
     // Does a read requested and not yet done; the master's first, as its selection sets this
     // list's range.

@@ -135,8 +135,15 @@ void ListSet::resetAll()
 {
     // Every write in the program goes through the data layer, which counts it to its table:
     // a list whose tables were not written since it read them has nothing new to show.
-    for (const ListDef& def : organiserLists())
-        list(def.control).browse().refresh();
+    // A list not read yet (the window's first reset) is read at once, so the window opens
+    // with every list as the data stands.
+    for (const ListDef& def : organiserLists()) {
+        vrt::Browse& b = list(def.control).browse();
+        if (b.reads() == 0)
+            b.resetFromView();
+        else
+            b.refresh();
+    }
 }
 
 bool ListSet::clickNote(int row, int column)
