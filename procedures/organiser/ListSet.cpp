@@ -180,9 +180,7 @@ void ListSet::restoreNoteTags()
     for (int r = 0; r < notes.rowCount(); ++r)
         if (notes.cell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
             VelmoraDll::tagSet().Add(notes.cell(QStringLiteral("NOTE:ID"), r));
-    // The tags show at the next paint; the rows are as they were.
-    emit notes.model().dataChanged(notes.model().index(0, 0),
-                                   notes.model().index(std::max(0, notes.rowCount() - 1), notes.model().columnCount() - 1));
+    notes.repaint(); // the tags show; the rows are as they were
 }
 
 std::vector<int> ListSet::noteEditableColumns()

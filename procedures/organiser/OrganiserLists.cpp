@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QLocale>
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -303,7 +304,20 @@ bool SqlListSource::fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>&
     corvalde::ThreadSession().suspendReaders();
     vrt::odbc::Statement s(*c);
     ids.reserve(m_lastCount);
-    if (!s.prepare(sql) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids))
+    // With bound values the driver copies the whole result before the first row; integers of
+    // our own (never typed text) written into the statement let it step through the rows.
+    std::string inlined = sql;
+    if (std::all_of(params.begin(), params.end(), [](const vrt::SqlParam& p) { return p.isInt; })
+        && size_t(std::count(sql.begin(), sql.end(), '?')) == params.size()) {
+        for (size_t at = 0, i = 0; i < params.size(); ++i) {
+            at = inlined.find('?', at);
+            const std::string value = std::to_string(params[i].number);
+            inlined.replace(at, 1, value);
+            at += value.size();
+        }
+        params.clear();
+    }
+    if (!s.prepare(inlined) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids))
         m_error = QString::fromStdString(s.error().text);
     m_lastCount = ids.size();
     return true;
@@ -805,6 +819,12 @@ void OrganiserList::setRange(const QVariant& value)
 {
     m_source.rangeValue = value;
     m_browse->setRange(value);
+}
+
+void OrganiserList::repaint()
+{
+    if (const int rows = m_model.rowCount(); rows > 0)
+        emit m_model.dataChanged(m_model.index(0, 0), m_model.index(rows - 1, m_model.columnCount() - 1));
 }
 
 void OrganiserList::setCondition(vrt::SqlPart condition)

@@ -184,6 +184,8 @@ public:
     void setCondition(vrt::SqlPart condition);
     // The rows are read again once, at the next turn of the event loop or when asked about.
     void reset() { m_browse->requestReset(); }
+    // The rows are painted again (their looks changed, not their data): no read.
+    void repaint();
     int rowCount()
     {
         m_browse->flush();
