@@ -33,17 +33,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-long vmHwmKb()
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : f.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
-    return 0;
-}
-
 // ---- the floor: a bare window with a table over the folder's row count ----
 
 class CountModel : public QAbstractTableModel {
