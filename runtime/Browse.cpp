@@ -1,6 +1,9 @@
 #include "runtime/Browse.h"
 
 #include <QColor>
+#include <QMetaObject>
+
+#include <atomic>
 
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
@@ -21,12 +24,48 @@ void BrowseModel::setRows(std::vector<BrowseRow> rows)
 {
     beginResetModel();
     m_rows = std::move(rows);
+    m_ids = {};
+    m_holdsIds = false;
     endResetModel();
+}
+
+void BrowseModel::setIds(std::vector<qint64> ids)
+{
+    beginResetModel();
+    m_ids = std::move(ids);
+    m_rows = {};
+    m_holdsIds = true;
+    endResetModel();
+}
+
+QVariant BrowseModel::idAt(int row) const
+{
+    if (row < 0 || row >= rowCount())
+        return {};
+    return m_holdsIds ? QVariant(m_ids[size_t(row)]) : m_rows[size_t(row)].id;
+}
+
+int BrowseModel::rowOf(const QVariant& id) const
+{
+    if (!id.isValid())
+        return -1;
+    if (m_holdsIds) {
+        bool ok = false;
+        const qint64 wanted = id.toLongLong(&ok);
+        if (!ok)
+            return -1;
+        const auto it = std::find(m_ids.begin(), m_ids.end(), wanted);
+        return it == m_ids.end() ? -1 : int(it - m_ids.begin());
+    }
+    for (size_t i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].id == id)
+            return int(i);
+    return -1;
 }
 
 int BrowseModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : int(m_holdsIds ? m_ids.size() : m_rows.size());
 }
 
 int BrowseModel::columnCount(const QModelIndex& parent) const
@@ -36,8 +75,10 @@ int BrowseModel::columnCount(const QModelIndex& parent) const
 
 QVariant BrowseModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || index.row() >= int(m_rows.size()))
+    if (!index.isValid() || index.row() >= rowCount())
         return {};
+    if (m_holdsIds) // the texts are the source's, read when shown
+        return role == Qt::UserRole ? QVariant(m_ids[size_t(index.row())]) : QVariant();
     const auto& row = m_rows[size_t(index.row())];
     if (role == Qt::DisplayRole)
         return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
@@ -62,8 +103,11 @@ bool BrowseSource::locatorMatches(const QString& cell, const QString& text)
     return cell.toCaseFolded().startsWith(text.toCaseFolded());
 }
 
-int BrowseSource::locateRow(const BrowseQuery&, const std::vector<BrowseRow>& rows, int column, const QString& text)
+bool BrowseSource::fetchIds(const BrowseQuery&, std::vector<qint64>&) { return false; }
+
+int BrowseSource::locateRow(const BrowseQuery&, const BrowseModel& model, int column, const QString& text)
 {
+    const auto& rows = model.rows();
     for (size_t i = 0; i < rows.size(); ++i)
         if (locatorMatches(rows[i].cells.value(column), text))
             return int(i);
@@ -79,8 +123,22 @@ Browse::Browse(BrowseSource& source, WindowManager* window) : m_source(source), 
     m_popupChange = m_popup.addItem(QStringLiteral("Izmjena"), QStringLiteral("Change"), [this] { changeRecord(); });
     m_popupDelete = m_popup.addItem(QStringLiteral("Brisanje"), QStringLiteral("Delete"), [this] { deleteRecord(); });
     if (m_window)
-        m_window->addResettable([this](bool) { resetFromView(); });
+        m_window->addResettable([this](bool) { refresh(); });
 }
+
+namespace {
+std::atomic<quint64> g_reads{0};
+std::atomic<int> g_pending{0};
+}
+
+Browse::~Browse()
+{
+    if (m_scheduled)
+        --g_pending;
+}
+
+quint64 Browse::totalReads() { return g_reads.load(); }
+int Browse::pendingReads() { return g_pending.load(); }
 
 void Browse::addOrder(Order order) { m_orders.push_back(std::move(order)); }
 
@@ -95,39 +153,119 @@ void Browse::setOrder(int order)
 
 void Browse::setFilter(const QString& filter)
 {
+    if (filter == m_query.filter && m_reads > 0)
+        return refresh();
     m_query.filter = filter;
     resetFromView();
 }
 
 void Browse::setRange(const QVariant& value)
 {
+    if (value == m_query.rangeValue && m_reads > 0)
+        return refresh();
     m_query.rangeValue = value;
     resetFromView();
 }
 
 void Browse::resetFromView()
 {
-    const QVariant keep = selectedId();
+    m_dirty = true;
+    flush();
+}
+
+void Browse::requestReset()
+{
+    m_dirty = true;
+    if (m_scheduled)
+        return;
+    m_scheduled = true;
+    ++g_pending;
+    // The model is the context: a list gone before the loop turns is not read.
+    QMetaObject::invokeMethod(
+        &m_model,
+        [this] {
+            m_scheduled = false;
+            --g_pending;
+            flush();
+        },
+        Qt::QueuedConnection);
+}
+
+void Browse::refresh()
+{
+    const std::optional<quint64> stamp = m_source.dataStamp();
+    if (!stamp)
+        resetFromView(); // nothing tells whether the data changed
+    else if (m_reads == 0 || stamp != m_stamp)
+        requestReset();
+}
+
+void Browse::flush()
+{
+    if (m_master)
+        m_master->flush();
+    if (m_dirty && !m_reading)
+        read();
+}
+
+void Browse::read()
+{
+    m_reading = true;
+    m_dirty = false;
+    const QVariant keep = m_model.idAt(m_selected);
     const int keepRow = m_selected;
-    m_model.setRows(m_source.fetchRows(m_query));
-    m_selected = -1;
-    const int count = m_model.rowCount();
-    if (count > 0 && !(keep.isValid() && selectId(keep)))
-        m_selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
+    // Taken before reading, so a write during the read is not taken as seen.
+    m_stamp = m_source.dataStamp();
+    ++m_reads;
+    ++g_reads;
+    // The selection is placed before the model tells its views, so a view that follows the
+    // reset shows the record that stays selected, not the row number it had.
+    std::vector<qint64> ids;
+    int selected = -1;
+    if (m_source.fetchIds(m_query, ids)) {
+        if (keep.isValid()) {
+            const qint64 wanted = keep.toLongLong();
+            const auto it = std::find(ids.begin(), ids.end(), wanted);
+            selected = it == ids.end() ? -1 : int(it - ids.begin());
+        }
+        const int count = int(ids.size());
+        if (selected < 0 && count > 0)
+            selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
+        m_selected = selected;
+        m_model.setIds(std::move(ids));
+    } else {
+        std::vector<BrowseRow> rows = m_source.fetchRows(m_query);
+        for (size_t i = 0; keep.isValid() && i < rows.size(); ++i)
+            if (rows[i].id == keep) {
+                selected = int(i);
+                break;
+            }
+        const int count = int(rows.size());
+        if (selected < 0 && count > 0)
+            selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
+        m_selected = selected;
+        m_model.setRows(std::move(rows));
+    }
+    m_reading = false;
     // Lists that hang on this one's selection must see the record it moved to.
-    if (onSelectionMoved && selectedId() != keep)
+    if (onSelectionMoved && m_model.idAt(m_selected) != keep)
         onSelectionMoved();
+}
+
+int Browse::selected() const
+{
+    const_cast<Browse*>(this)->flush(); // what is asked is what a read now would show
+    return m_selected;
 }
 
 QVariant Browse::selectedId() const
 {
-    if (m_selected < 0 || m_selected >= m_model.rowCount())
-        return {};
-    return m_model.rows()[size_t(m_selected)].id;
+    return m_model.idAt(selected());
 }
 
 bool Browse::select(int row)
 {
+    flush();
     if (row < 0 || row >= m_model.rowCount())
         return false;
     m_selected = row;
@@ -136,24 +274,24 @@ bool Browse::select(int row)
 
 bool Browse::selectId(const QVariant& id)
 {
-    const auto& rows = m_model.rows();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].id == id) {
-            m_selected = int(i);
-            return true;
-        }
-    return false;
+    flush();
+    const int row = m_model.rowOf(id);
+    if (row < 0)
+        return false;
+    m_selected = row;
+    return true;
 }
 
 int Browse::locate(const QString& text)
 {
+    flush();
     m_locator = text;
     const int column = locatorColumn();
     if (column < 0 || m_model.rowCount() == 0)
         return m_selected;
     // Nothing matching leaves the selection: "where the text would stand" means nothing in an
     // order by another column or a descending one, and a lazy source cannot tell it cheaply.
-    const int row = m_source.locateRow(m_query, m_model.rows(), column, text);
+    const int row = m_source.locateRow(m_query, m_model, column, text);
     if (row >= 0 && row < m_model.rowCount())
         m_selected = row;
     return m_selected;

@@ -1,6 +1,7 @@
 #pragma once
 #include <QAbstractTableModel>
 #include <QString>
+#include <QtGlobal>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
@@ -11,6 +12,7 @@
 
 namespace vrt {
 
+class BrowseModel;
 class ErrorClass;
 class WindowManager;
 
@@ -34,6 +36,12 @@ public:
     virtual ~BrowseSource() = default;
     virtual QStringList headers() const = 0;
     virtual std::vector<BrowseRow> fetchRows(const BrowseQuery& query) = 0;
+    // A source that reads its texts only when shown answers the ids alone, in order, into
+    // `ids` (emptied first) and true; false: it reads whole rows through fetchRows.
+    virtual bool fetchIds(const BrowseQuery& query, std::vector<qint64>& ids);
+    // Changes whenever the data the rows come from may have changed, so a window reset reads
+    // a list again only then; nullopt: not known, every window reset reads again at once.
+    virtual std::optional<quint64> dataStamp() const { return std::nullopt; }
     // Puts record `id` into the record buffer the forms read; false when it is gone.
     virtual bool load(const QVariant& id) = 0;
     // Prepares a new record for insert (numbers it and stores it at once); its id.
@@ -41,22 +49,30 @@ public:
     // Deletes record `id` through the relation manager (children first).
     virtual bool deleteRecord(const QVariant& id) = 0;
     virtual QString lastError() const { return {}; }
-    // The position in `rows` (what fetchRows gave for `query`) of the first row whose text in
+    // The position in `rows` (what was read for `query`) of the first row whose text in
     // `column` starts with `text`, case-insensitively; -1 when none. This walks the rows'
     // texts; a source that reads its texts only when shown answers without reading them all.
-    virtual int locateRow(const BrowseQuery& query, const std::vector<BrowseRow>& rows, int column, const QString& text);
+    virtual int locateRow(const BrowseQuery& query, const BrowseModel& rows, int column, const QString& text);
     // The locator's comparison, for sources that answer locateRow themselves.
     static bool locatorMatches(const QString& cell, const QString& text);
 };
 
-// The list's rows as a table model.
+// The list's rows as a table model: whole rows, or only the ids of a source that reads its
+// texts when shown (8 bytes a row).
 class BrowseModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     explicit BrowseModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
     void setHeaders(QStringList headers);
     void setRows(std::vector<BrowseRow> rows);
+    void setIds(std::vector<qint64> ids);
+    // The whole rows; empty while the model holds ids only.
     const std::vector<BrowseRow>& rows() const { return m_rows; }
+    const std::vector<qint64>& ids() const { return m_ids; }
+    bool holdsIds() const { return m_holdsIds; }
+    QVariant idAt(int row) const;
+    // The row of record `id`; -1 when it is not listed.
+    int rowOf(const QVariant& id) const;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -69,6 +85,8 @@ public:
 private:
     QStringList m_headers;
     std::vector<BrowseRow> m_rows;
+    std::vector<qint64> m_ids;
+    bool m_holdsIds = false;
     QVariant m_alternate;
 };
 
@@ -83,23 +101,45 @@ public:
     };
 
     Browse(BrowseSource& source, WindowManager* window = nullptr);
+    ~Browse();
+    Browse(const Browse&) = delete;
+    Browse& operator=(const Browse&) = delete;
 
     BrowseModel& model() { return m_model; }
     BrowseSource& source() { return m_source; }
 
     void addOrder(Order order);
     int order() const { return m_query.order; }
+    // A new order, filter or range reads the rows at once; the same one again reads them only
+    // when the source's data changed (deferred, as refresh).
     void setOrder(int order); // keeps the selected record, empties the locator
     void setFilter(const QString& filter);
     QString filter() const { return m_query.filter; }
     void setRange(const QVariant& value);
     const BrowseQuery& query() const { return m_query; }
 
-    // Reads the rows again; the selection stays on the same record when it is still there,
+    // Reads the rows again now; the selection stays on the same record when it is still there,
     // otherwise on the row at the same place (or the last row).
     void resetFromView();
+    // The rows are to be read again: once, at the next turn of the event loop or when the
+    // list is asked about its rows before that, however often this is called meanwhile.
+    void requestReset();
+    // A window reset: the rows are read again (deferred) only when the source's data changed
+    // since the last read; a source that cannot tell is read again at once.
+    void refresh();
+    // Does a read requested and not yet done; the master's first, as its selection sets this
+    // list's range.
+    void flush();
+    // A list whose range or condition follows `master`'s selection.
+    void setMaster(Browse* master) { m_master = master; }
+    bool readPending() const { return m_dirty; }
+    // How often the rows were read: this list's, and every list's in the process.
+    int reads() const { return m_reads; }
+    static quint64 totalReads();
+    // Lists whose read is requested and waits for the event loop.
+    static int pendingReads();
 
-    int selected() const { return m_selected; } // -1: none
+    int selected() const; // -1: none
     QVariant selectedId() const;
     bool select(int row);
     bool selectId(const QVariant& id);
@@ -142,12 +182,19 @@ public:
     std::function<void()> onSelectionMoved;
 
 private:
+    void read();
     BrowseSource& m_source;
     WindowManager* m_window;
     BrowseModel m_model;
     std::vector<Order> m_orders;
     BrowseQuery m_query;
     int m_selected = -1;
+    bool m_dirty = false;
+    bool m_scheduled = false;
+    bool m_reading = false;
+    int m_reads = 0;
+    Browse* m_master = nullptr;
+    std::optional<quint64> m_stamp; // the source's data stamp at the last read
     QString m_locator;
     int m_updateNumber = 0;
     bool m_selectMode = false;

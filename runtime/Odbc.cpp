@@ -1,6 +1,8 @@
 #include "runtime/Odbc.h"
 
+#include <cctype>
 #include <mutex>
+#include <unordered_map>
 
 namespace vrt::odbc {
 namespace {
@@ -195,6 +197,7 @@ bool Statement::prepare(const std::string& sql)
     if (m_stmt == SQL_NULL_HSTMT)
         return false;
     m_error = {};
+    m_writes = writtenTable(sql);
     SQLFreeStmt(m_stmt, SQL_CLOSE);
     return check(SQLPrepare(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
                             SQLINTEGER(sql.size())));
@@ -202,6 +205,7 @@ bool Statement::prepare(const std::string& sql)
 
 bool Statement::execDirect(const std::string& sql)
 {
+    m_writes = writtenTable(sql);
     return run([&] {
         return SQLExecDirect(m_stmt, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())),
                              SQLINTEGER(sql.size()));
@@ -221,7 +225,11 @@ bool Statement::run(const std::function<SQLRETURN()>& call)
     SQLFreeStmt(m_stmt, SQL_CLOSE);
     if (!bindAll())
         return false;
-    return check(call());
+    const bool ok = check(call());
+    // Counted even when it failed: a statement may have written some rows before it did.
+    if (!m_writes.empty())
+        noteWrite(m_writes == "*" ? std::string() : m_writes);
+    return ok;
 }
 
 void Statement::clearParams()
@@ -365,12 +373,148 @@ std::optional<int64_t> Statement::integer(int column)
     return int64_t(value);
 }
 
+bool Statement::fetchIntegers(std::vector<long long>& out)
+{
+    if (m_stmt == SQL_NULL_HSTMT)
+        return false;
+    constexpr SQLULEN kBlock = 1024;
+    std::vector<SQLBIGINT> values(kBlock);
+    std::vector<SQLLEN> indicators(kBlock);
+    SQLULEN fetched = 0;
+    // A block cursor where the driver has one; one row at a time otherwise.
+    SQLULEN block = kBlock;
+    if (!succeeded(SQLSetStmtAttr(m_stmt, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0))
+        || !succeeded(SQLSetStmtAttr(m_stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlock), 0)))
+        block = 1;
+    SQLSetStmtAttr(m_stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
+    bool ok = check(SQLBindCol(m_stmt, 1, SQL_C_SBIGINT, values.data(), sizeof(SQLBIGINT), indicators.data()));
+    while (ok) {
+        fetched = 0;
+        const SQLRETURN rc = SQLFetch(m_stmt);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!check(rc) || !succeeded(rc)) {
+            ok = false;
+            break;
+        }
+        const SQLULEN n = block == 1 ? 1 : fetched;
+        for (SQLULEN i = 0; i < n; ++i)
+            out.push_back(indicators[i] == SQL_NULL_DATA ? 0 : (long long)values[i]);
+    }
+    SQLFreeStmt(m_stmt, SQL_UNBIND);
+    SQLSetStmtAttr(m_stmt, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+    if (block != 1)
+        SQLSetStmtAttr(m_stmt, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(SQLULEN(1)), 0);
+    if (ok)
+        m_error = {};
+    return ok;
+}
+
 int64_t Statement::rowCount()
 {
     SQLLEN n = 0;
     if (m_stmt == SQL_NULL_HSTMT || !check(SQLRowCount(m_stmt, &n)))
         return -1;
     return n;
+}
+
+} // namespace vrt::odbc
+
+namespace vrt::odbc {
+
+namespace {
+std::mutex g_writesMutex;
+std::unordered_map<std::string, uint64_t> g_writes;
+uint64_t g_unknownWrites = 0;
+
+bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+} // namespace
+
+std::string writtenTable(const std::string& sql)
+{
+    size_t at = 0;
+    const auto skipSpace = [&] {
+        while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+            ++at;
+    };
+    const auto word = [&] {
+        skipSpace();
+        std::string w;
+        while (at < sql.size() && isWordChar(sql[at]))
+            w += char(std::toupper(static_cast<unsigned char>(sql[at++])));
+        return w;
+    };
+    const auto name = [&] {
+        skipSpace();
+        std::string n;
+        for (;;) {
+            std::string part;
+            if (at < sql.size() && (sql[at] == '"' || sql[at] == '[' || sql[at] == '`')) {
+                const char close = sql[at] == '[' ? ']' : sql[at];
+                for (++at; at < sql.size(); ++at) {
+                    if (sql[at] == close) {
+                        if (close == '"' && at + 1 < sql.size() && sql[at + 1] == '"') {
+                            part += '"';
+                            ++at;
+                            continue;
+                        }
+                        ++at;
+                        break;
+                    }
+                    part += sql[at];
+                }
+            } else {
+                while (at < sql.size() && isWordChar(sql[at]))
+                    part += sql[at++];
+            }
+            n = part;
+            if (at < sql.size() && sql[at] == '.') { // a schema before the table
+                ++at;
+                continue;
+            }
+            break;
+        }
+        for (char& c : n)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        return n.empty() ? std::string("*") : n;
+    };
+    std::string w = word();
+    if (w == "INSERT" || w == "REPLACE") {
+        while (!(w = word()).empty() && w != "INTO") {}
+        return w == "INTO" ? name() : std::string("*");
+    }
+    if (w == "UPDATE") {
+        const size_t back = at;
+        if (word() == "OR")
+            word(); // the conflict clause
+        else
+            at = back;
+        return name();
+    }
+    if (w == "DELETE")
+        return word() == "FROM" ? name() : std::string("*");
+    if (w == "WITH" || w == "DROP" || w == "ALTER")
+        return "*";
+    return {};
+}
+
+void noteWrite(const std::string& table)
+{
+    std::lock_guard lock(g_writesMutex);
+    if (table.empty())
+        ++g_unknownWrites;
+    else
+        ++g_writes[table];
+}
+
+uint64_t writesTo(const std::string& table)
+{
+    std::string key = table;
+    for (char& c : key)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    std::lock_guard lock(g_writesMutex);
+    const auto it = g_writes.find(key);
+    return g_unknownWrites + (it == g_writes.end() ? 0 : it->second);
 }
 
 } // namespace vrt::odbc

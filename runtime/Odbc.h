@@ -51,6 +51,9 @@ public:
     std::optional<std::string> text(int column);
     std::optional<int64_t> integer(int column);
     int64_t rowCount();
+    // The rest of the result's first column as integers, appended to `out`, read a block of
+    // rows at a time into a bound array (NULL reads as 0). False on an error.
+    bool fetchIntegers(std::vector<long long>& out);
 
     const Error& error() const { return m_error; }
     SQLHSTMT handle() const { return m_stmt; }
@@ -71,7 +74,19 @@ private:
     std::vector<Param> m_params;
     std::string m_buffer;
     Error m_error;
+    std::string m_writes; // the table the prepared statement writes; "" when none
 };
+
+// Writes made through this layer, counted per table (lower-case name, no quotes) for the whole
+// process, so a list can tell whether its rows may have changed since it read them. A write
+// whose table cannot be told counts for every table.
+uint64_t writesTo(const std::string& table);
+// Counts a write to `table` ("" for one whose table is not known), e.g. one another program
+// made that was noticed here.
+void noteWrite(const std::string& table);
+// The table a statement writes (INSERT, REPLACE, UPDATE, DELETE), "" for one that only reads,
+// "*" for one that may write somewhere not told.
+std::string writtenTable(const std::string& sql);
 
 // One connection to a data source. Transactions nest: the outermost begin switches auto-commit
 // off, the matching end commits or rolls back, and an inner failure makes the outer end roll

@@ -1,6 +1,7 @@
 #include "data/Corvalde.h"
 #include "procedures/common/VelmoraDll.h"
 #include "shell/Startup.h"
+#include "shell/StartupProbe.h"
 
 #include <QApplication>
 
@@ -11,6 +12,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     corvalde::load();
     VelmoraDll::load();
+    shell::installStartupProbe();
     const int code = shell::VelmoraMain(shell::defaultEntries());
     VelmoraDll::unload();
     corvalde::unload();

@@ -103,7 +103,8 @@ void Tornavellic::Init()
 {
     if (DISABLE)
         return;
-    FindHandlers();
+    // The desktop's programs are looked up when a link is first opened: asking for them here
+    // runs xdg-mime, a shell script of dozens of processes, before the window can show.
     INITED = true;
 }
 

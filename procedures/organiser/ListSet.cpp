@@ -44,6 +44,16 @@ void ListSet::wire()
     const auto idOr = [](OrganiserList& l, const char* field) {
         return l.selected() < 0 ? kNoRecord : l.cell(QLatin1String(field)).toLong();
     };
+    // A list that follows another's selection is read after it, with the range it set.
+    for (const auto& [master, followers] : std::vector<std::pair<int, std::vector<int>>>{
+             {ctl::Kontakti, {ctl::PZadaci, ctl::PUD, ctl::PID}},
+             {ctl::TaskCategory, {ctl::Zadaci}},
+             {ctl::PKat, {ctl::Pass}},
+             {ctl::IDK, {ctl::ID}},
+             {ctl::ID, {ctl::Stavke}},
+             {ctl::UDK, {ctl::UD}}})
+        for (int follower : followers)
+            list(follower).browse().setMaster(&list(master).browse());
     // The identifiers come from the row being selected, never from the one left behind.
     list(ctl::Kontakti).onNewSelection = [this, idOr](OrganiserList& l) {
         SelectedContactID = idOr(l, "CON:ID");
@@ -123,8 +133,17 @@ void ListSet::setFinanceCategory(long categoryId)
 
 void ListSet::resetAll()
 {
-    for (const ListDef& def : organiserLists())
-        list(def.control).reset();
+    // Every write in the program goes through the data layer, which counts it to its table:
+    // a list whose tables were not written since it read them has nothing new to show.
+    // A list not read yet (the window's first reset) is read at once, so the window opens
+    // with every list as the data stands.
+    for (const ListDef& def : organiserLists()) {
+        vrt::Browse& b = list(def.control).browse();
+        if (b.reads() == 0)
+            b.resetFromView();
+        else
+            b.refresh();
+    }
 }
 
 bool ListSet::clickNote(int row, int column)
@@ -161,7 +180,7 @@ void ListSet::restoreNoteTags()
     for (int r = 0; r < notes.rowCount(); ++r)
         if (notes.cell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
             VelmoraDll::tagSet().Add(notes.cell(QStringLiteral("NOTE:ID"), r));
-    notes.reset();
+    notes.repaint(); // the tags show; the rows are as they were
 }
 
 std::vector<int> ListSet::noteEditableColumns()

@@ -25,7 +25,7 @@ public:
     void setMailFolder(long inboxId);
     void setContactGroup(long groupId);
     void setFinanceCategory(long categoryId);
-    // Every list reads its rows again (the window's reset).
+    // The window's reset: every list whose data changed since it was read reads it again.
     void resetAll();
 
     // A click on a row of the notes list; a click on the tag column toggles the tag and

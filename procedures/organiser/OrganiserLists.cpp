@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QLocale>
+#include <algorithm>
 #include <set>
 #include <unordered_map>
 
@@ -274,15 +275,8 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
     std::vector<vrt::SqlParam> params;
     m_blocks.clear();
     m_textsRead = 0;
-    const std::string sql = selectSql(query, params, m_def.lazy);
-    if (m_def.lazy) {
-        // Only the order of the ids now; a row's texts are read with its block when shown.
-        run(sql, params, [&](vrt::odbc::Statement& s) {
-            rows.push_back({qlonglong(s.integer(1).value_or(0)), {}});
-            return true;
-        });
-        return rows;
-    }
+    const std::string sql = selectSql(query, params);
+    rows.reserve(m_lastCount);
     run(sql, params, [&](vrt::odbc::Statement& s) {
         vrt::BrowseRow row;
         row.cells = readCells(s);
@@ -290,16 +284,60 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
         rows.push_back(std::move(row));
         return true;
     });
+    m_lastCount = rows.size();
     return rows;
 }
 
-const QStringList& SqlListSource::cells(const std::vector<vrt::BrowseRow>& rows, int row) const
+bool SqlListSource::fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>& ids)
+{
+    if (!m_def.lazy)
+        return false;
+    ids.clear();
+    m_blocks.clear();
+    m_textsRead = 0;
+    std::vector<vrt::SqlParam> params;
+    // Only the order of the ids now; a row's texts are read with its block when shown.
+    const std::string sql = selectSql(query, params, true);
+    vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
+    if (!c)
+        return true;
+    corvalde::ThreadSession().suspendReaders();
+    vrt::odbc::Statement s(*c);
+    ids.reserve(m_lastCount);
+    // With bound values the driver copies the whole result before the first row; integers of
+    // our own (never typed text) written into the statement let it step through the rows.
+    std::string inlined = sql;
+    if (std::all_of(params.begin(), params.end(), [](const vrt::SqlParam& p) { return p.isInt; })
+        && size_t(std::count(sql.begin(), sql.end(), '?')) == params.size()) {
+        for (size_t at = 0, i = 0; i < params.size(); ++i) {
+            at = inlined.find('?', at);
+            const std::string value = std::to_string(params[i].number);
+            inlined.replace(at, 1, value);
+            at += value.size();
+        }
+        params.clear();
+    }
+    if (!s.prepare(inlined) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids))
+        m_error = QString::fromStdString(s.error().text);
+    m_lastCount = ids.size();
+    return true;
+}
+
+std::optional<quint64> SqlListSource::dataStamp() const
+{
+    quint64 stamp = vrt::odbc::writesTo(Access(m_def.table).SqlName());
+    for (const ListJoin& j : m_def.joins)
+        stamp += vrt::odbc::writesTo(Access(j.table).SqlName());
+    return stamp;
+}
+
+const QStringList& SqlListSource::cells(const vrt::BrowseModel& rows, int row) const
 {
     static const QStringList none;
-    if (row < 0 || size_t(row) >= rows.size())
+    if (row < 0 || row >= rows.rowCount())
         return none;
-    if (!m_def.lazy)
-        return rows[size_t(row)].cells;
+    if (!rows.holdsIds())
+        return rows.rows()[size_t(row)].cells;
     const int block = row / kBlockRows;
     auto it = m_blocks.find(block);
     if (it == m_blocks.end()) {
@@ -307,19 +345,19 @@ const QStringList& SqlListSource::cells(const std::vector<vrt::BrowseRow>& rows,
             m_blocks.erase(std::max_element(m_blocks.begin(), m_blocks.end(), [&](const auto& a, const auto& b) {
                 return std::abs(a.first - block) < std::abs(b.first - block);
             }));
-        it = m_blocks.emplace(block, readBlock(rows, block)).first;
+        it = m_blocks.emplace(block, readBlock(rows.ids(), block)).first;
     }
     const size_t at = size_t(row - block * kBlockRows);
     return at < it->second.size() ? it->second[at] : none;
 }
 
-std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const
+std::vector<QStringList> SqlListSource::readBlock(const std::vector<qint64>& ids, int block) const
 {
-    const size_t first = size_t(block) * kBlockRows, last = std::min(rows.size(), first + kBlockRows);
+    const size_t first = size_t(block) * kBlockRows, last = std::min(ids.size(), first + kBlockRows);
     std::vector<vrt::SqlParam> params;
     std::string marks;
     for (size_t i = first; i < last; ++i) {
-        params.push_back({true, rows[i].id.toLongLong(), {}});
+        params.push_back({true, ids[i], {}});
         marks += marks.empty() ? "?" : ",?";
     }
     const vrt::TableDesc& d = corvalde::declaration(m_def.table);
@@ -334,27 +372,28 @@ std::vector<QStringList> SqlListSource::readBlock(const std::vector<vrt::BrowseR
     std::vector<QStringList> out;
     out.reserve(last - first);
     for (size_t i = first; i < last; ++i)
-        out.push_back(byId[rows[i].id.toLongLong()]);
+        out.push_back(byId[ids[i]]);
     return out;
 }
 
-int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+int SqlListSource::locateRow(const vrt::BrowseQuery& query, const vrt::BrowseModel& model, int column,
                              const QString& text)
 {
+    const std::vector<vrt::BrowseRow>& rows = model.rows();
     if (column < 0 || size_t(column) >= m_def.columns.size())
         return -1;
     // The user types what the list shows: a date as it is shown, not as it is stored.
     const auto matches = [&](const QStringList& cells) {
         return locatorMatches(shownText(m_def, column, cells.value(column)), text);
     };
-    if (!m_def.lazy) {
+    if (!model.holdsIds()) {
         for (size_t i = 0; i < rows.size(); ++i)
             if (matches(rows[i].cells))
                 return int(i);
         return -1;
     }
     if (text.isEmpty())
-        return rows.empty() ? -1 : 0;
+        return model.rowCount() == 0 ? -1 : 0;
     if (const int chars = m_def.columns[size_t(column)].chars; chars > 0 && text.size() > chars)
         return -1; // the shown text is cut shorter than what was typed
     std::vector<vrt::SqlParam> params;
@@ -363,7 +402,7 @@ int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vr
         // A text SQL cannot make: the rows are read in order, one at a time, until one matches.
         const std::string from = fromWhereSql(query, params);
         const int idColumn = int(m_def.columns.size()) + 1;
-        return from.empty() ? -1 : firstListed(rows, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
+        return from.empty() ? -1 : firstListed(model, "SELECT " + columnsSql() + ", " + idSql() + from + orderBySql(), params,
                                                [&](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
                                                    ++m_textsRead;
                                                    if (!matches(readCells(s)))
@@ -374,7 +413,7 @@ int SqlListSource::locateRow(const vrt::BrowseQuery& query, const std::vector<vr
     if (match->sql.empty())
         return -1; // no value can match
     const std::string from = fromWhereSql(query, params, *match);
-    return from.empty() ? -1 : firstListed(rows, "SELECT " + idSql() + from + orderBySql(), params,
+    return from.empty() ? -1 : firstListed(model, "SELECT " + idSql() + from + orderBySql(), params,
                                            [](vrt::odbc::Statement& s) -> std::optional<qlonglong> {
                                                return s.integer(1).value_or(0);
                                            });
@@ -431,10 +470,11 @@ vrt::SqlPart SqlListSource::dayCondition(const vrt::BrowseQuery& query, const st
     return p;
 }
 
-int SqlListSource::firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+int SqlListSource::firstListed(const vrt::BrowseModel& model, const std::string& sql,
                                const std::vector<vrt::SqlParam>& params,
                                const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate)
 {
+    const std::vector<qint64>& rows = model.ids();
     // A record written since the ids were read is not among the rows: the next match counts.
     std::unordered_map<qlonglong, int> position; // made at the first such record
     int found = -1;
@@ -444,12 +484,12 @@ int SqlListSource::firstListed(const std::vector<vrt::BrowseRow>& rows, const st
             return true;
         if (position.empty()) {
             for (size_t i = 0; i < rows.size(); ++i)
-                if (rows[i].id.toLongLong() == *id) {
+                if (rows[i] == *id) {
                     found = int(i);
                     return false;
                 }
             for (size_t i = 0; i < rows.size(); ++i)
-                position.emplace(rows[i].id.toLongLong(), int(i));
+                position.emplace(rows[i], int(i));
             return true;
         }
         const auto it = position.find(*id);
@@ -753,7 +793,7 @@ OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
     : m_def(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
 {
     m_model.setSourceModel(&m_browse->model());
-    m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model().rows(), row); };
+    m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model(), row); };
     m_browse->addOrder({QString::fromLatin1(def.order), def.columnOf(QLatin1String(def.locatorField))});
     m_browse->setUpdateNumber(def.updateNumber);
     m_browse->onSelectionMoved = [this] {
@@ -779,6 +819,12 @@ void OrganiserList::setRange(const QVariant& value)
 {
     m_source.rangeValue = value;
     m_browse->setRange(value);
+}
+
+void OrganiserList::repaint()
+{
+    if (const int rows = m_model.rowCount(); rows > 0)
+        emit m_model.dataChanged(m_model.index(0, 0), m_model.index(rows - 1, m_model.columnCount() - 1));
 }
 
 void OrganiserList::setCondition(vrt::SqlPart condition)
@@ -817,7 +863,8 @@ bool OrganiserList::selectId(const QVariant& id)
 QString OrganiserList::cell(const QString& field, int row) const
 {
     const int r = row < 0 ? m_browse->selected() : row;
-    return m_source.cells(m_browse->model().rows(), r).value(m_def.columnOf(field));
+    m_browse->flush();
+    return m_source.cells(m_browse->model(), r).value(m_def.columnOf(field));
 }
 
 QString OrganiserList::fieldName(int column) const

@@ -25,13 +25,17 @@ public:
 
     QStringList headers() const override;
     std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
+    // A lazy list: the ids alone, into a vector reserved for as many as the last read gave.
+    bool fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>& ids) override;
+    // The writes counted to the tables the list shows (its own and the joined ones).
+    std::optional<quint64> dataStamp() const override;
     bool load(const QVariant& id) override;
     std::optional<QVariant> primeRecord() override;
     bool deleteRecord(const QVariant& id) override;
     QString lastError() const override { return m_error; }
     // Matches what the list shows. A lazy list asks the database for the first matching id
     // in its order instead of reading every row's texts.
-    int locateRow(const vrt::BrowseQuery& query, const std::vector<vrt::BrowseRow>& rows, int column,
+    int locateRow(const vrt::BrowseQuery& query, const vrt::BrowseModel& rows, int column,
                   const QString& text) override;
 
     // A header sort's order text ("-EM:SUBJECT,+EM:ID"); empty: the list's own order.
@@ -47,9 +51,9 @@ public:
     // The SQL of a query; empty with lastError() when something is refused.
     std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly = false);
 
-    // The texts of a row of `rows` (what fetchRows gave). A list read lazily reads them with
+    // The texts of a row of `rows` (what was read). A list read lazily reads them with
     // their block of rows on first use and keeps a few blocks.
-    const QStringList& cells(const std::vector<vrt::BrowseRow>& rows, int row) const;
+    const QStringList& cells(const vrt::BrowseModel& rows, int row) const;
     static constexpr int kBlockRows = 256;
     static constexpr size_t kBlocksKept = 16;
     // Rows whose texts were read from the database since the list was last read.
@@ -70,11 +74,11 @@ private:
     bool run(const std::string& sql, const std::vector<vrt::SqlParam>& params,
              const std::function<bool(vrt::odbc::Statement&)>& row) const;
     QStringList readCells(vrt::odbc::Statement& s) const;
-    std::vector<QStringList> readBlock(const std::vector<vrt::BrowseRow>& rows, int block) const;
+    std::vector<QStringList> readBlock(const std::vector<qint64>& ids, int block) const;
     std::optional<vrt::SqlPart> locatorCondition(const vrt::BrowseQuery& query, int column, const QString& text);
     vrt::SqlPart dayCondition(const vrt::BrowseQuery& query, const std::string& date, const QString& text,
                               const std::string& time = {});
-    int firstListed(const std::vector<vrt::BrowseRow>& rows, const std::string& sql,
+    int firstListed(const vrt::BrowseModel& rows, const std::string& sql,
                     const std::vector<vrt::SqlParam>& params,
                     const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
 
@@ -85,6 +89,7 @@ private:
     int m_idColumn = -1;
     mutable std::map<int, std::vector<QStringList>> m_blocks;
     mutable size_t m_textsRead = 0;
+    size_t m_lastCount = 0;
 };
 
 // Roles beyond Qt's own.
@@ -177,8 +182,15 @@ public:
     void setRange(const QVariant& value);
     QVariant range() const { return m_browse->query().rangeValue; }
     void setCondition(vrt::SqlPart condition);
-    void reset() { m_browse->resetFromView(); }
-    int rowCount() { return m_browse->model().rowCount(); }
+    // The rows are read again once, at the next turn of the event loop or when asked about.
+    void reset() { m_browse->requestReset(); }
+    // The rows are painted again (their looks changed, not their data): no read.
+    void repaint();
+    int rowCount()
+    {
+        m_browse->flush();
+        return m_browse->model().rowCount();
+    }
 
     // Selects a row as the user would: runs the list's new-selection hook with that row.
     bool select(int row);

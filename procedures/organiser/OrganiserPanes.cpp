@@ -360,7 +360,7 @@ void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
     OrganiserList& notes = m_lists->list(ctl::Notes);
     d.noteRows = [&notes] { return notes.rowCount(); };
     d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };
-    d.resetNotes = [&notes] { notes.reset(); };
+    d.resetNotes = [&notes] { notes.repaint(); }; // the tags changed, not the rows
     d.drawFinanceChart = [&window] { return window.paneRoutines().DrawFinanceChart(); };
     // The overview chart is hidden until the first fill: that is how the fill knows it is
     // the one at start-up, which runs the backup.
