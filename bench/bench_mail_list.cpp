@@ -9,7 +9,7 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/lists/ListSet.h"
 #include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 

@@ -1,6 +1,6 @@
 #include "shell/FrameWindow.h"
 
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 
 #include "controls/Controls.h"
 #include "controls/Images.h"
@@ -9,7 +9,7 @@
 #include "controls/SkinFramework.h"
 #include "controls/TrayIcon.h"
 #include "data/Globals.h"
-#include "procedures/organiser/OrganiserAssembly.h"
+#include "procedures/organiser/window/OrganiserAssembly.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniClass.h"

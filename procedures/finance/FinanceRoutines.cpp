@@ -10,7 +10,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/OrganiserLists.h"
+#include "procedures/organiser/lists/OrganiserLists.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
 

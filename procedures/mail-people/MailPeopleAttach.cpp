@@ -2,8 +2,8 @@
 
 #include "procedures/mail-people/AccountsWindow.h"
 #include "procedures/mail-people/Contacts.h"
-#include "procedures/organiser/OrganiserPanes.h"
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 
 namespace mailpeople {
 

@@ -5,12 +5,12 @@
 #include "procedures/notes-passwords/BackupWindow.h"
 #include "procedures/notes-passwords/NotesForm.h"
 #include "procedures/notes-passwords/PasswordForms.h"
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OrganiserLists.h"
-#include "procedures/organiser/OrganiserPanes.h"
-#include "procedures/organiser/OrganiserWindow.h"
-#include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/lists/OrganiserLists.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/window/StandIns.h"
 
 namespace notespass {
 

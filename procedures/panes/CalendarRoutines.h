@@ -7,8 +7,8 @@
 #include <optional>
 #include <vector>
 
-#include "procedures/organiser/OrganiserServices.h"
-#include "procedures/organiser/PaneButtons.h"
+#include "procedures/organiser/window/OrganiserServices.h"
+#include "procedures/organiser/panes/PaneButtons.h"
 
 struct CAL_CalendarEvents_Rec;
 namespace controls {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "procedures/organiser/OrganiserServices.h"
+#include "procedures/organiser/window/OrganiserServices.h"
 
 namespace controls {
 class GanttView;

@@ -5,8 +5,8 @@
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/MailActions.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/mail/MailActions.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"

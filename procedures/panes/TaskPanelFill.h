@@ -3,8 +3,8 @@
 #include <QString>
 #include <functional>
 
-#include "procedures/organiser/OrganiserServices.h"
-#include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/window/OrganiserServices.h"
+#include "procedures/organiser/panes/PopupItems.h"
 
 class TagSetClass;
 

@@ -6,7 +6,7 @@
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "mailtransfer/ReceiveAccount.h"
-#include "procedures/organiser/EventChecks.h"
+#include "procedures/organiser/window/EventChecks.h"
 #include "procedures/common/OpenFiles.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/FakePop3.h"

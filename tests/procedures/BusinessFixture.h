@@ -13,11 +13,11 @@
 #include <map>
 
 #include "data/TableManagers.h"
-#include "procedures/organiser/OrganiserAssembly.h"
+#include "procedures/organiser/window/OrganiserAssembly.h"
 #include "procedures/business/BusinessData.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/OrganiserWindow.h"
-#include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/window/StandIns.h"
 #include "runtime/BrowseView.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"

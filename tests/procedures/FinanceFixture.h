@@ -1,11 +1,11 @@
 #pragma once
 #include "data/Dictionary.h"
-#include "procedures/organiser/OrganiserAssembly.h"
+#include "procedures/organiser/window/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OrganiserPanes.h"
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/ListSet.h"
+#include "procedures/organiser/lists/ListSet.h"
 #include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 #include "tests/data/DataFixture.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 
 // What the composition root gives the organiser window in the program, recorded for tests:
 // the Gantt chart, the calendar and the record primer write each call to one log.

@@ -17,9 +17,9 @@
 #include <thread>
 
 #include "procedures/business/BusinessForms.h"
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"

@@ -7,9 +7,9 @@
 #include <QStandardPaths>
 
 #include "procedures/business/DocumentReports.h"
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Process.h"

@@ -12,9 +12,9 @@
 #include <QStandardPaths>
 
 #include "procedures/business/BusinessForms.h"
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/OrganiserPanes.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
 #include "runtime/Report.h"
 #include "services/Quilvo.h"
 

@@ -20,7 +20,7 @@
 #include <QPushButton>
 
 #include "controls/Controls.h"
-#include "procedures/organiser/OrganiserAssembly.h"
+#include "procedures/organiser/window/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/mail-people/AccountsWindow.h"
@@ -28,7 +28,7 @@
 #include "procedures/mail-people/Contacts.h"
 #include "procedures/mail-people/ContactsBrowse.h"
 #include "procedures/mail-people/RecipientBuffer.h"
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/BrowseView.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/Notify.h"

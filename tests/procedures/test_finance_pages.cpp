@@ -1,6 +1,6 @@
 #include "procedures/finance/FinanceForms.h"
 #include "procedures/finance/FinanceRoutines.h"
-#include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/panes/PopupItems.h"
 #include "runtime/DateTime.h"
 #include "runtime/PopupMenu.h"
 #include "runtime/UpdateDialog.h"

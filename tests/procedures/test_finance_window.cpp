@@ -3,7 +3,7 @@
 // VELMORA_SCREENSHOT_DIR set, their pictures are written there.
 #include "controls/Controls.h"
 #include "procedures/finance/FinanceRoutines.h"
-#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/lists/ListWidgets.h"
 #include "tools/sampledata/SampleData.h"
 #include "tests/support/TestSupport.h"
 #include "tests/procedures/FinanceFixture.h"

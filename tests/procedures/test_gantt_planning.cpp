@@ -6,8 +6,8 @@
 
 #include "controls/Controls.h"
 #include "controls/GanttView.h"
-#include "procedures/organiser/OrganiserAssembly.h"
-#include "procedures/organiser/OrganiserWindow.h"
+#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/panes/GanttLinkDelay.h"
 #include "procedures/panes/GanttRoutines.h"
 #include "runtime/Notify.h"

@@ -1,9 +1,9 @@
 #include "tests/procedures/StandInServices.h"
 #include "controls/MailNames.h"
 #include "data/Globals.h"
-#include "procedures/organiser/CommandDispatcher.h"
-#include "procedures/organiser/Korbelsteen.h"
-#include "procedures/organiser/StandIns.h"
+#include "procedures/organiser/window/CommandDispatcher.h"
+#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/StandIns.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

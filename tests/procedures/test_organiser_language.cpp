@@ -2,8 +2,8 @@
 // have English rows in the shipped table.
 #include <gtest/gtest.h>
 
-#include "procedures/organiser/ListDefs.h"
-#include "procedures/organiser/PopupItems.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/organiser/panes/PopupItems.h"
 #include "tests/support/ShippedTranslations.h"
 
 #include <set>

@@ -1,5 +1,5 @@
-#include "procedures/organiser/ListSet.h"
-#include "procedures/organiser/ListWidgets.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/lists/ListWidgets.h"
 #include "procedures/common/VelmoraDll.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"

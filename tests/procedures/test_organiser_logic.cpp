@@ -1,11 +1,11 @@
 #include "tests/procedures/StandInServices.h"
 #include "data/Globals.h"
-#include "procedures/organiser/Heartbeat.h"
-#include "procedures/organiser/Korbelsteen.h"
-#include "procedures/organiser/MoneyPicture.h"
-#include "procedures/organiser/StandIns.h"
-#include "procedures/organiser/TabSwitcher.h"
-#include "procedures/organiser/UpdateRunner.h"
+#include "procedures/organiser/window/Heartbeat.h"
+#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/lists/MoneyPicture.h"
+#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/TabSwitcher.h"
+#include "procedures/organiser/window/UpdateRunner.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "procedures/organiser/PaneLayout.h"
+#include "procedures/organiser/panes/PaneLayout.h"
 #include "runtime/IniFile.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,0 +1,272 @@
+#include "procedures/organiser/lists/ListSet.h"
+
+#include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/WindowManager.h"
+
+namespace organiser {
+
+namespace {
+// The user's settings root, as the sort class writes root handles.
+const QString kCurrentUser = QStringLiteral("-2147483647");
+} // namespace
+
+ListSet::ListSet(vrt::WindowManager* window)
+{
+    for (const ListDef& def : organiserLists())
+        m_lists[def.control] = std::make_unique<OrganiserList>(def, window);
+    ListSortManager* mail = list(ctl::Email).sorter();
+    mail->SetStorage(QStringLiteral("Velmora\\W_First"), kCurrentUser);
+    mail->MULTIPLECOLUMNS = false;
+    wire();
+}
+
+ListSet::~ListSet()
+{
+    // The mail sort is saved as the list closes; one never restored would overwrite the
+    // stored sort with none.
+    if (ListSortManager* mail = list(ctl::Email).sorter(); mail && !m_mailSortRestored)
+        mail->SetStorage(QString(), QString());
+}
+
+OrganiserList& ListSet::list(int control) { return *m_lists.at(control); }
+
+OrganiserList* ListSet::find(int control)
+{
+    const auto it = m_lists.find(control);
+    return it == m_lists.end() ? nullptr : it->second.get();
+}
+
+void ListSet::wire()
+{
+    const auto idOr = [](OrganiserList& l, const char* field) {
+        return l.selected() < 0 ? kNoRecord : l.cell(QLatin1String(field)).toLong();
+    };
+    // A list that follows another's selection is read after it, with the range it set.
+    for (const auto& [master, followers] : std::vector<std::pair<int, std::vector<int>>>{
+             {ctl::Kontakti, {ctl::PZadaci, ctl::PUD, ctl::PID}},
+             {ctl::TaskCategory, {ctl::Zadaci}},
+             {ctl::PKat, {ctl::Pass}},
+             {ctl::IDK, {ctl::ID}},
+             {ctl::ID, {ctl::Stavke}},
+             {ctl::UDK, {ctl::UD}}})
+        for (int follower : followers)
+            list(follower).browse().setMaster(&list(master).browse());
+    // The identifiers come from the row being selected, never from the one left behind.
+    list(ctl::Kontakti).onNewSelection = [this, idOr](OrganiserList& l) {
+        SelectedContactID = idOr(l, "CON:ID");
+        for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
+            list(c).setRange(qlonglong(SelectedContactID));
+    };
+    // The task list shows the tasks of the category selected beside it.
+    list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
+        vrt::SqlPart only;
+        only.sql = "\"LABELID\" = ?";
+        only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        list(ctl::Zadaci).setCondition(only);
+    };
+    list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
+    list(ctl::PKat).onNewSelection = [this, idOr](OrganiserList& l) {
+        list(ctl::Pass).setRange(qlonglong(idOr(l, "PASK:ID")));
+    };
+    list(ctl::IDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::ID).setRange(qlonglong(idOr(l, "IDK:ID"))); };
+    list(ctl::ID).onNewSelection = [this, idOr](OrganiserList& l) {
+        SelectedDocumentID = idOr(l, "ID:ID");
+        if (l.selected() >= 0)
+            PrintRecordID = SelectedDocumentID;
+        list(ctl::Stavke).setRange(qlonglong(SelectedDocumentID));
+    };
+    list(ctl::UDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::UD).setRange(qlonglong(idOr(l, "UDK:ID"))); };
+    list(ctl::UD).onNewSelection = [this](OrganiserList& l) {
+        if (l.selected() >= 0)
+            PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
+    };
+    // A new entry belongs to the category selected in the tree, so the list shows it.
+    list(ctl::Pr).source().primeFields = [this] { PR().KATEGORIJAID = int32_t(m_financeCategory); };
+    OrganiserList& notes = list(ctl::Notes);
+    notes.source().primeFields = [] {
+        NOTE().DATUM = vrt::today();
+        NOTE().VRIJEME = vrt::clockNow();
+    };
+    notes.model().editableColumns = noteEditableColumns();
+    notes.model().edit = [this](int row, int column, const QString& text) { return editNote(row, column, text); };
+    // An item form changes its document's amount: the documents are read again first.
+    list(ctl::Stavke).browse().onUpdated = [this](int) {
+        OrganiserList& docs = list(ctl::ID);
+        const QVariant keep = docs.selectedId();
+        docs.reset();
+        docs.browse().selectId(keep);
+    };
+}
+
+void ListSet::setMailFolder(long inboxId)
+{
+    OrganiserList& mail = list(ctl::Email);
+    mail.source().rangeValue = qlonglong(inboxId);
+    if (!m_mailSortRestored) {
+        // The first sort of the mail list brings back the stored one.
+        m_mailSortRestored = true;
+        mail.browse().setRange(qlonglong(inboxId));
+        mail.sorter()->ClearSort();
+        mail.source().setOrderText({});
+        mail.sorter()->RestoreSortState();
+        return;
+    }
+    mail.setRange(qlonglong(inboxId));
+}
+
+void ListSet::setContactGroup(long groupId)
+{
+    OrganiserList& contacts = list(ctl::Kontakti);
+    contacts.setRange(qlonglong(groupId));
+    if (contacts.rowCount() == 0) // an empty group empties the contact's lists too
+        contacts.onNewSelection(contacts);
+}
+
+void ListSet::setFinanceCategory(long categoryId)
+{
+    m_financeCategory = categoryId;
+    list(ctl::Pr).setCondition(categorySubtreeCondition(categoryId));
+}
+
+void ListSet::resetAll()
+{
+    // Every write in the program goes through the data layer, which counts it to its table:
+    // a list whose tables were not written since it read them has nothing new to show.
+    // A list not read yet (the window's first reset) is read at once, so the window opens
+    // with every list as the data stands.
+    for (const ListDef& def : organiserLists()) {
+        vrt::Browse& b = list(def.control).browse();
+        if (b.reads() == 0)
+            b.resetFromView();
+        else
+            b.refresh();
+    }
+}
+
+bool ListSet::clickNote(int row, int column)
+{
+    OrganiserList& notes = list(ctl::Notes);
+    if (!notes.select(row))
+        return false;
+    if (column != 0)
+        return true;
+    const QString id = notes.cell(QStringLiteral("NOTE:ID"));
+    TagSetClass& tags = VelmoraDll::tagSet();
+    tags.Toggle(id);
+    vrt::FileManager& f = Access(Tbl::Notes);
+    f.clearBuffer();
+    NOTE().ID = id.toInt();
+    int rc = f.TryFetch(NOTE.IDKey);
+    if (rc == 0) {
+        NOTE().STATUS = tags.IsTagged(id) ? 1 : 0;
+        rc = f.TryUpdate();
+    }
+    if (rc != 0) {
+        // The icon shows what is stored: a failed write takes the toggle back.
+        tags.Toggle(id);
+        vrt::stop(QStringLiteral("Notes SwapTag :") + QString::number(rc) + QStringLiteral(" : ") + f.ErrorText());
+    }
+    notes.reset();
+    return rc == 0;
+}
+
+void ListSet::restoreNoteTags()
+{
+    OrganiserList& notes = list(ctl::Notes);
+    notes.reset();
+    for (int r = 0; r < notes.rowCount(); ++r)
+        if (notes.cell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
+            VelmoraDll::tagSet().Add(notes.cell(QStringLiteral("NOTE:ID"), r));
+    notes.repaint(); // the tags show; the rows are as they were
+}
+
+std::vector<int> ListSet::noteEditableColumns()
+{
+    const ListDef& def = *listDef(ctl::Notes);
+    std::vector<int> out;
+    for (const char* field : {"NOTE:NASLOV", "NOTE:OPIS", "NOTE:NAPOMENA"})
+        out.push_back(def.columnOf(QLatin1String(field)));
+    return out;
+}
+
+bool ListSet::insertNote()
+{
+    OrganiserList& notes = list(ctl::Notes);
+    const auto id = notes.source().primeRecord();
+    if (!id)
+        return false;
+    notes.reset();
+    notes.selectId(*id);
+    return true;
+}
+
+bool ListSet::editNote(int row, int column, const QString& text)
+{
+    OrganiserList& notes = list(ctl::Notes);
+    const QString field = QLatin1String(notes.def().columns[size_t(column)].field);
+    const auto editable = noteEditableColumns();
+    if (std::find(editable.begin(), editable.end(), column) == editable.end())
+        return false;
+    vrt::FileManager& f = Access(Tbl::Notes);
+    f.clearBuffer();
+    NOTE().ID = notes.cell(QStringLiteral("NOTE:ID"), row).toInt();
+    int rc = f.TryFetch(NOTE.IDKey);
+    if (rc == 0) {
+        const std::string value = text.toStdString();
+        if (field == QLatin1String("NOTE:NASLOV"))
+            NOTE().NASLOV = value;
+        else if (field == QLatin1String("NOTE:OPIS"))
+            NOTE().OPIS = value;
+        else
+            NOTE().NAPOMENA = value;
+        rc = f.TryUpdate();
+    }
+    if (rc != 0) {
+        if (f.Errors()) {
+            f.Errors()->setErrorText(f.ErrorText());
+            f.Errors()->throwMessage(vrt::Msg_PutFailed);
+        }
+        return false;
+    }
+    const QVariant keep = notes.cell(QStringLiteral("NOTE:ID"), row).toLongLong();
+    notes.reset();
+    notes.browse().selectId(keep);
+    return true;
+}
+
+QString ListSet::passwordLink(int mouseColumn)
+{
+    OrganiserList& pass = list(ctl::Pass);
+    if (mouseColumn != pass.def().columnOf(QStringLiteral("PAS:LOKACIJA")) || pass.selected() < 0)
+        return {};
+    return pass.cell(QStringLiteral("PAS:LOKACIJA")).trimmed();
+}
+
+int ListSet::ask(int control, int request)
+{
+    OrganiserList& l = list(control);
+    RememberedRow = l.selected();
+    const int response = l.browse().ask(request);
+    if (response != vrt::REQUEST_COMPLETED)
+        return response;
+    if (control == ctl::Pr) {
+        // Insert and change stay on their record (the browse selects it); a delete selects
+        // the row above.
+        if (request == vrt::DELETE_RECORD && l.rowCount() > 0)
+            l.browse().select(std::max(0, RememberedRow - 1));
+        if (onFinanceChanged)
+            onFinanceChanged();
+    } else if (control == ctl::ID) {
+        const QVariant keep = l.selectedId();
+        resetAll();
+        l.browse().selectId(keep);
+    }
+    if (l.onNewSelection)
+        l.onNewSelection(l);
+    return response;
+}
+
+} // namespace organiser

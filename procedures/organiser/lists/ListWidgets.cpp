@@ -1,0 +1,188 @@
+#include "procedures/organiser/lists/ListWidgets.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDrag>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QMimeData>
+
+#include "procedures/common/ListLayoutView.h"
+#include "procedures/organiser/mail/MailActions.h"
+
+namespace organiser {
+
+void ListStyleDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
+{
+    // The rows' bold, struck-through and italic come from the model's font.
+    QStyledItemDelegate::initStyleOption(option, index);
+    // A cell's own selected colours, where it has them (the task categories' colour swatch).
+    if (option->state & QStyle::State_Selected) {
+        if (const QVariant bg = index.data(SelectedBgRole); bg.isValid())
+            option->palette.setColor(QPalette::Highlight, bg.value<QColor>());
+        if (const QVariant fg = index.data(SelectedFgRole); fg.isValid())
+            option->palette.setColor(QPalette::HighlightedText, fg.value<QColor>());
+    }
+}
+
+OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTableView(parent), m_list(list)
+{
+    setModel(&list.model());
+    setItemDelegate(new ListStyleDelegate(list.def().fill, this));
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    // A list edited in place opens its editor on a double click, F2 or a click on the
+    // selected cell; Tab moves on to the next cell and Enter writes it.
+    setEditTriggers(list.model().edit ? DoubleClicked | EditKeyPressed | SelectedClicked : NoEditTriggers);
+    setAlternatingRowColors(false); // the lists band their own rows
+    // One line a row: long texts end in an ellipsis rather than wrapping.
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideRight);
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    QHeaderView* header = horizontalHeader();
+    header->setMinimumSectionSize(0);
+    header->setSectionsClickable(true);
+    std::vector<int> widths;
+    for (const ListColumn& c : list.def().columns)
+        widths.push_back(c.width);
+    VelmoraDll::setDesignWidths(header, widths);
+    // A shown date column takes at least the widest date, whatever the short date form, in
+    // the bold of unread or not started rows.
+    QFont bold = font();
+    bold.setBold(true);
+    const int dateWidth = QFontMetrics(bold).horizontalAdvance(shortDate(QStringLiteral("2027-12-28"))) + 10;
+    for (size_t c = 0; c < list.def().columns.size(); ++c)
+        if (const ListColumn& col = list.def().columns[c]; col.show == Show::Date && col.width > 0)
+            header->resizeSection(int(c), std::max(header->sectionSize(int(c)), dateWidth));
+    // Hidden columns are sorted only once the user has widened them.
+    list.viewWidth = [header](int column) { return header->sectionSize(column); };
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (!m_list.sorter())
+            return;
+        const Qt::KeyboardModifiers m = QGuiApplication::keyboardModifiers();
+        const int code = m & Qt::ShiftModifier ? VelmoraDll::HeaderSortManager::ClickShift
+                         : m & Qt::ControlModifier ? VelmoraDll::HeaderSortManager::ClickCtrl
+                                                   : VelmoraDll::HeaderSortManager::ClickPlain;
+        m_list.sorter()->TakeHeaderClick(section + 1, code);
+        syncSelection();
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& now) {
+        if (!m_syncing && now.isValid() && now.row() != m_list.selected())
+            m_list.select(now.row());
+    });
+    connect(this, &QTableView::doubleClicked, this, [this](const QModelIndex& i) { emit rowActivated(i.row()); });
+    connect(&list.model(), &QAbstractItemModel::modelReset, this, &OrganiserListView::syncSelection);
+    if (list.def().control == ctl::Email) {
+        setDragEnabled(true);
+        setDragDropMode(DragOnly);
+    }
+    syncSelection();
+}
+
+void OrganiserListView::syncSelection()
+{
+    m_syncing = true;
+    const int row = m_list.selected();
+    if (row >= 0)
+        selectionModel()->setCurrentIndex(model()->index(row, 0),
+                                          QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    else
+        selectionModel()->clearSelection();
+    m_syncing = false;
+}
+
+void OrganiserListView::keyboardSearch(const QString& search)
+{
+    // Qt's own search asks the model for row after row of texts, which a lazy list has not read.
+    const bool goOn = m_typed.isValid() && m_typed.elapsed() <= QApplication::keyboardInputInterval();
+    m_typed.start();
+    m_list.locate(goOn ? m_list.browse().locator() + search : search);
+    syncSelection();
+}
+
+void OrganiserListView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        const QRect r = visualRect(currentIndex());
+        emit menuRequested(viewport()->mapToGlobal(r.isValid() ? r.center() : QPoint(0, 0)));
+        return;
+    }
+    if (m_list.model().edit && state() != EditingState
+        && (event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete)) {
+        if (event->key() == Qt::Key_Insert)
+            emit insertRequested();
+        else
+            emit deleteRequested();
+        return;
+    }
+    if (!m_list.model().edit && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        emit rowActivated(m_list.selected());
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void OrganiserListView::mousePressEvent(QMouseEvent* event)
+{
+    QTableView::mousePressEvent(event);
+    if (event->button() == Qt::RightButton)
+        if (const QModelIndex i = indexAt(event->position().toPoint()); i.isValid()) {
+            if (i.row() != m_list.selected())
+                m_list.select(i.row());
+            syncSelection();
+            emit rightPressed(i.row());
+        }
+}
+
+void OrganiserListView::contextMenuEvent(QContextMenuEvent* event) { emit menuRequested(event->globalPos()); }
+
+void OrganiserListView::startDrag(Qt::DropActions actions)
+{
+    const QVariant id = m_list.selectedId();
+    if (!id.isValid())
+        return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(emailDragData({long(id.toLongLong())}));
+    drag->exec(actions & Qt::MoveAction ? Qt::MoveAction : actions);
+}
+
+MailDropTarget::MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
+                               std::function<void(int)> dropped)
+    : QObject(tree), m_tree(tree), m_folderAt(std::move(folderAt)), m_dropped(std::move(dropped))
+{
+    tree->setAcceptDrops(true);
+    tree->viewport()->setAcceptDrops(true);
+    tree->viewport()->installEventFilter(this);
+}
+
+bool MailDropTarget::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (!e->mimeData()->hasFormat(QLatin1String(kEmailDragFormat)))
+            return false;
+        e->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QList<long> ids = draggedEmails(e->mimeData());
+        if (ids.isEmpty())
+            return false;
+        const QModelIndex at = m_tree->indexAt(e->position().toPoint());
+        const long folder = at.isValid() ? m_folderAt(at) : 0;
+        const int moved = folder ? dropEmails(ids, folder) : 0;
+        e->acceptProposedAction();
+        if (moved > 0 && m_dropped)
+            m_dropped(moved);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+} // namespace organiser

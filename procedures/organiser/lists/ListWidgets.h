@@ -1,0 +1,75 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+
+#include "procedures/organiser/lists/OrganiserLists.h"
+
+class QAbstractItemView;
+
+// The widgets of the organiser lists: a table view over an OrganiserList, its delegate that
+// turns row styles into fonts, and the drop of mails onto the folder tree.
+namespace organiser {
+
+// Fonts of the row styles: the mail list's unread rows (style 1) are bold; in the task list,
+// tasks not started (style 3) are bold and tasks under way (style 2) italic.
+class ListStyleDelegate : public QStyledItemDelegate {
+public:
+    ListStyleDelegate(RowFill fill, QObject* parent) : QStyledItemDelegate(parent), m_fill(fill) {}
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    RowFill m_fill;
+};
+
+class OrganiserListView : public QTableView {
+    Q_OBJECT
+public:
+    OrganiserListView(OrganiserList& list, QWidget* parent = nullptr);
+    OrganiserList& list() { return m_list; }
+    // After the list read its rows or moved its selection outside the view.
+    void syncSelection();
+    // Typed letters go to the list's locator; typing after a pause starts a new text.
+    void keyboardSearch(const QString& search) override;
+
+signals:
+    // The right button or Shift+F10; `globalPos` is where a menu opens.
+    void menuRequested(QPoint globalPos);
+    void rowActivated(int row);
+    // The right button went down on a row (before the menu, which opens on release).
+    void rightPressed(int row);
+    // Insert and Delete in a list edited in place.
+    void insertRequested();
+    void deleteRequested();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void startDrag(Qt::DropActions actions) override;
+
+private:
+    OrganiserList& m_list;
+    bool m_syncing = false;
+    QElapsedTimer m_typed;
+};
+
+// Lets a folder tree take mails dragged from the mail list. `folderAt` gives the folder id of a
+// tree row (0 outside the rows); `dropped` runs after mails moved.
+class MailDropTarget : public QObject {
+    Q_OBJECT
+public:
+    MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
+                   std::function<void(int moved)> dropped);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAbstractItemView* m_tree;
+    std::function<long(const QModelIndex&)> m_folderAt;
+    std::function<void(int)> m_dropped;
+};
+
+} // namespace organiser

@@ -1,0 +1,435 @@
+#include "procedures/organiser/panes/OrganiserPanes.h"
+
+#include "data/TableManagers.h"
+
+#include <QCursor>
+#include <QHeaderView>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QTextEdit>
+
+#include "controls/Images.h"
+#include "controls/OrganiserControls.h"
+#include "procedures/common/Tornavellic.h"
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/common/TreeTableSources.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/lists/ListWidgets.h"
+#include "procedures/organiser/mail/MailActions.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/panes/PaneWidgets.h"
+#include "procedures/organiser/panes/TaskPanelWidget.h"
+#include "procedures/panes/TaskPanelFill.h"
+#include "runtime/Paths.h"
+#include "services/Quilvo.h"
+#include "runtime/Dialogs.h"
+
+namespace organiser {
+
+OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
+{
+    m_lists = std::make_unique<ListSet>(&window.manager());
+    // The selected mail is the one in the record buffer: the replies, the double click and
+    // the read mark work on it, and its read mark counts from its selection.
+    m_lists->list(ctl::Email).onNewSelection = [&window](OrganiserList& l) {
+        if (l.selected() < 0 || !l.source().load(l.selectedId()))
+            Access(Tbl::EMAIL).clearBuffer();
+        window.heartbeat().shownMailChanged();
+    };
+    MenuHandlers h;
+    h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
+    h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
+    h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    // The calendar's entries belong to the calendar, registered by name.
+    h.calendarRequest = [&window](int deleteRequest) {
+        const QString name = deleteRequest ? QStringLiteral("CalendarDeleteEvent") : QStringLiteral("CalendarEditEvent");
+        if (RecordedPanes* named = window.standInPanes())
+            named->run(name);
+        else
+            tellNotAvailable();
+    };
+    m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
+    m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
+    for (const ListDef& def : organiserLists()) {
+        auto* view = new OrganiserListView(m_lists->list(def.control), &window);
+        view->setObjectName(QString::fromLatin1(def.layoutKey));
+        m_views[def.control] = view;
+        window.setList(def.control, view);
+        OrganiserList& list = m_lists->list(def.control);
+        list.model().iconOf = [folder = window.dataFolder()](const QString& name) { return controls::imageIcon(folder, name); };
+        if (def.control == ctl::Email) {
+            connect(view, &OrganiserListView::rightPressed, this, [this, &list](int) {
+                if (list.source().load(list.selectedId()))
+                    m_events->mailPressed(QString::fromStdString(EM().REPLYTO));
+            });
+            connect(view, &OrganiserListView::menuRequested, this, [this, view](QPoint at) { m_events->mailMenu().ask(at, view); });
+            connect(view, &OrganiserListView::rowActivated, this,
+                    [this, &list](int) { m_events->mailDoubleClicked(long(list.selectedId().toLongLong())); });
+        } else if (def.control == ctl::Notes) {
+            bindNotesView(*m_lists, *view);
+        } else {
+            connect(view, &OrganiserListView::menuRequested, this, [&list, view](QPoint at) { list.browse().popup().ask(at, view); });
+            connect(view, &OrganiserListView::rowActivated, this, [&list, view] {
+                list.browse().activate();
+                view->syncSelection();
+            });
+        }
+    }
+    makeTrees(window);
+    makePump(window);
+    makeButtons(window);
+    m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
+    place(window);
+    makeTaskPanel(window);
+}
+
+OrganiserPanes::~OrganiserPanes() = default;
+
+void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& routine)
+{
+    OrganiserList& mails = m_lists->list(ctl::Email);
+    const long mail = long(mails.selectedId().toLongLong());
+    if (routine == QLatin1String("MarkUnread")) {
+        if (markMailUnread(mail))
+            mails.reset();
+    } else if (routine == QLatin1String("MarkFolderRead")) {
+        if (markFolderRead(treeRowId(tree::MailFolders)) > 0)
+            mails.reset();
+    } else if (routine == QLatin1String("InsertContact")) {
+        window.dispatcher().InsertContact();
+    } else if (routine == QLatin1String("AddToTasks")) {
+        // The task takes the text the preview shows of the message.
+        auto* preview = qobject_cast<QTextEdit*>(window.hosted().preview);
+        const QString text = preview ? preview->toPlainText().left(20055) : QString();
+        if (mail != 0 && mails.source().load(mails.selectedId()))
+            addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
+    } else if (routine == QLatin1String("DeleteEmail")) {
+        window.paneRoutines().DeleteEmail();
+    } else if (RecordedPanes* named = window.standInPanes()) {
+        // The folder and category entries belong to features registered by name.
+        named->run(routine);
+    } else {
+        tellNotAvailable();
+    }
+}
+
+void bindNotesView(ListSet& lists, OrganiserListView& view)
+{
+    OrganiserList& list = view.list();
+    QObject::connect(&view, &QTableView::clicked, &view, [&lists, &view](const QModelIndex& i) {
+        lists.clickNote(i.row(), i.column());
+        view.syncSelection();
+    });
+    QObject::connect(&view, &OrganiserListView::insertRequested, &view, [&lists, &view, &list] {
+        if (lists.insertNote()) {
+            view.syncSelection();
+            view.edit(list.model().index(list.selected(), list.def().columnOf(QStringLiteral("NOTE:NASLOV"))));
+        }
+    });
+    QObject::connect(&view, &OrganiserListView::deleteRequested, &view, [&list, &view] {
+        list.browse().deleteRecord(); // asks first
+        view.syncSelection();
+    });
+    QObject::connect(&view, &OrganiserListView::menuRequested, &view,
+                     [&list, &view](QPoint at) { list.browse().popup().ask(at, &view); });
+}
+
+namespace {
+
+VelmoraDll::TreeQueue& queueOf(int control)
+{
+    switch (control) {
+    case tree::MailFolders: return VelmoraDll::InboxQ();
+    case tree::Categories: return VelmoraDll::PrihodiRashodiQ();
+    default: return VelmoraDll::KontaktiGrupaQ();
+    }
+}
+
+} // namespace
+
+void OrganiserPanes::makeTrees(OrganiserWindow& window)
+{
+    for (int control : {tree::MailFolders, tree::Categories, tree::ContactGroups}) {
+        auto* view = new QTreeView(&window);
+        auto* model = new VelmoraDll::TreeQueueModel(view);
+        view->setModel(model);
+        view->setHeaderHidden(true);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setMaximumWidth(320);
+        m_trees[control] = view;
+        const Popup popup = control == tree::MailFolders ? Popup::MailFolders
+                            : control == tree::Categories ? Popup::FinanceCategories
+                                                          : Popup::ContactGroups;
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this, view, popup](QPoint at) {
+            m_menus->prepare(popup);
+            m_menus->menu(popup).ask(view->viewport()->mapToGlobal(at), view);
+        });
+        window.setList(control, view);
+        connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+                [this, &window, control, model](const QModelIndex& current) {
+                    if (!current.isValid())
+                        return;
+                    const long id = long(model->data(current, VelmoraDll::TreeQueueModel::IdRole).toLongLong());
+                    if (control == tree::MailFolders)
+                        m_lists->setMailFolder(id);
+                    else if (control == tree::Categories)
+                        m_lists->setFinanceCategory(id);
+                    else
+                        m_lists->setContactGroup(id);
+                    window.manager().takeNewSelection(control);
+                });
+    }
+}
+
+void OrganiserPanes::selectTreeRow(int control, int row)
+{
+    QTreeView* view = tree(control);
+    if (!view)
+        return;
+    VelmoraDll::TreeQueue& queue = queueOf(control);
+    if (control == tree::Categories && queue.empty()) {
+        static VelmoraDll::CategorySource categories;
+        VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
+    }
+    // The standard mail folders are shown in the current language; folders the user made and
+    // the account roots keep their stored names.
+    if (control == tree::MailFolders)
+        for (VelmoraDll::TreeRow& r : queue)
+            if (r.ENNAZIV.endsWith(QLatin1String("_1")))
+                r.NAZIV = VelmoraDll::translator().QVSTR(r.NAZIV);
+    auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
+    const QModelIndex kept = view->currentIndex();
+    const int keptPosition = kept.isValid() ? model->position(kept) : -1;
+    model->setQueue(queue);
+    view->expandAll();
+    const int position = row > 0 ? row - 1 : keptPosition;
+    if (position >= 0 && position < int(queue.size()))
+        view->setCurrentIndex(model->indexOfPosition(position));
+}
+
+void OrganiserPanes::makePump(OrganiserWindow& window)
+{
+    EventPumpDeps d;
+    d.dataFolder = window.dataFolder();
+    auto selectedCell = [this](int control, const char* field) {
+        OrganiserList& l = m_lists->list(control);
+        return l.selected() >= 0 ? l.cell(field, l.selected()) : QString();
+    };
+    d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
+    d.showEmail = [&window, selectedCell] {
+        // The mail page's own routine, once its feature is attached.
+        if (RecordedPanes* named = window.standInPanes(); named && named->has(QStringLiteral("ShowEmail"))) {
+            named->run(QStringLiteral("ShowEmail"));
+            return;
+        }
+        auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
+        if (!panel)
+            return;
+        panel->setItemText(1, selectedCell(ctl::Email, "EM:SUBJECT"));
+        panel->setItemText(2, selectedCell(ctl::Email, "EM:SENDER"));
+        panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
+        panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
+        if (QWidget* attachments = panel->item(5))
+            attachments->setVisible(mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
+    };
+    d.navigate = [&window](const QString& target) {
+        if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
+            preview->navigate(target);
+    };
+    d.fillTaskPanel = [&window] { return window.paneRoutines().FillTaskPanel(); };
+    d.resizeControls = [this] { return resizeControls(); };
+    d.setupSplitters = [this] {
+        setupSplitters();
+        return 0;
+    };
+    d.mailColumnWidth = [this](int column) {
+        OrganiserListView* mail = view(ctl::Email);
+        return mail ? mail->horizontalHeader()->sectionSize(column - 1) : 0;
+    };
+    d.reset = [&window] { window.manager().reset(true); };
+    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    d.askYesNo = [](const QString& text, const QString& caption) {
+        return vrt::message(text, caption, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO);
+    };
+    d.dispatch = [&window](int code) { return window.dispatcher().dispatch(code); };
+    auto selectedId = [this](int control) { return [this, control] { return long(m_lists->list(control).selectedId().toLongLong()); }; };
+    d.outgoingDocumentId = selectedId(ctl::ID);
+    d.outgoingCategoryId = selectedId(ctl::IDK);
+    d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
+    m_pump = std::make_unique<EventPump>(d);
+    m_pump->LayoutState = 1; // the first layout at the first event
+}
+
+void OrganiserPanes::makeButtons(OrganiserWindow& window)
+{
+    PaneButtonDeps d;
+    d.lists = m_lists.get();
+    d.menus = m_menus.get();
+    d.forms = window.forms();
+    d.dispatch = [&window] { return window.dispatcher().dispatch(); };
+    // The routines features registered (the state chart's option draws through its own signal).
+    d.run = [&window](const QString& routine) {
+        RecordedPanes* named = window.standInPanes();
+        return named && named->has(routine) ? named->run(routine) : 0;
+    };
+    d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
+    d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
+    d.refreshGroups = [this, &window] {
+        if (VelmoraDll::TreeTableSource* groups = window.contactGroups()) {
+            VelmoraDll::S_FillContactGroupTree(*groups);
+            selectTreeRow(tree::ContactGroups, 0);
+        }
+    };
+    d.showMenu = [&window](vrt::PopupMenu& menu) { menu.ask(QCursor::pos(), &window); };
+    d.contactNoteText = [this] { return m_contactNote ? m_contactNote->toPlainText() : QString(); };
+    d.mailTo = [&window](const QString& address) { window.dispatcher().newMessageTo(address); };
+    m_buttons = std::make_unique<PaneButtons>(d);
+}
+
+int OrganiserPanes::paneButton(int control)
+{
+    // Refused by the guard before the button's own work: the list does nothing more.
+    if (m_buttons->before(control) == 5)
+        return vrt::LEVEL_CANCEL;
+    if (const ListButton* b = listButton(control))
+        pressListButton(*b);
+    return m_buttons->after(control) ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+}
+
+void OrganiserPanes::firstShown()
+{
+    auto* window = qobject_cast<OrganiserWindow*>(parent());
+    // The contact list's menu also writes to the contact, as the button beside the list does.
+    vrt::PopupMenu& contacts = m_lists->list(ctl::Kontakti).browse().popup();
+    contacts.addSeparator();
+    contacts.addItem(QStringLiteral("Email"), QStringLiteral("Email"), [window] { window->manager().postAccepted(152); });
+    const auto translate = [window](const QString& t) { return window->translated(t); };
+    m_menus->translate(translate);
+    // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.
+    for (const ListDef& def : organiserLists())
+        m_lists->list(def.control).browse().popup().translate(translate);
+    m_links->CheckItems(); // the links take their look now that the lists are shown
+    // The contact groups' folders by level: the top one, four of their own, then one for
+    // every deeper level.
+    if (QTreeView* groups = tree(tree::ContactGroups)) {
+        QList<QIcon> icons;
+        for (int i = 1; i <= 10; ++i) {
+            const QString file = i == 1 ? QStringLiteral("Folder.ico")
+                                        : QStringLiteral("Folder%1.ico").arg(std::min(i - 1, 5));
+            const QIcon icon = controls::imageIcon(window->dataFolder(), file);
+            // A data folder without the images still shows folders.
+            icons << (icon.isNull() ? groups->style()->standardIcon(QStyle::SP_DirIcon) : icon);
+        }
+        static_cast<VelmoraDll::TreeQueueModel*>(groups->model())->setIcons(icons);
+    }
+    // No mail is shown yet, so there are no attachments to list.
+    if (auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window->hosted().headerPanel))
+        if (QWidget* attachments = panel->item(5))
+            attachments->hide();
+}
+
+void OrganiserPanes::saveMainLayout() { m_splitters->saveMainLayout(); }
+
+void OrganiserPanes::setupSplitters() { m_splitters->setupSplitters(); }
+
+void OrganiserPanes::pressListButton(const ListButton& b)
+{
+    OrganiserList& list = m_lists->list(b.list);
+    if (b.request != vrt::INSERT_RECORD && list.selected() < 0)
+        return;
+    OrganiserListView* shown = view(b.list);
+    // The notes are written in place: a new note opens its title for typing.
+    if (b.list == ctl::Notes && b.request == vrt::INSERT_RECORD && shown)
+        emit shown->insertRequested();
+    else
+        m_lists->ask(b.list, b.request);
+    if (shown)
+        shown->syncSelection();
+}
+
+void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
+{
+    panes::TaskPanelFillDeps d;
+    d.panel = &m_taskPanel;
+    d.dataFolder = window.dataFolder();
+    d.translate = [&window](const QString& t) { return window.translated(t); };
+    d.showPanel = [this] { m_taskPanelWidget->show(); };
+    d.refreshPanel = [this] { m_taskPanelWidget->refresh(); };
+    OrganiserList& notes = m_lists->list(ctl::Notes);
+    d.noteRows = [&notes] { return notes.rowCount(); };
+    d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };
+    d.resetNotes = [&notes] { notes.repaint(); }; // the tags changed, not the rows
+    d.drawFinanceChart = [&window] { return window.paneRoutines().DrawFinanceChart(); };
+    // The overview chart is hidden until the first fill: that is how the fill knows it is
+    // the one at start-up, which runs the backup.
+    d.chartHidden = [&window] {
+        QWidget* chart = window.manager().control(13);
+        return !chart || chart->isHidden();
+    };
+    d.showChart = [&window] {
+        if (QWidget* chart = window.manager().control(13))
+            chart->show();
+    };
+    d.backup = [&window](const QString& destination) {
+        if (window.forms())
+            window.forms()->W_Backup(destination);
+    };
+    d.tabChanged = [&window] { return window.showCurrentTab(); };
+    d.windowHidden = [&window] { return !window.isVisible(); };
+    d.showWindow = [&window] { window.show(); };
+    m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(std::move(d));
+    if (window.forms())
+        m_taskPanelFill->connectPanel(*window.forms());
+    if (RecordedPanes* standIns = window.standInPanes())
+        standIns->built[QStringLiteral("FillTaskPanel")] = [this] { return m_taskPanelFill->run(); };
+}
+
+long OrganiserPanes::treeRowId(int control) const
+{
+    QTreeView* view = tree(control);
+    const QModelIndex current = view ? view->currentIndex() : QModelIndex();
+    return current.isValid() ? long(current.data(VelmoraDll::TreeQueueModel::IdRole).toLongLong()) : 0;
+}
+
+void OrganiserPanes::pumpEvents()
+{
+    // An event while a form or message runs above the window waits until it has closed.
+    if (vrt::modalDepth() > m_pumpGuard.home()) {
+        if (!m_pumpWaiting) {
+            m_pumpWaiting = true;
+            vrt::whenModalDepthAtMost(m_pumpGuard.home(), this, [this] {
+                m_pumpWaiting = false;
+                pumpEvents();
+            });
+        }
+        return;
+    }
+    m_pumpGuard.run([this] { m_pump->run(); });
+    updateButtons();
+    showContactNote();
+}
+
+QTreeView* OrganiserPanes::tree(int control) const
+{
+    const auto it = m_trees.find(control);
+    return it == m_trees.end() ? nullptr : it->second;
+}
+
+OrganiserListView* OrganiserPanes::view(int control) const
+{
+    const auto it = m_views.find(control);
+    return it == m_views.end() ? nullptr : it->second;
+}
+
+OrganiserPanes* attachPanes(OrganiserWindow& window)
+{
+    if (auto* existing = window.findChild<OrganiserPanes*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
+    auto* panes = new OrganiserPanes(window);
+    window.setParts(*panes);
+    return panes;
+}
+
+} // namespace organiser

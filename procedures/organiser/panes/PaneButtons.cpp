@@ -1,0 +1,229 @@
+#include "procedures/organiser/panes/PaneButtons.h"
+
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "procedures/mail-people/ContactGroups.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/WindowManager.h"
+
+namespace organiser {
+
+namespace {
+
+constexpr long kNewEvent = 9999999;
+
+// Whether a row of `table` has `value` in the first component of `key`.
+template <class Buffer>
+bool anyRow(Tbl table, int key, Buffer set)
+{
+    vrt::FileManager& f = Access(table);
+    f.clearBuffer();
+    set();
+    return f.TryFetch(key) == 0;
+}
+
+QDateTime dateTime(int day, int time)
+{
+    return QDateTime(vrt::dateFromDay(day), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
+}
+
+} // namespace
+
+int PaneButtons::before(int control)
+{
+    ListSet& l = *m_d.lists;
+    switch (control) {
+    case 40:
+        l.list(ctl::PZadaci).setRange(qlonglong(kNoRecord));
+        l.SelectedContactID = 99999999;
+        l.resetAll();
+        return 0;
+    case 54: case 55: case 56: case 57:
+        l.list(ctl::Pr).select(0);
+        return 0;
+    case 59: {
+        const long category = m_d.financeCategoryId ? m_d.financeCategoryId() : 0;
+        if (category != 0 && anyRow(Tbl::PrihodiRashodiKategorija, PRK.IDKey, [&] { PRK().ID = int32_t(category); })) {
+            l.RememberedRow = l.list(ctl::Pr).selected();
+            return 0;
+        }
+        vrt::message(QStringLiteral("Odaberite kategoriju s lijeve strane !"), {}, vrt::Icon::Information);
+        return 5;
+    }
+    case 60: case 61:
+        if (!l.list(ctl::Pr).selectedId().isValid())
+            return 5;
+        l.RememberedRow = l.list(ctl::Pr).selected();
+        return 0;
+    case 67: case 68: case 69:
+        l.list(ctl::PUD).setRange(qlonglong(kNoRecord));
+        l.SelectedContactID = 0;
+        return 0;
+    case 72: case 78: {
+        const bool incoming = control == 72;
+        const QVariant category = l.list(incoming ? ctl::UDK : ctl::IDK).selectedId();
+        if (!category.isValid())
+            return 0;
+        const bool used = incoming
+            ? anyRow(Tbl::UDokumenti, UD.KategorijaIDKey, [&] { UD().KATEGORIJAID = category.toInt(); })
+            : anyRow(Tbl::IDokumenti, ID.KategorijaIDKey, [&] { ID().KATEGORIJAID = category.toInt(); });
+        // The documents and their items go with the category: No is the safe default.
+        if (used
+            && vrt::message(QStringLiteral("Brisanjem kategorije obrisati će se dokumenti i stavke.Želite li nastaviti?"),
+                            QStringLiteral("Info"), vrt::Icon::Exclamation, vrt::BUTTON_YES | vrt::BUTTON_NO,
+                            vrt::BUTTON_NO) != vrt::BUTTON_YES)
+            return 5;
+        return 0;
+    }
+    case 140:
+        l.list(ctl::Zadaci).reset();
+        l.resetAll();
+        return 0;
+    case 145:
+        l.list(ctl::UD).reset();
+        l.resetAll();
+        return 0;
+    case 148: case 149: case 150:
+        l.list(ctl::Stavke).reset();
+        l.list(ctl::ID).reset();
+        return 0;
+    default: return 0;
+    }
+}
+
+int PaneButtons::after(int control)
+{
+    static const std::map<int, const char*> routines = {
+        {27, "MoveUpVrE"},   {28, "MoveDownVrE"},   {29, "MoveLeftVrE"},   {30, "MoveRightVrE"},
+        {54, "MoveUpVrPRK"}, {55, "MoveDownVrPRK"}, {56, "MoveLeftVrPRK"}, {57, "MoveRightVrPRK"},
+        {105, "DrawStateChart"},
+        {128, "MoveUpVr"},   {129, "MoveDownVr"},   {130, "MoveLeftVr"},   {131, "MoveRightVr"}};
+    if (const auto it = routines.find(control); it != routines.end())
+        return m_d.run ? m_d.run(QLatin1String(it->second)) : 0;
+    switch (control) {
+    case 1: return m_d.dispatch ? m_d.dispatch() : 0;
+    case 2: return m_d.tabChanged ? m_d.tabChanged() : 0;
+    case 4: return calendarHandOff();
+    case 5:
+        if ((CalendarMenuState == 0 || CalendarMenuState == 2) && m_d.menus) {
+            m_d.menus->prepare(Popup::Calendar);
+            if (m_d.showMenu)
+                m_d.showMenu(m_d.menus->menu(Popup::Calendar));
+        }
+        return 0;
+    case 48:
+        if (m_d.menus) {
+            m_d.menus->prepareLinks(PendingLinkStartType, PendingLinkEndType);
+            if (m_d.showMenu)
+                m_d.showMenu(m_d.menus->menu(Popup::GanttLinks));
+        }
+        PendingLinkEdit = 0;
+        return 0;
+    case 121: case 122: case 123: case 124: return groupAction(control);
+    case 135: return saveContactNote();
+    case 152: {
+        OrganiserList& contacts = m_d.lists->list(ctl::Kontakti);
+        const QString company = contacts.cell(QStringLiteral("CON:TEMAIL")).trimmed();
+        const QString address = company.isEmpty() ? contacts.cell(QStringLiteral("CON:EMAIL")).trimmed() : company;
+        if (!address.isEmpty() && m_d.mailTo)
+            m_d.mailTo(address);
+        return 0;
+    }
+    default: return 0;
+    }
+}
+
+int PaneButtons::groupAction(int control)
+{
+    mailpeople::ContactGroupCommands commands({m_d.selectedGroupId, m_d.groupForm, [this] {
+                                                   if (m_d.refreshGroups)
+                                                       m_d.refreshGroups();
+                                                   m_d.lists->resetAll();
+                                               }});
+    commands.run(mailpeople::ContactGroupCommands::Command(control - 120));
+    return 0;
+}
+
+int PaneButtons::saveContactNote()
+{
+    ListSet& l = *m_d.lists;
+    const long id = l.SelectedContactID;
+    if (id == 0 || id == kNoRecord)
+        return 0;
+    const QString text = m_d.contactNoteText ? m_d.contactNoteText() : QString();
+    vrt::FileManager& f = Access(Tbl::CON_Contacts);
+    f.clearBuffer();
+    CON().ID = int32_t(id);
+    int rc = f.TryFetch(CON.IDKey);
+    if (rc == 0) {
+        CON().NAPOMENA = text.toStdString();
+        rc = f.TryUpdate();
+    }
+    if (rc != 0) {
+        vrt::stop(QStringLiteral("W_First Napomena :") + QString::number(id) + QStringLiteral(" : ") + QString::number(rc)
+                  + QStringLiteral(" : ") + f.ErrorText());
+        return 0;
+    }
+    OrganiserList& contacts = l.list(ctl::Kontakti);
+    contacts.reset();
+    contacts.browse().selectId(qlonglong(id));
+    return 0;
+}
+
+CalendarEventFields PaneButtons::eventFromRecord() const
+{
+    const CAL_CalendarEvents_Rec& r = CAL();
+    CalendarEventFields e;
+    e.id = r.EVENTID;
+    e.body = QString::fromStdString(r.BODY);
+    e.location = QString::fromStdString(r.LOCATION);
+    e.subject = QString::fromStdString(r.SUBJECT);
+    e.label = r.LABELID;
+    e.start = dateTime(r.STARTDATETIME_DATE, r.STARTDATETIME_TIME);
+    e.end = dateTime(r.ENDDATETIME_DATE, r.ENDDATETIME_TIME);
+    e.allDay = r.ISALLDAYEVENT != 0;
+    e.reminder = r.ISREMINDER != 0;
+    e.reminderMinutes = r.REMINDERMINUTESBEFORESTART;
+    return e;
+}
+
+int PaneButtons::calendarHandOff()
+{
+    if (command == 0 || !m_d.forms)
+        return 0;
+    const long id = command;
+    const bool remove = CalendarDeleteRequest != 0 && id != kNewEvent;
+    Access(Tbl::CAL_CalendarEvents).clearBuffer();
+    if (id == kNewEvent && !remove) {
+        GLOBALREQUEST = 1;
+        const int flag = m_d.calendar && m_d.calendar->viewType() == 3 ? 0 : 1;
+        m_d.forms->F_Zadaci(id, flag, kNewEvent, std::nullopt, QString());
+        if (GLOBALRESPONSE == vrt::REQUEST_COMPLETED && m_d.calendar) {
+            const CalendarEventFields e = eventFromRecord();
+            m_d.calendar->ensureLabel(e.label);
+            m_d.calendar->addEvent(e);
+            m_d.calendar->save();
+            m_d.calendar->populate();
+        }
+    } else {
+        CAL().EVENTID = int32_t(id);
+        Access(Tbl::CAL_CalendarEvents).TryFetch(CAL.PK_CalendarEvents);
+        GLOBALREQUEST = remove ? 3 : 2;
+        m_d.forms->F_Zadaci(id, 0, kNewEvent, std::nullopt, QString());
+        if (GLOBALRESPONSE == vrt::REQUEST_COMPLETED && m_d.calendar && m_d.calendar->hasEvent(id)) {
+            if (remove) {
+                m_d.calendar->deleteEvent(id);
+            } else {
+                const CalendarEventFields e = eventFromRecord();
+                m_d.calendar->ensureLabel(e.label);
+                m_d.calendar->changeEvent(e);
+            }
+            m_d.calendar->populate();
+        }
+    }
+    command = 0;
+    return 0;
+}
+
+} // namespace organiser

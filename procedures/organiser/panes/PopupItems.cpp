@@ -1,0 +1,149 @@
+#include "procedures/organiser/panes/PopupItems.h"
+
+#include "controls/Images.h"
+#include "data/Globals.h"
+
+namespace organiser {
+
+OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
+    : m_h(std::move(h)), m_dataFolder(dataFolder.isEmpty() ? corvalde::dataFolder() : dataFolder)
+{
+    const auto post = [this](int control) { return [this, control] { if (m_h.postAccepted) m_h.postAccepted(control); }; };
+    const auto command = [this](int code) { return [this, code] { if (m_h.dispatch) m_h.dispatch(code); }; };
+    const auto routine = [this](const char* name) {
+        return [this, name] { if (m_h.run) m_h.run(QLatin1String(name)); };
+    };
+    const auto calendar = [this](int del) { return [this, del] { if (m_h.calendarRequest) m_h.calendarRequest(del); }; };
+    const auto link = [this](int start, int end) { return [this, start, end] { if (m_h.linkType) m_h.linkType(start, end); }; };
+
+    using P = Popup;
+    add(P::ContactGroups, "Unos", {}, post(121), "UnosKonGrupe");
+    add(P::ContactGroups, "Unos podgrupe", {}, post(122), "UnosKonPodGrupe");
+    separator(P::ContactGroups);
+    add(P::ContactGroups, "Izmjena", {}, post(123), "IzmjenaKonGrupe");
+    add(P::ContactGroups, "Brisanje", {}, post(124), "BrisanjeKonGrupe");
+
+    add(P::Mail, "Novi email", "1309363638_mail.ico", command(2001));
+    add(P::Mail, "Odgovori", "1309363855_Reply.ico", command(2002));
+    add(P::Mail, "Odgovori svima", "1309364762_forward.ico", command(2003));
+    add(P::Mail, "Proslijedi", "1309363864_email_forward.ico", command(2004));
+    separator(P::Mail);
+    add(P::Mail, "Dodaj u kontakte", {}, routine("InsertContact"), "DodajUKontakte");
+    add(P::Mail, "Dodaj u zadatke", "KasniDatumi16.ico", routine("AddToTasks"));
+    separator(P::Mail);
+    add(P::Mail, "Šalji/Primaj", "1309365103_Gnome-Network-Receive-48.ico", command(2005));
+    separator(P::Mail);
+    add(P::Mail, "Označi kao nepročitano", {}, routine("MarkUnread"));
+    add(P::Mail, "Označi kao smeće", {}, routine("MoveMailToJunk"));
+    separator(P::Mail);
+    add(P::Mail, "Obriši email", "1309365145_onebit_33.ico", routine("DeleteEmail"));
+
+    add(P::MailFolders, "Novi poddirektorij", "i.ico", routine("InsertMailFolder"));
+    add(P::MailFolders, "Izmjena", "c.ico", routine("ChangeMailFolder"));
+    separator(P::MailFolders);
+    add(P::MailFolders, "Brisanje", "d.ico", routine("DeleteMailFolder"));
+    separator(P::MailFolders);
+    add(P::MailFolders, "Označi sve pročitano", "closedfolder.ico", routine("MarkFolderRead"));
+    add(P::MailFolders, "Isprazni direktorij", "1309365145_onebit_33.ico", routine("EmptyMailFolder"));
+
+    add(P::Calendar, "Unos novog zadatka", "i.ico", calendar(0));
+    add(P::Calendar, "Izmjena", "c.ico", calendar(0));
+    add(P::Calendar, "Brisanje", "d.ico", calendar(1));
+    separator(P::Calendar);
+    add(P::Calendar, "Ispis", "printer.ico", command(4005));
+    separator(P::Calendar);
+    add(P::Calendar, "Osvježi", "OtvoriSve.ico", command(4004));
+
+    add(P::FinanceCategories, "Unos poddirektorija", "i.ico", routine("InsertFinanceCategory"));
+    add(P::FinanceCategories, "Izmjena", "c.ico", routine("ChangeFinanceCategory"));
+    add(P::FinanceCategories, "Brisanje", "d.ico", routine("DeleteFinanceCategory"));
+
+    add(P::GanttLinks, "FS (Završetak-početak)", {}, link(2, 0), "FS");
+    add(P::GanttLinks, "FF (Završetak-završetak)", {}, link(2, 2), "FF");
+    add(P::GanttLinks, "SS (Početak-početak)", {}, link(0, 0), "SS");
+    add(P::GanttLinks, "SF (Početak-završetak)", {}, link(0, 2), "SF");
+    separator(P::GanttLinks);
+    add(P::GanttLinks, "Odgoda", {}, routine("EditLinkDelay"));
+
+    const QIcon ticked = controls::imageIcon(m_dataFolder, tickedIcon());
+    for (auto& [p, m] : m_menus)
+        m.setTickIcon(ticked);
+}
+
+void OrganiserMenus::add(Popup p, const QString& text, const QString& icon, std::function<void()> action, const QString& name)
+{
+    vrt::PopupMenu& m = m_menus[p];
+    const int id = m.addItem(text, name, std::move(action));
+    m.item(id)->checkable = true;
+    if (!icon.isEmpty()) {
+        m_icons[{p, id}] = icon;
+        m.setIcon(id, controls::imageIcon(m_dataFolder, icon));
+    }
+}
+
+void OrganiserMenus::separator(Popup p) { m_menus[p].addSeparator(); }
+
+QString OrganiserMenus::icon(Popup p, int id) const
+{
+    const auto it = m_icons.find({p, id});
+    return it == m_icons.end() ? QString() : it->second;
+}
+
+void OrganiserMenus::prepare(Popup p, bool senderIsContact)
+{
+    vrt::PopupMenu& m = menu(p);
+    for (const vrt::PopupMenu::Item& i : m.items()) {
+        m.setEnabled(i.id, true);
+        m.setChecked(i.id, false);
+    }
+    if (p == Popup::Mail)
+        m.setEnabled(m.idOf(QStringLiteral("DodajUKontakte")), !senderIsContact);
+}
+
+void OrganiserMenus::prepareLinks(int startType, int endType)
+{
+    prepare(Popup::GanttLinks);
+    static const std::pair<const char*, std::pair<int, int>> types[] = {
+        {"FS", {2, 0}}, {"FF", {2, 2}}, {"SS", {0, 0}}, {"SF", {0, 2}}};
+    vrt::PopupMenu& m = menu(Popup::GanttLinks);
+    for (const auto& [name, pos] : types)
+        m.setChecked(m.idOf(QLatin1String(name)), pos == std::pair{startType, endType});
+}
+
+void OrganiserMenus::translate(const std::function<QString(const QString&)>& fn)
+{
+    for (auto& [p, m] : m_menus)
+        m.translate(fn);
+}
+
+// ---- task panel ---------------------------------------------------------------------------
+
+const std::vector<TaskPanelModel::ColourGroup>& TaskPanelModel::colourGroups()
+{
+    // System colours are given as 0x80000000 | index, as Windows colour numbers spell them.
+    static const std::vector<ColourGroup> groups = {
+        {int(0x8000000C), int(0x8000000C), int(0x8000000F), 0, 0, -1},
+        {0xF9E7E0, 0x95451A, 0xC75C22, 0xFFFFFF, 0xE9DBAD, -1},
+        {0xF9E7E0, 0xFFFFFF, 0xF9D5C7, 0xC75C22, 0xFF8E42, -1},
+        {0xFFFFFF, 0, 0, 0xBC3139, 0, 0}};
+    return groups;
+}
+
+void TaskPanelModel::executeAction(int header, int task)
+{
+    if (header < 1 || size_t(header) > headers.size())
+        return;
+    Header& h = headers[size_t(header - 1)];
+    if (task == 0) {
+        if (!h.alwaysExpanded)
+            h.expanded = !h.expanded;
+        return;
+    }
+    if (task < 1 || size_t(task) > h.tasks.size() || h.tasks[size_t(task - 1)].eventId == 0 || !editEvent)
+        return;
+    const std::optional<int> response = editEvent(h.tasks[size_t(task - 1)].eventId);
+    if (response && *response == 1 && refill)
+        refill();
+}
+
+} // namespace organiser

@@ -1,0 +1,586 @@
+#include "procedures/organiser/window/OrganiserWindow.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <QWindowStateChangeEvent>
+
+#include "data/Globals.h"
+#include "procedures/common/ListLayoutView.h"
+#include "procedures/common/TranslationRefresh.h"
+#include "procedures/common/TreeLists.h"
+#include "procedures/common/TreeQueueModel.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/OrganiserData.h"
+#include "procedures/organiser/lists/MoneyPicture.h"
+#include "procedures/organiser/window/SettingsWrites.h"
+#include "procedures/mail-people/MailSettings.h"
+#include "runtime/IniFile.h"
+#include "runtime/Notify.h"
+#include "runtime/Paths.h"
+#include "runtime/Dialogs.h"
+#include "services/Quilvo.h"
+
+namespace organiser {
+
+// Control numbers the window's own logic uses.
+namespace Ctl {
+constexpr int MN_COMMAND = 1;
+constexpr int MN_SEL = 2;
+constexpr int MainSheet = 6;
+constexpr int OverviewSheet = 10;
+constexpr int Chart = 13;
+constexpr int Preview = 23;
+constexpr int HeaderPanel = 25;
+constexpr int Attachments = 26;
+constexpr int Calendar = 43;
+constexpr int DatePicker = 44;
+constexpr int Gantt = 46;
+constexpr int FinanceSheet = 51;
+constexpr int MailList = 21;
+constexpr int MailFolderTree = 24;
+constexpr int CategoryTree = 53;
+constexpr int ContactGroupTree = 119;
+constexpr int ContactSheet = 133;
+} // namespace Ctl
+
+const QStringList OrganiserWindow::PageCaptions = {
+    QStringLiteral("ZarUrozuvazura"), QStringLiteral("Email"),     QStringLiteral("Zadaci"),
+    QStringLiteral("Kalendar"),       QStringLiteral("Planiranje"), QStringLiteral("Financije"),
+    QStringLiteral("Passwords"),      QStringLiteral("Adresar")};
+
+const std::vector<OrganiserWindow::ListKey> OrganiserWindow::ListKeys = {
+    {14, "?L:Notes"},  {21, "?L:Email"}, {24, "?L:InboxQ"}, {36, "?L:TaskCategory"}, {37, "?L:Zadaci"},
+    {47, "?L:ItemsQ"}, {53, "?L:PrihodiRashodiQ"}, {58, "?L:Pr"}, {64, "?L:UDK"}, {65, "?L:UD"},
+    {74, "?L:IDK"},    {75, "?L:ID"},    {82, "?L:Stavke"}, {104, "?LIST1"}, {113, "?L:PKat"},
+    {117, "?L:Pass"},  {119, "?L:KontaktiGrupaQ"}, {120, "?L:Kontakti"}, {137, "?L:P:Zadaci"},
+    {142, "?L:P:UD"},  {147, "?L:P:ID"}};
+
+namespace {
+QHeaderView* listHeader(QWidget* w)
+{
+    if (auto* table = qobject_cast<QTableView*>(w))
+        return table->horizontalHeader();
+    if (auto* tree = qobject_cast<QTreeView*>(w))
+        return tree->header();
+    return nullptr;
+}
+} // namespace
+
+void NotifyFrameLink::notify(int code, int number) { vrt::notify(m_id, code, number); }
+
+// ---- start flag ---------------------------------------------------------------------------
+
+int StartFlag::read(long long now)
+{
+    const QFileInfo info(m_path);
+    const qint64 stamp = info.exists() ? info.lastModified().toMSecsSinceEpoch() : -1;
+    const qint64 size = info.exists() ? info.size() : -1;
+    if (stamp != m_stamp || size != m_size || now - m_readAt >= 100) {
+        m_stamp = stamp;
+        m_size = size;
+        m_readAt = now;
+        m_value = int(vrt::IniFile(m_path).getInt(QStringLiteral("SR"), QStringLiteral("START"), 0));
+        if (m_value == 1 && m_receiverAlive && !m_receiverAlive())
+            m_value = 2;
+    }
+    return m_value;
+}
+
+bool StartFlag::write(int value)
+{
+    m_value = value;
+    m_stamp = -2; // read back what is there next time
+    return vrt::IniFile(m_path).put(QStringLiteral("SR"), QStringLiteral("START"), QString::number(value));
+}
+
+// ---- manager ------------------------------------------------------------------------------
+
+MainWindowManager::MainWindowManager(OrganiserWindow& window) : m_w(window) {}
+
+int MainWindowManager::init()
+{
+    vrt::WindowManager::init();
+    return m_w.opening();
+}
+
+int MainWindowManager::kill()
+{
+    const int result = vrt::WindowManager::kill();
+    if (result != vrt::LEVEL_BENIGN)
+        return result;
+    // Tables only when the opening opened them; the layout is saved either way.
+    if (m_w.m_filesOpened && m_w.m_deps.closeFiles)
+        m_w.m_deps.closeFiles();
+    m_w.m_filesOpened = false;
+    m_w.parts().saveMainLayout();
+    return vrt::LEVEL_BENIGN;
+}
+
+int MainWindowManager::run(int number, int request)
+{
+    return m_w.m_runner->run(this->request(), number, request);
+}
+
+int MainWindowManager::takeNotify(int code, int number)
+{
+    switch (code) {
+    // Each notification carries its own value to its accepted event: two commands sent in
+    // quick succession both run, in order, instead of the second overwriting the first.
+    case 1:
+        m_w.m_dispatcher->setCommand(number);
+        vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
+            m_w.m_dispatcher->setCommand(number);
+            accept(Ctl::MN_COMMAND);
+        });
+        break;
+    case 2:
+        vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
+            m_w.m_pendingSel = number;
+            accept(Ctl::MN_SEL);
+        });
+        break;
+    case 3:
+        if (m_w.parts().resizeControls() == 0)
+            reset(true);
+        break;
+    case 4:
+        m_w.parts().saveMainLayout();
+        break;
+    case 5:
+        m_w.parts().setupSplitters();
+        break;
+    }
+    return vrt::LEVEL_BENIGN;
+}
+
+int MainWindowManager::takeWindowEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        // Esc would close a dialog; the organiser window stays.
+        return static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape ? vrt::LEVEL_NOTIFY : vrt::LEVEL_BENIGN;
+    case QEvent::WindowStateChange:
+        // Saved silently: a box on every minimise only interrupted the user.
+        if (m_w.isMinimized())
+            m_w.parts().saveMainLayout();
+        return vrt::LEVEL_BENIGN;
+    case QEvent::Resize:
+        if (m_w.m_skipNextSized) {
+            m_w.m_skipNextSized = false;
+            return vrt::LEVEL_BENIGN;
+        }
+        m_w.parts().resizeControls();
+        return vrt::LEVEL_BENIGN;
+    case QEvent::Show:
+        if (!m_w.m_displayed) {
+            m_w.m_displayed = true;
+            m_w.firstDisplay();
+        }
+        return vrt::LEVEL_BENIGN;
+    default:
+        return vrt::LEVEL_BENIGN;
+    }
+}
+
+int MainWindowManager::takeCloseEvent() { return vrt::LEVEL_CANCEL; }
+
+int MainWindowManager::takeTimer()
+{
+    const long long now = m_w.m_deps.clock();
+    if (m_w.m_lastClock < 0)
+        m_w.m_lastClock = now;
+    // After a suspend, one interval's worth is all there is to catch up on.
+    const long long elapsed = std::min<long long>(now - m_w.m_lastClock, m_w.m_heartbeat->receiveInterval());
+    m_w.m_lastClock = now;
+    if (elapsed > 0)
+        m_w.m_heartbeat->advance(int(elapsed));
+    m_w.parts().afterEvent();
+    return vrt::LEVEL_BENIGN;
+}
+
+int MainWindowManager::takeNewSelection(int control)
+{
+    int result = vrt::LEVEL_BENIGN;
+    switch (control) {
+    case Ctl::OverviewSheet: result = m_w.m_deps.panes->DrawFinanceChart(); break;
+    case Ctl::MailFolderTree: result = m_w.mailFolderSelected(); break;
+    case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
+    case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
+    }
+    m_w.parts().afterEvent();
+    return result;
+}
+
+int MainWindowManager::takeAccepted(int control)
+{
+    const int result = m_w.parts().paneButton(control);
+    m_w.parts().afterEvent();
+    return result;
+}
+
+// ---- window -------------------------------------------------------------------------------
+
+OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), m_deps(std::move(deps))
+{
+    if (m_deps.dataFolder.isEmpty())
+        m_deps.dataFolder = corvalde::dataFolder();
+    // A window that would answer a command with nothing is not made.
+    if (!m_deps.gantt || !m_deps.calendar || !m_deps.primer)
+        qFatal("The organiser window needs its Gantt chart, calendar and record primer");
+    if (!m_deps.log)
+        m_deps.log = &m_log;
+    if (!m_deps.forms)
+        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(*m_deps.log)).get();
+    if (!m_deps.panes)
+        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(*m_deps.log)).get();
+    if (!m_deps.launcher)
+        m_deps.launcher = (m_ownLauncher = std::make_unique<korbelsteen::DetachedLauncher>()).get();
+    if (!m_deps.frame)
+        m_deps.frame = (m_ownFrame = std::make_unique<NotifyFrameLink>()).get();
+    if (!m_deps.clock) {
+        auto timer = std::make_shared<QElapsedTimer>();
+        timer->start();
+        m_deps.clock = [timer] { return timer->elapsed() / 10; };
+    }
+    if (!m_deps.translate)
+        m_deps.translate = [](const QString& text) { return VelmoraDll::translator().QVSTR(text); };
+
+    // Known before anything else, so a notification sent during the opening is kept.
+    m_receiverId = vrt::registerReceiver(this);
+    GLO::W_FIRST = m_receiverId;
+
+    m_manager = std::make_unique<MainWindowManager>(*this);
+    m_startFlag = std::make_unique<StartFlag>(dataPath(QStringLiteral("Standard.ini")),
+                                              [folder = m_deps.dataFolder] { return korbelsteen::receiveHolderAlive(folder); });
+    build();
+
+    auto& r = m_deps.records;
+    WindowSide side;
+    side.postAccepted = [this](int c) { m_manager->postAccepted(c); };
+    side.postNewSelection = [this](int c) {
+        vrt::whenModalDepthAtMost(m_manager->timerGuard().home(), m_manager.get(), [this, c] { m_manager->takeNewSelection(c); });
+    };
+    side.isEnabled = [this](int c) {
+        QWidget* w = m_manager->control(c);
+        return w && w->isEnabled();
+    };
+    side.shownPage = [this] { return m_sel; };
+    // An empty tree queue is a tree not filled yet.
+    side.emptyMailFolderQueue = [] { VelmoraDll::InboxQ().clear(); };
+    side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
+    // A tree filled just now shows from its first category; one filled before keeps its row.
+    side.selectCategoryRow = [this](bool first) {
+        parts().selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
+    };
+    side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
+    side.freeChartQueues = [this] { m_selectedContactId = 0; };
+    side.resetForce = [this] { m_manager->reset(true); };
+    // ?STANJETIP: 1 personal finances, 2 the documents (the state page's two options).
+    side.setStateChartKind = [this](int kind) {
+        if (auto* option = qobject_cast<QAbstractButton*>(m_manager->control(kind == 2 ? 107 : 106)))
+            option->setChecked(true);
+    };
+    side.emailId = [&r] { return r.emailId ? r.emailId() : 0; };
+    side.messageId = [&r] { return r.messageId ? r.messageId() : QString(); };
+    side.printRecordId = [&r] { return r.printRecordId ? r.printRecordId() : 0; };
+    side.receiveStartedByUser = [this] { m_heartbeat->receiveStartedByUser(); };
+    side.receiveBusy = [this] { return m_startFlag->read(m_deps.clock()) == 1; };
+    side.today = [] { return QDate::currentDate(); };
+    side.translate = m_deps.translate;
+    m_dispatcher = std::make_unique<CommandDispatcher>(
+        static_cast<const Services&>(m_deps),
+        side, m_deps.dataFolder);
+
+    Heartbeat::Hooks hooks;
+    hooks.markShownRead = r.markShownRead;
+    hooks.emailCount = r.emailCount;
+    hooks.emailsChanged = r.emailsChanged;
+    hooks.receiveRunning = [this] { return m_deps.launcher->lastStillRunning(); };
+    hooks.startReceive = [this] { return startReceive(); };
+    hooks.receiveStartFailed = [this] { korbelsteen::reportStartFailure(m_deps.translate); };
+    hooks.readStartFlag = [this] { return m_startFlag->read(m_deps.clock()); };
+    hooks.writeStartFlag = [this](int v) { m_startFlag->write(v); };
+    // The ribbon and the caption follow the page that is shown: a receive that ends while
+    // another page is shown leaves both where they are.
+    hooks.notifyFrame = [this](int c, int n) {
+        if (c == 1 && n != m_sel)
+            return;
+        m_deps.frame->notify(c, n);
+    };
+    hooks.normalCursor = [] {
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+    };
+    m_heartbeat = std::make_unique<Heartbeat>(hooks);
+
+    TabSwitcher::Side tabs;
+    tabs.clearWorkTexts = [this] { m_textBuffer.clear(); };
+    tabs.freeChartQueues = side.freeChartQueues;
+    tabs.writeLastTab = [this](int page) {
+        vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
+        putSetting(ini, QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
+    };
+    tabs.showPage = [this](int page) { selectPage(page); };
+    tabs.showOverviewChart = [this](bool on) {
+        if (QWidget* chart = m_manager->control(Ctl::Chart))
+            chart->setVisible(on);
+    };
+    tabs.mailFolderQueueEmpty = [] { return VelmoraDll::InboxQ().empty(); };
+    // The library's tree fills over the data layer's tables; recorded while there are none.
+    auto fill = [this](const char* name, VelmoraDll::TreeTableSource* table, void (*filler)(VelmoraDll::TreeTableSource&)) {
+        return [this, name, table, filler] {
+            if (table)
+                filler(*table);
+            else
+                m_deps.log->add(QString::fromLatin1(name));
+            return 0;
+        };
+    };
+    tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
+    auto treeRow = [this](int control) {
+        return [this, control](int row) {
+            parts().selectTreeRow(control, row);
+        };
+    };
+    tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
+    tabs.focusMailList = [this] {
+        if (QWidget* list = m_manager->control(Ctl::MailList))
+            list->setFocus();
+    };
+    tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
+    tabs.setTaskFilter = [this](long id, const QString& filter) {
+        m_taskCategoryId = id;
+        m_taskFilter = filter;
+    };
+    tabs.categoryQueueEmpty = side.categoryTreeEmpty;
+    tabs.selectCategoryRow = treeRow(Ctl::CategoryTree);
+    tabs.showFinancePage = side.showFinancePage;
+    tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
+    tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
+    // A tree filled just now shows from its first group; one filled before keeps its row.
+    tabs.contactGroupTree = [select = treeRow(Ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
+    tabs.resetForce = side.resetForce;
+    m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
+
+    auto zero = [](auto fn) { return fn ? fn() : decltype(fn())(); };
+    m_runner = std::make_unique<UpdateRunner>(*m_deps.forms, UpdateRunner::Values{
+        [&r, zero] { return zero(r.eventId); }, [&r, zero] { return zero(r.taskCategoryId); },
+        [&r, zero] { return zero(r.financeCategoryId); }, [&r, zero] { return zero(r.financeCategoryType); },
+        [this, &r] { return r.selectedContactId ? r.selectedContactId() : m_selectedContactId; }, [this] { return m_textBuffer; },
+        [&r, zero] { return zero(r.outgoingDocumentsRow); }});
+
+    m_manager->setTarget(Ctl::MN_COMMAND, [this] {
+        m_dispatcher->dispatch();
+        parts().afterEvent();
+    });
+    m_manager->setTarget(Ctl::MN_SEL, [this] {
+        if (m_pendingSel < 1 || m_pendingSel > 8)
+            return;
+        m_sel = m_pendingSel;
+        tabChanged(m_sel);
+    });
+}
+
+OrganiserWindow::~OrganiserWindow()
+{
+    // The frame closing takes its central area with it: the same closing as a shutdown.
+    if (m_manager && m_manager->isOpen())
+        shutDown();
+    vrt::unregisterReceiver(m_receiverId);
+    if (GLO::W_FIRST == m_receiverId)
+        GLO::W_FIRST = 0;
+}
+
+QString OrganiserWindow::tr(const QString& text) const { return m_deps.translate ? m_deps.translate(text) : text; }
+
+QString OrganiserWindow::dataPath(const QString& relative) const { return vrt::joinPath(m_deps.dataFolder, relative); }
+
+void OrganiserWindow::build()
+{
+    setFont(QFont(QStringLiteral("Tahoma")));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_pages = new QStackedWidget(this);
+    layout->addWidget(m_pages);
+    for (const QString& caption : PageCaptions) {
+        auto* page = new QWidget(m_pages);
+        page->setObjectName(caption);
+        new QVBoxLayout(page);
+        m_pages->addWidget(page);
+    }
+    // The pages' contents are composed by the panes; the window makes the controls its own
+    // logic needs by number.
+    auto* chart = new QWidget(m_pages->widget(0));
+    chart->setObjectName(QStringLiteral("Chart"));
+
+    // The ribbon chooses the finance page, so its sheet shows no tabs of its own.
+    m_finance = new QTabWidget(m_pages->widget(5));
+    m_finance->tabBar()->hide();
+    m_finance->setDocumentMode(true);
+    for (const char* caption : {"Prihodi/rashodi", "Ulazni računi", "Izlazni računi", "Graf"})
+        m_finance->addTab(new QWidget(m_finance), QString::fromUtf8(caption)); // translated with the window
+    m_pages->widget(5)->layout()->addWidget(m_finance);
+
+    m_contacts = new QTabWidget(m_pages->widget(7));
+    for (const char* caption : {"Napomena", "Zadaci", "Ulazni dokumenti", "Izlazni dokumenti"})
+        m_contacts->addTab(new QWidget(m_contacts), QString::fromUtf8(caption));
+    connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
+
+    // The hosted components' containers: the mail page's reading pane (header over preview,
+    // the attachments inside the header), the calendar with its picker, the planning chart.
+    auto container = [this](int control, const char* name, QWidget* parent) {
+        auto* box = new QWidget(parent);
+        box->setObjectName(QLatin1String(name));
+        m_manager->setControl(control, box);
+        return box;
+    };
+    container(Ctl::HeaderPanel, "PodaciD", m_pages->widget(1));
+    container(Ctl::Preview, "Mht", m_pages->widget(1));
+    container(Ctl::Attachments, "AttachD", m_pages->widget(1))->hide();
+    container(Ctl::Calendar, "Cal", m_pages->widget(3));
+    container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
+    container(Ctl::Gantt, "Ex", m_pages->widget(4));
+
+    m_manager->setWindow(this);
+    m_manager->setControl(Ctl::MainSheet, m_pages);
+    m_manager->setControl(Ctl::Chart, chart);
+    m_manager->setControl(Ctl::FinanceSheet, m_finance);
+    m_manager->setControl(Ctl::ContactSheet, m_contacts);
+    m_manager->setErrors(VelmoraDll::LibraryErrors(), QStringLiteral("W_First"));
+}
+
+int OrganiserWindow::financePage() const { return m_finance->currentIndex() + 1; }
+
+void OrganiserWindow::selectPage(int page) { m_pages->setCurrentIndex(page - 1); }
+
+int OrganiserWindow::opening()
+{
+    GLOBALREQUEST = 0;
+    GLOBALRESPONSE = 0;
+    if (m_deps.openFiles && m_deps.openFiles() != 0)
+        return vrt::LEVEL_FATAL; // OpenFilez has said why; the window does not open half-working
+    m_filesOpened = true;
+
+    const vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
+    m_sel = int(ini.getInt(QStringLiteral("LastTab"), QStringLiteral("Last"), 1));
+    if (m_sel < 1 || m_sel > 8)
+        m_sel = 1;
+
+    const MoneyTokens tokens = moneyTokens(moneySeparators(m_deps.locale).decimal, moneySeparators(m_deps.locale).thousands);
+    GC::DECIMAL = tokens.decimal.toStdString();
+    GC::THOUSAND = tokens.thousands.toStdString();
+    m_moneyPicture = QStringLiteral("@N-14") + tokens.thousands + tokens.decimal + QStringLiteral("2b");
+
+    for (const auto& list : ListKeys)
+        if (QHeaderView* header = listHeader(m_manager->control(list.control)))
+            VelmoraDll::restoreListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+
+    // The library's texts first, so the window is translated into the current language.
+    VelmoraDll::refreshTranslationIfChanged();
+    VelmoraDll::translator().TRANSLATEWINDOW(this);
+    selectPage(m_sel);
+    m_manager->setTimer(10); // counted in hundredths through the clock, so 100 ms is plenty
+    return vrt::LEVEL_BENIGN;
+}
+
+void OrganiserWindow::firstDisplay()
+{
+    if (m_deps.controls) {
+        HostedDeps hosted;
+        hosted.factory = m_deps.controls;
+        hosted.container = [this](int control) { return m_manager->control(control); };
+        hosted.language = G::QVLang.load();
+        hosted.dataFolder = m_deps.dataFolder;
+        hosted.translate = m_deps.translate;
+        hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
+        hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
+        createActiveXControls(hosted, m_hosted);
+        // A component that is not there yet says so in the current language.
+        for (int control : {Ctl::Calendar, Ctl::DatePicker, Ctl::Gantt, Ctl::Chart})
+            if (QWidget* box = m_manager->control(control))
+                VelmoraDll::translator().TRANSLATEWINDOW(box);
+    }
+    parts().firstShown();
+    vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
+    putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Ok"), tr(QStringLiteral("&Ok"))) &&
+        putSetting(ini, QStringLiteral("QuilvoLang"), QStringLiteral("Cancel"), tr(QStringLiteral("&Prekid")));
+
+    m_heartbeat->firstDisplay(mailpeople::storedCheck(m_deps.dataFolder));
+
+    QDir().mkpath(dataPath(QStringLiteral("Documents/Signature")));
+    // The frame learns which module is shown, and the shown pane fills.
+    tabChanged(m_sel);
+}
+
+int OrganiserWindow::tabChanged(int page) { return m_tabs->tabChanged(page); }
+
+int OrganiserWindow::mailFolderSelected()
+{
+    // The sent folder shows the recipient column where the others show the sender, at the
+    // width the user last gave whichever of the two was shown.
+    auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
+    const QModelIndex current = folders ? folders->currentIndex() : QModelIndex();
+    auto* tree = folders ? qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model()) : nullptr;
+    const int row = tree ? tree->position(current) : current.row();
+    const auto& queue = VelmoraDll::InboxQ();
+    auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
+    if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {
+        QHeaderView* header = list->horizontalHeader();
+        for (int column : {1, 2})
+            if (header->sectionSize(column) > 0 && header->sectionSize(column) != m_mailNameColumnWidth)
+                m_mailNameColumnWidth = header->sectionSize(column);
+        const bool sent = queue[size_t(row)].ENNAZIV == QLatin1String("xSent_1");
+        // The list translates its own headers.
+        list->model()->setHeaderData(1, Qt::Horizontal, sent ? QStringLiteral("Prima") : QStringLiteral("Šalje"));
+        header->resizeSection(1, sent ? 0 : m_mailNameColumnWidth);
+        header->resizeSection(2, sent ? m_mailNameColumnWidth : 0);
+    }
+    return m_deps.panes->InboxSelected();
+}
+
+bool OrganiserWindow::startReceive()
+{
+    return m_deps.launcher->startDetached(korbelsteen::programPath(m_deps.dataFolder), korbelsteen::receiveArgs());
+}
+
+bool OrganiserWindow::open()
+{
+    if (!m_deps.parts)
+        qFatal("The organiser window opens with its panes attached");
+    return m_manager->open();
+}
+
+void OrganiserWindow::setList(int control, QAbstractItemView* view) { m_manager->setControl(control, view); }
+
+void OrganiserWindow::saveListLayouts()
+{
+    bool saved = true;
+    for (const auto& list : ListKeys)
+        if (QHeaderView* header = listHeader(m_manager->control(list.control)))
+            saved = VelmoraDll::saveListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key)) && saved;
+    if (!saved) // list layouts live in the working folder's file
+        reportSettingsNotSaved(vrt::IniFile(vrt::joinPath(QDir::currentPath(), QStringLiteral("Standard.ini"))));
+}
+
+void OrganiserWindow::shutDown()
+{
+    if (m_manager->isOpen())
+        saveListLayouts();
+    m_manager->close();
+}
+
+} // namespace organiser

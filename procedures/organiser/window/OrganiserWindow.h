@@ -1,0 +1,232 @@
+#pragma once
+#include <QLocale>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "procedures/common/TreeLists.h"
+#include "procedures/organiser/window/CommandDispatcher.h"
+#include "procedures/organiser/window/Heartbeat.h"
+#include "procedures/organiser/panes/HostedControls.h"
+#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/TabSwitcher.h"
+#include "procedures/organiser/window/UpdateRunner.h"
+#include "runtime/WindowManager.h"
+
+class QAbstractItemView;
+class QStackedWidget;
+class QTabWidget;
+
+namespace organiser {
+
+// Notifications to the frame, which listens as receiver `id` (the frame's "thread" 1).
+class NotifyFrameLink : public FrameLink {
+public:
+    explicit NotifyFrameLink(int id = 1) : m_id(id) {}
+    void notify(int code, int number) override;
+
+private:
+    int m_id;
+};
+
+// "SR"/"START" of the data folder's Standard.ini, read again only when the file changed or a
+// second has passed: the heartbeat asks a hundred times a second. A 1 whose receive is gone
+// (killed: `receiverAlive` answers false) reads as 2, a receive that ended, so it is cleared.
+class StartFlag {
+public:
+    explicit StartFlag(QString iniPath, std::function<bool()> receiverAlive = {})
+        : m_path(std::move(iniPath)), m_receiverAlive(std::move(receiverAlive)) {}
+    int read(long long nowHundredths);
+    bool write(int value);
+
+private:
+    QString m_path;
+    std::function<bool()> m_receiverAlive;
+    qint64 m_stamp = -1;
+    qint64 m_size = -1;
+    long long m_readAt = -1000;
+    int m_value = 0;
+};
+
+class OrganiserWindow;
+
+// What the window's panes do for it: layouts, splitters, trees, the per-event checks, the
+// pane buttons and the first display. The panes are made over the window, so they are given
+// after it (attachPanes); a window without them does not open.
+class WindowParts {
+public:
+    virtual ~WindowParts() = default;
+    virtual void saveMainLayout() = 0;
+    // 0: the window lays itself out again (reset) after a resize.
+    virtual int resizeControls() = 0;
+    virtual void setupSplitters() = 0;
+    // A tab switch asks for a row of a tree (filled first when empty); 0 keeps the row.
+    virtual void selectTreeRow(int control, int row) = 0;
+    // After every selection change, command and heartbeat.
+    virtual void afterEvent() = 0;
+    // An accepted control without a target of its own (the panes' buttons): a level.
+    virtual int paneButton(int control) = 0;
+    // Once, at the first display, after the hosted components are made.
+    virtual void firstShown() = 0;
+};
+
+// Everything the window reaches outside itself. The composition root (OrganiserAssembly)
+// gives every service; the Gantt chart, the calendar and the record primer have no default,
+// and a window without them is not made. Forms and pane routines not given are the window's
+// own registries by name, whose names are all not built yet.
+struct OrganiserDeps : Services {
+    std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
+    std::function<void()> closeFiles;        // at the end, when openFiles succeeded
+    std::function<long long()> clock;        // hundredths of a second, monotonic
+    QLocale locale;                          // money separators
+    QString dataFolder;                      // THISPCPATH unless given
+    std::function<QString(const QString&)> translate;
+    // The mail folders and contact groups the trees are filled from (the data layer's).
+    VelmoraDll::TreeTableSource* folders = nullptr;
+    VelmoraDll::TreeTableSource* groups = nullptr;
+    // Makes the hosted components at the first display; none: the window goes without them.
+    ControlFactory* controls = nullptr;
+    // Where the registries write the names asked for that nobody built; none: the window's own.
+    CallLog* log = nullptr;
+    // The panes, when they are not attached to the window afterwards.
+    WindowParts* parts = nullptr;
+    // The record buffers and mail counts the window reads (the data layer's).
+    struct Records {
+        std::function<long long()> emailId;          // EM:ID
+        std::function<QString()> messageId;          // EM:MESSAGEID
+        std::function<long long()> printRecordId;    // PrintRecordID
+        std::function<long()> eventId;               // CAL:EventID
+        std::function<long()> taskCategoryId;        // CALC:ID
+        std::function<long()> financeCategoryId;     // PRK:ID
+        std::function<int()> financeCategoryType;    // PRK:TIP
+        std::function<long()> outgoingDocumentsRow;  // current row of list 75
+        std::function<long()> selectedContactId;     // the address book's selected contact
+        std::function<bool()> markShownRead;         // stops the program itself on failure
+        std::function<long long()> emailCount;
+        std::function<void()> emailsChanged;
+    } records;
+};
+
+// The organiser window's manager: its opening, events, notifications and closing.
+class MainWindowManager : public vrt::WindowManager {
+    Q_OBJECT
+public:
+    explicit MainWindowManager(OrganiserWindow& window);
+    int init() override;
+    int kill() override;
+    int run(int number, int request) override;
+    int takeNotify(int code, int number) override;
+    int takeWindowEvent(QEvent* event) override;
+    int takeCloseEvent() override;
+    int takeTimer() override;
+    int takeNewSelection(int control) override;
+    int takeAccepted(int control) override;
+
+private:
+    OrganiserWindow& m_w;
+};
+
+// W_First: the organiser window, hosted in the frame's central area on the GUI thread.
+class OrganiserWindow : public QWidget {
+    Q_OBJECT
+public:
+    using Deps = OrganiserDeps;
+
+    static const QStringList PageCaptions;
+
+    explicit OrganiserWindow(Deps deps = {}, QWidget* parent = nullptr);
+    ~OrganiserWindow() override;
+
+    // Opens the window (the opening sequence); false when the opening failed.
+    bool open();
+    // The application's shutdown: the one close the window accepts.
+    void shutDown();
+    void setCloseFiles(std::function<void()> close) { m_deps.closeFiles = std::move(close); }
+
+    MainWindowManager& manager() { return *m_manager; }
+    CommandDispatcher& dispatcher() { return *m_dispatcher; }
+    Heartbeat& heartbeat() { return *m_heartbeat; }
+    int receiverId() const { return m_receiverId; }
+    int shownPage() const { return m_sel; }
+    int financePage() const;
+    QString dataFolder() const { return m_deps.dataFolder; }
+    FormLauncher* forms() const { return m_deps.forms; }
+    VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
+    VelmoraDll::TreeTableSource* mailFolders() const { return m_deps.folders; }
+    QString moneyPicture() const { return m_moneyPicture; }
+    bool filesOpened() const { return m_filesOpened; }
+    // The names asked for that nobody built (for inspection).
+    CallLog& standInLog() { return *m_deps.log; }
+    // The pane routines in use.
+    PaneRoutines& paneRoutines() { return *m_deps.panes; }
+    // The registries by name where features register what they build (null when the window
+    // was given other forms or routines).
+    RecordedPanes* standInPanes() { return dynamic_cast<RecordedPanes*>(m_deps.panes); }
+    RecordedForms* standInForms() { return dynamic_cast<RecordedForms*>(m_deps.forms); }
+    // W_First.TabChanged for the page shown.
+    int showCurrentTab() { return tabChanged(m_sel); }
+    const HostedControls& hosted() const { return m_hosted; }
+
+    // MN:COMMAND and MN:SEL as the notifications leave them.
+    int pendingCommand() const { return m_dispatcher->command(); }
+
+    // The window's lists by control number: their column layouts are restored at the opening
+    // and saved at the closing under "W_First" and the list's name (ListKeys).
+    struct ListKey {
+        int control;
+        const char* key;
+    };
+    static const std::vector<ListKey> ListKeys;
+    void setList(int control, QAbstractItemView* view);
+
+    // The panes' side of the window; set before open().
+    void setParts(WindowParts& parts) { m_deps.parts = &parts; }
+    WindowParts& parts() { return *m_deps.parts; }
+    QString translated(const QString& text) const { return tr(text); }
+
+private:
+    friend class MainWindowManager;
+    void build();
+    int opening();
+    void firstDisplay();
+    void selectPage(int page);
+    int tabChanged(int page);
+    int mailFolderSelected();
+    void saveListLayouts();
+    bool startReceive();
+    QString tr(const QString& text) const;
+    QString dataPath(const QString& relative) const;
+
+    Deps m_deps;
+    CallLog m_log;
+    std::unique_ptr<RecordedForms> m_ownForms;
+    std::unique_ptr<RecordedPanes> m_ownPanes;
+    std::unique_ptr<ProcessLauncher> m_ownLauncher;
+    std::unique_ptr<FrameLink> m_ownFrame;
+    std::unique_ptr<MainWindowManager> m_manager;
+    std::unique_ptr<CommandDispatcher> m_dispatcher;
+    std::unique_ptr<Heartbeat> m_heartbeat;
+    std::unique_ptr<TabSwitcher> m_tabs;
+    std::unique_ptr<UpdateRunner> m_runner;
+    std::unique_ptr<StartFlag> m_startFlag;
+    QStackedWidget* m_pages = nullptr;
+    QTabWidget* m_finance = nullptr;
+    QTabWidget* m_contacts = nullptr;
+    int m_receiverId = 0;
+    int m_sel = 1;            // MN:SEL
+    int m_pendingSel = 0;     // the page a notification asked for
+    bool m_filesOpened = false;
+    bool m_displayed = false;
+    bool m_skipNextSized = true;
+    long m_taskCategoryId = 0;
+    QString m_taskFilter;
+    QString m_textBuffer;
+    long m_selectedContactId = 0;
+    int m_mailNameColumnWidth = 0;
+    long long m_lastClock = -1;
+    QString m_moneyPicture;
+    HostedControls m_hosted;
+};
+
+} // namespace organiser
