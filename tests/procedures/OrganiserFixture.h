@@ -1,4 +1,5 @@
 #pragma once
+#include "procedures/common/TreeLists.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/common/OpenFiles.h"
@@ -35,6 +36,13 @@ protected:
         organiser::SampleResult r = organiser::generateSampleData(n);
         EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
         return r;
+    }
+    // The trees' queues are the library's: a window of an earlier test leaves them filled.
+    static void clearTreeQueues()
+    {
+        VelmoraDll::InboxQ().clear();
+        VelmoraDll::PrihodiRashodiQ().clear();
+        VelmoraDll::KontaktiGrupaQ().clear();
     }
     static QStringList column(organiser::OrganiserList& l, const char* field)
     {

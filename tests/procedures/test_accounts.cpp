@@ -28,13 +28,7 @@ using namespace mailpeople;
 
 namespace {
 
-QStringList messages()
-{
-    QStringList out;
-    for (const auto& c : testsupport::presenter().calls())
-        out << c.text;
-    return out;
-}
+QStringList messages() { return testsupport::presenter().texts(); }
 
 struct AccountValues {
     QString name, smtp;

@@ -58,10 +58,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         sample = fill();
-        // The trees' queues are the library's: a window of an earlier test left them filled.
-        VelmoraDll::InboxQ().clear();
-        VelmoraDll::PrihodiRashodiQ().clear();
-        VelmoraDll::KontaktiGrupaQ().clear();
+        clearTreeQueues();
         // Some unread mail in the inbox the mail page opens on.
         query("UPDATE EMAIL SET READ = 0 WHERE INBOXID = " + std::to_string(sample.inboxId) + " AND ID % 3 = 0");
         controls::registerBuiltInControls();
@@ -820,9 +817,7 @@ TEST_F(AssembledWindow, TheTreeArrowsMoveTheSelectedNodeAndTheOrderStays)
 
     // The next start shows the same order.
     window.reset();
-    VelmoraDll::InboxQ().clear();
-    VelmoraDll::PrihodiRashodiQ().clear();
-    VelmoraDll::KontaktiGrupaQ().clear();
+    clearTreeQueues();
     open();
     showPage(8);
     ASSERT_TRUE(waitFor([&] { return !queueOf(tree::ContactGroups).empty(); }));

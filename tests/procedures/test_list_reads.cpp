@@ -32,9 +32,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         sample = fill();
-        VelmoraDll::InboxQ().clear();
-        VelmoraDll::PrihodiRashodiQ().clear();
-        VelmoraDll::KontaktiGrupaQ().clear();
+        clearTreeQueues();
         controls::registerBuiltInControls();
     }
     void TearDown() override
@@ -107,9 +105,7 @@ TEST_F(ListReads, EachListIsReadOncePerStart)
         if (page == 2)
             EXPECT_GT(list(ctl::Email).rowCount(), 0) << "the mail page shows the inbox's mail";
         window.reset();
-        VelmoraDll::InboxQ().clear();
-        VelmoraDll::PrihodiRashodiQ().clear();
-        VelmoraDll::KontaktiGrupaQ().clear();
+        clearTreeQueues();
     }
 }
 

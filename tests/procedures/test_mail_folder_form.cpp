@@ -92,14 +92,7 @@ protected:
         const auto r = query(sql);
         return r.empty() ? std::string() : r[0];
     }
-    QStringList messages()
-    {
-        QStringList out;
-        for (const auto& c : testsupport::presenter().calls())
-            out << c.text;
-        testsupport::presenter().clear();
-        return out;
-    }
+    QStringList messages() { return testsupport::presenter().takeTexts(); }
     // Every folder of the tree has its place in the tree as its order number.
     bool numberedByPlace()
     {

@@ -42,13 +42,7 @@ struct Spy {
     }
 };
 
-QStringList messages()
-{
-    QStringList out;
-    for (const auto& c : testsupport::presenter().calls())
-        out << c.text;
-    return out;
-}
+QStringList messages() { return testsupport::presenter().texts(); }
 
 } // namespace
 

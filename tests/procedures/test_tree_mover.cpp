@@ -98,14 +98,7 @@ protected:
             v[i] = int(i + 1);
         return v;
     }
-    QStringList messages()
-    {
-        QStringList out;
-        for (const auto& c : testsupport::presenter().calls())
-            out << c.text;
-        testsupport::presenter().clear();
-        return out;
-    }
+    QStringList messages() { return testsupport::presenter().takeTexts(); }
 
     std::map<std::string, int> ids;
 };

@@ -138,6 +138,22 @@ std::vector<ScriptedPresenter::Call> ScriptedPresenter::calls() const
     return m_calls;
 }
 
+QStringList ScriptedPresenter::texts() const
+{
+    std::lock_guard<std::mutex> l(m_mutex);
+    QStringList out;
+    for (const Call& c : m_calls)
+        out << c.text;
+    return out;
+}
+
+QStringList ScriptedPresenter::takeTexts()
+{
+    const QStringList out = texts();
+    clear();
+    return out;
+}
+
 std::vector<ScriptedPresenter::Call> ScriptedPresenter::calls(const QString& kind) const
 {
     std::lock_guard<std::mutex> l(m_mutex);

@@ -55,6 +55,8 @@ public:
 
     std::vector<Call> calls() const;
     std::vector<Call> calls(const QString& kind) const; // only the calls of this kind
+    QStringList texts() const;                          // the text of every call, in order
+    QStringList takeTexts();                            // the same, then clear()
     void clear();
 
 private:
