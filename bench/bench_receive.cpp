@@ -108,7 +108,9 @@ size_t collect(char* data, size_t size, size_t n, void* out)
 // The floor: every message fetched over one connection into memory, nothing else.
 double fetchWithCurl(QString* error)
 {
-    CURL* c = curl_easy_init();
+    controls::CurlEasyHolder session;
+    session.make();
+    CURL* c = session.get();
     QByteArray sink;
     curl_easy_setopt(c, CURLOPT_USERNAME, "bench");
     curl_easy_setopt(c, CURLOPT_PASSWORD, "bench");
@@ -124,9 +126,7 @@ double fetchWithCurl(QString* error)
             break;
         }
     }
-    const double seconds = secondsSince(started);
-    curl_easy_cleanup(c);
-    return seconds;
+    return secondsSince(started);
 }
 
 // A fresh data folder with its database and one account (with its folders) on the server.

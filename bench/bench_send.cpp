@@ -45,12 +45,17 @@ double seconds(std::chrono::steady_clock::time_point since)
 // libcurl alone: the prepared bytes, one connection, every message to one recipient.
 double floorRun(quint16 port, const QByteArray& prepared)
 {
-    CURL* c = curl_easy_init();
+    controls::CurlListHolder rcpt;
+    controls::CurlEasyHolder session;
+    if (!rcpt.append("<ivo@velmora.test>") || !session.make()) {
+        std::fprintf(stderr, "bench_send: libcurl could not start the floor\n");
+        std::exit(1);
+    }
+    CURL* c = session.get();
     const std::string url = "smtp://127.0.0.1:" + std::to_string(port);
-    curl_slist* rcpt = curl_slist_append(nullptr, "<ivo@velmora.test>");
     curl_easy_setopt(c, CURLOPT_URL, url.c_str());
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, "<ana@velmora.test>");
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt);
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, rcpt.get());
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(c, CURLOPT_READFUNCTION, readUpload);
     const auto started = std::chrono::steady_clock::now();
@@ -63,10 +68,7 @@ double floorRun(quint16 port, const QByteArray& prepared)
             std::exit(1);
         }
     }
-    const double s = seconds(started);
-    curl_slist_free_all(rcpt);
-    curl_easy_cleanup(c);
-    return s;
+    return seconds(started);
 }
 
 std::optional<controls::OutgoingMessage> draft(const QTemporaryDir& dir, const QString& attachment)

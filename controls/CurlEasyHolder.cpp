@@ -18,4 +18,16 @@ void CurlEasyHolder::reset()
     m_handle = nullptr;
 }
 
+CurlListHolder::~CurlListHolder() { curl_slist_free_all(m_list); }
+
+bool CurlListHolder::append(const char* text)
+{
+    // On failure libcurl answers nothing and leaves the list it was given untouched.
+    curl_slist* longer = curl_slist_append(m_list, text);
+    if (!longer)
+        return false;
+    m_list = longer;
+    return true;
+}
+
 } // namespace controls

@@ -290,14 +290,13 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QI
     if (m_smtp && key != m_smtpKey)
         CloseSmtpConnection();
     if (!m_smtp) {
-        m_smtp = curl_easy_init();
-        if (!m_smtp) {
+        if (!m_smtp.make()) {
             m_error = QStringLiteral("libcurl could not start a session");
             return false;
         }
         m_smtpKey = key;
     }
-    CURL* c = handle(m_smtp);
+    CURL* c = handle(m_smtp.get());
     const QString host = SmtpHost.contains(QLatin1Char(':')) && !SmtpHost.startsWith(QLatin1Char('['))
                              ? QLatin1Char('[') + SmtpHost.trimmed() + QLatin1Char(']')
                              : SmtpHost.trimmed();
@@ -315,13 +314,15 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QI
     applyTls(c, SmtpSsl != 0 && !implicitTls);
     const QByteArray sender = '<' + from.toUtf8() + '>';
     curl_easy_setopt(c, CURLOPT_MAIL_FROM, sender.constData());
-    std::vector<QByteArray> rcpt;
-    curl_slist* list = nullptr;
+    CurlListHolder list;
     for (const QString& r : recipients) {
-        rcpt.push_back('<' + r.toUtf8() + '>');
-        list = curl_slist_append(list, rcpt.back().constData());
+        // A recipient that cannot be listed fails the send rather than silently missing out.
+        if (!list.append(('<' + r.toUtf8() + '>').constData())) {
+            m_error = QStringLiteral("libcurl could not list the recipients");
+            return false;
+        }
     }
-    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, list);
+    curl_easy_setopt(c, CURLOPT_MAIL_RCPT, list.get());
     // libcurl's default stays: one refused recipient fails the whole send, so the user never
     // believes it reached everyone.
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
@@ -335,7 +336,6 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QI
     m_errorBuffer[0] = 0;
     const CURLcode rc = curl_easy_perform(c);
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);
-    curl_slist_free_all(list);
     m_upload = nullptr;
     if (rc != CURLE_OK) {
         m_error = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
@@ -347,9 +347,7 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QI
 
 void MailManager::CloseSmtpConnection()
 {
-    if (m_smtp)
-        curl_easy_cleanup(handle(m_smtp));
-    m_smtp = nullptr;
+    m_smtp.reset();
     m_smtpKey.clear();
 }
 

@@ -87,7 +87,7 @@ private:
     void applyTls(void* curl, bool required);
 
     CurlEasyHolder m_curl; // the POP3 session
-    void* m_smtp = nullptr;
+    CurlEasyHolder m_smtp;
     QString m_smtpKey;
     QIODevice* m_upload = nullptr;
     QString m_sessionKey;

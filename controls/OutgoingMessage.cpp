@@ -1,5 +1,6 @@
 #include "controls/OutgoingMessage.h"
 
+#include "controls/GObjectHolder.h"
 #include "controls/MailNames.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
@@ -44,14 +45,16 @@ QString oneLine(const QString& text)
 
 QByteArray utf8(const QString& s) { return s.toUtf8(); }
 
-template <typename T> struct Unref {
-    T* p;
-    ~Unref()
-    {
-        if (p)
-            g_object_unref(p);
-    }
-};
+// The same reference, held as the MIME object every part and multipart is.
+template <class T>
+GObjectHolder<GMimeObject> asObject(GObjectHolder<T> held)
+{
+    GMimeObject* object = GMIME_OBJECT(held.get());
+    (void)held.release();
+    return GObjectHolder<GMimeObject>(object);
+}
+
+using FormatOptions = std::unique_ptr<GMimeFormatOptions, void (*)(GMimeFormatOptions*)>;
 
 // The text in the charset, or nothing when the charset is unknown or cannot hold every
 // character of it.
@@ -77,7 +80,7 @@ std::optional<QByteArray> encoded(const QString& text, const QByteArray& charset
 
 // A text part in the chosen charset; text that charset cannot hold goes as UTF-8, so no
 // letter is lost or garbled.
-GMimeTextPart* textPart(const char* subtype, const QString& text, const QByteArray& charset)
+GObjectHolder<GMimeObject> textPart(const char* subtype, const QString& text, const QByteArray& charset)
 {
     // The HTML's own charset declaration must name what it is sent in.
     const bool html = qstrcmp(subtype, "html") == 0;
@@ -92,49 +95,50 @@ GMimeTextPart* textPart(const char* subtype, const QString& text, const QByteArr
         name = "utf-8";
         bytes = utf8(declaring(name));
     }
-    GMimeTextPart* part = g_mime_text_part_new_with_subtype(subtype);
-    GMimeStream* stream = g_mime_stream_mem_new_with_buffer(bytes->constData(), size_t(bytes->size()));
-    GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
-    g_mime_part_set_content(GMIME_PART(part), content);
-    g_object_unref(content);
-    g_object_unref(stream);
-    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part), "charset", name.constData());
-    g_mime_part_set_content_encoding(GMIME_PART(part), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
-    return part;
+    GObjectHolder<GMimeTextPart> part(g_mime_text_part_new_with_subtype(subtype));
+    const GObjectHolder<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(bytes->constData(), size_t(bytes->size())));
+    const GObjectHolder<GMimeDataWrapper> content(
+        g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(GMIME_PART(part.get()), content.get());
+    g_mime_object_set_content_type_parameter(GMIME_OBJECT(part.get()), "charset", name.constData());
+    g_mime_part_set_content_encoding(GMIME_PART(part.get()), GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+    return asObject(std::move(part));
 }
 
-GMimePart* dataPart(const QString& contentType, const QString& filename, GMimeStream* stream)
+GObjectHolder<GMimePart> dataPart(const QString& contentType, const QString& filename, GMimeStream* stream)
 {
     const QByteArray type = utf8(contentType.isEmpty() ? QStringLiteral("application/octet-stream") : contentType);
     const int slash = type.indexOf('/');
-    GMimePart* part = g_mime_part_new_with_type(type.left(slash).constData(), type.mid(slash + 1).constData());
-    GMimeDataWrapper* content = g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT);
-    g_mime_part_set_content(part, content);
-    g_object_unref(content);
-    g_mime_part_set_content_encoding(part, GMIME_CONTENT_ENCODING_BASE64);
+    GObjectHolder<GMimePart> part(g_mime_part_new_with_type(type.left(slash).constData(), type.mid(slash + 1).constData()));
+    const GObjectHolder<GMimeDataWrapper> content(g_mime_data_wrapper_new_with_stream(stream, GMIME_CONTENT_ENCODING_DEFAULT));
+    g_mime_part_set_content(part.get(), content.get());
+    g_mime_part_set_content_encoding(part.get(), GMIME_CONTENT_ENCODING_BASE64);
     if (!filename.isEmpty())
-        g_mime_part_set_filename(part, utf8(filename).constData());
+        g_mime_part_set_filename(part.get(), utf8(filename).constData());
     return part;
 }
 
-// Adds the part (taking it over) with its disposition and, for an inline part, its id.
-void addPart(GMimeMultipart* to, GMimePart* part, const char* kind, const QString& contentId = {})
+// Adds the part with its disposition and, for an inline part, its id.
+void addPart(GMimeMultipart* to, const GObjectHolder<GMimePart>& part, const char* kind, const QString& contentId = {})
 {
+    GMimeObject* object = GMIME_OBJECT(part.get());
     if (!contentId.isEmpty())
-        g_mime_object_set_content_id(GMIME_OBJECT(part), contentId.toUtf8().constData());
-    g_mime_object_set_disposition(GMIME_OBJECT(part), kind);
-    g_mime_multipart_add(to, GMIME_OBJECT(part));
-    g_object_unref(part);
+        g_mime_object_set_content_id(object, contentId.toUtf8().constData());
+    g_mime_object_set_disposition(object, kind);
+    g_mime_multipart_add(to, object);
 }
 
-InternetAddressList* addressList(const std::vector<MailAddress>& list)
+GObjectHolder<InternetAddress> mailbox(const MailAddress& a)
 {
-    InternetAddressList* out = internet_address_list_new();
-    for (const MailAddress& a : list) {
-        InternetAddress* m = internet_address_mailbox_new(utf8(a.name).constData(), utf8(a.address).constData());
-        internet_address_list_add(out, m);
-        g_object_unref(m);
-    }
+    return GObjectHolder<InternetAddress>(
+        internet_address_mailbox_new(utf8(a.name).constData(), utf8(a.address).constData()));
+}
+
+GObjectHolder<InternetAddressList> addressList(const std::vector<MailAddress>& list)
+{
+    GObjectHolder<InternetAddressList> out(internet_address_list_new());
+    for (const MailAddress& a : list)
+        internet_address_list_add(out.get(), mailbox(a).get());
     return out;
 }
 
@@ -213,48 +217,38 @@ QStringList OutgoingMessage::envelopeRecipients() const
 std::optional<QByteArray> OutgoingMessage::toBytes(const QDateTime& date)
 {
     initGMime();
-    GMimeStream* out = g_mime_stream_mem_new();
-    std::optional<QByteArray> result;
-    if (write(out, date)) {
-        GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out));
-        result = QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
-    }
-    g_object_unref(out);
-    return result;
+    const GObjectHolder<GMimeStream> out(g_mime_stream_mem_new());
+    if (!write(out.get(), date))
+        return std::nullopt;
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(out.get()));
+    return QByteArray(reinterpret_cast<const char*>(bytes->data), qsizetype(bytes->len));
 }
 
 bool OutgoingMessage::writeToFile(const QString& path, const QDateTime& date)
 {
     initGMime();
-    GMimeStream* out = g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600, nullptr);
+    const GObjectHolder<GMimeStream> out(
+        g_mime_stream_fs_open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600, nullptr));
     if (!out) {
         m_error = QStringLiteral("The message could not be written: %1").arg(path);
         return false;
     }
     // File streams write each piece straight through; a buffer makes that a few large writes.
-    GMimeStream* buffered = g_mime_stream_buffer_new(out, GMIME_STREAM_BUFFER_BLOCK_WRITE);
-    g_object_unref(out);
-    const bool ok = write(buffered, date) && g_mime_stream_flush(buffered) == 0;
-    g_object_unref(buffered);
-    return ok;
+    const GObjectHolder<GMimeStream> buffered(g_mime_stream_buffer_new(out.get(), GMIME_STREAM_BUFFER_BLOCK_WRITE));
+    return write(buffered.get(), date) && g_mime_stream_flush(buffered.get()) == 0;
 }
 
 bool OutgoingMessage::write(void* stream, const QDateTime& date)
 {
     GMimeStream* target = static_cast<GMimeStream*>(stream);
     const QByteArray charset = utf8(Charset.trimmed().isEmpty() ? QStringLiteral("utf-8") : Charset.trimmed());
-    GMimeMessage* message = g_mime_message_new(TRUE);
-    Unref<GMimeMessage> keepMessage{message};
+    const GObjectHolder<GMimeMessage> held(g_mime_message_new(TRUE));
+    GMimeMessage* message = held.get();
 
     const MailAddress from = parseMailbox(From);
-    InternetAddress* sender = internet_address_mailbox_new(utf8(from.name).constData(), utf8(from.address).constData());
-    internet_address_list_add(g_mime_message_get_from(message), sender);
-    g_object_unref(sender);
-    for (auto [type, list] : {std::pair{GMIME_ADDRESS_TYPE_TO, &m_to}, std::pair{GMIME_ADDRESS_TYPE_CC, &m_cc}}) {
-        InternetAddressList* l = addressList(*list);
-        internet_address_list_append(g_mime_message_get_addresses(message, type), l);
-        g_object_unref(l);
-    }
+    internet_address_list_add(g_mime_message_get_from(message), mailbox(from).get());
+    for (auto [type, list] : {std::pair{GMIME_ADDRESS_TYPE_TO, &m_to}, std::pair{GMIME_ADDRESS_TYPE_CC, &m_cc}})
+        internet_address_list_append(g_mime_message_get_addresses(message, type), addressList(*list).get());
     g_mime_message_set_subject(message, utf8(oneLine(subject)).constData(), charset.constData());
     GDateTime* when = g_date_time_new_from_unix_local(date.toSecsSinceEpoch());
     g_mime_message_set_date(message, when);
@@ -271,32 +265,24 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
         doc.setHtml(htmlBody);
         plain = doc.toPlainText();
     }
-    GMimeObject* body = nullptr;
-    GMimeTextPart* plainPart = textPart("plain", plain, charset);
-    if (htmlBody.isEmpty()) {
-        body = GMIME_OBJECT(plainPart);
-    } else {
-        GMimeMultipart* alternative = g_mime_multipart_new_with_subtype("alternative");
-        g_mime_multipart_add(alternative, GMIME_OBJECT(plainPart));
-        g_object_unref(plainPart);
-        GMimeObject* html = GMIME_OBJECT(textPart("html", htmlBody, charset));
+    GObjectHolder<GMimeObject> body = textPart("plain", plain, charset);
+    if (!htmlBody.isEmpty()) {
+        GObjectHolder<GMimeMultipart> alternative(g_mime_multipart_new_with_subtype("alternative"));
+        g_mime_multipart_add(alternative.get(), body.get());
+        GObjectHolder<GMimeObject> html = textPart("html", htmlBody, charset);
         if (!m_related.empty()) {
             // The HTML first: readers take the first part of multipart/related as its root.
-            GMimeMultipart* related = g_mime_multipart_new_with_subtype("related");
-            g_mime_object_set_content_type_parameter(GMIME_OBJECT(related), "type", "text/html");
-            g_mime_multipart_add(related, html);
-            g_object_unref(html);
+            GObjectHolder<GMimeMultipart> related(g_mime_multipart_new_with_subtype("related"));
+            g_mime_object_set_content_type_parameter(GMIME_OBJECT(related.get()), "type", "text/html");
+            g_mime_multipart_add(related.get(), html.get());
             for (const MailPart& p : m_related) {
-                GMimeStream* s = g_mime_stream_mem_new_with_buffer(p.data.constData(), size_t(p.data.size()));
-                GMimePart* part = dataPart(p.contentType, p.filename, s);
-                g_object_unref(s);
-                addPart(related, part, GMIME_DISPOSITION_INLINE, p.contentId);
+                const GObjectHolder<GMimeStream> s(g_mime_stream_mem_new_with_buffer(p.data.constData(), size_t(p.data.size())));
+                addPart(related.get(), dataPart(p.contentType, p.filename, s.get()), GMIME_DISPOSITION_INLINE, p.contentId);
             }
-            html = GMIME_OBJECT(related);
+            html = asObject(std::move(related));
         }
-        g_mime_multipart_add(alternative, html);
-        g_object_unref(html);
-        body = GMIME_OBJECT(alternative);
+        g_mime_multipart_add(alternative.get(), html.get());
+        body = asObject(std::move(alternative));
     }
 
     // The attachments, streamed from their files (or from the zip made of them).
@@ -333,39 +319,32 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
         if (!ok) {
             if (m_error.isEmpty())
                 m_error = QStringLiteral("The attachments could not be zipped");
-            g_object_unref(body);
             return false;
         }
         files = {zipPath};
         names = {m_zipName};
     }
     if (!files.isEmpty()) {
-        GMimeMultipart* mixed = g_mime_multipart_new_with_subtype("mixed");
-        g_mime_multipart_add(mixed, body);
-        g_object_unref(body);
+        GObjectHolder<GMimeMultipart> mixed(g_mime_multipart_new_with_subtype("mixed"));
+        g_mime_multipart_add(mixed.get(), body.get());
         const QMimeDatabase types;
         for (qsizetype i = 0; i < files.size(); ++i) {
             const QString& f = files[i];
             const QString name = names.value(i, QFileInfo(f).fileName());
-            GMimeStream* s = g_mime_stream_fs_open(QFile::encodeName(f).constData(), O_RDONLY, 0644, nullptr);
+            const GObjectHolder<GMimeStream> s(g_mime_stream_fs_open(QFile::encodeName(f).constData(), O_RDONLY, 0644, nullptr));
             if (!s) {
                 m_error = QStringLiteral("The attachment cannot be read: %1").arg(f);
-                g_object_unref(mixed);
                 return false;
             }
-            GMimePart* part = dataPart(types.mimeTypeForFile(f).name(), name, s);
-            g_object_unref(s);
-            addPart(mixed, part, GMIME_DISPOSITION_ATTACHMENT);
+            addPart(mixed.get(), dataPart(types.mimeTypeForFile(f).name(), name, s.get()), GMIME_DISPOSITION_ATTACHMENT);
         }
-        body = GMIME_OBJECT(mixed);
+        body = asObject(std::move(mixed));
     }
-    g_mime_message_set_mime_part(message, body);
-    g_object_unref(body);
+    g_mime_message_set_mime_part(message, body.get());
 
-    GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);
-    g_mime_format_options_set_newline_format(options, GMIME_NEWLINE_FORMAT_DOS);
-    const bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message), options, target) >= 0;
-    g_mime_format_options_free(options);
+    const FormatOptions options(g_mime_format_options_clone(nullptr), g_mime_format_options_free);
+    g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
+    const bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message), options.get(), target) >= 0;
     if (!written)
         m_error = QStringLiteral("The message could not be written");
     return written;
