@@ -16,9 +16,9 @@ enum : int {
 
     // Sheets, trees and hosted controls
     MainSheet = 6, OverviewSheet = 10, Chart = 13, Preview = 23, MailFolderTree = 24, HeaderPanel = 25,
-    Attachments = 26, Calendar = 43, DatePicker = 44, Gantt = 46, GanttItems = 47, FinanceSheet = 51,
-    CategoryTree = 53, StateChart = 103, StateChartKind = 105, ContactGroupTree = 119, ContactSheet = 133,
-    ContactNote = 135, MailToContact = 152,
+    Attachments = 26, Calendar = 43, DatePicker = 44, Gantt = 46, GanttItems = 47, GanttLinkMenu = 48,
+    FinanceSheet = 51, CategoryTree = 53, StateChart = 103, StateChartKind = 105, ContactGroupTree = 119,
+    ContactSheet = 133, ContactNote = 135, MailToContact = 152,
 
     // The up, down, left and right buttons under a tree: first, first + 1, + 2, + 3
     MailFolderArrows = 27, CategoryArrows = 54, ContactGroupArrows = 128,
@@ -36,3 +36,8 @@ enum : int {
 };
 
 } // namespace organiser::ctl
+
+// The three trees the move buttons and the tree walks name.
+namespace organiser::tree {
+enum : int { MailFolders = ctl::MailFolderTree, Categories = ctl::CategoryTree, ContactGroups = ctl::ContactGroupTree };
+}
