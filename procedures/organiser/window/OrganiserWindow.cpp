@@ -43,11 +43,17 @@ const QStringList OrganiserWindow::PageCaptions = {
     QStringLiteral("Passwords"),      QStringLiteral("Adresar")};
 
 const std::vector<OrganiserWindow::ListKey> OrganiserWindow::ListKeys = {
-    {14, "?L:Notes"},  {21, "?L:Email"}, {24, "?L:InboxQ"}, {36, "?L:TaskCategory"}, {37, "?L:Zadaci"},
-    {47, "?L:ItemsQ"}, {53, "?L:PrihodiRashodiQ"}, {58, "?L:Pr"}, {64, "?L:UDK"}, {65, "?L:UD"},
-    {74, "?L:IDK"},    {75, "?L:ID"},    {82, "?L:Stavke"}, {104, "?LIST1"}, {113, "?L:PKat"},
-    {117, "?L:Pass"},  {119, "?L:KontaktiGrupaQ"}, {120, "?L:Kontakti"}, {137, "?L:P:Zadaci"},
-    {142, "?L:P:UD"},  {147, "?L:P:ID"}};
+    {ctl::Notes, "?L:Notes"},       {ctl::Email, "?L:Email"},
+    {ctl::MailFolderTree, "?L:InboxQ"}, {ctl::TaskCategory, "?L:TaskCategory"},
+    {ctl::Zadaci, "?L:Zadaci"},     {ctl::GanttItems, "?L:ItemsQ"},
+    {ctl::CategoryTree, "?L:PrihodiRashodiQ"}, {ctl::Pr, "?L:Pr"},
+    {ctl::UDK, "?L:UDK"},           {ctl::UD, "?L:UD"},
+    {ctl::IDK, "?L:IDK"},           {ctl::ID, "?L:ID"},
+    {ctl::Stavke, "?L:Stavke"},     {ctl::StateList, "?LIST1"},
+    {ctl::PKat, "?L:PKat"},         {ctl::Pass, "?L:Pass"},
+    {ctl::ContactGroupTree, "?L:KontaktiGrupaQ"}, {ctl::Kontakti, "?L:Kontakti"},
+    {ctl::PZadaci, "?L:P:Zadaci"},  {ctl::PUD, "?L:P:UD"},
+    {ctl::PID, "?L:P:ID"}};
 
 namespace {
 QHeaderView* listHeader(QWidget* w)
