@@ -2,10 +2,13 @@
 
 #include <map>
 
+#include "procedures/organiser/window/Commands.h"
+
 namespace shell {
 namespace {
 
 using K = RibbonKind;
+namespace cmd = organiser::cmd;
 
 RibbonItemDef button(int id, const char* caption, const char* icon, bool beginGroup = false)
 {
@@ -27,11 +30,11 @@ RibbonGroupDef group(int id, const char* caption, std::vector<RibbonItemDef> con
 RibbonGroupDef globalGroup()
 {
     return group(kGlobalGroupId, "Globalno",
-                 {withBar(button(1009, "Podešavanje", "1309989085_advancedsettings.ico"), K::Popup,
-                          {button(1010, "Programa", "1309988935_wheel.ico"),
-                           button(1011, "Email računa", "1309386212_contact.ico")}),
-                  button(1012, "Arhiviranje", "1310033331_Archive.ico"),
-                  button(1013, "Izlaz", "1310292881_exit.ico")});
+                 {withBar(button(cmd::SettingsMenu, "Podešavanje", "1309989085_advancedsettings.ico"), K::Popup,
+                          {button(cmd::ProgramSettings, "Programa", "1309988935_wheel.ico"),
+                           button(cmd::MailAccounts, "Email računa", "1309386212_contact.ico")}),
+                  button(cmd::Archive, "Arhiviranje", "1310033331_Archive.ico"),
+                  button(cmd::Exit, "Izlaz", "1310292881_exit.ico")});
 }
 
 // Insert, change and delete buttons, which several tabs repeat with their own ids.
@@ -57,68 +60,68 @@ std::vector<RibbonTabDef> build()
 
     tab(1, "Moj organizator", "dudes.ico",
         {group(1, "Obrada",
-               {withBar(button(1001, "Izradi novi", "1309988037_label_black_new.ico"), K::Popup,
-                        {button(1002, "Email", "mail.ico"), button(1003, "Zadatak", "KasniDatumi.ico"),
-                         button(1004, "Proizvod/usluga", "brickwall.ico"),
-                         withBar(button(1005, "Financijski dokument", "money.ico"), K::SplitButton,
-                                 {button(1100, "Prihod", ""), button(1101, "Trošak", ""),
-                                  button(1102, "Ulazni dokument", "", true),
-                                  button(1103, "Izlazni dokument", "")}),
-                         button(1007, "Password", "bcc.ico"), button(1015, "Kontakt", "dude2.ico")}),
-                button(1014, "Osvježi prikaz", "1310068679_gtk-refresh.ico", true)})});
+               {withBar(button(cmd::NewMenu, "Izradi novi", "1309988037_label_black_new.ico"), K::Popup,
+                        {button(cmd::NewEmail, "Email", "mail.ico"), button(cmd::NewTask, "Zadatak", "KasniDatumi.ico"),
+                         button(cmd::NewProduct, "Proizvod/usluga", "brickwall.ico"),
+                         withBar(button(cmd::NewFinanceDocument, "Financijski dokument", "money.ico"), K::SplitButton,
+                                 {button(cmd::NewIncome, "Prihod", ""), button(cmd::NewExpense, "Trošak", ""),
+                                  button(cmd::NewIncomingDocument, "Ulazni dokument", "", true),
+                                  button(cmd::NewOutgoingDocument, "Izlazni dokument", "")}),
+                         button(cmd::NewPassword, "Password", "bcc.ico"), button(cmd::NewContact, "Kontakt", "dude2.ico")}),
+                button(cmd::Refresh, "Osvježi prikaz", "1310068679_gtk-refresh.ico", true)})});
 
     tab(2, "E-mail", "mail.ico",
         {group(4, "E-mail obrada",
-               {button(2001, "Novi email", "1309363638_mail.ico"),
-                button(2002, "Odgovori", "1309363855_Reply.ico"),
-                button(2003, "Odgovori svima", "1309364762_forward.ico"),
-                button(2004, "Proslijedi", "1309363864_email_forward.ico"),
-                button(2005, "Šalji/primaj", "1309365103_Gnome-Network-Receive-48.ico", true),
-                button(2006, "Obriši", "1309365145_onebit_33.ico", true)}),
-         group(4, "Ispis", {button(2007, "Ispis", "printer.ico")})});
+               {button(cmd::MailNew, "Novi email", "1309363638_mail.ico"),
+                button(cmd::MailReply, "Odgovori", "1309363855_Reply.ico"),
+                button(cmd::MailReplyAll, "Odgovori svima", "1309364762_forward.ico"),
+                button(cmd::MailForward, "Proslijedi", "1309363864_email_forward.ico"),
+                button(cmd::MailSendReceive, "Šalji/primaj", "1309365103_Gnome-Network-Receive-48.ico", true),
+                button(cmd::MailDelete, "Obriši", "1309365145_onebit_33.ico", true)}),
+         group(4, "Ispis", {button(cmd::MailPrint, "Ispis", "printer.ico")})});
 
     tab(3, "Zadaci", "hand_paper.ico",
-        {group(4, "Kategorije", editButtons(3001)),
-         group(4, "Zadaci", join(editButtons(3004), {button(3007, "Ispis", "printer.ico", true)}))});
+        {group(4, "Kategorije", editButtons(cmd::TaskCategoryInsert)),
+         group(4, "Zadaci", join(editButtons(cmd::TaskInsert), {button(cmd::TaskPrint, "Ispis", "printer.ico", true)}))});
 
     tab(4, "Kalendar", "KasniDatumi.ico",
-        {group(4, "Zadaci", {button(4004, "Osvježi", "OtvoriSve.ico", true),
-                             button(4005, "Ispis", "printer.ico", true)})});
+        {group(4, "Zadaci", {button(cmd::CalendarRefresh, "Osvježi", "OtvoriSve.ico", true),
+                             button(cmd::CalendarPrint, "Ispis", "printer.ico", true)})});
 
     tab(5, "Planiranje", "cart1.ico",
         {group(4, "Datoteka",
-               {button(5001, "Novi plan", "1311020299_document-new.ico"),
-                button(5002, "Otvori", "1311020374_Open.ico"),
-                withBar(button(5010, "Spremi plan", "1311020423_Floppy-64.ico", true), K::Popup,
-                        {button(5003, "Spremi", "1311020654_column_tree.ico"),
-                         button(5011, "Spremi kao...", "1311020299_document-new.ico")})}),
+               {button(cmd::PlanNew, "Novi plan", "1311020299_document-new.ico"),
+                button(cmd::PlanOpen, "Otvori", "1311020374_Open.ico"),
+                withBar(button(cmd::PlanSaveMenu, "Spremi plan", "1311020423_Floppy-64.ico", true), K::Popup,
+                        {button(cmd::PlanSave, "Spremi", "1311020654_column_tree.ico"),
+                         button(cmd::PlanSaveAs, "Spremi kao...", "1311020299_document-new.ico")})}),
          group(4, "Plan",
-               {button(5004, "Dodaj WBS", "tree.ico"),
-                button(5009, "Dodaj aktivnost", "1311020654_column_tree.ico"),
-                button(5012, "Obriši aktivnost", "1309365145_onebit_33.ico")}),
+               {button(cmd::PlanAddWbs, "Dodaj WBS", "tree.ico"),
+                button(cmd::PlanAddActivity, "Dodaj aktivnost", "1311020654_column_tree.ico"),
+                button(cmd::PlanDeleteActivity, "Obriši aktivnost", "1309365145_onebit_33.ico")}),
          group(4, "Pomicanje",
-               {button(5006, "Lijevo", "1311020806_Backward-64.ico"),
-                button(5005, "Desno", "1311021047_Forward-64.ico"),
-                button(5007, "Gore", "1311021117_Up-64.ico"),
-                button(5008, "Dole", "1311020795_Down-64.ico")})});
+               {button(cmd::PlanOutdent, "Lijevo", "1311020806_Backward-64.ico"),
+                button(cmd::PlanIndent, "Desno", "1311021047_Forward-64.ico"),
+                button(cmd::PlanMoveUp, "Gore", "1311021117_Up-64.ico"),
+                button(cmd::PlanMoveDown, "Dole", "1311020795_Down-64.ico")})});
 
     tab(6, "Financije", "money.ico",
-        {group(4, "Osobne financije", {button(6001, "Prihodi/troškovi", "1310292424_invoice.ico")}),
+        {group(4, "Osobne financije", {button(cmd::FinancePersonal, "Prihodi/troškovi", "1310292424_invoice.ico")}),
          group(4, "Poslovne financije",
-               {button(6003, "Ulazni dokumenti", "1310292553_invoice.ico"),
-                button(6004, "Izlazni dokumenti", "1310292562_invoice.ico"),
-                button(6005, "Stanje", "1310292583_kchart.ico", true)}),
-         group(4, "Izvještaji", {button(6999, "Ispis", "printer.ico"), button(6998, "Excel", "Excel.ico")})});
+               {button(cmd::FinanceIncoming, "Ulazni dokumenti", "1310292553_invoice.ico"),
+                button(cmd::FinanceOutgoing, "Izlazni dokumenti", "1310292562_invoice.ico"),
+                button(cmd::FinanceState, "Stanje", "1310292583_kchart.ico", true)}),
+         group(4, "Izvještaji", {button(cmd::FinancePrint, "Ispis", "printer.ico"), button(cmd::FinanceExcel, "Excel", "Excel.ico")})});
 
     tab(7, "Sigurnost", "Folder3.ico",
-        {group(4, "Kategorije", editButtons(7001)), group(4, "Password", editButtons(7004))});
+        {group(4, "Kategorije", editButtons(cmd::PasswordCategoryInsert)), group(4, "Password", editButtons(cmd::PasswordInsert))});
 
     tab(8, "Adresar", "dude.ico",
         {group(4, "Grupe kontakata",
-               join({button(8001, "Unos grupe", "i.ico")}, editButtons(8002, "Unos podgrupe"))),
-         group(4, "Kontakti", editButtons(8005)), group(80, "Zadaci", editButtons(8008), true),
-         group(81, "Ulazni dokumenti", editButtons(8011), true),
-         group(82, "Izlazni dokumenti", editButtons(8014), true)});
+               join({button(cmd::ContactGroupInsert, "Unos grupe", "i.ico")}, editButtons(cmd::ContactSubgroupInsert, "Unos podgrupe"))),
+         group(4, "Kontakti", editButtons(cmd::ContactInsert)), group(80, "Zadaci", editButtons(cmd::ContactTaskInsert), true),
+         group(81, "Ulazni dokumenti", editButtons(cmd::ContactIncomingInsert), true),
+         group(82, "Izlazni dokumenti", editButtons(cmd::ContactOutgoingInsert), true)});
     return tabs;
 }
 
@@ -150,7 +153,7 @@ std::vector<RibbonIconDef> ribbonIcons()
     // Images registered for commands that have no ribbon control.
     const std::pair<int, const char*> unbound[] = {
         {1006, "gant.ico"}, {1008, "1309365103_Gnome-Network-Receive-48.ico"},
-        {2008, "1309386212_contact.ico"}, {4001, "i.ico"}, {4002, "c.ico"}, {4003, "d.ico"},
+        {cmd::MailAccountsOnMailPage, "1309386212_contact.ico"}, {4001, "i.ico"}, {4002, "c.ico"}, {4003, "d.ico"},
         {6002, "printer.ico"}};
     for (const auto& [id, file] : unbound)
         byId.emplace(id, QString::fromUtf8(file));

@@ -58,7 +58,7 @@ TEST_F(OrganiserListsTest, TheLogStaysBoundedWhileMailArrivesWithTheListOpen)
     const int shownFolder = int(sample.inboxId);
     panes->lists().setMailFolder(shownFolder); // the inbox chosen in the folder tree
     QApplication::processEvents();
-    auto* list = qobject_cast<QTableView*>(window.manager().control(21));
+    auto* list = qobject_cast<QTableView*>(window.manager().control(ctl::Email));
     ASSERT_NE(list, nullptr);
     ASSERT_NE(list->model(), nullptr);
     ASSERT_GT(list->model()->rowCount(), 0);

@@ -1,6 +1,7 @@
 #include "data/Globals.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "tests/procedures/StandInServices.h"
 #include "runtime/IniFile.h"
@@ -286,7 +287,7 @@ TEST(OrganiserWindow, SentFolderShowsTheRecipientColumn)
     };
     for (auto c : {Case{2, "Prima", 0, 140}, Case{1, "Šalje", 140, 0}}) {
         folderTree->setCurrentIndex(folders.index(c.row, 0));
-        rig.window->manager().takeNewSelection(24);
+        rig.window->manager().takeNewSelection(ctl::MailFolderTree);
         EXPECT_EQ(mails.headerData(1, Qt::Horizontal).toString(), c.header);
         EXPECT_EQ(mailList->horizontalHeader()->sectionSize(1), c.sender);
         EXPECT_EQ(mailList->horizontalHeader()->sectionSize(2), c.recipient);

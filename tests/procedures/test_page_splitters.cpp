@@ -180,9 +180,9 @@ struct OpenedWindow {
     {
         static_cast<QStackedWidget*>(control(6))->setCurrentIndex(page);
         if (page == 5)
-            static_cast<QTabWidget*>(control(51))->setCurrentIndex(tab);
+            static_cast<QTabWidget*>(control(ctl::FinanceSheet))->setCurrentIndex(tab);
         if (page == 7)
-            static_cast<QTabWidget*>(control(133))->setCurrentIndex(tab);
+            static_cast<QTabWidget*>(control(ctl::ContactSheet))->setCurrentIndex(tab);
         QApplication::processEvents();
     }
     OrganiserWindow window;
@@ -392,7 +392,7 @@ TEST_F(WindowPagesTest, TheContactNoteIsShownAndSavedForItsContact)
     lists.setContactGroup(std::stol(query("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = 1")[0]));
     ASSERT_TRUE(lists.list(ctl::Kontakti).selectId(qlonglong(1)));
     w.panes->pumpEvents();
-    auto* note = qobject_cast<QPlainTextEdit*>(w.control(135));
+    auto* note = qobject_cast<QPlainTextEdit*>(w.control(ctl::ContactNote));
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->toPlainText(), QStringLiteral("Stari tekst"));
 

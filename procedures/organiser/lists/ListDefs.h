@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "data/Dictionary.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 
 // The sixteen lists of the organiser window as data: what each reads, how its columns show
 // the values and how its rows are coloured, iconed and styled. No widgets here.
@@ -57,13 +58,6 @@ struct ListDef {
 const std::vector<ListDef>& organiserLists();
 const ListDef* listDef(int control);
 
-// Control numbers of the lists.
-namespace ctl {
-enum : int {
-    Notes = 14, Email = 21, TaskCategory = 36, Zadaci = 37, Pr = 58, UDK = 64, UD = 65, IDK = 74,
-    ID = 75, Stavke = 82, PKat = 113, Pass = 117, Kontakti = 120, PZadaci = 137, PUD = 142, PID = 147
-};
-}
 
 // Windows colour numbers (blue * 65536 + green * 256 + red); -1 is the list's default.
 constexpr int kBandColour = 16774378;

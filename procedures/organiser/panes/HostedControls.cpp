@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "controls/OrganiserControls.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Dialogs.h"
 
@@ -72,7 +73,7 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
     if (!out.chart)
         vrt::stop(kAdministrator);
 
-    out.headerPanel = c.make(kTaskPanelProgId, 25, "x_TPanel.dll");
+    out.headerPanel = c.make(kTaskPanelProgId, ctl::HeaderPanel, "x_TPanel.dll");
     if (!out.headerPanel)
         vrt::stop(kAdministrator);
     auto* panel = qobject_cast<MessageHeaderPanel*>(out.headerPanel);
@@ -84,10 +85,10 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
         panel->setProperty("VisualTheme", 13);
     }
 
-    out.preview = c.make(kWebBrowserProgId, 23, "x_Controls.dll");
+    out.preview = c.make(kWebBrowserProgId, ctl::Preview, "x_Controls.dll");
     if (!out.preview)
         vrt::message(QStringLiteral("x_Controls - Please login as Admin !"), {}, vrt::Icon::Question);
-    out.attachments = c.make(kWebBrowserProgId, 26);
+    out.attachments = c.make(kWebBrowserProgId, ctl::Attachments);
 
     if (panel) {
         panel->addGroup(0, QString());

@@ -304,7 +304,7 @@ void OrganiserPanes::firstShown()
     // The contact list's menu also writes to the contact, as the button beside the list does.
     vrt::PopupMenu& contacts = m_lists->list(ctl::Kontakti).browse().popup();
     contacts.addSeparator();
-    contacts.addItem(QStringLiteral("Email"), QStringLiteral("Email"), [window] { window->manager().postAccepted(152); });
+    contacts.addItem(QStringLiteral("Email"), QStringLiteral("Email"), [window] { window->manager().postAccepted(ctl::MailToContact); });
     const auto translate = [window](const QString& t) { return window->translated(t); };
     m_menus->translate(translate);
     // The lists' own menus ("Unos", "Izmjena", "Brisanje") too.

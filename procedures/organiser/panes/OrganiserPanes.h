@@ -11,6 +11,7 @@ class QPlainTextEdit;
 #include "procedures/organiser/panes/PaneButtons.h"
 #include "procedures/organiser/panes/PaneLayout.h"
 #include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/WindowManager.h"
 
@@ -34,10 +35,6 @@ class Tornavellic;
 namespace organiser {
 
 // The trees beside the lists: mail folders, finance categories, contact groups.
-namespace tree {
-enum : int { MailFolders = 24, Categories = 53, ContactGroups = 119 };
-}
-
 class OrganiserPanes : public QObject, public WindowParts {
     Q_OBJECT
 public:

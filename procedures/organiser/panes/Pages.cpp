@@ -171,44 +171,49 @@ void overview(Composer& c, TaskPanelWidget* panel)
     tabs->addTab(QIcon(), QString::fromUtf8("Prihod/trošak"));
     tabs->addTab(QIcon(), QString::fromUtf8("Izlaz/ulaz"));
     sheetLayout->addWidget(tabs);
-    QWidget* chart = c.control(13);
+    QWidget* chart = c.control(ctl::Chart);
     chart->setMinimumHeight(180);
     chart->hide(); // shown by the first fill of the task panel
     sheetLayout->addWidget(chart, 1);
     sheet->setFixedHeight(240);
-    c.name(10, sheet);
+    c.name(ctl::OverviewSheet, sheet);
     QWidget* right = c.column({{caption(c, 18, "Napomene")},
-                               {c.listButtons(14)},
-                               {c.widget(14), 14},
+                               {c.listButtons(ctl::Notes)},
+                               {c.widget(ctl::Notes), ctl::Notes},
                                {caption(c, 19, "Financijski podaci")},
-                               {sheet, 10}});
-    Composer::fill(c.page(0), c.split(Qt::Horizontal, {{panel, 8}, {right, 14}}, {9}, {8, 0}, {280, 900}));
+                               {sheet, ctl::OverviewSheet}});
+    Composer::fill(c.page(0), c.split(Qt::Horizontal, {{panel, 8}, {right, ctl::Notes}}, {9}, {8, 0}, {280, 900}));
 }
 
 void mail(Composer& c)
 {
-    QWidget* tree = c.widget(24);
-    QWidget* left = c.column({{tree, 24}, {c.arrows(27)}});
+    QWidget* tree = c.widget(ctl::MailFolderTree);
+    QWidget* left = c.column({{tree, ctl::MailFolderTree}, {c.arrows(ctl::MailFolderArrows)}});
     auto* reading = new QWidget;
     reading->setObjectName(QStringLiteral("Reading"));
     auto* layout = new QVBoxLayout(reading);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(c.control(25), 0);
-    layout->addWidget(c.control(23), 1);
-    c.control(26)->setParent(reading);
-    c.control(26)->hide();
-    Composer::fill(c.page(1), c.split(Qt::Horizontal, {{left, 24}, {c.widget(21), 21}, {reading, 23}}, {31, 22},
-                                      {24, 21, 23}, {220, 640, 500}));
-    c.m_p.splitters().name(24, tree);
-    c.m_p.splitters().name(25, c.control(25));
+    layout->addWidget(c.control(ctl::HeaderPanel), 0);
+    layout->addWidget(c.control(ctl::Preview), 1);
+    c.control(ctl::Attachments)->setParent(reading);
+    c.control(ctl::Attachments)->hide();
+    QWidget* mails = c.widget(ctl::Email);
+    Composer::fill(c.page(1), c.split(Qt::Horizontal,
+                                      {{left, ctl::MailFolderTree}, {mails, ctl::Email}, {reading, ctl::Preview}}, {31, 22},
+                                      {ctl::MailFolderTree, ctl::Email, ctl::Preview}, {220, 640, 500}));
+    c.m_p.splitters().name(ctl::MailFolderTree, tree);
+    c.m_p.splitters().name(ctl::HeaderPanel, c.control(ctl::HeaderPanel));
 }
+
+// A list under its insert, change and delete buttons.
+QWidget* listColumn(Composer& c, int list) { return c.column({{c.listButtons(list)}, {c.widget(list), list}}); }
 
 void tasks(Composer& c)
 {
     Composer::fill(c.page(2), c.split(Qt::Horizontal,
-                                      {{c.column({{c.listButtons(36)}, {c.widget(36), 36}}), 36},
-                                       {c.column({{c.listButtons(37)}, {c.widget(37), 37}}), 37}},
-                                      {41}, {36, 37}, {240, 900}));
+                                      {{listColumn(c, ctl::TaskCategory), ctl::TaskCategory},
+                                       {listColumn(c, ctl::Zadaci), ctl::Zadaci}},
+                                      {41}, {ctl::TaskCategory, ctl::Zadaci}, {240, 900}));
 }
 
 void calendar(Composer& c)
@@ -216,9 +221,9 @@ void calendar(Composer& c)
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(c.control(43), 1);
-    c.control(44)->setFixedWidth(250);
-    layout->addWidget(c.control(44), 0);
+    layout->addWidget(c.control(ctl::Calendar), 1);
+    c.control(ctl::DatePicker)->setFixedWidth(250);
+    layout->addWidget(c.control(ctl::DatePicker), 0);
     Composer::fill(c.page(3), box);
 }
 
@@ -229,11 +234,11 @@ void planning(Composer& c)
     items->setObjectName(QStringLiteral("ItemsQ"));
     items->setHeaderHidden(true);
     items->setFixedWidth(200);
-    c.name(47, items);
+    c.name(ctl::GanttItems, items);
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(c.control(46), 1);
+    layout->addWidget(c.control(ctl::Gantt), 1);
     layout->addWidget(items, 0);
     Composer::fill(c.page(4), box);
 }
@@ -272,19 +277,19 @@ QWidget* financeState(Composer& c)
         optionLayout->addWidget(radio);
         QObject::connect(radio, &QRadioButton::toggled, &c.m_w, [&w = c.m_w](bool on) {
             if (on)
-                w.manager().postAccepted(105);
+                w.manager().postAccepted(ctl::StateChartKind);
         });
     }
-    c.name(105, option);
+    c.name(ctl::StateChartKind, option);
     auto* list = new QTreeWidget;
     list->setObjectName(QStringLiteral("List1"));
     list->setHeaderHidden(true);
-    c.name(104, list);
-    QWidget* left = c.column({{personal}, {documents}, {option}, {list, 104}});
+    c.name(ctl::StateList, list);
+    QWidget* left = c.column({{personal}, {documents}, {option}, {list, ctl::StateList}});
     left->setFixedWidth(300);
     auto* chart = new QWidget;
     chart->setObjectName(QStringLiteral("Stanje"));
-    c.name(103, chart);
+    c.name(ctl::StateChart, chart);
     auto* box = new QWidget;
     auto* layout = new QHBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -295,49 +300,57 @@ QWidget* financeState(Composer& c)
 
 void finance(Composer& c)
 {
-    auto listColumn = [&c](int list) { return c.column({{c.listButtons(list)}, {c.widget(list), list}}); };
-    Composer::fill(c.tab(51, 0), c.split(Qt::Horizontal,
-                                         {{c.column({{c.widget(53), 53}, {c.arrows(54)}}), 53}, {listColumn(58), 58}},
-                                         {62}, {53, 58}, {260, 900}));
-    c.m_p.splitters().name(53, c.widget(53));
-    Composer::fill(c.tab(51, 1), c.split(Qt::Horizontal, {{listColumn(64), 64}, {listColumn(65), 65}}, {66}, {64, 65},
-                                         {260, 900}));
-    QSplitter* documents = c.split(Qt::Vertical, {{listColumn(75), 75}, {listColumn(82), 82}}, {87}, {75, 82}, {400, 220});
-    Composer::fill(c.tab(51, 2), c.split(Qt::Horizontal, {{listColumn(74), 74}, {documents, 75}}, {86}, {74, 0},
-                                         {260, 900}));
-    Composer::fill(c.tab(51, 3), financeState(c));
+    QWidget* tree = c.column({{c.widget(ctl::CategoryTree), ctl::CategoryTree}, {c.arrows(ctl::CategoryArrows)}});
+    Composer::fill(c.tab(ctl::FinanceSheet, 0),
+                   c.split(Qt::Horizontal, {{tree, ctl::CategoryTree}, {listColumn(c, ctl::Pr), ctl::Pr}}, {62},
+                           {ctl::CategoryTree, ctl::Pr}, {260, 900}));
+    c.m_p.splitters().name(ctl::CategoryTree, c.widget(ctl::CategoryTree));
+    Composer::fill(c.tab(ctl::FinanceSheet, 1),
+                   c.split(Qt::Horizontal, {{listColumn(c, ctl::UDK), ctl::UDK}, {listColumn(c, ctl::UD), ctl::UD}},
+                           {66}, {ctl::UDK, ctl::UD}, {260, 900}));
+    QSplitter* documents =
+        c.split(Qt::Vertical, {{listColumn(c, ctl::ID), ctl::ID}, {listColumn(c, ctl::Stavke), ctl::Stavke}}, {87},
+                {ctl::ID, ctl::Stavke}, {400, 220});
+    Composer::fill(c.tab(ctl::FinanceSheet, 2),
+                   c.split(Qt::Horizontal, {{listColumn(c, ctl::IDK), ctl::IDK}, {documents, ctl::ID}}, {86},
+                           {ctl::IDK, 0}, {260, 900}));
+    Composer::fill(c.tab(ctl::FinanceSheet, 3), financeState(c));
 }
 
 void passwords(Composer& c)
 {
     Composer::fill(c.page(6), c.split(Qt::Horizontal,
-                                      {{c.column({{c.listButtons(113)}, {c.widget(113), 113}}), 113},
-                                       {c.column({{c.listButtons(117)}, {c.widget(117), 117}}), 117}},
-                                      {112}, {113, 117}, {260, 900}));
+                                      {{listColumn(c, ctl::PKat), ctl::PKat}, {listColumn(c, ctl::Pass), ctl::Pass}},
+                                      {112}, {ctl::PKat, ctl::Pass}, {260, 900}));
 }
 
 QPlainTextEdit* addressBook(Composer& c)
 {
-    QWidget* groups = c.column({{c.row({c.button(121, QStringLiteral("Unos")), c.button(122, QStringLiteral("Unos podgrupe"))})},
-                                {c.row({c.button(123, QStringLiteral("Izmjena")), c.button(124, QStringLiteral("Brisanje"))})},
-                                {c.widget(119), 119},
-                                {c.arrows(128)}});
-    QWidget* contactButtons = c.listButtons(120);
-    auto* mailTo = c.button(152, QStringLiteral("Email"), c.m_w.style()->standardIcon(QStyle::SP_CommandLink));
+    QWidget* groups = c.column({{c.row({c.button(ctl::ContactGroupInsertButton, QStringLiteral("Unos")),
+                                        c.button(ctl::ContactSubgroupInsertButton, QStringLiteral("Unos podgrupe"))})},
+                                {c.row({c.button(ctl::ContactGroupChangeButton, QStringLiteral("Izmjena")),
+                                        c.button(ctl::ContactGroupDeleteButton, QStringLiteral("Brisanje"))})},
+                                {c.widget(ctl::ContactGroupTree), ctl::ContactGroupTree},
+                                {c.arrows(ctl::ContactGroupArrows)}});
+    QWidget* contactButtons = c.listButtons(ctl::Kontakti);
+    auto* mailTo =
+        c.button(ctl::MailToContact, QStringLiteral("Email"), c.m_w.style()->standardIcon(QStyle::SP_CommandLink));
     static_cast<QHBoxLayout*>(contactButtons->layout())->insertWidget(3, mailTo);
-    QWidget* contacts = c.column({{contactButtons}, {c.widget(120), 120}});
+    QWidget* contacts = c.column({{contactButtons}, {c.widget(ctl::Kontakti), ctl::Kontakti}});
 
     auto* note = new QPlainTextEdit;
     note->setObjectName(QStringLiteral("ConNapomena"));
-    c.name(135, note);
-    Composer::fill(c.tab(133, 0), note);
+    c.name(ctl::ContactNote, note);
+    Composer::fill(c.tab(ctl::ContactSheet, 0), note);
     int tab = 1;
-    for (int list : {137, 142, 147})
-        Composer::fill(c.tab(133, tab++), c.column({{c.listButtons(list)}, {c.widget(list), list}}));
-    QWidget* sheet = c.control(133);
-    QSplitter* right = c.split(Qt::Vertical, {{contacts, 120}, {sheet, 133}}, {151}, {120, 133}, {420, 260});
-    Composer::fill(c.page(7), c.split(Qt::Horizontal, {{groups, 119}, {right, 120}}, {132}, {119, 0}, {260, 900}));
-    c.m_p.splitters().name(119, c.widget(119));
+    for (int list : {ctl::PZadaci, ctl::PUD, ctl::PID})
+        Composer::fill(c.tab(ctl::ContactSheet, tab++), listColumn(c, list));
+    QWidget* sheet = c.control(ctl::ContactSheet);
+    QSplitter* right = c.split(Qt::Vertical, {{contacts, ctl::Kontakti}, {sheet, ctl::ContactSheet}}, {151},
+                               {ctl::Kontakti, ctl::ContactSheet}, {420, 260});
+    Composer::fill(c.page(7), c.split(Qt::Horizontal, {{groups, ctl::ContactGroupTree}, {right, ctl::Kontakti}}, {132},
+                                      {ctl::ContactGroupTree, 0}, {260, 900}));
+    c.m_p.splitters().name(ctl::ContactGroupTree, c.widget(ctl::ContactGroupTree));
     return note;
 }
 
@@ -370,7 +383,7 @@ bool OrganiserPanes::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_contactNote && event->type() == QEvent::FocusOut && m_contactNote->document()->isModified()) {
         m_contactNote->document()->setModified(false);
         if (auto* window = qobject_cast<OrganiserWindow*>(parent()))
-            window->manager().accept(135);
+            window->manager().accept(ctl::ContactNote);
     }
     return QObject::eventFilter(watched, event);
 }

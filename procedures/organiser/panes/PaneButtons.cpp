@@ -3,6 +3,7 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/mail-people/ContactGroups.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
@@ -34,12 +35,13 @@ int PaneButtons::before(int control)
 {
     ListSet& l = *m_d.lists;
     switch (control) {
-    case 40:
+    case ctl::TaskDeleteButton:
         l.list(ctl::PZadaci).setRange(qlonglong(kNoRecord));
         l.SelectedContactID = 99999999;
         l.resetAll();
         return 0;
-    case 54: case 55: case 56: case 57:
+    case ctl::CategoryArrows: case ctl::CategoryArrows + 1:
+    case ctl::CategoryArrows + 2: case ctl::CategoryArrows + 3:
         l.list(ctl::Pr).select(0);
         return 0;
     case 59: {
@@ -76,15 +78,15 @@ int PaneButtons::before(int control)
             return 5;
         return 0;
     }
-    case 140:
+    case ctl::ContactTaskDeleteButton:
         l.list(ctl::Zadaci).reset();
         l.resetAll();
         return 0;
-    case 145:
+    case ctl::ContactIncomingDeleteButton:
         l.list(ctl::UD).reset();
         l.resetAll();
         return 0;
-    case 148: case 149: case 150:
+    case ctl::ContactOutgoingChangeButton: case ctl::ContactOutgoingInsertButton: case ctl::ContactOutgoingDeleteButton:
         l.list(ctl::Stavke).reset();
         l.list(ctl::ID).reset();
         return 0;
@@ -95,15 +97,18 @@ int PaneButtons::before(int control)
 int PaneButtons::after(int control)
 {
     static const std::map<int, const char*> routines = {
-        {27, "MoveUpVrE"},   {28, "MoveDownVrE"},   {29, "MoveLeftVrE"},   {30, "MoveRightVrE"},
-        {54, "MoveUpVrPRK"}, {55, "MoveDownVrPRK"}, {56, "MoveLeftVrPRK"}, {57, "MoveRightVrPRK"},
-        {105, "DrawStateChart"},
-        {128, "MoveUpVr"},   {129, "MoveDownVr"},   {130, "MoveLeftVr"},   {131, "MoveRightVr"}};
+        {ctl::MailFolderArrows, "MoveUpVrE"},       {ctl::MailFolderArrows + 1, "MoveDownVrE"},
+        {ctl::MailFolderArrows + 2, "MoveLeftVrE"},   {ctl::MailFolderArrows + 3, "MoveRightVrE"},
+        {ctl::CategoryArrows, "MoveUpVrPRK"},         {ctl::CategoryArrows + 1, "MoveDownVrPRK"},
+        {ctl::CategoryArrows + 2, "MoveLeftVrPRK"},   {ctl::CategoryArrows + 3, "MoveRightVrPRK"},
+        {ctl::StateChartKind, "DrawStateChart"},
+        {ctl::ContactGroupArrows, "MoveUpVr"},        {ctl::ContactGroupArrows + 1, "MoveDownVr"},
+        {ctl::ContactGroupArrows + 2, "MoveLeftVr"},  {ctl::ContactGroupArrows + 3, "MoveRightVr"}};
     if (const auto it = routines.find(control); it != routines.end())
         return m_d.run ? m_d.run(QLatin1String(it->second)) : 0;
     switch (control) {
-    case 1: return m_d.dispatch ? m_d.dispatch() : 0;
-    case 2: return m_d.tabChanged ? m_d.tabChanged() : 0;
+    case ctl::MN_COMMAND: return m_d.dispatch ? m_d.dispatch() : 0;
+    case ctl::MN_SEL: return m_d.tabChanged ? m_d.tabChanged() : 0;
     case 4: return calendarHandOff();
     case 5:
         if ((CalendarMenuState == 0 || CalendarMenuState == 2) && m_d.menus) {
@@ -112,7 +117,7 @@ int PaneButtons::after(int control)
                 m_d.showMenu(m_d.menus->menu(Popup::Calendar));
         }
         return 0;
-    case 48:
+    case ctl::GanttLinkMenu:
         if (m_d.menus) {
             m_d.menus->prepareLinks(PendingLinkStartType, PendingLinkEndType);
             if (m_d.showMenu)
@@ -120,9 +125,10 @@ int PaneButtons::after(int control)
         }
         PendingLinkEdit = 0;
         return 0;
-    case 121: case 122: case 123: case 124: return groupAction(control);
-    case 135: return saveContactNote();
-    case 152: {
+    case ctl::ContactGroupInsertButton: case ctl::ContactSubgroupInsertButton: case ctl::ContactGroupChangeButton:
+    case ctl::ContactGroupDeleteButton: return groupAction(control);
+    case ctl::ContactNote: return saveContactNote();
+    case ctl::MailToContact: {
         OrganiserList& contacts = m_d.lists->list(ctl::Kontakti);
         const QString company = contacts.cell(QStringLiteral("CON:TEMAIL")).trimmed();
         const QString address = company.isEmpty() ? contacts.cell(QStringLiteral("CON:EMAIL")).trimmed() : company;

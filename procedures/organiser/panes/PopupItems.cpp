@@ -2,6 +2,7 @@
 
 #include "controls/Images.h"
 #include "data/Globals.h"
+#include "procedures/organiser/window/Commands.h"
 
 namespace organiser {
 
@@ -17,21 +18,21 @@ OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
     const auto link = [this](int start, int end) { return [this, start, end] { if (m_h.linkType) m_h.linkType(start, end); }; };
 
     using P = Popup;
-    add(P::ContactGroups, "Unos", {}, post(121), "UnosKonGrupe");
-    add(P::ContactGroups, "Unos podgrupe", {}, post(122), "UnosKonPodGrupe");
+    add(P::ContactGroups, "Unos", {}, post(ctl::ContactGroupInsertButton), "UnosKonGrupe");
+    add(P::ContactGroups, "Unos podgrupe", {}, post(ctl::ContactSubgroupInsertButton), "UnosKonPodGrupe");
     separator(P::ContactGroups);
-    add(P::ContactGroups, "Izmjena", {}, post(123), "IzmjenaKonGrupe");
-    add(P::ContactGroups, "Brisanje", {}, post(124), "BrisanjeKonGrupe");
+    add(P::ContactGroups, "Izmjena", {}, post(ctl::ContactGroupChangeButton), "IzmjenaKonGrupe");
+    add(P::ContactGroups, "Brisanje", {}, post(ctl::ContactGroupDeleteButton), "BrisanjeKonGrupe");
 
-    add(P::Mail, "Novi email", "1309363638_mail.ico", command(2001));
-    add(P::Mail, "Odgovori", "1309363855_Reply.ico", command(2002));
-    add(P::Mail, "Odgovori svima", "1309364762_forward.ico", command(2003));
-    add(P::Mail, "Proslijedi", "1309363864_email_forward.ico", command(2004));
+    add(P::Mail, "Novi email", "1309363638_mail.ico", command(cmd::MailNew));
+    add(P::Mail, "Odgovori", "1309363855_Reply.ico", command(cmd::MailReply));
+    add(P::Mail, "Odgovori svima", "1309364762_forward.ico", command(cmd::MailReplyAll));
+    add(P::Mail, "Proslijedi", "1309363864_email_forward.ico", command(cmd::MailForward));
     separator(P::Mail);
     add(P::Mail, "Dodaj u kontakte", {}, routine("InsertContact"), "DodajUKontakte");
     add(P::Mail, "Dodaj u zadatke", "KasniDatumi16.ico", routine("AddToTasks"));
     separator(P::Mail);
-    add(P::Mail, "Šalji/Primaj", "1309365103_Gnome-Network-Receive-48.ico", command(2005));
+    add(P::Mail, "Šalji/Primaj", "1309365103_Gnome-Network-Receive-48.ico", command(cmd::MailSendReceive));
     separator(P::Mail);
     add(P::Mail, "Označi kao nepročitano", {}, routine("MarkUnread"));
     add(P::Mail, "Označi kao smeće", {}, routine("MoveMailToJunk"));
@@ -50,9 +51,9 @@ OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
     add(P::Calendar, "Izmjena", "c.ico", calendar(0));
     add(P::Calendar, "Brisanje", "d.ico", calendar(1));
     separator(P::Calendar);
-    add(P::Calendar, "Ispis", "printer.ico", command(4005));
+    add(P::Calendar, "Ispis", "printer.ico", command(cmd::CalendarPrint));
     separator(P::Calendar);
-    add(P::Calendar, "Osvježi", "OtvoriSve.ico", command(4004));
+    add(P::Calendar, "Osvježi", "OtvoriSve.ico", command(cmd::CalendarRefresh));
 
     add(P::FinanceCategories, "Unos poddirektorija", "i.ico", routine("InsertFinanceCategory"));
     add(P::FinanceCategories, "Izmjena", "c.ico", routine("ChangeFinanceCategory"));

@@ -6,6 +6,7 @@
 
 #include "data/Globals.h"
 #include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/Commands.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
 
@@ -32,18 +33,26 @@ int CommandDispatcher::dispatch()
 {
     if (m_command == 0)
         return 0;
+    if (const cmd::Press* press = cmd::pressOf(m_command)) {
+        if (press->onlyWhenEnabled)
+            postWhenEnabled(press->control);
+        else
+            m_w.postAccepted(press->control);
+        m_command = 0;
+        return 0;
+    }
     int failed = 0;
     auto run = [&](int flag) { failed = flag; };
     switch (m_command) {
-    case 1002:
-    case 2001:
+    case cmd::NewEmail:
+    case cmd::MailNew:
         newMessage();
         break;
-    case 1003: run(InsertTask()); break;
-    case 1004: run(InsertProduct()); break;
-    case 1007: run(InsertPassword()); break;
-    case 1010: m_s.forms->W_Postavke(); break;
-    case 1011:
+    case cmd::NewTask: run(InsertTask()); break;
+    case cmd::NewProduct: run(InsertProduct()); break;
+    case cmd::NewPassword: run(InsertPassword()); break;
+    case cmd::ProgramSettings: m_s.forms->W_Postavke(); break;
+    case cmd::MailAccounts:
         m_s.forms->T_Accounti(std::nullopt);
         if (m_w.shownPage() == 2) {
             run(m_s.panes->SetMailFolderIcons());
@@ -53,55 +62,49 @@ int CommandDispatcher::dispatch()
             m_w.emptyMailFolderQueue();
         }
         break;
-    case 1012: run(OpenBackup()); break;
-    case 1013: m_s.frame->notify(2, 2); break;
-    case 1014: run(m_s.panes->FillTaskPanel()); break;
-    case 1015: run(InsertContact()); break;
-    case 1100: run(InsertIncome()); break;
-    case 1101: run(InsertExpense()); break;
-    case 1102: run(InsertIncomingDocument()); break;
-    case 1103: run(InsertOutgoingDocument()); break;
-    case 2002: reply(korbelsteen::Reply); break;
-    case 2003: reply(korbelsteen::ReplyAll); break;
-    case 2004: reply(korbelsteen::Forward); break;
-    case 2005: sendReceive(); break;
-    case 2006: run(m_s.panes->DeleteEmail()); break;
-    case 2007: m_s.forms->R_Email(); break;
-    case 2008:
+    case cmd::Archive: run(OpenBackup()); break;
+    case cmd::Exit: m_s.frame->notify(2, 2); break;
+    case cmd::Refresh: run(m_s.panes->FillTaskPanel()); break;
+    case cmd::NewContact: run(InsertContact()); break;
+    case cmd::NewIncome: run(InsertIncome()); break;
+    case cmd::NewExpense: run(InsertExpense()); break;
+    case cmd::NewIncomingDocument: run(InsertIncomingDocument()); break;
+    case cmd::NewOutgoingDocument: run(InsertOutgoingDocument()); break;
+    case cmd::MailReply: reply(korbelsteen::Reply); break;
+    case cmd::MailReplyAll: reply(korbelsteen::ReplyAll); break;
+    case cmd::MailForward: reply(korbelsteen::Forward); break;
+    case cmd::MailSendReceive: sendReceive(); break;
+    case cmd::MailDelete: run(m_s.panes->DeleteEmail()); break;
+    case cmd::MailPrint: m_s.forms->R_Email(); break;
+    case cmd::MailAccountsOnMailPage:
         m_s.forms->T_Accounti(std::nullopt);
         run(m_s.panes->SetMailFolderIcons());
         if (!failed)
             run(m_s.panes->ReadEmailsSQL());
         break;
-    case 3001: postWhenEnabled(33); break;
-    case 3002: postWhenEnabled(34); break;
-    case 3003: postWhenEnabled(35); break;
-    case 3004: postWhenEnabled(38); break;
-    case 3005: postWhenEnabled(39); break;
-    case 3006: postWhenEnabled(40); break;
-    case 3007:
+    case cmd::TaskPrint:
         if (m_w.printRecordId() != 0)
             m_s.forms->R_Task();
         break;
-    case 4004: run(m_s.calendar->refresh()); break;
-    case 4005: m_s.calendar->printPreview(1); break;
-    case 5001: newPlan(); break;
-    case 5002: openPlan(); break;
-    case 5003: savePlan(); break;
-    case 5004: addActivity(true); break;
-    case 5005: run(m_s.panes->IndentGanttActivity()); break;
-    case 5006: run(m_s.panes->OutdentGanttActivity()); break;
-    case 5007: run(m_s.panes->MoveGanttActivityUp()); break;
-    case 5008: run(m_s.panes->MoveGanttActivityDown()); break;
-    case 5009: addActivity(false); break;
-    case 5011: savePlanAs(); break;
-    case 5012: deleteActivity(); break;
-    case 5013: run(m_s.panes->ExportProjectXml()); break;
-    case 6001: run(finance(1)); break;
-    case 6003: run(finance(2)); break;
-    case 6004: run(finance(3)); break;
-    case 6005: run(finance(4)); break;
-    case 6998:
+    case cmd::CalendarRefresh: run(m_s.calendar->refresh()); break;
+    case cmd::CalendarPrint: m_s.calendar->printPreview(1); break;
+    case cmd::PlanNew: newPlan(); break;
+    case cmd::PlanOpen: openPlan(); break;
+    case cmd::PlanSave: savePlan(); break;
+    case cmd::PlanAddWbs: addActivity(true); break;
+    case cmd::PlanIndent: run(m_s.panes->IndentGanttActivity()); break;
+    case cmd::PlanOutdent: run(m_s.panes->OutdentGanttActivity()); break;
+    case cmd::PlanMoveUp: run(m_s.panes->MoveGanttActivityUp()); break;
+    case cmd::PlanMoveDown: run(m_s.panes->MoveGanttActivityDown()); break;
+    case cmd::PlanAddActivity: addActivity(false); break;
+    case cmd::PlanSaveAs: savePlanAs(); break;
+    case cmd::PlanDeleteActivity: deleteActivity(); break;
+    case cmd::PlanExportXml: run(m_s.panes->ExportProjectXml()); break;
+    case cmd::FinancePersonal: run(finance(1)); break;
+    case cmd::FinanceIncoming: run(finance(2)); break;
+    case cmd::FinanceOutgoing: run(finance(3)); break;
+    case cmd::FinanceState: run(finance(4)); break;
+    case cmd::FinanceExcel:
         switch (m_financeTab) {
         case 1: run(m_s.panes->ExportExcelIncomeExpenses()); break;
         case 2: run(m_s.panes->ExportExcelInputDocument()); break;
@@ -109,7 +112,7 @@ int CommandDispatcher::dispatch()
         case 4: run(m_s.panes->ExportExcelState()); break;
         }
         break;
-    case 6999:
+    case cmd::FinancePrint:
         switch (m_financeTab) {
         case 1: run(m_s.panes->PrintIncomeExpenses()); break;
         case 2: run(m_s.panes->PrintInputDocument()); break;
@@ -117,29 +120,7 @@ int CommandDispatcher::dispatch()
         case 4: run(m_s.panes->PrintState()); break;
         }
         break;
-    case 7001: m_w.postAccepted(109); break;
-    case 7002: postWhenEnabled(110); break;
-    case 7003: postWhenEnabled(111); break;
-    case 7004: m_w.postAccepted(114); break;
-    case 7005: postWhenEnabled(115); break;
-    case 7006: postWhenEnabled(116); break;
-    case 8001: m_w.postAccepted(121); break;
-    case 8002: m_w.postAccepted(122); break;
-    case 8003: m_w.postAccepted(123); break;
-    case 8004: m_w.postAccepted(124); break;
-    case 8005: m_w.postAccepted(125); break;
-    case 8006: postWhenEnabled(126); break;
-    case 8007: postWhenEnabled(127); break;
-    case 8008: m_w.postAccepted(139); break;
-    case 8009: postWhenEnabled(138); break;
-    case 8010: postWhenEnabled(140); break;
-    case 8011: m_w.postAccepted(144); break;
-    case 8012: postWhenEnabled(143); break;
-    case 8013: postWhenEnabled(145); break;
-    case 8014: m_w.postAccepted(149); break;
-    case 8015: postWhenEnabled(148); break;
-    case 8016: postWhenEnabled(150); break;
-    default: // bars and drop-downs of the ribbon (1001, 1005, 1009, 5010, 6002), unknown codes
+    default: // bars and drop-downs of the ribbon (NewMenu, NewFinanceDocument, SettingsMenu, PlanSaveMenu), unknown codes
         break;
     }
     if (failed)
@@ -264,7 +245,7 @@ int CommandDispatcher::finance(int page)
         } else {
             m_w.selectCategoryRow(false);
         }
-        m_w.postNewSelection(53);
+        m_w.postNewSelection(ctl::CategoryTree);
         m_w.showFinancePage(1);
         m_s.frame->notify(1, 101);
         break;

@@ -3,6 +3,7 @@
 #include "controls/MailNames.h"
 
 #include "procedures/organiser/mail/MailActions.h"
+#include "procedures/organiser/window/Commands.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
 
@@ -70,7 +71,7 @@ int EventPump::run()
     if (PendingLinkEdit != 0) {
         GanttLinkToEdit = PendingLinkEdit;
         if (m_d.postAccepted)
-            m_d.postAccepted(48);
+            m_d.postAccepted(ctl::GanttLinkMenu);
         PendingLinkEdit = 0;
     }
     // 6. A link to delete.
@@ -104,7 +105,8 @@ int EventPump::run()
     }
     // 10. Insert and Delete pressed in the Gantt chart.
     if (!PendingGanttKey.isEmpty()) {
-        const int code = PendingGanttKey == QLatin1String("Insert") ? 5009 : PendingGanttKey == QLatin1String("Delete") ? 5012 : 0;
+        const int code = PendingGanttKey == QLatin1String("Insert") ? cmd::PlanAddActivity
+                         : PendingGanttKey == QLatin1String("Delete") ? cmd::PlanDeleteActivity : 0;
         if (code && m_d.dispatch)
             if (const int rc = m_d.dispatch(code))
                 return rc; // the request stays for the next event
@@ -118,7 +120,7 @@ void ListEvents::mailPressed(const QString& replyTo) { SenderIsContact = contact
 void ListEvents::mailDoubleClicked(long emailId)
 {
     if (emailId != 0 && m_dispatch)
-        m_dispatch(2002);
+        m_dispatch(cmd::MailReply);
 }
 
 vrt::PopupMenu& ListEvents::mailMenu()

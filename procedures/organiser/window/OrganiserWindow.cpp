@@ -24,6 +24,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/lists/MoneyPicture.h"
 #include "procedures/organiser/window/SettingsWrites.h"
@@ -36,38 +37,23 @@
 
 namespace organiser {
 
-// Control numbers the window's own logic uses.
-namespace Ctl {
-constexpr int MN_COMMAND = 1;
-constexpr int MN_SEL = 2;
-constexpr int MainSheet = 6;
-constexpr int OverviewSheet = 10;
-constexpr int Chart = 13;
-constexpr int Preview = 23;
-constexpr int HeaderPanel = 25;
-constexpr int Attachments = 26;
-constexpr int Calendar = 43;
-constexpr int DatePicker = 44;
-constexpr int Gantt = 46;
-constexpr int FinanceSheet = 51;
-constexpr int MailList = 21;
-constexpr int MailFolderTree = 24;
-constexpr int CategoryTree = 53;
-constexpr int ContactGroupTree = 119;
-constexpr int ContactSheet = 133;
-} // namespace Ctl
-
 const QStringList OrganiserWindow::PageCaptions = {
     QStringLiteral("ZarUrozuvazura"), QStringLiteral("Email"),     QStringLiteral("Zadaci"),
     QStringLiteral("Kalendar"),       QStringLiteral("Planiranje"), QStringLiteral("Financije"),
     QStringLiteral("Passwords"),      QStringLiteral("Adresar")};
 
 const std::vector<OrganiserWindow::ListKey> OrganiserWindow::ListKeys = {
-    {14, "?L:Notes"},  {21, "?L:Email"}, {24, "?L:InboxQ"}, {36, "?L:TaskCategory"}, {37, "?L:Zadaci"},
-    {47, "?L:ItemsQ"}, {53, "?L:PrihodiRashodiQ"}, {58, "?L:Pr"}, {64, "?L:UDK"}, {65, "?L:UD"},
-    {74, "?L:IDK"},    {75, "?L:ID"},    {82, "?L:Stavke"}, {104, "?LIST1"}, {113, "?L:PKat"},
-    {117, "?L:Pass"},  {119, "?L:KontaktiGrupaQ"}, {120, "?L:Kontakti"}, {137, "?L:P:Zadaci"},
-    {142, "?L:P:UD"},  {147, "?L:P:ID"}};
+    {ctl::Notes, "?L:Notes"},       {ctl::Email, "?L:Email"},
+    {ctl::MailFolderTree, "?L:InboxQ"}, {ctl::TaskCategory, "?L:TaskCategory"},
+    {ctl::Zadaci, "?L:Zadaci"},     {ctl::GanttItems, "?L:ItemsQ"},
+    {ctl::CategoryTree, "?L:PrihodiRashodiQ"}, {ctl::Pr, "?L:Pr"},
+    {ctl::UDK, "?L:UDK"},           {ctl::UD, "?L:UD"},
+    {ctl::IDK, "?L:IDK"},           {ctl::ID, "?L:ID"},
+    {ctl::Stavke, "?L:Stavke"},     {ctl::StateList, "?LIST1"},
+    {ctl::PKat, "?L:PKat"},         {ctl::Pass, "?L:Pass"},
+    {ctl::ContactGroupTree, "?L:KontaktiGrupaQ"}, {ctl::Kontakti, "?L:Kontakti"},
+    {ctl::PZadaci, "?L:P:Zadaci"},  {ctl::PUD, "?L:P:UD"},
+    {ctl::PID, "?L:P:ID"}};
 
 namespace {
 QHeaderView* listHeader(QWidget* w)
@@ -144,13 +130,13 @@ int MainWindowManager::takeNotify(int code, int number)
         m_w.m_dispatcher->setCommand(number);
         vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
             m_w.m_dispatcher->setCommand(number);
-            accept(Ctl::MN_COMMAND);
+            accept(ctl::MN_COMMAND);
         });
         break;
     case 2:
         vrt::whenModalDepthAtMost(timerGuard().home(), this, [this, number] {
             m_w.m_pendingSel = number;
-            accept(Ctl::MN_SEL);
+            accept(ctl::MN_SEL);
         });
         break;
     case 3:
@@ -216,10 +202,10 @@ int MainWindowManager::takeNewSelection(int control)
 {
     int result = vrt::LEVEL_BENIGN;
     switch (control) {
-    case Ctl::OverviewSheet: result = m_w.m_deps.panes->DrawFinanceChart(); break;
-    case Ctl::MailFolderTree: result = m_w.mailFolderSelected(); break;
-    case Ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
-    case Ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
+    case ctl::OverviewSheet: result = m_w.m_deps.panes->DrawFinanceChart(); break;
+    case ctl::MailFolderTree: result = m_w.mailFolderSelected(); break;
+    case ctl::CategoryTree: result = m_w.m_deps.panes->CategorySelected(); break;
+    case ctl::ContactSheet: m_w.m_deps.frame->notify(3, m_w.m_contacts->currentIndex() + 1); break;
     }
     m_w.parts().afterEvent();
     return result;
@@ -284,7 +270,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
     // A tree filled just now shows from its first category; one filled before keeps its row.
     side.selectCategoryRow = [this](bool first) {
-        parts().selectTreeRow(Ctl::CategoryTree, first ? 1 : 0);
+        parts().selectTreeRow(ctl::CategoryTree, first ? 1 : 0);
     };
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
@@ -336,7 +322,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     };
     tabs.showPage = [this](int page) { selectPage(page); };
     tabs.showOverviewChart = [this](bool on) {
-        if (QWidget* chart = m_manager->control(Ctl::Chart))
+        if (QWidget* chart = m_manager->control(ctl::Chart))
             chart->setVisible(on);
     };
     tabs.mailFolderQueueEmpty = [] { return VelmoraDll::InboxQ().empty(); };
@@ -356,9 +342,9 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
             parts().selectTreeRow(control, row);
         };
     };
-    tabs.selectMailFolderRow = treeRow(Ctl::MailFolderTree);
+    tabs.selectMailFolderRow = treeRow(ctl::MailFolderTree);
     tabs.focusMailList = [this] {
-        if (QWidget* list = m_manager->control(Ctl::MailList))
+        if (QWidget* list = m_manager->control(ctl::Email))
             list->setFocus();
     };
     tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
@@ -367,12 +353,12 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_taskFilter = filter;
     };
     tabs.categoryQueueEmpty = side.categoryTreeEmpty;
-    tabs.selectCategoryRow = treeRow(Ctl::CategoryTree);
+    tabs.selectCategoryRow = treeRow(ctl::CategoryTree);
     tabs.showFinancePage = side.showFinancePage;
     tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
     tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
     // A tree filled just now shows from its first group; one filled before keeps its row.
-    tabs.contactGroupTree = [select = treeRow(Ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
+    tabs.contactGroupTree = [select = treeRow(ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
     tabs.resetForce = side.resetForce;
     m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
 
@@ -383,11 +369,11 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         [this, &r] { return r.selectedContactId ? r.selectedContactId() : m_selectedContactId; }, [this] { return m_textBuffer; },
         [&r, zero] { return zero(r.outgoingDocumentsRow); }});
 
-    m_manager->setTarget(Ctl::MN_COMMAND, [this] {
+    m_manager->setTarget(ctl::MN_COMMAND, [this] {
         m_dispatcher->dispatch();
         parts().afterEvent();
     });
-    m_manager->setTarget(Ctl::MN_SEL, [this] {
+    m_manager->setTarget(ctl::MN_SEL, [this] {
         if (m_pendingSel < 1 || m_pendingSel > 8)
             return;
         m_sel = m_pendingSel;
@@ -438,7 +424,7 @@ void OrganiserWindow::build()
     m_contacts = new QTabWidget(m_pages->widget(7));
     for (const char* caption : {"Napomena", "Zadaci", "Ulazni dokumenti", "Izlazni dokumenti"})
         m_contacts->addTab(new QWidget(m_contacts), QString::fromUtf8(caption));
-    connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(Ctl::ContactSheet); });
+    connect(m_contacts, &QTabWidget::currentChanged, this, [this] { m_manager->takeNewSelection(ctl::ContactSheet); });
 
     // The hosted components' containers: the mail page's reading pane (header over preview,
     // the attachments inside the header), the calendar with its picker, the planning chart.
@@ -448,18 +434,18 @@ void OrganiserWindow::build()
         m_manager->setControl(control, box);
         return box;
     };
-    container(Ctl::HeaderPanel, "PodaciD", m_pages->widget(1));
-    container(Ctl::Preview, "Mht", m_pages->widget(1));
-    container(Ctl::Attachments, "AttachD", m_pages->widget(1))->hide();
-    container(Ctl::Calendar, "Cal", m_pages->widget(3));
-    container(Ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
-    container(Ctl::Gantt, "Ex", m_pages->widget(4));
+    container(ctl::HeaderPanel, "PodaciD", m_pages->widget(1));
+    container(ctl::Preview, "Mht", m_pages->widget(1));
+    container(ctl::Attachments, "AttachD", m_pages->widget(1))->hide();
+    container(ctl::Calendar, "Cal", m_pages->widget(3));
+    container(ctl::DatePicker, "DateTimePicker", m_pages->widget(3));
+    container(ctl::Gantt, "Ex", m_pages->widget(4));
 
     m_manager->setWindow(this);
-    m_manager->setControl(Ctl::MainSheet, m_pages);
-    m_manager->setControl(Ctl::Chart, chart);
-    m_manager->setControl(Ctl::FinanceSheet, m_finance);
-    m_manager->setControl(Ctl::ContactSheet, m_contacts);
+    m_manager->setControl(ctl::MainSheet, m_pages);
+    m_manager->setControl(ctl::Chart, chart);
+    m_manager->setControl(ctl::FinanceSheet, m_finance);
+    m_manager->setControl(ctl::ContactSheet, m_contacts);
     m_manager->setErrors(VelmoraDll::LibraryErrors(), QStringLiteral("W_First"));
 }
 
@@ -510,7 +496,7 @@ void OrganiserWindow::firstDisplay()
         hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
         createActiveXControls(hosted, m_hosted);
         // A component that is not there yet says so in the current language.
-        for (int control : {Ctl::Calendar, Ctl::DatePicker, Ctl::Gantt, Ctl::Chart})
+        for (int control : {ctl::Calendar, ctl::DatePicker, ctl::Gantt, ctl::Chart})
             if (QWidget* box = m_manager->control(control))
                 VelmoraDll::translator().TRANSLATEWINDOW(box);
     }
@@ -532,12 +518,12 @@ int OrganiserWindow::mailFolderSelected()
 {
     // The sent folder shows the recipient column where the others show the sender, at the
     // width the user last gave whichever of the two was shown.
-    auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(Ctl::MailFolderTree));
+    auto* folders = qobject_cast<QAbstractItemView*>(m_manager->control(ctl::MailFolderTree));
     const QModelIndex current = folders ? folders->currentIndex() : QModelIndex();
     auto* tree = folders ? qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model()) : nullptr;
     const int row = tree ? tree->position(current) : current.row();
     const auto& queue = VelmoraDll::InboxQ();
-    auto* list = qobject_cast<QTableView*>(m_manager->control(Ctl::MailList));
+    auto* list = qobject_cast<QTableView*>(m_manager->control(ctl::Email));
     if (row >= 0 && size_t(row) < queue.size() && list && list->model()) {
         QHeaderView* header = list->horizontalHeader();
         for (int column : {1, 2})
