@@ -39,12 +39,12 @@ long previousSibling(const std::vector<TreeNode>& l, size_t i)
 
 } // namespace
 
-std::string TreeMover::sqlTable() { return quoted(Access(m_spec.table).SqlName()); }
+std::string TreeMover::sqlTable() { return quoted(Access(m_table.table).SqlName()); }
 
 bool TreeMover::load(std::vector<TreeNode>& listing, QString* error)
 {
     listing.clear();
-    vrt::FileManager& f = Access(m_spec.table);
+    vrt::FileManager& f = Access(m_table.table);
     if (!f.Opened() && f.TryOpen() != 0) {
         *error = QString::number(f.ErrorCode()) + QStringLiteral(" : ") + f.ErrorText();
         return false;
@@ -55,12 +55,12 @@ bool TreeMover::load(std::vector<TreeNode>& listing, QString* error)
         *error = driverFailure(why);
         return false;
     }
-    std::string sql = "SELECT " + quoted(m_spec.idCol) + ", " + quoted(m_spec.parentCol) + ", " + quoted(m_spec.orderCol);
-    sql += ", " + (m_spec.typeCol.empty() ? std::string("0") : quoted(m_spec.typeCol));
-    for (const std::string& col : m_spec.extraCols)
+    std::string sql = "SELECT " + quoted(m_table.idCol) + ", " + quoted(m_table.parentCol) + ", " + quoted(m_table.orderCol);
+    sql += ", " + (m_table.typeCol.empty() ? std::string("0") : quoted(m_table.typeCol));
+    for (const std::string& col : m_table.extraCols)
         sql += ", " + quoted(col);
     // The order the tree fillers read in: order number, then id.
-    sql += " FROM " + sqlTable() + " ORDER BY " + quoted(m_spec.orderCol) + ", " + quoted(m_spec.idCol);
+    sql += " FROM " + sqlTable() + " ORDER BY " + quoted(m_table.orderCol) + ", " + quoted(m_table.idCol);
     vrt::odbc::Statement s(*c);
     if (!s.execDirect(sql)) {
         *error = driverFailure(s.error());
@@ -74,7 +74,7 @@ bool TreeMover::load(std::vector<TreeNode>& listing, QString* error)
         n.parent = int32_t(s.integer(2).value_or(0));
         n.order = int32_t(s.integer(3).value_or(0));
         n.type = int32_t(s.integer(4).value_or(0));
-        for (size_t i = 0; i < m_spec.extraCols.size(); ++i)
+        for (size_t i = 0; i < m_table.extraCols.size(); ++i)
             n.extra << QString::fromStdString(s.text(int(i) + 5).value_or(std::string()));
         TreeRow w;
         w.ID = n.id;
@@ -105,8 +105,8 @@ bool TreeMover::write(const std::vector<TreeNode>& before, const std::vector<Tre
         stored[n.id] = &n;
     vrt::odbc::Connection* c = corvalde::ThreadSession().connection();
     vrt::odbc::Statement s(*c);
-    if (!s.prepare("UPDATE " + sqlTable() + " SET " + quoted(m_spec.parentCol) + " = ?, " + quoted(m_spec.orderCol)
-                   + " = ? WHERE " + quoted(m_spec.idCol) + " = ?")) {
+    if (!s.prepare("UPDATE " + sqlTable() + " SET " + quoted(m_table.parentCol) + " = ?, " + quoted(m_table.orderCol)
+                   + " = ? WHERE " + quoted(m_table.idCol) + " = ?")) {
         *error = driverFailure(s.error());
         return false;
     }
@@ -164,16 +164,16 @@ TreeMoveResult TreeMover::move(TreeMove how, long id)
 {
     if (id == 0)
         return TreeMoveResult::Unchanged;
-    if (m_spec.fixed && m_spec.fixed(id)) {
-        vrt::message(translator().QVSTR(m_spec.fixedRefusal.text), m_spec.fixedRefusal.caption, m_spec.fixedRefusal.icon);
+    if (m_table.fixed && m_table.fixed(id)) {
+        vrt::message(translator().QVSTR(m_table.fixedRefusal.text), m_table.fixedRefusal.caption, m_table.fixedRefusal.icon);
         return TreeMoveResult::Refused;
     }
     // Ended (rolled back unless committed) before any message or rebuild.
     std::optional<vrt::odbc::Transaction> tx;
     const auto done = [&](TreeMoveResult r) {
         tx.reset();
-        if (m_spec.after)
-            m_spec.after(id);
+        if (m_table.after)
+            m_table.after(id);
         return r;
     };
     vrt::odbc::Error why;
@@ -272,8 +272,8 @@ TreeMoveResult TreeMover::move(TreeMove how, long id)
                                  QStringLiteral("Info"), vrt::Icon::Information);
                     return done(TreeMoveResult::Refused);
                 }
-        if (m_spec.refuse)
-            if (const std::optional<TreeRefusal> no = m_spec.refuse(plan)) {
+        if (m_table.refuse)
+            if (const std::optional<TreeRefusal> no = m_table.refuse(plan)) {
                 tx.reset();
                 if (!no->text.isEmpty())
                     vrt::message(translator().QVSTR(no->text), no->caption, no->icon);

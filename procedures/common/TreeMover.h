@@ -25,8 +25,8 @@ struct TreeNode {
     int32_t id = 0;
     int32_t parent = 0;
     int32_t order = 0;      // as stored
-    int32_t type = 0;       // the spec's type column, 0 without one
-    QStringList extra;      // the spec's extra columns, as text
+    int32_t type = 0;       // the table's type column, 0 without one
+    QStringList extra;      // the table's extra columns, as text
     int level = 0;          // 1 at the top
 };
 
@@ -48,7 +48,7 @@ struct TreeRefusal {
     vrt::Icon icon = vrt::Icon::Information;
 };
 
-struct TreeTableSpec {
+struct TreeTable {
     Tbl table = Tbl::AInbox;
     std::string idCol = "ID", parentCol = "TATAID", orderCol = "REDOSLIJED";
     std::string typeCol;                 // empty: none
@@ -72,14 +72,14 @@ enum class TreeMoveResult {
 
 class TreeMover {
 public:
-    explicit TreeMover(TreeTableSpec spec) : m_spec(std::move(spec)) {}
+    explicit TreeMover(TreeTable table) : m_table(std::move(table)) {}
 
     TreeMoveResult move(TreeMove how, long id);
     // Every listed row's order number becomes its position in the tree (from 1), in one
     // transaction; false after a failure (reported).
     bool renumber();
 
-    const TreeTableSpec& spec() const { return m_spec; }
+    const TreeTable& table() const { return m_table; }
 
 private:
     bool load(std::vector<TreeNode>& listing, QString* error);
@@ -87,7 +87,7 @@ private:
     void fail(const QString& error);
     std::string sqlTable();
 
-    TreeTableSpec m_spec;
+    TreeTable m_table;
 };
 
 } // namespace VelmoraDll

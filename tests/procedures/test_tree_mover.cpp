@@ -9,9 +9,9 @@
 #include <map>
 
 using namespace VelmoraDll;
-using organiser::contactGroupTreeSpec;
-using organiser::financeCategoryTreeSpec;
-using organiser::mailFolderTreeSpec;
+using organiser::contactGroupTree;
+using organiser::financeCategoryTree;
+using organiser::mailFolderTree;
 
 namespace {
 
@@ -106,12 +106,12 @@ protected:
 struct Tree {
     const char* name;
     Tbl table;
-    TreeTableSpec (*spec)();
+    TreeTable (*declared)();
     int firstId; // the finance roots 1 and 2 never move: the fixture starts above them
 };
-const Tree kTrees[] = {{"contact groups", Tbl::ACON_GrupaAlias, &contactGroupTreeSpec, 0},
-                       {"mail folders", Tbl::AInbox, &mailFolderTreeSpec, 0},
-                       {"finance categories", Tbl::APrihodiRashodiKategorija, &financeCategoryTreeSpec, 11}};
+const Tree kTrees[] = {{"contact groups", Tbl::ACON_GrupaAlias, &contactGroupTree, 0},
+                       {"mail folders", Tbl::AInbox, &mailFolderTree, 0},
+                       {"finance categories", Tbl::APrihodiRashodiKategorija, &financeCategoryTree, 11}};
 
 } // namespace
 
@@ -150,9 +150,9 @@ TEST_F(TreeMoverTest, EachTreeMovesANodeWithItsSubtreeAndNumbersTheRowsByPositio
                 10);
             ASSERT_EQ(listing(tree.table), start);
             long selected = 0;
-            TreeTableSpec spec = tree.spec();
-            spec.after = [&](long id) { selected = id; };
-            const TreeMoveResult r = TreeMover(spec).move(c.how, ids.at(c.node));
+            TreeTable table = tree.declared();
+            table.after = [&](long id) { selected = id; };
+            const TreeMoveResult r = TreeMover(table).move(c.how, ids.at(c.node));
             EXPECT_EQ(r, *c.expected ? TreeMoveResult::Moved : TreeMoveResult::Unchanged);
             std::vector<int> orders;
             EXPECT_EQ(listing(tree.table, &orders), *c.expected ? QString::fromLatin1(c.expected) : start);
@@ -177,7 +177,7 @@ TEST_F(TreeMoverTest, ARowJustAddedOrALeftGapDoesNotMakeTheWrongNodesMove)
             add(tree.table, {{"A3", "A", base ? base + 6 : 0}}, 0);
             ASSERT_EQ(listing(tree.table), QStringLiteral("A@1 A1@2 A2@2 A2a@3 A3@2 B@1 C@1"));
         };
-        TreeMover mover(tree.spec());
+        TreeMover mover(tree.declared());
         std::vector<int> orders;
         fresh();
         // On the stored numbers A2 would change numbers with B, and nothing would move.
@@ -211,9 +211,9 @@ TEST_F(TreeMoverTest, FinanceRootsAndBalanceStayAndCategoriesStayInTheirBranch)
     const QString start = QStringLiteral("Prihodi@1 P1@2 P2@2 X@1 Troškovi@1 T1@2 Velik@2");
     ASSERT_EQ(listing(t), start);
     int rebuilt = 0;
-    TreeTableSpec spec = financeCategoryTreeSpec();
-    spec.after = [&](long) { ++rebuilt; };
-    TreeMover mover(spec);
+    TreeTable table = financeCategoryTree();
+    table.after = [&](long) { ++rebuilt; };
+    TreeMover mover(table);
 
     const QString fixed = QStringLiteral("Ova kategorija se ne može pomicati !");
     for (const long id : {1L, 2L, 1000000L}) {
@@ -296,7 +296,7 @@ TEST_F(TreeMoverTest, MailFoldersKeepTheirStandardFoldersAndTheirAccount)
          "Račun 1@1 Inbox@2 Posao@2 Sent@2 Računi@2 Tuđi@2 Račun 2@1 Inbox 2@2"},
     };
     QString now = listing(t);
-    TreeMover mover(mailFolderTreeSpec());
+    TreeMover mover(mailFolderTree());
     for (const auto& s : steps) {
         SCOPED_TRACE(std::string(s.node) + " " + std::to_string(int(s.how)));
         EXPECT_EQ(mover.move(s.how, ids.at(s.node)), s.result);
@@ -316,10 +316,10 @@ TEST_F(TreeMoverTest, AFailedWriteRollsTheWholeMoveBackAndSaysWhy)
     std::vector<int> before;
     const QString start = listing(t, &before);
     long selected = 0;
-    TreeTableSpec spec = contactGroupTreeSpec();
-    spec.after = [&](long id) { selected = id; };
+    TreeTable table = contactGroupTree();
+    table.after = [&](long id) { selected = id; };
     // B changes place with A and every row gets its position, C last.
-    EXPECT_EQ(TreeMover(spec).move(TreeMove::Up, ids.at("B")), TreeMoveResult::Failed);
+    EXPECT_EQ(TreeMover(table).move(TreeMove::Up, ids.at("B")), TreeMoveResult::Failed);
     std::vector<int> after;
     EXPECT_EQ(listing(t, &after), start);
     EXPECT_EQ(after, before) << "no row keeps a number of the half-done move";
@@ -332,10 +332,10 @@ TEST_F(TreeMoverTest, AFailedWriteRollsTheWholeMoveBackAndSaysWhy)
     testsupport::presenter().clear();
 
     // The numbering alone fails the same way.
-    EXPECT_FALSE(TreeMover(spec).renumber());
+    EXPECT_FALSE(TreeMover(table).renumber());
     EXPECT_EQ(messages().size(), 1);
     query("DROP TRIGGER refuse_c");
-    EXPECT_TRUE(TreeMover(spec).renumber());
+    EXPECT_TRUE(TreeMover(table).renumber());
     after.clear();
     listing(t, &after);
     EXPECT_EQ(after, oneTo(4));

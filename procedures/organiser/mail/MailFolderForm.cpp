@@ -172,7 +172,7 @@ QString deleteMailFolder(long id, const QString& dataFolder)
 
 bool renumberMailFolderTree()
 {
-    const bool ok = VelmoraDll::TreeMover(mailFolderTreeSpec()).renumber();
+    const bool ok = VelmoraDll::TreeMover(mailFolderTree()).renumber();
     VelmoraDll::InboxFolderSource source;
     VelmoraDll::S_FillInboxTree(source);
     return ok;

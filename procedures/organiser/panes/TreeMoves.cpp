@@ -13,7 +13,7 @@ namespace organiser {
 using VelmoraDll::TreeMove;
 using VelmoraDll::TreeMovePlan;
 using VelmoraDll::TreeRefusal;
-using VelmoraDll::TreeTableSpec;
+using VelmoraDll::TreeTable;
 
 namespace {
 
@@ -21,9 +21,9 @@ enum MailExtra { SystemName, Account };
 
 } // namespace
 
-TreeTableSpec mailFolderTreeSpec()
+TreeTable mailFolderTree()
 {
-    TreeTableSpec s;
+    TreeTable s;
     s.table = Tbl::AInbox;
     s.extraCols = {"ENNAZIV", "ACCOUNTID"};
     s.refuse = [](const TreeMovePlan& p) -> std::optional<TreeRefusal> {
@@ -39,9 +39,9 @@ TreeTableSpec mailFolderTreeSpec()
     return s;
 }
 
-TreeTableSpec financeCategoryTreeSpec()
+TreeTable financeCategoryTree()
 {
-    TreeTableSpec s;
+    TreeTable s;
     s.table = Tbl::APrihodiRashodiKategorija;
     s.typeCol = "TIP";
     s.fixed = [](long id) { return id == 1 || id == 2 || id == finance::BalanceRowId; };
@@ -60,9 +60,9 @@ TreeTableSpec financeCategoryTreeSpec()
     return s;
 }
 
-TreeTableSpec contactGroupTreeSpec()
+TreeTable contactGroupTree()
 {
-    TreeTableSpec s;
+    TreeTable s;
     s.table = Tbl::ACON_GrupaAlias;
     return s;
 }
@@ -90,25 +90,25 @@ void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
             VelmoraDll::S_FillContactGroupTree(*groups);
     };
 
-    TreeTableSpec mail = mailFolderTreeSpec();
+    TreeTable mail = mailFolderTree();
     mail.after = [select, refillFolders](long id) {
         refillFolders();
         select(tree::MailFolders, VelmoraDll::InboxQ(), id);
     };
-    TreeTableSpec categories = financeCategoryTreeSpec();
+    TreeTable categories = financeCategoryTree();
     // The finance fill renumbers by position too and adds the balance row.
     categories.after = [&window, select](long id) {
         window.paneRoutines().FillFinanceCategoryTree();
         select(tree::Categories, VelmoraDll::PrihodiRashodiQ(), id);
     };
-    TreeTableSpec groups = contactGroupTreeSpec();
+    TreeTable groups = contactGroupTree();
     groups.after = [select, refillGroups](long id) {
         refillGroups();
         select(tree::ContactGroups, VelmoraDll::KontaktiGrupaQ(), id);
     };
 
     const struct {
-        TreeTableSpec spec;
+        TreeTable table;
         int control;
         const char* suffix;
     } trees[] = {{mail, tree::MailFolders, "E"}, {categories, tree::Categories, "PRK"}, {groups, tree::ContactGroups, ""}};
@@ -118,7 +118,7 @@ void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
     } moves[] = {{TreeMove::Up, "MoveUpVr"}, {TreeMove::Down, "MoveDownVr"}, {TreeMove::Left, "MoveLeftVr"},
                  {TreeMove::Right, "MoveRightVr"}};
     for (const auto& t : trees) {
-        auto mover = std::make_shared<VelmoraDll::TreeMover>(t.spec);
+        auto mover = std::make_shared<VelmoraDll::TreeMover>(t.table);
         for (const auto& m : moves)
             routines->built[QLatin1String(m.name) + QLatin1String(t.suffix)] = [mover, how = m.how, control = t.control,
                                                                                &panes] {
@@ -128,17 +128,17 @@ void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
     }
 
     // After a folder or group is added or deleted, its tree is numbered by position again.
-    auto renumbering = [&panes](TreeTableSpec spec, std::function<void()> refill, int control) {
-        return [mover = std::make_shared<VelmoraDll::TreeMover>(std::move(spec)), refill, control, &panes] {
+    auto renumbering = [&panes](TreeTable table, std::function<void()> refill, int control) {
+        return [mover = std::make_shared<VelmoraDll::TreeMover>(std::move(table)), refill, control, &panes] {
             const bool ok = mover->renumber();
             refill();
             panes.selectTreeRow(control, 0);
             return ok ? 0 : 1;
         };
     };
-    routines->built[QStringLiteral("RenumberMailFolderTree")] = renumbering(mailFolderTreeSpec(), refillFolders, tree::MailFolders);
+    routines->built[QStringLiteral("RenumberMailFolderTree")] = renumbering(mailFolderTree(), refillFolders, tree::MailFolders);
     routines->built[QStringLiteral("RenumberContactGroupTree")] =
-        renumbering(contactGroupTreeSpec(), refillGroups, tree::ContactGroups);
+        renumbering(contactGroupTree(), refillGroups, tree::ContactGroups);
 }
 
 } // namespace organiser

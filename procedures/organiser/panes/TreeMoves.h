@@ -12,11 +12,11 @@ namespace organiser {
 // Each tree's table with its own rules (no rebuild: attachTreeMoves adds it).
 // Mail folders: an account's root and its standard folders keep their place, and a folder
 // never leaves its account.
-VelmoraDll::TreeTableSpec mailFolderTreeSpec();
+VelmoraDll::TreeTable mailFolderTree();
 // Finance categories: the two roots and the balance row stay; a category stays in its own
 // branch (income or expenses) and never becomes a root.
-VelmoraDll::TreeTableSpec financeCategoryTreeSpec();
-VelmoraDll::TreeTableSpec contactGroupTreeSpec();
+VelmoraDll::TreeTable financeCategoryTree();
+VelmoraDll::TreeTable contactGroupTree();
 
 // Registers the twelve moves (MoveUpVr…, …E for mail, …PRK for finance) and the renumbering
 // of the mail folder and contact group trees as the window's routines.
