@@ -33,6 +33,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/Notify.h"
 #include "runtime/PopupMenu.h"
+#include "tests/support/MenuChoice.h"
 #include "tests/support/TestSupport.h"
 #include "tests/data/DataFixture.h"
 
@@ -43,24 +44,7 @@ namespace {
 
 using testsupport::waitFor;
 
-// The popup menu answers with the item named.
-struct MenuChoice {
-    explicit MenuChoice(QString name)
-    {
-        m_old = vrt::PopupMenu::setRunner([this, name](const vrt::PopupMenu& m, QPoint, QWidget*) {
-            ++shown;
-            for (const auto& i : m.items())
-                if (i.name == name || i.text == name)
-                    return i.id;
-            return 0;
-        });
-    }
-    ~MenuChoice() { vrt::PopupMenu::setRunner(m_old); }
-    int shown = 0;
-
-private:
-    vrt::PopupMenu::Runner m_old;
-};
+using testsupport::MenuChoice;
 
 void shoot(QWidget* w, const char* name)
 {

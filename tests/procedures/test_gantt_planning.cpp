@@ -14,6 +14,7 @@
 #include "runtime/PopupMenu.h"
 #include "runtime/WindowManager.h"
 #include "tests/data/DataFixture.h"
+#include "tests/support/MenuChoice.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -103,24 +104,7 @@ protected:
     GanttView* view = nullptr;
 };
 
-// The link menu answers with the item named, once.
-struct MenuChoice {
-    explicit MenuChoice(QString name)
-    {
-        m_old = vrt::PopupMenu::setRunner([this, name](const vrt::PopupMenu& m, QPoint, QWidget*) {
-            ++shown;
-            for (const auto& i : m.items())
-                if (i.name == name || i.text == name)
-                    return i.id;
-            return 0;
-        });
-    }
-    ~MenuChoice() { vrt::PopupMenu::setRunner(m_old); }
-    int shown = 0;
-
-private:
-    vrt::PopupMenu::Runner m_old;
-};
+using testsupport::MenuChoice;
 
 } // namespace
 
