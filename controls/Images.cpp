@@ -33,7 +33,8 @@ public:
         return icon().pixmap(size, scale, mode, state);
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override { return icon().availableSizes(mode, state); }
-    bool isNull() override { return icon().isNull(); }
+    // Only drawings that exist get an engine; reading one to answer this would parse it.
+    bool isNull() override { return false; }
     QString key() const override { return QStringLiteral("velmora-drawing"); }
     QIconEngine* clone() const override { return new DrawingEngine(*this); }
 

@@ -54,6 +54,9 @@ struct Dictionary {
         VEL_RELATIONS(VEL_RELATE)
 #define VEL_EXACT(table, key) exactKey(tables[size_t(Tbl::table)], #key);
         VEL_EXACT_KEYS(VEL_EXACT)
+#define VEL_SPEED(table, name, column, onlyIf, value) \
+    tables[size_t(Tbl::table)].speedIndexes.push_back({#name, #column, #onlyIf, value});
+        VEL_SPEED_INDEXES(VEL_SPEED)
         // An alias is its table's declaration under its own names, without relations.
 #define VEL_ALIAS(label, prefix, table, ...) \
     { \

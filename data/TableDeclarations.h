@@ -112,6 +112,11 @@
     X(EMAIL, MessageIDKey) \
     X(EMAILATTACH, ContentIDKey) \
 
+// Indexes for speed alone (table, name, column, and the column and value of the rows held).
+// A folder's unread count is asked at every start and after every change of the mail list.
+#define VEL_SPEED_INDEXES(X) \
+    X(EMAIL, UnreadKey, INBOXID, READ, 0) \
+
 #define VEL_FIELDS_EMAILATTACH(F) \
     F(ID, Long, 4) \
     F(IDEMAIL, Long, 4) \

@@ -4,6 +4,7 @@
 
 #include "runtime/SqliteDialect.h"
 
+#include <algorithm>
 #include <cctype>
 #include <strings.h>
 
@@ -271,7 +272,17 @@ void FileManager::alignIndexes(odbc::Connection& c, const std::string& name)
                 renew.emplace_back(i.name, wanted[at]);
         ++at;
     }
-    if (renew.empty())
+    // A file written before a speed index was declared gets it once, here.
+    std::vector<std::string> missing;
+    for (const SpeedIndexDesc& i : FILE->speedIndexes) {
+        const std::string index = name + "_" + i.name;
+        if (std::none_of(stored.begin(), stored.end(), [&](const dialect::IndexInfo& s) {
+                return strcasecmp(s.name.c_str(), index.c_str()) == 0;
+            }))
+            missing.push_back(wanted[at]);
+        ++at;
+    }
+    if (renew.empty() && missing.empty())
         return;
     m_session.suspendReaders();
     odbc::Transaction tx(c);
@@ -279,6 +290,9 @@ void FileManager::alignIndexes(odbc::Connection& c, const std::string& name)
         return;
     for (const auto& [index, sql] : renew)
         if (!c.exec("DROP INDEX " + quoteName(index)) || !c.exec(sql))
+            return;
+    for (const std::string& sql : missing)
+        if (!c.exec(sql))
             return;
     tx.commit();
 }
@@ -302,6 +316,13 @@ std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const s
                 sql += " DESC";
         }
         out.push_back(sql + ")");
+    }
+    for (const SpeedIndexDesc& i : t.speedIndexes) {
+        std::string sql = "CREATE INDEX " + quoteName(name + "_" + i.name) + " ON " + quoteName(name) + " (" +
+                          quoteName(i.column) + ")";
+        if (!i.onlyIf.empty())
+            sql += " WHERE " + quoteName(i.onlyIf) + " = " + std::to_string(i.onlyIfValue);
+        out.push_back(sql);
     }
     return out;
 }

@@ -51,6 +51,16 @@ struct RelationDesc {
     std::string childField;  // column of the child
 };
 
+// An index that only makes a frequent query fast: no key names it, so no order or lookup of
+// the program depends on it, and a file without it is whole. It holds the rows whose
+// `onlyIf` column has the value `onlyIfValue` (all rows when `onlyIf` is empty).
+struct SpeedIndexDesc {
+    std::string name;   // stored as <table>_<name>
+    std::string column;
+    std::string onlyIf;
+    long long onlyIfValue = 0;
+};
+
 struct RecordOps {
     void* (*make)();
     void (*destroy)(void*);
@@ -66,6 +76,7 @@ struct TableDesc {
     std::vector<FieldDesc> fields;
     std::vector<KeyDesc> keys;
     std::vector<RelationDesc> relations; // as parent, in registration order
+    std::vector<SpeedIndexDesc> speedIndexes;
     RecordOps ops{};
     const TableDesc* base = nullptr;     // aliases: the declaration they share the table with
 

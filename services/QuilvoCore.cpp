@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QLoggingCategory>
 #include <QThread>
 
@@ -44,6 +45,39 @@ struct QuilvoCore::ThreadTables {
     unsigned long long generation = 0;
     long long lastRow = 0;
     int opens = 0;
+    // Lookups already made in the open file: a window asks for the same texts again and
+    // again, and a start asks for thousands. Cleared with the file.
+    struct Found {
+        bool found = false;
+        QString value;
+        long long row = 0;
+    };
+    QHash<QString, Found> memo;
+    int memoColumn = 0;
+    bool find(const QString& text, int column, QString* value)
+    {
+        if (memoColumn != column || memo.size() > 20000) {
+            memo.clear();
+            memoColumn = column;
+        }
+        const QString key = quilvo::keyOf(text, quilvo::kTranslationKeyChars);
+        auto it = memo.constFind(key);
+        if (it == memo.constEnd()) {
+            Found f;
+            f.found = qui.findTranslation(text, column, &f.value, &f.row);
+            it = memo.insert(key, f);
+        }
+        lastRow = it->row;
+        if (it->found && value)
+            *value = it->value;
+        return it->found;
+    }
+    void close()
+    {
+        qui.close();
+        qvs.close();
+        memo.clear();
+    }
 };
 
 QuilvoCore::QuilvoCore() : m_id(g_nextId++) {}
@@ -304,8 +338,7 @@ int QuilvoCore::OPENTRANFILES()
         return 1;
     ThreadTables& t = tables();
     if (t.generation != m_generation) {
-        t.qui.close();
-        t.qvs.close();
+        t.close();
         t.generation = m_generation;
     }
     return openTable(t, true) || openTable(t, false) ? 1 : 0;
@@ -314,8 +347,7 @@ int QuilvoCore::OPENTRANFILES()
 void QuilvoCore::CLOSETRANFILES()
 {
     ThreadTables& t = tables();
-    t.qui.close();
-    t.qvs.close();
+    t.close();
     t.lastRow = 0;
 }
 
@@ -406,7 +438,7 @@ QString QuilvoCore::QVSTR(const QString& text)
         }
     } else {
         ThreadTables& t = tables();
-        if (!t.qui.findTranslation(text, columnFor(), &result, &t.lastRow))
+        if (!t.find(text, columnFor(), &result))
             result = clipped;
     }
     // An empty column means "not translated yet", not "show nothing".
@@ -436,7 +468,7 @@ void QuilvoCore::ADDFILE(const QString& text, const QString& translation, bool l
         l.lock();
     ThreadTables& t = tables();
     QString value;
-    if (!t.qui.findTranslation(text, m_transLang, &value, &t.lastRow))
+    if (!t.find(text, m_transLang, &value))
         value = vrt::clip(vrt::clipTrailing(translation), quilvo::kTranslationTextChars);
     if (m_useQueue)
         QVRANQ.emplace(quilvo::keyOf(text, quilvo::kTranslationKeyChars), value);

@@ -2,6 +2,7 @@
 #include "tests/data/DataFixture.h"
 
 #include "runtime/DateTime.h"
+#include "runtime/SqliteDialect.h"
 
 #include <QDate>
 #include <QFileInfo>
@@ -188,6 +189,8 @@ TEST_F(OpenFilesTest, CreatesEveryTableAsDeclaredOnceAndNothingTheSecondTime)
             }
             expectedIdx.push_back(desc);
         }
+        if (table == "EMAIL") // for speed only: unread mail, by folder
+            expectedIdx.push_back("EMAIL_UnreadKey INBOXID");
         for (const std::string& idx : query("SELECT name FROM pragma_index_list('" + table + "') WHERE origin = 'c' ORDER BY name")) {
             std::string desc = idx + (row("SELECT \"unique\" FROM pragma_index_list('" + table + "') WHERE name = '" + idx + "'") == "1" ? " unique" : "");
             vrt::odbc::Statement x(*corvalde::ThreadSession().connection());
@@ -223,6 +226,25 @@ TEST_F(OpenFilesTest, CreatesEveryTableAsDeclaredOnceAndNothingTheSecondTime)
     EXPECT_TRUE(stops().empty());
 }
 
+TEST_F(OpenFilesTest, AFileWithoutTheUnreadIndexGainsItAndTheUnreadCountUsesIt)
+{
+    ASSERT_EQ(W_First::OpenFilez(), 0);
+    query("INSERT INTO EMAIL (ID, INBOXID, READ, MESSAGEID) VALUES (1, 5, 0, 'a'), (2, 5, 1, 'b'), (3, 6, 0, 'c')");
+    query("DROP INDEX EMAIL_UnreadKey");
+    corvalde::KILLTABLEMANAGERS();
+    ASSERT_EQ(W_First::OpenFilez(), 0);
+    EXPECT_TRUE(stops().empty());
+    EXPECT_EQ(row("SELECT sql FROM sqlite_master WHERE name = 'EMAIL_UnreadKey'"),
+              "CREATE INDEX \"EMAIL_UnreadKey\" ON \"EMAIL\" (\"INBOXID\") WHERE \"READ\" = 0");
+    const std::string unread = "SELECT COUNT(*) FROM EMAIL Where InboxID = 5 AND READ=0";
+    std::vector<std::string> plan;
+    vrt::odbc::Error error;
+    ASSERT_TRUE(vrt::dialect::queryPlan(*corvalde::ThreadSession().connection(), unread, plan, &error)) << error.text;
+    ASSERT_EQ(plan.size(), 1u);
+    EXPECT_NE(plan[0].find("EMAIL_UnreadKey"), std::string::npos) << plan[0];
+    EXPECT_EQ(row(unread), "1");
+}
+
 TEST_F(OpenFilesTest, RebuildsAnOldEmailTableWithoutLosingAMessage)
 {
     // Columns of the old table in another order: they are matched by name.
@@ -250,7 +272,7 @@ TEST_F(OpenFilesTest, RebuildsAnOldEmailTableWithoutLosingAMessage)
                                         "30|S3|7|2011-08-18|09:05:00|1||12.5"}));
     EXPECT_EQ(count("SQL_FILE"), 0);
     EXPECT_FALSE(exists("EMAIL_NEW"));
-    EXPECT_EQ(query("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'EMAIL'")[0], "7");
+    EXPECT_EQ(query("SELECT COUNT(*) FROM sqlite_master WHERE type = 'index' AND tbl_name = 'EMAIL'")[0], "8");
     // The rebuilt table opens as declared, and numbering goes on above the copied numbers.
     EXPECT_EQ(Access(Tbl::EMAIL).PrimeRecord(), 0);
     EXPECT_EQ(EM().ID, 31);
