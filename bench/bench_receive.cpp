@@ -105,7 +105,8 @@ size_t collect(char* data, size_t size, size_t n, void* out)
     return size * n;
 }
 
-// The floor: every message fetched over one connection into memory, nothing else.
+// The floor: every message fetched over one connection into memory and the session ended,
+// nothing else.
 double fetchWithCurl(QString* error)
 {
     controls::CurlEasyHolder session;
@@ -126,6 +127,8 @@ double fetchWithCurl(QString* error)
             break;
         }
     }
+    // The session ends (QUIT) inside the time, as the receive's does.
+    session.reset();
     return secondsSince(started);
 }
 

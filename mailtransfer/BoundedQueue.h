@@ -41,6 +41,21 @@ public:
         return item;
     }
 
+    // As pop, waiting at most `wait`; `timedOut` says whether it gave up for want of time.
+    template <class Duration>
+    std::optional<T> popWithin(Duration wait, bool& timedOut)
+    {
+        std::unique_lock<std::mutex> l(m_mutex);
+        timedOut = !m_notEmpty.wait_for(l, wait, [this] { return m_closed || !m_items.empty(); });
+        if (m_items.empty())
+            return std::nullopt;
+        std::optional<T> item(std::move(m_items.front()));
+        m_items.pop_front();
+        l.unlock();
+        m_notFull.notify_one();
+        return item;
+    }
+
     void close()
     {
         {

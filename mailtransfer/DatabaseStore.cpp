@@ -52,7 +52,7 @@ DatabaseStore::DatabaseStore()
     for (Tbl t : {Tbl::AAccounts, Tbl::AEMAIL, Tbl::AEMAILATTACH, Tbl::AInbox})
         if (!Access(t).Opened())
             Access(t).Open();
-    // One commit per message.
+    // Many commits in one receive.
     if (vrt::odbc::Connection* c = corvalde::ThreadSession().connection())
         vrt::dialect::checkpointLessOften(*c);
 }
@@ -109,9 +109,15 @@ bool DatabaseStore::storeMessage(EmailRow& email, const Prepare& prepare, StoreE
         *error = {StoreError::EmailInsert, int(vrt::DriverError), QString::fromStdString(c->error().text)};
         return false;
     };
-    // Everything below commits together or not at all; the managers' own writes nest in it.
-    vrt::odbc::Transaction tx(*c);
-    if (!tx.started())
+    // Everything below is kept together or not at all; the managers' own writes nest in it.
+    // Inside a batch the message is a part of the batch's transaction, committed with it.
+    std::optional<vrt::odbc::Transaction> tx;
+    std::optional<vrt::odbc::TransactionPart> part;
+    if (m_batch)
+        part.emplace(*c);
+    else
+        tx.emplace(*c);
+    if (!(part ? part->started() : tx->started()))
         return driverFailed();
     vrt::FileManager& mail = Access(Tbl::AEMAIL);
     // The row's number is drawn under the write lock, so the files named after it are written
@@ -123,8 +129,12 @@ bool DatabaseStore::storeMessage(EmailRow& email, const Prepare& prepare, StoreE
     }
     vrt::odbc::Error driverError;
     int64_t next = 0;
-    if (!vrt::dialect::takeWriteLock(*c, table, &driverError)
-        || !vrt::dialect::nextPrimaryNumber(*c, table, "ID", m_highWater, next, &driverError)) {
+    // A batch holds the lock from its first message on, so the number after the last stored
+    // one is free; a message that failed gave its number back.
+    if (m_batch && m_batchLast > 0) {
+        next = m_batchLast + 1;
+    } else if (!vrt::dialect::takeWriteLock(*c, table, &driverError)
+               || !vrt::dialect::nextPrimaryNumber(*c, table, "ID", m_highWater, next, &driverError)) {
         *error = {StoreError::EmailInsert, int(vrt::DriverError), QString::fromStdString(driverError.text)};
         return false;
     }
@@ -149,9 +159,39 @@ bool DatabaseStore::storeMessage(EmailRow& email, const Prepare& prepare, StoreE
             return failed(attach, StoreError::AttachInsert, error);
         a.id = ATTA().ID;
     }
-    if (!tx.commit())
+    if (!(part ? part->keep() : tx->commit()))
         return driverFailed();
+    if (m_batch)
+        m_batchLast = next;
     return true;
+}
+
+bool DatabaseStore::beginBatch()
+{
+    vrt::odbc::Connection* c = corvalde::ThreadSession().connection();
+    if (m_batch || !c)
+        return false;
+    m_batch.emplace(*c);
+    m_batchLast = 0;
+    if (!m_batch->started()) {
+        m_batch.reset();
+        return false;
+    }
+    return true;
+}
+
+bool DatabaseStore::commitBatch(StoreError* error)
+{
+    if (!m_batch)
+        return true;
+    const bool ok = m_batch->commit();
+    m_batch.reset();
+    if (!ok) {
+        vrt::odbc::Connection* c = corvalde::ThreadSession().connection();
+        *error = {StoreError::EmailInsert, int(vrt::DriverError),
+                  c ? QString::fromStdString(c->error().text) : QStringLiteral("no connection")};
+    }
+    return ok;
 }
 
 } // namespace korbelsteen

@@ -1,5 +1,8 @@
 #pragma once
 #include "mailtransfer/MailStore.h"
+#include "runtime/Odbc.h"
+
+#include <optional>
 
 namespace korbelsteen {
 
@@ -15,8 +18,12 @@ public:
     bool isJunkAddress(const QString& address) override;
     std::optional<int> folderOf(int accountId, const QString& systemName, StoreError* error) override;
     bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override;
+    bool beginBatch() override;
+    bool commitBatch(StoreError* error) override;
 
 private:
+    std::optional<vrt::odbc::Transaction> m_batch;
+    int64_t m_batchLast = 0; // the number of the batch's last stored message
     bool m_highWater = false;
     bool m_highWaterKnown = false;
 };

@@ -76,6 +76,13 @@ public:
     // nothing is kept.
     using Prepare = std::function<bool(EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error)>;
     virtual bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) = 0;
+
+    // Messages stored between beginBatch and commitBatch are committed together, which costs
+    // far less than a commit each; each one is still kept or dropped whole on its own.
+    // False when no batch was begun: each message then commits at once (the default).
+    virtual bool beginBatch() { return false; }
+    // False (with the reason) when the batch could not be committed: none of it was kept.
+    virtual bool commitBatch(StoreError* /*error*/) { return true; }
 };
 
 } // namespace korbelsteen

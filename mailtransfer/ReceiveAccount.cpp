@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace korbelsteen {
@@ -178,6 +179,12 @@ void writeBodyEarly(InFlight& m, const QString& emailFolder, const QString& file
 
 constexpr size_t QueueDepth = 8;
 
+// Stored messages are committed together: at most this many, or as old as this, or when no
+// message has come for this long (a slow server), and always before the receive ends.
+constexpr int BatchMessages = 64;
+constexpr auto BatchAge = std::chrono::milliseconds(250);
+constexpr auto BatchWait = std::chrono::milliseconds(50);
+
 } // namespace
 
 ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, const Account& account,
@@ -273,14 +280,48 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     toFetch.close();
 
     // The account's two folders, looked up once they are first needed.
+    struct Batch {
+        bool open = false;
+        int messages = 0;
+        QStringList files;
+        std::chrono::steady_clock::time_point began;
+    } batch;
+    const auto commitBatch = [&] {
+        if (!batch.open)
+            return;
+        batch.open = false;
+        StoreError error;
+        if (!store.commitBatch(&error)) {
+            // None of the batch was kept: its files go, and its messages wait on the server.
+            for (const QString& path : batch.files)
+                QFile::remove(path);
+            result.stored -= batch.messages;
+            result.failed += batch.messages;
+            stop(stopText(stepText(error.step), error));
+        }
+        batch.messages = 0;
+        batch.files.clear();
+    };
+    const auto nextParsed = [&]() -> std::optional<InFlight> {
+        if (batch.open) {
+            bool timedOut = false;
+            std::optional<InFlight> m = parsed.popWithin(BatchWait, timedOut);
+            if (m || !timedOut)
+                return m;
+            commitBatch();
+        }
+        return parsed.pop();
+    };
+
     std::optional<int> inboxFolder, junkFolder;
     size_t taken = 0;
-    while (std::optional<InFlight> next = parsed.pop()) {
+    while (std::optional<InFlight> next = nextParsed()) {
         ++taken;
         InFlight& m = *next;
         if (cancelled()) {
             if (m.bodyWritten)
                 QFile::remove(m.bodyPath);
+            commitBatch();
             finish();
             return result;
         }
@@ -295,6 +336,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         if (!known) {
             if (m.bodyWritten)
                 QFile::remove(m.bodyPath);
+            commitBatch();
             stop((junk ? QStringLiteral("W_Korbelsteen Get Junk :") : QStringLiteral("W_Korbelsteen Get Ainbox :"))
                  + QString::number(account.id) + QStringLiteral(" : ") + QString::number(folderError.code)
                  + QStringLiteral(" : ") + folderError.text);
@@ -344,16 +386,30 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             }
             return true;
         };
+        if (!batch.open && store.beginBatch()) {
+            batch.open = true;
+            batch.began = std::chrono::steady_clock::now();
+        }
         StoreError error;
         if (!store.storeMessage(row, prepare, &error)) {
             for (const QString& path : written)
                 QFile::remove(path);
+            // What the batch holds is committed before the user is told: the write lock is
+            // not held while a message waits for an answer.
+            commitBatch();
             stop(stopText(stepText(error.step), error));
             ++result.failed;
             continue;
         }
         ++result.stored;
+        if (batch.open) {
+            ++batch.messages;
+            batch.files << written;
+            if (batch.messages >= BatchMessages || std::chrono::steady_clock::now() - batch.began >= BatchAge)
+                commitBatch();
+        }
     }
+    commitBatch();
     finish();
     if (taken < wanted) {
         // A message could not be fetched (or the receive was cancelled): the rest waits for

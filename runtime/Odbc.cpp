@@ -164,6 +164,39 @@ bool Connection::end(bool success)
     return false;
 }
 
+bool Connection::beginPart()
+{
+    if (m_depth == 0) {
+        m_error = {0, "25000", "A part needs an open transaction."};
+        return false;
+    }
+    if (!exec("SAVEPOINT vrt_part" + std::to_string(m_partFailed.size())))
+        return false;
+    m_partFailed.push_back(m_failed);
+    return true;
+}
+
+bool Connection::endPart(bool keep)
+{
+    if (m_partFailed.empty())
+        return false;
+    const std::string name = "vrt_part" + std::to_string(m_partFailed.size() - 1);
+    const bool failedBefore = m_partFailed.back();
+    m_partFailed.pop_back();
+    // A part whose nested writes failed is not kept, whatever its owner asked.
+    if (keep && m_failed == failedBefore)
+        return exec("RELEASE " + name);
+    const Error cause = m_error;
+    // Undone and forgotten; when SQLite has already ended the whole transaction (a full disk,
+    // an I/O error) this fails and the transaction stays failed.
+    if (exec("ROLLBACK TO " + name) && exec("RELEASE " + name))
+        m_failed = failedBefore;
+    else
+        m_failed = true;
+    m_error = cause;
+    return false;
+}
+
 // --- Statement ---
 
 Statement::Statement(Connection& connection) : m_connection(connection)

@@ -110,6 +110,11 @@ public:
     // Ends one level; the outermost commits when every level succeeded, otherwise rolls back.
     bool end(bool success);
     int transactionDepth() const { return m_depth; }
+    // A part of the open transaction that can be undone alone: `endPart(false)` takes back
+    // what was written since `beginPart`, failures of nested levels included, and the
+    // transaction goes on as it was. Parts nest.
+    bool beginPart();
+    bool endPart(bool keep);
 
     const Error& error() const { return m_error; }
     void setError(Error error) { m_error = std::move(error); }
@@ -124,6 +129,7 @@ private:
     std::string m_connectionString;
     int m_depth = 0;
     bool m_failed = false;
+    std::vector<bool> m_partFailed; // the failed flag as each open part found it
     Error m_error;
 };
 
@@ -131,6 +137,25 @@ private:
 Error diagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Runs a function inside one transaction level and ends it by the result.
+// One part of an open transaction (see Connection::beginPart); undone unless kept.
+class TransactionPart {
+public:
+    explicit TransactionPart(Connection& c) : m_connection(c), m_open(c.beginPart()) {}
+    ~TransactionPart() { if (m_open) m_connection.endPart(false); }
+    bool started() const { return m_open; }
+    bool keep()
+    {
+        if (!m_open)
+            return false;
+        m_open = false;
+        return m_connection.endPart(true);
+    }
+
+private:
+    Connection& m_connection;
+    bool m_open;
+};
+
 class Transaction {
 public:
     explicit Transaction(Connection& c) : m_connection(c), m_open(c.begin()) {}

@@ -267,6 +267,42 @@ TEST_F(DataTest, PassThroughFillsTheFieldsAsText)
     EXPECT_NE(sql.Next(), 0);
 }
 
+TEST_F(DataTest, APartOfATransactionIsUndoneAloneAndTheRestCommits)
+{
+    vrt::odbc::Connection& c = *corvalde::ThreadSession().connection();
+    ASSERT_TRUE(c.exec("CREATE TABLE parts (ID INTEGER PRIMARY KEY, T TEXT)"));
+    EXPECT_FALSE(c.beginPart()); // only inside a transaction
+    {
+        vrt::odbc::Transaction tx(c);
+        ASSERT_TRUE(tx.started());
+        ASSERT_TRUE(c.exec("INSERT INTO parts (ID, T) VALUES (1, 'before')")) << c.error().text;
+        {
+            vrt::odbc::TransactionPart kept(c);
+            ASSERT_TRUE(kept.started());
+            ASSERT_TRUE(c.exec("INSERT INTO parts (ID, T) VALUES (2, 'kept')"));
+            EXPECT_TRUE(kept.keep());
+        }
+        {
+            // A nested level fails (a duplicate number): only this part goes.
+            vrt::odbc::TransactionPart undone(c);
+            ASSERT_TRUE(undone.started());
+            ASSERT_TRUE(c.exec("INSERT INTO parts (ID, T) VALUES (3, 'undone')"));
+            {
+                vrt::odbc::Transaction nested(c); // ends unkept: its level failed
+                EXPECT_FALSE(c.exec("INSERT INTO parts (ID, T) VALUES (1, 'twice')"));
+            }
+            EXPECT_FALSE(undone.keep()); // a part with a failed level is never kept
+        }
+        {
+            vrt::odbc::TransactionPart dropped(c); // left without keep
+            ASSERT_TRUE(c.exec("INSERT INTO parts (ID, T) VALUES (4, 'dropped')"));
+        }
+        EXPECT_TRUE(tx.commit());
+    }
+    EXPECT_EQ(query("SELECT group_concat(T, ',') FROM (SELECT T FROM parts ORDER BY ID)"),
+              std::vector<std::string>{"before,kept"});
+}
+
 TEST_F(DataTest, DeletesCascadeAlongRelationsInOneTransaction)
 {
     // Account 1 with two folders and three mails, one attachment; account 2 untouched.

@@ -225,3 +225,44 @@ TEST_F(KorbelsteenProgram, TheReceiveStoreCheckpointsLessOftenAndAnotherConnecti
         EXPECT_EQ(otherNumber("SELECT COUNT(*) FROM EMAIL WHERE MESSAGEID LIKE 'shared_%'"), i + 1);
     }
 }
+
+TEST_F(KorbelsteenProgram, ABatchKeepsEveryMessageButTheFailedOnesAndShowsThemAtItsCommit)
+{
+    addAccount(QStringLiteral("Batch"), QStringLiteral("batch"), QStringLiteral("lozinka5"));
+    korbelsteen::DatabaseStore store;
+    korbelsteen::StoreError error;
+    const std::optional<int> inbox = store.folderOf(store.accounts().back().id, QStringLiteral("xInbox_1"), &error);
+    ASSERT_TRUE(inbox) << error.text.toStdString();
+    vrt::odbc::Connection other;
+    ASSERT_TRUE(other.open(W_First::connectionString(m_folder->path()))) << other.error().text;
+    const auto seenByOther = [&other] {
+        vrt::odbc::Statement s(other);
+        EXPECT_TRUE(s.execDirect("SELECT group_concat(MESSAGEID, ',') FROM (SELECT MESSAGEID FROM EMAIL "
+                                 "WHERE MESSAGEID LIKE 'batch_%' ORDER BY ID)"))
+            << s.error().text;
+        return s.fetch() ? s.text(1).value_or("") : std::string("?");
+    };
+    const auto store1 = [&](const QString& id, bool prepared) {
+        korbelsteen::EmailRow row;
+        row.inboxId = *inbox;
+        row.messageId = id;
+        return store.storeMessage(row, [prepared](auto&, auto&, korbelsteen::StoreError* e) {
+            if (!prepared)
+                *e = {korbelsteen::StoreError::AttachSave, 0, QStringLiteral("no room for the file")};
+            return prepared;
+        }, &error);
+    };
+
+    ASSERT_TRUE(store.beginBatch());
+    EXPECT_TRUE(store1(QStringLiteral("batch_a"), true)) << error.text.toStdString();
+    EXPECT_FALSE(store1(QStringLiteral("batch_b"), false)); // its files failed
+    EXPECT_FALSE(store1(QStringLiteral("batch_a"), true));  // stored already: the insert fails
+    EXPECT_TRUE(store1(QStringLiteral("batch_c"), true)) << error.text.toStdString();
+    EXPECT_EQ(seenByOther(), "") << "nothing is seen before the commit";
+    ASSERT_TRUE(store.commitBatch(&error)) << error.text.toStdString();
+    EXPECT_EQ(seenByOther(), "batch_a,batch_c");
+
+    // Out of a batch each message commits at once, as before.
+    EXPECT_TRUE(store1(QStringLiteral("batch_d"), true)) << error.text.toStdString();
+    EXPECT_EQ(seenByOther(), "batch_a,batch_c,batch_d");
+}

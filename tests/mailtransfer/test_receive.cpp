@@ -465,6 +465,68 @@ TEST_F(ReceiveDovecot, RowsAreNumberedInServerOrderAndAStoreFailingHalfWayLosesN
     EXPECT_EQ(s_server->messageCount(QStringLiteral("niz")), SeriesLength);
 }
 
+TEST_F(ReceiveDovecot, AFailedBatchCommitDropsTheWholeBatchWithItsFilesAndTheNextReceiveBringsItAgain)
+{
+    // Messages wait in a batch until it is committed; the first commit after the 30th
+    // message fails, as a full disk would.
+    struct BatchingStore : MemoryStore {
+        BatchingStore(std::shared_ptr<MemoryDb> db) : MemoryStore(db), shared(std::move(db)) {}
+        std::shared_ptr<MemoryDb> shared;
+        std::vector<int> pending;
+        bool open = false;
+        int stored = 0, commits = 0, failedCommits = 0;
+        bool beginBatch() override { return open = true; }
+        bool storeMessage(EmailRow& email, const Prepare& prepare, StoreError* error) override
+        {
+            EXPECT_TRUE(open) << "every message goes into a batch";
+            if (!MemoryStore::storeMessage(email, prepare, error))
+                return false;
+            pending.push_back(email.id);
+            ++stored;
+            return true;
+        }
+        bool commitBatch(StoreError* error) override
+        {
+            EXPECT_TRUE(open);
+            open = false;
+            ++commits;
+            std::vector<int> batch;
+            batch.swap(pending);
+            if (stored < 30 || failedCommits > 0)
+                return true;
+            ++failedCommits;
+            std::lock_guard<std::mutex> l(shared->mutex);
+            for (int id : batch) {
+                auto row = std::find_if(shared->emails.begin(), shared->emails.end(), [id](const EmailRow& e) { return e.id == id; });
+                shared->messageIds.remove(row->messageId);
+                shared->emails.erase(row);
+            }
+            *error = {StoreError::EmailInsert, 13, QStringLiteral("database or disk is full")};
+            return false;
+        }
+    } batching(db);
+    ReceiveResult r = receiveSeries(batching);
+    EXPECT_FALSE(batching.open) << "no batch is left open";
+    EXPECT_EQ(batching.failedCommits, 1);
+    EXPECT_GT(r.failed, 0);
+    EXPECT_EQ(r.stored + r.failed, SeriesLength);
+    EXPECT_EQ(r.stored, int(db->emails.size()));
+    ASSERT_FALSE(stops().empty());
+    EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen EmailInsert :13 : database or disk is full"));
+    // A body file for each kept row and none for a dropped one.
+    QStringList bodies;
+    for (const EmailRow& row : db->emails)
+        bodies << QStringLiteral("Email/") + controls::bodyFileName(row.messageId);
+    bodies.sort();
+    EXPECT_EQ(filesBelow(data.path()), bodies);
+
+    MemoryStore healthy(db);
+    r = receiveSeries(healthy);
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(int(db->emails.size()), SeriesLength);
+    EXPECT_EQ(filesBelow(data.path()).size(), size_t(SeriesLength));
+}
+
 TEST_F(ReceiveDovecot, ACancelledReceiveLeavesNoFileOfWhatWasFetchedAhead)
 {
     std::atomic<bool> cancel{false};
