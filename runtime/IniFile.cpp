@@ -235,6 +235,22 @@ QString unwritable(const QString& section, const QString& key, const QString& va
 
 } // namespace
 
+namespace {
+
+// Whether the key's line already reads key=value, so that writing it would change nothing.
+bool holds(const Lines& l, const QString& section, const QString& key, const QString& value)
+{
+    auto [b, e] = findSection(l.lines, section);
+    for (int i = b < 0 ? e : b; i < e; ++i) {
+        QString k;
+        if (splitKeyLine(l.lines[i], &k, nullptr) && same(k, key))
+            return l.lines[i] == k + QLatin1Char('=') + value;
+    }
+    return false;
+}
+
+} // namespace
+
 bool IniFile::put(const QString& section, const QString& key, const QString& value)
 {
     m_error.clear();
@@ -242,7 +258,13 @@ bool IniFile::put(const QString& section, const QString& key, const QString& val
         m_error = QStringLiteral("Not written to %1: [%2] %3 holds %4").arg(m_path, section, key, why);
         return false;
     }
+    // A value written again as it stands costs no lock and no sync (a start writes several).
+    bool readable = true;
+    if (holds(readLines(m_path, &readable), section, key, value) && readable)
+        return true;
     return rewrite(m_path, &m_error, [&](Lines& l) {
+        if (holds(l, section, key, value))
+            return false;
         auto [b, e] = findSection(l.lines, section);
         const QString line = key + QLatin1Char('=') + value;
         if (b < 0) {

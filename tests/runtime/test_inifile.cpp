@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 using testsupport::TempFolder;
@@ -77,6 +78,15 @@ TEST(IniFile, WriteChangesOneLineAndKeepsTheRest)
     EXPECT_EQ(ini.get("company", "naziv"), QStringLiteral("Tvrtka d.o.o. Čakovec"));
     ASSERT_TRUE(ini.remove("W_First", "NewKey"));
     EXPECT_FALSE(ini.value("W_First", "NewKey").has_value());
+
+    // The value a key already holds is not written again: the file stays the same file.
+    const auto inode = [&] { struct stat st {}; ::stat(QFile::encodeName(dir.file("Standard.ini")).constData(), &st); return st.st_ino; };
+    const auto before = inode();
+    ASSERT_TRUE(ini.put("SR", "START", "2"));
+    EXPECT_EQ(inode(), before);
+    ASSERT_TRUE(ini.put("SR", "START", "3"));
+    EXPECT_NE(inode(), before);
+    EXPECT_EQ(ini.get("SR", "START"), QStringLiteral("3"));
 }
 
 TEST(IniFile, ReadsOlderCentralEuropeanFiles)
