@@ -32,13 +32,7 @@ public:
     {
         std::unique_lock<std::mutex> l(m_mutex);
         m_notEmpty.wait(l, [this] { return m_closed || !m_items.empty(); });
-        if (m_items.empty())
-            return std::nullopt;
-        std::optional<T> item(std::move(m_items.front()));
-        m_items.pop_front();
-        l.unlock();
-        m_notFull.notify_one();
-        return item;
+        return takeFront(l);
     }
 
     // As pop, waiting at most `wait`; `timedOut` says whether it gave up for want of time.
@@ -47,13 +41,7 @@ public:
     {
         std::unique_lock<std::mutex> l(m_mutex);
         timedOut = !m_notEmpty.wait_for(l, wait, [this] { return m_closed || !m_items.empty(); });
-        if (m_items.empty())
-            return std::nullopt;
-        std::optional<T> item(std::move(m_items.front()));
-        m_items.pop_front();
-        l.unlock();
-        m_notFull.notify_one();
-        return item;
+        return takeFront(l);
     }
 
     void close()
@@ -81,6 +69,17 @@ public:
     }
 
 private:
+    std::optional<T> takeFront(std::unique_lock<std::mutex>& l)
+    {
+        if (m_items.empty())
+            return std::nullopt;
+        std::optional<T> item(std::move(m_items.front()));
+        m_items.pop_front();
+        l.unlock();
+        m_notFull.notify_one();
+        return item;
+    }
+
     const size_t m_capacity;
     std::mutex m_mutex;
     std::condition_variable m_notEmpty, m_notFull;

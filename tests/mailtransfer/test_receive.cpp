@@ -339,6 +339,15 @@ protected:
             out << r.subject;
         return out;
     }
+    // The body files the stored rows name, sorted.
+    QStringList bodiesOfStoredRows()
+    {
+        QStringList bodies;
+        for (const EmailRow& row : db->emails)
+            bodies << QStringLiteral("Email/") + controls::bodyFileName(row.messageId);
+        bodies.sort();
+        return bodies;
+    }
     static QStringList seriesSubjects(int from, int to)
     {
         QStringList out;
@@ -449,11 +458,7 @@ TEST_F(ReceiveDovecot, RowsAreNumberedInServerOrderAndAStoreFailingHalfWayLosesN
     ASSERT_FALSE(stops().empty());
     EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen EmailInsert :5 : database is locked"));
     // Only the stored messages have body files; the others are not marked as received anywhere.
-    QStringList bodies;
-    for (const EmailRow& row : db->emails)
-        bodies << QStringLiteral("Email/") + controls::bodyFileName(row.messageId);
-    bodies.sort();
-    EXPECT_EQ(filesBelow(data.path()), bodies);
+    EXPECT_EQ(filesBelow(data.path()), bodiesOfStoredRows());
 
     MemoryStore healthy(db);
     r = receiveSeries(healthy);
@@ -513,12 +518,7 @@ TEST_F(ReceiveDovecot, AFailedBatchCommitDropsTheWholeBatchWithItsFilesAndTheNex
     EXPECT_EQ(r.stored, int(db->emails.size()));
     ASSERT_FALSE(stops().empty());
     EXPECT_EQ(stops()[0].text, QStringLiteral("W_Korbelsteen EmailInsert :13 : database or disk is full"));
-    // A body file for each kept row and none for a dropped one.
-    QStringList bodies;
-    for (const EmailRow& row : db->emails)
-        bodies << QStringLiteral("Email/") + controls::bodyFileName(row.messageId);
-    bodies.sort();
-    EXPECT_EQ(filesBelow(data.path()), bodies);
+    EXPECT_EQ(filesBelow(data.path()), bodiesOfStoredRows()) << "a body for each kept row, none for a dropped one";
 
     MemoryStore healthy(db);
     r = receiveSeries(healthy);
