@@ -103,13 +103,23 @@ std::vector<const CalendarEvent*> CalendarStore::eventsBetween(const QDateTime& 
     return out;
 }
 
-bool CalendarStore::hasEventsOn(const QDate& day) const
+std::vector<bool> CalendarStore::daysWithEvents(const QDate& first, const QDate& last) const
 {
-    const QDateTime from(day, QTime(0, 0)), to(day.addDays(1), QTime(0, 0));
-    for (const auto& [id, e] : m_events)
-        if (touches(e, from, to))
-            return true;
-    return false;
+    // Each day's bounds and each event's times are turned into numbers once: a local
+    // date-time comparison converts both sides every time.
+    std::vector<qint64> bounds;
+    for (QDate d = first; d <= last.addDays(1); d = d.addDays(1))
+        bounds.push_back(QDateTime(d, QTime(0, 0)).toMSecsSinceEpoch());
+    std::vector<bool> marked(bounds.empty() ? 0 : bounds.size() - 1, false);
+    for (const auto& [id, e] : m_events) {
+        if (!e.start.isValid())
+            continue;
+        const qint64 start = e.start.toMSecsSinceEpoch(), end = shownEnd(e).toMSecsSinceEpoch();
+        for (size_t i = 0; i < marked.size(); ++i)
+            if (start < bounds[i + 1] && end > bounds[i])
+                marked[i] = true;
+    }
+    return marked;
 }
 
 // ---- day layout ----------------------------------------------------------------------------

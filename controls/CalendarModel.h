@@ -69,8 +69,8 @@ public:
     const std::map<long, CalendarEvent>& events() const { return m_events; }
     // The events that touch [from, to) in start order (ties: longer first, then id).
     std::vector<const CalendarEvent*> eventsBetween(const QDateTime& from, const QDateTime& to) const;
-    // Whether any event touches `day`.
-    bool hasEventsOn(const QDate& day) const;
+    // For each day from `first` to `last`, whether any event touches it.
+    std::vector<bool> daysWithEvents(const QDate& first, const QDate& last) const;
 
     // Label list.
     bool Find(long label) const { return m_labels.count(label) != 0; }

@@ -397,9 +397,10 @@ void DatePicker::markEventDays()
     QTextCharFormat bold;
     bold.setFontWeight(QFont::Bold);
     const QDate first(m_month->yearShown(), m_month->monthShown(), 1);
-    for (QDate d = first.addDays(-7); d <= first.addDays(42); d = d.addDays(1))
-        if (cal->DataProvider().hasEventsOn(d))
-            m_month->setDateTextFormat(d, bold);
+    const std::vector<bool> marked = cal->DataProvider().daysWithEvents(first.addDays(-7), first.addDays(42));
+    for (size_t i = 0; i < marked.size(); ++i)
+        if (marked[i])
+            m_month->setDateTextFormat(first.addDays(-7 + qint64(i)), bold);
 }
 
 bool DatePicker::isBold(const QDate& day) const { return m_month->dateTextFormat(day).fontWeight() == QFont::Bold; }

@@ -164,6 +164,20 @@ TEST(CalendarGeometryHits, TheStripOfLongEventsCountsWhatItLeavesOut)
     EXPECT_EQ(more.count(kMonday), 0u);
 }
 
+TEST(CalendarDaysWithEvents, MarksEveryDayAnEventTouchesAndNoOther)
+{
+    CalendarStore store;
+    store.AddEvent(ev(1, at(0, 23, 30), 60));      // Monday night into Tuesday
+    store.AddEvent(ev(2, at(3, 0), 24 * 60));      // Thursday, ending at midnight
+    CalendarEvent noEnd = ev(3, at(5, 10), 0);     // Saturday, no length: one slot
+    noEnd.end = QDateTime();
+    store.AddEvent(noEnd);
+    CalendarEvent undated = ev(4, QDateTime(), 30); // never shown
+    store.AddEvent(undated);
+    const std::vector<bool> days = store.daysWithEvents(kMonday.addDays(-1), kMonday.addDays(7));
+    EXPECT_EQ(days, (std::vector<bool>{false, true, true, false, true, false, true, false, false}));
+}
+
 TEST(CalendarGeometryMoves, MoveKeepsTheLengthAndResizeKeepsOneSlot)
 {
     CalendarEvent e = ev(1, at(0, 9), 60);
