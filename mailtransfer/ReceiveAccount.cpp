@@ -279,7 +279,6 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     }
     toFetch.close();
 
-    // The account's two folders, looked up once they are first needed.
     struct Batch {
         bool open = false;
         int messages = 0;
@@ -313,6 +312,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         return parsed.pop();
     };
 
+    // The account's two folders, looked up once they are first needed.
     std::optional<int> inboxFolder, junkFolder;
     size_t taken = 0;
     while (std::optional<InFlight> next = nextParsed()) {

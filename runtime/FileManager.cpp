@@ -275,7 +275,7 @@ void FileManager::alignIndexes(odbc::Connection& c, const std::string& name)
     // A file written before a speed index was declared gets it once, here.
     std::vector<std::string> missing;
     for (const SpeedIndexDesc& i : FILE->speedIndexes) {
-        const std::string index = name + "_" + i.name;
+        const std::string index = indexName(name, i);
         if (std::none_of(stored.begin(), stored.end(), [&](const dialect::IndexInfo& s) {
                 return strcasecmp(s.name.c_str(), index.c_str()) == 0;
             }))
@@ -299,6 +299,11 @@ void FileManager::alignIndexes(odbc::Connection& c, const std::string& name)
 
 std::string FileManager::indexName(const std::string& table, const KeyDesc& key) { return table + "_" + key.name; }
 
+std::string FileManager::indexName(const std::string& table, const SpeedIndexDesc& index)
+{
+    return table + "_" + index.name;
+}
+
 std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const std::string& name)
 {
     std::vector<std::string> out;
@@ -318,7 +323,7 @@ std::vector<std::string> FileManager::CreateIndexSql(const TableDesc& t, const s
         out.push_back(sql + ")");
     }
     for (const SpeedIndexDesc& i : t.speedIndexes) {
-        std::string sql = "CREATE INDEX " + quoteName(name + "_" + i.name) + " ON " + quoteName(name) + " (" +
+        std::string sql = "CREATE INDEX " + quoteName(indexName(name, i)) + " ON " + quoteName(name) + " (" +
                           quoteName(i.column) + ")";
         if (!i.onlyIf.empty())
             sql += " WHERE " + quoteName(i.onlyIf) + " = " + std::to_string(i.onlyIfValue);

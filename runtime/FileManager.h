@@ -113,6 +113,7 @@ private:
     int openInternal(bool report);
     void alignIndexes(odbc::Connection& c, const std::string& name);
     static std::string indexName(const std::string& table, const KeyDesc& key);
+    static std::string indexName(const std::string& table, const SpeedIndexDesc& index);
     odbc::Connection* conn();
     odbc::Statement* cached(const std::string& sql);
     bool validate(bool report = true);

@@ -233,10 +233,6 @@ QString unwritable(const QString& section, const QString& key, const QString& va
     return {};
 }
 
-} // namespace
-
-namespace {
-
 // Whether the key's line already reads key=value, so that writing it would change nothing.
 bool holds(const Lines& l, const QString& section, const QString& key, const QString& value)
 {

@@ -137,6 +137,24 @@ private:
 Error diagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Runs a function inside one transaction level and ends it by the result.
+class Transaction {
+public:
+    explicit Transaction(Connection& c) : m_connection(c), m_open(c.begin()) {}
+    ~Transaction() { if (m_open) m_connection.end(false); }
+    bool started() const { return m_open; }
+    bool commit()
+    {
+        if (!m_open)
+            return false;
+        m_open = false;
+        return m_connection.end(true);
+    }
+
+private:
+    Connection& m_connection;
+    bool m_open;
+};
+
 // One part of an open transaction (see Connection::beginPart); undone unless kept.
 class TransactionPart {
 public:
@@ -149,24 +167,6 @@ public:
             return false;
         m_open = false;
         return m_connection.endPart(true);
-    }
-
-private:
-    Connection& m_connection;
-    bool m_open;
-};
-
-class Transaction {
-public:
-    explicit Transaction(Connection& c) : m_connection(c), m_open(c.begin()) {}
-    ~Transaction() { if (m_open) m_connection.end(false); }
-    bool started() const { return m_open; }
-    bool commit()
-    {
-        if (!m_open)
-            return false;
-        m_open = false;
-        return m_connection.end(true);
     }
 
 private:
