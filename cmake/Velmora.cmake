@@ -10,6 +10,16 @@ function(velmora_sources out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# One part of velmoradll: procedures-<name>, an OBJECT library of the FOLDERS' sources that
+# names in DEPENDS the parts (or libraries) whose headers it includes.
+function(velmora_procedures name)
+  cmake_parse_arguments(PART "" "" "FOLDERS;DEPENDS" ${ARGN})
+  velmora_sources(sources ${PART_FOLDERS})
+  add_library(procedures-${name} OBJECT ${sources})
+  target_link_libraries(procedures-${name} PUBLIC ${PART_DEPENDS})
+  set_property(GLOBAL APPEND PROPERTY VELMORA_PROCEDURES procedures-${name})
+endfunction()
+
 # One test executable per folder: tests/<name>/*.cpp plus the shared test main.
 function(velmora_test_folder name)
   file(GLOB found CONFIGURE_DEPENDS

@@ -9,7 +9,7 @@
 #include "controls/SkinFramework.h"
 #include "controls/TrayIcon.h"
 #include "data/Globals.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniClass.h"

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <optional>
 
-#include "procedures/business/BusinessData.h"
+#include "procedures/documents/BusinessData.h"
 #include "procedures/finance/ExcelAutomation.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceReports.h"

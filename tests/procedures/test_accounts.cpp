@@ -12,10 +12,10 @@
 #include <QTextEdit>
 
 #include "controls/HtmlEditor.h"
-#include "procedures/mail-people/AccountForm.h"
-#include "procedures/mail-people/Accounts.h"
-#include "procedures/mail-people/AccountsWindow.h"
-#include "procedures/mail-people/MailSettings.h"
+#include "procedures/contacts/AccountForm.h"
+#include "procedures/contacts/Accounts.h"
+#include "procedures/contacts/AccountsWindow.h"
+#include "procedures/common/MailSettings.h"
 #include "runtime/BrowseView.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/IniFile.h"
