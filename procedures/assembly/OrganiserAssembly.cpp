@@ -9,7 +9,7 @@
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
-#include "procedures/organiser/panes/TreeMoves.h"
+#include "procedures/assembly/TreeMoves.h"
 #include "procedures/documents/Business.h"
 #include "procedures/finance/Finance.h"
 #include "procedures/contacts/MailPeopleAttach.h"

@@ -1,5 +1,5 @@
 #include "procedures/mail/MailFolderForm.h"
-#include "procedures/organiser/panes/TreeMoves.h"
+#include "procedures/assembly/TreeMoves.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -23,7 +23,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/mail/KorbelsteenStart.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/lists/MoneyPicture.h"

@@ -1,4 +1,4 @@
-#include "procedures/mail/KorbelsteenStart.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 
 #include "controls/MailNames.h"
 

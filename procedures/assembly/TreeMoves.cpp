@@ -1,4 +1,4 @@
-#include "procedures/organiser/panes/TreeMoves.h"
+#include "procedures/assembly/TreeMoves.h"
 
 #include "procedures/common/TreeLists.h"
 #include "procedures/finance/FinanceRoutines.h"
