@@ -19,22 +19,24 @@
 
 namespace organiser::korbelsteen {
 
-QStringList receiveArgs() { return {QStringLiteral("/SR")}; }
+QStringList receiveArgs() { return {mailtransfer::receiveSwitch()}; }
 
 QStringList newMessageArgs()
 {
-    return {QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")};
+    return {QStringLiteral("/"), QLatin1Char('/') + mailtransfer::modeArgument(NewMessage), QStringLiteral("/0"),
+            QStringLiteral("/")};
 }
 
 QStringList replyArgs(const QString& bodyPath, int mode, long long emailId)
 {
-    return {QLatin1Char('/') + bodyPath, QLatin1Char('/') + QString::number(mode),
+    return {QLatin1Char('/') + bodyPath, QLatin1Char('/') + mailtransfer::modeArgument(Mode(mode)),
             QLatin1Char('/') + QString::number(emailId), QStringLiteral("/")};
 }
 
 QStringList toAddressArgs(const QString& address)
 {
-    return {QStringLiteral("/0"), QStringLiteral("/0"), QStringLiteral("/0"), QLatin1Char('/') + address};
+    return {QStringLiteral("/0"), QLatin1Char('/') + mailtransfer::modeArgument(NewToAddress), QStringLiteral("/0"),
+            QLatin1Char('/') + address};
 }
 
 // The receiver names body files this way; the reply copy must find them.

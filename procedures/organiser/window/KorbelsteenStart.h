@@ -3,6 +3,7 @@
 #include <QStringList>
 #include <functional>
 
+#include "procedures/common/MailTransferProtocol.h"
 #include "procedures/organiser/window/OrganiserServices.h"
 
 // How the organiser window starts the mail transfer program: its argument lists (always a
@@ -10,7 +11,8 @@
 // argument) and the body files a reply or forward hands it.
 namespace organiser::korbelsteen {
 
-enum Mode : int { NewToAddress = 0, NewMessage = 1, Reply = 2, ReplyAll = 3, Forward = 4 };
+using mailtransfer::Mode;
+using enum mailtransfer::Mode;
 
 QStringList receiveArgs();
 QStringList newMessageArgs();
