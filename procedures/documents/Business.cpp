@@ -2,7 +2,6 @@
 
 #include "procedures/documents/BusinessForms.h"
 #include "procedures/documents/DocumentReports.h"
-#include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"

@@ -5,7 +5,6 @@
 #include "procedures/backup/BackupWindow.h"
 #include "procedures/notes/NotesForm.h"
 #include "procedures/notes/PasswordForms.h"
-#include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/lists/OrganiserLists.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
