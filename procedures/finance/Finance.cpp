@@ -1,6 +1,5 @@
 #include "procedures/finance/Finance.h"
 
-#include <QAbstractItemView>
 #include <QChartView>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -16,6 +15,7 @@
 #include "procedures/finance/FinanceReports.h"
 #include "procedures/finance/FinanceRoutines.h"
 #include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/lists/ListWidgets.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/panes/PopupItems.h"
@@ -36,7 +36,7 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     d.showTree = [&panes] { panes.selectTreeRow(Categories, 0); };
     d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
     d.selectListRow = [&window](int row) {
-        auto* view = qobject_cast<QAbstractItemView*>(window.manager().control(organiser::ctl::Pr));
+        auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));
         if (!view || row < 0)
             return;
         const QModelIndex at = view->model()->index(row, 0);

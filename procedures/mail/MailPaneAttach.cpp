@@ -13,6 +13,7 @@
 #include "data/TableManagers.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/lists/ListWidgets.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/Dialogs.h"
