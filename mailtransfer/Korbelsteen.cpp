@@ -9,6 +9,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
+#include "runtime/PrivateFiles.h"
 #include "services/Quilvo.h"
 
 namespace korbelsteen {
@@ -96,6 +97,7 @@ int run(const QStringList& args)
         shutDown(settings);
         return DataRefused;
     }
+    vrt::makeDataFolderPrivate(dataFolder);
 
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
