@@ -10,6 +10,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
+#include "runtime/PrivateFiles.h"
 #include "services/Quilvo.h"
 
 namespace korbelsteen {
@@ -97,6 +98,7 @@ int run(const QStringList& args)
         shutDown(settings);
         return DataRefused;
     }
+    vrt::makeDataFolderPrivate(dataFolder);
 
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };

@@ -3,17 +3,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 #include "data/TableManagers.h"
 #include "procedures/common/ZipKitClient.h"
 #include "runtime/Paths.h"
+#include "runtime/PrivateFiles.h"
 #include "runtime/SqliteDialect.h"
 
 namespace notespass {
@@ -78,12 +81,55 @@ BackupResult& failed(BackupResult& r, const QString& reason, const QString& deta
     return r;
 }
 
+const QString kWorkPrefix = QStringLiteral(".Velmora_backup-");
+const QString kWorkLockName = QStringLiteral(".lock");
+// Held while work folders are cleaned or made, so a cleaning never meets a half-made one.
+const QString kGuardName = QStringLiteral(".Velmora_backup.lock");
+constexpr int kGuardWaitMs = 10000;
+
+// Runs `work` under the destination's guard; false when the guard cannot be had.
+template <class Work>
+bool guarded(const QString& destination, Work&& work)
+{
+    QLockFile guard(QDir(destination).absoluteFilePath(kGuardName));
+    guard.setStaleLockTime(0);
+    if (!guard.tryLock(kGuardWaitMs))
+        return false;
+    work();
+    return true;
+}
+
+// The work folders of backups that did not finish: their process was killed or crashed (its
+// lock is stale) or they come from a build that did not lock them. One a running backup
+// holds stays. The caller holds the destination's guard.
+void removeStaleWorkLocked(const QString& destination)
+{
+    const QDir dir(destination);
+    for (const QString& name : dir.entryList({kWorkPrefix + QLatin1Char('*')}, QDir::Dirs | QDir::Hidden | QDir::NoSymLinks)) {
+        const QString folder = dir.absoluteFilePath(name);
+        QLockFile lock(QDir(folder).filePath(kWorkLockName));
+        lock.setStaleLockTime(0);
+        if (!lock.tryLock(0))
+            continue; // a live backup's
+        lock.unlock();
+        QDir(folder).removeRecursively();
+    }
+}
+
 bool inside(const QString& path, const QString& folder)
 {
     return path == folder || path.startsWith(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'));
 }
 
 } // namespace
+
+void removeStaleWork(const QString& destination)
+{
+    const QString folder = vrt::normalizePath(destination.trimmed());
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    guarded(folder, [&] { removeStaleWorkLocked(folder); });
+}
 
 BackupRun::BackupRun()
 {
@@ -106,26 +152,38 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     if (destination.isEmpty() || !destInfo.isDir()) {
         return failed(r, QStringLiteral("Odredišni direktorij ne postoji:"), destination);
     }
+    // A listed folder that is gone is named in the result; the others are still archived.
     QStringList folders;
     for (const QString& f : plan.folders) {
         const QString folder = vrt::normalizePath(f.trimmed());
         if (folder.isEmpty())
             continue; // an empty row would otherwise name the root
-        if (!QFileInfo(folder).isDir()) {
-            return failed(r, QStringLiteral("Direktorij ne postoji:"), folder);
-        }
-        folders << QDir(folder).absolutePath();
+        if (!QFileInfo(folder).isDir())
+            r.missing << folder;
+        else
+            folders << QDir(folder).absolutePath();
     }
     if (folders.isEmpty()) {
-        return failed(r, QStringLiteral("Nema direktorija za arhiviranje."));
+        return failed(r, QStringLiteral("Nema direktorija za arhiviranje."), r.missing.join(QLatin1Char('\n')));
     }
 
-    // Private to the user: the archive holds the whole database.
-    QTemporaryDir work(QDir(destination).absoluteFilePath(QStringLiteral(".Velmora_backup-XXXXXX")));
-    if (!work.isValid()) {
-        return failed(r, QStringLiteral("U odredišni direktorij nije moguće pisati:"), destination + QStringLiteral(": ") + work.errorString());
-    }
-    const QString partial = work.filePath(QStringLiteral("archive.zip"));
+    // Private to the user: the archive holds the whole database. The work folder is made and
+    // locked while no other backup cleans the destination, so a cleaning never takes it.
+    std::optional<QTemporaryDir> work;
+    std::optional<QLockFile> workLock;
+    const bool made = guarded(destination, [&] {
+        removeStaleWorkLocked(destination);
+        work.emplace(QDir(destination).absoluteFilePath(kWorkPrefix + QStringLiteral("XXXXXX")));
+        if (!work->isValid())
+            return;
+        workLock.emplace(work->filePath(kWorkLockName));
+        workLock->setStaleLockTime(0);
+        workLock->tryLock(0);
+    });
+    if (!made || !work->isValid())
+        return failed(r, QStringLiteral("U odredišni direktorij nije moguće pisati:"),
+                      made ? destination + QStringLiteral(": ") + work->errorString() : destination);
+    const QString partial = work->filePath(QStringLiteral("archive.zip"));
 
     const QString database = vrt::joinPath(vrt::normalizePath(plan.dataFolder), QStringLiteral("Files/Database.db"));
     const QString databaseCanonical = QFileInfo(database).canonicalFilePath();
@@ -144,7 +202,7 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     if (!databaseEntries.isEmpty()) {
         if (progress)
             progress(-1);
-        snapshotFile = work.filePath(QStringLiteral("Database.db"));
+        snapshotFile = work->filePath(QStringLiteral("Database.db"));
         QString why;
         if (!snapshot || !snapshot(snapshotFile, &why)) {
             return failed(r, QStringLiteral("Kopiju baze podataka nije moguće napraviti:"), database + QStringLiteral(": ") + why);
@@ -164,8 +222,10 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     sink.Connect(zip.GetInterface());
     // Store options 24: subfolders too, names starting with the listed folder's own name.
     // Extract options do not matter to writing; they are set as every caller sets them.
-    const QStringList excluded{work.path(), database + QStringLiteral("-journal"), database + QStringLiteral("-wal"),
-                               database + QStringLiteral("-shm"), database};
+    const QStringList excluded{work->path(), database + QStringLiteral("-journal"), database + QStringLiteral("-wal"),
+                               database + QStringLiteral("-shm"), database,
+                               // the running organiser's lock: it means nothing in a copy
+                               vrt::joinPath(vrt::normalizePath(plan.dataFolder), QStringLiteral(".velmora.lock"))};
     bool ok = zip.SetFileName(partial) >= 0 && zip.SetAutoSave(0) >= 0
               && zip.SetStoreOptions(controls::ZipKit::StoreRecurse | controls::ZipKit::StoreFolderName) >= 0
               && zip.SetExtractOptions(controls::ZipKit::ExtractOverwrite) >= 0 && zip.SetExcludedPaths(excluded) >= 0;
@@ -185,12 +245,14 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     } else if (saved == controls::S_FALSE || !QFileInfo(partial).isFile()) {
         failed(r, QStringLiteral("Nema datoteka za arhiviranje."));
     }
+    if (zip.IZIPKITOBJ)
+        r.missing << zip.IZIPKITOBJ->vanished();
     sink.Disconnect(zip.GetInterface());
     zip.Detach();
     if (!r.error.isEmpty())
         return r;
 
-    QFile::setPermissions(partial, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    vrt::makePrivate(partial);
     // Two runs in the same second: the later one takes the next free name.
     const QString base = QDir(destination).absoluteFilePath(archiveBaseName(plan.at));
     for (int n = 1; n < 1000; ++n) {

@@ -25,6 +25,7 @@ struct BackupResult {
     QString reason;  // why it failed, a text of the program (translated when shown)
     QString detail;  // the file and the system's words, as they are
     QString error;   // both, for logs and tests
+    QStringList missing; // listed folders and files that were gone: not in the archive
 };
 
 class BackupRun {
@@ -42,6 +43,10 @@ public:
     // to its own name only when complete, and never over another file.
     BackupResult run(const BackupPlan& plan);
 };
+
+// Removes the work folders that interrupted backups left in `destination`; those of a backup
+// still running stay.
+void removeStaleWork(const QString& destination);
 
 // Moves `from` to `to` only when nothing has that name; false with errno set otherwise.
 bool moveNoReplace(const QString& from, const QString& to);

@@ -327,7 +327,13 @@ private:
             return;
         }
         m_lastArchive = result.archive;
-        if (!m_autoRun)
+        // What was missing is told even after a backup at start: the archive lacks it.
+        if (!result.missing.isEmpty())
+            say(m_env, m_env.tr(QStringLiteral("Backup je spremljen:")) + QLatin1Char('\n') + result.archive + QLatin1Char('\n')
+                           + m_env.tr(QStringLiteral("Nije pronađeno i nije arhivirano:")) + QLatin1Char('\n')
+                           + result.missing.join(QLatin1Char('\n')),
+                int(vrt::Icon::Exclamation));
+        else if (!m_autoRun)
             say(m_env, m_env.tr(QStringLiteral("Backup je spremljen:")) + QLatin1Char('\n') + result.archive,
                 int(vrt::Icon::Information));
         accept();

@@ -13,6 +13,7 @@
 #include "runtime/Odbc.h"
 #include "runtime/Paths.h"
 #include "runtime/SqlFilter.h"
+#include "runtime/PrivateFiles.h"
 
 namespace organiser {
 
@@ -217,13 +218,13 @@ std::vector<AttachmentEntry> mailAttachments(const QString& dataFolder, long ema
 
 bool writeAttachmentPage(const QString& path, const QString& html)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+    if (!vrt::makePrivateFolder(QFileInfo(path).absolutePath()))
         return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     const QByteArray bytes = html.toUtf8();
-    return file.write(bytes) == bytes.size() && file.commit();
+    return file.write(bytes) == bytes.size() && file.commit() && vrt::makePrivate(path);
 }
 
 bool isAttachmentLink(const QString& dataFolder, const QUrl& url)

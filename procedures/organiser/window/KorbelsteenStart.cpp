@@ -16,6 +16,7 @@
 
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
+#include "runtime/PrivateFiles.h"
 
 namespace organiser::korbelsteen {
 
@@ -58,7 +59,8 @@ QString copyBody(const QString& dataFolder, const QString& messageId)
         return {};
     if (QFileInfo::exists(from)) {
         QFile::remove(to);
-        QFile::copy(from, to);
+        if (QFile::copy(from, to)) // a copy takes its source's mode
+            vrt::makePrivate(to);
     }
     return to;
 }
