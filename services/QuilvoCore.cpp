@@ -1,5 +1,6 @@
 #include "services/QuilvoCore.h"
 
+#include "services/AnsiCodePage.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 
@@ -199,6 +200,8 @@ void QuilvoCore::setLanguage(int language)
         m_langCharset = charset;
     else
         qCWarning(lcQuilvo) << "no character set for language" << m_transLang.load() << "- keeping" << m_langCharset.load();
+    // Single-byte text at the program's edges follows the language's code page.
+    ansicp::setCodePage(codePage());
 }
 
 void QuilvoCore::QVINIT(const QString& translationFile, int language, const QString& substitutionFile,

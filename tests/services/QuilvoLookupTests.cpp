@@ -1,4 +1,5 @@
 #include "tests/services/QuilvoFixture.h"
+#include "services/AnsiCodePage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -186,6 +187,7 @@ TEST_F(QuilvoLookup, SetUpTakesLanguageCodePageAndSwitches)
         auto t = started(c.language);
         EXPECT_EQ(t->TRANSLANG(), c.expected) << c.language;
         EXPECT_EQ(t->codePage(), QLatin1String(c.codePage)) << c.language;
+        EXPECT_EQ(ansicp::codePage(), QLatin1String(c.codePage)) << c.language;
         EXPECT_EQ(t->ENTRY2TEXT(), c.expected == 1 || c.expected == 2) << c.language; // qvs row / LANG2 row
     }
     EXPECT_TRUE(messages().empty()); // an undefined character set is logged, not shown

@@ -30,15 +30,20 @@ char* utf8Copy(const QByteArray& bytes)
     return p;
 }
 
-// The code page a test sets is put back afterwards.
-struct CodePageGuard {
-    QString saved = ansicp::codePage();
-    ~CodePageGuard() { ansicp::setCodePage(saved); }
+// Every case starts from Windows-1250, whatever the language of an earlier test set; the
+// code page found is put back afterwards.
+class StringConversion : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(ansicp::setCodePage(QStringLiteral("windows-1250"))); }
+    void TearDown() override { ansicp::setCodePage(m_saved); }
+
+private:
+    QString m_saved = ansicp::codePage();
 };
 
 } // namespace
 
-TEST(StringConversion, ToUtf8Cases)
+TEST_F(StringConversion, ToUtf8Cases)
 {
     struct Case {
         const char* what;
@@ -77,7 +82,7 @@ TEST(StringConversion, ToUtf8Cases)
     }
 }
 
-TEST(StringConversion, UnicodeToUtf8KeepsWhatNoCodePageHolds)
+TEST_F(StringConversion, UnicodeToUtf8KeepsWhatNoCodePageHolds)
 {
     STR2CLTYPE conv;
     char* out = nullptr;
@@ -91,7 +96,7 @@ TEST(StringConversion, UnicodeToUtf8KeepsWhatNoCodePageHolds)
     EXPECT_EQ(conv.GETERRORSTR(), QStringLiteral("Wide to UTF8 conversion failed."));
 }
 
-TEST(StringConversion, FromUtf8Cases)
+TEST_F(StringConversion, FromUtf8Cases)
 {
     struct Case {
         const char* what;
@@ -124,9 +129,8 @@ TEST(StringConversion, FromUtf8Cases)
     }
 }
 
-TEST(StringConversion, RoundTripFollowsTheCodePage)
+TEST_F(StringConversion, RoundTripFollowsTheCodePage)
 {
-    CodePageGuard guard;
     struct Case {
         const char* codePage;
         QByteArray ansi;
@@ -151,7 +155,7 @@ TEST(StringConversion, RoundTripFollowsTheCodePage)
     EXPECT_EQ(ansicp::codePage(), QStringLiteral("windows-1251"));
 }
 
-TEST(StringConversion, WideAndBstrOperations)
+TEST_F(StringConversion, WideAndBstrOperations)
 {
     STR2CLTYPE conv;
     char16_t* w = nullptr;
@@ -203,7 +207,7 @@ TEST(StringConversion, WideAndBstrOperations)
     conv.WIDESTRFREE(c);
 }
 
-TEST(StringConversion, WideToSingleByteAlloc)
+TEST_F(StringConversion, WideToSingleByteAlloc)
 {
     struct Case {
         const char* what;
@@ -244,7 +248,7 @@ TEST(StringConversion, WideToSingleByteAlloc)
     STR2CLTYPE::WIDESTRFREE(w);
 }
 
-TEST(StringConversion, CallerBufferSizes)
+TEST_F(StringConversion, CallerBufferSizes)
 {
     char16_t* five = wide(QStringLiteral("Šiben"));
     CString c5(5);
@@ -304,7 +308,7 @@ TEST(StringConversion, CallerBufferSizes)
     EXPECT_EQ(b, nullptr);
 }
 
-TEST(StringConversion, DebugModeShowsTheError)
+TEST_F(StringConversion, DebugModeShowsTheError)
 {
     vrt::resetHooks();
     testsupport::presenter().clear();
