@@ -15,6 +15,8 @@
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
+#include "runtime/Threads.h"
+#include "procedures/mail-people/MailSettings.h"
 #include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
@@ -40,11 +42,17 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QCloseEvent>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <atomic>
+#include <thread>
 
 namespace korbelsteen {
 
@@ -338,9 +346,15 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     filesLayout->addLayout(row);
     m_tabs->addTab(filesPage, say(QStringLiteral("Prilozi")));
 
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("?PROGRESS"));
+    m_progress->setRange(0, 1000);
+    m_progress->setFormat(say(QStringLiteral("Slanje u toku ...")) + QStringLiteral(" %p%"));
+    m_progress->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_progress);
     for (qsizetype i = 0; i < prepared.attachments.size(); ++i) {
         auto* item = new QListWidgetItem(prepared.attachments[i], m_files);
         item->setData(Qt::UserRole, prepared.attachmentNames.value(i));
@@ -438,7 +452,9 @@ bool EmailWindow::sendNow()
         m_editor->textEdit()->setFocus();
         return false;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (m_sending)
+        return false;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     const QString html = documentFile(m_dataFolder);
     QFile::remove(html);
     OutgoingMail mail;
@@ -472,6 +488,52 @@ bool EmailWindow::sendNow()
     return true;
 }
 
+void EmailWindow::whileSending(const std::function<void()>& work, const std::function<std::pair<qint64, qint64>()>& progress)
+{
+    m_sending = true;
+    QList<QWidget*> disabled;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != m_progress && w->isEnabled()) {
+            w->setEnabled(false);
+            disabled << w;
+        }
+    m_progress->setValue(0);
+    m_progress->show();
+    std::atomic<bool> done{false};
+    std::thread worker = vrt::startThread([&] {
+        work();
+        done = true;
+    });
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(100);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const auto [sent, total] = progress();
+        m_progress->setValue(total > 0 ? int(std::min<qint64>(sent * 1000 / total, 1000)) : 0);
+        if (done)
+            loop.quit();
+    });
+    poll.start();
+    // Every wait of the exchange has its own bound, so this loop ends.
+    loop.exec();
+    worker.join();
+    m_progress->hide();
+    for (QWidget* w : disabled)
+        w->setEnabled(true);
+    m_sending = false;
+}
+
+void EmailWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_sending) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The exchange cannot be taken back halfway; the window closes once it has ended.
+    event->ignore();
+    tell(say(QStringLiteral("Poruka se upravo šalje; prozor se može zatvoriti kad slanje završi.")));
+}
+
 QString documentFile(const QString& dataFolder)
 {
     return QDir(dataFolder).filePath(QStringLiteral("HtmlFile_%1.html").arg(QCoreApplication::applicationPid()));
@@ -499,6 +561,7 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     }
     DatabaseSendStore store;
     controls::MailManager mm;
+    EmailWindow* shown = nullptr;
     const auto send = [&](OutgoingMail mail) {
         // The charset the mail settings chose for outgoing text.
         mail.charset = vrt::IniFile(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")))
@@ -510,12 +573,17 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
         deps.today = [] { return vrt::today(); };
         deps.clockNow = [] { return vrt::clockNow(); };
         deps.translate = [](const QString& s) { return say(s); };
+        deps.transmit = [&](const std::function<void()>& work) {
+            shown->whileSending(work, [&] { return std::pair{mm.uploadedBytes(), mm.uploadSize()}; });
+        };
         mm.CloseSmtpConnection();
+        mailpeople::applyTransferLimits(mm, dataFolder);
         if (setUpMail)
             setUpMail(mm);
         return sendMail(mail, deps);
     };
     EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
+    shown = &window;
     ticket.setWindow(&window);
     bool sent = false;
     QEventLoop loop;
