@@ -14,7 +14,6 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QMessageBox>
 #include <QThread>
 
 #include <future>
@@ -179,12 +178,19 @@ int ReceiveController::boundedMessage(const QString& text, vrt::Icon icon, int b
                                       std::function<bool()> moot, Closed* how)
 {
     m_asking = true;
-    m_openText = text;
     m_openTicks = 0;
     m_openLimit = limitTicks;
     m_openMoot = std::move(moot);
     m_openClosed = Closed::ByUser;
+    m_openBox = nullptr;
+    // A timer does not fire again while its own slot runs, and the message may have been
+    // opened from tick(): it is watched by a timer of its own.
+    QTimer watch;
+    watch.setInterval(m_options.tickMs);
+    connect(&watch, &QTimer::timeout, this, &ReceiveController::watchOpenMessage);
+    watch.start();
     const int answer = vrt::message(text, QStringLiteral("Info"), icon, buttons, defaultButton);
+    watch.stop();
     m_asking = false;
     m_openMoot = {};
     if (how)
@@ -194,26 +200,20 @@ int ReceiveController::boundedMessage(const QString& text, vrt::Icon icon, int b
 
 void ReceiveController::watchOpenMessage()
 {
+    // The first modal window that shows while the message is open is the message itself.
+    if (!m_openBox)
+        m_openBox = QApplication::activeModalWidget();
     const bool moot = m_openMoot && m_openMoot();
-    if (!moot && ++m_openTicks < m_openLimit)
+    if ((!moot && ++m_openTicks < m_openLimit) || !m_openBox)
         return;
-    // Only the box that shows this text is closed: a stop message may be open above it.
-    // Closing it is its escape: No where there is a No.
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    if (!box || (box->text() != m_openText && box->text() != corvalde::translator().QVSTR(m_openText)))
-        return;
+    // Closing is the window's escape: No where there is a No.
     m_openClosed = moot ? Closed::Moot : Closed::Unanswered;
-    box->close();
+    m_openBox->close();
 }
 
 void ReceiveController::tick()
 {
-    // The question runs a nested event loop in which this timer keeps firing.
-    if (m_asking) {
-        watchOpenMessage();
-        return;
-    }
-    if (m_closed)
+    if (m_asking || m_closed)
         return;
     if (m_finished) {
         if (m_closeRequested || ++m_ticks >= CloseTicks)

@@ -1,5 +1,7 @@
 #pragma once
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -68,8 +70,8 @@ private:
     // Runs on the GUI thread and waits there; the worker's stop messages go through here.
     void stopOnGuiThread(const QString& text);
     void appendText(int row, const QString& text);
-    // Shows a message whose wait is bounded: tick() closes it after `limitTicks`, or as soon
-    // as `moot` says the answer no longer matters; `how` tells which closed it.
+    // Shows a message whose wait is bounded: its own timer closes it after `limitTicks`, or
+    // as soon as `moot` says the answer no longer matters; `how` tells which closed it.
     enum class Closed { ByUser, Moot, Unanswered };
     int boundedMessage(const QString& text, vrt::Icon icon, int buttons, int defaultButton, int limitTicks,
                        std::function<bool()> moot, Closed* how);
@@ -90,8 +92,8 @@ private:
     std::atomic<bool> m_waiting{false}; // the worker waits on a server
     bool m_closeRequested = false;
     bool m_asking = false;
-    // The message open now: its text, how long it has been open, and when it closes itself.
-    QString m_openText;
+    // The message open now: its window, how long it has been open, and when it closes itself.
+    QPointer<QWidget> m_openBox;
     int m_openTicks = 0;
     int m_openLimit = 0;
     std::function<bool()> m_openMoot;
