@@ -437,6 +437,8 @@ void EmailWindow::pickAccount()
 
 bool EmailWindow::sendNow()
 {
+    if (m_sending)
+        return false;
     if (m_subject->text().trimmed().isEmpty()
         && !ask(say(QStringLiteral("Naslov poruke nije upisan. Želite li nastaviti?")))) {
         m_subject->setFocus();
@@ -452,8 +454,6 @@ bool EmailWindow::sendNow()
         m_editor->textEdit()->setFocus();
         return false;
     }
-    if (m_sending)
-        return false;
     QApplication::setOverrideCursor(Qt::BusyCursor);
     const QString html = documentFile(m_dataFolder);
     QFile::remove(html);

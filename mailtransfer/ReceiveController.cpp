@@ -231,12 +231,13 @@ void ReceiveController::tick()
     if (++m_ticks < QuestionTicks)
         return;
     ++m_questions;
-    // Moot once the server has sent something again or the receive has ended.
+    // Moot once the server has sent something again (or answered, and the program works on
+    // what came) or the receive has ended.
     Closed how = Closed::ByUser;
     const int answer = boundedMessage(
         corvalde::translator().QVSTR(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")),
         vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_YES, QuestionTicks,
-        [this] { return m_finished || m_ticks < QuestionTicks; }, &how);
+        [this] { return m_finished || !m_waiting || m_ticks < QuestionTicks; }, &how);
     if (how == Closed::Moot || (how == Closed::ByUser && answer == vrt::BUTTON_YES)) {
         m_ticks = 0;
     } else {
@@ -252,6 +253,7 @@ void ReceiveController::close()
     if (m_closed)
         return;
     m_closed = true;
+    m_timer.stop();
     if (m_worker.joinable())
         m_worker.join();
     if (!m_problems.empty() && !m_abandoned) {
@@ -263,7 +265,6 @@ void ReceiveController::close()
         m_notice = t.QVSTR(QStringLiteral("Primanje pošte nije prošlo do kraja:")) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
         boundedMessage(m_notice, vrt::Icon::Exclamation, vrt::BUTTON_OK, vrt::BUTTON_OK, NoticeTicks, {}, nullptr);
     }
-    m_timer.stop();
     writeStart(2);
     GLO::EMAILADDED = 999999;
     emit closed();
