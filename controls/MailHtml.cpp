@@ -340,9 +340,10 @@ public:
             QString close; // written after the children
             int depth;     // kept elements above and including this one
             bool flat;     // beneath an element that lost its tags for depth
+            int tables = 0; // kept tables above and including this one
         };
         m_out += QLatin1String("<html>");
-        std::vector<Frame> stack{{root, 0, QString(), 0, false}};
+        std::vector<Frame> stack{{root, 0, QString(), 0, false, 0}};
         while (!stack.empty()) {
             Frame& f = stack.back();
             const GumboVector* children = f.node->type == GUMBO_NODE_ELEMENT || f.node->type == GUMBO_NODE_TEMPLATE
@@ -356,6 +357,7 @@ public:
             GumboNode* child = static_cast<GumboNode*>(children->data[f.next++]);
             const int depth = f.depth;
             const bool flat = f.flat;
+            const int tables = f.tables;
             switch (child->type) {
             case GUMBO_NODE_TEXT:
             case GUMBO_NODE_CDATA:
@@ -371,12 +373,12 @@ public:
             const GumboElement& e = child->v.element;
             const QString tag = QString::fromLatin1(gumbo_normalized_tagname(e.tag));
             if (e.tag == GUMBO_TAG_HTML || e.tag == GUMBO_TAG_HEAD) {
-                stack.push_back({child, 0, QString(), depth, flat});
+                stack.push_back({child, 0, QString(), depth, flat, tables});
                 continue;
             }
             if (e.tag == GUMBO_TAG_BODY) {
                 m_out += QLatin1String("<body") + attributes(e) + u'>';
-                stack.push_back({child, 0, QStringLiteral("</body>"), depth, flat});
+                stack.push_back({child, 0, QStringLiteral("</body>"), depth, flat, tables});
                 continue;
             }
             if (e.tag == GUMBO_TAG_STYLE) {
@@ -397,17 +399,21 @@ public:
                 continue;
             }
             if (kind == Kind::Unwrap) {
-                stack.push_back({child, 0, QString(), depth, flat});
+                stack.push_back({child, 0, QString(), depth, flat, tables});
                 continue;
             }
-            // A table keeps its tags only where its body, rows and cells fit under the limit.
-            const int room = e.tag == GUMBO_TAG_TABLE ? 3 : 0;
-            if (flat || depth + 1 + room > kMaxHtmlNesting) {
-                stack.push_back({child, 0, QString(separatorOf(tag)), depth, true});
+            // A table keeps its tags only where its body, rows and cells fit under the limit,
+            // within kMaxTableNesting tables (each level doubles the layout's work) and while
+            // the mail has had fewer than kMaxTables.
+            const bool table = e.tag == GUMBO_TAG_TABLE;
+            if (flat || depth + 1 + (table ? 3 : 0) > kMaxHtmlNesting
+                || (table && (tables >= kMaxTableNesting || m_tables >= kMaxTables))) {
+                stack.push_back({child, 0, QString(separatorOf(tag)), depth, true, tables});
                 continue;
             }
             m_out += u'<' + tag + attributes(e) + u'>';
-            stack.push_back({child, 0, QLatin1String("</") + tag + u'>', depth + 1, false});
+            m_tables += table ? 1 : 0;
+            stack.push_back({child, 0, QLatin1String("</") + tag + u'>', depth + 1, false, tables + (table ? 1 : 0)});
         }
         m_out += QLatin1String("</html>");
         return std::move(m_out);
@@ -516,6 +522,7 @@ private:
     const QString m_folder;
     QString m_out;
     qsizetype m_text = 0;
+    int m_tables = 0;
     bool m_full = false;
 };
 

@@ -12,6 +12,10 @@ namespace controls {
 // Deepest element nesting handed to a document; its layout recurses per level, and a hostile
 // mail nests thousands deep.
 inline constexpr int kMaxHtmlNesting = 64;
+// Deepest nesting of tables kept: the layout's work doubles with each level.
+inline constexpr int kMaxTableNesting = 6;
+// Tables kept in one mail; the rest show their text without the grid.
+inline constexpr int kMaxTables = 500;
 // Largest body file and largest image a mail's HTML may use.
 inline constexpr qint64 kMaxPreviewBytes = 16 * 1024 * 1024;
 // Largest text, in characters, a body is shown with; the rest is cut with a note.

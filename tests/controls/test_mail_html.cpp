@@ -32,13 +32,15 @@ protected:
     }
 };
 
-int deepestElement(const QString& html)
+int deepestElement(const QString& html, const QString& only = {})
 {
     static const QRegularExpression tag(QStringLiteral("<(/?)(\\w+)[^>]*>"));
     static const QStringList empty{QStringLiteral("img"), QStringLiteral("br"), QStringLiteral("hr")};
     int depth = 0, deepest = 0;
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
+        if (!only.isEmpty() && m.captured(2) != only)
+            continue;
         if (!m.captured(1).isEmpty())
             --depth;
         else if (!empty.contains(m.captured(2)))
@@ -123,6 +125,11 @@ TEST(MailHtml, HostileBodiesComeOutSafe)
         for (const QString& asked : doc.asked)
             EXPECT_TRUE(asked.startsWith(QUrl::fromLocalFile(folder + QLatin1Char('/')).toString(QUrl::FullyEncoded))) << asked.toStdString();
     }
+    // Tables, whose layout doubles its work with each level, nest and repeat only so far.
+    const QString tables = controls::safeMailHtml(repeated(QStringLiteral("<table><tr><td>"), QStringLiteral("</td></tr></table>"), 20).repeated(100));
+    EXPECT_EQ(deepestElement(tables, QStringLiteral("table")), controls::kMaxTableNesting);
+    EXPECT_EQ(tables.count(QLatin1String("<table")), controls::kMaxTables);
+    EXPECT_EQ(tables.count(QLatin1String("dno")), 100);
     // With no folder nothing is loaded at all; the program's own pages keep their small icons.
     EXPECT_FALSE(controls::safeMailHtml(QStringLiteral("<img src=\"Files/1_ok.png\">")).contains(QLatin1String("<img")));
     const QString icon = QStringLiteral("<img src=\"data:image/png;base64,") + QString::fromLatin1(mailsamples::png(2).toBase64()) + QStringLiteral("\">");
