@@ -15,7 +15,7 @@
 #include "controls/Controls.h"
 #include "data/Globals.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
