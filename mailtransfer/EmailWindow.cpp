@@ -200,7 +200,9 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
                            + QStringLiteral("]<br>SENT: ") + esc(sentText(original->day, original->time))
                            + QStringLiteral("<br>TO: ") + esc(original->too) + QStringLiteral("<br>SUBJECT: ")
                            + esc(original->subject) + QStringLiteral("<br><br><br>");
-    const QString quoted = harmlessHtml(readHtml(args.bodyPath), QFileInfo(args.bodyPath).absolutePath());
+    // The body's images lie in the mail folder, wherever the copy handed over lies; nothing
+    // else of the data folder (its database) may ride along into the reply.
+    const QString quoted = harmlessHtml(readHtml(args.bodyPath), QDir(dataFolder).filePath(QStringLiteral("Email")));
     p.html = QStringLiteral("<html><body>") + signature + QStringLiteral("<p><hr size=\"1\" noshade color=\"#B5C4DF\">")
              + header + quoted + QStringLiteral("</body></html>");
     return p;

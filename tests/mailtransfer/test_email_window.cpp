@@ -84,7 +84,7 @@ protected:
         writeFile(kept, "pdf");
         body = m_folder->file("1_original.html");
         writeFile(body, "<html><body><p>Stari tekst</p><script>alert(1)</script>"
-                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"></body></html>");
+                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"><img src=\"Files/Database.db\"></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_NewEmail.html"), "<html><body><p>Novi potpis</p></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_ReplyEmail.html"), "<html><body><p>Odgovor potpis</p></body></html>");
     }
@@ -139,6 +139,7 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
             EXPECT_FALSE(p.html.contains(QLatin1String("script"), Qt::CaseInsensitive));
             EXPECT_FALSE(p.html.contains(QLatin1String("tracker.example")));
             EXPECT_FALSE(p.html.contains(QLatin1String("steal")));
+            EXPECT_FALSE(p.html.contains(QLatin1String("Database.db"))) << "nothing of the data folder rides along";
         }
     }
 
@@ -164,6 +165,7 @@ TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
         {QStringLiteral("<img src='//x.example/p.png'>"), false},
         {QStringLiteral("<img src=file:///etc/passwd>"), false},
         {QStringLiteral("<img src=\"../../etc/passwd\">"), false},
+        {QStringLiteral("<img src=\"../Files/Database.db\">"), false},
         {QStringLiteral("<p style=\"background:url(http://x.example/t)\">"), false},
         {QStringLiteral("<a href=\"javascript:alert(1)\">"), false},
     };
