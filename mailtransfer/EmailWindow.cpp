@@ -3,6 +3,7 @@
 
 #include "controls/HtmlEditor.h"
 #include "controls/Images.h"
+#include "controls/MailHtml.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "data/Corvalde.h"
@@ -76,7 +77,7 @@ QString readHtml(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > 8 * 1024 * 1024 || !f.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(f.readAll());
+    return controls::decodeMailHtml(f.readAll());
 }
 
 QString signatureFile(const QString& dataFolder, int accountId, const char* kind)
@@ -160,53 +161,9 @@ std::optional<SenderAccount> defaultSender()
 
 QString fromField(const SenderAccount& a) { return a.name + QStringLiteral(" <") + a.email + QLatin1Char('>'); }
 
-QString harmlessHtml(const QString& html, const QString& dataFolder)
+QString harmlessHtml(const QString& html, const QString& folder)
 {
-    using RE = QRegularExpression;
-    const auto opts = RE::CaseInsensitiveOption | RE::DotMatchesEverythingOption;
-    QString out = html;
-    static const RE blocks(QStringLiteral("<(script|style|iframe|object|embed|applet|frameset|noscript)\\b.*?(</\\1\\s*>|$)"), opts);
-    static const RE singles(QStringLiteral("<(script|iframe|object|embed|applet|frame|link|meta|base)\\b[^>]*>"), opts);
-    static const RE events(QStringLiteral("\\s+on[a-z]+\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)"), opts);
-    static const RE urls(QStringLiteral("\\s+(src|href|background|srcset|style)\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"), opts);
-    out.remove(blocks);
-    out.remove(singles);
-    out.remove(events);
-    const QString root = QDir::cleanPath(QDir(dataFolder).absolutePath()) + QLatin1Char('/');
-    QString result;
-    qsizetype last = 0;
-    for (auto it = urls.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        const QString name = m.captured(1).toLower();
-        const QString value = m.captured(3) + m.captured(4) + m.captured(5);
-        bool keep;
-        if (name == QLatin1String("href")) {
-            // A link is followed only when the user asks; a script in it never.
-            keep = !value.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive);
-        } else if (name == QLatin1String("style")) {
-            keep = !value.contains(QLatin1String("url("), Qt::CaseInsensitive)
-                   && !value.contains(QLatin1String("expression"), Qt::CaseInsensitive);
-        } else {
-            const QString v = value.trimmed();
-            if (v.startsWith(QLatin1String("cid:"), Qt::CaseInsensitive) || v.startsWith(QLatin1String("data:image/"), Qt::CaseInsensitive)) {
-                keep = true;
-            } else {
-                const QUrl url(v);
-                const QString local = url.isLocalFile() ? url.toLocalFile() : (url.scheme().isEmpty() && !v.startsWith(QLatin1String("//")) ? v : QString());
-                keep = !local.isEmpty() && name != QLatin1String("srcset")
-                       && QDir::cleanPath(QDir(dataFolder).absoluteFilePath(local)).startsWith(root);
-            }
-        }
-        result += out.mid(last, m.capturedStart() - last);
-        if (keep)
-            result += m.captured(0);
-        last = m.capturedEnd();
-    }
-    result += out.mid(last);
-    // A picture whose source was taken away would show as a broken one.
-    static const RE bareImage(QStringLiteral("<img\\b(?![^>]*\\bsrc\\s*=)[^>]*>"), RE::CaseInsensitiveOption);
-    result.remove(bareImage);
-    return result;
+    return bodyOf(controls::safeMailHtml(html, {folder}));
 }
 
 PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
@@ -251,7 +208,9 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
                            + QStringLiteral("]<br>SENT: ") + esc(sentText(original->day, original->time))
                            + QStringLiteral("<br>TO: ") + esc(original->too) + QStringLiteral("<br>SUBJECT: ")
                            + esc(original->subject) + QStringLiteral("<br><br><br>");
-    const QString quoted = harmlessHtml(bodyOf(readHtml(args.bodyPath)), dataFolder);
+    // The body's images lie in the mail folder, wherever the copy handed over lies; nothing
+    // else of the data folder (its database) may ride along into the reply.
+    const QString quoted = harmlessHtml(readHtml(args.bodyPath), QDir(dataFolder).filePath(QStringLiteral("Email")));
     p.html = QStringLiteral("<html><body>") + signature + QStringLiteral("<p><hr size=\"1\" noshade color=\"#B5C4DF\">")
              + header + quoted + QStringLiteral("</body></html>");
     return p;

@@ -63,10 +63,9 @@ struct PreparedMail {
 PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
                          const QString& dataFolder);
 
-// A received message's HTML made fit for the editor: no scripts, frames, embedded objects or
-// event attributes, and no image or style sheet fetched from a server or read from outside
-// the data folder.
-QString harmlessHtml(const QString& html, const QString& dataFolder);
+// A received message's HTML made fit for the editor's quote: the body of its safe form
+// (controls::safeMailHtml), with images only from `folder`, the message's own folder.
+QString harmlessHtml(const QString& html, const QString& folder);
 
 // The window "Email".
 class EmailWindow : public QWidget {

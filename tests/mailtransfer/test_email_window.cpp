@@ -90,7 +90,7 @@ protected:
         writeFile(kept, "pdf");
         body = m_folder->file("1_original.html");
         writeFile(body, "<html><body><p>Stari tekst</p><script>alert(1)</script>"
-                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"></body></html>");
+                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"><img src=\"Files/Database.db\"></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_NewEmail.html"), "<html><body><p>Novi potpis</p></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_ReplyEmail.html"), "<html><body><p>Odgovor potpis</p></body></html>");
     }
@@ -145,6 +145,7 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
             EXPECT_FALSE(p.html.contains(QLatin1String("script"), Qt::CaseInsensitive));
             EXPECT_FALSE(p.html.contains(QLatin1String("tracker.example")));
             EXPECT_FALSE(p.html.contains(QLatin1String("steal")));
+            EXPECT_FALSE(p.html.contains(QLatin1String("Database.db"))) << "nothing of the data folder rides along";
         }
     }
 
@@ -157,32 +158,38 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
 
 TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
 {
+    m_folder->write(QStringLiteral("Email/Files/slika.png"), QByteArray("png"));
     const QString inside = m_folder->file("Email/Files/slika.png");
     const struct {
         QString html;
         bool kept;
     } cases[] = {
-        {QStringLiteral("<img src=\"cid:slika1\">"), true},
         {QStringLiteral("<img src=\"") + QUrl::fromLocalFile(inside).toString() + QStringLiteral("\">"), true},
+        {QStringLiteral("<img src=\"Files/slika.png\">"), true},
+        {QStringLiteral("<img src=\"cid:slika1\">"), false},
         {QStringLiteral("<img src=\"https://x.example/p.png\">"), false},
         {QStringLiteral("<img src='//x.example/p.png'>"), false},
         {QStringLiteral("<img src=file:///etc/passwd>"), false},
         {QStringLiteral("<img src=\"../../etc/passwd\">"), false},
+        {QStringLiteral("<img src=\"../Files/Database.db\">"), false},
         {QStringLiteral("<p style=\"background:url(http://x.example/t)\">"), false},
         {QStringLiteral("<a href=\"javascript:alert(1)\">"), false},
     };
+    const QString email = m_folder->file("Email");
     for (const auto& c : cases) {
-        const QString out = harmlessHtml(c.html, m_folder->path());
-        EXPECT_EQ(out == c.html, c.kept) << c.html.toStdString() << " -> " << out.toStdString();
+        const QString out = harmlessHtml(c.html, email);
+        EXPECT_EQ(out.contains(QLatin1String("<img src=\"file://")), c.kept) << c.html.toStdString() << " -> " << out.toStdString();
+        for (const char* gone : {"x.example", "passwd", "javascript", "cid:"})
+            EXPECT_FALSE(out.contains(QLatin1String(gone))) << c.html.toStdString() << " -> " << out.toStdString();
     }
     const QString cleaned = harmlessHtml(QStringLiteral("<p onclick=x()>a</p><SCRIPT>b()</SCRIPT><iframe src=x></iframe>"
                                                         "<link rel=stylesheet href=http://x><style>@import url(http://x)</style>c"),
-                                         m_folder->path());
+                                         email);
     EXPECT_EQ(cleaned, QStringLiteral("<p>a</p>c"));
-    // A picture that loses its source goes whole: no broken picture in the quote.
-    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"),
-                           m_folder->path()),
-              QStringLiteral("<p>ab<img src=\"cid:x\"></p>"));
+    // A picture that loses its source goes whole: no broken picture in the quote; a Content-ID
+    // the receive did not turn into a stored file names nothing.
+    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"), email),
+              QStringLiteral("<p>ab</p>"));
 }
 
 TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
