@@ -54,7 +54,9 @@ bool PXPCONTROLCLASS::INIT(QWidget* control, const QString& classList)
     QString list = classList;
     while (list.endsWith(u' '))
         list.chop(1);
-    if (!control || !PGLOBAL || !PGLOBAL->HASLIB() || list.isEmpty() || m_control)
+    // One painter per control: a second would stack its style on the first one's.
+    if (!control || !PGLOBAL || !PGLOBAL->HASLIB() || list.isEmpty() || m_control
+        || control->property(kPainterProperty).isValid())
         return false;
     m_theme = PGLOBAL->OPENTHEME(control, list);
     if (!m_theme)

@@ -74,6 +74,8 @@ TEST(EntryPainter, KillHandsTheEntryBack)
         PXPENTRYCLASS painter;
         ASSERT_TRUE(painter.INIT(&edit));
         theme = painter.HTHEME();
+        PXPENTRYCLASS second;
+        EXPECT_FALSE(second.INIT(&edit));
         EXPECT_NE(edit.style(), before);
         EXPECT_NE(pixel(render(edit), 0, 12), pixel(plain, 0, 12));
         painter.KILL();
