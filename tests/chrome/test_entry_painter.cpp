@@ -63,6 +63,36 @@ TEST(EntryPainter, FrameFollowsTheEntryState)
     }
 }
 
+TEST(EntryPainter, HoverAndFocusLightTheFrame)
+{
+    QWidget window;
+    window.resize(200, 100);
+    auto* edit = new QLineEdit(&window);
+    edit->setGeometry(10, 10, 120, 24);
+    auto* other = new QLineEdit(&window);
+    other->setGeometry(10, 50, 120, 24);
+    PXPENTRYCLASS painter;
+    ASSERT_TRUE(painter.INIT(edit));
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    other->setFocus();
+    QTRY_VERIFY(other->hasFocus());
+
+    QTest::mouseMove(&window, QPoint(150, 90));
+    QTest::mouseMove(edit, QPoint(60, 12));
+    QTRY_VERIFY(edit->underMouse());
+    QTRY_COMPARE(painter.STATE(), ETS_HOT);
+    EXPECT_EQ(pixel(render(*edit), 0, 12), editFrameColor(ETS_HOT));
+
+    edit->setFocus();
+    QTRY_COMPARE(painter.STATE(), ETS_FOCUSED);
+    EXPECT_EQ(pixel(render(*edit), 0, 12), editFrameColor(ETS_FOCUSED));
+
+    other->setFocus();
+    QTest::mouseMove(&window, QPoint(150, 90));
+    QTRY_COMPARE(painter.STATE(), ETS_NORMAL);
+}
+
 TEST(EntryPainter, KillHandsTheEntryBack)
 {
     QLineEdit edit;

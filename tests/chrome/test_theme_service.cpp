@@ -225,6 +225,7 @@ TEST(ThemeSwitch, StartUpServesTheSystemScheme)
 {
     corvalde::load();
     ScopedThemeName name(QStringLiteral("Luna.msstyles"), QStringLiteral("NormalColor"));
+    EXPECT_TRUE(GLO::CFC_Comctrl.initialised());
     EXPECT_FALSE(PXPGlobal.ISLUNACOLORSACTIVE());
     EXPECT_EQ(PXPGlobal.GETCOLOR(11), sysColor(COLOR_BTNFACE));
 }
