@@ -27,21 +27,41 @@ void PXPWINDOWCLASS::INIT(PXPGLOBALCLASS& global, bool)
     m_global = &global;
     if (!m_window)
         return;
-    for (QWidget* control : m_window->findChildren<QWidget*>()) {
-        const long type = controlType(control);
-        if (type != 8 || m_excludedTypes.count(type) || GETCONTROLCLASS(control))
-            continue;
-        auto* painter = new PXPENTRYCLASS(this);
-        painter->PGLOBAL = &global;
-        painter->AUTOCLEANUP = true;
-        if (painter->INIT(control))
-            m_painters.append(painter);
-        else
-            delete painter;
-    }
+    for (QWidget* control : m_window->findChildren<QWidget*>())
+        ADDCONTROL(control);
     if (m_setWindowColor) {
         fillWindow();
         m_window->installEventFilter(this);
+    }
+}
+
+bool PXPWINDOWCLASS::ADDCONTROL(QWidget* control, bool autoCleanup)
+{
+    if (!m_global || !control || GETCONTROLCLASS(control))
+        return false;
+    const long type = controlType(control);
+    if ((m_excludedTypes.count(type) && !m_included.count(control)) || m_excluded.count(control))
+        return false;
+    if (type != 8)
+        return false;
+    auto* painter = new PXPENTRYCLASS(this);
+    painter->PGLOBAL = m_global;
+    painter->AUTOCLEANUP = autoCleanup;
+    if (!painter->INIT(control)) {
+        delete painter;
+        return false;
+    }
+    m_painters.append(painter);
+    return true;
+}
+
+void PXPWINDOWCLASS::REMOVECONTROL(const QWidget* control)
+{
+    for (qsizetype i = 0; i < m_painters.size(); ++i) {
+        if (m_painters[i] && control && m_painters[i]->control() == control) {
+            delete m_painters.takeAt(i).data();
+            return;
+        }
     }
 }
 

@@ -18,11 +18,19 @@ public:
     explicit PXPWINDOWCLASS(QWidget* window);
 
     void ADDEXCLUDETYPE(long type) { m_excludedTypes.insert(type); }
+    // A control that gets no painter, whatever its type.
+    void ADDEXCLUDE(const QWidget* control) { m_excluded.insert(control); }
+    // A control painted although its type is excluded (not when it is itself excluded).
+    void ADDINCLUDECONTROL(const QWidget* control) { m_included.insert(control); }
     void SETCOLORSTYLE(long style) { m_colorStyle = style; }
     void SETWINDOWCOLOR(bool on) { m_setWindowColor = on; }
     void SETLISTBOXDEFAULTLINEHEIGHT(long height) { m_defaultLineHeight = height; }
     long NDEFAULTLINEHEIGHT() const { return m_defaultLineHeight; }
     void INIT(PXPGLOBALCLASS& global, bool noSubclass);
+    // Chooses, creates and records the painter for one control; false when it gets none.
+    bool ADDCONTROL(QWidget* control, bool autoCleanup = true);
+    // The control goes back to its own look.
+    void REMOVECONTROL(const QWidget* control);
     // The painter of a control, or null (also once the control is gone).
     PXPCONTROLCLASS* GETCONTROLCLASS(const QWidget* control) const;
     // The fill the window gets: colour 11 for colour style 1, else 12.
@@ -40,6 +48,7 @@ private:
     QPointer<QWidget> m_window;
     PXPGLOBALCLASS* m_global = nullptr;
     std::set<long> m_excludedTypes;
+    std::set<const QWidget*> m_excluded, m_included;
     long m_colorStyle = 0;
     bool m_setWindowColor = false;
     long m_defaultLineHeight = 0;

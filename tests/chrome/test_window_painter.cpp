@@ -74,6 +74,30 @@ TEST(WindowPainter, EntriesGetPaintersUnlessExcluded)
     EXPECT_FALSE(form.entry->testAttribute(Qt::WA_SetStyle));
 }
 
+TEST(WindowPainter, ControlListsOverruleTypes)
+{
+    PXPGLOBALCLASS global;
+    Form form;
+    PXPWINDOWCLASS painter(&form.window);
+    painter.ADDEXCLUDETYPE(8);
+    painter.ADDINCLUDECONTROL(form.entry);
+    painter.ADDINCLUDECONTROL(form.readOnly);
+    painter.ADDEXCLUDE(form.readOnly);
+    painter.INIT(global, false);
+    EXPECT_NE(painter.GETCONTROLCLASS(form.entry), nullptr);
+    EXPECT_EQ(painter.GETCONTROLCLASS(form.readOnly), nullptr);
+
+    // Removed, the entry is handed back at once; added again, it is painted again.
+    QPointer<PXPCONTROLCLASS> removed = painter.GETCONTROLCLASS(form.entry);
+    painter.REMOVECONTROL(form.entry);
+    EXPECT_TRUE(removed.isNull());
+    EXPECT_EQ(painter.GETCONTROLCLASS(form.entry), nullptr);
+    EXPECT_FALSE(form.entry->testAttribute(Qt::WA_SetStyle));
+    EXPECT_TRUE(painter.ADDCONTROL(form.entry));
+    EXPECT_NE(painter.GETCONTROLCLASS(form.entry), nullptr);
+    painter.REMOVECONTROL(form.spin);
+}
+
 TEST(WindowPainter, WindowFillFollowsColourStyleAndThemeChanges)
 {
     struct Case {
