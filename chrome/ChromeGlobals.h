@@ -1,6 +1,7 @@
 #pragma once
+#include "chrome/PxpGlobal.h"
+
 #include <atomic>
-#include <mutex>
 
 // Hands out command ids for popup-menu entries; the first id is the number after INIT's.
 class CFCCOMMANDCNT {
@@ -20,26 +21,6 @@ public:
 
 private:
     bool m_initialised = false;
-};
-
-class PXPGLOBALCLASS {
-public:
-    void USELUNACOLORS(bool on)
-    {
-        std::lock_guard<std::mutex> l(m_mutex);
-        m_luna = on;
-    }
-    bool lunaColors() const
-    {
-        std::lock_guard<std::mutex> l(m_mutex);
-        return m_luna;
-    }
-    // One style is applied to every window, so theming is always on.
-    bool ISTHEMEACTIVE() const { return true; }
-
-private:
-    mutable std::mutex m_mutex;
-    bool m_luna = false;
 };
 
 namespace GLO {

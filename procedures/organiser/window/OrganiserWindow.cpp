@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <QWindowStateChangeEvent>
 
+#include "chrome/ChromeGlobals.h"
+#include "chrome/WindowPainter.h"
 #include "data/Globals.h"
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/TranslationRefresh.h"
@@ -479,6 +481,15 @@ int OrganiserWindow::opening()
     // The library's texts first, so the window is translated into the current language.
     VelmoraDll::refreshTranslationIfChanged();
     VelmoraDll::translator().TRANSLATEWINDOW(this);
+    // Then the theme's look for the controls and the window's fill, unless themes are off.
+    if (PXPGlobal.ISTHEMEACTIVE()) {
+        auto* painter = new PXPWINDOWCLASS(this);
+        painter->ADDEXCLUDETYPE(37);
+        painter->SETCOLORSTYLE(1);
+        painter->SETWINDOWCOLOR(true);
+        painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
+        painter->INIT(PXPGlobal, false);
+    }
     selectPage(m_sel);
     m_manager->setTimer(10); // counted in hundredths through the clock, so 100 ms is plenty
     return vrt::LEVEL_BENIGN;
