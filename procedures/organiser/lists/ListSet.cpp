@@ -2,6 +2,7 @@
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/panes/CalendarRoutines.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
@@ -60,11 +61,14 @@ void ListSet::wire()
         for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
             list(c).setRange(qlonglong(SelectedContactID));
     };
-    // The task list shows the tasks of the category selected beside it.
+    // The task list shows the tasks of the category selected beside it; the category that
+    // stands for all of them ("*** Sve kategorije ***") shows every task.
     list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
         vrt::SqlPart only;
-        only.sql = "\"LABELID\" = ?";
-        only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != panes::kAllCategoriesOrder) {
+            only.sql = "\"LABELID\" = ?";
+            only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        }
         list(ctl::Zadaci).setCondition(only);
     };
     list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
