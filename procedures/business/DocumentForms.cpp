@@ -834,7 +834,8 @@ void Forms::F_UD_Dokumenti(std::optional<long> contactId)
                     return;
                 }
             }
-            if (!rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
+            // No supplier (0) is left alone, as a customer is on an outgoing document.
+            if (doc.DOBAVLJACID != 0 && !rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
                 pickSupplier();
                 if (!rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
                     supplier.button->setFocus();

@@ -446,6 +446,17 @@ TEST_F(BusinessTest, IncomingDocumentsNeedACategoryAndLeaveNothingWhenCancelled)
     EXPECT_EQ(one("SELECT KATEGORIJAID || '|' || DOBAVLJACID || '|' || BROJDOKUMENTA || '|' || IZNOS_DECIMAL || '|' || RBR FROM " +
                   tableName(Tbl::UDokumenti)),
               std::to_string(cat) + "|" + std::to_string(supplier) + "|UR-7|1234.56|1");
+
+    // No supplier: the picker cancelled, the document is saved with none (0).
+    Script u;
+    u.on("T_UD_Kategorija", [&](QDialog& d) { return pick(d, cat); });
+    u.on("F_UD_Dokumenti", [&](QDialog& d) {
+        d.findChild<QLineEdit*>(QStringLiteral("?UD:BROJDOKUMENTA"))->setText(QStringLiteral("UR-8"));
+        return click(d, "?OK");
+    });
+    window->dispatcher().InsertIncomingDocument();
+    EXPECT_EQ(u.opened, (QStringList{"F_UD_Dokumenti", "T_UD_Kategorija", "T_Kontakti"}));
+    EXPECT_EQ(one("SELECT DOBAVLJACID FROM " + tableName(Tbl::UDokumenti) + " WHERE BROJDOKUMENTA = 'UR-8'"), "0");
 }
 
 TEST_F(BusinessTest, CompanySettingsReadAndWriteTheirKeys)
