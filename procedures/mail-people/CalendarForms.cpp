@@ -532,7 +532,7 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
             list->insertRow(list->rowCount());
             list->setItem(list->rowCount() - 1, 0, new QTableWidgetItem(tr(QString::fromUtf8(t))));
         }
-        VelmoraDll::setDesignWidths(list->horizontalHeader(), {designWidth});
+        list->horizontalHeader()->resizeSection(0, VelmoraDll::dialogUnitsToPixels(list->horizontalHeader(), designWidth));
         // The user's column widths from the last time the form closed.
         VelmoraDll::restoreListLayout(list->horizontalHeader(), QStringLiteral("F_Zadaci"), layoutKey(list));
     };
