@@ -95,7 +95,7 @@ std::vector<RibbonTabDef> build()
                 withBar(button(cmd::PlanSaveMenu, "Spremi plan", "1311020423_Floppy-64.ico", true), K::Popup,
                         {button(cmd::PlanSave, "Spremi", "1311020654_column_tree.ico"),
                          button(cmd::PlanSaveAs, "Spremi kao...", "1311020299_document-new.ico"),
-                         button(cmd::PlanExportXml, "Izvoz u MS Project XML", "Excel.ico", true)}),
+                         button(cmd::PlanExportXmlMenu, "Izvoz u MS Project XML", "Excel.ico", true)}),
                 button(cmd::PlanExportXml, "MS Project XML", "Excel.ico", true)}),
          group(4, "Plan",
                {button(cmd::PlanAddWbs, "Dodaj WBS", "tree.ico"),
