@@ -1,8 +1,8 @@
 #include "procedures/organiser/lists/ListSet.h"
 
 #include "data/TableManagers.h"
+#include "procedures/calendar/CalendarRoutines.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/panes/CalendarRoutines.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"
