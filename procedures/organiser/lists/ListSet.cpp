@@ -1,7 +1,6 @@
 #include "procedures/organiser/lists/ListSet.h"
 
 #include "data/TableManagers.h"
-#include "procedures/calendar/CalendarRoutines.h"
 #include "procedures/common/VelmoraDll.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
@@ -12,6 +11,8 @@ namespace organiser {
 namespace {
 // The user's settings root, as the sort class writes root handles.
 const QString kCurrentUser = QStringLiteral("-2147483647");
+// The order of the task category that stands for all of them ("*** Sve kategorije ***").
+constexpr long kAllCategoriesOrder = 999999;
 } // namespace
 
 ListSet::ListSet(vrt::WindowManager* window)
@@ -65,7 +66,7 @@ void ListSet::wire()
     // stands for all of them ("*** Sve kategorije ***") shows every task.
     list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
         vrt::SqlPart only;
-        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != panes::kAllCategoriesOrder) {
+        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != kAllCategoriesOrder) {
             only.sql = "\"LABELID\" = ?";
             only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
         }
