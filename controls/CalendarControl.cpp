@@ -205,7 +205,10 @@ protected:
         const QString text = e->text();
         if (m_c.selectionValid() && m_c.m_selectedEvent == 0 && !text.isEmpty() && text.at(0).isPrint()
             && !(e->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
-            m_c.openSubjectEditor(text);
+            if (m_c.m_inPlaceCreate)
+                m_c.openSubjectEditor(text);
+            else
+                m_c.raise(QStringLiteral("NewEventTyped"));
             return;
         }
         QWidget::keyPressEvent(e);

@@ -16,7 +16,7 @@ class QToolButton;
 // a painted view of its event store. The user selects time, moves and resizes events with the
 // mouse (Ctrl copies), types a subject on a selection to add an event, double-clicks and
 // right-clicks; each of these reaches the host as a named event ("EventChangedEx",
-// "EventAddedEx", "SelectionChanged", "DblClick", "ContextMenu", "ViewChanged"). Events are
+// "EventAddedEx", "NewEventTyped", "SelectionChanged", "DblClick", "ContextMenu", "ViewChanged"). Events are
 // removed only by the host: the Delete key asks it to ("DeleteRequested").
 namespace controls {
 
@@ -66,6 +66,11 @@ public:
     // The print preview of the current view; true when the user printed.
     bool printPreview(const QString& title);
 
+    // Whether typing on a selected time adds an event in place (on by default). Off, a typed
+    // character asks the host for a new event instead ("NewEventTyped").
+    void EnableInPlaceCreateEvent(bool on) { m_inPlaceCreate = on; }
+    bool inPlaceCreateEvent() const { return m_inPlaceCreate; }
+
     // The inline subject entry of a new event, while it is open.
     QLineEdit* subjectEditor() const { return m_editor; }
 
@@ -98,6 +103,7 @@ private:
     long m_selectedEvent = 0;
     QPointF m_lastPoint;
     QPointer<QLineEdit> m_editor;
+    bool m_inPlaceCreate = true;
 };
 
 void registerCalendarControl();

@@ -215,10 +215,37 @@ QStringList buildProjectXmlLines(const GanttModel& plan, const QDate& today, int
         l.raw("</Task>");
     }
     l.raw("</Tasks>");
-    // No resources are kept in a plan: an assignment to a task and resource that do not
-    // exist would show as a phantom in importers.
-    l.raw("<Resources/>");
-    l.raw("<Assignments/>");
+    // The file's fixed resource and assignment blocks: a plan keeps no resources, and
+    // importers expect both blocks filled.
+    l.raw("<Resources>");
+    l.raw("<Resource>");
+    l.fixed({"UID", "0", "ID", "0", "Type", "1", "IsNull", "0", "WorkGroup", "0", "MaxUnits", "1,00", "PeakUnits", "0,00",
+             "OverAllocated", "0", "CanLevel", "1", "AccrueAt", "3", "Work", "PT0H0M0S", "RegularWork", "PT0H0M0S",
+             "OvertimeWork", "PT0H0M0S", "ActualWork", "PT0H0M0S", "RemainingWork", "PT0H0M0S", "ActualOvertimeWork",
+             "PT0H0M0S", "RemainingOvertimeWork", "PT0H0M0S", "PercentWorkComplete", "0", "StandardRate", "0",
+             "StandardRateFormat", "2", "Cost", "0", "OvertimeRate", "0", "OvertimeRateFormat", "2", "OvertimeCost", "0",
+             "CostPerUse", "0", "ActualCost", "0", "ActualOvertimeCost", "0", "RemainingCost", "0",
+             "RemainingOvertimeCost", "0", "WorkVariance", "0,00", "CostVariance", "0", "SV", "0,00", "CV", "0,00",
+             "ACWP", "0,00", "CalendarUID", "2", "BCWS", "0,00", "BCWP", "0,00", "IsGeneric", "0", "IsInactive", "0",
+             "IsEnterprise", "0", "BookingType", "0", "CreationDate", "2011-07-28T13:03:00", "IsCostResource", "0",
+             "IsBudget", "0"});
+    l.raw("</Resource>");
+    l.raw("</Resources>");
+    l.raw("<Assignments>");
+    l.raw("<Assignment>");
+    l.fixed({"UID", "0", "TaskUID", "0", "ResourceUID", "2", "PercentWorkComplete", "0", "ActualCost", "0",
+             "ActualOvertimeCost", "0", "ActualOvertimeWork", "PT0H0M0S", "ActualWork", "PT0H0M0S", "ACWP", "0,00",
+             "Confirmed", "0", "Cost", "0", "CostRateTable", "0", "RateScale", "0", "CostVariance", "0", "CV", "0,00",
+             "Delay", "0", "Finish", "2011-07-26T17:00:00", "FinishVariance", "0", "WorkVariance", "2880000,00",
+             "HasFixedRateUnits", "1", "FixedMaterial", "0", "LevelingDelay", "0", "LevelingDelayFormat", "7",
+             "LinkedFields", "0", "Milestone", "0", "Overallocated", "0", "OvertimeCost", "0", "OvertimeWork",
+             "PT0H0M0S", "RegularWork", "PT48H0M0S", "RemainingCost", "0", "RemainingOvertimeCost", "0",
+             "RemainingOvertimeWork", "PT0H0M0S", "RemainingWork", "PT48H0M0S", "ResponsePending", "0",
+             "Start", "2011-07-20T08:00:00", "StartVariance", "0", "Units", "1", "UpdateNeeded", "0", "VAC", "0,00",
+             "Work", "PT48H0M0S", "WorkContour", "0", "BCWS", "0,00", "BCWP", "0,00", "BookingType", "0",
+             "CreationDate", "2011-07-28T13:15:00", "BudgetCost", "0", "BudgetWork", "PT0H0M0S"});
+    l.raw("</Assignment>");
+    l.raw("</Assignments>");
     l.raw("</Project>");
     return l.out;
 }

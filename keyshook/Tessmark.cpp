@@ -9,6 +9,7 @@ namespace {
 
 // The editing keys of the host's text editors, each done once by the editor itself: the key
 // is taken before a window shortcut or the editor's own handling could act on it a second time.
+// Delete deletes one character with or without Ctrl.
 class KeysHook : public QObject {
 public:
     explicit KeysHook(QWidget* host) : QObject(host)
@@ -33,7 +34,7 @@ protected:
         const int k = key->key();
         const bool editing = (ctrl && (k == Qt::Key_A || k == Qt::Key_C || k == Qt::Key_V || k == Qt::Key_X || k == Qt::Key_Z
                                        || k == Qt::Key_Y))
-                             || (key->modifiers() == Qt::NoModifier && k == Qt::Key_Delete);
+                             || ((key->modifiers() == Qt::NoModifier || ctrl) && k == Qt::Key_Delete);
         if (!editing)
             return false;
         if (event->type() == QEvent::ShortcutOverride) {

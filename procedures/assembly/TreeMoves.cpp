@@ -51,8 +51,9 @@ TreeTable financeCategoryTree()
         // branch: nothing happens, as at the top or bottom of a branch.
         if ((p.move == TreeMove::Up || p.move == TreeMove::Down) && p.neighbour && p.neighbour->type != p.node->type)
             return TreeRefusal{};
-        // The income and expense totals add up what lies under their root.
-        if (p.changesParent && (!p.newParent || p.newParent->type != p.node->type))
+        // A category may stand at the top level, where its own type says which total it
+        // counts in; under another category it stays within its kind.
+        if (p.changesParent && p.newParent && p.newParent->type != p.node->type)
             return TreeRefusal{QStringLiteral("Kategorija mora ostati unutar prihoda ili troškova !"), QString(),
                                vrt::Icon::Hand};
         return std::nullopt;

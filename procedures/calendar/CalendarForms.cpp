@@ -13,7 +13,7 @@
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -27,6 +27,8 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/calendar/TaskRules.h"
+#include "procedures/common/ListLayoutView.h"
+#include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
@@ -89,6 +91,17 @@ QString categoryName(long id)
     return f.TryFetch(ACALC.CategorieIDKey) == 0 ? QString::fromStdString(ACALC().CATEGORIENAME) : QString();
 }
 
+// The key under which a list of the task form keeps its column layout.
+QString layoutKey(const QTableWidget* list) { return QStringLiteral("?L:") + list->objectName(); }
+
+void selectRow(QTableWidget* list, int row)
+{
+    if (row < 0)
+        list->setCurrentCell(-1, -1);
+    else
+        list->setCurrentCell(row, 0);
+}
+
 QPixmap swatch(const QColor& colour, QSize size = {40, 14})
 {
     QPixmap p(size);
@@ -97,66 +110,6 @@ QPixmap swatch(const QColor& colour, QSize size = {40, 14})
 }
 
 } // namespace
-
-// ---- contact pick list -------------------------------------------------------------------
-
-std::optional<long> pickContact(QWidget* parent, long current, const Translate& trIn)
-{
-    const auto tr = [&trIn](const char* t) { return trIn ? trIn(QString::fromUtf8(t)) : QString::fromUtf8(t); };
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("T_Kontakti"));
-    dialog.setWindowTitle(tr("Kontakti"));
-    auto* box = new QVBoxLayout(&dialog);
-    auto* filter = new QLineEdit(&dialog);
-    filter->setPlaceholderText(tr("Traži"));
-    auto* list = new QTableWidget(&dialog);
-    list->setColumnCount(3);
-    list->setHorizontalHeaderLabels({tr("Prezime i ime"), tr("Tvrtka"), QStringLiteral("ID")});
-    list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    list->verticalHeader()->hide();
-    list->horizontalHeader()->setStretchLastSection(true);
-    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
-    f.clearBuffer();
-    if (f.Set(ACON.IDKey) == 0) {
-        while (f.Next() == 0) {
-            const int row = list->rowCount();
-            list->insertRow(row);
-            const QString name = (QString::fromStdString(ACON().PREZIME) + QLatin1Char(' ') + QString::fromStdString(ACON().IME)).trimmed();
-            auto* first = new QTableWidgetItem(name);
-            first->setData(Qt::UserRole, qlonglong(ACON().ID));
-            list->setItem(row, 0, first);
-            list->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(ACON().TVRTKA)));
-            list->setItem(row, 2, new QTableWidgetItem(QString::number(ACON().ID)));
-            if (ACON().ID == current)
-                list->selectRow(row);
-        }
-    }
-    list->sortItems(0);
-    list->resizeColumnToContents(0);
-    QObject::connect(filter, &QLineEdit::textChanged, list, [list](const QString& text) {
-        for (int r = 0; r < list->rowCount(); ++r)
-            list->setRowHidden(r, !text.isEmpty() && !list->item(r, 0)->text().contains(text, Qt::CaseInsensitive)
-                                      && !list->item(r, 1)->text().contains(text, Qt::CaseInsensitive));
-    });
-    auto* buttons = new QDialogButtonBox(&dialog);
-    buttons->addButton(tr("Izbor"), QDialogButtonBox::AcceptRole);
-    buttons->addButton(tr("Zatvori"), QDialogButtonBox::RejectRole);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QTableWidget::cellDoubleClicked, &dialog, &QDialog::accept);
-    box->addWidget(filter);
-    box->addWidget(list, 1);
-    box->addWidget(buttons);
-    dialog.resize(560, 480);
-    if (vrt::runModal(dialog) != QDialog::Accepted)
-        return std::nullopt;
-    const QList<QTableWidgetItem*> chosen = list->selectedItems();
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return long(list->item(chosen.first()->row(), 0)->data(Qt::UserRole).toLongLong());
-}
 
 // ---- categories ----------------------------------------------------------------------------
 
@@ -520,7 +473,7 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     box->addLayout(texts);
 
     auto* lists = new QHBoxLayout;
-    auto listBox = [this](const char* caption, QListWidget*& list, QLabel*& icon, const char* name) {
+    auto listBox = [this](const char* caption, QTableWidget*& list, QLabel*& icon, const char* name) {
         auto* col = new QVBoxLayout;
         auto* head = new QHBoxLayout;
         head->addWidget(new QLabel(tr(QString::fromUtf8(caption)), this));
@@ -529,8 +482,15 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
         head->addWidget(icon);
         head->addStretch(1);
         col->addLayout(head);
-        list = new QListWidget(this);
+        list = new QTableWidget(0, 1, this);
         list->setObjectName(QLatin1String(name));
+        list->horizontalHeader()->hide();
+        list->verticalHeader()->hide();
+        list->setShowGrid(false);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setSelectionMode(QAbstractItemView::SingleSelection);
+        list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        list->verticalHeader()->setDefaultSectionSize(list->fontMetrics().height() + 4);
         list->setMaximumHeight(86);
         col->addWidget(list);
         return col;
@@ -567,14 +527,21 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     // Status and importance, their icons as they are chosen.
     static const char* const statusIcons[] = {"smiley2.ico", "smiley3.ico", "smiley1.ico"};
     static const char* const importanceIcons[] = {nullptr, "1310056677_alert.ico", "1310056574_emblem-important.ico", "1310056627_important.ico"};
-    for (const char* s : {"Nije gotovo", "U toku", "Gotovo"})
-        m_status->addItem(tr(QString::fromUtf8(s)));
-    for (const char* s : {"Nije važno", "Napomena", "Važno", "Izuzetno važno"})
-        m_importance->addItem(tr(QString::fromUtf8(s)));
-    connect(m_status, &QListWidget::currentRowChanged, this, [this](int row) {
+    const auto fill = [this](QTableWidget* list, std::initializer_list<const char*> texts, int designWidth) {
+        for (const char* t : texts) {
+            list->insertRow(list->rowCount());
+            list->setItem(list->rowCount() - 1, 0, new QTableWidgetItem(tr(QString::fromUtf8(t))));
+        }
+        list->horizontalHeader()->resizeSection(0, VelmoraDll::dialogUnitsToPixels(list->horizontalHeader(), designWidth));
+        // The user's column widths from the last time the form closed.
+        VelmoraDll::restoreListLayout(list->horizontalHeader(), QStringLiteral("F_Zadaci"), layoutKey(list));
+    };
+    fill(m_status, {"Nije gotovo", "U toku", "Gotovo"}, 396);
+    fill(m_importance, {"Nije važno", "Napomena", "Važno", "Izuzetno važno"}, 156);
+    connect(m_status, &QTableWidget::currentCellChanged, this, [this](int row) {
         m_statusIcon->setPixmap(row >= 0 && row < 3 ? controls::imageIcon(m_dataFolder, QLatin1String(statusIcons[row])).pixmap(18, 18) : QPixmap());
     });
-    connect(m_importance, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(m_importance, &QTableWidget::currentCellChanged, this, [this](int row) {
         const bool shown = row >= 1 && row <= 3;
         m_importanceIcon->setVisible(shown);
         if (shown)
@@ -596,9 +563,56 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
         else
             askCategory();
     });
-    pickPartner = [this](long current) { return pickContact(this, current, m_tr); };
+    pickPartner = [this](long current) { return pickContact(this, current); };
     pickCategory = [this](long current) { return T_TaskKategorija(this, true, current, m_tr, m_dataFolder); };
+    watchHistory();
     resize(520, 640);
+}
+
+void TaskForm::watchHistory()
+{
+    // Ctrl+H in an entry puts back what it held in the task this form stored last.
+    const auto text = [](QLineEdit* e) {
+        return vrt::FormField{e->objectName(), {}, [e] { return e->text(); }, [e](const QString& v) { e->setText(v); }};
+    };
+    const auto date = [](QDateEdit* e) {
+        return vrt::FormField{e->objectName(), {}, [e] { return e->date().toString(Qt::ISODate); },
+                              [e](const QString& v) { e->setDate(QDate::fromString(v, Qt::ISODate)); }};
+    };
+    const auto time = [](QTimeEdit* e) {
+        return vrt::FormField{e->objectName(), {}, [e] { return e->time().toString(Qt::ISODate); },
+                              [e](const QString& v) { e->setTime(QTime::fromString(v, Qt::ISODate)); }};
+    };
+    m_controller.setFields({text(m_partner), date(m_startDate), time(m_startTime), date(m_endDate), time(m_endTime),
+                            text(m_subject), text(m_location),
+                            {m_body->objectName(), {}, [this] { return m_body->toPlainText(); },
+                             [this](const QString& v) { m_body->setPlainText(v); }},
+                            text(m_category)});
+    for (const vrt::FormField& f : m_controller.fields())
+        if (QWidget* w = findChild<QWidget*>(f.name))
+            w->installEventFilter(this);
+    // The date and time entries get their keys in their inner line edit.
+    for (QAbstractSpinBox* box : std::initializer_list<QAbstractSpinBox*>{m_startDate, m_startTime, m_endDate, m_endTime})
+        if (QLineEdit* inner = box->findChild<QLineEdit*>())
+            inner->installEventFilter(this);
+}
+
+bool TaskForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_H && key->modifiers() == Qt::ControlModifier) {
+            QObject* field = qobject_cast<QAbstractSpinBox*>(watched->parent()) ? watched->parent() : watched;
+            if (m_controller.restoreHistory(field->objectName())) {
+                if (field == m_partner)
+                    showPartner();
+                else if (field == m_category)
+                    showCategory();
+            }
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void TaskForm::showPartner()
@@ -636,7 +650,8 @@ void TaskForm::askCategory()
 void TaskForm::fromRecord()
 {
     const CAL_CalendarEvents_Rec& r = CAL();
-    m_partner->setText(QString::number(r.PARTNERID));
+    // "No partner" and "no category" show as empty entries, whatever number stands for them.
+    m_partner->setText(contactExists(r.PARTNERID) ? QString::number(r.PARTNERID) : QString());
     auto dt = [](int day, int time) {
         return QDateTime(day ? vrt::dateFromDay(day) : QDate::currentDate(), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
     };
@@ -648,7 +663,7 @@ void TaskForm::fromRecord()
     m_subject->setText(QString::fromStdString(r.SUBJECT));
     m_location->setText(QString::fromStdString(r.LOCATION));
     m_body->setPlainText(QString::fromStdString(r.BODY));
-    m_category->setText(QString::number(r.LABELID));
+    m_category->setText(r.LABELID > 0 ? QString::number(r.LABELID) : QString());
 }
 
 void TaskForm::toRecord()
@@ -689,12 +704,11 @@ bool TaskForm::SrediProzor()
         r.IMPORTANCELEVEL = 0;
         fromRecord();
         showCategory();
-        m_status->setCurrentRow(0);
-        m_importance->setCurrentRow(0);
-        if (contactExists(m_args.partnerId))
-            showPartner();
-        else
-            QTimer::singleShot(0, this, &TaskForm::askPartner); // as soon as the window shows
+        selectRow(m_status, 0);
+        selectRow(m_importance, 0);
+        // A task without a partner is asked for one on OK, never by a picker over the form
+        // before the user has seen it.
+        showPartner();
         m_subject->setFocus();
         return true;
     }
@@ -726,8 +740,8 @@ void TaskForm::ShowLookups()
     if (r.PARTNERID != 0)
         showPartner();
     showCategory();
-    m_status->setCurrentRow(r.STATUS >= 0 && r.STATUS <= 2 ? r.STATUS : -1);
-    m_importance->setCurrentRow(r.IMPORTANCELEVEL >= 0 && r.IMPORTANCELEVEL <= 3 ? r.IMPORTANCELEVEL : -1);
+    selectRow(m_status, r.STATUS >= 0 && r.STATUS <= 2 ? r.STATUS : -1);
+    selectRow(m_importance, r.IMPORTANCELEVEL >= 0 && r.IMPORTANCELEVEL <= 3 ? r.IMPORTANCELEVEL : -1);
     m_subject->setFocus();
 }
 
@@ -738,6 +752,8 @@ int TaskForm::run()
     if (!m_prepared)
         return GLOBALRESPONSE;
     vrt::runModal(*this);
+    for (const QTableWidget* list : {m_status, m_importance})
+        VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_Zadaci"), layoutKey(list));
     GLOBALRESPONSE = uint8_t(m_controller.response() ? m_controller.response() : vrt::REQUEST_CANCELLED);
     return GLOBALRESPONSE;
 }
@@ -745,6 +761,13 @@ int TaskForm::run()
 void TaskForm::accept()
 {
     if (m_request == vrt::INSERT_RECORD || m_request == vrt::CHANGE_RECORD) {
+        // A partner number that names no contact is never stored: the user picks one or
+        // empties the entry (no partner).
+        if (!m_partner->text().trimmed().isEmpty() && !contactExists(m_partner->text().toLong())) {
+            askPartner();
+            if (!contactExists(m_partner->text().toLong()))
+                return;
+        }
         // The end may not lie before the start: the user is told, and nothing is changed.
         const TaskTimes t{QDateTime(m_startDate->date(), m_startTime->time()), QDateTime(m_endDate->date(), m_endTime->time())};
         if (!timesInOrder(t)) {

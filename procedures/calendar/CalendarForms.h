@@ -9,7 +9,7 @@
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QTableWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimeEdit;
@@ -23,15 +23,11 @@ class Report;
 }
 
 // The windows of calendar events and their categories: the task form (F_Zadaci), the category
-// list (T_TaskKategorija) and form (F_TaskCategorie), the task report (R_Task), and the pick
-// list of contacts the task form and the calendar ask a partner from.
+// list (T_TaskKategorija) and form (F_TaskCategorie) and the task report (R_Task). Partners
+// are picked in the contact browse (T_Kontakti in pick mode).
 namespace mailpeople {
 
 using Translate = std::function<QString(const QString&)>;
-
-// A contact chosen from a list of all contacts (surname, first name, company); none when
-// the user cancelled.
-std::optional<long> pickContact(QWidget* parent, long current, const Translate& tr);
 
 // The category list; with `pick`, "Izbor" answers the chosen category. Refuses the
 // pseudo-category of all categories.
@@ -45,7 +41,7 @@ void F_TaskCategorie(QWidget* parent, const Translate& tr);
 struct TaskFormArgs {
     long eventId = 0;
     int flag = 0;       // 1: an insert takes the selection's times of day too
-    long partnerId = 0; // 0 or no contact: the partner is asked for at once
+    long partnerId = 0; // 0 or no contact: none yet (OK asks for one only when a number names no contact)
     std::optional<long> categoryId;
     QString text;
 };
@@ -81,6 +77,11 @@ public:
     void accept() override;
     void reject() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public:
+
     QLineEdit* subject() const { return m_subject; }
     QLineEdit* location() const { return m_location; }
     QPlainTextEdit* body() const { return m_body; }
@@ -91,8 +92,8 @@ public:
     QLineEdit* partner() const { return m_partner; }
     QLabel* partnerName() const { return m_partnerName; }
     QLabel* categoryName() const { return m_categoryName; }
-    QListWidget* status() const { return m_status; }
-    QListWidget* importance() const { return m_importance; }
+    QTableWidget* status() const { return m_status; }
+    QTableWidget* importance() const { return m_importance; }
     QLabel* titleLabel() const { return m_title; }
     bool prepared() const { return m_prepared; }
 
@@ -103,6 +104,7 @@ private:
     void showCategory();
     void askPartner();
     void askCategory();
+    void watchHistory();
     void toRecord();
     void fromRecord();
     QString tr(const QString& t) const { return m_tr ? m_tr(t) : t; }
@@ -125,8 +127,8 @@ private:
     QLineEdit* m_subject;
     QLineEdit* m_location;
     QPlainTextEdit* m_body;
-    QListWidget* m_status;
-    QListWidget* m_importance;
+    QTableWidget* m_status;
+    QTableWidget* m_importance;
     QLabel* m_statusIcon;
     QLabel* m_importanceIcon;
     QLineEdit* m_category;

@@ -1,5 +1,6 @@
 #include "procedures/calendar/CalendarRoutines.h"
 
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
 #include <set>
@@ -8,12 +9,14 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/calendar/CalendarForms.h"
+#include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/PopupMenu.h"
+#include "services/QuilvoTables.h"
 
 Q_LOGGING_CATEGORY(lcCalendar, "velmora.calendar")
 
@@ -127,15 +130,43 @@ void CalendarRoutines::ProvjeriLabel(long label)
     c->DataProvider().AddLabel(label, controls::colourFromRgbValue(ACALC().CATEGORIECOLOR), QString::fromStdString(ACALC().CATEGORIENAME));
 }
 
+namespace {
+
+// The names a standard category has in the translation table, in every language.
+QStringList namesInEveryLanguage(const QString& source)
+{
+    QStringList names{source};
+    const QString file = QString::fromStdString(G::QVFile);
+    if (file.isEmpty() || !QFileInfo::exists(file))
+        return names;
+    quilvo::TableFile table(quilvo::TableKind::Translation);
+    if (table.open(file) != quilvo::ErrNone)
+        return names;
+    for (int column = 2; column <= quilvo::kLanguages; ++column) {
+        QString value;
+        if (table.findTranslation(source, column, &value, nullptr) && !value.trimmed().isEmpty())
+            names << value.trimmed();
+    }
+    return names;
+}
+
+} // namespace
+
 int CalendarRoutines::T_CategoriesColor()
 {
     vrt::FileManager& f = Access(Tbl::ACAL_EventCategories);
+    std::map<long, QString> written;
     for (const StandardCategory& s : standardCategories()) {
         f.clearBuffer();
         ACALC().ID = s.id;
         const bool found = f.TryFetch(ACALC.CategorieIDKey) == 0;
         ACALC().ID = s.id;
-        ACALC().CATEGORIENAME = text(tr(QString::fromUtf8(s.name)), 99);
+        // A standard name follows the language; a name the user gave a category is kept.
+        const QString source = QString::fromUtf8(s.name), stored = QString::fromStdString(ACALC().CATEGORIENAME).trimmed();
+        const bool renamed = found && s.order != kAllCategoriesOrder && !stored.isEmpty() && stored != tr(source)
+                             && !namesInEveryLanguage(source).contains(stored);
+        if (!renamed)
+            ACALC().CATEGORIENAME = text(tr(source), 99);
         ACALC().CATEGORIECOLOR = int32_t(s.colour);
         if (!found)
             ACALC().ORDER = s.order;
@@ -144,12 +175,13 @@ int CalendarRoutines::T_CategoriesColor()
                       + QStringLiteral(" : ") + failure(f, rc));
             return 1;
         }
+        written[s.id] = QString::fromStdString(ACALC().CATEGORIENAME);
     }
     // The calendar shows the standard colours from now on.
     if (CalendarControl* c = control())
         for (const StandardCategory& s : standardCategories())
             if (c->DataProvider().Find(s.id))
-                c->DataProvider().AddLabel(s.id, controls::colourFromRgbValue(s.colour), tr(QString::fromUtf8(s.name)));
+                c->DataProvider().AddLabel(s.id, controls::colourFromRgbValue(s.colour), written[s.id]);
     return 0;
 }
 
@@ -164,11 +196,12 @@ int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
                              || hit.kind == controls::CalendarHit::EventBottom;
         return onEvent ? hit.eventId : kNoEvent;
     };
-    if (name == QLatin1String("DblClick")) {
+    if (name == QLatin1String("DblClick") || name == QLatin1String("NewEventTyped")) {
+        // Typing on a selected time asks for a new event as a double click on it does.
         if (m_d.deleteFlag)
             *m_d.deleteFlag = 0;
         if (m_d.pendingCommand)
-            *m_d.pendingCommand = hitEvent();
+            *m_d.pendingCommand = name == QLatin1String("DblClick") ? hitEvent() : kNoEvent;
         if (m_d.postAccepted)
             m_d.postAccepted(4);
     } else if (name == QLatin1String("ContextMenu")) {
@@ -384,7 +417,7 @@ void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPane
     d.control = [&window] { return qobject_cast<CalendarControl*>(window.hosted().calendar); };
     d.translate = [&window](const QString& t) { return window.translated(t); };
     d.pickPartner = [&window]() -> std::optional<long> {
-        return mailpeople::pickContact(&window, 0, [&window](const QString& t) { return window.translated(t); });
+        return mailpeople::pickContact(&window, 0);
     };
     d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     d.pendingCommand = &buttons.command;

@@ -48,9 +48,9 @@ QString categoryRefusal(int request, long id, long order, bool usedByEvents)
         return QStringLiteral("Standardne kategorije se ne mogu brisati !");
     if (request == 3 && usedByEvents)
         return QStringLiteral("Kategorija se koristi u zadacima !");
-    // A standard category's name and colour come back whenever the tasks tab is shown, so an
-    // edit would only mislead.
-    if (request == 2 && standard)
+    // The category of all categories is no category a task can have; the other standard
+    // ones may be renamed (their colour comes back whenever the tasks tab is shown).
+    if (request == 2 && (id == 12 || order == 999999))
         return QStringLiteral("Standardne kategorije se ne mogu mijenjati !");
     return {};
 }

@@ -149,6 +149,10 @@ AccountForm::AccountForm(vrt::FormTarget& target, int request, QWidget* parent)
     m_editor->setEditorProperty(QStringLiteral("AlwaysConvertUnicodeCharacters"), 0);
     m_editor->setEnabled(editable);
     m_editor->setMinimumHeight(140);
+    // The editing keys act through the key hook, as in the mail editor; the editor works
+    // without it.
+    vrt::ComponentRegistry::instance().createOrRegister(QStringLiteral("Tessmark.CKeysHook.1"), QStringLiteral("tessmark"),
+                                                        m_editor);
     signature->addWidget(m_editor, 1);
     layout->addLayout(signature, 1);
 

@@ -217,6 +217,20 @@ void ContactsBrowse::showGroup(long id)
     m_list->syncSelection();
 }
 
+void ContactsBrowse::showContact(long contactId)
+{
+    if (contactId <= 0)
+        return;
+    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
+    f.clearBuffer();
+    ACON().ID = int32_t(contactId);
+    if (f.TryFetch(ACON.IDKey) != 0 || !m_groups->selectGroup(ACON().GRUPAID))
+        return;
+    showGroup(m_groups->currentGroup());
+    m_browse->selectId(QVariant(qlonglong(contactId)));
+    m_list->syncSelection();
+}
+
 void ContactsBrowse::showRecipients()
 {
     for (int k = 0; k < 3; ++k)
@@ -287,6 +301,20 @@ int T_Kontakti(int pick, QWidget* parent)
     const int response = window.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
+}
+
+std::optional<long> pickContact(QWidget* parent, long current)
+{
+    const uint8_t request = GLOBALREQUEST, response = GLOBALRESPONSE;
+    GLOBALREQUEST = vrt::SELECT_RECORD;
+    ContactsBrowse window(1, parent);
+    window.showContact(current);
+    const bool taken = window.run() == vrt::REQUEST_COMPLETED;
+    GLOBALREQUEST = request;
+    GLOBALRESPONSE = response;
+    if (!taken)
+        return std::nullopt;
+    return long(CON().ID);
 }
 
 } // namespace mailpeople

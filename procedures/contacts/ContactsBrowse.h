@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 #include "procedures/contacts/RecipientBuffer.h"
 #include "runtime/Browse.h"
@@ -39,6 +40,9 @@ public:
     // "?DELETE", "?INSG", "?INSPODG", "?CHG", "?DELG".
     QPushButton* button(const QString& name) const;
 
+    // Shows `contactId`'s group with the contact highlighted (nothing when it is no contact).
+    void showContact(long contactId);
+
     // "Prima", "CC", "BCC": the highlighted contact's address joins the list.
     void addRecipient(RecipientBuffer::Kind kind);
 
@@ -64,5 +68,10 @@ private:
 
 // T_Kontakti(pick) with GLOBALRESPONSE set as the window answers.
 int T_Kontakti(int pick = 0, QWidget* parent = nullptr);
+
+// The partner and customer picker of the forms: T_Kontakti in pick mode, opened on
+// `current`'s group with it highlighted. The chosen contact's identifier (also left in the
+// contact buffer), none when the user cancelled. The caller's request and response stay.
+std::optional<long> pickContact(QWidget* parent, long current);
 
 } // namespace mailpeople

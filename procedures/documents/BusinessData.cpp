@@ -132,7 +132,9 @@ std::optional<ItemSums> itemSums(long documentId, QString* error)
                                   sums.net += ItemCalc::value(s.text(1).value_or(""));
                                   sums.discount += ItemCalc::value(s.text(2).value_or(""));
                                   sums.tax += ItemCalc::value(s.text(3).value_or(""));
-                                  sums.gross += ItemCalc::value(s.text(4).value_or(""));
+                                  const vrt::Decimal gross = ItemCalc::value(s.text(4).value_or(""));
+                                  sums.gross += gross;
+                                  sums.total = (sums.total + gross).round(2);
                               } catch (const vrt::DecimalError&) {
                                   bad = true;
                                   return false;
@@ -157,15 +159,15 @@ bool storeTotal(long documentId, QString* error)
     const auto sums = itemSums(documentId, error);
     if (!sums)
         return false;
-    const auto text = ItemCalc::fit(sums->gross, kDocumentAmountChars);
-    // A cut sum would be a wrong amount.
-    if (!text || ItemCalc::value(*text) != sums->gross) {
+    // Stored with its two places, as shown; a cut sum would be a wrong amount.
+    const std::string text = sums->total.toString();
+    if (int(text.size()) > kDocumentAmountChars) {
         if (error)
             *error = QStringLiteral("Zbroj stavki je prevelik za iznos dokumenta.");
         return false;
     }
     return execute("UPDATE " + table(Tbl::IDokumenti) + " SET IZNOS_DECIMAL = ? WHERE ID = ?",
-                   {*text, (long long)documentId}, error);
+                   {text, (long long)documentId}, error);
 }
 } // namespace
 

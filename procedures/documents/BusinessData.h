@@ -33,8 +33,11 @@ std::string table(Tbl t);
 
 struct ItemSums {
     vrt::Decimal net, discount, tax, gross;
+    // The document's amount: the gross amounts added up with the running total kept to
+    // 2 places, as it is shown and stored.
+    vrt::Decimal total = vrt::Decimal::fromUnscaled(0, 2);
 };
-// The exact sums of a document's stored items.
+// The exact sums of a document's stored items, and its amount.
 std::optional<ItemSums> itemSums(long documentId, QString* error = nullptr);
 
 // Writes the sum of the document's item gross amounts into its stored row, read and written

@@ -15,6 +15,7 @@
 
 #include "data/Globals.h"
 #include "data/TableManagers.h"
+#include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/documents/BusinessData.h"
 #include "procedures/common/ListLayoutView.h"
 #include "runtime/BrowseView.h"
@@ -319,20 +320,7 @@ int Forms::T_UD_Kategorija(int request)
 
 // ---- contacts -------------------------------------------------------------------------------
 
-std::optional<long> Forms::T_Kontakti(long current)
-{
-    TableListSource source(Tbl::CON_Contacts, {{QStringLiteral("Tvrtka"), "TVRTKA", false, 200},
-                                               {QStringLiteral("Prezime"), "PREZIME", false, 120},
-                                               {QStringLiteral("Ime"), "IME", false, 100},
-                                               {QStringLiteral("Grad"), "TGRAD", false, 100},
-                                               {QStringLiteral("ID"), "ID", false, 40}},
-                           "UPPER(TVRTKA), UPPER(PREZIME), ID");
-    ListWindow w(*this, source, QStringLiteral("Kontakti"), QStringLiteral("T_Kontakti"), vrt::SELECT_RECORD, {});
-    w.setCurrent(current);
-    if (runList(w) != vrt::REQUEST_COMPLETED)
-        return std::nullopt;
-    return long(CON().ID);
-}
+std::optional<long> Forms::T_Kontakti(long current) { return mailpeople::pickContact(parent, current); }
 
 std::optional<long> Forms::chooseContact(long current)
 {

@@ -19,7 +19,7 @@ public:
     std::function<QString(const QString&)> translate;
     QWidget* parent = nullptr;
     // The customer and supplier picker: the chosen contact's number, nullopt when cancelled.
-    // A plain pick list over the contacts unless set.
+    // The contact browse in pick mode unless set.
     std::function<std::optional<long>(long current)> pickContact;
 
     QString tr(const QString& text) const { return translate ? translate(text) : text; }
@@ -35,7 +35,7 @@ public:
     void F_UD_Dokumenti(std::optional<long> contactId);
     void W_Postavke();
 
-    // The plain contact pick list.
+    // The contact browse in pick mode (group tree, a new contact starts in the shown group).
     std::optional<long> T_Kontakti(long current);
     std::optional<long> chooseContact(long current);
 

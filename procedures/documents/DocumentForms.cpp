@@ -533,7 +533,8 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
         totalLabels[1]->setText(formatAmount(s.discount.toString()));
         totalLabels[2]->setText(formatAmount(s.tax.toString()));
         totalLabels[3]->setText(formatAmount(s.gross.toString()));
-        doc.IZNOS_DECIMAL = ItemCalc::fit(s.gross, kDocumentAmountChars).value_or(doc.IZNOS_DECIMAL);
+        if (const std::string total = s.total.toString(); int(total.size()) <= kDocumentAmountChars)
+            doc.IZNOS_DECIMAL = total;
     };
     auto fromRecord = [&] {
         category.name->setText(categoryName(Tbl::IDKategorija, doc.KATEGORIJAID));
@@ -833,7 +834,8 @@ void Forms::F_UD_Dokumenti(std::optional<long> contactId)
                     return;
                 }
             }
-            if (!rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
+            // No supplier (0) is left alone, as a customer is on an outgoing document.
+            if (doc.DOBAVLJACID != 0 && !rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
                 pickSupplier();
                 if (!rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
                     supplier.button->setFocus();

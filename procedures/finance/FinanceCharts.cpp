@@ -66,7 +66,9 @@ void readPoints(const std::string& sql, int series, std::vector<ChartPoint>& out
         const QDate date = QDate::fromString(QString::fromStdString(SQL().F1).left(10), Qt::ISODate);
         const auto amount = vrt::Decimal::parse(std::string_view(SQL().F2));
         const int s = series ? series : std::atoi(SQL().F3.c_str());
-        out.push_back({date, amount ? *amount : vrt::Decimal(), s});
+        // Amounts count as they are shown: a document amount stored with more places (as
+        // older rows hold it) is taken to the cent.
+        out.push_back({date, amount ? amount->round(2) : vrt::Decimal(), s});
     }
 }
 

@@ -81,6 +81,14 @@ QVariant amountCell(const QString& stored)
     return stored;
 }
 
+// A document's amount as it is shown: older rows hold the exact sum of the items.
+QVariant documentAmountCell(const QString& stored)
+{
+    if (const auto d = vrt::Decimal::parse(QStringView(stored).trimmed()))
+        return QVariant::fromValue(CellNumber{QString::fromStdString(d->round(2).toString())});
+    return stored;
+}
+
 // A stored amount for a sum: text that holds no number counts as zero.
 vrt::Decimal money(const QString& stored) { return vrt::Decimal::parse(QStringView(stored).trimmed()).value_or(vrt::Decimal()); }
 
@@ -285,7 +293,7 @@ int ExportExcelInvoice(const ExportDeps& deps, long documentId)
         excel.ASSIGN(QStringLiteral("F34"), QVariant::fromValue(number(net)));
         excel.ASSIGN(QStringLiteral("F35"), QVariant::fromValue(number(discount)));
         excel.ASSIGN(QStringLiteral("F36"), QVariant::fromValue(number(tax)));
-        excel.ASSIGN(QStringLiteral("F39"), amountCell(head->amount));
+        excel.ASSIGN(QStringLiteral("F39"), documentAmountCell(head->amount));
         excel.ASSIGN(QStringLiteral("A37"), head->note);
         excel.ASSIGN(QStringLiteral("A46"), QStringList{key("PerosnInCharge"), key("Phone"), key("Email")}.join(QLatin1Char(' ')));
     });
@@ -320,8 +328,8 @@ int ExportExcelInputDocument(const ExportDeps& deps, long documentId)
         excel.ASSIGN(QStringLiteral("F3"), dateCell(date));
         excel.ASSIGN(QStringLiteral("A17"), partner);
         excel.ASSIGN(QStringLiteral("A18"), mark);
-        excel.ASSIGN(QStringLiteral("F18"), amountCell(amount));
-        excel.ASSIGN(QStringLiteral("F39"), amountCell(amount));
+        excel.ASSIGN(QStringLiteral("F18"), documentAmountCell(amount));
+        excel.ASSIGN(QStringLiteral("F39"), documentAmountCell(amount));
         excel.ASSIGN(QStringLiteral("A37"), note);
     });
 }

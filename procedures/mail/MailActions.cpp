@@ -229,9 +229,8 @@ std::optional<int> editTask(FormLauncher& forms, long eventId)
 long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo)
 {
     // A message shown empty still makes its task; the user is not shown a variable's name.
-    // "No partner" is spelt the same way every other caller of the task form spells it.
-    const long contact = contactByAddress(replyTo);
-    const long partner = contact ? contact : kNoPartner;
+    // A sender who is no contact gives the task no partner (0).
+    const long partner = contactByAddress(replyTo);
     GLOBALREQUEST = 1;
     forms.F_Zadaci(0, 0, partner, 0, text);
     return partner;

@@ -16,9 +16,6 @@ class OrganiserPanes;
 // database. Each reads and writes through the calling thread's table managers.
 namespace organiser {
 
-// The partner of a task form that has none.
-constexpr long kNoPartner = 9999999;
-
 // The contact whose e-mail, or else whose company e-mail, is `address`; 0 when none.
 long contactByAddress(const QString& address);
 
@@ -27,7 +24,7 @@ long contactByAddress(const QString& address);
 std::optional<int> editTask(FormLauncher& forms, long eventId);
 
 // "Dodaj u zadatke": a new task with the message's text and its sender as partner when the
-// sender is a contact. Answers the partner passed.
+// sender is a contact, else with none (0). Answers the partner passed.
 long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo);
 
 // "Označi kao nepročitano". False when the mail is gone or the write failed (reported).

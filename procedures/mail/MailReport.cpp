@@ -8,12 +8,13 @@
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
 #include "runtime/Report.h"
 #include "runtime/WindowManager.h"
 
 namespace organiser {
 
-void buildEmailReport(vrt::Report& report, long emailId, const std::function<QString(const QString&)>& trIn)
+bool buildEmailReport(vrt::Report& report, long emailId, const std::function<QString(const QString&)>& trIn)
 {
     const auto tr = [&trIn](const QString& t) { return trIn ? trIn(t) : t; };
     report.clear();
@@ -26,7 +27,7 @@ void buildEmailReport(vrt::Report& report, long emailId, const std::function<QSt
     f.clearBuffer();
     EMA().ID = int32_t(emailId);
     if (emailId == 0 || f.TryFetch(EMA.IDKey) != 0)
-        return; // nothing to print
+        return false; // nothing to print
     const EMAIL_Rec mail = EMA();
 
     constexpr double width = 180, labelWidth = 22, line = 6;
@@ -58,15 +59,22 @@ void buildEmailReport(vrt::Report& report, long emailId, const std::function<QSt
     const QString body = QString::fromStdString(mail.BODY);
     if (body.isEmpty()) {
         report.print(vrt::ReportBand{}); // the header alone
-        return;
+        return true;
     }
     report.printText(body, font, width);
+    return true;
 }
 
 void R_Email(long emailId, const std::function<QString(const QString&)>& tr)
 {
     vrt::Report report;
-    buildEmailReport(report, emailId, tr);
+    if (!buildEmailReport(report, emailId, tr)) {
+        // An empty preview would only look like a failure.
+        const QString text = QStringLiteral("Odaberite email koji želite ispisati.");
+        vrt::message(tr ? tr(text) : text, {}, vrt::Icon::Information);
+        GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
+        return;
+    }
     report.setPreviewZoom(1);
     report.preview();
     GLOBALRESPONSE = vrt::REQUEST_COMPLETED;

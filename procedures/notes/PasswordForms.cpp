@@ -76,8 +76,8 @@ public:
         : vrt::UpdateDialog(c, QStringLiteral("Ažuriranje"), env.parent), m_env(env)
     {
         setObjectName(QStringLiteral("F_PASS_Password"));
-        // The category name and its picker sit beside the number; the generator beside the
-        // password.
+        // The category shows by its name with its picker, in place of its number; the
+        // generator sits beside the password.
         QFormLayout* form = findChild<QFormLayout*>();
         m_categoryName = new QLabel(this);
         m_categoryName->setObjectName(QStringLiteral("LC:KATEGORIJA"));
@@ -104,7 +104,9 @@ public:
             QFormLayout::ItemRole role;
             form->getWidgetPosition(number(), &row, &role);
             auto* category = new QHBoxLayout;
-            form->insertRow(row + 1, QString(), category);
+            auto* prompt = qobject_cast<QLabel*>(form->labelForField(number()));
+            form->insertRow(row + 1, prompt ? prompt->text() : QString(), category);
+            form->setRowVisible(number(), false);
             category->addWidget(m_categoryName, 1);
             category->addWidget(m_lookup);
             form->getWidgetPosition(password(), &row, &role);
@@ -180,7 +182,7 @@ public:
             m_categoryName->setText(QString::fromStdString(PASK().NAZIV));
         } else {
             m_categoryName->clear();
-            number()->setFocus();
+            m_lookup->setFocus();
         }
     }
 
@@ -200,7 +202,7 @@ public:
         const QString name = categoryName(number()->text().toLong(), &found);
         m_categoryName->setText(name);
         if (!found && isVisible())
-            number()->setFocus();
+            m_lookup->setFocus();
     }
 
     void accept() override
@@ -217,7 +219,7 @@ protected:
         bool found = false;
         m_categoryName->setText(categoryName(number()->text().toLong(), &found));
         if (!found)
-            number()->setFocus();
+            m_lookup->setFocus();
     }
 
 private:

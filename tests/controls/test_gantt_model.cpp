@@ -404,10 +404,17 @@ TEST(GanttExport, TasksLinksAndLagReadBack)
     EXPECT_STREQ(tasks[2].child_value("Start"), "2026-01-08") << "A1 on Tuesday 6th, two working days on";
 
     EXPECT_TRUE(lines.contains("<Name>A &amp; B &lt;x&gt;</Name>"));
-    for (const char* block : {"Resources", "Assignments"}) {
-        EXPECT_FALSE(project.child(block).empty()) << block;
-        EXPECT_TRUE(project.child(block).first_child().empty()) << "no phantom " << block;
-    }
+    // The fixed resource and assignment blocks close the project.
+    const auto resource = project.child("Resources").child("Resource");
+    EXPECT_STREQ(resource.child_value("UID"), "0");
+    EXPECT_STREQ(resource.child_value("CalendarUID"), "2");
+    EXPECT_STREQ(resource.child_value("IsBudget"), "0");
+    const auto assignment = project.child("Assignments").child("Assignment");
+    EXPECT_STREQ(assignment.child_value("ResourceUID"), "2");
+    EXPECT_STREQ(assignment.child_value("Work"), "PT48H0M0S");
+    EXPECT_STREQ(assignment.child_value("BudgetWork"), "PT0H0M0S");
+    EXPECT_EQ(lines.last(), QStringLiteral("</Project>"));
+    EXPECT_EQ(lines.at(lines.size() - 2), QStringLiteral("</Assignments>"));
 
     const QString xmllint = QStandardPaths::findExecutable("xmllint");
     if (xmllint.isEmpty())

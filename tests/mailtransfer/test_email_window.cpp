@@ -218,6 +218,10 @@ TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("abab"));
     QTest::keyClick(edit, Qt::Key_Y, Qt::ControlModifier);
     EXPECT_EQ(edit->toPlainText(), QStringLiteral("bab"));
+    // Ctrl+Delete deletes one character, as Delete does.
+    QTest::keyClick(edit, Qt::Key_Home);
+    QTest::keyClick(edit, Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(edit->toPlainText(), QStringLiteral("ab"));
 }
 
 // The editor as the user sees it, in Croatian and in English: every text it shows has its

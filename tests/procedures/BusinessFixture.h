@@ -16,6 +16,7 @@
 #include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/documents/BusinessData.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "runtime/BrowseView.h"
@@ -81,6 +82,9 @@ inline int pick(QDialog& d, long id)
     EXPECT_NE(view, nullptr);
     if (!view)
         return QDialog::Rejected;
+    // The contact browse shows one group at a time: the contact's group first.
+    if (auto* contacts = qobject_cast<mailpeople::ContactsBrowse*>(&d))
+        contacts->showContact(id);
     EXPECT_TRUE(view->browse().selectId(QVariant::fromValue<qlonglong>(id))) << id;
     return click(d, "?SELECT");
 }

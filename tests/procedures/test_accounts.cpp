@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTextEdit>
 
 #include "controls/HtmlEditor.h"
@@ -177,6 +178,26 @@ TEST_F(AccountsTest, TheDefaultFlagMovesToTheAccountSavedAsDefault)
     }
     EXPECT_EQ(query("SELECT SMTPHOST FROM ACCOUNTS WHERE ID = " + std::to_string(second))[0], "smtp.drugi.hr");
     (void)first;
+}
+
+// The signature editor gets the key hook when the form opens: Ctrl+A and Ctrl+Delete act once.
+TEST_F(AccountsTest, TheSignatureEditorHasTheKeyHook)
+{
+    const int account = addAccount("Prvi", 1);
+    bool hooked = false;
+    QString left;
+    runForm(vrt::CHANGE_RECORD, account, [&](AccountForm& f) {
+        hooked = f.editor()->findChild<QObject*>(QStringLiteral("CKeysHook")) != nullptr;
+        QTextEdit* edit = f.editor()->textEdit();
+        edit->setPlainText(QStringLiteral("abc"));
+        edit->setFocus();
+        QTest::keyClick(edit, Qt::Key_Home, Qt::ControlModifier);
+        QTest::keyClick(edit, Qt::Key_Delete, Qt::ControlModifier);
+        left = edit->toPlainText();
+        f.cancelButton()->click();
+    });
+    EXPECT_TRUE(hooked);
+    EXPECT_EQ(left, QStringLiteral("bc")) << "one character, not the word";
 }
 
 TEST_F(AccountsTest, DeletingTheDefaultAccountTouchesNoOtherAccountAndTakesItsFoldersAndSignatures)

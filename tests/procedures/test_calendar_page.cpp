@@ -21,12 +21,14 @@
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
+#include <QToolButton>
 
 #include "controls/CalendarControl.h"
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/calendar/CalendarForms.h"
+#include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/calendar/CalendarRoutines.h"
@@ -182,8 +184,9 @@ TEST_F(CalendarPage, ShowsTheStoredEventsInTheirCategoriesColours)
     EXPECT_EQ(window->manager().control(5) != nullptr || true, true);
 }
 
-// A double-click on free time adds a task through the task form: the partner is picked from
-// the contact list, the times come from the selection, and the new row shows in the calendar.
+// A double-click on free time adds a task through the task form: no picker covers the form as
+// it opens (no partner, no category shown as numbers); the user picks the partner in the
+// contact browse; the times come from the selection, and the new row shows in the calendar.
 TEST_F(CalendarPage, DoubleClickOnFreeTimeAddsATaskThroughTheForm)
 {
     calendar->goToDate(monday);
@@ -194,17 +197,23 @@ TEST_F(CalendarPage, DoubleClickOnFreeTimeAddsATaskThroughTheForm)
     QTest::mouseClick(calendar->canvas(), Qt::LeftButton, {}, free);
     const int before = rows();
     bool formSeen = false;
+    QStringList opened;
     testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
-        if (dialog.objectName() == QLatin1String("T_Kontakti")) {
-            auto* list = dialog.findChild<QTableWidget*>();
-            list->selectRow(0);
-            return int(QDialog::Accepted);
+        opened << dialog.objectName();
+        if (auto* contacts = qobject_cast<mailpeople::ContactsBrowse*>(&dialog)) {
+            contacts->browse().selectId(qlonglong(partner));
+            contacts->button(QStringLiteral("?SELECT"))->click();
+            return dialog.result();
         }
         auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
         if (!form)
             return int(QDialog::Rejected);
         formSeen = true;
-        QApplication::processEvents(); // the partner is asked for as the form shows
+        QApplication::processEvents();
+        EXPECT_EQ(opened, QStringList{"F_Zadaci"}) << "nothing on top of the form";
+        EXPECT_EQ(form->partner()->text(), QString());
+        EXPECT_EQ(form->findChild<QLineEdit*>("LABELID")->text(), QString());
+        form->findChild<QToolButton*>("CALLLOOKUP")->click();
         EXPECT_EQ(form->partnerName()->text(), QStringLiteral("Horvat Ana"));
         form->subject()->setText(QStringLiteral("Subotnji zadatak"));
         shoot(form, "calendar-task-form.png");
@@ -312,10 +321,6 @@ TEST_F(CalendarPage, RibbonNewTaskAndTheTaskTabsCategoryList)
     const int before = rows();
     QDateTime shownStart;
     testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
-        if (dialog.objectName() == QLatin1String("T_Kontakti")) {
-            dialog.findChild<QTableWidget*>()->selectRow(0);
-            return int(QDialog::Accepted);
-        }
         auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
         if (!form)
             return int(QDialog::Rejected);
@@ -349,48 +354,55 @@ TEST_F(CalendarPage, RibbonNewTaskAndTheTaskTabsCategoryList)
     EXPECT_EQ(added[0], "14:13"); // after the 11 standard orders and category 13
 }
 
-// Typing on a selected time adds an event in place: the partner is asked for once the
-// component's handler has returned, and the event is stored or, without a partner, dropped.
-// A double-click on an event opens it for a change that the calendar then shows.
-TEST_F(CalendarPage, TypingAddsAnEventAndADoubleClickChangesOne)
+// Typing on a selected time adds no event in place: it opens the task form for a new event
+// at that time, and the event is stored only through the form. A double-click on an event
+// opens it for a change that the calendar then shows.
+TEST_F(CalendarPage, TypingOpensTheTaskFormAndADoubleClickChangesAnEvent)
 {
     calendar->goToDate(monday);
     calendar->geometry().setFirstHour(7);
     calendar->Populate();
+    ASSERT_FALSE(calendar->inPlaceCreateEvent()) << "the window turns in-place creation off";
     const double day = (calendar->canvas()->width() - controls::CalendarGeometry::kTimeColumn) / 7;
-    auto typeAt = [&](double column, const QTime& time, const QString& subject) {
+    auto typeAt = [&](double column, const QTime& time, const QString& letter) {
         const QPoint at(int(controls::CalendarGeometry::kTimeColumn + day * column), int(calendar->geometry().yOf(time)) + 3);
         QTest::mouseClick(calendar->canvas(), Qt::LeftButton, {}, at);
-        QTest::keyClicks(calendar->canvas(), subject.left(1));
-        calendar->subjectEditor()->setText(subject); // QTest types ASCII only
-        QTest::keyClick(calendar->subjectEditor(), Qt::Key_Return);
+        QTest::keyClicks(calendar->canvas(), letter);
     };
-    bool pick = true;
-    int asked = 0;
+    QDateTime shownStart;
+    bool keep = false;
+    int forms = 0;
     testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
-        if (dialog.objectName() != QLatin1String("T_Kontakti"))
+        auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+        if (!form)
             return int(QDialog::Rejected);
-        ++asked;
-        dialog.findChild<QTableWidget*>()->selectRow(0);
-        return int(pick ? QDialog::Accepted : QDialog::Rejected);
+        ++forms;
+        EXPECT_EQ(calendar->subjectEditor(), nullptr) << "no subject typed in place";
+        shownStart = QDateTime(form->startDate()->date(), form->startTime()->time());
+        if (!keep) {
+            form->reject();
+            return form->result();
+        }
+        form->partner()->setText(QString::number(partner));
+        form->subject()->setText(QStringLiteral("Večera s klijentom"));
+        form->accept();
+        return form->result();
     });
     const int before = rows();
-    typeAt(2.5, QTime(18, 0), QStringLiteral("Večera s klijentom"));
+    const int shown = calendar->DataProvider().count();
+    typeAt(3.5, QTime(18, 0), QStringLiteral("B"));
+    ASSERT_TRUE(waitFor([&] { return forms == 1; }));
+    EXPECT_EQ(shownStart, QDateTime(monday.addDays(3), QTime(18, 0)));
+    EXPECT_EQ(rows(), before) << "cancelled: nothing stored";
+    EXPECT_EQ(calendar->DataProvider().count(), shown);
+
+    keep = true;
+    typeAt(2.5, QTime(18, 0), QStringLiteral("V"));
     ASSERT_TRUE(waitFor([&] { return rows() == before + 1; }));
-    EXPECT_EQ(asked, 1);
     const std::string stored = "\"SUBJECT\" = 'Večera s klijentom' AND \"PARTNERID\" = " + std::to_string(partner);
     EXPECT_EQ(rows(stored.c_str()), 1);
     const long id = std::stol(query("SELECT MAX(\"EVENTID\") FROM \"CAL_CalendarEvents\"").at(0));
     ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().GetEvent(id) != nullptr; }));
-
-    pick = false;
-    typeAt(3.5, QTime(18, 0), QStringLiteral("Bez partnera"));
-    ASSERT_TRUE(waitFor([&] { return asked == 2; }));
-    ASSERT_TRUE(waitFor([&] { return calendar->DataProvider().count() == 7; }));
-    EXPECT_EQ(rows(), before + 1);
-    const auto messages = testsupport::presenter().calls("message");
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.back().text, QStringLiteral("Task nema dodjeljenog partnera!"));
 
     testsupport::ScopedDialogRunner change([&](QDialog& dialog) {
         auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);

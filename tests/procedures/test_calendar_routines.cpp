@@ -3,8 +3,11 @@
 // form's times and its save, and the task report's PDF.
 #include <gtest/gtest.h>
 
+#include <QScopeGuard>
+
 #include <QApplication>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -345,12 +348,16 @@ TEST_F(CalendarData, StandardCategoriesAreRestoredAndOthersLeftAlone)
                             "FROM \"CAL_EventCategories\" ORDER BY \"ID\"");
     ASSERT_EQ(rows.size(), 13u);
     EXPECT_EQ(rows[0], "1|Važno|8421631|1");
-    EXPECT_EQ(rows[2], "3|Privatno|58880|7"); // name and colour back, its order kept
+    EXPECT_EQ(rows[2], "3|Moje|58880|7"); // the user's name and order kept, the colour back
     EXPECT_EQ(rows[9], "10|Telefonski poziv|253436|10");
     EXPECT_EQ(rows[11], "12|*** Sve kategorije ***|16777215|999999");
     EXPECT_EQ(rows[12], "13|Vlastita|4242|12");
 
-    // In English the standard names follow the language; back in Croatian they return.
+    // In English the standard names follow the language; back in Croatian they return (the
+    // shipped table knows every language's name).
+    const std::string table = G::QVFile;
+    G::QVFile = (testsupport::binDir() + QStringLiteral("/Velmora.qvl")).toStdString();
+    const auto restore = qScopeGuard([&] { G::QVFile = table; });
     CalendarRoutineDeps d;
     d.translate = [](const QString& t) { return t == QStringLiteral("Važno") ? QStringLiteral("Important") : t; };
     CalendarRoutines english(d);
@@ -374,7 +381,7 @@ TEST(CategoryRules, RefusalsAndRenumbering)
         {3, 13, 12, true, "Kategorija se koristi u zadacima !"},
         {3, 14, 13, false, ""},
         {2, 12, 999999, false, "Standardne kategorije se ne mogu mijenjati !"},
-        {2, 5, 5, false, "Standardne kategorije se ne mogu mijenjati !"},
+        {2, 5, 5, false, ""}, // renamed, its colour kept
         {2, 13, 12, true, ""},
         {1, 0, 0, false, ""},
     };
@@ -482,29 +489,86 @@ TEST_F(CalendarData, TaskFormInsertsWithTheCallersDefaultsAndRefusesAnEndBeforeT
     EXPECT_EQ(r.at("LABELID"), "5");
     EXPECT_EQ(r.at("STARTDATETIME").substr(0, 16), "2026-03-10 14:00");
 
-    // Category 12 is no category; partner 9999999 asks at once, and cancelling keeps it.
+    // From the calendar: category 12 is no category, partner 9999999 is none. No picker covers
+    // the form as it opens, and neither number shows. A partner number that names no contact
+    // is asked for again on OK (cancelled: the form stays); an empty entry stores no partner.
     int asked = 0;
+    QStringList shown;
+    bool stayed = false;
     testsupport::ScopedDialogRunner second([&](QDialog& dialog) {
         auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
         if (!form)
             return int(QDialog::Rejected);
         form->pickPartner = [&](long) { ++asked; return std::optional<long>(); };
-        QApplication::processEvents(); // the window shows: the partner is asked for
-        EXPECT_EQ(form->partner()->text(), "9999999");
-        EXPECT_TRUE(form->partnerName()->text().isEmpty());
-        EXPECT_TRUE(form->categoryName()->text().isEmpty());
-        form->reject();
+        QApplication::processEvents();
+        shown << form->partner()->text() << form->partnerName()->text() << form->findChild<QLineEdit*>("LABELID")->text()
+              << form->categoryName()->text();
+        form->subject()->setText(QStringLiteral("Bez partnera"));
+        form->partner()->setText(QStringLiteral("9999999"));
+        form->accept();
+        stayed = form->result() != QDialog::Accepted;
+        form->partner()->clear();
+        form->accept();
         return form->result();
     });
     GLOBALREQUEST = 1;
     args = {};
     args.partnerId = kNoEvent;
     args.categoryId = 12;
-    const int rows = count("CAL_CalendarEvents");
     mailpeople::F_Zadaci(nullptr, args, {}, m_folder->path());
+    EXPECT_EQ(shown, (QStringList{"", "", "", ""}));
     EXPECT_EQ(asked, 1);
-    EXPECT_EQ(GLOBALRESPONSE, vrt::REQUEST_CANCELLED);
-    EXPECT_EQ(count("CAL_CalendarEvents"), rows);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(GLOBALRESPONSE, vrt::REQUEST_COMPLETED);
+    const auto stored = row(CAL().EVENTID);
+    EXPECT_EQ(stored.at("PARTNERID"), "0");
+    EXPECT_EQ(stored.at("LABELID"), "0");
+    EXPECT_EQ(query("SELECT COUNT(*) FROM \"CAL_CalendarEvents\" WHERE \"PARTNERID\" = " + std::to_string(kNoEvent)).at(0), "0");
+}
+
+// Ctrl+H in an entry of the task form puts back what it held in the task stored last; the
+// status and importance lists keep their column layouts in Standard.ini.
+TEST_F(CalendarData, TaskFormFieldHistoryAndListLayouts)
+{
+    const long partner = addContact("Babić", "Maja", "Obrt Maja");
+    GLOBALREQUEST = 1;
+    mailpeople::TaskFormArgs args;
+    args.partnerId = partner;
+    {
+        testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
+            auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+            form->subject()->setText(QStringLiteral("Prvi"));
+            form->location()->setText(QStringLiteral("Ured"));
+            form->status()->horizontalHeader()->resizeSection(0, 123);
+            form->accept();
+            return form->result();
+        });
+        mailpeople::F_Zadaci(nullptr, args, {}, m_folder->path());
+        ASSERT_EQ(GLOBALRESPONSE, vrt::REQUEST_COMPLETED);
+    }
+    QString subject, location, partnerText, name;
+    int width = 0;
+    testsupport::ScopedDialogRunner runner([&](QDialog& dialog) {
+        auto* form = qobject_cast<mailpeople::TaskForm*>(&dialog);
+        width = form->status()->horizontalHeader()->sectionSize(0);
+        form->partner()->clear();
+        for (QLineEdit* e : {form->subject(), form->location(), form->partner()})
+            QTest::keyClick(e, Qt::Key_H, Qt::ControlModifier);
+        subject = form->subject()->text();
+        location = form->location()->text();
+        partnerText = form->partner()->text();
+        name = form->partnerName()->text();
+        form->reject();
+        return form->result();
+    });
+    GLOBALREQUEST = 1;
+    args.partnerId = 0;
+    mailpeople::F_Zadaci(nullptr, args, {}, m_folder->path());
+    EXPECT_EQ(subject, QStringLiteral("Prvi"));
+    EXPECT_EQ(location, QStringLiteral("Ured"));
+    EXPECT_EQ(partnerText, QString::number(partner));
+    EXPECT_EQ(name, QStringLiteral("Babić Maja"));
+    EXPECT_EQ(width, 123) << "the layout the form closed with";
 }
 
 // Category form: refusals close it without a change; an insert renumbers on OK only.
@@ -527,6 +591,7 @@ TEST_F(CalendarData, CategoryFormProtectsStandardCategoriesAndRenumbersOnOk)
         {3, 5, "Standardne kategorije se ne mogu brisati !", vrt::REQUEST_CANCELLED},
         {3, 13, "Kategorija se koristi u zadacima !", vrt::REQUEST_CANCELLED},
         {2, 12, "Standardne kategorije se ne mogu mijenjati !", vrt::REQUEST_CANCELLED},
+        {2, 5, "", vrt::REQUEST_COMPLETED}, // a standard category's name may change
         {3, 14, "", vrt::REQUEST_COMPLETED},
     };
     testsupport::ScopedDialogRunner runner([](QDialog& dialog) {

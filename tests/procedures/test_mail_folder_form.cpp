@@ -360,8 +360,20 @@ TEST_F(MailFolders, TheEmailReportPrintsTheHeaderOnEveryPageAndTheBodyAcrossPage
     buildEmailReport(report, empty, {});
     EXPECT_EQ(report.pageCount(), 1);
     EXPECT_TRUE(report.pageTexts(0).contains(QStringLiteral("Bez teksta")));
-    buildEmailReport(report, 0, {});
+    EXPECT_FALSE(buildEmailReport(report, 0, {}));
     EXPECT_EQ(report.pageCount(), 0);
+    // Asked with no mail, the report opens no empty preview and says why.
+    {
+        testsupport::presenter().clear();
+        int previews = 0;
+        testsupport::ScopedDialogRunner none([&](QDialog&) { return ++previews, int(QDialog::Rejected); });
+        R_Email(0, {});
+        EXPECT_EQ(previews, 0);
+        const auto said = testsupport::presenter().calls("message");
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].text, QStringLiteral("Odaberite email koji želite ispisati."));
+        testsupport::presenter().clear();
+    }
 
     // The preview opens maximised at real size, translated.
     bool checked = false;

@@ -124,6 +124,7 @@ TEST(CommandDispatcher, EveryCommandReachesItsAction)
         {5007, {"MoveGanttActivityUp"}},
         {5008, {"MoveGanttActivityDown"}},
         {5013, {"ExportProjectXml"}},
+        {5014, {"ExportProjectXml"}}, // the same export from the "Spremi plan" menu
         {6001, {"FillFinanceCategoryTree", "selectCategoryRow(first)", "newSelection(53)", "financePage(1)", "notify(1,101)"}, 1, 1},
         {6003, {"financePage(2)", "notify(1,102)", "FreeChartQueues", "Reset"}, 1, 2},
         {6004, {"financePage(3)", "notify(1,103)", "FreeChartQueues", "Reset"}, 1, 3},

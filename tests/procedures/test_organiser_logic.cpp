@@ -97,6 +97,18 @@ TEST(Heartbeat, ReadMarkAndNewMail)
     w.run(hb, 1);
     EXPECT_EQ(w.readWrites, 2);
 
+    // A mail the user marked unread stays so while it is shown, also when the list selects
+    // it again; shown again after another one, it is read after the delay.
+    w.shownUnread = true;
+    hb.keepShownUnread(7);
+    hb.shownMailChanged(7);
+    w.run(hb, 600);
+    EXPECT_EQ(w.readWrites, 2);
+    hb.shownMailChanged(8);
+    hb.shownMailChanged(7);
+    w.run(hb, 200);
+    EXPECT_EQ(w.readWrites, 3);
+
     // New mail in the database is noticed at the next cycle, once.
     w.emails = 12;
     w.run(hb, 200);

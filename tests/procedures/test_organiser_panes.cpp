@@ -262,12 +262,12 @@ TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
     RecordedForms forms(log);
     testsupport::presenter().clear();
     EXPECT_EQ(addMailToTasks(forms, "Tekst", "ured@tvrtka.hr"), 3);
-    EXPECT_EQ(addMailToTasks(forms, "Tekst", "nepoznat@x.hr"), kNoPartner);
+    EXPECT_EQ(addMailToTasks(forms, "Tekst", "nepoznat@x.hr"), 0);
     EXPECT_TRUE(messages().isEmpty());
     addMailToTasks(forms, "", "nepoznat@x.hr");
     EXPECT_TRUE(messages().isEmpty()) << "no internal name reaches the user";
-    EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(0,0,3,0,\"Tekst\")", "F_Zadaci(0,0,9999999,0,\"Tekst\")",
-                                       "F_Zadaci(0,0,9999999,0,\"\")"}));
+    EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(0,0,3,0,\"Tekst\")", "F_Zadaci(0,0,0,0,\"Tekst\")",
+                                       "F_Zadaci(0,0,0,0,\"\")"}));
     testsupport::presenter().clear();
 
     // Marking a folder read writes only its unread mails.

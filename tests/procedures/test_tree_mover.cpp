@@ -236,8 +236,6 @@ TEST_F(TreeMoverTest, FinanceRootsAndBalanceStayAndCategoriesStayInTheirBranch)
         const char* message;
         const char* expected;
     } steps[] = {
-        // Directly under its root, left would make it a root of its own.
-        {TreeMove::Left, "P1", TreeMoveResult::Refused, "branch", ""},
         // The category above X is an income root.
         {TreeMove::Right, "X", TreeMoveResult::Refused, "branch", ""},
         // X is an expense: it passes the expense root but not the income root.
@@ -250,6 +248,13 @@ TEST_F(TreeMoverTest, FinanceRootsAndBalanceStayAndCategoriesStayInTheirBranch)
         {TreeMove::Up, "Velik", TreeMoveResult::Moved, "", "Prihodi@1 P1@2 P2@2 Troškovi@1 Velik@2 T1@2 X@2"},
         {TreeMove::Right, "T1", TreeMoveResult::Moved, "", "Prihodi@1 P1@2 P2@2 Troškovi@1 Velik@2 T1@3 X@2"},
         {TreeMove::Left, "T1", TreeMoveResult::Moved, "", "Prihodi@1 P1@2 P2@2 Troškovi@1 Velik@2 T1@2 X@2"},
+        // Out to the top level, after its former root, and back under a category of its kind.
+        {TreeMove::Left, "P1", TreeMoveResult::Moved, "", "Prihodi@1 P2@2 P1@1 Troškovi@1 Velik@2 T1@2 X@2"},
+        {TreeMove::Right, "P1", TreeMoveResult::Moved, "", "Prihodi@1 P2@2 P1@2 Troškovi@1 Velik@2 T1@2 X@2"},
+        // Under a category of the other kind it may not go.
+        {TreeMove::Left, "T1", TreeMoveResult::Moved, "", "Prihodi@1 P2@2 P1@2 Troškovi@1 Velik@2 X@2 T1@1"},
+        {TreeMove::Up, "T1", TreeMoveResult::Moved, "", "Prihodi@1 P2@2 P1@2 T1@1 Troškovi@1 Velik@2 X@2"},
+        {TreeMove::Right, "T1", TreeMoveResult::Refused, "branch", ""},
     };
     QString now = start;
     for (const auto& s : steps) {

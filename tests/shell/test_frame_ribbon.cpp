@@ -64,6 +64,8 @@ const Row kGolden[] = {
     {5, 4, "Datoteka", 0, 5010, "Spremi plan", 2, true, "1311020423_Floppy-64.ico"},
     {5, 4, "Datoteka", 5010, 5003, "Spremi", 1, false, "1311020654_column_tree.ico"},
     {5, 4, "Datoteka", 5010, 5011, "Spremi kao...", 1, false, "1311020299_document-new.ico"},
+    {5, 4, "Datoteka", 5010, 5014, "Izvoz u MS Project XML", 1, true, "Excel.ico"},
+    {5, 4, "Datoteka", 0, 5013, "MS Project XML", 1, true, "Excel.ico"},
     {5, 4, "Plan", 0, 5004, "Dodaj WBS", 1, false, "tree.ico"},
     {5, 4, "Plan", 0, 5009, "Dodaj aktivnost", 1, false, "1311020654_column_tree.ico"},
     {5, 4, "Plan", 0, 5012, "Obriši aktivnost", 1, false, "1309365145_onebit_33.ico"},

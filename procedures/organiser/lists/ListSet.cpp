@@ -11,6 +11,8 @@ namespace organiser {
 namespace {
 // The user's settings root, as the sort class writes root handles.
 const QString kCurrentUser = QStringLiteral("-2147483647");
+// The order of the task category that stands for all of them ("*** Sve kategorije ***").
+constexpr long kAllCategoriesOrder = 999999;
 } // namespace
 
 ListSet::ListSet(vrt::WindowManager* window)
@@ -60,11 +62,14 @@ void ListSet::wire()
         for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
             list(c).setRange(qlonglong(SelectedContactID));
     };
-    // The task list shows the tasks of the category selected beside it.
+    // The task list shows the tasks of the category selected beside it; the category that
+    // stands for all of them ("*** Sve kategorije ***") shows every task.
     list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
         vrt::SqlPart only;
-        only.sql = "\"LABELID\" = ?";
-        only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != kAllCategoriesOrder) {
+            only.sql = "\"LABELID\" = ?";
+            only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
+        }
         list(ctl::Zadaci).setCondition(only);
     };
     list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };

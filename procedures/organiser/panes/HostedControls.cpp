@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "controls/CalendarControl.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "runtime/ComponentRegistry.h"
@@ -121,6 +122,9 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
     }
 
     out.calendar = c.make(kCalendarProgId, 43);
+    // New events come through the task form, which asks for everything a task holds.
+    if (auto* calendar = qobject_cast<CalendarControl*>(out.calendar))
+        calendar->EnableInPlaceCreateEvent(false);
     out.datePicker = c.make(kDatePickerProgId, 44);
     if (auto* picker = qobject_cast<DatePicker*>(out.datePicker)) {
         picker->AttachToCalendar(out.calendar);

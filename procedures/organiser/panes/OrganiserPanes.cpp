@@ -34,7 +34,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     m_lists->list(ctl::Email).onNewSelection = [&window](OrganiserList& l) {
         if (l.selected() < 0 || !l.source().load(l.selectedId()))
             Access(Tbl::EMAIL).clearBuffer();
-        window.heartbeat().shownMailChanged();
+        window.heartbeat().shownMailChanged(EM().ID);
     };
     MenuHandlers h;
     h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
@@ -90,8 +90,10 @@ void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& rout
     OrganiserList& mails = m_lists->list(ctl::Email);
     const long mail = long(mails.selectedId().toLongLong());
     if (routine == QLatin1String("MarkUnread")) {
-        if (markMailUnread(mail))
+        if (markMailUnread(mail)) {
+            window.heartbeat().keepShownUnread(mail);
             mails.reset();
+        }
     } else if (routine == QLatin1String("MarkFolderRead")) {
         if (markFolderRead(treeRowId(tree::MailFolders)) > 0)
             mails.reset();

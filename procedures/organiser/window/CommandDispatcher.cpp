@@ -99,7 +99,7 @@ int CommandDispatcher::dispatch()
     case cmd::PlanAddActivity: addActivity(false); break;
     case cmd::PlanSaveAs: savePlanAs(); break;
     case cmd::PlanDeleteActivity: deleteActivity(); break;
-    case cmd::PlanExportXml: run(m_s.panes->ExportProjectXml()); break;
+    case cmd::PlanExportXml: case cmd::PlanExportXmlMenu: run(m_s.panes->ExportProjectXml()); break;
     case cmd::FinancePersonal: run(finance(1)); break;
     case cmd::FinanceIncoming: run(finance(2)); break;
     case cmd::FinanceOutgoing: run(finance(3)); break;

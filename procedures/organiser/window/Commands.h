@@ -25,6 +25,8 @@ enum : int {
     PlanNew = 5001, PlanOpen = 5002, PlanSave = 5003, PlanAddWbs = 5004, PlanIndent = 5005,
     PlanOutdent = 5006, PlanMoveUp = 5007, PlanMoveDown = 5008, PlanAddActivity = 5009,
     PlanSaveMenu = 5010, PlanSaveAs = 5011, PlanDeleteActivity = 5012, PlanExportXml = 5013,
+    // The export's entry in the "Spremi plan" menu (a ribbon id occurs once): runs 5013.
+    PlanExportXmlMenu = 5014,
     // Financije
     FinancePersonal = 6001, FinanceIncoming = 6003, FinanceOutgoing = 6004, FinanceState = 6005,
     FinanceExcel = 6998, FinancePrint = 6999,

@@ -22,7 +22,7 @@ void Heartbeat::firstDisplay(std::optional<long long> check)
 
 void Heartbeat::readMarkCycle()
 {
-    if (m_hooks.markShownRead && !m_hooks.markShownRead()) {
+    if (m_keptUnread == 0 && m_hooks.markShownRead && !m_hooks.markShownRead()) {
         if (m_hooks.stopOnReadMarkFailure)
             m_hooks.stopOnReadMarkFailure();
         return;

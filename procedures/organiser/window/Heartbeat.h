@@ -43,8 +43,20 @@ public:
     // `ticks` timer events have passed (1 per hundredth of a second).
     void advance(int ticks = 1);
 
-    // Another mail is shown: its read mark counts from now.
-    void shownMailChanged() { m_readMarkTicks = 0; }
+    // Another mail is shown: its read mark counts from now. Showing a mail other than the one
+    // the user marked unread lets the read mark work again.
+    void shownMailChanged(long long mailId = 0)
+    {
+        m_readMarkTicks = 0;
+        if (mailId != m_keptUnread)
+            m_keptUnread = 0;
+    }
+    // The user marked the shown mail unread: it stays unread while it is shown.
+    void keepShownUnread(long long mailId)
+    {
+        m_keptUnread = mailId;
+        m_readMarkTicks = 0;
+    }
     // A receive was started from the ribbon: the next automatic one a full interval later.
     void receiveStartedByUser() { m_receiveTicks = 0; }
 
@@ -60,6 +72,7 @@ private:
     Hooks m_hooks;
     bool m_started = false;
     int m_readMarkTicks = 0;
+    long long m_keptUnread = 0;
     int m_receiveTicks = 0;
     int m_receiveInterval = DefaultInterval;
     long long m_emailRowCount = 0;
