@@ -61,7 +61,7 @@ TEST_F(PrintTest, AnInvoiceCarriesTheLetterheadTheCustomerItsItemsAndTotals)
     const std::pair<const char*, QString> keys[] = {
         {"CompanyName", "Velmora d.o.o."}, {"CompanySlogan", "Red u knjigama"}, {"Street", "Ilica 1"},
         {"City", "Zagreb"}, {"State", "Hrvatska"}, {"Zip", "10000"}, {"Phone", "01 234 567"}, {"Fax", "01 234 568"},
-        // Longer than the 49 characters the original's working values held: printed whole.
+        // Longer than 49 characters: printed whole, never cut.
         {"Email", "racunovodstvo.glavnog.ureda@jako-duga-domena-tvrtke.example.hr"}};
     for (const auto& [k, v] : keys)
         ASSERT_TRUE(ini.put("License", k, v));

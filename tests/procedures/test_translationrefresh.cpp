@@ -67,7 +67,7 @@ TEST(TranslationRefresh, OnlyWhenLanguageOrFileChanged)
     LoadedTranslationFile = savedFile;
 }
 
-TEST(TranslationRefresh, MessagesAreTranslatedFromTheOriginalsAndKeptWhole)
+TEST(TranslationRefresh, MessagesAreTranslatedFromTheSourceTextsAndKeptWhole)
 {
     RegionalGuard guard;
     SpyTranslator t;
