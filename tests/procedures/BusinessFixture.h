@@ -21,6 +21,7 @@
 #include "runtime/BrowseView.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/TestSupport.h"
 
 namespace bt {
@@ -86,6 +87,8 @@ inline int pick(QDialog& d, long id)
 }
 
 class BusinessTest : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

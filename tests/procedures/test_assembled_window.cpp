@@ -46,6 +46,8 @@ using testsupport::presenter;
 
 namespace {
 
+using WorkbookOpener = testsupport::ScopedValue<std::function<bool(const QString&)>>;
+
 using testsupport::waitFor;
 
 const QString NotAvailable = QStringLiteral("Ovaj dio programa još nije dostupan.");
@@ -225,17 +227,16 @@ TEST_F(AssembledWindow, TheMailPageShowsCountsHeaderAttachmentsAndTheBodyAndTheC
     ASSERT_FALSE(at.isNull()) << strip->toPlainText().toStdString();
     at.setPosition(at.selectionStart() + 3);
     QList<QUrl> opened;
-    attachmentOpener() = [&opened](const QUrl& url) {
+    const testsupport::ScopedValue<std::function<bool(const QUrl&)>> opener(attachmentOpener(), [&opened](const QUrl& url) {
         opened << url;
         return true;
-    };
+    });
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(file)});
     EXPECT_TRUE(messages().isEmpty());
     // A file gone since is not handed on; the user learns why.
     QFile::remove(file);
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
-    attachmentOpener() = nullptr;
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Privitak nije pronađen.\n") + file});
     presenter().clear();
@@ -326,7 +327,7 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     const std::string selected = mails.cell("EM:ID").toStdString();
     const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents"), folders = count("Inbox");
     QStringList printed;
-    const vrt::Report::PreviewRunner previous = vrt::Report::setPreviewRunner([&printed](vrt::Report& r) {
+    const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner, [&printed](vrt::Report& r) {
         printed = r.pageTexts(0);
         return false;
     });
@@ -401,10 +402,10 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     };
     // A written workbook is handed to the desktop; here nothing opens it.
     QStringList opened;
-    finance::workbookOpener() = [&opened](const QString& path) {
+    const WorkbookOpener workbooks(finance::workbookOpener(), [&opened](const QString& path) {
         opened << path;
         return true;
-    };
+    });
     for (const Case& c : cases) {
         const QString what = c.entry ? QString::fromUtf8(c.entry) : QString::number(c.code);
         SCOPED_TRACE(what.toStdString());
@@ -430,8 +431,6 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
             EXPECT_EQ(messages(), QStringList{NotAvailable});
         }
     }
-    finance::workbookOpener() = nullptr;
-    vrt::Report::setPreviewRunner(previous);
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
@@ -699,10 +698,10 @@ TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
 {
     open();
     QStringList opened;
-    finance::workbookOpener() = [&opened](const QString& path) {
+    const WorkbookOpener workbooks(finance::workbookOpener(), [&opened](const QString& path) {
         opened << path;
         return true;
-    };
+    });
     struct Case {
         int tab, categories, documents;
         const char* categoryName;
@@ -724,7 +723,6 @@ TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
         EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith(prefix)) << opened[0].toStdString();
         opened.clear();
     }
-    finance::workbookOpener() = nullptr;
 }
 
 // The arrows beside each tree move the selected node in the database; the tree shows it in

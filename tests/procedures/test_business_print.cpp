@@ -150,7 +150,7 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
     ID().BROJDOKUMENTA = "Račun-1";
     ASSERT_EQ(Access(Tbl::IDokumenti).Update(), 0);
     QStringList previewed;
-    const auto old = vrt::Report::setPreviewRunner([&](vrt::Report& r) {
+    const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner, [&](vrt::Report& r) {
         previewed << r.title();
         return false;
     });
@@ -170,7 +170,6 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
     EXPECT_EQ(previewed, QStringList{QStringLiteral("Račun-1")});
     panes.PrintInputDocument();
     EXPECT_EQ(previewed.size(), 1);
-    vrt::Report::setPreviewRunner(old);
 }
 
 TEST_F(PrintTest, CancelInTheProgressWindowEndsWithoutAReport)

@@ -114,9 +114,11 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
     ASSERT_TRUE(list.selectId(QVariant::fromValue<qlonglong>(ID().ID)));
     const QString dir = screenshotDir().isEmpty() ? m_folder->path() : screenshotDir();
     const QString pdf = m_folder->file(QStringLiteral("invoice.pdf"));
-    const auto old = vrt::Report::setPreviewRunner([&](vrt::Report& r) { return r.writePdf(pdf); });
-    window->standInPanes()->PrintInvoice();
-    vrt::Report::setPreviewRunner(old);
+    {
+        const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner,
+                                                                          [&](vrt::Report& r) { return r.writePdf(pdf); });
+        window->standInPanes()->PrintInvoice();
+    }
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(20000));

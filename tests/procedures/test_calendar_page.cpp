@@ -34,6 +34,7 @@
 #include "runtime/Notify.h"
 #include "runtime/PopupMenu.h"
 #include "tests/support/MenuChoice.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/TestSupport.h"
 #include "tests/data/DataFixture.h"
 
@@ -55,6 +56,8 @@ void shoot(QWidget* w, const char* name)
 }
 
 class CalendarPage : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

@@ -669,7 +669,7 @@ TEST(CalendarLanguage, EveryShownTextHasAnEnglishRow)
 // Dates are values shown with four-digit years, whatever the locale's short pattern says.
 TEST(TaskFormDates, FourDigitYearsInEveryLocale)
 {
-    const QLocale previous;
+    const testsupport::OnScopeExit locale([previous = QLocale()] { QLocale::setDefault(previous); });
     for (const auto& [language, country] : {std::pair{QLocale::C, QLocale::AnyCountry}, std::pair{QLocale::English, QLocale::UnitedStates},
                                             std::pair{QLocale::Croatian, QLocale::Croatia}, std::pair{QLocale::German, QLocale::Germany}}) {
         QLocale::setDefault(QLocale(language, country));
@@ -679,5 +679,4 @@ TEST(TaskFormDates, FourDigitYearsInEveryLocale)
         EXPECT_TRUE(form.startDate()->text().contains(QStringLiteral("1999"))) << form.startDate()->text().toStdString();
         EXPECT_EQ(form.startDate()->date(), QDate(1999, 12, 31));
     }
-    QLocale::setDefault(previous);
 }
