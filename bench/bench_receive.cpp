@@ -18,8 +18,8 @@
 // Needs the "SQLite3 ODBC Driver" registered (scripts/setup.sh does it). The receive library
 // and the test server are compiled in here, so this benchmark needs no link to the program's
 // own static library.
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "data/Globals.h"

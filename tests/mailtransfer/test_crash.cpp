@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "controls/HtmlEditor.h"
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/MimeMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/MimeMessage.h"
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "services/Quilvo.h"

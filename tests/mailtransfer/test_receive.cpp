@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "data/Corvalde.h"
 #include "services/Quilvo.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "mailtransfer/ReceiveController.h"
 #include "runtime/DateTime.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "controls/HtmlEditor.h"
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/MimeMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/MimeMessage.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/SendMail.h"
 #include "procedures/common/OpenFiles.h"

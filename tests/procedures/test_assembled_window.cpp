@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Controls.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"

@@ -2,7 +2,7 @@
 // report, on a small database in a temporary data folder.
 #include <gtest/gtest.h>
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/common/TreeLists.h"

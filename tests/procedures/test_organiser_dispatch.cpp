@@ -1,5 +1,5 @@
 #include "tests/procedures/StandInServices.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/Globals.h"
 #include "procedures/organiser/window/CommandDispatcher.h"
 #include "procedures/organiser/mail/Korbelsteen.h"

@@ -1,6 +1,6 @@
 #include "controls/Controls.h"
 #include "controls/Images.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/window/EventChecks.h"
 #include "procedures/organiser/mail/MailActions.h"

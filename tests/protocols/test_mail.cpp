@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/MimeMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/MimeMessage.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
 #include "tests/support/Dovecot.h"

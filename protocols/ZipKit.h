@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "controls/ComBase.h"
+#include "protocols/ComBase.h"
 
 namespace controls {
 

@@ -1,6 +1,6 @@
-#include "controls/MimeMessage.h"
+#include "protocols/MimeMessage.h"
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "runtime/Paths.h"
 
 #include <QDir>
@@ -20,7 +20,7 @@
 #undef signals
 #include <gmime/gmime.h>
 
-#include "controls/GObjectHolder.h"
+#include "protocols/GObjectHolder.h"
 
 #include <mutex>
 

@@ -1,4 +1,4 @@
-#include "controls/ZipKit.h"
+#include "protocols/ZipKit.h"
 
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MimeMessage.h"
-#include "controls/OutgoingMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MimeMessage.h"
+#include "protocols/OutgoingMessage.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
 #include "tests/support/SmtpServer.h"
