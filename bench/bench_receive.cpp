@@ -373,6 +373,11 @@ bool report(const char* what, double ratio, double target)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Library start-up reads and writes settings and translation tables in the current folder:
+    // the run's own, never the folder it was started from (often the checkout).
+    QTemporaryDir work;
+    if (!work.isValid() || !QDir::setCurrent(work.path()))
+        return 1;
     corvalde::load();
     // The program's window is hidden; it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
