@@ -410,8 +410,9 @@ TEST(GanttExport, TasksLinksAndLagReadBack)
     }
 
     const QString xmllint = QStandardPaths::findExecutable("xmllint");
-    if (xmllint.isEmpty())
+    if (xmllint.isEmpty()) {
         GTEST_SKIP() << "xmllint is not installed";
+    }
     QTemporaryDir dir;
     QFile f(dir.filePath("MyXml.xml"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

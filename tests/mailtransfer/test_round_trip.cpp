@@ -59,10 +59,12 @@ class EditorRoundTrip : public DataTest {
 protected:
     void SetUp() override
     {
-        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty())
+        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
-        if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty())
+        }
+        if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
         DataTest::SetUp();
         if (IsSkipped())
             return;

@@ -60,8 +60,9 @@ class SendMailTest : public DataTest {
 protected:
     void SetUp() override
     {
-        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty())
+        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
         DataTest::SetUp();
         if (IsSkipped())
             return;

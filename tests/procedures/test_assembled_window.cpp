@@ -562,8 +562,9 @@ TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheT
         categories.select(r);
     ASSERT_GT(tasks.rowCount(), 0);
     const int done = row(tasks, "CAL:STATUS", "2");
-    if (done >= 0)
+    if (done >= 0) {
         EXPECT_TRUE(tasks.model().data(tasks.model().index(done, 6), Qt::FontRole).value<QFont>().strikeOut());
+    }
 
     // Print: with a task selected its report is made.
     tasks.select(0);

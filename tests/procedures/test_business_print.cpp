@@ -38,8 +38,9 @@ protected:
         BusinessTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
             GTEST_SKIP() << "pdftotext is not installed";
+        }
     }
     QString render(bool outgoing, long id)
     {

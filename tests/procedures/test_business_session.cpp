@@ -39,8 +39,9 @@ void snap(QDialog& d, const QString& name)
 
 TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     organiser::OrganiserPanes* panes = window->findChild<organiser::OrganiserPanes*>();
     ASSERT_NE(panes, nullptr);
     Script s;
@@ -136,8 +137,9 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
 TEST_F(BusinessTest, TheItemFormSpeaksEnglish)
 {
     const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
-    if (!QFile::exists(table))
+    if (!QFile::exists(table)) {
         GTEST_SKIP() << "the translation table is not built";
+    }
     QUILVO translator;
     translator.INIT();
     translator.QVINIT(table, 2, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);

@@ -266,8 +266,9 @@ TEST_F(CalendarPage, DragMovesTheRowAndTheMenuDeletesIt)
 // The popup menu's print shows the preview of the shown view; printed to a PDF, it reads back.
 TEST_F(CalendarPage, PrintPreviewRendersTheShownView)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     calendar->goToDate(monday);
     const QString pdf = m_folder->file("calendar.pdf");
     int previews = 0;

@@ -189,8 +189,9 @@ TEST_F(CalendarData, AddedEventIsStoredWithItsPartnerOrDropped)
         long highest = std::stol(query("SELECT COALESCE(MAX(seq), 0) FROM sqlite_sequence WHERE name = 'CAL_CalendarEvents'").at(0));
         for (int i = 0; i < c.rowsBefore; ++i)
             highest = addEvent("Postojeći", "x", 0, QDateTime(kDay, QTime(8, 0)), 30);
-        if (c.deleteLast)
+        if (c.deleteLast) {
             ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).ExecSql("DELETE FROM \"CAL_CalendarEvents\" WHERE \"EVENTID\" = " + std::to_string(highest)), 0);
+        }
         routines->PopulateCalendar();
         const int rows = count("CAL_CalendarEvents");
         testsupport::presenter().clear();
@@ -608,8 +609,9 @@ TEST_F(CalendarData, CategoryListRefusesThePseudoCategory)
 // The task report, written as a PDF and read back with pdftotext.
 TEST_F(CalendarData, TaskReportPrintsTheTaskWithItsPartner)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     const long partner = addContact("Perić", "Luka", "Perić i sinovi");
     QString longBody;
     for (int i = 0; i < 300; ++i)

@@ -211,8 +211,9 @@ TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
         }
     }
     EXPECT_EQ(tasks, 4);
-    if (const QString lint = QStandardPaths::findExecutable("xmllint"); !lint.isEmpty())
+    if (const QString lint = QStandardPaths::findExecutable("xmllint"); !lint.isEmpty()) {
         EXPECT_EQ(QProcess::execute(lint, {"--noout", exported}), 0);
+    }
 
     const QByteArray saved = plan().toXml();
     command(5001);

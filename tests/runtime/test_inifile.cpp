@@ -174,8 +174,9 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverReplaced)
     ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
     {
         OrdinaryUser user;
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             GTEST_SKIP() << "cannot act as an ordinary user";
+        }
         vrt::IniFile ini(path);
         EXPECT_FALSE(ini.put("SR", "START", "0"));
         EXPECT_TRUE(ini.errorString().contains(path)) << ini.errorString().toStdString();

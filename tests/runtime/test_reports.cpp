@@ -155,8 +155,9 @@ TEST(Process, TheProgressWindowCancels)
 
 TEST(Report, BandsReachThePdfInOrderOnEveryPage)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
     testsupport::TempFolder temp;
     RowsSource source(makeRows(60));
     vrt::Report report;
