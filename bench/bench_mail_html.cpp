@@ -4,7 +4,7 @@
 // mail of that size costs), and a megabyte of table nests side by side. Target: each hostile body within 2x the floor, well under a second.
 #include <benchmark/benchmark.h>
 
-#include "controls/MailHtml.h"
+#include "protocols/MailHtml.h"
 
 #include <QApplication>
 #include <QTextDocument>

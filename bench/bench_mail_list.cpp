@@ -295,6 +295,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "libsqliteodbc is not installed\n");
         return 1;
     }
+    // Library start-up reads and writes settings and translation tables in the current folder:
+    // the run's own, never the folder it was started from (often the checkout).
+    std::filesystem::current_path(dir);
     corvalde::load();
     THISPCPATH = dir;
     corvalde::setTableNames();

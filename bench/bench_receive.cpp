@@ -18,8 +18,8 @@
 // Needs the "SQLite3 ODBC Driver" registered (scripts/setup.sh does it). The receive library
 // and the test server are compiled in here, so this benchmark needs no link to the program's
 // own static library.
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "data/Globals.h"
@@ -373,6 +373,11 @@ bool report(const char* what, double ratio, double target)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    // Library start-up reads and writes settings and translation tables in the current folder:
+    // the run's own, never the folder it was started from (often the checkout).
+    QTemporaryDir work;
+    if (!work.isValid() || !QDir::setCurrent(work.path()))
+        return 1;
     corvalde::load();
     // The program's window is hidden; it needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

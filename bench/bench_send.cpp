@@ -3,8 +3,8 @@
 // messages of the same size over one connection. Target: at most 1.5 times the floor. Then
 // the memory taken while a message with a 20 MB attachment is built: at most three times the
 // attachment.
-#include "controls/MailManager.h"
-#include "controls/OutgoingMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/OutgoingMessage.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/SmtpServer.h"
 

@@ -50,23 +50,41 @@ function(velmora_write_parts file)
   file(WRITE ${file} "set(VELMORA_PARTS ${names})\n${text}")
 endfunction()
 
-# One test executable per folder: tests/<name>/*.cpp plus the shared test main.
+# One test executable per test file (tests/<folder>/test_*.cpp or *Tests.cpp), named
+# test_<folder>_<file>, so that a crash ends only that file's tests and ctest -j spreads them.
+# The folder's other sources (fixtures, stand-ins) are built once into a library the folder's
+# tests link; all of them link the shared test main and support as before.
 function(velmora_test_folder name)
-  file(GLOB found CONFIGURE_DEPENDS
-    ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp
-    ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
-  if(NOT found)
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
+  if(NOT sources)
     return()
   endif()
-  set(target test_${name})
-  string(REPLACE "-" "_" target ${target})
-  string(REPLACE "/" "_" target ${target})
-  add_executable(${target} ${found})
-  target_link_libraries(${target} PRIVATE velmora_testmain ${ARGN})
-  add_test(NAME ${target} COMMAND ${target})
-  set_tests_properties(${target} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-    TIMEOUT 900)
+  set(prefix test_${name})
+  string(REPLACE "-" "_" prefix ${prefix})
+  string(REPLACE "/" "_" prefix ${prefix})
+  set(tests ${sources})
+  list(FILTER tests INCLUDE REGEX "/(test_[^/]*|[^/]*Tests)\\.cpp$")
+  set(support ${sources})
+  list(FILTER support EXCLUDE REGEX "/(test_[^/]*|[^/]*Tests)\\.cpp$")
+  set(libs velmora_testmain ${ARGN})
+  if(support)
+    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.h)
+    add_library(${prefix}_support STATIC ${support} ${headers})
+    target_link_libraries(${prefix}_support PUBLIC ${libs})
+    set(libs ${prefix}_support)
+  endif()
+  foreach(src ${tests})
+    get_filename_component(stem ${src} NAME_WE)
+    string(REGEX REPLACE "^test_" "" stem ${stem})
+    set(target ${prefix}_${stem})
+    add_executable(${target} ${src})
+    target_link_libraries(${target} PRIVATE ${libs})
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+      LABELS ${name}
+      TIMEOUT 900)
+  endforeach()
 endfunction()
 
 # Ninja's moc step does not notice a new Q_OBJECT header picked up by a glob, which shows

@@ -1,8 +1,8 @@
 #include "controls/Controls.h"
 #include "controls/OrganiserControls.h"
 #include "controls/HtmlEditor.h"
-#include "controls/ZipKit.h"
-#include "controls/MailManager.h"
+#include "protocols/ZipKit.h"
+#include "protocols/MailManager.h"
 
 #include "controls/RibbonBar.h"
 #include "controls/ShortcutCaption.h"

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
-#include "controls/MailHtml.h"
+#include "protocols/MailHtml.h"
 #include <functional>
 #include <map>
 

@@ -3,9 +3,9 @@
 
 #include "controls/HtmlEditor.h"
 #include "controls/Images.h"
-#include "controls/MailHtml.h"
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailHtml.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "data/Globals.h"

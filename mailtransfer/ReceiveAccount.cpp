@@ -1,7 +1,7 @@
 #include "mailtransfer/ReceiveAccount.h"
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "mailtransfer/BoundedQueue.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"

@@ -4,7 +4,7 @@
 #include <atomic>
 #include <functional>
 
-#include "controls/MimeMessage.h"
+#include "protocols/MimeMessage.h"
 #include "mailtransfer/MailStore.h"
 
 namespace controls { class MailManager; }

@@ -1,6 +1,6 @@
 #include "mailtransfer/ReceiveController.h"
 
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "mailtransfer/ReceiveAccount.h"

@@ -1,8 +1,8 @@
 #include "mailtransfer/SendMail.h"
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/OutgoingMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/OutgoingMessage.h"
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/DatabaseStore.h"

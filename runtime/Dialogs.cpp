@@ -1,15 +1,9 @@
 #include "runtime/Dialogs.h"
 
-#include <QAbstractEventDispatcher>
-#include <QApplication>
-#include <QColorDialog>
-#include <QFileDialog>
+#include "runtime/PresenterSlot.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QFontDialog>
-#include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QPushButton>
 #include <QThread>
 
 #include <array>
@@ -27,6 +21,7 @@ std::array<bool, 7> g_hookSet{};
 
 std::mutex g_presenterMutex;
 std::shared_ptr<Presenter> g_presenter;
+std::unique_ptr<Presenter> (*g_makeDefault)() = nullptr;
 
 std::atomic<bool> g_quitRequested{false};
 
@@ -42,39 +37,32 @@ Fn hookOf(int number)
     return {};
 }
 
-QMessageBox::Icon qtIcon(Icon icon)
-{
-    switch (icon) {
-    case Icon::Information: return QMessageBox::Information;
-    case Icon::Question: return QMessageBox::Question;
-    case Icon::Exclamation: return QMessageBox::Warning;
-    case Icon::Hand: return QMessageBox::Critical;
-    case Icon::None: break;
+// Without the runtime's widget part nothing can be shown: texts go to the error stream and
+// every box gets the answer nobody pressing a button would give.
+class TextPresenter final : public Presenter {
+public:
+    int message(const MessageArgs& a) override
+    {
+        printInstead(a.text);
+        return unansweredButton(a);
     }
-    return QMessageBox::NoIcon;
-}
+    bool stop(const QString& text) override
+    {
+        printInstead(text);
+        return true;
+    }
+    void halt(int, const QString& text) override
+    {
+        if (!text.isEmpty())
+            printInstead(text);
+    }
+    bool colorDialog(const QString&, QColor&) override { return false; }
+    bool fileDialog(FileDialogArgs&) override { return false; }
+    bool fontDialog(const QString&, QFont&) override { return false; }
+    bool printerDialog(const QString&) override { return false; }
+};
 
-// Turns "Text files|*.txt|All files|*.*" into Qt's ";;" form.
-QString qtFilter(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
-    return out.join(QStringLiteral(";;"));
-}
-
-// A window needs the GUI thread and a screen someone looks at. Elsewhere (a worker thread,
-// the offscreen platform of a run without a display) a modal box would block for ever with
-// nobody to answer it, or crash: the text goes to the error stream instead.
-bool windowsCanBeShown()
-{
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (!app || QThread::currentThread() != app->thread())
-        return false;
-    const QString platform = QGuiApplication::platformName();
-    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
-}
+} // namespace
 
 void printInstead(const QString& text)
 {
@@ -99,108 +87,11 @@ int unansweredButton(const MessageArgs& a)
     return BUTTON_CANCEL;
 }
 
-class QtPresenter final : public Presenter {
-public:
-    int message(const MessageArgs& a) override
-    {
-        if (!windowsCanBeShown()) {
-            printInstead(a.text);
-            return unansweredButton(a);
-        }
-        // '|' breaks a line in the runtime's message texts.
-        QMessageBox box(qtIcon(a.icon), a.caption, QString(a.text).replace(QLatin1Char('|'), QLatin1Char('\n')));
-        static const std::array<std::pair<int, QMessageBox::StandardButton>, 8> map{{
-            {BUTTON_OK, QMessageBox::Ok}, {BUTTON_YES, QMessageBox::Yes},
-            {BUTTON_NO, QMessageBox::No}, {BUTTON_ABORT, QMessageBox::Abort},
-            {BUTTON_RETRY, QMessageBox::Retry}, {BUTTON_IGNORE, QMessageBox::Ignore},
-            {BUTTON_CANCEL, QMessageBox::Cancel}, {BUTTON_HELP, QMessageBox::Help}}};
-        const int mask = a.buttons ? a.buttons : BUTTON_OK;
-        for (auto [ours, qt] : map) {
-            if (mask & ours) {
-                QAbstractButton* b = box.addButton(qt);
-                if (a.defaultButton == ours)
-                    box.setDefaultButton(static_cast<QPushButton*>(b));
-            }
-        }
-        box.exec();
-        const auto clicked = box.standardButton(box.clickedButton());
-        for (auto [ours, qt] : map)
-            if (qt == clicked)
-                return ours;
-        return a.defaultButton ? a.defaultButton : BUTTON_CANCEL;
-    }
-    bool stop(const QString& text) override
-    {
-        if (!windowsCanBeShown()) {
-            printInstead(text);
-            return true; // the window's own default
-        }
-        QMessageBox box(QMessageBox::Critical, QApplication::applicationName(), text);
-        QPushButton* end = box.addButton(QStringLiteral("End program"), QMessageBox::DestructiveRole);
-        QPushButton* goOn = box.addButton(QStringLiteral("Go on"), QMessageBox::AcceptRole);
-        box.setDefaultButton(goOn);
-        box.exec();
-        return box.clickedButton() != end;
-    }
-    bool stopWindow(const QString& text, const std::function<bool()>& run) override
-    {
-        return windowsCanBeShown() ? run() : stop(text);
-    }
-    void halt(int, const QString& text) override
-    {
-        if (!text.isEmpty() && !windowsCanBeShown())
-            printInstead(text);
-        else if (!text.isEmpty())
-            QMessageBox::critical(nullptr, QApplication::applicationName(), text);
-    }
-    bool colorDialog(const QString& title, QColor& colour) override
-    {
-        if (!windowsCanBeShown())
-            return false;
-        const QColor c = QColorDialog::getColor(colour, nullptr, title);
-        if (!c.isValid())
-            return false;
-        colour = c;
-        return true;
-    }
-    bool fileDialog(FileDialogArgs& a) override
-    {
-        if (!windowsCanBeShown())
-            return false;
-        QString chosen;
-        if (a.flags & FILE_DIRECTORY)
-            chosen = QFileDialog::getExistingDirectory(nullptr, a.title, a.file);
-        else if (a.flags & FILE_SAVE)
-            chosen = QFileDialog::getSaveFileName(nullptr, a.title, a.file, qtFilter(a.filter));
-        else
-            chosen = QFileDialog::getOpenFileName(nullptr, a.title, a.file, qtFilter(a.filter));
-        if (chosen.isEmpty())
-            return false;
-        a.file = chosen;
-        return true;
-    }
-    bool fontDialog(const QString& title, QFont& font) override
-    {
-        if (!windowsCanBeShown())
-            return false;
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, font, nullptr, title);
-        if (ok)
-            font = f;
-        return ok;
-    }
-    bool printerDialog(const QString& title) override
-    {
-        if (!windowsCanBeShown())
-            return false;
-        QPrinter printer;
-        QPrintDialog d(&printer);
-        d.setWindowTitle(title);
-        return d.exec() == QDialog::Accepted;
-    }
-};
-
-} // namespace
+void setDefaultPresenterMaker(std::unique_ptr<Presenter> (*make)())
+{
+    std::lock_guard<std::mutex> lock(g_presenterMutex);
+    g_makeDefault = make;
+}
 
 bool installHook(int number, HookProc proc, HookProc* previous)
 {
@@ -251,14 +142,13 @@ void setPresenter(std::shared_ptr<Presenter> p)
 Presenter& presenter()
 {
     std::lock_guard<std::mutex> lock(g_presenterMutex);
-    if (!g_presenter)
-        g_presenter = makeQtPresenter();
+    if (!g_presenter) {
+        if (g_makeDefault)
+            g_presenter = g_makeDefault();
+        else
+            g_presenter = std::make_unique<TextPresenter>();
+    }
     return *g_presenter;
-}
-
-std::unique_ptr<Presenter> makeQtPresenter()
-{
-    return std::make_unique<QtPresenter>();
 }
 
 void requestQuit(int code)

@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "controls/ComBase.h"
+#include "protocols/ComBase.h"
 
 // The library's client side of outside components: holding one component, an identity for
 // event sinks, and a typed client base with result bookkeeping and "COM Error" reports.

@@ -2,7 +2,7 @@
 
 #include <QDir>
 
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "runtime/IniFile.h"
 
 namespace mailpeople {

@@ -2,7 +2,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "controls/ZipKit.h"
+#include "protocols/ZipKit.h"
 #include "procedures/common/ComClient.h"
 
 namespace VelmoraDll {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <zip.h>
 
-#include "controls/ZipLimits.h"
+#include "protocols/ZipLimits.h"
 #include "runtime/Decimal.h"
 #include "runtime/PrivateFiles.h"
 

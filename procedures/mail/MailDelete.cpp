@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QSet>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
 #include "services/Quilvo.h"

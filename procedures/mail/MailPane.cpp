@@ -6,7 +6,7 @@
 #include <QSaveFile>
 #include <QUrl>
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/TableManagers.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"

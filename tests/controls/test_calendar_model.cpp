@@ -285,7 +285,7 @@ TEST(CalendarControlMouse, MovesResizesCopiesAndAdds)
     EXPECT_EQ(c.DataProvider().GetEvent(3)->start, at(2, 10));
     EXPECT_EQ(c.DataProvider().GetEvent(3)->end, at(2, 12));
 
-    // Ctrl+drag: the original stays, a copy is reported added with an identifier below 1.
+    // Ctrl+drag: the dragged event stays, a copy is reported added with an identifier below 1.
     raised.clear();
     r = rectOf(3);
     from = r.center().toPoint();

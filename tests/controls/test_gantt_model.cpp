@@ -417,8 +417,9 @@ TEST(GanttExport, TasksLinksAndLagReadBack)
     EXPECT_EQ(lines.at(lines.size() - 2), QStringLiteral("</Assignments>"));
 
     const QString xmllint = QStandardPaths::findExecutable("xmllint");
-    if (xmllint.isEmpty())
+    if (xmllint.isEmpty()) {
         GTEST_SKIP() << "xmllint is not installed";
+    }
     QTemporaryDir dir;
     QFile f(dir.filePath("MyXml.xml"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));

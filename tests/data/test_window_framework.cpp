@@ -155,8 +155,9 @@ TEST_F(WindowFramework, UpdateRequestsWriteTheTable)
 
 TEST_F(WindowFramework, ReportOfATableToPdf)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
     ViewManager view(Access(Tbl::Passwords));
     view.SetOrder("+UPPER(PAS:NAZIV)");
     ViewSource source(view);

@@ -62,8 +62,9 @@ TEST(CommandLine, RunsAtMostOneJobInOrder)
         EXPECT_EQ(ran, c.ran);
         const auto calls = testsupport::presenter().calls();
         EXPECT_EQ(calls.size(), c.refused ? 1u : 0u);
-        if (c.refused && !calls.empty())
+        if (c.refused && !calls.empty()) {
             EXPECT_EQ(calls[0].text, corvalde::translator().QVSTR(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!")));
+        }
     }
 }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
@@ -95,8 +95,9 @@ TEST(ReceiveCrash, KilledMidReceiveLosesNothingAndStoresNothingTwice)
         for (int i = 0; i < count; ++i)
             d.deliver(QStringLiteral("ana"), i % 2 ? mailsamples::twoAttachments() : mailsamples::sized(i, 3000));
     });
-    if (!s.skip.isEmpty())
+    if (!s.skip.isEmpty()) {
         GTEST_SKIP() << s.skip.toStdString();
+    }
     ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
 
     testsupport::TempFolder data;

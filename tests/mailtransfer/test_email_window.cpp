@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "controls/HtmlEditor.h"
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/MimeMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/MimeMessage.h"
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "services/Quilvo.h"
@@ -134,8 +134,9 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
         EXPECT_EQ(p.to, c.to);
         EXPECT_EQ(p.subject, c.subject);
         EXPECT_TRUE(p.html.contains(QLatin1String(c.has)));
-        if (QLatin1String(c.has).isEmpty())
+        if (QLatin1String(c.has).isEmpty()) {
             EXPECT_TRUE(p.html.isEmpty());
+        }
         EXPECT_EQ(p.attachments, c.attachments);
         EXPECT_EQ(p.html.contains(QLatin1String("Stari tekst")), c.quoted);
         if (c.quoted) {
@@ -230,8 +231,9 @@ TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
 TEST_F(EmailWindowTest, TheEditorAsTheUserSeesItInBothLanguages)
 {
     const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
-    if (!QFile::exists(table))
+    if (!QFile::exists(table)) {
         GTEST_SKIP() << "the translation table is not built";
+    }
     QImage picture(120, 40, QImage::Format_RGB32);
     picture.fill(QColor(0x2e, 0x6d, 0xb4));
     const QString logo = m_folder->file("logo.png");
@@ -313,8 +315,9 @@ class EmailSendTest : public EmailWindowTest {
 protected:
     void SetUp() override
     {
-        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty())
+        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
         EmailWindowTest::SetUp();
         if (IsSkipped())
             return;
@@ -677,8 +680,9 @@ TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEdito
         EXPECT_EQ(w->to()->text(), p.to);
         EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
         EXPECT_EQ(sentRows(), 0);
-        if (!c.stopped)
+        if (!c.stopped) {
             EXPECT_TRUE(server.messages().empty());
+        }
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/MailSamples.h"
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "controls/OrganiserControls.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"

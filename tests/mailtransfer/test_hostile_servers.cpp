@@ -3,7 +3,7 @@
 // answers does not keep the receive alive.
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "data/Corvalde.h"
 #include "mailtransfer/ReceiveController.h"
 #include "runtime/Dialogs.h"

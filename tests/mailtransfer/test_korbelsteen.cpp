@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"

@@ -3,8 +3,8 @@
 // that refuses keeps everything.
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Dictionary.h"
 #include "procedures/mail/MailDelete.h"
 #include "procedures/common/OpenFiles.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 #include "data/Corvalde.h"
 #include "services/Quilvo.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "mailtransfer/ReceiveAccount.h"
 #include "mailtransfer/ReceiveController.h"
 #include "runtime/DateTime.h"
@@ -293,8 +293,9 @@ protected:
     static void TearDownTestSuite() { s.stop(); }
     void SetUp() override
     {
-        if (!s.skip.isEmpty())
+        if (!s.skip.isEmpty()) {
             GTEST_SKIP() << s.skip.toStdString();
+        }
         ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
         db = std::make_shared<MemoryDb>();
         db->addAccount(1, QStringLiteral("Ivana"), QStringLiteral("127.0.0.1"), s_server->port(), QStringLiteral("ivana"), QStringLiteral("lozinka1"));
@@ -410,8 +411,9 @@ TEST_F(ReceiveDovecot, EveryKindOfMessageIsStoredOnceWithItsFilesAndFolder)
     const EmailRow* big = bySubject(ivana, QStringLiteral("Velika poruka"));
     ASSERT_NE(big, nullptr);
     for (const AttachRow& a : db->attachments)
-        if (a.idEmail == big->id)
+        if (a.idEmail == big->id) {
             EXPECT_EQ(a.velicinaDecimal, QString::number(4 * 1024 * 1024));
+        }
 
     const EmailRow* markup = bySubject(ivana, QStringLiteral("markup"));
     ASSERT_NE(markup, nullptr);

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "controls/HtmlEditor.h"
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "mailtransfer/EmailWindow.h"
@@ -59,10 +59,12 @@ class EditorRoundTrip : public DataTest {
 protected:
     void SetUp() override
     {
-        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty())
+        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
-        if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty())
+        }
+        if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
         DataTest::SetUp();
         if (IsSkipped())
             return;

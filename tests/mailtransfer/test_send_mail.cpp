@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MailNames.h"
-#include "controls/MimeMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MailNames.h"
+#include "protocols/MimeMessage.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/SendMail.h"
 #include "procedures/common/OpenFiles.h"
@@ -61,8 +61,9 @@ class SendMailTest : public DataTest {
 protected:
     void SetUp() override
     {
-        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty())
+        if (const QString why = testsupport::SmtpServer::unavailableReason(); !why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
         DataTest::SetUp();
         if (IsSkipped())
             return;

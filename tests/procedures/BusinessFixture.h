@@ -22,6 +22,7 @@
 #include "runtime/BrowseView.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/TestSupport.h"
 
 namespace bt {
@@ -90,6 +91,8 @@ inline int pick(QDialog& d, long id)
 }
 
 class BusinessTest : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

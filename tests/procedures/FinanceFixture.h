@@ -8,6 +8,7 @@
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 
 #include <QApplication>
 #include <QTreeView>
@@ -15,6 +16,8 @@
 // The organiser window as the program opens it, over a fresh database, with helpers that add
 // categories and entries and drive the finance page's tree.
 class FinanceTest : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

@@ -5,11 +5,14 @@
 #include "procedures/common/OpenFiles.h"
 #include "tools/sampledata/SampleData.h"
 #include "tests/data/DataFixture.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 
 #include <QSettings>
 
 // An opened database in a temporary data folder, filled by the sample data generator on demand.
 class OrganiserListsTest : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {
@@ -37,13 +40,8 @@ protected:
         EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
         return r;
     }
-    // The trees' queues are the library's: a window of an earlier test leaves them filled.
-    static void clearTreeQueues()
-    {
-        VelmoraDll::InboxQ().clear();
-        VelmoraDll::PrihodiRashodiQ().clear();
-        VelmoraDll::KontaktiGrupaQ().clear();
-    }
+    // Empties the trees' queues in the middle of a test (the guard empties them around it).
+    static void clearTreeQueues() { TreeQueuesGuard::clear(); }
     static QStringList column(organiser::OrganiserList& l, const char* field)
     {
         QStringList out;

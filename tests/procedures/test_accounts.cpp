@@ -375,8 +375,9 @@ protected:
     static void TearDownTestSuite() { s.stop(); }
     void SetUp() override
     {
-        if (!s.skip.isEmpty())
+        if (!s.skip.isEmpty()) {
             GTEST_SKIP() << s.skip.toStdString();
+        }
         ASSERT_TRUE(s.error.isEmpty()) << s.error.toStdString();
         AccountsTest::SetUp();
     }

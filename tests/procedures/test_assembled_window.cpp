@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/Controls.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
@@ -45,6 +45,8 @@ using namespace organiser;
 using testsupport::presenter;
 
 namespace {
+
+using WorkbookOpener = testsupport::ScopedValue<std::function<bool(const QString&)>>;
 
 using testsupport::waitFor;
 
@@ -254,17 +256,16 @@ TEST_F(AssembledWindow, TheMailPageShowsCountsHeaderAttachmentsAndTheBodyAndTheC
     ASSERT_FALSE(at.isNull()) << strip->toPlainText().toStdString();
     at.setPosition(at.selectionStart() + 3);
     QList<QUrl> opened;
-    attachmentOpener() = [&opened](const QUrl& url) {
+    const testsupport::ScopedValue<std::function<bool(const QUrl&)>> opener(attachmentOpener(), [&opened](const QUrl& url) {
         opened << url;
         return true;
-    };
+    });
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(file)});
     EXPECT_TRUE(messages().isEmpty());
     // A file gone since is not handed on; the user learns why.
     QFile::remove(file);
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, strip->cursorRect(at).center());
-    attachmentOpener() = nullptr;
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(messages(), QStringList{QStringLiteral("Privitak nije pronađen.\n") + file});
     presenter().clear();
@@ -355,7 +356,7 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     const std::string selected = mails.cell("EM:ID").toStdString();
     const int contacts = count("CON_Contacts"), tasks = count("CAL_CalendarEvents"), folders = count("Inbox");
     QStringList printed;
-    const vrt::Report::PreviewRunner previous = vrt::Report::setPreviewRunner([&printed](vrt::Report& r) {
+    const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner, [&printed](vrt::Report& r) {
         printed = r.pageTexts(0);
         return false;
     });
@@ -430,10 +431,10 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
     };
     // A written workbook is handed to the desktop; here nothing opens it.
     QStringList opened;
-    finance::workbookOpener() = [&opened](const QString& path) {
+    const WorkbookOpener workbooks(finance::workbookOpener(), [&opened](const QString& path) {
         opened << path;
         return true;
-    };
+    });
     for (const Case& c : cases) {
         const QString what = c.entry ? QString::fromUtf8(c.entry) : QString::number(c.code);
         SCOPED_TRACE(what.toStdString());
@@ -459,8 +460,6 @@ TEST_F(AssembledWindow, EveryMenuEntryAndCommandDoesItsWorkOrSaysItIsNotThere)
             EXPECT_EQ(messages(), QStringList{NotAvailable});
         }
     }
-    finance::workbookOpener() = nullptr;
-    vrt::Report::setPreviewRunner(previous);
     EXPECT_EQ(opened.size(), 1);
     EXPECT_EQ(count("CON_Contacts"), contacts) << "no blank contact is left behind";
     EXPECT_EQ(count("CAL_CalendarEvents"), tasks);
@@ -598,8 +597,9 @@ TEST_F(AssembledWindow, TheTaskPrintGetsTheSelectedTaskAndTheCategoryFiltersTheT
         categories.select(r);
     ASSERT_GT(tasks.rowCount(), 0);
     const int done = row(tasks, "CAL:STATUS", "2");
-    if (done >= 0)
+    if (done >= 0) {
         EXPECT_TRUE(tasks.model().data(tasks.model().index(done, 6), Qt::FontRole).value<QFont>().strikeOut());
+    }
 
     // Print: with a task selected its report is made.
     tasks.select(0);
@@ -734,10 +734,10 @@ TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
 {
     open();
     QStringList opened;
-    finance::workbookOpener() = [&opened](const QString& path) {
+    const WorkbookOpener workbooks(finance::workbookOpener(), [&opened](const QString& path) {
         opened << path;
         return true;
-    };
+    });
     struct Case {
         int tab, categories, documents;
         const char* categoryName;
@@ -759,7 +759,6 @@ TEST_F(AssembledWindow, TheExcelCommandExportsTheDocumentSelectedOnItsSubTab)
         EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith(prefix)) << opened[0].toStdString();
         opened.clear();
     }
-    finance::workbookOpener() = nullptr;
 }
 
 // The arrows beside each tree move the selected node in the database; the tree shows it in

@@ -38,8 +38,9 @@ protected:
         BusinessTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
             GTEST_SKIP() << "pdftotext is not installed";
+        }
     }
     QString render(bool outgoing, long id)
     {
@@ -61,7 +62,7 @@ TEST_F(PrintTest, AnInvoiceCarriesTheLetterheadTheCustomerItsItemsAndTotals)
     const std::pair<const char*, QString> keys[] = {
         {"CompanyName", "Velmora d.o.o."}, {"CompanySlogan", "Red u knjigama"}, {"Street", "Ilica 1"},
         {"City", "Zagreb"}, {"State", "Hrvatska"}, {"Zip", "10000"}, {"Phone", "01 234 567"}, {"Fax", "01 234 568"},
-        // Longer than the 49 characters the original's working values held: printed whole.
+        // Longer than 49 characters: printed whole, never cut.
         {"Email", "racunovodstvo.glavnog.ureda@jako-duga-domena-tvrtke.example.hr"}};
     for (const auto& [k, v] : keys)
         ASSERT_TRUE(ini.put("License", k, v));
@@ -150,7 +151,7 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
     ID().BROJDOKUMENTA = "Račun-1";
     ASSERT_EQ(Access(Tbl::IDokumenti).Update(), 0);
     QStringList previewed;
-    const auto old = vrt::Report::setPreviewRunner([&](vrt::Report& r) {
+    const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner, [&](vrt::Report& r) {
         previewed << r.title();
         return false;
     });
@@ -170,7 +171,6 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
     EXPECT_EQ(previewed, QStringList{QStringLiteral("Račun-1")});
     panes.PrintInputDocument();
     EXPECT_EQ(previewed.size(), 1);
-    vrt::Report::setPreviewRunner(old);
 }
 
 TEST_F(PrintTest, CancelInTheProgressWindowEndsWithoutAReport)

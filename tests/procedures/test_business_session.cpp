@@ -39,8 +39,9 @@ void snap(QDialog& d, const QString& name)
 
 TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     organiser::OrganiserPanes* panes = window->findChild<organiser::OrganiserPanes*>();
     ASSERT_NE(panes, nullptr);
     Script s;
@@ -115,9 +116,11 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
     ASSERT_TRUE(list.selectId(QVariant::fromValue<qlonglong>(ID().ID)));
     const QString dir = screenshotDir().isEmpty() ? m_folder->path() : screenshotDir();
     const QString pdf = m_folder->file(QStringLiteral("invoice.pdf"));
-    const auto old = vrt::Report::setPreviewRunner([&](vrt::Report& r) { return r.writePdf(pdf); });
-    window->standInPanes()->PrintInvoice();
-    vrt::Report::setPreviewRunner(old);
+    {
+        const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner,
+                                                                          [&](vrt::Report& r) { return r.writePdf(pdf); });
+        window->standInPanes()->PrintInvoice();
+    }
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     ASSERT_TRUE(text.waitForFinished(20000));
@@ -135,8 +138,9 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
 TEST_F(BusinessTest, TheItemFormSpeaksEnglish)
 {
     const QString table = testsupport::binDir() + QStringLiteral("/Velmora.qvl");
-    if (!QFile::exists(table))
+    if (!QFile::exists(table)) {
         GTEST_SKIP() << "the translation table is not built";
+    }
     QUILVO translator;
     translator.INIT();
     translator.QVINIT(table, 2, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);

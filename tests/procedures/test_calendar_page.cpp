@@ -36,6 +36,7 @@
 #include "runtime/Notify.h"
 #include "runtime/PopupMenu.h"
 #include "tests/support/MenuChoice.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/TestSupport.h"
 #include "tests/data/DataFixture.h"
 
@@ -57,6 +58,8 @@ void shoot(QWidget* w, const char* name)
 }
 
 class CalendarPage : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {
@@ -272,8 +275,9 @@ TEST_F(CalendarPage, DragMovesTheRowAndTheMenuDeletesIt)
 // The popup menu's print shows the preview of the shown view; printed to a PDF, it reads back.
 TEST_F(CalendarPage, PrintPreviewRendersTheShownView)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     calendar->goToDate(monday);
     const QString pdf = m_folder->file("calendar.pdf");
     int previews = 0;

@@ -192,8 +192,9 @@ TEST_F(CalendarData, AddedEventIsStoredWithItsPartnerOrDropped)
         long highest = std::stol(query("SELECT COALESCE(MAX(seq), 0) FROM sqlite_sequence WHERE name = 'CAL_CalendarEvents'").at(0));
         for (int i = 0; i < c.rowsBefore; ++i)
             highest = addEvent("Postojeći", "x", 0, QDateTime(kDay, QTime(8, 0)), 30);
-        if (c.deleteLast)
+        if (c.deleteLast) {
             ASSERT_EQ(Access(Tbl::CAL_CalendarEvents).ExecSql("DELETE FROM \"CAL_CalendarEvents\" WHERE \"EVENTID\" = " + std::to_string(highest)), 0);
+        }
         routines->PopulateCalendar();
         const int rows = count("CAL_CalendarEvents");
         testsupport::presenter().clear();
@@ -673,8 +674,9 @@ TEST_F(CalendarData, CategoryListRefusesThePseudoCategory)
 // The task report, written as a PDF and read back with pdftotext.
 TEST_F(CalendarData, TaskReportPrintsTheTaskWithItsPartner)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext is not installed";
+    }
     const long partner = addContact("Perić", "Luka", "Perić i sinovi");
     QString longBody;
     for (int i = 0; i < 300; ++i)
@@ -734,7 +736,7 @@ TEST(CalendarLanguage, EveryShownTextHasAnEnglishRow)
 // Dates are values shown with four-digit years, whatever the locale's short pattern says.
 TEST(TaskFormDates, FourDigitYearsInEveryLocale)
 {
-    const QLocale previous;
+    const testsupport::OnScopeExit locale([previous = QLocale()] { QLocale::setDefault(previous); });
     for (const auto& [language, country] : {std::pair{QLocale::C, QLocale::AnyCountry}, std::pair{QLocale::English, QLocale::UnitedStates},
                                             std::pair{QLocale::Croatian, QLocale::Croatia}, std::pair{QLocale::German, QLocale::Germany}}) {
         QLocale::setDefault(QLocale(language, country));
@@ -744,5 +746,4 @@ TEST(TaskFormDates, FourDigitYearsInEveryLocale)
         EXPECT_TRUE(form.startDate()->text().contains(QStringLiteral("1999"))) << form.startDate()->text().toStdString();
         EXPECT_EQ(form.startDate()->date(), QDate(1999, 12, 31));
     }
-    QLocale::setDefault(previous);
 }

@@ -455,6 +455,8 @@ TEST_F(ContactsTest, PickModeHandsBackOneContactAndTheListFollowsTheExactGroup)
 
 // The organiser window as the program builds it: its commands reach the real forms.
 class ContactsInTheProgram : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

@@ -14,6 +14,7 @@
 #include "runtime/PopupMenu.h"
 #include "runtime/WindowManager.h"
 #include "tests/data/DataFixture.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/MenuChoice.h"
 #include "tests/support/TestSupport.h"
 
@@ -42,6 +43,8 @@ namespace {
 using testsupport::waitFor;
 
 class PlanningPage : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {
@@ -158,7 +161,7 @@ TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
 
     // "Odgoda" asks for the delay; 3 working days.
     {
-        vrt::DialogRunner old = vrt::setDialogRunner([](QDialog& d) {
+        const testsupport::ScopedDialogRunner runner([](QDialog& d) {
             auto* entry = d.findChild<QLineEdit*>(QStringLiteral("MN:ODGODA"));
             entry->selectAll();
             QTest::keyClicks(entry, "3");
@@ -167,7 +170,6 @@ TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
         MenuChoice delay("Odgoda");
         drawLink(pour, dry); // FS, then the delay
         ASSERT_TRUE(waitFor([&] { return delay.shown > 0; }));
-        vrt::setDialogRunner(old);
     }
     ASSERT_EQ(plan().linkCount(), 2);
     EXPECT_EQ(plan().links()[1].delay, 3);
@@ -209,8 +211,9 @@ TEST_F(PlanningPage, APlanIsBuiltLinkedScheduledSavedExportedAndOpenedAgain)
         }
     }
     EXPECT_EQ(tasks, 4);
-    if (const QString lint = QStandardPaths::findExecutable("xmllint"); !lint.isEmpty())
+    if (const QString lint = QStandardPaths::findExecutable("xmllint"); !lint.isEmpty()) {
         EXPECT_EQ(QProcess::execute(lint, {"--noout", exported}), 0);
+    }
 
     const QByteArray saved = plan().toXml();
     command(5001);
@@ -355,7 +358,7 @@ TEST(LinkDelayWindow, KeepsWhatWasTypedWhicheverButtonCloses)
     };
     const Case cases[] = {{3, nullptr, true, 3}, {3, "-12", true, -12}, {0, "12345", true, 1234}, {5, "7", false, 7}, {4, "x", true, 4}}; // letters are refused
     for (const Case& c : cases) {
-        vrt::DialogRunner old = vrt::setDialogRunner([&c](QDialog& d) {
+        const testsupport::ScopedDialogRunner runner([&c](QDialog& d) {
             EXPECT_EQ(d.windowTitle(), "Link odgoda");
             auto* entry = d.findChild<QLineEdit*>(QStringLiteral("MN:ODGODA"));
             if (c.typed) {
@@ -365,7 +368,6 @@ TEST(LinkDelayWindow, KeepsWhatWasTypedWhicheverButtonCloses)
             return int(c.ok ? QDialog::Accepted : QDialog::Rejected);
         });
         EXPECT_EQ(panes::F_LinkOdgoda(c.in, nullptr), c.out) << c.in << " " << (c.typed ? c.typed : "-");
-        vrt::setDialogRunner(old);
     }
 }
 

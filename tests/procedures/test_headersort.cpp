@@ -56,6 +56,21 @@ FakeList contacts()
 
 const std::vector<SortKeyComponent> kKeyById = {{"CON:ID", true}};
 
+// Croatian letter order for as long as it lives.
+class CroatianCollation {
+public:
+    CroatianCollation()
+    {
+        vrt::RegionalTexts hr = m_saved;
+        hr.collation = QStringLiteral("ABCČĆDĐEFGHIJKLMNOPQRSŠTUVWXYZŽabcčćdđefghijklmnopqrsštuvwxyzž");
+        vrt::setRegionalTexts(hr);
+    }
+    ~CroatianCollation() { vrt::setRegionalTexts(m_saved); }
+
+private:
+    const vrt::RegionalTexts m_saved = vrt::regionalTexts();
+};
+
 } // namespace
 
 TEST(HeaderSort, ClickSequences)
@@ -252,14 +267,12 @@ TEST(HeaderSort, OrderTextSortsRowsInMemory)
         int id;
     };
     std::vector<Row> rows = {{"čaša", 3}, {"Cesta", 1}, {"ćup", 2}, {"cesta", 4}, {"dom", 5}};
-    const vrt::RegionalTexts saved = vrt::regionalTexts();
-    vrt::RegionalTexts hr = saved;
-    hr.collation = QStringLiteral("ABCČĆDĐEFGHIJKLMNOPQRSŠTUVWXYZŽabcčćdđefghijklmnopqrsštuvwxyzž");
-    vrt::setRegionalTexts(hr);
-    sortRowsByOrder<Row>(rows, "+UPPER(N),-ID", [](const Row& r, const QString& f) {
-        return f == "N" ? QVariant(r.name) : QVariant(r.id);
-    });
-    vrt::setRegionalTexts(saved);
+    {
+        const CroatianCollation croatian;
+        sortRowsByOrder<Row>(rows, "+UPPER(N),-ID", [](const Row& r, const QString& f) {
+            return f == "N" ? QVariant(r.name) : QVariant(r.id);
+        });
+    }
     QStringList order;
     for (const Row& r : rows)
         order << r.name;
@@ -296,12 +309,10 @@ TEST(HeaderSort, HeaderClicksWithModifiersOnAView)
     EXPECT_EQ(column(2), (QStringList{"9", "10.5", "100"})) << "numbers as numbers";
     click(2, Qt::NoModifier);
     EXPECT_EQ(column(2), (QStringList{"100", "10.5", "9"}));
-    const vrt::RegionalTexts saved = vrt::regionalTexts();
-    vrt::RegionalTexts hr = saved;
-    hr.collation = QStringLiteral("ABCČĆDĐEFGHIJKLMNOPQRSŠTUVWXYZŽabcčćdđefghijklmnopqrsštuvwxyzž");
-    vrt::setRegionalTexts(hr);
-    click(0, Qt::NoModifier);
-    vrt::setRegionalTexts(saved);
+    {
+        const CroatianCollation croatian;
+        click(0, Qt::NoModifier);
+    }
     EXPECT_EQ(column(1), (QStringList{"Eva", "Ivo", "Ana"})) << "text without case, Croatian order";
     click(2, Qt::ControlModifier);
     EXPECT_EQ(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Prezime[+1]"));

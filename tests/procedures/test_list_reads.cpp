@@ -102,8 +102,9 @@ TEST_F(ListReads, EachListIsReadOncePerStart)
             once[def.control] = 1;
         EXPECT_EQ(show(reads()), show(once));
         EXPECT_EQ(vrt::Browse::totalReads() - before, once.size());
-        if (page == 2)
+        if (page == 2) {
             EXPECT_GT(list(ctl::Email).rowCount(), 0) << "the mail page shows the inbox's mail";
+        }
         window.reset();
         clearTreeQueues();
     }

@@ -2,7 +2,7 @@
 // report, on a small database in a temporary data folder.
 #include <gtest/gtest.h>
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/common/TreeLists.h"
@@ -320,8 +320,9 @@ QString pdfText(const QString& pdf, int page)
 
 TEST_F(MailFolders, TheEmailReportPrintsTheHeaderOnEveryPageAndTheBodyAcrossPages)
 {
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
     QStringList lines;
     for (int i = 1; i <= 90; ++i)
         lines << QStringLiteral("Redak %1 tijela poruke s kvačicama čćž").arg(i, 3, 10, QLatin1Char('0'));

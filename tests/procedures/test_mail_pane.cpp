@@ -2,7 +2,7 @@
 // captions, the attachment strip page and the text body taken from the preview.
 #include <gtest/gtest.h>
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/TableManagers.h"
 #include "procedures/mail/MailPane.h"
 #include "runtime/DateTime.h"

@@ -101,8 +101,9 @@ TEST(PasswordGenerator, DrawsMeetTheRules)
                 ASSERT_EQ(k.upper, c.exactEach) << g.password.toStdString();
                 ASSERT_EQ(k.lower, c.exactEach) << g.password.toStdString();
             }
-            if (c.digits)
+            if (c.digits) {
                 ASSERT_GE(k.digits, m) << g.password.toStdString();
+            }
             if (c.mixed) {
                 ASSERT_GE(k.upper, m) << g.password.toStdString();
                 ASSERT_GE(k.lower, m) << g.password.toStdString();

@@ -168,9 +168,10 @@ TEST_F(OpenFilesTest, CreatesEveryTableAsDeclaredOnceAndNothingTheSecondTime)
         while (info.fetch())
             actual.push_back(info.text(2).value_or("") + " " + info.text(3).value_or(""));
         EXPECT_EQ(actual, expected);
-        if (table != "SQL_FILE")
+        if (table != "SQL_FILE") {
             EXPECT_NE(row("SELECT sql FROM sqlite_master WHERE name = '" + table + "'").find("PRIMARY KEY AUTOINCREMENT"),
                       std::string::npos);
+        }
 
         // Keys other than the primary: one index each, components in order, direction, case rule.
         std::vector<std::string> expectedIdx, actualIdx;

@@ -2,6 +2,7 @@
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "tests/procedures/StandInServices.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/TestSupport.h"
@@ -17,6 +18,8 @@ struct SilentFrame : FrameLink {
 };
 
 class OrganiserOnData : public DataTest {
+    TreeQueuesGuard m_treeQueues; // first made, last gone
+
 protected:
     void SetUp() override
     {

@@ -1,5 +1,5 @@
 #include "tests/procedures/StandInServices.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "data/Globals.h"
 #include "procedures/organiser/window/CommandDispatcher.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
@@ -145,10 +145,12 @@ TEST(CommandDispatcher, EveryCommandReachesItsAction)
         EXPECT_EQ(rig.dispatcher->dispatch(c.code), 0) << c.code;
         EXPECT_EQ(rig.log.calls(), c.calls) << c.code;
         EXPECT_EQ(rig.dispatcher->command(), 0) << c.code;
-        if (c.financeTab >= 0)
+        if (c.financeTab >= 0) {
             EXPECT_EQ(rig.dispatcher->financeTab(), c.financeTab) << c.code;
-        if (c.code == 1002 || c.code == 2005)
+        }
+        if (c.code == 1002 || c.code == 2005) {
             EXPECT_EQ(rig.launcher.program, korbelsteen::programPath(rig.data.path())) << c.code;
+        }
     }
 }
 

@@ -135,8 +135,9 @@ TEST_F(OrganiserListsTest, ListsFollowTheirFolderGroupAndSelection)
         const auto docs = query("SELECT COUNT(*) FROM IDokumenti WHERE KUPACID = " + id.toStdString());
         EXPECT_EQ(lists.list(ctl::PID).rowCount(), std::stoi(docs[0]));
         const QString name = contacts.cell("CON:PREZIME") + " " + contacts.cell("CON:IME");
-        if (contacts.cell("CON:SREDNJEIME").isEmpty())
+        if (contacts.cell("CON:SREDNJEIME").isEmpty()) {
             EXPECT_EQ(contacts.cell("LC:FIRSTLAST"), name);
+        }
     }
     // An empty group empties them.
     lists.setContactGroup(999999);
@@ -193,8 +194,9 @@ TEST_F(OrganiserListsTest, HeaderSortsAsTheListsDefineThem)
         const QString a = mail.cell("EM:DATUM", r - 1) + mail.cell("EM:VRIJEME", r - 1);
         const QString b = mail.cell("EM:DATUM", r) + mail.cell("EM:VRIJEME", r);
         ASSERT_LE(a, b) << r;
-        if (a == b)
+        if (a == b) {
             ASSERT_LT(mail.cell("EM:ID", r - 1).toInt(), mail.cell("EM:ID", r).toInt());
+        }
     }
     OrganiserList& money = lists.list(ctl::Pr);
     money.setCondition({});
@@ -382,8 +384,9 @@ TEST_F(OrganiserListsTest, LazyMailListLocatesAsAWholeReadWithoutReadingRows)
         lazy.locate(c.typed);
         eager.locate(c.typed);
         EXPECT_EQ(lazy.selectedId().toLongLong(), eager.selectedId().toLongLong()) << what;
-        if (!c.subject.isEmpty())
+        if (!c.subject.isEmpty()) {
             EXPECT_EQ(eager.cell("EM:SUBJECT"), c.subject) << what;
+        }
         if (!c.found)
             EXPECT_EQ(lazy.selectedId().toLongLong(), before.toLongLong()) << what << ": nothing matches, the selection stays";
         else
@@ -391,8 +394,9 @@ TEST_F(OrganiserListsTest, LazyMailListLocatesAsAWholeReadWithoutReadingRows)
                 c.typed.toCaseFolded()))
                 << what;
         // Only the size column's texts are computed where SQL cannot follow: it reads rows.
-        if (c.column != Size)
+        if (c.column != Size) {
             EXPECT_EQ(lazy.source().rowTextsRead(), read) << what;
+        }
     }
 
     // Letters typed into the view reach the locator; the view reads only the rows it shows.

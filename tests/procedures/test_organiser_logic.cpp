@@ -356,10 +356,11 @@ TEST(Korbelsteen, StartsTheProgramWithItsArguments)
     QFile::setPermissions(data.file("korbelsteen"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // The one installed beside this program wins over a file of that name in the data folder.
     const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/korbelsteen");
-    if (QFileInfo(beside).isExecutable())
+    if (QFileInfo(beside).isExecutable()) {
         EXPECT_EQ(korbelsteen::programPath(data.path()), beside);
-    else if (QStandardPaths::findExecutable(QStringLiteral("korbelsteen")).isEmpty())
+    } else if (QStandardPaths::findExecutable(QStringLiteral("korbelsteen")).isEmpty()) {
         EXPECT_EQ(korbelsteen::programPath(data.path()), data.file("korbelsteen"));
+    }
 
     korbelsteen::DetachedLauncher launcher;
     EXPECT_FALSE(launcher.lastStillRunning());

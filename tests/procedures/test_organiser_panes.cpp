@@ -1,6 +1,6 @@
 #include "controls/Controls.h"
 #include "controls/Images.h"
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/window/EventChecks.h"
 #include "procedures/mail/MailActions.h"
@@ -96,9 +96,10 @@ TEST(OrganiserMenus, InventoryAndActions)
         // The menu as it is shown: an entry that names an icon shows one, the others none.
         const std::unique_ptr<QMenu> shown(menus.menu(popup).buildMenu());
         for (QAction* a : shown->actions())
-            if (!a->isSeparator())
+            if (!a->isSeparator()) {
                 EXPECT_EQ(a->icon().pixmap(16, 16).isNull(), menus.icon(popup, a->data().toInt()).isEmpty())
                     << a->text().toStdString();
+            }
         for (size_t i = 0; i < list.size(); ++i) {
             ++entries;
             EXPECT_EQ(items[i].separator, list[i].text.isEmpty());
@@ -128,8 +129,9 @@ TEST(OrganiserMenus, InventoryAndActions)
     ASSERT_FALSE(tick.isNull());
     const std::unique_ptr<QMenu> links(menus.menu(Popup::GanttLinks).buildMenu());
     for (QAction* a : links->actions())
-        if (!a->isSeparator())
+        if (!a->isSeparator()) {
             EXPECT_EQ(a->icon().pixmap(16, 16).toImage(), ticked.contains(a->text()) ? tick : QImage()) << a->text().toStdString();
+        }
 
     // An image in the data folder wins over the drawing of the same name.
     testsupport::TempFolder data;
@@ -532,10 +534,12 @@ TEST_F(OrganiserListsTest, TreesFilledFromTheTablesDriveTheirLists)
     for (const auto& [id, shown, range] : w.walk(tree::MailFolders, ctl::Email, "EM:INBOXID")) {
         EXPECT_EQ(range.toLongLong(), id);
         EXPECT_TRUE(shown.empty() || shown == std::set<QString>{QString::number(id)}) << id;
-        if (id == sample.inboxId)
+        if (id == sample.inboxId) {
             EXPECT_FALSE(shown.empty()) << "the inbox shows its mails";
-        if (id == sample.accountRootId)
+        }
+        if (id == sample.accountRootId) {
             EXPECT_TRUE(shown.empty()) << "the account's root holds no mail";
+        }
     }
 
     // Finance: the tab fills the category tree; a category shows the entries of its subtree.

@@ -4,6 +4,7 @@
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "tests/procedures/StandInServices.h"
+#include "tests/procedures/TreeQueuesGuard.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "tests/support/TestSupport.h"
@@ -59,6 +60,7 @@ struct Launches : ProcessLauncher {
 };
 
 struct Rig {
+    TreeQueuesGuard treeQueues; // first made, last gone
     testsupport::TempFolder data;
     FrameSpy frame;
     NotifyFrameLink link{frame.id};

@@ -77,6 +77,7 @@ TEST(PaneLayout, MailPagePositionsAreSavedAndRestored)
     ini.put("LEmail", "W", "333");
     g[21] = {202, 40, 10, 10};
     for (const auto& [c, r] : readMainLayout(ini, geometry))
-        if (c == 21)
+        if (c == 21) {
             EXPECT_EQ(r, QRect(202, 40, 333, 10));
+        }
 }

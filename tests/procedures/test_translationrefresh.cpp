@@ -49,12 +49,10 @@ const QString kMonths = "January,February,March,April,May,June,July,August,Septe
 TEST(TranslationRefresh, OnlyWhenLanguageOrFileChanged)
 {
     RegionalGuard guard;
-    const int savedLanguage = LoadedLanguage;
-    const QString savedFile = LoadedTranslationFile;
+    const testsupport::ScopedValue<int> language(LoadedLanguage, 2);
+    const testsupport::ScopedValue<QString> file(LoadedTranslationFile, "Velmora.qvt");
     SpyTranslator t;
     vrt::ErrorClass errors;
-    LoadedLanguage = 2;
-    LoadedTranslationFile = "Velmora.qvt";
     EXPECT_FALSE(refreshTranslationIfChanged(t, errors, "Velmora.qvt", 2));
     EXPECT_TRUE(t.calls.isEmpty());
     EXPECT_TRUE(refreshTranslationIfChanged(t, errors, "Drugi.qvt", 2));
@@ -63,11 +61,9 @@ TEST(TranslationRefresh, OnlyWhenLanguageOrFileChanged)
     EXPECT_EQ(LoadedLanguage, 3);
     EXPECT_EQ(LoadedTranslationFile, QString("Drugi.qvt"));
     EXPECT_EQ(t.translationFile(), QString("Drugi.qvt"));
-    LoadedLanguage = savedLanguage;
-    LoadedTranslationFile = savedFile;
 }
 
-TEST(TranslationRefresh, MessagesAreTranslatedFromTheOriginalsAndKeptWhole)
+TEST(TranslationRefresh, MessagesAreTranslatedFromTheSourceTextsAndKeptWhole)
 {
     RegionalGuard guard;
     SpyTranslator t;

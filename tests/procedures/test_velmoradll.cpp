@@ -78,6 +78,7 @@ TEST(VelmoraDllLanguage, SetUpByTheWorkingFolderValue)
         {"7", false, -1, false},   // sets nothing
         {nullptr, true, 0, false}, // missing: 2 is written and used
     };
+    const testsupport::OnScopeExit restore([saved = vrt::regionalTexts()] { vrt::setRegionalTexts(saved); });
     for (const auto& c : cases) {
         vrt::RegionalTexts before;
         before.charset = -1;

@@ -15,8 +15,9 @@ namespace {
 Decimal dec(std::string_view text)
 {
     const auto d = Decimal::parse(text);
-    if (!d)
+    if (!d) {
         ADD_FAILURE() << "test value does not parse: " << text;
+    }
     return d.value_or(Decimal());
 }
 

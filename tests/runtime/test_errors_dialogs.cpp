@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <typeinfo>
 
 #include <unistd.h>
 
@@ -179,4 +180,15 @@ TEST_F(RuntimeDialogs, NoBoxWhereNobodyCanSeeIt)
     EXPECT_TRUE(said.endsWith(QStringLiteral(": Kraj?\n"))) << said.toStdString();
     vrt::FileDialogArgs file;
     EXPECT_FALSE(qt->fileDialog(file));
+}
+
+// The data layer holds the presenter slot; the widget part, once loaded, makes the Qt
+// presenter the one used when no other is set.
+TEST_F(RuntimeDialogs, TheWidgetPartsPresenterIsTheDefault)
+{
+    const testsupport::OnScopeExit scripted(&testsupport::installScriptedPresenter);
+    vrt::setPresenter(nullptr);
+    const std::unique_ptr<vrt::Presenter> qt = vrt::makeQtPresenter();
+    vrt::Presenter& used = vrt::presenter();
+    EXPECT_EQ(typeid(used), typeid(*qt));
 }

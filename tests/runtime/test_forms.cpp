@@ -274,8 +274,9 @@ TEST_F(Framework, UpdateRequestsThroughTheForm)
         EXPECT_EQ(w.titles[0], c.title) << c.name;
         EXPECT_EQ(w.actions[0], c.action) << c.name;
         EXPECT_EQ(w.red[0], c.red) << c.name;
-        if (c.request == vrt::INSERT_RECORD && c.ok)
+        if (c.request == vrt::INSERT_RECORD && c.ok) {
             EXPECT_EQ(browse.selectedId(), QVariant(6)) << c.name; // the new row is selected
+        }
         if (c.request == vrt::INSERT_RECORD && !c.ok) {
             EXPECT_EQ(fresh.find(6), nullptr) << c.name; // the primed row is gone
             EXPECT_FALSE(fresh.isPrimed) << c.name;
@@ -404,9 +405,11 @@ TEST_F(Framework, ViewDrivesTheBrowse)
     EXPECT_EQ(shown, 1);
     EXPECT_EQ(table.find(4)->name, "Rovinj");
     // The popup's Izmjena reaches the same form.
-    auto old = vrt::PopupMenu::setRunner([](const vrt::PopupMenu& m, QPoint, QWidget*) { return m.idOf("Change"); });
-    browse.popup().ask();
-    vrt::PopupMenu::setRunner(old);
+    {
+        const testsupport::ScopedHook<vrt::PopupMenu::Runner> runner(
+            &vrt::PopupMenu::setRunner, [](const vrt::PopupMenu& m, QPoint, QWidget*) { return m.idOf("Change"); });
+        browse.popup().ask();
+    }
     EXPECT_EQ(shown, 2);
 }
 

@@ -168,13 +168,15 @@ TEST(IniFile, AFileThatCannotBeReadIsNeverReplaced)
     dir.write("Standard.ini", kSample);
     const QString path = dir.file("Standard.ini");
     // The folder is the writer's, the file is not readable to it: a replace would succeed.
-    if (::geteuid() == 0)
+    if (::geteuid() == 0) {
         ASSERT_EQ(::chown(QFile::encodeName(dir.path()).constData(), 65534, 65534), 0);
+    }
     ASSERT_TRUE(QFile::setPermissions(path, QFile::WriteOwner));
     {
         OrdinaryUser user;
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             GTEST_SKIP() << "cannot act as an ordinary user";
+        }
         vrt::IniFile ini(path);
         EXPECT_FALSE(ini.put("SR", "START", "0"));
         EXPECT_TRUE(ini.errorString().contains(path)) << ini.errorString().toStdString();

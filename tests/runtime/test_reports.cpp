@@ -117,8 +117,9 @@ TEST(Process, WalksTakesAndReportsProgress)
         EXPECT_EQ(process.read(), c.read) << c.name;
         EXPECT_EQ(process.taken(), c.taken) << c.name;
         EXPECT_TRUE(sink.finished) << c.name;
-        if (c.result == vrt::Process::Result::Completed)
+        if (c.result == vrt::Process::Result::Completed) {
             EXPECT_EQ(sink.percents.back(), 100) << c.name;
+        }
         if (c.knowCount && c.rows) {
             EXPECT_TRUE(std::is_sorted(sink.percents.begin(), sink.percents.end())) << c.name;
             EXPECT_EQ(sink.percents.front(), 0) << c.name;
@@ -154,8 +155,9 @@ TEST(Process, TheProgressWindowCancels)
 
 TEST(Report, BandsReachThePdfInOrderOnEveryPage)
 {
-    if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+    if (QStandardPaths::findExecutable("pdftotext").isEmpty()) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    }
     testsupport::TempFolder temp;
     RowsSource source(makeRows(60));
     vrt::Report report;
@@ -227,7 +229,7 @@ TEST(Report, PreviewNeverBlocksATest)
     EXPECT_EQ(testsupport::modalLog(), QStringList{"QPrintPreviewDialog"});
     // A program or test can take the preview over entirely.
     int pages = 0;
-    auto old = vrt::Report::setPreviewRunner([&](vrt::Report& r) {
+    const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner, [&](vrt::Report& r) {
         pages = r.pageCount();
         return true;
     });
@@ -252,5 +254,4 @@ TEST(Report, PreviewNeverBlocksATest)
     report.clear();
     EXPECT_EQ(vrt::runReport(report, whole, nullptr), vrt::REQUEST_COMPLETED);
     EXPECT_EQ(pages, 1);
-    vrt::Report::setPreviewRunner(old);
 }

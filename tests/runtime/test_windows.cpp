@@ -219,10 +219,12 @@ TEST(PopupMenu, ItemsAreDrivenById)
 
     // ask() shows the menu through the runner and runs what was picked.
     ran.clear();
-    auto old = vrt::PopupMenu::setRunner([&](const vrt::PopupMenu&, QPoint, QWidget*) { return add; });
-    EXPECT_EQ(menu.ask(), add);
-    EXPECT_EQ(ran, std::vector<QString>{"new"});
-    vrt::PopupMenu::setRunner(old);
+    {
+        const testsupport::ScopedHook<vrt::PopupMenu::Runner> runner(
+            &vrt::PopupMenu::setRunner, [&](const vrt::PopupMenu&, QPoint, QWidget*) { return add; });
+        EXPECT_EQ(menu.ask(), add);
+        EXPECT_EQ(ran, std::vector<QString>{"new"});
+    }
 
     EXPECT_TRUE(menu.remove(sub));
     EXPECT_EQ(menu.item(read), nullptr);

@@ -16,8 +16,8 @@ namespace {
 
 // What reached the handlers below the translator.
 struct Recorded {
-    QString kind, title, extra;
-    vrt::MessageArgs message;
+    QString kind, title, extra{};
+    vrt::MessageArgs message{};
     int code = 0;
 };
 
@@ -182,6 +182,7 @@ TEST_F(QuilvoHooks, StopWindowReportsThroughIniFilesAndTheHelper)
     vrt::IniFile(folder.file(QStringLiteral("Standard.ini"))).put(QStringLiteral("Pellorin"), QStringLiteral("Server"), server.path());
     auto clicking = std::make_shared<ClickingPresenter>();
     vrt::setPresenter(clicking);
+    const testsupport::OnScopeExit scripted(&testsupport::installScriptedPresenter);
     auto t = started(2);
     std::vector<QStringList> launched;
     std::vector<int> ended;
@@ -191,7 +192,6 @@ TEST_F(QuilvoHooks, StopWindowReportsThroughIniFilesAndTheHelper)
     });
     t->setEndProgram([&](int code) { ended.push_back(code); });
     t->STOP(QStringLiteral("line1\r\nline2"));
-    testsupport::installScriptedPresenter();
 
     EXPECT_EQ(clicking->buttonTexts, (QStringList{QStringLiteral("&Close"), QStringLiteral("Otkloni"), QStringLiteral("Report")}));
     const QString kelpart = folder.file(QStringLiteral("Kelpart"));

@@ -211,11 +211,13 @@ protected:
     void SetUp() override
     {
         QString why;
-        if (!testsupport::registerOdbcDriver(&why))
+        if (!testsupport::registerOdbcDriver(&why)) {
             GTEST_SKIP() << why.toStdString();
+        }
         for (const QString& program : {kVelmora, kKorbelsteen})
-            if (!QFileInfo(testsupport::binDir() + QLatin1Char('/') + program).isExecutable())
+            if (!QFileInfo(testsupport::binDir() + QLatin1Char('/') + program).isExecutable()) {
                 GTEST_SKIP() << program.toStdString() << " is not built";
+            }
     }
 };
 

@@ -71,15 +71,17 @@ TEST(DriverInstall, TheFlagIsWrittenOnlyAfterTheProbeConnectionSucceeds)
                   c.flagAfter ? std::optional<QString>(QString::fromLatin1(c.flagAfter)) : std::nullopt);
         EXPECT_EQ(done, c.reports == 0);
         ASSERT_EQ(int(reports.size()), c.reports);
-        if (!reports.empty())
+        if (!reports.empty()) {
             EXPECT_TRUE(reports[0].startsWith(QStringLiteral("SQLite3 ODBC Driver : ")));
+        }
     }
 }
 
 TEST(DriverInstall, RegistersTheDriverUnderItsConnectionNameInThePrivateOdbcConfiguration)
 {
-    if (OdbcDriverInstaller::driverLibrary().isEmpty())
+    if (OdbcDriverInstaller::driverLibrary().isEmpty()) {
         GTEST_SKIP() << "libsqliteodbc is not installed";
+    }
     const QString odbcinst = qEnvironmentVariable("ODBCSYSINI") + QStringLiteral("/odbcinst.ini");
     ASSERT_TRUE(odbcinst.startsWith(testsupport::isolatedRoot()));
     QFile(odbcinst).open(QIODevice::WriteOnly | QIODevice::Truncate); // as on a machine without it

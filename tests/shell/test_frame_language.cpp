@@ -113,7 +113,8 @@ TEST(FrameLanguage, TheFrameComesUpInEnglishAndFollowsEachChangeOfLanguage)
         EXPECT_EQ(frame.painter().text(QStringLiteral("naslov"))->text, QString::fromUtf8(c.waiting));
         // What the buttons show is what their commands say.
         for (QToolButton* b : ribbon.findChildren<QToolButton*>())
-            if (b->defaultAction())
+            if (b->defaultAction()) {
                 EXPECT_EQ(b->text(), b->defaultAction()->text()) << b->objectName().toStdString();
+            }
     }
 }

@@ -419,7 +419,7 @@ std::vector<QString> messages()
 {
     std::vector<QString> out;
     for (const auto& c : testsupport::presenter().calls()) {
-        EXPECT_TRUE(c.caption.isEmpty());
+        EXPECT_TRUE(c.caption.isEmpty()) << c.caption.toStdString();
         out.push_back(c.kind + QLatin1Char(' ') + c.text);
     }
     return out;
@@ -470,8 +470,9 @@ TEST(FrameProgram, SigtermClosesTheFrameInOrderAndTheProgramEndsNormally)
 {
     testsupport::TempFolder data;
     testsupport::CwdGuard cwd(data.path());
-    const std::string oldFolder = THISPCPATH;
-    THISPCPATH = data.path().toStdString();
+    const testsupport::ScopedValue<std::string> folder(THISPCPATH, data.path().toStdString());
+    // The program's run installs its translator's hooks; the tests after this one start without.
+    const testsupport::OnScopeExit hooks(&vrt::resetHooks);
     vrt::IniClass& settings = program().settings;
     if (!settings.isInitialised())
         settings.init(QStringLiteral("Velmora"));
@@ -480,7 +481,6 @@ TEST(FrameProgram, SigtermClosesTheFrameInOrderAndTheProgramEndsNormally)
         .put(QStringLiteral("SR"), QStringLiteral("START"), QStringLiteral("1"));
     QTimer::singleShot(0, [] { ::raise(SIGTERM); });
     const int code = W_Frame();
-    THISPCPATH = oldFolder;
     EXPECT_EQ(code, 0);
     EXPECT_GT(settings.fetchInt(QStringLiteral("W_Frame"), QStringLiteral("W"), 0), 0);
     EXPECT_EQ(vrt::IniFile(data.file(QStringLiteral("Standard.ini"))).get(QStringLiteral("SR"), QStringLiteral("START")),

@@ -42,8 +42,9 @@ inline void expectEnglishRows(const std::set<QString>& texts)
         ASSERT_NE(row, english.end());
         EXPECT_FALSE(row->second.trimmed().isEmpty());
         auto again = english.find(row->second.toUpper());
-        if (again != english.end())
+        if (again != english.end()) {
             EXPECT_EQ(again->second, row->second);
+        }
     }
 }
 

@@ -18,8 +18,8 @@ public:
         QString password = QStringLiteral("tajna");
         bool tls = true;          // STARTTLS, required before AUTH
         bool implicitTls = false; // TLS from the start instead
-        QStringList refused;      // recipients answered with 550
-        QString maildir;          // also deliver each accepted message here (Dovecot::maildir)
+        QStringList refused{};    // recipients answered with 550
+        QString maildir{};        // also deliver each accepted message here (Dovecot::maildir)
         bool hangUp = false;      // drop the connection after DATA, accepting nothing
         bool keepThenHangUp = false; // keep the message, drop the connection before "250"
         bool keepThenSilent = false; // keep the message and never answer

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <utility>
 #include <ostream>
 #include <vector>
 
@@ -96,6 +97,52 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Global hooks and settings a test changes are put back by a guard, so a failed assertion
+// that ends the test early leaves nothing behind for the tests after it.
+// ScopedValue: a global reached as a reference (a variable, or a function returning one).
+template <typename T>
+class ScopedValue {
+public:
+    ScopedValue(T& slot, T value) : m_slot(slot), m_saved(std::exchange(slot, std::move(value))) {}
+    ~ScopedValue() { m_slot = std::move(m_saved); }
+    ScopedValue(const ScopedValue&) = delete;
+    ScopedValue& operator=(const ScopedValue&) = delete;
+
+private:
+    T& m_slot;
+    T m_saved;
+};
+
+// ScopedHook: a hook installed through a setter that returns the one it replaces.
+template <typename T>
+class ScopedHook {
+public:
+    ScopedHook(T (*set)(T), T hook) : m_set(set), m_saved(set(std::move(hook))) {}
+    ~ScopedHook() { m_set(std::move(m_saved)); }
+    ScopedHook(const ScopedHook&) = delete;
+    ScopedHook& operator=(const ScopedHook&) = delete;
+
+private:
+    T (*m_set)(T);
+    T m_saved;
+};
+
+// OnScopeExit: anything else (a setter with a separate getter); runs `undo` when it ends.
+class OnScopeExit {
+public:
+    explicit OnScopeExit(std::function<void()> undo) : m_undo(std::move(undo)) {}
+    ~OnScopeExit()
+    {
+        if (m_undo)
+            m_undo();
+    }
+    OnScopeExit(const OnScopeExit&) = delete;
+    OnScopeExit& operator=(const OnScopeExit&) = delete;
+
+private:
+    std::function<void()> m_undo;
 };
 
 class CwdGuard {

@@ -9,8 +9,8 @@
 class TagSetClass;
 
 // W_First.FillTaskPanel: the overview page's task panel filled with the open tasks, and what
-// the original routine does around it (the demonstration tasks' dates, the notes' tags, the
-// chart, the backup on start, the tab and the window). The database is read and written
+// the routine does around it (the demonstration tasks' dates, the notes' tags, the chart, the
+// backup on start, the tab and the window). The database is read and written
 // through the calling thread's connection and managers; everything else is injected.
 namespace panes {
 

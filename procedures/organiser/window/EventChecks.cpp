@@ -1,6 +1,6 @@
 #include "procedures/organiser/window/EventChecks.h"
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 
 #include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/Commands.h"

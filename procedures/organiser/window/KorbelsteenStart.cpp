@@ -1,6 +1,6 @@
 #include "procedures/organiser/window/KorbelsteenStart.h"
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

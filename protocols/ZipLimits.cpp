@@ -1,6 +1,6 @@
-#include "controls/ZipLimits.h"
+#include "protocols/ZipLimits.h"
 
-#include "controls/ZipKit.h"
+#include "protocols/ZipKit.h"
 
 #include <QByteArray>
 #include <zip.h>

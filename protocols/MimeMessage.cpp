@@ -1,6 +1,6 @@
-#include "controls/MimeMessage.h"
+#include "protocols/MimeMessage.h"
 
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 #include "runtime/Paths.h"
 #include "runtime/PrivateFiles.h"
 
@@ -21,7 +21,7 @@
 #undef signals
 #include <gmime/gmime.h>
 
-#include "controls/GObjectHolder.h"
+#include "protocols/GObjectHolder.h"
 
 #include <mutex>
 

@@ -1,5 +1,5 @@
-#include "controls/ZipKit.h"
-#include "controls/ZipLimits.h"
+#include "protocols/ZipKit.h"
+#include "protocols/ZipLimits.h"
 
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"

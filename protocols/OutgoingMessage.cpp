@@ -1,8 +1,8 @@
-#include "controls/OutgoingMessage.h"
+#include "protocols/OutgoingMessage.h"
 
-#include "controls/GObjectHolder.h"
-#include "controls/MailHtml.h"
-#include "controls/MailNames.h"
+#include "protocols/GObjectHolder.h"
+#include "protocols/MailHtml.h"
+#include "protocols/MailNames.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
 

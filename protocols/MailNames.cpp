@@ -1,4 +1,4 @@
-#include "controls/MailNames.h"
+#include "protocols/MailNames.h"
 
 #include "runtime/Paths.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailHtml.h"
+#include "protocols/MailHtml.h"
 #include "tests/support/MailSamples.h"
 #include "tests/support/TestSupport.h"
 #include "tests/support/Watchdog.h"

@@ -9,8 +9,8 @@
 #include <optional>
 #include <vector>
 
-#include "controls/ComBase.h"
-#include "controls/ZipLimits.h"
+#include "protocols/ComBase.h"
+#include "protocols/ZipLimits.h"
 
 namespace controls {
 

@@ -1,4 +1,4 @@
-#include "controls/MailManager.h"
+#include "protocols/MailManager.h"
 
 #include "runtime/ComponentRegistry.h"
 

@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
-#include "controls/CurlEasyHolder.h"
-#include "controls/MimeMessage.h"
-#include "controls/OutgoingMessage.h"
+#include "protocols/CurlEasyHolder.h"
+#include "protocols/MimeMessage.h"
+#include "protocols/OutgoingMessage.h"
 
 namespace controls {
 

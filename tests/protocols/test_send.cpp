@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "controls/MailManager.h"
-#include "controls/MimeMessage.h"
-#include "controls/OutgoingMessage.h"
+#include "protocols/MailManager.h"
+#include "protocols/MimeMessage.h"
+#include "protocols/OutgoingMessage.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
 #include "tests/support/SmtpServer.h"
@@ -178,8 +178,9 @@ protected:
     void SetUp() override
     {
         const QString why = testsupport::SmtpServer::unavailableReason();
-        if (!why.isEmpty())
+        if (!why.isEmpty()) {
             GTEST_SKIP() << why.toStdString();
+        }
     }
     void useServer(MailManager& mm, const testsupport::SmtpServer& server, int ssl)
     {
@@ -259,8 +260,9 @@ TEST_F(SendSmtp, FailuresAreReportedAndNothingIsAccepted)
 // What one account sends, another receives over POP3 intact: text, inline image, attachments.
 TEST_F(SendSmtp, ARoundTripThroughSmtpAndPop3KeepsEverything)
 {
-    if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty())
+    if (const QString why = testsupport::Dovecot::unavailableReason(); !why.isEmpty()) {
         GTEST_SKIP() << why.toStdString();
+    }
     testsupport::SmtpServer smtp;
     testsupport::Dovecot pop;
     QString why;

@@ -1,4 +1,4 @@
-#include "controls/MailHtml.h"
+#include "protocols/MailHtml.h"
 
 #include <QFile>
 #include <QFileInfo>

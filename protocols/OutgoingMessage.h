@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "controls/MimeMessage.h"
+#include "protocols/MimeMessage.h"
 
 namespace controls {
 

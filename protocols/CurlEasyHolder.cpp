@@ -1,4 +1,4 @@
-#include "controls/CurlEasyHolder.h"
+#include "protocols/CurlEasyHolder.h"
 
 #include <curl/curl.h>
 

@@ -1,4 +1,4 @@
-#include "controls/ComBase.h"
+#include "protocols/ComBase.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "controls/ZipKit.h"
+#include "protocols/ZipKit.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
