@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "procedures/backup/BackupRun.h"
 #include "procedures/backup/BackupWindow.h"
 #include "procedures/notes/NotesForm.h"
 #include "procedures/notes/PasswordForms.h"
@@ -10,6 +11,9 @@
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
+#include "runtime/IniFile.h"
+#include "runtime/Paths.h"
+#include "runtime/Text.h"
 
 namespace notespass {
 
@@ -27,6 +31,13 @@ void attachNotesPasswords(organiser::OrganiserWindow& window, organiser::Organis
         built[QStringLiteral("F_PASS_Kategorija")] = [env](const organiser::FormArgs&) { F_PASS_Kategorija(*env); };
         built[QStringLiteral("W_Backup")] = [env](const organiser::FormArgs& a) { W_Backup(*env, a.text); };
     }
+    // What a backup killed last time left in its destination goes at start, whether or not
+    // a backup runs now.
+    const vrt::IniFile ini(vrt::joinPath(env->dataFolder, QStringLiteral("Standard.ini")));
+    const QString destination = vrt::clipTrailing(ini.get(QStringLiteral("Backup"), QStringLiteral("Destination")));
+    if (!destination.isEmpty())
+        removeStaleWork(destination);
+
     // The notes are typed in place; changing and deleting one goes through its form.
     panes.lists().list(organiser::ctl::Notes).browse().setUpdateNumber(15);
 }

@@ -5,7 +5,6 @@
 
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/notes-passwords/BackupRun.h"
 #include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/mail/MailActions.h"
 #include "runtime/DateTime.h"
@@ -144,12 +143,9 @@ void TaskPanelFill::backupOnStart()
 {
     const vrt::IniFile ini(vrt::joinPath(m_d.dataFolder, QStringLiteral("Standard.ini")));
     const QString section = QStringLiteral("Backup");
-    const QString destination = vrt::clipTrailing(ini.get(section, QStringLiteral("Destination")));
-    // What a backup killed last time left there goes, whether or not one runs now.
-    if (!destination.isEmpty())
-        notespass::removeStaleWork(destination);
     if (ini.getInt(section, QStringLiteral("OnStart"), 0) != 1)
         return;
+    const QString destination = vrt::clipTrailing(ini.get(section, QStringLiteral("Destination")));
     if (!destination.isEmpty() && m_d.backup)
         m_d.backup(destination);
 }
