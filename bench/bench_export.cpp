@@ -89,12 +89,12 @@ int main(int argc, char** argv)
         rows.push_back({QStringLiteral("Uplata %1 – Šibenik").arg(i + 1), QStringLiteral("Napomena uz stavku %1").arg(i),
                         QStringLiteral("%1.%2").arg(1 + (i * 37) % 3000).arg(10 + i % 90), QDate(2026, 1, 1).addDays(i % 365)});
     const int rounds = bench::roundsArg(argc, argv, bench::kRounds);
-    int round = 0;
+    int ours = 0, floors = 0; // a new file each round
     bench::Samples s;
     const bool ok = bench::interleave(
         rounds,
-        {{"component", [&] { return component(rows, templ, dir.filePath(QStringLiteral("ours-%1.xlsx").arg(round))); }},
-         {"libxlsxwriter", [&] { return floorWriter(rows, dir.filePath(QStringLiteral("floor-%1.xlsx").arg(round++))); }}},
+        {{"component", [&] { return component(rows, templ, dir.filePath(QStringLiteral("ours-%1.xlsx").arg(ours++))); }},
+         {"libxlsxwriter", [&] { return floorWriter(rows, dir.filePath(QStringLiteral("floor-%1.xlsx").arg(floors++))); }}},
         s);
     bench::Report report("export of " + std::to_string(kRows) + " rows x 4 cells", rounds);
     if (!ok)
