@@ -329,24 +329,6 @@ int64_t odbcFetch(const std::vector<int>& ids)
 
 // --- the run ---
 
-using Clock = std::chrono::steady_clock;
-
-double medianOf(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
-
-long peakKb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
 struct Variant {
     const char* name;
     std::function<void()> insert;
@@ -356,7 +338,7 @@ struct Variant {
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
     char pattern[] = "/tmp/velmora-bench-XXXXXX";
     const char* dir = mkdtemp(pattern);
@@ -384,14 +366,10 @@ int main()
         {"sqlite", sqliteInsert, sqliteRead, sqliteFetch},
     };
     const std::vector<int> ids = fetchIds();
-    constexpr int Rounds = 5;
-    std::map<std::string, std::vector<double>> ms; // "Insert/layer" -> one time a round
-    const auto timed = [&](const std::string& key, const std::function<void()>& work) {
-        const auto started = Clock::now();
-        work();
-        ms[key].push_back(std::chrono::duration<double, std::milli>(Clock::now() - started).count());
-    };
-    for (int round = 0; round < Rounds; ++round) {
+    const int rounds = bench::roundsArg(argc, argv, bench::kLongRounds);
+    bench::Samples ms; // "Insert/layer": one time a round
+    const auto timed = [&](const std::string& key, const std::function<void()>& work) { ms.add(key, bench::timeMs(work)); };
+    for (int round = 0; round < rounds; ++round) {
         for (size_t k = 0; k < variants.size(); ++k) {
             // Each round starts with another variant, so none always runs first.
             const Variant& v = variants[(k + size_t(round)) % variants.size()];
@@ -408,21 +386,15 @@ int main()
         }
     }
 
-    constexpr double Target = 1.30;
-    bool met = true;
-    std::printf("medians of %d rounds, every variant on one warm connection\n", Rounds);
+    bench::Report report("data layer, every variant on one warm connection", rounds);
     for (const char* work : {"Insert", "Read", "Fetch"}) {
         const std::string w = work;
-        const double layer = medianOf(ms[w + "/layer"]), raw = medianOf(ms[w + "/odbc"]), lite = medianOf(ms[w + "/sqlite"]);
-        const bool ok = layer <= Target * raw;
-        met &= ok;
-        std::printf("  %-7s layer %8.1f ms  odbc %8.1f ms  sqlite %8.1f ms   layer/odbc %.2f (target <= %.2f) %s   layer/sqlite %.2f\n",
-                    work, layer, raw, lite, layer / raw, Target, ok ? "met" : "MISSED", layer / lite);
+        report.ratio(w + ": layer / raw ODBC", ms[w + "/layer"], ms[w + "/odbc"], 1.30);
+        report.ratio(w + ": layer / sqlite3", ms[w + "/layer"], ms[w + "/sqlite"], 0);
     }
-    std::printf("peak memory (VmHWM) %ld KB\n", peakKb());
     g_odbc = nullptr;
     sqlite3_close(g_sqlite);
     corvalde::KILLTABLEMANAGERS();
     std::filesystem::remove_all(dir);
-    return met ? 0 : 1;
+    return report.finish();
 }

@@ -14,27 +14,20 @@
 #include <vector>
 #include <xlsxwriter.h>
 
+#include "bench/BenchSupport.h"
+
 #include "procedures/finance/ExcelAutomation.h"
 #include "procedures/finance/FinanceExports.h"
 
 namespace {
 
-constexpr int kRows = 10000, kRounds = 5, kFirstRow = 17;
+constexpr int kRows = 10000, kFirstRow = 17;
 constexpr double kLimit = 2.0;
 
 struct Row {
     QString name, note, amount;
     QDate date;
 };
-
-std::string peakMemory()
-{
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return line.substr(6);
-    return "?";
-}
 
 double component(const std::vector<Row>& rows, const QString& templ, const QString& out)
 {
@@ -82,12 +75,6 @@ double floorWriter(const std::vector<Row>& rows, const QString& out)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -101,21 +88,17 @@ int main(int argc, char** argv)
     for (int i = 0; i < kRows; ++i)
         rows.push_back({QStringLiteral("Uplata %1 – Šibenik").arg(i + 1), QStringLiteral("Napomena uz stavku %1").arg(i),
                         QStringLiteral("%1.%2").arg(1 + (i * 37) % 3000).arg(10 + i % 90), QDate(2026, 1, 1).addDays(i % 365)});
-    std::vector<double> ours, floor;
-    for (int round = 0; round < kRounds; ++round) {
-        const double a = component(rows, templ, dir.filePath(QStringLiteral("ours-%1.xlsx").arg(round)));
-        const double b = floorWriter(rows, dir.filePath(QStringLiteral("floor-%1.xlsx").arg(round)));
-        if (a < 0 || b < 0) {
-            std::printf("export failed (template %s)\n", qPrintable(templ));
-            return 2;
-        }
-        ours.push_back(a);
-        floor.push_back(b);
-    }
-    const double a = median(ours), b = median(floor);
-    std::printf("export of %d rows x 4 cells through the template component: %.1f ms (median of %d)\n", kRows, a, kRounds);
-    std::printf("the same cells written by libxlsxwriter (floor):           %.1f ms\n", b);
-    std::printf("ratio: %.2f (target at most %.1f)\n", a / b, kLimit);
-    std::printf("peak memory (VmHWM): %s\n", peakMemory().c_str());
-    return a / b <= kLimit ? 0 : 1;
+    const int rounds = bench::roundsArg(argc, argv, bench::kRounds);
+    int ours = 0, floors = 0; // a new file each round
+    bench::Samples s;
+    const bool ok = bench::interleave(
+        rounds,
+        {{"component", [&] { return component(rows, templ, dir.filePath(QStringLiteral("ours-%1.xlsx").arg(ours++))); }},
+         {"libxlsxwriter", [&] { return floorWriter(rows, dir.filePath(QStringLiteral("floor-%1.xlsx").arg(floors++))); }}},
+        s);
+    bench::Report report("export of " + std::to_string(kRows) + " rows x 4 cells", rounds);
+    if (!ok)
+        report.fail("the export failed (template " + templ.toStdString() + ")");
+    report.ratio("template component / libxlsxwriter", s["component"], s["libxlsxwriter"], kLimit);
+    return report.finish();
 }

@@ -4,6 +4,8 @@
 #include <QMetaObject>
 
 #include <atomic>
+#include <mutex>
+#include <thread>
 
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
@@ -35,14 +37,51 @@ void BrowseModel::setIds(std::vector<qint64> ids)
     m_ids = std::move(ids);
     m_rows = {};
     m_holdsIds = true;
+    m_expected = -1;
     endResetModel();
+}
+
+void BrowseModel::setExpectedRows(qint64 count)
+{
+    const int shown = rowCount();
+    if (count <= shown) {
+        m_expected = std::max<qint64>(m_expected, qint64(m_ids.size()));
+        return;
+    }
+    beginInsertRows({}, shown, int(count - 1));
+    m_expected = count;
+    endInsertRows();
+}
+
+void BrowseModel::completeIds(std::vector<qint64> ids)
+{
+    const int shown = rowCount(), known = int(m_ids.size()), wanted = int(ids.size());
+    if (wanted < shown) {
+        beginRemoveRows({}, wanted, shown - 1);
+        m_ids = std::move(ids);
+        m_expected = -1;
+        endRemoveRows();
+    } else if (wanted > shown) {
+        beginInsertRows({}, shown, wanted - 1);
+        m_ids = std::move(ids);
+        m_expected = -1;
+        endInsertRows();
+    } else {
+        m_ids = std::move(ids);
+        m_expected = -1;
+    }
+    if (wanted > known && columnCount() > 0)
+        emit dataChanged(index(known, 0), index(std::min(shown, wanted) - 1, columnCount() - 1));
+    emit idsComplete();
 }
 
 QVariant BrowseModel::idAt(int row) const
 {
     if (row < 0 || row >= rowCount())
         return {};
-    return m_holdsIds ? QVariant(m_ids[size_t(row)]) : m_rows[size_t(row)].id;
+    if (m_holdsIds)
+        return size_t(row) < m_ids.size() ? QVariant(m_ids[size_t(row)]) : QVariant();
+    return m_rows[size_t(row)].id;
 }
 
 int BrowseModel::rowOf(const QVariant& id) const
@@ -65,7 +104,9 @@ int BrowseModel::rowOf(const QVariant& id) const
 
 int BrowseModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_holdsIds ? m_ids.size() : m_rows.size());
+    if (parent.isValid())
+        return 0;
+    return m_holdsIds ? int(std::max<qint64>(qint64(m_ids.size()), m_expected)) : int(m_rows.size());
 }
 
 int BrowseModel::columnCount(const QModelIndex& parent) const
@@ -78,7 +119,7 @@ QVariant BrowseModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= rowCount())
         return {};
     if (m_holdsIds) // the texts are the source's, read when shown
-        return role == Qt::UserRole ? QVariant(m_ids[size_t(index.row())]) : QVariant();
+        return role == Qt::UserRole && size_t(index.row()) < m_ids.size() ? QVariant(m_ids[size_t(index.row())]) : QVariant();
     const auto& row = m_rows[size_t(index.row())];
     if (role == Qt::DisplayRole)
         return index.column() < row.cells.size() ? row.cells[index.column()] : QString();
@@ -104,6 +145,10 @@ bool BrowseSource::locatorMatches(const QString& cell, const QString& text)
 }
 
 bool BrowseSource::fetchIds(const BrowseQuery&, std::vector<qint64>&) { return false; }
+
+std::unique_ptr<IdReader> BrowseSource::fetchFirstIds(const BrowseQuery&, size_t, std::vector<qint64>&) { return nullptr; }
+
+std::optional<bool> BrowseSource::lists(const BrowseQuery&, const QVariant&) { return std::nullopt; }
 
 int BrowseSource::locateRow(const BrowseQuery&, const BrowseModel& model, int column, const QString& text)
 {
@@ -131,8 +176,24 @@ std::atomic<quint64> g_reads{0};
 std::atomic<int> g_pending{0};
 }
 
+// The rest of a list's ids, read on a thread of their own.
+struct Browse::Loader {
+    std::thread thread;
+    std::atomic<bool> stop{false};
+    std::mutex mutex;
+    bool ok = false;
+    std::vector<qint64> ids;
+    ~Loader()
+    {
+        stop = true;
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
 Browse::~Browse()
 {
+    stopLoading(); // before the model the reader reports to goes
     if (m_scheduled)
         --g_pending;
 }
@@ -208,10 +269,21 @@ void Browse::flush()
         read();
 }
 
+int Browse::placeSelection(const std::vector<qint64>& ids, const QVariant& keep, int keepRow)
+{
+    if (keep.isValid()) {
+        const auto it = std::find(ids.begin(), ids.end(), keep.toLongLong());
+        if (it != ids.end())
+            return int(it - ids.begin());
+    }
+    return ids.empty() ? -1 : std::clamp(keepRow < 0 ? 0 : keepRow, 0, int(ids.size()) - 1);
+}
+
 void Browse::read()
 {
     m_reading = true;
     m_dirty = false;
+    stopLoading();
     const QVariant keep = m_model.idAt(m_selected);
     const int keepRow = m_selected;
     // Taken before reading, so a write during the read is not taken as seen.
@@ -221,20 +293,32 @@ void Browse::read()
     // The selection is placed before the model tells its views, so a view that follows the
     // reset shows the record that stays selected, not the row number it had.
     std::vector<qint64> ids;
-    int selected = -1;
-    if (m_source.fetchIds(m_query, ids)) {
-        if (keep.isValid()) {
-            const qint64 wanted = keep.toLongLong();
-            const auto it = std::find(ids.begin(), ids.end(), wanted);
-            selected = it == ids.end() ? -1 : int(it - ids.begin());
+    std::unique_ptr<IdReader> rest = m_source.fetchFirstIds(m_query, kFirstIds, ids);
+    bool haveIds = rest != nullptr;
+    if (rest && ids.size() < kFirstIds) {
+        rest.reset(); // that was every id
+    } else if (rest) {
+        // The first rows go on screen before the rest are read only when the selection's place
+        // is among them: its record, or its row when the record is not listed any more.
+        const bool listed = keep.isValid() && std::find(ids.begin(), ids.end(), keep.toLongLong()) != ids.end();
+        const bool byRow = !keep.isValid() || m_source.lists(m_query, keep) == false;
+        if (!listed && !(byRow && std::max(keepRow, 0) < int(ids.size()))) {
+            rest.reset();
+            haveIds = false;
         }
-        const int count = int(ids.size());
-        if (selected < 0 && count > 0)
-            selected = std::clamp(keepRow < 0 ? 0 : keepRow, 0, count - 1);
-        m_selected = selected;
+    }
+    if (!haveIds) {
+        ids.clear();
+        haveIds = m_source.fetchIds(m_query, ids);
+    }
+    if (haveIds) {
+        m_selected = placeSelection(ids, keep, keepRow);
         m_model.setIds(std::move(ids));
+        if (rest)
+            startLoading(std::move(rest));
     } else {
         std::vector<BrowseRow> rows = m_source.fetchRows(m_query);
+        int selected = -1;
         for (size_t i = 0; keep.isValid() && i < rows.size(); ++i)
             if (rows[i].id == keep) {
                 selected = int(i);
@@ -252,6 +336,69 @@ void Browse::read()
         onSelectionMoved();
 }
 
+void Browse::startLoading(std::unique_ptr<IdReader> reader)
+{
+    m_loader = std::make_unique<Loader>();
+    Loader* loader = m_loader.get();
+    m_model.setExpectedRows(qint64(m_model.ids().size())); // not every id is in
+    const quint64 load = ++m_loads;
+    // The model is the context of what the reader reports: it outlives the thread (stopLoading
+    // joins it first), and what is still queued when it goes is dropped with it.
+    loader->thread = std::thread([this, loader, load, reader = std::move(reader)] {
+        if (const std::optional<qint64> count = reader->count())
+            QMetaObject::invokeMethod(
+                &m_model,
+                [this, load, n = *count] {
+                    if (m_loader && m_loads == load)
+                        m_model.setExpectedRows(n);
+                },
+                Qt::QueuedConnection);
+        std::vector<qint64> ids;
+        const bool ok = reader->readAll(ids, loader->stop);
+        {
+            std::lock_guard<std::mutex> lock(loader->mutex);
+            loader->ids = std::move(ids);
+            loader->ok = ok;
+        }
+        QMetaObject::invokeMethod(
+            &m_model,
+            [this, load] {
+                if (m_loader && m_loads == load)
+                    completeIds();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void Browse::stopLoading() { m_loader.reset(); }
+
+void Browse::completeIds()
+{
+    if (!m_loader || m_reading)
+        return;
+    if (m_loader->thread.joinable())
+        m_loader->thread.join();
+    const std::unique_ptr<Loader> done = std::move(m_loader);
+    const std::vector<qint64>& shown = m_model.ids();
+    // A write between the first rows and the rest moved rows or failed the reader: the list
+    // is read again as a whole, as any changed list is.
+    if (!done->ok || done->ids.size() < shown.size() || !std::equal(shown.begin(), shown.end(), done->ids.begin())) {
+        const QVariant keep = m_model.idAt(m_selected);
+        m_reading = true;
+        std::vector<qint64> ids;
+        if (m_source.fetchIds(m_query, ids)) {
+            m_selected = placeSelection(ids, keep, m_selected);
+            m_model.setIds(std::move(ids));
+        }
+        m_reading = false;
+        if (onSelectionMoved && m_model.idAt(m_selected) != keep)
+            onSelectionMoved();
+        emit m_model.idsComplete();
+        return;
+    }
+    m_model.completeIds(std::move(done->ids));
+}
+
 int Browse::selected() const
 {
     const_cast<Browse*>(this)->flush(); // what is asked is what a read now would show
@@ -266,6 +413,8 @@ QVariant Browse::selectedId() const
 bool Browse::select(int row)
 {
     flush();
+    if (row >= int(m_model.ids().size()))
+        completeIds();
     if (row < 0 || row >= m_model.rowCount())
         return false;
     m_selected = row;
@@ -275,6 +424,8 @@ bool Browse::select(int row)
 bool Browse::selectId(const QVariant& id)
 {
     flush();
+    if (m_model.rowOf(id) < 0)
+        completeIds();
     const int row = m_model.rowOf(id);
     if (row < 0)
         return false;
@@ -285,6 +436,7 @@ bool Browse::selectId(const QVariant& id)
 int Browse::locate(const QString& text)
 {
     flush();
+    completeIds();
     m_locator = text;
     const int column = locatorColumn();
     if (column < 0 || m_model.rowCount() == 0)

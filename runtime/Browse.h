@@ -4,7 +4,9 @@
 #include <QtGlobal>
 #include <QStringList>
 #include <QVariant>
+#include <atomic>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -29,6 +31,16 @@ struct BrowseQuery {
     QVariant rangeValue; // rows whose range column equals this; invalid = no range
 };
 
+// Reads the ids of one query on another thread, with a connection of its own: the number of
+// rows first (the list's scroll range), then every id in the list's order.
+class IdReader {
+public:
+    virtual ~IdReader() = default;
+    virtual std::optional<qint64> count() = 0;
+    // False on an error; stops early (answering false) once `stop` is set.
+    virtual bool readAll(std::vector<qint64>& ids, const std::atomic<bool>& stop) = 0;
+};
+
 // A view of the data layer as a list sees it. The data layer adapts its views to this; tests
 // use a table in memory.
 class BrowseSource {
@@ -39,6 +51,11 @@ public:
     // A source that reads its texts only when shown answers the ids alone, in order, into
     // `ids` (emptied first) and true; false: it reads whole rows through fetchRows.
     virtual bool fetchIds(const BrowseQuery& query, std::vector<qint64>& ids);
+    // A lazy source whose list can show its first rows before the rest are read: the first
+    // `count` ids in order into `ids` and a reader of them all; nullptr: fetchIds reads them.
+    virtual std::unique_ptr<IdReader> fetchFirstIds(const BrowseQuery& query, size_t count, std::vector<qint64>& ids);
+    // Whether record `id` is among the rows of `query`; nullopt: not known.
+    virtual std::optional<bool> lists(const BrowseQuery& query, const QVariant& id);
     // Changes whenever the data the rows come from may have changed, so a window reset reads
     // a list again only then; nullopt: not known, every window reset reads again at once.
     virtual std::optional<quint64> dataStamp() const { return std::nullopt; }
@@ -66,9 +83,15 @@ public:
     void setHeaders(QStringList headers);
     void setRows(std::vector<BrowseRow> rows);
     void setIds(std::vector<qint64> ids);
+    // While the rest of the ids are read: the number of rows (rows past the ids read show
+    // nothing yet), then every id. The rows already shown keep their place.
+    void setExpectedRows(qint64 count);
+    void completeIds(std::vector<qint64> ids);
     // The whole rows; empty while the model holds ids only.
     const std::vector<BrowseRow>& rows() const { return m_rows; }
+    // The ids read so far: every row's unless allIdsRead() is false.
     const std::vector<qint64>& ids() const { return m_ids; }
+    bool allIdsRead() const { return m_expected < 0; }
     bool holdsIds() const { return m_holdsIds; }
     QVariant idAt(int row) const;
     // The row of record `id`; -1 when it is not listed.
@@ -82,11 +105,16 @@ public:
     // Odd rows are painted in this colour (invalid: none).
     void setAlternateColour(QVariant colour) { m_alternate = std::move(colour); }
 
+signals:
+    // Every id of the list is read (after its first rows were shown before the rest).
+    void idsComplete();
+
 private:
     QStringList m_headers;
     std::vector<BrowseRow> m_rows;
     std::vector<qint64> m_ids;
     bool m_holdsIds = false;
+    qint64 m_expected = -1; // rows while the ids are still read; -1: every id is in m_ids
     QVariant m_alternate;
 };
 
@@ -133,6 +161,12 @@ public:
     // A list whose range or condition follows `master`'s selection.
     void setMaster(Browse* master) { m_master = master; }
     bool readPending() const { return m_dirty; }
+    // A list of more ids than its first rows shows those first; the rest are read on another
+    // thread and taken at a turn of the event loop, or at once when something needs them.
+    static constexpr size_t kFirstIds = 256;
+    bool idsLoading() const { return m_loader != nullptr; }
+    // Waits for the rest of the ids, if they are still read, and takes them.
+    void completeIds();
     // How often the rows were read: this list's, and every list's in the process.
     int reads() const { return m_reads; }
     static quint64 totalReads();
@@ -182,7 +216,12 @@ public:
     std::function<void()> onSelectionMoved;
 
 private:
+    struct Loader;
     void read();
+    // The place of the selection in `ids` after a read: the record `keep`, else row `keepRow`.
+    static int placeSelection(const std::vector<qint64>& ids, const QVariant& keep, int keepRow);
+    void startLoading(std::unique_ptr<IdReader> reader);
+    void stopLoading();
     BrowseSource& m_source;
     WindowManager* m_window;
     BrowseModel m_model;
@@ -202,6 +241,8 @@ private:
     ErrorClass* m_errors = nullptr;
     PopupMenu m_popup;
     int m_popupInsert = 0, m_popupChange = 0, m_popupDelete = 0;
+    std::unique_ptr<Loader> m_loader;
+    quint64 m_loads = 0; // tells a finished reader of an older read from the current one
 };
 
 } // namespace vrt

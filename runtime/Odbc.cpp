@@ -1,5 +1,6 @@
 #include "runtime/Odbc.h"
 
+#include <algorithm>
 #include <cctype>
 #include <mutex>
 #include <unordered_map>
@@ -406,11 +407,11 @@ std::optional<int64_t> Statement::integer(int column)
     return int64_t(value);
 }
 
-bool Statement::fetchIntegers(std::vector<long long>& out)
+bool Statement::fetchIntegers(std::vector<long long>& out, size_t max, const std::atomic<bool>* stop)
 {
     if (m_stmt == SQL_NULL_HSTMT)
         return false;
-    constexpr SQLULEN kBlock = 1024;
+    const SQLULEN kBlock = SQLULEN(std::min<size_t>(1024, std::max<size_t>(max, 1)));
     std::vector<SQLBIGINT> values(kBlock);
     std::vector<SQLLEN> indicators(kBlock);
     SQLULEN fetched = 0;
@@ -421,7 +422,8 @@ bool Statement::fetchIntegers(std::vector<long long>& out)
         block = 1;
     SQLSetStmtAttr(m_stmt, SQL_ATTR_ROWS_FETCHED_PTR, &fetched, 0);
     bool ok = check(SQLBindCol(m_stmt, 1, SQL_C_SBIGINT, values.data(), sizeof(SQLBIGINT), indicators.data()));
-    while (ok) {
+    size_t taken = 0;
+    while (ok && taken < max && !(stop && stop->load(std::memory_order_relaxed))) {
         fetched = 0;
         const SQLRETURN rc = SQLFetch(m_stmt);
         if (rc == SQL_NO_DATA)
@@ -430,9 +432,10 @@ bool Statement::fetchIntegers(std::vector<long long>& out)
             ok = false;
             break;
         }
-        const SQLULEN n = block == 1 ? 1 : fetched;
+        const SQLULEN n = std::min<SQLULEN>(block == 1 ? 1 : fetched, SQLULEN(max - taken));
         for (SQLULEN i = 0; i < n; ++i)
             out.push_back(indicators[i] == SQL_NULL_DATA ? 0 : (long long)values[i]);
+        taken += n;
     }
     SQLFreeStmt(m_stmt, SQL_UNBIND);
     SQLSetStmtAttr(m_stmt, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);

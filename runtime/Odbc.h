@@ -2,6 +2,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -52,8 +53,9 @@ public:
     std::optional<int64_t> integer(int column);
     int64_t rowCount();
     // The rest of the result's first column as integers, appended to `out`, read a block of
-    // rows at a time into a bound array (NULL reads as 0). False on an error.
-    bool fetchIntegers(std::vector<long long>& out);
+    // rows at a time into a bound array (NULL reads as 0). Stops after `max` rows, or between
+    // blocks once `stop` is set. False on an error.
+    bool fetchIntegers(std::vector<long long>& out, size_t max = SIZE_MAX, const std::atomic<bool>* stop = nullptr);
 
     const Error& error() const { return m_error; }
     SQLHSTMT handle() const { return m_stmt; }

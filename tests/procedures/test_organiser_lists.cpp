@@ -5,6 +5,7 @@
 #include "tests/procedures/OrganiserFixture.h"
 
 #include <QHeaderView>
+#include <QSignalSpy>
 #include <QTest>
 
 
@@ -412,6 +413,80 @@ TEST_F(OrganiserListsTest, LazyMailListLocatesAsAWholeReadWithoutReadingRows)
     EXPECT_LE(lazy.source().rowTextsRead() - shownBefore, size_t(2 * SqlListSource::kBlockRows));
     EXPECT_EQ(lazy.cell("EM:SUBJECT"), "Popust 5_ dana");
     EXPECT_EQ(view.currentIndex().row(), lazy.selected());
+}
+
+TEST_F(OrganiserListsTest, MailFolderShowsItsFirstRowsThenTakesTheRestAsAWholeRead)
+{
+    SampleSizes n;
+    n.mails = 3000;
+    const SampleResult data = generateSampleData(n);
+    ASSERT_TRUE(data.error.isEmpty());
+    ListDef whole = *listDef(ctl::Email);
+    whole.lazy = false;
+    OrganiserList lazy(*listDef(ctl::Email)), eager(whole);
+    for (OrganiserList* l : {&lazy, &eager}) {
+        l->sorter()->TakeHeaderClick(4, VelmoraDll::HeaderSortManager::ClickPlain); // by subject
+        l->setRange(qlonglong(data.inboxId));
+    }
+    const vrt::BrowseModel& ids = lazy.browse().model();
+    const int total = eager.rowCount();
+    ASSERT_GT(total, int(vrt::Browse::kFirstIds));
+    const auto sameRows = [&](int from, int to) {
+        for (int row = from; row < to; ++row)
+            for (int c : {1, 3, 4})
+                ASSERT_EQ(lazy.model().index(row, c).data(), eager.model().index(row, c).data()) << row << "," << c;
+    };
+    // The first screen is there before the rest; the rows past it show nothing yet.
+    ASSERT_EQ(ids.ids().size(), vrt::Browse::kFirstIds);
+    EXPECT_TRUE(lazy.browse().idsLoading());
+    sameRows(0, int(vrt::Browse::kFirstIds));
+    QSignalSpy complete(&ids, &vrt::BrowseModel::idsComplete);
+    QTRY_VERIFY(ids.allIdsRead());
+    EXPECT_EQ(complete.size(), 1);
+    EXPECT_EQ(ids.rowCount(), total);
+    sameRows(0, total);
+    EXPECT_EQ(lazy.selectedId(), eager.selectedId());
+
+    // Asked about a row or a record past the first screen while the rest is read, the list
+    // takes every id first.
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    std::vector<qint64> everyId;
+    for (int row = 0; row < total; ++row)
+        everyId.push_back(eager.browse().model().idAt(row).toLongLong());
+    const int deep = total - 10;
+    const qlonglong deepId = eager.browse().model().idAt(deep).toLongLong();
+    const Case cases[] = {{"select a row", [&] { ASSERT_TRUE(lazy.select(deep)); }},
+                          {"select a record", [&] { ASSERT_TRUE(lazy.selectId(deepId)); }},
+                          {"read a cell", [&] { EXPECT_EQ(lazy.cell("EM:SUBJECT", deep), eager.cell("EM:SUBJECT", deep)); }},
+                          {"count the rows", [&] { EXPECT_EQ(lazy.rowCount(), total); }}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(lazy.select(3));
+        lazy.browse().resetFromView();
+        ASSERT_FALSE(ids.allIdsRead()) << c.what;
+        c.act();
+        EXPECT_TRUE(ids.allIdsRead()) << c.what;
+        EXPECT_EQ(ids.ids(), everyId) << c.what;
+    }
+    // A selection past the first screen keeps its record: every id is read before the rows show.
+    ASSERT_TRUE(lazy.selectId(deepId));
+    lazy.browse().resetFromView();
+    EXPECT_TRUE(ids.allIdsRead());
+    EXPECT_EQ(lazy.selectedId().toLongLong(), deepId);
+
+    // Another connection does not see an open transaction's rows: the list reads them itself.
+    {
+        vrt::odbc::Transaction tx(*corvalde::ThreadSession().connection());
+        query("INSERT INTO EMAIL (SUBJECT, INBOXID, SENDER, DATUM, VRIJEME, SIZE_DECIMAL) VALUES ('AAA prva', "
+              + std::to_string(data.inboxId) + ", 'Ana', '2026-03-04', '09:15:00', '2048')");
+        ASSERT_TRUE(lazy.select(0));
+        lazy.browse().resetFromView();
+        EXPECT_TRUE(ids.allIdsRead());
+        EXPECT_EQ(ids.rowCount(), total + 1);
+        EXPECT_EQ(lazy.cell("EM:SUBJECT", 0), "AAA prva");
+    }
 }
 
 namespace {

@@ -288,6 +288,67 @@ std::vector<vrt::BrowseRow> SqlListSource::fetchRows(const vrt::BrowseQuery& que
     return rows;
 }
 
+namespace {
+
+// With bound values the driver copies the whole result before the first row; integers of our
+// own (never typed text) written into the statement let it step through the rows.
+void inlineIntegers(std::string& sql, std::vector<vrt::SqlParam>& params)
+{
+    if (!std::all_of(params.begin(), params.end(), [](const vrt::SqlParam& p) { return p.isInt; })
+        || size_t(std::count(sql.begin(), sql.end(), '?')) != params.size())
+        return;
+    for (size_t at = 0, i = 0; i < params.size(); ++i) {
+        at = sql.find('?', at);
+        const std::string value = std::to_string(params[i].number);
+        sql.replace(at, 1, value);
+        at += value.size();
+    }
+    params.clear();
+}
+
+// The ids of a list on a connection of the reading thread's own, opened with the connection
+// string of the list's: the same driver, the data as committed.
+class ListIdReader : public vrt::IdReader {
+public:
+    ListIdReader(std::string connection, std::string countSql, std::string idsSql, std::vector<vrt::SqlParam> params)
+        : m_connectionString(std::move(connection)), m_countSql(std::move(countSql)), m_idsSql(std::move(idsSql)),
+          m_params(std::move(params))
+    {
+    }
+    std::optional<qint64> count() override
+    {
+        vrt::odbc::Statement s(connection());
+        if (!m_open || !s.prepare(m_countSql) || (bindAll(s, m_params), !s.execute()) || !s.fetch())
+            return std::nullopt;
+        return s.integer(1);
+    }
+    bool readAll(std::vector<qint64>& ids, const std::atomic<bool>& stop) override
+    {
+        vrt::odbc::Statement s(connection());
+        std::vector<long long> read;
+        const bool ok = m_open && s.prepare(m_idsSql) && (bindAll(s, m_params), s.execute())
+                        && s.fetchIntegers(read, SIZE_MAX, &stop) && !stop;
+        ids.assign(read.begin(), read.end());
+        return ok;
+    }
+
+private:
+    vrt::odbc::Connection& connection()
+    {
+        if (!m_tried) {
+            m_tried = true;
+            m_open = m_connection.open(m_connectionString);
+        }
+        return m_connection;
+    }
+    std::string m_connectionString, m_countSql, m_idsSql;
+    std::vector<vrt::SqlParam> m_params;
+    vrt::odbc::Connection m_connection;
+    bool m_tried = false, m_open = false;
+};
+
+} // namespace
+
 bool SqlListSource::fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>& ids)
 {
     if (!m_def.lazy)
@@ -297,30 +358,66 @@ bool SqlListSource::fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>&
     m_textsRead = 0;
     std::vector<vrt::SqlParam> params;
     // Only the order of the ids now; a row's texts are read with its block when shown.
-    const std::string sql = selectSql(query, params, true);
+    std::string sql = selectSql(query, params, true);
     vrt::odbc::Connection* c = sql.empty() ? nullptr : corvalde::ThreadSession().connection();
     if (!c)
         return true;
     corvalde::ThreadSession().suspendReaders();
     vrt::odbc::Statement s(*c);
     ids.reserve(m_lastCount);
-    // With bound values the driver copies the whole result before the first row; integers of
-    // our own (never typed text) written into the statement let it step through the rows.
-    std::string inlined = sql;
-    if (std::all_of(params.begin(), params.end(), [](const vrt::SqlParam& p) { return p.isInt; })
-        && size_t(std::count(sql.begin(), sql.end(), '?')) == params.size()) {
-        for (size_t at = 0, i = 0; i < params.size(); ++i) {
-            at = inlined.find('?', at);
-            const std::string value = std::to_string(params[i].number);
-            inlined.replace(at, 1, value);
-            at += value.size();
-        }
-        params.clear();
-    }
-    if (!s.prepare(inlined) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids))
+    inlineIntegers(sql, params);
+    if (!s.prepare(sql) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids))
         m_error = QString::fromStdString(s.error().text);
     m_lastCount = ids.size();
     return true;
+}
+
+std::unique_ptr<vrt::IdReader> SqlListSource::fetchFirstIds(const vrt::BrowseQuery& query, size_t count,
+                                                            std::vector<qint64>& ids)
+{
+    ids.clear();
+    vrt::odbc::Connection* c = m_def.lazy ? corvalde::ThreadSession().connection() : nullptr;
+    // Another connection does not see what an open transaction of this one wrote.
+    if (!c || c->transactionDepth() > 0)
+        return nullptr;
+    std::vector<vrt::SqlParam> params;
+    std::string from = fromWhereSql(query, params);
+    if (from.empty())
+        return nullptr;
+    std::string sql = "SELECT " + idSql() + from + orderBySql();
+    std::string countSql = "SELECT COUNT(*)" + from;
+    std::vector<vrt::SqlParam> countParams = params;
+    inlineIntegers(sql, params);
+    inlineIntegers(countSql, countParams);
+    m_blocks.clear();
+    m_textsRead = 0;
+    corvalde::ThreadSession().suspendReaders();
+    vrt::odbc::Statement s(*c);
+    if (!s.prepare(sql) || (bindAll(s, params), !s.execute()) || !s.fetchIntegers(ids, count)) {
+        m_error = QString::fromStdString(s.error().text);
+        ids.clear();
+        return nullptr;
+    }
+    if (ids.size() < count)
+        m_lastCount = ids.size();
+    return std::make_unique<ListIdReader>(c->connectionString(), countSql, sql, params);
+}
+
+std::optional<bool> SqlListSource::lists(const vrt::BrowseQuery& query, const QVariant& id)
+{
+    bool ok = false;
+    const qlonglong wanted = id.toLongLong(&ok);
+    if (!ok || !m_def.lazy)
+        return std::nullopt;
+    vrt::SqlPart only;
+    only.sql = idSql() + " = ?";
+    only.params.push_back({true, wanted, {}});
+    std::vector<vrt::SqlParam> params;
+    const std::string from = fromWhereSql(query, params, only);
+    bool found = false;
+    if (from.empty() || !run("SELECT 1" + from, params, [&](vrt::odbc::Statement&) { return !(found = true); }))
+        return std::nullopt;
+    return found;
 }
 
 std::optional<quint64> SqlListSource::dataStamp() const
@@ -331,6 +428,9 @@ std::optional<quint64> SqlListSource::dataStamp() const
     return stamp;
 }
 
+// The first rows of a list fill whole blocks, so no block is kept with ids missing.
+static_assert(vrt::Browse::kFirstIds % SqlListSource::kBlockRows == 0);
+
 const QStringList& SqlListSource::cells(const vrt::BrowseModel& rows, int row) const
 {
     static const QStringList none;
@@ -339,6 +439,11 @@ const QStringList& SqlListSource::cells(const vrt::BrowseModel& rows, int row) c
     if (!rows.holdsIds())
         return rows.rows()[size_t(row)].cells;
     const int block = row / kBlockRows;
+    // A row whose id is still being read shows nothing until it comes; a block is kept only
+    // whole.
+    const size_t blockEnd = std::min(size_t(rows.rowCount()), size_t(block + 1) * kBlockRows);
+    if (rows.ids().size() < blockEnd)
+        return none;
     auto it = m_blocks.find(block);
     if (it == m_blocks.end()) {
         if (m_blocks.size() >= kBlocksKept) // the block farthest from this one goes
@@ -864,6 +969,8 @@ QString OrganiserList::cell(const QString& field, int row) const
 {
     const int r = row < 0 ? m_browse->selected() : row;
     m_browse->flush();
+    if (r >= int(m_browse->model().ids().size()))
+        m_browse->completeIds(); // a row whose id is still being read
     return m_source.cells(m_browse->model(), r).value(m_def.columnOf(field));
 }
 

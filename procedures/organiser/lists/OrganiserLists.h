@@ -27,6 +27,11 @@ public:
     std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
     // A lazy list: the ids alone, into a vector reserved for as many as the last read gave.
     bool fetchIds(const vrt::BrowseQuery& query, std::vector<qint64>& ids) override;
+    // The first ids with LIMIT-free SQL (the fetch stops), and a reader of the rest that opens
+    // a connection of its own with the same connection string.
+    std::unique_ptr<vrt::IdReader> fetchFirstIds(const vrt::BrowseQuery& query, size_t count,
+                                                 std::vector<qint64>& ids) override;
+    std::optional<bool> lists(const vrt::BrowseQuery& query, const QVariant& id) override;
     // The writes counted to the tables the list shows (its own and the joined ones).
     std::optional<quint64> dataStamp() const override;
     bool load(const QVariant& id) override;
@@ -186,9 +191,11 @@ public:
     void reset() { m_browse->requestReset(); }
     // The rows are painted again (their looks changed, not their data): no read.
     void repaint();
+    // Every row's: waits for ids still being read.
     int rowCount()
     {
         m_browse->flush();
+        m_browse->completeIds();
         return m_browse->model().rowCount();
     }
 
