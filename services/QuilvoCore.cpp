@@ -191,14 +191,16 @@ QString QuilvoCore::codePageOfCharset(int charset)
 
 QString QuilvoCore::codePage() const { return codePageOfCharset(m_langCharset); }
 
-void QuilvoCore::setLanguage(int language)
+void QuilvoCore::setLanguage(int language) { m_transLang = validLanguage(language); }
+
+void QuilvoCore::takeCharsetOfLanguage()
 {
-    m_transLang = validLanguage(language);
+    // The character set belongs to the start: a later change of language keeps it.
     const int charset = charsetOfLanguage(m_transLang);
     if (charset >= 0)
         m_langCharset = charset;
     else
-        qCWarning(lcQuilvo) << "no character set for language" << m_transLang.load() << "- keeping" << m_langCharset.load();
+        vrt::message(QStringLiteral("B:Slova not defined - Dudevev2 !"));
 }
 
 void QuilvoCore::QVINIT(const QString& translationFile, int language, const QString& substitutionFile,
@@ -244,7 +246,7 @@ void QuilvoCore::QVINIT(const QString& translationFile, int language, const QStr
         m_groupingSymbol = grouping;
     }
 
-    setLanguage(m_transLang);
+    takeCharsetOfLanguage();
     m_started = true;
 }
 
