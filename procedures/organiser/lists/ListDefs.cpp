@@ -3,6 +3,7 @@
 #include <QLocale>
 
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/finance/FinanceForms.h"
 #include "runtime/Decimal.h"
 
 namespace organiser {
@@ -240,14 +241,9 @@ QString firstLast(const QString& surname, const QString& middle, const QString& 
     return full.left(99);
 }
 
-QString amountText(const QString& decimalText)
-{
-    const auto d = vrt::Decimal::parse(QStringView(decimalText).trimmed());
-    if (!d || d->isZero())
-        return {};
-    const QLocale locale;
-    return d->format(2, locale.decimalPoint().at(0), locale.groupSeparator().at(0));
-}
+// Lists show amounts as the forms, the reports and the balance page do, whatever the
+// system's locale.
+QString amountText(const QString& decimalText) { return finance::amountScreenText(decimalText); }
 
 bool showsText(const ListDef& def, int column)
 {
