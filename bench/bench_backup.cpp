@@ -8,7 +8,7 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/notes-passwords/BackupRun.h"
+#include "procedures/backup/BackupRun.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -21,7 +21,7 @@
 #include "controls/CalendarControl.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/panes/CalendarRoutines.h"
+#include "procedures/calendar/CalendarRoutines.h"
 #include "runtime/DateTime.h"
 #include "runtime/Odbc.h"
 

@@ -17,9 +17,9 @@
 #include "bench/BenchSupport.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/business/BusinessData.h"
-#include "procedures/business/DocumentReports.h"
-#include "procedures/business/ItemCalc.h"
+#include "procedures/documents/BusinessData.h"
+#include "procedures/documents/DocumentReports.h"
+#include "procedures/documents/ItemCalc.h"
 #include "runtime/Odbc.h"
 #include "runtime/Report.h"
 

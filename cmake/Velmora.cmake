@@ -10,6 +10,46 @@ function(velmora_sources out)
   set(${out} ${result} PARENT_SCOPE)
 endfunction()
 
+# One part of velmoradll: procedures-<name>, an OBJECT library of the FOLDERS' sources that
+# names in DEPENDS the parts (or libraries) whose headers it includes.
+function(velmora_procedures name)
+  cmake_parse_arguments(PART "" "" "FOLDERS;DEPENDS" ${ARGN})
+  velmora_sources(sources ${PART_FOLDERS})
+  add_library(procedures-${name} OBJECT ${sources})
+  target_link_libraries(procedures-${name} PUBLIC ${PART_DEPENDS})
+  set_property(GLOBAL APPEND PROPERTY VELMORA_PROCEDURES procedures-${name})
+  set_property(GLOBAL PROPERTY VELMORA_PART_${name} ${PART_DEPENDS})
+endfunction()
+
+# Writes, for the include check, every part with the parts it may include: itself and what
+# it depends on, directly or through them.
+function(velmora_write_parts file)
+  get_property(targets GLOBAL PROPERTY VELMORA_PROCEDURES)
+  set(text "")
+  set(names)
+  foreach(target ${targets})
+    string(REGEX REPLACE "^procedures-" "" name ${target})
+    list(APPEND names ${name})
+    set(allowed ${name})
+    set(todo ${name})
+    while(todo)
+      list(POP_FRONT todo current)
+      get_property(deps GLOBAL PROPERTY VELMORA_PART_${current})
+      foreach(dep ${deps})
+        if(dep MATCHES "^procedures-")
+          string(REGEX REPLACE "^procedures-" "" dep ${dep})
+          if(NOT dep IN_LIST allowed)
+            list(APPEND allowed ${dep})
+            list(APPEND todo ${dep})
+          endif()
+        endif()
+      endforeach()
+    endwhile()
+    string(APPEND text "set(PART_${name}_ALLOWED ${allowed})\n")
+  endforeach()
+  file(WRITE ${file} "set(VELMORA_PARTS ${names})\n${text}")
+endfunction()
+
 # One test executable per folder: tests/<name>/*.cpp plus the shared test main.
 function(velmora_test_folder name)
   file(GLOB found CONFIGURE_DEPENDS

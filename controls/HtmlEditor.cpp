@@ -26,6 +26,7 @@
 #include "controls/Controls.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
+#include "runtime/PrivateFiles.h"
 
 namespace controls {
 
@@ -313,6 +314,7 @@ bool HtmlEditor::saveDocument(const QString& path)
     f.write(documentHtml().toUtf8());
     if (!f.commit())
         return false;
+    vrt::makePrivate(path); // a mail being written, a signature: the user's alone
     m_edit->document()->setModified(false);
     return true;
 }
@@ -325,7 +327,7 @@ bool HtmlEditor::insertImage(const QString& path)
         return false;
     QString file = info.absoluteFilePath();
     if (!m_imageFolder.isEmpty() && !vrt::isInsideFolder(m_imageFolder, file)) {
-        if (!QDir().mkpath(m_imageFolder))
+        if (!vrt::makePrivateFolder(m_imageFolder))
             return false;
         // A name of its own: an image inserted earlier under the same name stays as it was.
         const QString name = vrt::safeFileName(info.fileName(), QStringLiteral("slika.png"));
@@ -333,8 +335,9 @@ bool HtmlEditor::insertImage(const QString& path)
         file = QDir(m_imageFolder).filePath(name);
         for (int n = 2; QFileInfo::exists(file); ++n)
             file = QDir(m_imageFolder).filePath(QStringLiteral("%1_%2.%3").arg(stem).arg(n).arg(suffix));
-        if (!QFile::copy(info.absoluteFilePath(), file))
+        if (!QFile::copy(info.absoluteFilePath(), file)) // the copy takes the source's mode
             return false;
+        vrt::makePrivate(file);
     }
     QTextImageFormat image;
     image.setName(QUrl::fromLocalFile(file).toString());

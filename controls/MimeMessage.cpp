@@ -2,6 +2,7 @@
 
 #include "controls/MailNames.h"
 #include "runtime/Paths.h"
+#include "runtime/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -249,6 +250,7 @@ bool writeFile(const QString& path, const QByteArray& data, QString* error)
         *error = path + QStringLiteral(": ") + f.errorString();
         return false;
     }
+    vrt::makePrivate(path); // mail is the user's alone
     return true;
 }
 
@@ -411,7 +413,7 @@ bool MimeMessage::SaveAttachment(int i, const QString& path)
 
 int MimeMessage::SaveAllAttachments(const QString& folder)
 {
-    if (!QDir().mkpath(folder)) {
+    if (!vrt::makePrivateFolder(folder)) {
         m_lastError = QStringLiteral("Cannot create ") + folder;
         return 0;
     }
@@ -441,7 +443,7 @@ int MimeMessage::UnpackHtml(const QString& folder, const QString& file, const QS
     }
     QString html = d->html;
     if (!d->related.empty()) {
-        if (!QDir().mkpath(partsFolder)) {
+        if (!vrt::makePrivateFolder(partsFolder)) {
             m_lastError = QStringLiteral("Cannot create ") + partsFolder;
             return -1;
         }

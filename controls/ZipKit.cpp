@@ -1,4 +1,5 @@
 #include "controls/ZipKit.h"
+#include "controls/ZipLimits.h"
 
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
@@ -186,7 +187,7 @@ bool ZipKit::add(const QString& fileSpec, const QString& exclude)
         const QString name = base.relativeFilePath(path);
         if (!isSafeEntryName(name))
             return fail(path + QStringLiteral(": Name outside the archive's root"));
-        found.push_back({path, name});
+        found.push_back({path, name, false});
     }
     for (Pending& p : found)
         m_pending[p.entryName] = std::move(p);
@@ -212,7 +213,7 @@ bool ZipKit::addFileAs(const QString& file, const QString& entryName)
         return fail(file + QStringLiteral(": No such file"));
     if (!isSafeEntryName(entryName) || entryName.endsWith(QLatin1Char('/')))
         return fail(entryName + QStringLiteral(": Name outside the archive's root"));
-    m_pending[entryName] = {fi.absoluteFilePath(), entryName};
+    m_pending[entryName] = {fi.absoluteFilePath(), entryName, true};
     return m_autoSave ? save() : true;
 }
 
@@ -220,6 +221,7 @@ void ZipKit::setFileName(const QString& value)
 {
     m_fileName = vrt::normalizePath(value.trimmed());
     m_pending.clear();
+    m_vanished.clear();
     m_excluded.clear();
 }
 
@@ -267,11 +269,38 @@ bool ZipKit::confirmOverwrite(const QString& name)
 bool ZipKit::save()
 {
     begin();
+    m_vanished.clear();
     if (m_fileName.isEmpty())
         return fail(QStringLiteral("No archive file name"));
-    if (m_pending.empty())
-        return true;
+    // A file found by a pattern that is gone by the time it is read is left out and named in
+    // vanished(); the archive is written again without it rather than not at all.
+    while (!m_pending.empty()) {
+        if (writePending())
+            return true;
+        if (m_cancelled || !dropVanished())
+            return false;
+        begin();
+    }
+    return true;
+}
 
+bool ZipKit::dropVanished()
+{
+    bool dropped = false;
+    for (auto it = m_pending.begin(); it != m_pending.end();) {
+        if (!it->second.required && !QFileInfo::exists(it->second.source)) {
+            m_vanished << it->second.source;
+            it = m_pending.erase(it);
+            dropped = true;
+        } else {
+            ++it;
+        }
+    }
+    return dropped;
+}
+
+bool ZipKit::writePending()
+{
     int err = 0;
     zip_t* za = zip_open(QFile::encodeName(m_fileName).constData(), ZIP_CREATE, &err);
     if (!za)
@@ -348,17 +377,16 @@ bool ZipKit::extract(const QString& pattern, const QString& targetFolder)
         return fail(d, cancelled);
     };
 
-    // Every name is checked before anything is written, so a hostile archive writes nothing.
+    // Every name and the count are checked before anything is written, so a hostile archive
+    // writes nothing; sizes are checked while inflating.
+    CappedZipReader reader(za, m_extractCaps);
+    const qint64 n = reader.checkEntries();
+    if (n < 0)
+        return failClosed(reader.error());
     const QString wildcard = wildcardOf(pattern.trimmed());
     std::vector<std::pair<zip_uint64_t, QString>> entries;
-    const zip_int64_t n = zip_get_num_entries(za, 0);
-    for (zip_int64_t i = 0; i < n; ++i) {
-        const char* raw = zip_get_name(za, static_cast<zip_uint64_t>(i), ZIP_FL_ENC_GUESS);
-        if (!raw)
-            return failClosed(m_fileName + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
-        const QString name = QString::fromUtf8(raw);
-        if (!isSafeEntryName(name))
-            return failClosed(QStringLiteral("Unsafe name in archive: ") + name);
+    for (qint64 i = 0; i < n; ++i) {
+        const QString name = reader.name(zip_uint64_t(i));
         const QString leaf = name.section(QLatin1Char('/'), -1, -1, QString::SectionSkipEmpty);
         if (matchesWildcard(wildcard, leaf))
             entries.emplace_back(static_cast<zip_uint64_t>(i), name);
@@ -384,28 +412,12 @@ bool ZipKit::extract(const QString& pattern, const QString& targetFolder)
             // A link would redirect the write; the new file takes its place instead.
             if (destInfo.isSymLink())
                 QFile::remove(dest);
-            zip_file_t* zf = zip_fopen_index(za, index, 0);
-            if (!zf)
-                return failClosed(name + QStringLiteral(": ") + QString::fromUtf8(zip_strerror(za)));
             QSaveFile out(dest);
-            if (!out.open(QIODevice::WriteOnly)) {
-                zip_fclose(zf);
+            if (!out.open(QIODevice::WriteOnly))
                 return failClosed(dest + QStringLiteral(": ") + out.errorString());
-            }
-            char buffer[64 * 1024];
-            zip_int64_t got = 0;
-            while ((got = zip_fread(zf, buffer, sizeof buffer)) > 0) {
-                if (out.write(buffer, got) != got) {
-                    zip_fclose(zf);
-                    return failClosed(dest + QStringLiteral(": ") + out.errorString());
-                }
-            }
-            if (got < 0) {
-                const QString d = name + QStringLiteral(": ") + QString::fromUtf8(zip_file_strerror(zf));
-                zip_fclose(zf);
-                return failClosed(d);
-            }
-            zip_fclose(zf);
+            bool written = true;
+            if (!reader.read(index, [&](const char* data, qint64 size) { return written = out.write(data, size) == size; }))
+                return failClosed(written ? reader.error() : dest + QStringLiteral(": ") + out.errorString());
             if (!out.commit())
                 return failClosed(dest + QStringLiteral(": ") + out.errorString());
         }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "controls/ComBase.h"
+#include "controls/ZipLimits.h"
 
 namespace controls {
 
@@ -63,8 +64,12 @@ public:
     // Files waiting for save().
     bool hasPending() const { return !m_pending.empty(); }
     // Writes the added files into the archive (an existing archive keeps its other entries);
-    // nothing added is nothing to do. The archive is swapped in only when complete.
+    // nothing added is nothing to do. The archive is swapped in only when complete. A file
+    // a pattern found that is gone when it is read is left out (see vanished()); a file added
+    // by addFileAs must be there.
     bool save();
+    // The files the last save() left out because they had gone.
+    QStringList vanished() const { return m_vanished; }
     // Extracts the entries matching `pattern` (empty or "*.*": all) into `targetFolder`.
     bool extract(const QString& pattern, const QString& targetFolder);
     // Entries the archive file holds now (0 while there is no file).
@@ -83,6 +88,8 @@ public:
     // Files and folders (with all they hold) that add() leaves out, by absolute path; kept
     // until the next setFileName.
     void setExcludedPaths(const QStringList& paths);
+    // Bounds on what extract() unpacks: entries, each entry's size and the total.
+    void setExtractCaps(const ZipCaps& caps) { m_extractCaps = caps; }
 
     // Why the last operation failed; empty after a success.
     QString errorText() const { return m_error; }
@@ -97,7 +104,10 @@ private:
     struct Pending {
         QString source;
         QString entryName;
+        bool required = false; // added by name: its absence fails the save
     };
+    bool writePending();
+    bool dropVanished();
     bool begin();
     bool fail(const QString& description, bool cancelled = false);
     bool raiseProgress(double fraction);
@@ -108,8 +118,10 @@ private:
     bool m_autoSave = true;
     int32_t m_storeOptions = StoreRecurse | StoreFolderName;
     int32_t m_extractOptions = 0;
+    ZipCaps m_extractCaps{100000, qint64(4) << 30, qint64(16) << 30};
     std::map<QString, Pending> m_pending; // by entry name: a later add replaces an earlier one
     QStringList m_excluded;
+    QStringList m_vanished;
     std::map<uint32_t, ZipKitSink*> m_sinks;
     uint32_t m_nextCookie = 1;
     int m_lastPercent = -1;

@@ -8,9 +8,10 @@
 #include "data/Corvalde.h"
 #include "data/Dictionary.h"
 #include "data/Globals.h"
-#include "procedures/mail-people/AccountsWindow.h"
-#include "procedures/mail-people/ContactsBrowse.h"
-#include "procedures/mail-people/RecipientBuffer.h"
+#include "procedures/common/MailTransferProtocol.h"
+#include "procedures/contacts/AccountsWindow.h"
+#include "procedures/contacts/ContactsBrowse.h"
+#include "procedures/contacts/RecipientBuffer.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
@@ -206,22 +207,24 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
     PreparedMail p;
     p.from = fromField(account);
     const QString mode = args.mode;
-    const bool answer = original && (mode == QLatin1String("2") || mode == QLatin1String("3") || mode == QLatin1String("4"));
-    if (mode == QLatin1String("1") || (mode == QLatin1String("0") && !args.recipient.isEmpty())) {
-        if (mode == QLatin1String("0"))
+    const bool answer = original && mailtransfer::answersMessage(mode);
+    const QString newMessage = mailtransfer::modeArgument(mailtransfer::NewMessage);
+    const QString newToAddress = mailtransfer::modeArgument(mailtransfer::NewToAddress);
+    if (mode == newMessage || (mode == newToAddress && !args.recipient.isEmpty())) {
+        if (mode == newToAddress)
             p.to = args.recipient;
         p.html = readHtml(signatureFile(dataFolder, account.id, "NewEmail"));
-        p.focusTo = mode == QLatin1String("1");
+        p.focusTo = mode == newMessage;
         return p;
     }
     if (!answer)
         return p;
-    if (mode == QLatin1String("2"))
+    if (mode == mailtransfer::modeArgument(mailtransfer::Reply))
         p.to = original->replyTo;
-    else if (mode == QLatin1String("3"))
+    else if (mode == mailtransfer::modeArgument(mailtransfer::ReplyAll))
         p.to = original->toAddr;
     p.subject = prefixed(original->subject, QStringLiteral("RE: "));
-    if (mode == QLatin1String("4")) {
+    if (mode == mailtransfer::modeArgument(mailtransfer::Forward)) {
         p.subject = prefixed(original->subject, QStringLiteral("FW: "));
         const QString files = QDir(dataFolder).filePath(QStringLiteral("Email/Files"));
         for (const QString& name : original->attachmentNames) {
@@ -484,7 +487,7 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     if (ticket.result() == StartLimit::Refused)
         return 2;
     std::optional<OriginalMail> original;
-    if (args.mode == QLatin1String("2") || args.mode == QLatin1String("3") || args.mode == QLatin1String("4")) {
+    if (mailtransfer::answersMessage(args.mode)) {
         original = readOriginal(args.emailId);
         if (!original) {
             vrt::stop(QStringLiteral("W_Email ReadEmailAddress Read EmailID ! : ") + QString::number(args.emailId));

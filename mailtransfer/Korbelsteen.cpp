@@ -4,11 +4,13 @@
 #include "data/Globals.h"
 #include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/Receive.h"
+#include "procedures/common/MailTransferProtocol.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/common/OpenFiles.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
+#include "runtime/PrivateFiles.h"
 #include "services/Quilvo.h"
 
 namespace korbelsteen {
@@ -41,11 +43,11 @@ Mode modeOf(const QStringList& args)
 {
     const QString a1 = args.value(0), a2 = args.value(1), a3 = args.value(2), a4 = args.value(3);
     const QString slash = QStringLiteral("/"), zero = QStringLiteral("/0");
-    if (args.contains(QStringLiteral("/SR")))
+    if (args.contains(mailtransfer::receiveSwitch()))
         return Mode::Receive;
     if (!a1.isEmpty() && !a2.isEmpty() && !a3.isEmpty() && a4 == slash)
         return Mode::Editor;
-    if (a1 == zero && a2 == zero && a3 == zero && !a4.isEmpty())
+    if (a1 == zero && a2 == slash + mailtransfer::modeArgument(mailtransfer::NewToAddress) && a3 == zero && !a4.isEmpty())
         return Mode::Editor;
     if (a1.isEmpty())
         return Mode::Refuse;
@@ -96,6 +98,7 @@ int run(const QStringList& args)
         shutDown(settings);
         return DataRefused;
     }
+    vrt::makeDataFolderPrivate(dataFolder);
 
     Jobs jobs;
     jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };

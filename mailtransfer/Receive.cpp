@@ -2,7 +2,7 @@
 
 #include "mailtransfer/ReceiveWindow.h"
 #include "mailtransfer/DatabaseStore.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "runtime/Paths.h"
 
 #include <QLockFile>

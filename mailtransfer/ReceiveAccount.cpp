@@ -7,6 +7,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
+#include "runtime/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -130,6 +131,7 @@ bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error
         *error = QStringLiteral("W_First Korbelsteen CREATE(fHtml) (1) :") + f.errorString();
         return false;
     }
+    vrt::makePrivate(path);
     const QByteArray html = plainBodyHtml(plainText);
     if (f.write(html) != html.size() || !f.flush()) {
         *error = QStringLiteral("W_First Korbelsteen ADD(fHtml 1) :") + f.errorString();
@@ -205,7 +207,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     result.onServer = int(uidls->size());
     const QString emailFolder = vrt::joinPath(context.dataFolder, QStringLiteral("Email"));
     const QString filesFolder = vrt::joinPath(emailFolder, QStringLiteral("Files"));
-    if (!QDir().mkpath(filesFolder)) {
+    if (!vrt::makePrivateFolder(filesFolder)) {
         stop(QStringLiteral("W_Korbelsteen AttachSave :") + filesFolder);
         return result;
     }

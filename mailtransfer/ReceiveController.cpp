@@ -4,6 +4,7 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "mailtransfer/ReceiveAccount.h"
+#include "procedures/common/MailTransferProtocol.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
 #include "runtime/Paths.h"
@@ -38,7 +39,7 @@ ReceiveController::~ReceiveController()
 void ReceiveController::writeStart(int value)
 {
     vrt::IniFile ini(vrt::joinPath(m_options.dataFolder, QStringLiteral("Standard.ini")));
-    if (ini.put(QStringLiteral("SR"), QStringLiteral("START"), QString::number(value)) || m_startWriteFailed.exchange(true))
+    if (ini.put(mailtransfer::startSection(), mailtransfer::startKey(), QString::number(value)) || m_startWriteFailed.exchange(true))
         return;
     // Said once a run. The receive goes on: its lock keeps a second one out, and the
     // organiser clears a flag whose receive has ended.

@@ -8,6 +8,7 @@
 #include "mailtransfer/DatabaseStore.h"
 #include "mailtransfer/MailStore.h"
 #include "runtime/Paths.h"
+#include "runtime/PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -102,7 +103,7 @@ bool copyFile(const QString& from, const QString& to)
 {
     const QString part = to + QStringLiteral(".part");
     QFile::remove(part);
-    if (!QFile::copy(from, part))
+    if (!QFile::copy(from, part) || !vrt::makePrivate(part)) // a copy takes its source's mode
         return false;
     QFile::remove(to);
     return QFile::rename(part, to);
@@ -214,7 +215,7 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
     row.read = 1;
     const QString emailFolder = vrt::joinPath(deps.dataFolder, QStringLiteral("Email"));
     const QString filesFolder = vrt::joinPath(emailFolder, QStringLiteral("Files"));
-    QDir().mkpath(filesFolder);
+    vrt::makePrivateFolder(filesFolder);
     QStringList written;
     for (int attempt = 0; attempt < 100; ++attempt) {
         row.messageId = messageId;

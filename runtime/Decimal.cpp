@@ -249,22 +249,30 @@ std::optional<Decimal> parseMapped(qsizetype size, At at, bool blankGroups)
     if (at(i) == '+' || at(i) == '-')
         negative = at(i++) == '-';
 
+    // Grouping must be well formed ("1.234.567"): a first group of one to three digits, then
+    // groups of exactly three, so "1.2.3" is refused rather than read as 123.
     std::string whole, fraction;
     bool point = false;
+    qsizetype groupStart = -1; // where the digits of the current group began, once grouped
+    const auto groupComplete = [&] { return groupStart < 0 || qsizetype(whole.size()) - groupStart == 3; };
     for (; i < size; ++i) {
         const char c = at(i);
         if (c >= '0' && c <= '9') {
             (point ? fraction : whole).push_back(c);
         } else if (c == '.' && !point) {
+            if (!groupComplete())
+                return std::nullopt;
             point = true;
         } else if ((c == ',' || (c == ' ' && blankGroups)) && !point && !whole.empty()
                    && i + 1 < size && at(i + 1) >= '0' && at(i + 1) <= '9') {
-            continue;
+            if (groupStart < 0 ? whole.size() > 3 : !groupComplete())
+                return std::nullopt;
+            groupStart = qsizetype(whole.size());
         } else {
             return std::nullopt;
         }
     }
-    if (whole.empty() && fraction.empty())
+    if ((whole.empty() && fraction.empty()) || (!point && !groupComplete()))
         return std::nullopt;
 
     // Trailing zeros past the last representable place carry no value.

@@ -84,6 +84,14 @@ bool FileManager::validate(bool report)
                  report ? Msg_FieldOutOfRange : 0);
             return false;
         }
+        // An amount is refused rather than cut to its column: a cut would change its value.
+        if (f.maxChars() >= 0 && v.size() > size_t(f.maxChars())) {
+            fail(BadValueError,
+                 FILE->fieldLabel(int(i)) + " does not fit its column (at most " + std::to_string(f.maxChars())
+                     + " characters): \"" + v + "\"",
+                 report ? Msg_FieldOutOfRange : 0);
+            return false;
+        }
     }
     return true;
 }
@@ -114,8 +122,10 @@ SqlParam FileManager::componentValue(int field) const
         p.number = *static_cast<uint8_t*>(at);
         break;
     case FieldKind::Text:
-    case FieldKind::Decimal:
         p.text = clipUtf8(*static_cast<std::string*>(at), f.maxChars());
+        break;
+    case FieldKind::Decimal: // never cut: validate() refuses one that does not fit
+        p.text = *static_cast<std::string*>(at);
         break;
     case FieldKind::Date:
         p.text = dayText(*static_cast<int32_t*>(at));

@@ -9,7 +9,8 @@
 #include "controls/SkinFramework.h"
 #include "controls/TrayIcon.h"
 #include "data/Globals.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
+#include "procedures/common/MailTransferProtocol.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniClass.h"
@@ -125,7 +126,7 @@ FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
     if (m_options.prepare)
         m_options.prepare();
     // A transfer that crashed must not leave the frame busy for ever.
-    vrt::IniFile(standardIni()).put(QStringLiteral("SR"), QStringLiteral("START"), QStringLiteral("0"));
+    vrt::IniFile(standardIni()).put(mailtransfer::startSection(), mailtransfer::startKey(), QStringLiteral("0"));
 
     setWindowTitle(QStringLiteral("Velmora"));
     setWindowIcon(controls::imageIcon(m_options.dataFolder, QStringLiteral("dudes.ico")));
@@ -470,7 +471,7 @@ void FrameWindow::poll()
     m_date->setText(QLocale::system().toString(QDate::currentDate(), QLocale::LongFormat));
     watchSettingsFile();
     m_link.flush();
-    const long long start = vrt::IniFile(standardIni()).getInt(QStringLiteral("SR"), QStringLiteral("START"), 0);
+    const long long start = vrt::IniFile(standardIni()).getInt(mailtransfer::startSection(), mailtransfer::startKey(), 0);
     const QString busy = busyCaption(m_options.translate);
     switch (m_transfer.update(start)) {
     case TransferWatch::Change::Began:

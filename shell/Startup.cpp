@@ -3,6 +3,8 @@
 #include "data/Corvalde.h"
 #include "data/Globals.h"
 #include "procedures/common/VelmoraDll.h"
+#include "runtime/Dialogs.h"
+#include "runtime/PrivateFiles.h"
 #include "runtime/Termination.h"
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
@@ -11,6 +13,7 @@
 #include "velmorautils/VelmoraUtils.h"
 
 #include <QApplication>
+#include <QLockFile>
 
 namespace shell {
 
@@ -75,6 +78,22 @@ int VelmoraMain(const LibraryEntries& entries)
                    return t.MESSAGE(m);
                }));
     t.INITHOOK(vrt::HOOK_STOP, HOOKSTOP(t));
+
+    // One organiser per data folder: a second would run its own timers, receives and writes
+    // over the first one's. The lock goes with the process, so a crash leaves none behind.
+    QLockFile folderLock(vrt::joinPath(vrt::currentFolder(), QStringLiteral(".velmora.lock")));
+    folderLock.setStaleLockTime(0);
+    if (!folderLock.tryLock(0) && folderLock.error() == QLockFile::LockFailedError) {
+        vrt::message(t.QVSTR(QStringLiteral("Velmora je već pokrenuta s ovim direktorijem podataka.")),
+                     QStringLiteral("Velmora"), vrt::Icon::Exclamation);
+        t.QVKILL();
+        p.settings.kill();
+        t.KILL();
+        return 1;
+    }
+
+    // Mail and exports an older build left readable by others become the user's alone.
+    vrt::makeDataFolderPrivate(vrt::currentFolder());
 
     entries.corvaldeInit(&p.errors, &p.settings);
     entries.dllInit(&p.errors, &p.settings);

@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <optional>
 
-#include "procedures/business/BusinessData.h"
+#include "procedures/documents/BusinessData.h"
 #include "procedures/finance/ExcelAutomation.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceReports.h"
@@ -18,6 +18,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"
+#include "runtime/PrivateFiles.h"
 
 #include <cstring>
 
@@ -68,7 +69,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
               const std::function<void(MsExcelClass&)>& cells)
 {
     const QString folder = QDir(deps.dataFolder).filePath(QStringLiteral("Excel"));
-    QDir().mkpath(folder);
+    vrt::makePrivateFolder(folder);
     const QString source = templatePath(deps, QString::fromLatin1(templateName));
     if (source.isEmpty()) {
         vrt::message(trText(deps, "Predložak nije pronađen:") + QLatin1Char(' ')

@@ -91,6 +91,13 @@ QString categoryName(long id)
     return QString::fromStdString(APRK().NAZIV);
 }
 
+// The stored amount fits its column; a longer one is refused, never cut.
+bool amountFits(const QString& stored)
+{
+    const vrt::TableDesc& t = *Access(Tbl::PrihodiRashodi).FILE;
+    return stored.size() <= t.fields[size_t(t.fieldIndex("IZNOS_DECIMAL"))].maxChars();
+}
+
 // The entry window: the amount and date are checked before the framework stores anything.
 class EntryDialog : public vrt::UpdateDialog {
 public:
@@ -107,9 +114,12 @@ public:
     void accept() override
     {
         if (m_editable) {
-            const QString amount = entry(QStringLiteral("IZNOS_DECIMAL"))->text();
-            if (!amountFromScreen(amount)) {
-                vrt::message(trText(m_translate, QStringLiteral("Iznos nije ispravan broj.")), QString(), vrt::Icon::Exclamation);
+            const auto amount = amountFromScreen(entry(QStringLiteral("IZNOS_DECIMAL"))->text());
+            if (!amount || !amountFits(*amount)) {
+                vrt::message(amount ? trText(m_translate, QStringLiteral("Iznos ne stane u polje:")) + QLatin1Char(' ')
+                                          + trText(m_translate, QStringLiteral("Iznos:"))
+                                    : trText(m_translate, QStringLiteral("Iznos nije ispravan broj.")),
+                             QString(), vrt::Icon::Exclamation);
                 entry(QStringLiteral("IZNOS_DECIMAL"))->setFocus();
                 return;
             }

@@ -11,13 +11,13 @@
 #include <sstream>
 #include <zip.h>
 
+#include "controls/ZipLimits.h"
 #include "runtime/Decimal.h"
+#include "runtime/PrivateFiles.h"
 
 namespace finance {
 
 namespace {
-
-constexpr qint64 MaxEntry = 64 * 1024 * 1024; // a template is small; anything larger is refused
 
 const char* const SkeletonEntries[][2] = {
     {"[Content_Types].xml",
@@ -166,25 +166,23 @@ bool XlsxWorkbook::open(const QString& path)
     zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!z)
         return fail(QStringLiteral("not a workbook: ") + path);
-    const zip_int64_t n = zip_get_num_entries(z, 0);
-    for (zip_int64_t i = 0; i < n; ++i) {
-        zip_stat_t st;
-        if (zip_stat_index(z, zip_uint64_t(i), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) || qint64(st.size) > MaxEntry) {
-            zip_close(z);
-            return fail(QStringLiteral("unreadable entry in ") + path);
-        }
-        QByteArray bytes(qsizetype(st.size), Qt::Uninitialized);
-        zip_file_t* f = zip_fopen_index(z, zip_uint64_t(i), 0);
-        const zip_int64_t got = f ? zip_fread(f, bytes.data(), st.size) : -1;
-        if (f)
-            zip_fclose(f);
-        if (got != zip_int64_t(st.size)) {
-            zip_close(z);
-            return fail(QStringLiteral("unreadable entry in ") + path);
-        }
-        const QString name = QString::fromUtf8(st.name);
+    // A template can be any file a user put in Templates/: it is read within caps, and names
+    // that would climb out of a folder are refused rather than passed on to the export.
+    controls::CappedZipReader reader(z);
+    const qint64 n = reader.checkEntries();
+    for (qint64 i = 0; i < n; ++i) {
+        QByteArray bytes;
+        if (!reader.readAll(uint64_t(i), &bytes))
+            break;
+        const QString name = reader.name(uint64_t(i));
         m_order.push_back(name);
         m_entries[name] = bytes;
+    }
+    if (!reader.error().isEmpty()) {
+        zip_close(z);
+        m_entries.clear();
+        m_order.clear();
+        return fail(QStringLiteral("the template is refused: ") + path + QStringLiteral(": ") + reader.error());
     }
     zip_close(z);
     // The first sheet of the workbook: its relationship target, else sheet1.xml.
@@ -415,7 +413,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
             calc.append_attribute("fullCalcOnLoad") = "1";
     });
 
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    vrt::makePrivateFolder(QFileInfo(path).absolutePath());
     const QString temp = path + QStringLiteral(".part");
     QFile::remove(temp);
     int code = 0;
@@ -447,6 +445,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
         QFile::remove(temp);
         return fail(QStringLiteral("cannot write ") + path);
     }
+    vrt::makePrivate(temp); // an export of the user's own figures
     // Never over an existing file: the caller chose a new name.
     if (QFile::exists(path) || !QFile::rename(temp, path)) {
         QFile::remove(temp);

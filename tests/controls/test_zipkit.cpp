@@ -204,6 +204,43 @@ TEST(ZipKit, AbortFromTheSinkDropsTheArchive)
     kit->unadvise(cookie);
 }
 
+// Unpacking stops at the caps on entries, an entry's size and the total, counted while
+// inflating; what a refused archive would have written is not there.
+TEST(ZipKit, ExtractStopsAtItsCaps)
+{
+    testsupport::TempFolder t;
+    t.write("d/a.txt", QByteArray(3000, 'a'));
+    t.write("d/b.txt", QByteArray(3000, 'b'));
+    t.write("d/c.txt", QByteArray(100, 'c'));
+    {
+        Kit kit;
+        kit->setFileName(t.file("three.zip"));
+        ASSERT_TRUE(kit->add(t.file("d"))) << kit->errorText().toStdString();
+    }
+    const struct {
+        ZipCaps caps;
+        const char* says;
+    } cases[] = {
+        {{2, 1 << 20, 1 << 20}, "more than 2 entries"},
+        {{10, 2000, 1 << 20}, "An entry larger than"},
+        {{10, 4000, 5000}, "unpacks to more than"},
+    };
+    for (const auto& c : cases) {
+        Kit kit;
+        kit->setFileName(t.file("three.zip"));
+        kit->setExtractCaps(c.caps);
+        const QString target = t.file(QString("out-%1").arg(c.says).replace(' ', '_'));
+        EXPECT_FALSE(kit->extract(QString(), target)) << c.says;
+        EXPECT_TRUE(kit->errorText().contains(c.says)) << kit->errorText().toStdString();
+        for (const char* name : {"d/a.txt", "d/b.txt"})
+            EXPECT_FALSE(QFileInfo::exists(target + "/" + name) && QFileInfo(target + "/" + name).size() != 3000) << c.says;
+    }
+    Kit kit;
+    kit->setFileName(t.file("three.zip"));
+    kit->setExtractCaps({3, 3000, 6100});
+    EXPECT_TRUE(kit->extract(QString(), t.file("all"))) << kit->errorText().toStdString();
+}
+
 TEST(ZipKit, FailuresCarryADescription)
 {
     testsupport::TempFolder t;

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "data/Corvalde.h"
+#include "mailtransfer/EmailWindow.h"
 #include "mailtransfer/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "services/Quilvo.h"
 #include "mailtransfer/Receive.h"
 #include "runtime/IniFile.h"
@@ -62,6 +64,32 @@ TEST(CommandLine, RunsAtMostOneJobInOrder)
         EXPECT_EQ(calls.size(), c.refused ? 1u : 0u);
         if (c.refused && !calls.empty())
             EXPECT_EQ(calls[0].text, corvalde::translator().QVSTR(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!")));
+    }
+}
+
+// Every command line the organiser writes names, to korbelsteen, the job and editor mode it
+// was written for.
+TEST(CommandLine, ReadsEveryCommandTheOrganiserWrites)
+{
+    namespace start = organiser::korbelsteen;
+    EXPECT_EQ(modeOf(start::receiveArgs()), Mode::Receive);
+    const struct {
+        QStringList args;
+        start::Mode mode;
+        bool answers;
+    } cases[] = {
+        {start::newMessageArgs(), start::NewMessage, false},
+        {start::toAddressArgs(QStringLiteral("a@b.hr")), start::NewToAddress, false},
+        {start::replyArgs(QStringLiteral("/data/7.html"), start::Reply, 7), start::Reply, true},
+        {start::replyArgs(QStringLiteral("/data/7.html"), start::ReplyAll, 7), start::ReplyAll, true},
+        {start::replyArgs(QStringLiteral("/data/7.html"), start::Forward, 7), start::Forward, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
+        EXPECT_EQ(modeOf(c.args), Mode::Editor);
+        const EditorArgs read = editorArgs(c.args);
+        EXPECT_EQ(read.mode, mailtransfer::modeArgument(c.mode));
+        EXPECT_EQ(mailtransfer::answersMessage(read.mode), c.answers);
     }
 }
 

@@ -3,7 +3,7 @@
 #include "controls/MailNames.h"
 #include "data/Dictionary.h"
 #include "mailtransfer/DatabaseStore.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/common/OpenFiles.h"
 #include "runtime/IniFile.h"
 #include "runtime/SqliteDialect.h"

@@ -9,6 +9,7 @@
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/FileModes.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -138,6 +139,7 @@ TEST_F(SendMailTest, ASentMessageIsStoredOnceInTheSendingAccountsSentFolder)
     EM().MESSAGEID = "1_stara";
     ASSERT_EQ(Access(Tbl::EMAIL).Insert(), 0);
 
+    testsupport::ScopedUmask openToAll(0);
     const SendResult r = send(mail());
     ASSERT_TRUE(r.sent) << r.error.toStdString();
     EXPECT_TRUE(r.error.isEmpty()) << r.error.toStdString();
@@ -165,6 +167,8 @@ TEST_F(SendMailTest, ASentMessageIsStoredOnceInTheSendingAccountsSentFolder)
     EXPECT_EQ(query("SELECT NAZIV FROM EMAILATTACH WHERE IDEMAIL = " + std::to_string(r.sentCopyId)).at(0), "Ponuda.pdf");
     EXPECT_TRUE(QFileInfo::exists(controls::attachmentFile(m_folder->file("Email/Files"), r.sentCopyId,
                                                            QStringLiteral("Ponuda.pdf"))));
+    // The copy's body and attachment are the user's alone, whatever the umask.
+    EXPECT_EQ(testsupport::notPrivate(m_folder->file("Email")), QStringList());
 
     // A second message in the same hundredth of a second gets an id of its own.
     writeDocument();

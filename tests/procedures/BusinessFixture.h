@@ -13,8 +13,8 @@
 #include <map>
 
 #include "data/TableManagers.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
-#include "procedures/business/BusinessData.h"
+#include "procedures/assembly/OrganiserAssembly.h"
+#include "procedures/documents/BusinessData.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "data/Dictionary.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/lists/ListSet.h"

@@ -7,15 +7,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
+
+#include <sys/stat.h>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTextEdit>
 
 #include "controls/HtmlEditor.h"
-#include "procedures/mail-people/AccountForm.h"
-#include "procedures/mail-people/Accounts.h"
-#include "procedures/mail-people/AccountsWindow.h"
-#include "procedures/mail-people/MailSettings.h"
+#include "procedures/contacts/AccountForm.h"
+#include "procedures/contacts/Accounts.h"
+#include "procedures/contacts/AccountsWindow.h"
+#include "procedures/common/MailSettings.h"
 #include "runtime/BrowseView.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/IniFile.h"
@@ -23,6 +25,7 @@
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/Dovecot.h"
 #include "tests/support/MailSamples.h"
+#include "tests/support/FileModes.h"
 
 using namespace mailpeople;
 
@@ -379,6 +382,7 @@ TEST_F(AccountsReceive, AnAccountAddedInTheWindowReceivesMail)
     QProcess p;
     p.setWorkingDirectory(m_folder->path());
     p.setProcessChannelMode(QProcess::MergedChannels);
+    p.setChildProcessModifier([] { ::umask(0); }); // mail stays private whatever the umask
     p.start(testsupport::binDir() + QStringLiteral("/korbelsteen"), {QStringLiteral("/SR")});
     ASSERT_TRUE(p.waitForStarted());
     if (!p.waitForFinished(120000)) {
@@ -390,4 +394,6 @@ TEST_F(AccountsReceive, AnAccountAddedInTheWindowReceivesMail)
     EXPECT_FALSE(output.contains("tajna-lozinka")) << "the password is never written out";
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL E JOIN INBOX I ON I.ID = E.INBOXID WHERE I.ENNAZIV = 'xInbox_1'"), 2);
     EXPECT_EQ(number("SELECT COUNT(*) FROM EMAIL WHERE SUBJECT = '" + mailsamples::croatian().toStdString() + "'"), 1);
+    EXPECT_FALSE(QDir(m_folder->file("Email")).entryList(QDir::Files).isEmpty());
+    EXPECT_EQ(testsupport::notPrivate(m_folder->file("Email")), QStringList());
 }

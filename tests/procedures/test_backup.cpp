@@ -1,7 +1,7 @@
 #include "controls/Controls.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
-#include "procedures/notes-passwords/BackupRun.h"
-#include "procedures/notes-passwords/BackupWindow.h"
+#include "procedures/assembly/OrganiserAssembly.h"
+#include "procedures/backup/BackupRun.h"
+#include "procedures/backup/BackupWindow.h"
 #include "procedures/common/OpenFiles.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/IniFile.h"
@@ -19,6 +19,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QLockFile>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace notespass;
 
@@ -229,7 +233,7 @@ TEST_F(Backup, AFailedBackupLeavesNoArchiveAndSaysWhy)
     const QString missing = dataFolder + "/nema";
     const Case cases[] = {
         {"destination cannot be written", [](BackupRun&, BackupPlan& p) { p.destination = "/proc"; }, "/proc"},
-        {"listed folder is gone", [&](BackupRun&, BackupPlan& p) { p.folders << missing; }, "nema"},
+        {"no listed folder is there", [&](BackupRun&, BackupPlan& p) { p.folders = {missing}; }, "nema"},
         {"snapshot fails",
          [](BackupRun& r, BackupPlan&) {
              r.snapshot = [](const QString&, QString* why) {
@@ -238,14 +242,6 @@ TEST_F(Backup, AFailedBackupLeavesNoArchiveAndSaysWhy)
              };
          },
          "disk I/O error"},
-        {"a file goes away mid-run",
-         [this](BackupRun& r, BackupPlan&) {
-             r.progress = [this](int percent) {
-                 if (percent >= 0)
-                     QFile::remove(dataFolder + "/Email/99/body.html");
-             };
-         },
-         "body.html"},
         {"cancelled", [](BackupRun& r, BackupPlan&) { r.progress = [&r](int percent) { r.cancel = percent >= 0; }; }, "Prekinuto"},
     };
     for (const Case& c : cases) {
@@ -256,8 +252,86 @@ TEST_F(Backup, AFailedBackupLeavesNoArchiveAndSaysWhy)
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_TRUE(result.error.contains(c.says)) << c.name << ": " << result.error.toStdString();
         EXPECT_TRUE(leftIn(target.path()).isEmpty()) << c.name << ": " << leftIn(target.path()).join(",").toStdString();
-        QFile(dataFolder + "/Email/99/body.html").open(QIODevice::WriteOnly);
     }
+}
+
+// A stale row or a file removed while the archive is written costs only that folder or file:
+// everything else is archived, the database snapshot always, and the result names what was
+// missing. Checked by unpacking the archive.
+TEST_F(Backup, AMissingFolderOrAVanishedFileIsNamedAndEverythingElseIsArchived)
+{
+    writeMailFiles(120);
+    const QString gone = dataFolder + "/Email/99/body.html";
+    const QString stale = dataFolder + "/nema";
+    BackupRun r;
+    BackupPlan p = plan(target.path());
+    p.folders = QStringList{stale} + p.folders;
+    bool removed = false;
+    r.progress = [&](int percent) {
+        if (percent >= 0 && !removed)
+            removed = QFile::remove(gone);
+    };
+    const auto before = filesUnder(dataFolder + "/Email");
+    const BackupResult result = r.run(p);
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(result.missing, (QStringList{stale, gone}));
+
+    testsupport::TempFolder restored;
+    ASSERT_EQ(run("unzip", {"-q", result.archive, "-d", restored.path()}).code, 0);
+    const QString copy = restored.path() + "/" + QFileInfo(dataFolder).fileName();
+    EXPECT_EQ(run("sqlite3", {copy + "/Files/Database.db", "PRAGMA integrity_check"}).out.trimmed(), "ok");
+    auto expected = before;
+    expected.erase("99/body.html");
+    EXPECT_EQ(filesUnder(copy + "/Email").size(), expected.size());
+    EXPECT_TRUE(filesUnder(copy + "/Email") == expected);
+}
+
+// A backup killed while it writes leaves its work folder (a database copy, a partial
+// archive); the next backup or start removes it, and never the one a running backup holds.
+TEST_F(Backup, WorkFoldersOfInterruptedBackupsAreRemovedAndALiveOneStays)
+{
+    const auto leftover = [&](const QString& name) {
+        const QString folder = target.file(name);
+        QDir().mkpath(folder);
+        QFile f(folder + "/Database.db");
+        f.open(QIODevice::WriteOnly);
+        f.write("copy");
+        return folder;
+    };
+    // One from a build that did not lock it, one whose process died holding its lock.
+    leftover(".Velmora_backup-Ab12Cd");
+    const QString crashed = leftover(".Velmora_backup-Ef34Gh");
+    if (const pid_t child = fork(); child == 0) {
+        QLockFile lock(crashed + "/.lock");
+        lock.tryLock(0);
+        _exit(0); // dies holding it
+    } else {
+        ASSERT_GT(child, 0);
+        int status = 0;
+        waitpid(child, &status, 0);
+    }
+    ASSERT_TRUE(QFileInfo::exists(crashed + "/.lock"));
+    const QString live = leftover(".Velmora_backup-Ij56Kl");
+    QLockFile liveLock(live + "/.lock");
+    ASSERT_TRUE(liveLock.tryLock(0));
+
+    const BackupResult result = BackupRun().run(plan(target.path()));
+    ASSERT_TRUE(result.ok) << result.error.toStdString();
+    EXPECT_EQ(leftIn(target.path()), (QStringList{".Velmora_backup-Ij56Kl", QFileInfo(result.archive).fileName()}));
+    for (const QString& e : entries(result.archive))
+        EXPECT_FALSE(e.contains(".Velmora_backup")) << e.toStdString();
+
+    // At start: the stored destination is cleaned whether or not a backup runs then.
+    leftover(".Velmora_backup-Mn78Op");
+    vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "Destination", target.path());
+    vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "OnStart", "0");
+    const int frameId = vrt::registerReceiver(new QObject(qApp));
+    std::unique_ptr<organiser::OrganiserWindow> window(organiser::W_First(frameId, nullptr));
+    ASSERT_TRUE(window);
+    window->paneRoutines().FillTaskPanel();
+    EXPECT_EQ(leftIn(target.path()), (QStringList{".Velmora_backup-Ij56Kl", QFileInfo(result.archive).fileName()}));
+    window->shutDown();
 }
 
 TEST_F(Backup, TwoRunsInOneSecondKeepBothArchives)
@@ -352,7 +426,6 @@ TEST_F(Backup, WindowMessagesAndSettings)
 
 TEST_F(Backup, AFailureIsNamedAndTheWindowStaysOpen)
 {
-    vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "Destination", target.path());
     ASSERT_TRUE(ensureDataFolderRow(dataFolder));
     Access(Tbl::Backup).clearBuffer();
     BKP().PUTANJA = (dataFolder + "/uklonjeno").toStdString(); // a listed folder that is gone
@@ -360,23 +433,36 @@ TEST_F(Backup, AFailureIsNamedAndTheWindowStaysOpen)
     const int frameId = vrt::registerReceiver(new QObject(qApp));
     std::unique_ptr<organiser::OrganiserWindow> window(organiser::W_First(frameId, nullptr));
     ASSERT_TRUE(window);
-    testsupport::presenter().clear();
-    bool stayedOpen = false;
-    {
+    // Presses "Backup sada" once; true when the window stayed open after the message.
+    const auto backUp = [&](const QString& destination) {
+        vrt::IniFile(dataFolder + "/Standard.ini").put("Backup", "Destination", destination);
+        testsupport::presenter().clear();
+        bool stayedOpen = false;
         testsupport::ScopedDialogRunner r([&](QDialog& d) {
             d.show();
             QTest::mouseClick(d.findChild<QPushButton*>("?ZIP"), Qt::LeftButton);
             EXPECT_TRUE(QTest::qWaitFor([] { return !testsupport::presenter().calls("message").empty(); }, 60000));
-            stayedOpen = d.isVisible() && d.result() == 0 && d.findChild<QPushButton*>("?ZIP")->isEnabled();
-            d.reject();
+            EXPECT_TRUE(QTest::qWaitFor([&] { return d.result() != 0 || d.findChild<QPushButton*>("?ZIP")->isEnabled(); }, 60000));
+            stayedOpen = d.isVisible() && d.result() == 0;
+            if (stayedOpen)
+                d.reject();
             return d.result();
         });
         window->dispatcher().dispatch(1012); // the ribbon's backup command
-    }
-    EXPECT_TRUE(stayedOpen);
-    const auto said = testsupport::presenter().calls("message");
-    ASSERT_EQ(said.size(), 1u);
-    EXPECT_TRUE(said[0].text.startsWith("Backup nije uspio:")) << said[0].text.toStdString();
-    EXPECT_TRUE(said[0].text.contains("uklonjeno")) << said[0].text.toStdString();
-    EXPECT_TRUE(leftIn(target.path()).isEmpty());
+        const auto said = testsupport::presenter().calls("message");
+        EXPECT_EQ(said.size(), 1u);
+        return std::make_pair(stayedOpen, said.empty() ? QString() : said[0].text);
+    };
+    // The gone folder is named; everything else is archived.
+    const auto [doneOpen, done] = backUp(target.path());
+    EXPECT_FALSE(doneOpen);
+    EXPECT_TRUE(done.startsWith("Backup je spremljen:")) << done.toStdString();
+    EXPECT_TRUE(done.contains(QString::fromUtf8("Nije pronađeno i nije arhivirano:\n") + dataFolder + "/uklonjeno"))
+        << done.toStdString();
+    EXPECT_EQ(leftIn(target.path()).size(), 1);
+    // A destination that cannot be written fails, says why, and the window stays.
+    const auto [failOpen, failure] = backUp("/proc");
+    EXPECT_TRUE(failOpen);
+    EXPECT_TRUE(failure.startsWith("Backup nije uspio:")) << failure.toStdString();
+    EXPECT_TRUE(failure.contains("/proc")) << failure.toStdString();
 }

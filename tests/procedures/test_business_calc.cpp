@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "procedures/business/ItemCalc.h"
+#include "procedures/documents/ItemCalc.h"
 
 using business::ItemAmounts;
 using business::ItemCalc;

@@ -16,7 +16,7 @@
 #include <set>
 #include <thread>
 
-#include "procedures/business/BusinessForms.h"
+#include "procedures/documents/BusinessForms.h"
 #include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"

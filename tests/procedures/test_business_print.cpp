@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include "procedures/business/DocumentReports.h"
+#include "procedures/documents/DocumentReports.h"
 #include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"

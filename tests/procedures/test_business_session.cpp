@@ -11,7 +11,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-#include "procedures/business/BusinessForms.h"
+#include "procedures/documents/BusinessForms.h"
 #include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"

@@ -18,9 +18,9 @@
 #include <QTimeEdit>
 
 #include "controls/CalendarControl.h"
-#include "procedures/mail-people/CalendarForms.h"
-#include "procedures/mail-people/TaskRules.h"
-#include "procedures/panes/CalendarRoutines.h"
+#include "procedures/calendar/CalendarForms.h"
+#include "procedures/calendar/TaskRules.h"
+#include "procedures/calendar/CalendarRoutines.h"
 #include "runtime/DateTime.h"
 #include "runtime/Report.h"
 #include "tests/procedures/OrganiserFixture.h"

@@ -20,14 +20,14 @@
 #include <QPushButton>
 
 #include "controls/Controls.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
-#include "procedures/mail-people/AccountsWindow.h"
-#include "procedures/mail-people/ContactGroups.h"
-#include "procedures/mail-people/Contacts.h"
-#include "procedures/mail-people/ContactsBrowse.h"
-#include "procedures/mail-people/RecipientBuffer.h"
+#include "procedures/contacts/AccountsWindow.h"
+#include "procedures/contacts/ContactGroups.h"
+#include "procedures/contacts/Contacts.h"
+#include "procedures/contacts/ContactsBrowse.h"
+#include "procedures/contacts/RecipientBuffer.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/BrowseView.h"
 #include "runtime/FileBrowse.h"
@@ -37,7 +37,7 @@
 #include "tests/support/TestSupport.h"
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/ShippedTranslations.h"
-#include "procedures/mail-people/AccountForm.h"
+#include "procedures/contacts/AccountForm.h"
 
 using namespace mailpeople;
 

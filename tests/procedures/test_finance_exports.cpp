@@ -3,6 +3,7 @@
 #include "procedures/finance/FinanceExports.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/FinanceFixture.h"
+#include "tests/support/FileModes.h"
 #include "tests/support/ShippedTranslations.h"
 
 #include <QDir>
@@ -153,8 +154,12 @@ TEST_F(FinanceExportTest, TheStateExportFillsTheTemplateWithTypedCells)
     entry(1, 1, "50.00");
     entry(2, 2, "1030.25");
     window->dispatcher().dispatch(6005); // the "Graf" sub-tab: its totals
-    window->dispatcher().dispatch(6998);
+    {
+        testsupport::ScopedUmask openToAll(0);
+        window->dispatcher().dispatch(6998);
+    }
     ASSERT_EQ(opened.size(), 1) << testsupport::presenter().calls().size();
+    EXPECT_EQ(testsupport::notPrivate(m_folder->file("Excel")), QStringList()) << "the user's alone, whatever the umask";
     EXPECT_TRUE(QFileInfo(opened[0]).fileName().startsWith("State_"));
     const QJsonObject c = readBack(opened[0], {"A1", "A2", "A4", "A5", "A6", "A7", "D1", "F3", "A17", "F17", "A19", "F19",
                                                "F21", "F23", "A26", "F26", "A16"});
@@ -272,6 +277,87 @@ TEST_F(FinanceExportTest, AMissingTemplateIsToldAndNothingIsSavedOrOpened)
     EXPECT_TRUE(opened.isEmpty());
     ASSERT_EQ(testsupport::presenter().calls("message").size(), 1u);
     EXPECT_TRUE(testsupport::presenter().calls("message")[0].text.contains("not a workbook"));
+}
+
+// Hostile templates a user (or anyone who can write the data folder) can put in Templates/:
+// each is made here, goes through the real export, and is refused with one message while
+// nothing is written or opened.
+TEST_F(FinanceExportTest, AHostileTemplateIsRefusedWithOneMessageAndNothingIsExported)
+{
+    const char* maker = R"(
+import sys, zipfile
+case, shipped, out = sys.argv[1:4]
+zeros = bytes(1 << 20)
+def bomb(entries, megabytes):
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as z:
+        for i in range(entries):
+            with z.open("xl/media/zero%d.bin" % i, "w") as f:
+                for _ in range(megabytes):
+                    f.write(zeros)
+if case == "entry":
+    bomb(1, 70)
+elif case == "total":
+    bomb(3, 50)
+elif case == "count":
+    with zipfile.ZipFile(out, "w") as z:
+        for i in range(5000):
+            z.writestr("xl/n%d.xml" % i, "")
+elif case == "header":
+    # States 100 bytes for an entry that inflates to 70 MB.
+    bomb(1, 70)
+    data = bytearray(open(out, "rb").read())
+    local = data.find(b"PK\x03\x04")
+    central = data.find(b"PK\x01\x02")
+    data[local + 22:local + 26] = (100).to_bytes(4, "little")
+    data[central + 24:central + 28] = (100).to_bytes(4, "little")
+    open(out, "wb").write(data)
+else:
+    # The shipped template with one more entry under a hostile name.
+    with zipfile.ZipFile(shipped) as src, zipfile.ZipFile(out, "w") as z:
+        for info in src.infolist():
+            z.writestr(info, src.read(info))
+        z.writestr(zipfile.ZipInfo(case), "x")
+)";
+    struct Case {
+        const char* name;
+        const char* refusal;
+    } cases[] = {
+        {"entry", "An entry larger than"},      {"total", "unpacks to more than"},
+        {"count", "more than"},                 {"header", "zero0.bin"},
+        {"../../x", "Unsafe name in archive"},  {"/tmp/x", "Unsafe name in archive"},
+        {"xl/../../x", "Unsafe name in archive"}, {"xl\\..\\x", "Unsafe name in archive"},
+        {"C:/x", "Unsafe name in archive"},
+    };
+    finance::ExportDeps d;
+    d.dataFolder = m_folder->path();
+    d.open = [this](const QString& p) {
+        opened << p;
+        return true;
+    };
+    QDir().mkpath(m_folder->file("Templates"));
+    const QString templ = m_folder->file("Templates/state.xlsx");
+    for (const Case& c : cases) {
+        QFile::remove(templ);
+        QProcess p;
+        p.start("/usr/bin/python3", {"-c", maker, c.name, testsupport::binDir() + "/templates/state.xlsx", templ});
+        ASSERT_TRUE(p.waitForFinished(120000)) << c.name;
+        ASSERT_EQ(p.exitCode(), 0) << c.name << p.readAllStandardError().toStdString();
+        testsupport::presenter().clear();
+        finance::ExportExcelState(d, finance::StateTotals{});
+        EXPECT_TRUE(opened.isEmpty()) << c.name;
+        EXPECT_TRUE(QDir(m_folder->file("Excel")).entryList(QDir::Files).isEmpty()) << c.name;
+        const auto shown = testsupport::presenter().calls("message");
+        ASSERT_EQ(shown.size(), 1u) << c.name;
+        EXPECT_TRUE(shown[0].text.contains(QString::fromUtf8("Izvoz u MS Excel nije uspio"))) << c.name;
+        EXPECT_TRUE(shown[0].text.contains(c.refusal)) << c.name << " " << shown[0].text.toStdString();
+    }
+    // The shipped template as it stands still exports.
+    QFile::remove(templ);
+    ASSERT_TRUE(QFile::copy(testsupport::binDir() + "/templates/state.xlsx", templ));
+    testsupport::presenter().clear();
+    finance::ExportExcelState(d, finance::StateTotals{});
+    EXPECT_EQ(opened.size(), 1);
+    EXPECT_TRUE(testsupport::presenter().calls("message").empty());
 }
 
 // The document exports over documents stored as the forms store them.

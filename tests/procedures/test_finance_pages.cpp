@@ -25,7 +25,7 @@ TEST(FinanceAmounts, TypedTheCroatianWayAndStoredAsDecimalText)
         {"1.234,56", QString("1234.56")}, {"-5", QString("-5")},         {"1234,5", QString("1234.5")},
         {"12.50", QString("12.50")},      {"1.234", QString("1234")},    {"", QString("0")},
         {" 2.000.000,00 ", QString("2000000.00")}, {"0,125", QString("0.13")}, {"12a", std::nullopt},
-        {"1,2,3", std::nullopt},
+        {"1,2,3", std::nullopt}, {"1.2.3", std::nullopt}, {"1.2.3,45", std::nullopt}, {"12.34.567", std::nullopt},
     };
     for (const auto& c : reads)
         EXPECT_EQ(finance::amountFromScreen(c.typed), c.stored) << c.typed;
@@ -112,6 +112,57 @@ TEST_F(FinanceTest, TheEntryFormRefusesBadInputAndACategoryOfZero)
     ASSERT_EQ(testsupport::presenter().calls("stop").size(), 1u);
     EXPECT_EQ(testsupport::presenter().calls("stop")[0].text, "F_PrihodiRashodi SrediProzor NOT - pn:KategorijaID : 0 pn:Tip : 1");
     EXPECT_EQ(count("PrihodiRashodi"), 0);
+}
+
+// An amount is kept whole or refused with the field named; neither the form nor the data
+// layer ever cuts it to its column.
+TEST_F(FinanceTest, AnAmountTooLongForItsColumnIsRefusedNeverCut)
+{
+    window->paneRoutines().FillFinanceCategoryTree();
+    const QString widest = QString("12345678901234567890123456,89"); // 29 characters stored
+    std::vector<QString> shown;
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto& dialog = dynamic_cast<vrt::UpdateDialog&>(d);
+        dialog.entry("NAZIV")->setText("Velika");
+        for (const char* typed : {"12345678901234567890123456789012,55", "123456789012345678901234567,89", "1.2.3"}) {
+            testsupport::presenter().clear();
+            dialog.entry("IZNOS_DECIMAL")->setText(typed);
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+            EXPECT_EQ(dialog.result(), 0) << typed;
+            const auto calls = testsupport::presenter().calls("message");
+            EXPECT_EQ(calls.size(), 1u) << typed;
+            shown.push_back(calls.empty() ? QString() : calls[0].text);
+        }
+        dialog.entry("IZNOS_DECIMAL")->setText(widest);
+        QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        return dialog.result();
+    });
+    window->dispatcher().dispatch(1100);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[0], QString::fromUtf8("Iznos ne stane u polje: Iznos:"));
+    EXPECT_EQ(shown[1], QString::fromUtf8("Iznos ne stane u polje: Iznos:"));
+    EXPECT_EQ(shown[2], QString::fromUtf8("Iznos nije ispravan broj."));
+    EXPECT_EQ(query("SELECT IZNOS_DECIMAL FROM PrihodiRashodi"), std::vector<std::string>{"12345678901234567890123456.89"});
+
+    // The data layer refuses what a form let through, naming the field, and stores nothing.
+    for (const char* amount : {"123456789012345678901234567.89", "-1234567890123456789012345678.9"}) {
+        Access(Tbl::PrihodiRashodi).clearBuffer();
+        PR().KATEGORIJAID = 1;
+        PR().TIPID = 1;
+        PR().IZNOS_DECIMAL = amount;
+        EXPECT_NE(Access(Tbl::PrihodiRashodi).Insert(), 0) << amount;
+        EXPECT_NE(Access(Tbl::PrihodiRashodi).ErrorText().indexOf("PR:IZNOS_DECIMAL"), -1)
+            << Access(Tbl::PrihodiRashodi).ErrorText().toStdString();
+    }
+    EXPECT_EQ(count("PrihodiRashodi"), 1);
+    // Nor does an update cut a stored amount.
+    ASSERT_EQ(query("SELECT ID FROM PrihodiRashodi").size(), 1u);
+    Access(Tbl::PrihodiRashodi).clearBuffer();
+    PR().ID = std::stoi(query("SELECT ID FROM PrihodiRashodi")[0]);
+    ASSERT_EQ(Access(Tbl::PrihodiRashodi).Fetch(Access(Tbl::PrihodiRashodi).FILE->primaryKey()), 0);
+    PR().IZNOS_DECIMAL = "1234567890123456789012345678.99";
+    EXPECT_NE(Access(Tbl::PrihodiRashodi).Update(), 0);
+    EXPECT_EQ(query("SELECT IZNOS_DECIMAL FROM PrihodiRashodi"), std::vector<std::string>{"12345678901234567890123456.89"});
 }
 
 TEST_F(FinanceTest, DeletingAnEntryShowsTheRedHeadingAndOkDeletesAtOnce)
@@ -298,7 +349,7 @@ TEST(FinanceTexts, EveryShownTextHasAnEnglishRow)
 {
     testsupport::expectEnglishRows({
         "Prihodi/troškovi", "Kategorija", "Kategorija:", "Datum:", "Naziv:", "Iznos:", "Napomena:", "Prekid",
-        "Unos novog zapisa", "Izmjena zapisa", "BRISANJE zapisa", "Iznos nije ispravan broj.", "Datum nije ispravan.",
+        "Unos novog zapisa", "Izmjena zapisa", "BRISANJE zapisa", "Iznos nije ispravan broj.", "Iznos ne stane u polje:", "Datum nije ispravan.",
         "***KLIK ZA STANJE***", "STANJE", "PRIHOD UKUPNO", "TROŠAK UKUPNO",
         "Standardni direktorij se ne može mijenjati ili brisati!", "Kategorija sadrži podkategorije i ne može biti obrisana!",
         "Kategorija sadrži prihode ili rashode i ne može biti obrisana!", "Prihod", "Trošak", "Izlazni dokumenti",

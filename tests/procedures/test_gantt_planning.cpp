@@ -6,10 +6,10 @@
 
 #include "controls/Controls.h"
 #include "controls/GanttView.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/panes/GanttLinkDelay.h"
-#include "procedures/panes/GanttRoutines.h"
+#include "procedures/plan/GanttLinkDelay.h"
+#include "procedures/plan/GanttRoutines.h"
 #include "runtime/Notify.h"
 #include "runtime/PopupMenu.h"
 #include "runtime/WindowManager.h"

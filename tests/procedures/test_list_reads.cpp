@@ -8,7 +8,7 @@
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/lists/ListWidgets.h"
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/Notify.h"

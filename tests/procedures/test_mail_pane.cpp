@@ -4,7 +4,7 @@
 
 #include "controls/MailNames.h"
 #include "data/TableManagers.h"
-#include "procedures/organiser/mail/MailPane.h"
+#include "procedures/mail/MailPane.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/ShippedTranslations.h"

@@ -1,4 +1,4 @@
-#include "procedures/organiser/window/OrganiserAssembly.h"
+#include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "tests/procedures/StandInServices.h"

@@ -2,7 +2,7 @@
 #include "controls/MailNames.h"
 #include "data/Globals.h"
 #include "procedures/organiser/window/CommandDispatcher.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 #include "procedures/organiser/window/EventChecks.h"
 #include "procedures/organiser/lists/ListWidgets.h"
-#include "procedures/organiser/mail/MailActions.h"
+#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"

@@ -1,7 +1,7 @@
 #include "tests/procedures/StandInServices.h"
 #include "data/Globals.h"
 #include "procedures/organiser/window/Heartbeat.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/lists/MoneyPicture.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "procedures/organiser/window/TabSwitcher.h"

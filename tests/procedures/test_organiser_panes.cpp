@@ -3,7 +3,7 @@
 #include "controls/MailNames.h"
 #include "controls/OrganiserControls.h"
 #include "procedures/organiser/window/EventChecks.h"
-#include "procedures/organiser/mail/MailActions.h"
+#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"

@@ -1,6 +1,6 @@
 #include "data/Globals.h"
 #include "procedures/common/TreeLists.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "tests/procedures/StandInServices.h"

@@ -1,6 +1,6 @@
 // W_First.FillTaskPanel on a real database: the open tasks as lines, the demonstration tasks
 // around today, the notes' tags, the backup on start and the order of the window's steps.
-#include "procedures/panes/TaskPanelFill.h"
+#include "procedures/organiser/panes/TaskPanelFill.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
 #include "runtime/DateTime.h"

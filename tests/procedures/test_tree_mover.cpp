@@ -2,7 +2,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeMover.h"
 #include "procedures/common/OpenFiles.h"
-#include "procedures/organiser/panes/TreeMoves.h"
+#include "procedures/assembly/TreeMoves.h"
 #include "tests/data/DataFixture.h"
 #include "tests/procedures/test_libservices.h"
 

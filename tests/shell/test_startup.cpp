@@ -3,6 +3,7 @@
 #include "services/Quilvo.h"
 #include "shell/Startup.h"
 #include "tests/support/TestSupport.h"
+#include "tests/support/FileModes.h"
 
 #include <QProcess>
 #include <QThread>
@@ -46,6 +47,24 @@ struct Recording {
         return e;
     }
 };
+
+// Starts the real program in `folder`, its output merged.
+bool startProgram(QProcess& p, const QString& folder)
+{
+    p.setWorkingDirectory(folder);
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(testsupport::binDir() + "/velmora", {});
+    return p.waitForStarted(10000);
+}
+
+// Its output until the frame is open or the program has ended.
+QByteArray untilFrameOpen(QProcess& p)
+{
+    QByteArray out;
+    while (!out.contains("frame open") && p.state() == QProcess::Running && p.waitForReadyRead(30000))
+        out += p.readAll();
+    return out + p.readAll();
+}
 
 class Startup : public ::testing::Test {
 protected:
@@ -110,15 +129,8 @@ TEST(Program, StartsInAnEmptyFolderAndEndsInOrderOnSessionEnd)
         TempFolder dir;
         dir.write("Standard.ini", ini);
         QProcess p;
-        p.setWorkingDirectory(dir.path());
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        p.start(testsupport::binDir() + "/velmora", {});
-        ASSERT_TRUE(p.waitForStarted(10000));
-        QByteArray out;
-        for (int i = 0; i < 300 && !out.contains("frame open"); ++i) {
-            p.waitForReadyRead(100);
-            out += p.readAll();
-        }
+        ASSERT_TRUE(startProgram(p, dir.path()));
+        const QByteArray out = untilFrameOpen(p);
         ASSERT_TRUE(out.contains("frame open")) << out.constData();
         p.terminate(); // SIGTERM, as a session end sends it
         ASSERT_TRUE(p.waitForFinished(20000));
@@ -128,4 +140,64 @@ TEST(Program, StartsInAnEmptyFolderAndEndsInOrderOnSessionEnd)
         const QByteArray after = dir.read("Standard.ini");
         EXPECT_TRUE(after.contains(ini.contains("UseLanguage=1") ? "UseLanguage=1" : "UseLanguage=2")) << after.constData();
     }
+}
+
+// A second organiser on the same data folder is refused with one message while the first
+// keeps running; after the first ends (even killed) the folder opens again.
+TEST(Program, ASecondOrganiserOnOneDataFolderIsRefusedAndTheFirstRunsOn)
+{
+    TempFolder dir;
+    dir.write("Standard.ini", "[QuilvoLang]\r\nUseLanguage=2\r\n");
+    QProcess first;
+    ASSERT_TRUE(startProgram(first, dir.path()));
+    ASSERT_TRUE(untilFrameOpen(first).contains("frame open"));
+
+    QProcess second;
+    ASSERT_TRUE(startProgram(second, dir.path()));
+    ASSERT_TRUE(second.waitForFinished(30000));
+    const QString said = QString::fromUtf8(second.readAll());
+    EXPECT_NE(second.exitCode(), 0);
+    EXPECT_EQ(said.count("Velmora is already running with this data folder."), 1) << said.toStdString();
+    EXPECT_FALSE(said.contains("frame open")) << said.toStdString();
+    EXPECT_EQ(first.state(), QProcess::Running);
+
+    // A killed organiser leaves no lock that holds the folder.
+    first.kill();
+    ASSERT_TRUE(first.waitForFinished(20000));
+    QProcess third;
+    ASSERT_TRUE(startProgram(third, dir.path()));
+    EXPECT_TRUE(untilFrameOpen(third).contains("frame open"));
+    third.terminate();
+    ASSERT_TRUE(third.waitForFinished(20000));
+    EXPECT_EQ(third.exitCode(), 0);
+}
+
+// Mail and exports an older build left open to every local user are made the user's alone at
+// start; a link is not followed out of the folder, and other folders keep their modes.
+TEST(Program, AnOlderDataFolderIsMadePrivateAtStart)
+{
+    TempFolder dir, outside;
+    testsupport::ScopedUmask openToAll(022);
+    dir.write("Standard.ini", "[QuilvoLang]\r\nUseLanguage=2\r\n");
+    for (const char* file : {"Email/1_a.html", "Email/Files/1_racun.pdf", "Email/Files/parts/1_logo.png",
+                             "Excel/State_1.xlsx", "HtmlFile_77.html", "Images/logo.png"}) {
+        QDir().mkpath(QFileInfo(dir.file(file)).path());
+        dir.write(file, "x");
+    }
+    outside.write("tuđe.txt", "x");
+    ASSERT_TRUE(QFile::link(outside.file("tuđe.txt"), dir.file("Email/Files/link")));
+    ASSERT_FALSE(testsupport::notPrivate(dir.file("Email")).isEmpty());
+
+    QProcess p;
+    ASSERT_TRUE(startProgram(p, dir.path()));
+    const QByteArray out = untilFrameOpen(p);
+    ASSERT_TRUE(out.contains("frame open")) << out.constData();
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(20000));
+
+    EXPECT_EQ(testsupport::notPrivate(dir.file("Email")), QStringList());
+    EXPECT_EQ(testsupport::notPrivate(dir.file("Excel")), QStringList());
+    EXPECT_EQ(QFileInfo(dir.file("HtmlFile_77.html")).permissions() & 0x0077, 0);
+    EXPECT_EQ(QFileInfo(outside.file("tuđe.txt")).permissions() & QFile::ReadOther, QFile::ReadOther);
+    EXPECT_EQ(QFileInfo(dir.file("Images/logo.png")).permissions() & QFile::ReadOther, QFile::ReadOther);
 }

@@ -3,7 +3,6 @@
 #include <QLocale>
 
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/finance/FinanceForms.h"
 #include "runtime/Decimal.h"
 
 namespace organiser {
@@ -241,9 +240,14 @@ QString firstLast(const QString& surname, const QString& middle, const QString& 
     return full.left(99);
 }
 
-// Lists show amounts as the forms, the reports and the balance page do, whatever the
-// system's locale.
-QString amountText(const QString& decimalText) { return finance::amountScreenText(decimalText); }
+QString amountText(const QString& decimalText)
+{
+    const auto d = vrt::Decimal::parse(QStringView(decimalText).trimmed());
+    if (!d || d->isZero())
+        return {};
+    // As the forms, the reports and the balance page show them, whatever the system's locale.
+    return d->format(2, u',', u'.');
+}
 
 bool showsText(const ListDef& def, int column)
 {

@@ -9,7 +9,7 @@
 #include <QMimeData>
 
 #include "procedures/common/ListLayoutView.h"
-#include "procedures/organiser/mail/MailActions.h"
+#include "procedures/mail/MailActions.h"
 
 namespace organiser {
 

@@ -2,7 +2,7 @@
 
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/mail-people/ContactGroups.h"
+#include "procedures/contacts/ContactGroups.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "data/Globals.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/Commands.h"
 #include "runtime/Dialogs.h"
 #include "runtime/WindowManager.h"

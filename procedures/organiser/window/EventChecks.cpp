@@ -2,7 +2,7 @@
 
 #include "controls/MailNames.h"
 
-#include "procedures/organiser/mail/MailActions.h"
+#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/Commands.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"

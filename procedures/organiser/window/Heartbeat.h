@@ -2,7 +2,7 @@
 #include <functional>
 #include <optional>
 
-#include "procedures/mail-people/MailSettings.h"
+#include "procedures/common/MailSettings.h"
 
 // The organiser window's heartbeat, counted in timer events of a hundredth of a second:
 // every 200 it marks the shown mail read and notices new mail, at the configured interval it

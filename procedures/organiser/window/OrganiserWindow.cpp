@@ -23,12 +23,13 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
-#include "procedures/organiser/mail/Korbelsteen.h"
+#include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/lists/MoneyPicture.h"
 #include "procedures/organiser/window/SettingsWrites.h"
-#include "procedures/mail-people/MailSettings.h"
+#include "procedures/common/MailSettings.h"
+#include "procedures/common/MailTransferProtocol.h"
 #include "runtime/IniFile.h"
 #include "runtime/Notify.h"
 #include "runtime/Paths.h"
@@ -79,7 +80,7 @@ int StartFlag::read(long long now)
         m_stamp = stamp;
         m_size = size;
         m_readAt = now;
-        m_value = int(vrt::IniFile(m_path).getInt(QStringLiteral("SR"), QStringLiteral("START"), 0));
+        m_value = int(vrt::IniFile(m_path).getInt(mailtransfer::startSection(), mailtransfer::startKey(), 0));
         if (m_value == 1 && m_receiverAlive && !m_receiverAlive())
             m_value = 2;
     }
@@ -90,7 +91,7 @@ bool StartFlag::write(int value)
 {
     m_value = value;
     m_stamp = -2; // read back what is there next time
-    return vrt::IniFile(m_path).put(QStringLiteral("SR"), QStringLiteral("START"), QString::number(value));
+    return vrt::IniFile(m_path).put(mailtransfer::startSection(), mailtransfer::startKey(), QString::number(value));
 }
 
 // ---- manager ------------------------------------------------------------------------------

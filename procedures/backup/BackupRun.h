@@ -1,0 +1,54 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <functional>
+
+// Packing the listed folders into one zip archive: no widgets, runs on any thread.
+namespace notespass {
+
+// "Velmora_15-11-2011 17-45-30": day, month and hour without leading zeros.
+QString archiveBaseName(const QDateTime& at);
+
+struct BackupPlan {
+    QStringList folders;    // rows of the list, in order; empty rows are skipped
+    QString destination;    // the folder the archive goes into
+    QString dataFolder;     // its Files/Database.db is archived as a snapshot
+    QDateTime at;           // names the archive
+};
+
+struct BackupResult {
+    bool ok = false;
+    bool cancelled = false;
+    QString archive; // the archive written
+    QString reason;  // why it failed, a text of the program (translated when shown)
+    QString detail;  // the file and the system's words, as they are
+    QString error;   // both, for logs and tests
+    QStringList missing; // listed folders and files that were gone: not in the archive
+};
+
+class BackupRun {
+public:
+    // Percent done; -1 while the database snapshot is taken. Called on the running thread.
+    std::function<void(int percent)> progress;
+    // Writes a consistent copy of the database file into `target`; the default goes through
+    // the calling thread's connection.
+    std::function<bool(const QString& target, QString* error)> snapshot;
+    // Set from any thread: the run stops and leaves no archive.
+    std::atomic<bool> cancel{false};
+
+    BackupRun();
+    // Everything goes to a private folder in the destination first; the archive is moved
+    // to its own name only when complete, and never over another file.
+    BackupResult run(const BackupPlan& plan);
+};
+
+// Removes the work folders that interrupted backups left in `destination`; those of a backup
+// still running stay.
+void removeStaleWork(const QString& destination);
+
+// Moves `from` to `to` only when nothing has that name; false with errno set otherwise.
+bool moveNoReplace(const QString& from, const QString& to);
+
+} // namespace notespass

@@ -1,0 +1,866 @@
+#include "procedures/calendar/CalendarForms.h"
+
+#include <algorithm>
+#include <optional>
+
+#include <QBoxLayout>
+#include <QColorDialog>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QToolButton>
+
+#include "controls/CalendarModel.h"
+#include "controls/Images.h"
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "procedures/calendar/TaskRules.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/window/StandIns.h"
+#include "procedures/calendar/CalendarRoutines.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/Odbc.h"
+#include "runtime/Report.h"
+#include "runtime/WindowManager.h"
+
+namespace mailpeople {
+
+namespace {
+
+constexpr long kNoPartner = 9999999;
+
+QString failure(vrt::FileManager& f, int rc) { return QString::number(rc) + QStringLiteral(" : ") + f.ErrorText(); }
+
+// The user's short date with a four-digit year, whatever the locale's own pattern says.
+QString longYearDateFormat()
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QLatin1String("yyyy")))
+        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return format;
+}
+
+QString contactName(long id, QString* company = nullptr)
+{
+    if (id == 0 || id == kNoPartner)
+        return {};
+    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
+    f.clearBuffer();
+    ACON().ID = int32_t(id);
+    if (f.TryFetch(ACON.IDKey) != 0)
+        return {};
+    if (company)
+        *company = QString::fromStdString(ACON().TVRTKA);
+    return (QString::fromStdString(ACON().PREZIME) + QLatin1Char(' ') + QString::fromStdString(ACON().IME)).trimmed();
+}
+
+bool contactExists(long id)
+{
+    if (id == 0 || id == kNoPartner)
+        return false;
+    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
+    f.clearBuffer();
+    ACON().ID = int32_t(id);
+    return f.TryFetch(ACON.IDKey) == 0;
+}
+
+QString categoryName(long id)
+{
+    if (id == 0)
+        return {};
+    vrt::FileManager& f = Access(Tbl::ACAL_EventCategories);
+    f.clearBuffer();
+    ACALC().ID = int32_t(id);
+    return f.TryFetch(ACALC.CategorieIDKey) == 0 ? QString::fromStdString(ACALC().CATEGORIENAME) : QString();
+}
+
+QPixmap swatch(const QColor& colour, QSize size = {40, 14})
+{
+    QPixmap p(size);
+    p.fill(colour);
+    return p;
+}
+
+} // namespace
+
+// ---- contact pick list -------------------------------------------------------------------
+
+std::optional<long> pickContact(QWidget* parent, long current, const Translate& trIn)
+{
+    const auto tr = [&trIn](const char* t) { return trIn ? trIn(QString::fromUtf8(t)) : QString::fromUtf8(t); };
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("T_Kontakti"));
+    dialog.setWindowTitle(tr("Kontakti"));
+    auto* box = new QVBoxLayout(&dialog);
+    auto* filter = new QLineEdit(&dialog);
+    filter->setPlaceholderText(tr("Traži"));
+    auto* list = new QTableWidget(&dialog);
+    list->setColumnCount(3);
+    list->setHorizontalHeaderLabels({tr("Prezime i ime"), tr("Tvrtka"), QStringLiteral("ID")});
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->verticalHeader()->hide();
+    list->horizontalHeader()->setStretchLastSection(true);
+    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
+    f.clearBuffer();
+    if (f.Set(ACON.IDKey) == 0) {
+        while (f.Next() == 0) {
+            const int row = list->rowCount();
+            list->insertRow(row);
+            const QString name = (QString::fromStdString(ACON().PREZIME) + QLatin1Char(' ') + QString::fromStdString(ACON().IME)).trimmed();
+            auto* first = new QTableWidgetItem(name);
+            first->setData(Qt::UserRole, qlonglong(ACON().ID));
+            list->setItem(row, 0, first);
+            list->setItem(row, 1, new QTableWidgetItem(QString::fromStdString(ACON().TVRTKA)));
+            list->setItem(row, 2, new QTableWidgetItem(QString::number(ACON().ID)));
+            if (ACON().ID == current)
+                list->selectRow(row);
+        }
+    }
+    list->sortItems(0);
+    list->resizeColumnToContents(0);
+    QObject::connect(filter, &QLineEdit::textChanged, list, [list](const QString& text) {
+        for (int r = 0; r < list->rowCount(); ++r)
+            list->setRowHidden(r, !text.isEmpty() && !list->item(r, 0)->text().contains(text, Qt::CaseInsensitive)
+                                      && !list->item(r, 1)->text().contains(text, Qt::CaseInsensitive));
+    });
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(tr("Izbor"), QDialogButtonBox::AcceptRole);
+    buttons->addButton(tr("Zatvori"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(list, &QTableWidget::cellDoubleClicked, &dialog, &QDialog::accept);
+    box->addWidget(filter);
+    box->addWidget(list, 1);
+    box->addWidget(buttons);
+    dialog.resize(560, 480);
+    if (vrt::runModal(dialog) != QDialog::Accepted)
+        return std::nullopt;
+    const QList<QTableWidgetItem*> chosen = list->selectedItems();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return long(list->item(chosen.first()->row(), 0)->data(Qt::UserRole).toLongLong());
+}
+
+// ---- categories ----------------------------------------------------------------------------
+
+std::optional<long> T_TaskKategorija(QWidget* parent, bool pick, long current, const Translate& trIn, const QString&)
+{
+    const auto tr = [&trIn](const QString& t) { return trIn ? trIn(t) : t; };
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("T_TaskKategorija"));
+    dialog.setWindowTitle(tr(QStringLiteral("Kategorije")));
+    auto* box = new QHBoxLayout(&dialog);
+    auto* list = new QTableWidget(&dialog);
+    list->setColumnCount(2);
+    list->setHorizontalHeaderLabels({tr(QStringLiteral("Naziv")), QString()});
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->verticalHeader()->hide();
+    list->setColumnWidth(0, 221);
+    list->setColumnWidth(1, 60);
+    struct Row {
+        long id, order;
+    };
+    std::vector<Row> rows;
+    auto fill = [&] {
+        const long keep = list->currentRow() >= 0 && size_t(list->currentRow()) < rows.size() ? rows[size_t(list->currentRow())].id : current;
+        list->setRowCount(0);
+        rows.clear();
+        vrt::FileManager& f = Access(Tbl::ACAL_EventCategories);
+        f.clearBuffer();
+        if (f.Set(ACALC.CategorieIDKey) == 0)
+            while (f.Next() == 0)
+                rows.push_back({ACALC().ID, ACALC().ORDER});
+        // By order, then identifier; the names and colours read again in that order.
+        std::sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) { return a.order != b.order ? a.order < b.order : a.id < b.id; });
+        for (const Row& r : rows) {
+            f.clearBuffer();
+            ACALC().ID = int32_t(r.id);
+            f.TryFetch(ACALC.CategorieIDKey);
+            const int at = list->rowCount();
+            list->insertRow(at);
+            list->setItem(at, 0, new QTableWidgetItem(QString::fromStdString(ACALC().CATEGORIENAME)));
+            // The swatch keeps its colour when the row is selected: it is a picture, not a
+            // background the selection paints over.
+            auto* colour = new QTableWidgetItem;
+            colour->setData(Qt::DecorationRole, swatch(controls::colourFromRgbValue(ACALC().CATEGORIECOLOR)));
+            list->setItem(at, 1, colour);
+            if (r.id == keep)
+                list->selectRow(at);
+        }
+        if (list->currentRow() < 0 && list->rowCount() > 0)
+            list->selectRow(0);
+    };
+    fill();
+    auto* buttons = new QVBoxLayout;
+    auto button = [&](const QString& text) {
+        auto* b = new QPushButton(tr(text), &dialog);
+        buttons->addWidget(b);
+        return b;
+    };
+    std::optional<long> chosen;
+    auto run = [&](int request) {
+        const int row = list->currentRow();
+        vrt::FileManager& f = Access(Tbl::CAL_EventCategories);
+        if (request == vrt::INSERT_RECORD) {
+            f.clearBuffer();
+        } else {
+            if (row < 0 || size_t(row) >= rows.size())
+                return;
+            f.clearBuffer();
+            CALC().ID = int32_t(rows[size_t(row)].id);
+            if (f.TryFetch(CALC.CategorieIDKey) != 0)
+                return;
+        }
+        GLOBALREQUEST = uint8_t(request);
+        F_TaskCategorie(&dialog, trIn);
+        fill();
+    };
+    QObject::connect(button(QStringLiteral("Unos")), &QPushButton::clicked, &dialog, [&] { run(vrt::INSERT_RECORD); });
+    QObject::connect(button(QStringLiteral("Izmjena")), &QPushButton::clicked, &dialog, [&] { run(vrt::CHANGE_RECORD); });
+    QObject::connect(button(QStringLiteral("Brisanje")), &QPushButton::clicked, &dialog, [&] { run(vrt::DELETE_RECORD); });
+    auto select = [&] {
+        const int row = list->currentRow();
+        if (row < 0 || size_t(row) >= rows.size())
+            return;
+        // The pseudo-category by its identifier and order, not by its (translatable) name.
+        if (rows[size_t(row)].id == panes::kAllCategories || rows[size_t(row)].order == panes::kAllCategoriesOrder) {
+            vrt::message(tr(QStringLiteral("Ova kategorija ne može biti odabrana !")), {}, vrt::Icon::Question);
+            return;
+        }
+        chosen = rows[size_t(row)].id;
+        dialog.accept();
+    };
+    QPushButton* selectButton = button(QStringLiteral("Izbor"));
+    selectButton->setObjectName(QStringLiteral("SELECT"));
+    selectButton->setVisible(pick);
+    QObject::connect(selectButton, &QPushButton::clicked, &dialog, select);
+    if (pick)
+        QObject::connect(list, &QTableWidget::cellDoubleClicked, &dialog, select);
+    QObject::connect(button(QStringLiteral("Zatvori")), &QPushButton::clicked, &dialog, &QDialog::reject);
+    buttons->addStretch(1);
+    box->addWidget(list, 1);
+    box->addLayout(buttons);
+    dialog.resize(420, 360);
+    vrt::runModal(dialog);
+    GLOBALRESPONSE = chosen || !pick ? vrt::REQUEST_COMPLETED : vrt::REQUEST_CANCELLED;
+    return chosen;
+}
+
+void F_TaskCategorie(QWidget* parent, const Translate& trIn)
+{
+    const auto tr = [&trIn](const QString& t) { return trIn ? trIn(t) : t; };
+    const int request = GLOBALREQUEST;
+    GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
+    vrt::FileManager& f = Access(Tbl::CAL_EventCategories);
+    const bool primed = f.HasReservedRow();
+    CAL_EventCategories_Rec& r = CALC();
+
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("F_TaskCategorie"));
+    dialog.setWindowTitle(tr(QStringLiteral("Kategorije")));
+    auto* form = new QFormLayout(&dialog);
+    auto* title = new QLabel(&dialog);
+    title->setObjectName(QStringLiteral("NASLOV"));
+    if (request == vrt::INSERT_RECORD)
+        title->setText(tr(QStringLiteral("Unos novog zapisa")));
+    else if (request == vrt::CHANGE_RECORD)
+        title->setText(tr(QStringLiteral("Izmjena zapisa")));
+    else if (request == vrt::DELETE_RECORD) {
+        title->setText(tr(QStringLiteral("BRISANJE zapisa")));
+        title->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    }
+    form->addRow(title);
+    auto* name = new QLineEdit(QString::fromStdString(r.CATEGORIENAME), &dialog);
+    name->setObjectName(QStringLiteral("CATEGORIENAME"));
+    name->setMaxLength(99);
+    form->addRow(tr(QStringLiteral("Naziv kategorije:")), name);
+    long colour = request == vrt::INSERT_RECORD && r.CATEGORIECOLOR == 0 ? 16777215 : r.CATEGORIECOLOR;
+    auto* colourRow = new QHBoxLayout;
+    auto* shown = new QLabel(&dialog);
+    shown->setObjectName(QStringLiteral("CATEGORIECOLOR"));
+    shown->setPixmap(swatch(controls::colourFromRgbValue(colour), {60, 18}));
+    auto* pickColour = new QPushButton(tr(QStringLiteral("Boja...")), &dialog);
+    pickColour->setObjectName(QStringLiteral("POPCOLORSELECT"));
+    colourRow->addWidget(shown);
+    colourRow->addWidget(pickColour);
+    colourRow->addStretch(1);
+    form->addRow(tr(QStringLiteral("Boja:")), colourRow);
+    // Standard categories get their colour back whenever the tasks tab is shown.
+    const bool standard = panes::isStandardCategory(r.ID, r.ORDER);
+    pickColour->setEnabled(request == vrt::INSERT_RECORD || (request == vrt::CHANGE_RECORD && !standard));
+    name->setReadOnly(!(request == vrt::INSERT_RECORD || request == vrt::CHANGE_RECORD));
+    QObject::connect(pickColour, &QPushButton::clicked, &dialog, [&] {
+        QColor c = controls::colourFromRgbValue(colour);
+        if (vrt::colorDialog(QStringLiteral("Select a color"), c)) {
+            colour = controls::rgbValueFromColour(c);
+            shown->setPixmap(swatch(c, {60, 18}));
+        }
+    });
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("OK"));
+    buttons->addButton(tr(QStringLiteral("Prekid")), QDialogButtonBox::RejectRole);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        if (request != vrt::INSERT_RECORD && request != vrt::CHANGE_RECORD && request != vrt::DELETE_RECORD) {
+            dialog.reject();
+            return;
+        }
+        bool used = false;
+        if (request == vrt::DELETE_RECORD) {
+            vrt::FileManager& events = Access(Tbl::ACAL_CalendarEvents);
+            events.clearBuffer();
+            ACAL().LABELID = r.ID;
+            used = events.TryFetch(ACAL.Labels) == 0;
+        }
+        if (const QString refusal = categoryRefusal(request, r.ID, r.ORDER, used); !refusal.isEmpty()) {
+            vrt::message(tr(refusal), {}, vrt::Icon::Question);
+            dialog.reject(); // closes without changing the table
+            return;
+        }
+        const QString newName = name->text().trimmed();
+        if (request != vrt::DELETE_RECORD && newName.isEmpty()) {
+            vrt::message(tr(QStringLiteral("Upišite naziv kategorije.")), {}, vrt::Icon::Exclamation);
+            name->setFocus();
+            return;
+        }
+        vrt::odbc::Connection* connection = f.session().connection();
+        std::optional<vrt::odbc::Transaction> tx;
+        if (connection)
+            tx.emplace(*connection);
+        int rc = 0;
+        if (request == vrt::DELETE_RECORD) {
+            rc = f.DeleteRecord();
+        } else {
+            const long id = r.ID;
+            if (request == vrt::INSERT_RECORD) {
+                // Renumbered on OK only, in the same transaction as the new row.
+                std::vector<CategoryOrder> current;
+                vrt::FileManager& all = Access(Tbl::ACAL_EventCategories);
+                all.clearBuffer();
+                if (all.Set(ACALC.CategorieIDKey) == 0)
+                    while (all.Next() == 0)
+                        if (ACALC().ID != id)
+                            current.push_back({ACALC().ID, ACALC().ORDER});
+                long newOrder = 1;
+                for (const CategoryOrder& c : renumberedOrders(current, &newOrder)) {
+                    all.clearBuffer();
+                    ACALC().ID = int32_t(c.id);
+                    if (all.TryFetch(ACALC.CategorieIDKey) != 0 || ACALC().ORDER == c.order)
+                        continue;
+                    ACALC().ORDER = int32_t(c.order);
+                    if (const int w = all.TryUpdate()) {
+                        vrt::stop(QStringLiteral("F_TaskCategorie WriteRedoslijed :") + failure(all, w));
+                        return;
+                    }
+                }
+                r.ORDER = int32_t(newOrder);
+            }
+            r.CATEGORIENAME = newName.toStdString();
+            r.CATEGORIECOLOR = int32_t(colour);
+            rc = request == vrt::INSERT_RECORD && !primed ? f.TryInsert() : f.TryUpdate();
+        }
+        if (rc != 0) {
+            vrt::message(failure(f, rc), tr(QStringLiteral("Greška")), vrt::Icon::Exclamation);
+            return;
+        }
+        if (tx && !tx->commit()) {
+            vrt::message(QString::fromStdString(connection->error().text), tr(QStringLiteral("Greška")), vrt::Icon::Exclamation);
+            return;
+        }
+        GLOBALRESPONSE = vrt::REQUEST_COMPLETED;
+        dialog.accept();
+    });
+    vrt::runModal(dialog);
+    if (GLOBALRESPONSE != vrt::REQUEST_COMPLETED && request == vrt::INSERT_RECORD && primed)
+        f.CancelAutoInc();
+}
+
+// ---- the table as a form target ------------------------------------------------------------
+
+bool TableTarget::primed() const { return Access(Tbl(m_table)).HasReservedRow(); }
+
+bool TableTarget::prime()
+{
+    vrt::FileManager& f = Access(Tbl(m_table));
+    // A clean record the form fills; the row is added on OK, numbered by the table.
+    f.clearBuffer();
+    m_insert = true;
+    return true;
+}
+
+bool TableTarget::save()
+{
+    vrt::FileManager& f = Access(Tbl(m_table));
+    const int rc = m_insert ? f.TryInsert() : f.TryUpdate();
+    m_error = rc ? f.ErrorText() : QString();
+    if (rc == 0)
+        m_insert = false;
+    return rc == 0;
+}
+
+bool TableTarget::remove()
+{
+    vrt::FileManager& f = Access(Tbl(m_table));
+    const int rc = f.DeleteRecord();
+    m_error = rc ? f.ErrorText() : QString();
+    return rc == 0;
+}
+
+bool TableTarget::cancelAutoInc()
+{
+    vrt::FileManager& f = Access(Tbl(m_table));
+    if (!f.HasReservedRow())
+        return true;
+    return f.CancelAutoInc() == 0;
+}
+
+// ---- task form -----------------------------------------------------------------------------
+
+TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn, const QString& dataFolder, QWidget* parent)
+    : QDialog(parent), m_args(args), m_request(request), m_tr(trIn), m_dataFolder(dataFolder),
+      m_target(int(Tbl::CAL_CalendarEvents)), m_controller(m_target, request, QStringLiteral("F_Zadaci"))
+{
+    setObjectName(QStringLiteral("F_Zadaci"));
+    setWindowTitle(tr(QStringLiteral("Zadaci")));
+    setWindowIcon(controls::imageIcon(dataFolder, QStringLiteral("dudes.ico")));
+    m_controller.translate = m_tr;
+    auto* box = new QVBoxLayout(this);
+    m_title = new QLabel(this);
+    m_title->setObjectName(QStringLiteral("NASLOV"));
+    QFont big = m_title->font();
+    big.setBold(true);
+    big.setPointSizeF(big.pointSizeF() * 1.3);
+    m_title->setFont(big);
+    box->addWidget(m_title);
+
+    auto* top = new QFormLayout;
+    auto* partnerRow = new QHBoxLayout;
+    m_partner = new QLineEdit(this);
+    m_partner->setObjectName(QStringLiteral("PARTNERID"));
+    m_partner->setValidator(new QIntValidator(0, 99999999, m_partner));
+    m_partner->setMaximumWidth(90);
+    m_partnerName = new QLabel(this);
+    m_partnerName->setObjectName(QStringLiteral("KONTAKT"));
+    auto* partnerButton = new QToolButton(this);
+    partnerButton->setObjectName(QStringLiteral("CALLLOOKUP"));
+    partnerButton->setText(QStringLiteral("..."));
+    partnerRow->addWidget(m_partner);
+    partnerRow->addWidget(partnerButton);
+    partnerRow->addWidget(m_partnerName, 1);
+    top->addRow(tr(QStringLiteral("Kontakt:")), partnerRow);
+    m_company = new QLabel(this);
+    m_company->setObjectName(QStringLiteral("TVRTKA"));
+    top->addRow(QString(), m_company);
+    box->addLayout(top);
+
+    auto* times = new QGroupBox(tr(QStringLiteral("Početak i  završetak")), this);
+    auto* grid = new QFormLayout(times);
+    auto dateEdit = [this](const char* name) {
+        auto* d = new QDateEdit(this);
+        d->setObjectName(QLatin1String(name));
+        d->setCalendarPopup(true);
+        d->setDisplayFormat(longYearDateFormat());
+        return d;
+    };
+    auto timeEdit = [this](const char* name) {
+        auto* t = new QTimeEdit(this);
+        t->setObjectName(QLatin1String(name));
+        t->setDisplayFormat(QStringLiteral("HH:mm"));
+        return t;
+    };
+    m_startDate = dateEdit("STARTDATETIME_DATE");
+    m_startTime = timeEdit("STARTDATETIME_TIME");
+    m_endDate = dateEdit("ENDDATETIME_DATE");
+    m_endTime = timeEdit("ENDDATETIME_TIME");
+    auto pair = [this](QWidget* a, QWidget* b) {
+        auto* row = new QHBoxLayout;
+        row->addWidget(a);
+        row->addWidget(new QLabel(tr(QStringLiteral("Vrijeme:")), this));
+        row->addWidget(b);
+        row->addStretch(1);
+        return row;
+    };
+    grid->addRow(tr(QStringLiteral("Početak:")), pair(m_startDate, m_startTime));
+    grid->addRow(tr(QStringLiteral("Završetak:")), pair(m_endDate, m_endTime));
+    box->addWidget(times);
+
+    auto* texts = new QFormLayout;
+    m_subject = new QLineEdit(this);
+    m_subject->setObjectName(QStringLiteral("SUBJECT"));
+    m_subject->setMaxLength(255);
+    m_location = new QLineEdit(this);
+    m_location->setObjectName(QStringLiteral("LOCATION"));
+    m_location->setMaxLength(255);
+    m_body = new QPlainTextEdit(this);
+    m_body->setObjectName(QStringLiteral("BODY"));
+    texts->addRow(tr(QStringLiteral("Naslov:")), m_subject);
+    texts->addRow(tr(QStringLiteral("Lokacija:")), m_location);
+    texts->addRow(tr(QStringLiteral("Opis:")), m_body);
+    box->addLayout(texts);
+
+    auto* lists = new QHBoxLayout;
+    auto listBox = [this](const char* caption, QListWidget*& list, QLabel*& icon, const char* name) {
+        auto* col = new QVBoxLayout;
+        auto* head = new QHBoxLayout;
+        head->addWidget(new QLabel(tr(QString::fromUtf8(caption)), this));
+        icon = new QLabel(this);
+        icon->setFixedSize(20, 20);
+        head->addWidget(icon);
+        head->addStretch(1);
+        col->addLayout(head);
+        list = new QListWidget(this);
+        list->setObjectName(QLatin1String(name));
+        list->setMaximumHeight(86);
+        col->addWidget(list);
+        return col;
+    };
+    lists->addLayout(listBox("Status:", m_status, m_statusIcon, "StatusQ"));
+    lists->addLayout(listBox("Važnost:", m_importance, m_importanceIcon, "VaznoQ"));
+    box->addLayout(lists);
+
+    auto* categoryRow = new QHBoxLayout;
+    categoryRow->addWidget(new QLabel(tr(QStringLiteral("Kategorija:")), this));
+    m_category = new QLineEdit(this);
+    m_category->setObjectName(QStringLiteral("LABELID"));
+    m_category->setValidator(new QIntValidator(0, 99999999, m_category));
+    m_category->setMaximumWidth(60);
+    auto* categoryButton = new QToolButton(this);
+    categoryButton->setObjectName(QStringLiteral("CALLLOOKUP2"));
+    categoryButton->setText(QStringLiteral("..."));
+    m_categoryName = new QLabel(this);
+    m_categoryName->setObjectName(QStringLiteral("KATEGORIJA"));
+    categoryRow->addWidget(m_category);
+    categoryRow->addWidget(categoryButton);
+    categoryRow->addWidget(m_categoryName, 1);
+    box->addLayout(categoryRow);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("OK"));
+    QPushButton* cancel = buttons->addButton(tr(QStringLiteral("Prekid")), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("CANCEL"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &TaskForm::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &TaskForm::reject);
+    box->addWidget(buttons);
+
+    // Status and importance, their icons as they are chosen.
+    static const char* const statusIcons[] = {"smiley2.ico", "smiley3.ico", "smiley1.ico"};
+    static const char* const importanceIcons[] = {nullptr, "1310056677_alert.ico", "1310056574_emblem-important.ico", "1310056627_important.ico"};
+    for (const char* s : {"Nije gotovo", "U toku", "Gotovo"})
+        m_status->addItem(tr(QString::fromUtf8(s)));
+    for (const char* s : {"Nije važno", "Napomena", "Važno", "Izuzetno važno"})
+        m_importance->addItem(tr(QString::fromUtf8(s)));
+    connect(m_status, &QListWidget::currentRowChanged, this, [this](int row) {
+        m_statusIcon->setPixmap(row >= 0 && row < 3 ? controls::imageIcon(m_dataFolder, QLatin1String(statusIcons[row])).pixmap(18, 18) : QPixmap());
+    });
+    connect(m_importance, &QListWidget::currentRowChanged, this, [this](int row) {
+        const bool shown = row >= 1 && row <= 3;
+        m_importanceIcon->setVisible(shown);
+        if (shown)
+            m_importanceIcon->setPixmap(controls::imageIcon(m_dataFolder, QLatin1String(importanceIcons[row])).pixmap(18, 18));
+    });
+    connect(partnerButton, &QToolButton::clicked, this, &TaskForm::askPartner);
+    connect(categoryButton, &QToolButton::clicked, this, &TaskForm::askCategory);
+    connect(m_partner, &QLineEdit::editingFinished, this, [this] {
+        const long id = m_partner->text().toLong();
+        if (id == 0 || contactExists(id))
+            showPartner();
+        else
+            askPartner();
+    });
+    connect(m_category, &QLineEdit::editingFinished, this, [this] {
+        const long id = m_category->text().toLong();
+        if (id == 0 || !mailpeople::categoryName(id).isEmpty())
+            showCategory();
+        else
+            askCategory();
+    });
+    pickPartner = [this](long current) { return pickContact(this, current, m_tr); };
+    pickCategory = [this](long current) { return T_TaskKategorija(this, true, current, m_tr, m_dataFolder); };
+    resize(520, 640);
+}
+
+void TaskForm::showPartner()
+{
+    QString company;
+    const QString name = contactName(m_partner->text().toLong(), &company);
+    m_partnerName->setText(name);
+    m_company->setText(name.isEmpty() ? QString() : company);
+}
+
+void TaskForm::showCategory() { m_categoryName->setText(mailpeople::categoryName(m_category->text().toLong())); }
+
+void TaskForm::askPartner()
+{
+    const std::optional<long> chosen = pickPartner ? pickPartner(m_partner->text().toLong()) : std::nullopt;
+    if (chosen) {
+        m_partner->setText(QString::number(*chosen));
+        showPartner();
+    } else {
+        // The caller's identifier stays; the names show that no contact goes with it.
+        m_partnerName->clear();
+        m_company->clear();
+        m_partner->setFocus();
+    }
+}
+
+void TaskForm::askCategory()
+{
+    const std::optional<long> chosen = pickCategory ? pickCategory(m_category->text().toLong()) : std::nullopt;
+    if (chosen)
+        m_category->setText(QString::number(*chosen));
+    showCategory();
+}
+
+void TaskForm::fromRecord()
+{
+    const CAL_CalendarEvents_Rec& r = CAL();
+    m_partner->setText(QString::number(r.PARTNERID));
+    auto dt = [](int day, int time) {
+        return QDateTime(day ? vrt::dateFromDay(day) : QDate::currentDate(), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
+    };
+    const QDateTime start = dt(r.STARTDATETIME_DATE, r.STARTDATETIME_TIME), end = dt(r.ENDDATETIME_DATE, r.ENDDATETIME_TIME);
+    m_startDate->setDate(start.date());
+    m_startTime->setTime(start.time());
+    m_endDate->setDate(end.date());
+    m_endTime->setTime(end.time());
+    m_subject->setText(QString::fromStdString(r.SUBJECT));
+    m_location->setText(QString::fromStdString(r.LOCATION));
+    m_body->setPlainText(QString::fromStdString(r.BODY));
+    m_category->setText(QString::number(r.LABELID));
+}
+
+void TaskForm::toRecord()
+{
+    CAL_CalendarEvents_Rec& r = CAL();
+    r.PARTNERID = int32_t(m_partner->text().toLong());
+    r.STARTDATETIME_DATE = vrt::dayFromDate(m_startDate->date());
+    r.STARTDATETIME_TIME = vrt::timeFromQTime(m_startTime->time());
+    r.ENDDATETIME_DATE = vrt::dayFromDate(m_endDate->date());
+    r.ENDDATETIME_TIME = vrt::timeFromQTime(m_endTime->time());
+    r.SUBJECT = m_subject->text().left(255).toStdString();
+    r.LOCATION = m_location->text().left(255).toStdString();
+    r.BODY = m_body->toPlainText().left(7999).toStdString();
+    r.STATUS = std::max(0, m_status->currentRow());
+    r.IMPORTANCELEVEL = std::max(0, m_importance->currentRow());
+    r.LABELID = int32_t(m_category->text().toLong());
+}
+
+bool TaskForm::SrediProzor()
+{
+    if (m_request == vrt::INSERT_RECORD) {
+        m_title->setText(tr(QStringLiteral("Unos novog zapisa")));
+        if (!m_controller.open())
+            return false;
+        CAL_CalendarEvents_Rec& r = CAL();
+        const long category = newTaskCategory(m_args.categoryId);
+        r.LABELID = int32_t(category);
+        const panes::CalendarSelection& sel = panes::calendarSelection();
+        const TaskTimes t = newTaskTimes(sel.start, sel.end, m_args.flag != 0, QDateTime::currentDateTime());
+        r.STARTDATETIME_DATE = vrt::dayFromDate(t.start.date());
+        r.STARTDATETIME_TIME = vrt::timeFromQTime(t.start.time());
+        r.ENDDATETIME_DATE = vrt::dayFromDate(t.end.date());
+        r.ENDDATETIME_TIME = vrt::timeFromQTime(t.end.time());
+        if (!m_args.text.isEmpty())
+            r.BODY = taskBodyFromText(m_args.text).left(7999).toStdString();
+        r.PARTNERID = int32_t(m_args.partnerId);
+        r.STATUS = 0;
+        r.IMPORTANCELEVEL = 0;
+        fromRecord();
+        showCategory();
+        m_status->setCurrentRow(0);
+        m_importance->setCurrentRow(0);
+        if (contactExists(m_args.partnerId))
+            showPartner();
+        else
+            QTimer::singleShot(0, this, &TaskForm::askPartner); // as soon as the window shows
+        m_subject->setFocus();
+        return true;
+    }
+    m_title->setText(m_request == vrt::DELETE_RECORD ? tr(QStringLiteral("BRISANJE zapisa")) : tr(QStringLiteral("Izmjena zapisa")));
+    if (m_request == vrt::DELETE_RECORD)
+        m_title->setStyleSheet(QStringLiteral("color: rgb(255,0,0);"));
+    if (m_args.eventId != 0 && m_args.eventId != kNoPartner) {
+        vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
+        f.clearBuffer();
+        CAL().EVENTID = int32_t(m_args.eventId);
+        if (const int rc = f.TryFetch(CAL.PK_CalendarEvents)) {
+            vrt::stop(QString::fromLatin1(m_request == vrt::DELETE_RECORD ? "F_EditEvent SrediProzor(2) :" : "F_EditEvent SrediProzor(1) :")
+                      + QString::number(m_args.eventId) + QStringLiteral(" : ") + failure(f, rc));
+            return false;
+        }
+    }
+    fromRecord();
+    ShowLookups();
+    const bool editable = m_request == vrt::CHANGE_RECORD;
+    for (QWidget* w : std::initializer_list<QWidget*>{m_partner, m_startDate, m_startTime, m_endDate, m_endTime, m_subject, m_location,
+                                                     m_body, m_status, m_importance, m_category})
+        w->setEnabled(editable);
+    return true;
+}
+
+void TaskForm::ShowLookups()
+{
+    const CAL_CalendarEvents_Rec& r = CAL();
+    if (r.PARTNERID != 0)
+        showPartner();
+    showCategory();
+    m_status->setCurrentRow(r.STATUS >= 0 && r.STATUS <= 2 ? r.STATUS : -1);
+    m_importance->setCurrentRow(r.IMPORTANCELEVEL >= 0 && r.IMPORTANCELEVEL <= 3 ? r.IMPORTANCELEVEL : -1);
+    m_subject->setFocus();
+}
+
+int TaskForm::run()
+{
+    GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
+    m_prepared = SrediProzor();
+    if (!m_prepared)
+        return GLOBALRESPONSE;
+    vrt::runModal(*this);
+    GLOBALRESPONSE = uint8_t(m_controller.response() ? m_controller.response() : vrt::REQUEST_CANCELLED);
+    return GLOBALRESPONSE;
+}
+
+void TaskForm::accept()
+{
+    if (m_request == vrt::INSERT_RECORD || m_request == vrt::CHANGE_RECORD) {
+        // The end may not lie before the start: the user is told, and nothing is changed.
+        const TaskTimes t{QDateTime(m_startDate->date(), m_startTime->time()), QDateTime(m_endDate->date(), m_endTime->time())};
+        if (!timesInOrder(t)) {
+            vrt::message(tr(QStringLiteral("Završetak ne može biti prije početka.")), tr(QStringLiteral("Zadaci")), vrt::Icon::Exclamation);
+            m_endDate->setFocus();
+            return;
+        }
+        if (m_body->toPlainText().isEmpty())
+            m_body->setPlainText(m_subject->text());
+        toRecord();
+    }
+    if (!m_controller.ok())
+        return;
+    QDialog::accept();
+}
+
+void TaskForm::reject()
+{
+    m_controller.cancel();
+    QDialog::reject();
+}
+
+void F_Zadaci(QWidget* parent, const TaskFormArgs& args, const Translate& tr, const QString& dataFolder)
+{
+    TaskForm form(args, GLOBALREQUEST, tr, dataFolder, parent);
+    form.run();
+}
+
+// ---- task report ---------------------------------------------------------------------------
+
+void buildTaskReport(vrt::Report& report, long eventId, const Translate& trIn)
+{
+    const auto tr = [&trIn](const QString& t) { return trIn ? trIn(t) : t; };
+    report.clear();
+    report.setTitle(tr(QStringLiteral("Zadatak")));
+    report.setPage(QPageSize(QPageSize::A4), QMarginsF(15, 15, 15, 15));
+    vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
+    f.clearBuffer();
+    CAL().EVENTID = int32_t(eventId);
+    if (eventId == 0 || f.TryFetch(CAL.PK_CalendarEvents) != 0)
+        return; // nothing to print: an empty report
+    const CAL_CalendarEvents_Rec row = CAL();
+    // The partner as a left join: a task whose partner is gone still prints.
+    QString company, name;
+    vrt::FileManager& contacts = Access(Tbl::ACON_ContactsAlias);
+    contacts.clearBuffer();
+    ACON().ID = row.PARTNERID;
+    const bool hasPartner = row.PARTNERID != 0 && contacts.TryFetch(ACON.IDKey) == 0;
+    if (hasPartner) {
+        company = QString::fromStdString(ACON().TVRTKA);
+        name = (QString::fromStdString(ACON().PREZIME) + QLatin1Char(' ') + QString::fromStdString(ACON().IME)).trimmed();
+    }
+    const QLocale locale;
+    auto when = [&](int day, int time) {
+        if (day == 0)
+            return QString();
+        return locale.toString(vrt::dateFromDay(day), longYearDateFormat()) + QLatin1Char(' ')
+               + (time ? locale.toString(vrt::qtimeFromTime(time), QLocale::ShortFormat) : QString());
+    };
+    QFont font(QStringLiteral("Tahoma"), 10);
+    QFont bold = font;
+    bold.setBold(true);
+    vrt::ReportBand& h = report.pageHeader;
+    h = vrt::ReportBand{};
+    h.height = 50;
+    double y = 0;
+    auto line = [&](const QString& label, const QString& value, const QString& extra = {}) {
+        h.addText(QRectF(0, y, 35, 6), tr(label), bold);
+        h.addText(QRectF(36, y, 110, 6), value, font);
+        if (!extra.isEmpty())
+            h.addText(QRectF(150, y, 30, 6), extra, font, 0x0002 | 0x0080);
+        y += 7;
+    };
+    line(QStringLiteral("Početak:"), when(row.STARTDATETIME_DATE, row.STARTDATETIME_TIME));
+    line(QStringLiteral("Završetak:"), when(row.ENDDATETIME_DATE, row.ENDDATETIME_TIME));
+    line(QStringLiteral("Tvrtka:"), company, hasPartner ? QString::number(row.PARTNERID) : QString());
+    line(QStringLiteral("Prezime i ime:"), name);
+    line(QStringLiteral("Naslov:"), QString::fromStdString(row.SUBJECT));
+    line(QStringLiteral("Lokacija:"), QString::fromStdString(row.LOCATION));
+    h.addLine(QRectF(0, y, 180, 0), 0.4);
+    h.height = y + 3;
+    // The description flows over as many pages as it needs.
+    report.printText(QString::fromStdString(row.BODY), font, 180);
+}
+
+void R_Task(long eventId, const Translate& tr)
+{
+    vrt::Report report;
+    buildTaskReport(report, eventId, tr);
+    report.preview();
+    GLOBALRESPONSE = vrt::REQUEST_COMPLETED;
+}
+
+// ---- wiring --------------------------------------------------------------------------------
+
+void attachCalendarForms(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+{
+    organiser::RecordedForms* forms = window.standInForms();
+    if (!forms)
+        return;
+    auto tr = [&window](const QString& t) { return window.translated(t); };
+    forms->built[QStringLiteral("F_Zadaci")] = [&window, tr](const organiser::FormArgs& a) {
+        TaskFormArgs args;
+        args.eventId = a.eventId;
+        args.flag = a.flag;
+        args.partnerId = a.partnerId;
+        args.categoryId = a.categoryId;
+        args.text = a.text;
+        F_Zadaci(&window, args, tr, window.dataFolder());
+    };
+    forms->built[QStringLiteral("F_TaskCategorie")] = [&window, tr](const organiser::FormArgs&) { F_TaskCategorie(&window, tr); };
+    // The task list's own current row: the document lists keep theirs.
+    forms->built[QStringLiteral("R_Task")] = [&panes, tr](const organiser::FormArgs&) {
+        organiser::OrganiserList& tasks = panes.lists().list(organiser::ctl::Zadaci);
+        R_Task(tasks.cell(QStringLiteral("CAL:EVENTID")).toLong(), tr);
+    };
+}
+
+} // namespace mailpeople

@@ -1,0 +1,441 @@
+#include "procedures/calendar/CalendarRoutines.h"
+
+#include <QLoggingCategory>
+#include <QTimer>
+#include <set>
+
+#include "controls/CalendarControl.h"
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "procedures/calendar/CalendarForms.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/window/StandIns.h"
+#include "runtime/DateTime.h"
+#include "runtime/Dialogs.h"
+#include "runtime/PopupMenu.h"
+
+Q_LOGGING_CATEGORY(lcCalendar, "velmora.calendar")
+
+namespace panes {
+
+using controls::CalendarControl;
+using controls::CalendarEvent;
+
+CalendarSelection& calendarSelection()
+{
+    static CalendarSelection selection;
+    return selection;
+}
+
+const std::vector<StandardCategory>& standardCategories()
+{
+    static const std::vector<StandardCategory> rows = {
+        {1, "Važno", 8421631, 1},      {2, "Poslovno", 16744448, 2},   {3, "Privatno", 58880, 3},
+        {4, "Odmor", 12632256, 4},     {5, "Obavezno", 33023, 5},      {6, "Putovanje", 16777088, 6},
+        {7, "Priprema", 32896, 7},     {8, "Napomena", 16744576, 8},   {9, "Sastanak", 11186957, 9},
+        {10, "Telefonski poziv", 253436, 10}, {11, "Ostalo", 16642531, 11},
+        {12, "*** Sve kategorije ***", 16777215, 999999}};
+    return rows;
+}
+
+bool isStandardCategory(long id, long order) { return (id > 0 && id < 13) || order == kAllCategoriesOrder; }
+
+namespace {
+
+QString failure(vrt::FileManager& f, int rc)
+{
+    return QString::number(rc) + QStringLiteral(" : ") + f.ErrorText();
+}
+
+QDateTime rowTime(int day, int time)
+{
+    if (day == 0)
+        return {};
+    return controls::wallTime(vrt::dateFromDay(day), time ? vrt::qtimeFromTime(time) : QTime(0, 0));
+}
+
+void putTime(int32_t& day, int32_t& time, const QDateTime& value)
+{
+    day = value.isValid() ? vrt::dayFromDate(value.date()) : 0;
+    time = value.isValid() ? vrt::timeFromQTime(value.time()) : 0;
+}
+
+std::string text(const QString& s, int max) { return s.left(max).toStdString(); }
+
+} // namespace
+
+CalendarEvent CalendarRoutines::eventFromRow(const CAL_CalendarEvents_Rec& r)
+{
+    CalendarEvent e;
+    e.id = r.EVENTID;
+    e.subject = QString::fromStdString(r.SUBJECT);
+    e.location = QString::fromStdString(r.LOCATION);
+    e.body = QString::fromStdString(r.BODY);
+    e.start = rowTime(r.STARTDATETIME_DATE, r.STARTDATETIME_TIME);
+    e.end = rowTime(r.ENDDATETIME_DATE, r.ENDDATETIME_TIME);
+    e.busyStatus = r.BUSYSTATUS;
+    e.importance = r.IMPORTANCELEVEL;
+    e.label = r.LABELID;
+    e.scheduleId = r.SCHEDULEID;
+    e.recurrencePattern = r.RECURRENCEPATTERNID;
+    e.allDay = r.ISALLDAYEVENT != 0;
+    e.reminder = r.ISREMINDER != 0;
+    e.reminderMinutes = r.REMINDERMINUTESBEFORESTART;
+    return e;
+}
+
+int CalendarRoutines::PopulateCalendar()
+{
+    CalendarControl* c = control();
+    if (!c)
+        return 0;
+    controls::CalendarStore& store = c->DataProvider();
+    store.RemoveAllEvents();
+    // Labels are read again too, so a category's new colour or name shows at the next fill.
+    store.RemoveAllLabels();
+    vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
+    f.clearBuffer();
+    if (f.Set(CAL.PK_CalendarEvents) == 0) {
+        // Every row is shown, also one without a subject or a description: hiding stored
+        // records would look like lost data.
+        while (f.Next() == 0) {
+            const CalendarEvent e = eventFromRow(CAL());
+            ProvjeriLabel(e.label);
+            store.AddEvent(e);
+        }
+    }
+    c->Populate();
+    store.Save();
+    calendarSelection().clear();
+    return 0;
+}
+
+void CalendarRoutines::ProvjeriLabel(long label)
+{
+    CalendarControl* c = control();
+    if (!c || label == 0 || c->DataProvider().Find(label))
+        return;
+    vrt::FileManager& f = Access(Tbl::ACAL_EventCategories);
+    f.clearBuffer();
+    ACALC().ID = int32_t(label);
+    if (const int rc = f.TryFetch(ACALC.CategorieIDKey)) {
+        // A category that is gone leaves its events without a colour; the events stay shown.
+        qCWarning(lcCalendar).noquote() << "W_First ProvjeriLabel - Kategorija ne postoji :" << label << ":" << failure(f, rc);
+        return;
+    }
+    c->DataProvider().AddLabel(label, controls::colourFromRgbValue(ACALC().CATEGORIECOLOR), QString::fromStdString(ACALC().CATEGORIENAME));
+}
+
+int CalendarRoutines::T_CategoriesColor()
+{
+    vrt::FileManager& f = Access(Tbl::ACAL_EventCategories);
+    for (const StandardCategory& s : standardCategories()) {
+        f.clearBuffer();
+        ACALC().ID = s.id;
+        const bool found = f.TryFetch(ACALC.CategorieIDKey) == 0;
+        ACALC().ID = s.id;
+        ACALC().CATEGORIENAME = text(tr(QString::fromUtf8(s.name)), 99);
+        ACALC().CATEGORIECOLOR = int32_t(s.colour);
+        if (!found)
+            ACALC().ORDER = s.order;
+        if (const int rc = found ? f.TryUpdate() : f.TryInsert()) {
+            vrt::stop(QString::fromLatin1(found ? "T_CategoriesColor PUT :" : "T_CategoriesColor ADD :") + QString::number(s.id)
+                      + QStringLiteral(" : ") + failure(f, rc));
+            return 1;
+        }
+    }
+    // The calendar shows the standard colours from now on.
+    if (CalendarControl* c = control())
+        for (const StandardCategory& s : standardCategories())
+            if (c->DataProvider().Find(s.id))
+                c->DataProvider().AddLabel(s.id, controls::colourFromRgbValue(s.colour), tr(QString::fromUtf8(s.name)));
+    return 0;
+}
+
+int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
+{
+    CalendarControl* c = control();
+    if (!c)
+        return 0;
+    auto hitEvent = [c]() -> long {
+        const controls::CalendarHit hit = c->HitTest();
+        const bool onEvent = hit.kind == controls::CalendarHit::Event || hit.kind == controls::CalendarHit::EventTop
+                             || hit.kind == controls::CalendarHit::EventBottom;
+        return onEvent ? hit.eventId : kNoEvent;
+    };
+    if (name == QLatin1String("DblClick")) {
+        if (m_d.deleteFlag)
+            *m_d.deleteFlag = 0;
+        if (m_d.pendingCommand)
+            *m_d.pendingCommand = hitEvent();
+        if (m_d.postAccepted)
+            m_d.postAccepted(4);
+    } else if (name == QLatin1String("ContextMenu")) {
+        if (m_d.deleteFlag)
+            *m_d.deleteFlag = 0;
+        const long id = hitEvent();
+        if (m_d.pendingCommand)
+            *m_d.pendingCommand = id;
+        if (m_d.menuMode)
+            *m_d.menuMode = id == kNoEvent ? 0 : 2;
+        if (m_d.postAccepted)
+            m_d.postAccepted(5);
+    } else if (name == QLatin1String("EventAddedEx")) {
+        return StoreAddedEvent(eventId);
+    } else if (name == QLatin1String("EventChangedEx")) {
+        writeBackChange(eventId);
+    } else if (name == QLatin1String("DeleteRequested")) {
+        // As the popup menu's delete: the task form asks for the confirmation.
+        if (eventId > 0) {
+            if (m_d.pendingCommand)
+                *m_d.pendingCommand = eventId;
+            if (m_d.deleteFlag)
+                *m_d.deleteFlag = 1;
+            if (m_d.postAccepted)
+                m_d.postAccepted(4);
+        }
+    } else if (name == QLatin1String("ViewChanged")) {
+        if (m_d.menuMode)
+            *m_d.menuMode = 1;
+    } else if (name == QLatin1String("SelectionChanged")) {
+        if (c->selectionValid()) {
+            calendarSelection().start = c->selectionBegin();
+            calendarSelection().end = c->selectionEnd();
+        }
+    }
+    return 0;
+}
+
+int CalendarRoutines::StoreAddedEvent(long tempId)
+{
+    if (tempId > 0)
+        return 0; // the window adds stored rows under their own identifiers
+    if (!m_d.askPartnerLater)
+        return storeWithPartner(tempId, m_d.pickPartner ? m_d.pickPartner() : std::nullopt);
+    if (CalendarControl* c = control())
+        QTimer::singleShot(0, c, [this, tempId] { storeWithPartner(tempId, m_d.pickPartner ? m_d.pickPartner() : std::nullopt); });
+    return 0;
+}
+
+int CalendarRoutines::storeWithPartner(long tempId, std::optional<long> partner)
+{
+    CalendarControl* c = control();
+    const CalendarEvent* e = c ? c->DataProvider().GetEvent(tempId) : nullptr;
+    if (!e)
+        return 0;
+    if (!partner || *partner == 0) {
+        vrt::message(tr(QStringLiteral("Task nema dodjeljenog partnera!")), tr(QStringLiteral("Greška")), vrt::Icon::Question);
+        return DropControlEvent(tempId);
+    }
+    vrt::FileManager& f = Access(Tbl::ACAL_CalendarEvents);
+    f.clearBuffer();
+    CAL_CalendarEvents_Rec& r = ACAL();
+    r.EVENTID = 0; // the table numbers it, and never gives a number twice
+    calendarSelection().start = e->start;
+    calendarSelection().end = e->end;
+    putTime(r.STARTDATETIME_DATE, r.STARTDATETIME_TIME, e->start);
+    putTime(r.ENDDATETIME_DATE, r.ENDDATETIME_TIME, e->end);
+    r.SUBJECT = text(e->subject, 255);
+    r.LOCATION = text(e->location, 255);
+    r.BODY = text(e->body, 7999);
+    r.BUSYSTATUS = e->busyStatus;
+    r.IMPORTANCELEVEL = e->importance;
+    r.LABELID = int32_t(e->label);
+    r.SCHEDULEID = int32_t(e->scheduleId);
+    r.RECURRENCEPATTERNID = int32_t(e->recurrencePattern);
+    r.ISALLDAYEVENT = e->allDay;
+    r.ISREMINDER = 0;
+    r.REMINDERMINUTESBEFORESTART = 0;
+    r.PARTNERID = int32_t(*partner);
+    r.STATUS = 0;
+    if (const int rc = f.TryInsert()) {
+        vrt::stop(QStringLiteral("CopyEvent (1):") + QString::number(tempId) + QStringLiteral(" : ") + failure(f, rc));
+        return DropControlEvent(tempId);
+    }
+    ReplaceControlEvent(tempId);
+    return 0;
+}
+
+void CalendarRoutines::ReplaceControlEvent(long tempId)
+{
+    CalendarControl* c = control();
+    if (!c || !c->DataProvider().GetEvent(tempId))
+        return;
+    c->DataProvider().DeleteEvent(tempId);
+    CalendarEvent e = eventFromRow(ACAL());
+    ProvjeriLabel(e.label);
+    c->DataProvider().AddEvent(e);
+    c->Populate();
+    c->DataProvider().Save();
+}
+
+int CalendarRoutines::DropControlEvent(long tempId)
+{
+    if (CalendarControl* c = control()) {
+        if (c->DataProvider().DeleteEvent(tempId))
+            c->Populate();
+    }
+    return 1;
+}
+
+void CalendarRoutines::writeBackChange(long eventId)
+{
+    CalendarControl* c = control();
+    const CalendarEvent* e = c ? c->DataProvider().GetEvent(eventId) : nullptr;
+    if (!e || eventId <= 0)
+        return; // an event not stored yet is stored with its partner, times and all
+    vrt::FileManager& f = Access(Tbl::ACAL_CalendarEvents);
+    f.clearBuffer();
+    ACAL().EVENTID = int32_t(eventId);
+    if (const int rc = f.TryFetch(ACAL.PK_CalendarEvents)) {
+        vrt::stop(QStringLiteral("W_First EventAddedEx ") + QString::number(eventId) + QStringLiteral(" : ") + failure(f, rc));
+        return;
+    }
+    CAL_CalendarEvents_Rec& r = ACAL();
+    calendarSelection().start = e->start;
+    calendarSelection().end = e->end;
+    putTime(r.STARTDATETIME_DATE, r.STARTDATETIME_TIME, e->start);
+    putTime(r.ENDDATETIME_DATE, r.ENDDATETIME_TIME, e->end);
+    r.SUBJECT = text(e->subject, 255);
+    r.LOCATION = text(e->location, 255);
+    r.BODY = text(e->body, 7999);
+    r.ISREMINDER = e->reminder;
+    r.REMINDERMINUTESBEFORESTART = e->reminderMinutes;
+    if (const int rc = f.TryUpdate())
+        vrt::stop(QStringLiteral("W_First OLE ACAL_CalendarEvents PUT :") + failure(f, rc));
+}
+
+// ---- link ----------------------------------------------------------------------------------
+
+void CalendarLink::printPreview(int)
+{
+    if (CalendarControl* c = control())
+        c->printPreview(m_routines->tr(QStringLiteral("Kalendar")));
+}
+
+int CalendarLink::viewType()
+{
+    CalendarControl* c = control();
+    return c ? c->ViewType() : controls::FullWeekView;
+}
+
+bool CalendarLink::hasEvent(long id)
+{
+    CalendarControl* c = control();
+    return c && c->DataProvider().GetEvent(id);
+}
+
+void CalendarLink::put(const organiser::CalendarEventFields& f)
+{
+    CalendarControl* c = control();
+    if (!c)
+        return;
+    // The row the form stored, with every column the component shows.
+    CalendarEvent e = CalendarRoutines::eventFromRow(CAL());
+    if (e.id != f.id)
+        e = c->DataProvider().CreateEventEx(f.id);
+    e.subject = f.subject;
+    e.location = f.location;
+    e.body = f.body;
+    e.label = f.label;
+    e.start = f.start;
+    e.end = f.end;
+    e.allDay = f.allDay;
+    e.reminder = f.reminder;
+    e.reminderMinutes = f.reminderMinutes;
+    c->DataProvider().AddEvent(e);
+}
+
+void CalendarLink::addEvent(const organiser::CalendarEventFields& event) { put(event); }
+void CalendarLink::changeEvent(const organiser::CalendarEventFields& event) { put(event); }
+
+void CalendarLink::deleteEvent(long id)
+{
+    if (CalendarControl* c = control())
+        c->DataProvider().DeleteEvent(id);
+}
+
+void CalendarLink::save()
+{
+    if (CalendarControl* c = control())
+        c->DataProvider().Save();
+}
+
+void CalendarLink::populate()
+{
+    if (CalendarControl* c = control())
+        c->Populate();
+}
+
+void CalendarLink::ensureLabel(long label)
+{
+    if (m_routines)
+        m_routines->ProvjeriLabel(label);
+}
+
+CalendarLink* makeCalendarLink() { return new CalendarLink(nullptr); }
+
+void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, CalendarLink& link)
+{
+    link.setParent(&window);
+    organiser::PaneButtons& buttons = panes.buttons();
+    CalendarRoutineDeps d;
+    d.control = [&window] { return qobject_cast<CalendarControl*>(window.hosted().calendar); };
+    d.translate = [&window](const QString& t) { return window.translated(t); };
+    d.pickPartner = [&window]() -> std::optional<long> {
+        return mailpeople::pickContact(&window, 0, [&window](const QString& t) { return window.translated(t); });
+    };
+    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+    d.pendingCommand = &buttons.command;
+    d.menuMode = &buttons.CalendarMenuState;
+    d.deleteFlag = &buttons.CalendarDeleteRequest;
+    CalendarRoutines* routines = link.setRoutines(std::make_unique<CalendarRoutines>(std::move(d)));
+    buttons.setCalendar(&link);
+
+    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
+        standIns->built[QStringLiteral("PopulateCalendar")] = [routines, &window] {
+            // The component's set-up at its first filling: its events and its captions.
+            if (CalendarControl* c = routines->control(); c && !c->eventProcedure) {
+                c->eventProcedure = [routines](const QString& name, long id) { return routines->S_CalendarEvents(name, id); };
+                c->translate([&window](const QString& t) { return window.translated(t); });
+                // The standard categories exist before anything can be filed under them.
+                if (const int failed = routines->T_CategoriesColor())
+                    return failed;
+            }
+            return routines->PopulateCalendar();
+        };
+        standIns->built[QStringLiteral("T_CategoriesColor")] = [routines] { return routines->T_CategoriesColor(); };
+        standIns->built[QStringLiteral("CalendarPrintPreview")] = [&link] {
+            link.printPreview(0);
+            return 0;
+        };
+    }
+
+    // The popup menu's insert, change and delete go to the task form through control 4.
+    vrt::PopupMenu& menu = panes.menus().menu(organiser::Popup::Calendar);
+    auto request = [&window, &buttons](bool insert, int del) {
+        return [&window, &buttons, insert, del] {
+            if (insert)
+                buttons.command = kNoEvent;
+            if (del && buttons.command == kNoEvent) {
+                vrt::message(window.translated(QStringLiteral("Odaberite zadatak u kalendaru.")), {}, vrt::Icon::Information);
+                return;
+            }
+            buttons.CalendarDeleteRequest = del;
+            window.manager().postAccepted(4);
+        };
+    };
+    for (const vrt::PopupMenu::Item& i : menu.items()) {
+        if (i.text == QLatin1String("Unos novog zadatka"))
+            menu.item(i.id)->action = request(true, 0);
+        else if (i.text == QLatin1String("Izmjena"))
+            menu.item(i.id)->action = request(false, 0);
+        else if (i.text == QLatin1String("Brisanje"))
+            menu.item(i.id)->action = request(false, 1);
+    }
+
+    mailpeople::attachCalendarForms(window, panes);
+}
+
+} // namespace panes

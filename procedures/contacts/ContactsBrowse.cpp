@@ -1,0 +1,292 @@
+#include "procedures/contacts/ContactsBrowse.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+#include "controls/Images.h"
+#include "data/Dictionary.h"
+#include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "procedures/common/ListLayoutView.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/contacts/ContactGroups.h"
+#include "procedures/contacts/Contacts.h"
+#include "procedures/contacts/MailPeople.h"
+#include "runtime/BrowseView.h"
+#include "runtime/FileBrowse.h"
+#include "runtime/WindowManager.h"
+
+namespace mailpeople {
+
+namespace {
+constexpr int kContactForm = 1;
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+class ContactsManager : public vrt::WindowManager {
+public:
+    explicit ContactsManager(QWidget* window) : m_window(window) {}
+    int run(int number, int request) override
+    {
+        if (number != kContactForm || request == vrt::VIEW_RECORD)
+            return vrt::REQUEST_CANCELLED;
+        GLOBALREQUEST = uint8_t(request);
+        return F_Contact(m_window);
+    }
+
+private:
+    QWidget* m_window;
+};
+} // namespace
+
+// The contacts of one group, in id order; a new contact starts in that group.
+class ContactSource : public vrt::FileBrowseSource {
+public:
+    ContactSource()
+        : vrt::FileBrowseSource(Access(Tbl::CON_Contacts), Relate(Tbl::CON_Contacts),
+                                {{tx(QStringLiteral("Tvrtka")), [] { return q(CON().TVRTKA); }},
+                                 {tx(QStringLiteral("Prezime i ime")),
+                                  [] { return contactDisplayName(q(CON().PREZIME), q(CON().SREDNJEIME), q(CON().IME)); }},
+                                 {tx(QStringLiteral("Email")), [] { return q(CON().EMAIL); }},
+                                 {tx(QStringLiteral("Prezime")), [] { return q(CON().PREZIME); }},
+                                 {tx(QStringLiteral("Srednje Ime")), [] { return q(CON().SREDNJEIME); }},
+                                 {tx(QStringLiteral("Ime")), [] { return q(CON().IME); }},
+                                 {QStringLiteral("0"), [] { return q(CON().ADRESA1); }},
+                                 {QStringLiteral("0"), [] { return q(CON().ADRESA2); }},
+                                 {QStringLiteral("ID"), [] { return QString::number(CON().ID); }}})
+    {
+        addOrder({CON.GrupaIDKey, {}, 1});
+        applyRange = [](const QVariant& v) { CON().GRUPAID = int32_t(v.toLongLong()); };
+    }
+    long group = 0;
+    std::optional<QVariant> primeRecord() override
+    {
+        vrt::FileManager& f = Access(Tbl::CON_Contacts);
+        f.clearBuffer();
+        CON().GRUPAID = int32_t(group);
+        if (f.PrimeRecord(true) != vrt::NoError)
+            return std::nullopt;
+        return QVariant(qlonglong(CON().ID));
+    }
+};
+
+ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_pick(pick)
+{
+    setObjectName(QStringLiteral("T_Kontakti"));
+    setWindowTitle(tx(QStringLiteral("Kontakti")));
+    for (Tbl t : {Tbl::CON_Contacts, Tbl::CON_Group, Tbl::ACON_ContactsAlias, Tbl::ACON_GrupaAlias})
+        if (!Access(t).Opened())
+            Access(t).Open();
+    const QString folder = dataFolder();
+
+    m_source = std::make_unique<ContactSource>();
+    m_manager = std::make_unique<ContactsManager>(this);
+    m_manager->setErrors(VelmoraDll::LibraryErrors(), QStringLiteral("T_Kontakti"));
+    m_browse = std::make_unique<vrt::Browse>(*m_source, m_manager.get());
+    m_browse->addOrder({QStringLiteral("CON:GrupaIDKey"), -1});
+    m_browse->setUpdateNumber(kContactForm);
+    m_browse->setErrors(VelmoraDll::LibraryErrors());
+    // The window runs with the select request: a double click takes the contact.
+    m_browse->setSelectMode(true);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* splitter = new QSplitter(this);
+    auto* left = new QWidget(splitter);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    m_groups = new GroupTree(left);
+    leftLayout->addWidget(m_groups, 1);
+    auto* groupButtons = new QGridLayout;
+    addGroupButtons(this, groupButtons, m_groups, 2);
+    leftLayout->addLayout(groupButtons);
+
+    auto* right = new QWidget(splitter);
+    auto* rightLayout = new QVBoxLayout(right);
+    rightLayout->setContentsMargins(0, 0, 0, 0);
+    m_list = new vrt::BrowseView(*m_browse, right);
+    m_list->setObjectName(QStringLiteral("?LIST"));
+    rightLayout->addWidget(m_list, 1);
+    auto* contactButtons = new QHBoxLayout;
+    const struct {
+        const char* name;
+        const char* text;
+        const char* icon;
+    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}};
+    for (const auto& b : contactDefs) {
+        auto* p = new QPushButton(controls::imageIcon(folder, QString::fromLatin1(b.icon)), tx(QString::fromUtf8(b.text)), right);
+        p->setObjectName(QLatin1String(b.name));
+        p->setAutoDefault(false);
+        contactButtons->addWidget(p);
+    }
+    contactButtons->addStretch(1);
+    rightLayout->addLayout(contactButtons);
+    splitter->addWidget(left);
+    splitter->addWidget(right);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({260, 640});
+    layout->addWidget(splitter, 1);
+
+    auto* recipients = new QGridLayout;
+    const struct {
+        const char* name;
+        const char* text;
+        const char* entry;
+    } recipientDefs[] = {{"?BPRIMA", "Prima", "?MC:TO"}, {"?BCC", "CC", "?MC:CC"}, {"?BBCC", "BCC", "?MC:BCC"}};
+    for (int k = 0; k < 3; ++k) {
+        auto* p = new QPushButton(tx(QString::fromUtf8(recipientDefs[k].text)), this);
+        p->setObjectName(QLatin1String(recipientDefs[k].name));
+        p->setAutoDefault(false);
+        m_recipients[k] = new QLineEdit(this);
+        m_recipients[k]->setObjectName(QLatin1String(recipientDefs[k].entry));
+        recipients->addWidget(p, k, 0);
+        recipients->addWidget(m_recipients[k], k, 1);
+        const auto kind = RecipientBuffer::Kind(k);
+        connect(p, &QPushButton::clicked, this, [this, kind] { addRecipient(kind); });
+        connect(m_recipients[k], &QLineEdit::textEdited, this, [kind](const QString& t) { RecipientBuffer::instance().setText(kind, t); });
+    }
+    layout->addLayout(recipients);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addStretch(1);
+    auto* ok = new QPushButton(controls::imageIcon(folder, QStringLiteral("ok.ico")), QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("?OK"));
+    auto* select = new QPushButton(controls::imageIcon(folder, QStringLiteral("ok.ico")), QStringLiteral("OK"), this);
+    select->setObjectName(QStringLiteral("?SELECT"));
+    auto* close = new QPushButton(controls::imageIcon(folder, QStringLiteral("cancel.ico")), tx(QStringLiteral("Prekid")), this);
+    close->setObjectName(QStringLiteral("?CLOSE"));
+    for (QPushButton* p : {ok, select, close}) {
+        p->setAutoDefault(false);
+        bottom->addWidget(p);
+    }
+    layout->addLayout(bottom);
+
+    QHeaderView* header = m_list->horizontalHeader();
+    VelmoraDll::setDesignWidths(header, {135, 160, 155, 0, 0, 0, 0, 0, 0});
+    for (int c = 3; c < 9; ++c)
+        m_list->setColumnHidden(c, true);
+    VelmoraDll::restoreListLayout(header, QStringLiteral("T_Kontakti"), QStringLiteral("?List"));
+    VelmoraDll::restoreListLayout(m_groups->header(), QStringLiteral("T_Kontakti"), QStringLiteral("?L:KontaktiGrupaQ"));
+
+    connect(m_groups, &GroupTree::groupChanged, this, &ContactsBrowse::showGroup);
+    connect(button(QStringLiteral("?INSERT")), &QPushButton::clicked, this, [this] { m_browse->insertRecord(); m_list->syncSelection(); });
+    connect(button(QStringLiteral("?CHANGE")), &QPushButton::clicked, this, [this] { m_browse->changeRecord(); m_list->syncSelection(); });
+    connect(button(QStringLiteral("?DELETE")), &QPushButton::clicked, this, [this] { m_browse->deleteRecord(); m_list->syncSelection(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        if (RecipientBuffer::instance().allEmpty())
+            addRecipient(RecipientBuffer::To);
+        done(vrt::REQUEST_COMPLETED);
+    });
+    connect(select, &QPushButton::clicked, this, &ContactsBrowse::takeContact);
+    connect(close, &QPushButton::clicked, this, [this] {
+        RecipientBuffer::instance().clear();
+        done(vrt::REQUEST_CANCELLED);
+    });
+    connect(m_list, &QAbstractItemView::doubleClicked, this, &ContactsBrowse::activated);
+    m_list->installEventFilter(this);
+
+    // Pick mode: no recipients; the contact list as tall as the tree, OK where it always is.
+    const bool picking = pick == 1;
+    ok->setVisible(!picking);
+    select->setVisible(picking);
+    for (int k = 0; k < 3; ++k) {
+        m_recipients[k]->setVisible(!picking);
+        button(QLatin1String(recipientDefs[k].name))->setVisible(!picking);
+    }
+    showRecipients();
+    showGroup(m_groups->currentGroup());
+    resize(900, 540);
+    restorePlace(*this, QStringLiteral("T_Kontakti"));
+    m_groups->setFocus();
+}
+
+ContactsBrowse::~ContactsBrowse() = default;
+
+QPushButton* ContactsBrowse::button(const QString& name) const { return findChild<QPushButton*>(name); }
+
+void ContactsBrowse::showGroup(long id)
+{
+    m_source->group = id;
+    m_browse->setRange(QVariant(qlonglong(id)));
+    m_browse->resetFromView();
+    m_list->syncSelection();
+}
+
+void ContactsBrowse::showRecipients()
+{
+    for (int k = 0; k < 3; ++k)
+        m_recipients[k]->setText(RecipientBuffer::instance().text(RecipientBuffer::Kind(k)));
+}
+
+void ContactsBrowse::addRecipient(RecipientBuffer::Kind kind)
+{
+    const QVariant id = m_browse->selectedId();
+    if (!id.isValid())
+        return;
+    // The address is read through the alias, so the contact buffer keeps what the caller had.
+    vrt::FileManager& f = Access(Tbl::ACON_ContactsAlias);
+    f.clearBuffer();
+    ACON().ID = int32_t(id.toLongLong());
+    if (f.TryFetch(ACON.IDKey) != 0)
+        return;
+    RecipientBuffer::instance().add(kind, q(ACON().EMAIL));
+    showRecipients();
+}
+
+void ContactsBrowse::activated()
+{
+    if (m_pick != 1)
+        addRecipient(RecipientBuffer::To);
+    takeContact();
+}
+
+bool ContactsBrowse::eventFilter(QObject* watched, QEvent* event)
+{
+    // Enter on a contact does what a double click does.
+    if (watched == m_list && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            activated();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ContactsBrowse::takeContact()
+{
+    const QVariant id = m_browse->selectedId();
+    if (!id.isValid() || !m_source->load(id))
+        return;
+    done(vrt::REQUEST_COMPLETED);
+}
+
+int ContactsBrowse::run()
+{
+    vrt::runModal(*this);
+    return result() == vrt::REQUEST_COMPLETED ? vrt::REQUEST_COMPLETED : vrt::REQUEST_CANCELLED;
+}
+
+void ContactsBrowse::done(int result)
+{
+    VelmoraDll::saveListLayout(m_list->horizontalHeader(), QStringLiteral("T_Kontakti"), QStringLiteral("?List"));
+    VelmoraDll::saveListLayout(m_groups->header(), QStringLiteral("T_Kontakti"), QStringLiteral("?L:KontaktiGrupaQ"));
+    savePlace(*this, QStringLiteral("T_Kontakti"));
+    QDialog::done(result);
+}
+
+int T_Kontakti(int pick, QWidget* parent)
+{
+    GLOBALRESPONSE = 0;
+    ContactsBrowse window(pick, parent);
+    const int response = window.run();
+    GLOBALRESPONSE = uint8_t(response);
+    return response;
+}
+
+} // namespace mailpeople

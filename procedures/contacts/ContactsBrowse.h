@@ -1,0 +1,68 @@
+#pragma once
+#include <QDialog>
+#include <memory>
+
+#include "procedures/contacts/RecipientBuffer.h"
+#include "runtime/Browse.h"
+
+class QLineEdit;
+class QPushButton;
+namespace vrt {
+class BrowseView;
+class WindowManager;
+}
+
+// T_Kontakti, the window "Kontakti": the contact-group tree beside the contacts of the chosen
+// group. In pick mode it hands one contact back in the contact buffer; otherwise it collects
+// the mail editor's recipients into the RecipientBuffer. Contacts and groups are kept from
+// here too.
+namespace mailpeople {
+
+class GroupTree;
+class ContactSource;
+
+class ContactsBrowse : public QDialog {
+    Q_OBJECT
+public:
+    explicit ContactsBrowse(int pick, QWidget* parent = nullptr);
+    ~ContactsBrowse() override;
+
+    // Runs modally; REQUEST_COMPLETED when a contact was taken (pick mode: it is in the
+    // contact buffer) or the recipients were confirmed.
+    int run();
+
+    GroupTree* groups() const { return m_groups; }
+    vrt::BrowseView* list() const { return m_list; }
+    vrt::Browse& browse() { return *m_browse; }
+    QLineEdit* recipients(RecipientBuffer::Kind kind) const { return m_recipients[kind]; }
+    // "?BPRIMA", "?BCC", "?BBCC", "?OK", "?SELECT", "?CLOSE", "?INSERT", "?CHANGE",
+    // "?DELETE", "?INSG", "?INSPODG", "?CHG", "?DELG".
+    QPushButton* button(const QString& name) const;
+
+    // "Prima", "CC", "BCC": the highlighted contact's address joins the list.
+    void addRecipient(RecipientBuffer::Kind kind);
+
+    void done(int result) override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void activated();
+    void showGroup(long id);
+    void takeContact();
+    void showRecipients();
+
+    int m_pick;
+    std::unique_ptr<ContactSource> m_source;
+    std::unique_ptr<vrt::WindowManager> m_manager;
+    std::unique_ptr<vrt::Browse> m_browse;
+    GroupTree* m_groups;
+    vrt::BrowseView* m_list;
+    QLineEdit* m_recipients[3];
+};
+
+// T_Kontakti(pick) with GLOBALRESPONSE set as the window answers.
+int T_Kontakti(int pick = 0, QWidget* parent = nullptr);
+
+} // namespace mailpeople

@@ -1,0 +1,45 @@
+#include "procedures/notes/NotesPasswords.h"
+
+#include <memory>
+
+#include "procedures/backup/BackupRun.h"
+#include "procedures/backup/BackupWindow.h"
+#include "procedures/notes/NotesForm.h"
+#include "procedures/notes/PasswordForms.h"
+#include "procedures/organiser/lists/ListSet.h"
+#include "procedures/organiser/lists/OrganiserLists.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
+#include "procedures/organiser/window/OrganiserWindow.h"
+#include "procedures/organiser/window/StandIns.h"
+#include "runtime/IniFile.h"
+#include "runtime/Paths.h"
+#include "runtime/Text.h"
+
+namespace notespass {
+
+void attachNotesPasswords(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+{
+    auto env = std::make_shared<FormEnv>();
+    env->parent = &window;
+    env->translate = [&window](const QString& t) { return window.translated(t); };
+    env->dataFolder = window.dataFolder();
+
+    if (organiser::RecordedForms* forms = window.standInForms()) {
+        auto& built = forms->built;
+        built[QStringLiteral("F_Notes")] = [env](const organiser::FormArgs&) { F_Notes(*env); };
+        built[QStringLiteral("F_PASS_Password")] = [env](const organiser::FormArgs&) { F_PASS_Password(*env); };
+        built[QStringLiteral("F_PASS_Kategorija")] = [env](const organiser::FormArgs&) { F_PASS_Kategorija(*env); };
+        built[QStringLiteral("W_Backup")] = [env](const organiser::FormArgs& a) { W_Backup(*env, a.text); };
+    }
+    // What a backup killed last time left in its destination goes at start, whether or not
+    // a backup runs now.
+    const vrt::IniFile ini(vrt::joinPath(env->dataFolder, QStringLiteral("Standard.ini")));
+    const QString destination = vrt::clipTrailing(ini.get(QStringLiteral("Backup"), QStringLiteral("Destination")));
+    if (!destination.isEmpty())
+        removeStaleWork(destination);
+
+    // The notes are typed in place; changing and deleting one goes through its form.
+    panes.lists().list(organiser::ctl::Notes).browse().setUpdateNumber(15);
+}
+
+} // namespace notespass

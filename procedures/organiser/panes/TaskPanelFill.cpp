@@ -1,0 +1,171 @@
+#include "procedures/organiser/panes/TaskPanelFill.h"
+
+#include <QScopeGuard>
+#include <QTime>
+
+#include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/lists/ListDefs.h"
+#include "procedures/mail/MailActions.h"
+#include "runtime/DateTime.h"
+#include "runtime/IniFile.h"
+#include "runtime/Odbc.h"
+#include "runtime/Paths.h"
+#include "runtime/Text.h"
+
+namespace panes {
+
+namespace {
+
+constexpr int kLineChars = 7999;
+
+const char* const kOpenTasksSql =
+    "SELECT StartDateTime,Subject,Location,Body,EventID,Status FROM CAL_CalendarEvents "
+    "WHERE Status < 2 ORDER BY StartDateTime DESC";
+
+template <class F>
+void call(const F& f)
+{
+    if (f)
+        f();
+}
+
+QString text(vrt::odbc::Statement& s, int column)
+{
+    return QString::fromStdString(s.text(column).value_or(std::string()));
+}
+
+} // namespace
+
+TaskPanelFill::TaskPanelFill(TaskPanelFillDeps deps) : m_d(std::move(deps)) {}
+
+void TaskPanelFill::connectPanel(organiser::FormLauncher& forms)
+{
+    if (!m_d.panel)
+        return;
+    m_d.panel->editEvent = [&forms](long eventId) { return organiser::editTask(forms, eventId); };
+    m_d.panel->refill = [this] { run(); };
+}
+
+int TaskPanelFill::run()
+{
+    if (!m_d.panel || m_running) // a refill from inside (a step's message, the tab) waits for this one
+        return 0;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+    organiser::TaskPanelModel& panel = *m_d.panel;
+
+    // The heading replaces the previous one with its lines.
+    panel.headers.clear();
+    organiser::TaskPanelModel::Header& heading = panel.headers.emplace_back();
+    heading.caption = m_d.translate ? m_d.translate(kTaskPanelHeading) : kTaskPanelHeading;
+    heading.icon = QStringLiteral("hand_paper.ico");
+    heading.expanded = true;
+    heading.alwaysExpanded = true;
+
+    // The look is the model's own (colour groups, font, margins, app name).
+    call(m_d.showPanel);
+
+    moveSampleTasks(m_d.today ? m_d.today() : QDate::currentDate());
+    readOpenTasks(heading);
+    call(m_d.refreshPanel);
+
+    tagNotes();
+    call(m_d.drawFinanceChart);
+    // The first fill is the one at start-up. The chart cannot tell it: the last tab, shown
+    // before this fill, may have shown it already.
+    if (!m_startupDone) {
+        m_startupDone = true;
+        backupOnStart();
+    }
+    if (m_d.chartHidden && m_d.chartHidden()) // a refill finds the chart shown
+        call(m_d.showChart);
+
+    call(m_d.tabChanged);
+    if (m_d.windowHidden && m_d.windowHidden())
+        call(m_d.showWindow);
+    return 0;
+}
+
+void TaskPanelFill::moveSampleTasks(const QDate& today)
+{
+    // The demonstration database's three tasks stay around today: yesterday, today, tomorrow.
+    static const struct {
+        int32_t id;
+        const char* location;
+        int days;
+    } samples[] = {{1, "Test3", -1}, {2, "Test2", 0}, {3, "Test1", 1}};
+    vrt::FileManager& f = Access(Tbl::CAL_CalendarEvents);
+    for (const auto& sample : samples) {
+        f.clearBuffer();
+        CAL().EVENTID = sample.id;
+        if (f.TryFetch(CAL.PK_CalendarEvents) != 0)
+            continue;
+        if (vrt::clipTrailing(QString::fromStdString(CAL().LOCATION)) != QLatin1String(sample.location))
+            continue;
+        const int day = vrt::dayFromDate(today.addDays(sample.days));
+        CAL().STARTDATETIME_DATE = day;
+        CAL().ENDDATETIME_DATE = day;
+        f.Update(); // a failure is reported there
+    }
+}
+
+void TaskPanelFill::readOpenTasks(organiser::TaskPanelModel::Header& heading)
+{
+    vrt::Session& session = corvalde::ThreadSession();
+    vrt::odbc::Connection* c = session.connection();
+    if (!c)
+        return;
+    session.suspendReaders(); // read what is stored now, not an open cursor's snapshot
+    vrt::odbc::Statement s(*c);
+    if (!s.prepare(kOpenTasksSql) || !s.execute())
+        return;
+    while (s.fetch()) {
+        organiser::TaskPanelModel::Task task;
+        task.caption = lineText(text(s, 1), text(s, 2), text(s, 3), text(s, 4));
+        task.eventId = long(s.integer(5).value_or(0));
+        task.icon = statusIcon(m_d.dataFolder, int(s.integer(6).value_or(-1)));
+        heading.tasks.push_back(std::move(task));
+    }
+}
+
+void TaskPanelFill::tagNotes()
+{
+    TagSetClass& tags = m_d.noteTags ? *m_d.noteTags : VelmoraDll::tagSet();
+    const int rows = m_d.noteRows && m_d.noteCell ? m_d.noteRows() : 0;
+    for (int r = 0; r < rows; ++r)
+        if (m_d.noteCell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
+            tags.Add(m_d.noteCell(QStringLiteral("NOTE:ID"), r));
+    call(m_d.resetNotes);
+}
+
+void TaskPanelFill::backupOnStart()
+{
+    const vrt::IniFile ini(vrt::joinPath(m_d.dataFolder, QStringLiteral("Standard.ini")));
+    const QString section = QStringLiteral("Backup");
+    if (ini.getInt(section, QStringLiteral("OnStart"), 0) != 1)
+        return;
+    const QString destination = vrt::clipTrailing(ini.get(section, QStringLiteral("Destination")));
+    if (!destination.isEmpty() && m_d.backup)
+        m_d.backup(destination);
+}
+
+QString TaskPanelFill::lineText(const QString& startDateTime, const QString& subject, const QString& location,
+                                const QString& body)
+{
+    const QTime start = vrt::qtimeFromTime(vrt::dateTimeFromText(startDateTime).second);
+    const QString when = organiser::shortDate(startDateTime) + u' ' +
+                         (start.isValid() ? start.toString(QStringLiteral("hh:mm")) : QString());
+    const QString comma = QStringLiteral(", ");
+    return vrt::clip(when + comma + subject + comma + location + comma + body, kLineChars);
+}
+
+QString TaskPanelFill::statusIcon(const QString& dataFolder, int status)
+{
+    if (status != 0 && status != 1)
+        return {};
+    const QString images = vrt::joinPath(dataFolder, QStringLiteral("Images"));
+    return vrt::joinPath(images, status == 0 ? QStringLiteral("smiley2.ico") : QStringLiteral("smiley3.ico"));
+}
+
+} // namespace panes
