@@ -673,6 +673,31 @@ TEST_F(AssembledWindow, ContactGroupsHaveTheirFoldersAndTheContactMenuWrites)
     EXPECT_EQ(entries, QStringList({"Unos", "Izmjena", "Brisanje", "-", "Email"}));
 }
 
+// A tree read again with nothing chosen (its first group or account was just made) shows a
+// group or the first inbox, so a contact stored or mail received meanwhile is listed at once.
+TEST_F(AssembledWindow, TreesReadAgainWithNothingChosenShowAGroupAndAnInbox)
+{
+    open();
+    showPage(8);
+    QTreeView* groups = panes->tree(tree::ContactGroups);
+    ASSERT_TRUE(waitFor([&] { return groups->currentIndex().isValid(); }));
+    VelmoraDll::S_FillContactGroupTree(*window->contactGroups());
+    ASSERT_FALSE(groups->currentIndex().isValid()) << "a tree read again has no current row";
+    ASSERT_TRUE(waitFor([&] { return groups->currentIndex().row() == 0; }));
+    const qlonglong first = groups->model()->index(0, 0).data(VelmoraDll::TreeQueueModel::IdRole).toLongLong();
+    EXPECT_TRUE(waitFor([&] { return list(ctl::Kontakti).browse().query().rangeValue.toLongLong() == first; }));
+
+    showPage(2);
+    QTreeView* folders = panes->tree(tree::MailFolders);
+    ASSERT_TRUE(waitFor([&] { return folders->currentIndex().isValid(); }));
+    VelmoraDll::S_FillInboxTree(*window->mailFolders());
+    ASSERT_TRUE(waitFor([&] { return folders->currentIndex().isValid(); }));
+    auto* model = qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->queue()[size_t(model->position(folders->currentIndex()))].ENNAZIV, "xInbox_1");
+    EXPECT_TRUE(waitFor([&] { return list(ctl::Email).rowCount() > 0; }));
+}
+
 // The contact's own tasks and documents open their forms for the contact selected.
 TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
 {
