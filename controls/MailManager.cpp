@@ -56,10 +56,32 @@ MailManager::~MailManager()
     CloseSmtpConnection();
 }
 
-size_t MailManager::write(char* data, size_t size, size_t n, void* out)
+size_t MailManager::write(char* data, size_t size, size_t n, void* self)
 {
-    static_cast<QByteArray*>(out)->append(data, qsizetype(size * n));
-    return size * n;
+    auto* m = static_cast<MailManager*>(self);
+    const size_t bytes = size * n;
+    // A short count makes libcurl end the transfer: nothing beyond a cap is ever held.
+    m->m_received += qint64(bytes);
+    if (m->m_received > m->MaxMessageBytes) {
+        m->m_failure = Failure::TooLarge;
+        return 0;
+    }
+    const char* p = data;
+    const char* const end = data + bytes;
+    while (p < end) {
+        const char* eol = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        m->m_lineLength += (eol ? eol : end) - p;
+        if (m->m_lineLength > m->MaxLineBytes) {
+            m->m_failure = Failure::LineTooLong;
+            return 0;
+        }
+        if (!eol)
+            break;
+        m->m_lineLength = 0;
+        p = eol + 1;
+    }
+    m->m_sink->append(data, qsizetype(bytes));
+    return bytes;
 }
 
 int MailManager::xferInfo(void* self, long long, long long now, long long, long long)
@@ -95,11 +117,46 @@ bool MailManager::ensureSession()
     curl_easy_setopt(c, CURLOPT_PASSWORD, PopPassword.toUtf8().constData());
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, long(ConnectTimeoutSeconds));
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &MailManager::write);
+    curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
     applyTls(c, PopSsl == 2);
     return true;
+}
+
+void MailManager::applyLimits(void* curl)
+{
+    CURL* c = handle(curl);
+    // libcurl measures both: no byte moved for this long, and no answer owed by the server
+    // for this long (the wait for the reply after the data, or after a command).
+    const long stall = std::max(1, StallSeconds);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, stall);
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT, stall);
+}
+
+bool MailManager::finish(int code)
+{
+    const CURLcode rc = CURLcode(code);
+    if (rc == CURLE_OK) {
+        m_error.clear();
+        m_failure = Failure::None;
+        return true;
+    }
+    const QString curlText = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
+    if (m_failure == Failure::TooLarge) {
+        m_error = QStringLiteral("The server sent more than %1 bytes for one message").arg(MaxMessageBytes);
+    } else if (m_failure == Failure::LineTooLong) {
+        m_error = QStringLiteral("The server sent a line longer than %1 bytes").arg(MaxLineBytes);
+    } else if (rc == CURLE_OPERATION_TIMEDOUT) {
+        m_failure = Failure::Stalled;
+        m_error = QStringLiteral("The server was silent for %1 seconds (%2)").arg(StallSeconds).arg(curlText);
+    } else {
+        m_failure = Failure::Other;
+        m_error = curlText;
+    }
+    return false;
 }
 
 void MailManager::applyTls(void* curl, bool required)
@@ -131,21 +188,25 @@ bool MailManager::perform(const QString& path, const char* command, bool noBody,
     curl_easy_setopt(c, CURLOPT_URL, url.toUtf8().constData());
     curl_easy_setopt(c, CURLOPT_CUSTOMREQUEST, command);
     curl_easy_setopt(c, CURLOPT_NOBODY, noBody ? 1L : 0L);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, out ? out : &sink);
+    applyLimits(c);
+    m_sink = out ? out : &sink;
+    m_received = 0;
+    m_lineLength = 0;
+    m_failure = Failure::None;
     m_errorBuffer[0] = 0;
     m_lastBytes = -1;
+    if (waitingFlag)
+        *waitingFlag = true;
     const CURLcode rc = curl_easy_perform(c);
+    if (waitingFlag)
+        *waitingFlag = false;
+    m_sink = nullptr;
     if (reconnected) {
         long connects = 0;
         curl_easy_getinfo(c, CURLINFO_NUM_CONNECTS, &connects);
         *reconnected = connects > 0;
     }
-    if (rc != CURLE_OK) {
-        m_error = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
-        return false;
-    }
-    m_error.clear();
-    return true;
+    return finish(rc);
 }
 
 std::optional<QStringList> MailManager::GetUidls()
@@ -238,12 +299,24 @@ bool MailManager::DeleteByUidl(const QString& uidl)
 
 size_t MailManager::read(char* data, size_t size, size_t n, void* self)
 {
-    const qint64 got = static_cast<MailManager*>(self)->m_upload->read(data, qint64(size * n));
-    return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+    // libcurl asks for the data only once the server has said to go on after DATA.
+    auto* m = static_cast<MailManager*>(self);
+    if (m->m_sendStage == SendStage::BeforeData)
+        m->m_sendStage = SendStage::InData;
+    const qint64 got = m->m_upload->read(data, qint64(size * n));
+    if (got < 0)
+        return CURL_READFUNC_ABORT;
+    m->m_uploaded += got;
+    // From here the end of the data may reach the server at any moment.
+    if (got == 0 || m->m_uploaded.load() >= m->m_uploadSize.load())
+        m->m_sendStage = SendStage::AfterData;
+    return size_t(got);
 }
 
 bool MailManager::SendEmail(OutgoingMessage& message)
 {
+    m_sendStage = SendStage::BeforeData;
+    m_uploaded = 0;
     // Small messages are built in memory; one with large attachments goes through a private
     // temporary file, so it is never held in memory whole.
     qint64 attached = 0;
@@ -274,6 +347,8 @@ bool MailManager::SendEmail(OutgoingMessage& message)
 
 bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QIODevice& source)
 {
+    m_sendStage = SendStage::BeforeData;
+    m_failure = Failure::Other;
     if (SmtpHost.trimmed().isEmpty()) {
         m_error = QStringLiteral("No SMTP host is set");
         return false;
@@ -332,23 +407,50 @@ bool MailManager::sendRaw(const QString& from, const QStringList& recipients, QI
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &MailManager::xferInfo);
     curl_easy_setopt(c, CURLOPT_XFERINFODATA, this);
+    applyLimits(c);
     m_upload = &source;
+    m_uploadSize = source.size();
+    m_uploaded = 0;
+    m_sendStage = SendStage::BeforeData;
+    m_failure = Failure::None;
     m_errorBuffer[0] = 0;
+    if (waitingFlag)
+        *waitingFlag = true;
     const CURLcode rc = curl_easy_perform(c);
+    if (waitingFlag)
+        *waitingFlag = false;
     curl_easy_setopt(c, CURLOPT_MAIL_RCPT, nullptr);
     m_upload = nullptr;
-    if (rc != CURLE_OK) {
-        m_error = QString::fromUtf8(m_errorBuffer[0] ? m_errorBuffer : curl_easy_strerror(rc));
-        return false;
-    }
-    m_error.clear();
-    return true;
+    return finish(rc);
 }
 
 void MailManager::CloseSmtpConnection()
 {
     m_smtp.reset();
     m_smtpKey.clear();
+}
+
+bool MailManager::Pop3EndSessionConfirmed()
+{
+    if (!m_curl) {
+        m_failure = Failure::Other;
+        m_error = QStringLiteral("There is no session to end");
+        return false;
+    }
+    bool reconnected = false;
+    const bool quit = perform(QString(), "QUIT", true, nullptr, &reconnected);
+    const QString why = m_error;
+    const Failure failure = m_failure;
+    Pop3EndSession();
+    if (quit && reconnected) {
+        // A fresh connection's QUIT says nothing about the deletions of the lost one.
+        m_failure = Failure::Other;
+        m_error = QStringLiteral("The connection was lost before the session ended");
+        return false;
+    }
+    m_failure = failure;
+    m_error = quit ? QString() : QStringLiteral("QUIT: ") + why;
+    return quit;
 }
 
 void MailManager::Pop3EndSession()

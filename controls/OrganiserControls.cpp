@@ -16,11 +16,7 @@
 #include "controls/CalendarControl.h"
 #include "runtime/ComponentRegistry.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <optional>
 
 namespace controls {
@@ -70,6 +66,8 @@ void MessageHeaderPanel::addItem(int id, const QString& caption, int type)
         box->setContentsMargins(0, 0, 0, 0);
     } else {
         auto* label = new QLabel(caption, this);
+        // A subject or sender is text: a guess at rich text would load the images it names.
+        label->setTextFormat(Qt::PlainText);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         w = label;
     }
@@ -128,193 +126,6 @@ QWidget* MessageHeaderPanel::hosted(int id) const
 
 // ---- preview ------------------------------------------------------------------------------
 
-namespace {
-
-bool isOneOf(QStringView name, std::initializer_list<const char*> names)
-{
-    for (const char* n : names)
-        if (name == QLatin1String(n))
-            return true;
-    return false;
-}
-
-bool isVoidElement(QStringView name)
-{
-    return isOneOf(name, {"area", "base", "basefont", "br", "col", "embed", "frame", "hr", "img", "input",
-                          "keygen", "link", "meta", "param", "source", "track", "wbr"});
-}
-
-// Content read up to its own end tag, never as markup.
-bool isRawTextElement(QStringView name) { return isOneOf(name, {"script", "style", "textarea", "title", "xmp"}); }
-
-// An element that opens while `top` is open closes `top` first (as HTML parsers do), so
-// sequences of paragraphs, items or cells do not count as nesting.
-bool closesImplicitly(QStringView opening, QStringView top)
-{
-    if (top == QLatin1String("p"))
-        return isOneOf(opening, {"p", "div", "table", "ul", "ol", "dl", "pre", "blockquote", "h1", "h2", "h3",
-                                 "h4", "h5", "h6", "hr", "form"});
-    if (isOneOf(opening, {"li"}))
-        return top == QLatin1String("li");
-    if (isOneOf(opening, {"dt", "dd"}))
-        return isOneOf(top, {"dt", "dd"});
-    if (isOneOf(opening, {"td", "th"}))
-        return isOneOf(top, {"td", "th"});
-    if (opening == QLatin1String("tr"))
-        return isOneOf(top, {"td", "th", "tr"});
-    if (opening == QLatin1String("option"))
-        return top == QLatin1String("option");
-    return false;
-}
-
-bool completesTable(QStringView opening, QStringView top)
-{
-    if (isOneOf(top, {"table", "thead", "tbody", "tfoot"}))
-        return isOneOf(opening, {"tr", "thead", "tbody", "tfoot"});
-    return top == QLatin1String("tr") && isOneOf(opening, {"td", "th"});
-}
-
-// The bytes of `path` when, with every link resolved, it is a regular file inside `folder`
-// (canonical) of at most `cap` bytes. Opening never blocks on a pipe and never follows a
-// link swapped in after the check.
-std::optional<QByteArray> readInside(const QString& folder, const QString& path, qint64 cap)
-{
-    if (folder.isEmpty())
-        return std::nullopt;
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    if (canonical.isEmpty() || !canonical.startsWith(folder + QLatin1Char('/')))
-        return std::nullopt;
-    const int fd = ::open(QFile::encodeName(canonical).constData(),
-                          O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    std::optional<QByteArray> out;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= cap) {
-        QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t r = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r <= 0)
-                break;
-            got += r;
-        }
-        bytes.truncate(got);
-        out = std::move(bytes);
-    }
-    ::close(fd);
-    return out;
-}
-
-} // namespace
-
-QString flattenDeepHtml(const QString& html, int maxDepth)
-{
-    QString out;
-    out.reserve(html.size());
-    std::vector<QString> open; // kept elements, innermost last; never more than maxDepth
-    qsizetype dropped = 0;     // opened beyond maxDepth and not closed yet
-    const qsizetype n = html.size();
-    const QStringView all(html);
-    qsizetype i = 0;
-    while (i < n) {
-        const qsizetype lt = html.indexOf(QLatin1Char('<'), i);
-        if (lt < 0) {
-            out += all.mid(i);
-            break;
-        }
-        out += all.mid(i, lt - i);
-        i = lt;
-        const auto upTo = [&](QLatin1String end) {
-            const qsizetype at = html.indexOf(end, i + 1);
-            return at < 0 ? n : at + end.size();
-        };
-        if (all.mid(i, 4) == QLatin1String("<!--")) {
-            const qsizetype end = upTo(QLatin1String("-->"));
-            out += all.mid(i, end - i);
-            i = end;
-            continue;
-        }
-        const bool closing = i + 1 < n && html.at(i + 1) == QLatin1Char('/');
-        const qsizetype nameStart = i + (closing ? 2 : 1);
-        if (nameStart >= n || !html.at(nameStart).isLetter()) {
-            if (!closing && nameStart < n && (html.at(nameStart) == QLatin1Char('!') || html.at(nameStart) == QLatin1Char('?'))) {
-                const qsizetype end = upTo(QLatin1String(">"));
-                out += all.mid(i, end - i);
-                i = end;
-            } else {
-                out += QLatin1Char('<');
-                ++i;
-            }
-            continue;
-        }
-        qsizetype nameEnd = nameStart;
-        while (nameEnd < n && (html.at(nameEnd).isLetterOrNumber() || html.at(nameEnd) == QLatin1Char('-')
-                               || html.at(nameEnd) == QLatin1Char(':')))
-            ++nameEnd;
-        qsizetype j = nameEnd;
-        QChar quote;
-        for (; j < n; ++j) {
-            const QChar c = html.at(j);
-            if (!quote.isNull()) {
-                if (c == quote)
-                    quote = QChar();
-            } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-                quote = c;
-            } else if (c == QLatin1Char('>')) {
-                break;
-            }
-        }
-        const qsizetype tagEnd = j < n ? j + 1 : n;
-        const QString name = html.mid(nameStart, nameEnd - nameStart).toLower();
-        const QStringView tag = all.mid(i, tagEnd - i);
-        i = tagEnd;
-
-        if (closing) {
-            if (dropped > 0) {
-                --dropped;
-                continue;
-            }
-            for (auto it = open.rbegin(); it != open.rend(); ++it)
-                if (*it == name) {
-                    open.erase(std::next(it).base(), open.end());
-                    break;
-                }
-            out += tag;
-            continue;
-        }
-        const bool selfClosing = j < n && j > nameEnd && html.at(j - 1) == QLatin1Char('/');
-        if (isVoidElement(name) || selfClosing) {
-            out += tag; // nests nothing
-            continue;
-        }
-        if (dropped == 0)
-            while (!open.empty() && closesImplicitly(name, open.back()))
-                open.pop_back();
-        // At the limit a table still gets its row and cell: text right inside a table or a
-        // row is never shown.
-        const bool keep = dropped == 0
-                          && (int(open.size()) < maxDepth
-                              || (!open.empty() && int(open.size()) < maxDepth + 3 && completesTable(name, open.back())));
-        if (keep) {
-            open.push_back(name);
-            out += tag;
-        } else {
-            ++dropped;
-        }
-        if (isRawTextElement(name)) {
-            const qsizetype end = html.indexOf(QLatin1String("</") + name, i, Qt::CaseInsensitive);
-            const qsizetype stop = end < 0 ? n : end;
-            if (keep)
-                out += all.mid(i, stop - i);
-            i = stop;
-        }
-    }
-    return out;
-}
-
 PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent)
 {
     setOpenLinks(false);
@@ -337,13 +148,17 @@ void PreviewBrowser::load(const QString& target)
     if (target == QLatin1String("about:blank"))
         return;
     const QString folder = QFileInfo(QFileInfo(target).absolutePath()).canonicalFilePath();
-    const std::optional<QByteArray> body = readInside(folder, target, kMaxPreviewBytes);
-    if (!body)
-        return;
+    const std::optional<QByteArray> body = readFileInside(folder, target, kMaxPreviewBytes);
+    if (body)
+        showPage(decodeMailHtml(*body), folder);
+}
+
+void PreviewBrowser::showPage(const QString& html, const QString& folder)
+{
     // The body's own folder is where its inline images lie and all it may load from.
-    m_folder = folder;
-    document()->setBaseUrl(QUrl::fromLocalFile(folder + QLatin1Char('/')));
-    m_shownHtml = flattenDeepHtml(QString::fromUtf8(*body));
+    m_folder = QFileInfo(folder).canonicalFilePath();
+    document()->setBaseUrl(QUrl::fromLocalFile(m_folder + QLatin1Char('/')));
+    m_shownHtml = safeMailHtml(html, {m_folder, ownPages});
     setHtml(m_shownHtml);
 }
 
@@ -360,7 +175,7 @@ QVariant PreviewBrowser::loadResource(int type, const QUrl& name)
     const QUrl url = name.isRelative() ? QUrl::fromLocalFile(m_folder + QLatin1Char('/')).resolved(name) : name;
     if (!url.isLocalFile())
         return refused;
-    const std::optional<QByteArray> bytes = readInside(m_folder, url.toLocalFile(), kMaxPreviewBytes);
+    const std::optional<QByteArray> bytes = readFileInside(m_folder, url.toLocalFile(), kMaxPreviewBytes);
     return bytes ? QVariant(*bytes) : refused;
 }
 

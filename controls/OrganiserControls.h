@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTextBrowser>
 #include <QWidget>
+#include "controls/MailHtml.h"
 #include <functional>
 #include <map>
 
@@ -58,16 +59,6 @@ private:
     bool m_captionVisible = true;
 };
 
-// Deepest element nesting the preview hands to the text browser; its layout recurses per
-// level, and a hostile mail nests thousands deep.
-inline constexpr int kMaxHtmlNesting = 64;
-// Largest body file and largest image the preview reads.
-inline constexpr qint64 kMaxPreviewBytes = 16 * 1024 * 1024;
-
-// `html` with every element nested deeper than `maxDepth` dropped (its text stays), in one
-// pass. Elements HTML closes implicitly (p, li, td, tr, ...) do not pile up.
-QString flattenDeepHtml(const QString& html, int maxDepth = kMaxHtmlNesting);
-
 // The mail preview: the body file and the images beside it, nothing else. It reads only
 // regular files inside the body file's folder, at most kMaxPreviewBytes each; no device,
 // pipe, link out of the folder or remote address is opened, and no script runs.
@@ -80,8 +71,13 @@ public:
     // Where the browser's events go, by name, once each has happened.
     std::function<int(const QString& event)> eventProcedure;
     QString location() const { return m_location; }
-    // The markup handed to the text browser for the shown file (flattened).
+    // The markup handed to the text browser for the shown file (made safe).
     QString shownHtml() const { return m_shownHtml; }
+    // A page of the program's own made from mail data (names, addresses): made safe like a
+    // mail, with its icons as data images; `folder` is where its links may point.
+    void showPage(const QString& html, const QString& folder);
+    // Pages this browser shows are the program's own: they carry their icons as data images.
+    bool ownPages = false;
     QVariant loadResource(int type, const QUrl& name) override;
 
 private:

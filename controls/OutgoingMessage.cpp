@@ -1,6 +1,7 @@
 #include "controls/OutgoingMessage.h"
 
 #include "controls/GObjectHolder.h"
+#include "controls/MailHtml.h"
 #include "controls/MailNames.h"
 #include "runtime/ComponentRegistry.h"
 #include "runtime/Paths.h"
@@ -12,7 +13,6 @@
 #include <QMimeDatabase>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QTextDocument>
 #include <QUrl>
 #include <QUuid>
 
@@ -261,9 +261,7 @@ bool OutgoingMessage::write(void* stream, const QDateTime& date)
     // The text: plain and HTML as alternatives, the HTML with its inline parts beside it.
     QString plain = plainBody;
     if (plain.isEmpty() && !htmlBody.isEmpty()) {
-        QTextDocument doc;
-        doc.setHtml(htmlBody);
-        plain = doc.toPlainText();
+        plain = mailHtmlToPlainText(htmlBody);
     }
     GObjectHolder<GMimeObject> body = textPart("plain", plain, charset);
     if (!htmlBody.isEmpty()) {
@@ -382,9 +380,7 @@ std::optional<OutgoingMessage> HtmlToMime::GetEmail(const QString& file)
     }
     OutgoingMessage message;
     message.htmlBody = QString::fromUtf8(in.readAll());
-    QTextDocument text;
-    text.setHtml(message.htmlBody);
-    message.plainBody = text.toPlainText();
+    message.plainBody = mailHtmlToPlainText(message.htmlBody);
     const QDir folder = QFileInfo(file).absoluteDir();
     const QMimeDatabase types;
     // Local images inside the file's folder go along as inline parts; anything else stays a

@@ -3,6 +3,7 @@
 
 #include "controls/HtmlEditor.h"
 #include "controls/Images.h"
+#include "controls/MailHtml.h"
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "data/Corvalde.h"
@@ -16,6 +17,8 @@
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
+#include "runtime/Threads.h"
+#include "procedures/common/MailSettings.h"
 #include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
@@ -41,11 +44,17 @@
 #include <QListWidget>
 #include <QLocale>
 #include <QMenu>
+#include <QCloseEvent>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QVBoxLayout>
+
+#include <atomic>
+#include <thread>
 
 namespace korbelsteen {
 
@@ -68,7 +77,7 @@ QString readHtml(const QString& path)
     const QFileInfo info(path);
     if (!info.isFile() || info.size() > 8 * 1024 * 1024 || !f.open(QIODevice::ReadOnly))
         return {};
-    return QString::fromUtf8(f.readAll());
+    return controls::decodeMailHtml(f.readAll());
 }
 
 QString signatureFile(const QString& dataFolder, int accountId, const char* kind)
@@ -152,53 +161,9 @@ std::optional<SenderAccount> defaultSender()
 
 QString fromField(const SenderAccount& a) { return a.name + QStringLiteral(" <") + a.email + QLatin1Char('>'); }
 
-QString harmlessHtml(const QString& html, const QString& dataFolder)
+QString harmlessHtml(const QString& html, const QString& folder)
 {
-    using RE = QRegularExpression;
-    const auto opts = RE::CaseInsensitiveOption | RE::DotMatchesEverythingOption;
-    QString out = html;
-    static const RE blocks(QStringLiteral("<(script|style|iframe|object|embed|applet|frameset|noscript)\\b.*?(</\\1\\s*>|$)"), opts);
-    static const RE singles(QStringLiteral("<(script|iframe|object|embed|applet|frame|link|meta|base)\\b[^>]*>"), opts);
-    static const RE events(QStringLiteral("\\s+on[a-z]+\\s*=\\s*(\"[^\"]*\"|'[^']*'|[^\\s>]+)"), opts);
-    static const RE urls(QStringLiteral("\\s+(src|href|background|srcset|style)\\s*=\\s*(\"([^\"]*)\"|'([^']*)'|([^\\s>]+))"), opts);
-    out.remove(blocks);
-    out.remove(singles);
-    out.remove(events);
-    const QString root = QDir::cleanPath(QDir(dataFolder).absolutePath()) + QLatin1Char('/');
-    QString result;
-    qsizetype last = 0;
-    for (auto it = urls.globalMatch(out); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        const QString name = m.captured(1).toLower();
-        const QString value = m.captured(3) + m.captured(4) + m.captured(5);
-        bool keep;
-        if (name == QLatin1String("href")) {
-            // A link is followed only when the user asks; a script in it never.
-            keep = !value.trimmed().startsWith(QLatin1String("javascript:"), Qt::CaseInsensitive);
-        } else if (name == QLatin1String("style")) {
-            keep = !value.contains(QLatin1String("url("), Qt::CaseInsensitive)
-                   && !value.contains(QLatin1String("expression"), Qt::CaseInsensitive);
-        } else {
-            const QString v = value.trimmed();
-            if (v.startsWith(QLatin1String("cid:"), Qt::CaseInsensitive) || v.startsWith(QLatin1String("data:image/"), Qt::CaseInsensitive)) {
-                keep = true;
-            } else {
-                const QUrl url(v);
-                const QString local = url.isLocalFile() ? url.toLocalFile() : (url.scheme().isEmpty() && !v.startsWith(QLatin1String("//")) ? v : QString());
-                keep = !local.isEmpty() && name != QLatin1String("srcset")
-                       && QDir::cleanPath(QDir(dataFolder).absoluteFilePath(local)).startsWith(root);
-            }
-        }
-        result += out.mid(last, m.capturedStart() - last);
-        if (keep)
-            result += m.captured(0);
-        last = m.capturedEnd();
-    }
-    result += out.mid(last);
-    // A picture whose source was taken away would show as a broken one.
-    static const RE bareImage(QStringLiteral("<img\\b(?![^>]*\\bsrc\\s*=)[^>]*>"), RE::CaseInsensitiveOption);
-    result.remove(bareImage);
-    return result;
+    return bodyOf(controls::safeMailHtml(html, {folder}));
 }
 
 PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
@@ -243,7 +208,9 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
                            + QStringLiteral("]<br>SENT: ") + esc(sentText(original->day, original->time))
                            + QStringLiteral("<br>TO: ") + esc(original->too) + QStringLiteral("<br>SUBJECT: ")
                            + esc(original->subject) + QStringLiteral("<br><br><br>");
-    const QString quoted = harmlessHtml(bodyOf(readHtml(args.bodyPath)), dataFolder);
+    // The body's images lie in the mail folder, wherever the copy handed over lies; nothing
+    // else of the data folder (its database) may ride along into the reply.
+    const QString quoted = harmlessHtml(readHtml(args.bodyPath), QDir(dataFolder).filePath(QStringLiteral("Email")));
     p.html = QStringLiteral("<html><body>") + signature + QStringLiteral("<p><hr size=\"1\" noshade color=\"#B5C4DF\">")
              + header + quoted + QStringLiteral("</body></html>");
     return p;
@@ -341,9 +308,15 @@ EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QStr
     filesLayout->addLayout(row);
     m_tabs->addTab(filesPage, say(QStringLiteral("Prilozi")));
 
+    m_progress = new QProgressBar;
+    m_progress->setObjectName(QStringLiteral("?PROGRESS"));
+    m_progress->setRange(0, 1000);
+    m_progress->setFormat(say(QStringLiteral("Slanje u toku ...")) + QStringLiteral(" %p%"));
+    m_progress->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(m_tabs, 1);
+    layout->addWidget(m_progress);
     for (qsizetype i = 0; i < prepared.attachments.size(); ++i) {
         auto* item = new QListWidgetItem(prepared.attachments[i], m_files);
         item->setData(Qt::UserRole, prepared.attachmentNames.value(i));
@@ -426,6 +399,8 @@ void EmailWindow::pickAccount()
 
 bool EmailWindow::sendNow()
 {
+    if (m_sending)
+        return false;
     if (m_subject->text().trimmed().isEmpty()
         && !ask(say(QStringLiteral("Naslov poruke nije upisan. Želite li nastaviti?")))) {
         m_subject->setFocus();
@@ -441,7 +416,7 @@ bool EmailWindow::sendNow()
         m_editor->textEdit()->setFocus();
         return false;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     const QString html = documentFile(m_dataFolder);
     QFile::remove(html);
     OutgoingMail mail;
@@ -475,6 +450,52 @@ bool EmailWindow::sendNow()
     return true;
 }
 
+void EmailWindow::whileSending(const std::function<void()>& work, const std::function<std::pair<qint64, qint64>()>& progress)
+{
+    m_sending = true;
+    QList<QWidget*> disabled;
+    for (QWidget* w : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (w != m_progress && w->isEnabled()) {
+            w->setEnabled(false);
+            disabled << w;
+        }
+    m_progress->setValue(0);
+    m_progress->show();
+    std::atomic<bool> done{false};
+    std::thread worker = vrt::startThread([&] {
+        work();
+        done = true;
+    });
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(100);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        const auto [sent, total] = progress();
+        m_progress->setValue(total > 0 ? int(std::min<qint64>(sent * 1000 / total, 1000)) : 0);
+        if (done)
+            loop.quit();
+    });
+    poll.start();
+    // Every wait of the exchange has its own bound, so this loop ends.
+    loop.exec();
+    worker.join();
+    m_progress->hide();
+    for (QWidget* w : disabled)
+        w->setEnabled(true);
+    m_sending = false;
+}
+
+void EmailWindow::closeEvent(QCloseEvent* event)
+{
+    if (!m_sending) {
+        QWidget::closeEvent(event);
+        return;
+    }
+    // The exchange cannot be taken back halfway; the window closes once it has ended.
+    event->ignore();
+    tell(say(QStringLiteral("Poruka se upravo šalje; prozor se može zatvoriti kad slanje završi.")));
+}
+
 QString documentFile(const QString& dataFolder)
 {
     return QDir(dataFolder).filePath(QStringLiteral("HtmlFile_%1.html").arg(QCoreApplication::applicationPid()));
@@ -502,6 +523,7 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     }
     DatabaseSendStore store;
     controls::MailManager mm;
+    EmailWindow* shown = nullptr;
     const auto send = [&](OutgoingMail mail) {
         // The charset the mail settings chose for outgoing text.
         mail.charset = vrt::IniFile(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")))
@@ -513,12 +535,17 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
         deps.today = [] { return vrt::today(); };
         deps.clockNow = [] { return vrt::clockNow(); };
         deps.translate = [](const QString& s) { return say(s); };
+        deps.transmit = [&](const std::function<void()>& work) {
+            shown->whileSending(work, [&] { return std::pair{mm.uploadedBytes(), mm.uploadSize()}; });
+        };
         mm.CloseSmtpConnection();
+        mailpeople::applyTransferLimits(mm, dataFolder);
         if (setUpMail)
             setUpMail(mm);
         return sendMail(mail, deps);
     };
     EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
+    shown = &window;
     ticket.setWindow(&window);
     bool sent = false;
     QEventLoop loop;

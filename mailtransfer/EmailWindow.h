@@ -13,6 +13,7 @@ class QCheckBox;
 class QPushButton;
 class QTabWidget;
 class QMenu;
+class QProgressBar;
 
 namespace controls {
 class HtmlEditor;
@@ -62,10 +63,9 @@ struct PreparedMail {
 PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, const OriginalMail* original,
                          const QString& dataFolder);
 
-// A received message's HTML made fit for the editor: no scripts, frames, embedded objects or
-// event attributes, and no image or style sheet fetched from a server or read from outside
-// the data folder.
-QString harmlessHtml(const QString& html, const QString& dataFolder);
+// A received message's HTML made fit for the editor's quote: the body of its safe form
+// (controls::safeMailHtml), with images only from `folder`, the message's own folder.
+QString harmlessHtml(const QString& html, const QString& folder);
 
 // The window "Email".
 class EmailWindow : public QWidget {
@@ -93,10 +93,20 @@ public:
     // "Pošalji": true when the message went out (the window then closes).
     bool sendNow();
 
+    // Runs `work` on another thread and returns when it is done; meanwhile the window keeps
+    // answering, shows how much of the message went out (`progress`: bytes sent and the
+    // message's size) and takes no second send, no edit and no close.
+    void whileSending(const std::function<void()>& work, const std::function<std::pair<qint64, qint64>()>& progress);
+    bool isSending() const { return m_sending; }
+    QProgressBar* progressBar() const { return m_progress; }
+
     // Asks yes/no; tests answer here. Default: the program's message box.
     std::function<bool(const QString&)> ask;
     // Tells the user; tests record here.
     std::function<void(const QString&)> tell;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void pickRecipients(int kind);
@@ -114,6 +124,8 @@ private:
     QCheckBox* m_zip;
     QPushButton* m_send;
     QTabWidget* m_tabs;
+    QProgressBar* m_progress;
+    bool m_sending = false;
 };
 
 // The file the editor saves its document to before sending: in the data folder, one per

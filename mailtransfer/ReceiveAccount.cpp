@@ -201,6 +201,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     };
     const std::optional<QStringList> uidls = mail.GetUidls();
     if (!uidls) {
+        result.stalled = mail.LastFailure() == controls::MailManager::Failure::Stalled;
         mail.Pop3EndSession();
         return result;
     }
@@ -221,12 +222,25 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     BoundedQueue<QString> toFetch(size_t(uidls->size()) + 1);
     BoundedQueue<InFlight> fetched(QueueDepth), parsed(QueueDepth);
     std::atomic<bool> fetchFailed{false};
+    // Written by the fetching thread, read after it has been joined.
+    int tooLarge = 0, lineTooLong = 0;
+    bool stalled = false;
     std::thread fetcher([&] {
+        using Failure = controls::MailManager::Failure;
         while (std::optional<QString> uidl = toFetch.pop()) {
             if (cancelled())
                 break;
             std::optional<QByteArray> raw = mail.fetchRaw(*uidl);
+            if (!raw && mail.LastFailure() == Failure::TooLarge) {
+                ++tooLarge;
+                continue;
+            }
+            if (!raw && mail.LastFailure() == Failure::LineTooLong) {
+                ++lineTooLong;
+                continue;
+            }
             if (!raw) {
+                stalled = mail.LastFailure() == Failure::Stalled;
                 fetchFailed = true;
                 break;
             }
@@ -413,7 +427,11 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     }
     commitBatch();
     finish();
-    if (taken < wanted) {
+    result.tooLarge = tooLarge;
+    result.lineTooLong = lineTooLong;
+    result.stalled = stalled;
+    result.failed += tooLarge + lineTooLong;
+    if (taken + size_t(tooLarge + lineTooLong) < wanted) {
         // A message could not be fetched (or the receive was cancelled): the rest waits for
         // the next receive.
         mail.Pop3EndSession();
@@ -421,7 +439,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
             ++result.failed;
         return result;
     }
-    result.complete = true;
+    result.complete = tooLarge + lineTooLong == 0;
     return result;
 }
 

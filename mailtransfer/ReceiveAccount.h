@@ -27,6 +27,12 @@ struct ReceiveResult {
     int stored = 0;
     int skipped = 0; // already stored
     int failed = 0;  // not stored; fetched again next time
+    // Of the failed: messages above the size cap or with a line above the line cap; they stay
+    // on the server and the receive goes on with the next.
+    int tooLarge = 0;
+    int lineTooLong = 0;
+    // The server went silent: the rest of the account waits for the next receive.
+    bool stalled = false;
     bool complete = false;
 };
 

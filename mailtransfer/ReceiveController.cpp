@@ -11,6 +11,9 @@
 #include "runtime/Threads.h"
 #include "services/Quilvo.h"
 
+#include "procedures/common/MailSettings.h"
+
+#include <QApplication>
 #include <QEventLoop>
 #include <QThread>
 
@@ -20,6 +23,7 @@ namespace korbelsteen {
 namespace {
 constexpr int QuestionTicks = 20; // ten seconds at the usual tick
 constexpr int CloseTicks = 6;     // three seconds after the last account
+constexpr int NoticeTicks = 60;   // the end-of-receive notice stays half a minute
 } // namespace
 
 ReceiveController::ReceiveController(Options options, QObject* parent)
@@ -124,9 +128,11 @@ void ReceiveController::work()
         return;
     }
     controls::MailManager& mail = *made;
+    mailpeople::applyTransferLimits(mail, m_options.dataFolder);
     if (m_options.setUpMail)
         m_options.setUpMail(mail);
     mail.abortFlag = &m_cancel;
+    mail.waitingFlag = &m_waiting;
     // Bytes arriving are progress: the connect question is about silence, not slowness.
     mail.onProgress = [this] { m_ticks = 0; };
     ReceiveContext context{m_options.dataFolder, &m_cancel,
@@ -146,6 +152,7 @@ void ReceiveController::work()
         appendText(int(i), QStringLiteral(" primanje u toku ..."));
         const ReceiveResult r = ReceiveAccountMail(mail, *store, a, context);
         m_stored += r.stored;
+        noteProblems(a.name, r, mail);
         appendText(int(i), QStringLiteral(" primanje završeno!"));
         m_state = 2;
     }
@@ -155,9 +162,58 @@ void ReceiveController::work()
     m_finished = true;
 }
 
+void ReceiveController::noteProblems(const QString& account, const ReceiveResult& r, const controls::MailManager& mail)
+{
+    if (r.tooLarge)
+        m_problems.push_back({account, QStringLiteral("Poruka je veća od %1 KB i nije primljena; ostala je na poslužitelju."),
+                              mail.MaxMessageBytes >> 10, r.tooLarge});
+    if (r.lineTooLong)
+        m_problems.push_back({account, QStringLiteral("Poruka ima redak dulji od %1 KB i nije primljena; ostala je na poslužitelju."),
+                              mail.MaxLineBytes >> 10, r.lineTooLong});
+    if (r.stalled && !m_cancel)
+        m_problems.push_back({account, QStringLiteral("Poslužitelj %1 s nije ništa poslao; ostatak pošte stiže sljedećim primanjem."),
+                              mail.StallSeconds, 1});
+}
+
+int ReceiveController::boundedMessage(const QString& text, vrt::Icon icon, int buttons, int defaultButton, int limitTicks,
+                                      std::function<bool()> moot, Closed* how)
+{
+    m_asking = true;
+    m_openTicks = 0;
+    m_openLimit = limitTicks;
+    m_openMoot = std::move(moot);
+    m_openClosed = Closed::ByUser;
+    m_openBox = nullptr;
+    // A timer does not fire again while its own slot runs, and the message may have been
+    // opened from tick(): it is watched by a timer of its own.
+    QTimer watch;
+    watch.setInterval(m_options.tickMs);
+    connect(&watch, &QTimer::timeout, this, &ReceiveController::watchOpenMessage);
+    watch.start();
+    const int answer = vrt::message(text, QStringLiteral("Info"), icon, buttons, defaultButton);
+    watch.stop();
+    m_asking = false;
+    m_openMoot = {};
+    if (how)
+        *how = m_openClosed;
+    return answer;
+}
+
+void ReceiveController::watchOpenMessage()
+{
+    // The first modal window that shows while the message is open is the message itself.
+    if (!m_openBox)
+        m_openBox = QApplication::activeModalWidget();
+    const bool moot = m_openMoot && m_openMoot();
+    if ((!moot && ++m_openTicks < m_openLimit) || !m_openBox)
+        return;
+    // Closing is the window's escape: No where there is a No.
+    m_openClosed = moot ? Closed::Moot : Closed::Unanswered;
+    m_openBox->close();
+}
+
 void ReceiveController::tick()
 {
-    // The question runs a nested event loop in which this timer keeps firing.
     if (m_asking || m_closed)
         return;
     if (m_finished) {
@@ -165,21 +221,31 @@ void ReceiveController::tick()
             close();
         return;
     }
-    // After a No or Prekid the worker is giving up; there is nothing left to ask.
-    if (m_state == 1 && !m_closeRequested && ++m_ticks >= QuestionTicks) {
-        m_asking = true;
-        ++m_questions;
-        const int answer = vrt::message(
-            corvalde::translator().QVSTR(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")),
-            QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_YES);
-        m_asking = false;
-        if (answer == vrt::BUTTON_YES) {
-            m_ticks = 0;
-        } else {
-            // Closing waits for the worker; the flag makes it give up the transfer.
-            m_closeRequested = true;
-            m_cancel = true;
-        }
+    // After a No or Prekid the worker is giving up; there is nothing left to ask. Time the
+    // program spends on its own work (storing, between transfers) is no silence of a server.
+    if (m_state != 1 || m_closeRequested)
+        return;
+    if (!m_waiting) {
+        m_ticks = 0;
+        return;
+    }
+    if (++m_ticks < QuestionTicks)
+        return;
+    ++m_questions;
+    // Moot once the server has sent something again (or answered, and the program works on
+    // what came) or the receive has ended.
+    Closed how = Closed::ByUser;
+    const int answer = boundedMessage(
+        corvalde::translator().QVSTR(QStringLiteral("Ne mogu se spojiti zadnjih 10 sekundi. Probati ponovno?")),
+        vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_YES, QuestionTicks,
+        [this] { return m_finished || !m_waiting || m_ticks < QuestionTicks; }, &how);
+    if (how == Closed::Moot || (how == Closed::ByUser && answer == vrt::BUTTON_YES)) {
+        m_ticks = 0;
+    } else {
+        // No, or no answer at all. Closing waits for the worker; the flag makes it give up
+        // the transfer.
+        m_closeRequested = true;
+        m_cancel = true;
     }
 }
 
@@ -191,6 +257,15 @@ void ReceiveController::close()
     m_timer.stop();
     if (m_worker.joinable())
         m_worker.join();
+    if (!m_problems.empty() && !m_abandoned) {
+        auto& t = corvalde::translator();
+        QStringList lines;
+        for (const Problem& p : m_problems)
+            lines << p.account + QStringLiteral(": ") + t.QVSTR(p.text).arg(p.number)
+                         + (p.count > 1 ? QStringLiteral(" (%1)").arg(p.count) : QString());
+        m_notice = t.QVSTR(QStringLiteral("Primanje pošte nije prošlo do kraja:")) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+        boundedMessage(m_notice, vrt::Icon::Exclamation, vrt::BUTTON_OK, vrt::BUTTON_OK, NoticeTicks, {}, nullptr);
+    }
     writeStart(2);
     GLO::EMAILADDED = 999999;
     emit closed();

@@ -178,16 +178,28 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
     if (mail.zipAttachments)
         message->ZipAttachments(messageId + QStringLiteral("_attachments.zip"));
 
-    if (!mm.SendEmail(*message)) {
-        mm.CloseSmtpConnection();
-        if (!mm.SendEmail(*message)) {
-            result.error = tr(QStringLiteral("Email nije poslan !")) + QLatin1Char('\n') + mm.LastErrorText();
+    bool sent = false;
+    const auto exchange = [&] {
+        sent = mm.SendEmail(*message);
+        if (!sent && mm.LastSendStage() == controls::MailManager::SendStage::BeforeData) {
             mm.CloseSmtpConnection();
-            return result;
+            sent = mm.SendEmail(*message);
         }
+        mm.CloseSmtpConnection();
+    };
+    if (deps.transmit)
+        deps.transmit(exchange);
+    else
+        exchange();
+    if (!sent) {
+        result.maybeSent = mm.LastSendStage() == controls::MailManager::SendStage::AfterData;
+        result.error = tr(result.maybeSent ? QStringLiteral("Poslužitelj je primio cijelu poruku, ali nije potvrdio prijem: "
+                                                            "možda je poslana. Provjerite prije ponovnog slanja.")
+                                           : QStringLiteral("Email nije poslan !"))
+                       + QLatin1Char('\n') + mm.LastErrorText();
+        return result;
     }
     result.sent = true;
-    mm.CloseSmtpConnection();
 
     // The Sent copy, with the recipients as typed.
     StoreError folderError;

@@ -49,6 +49,9 @@ struct OutgoingMail {
 
 struct SendResult {
     bool sent = false;
+    // Not confirmed, but the whole message reached the server before the line failed: it may
+    // have been delivered, so it is not sent again and no Sent copy is made.
+    bool maybeSent = false;
     qint64 sentCopyId = 0; // the EMAIL row of the Sent copy
     QString error;         // what the user is told when `sent` is false or the copy failed
 };
@@ -87,11 +90,15 @@ struct SendDeps {
     std::function<int()> today;    // day numbers as the database keeps dates
     std::function<int()> clockNow; // hundredths of a second since midnight, plus 1
     std::function<QString(const QString&)> translate;
+    // Runs the exchange with the server and returns when it is over; the editor runs it on
+    // another thread and stays responsive meanwhile. Unset: on the calling thread.
+    std::function<void(const std::function<void()>&)> transmit;
 };
 
-// Builds the message, sends it (once more after closing the connection when the first try
-// fails) and, only when it went out, stores the Sent copy with its body file and attachment
-// files in one transaction. The editor stays open on any failure, with all it holds.
+// Builds the message, sends it and, only when it went out, stores the Sent copy with its body
+// file and attachment files in one transaction. A failure before the data was handed over is
+// tried once more on a new connection; one after is never retried, as the server may have the
+// message. The editor stays open on any failure, with all it holds.
 SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps);
 
 } // namespace korbelsteen

@@ -1,5 +1,6 @@
 #include "services/QuilvoCore.h"
 
+#include "services/AnsiCodePage.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 
@@ -201,6 +202,8 @@ void QuilvoCore::takeCharsetOfLanguage()
         m_langCharset = charset;
     else
         vrt::message(QStringLiteral("B:Slova not defined - Dudevev2 !"));
+    // Single-byte text at the program's edges follows the language's code page.
+    ansicp::setCodePage(codePage());
 }
 
 void QuilvoCore::QVINIT(const QString& translationFile, int language, const QString& substitutionFile,

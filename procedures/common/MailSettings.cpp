@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "controls/MailManager.h"
 #include "runtime/IniFile.h"
 
 namespace mailpeople {
@@ -54,6 +55,29 @@ QString outgoingCharset(const QString& dataFolder)
 {
     const QString stored = vrt::IniFile(standardIni(dataFolder)).get(kFont, kEmail).trimmed();
     return stored.isEmpty() ? QStringLiteral("utf-8") : stored;
+}
+
+TransferLimits transferLimits(const QString& dataFolder)
+{
+    vrt::IniFile ini(standardIni(dataFolder));
+    const auto number = [&](const char* key, long long low, long long high, long long fallback) {
+        bool ok = false;
+        const long long v = ini.get(kEmail, QLatin1String(key)).trimmed().toLongLong(&ok);
+        return ok && v >= low && v <= high ? v : fallback;
+    };
+    TransferLimits limits;
+    limits.stallSeconds = int(number("Stall", 1, 3600, limits.stallSeconds));
+    limits.maxMessageBytes = number("MaxMessageKB", 1, 4LL << 20, limits.maxMessageBytes >> 10) << 10;
+    limits.maxLineBytes = number("MaxLineKB", 1, 4LL << 20, limits.maxLineBytes >> 10) << 10;
+    return limits;
+}
+
+void applyTransferLimits(controls::MailManager& mail, const QString& dataFolder)
+{
+    const TransferLimits limits = transferLimits(dataFolder);
+    mail.StallSeconds = limits.stallSeconds;
+    mail.MaxMessageBytes = limits.maxMessageBytes;
+    mail.MaxLineBytes = limits.maxLineBytes;
 }
 
 int clampAcceptedMinutes(int minutes) { return minutes <= 0 ? 1 : minutes > 60 ? 60 : minutes; }

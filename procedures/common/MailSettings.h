@@ -3,7 +3,9 @@
 #include <QStringList>
 #include <optional>
 
-// The two mail settings of the whole system, kept in one file: the data folder's
+namespace controls { class MailManager; }
+
+// The mail settings of the whole system, kept in one file: the data folder's
 // Standard.ini. The accounts window writes them; the organiser window's timer reads the check
 // interval and sending reads the charset, all through these functions with the same defaults.
 namespace mailpeople {
@@ -29,5 +31,16 @@ int clampAcceptedMinutes(int minutes);
 int minutesOnClose(int minutes);
 // Writes both settings; false when the file could not be written.
 bool storeMailSettings(const QString& dataFolder, const QString& charset, int minutes);
+
+// The bounds of every mail transfer, under "Email": "Stall" seconds without progress or an
+// owed answer (60), "MaxMessageKB" for one message (64 MB) and "MaxLineKB" for one line
+// (1 MB). Nothing usable stored, or a value out of range, means the default.
+struct TransferLimits {
+    int stallSeconds = 60;
+    qint64 maxMessageBytes = qint64(64) << 20;
+    qint64 maxLineBytes = qint64(1) << 20;
+};
+TransferLimits transferLimits(const QString& dataFolder);
+void applyTransferLimits(controls::MailManager& mail, const QString& dataFolder);
 
 } // namespace mailpeople

@@ -2,44 +2,63 @@
 
 #include "runtime/Dialogs.h"
 #include "runtime/Text.h"
-
-#include <QSaveFile>
-#include <QStringEncoder>
+#include "services/DosFile.h"
+#include "services/StringConversion.h"
 
 namespace VelmoraDll {
 
+namespace {
+
+QString systemText(int error)
+{
+    QString text;
+    DOSFMTYPE::FORMATERRMSG(text, error);
+    return text;
+}
+
+} // namespace
+
 bool S_WriteUTF8File(const QStringList& lines, const QString& fileName)
 {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // The file class reports through this writer's own messages, so its own stay hidden.
+    DOSFMTYPE file;
+    file.INIT();
+    file.DEBUG = 0;
+    file.SETDOSFILENAME(fileName);
+    if (file.DOSOPENREPLACE() != 0) {
         // The message always showed the file error at its full field width.
         vrt::message(QStringLiteral("Greška kod kreiranja i otvaranja datoteke ") + fileName
-                     + QStringLiteral(": ") + file.errorString().leftJustified(256));
+                     + QStringLiteral(": ") + systemText(file.APIERRORCODE).leftJustified(256));
         return false;
     }
     const auto writeFailed = [&] {
         vrt::message(QStringLiteral("Greška kod zapisivanja UTF8 stringa u datoteku :") + fileName
-                     + QStringLiteral(": ") + vrt::clipTrailing(file.errorString()));
-        file.cancelWriting();
+                     + QStringLiteral(": ") + vrt::clipTrailing(systemText(file.APIERRORCODE)));
+        file.KILL();
         return false;
     };
 
-    // Text is Unicode already; the one encoding step is here. A lone surrogate has no UTF-8
-    // form, and writing a replacement character would change the text silently.
-    QStringEncoder toUtf8(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
+    // Text is Unicode already, so it goes to UTF-8 without a code-page step. A lone surrogate
+    // has no UTF-8 form, and writing a replacement character would change the text silently.
+    STR2CLTYPE toUtf8;
+    toUtf8.INIT(0);
     for (const QString& line : lines) {
-        const QByteArray bytes = toUtf8(vrt::clip(line, kUtf8LineCapacity) + QStringLiteral("\r\n"));
-        if (toUtf8.hasError()) {
+        const QString text = vrt::clip(line, kUtf8LineCapacity) + QStringLiteral("\r\n");
+        char* bytes = nullptr;
+        if (toUtf8.TOUTF8(text, bytes, std::int32_t(text.size())) != 0) {
             vrt::message(QStringLiteral("Greška kod kreiranja UTF8 datoteke. ")
                          + QStringLiteral("Tekst nije ispravan Unicode."));
-            file.cancelWriting();
+            file.KILL();
             return false;
         }
-        if (file.write(bytes) != bytes.size())
+        const std::uint8_t written = file.DOSWRITE(bytes, STR2CLTYPE::UTF8LEN(bytes));
+        toUtf8.WIDESTRFREE(bytes);
+        if (written != 0)
             return writeFailed();
     }
-    if (!file.commit())
+    if (file.DOSCOMMIT() != 0)
         return writeFailed();
+    file.KILL();
     return true;
 }
 

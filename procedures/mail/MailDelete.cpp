@@ -7,6 +7,9 @@
 #include "controls/MailManager.h"
 #include "controls/MailNames.h"
 #include "data/TableManagers.h"
+#include "procedures/common/VelmoraDll.h"
+#include "services/Quilvo.h"
+#include "procedures/common/MailSettings.h"
 #include "runtime/Odbc.h"
 #include "runtime/SqlFilter.h"
 #include "runtime/Paths.h"
@@ -47,7 +50,7 @@ std::vector<Row> readRows(const std::vector<long>& ids, QString* why)
 
 // The received mails among `rows` that the server deleted or no longer holds, and the sent
 // copies; the others stay.
-std::vector<Row> clearedOnServer(long accountId, const std::vector<Row>& rows, ForGood& result)
+std::vector<Row> clearedOnServer(long accountId, const std::vector<Row>& rows, const QString& dataFolder, ForGood& result)
 {
     const QString prefix = QString::number(accountId) + QLatin1Char('_');
     std::vector<Row> cleared, received;
@@ -76,6 +79,7 @@ std::vector<Row> clearedOnServer(long accountId, const std::vector<Row>& rows, F
     mail->PopPassword = QString::fromStdString(a.POPPASSWORD);
     mail->MailPort = QString::fromStdString(a.POPPORT).trimmed().toInt();
     mail->PopSsl = QString::fromStdString(a.POPSSL).trimmed().toInt();
+    mailpeople::applyTransferLimits(*mail, dataFolder);
     if (mailDeleteSetUp())
         mailDeleteSetUp()(*mail);
 
@@ -86,17 +90,33 @@ std::vector<Row> clearedOnServer(long accountId, const std::vector<Row>& rows, F
         return keepAll(why);
     }
     const QSet<QString> held(onServer->begin(), onServer->end());
+    std::vector<Row> deleted; // marked on the server: gone only once it confirms the end
     for (const Row& r : received) {
         const QString uidl = controls::uidlOfStoredId(r.messageId);
-        if (!held.contains(uidl) || mail->DeleteByUidl(uidl)) {
+        if (!held.contains(uidl)) {
             cleared.push_back(r);
-            continue;
+        } else if (mail->DeleteByUidl(uidl)) {
+            deleted.push_back(r);
+        } else {
+            ++result.kept;
+            if (result.why.isEmpty())
+                result.why = mail->LastErrorText();
         }
-        ++result.kept;
-        if (result.why.isEmpty())
-            result.why = mail->LastErrorText();
     }
-    mail->Pop3EndSession();
+    if (deleted.empty()) {
+        mail->Pop3EndSession();
+        return cleared;
+    }
+    // A POP3 server deletes only when the session ends well; if it does not, the mail is still
+    // there and the next receive would bring it back, so it stays here too.
+    if (!mail->Pop3EndSessionConfirmed()) {
+        result.kept += int(deleted.size());
+        if (result.why.isEmpty())
+            result.why = VelmoraDll::translator().QVSTR(QStringLiteral("Poslužitelj nije potvrdio kraj veze, pa brisanje nije provedeno."))
+                         + QLatin1Char('\n') + mail->LastErrorText();
+        return cleared;
+    }
+    cleared.insert(cleared.end(), deleted.begin(), deleted.end());
     return cleared;
 }
 
@@ -127,7 +147,7 @@ ForGood deleteMailsForGood(long accountId, const std::vector<long>& ids, const Q
     const std::vector<Row> rows = readRows(ids, &result.why);
     if (!result.why.isEmpty())
         return result;
-    const std::vector<Row> cleared = rows.empty() ? rows : clearedOnServer(accountId, rows, result);
+    const std::vector<Row> cleared = rows.empty() ? rows : clearedOnServer(accountId, rows, dataFolder, result);
     const bool runLast = last && result.kept == 0;
     if (cleared.empty() && !runLast)
         return result;

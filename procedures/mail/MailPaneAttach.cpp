@@ -3,6 +3,7 @@
 #include "procedures/mail/MailPane.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
 #include <QTreeView>
@@ -102,10 +103,11 @@ public:
         const QString page = attachmentStripPage(attachments, [this](AttachmentKind k) { return iconSource(k); });
         const QString path = attachmentPagePath(m_window.dataFolder(), id);
         if (strip) {
+            strip->ownPages = true;
             if (writeAttachmentPage(path, page))
                 strip->navigate(path);
             else
-                strip->setHtml(page); // the strip works without its file
+                strip->showPage(page, QFileInfo(path).absolutePath()); // the strip works without its file
         }
         if (stripItem)
             stripItem->show();

@@ -33,10 +33,16 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTextEdit>
 #include <QTest>
 #include <QTimer>
+
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <thread>
 
 using namespace korbelsteen;
 
@@ -84,7 +90,7 @@ protected:
         writeFile(kept, "pdf");
         body = m_folder->file("1_original.html");
         writeFile(body, "<html><body><p>Stari tekst</p><script>alert(1)</script>"
-                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"></body></html>");
+                        "<img src=\"http://tracker.example/x.png\" onload=\"steal()\"><img src=\"Files/Database.db\"></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_NewEmail.html"), "<html><body><p>Novi potpis</p></body></html>");
         writeFile(m_folder->file("Documents/Signature/7_ReplyEmail.html"), "<html><body><p>Odgovor potpis</p></body></html>");
     }
@@ -139,6 +145,7 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
             EXPECT_FALSE(p.html.contains(QLatin1String("script"), Qt::CaseInsensitive));
             EXPECT_FALSE(p.html.contains(QLatin1String("tracker.example")));
             EXPECT_FALSE(p.html.contains(QLatin1String("steal")));
+            EXPECT_FALSE(p.html.contains(QLatin1String("Database.db"))) << "nothing of the data folder rides along";
         }
     }
 
@@ -151,32 +158,38 @@ TEST_F(EmailWindowTest, EachModePreparesItsMessage)
 
 TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
 {
+    m_folder->write(QStringLiteral("Email/Files/slika.png"), QByteArray("png"));
     const QString inside = m_folder->file("Email/Files/slika.png");
     const struct {
         QString html;
         bool kept;
     } cases[] = {
-        {QStringLiteral("<img src=\"cid:slika1\">"), true},
         {QStringLiteral("<img src=\"") + QUrl::fromLocalFile(inside).toString() + QStringLiteral("\">"), true},
+        {QStringLiteral("<img src=\"Files/slika.png\">"), true},
+        {QStringLiteral("<img src=\"cid:slika1\">"), false},
         {QStringLiteral("<img src=\"https://x.example/p.png\">"), false},
         {QStringLiteral("<img src='//x.example/p.png'>"), false},
         {QStringLiteral("<img src=file:///etc/passwd>"), false},
         {QStringLiteral("<img src=\"../../etc/passwd\">"), false},
+        {QStringLiteral("<img src=\"../Files/Database.db\">"), false},
         {QStringLiteral("<p style=\"background:url(http://x.example/t)\">"), false},
         {QStringLiteral("<a href=\"javascript:alert(1)\">"), false},
     };
+    const QString email = m_folder->file("Email");
     for (const auto& c : cases) {
-        const QString out = harmlessHtml(c.html, m_folder->path());
-        EXPECT_EQ(out == c.html, c.kept) << c.html.toStdString() << " -> " << out.toStdString();
+        const QString out = harmlessHtml(c.html, email);
+        EXPECT_EQ(out.contains(QLatin1String("<img src=\"file://")), c.kept) << c.html.toStdString() << " -> " << out.toStdString();
+        for (const char* gone : {"x.example", "passwd", "javascript", "cid:"})
+            EXPECT_FALSE(out.contains(QLatin1String(gone))) << c.html.toStdString() << " -> " << out.toStdString();
     }
     const QString cleaned = harmlessHtml(QStringLiteral("<p onclick=x()>a</p><SCRIPT>b()</SCRIPT><iframe src=x></iframe>"
                                                         "<link rel=stylesheet href=http://x><style>@import url(http://x)</style>c"),
-                                         m_folder->path());
+                                         email);
     EXPECT_EQ(cleaned, QStringLiteral("<p>a</p>c"));
-    // A picture that loses its source goes whole: no broken picture in the quote.
-    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"),
-                           m_folder->path()),
-              QStringLiteral("<p>ab<img src=\"cid:x\"></p>"));
+    // A picture that loses its source goes whole: no broken picture in the quote; a Content-ID
+    // the receive did not turn into a stored file names nothing.
+    EXPECT_EQ(harmlessHtml(QStringLiteral("<p>a<IMG width=1 src=\"http://t.example/p.png\" height=1>b<img src=\"cid:x\"></p>"), email),
+              QStringLiteral("<p>ab</p>"));
 }
 
 TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
@@ -621,18 +634,22 @@ TEST_F(EmailSendTest, RecipientsComeFromTheContactsAndThePickedAccountSendsThrou
     EXPECT_EQ(m_smtp.messages().size(), 1u);
 }
 
-// The server turns a recipient away, hangs up in the middle of the message, or is gone: the
-// editor stays open with everything in it and nothing is filed as sent.
+// The server turns a recipient away, hangs up once it has the message, or is gone: the
+// editor stays open with everything in it and nothing is filed as sent. A server that hangs
+// up after the data may have kept the message, and the user is told so.
 TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEditorOpen)
 {
+    const QString notSent = QStringLiteral("Email nije poslan !");
+    const QString maybeSent = QStringLiteral("Poslužitelj je primio cijelu poruku, ali nije potvrdio prijem");
     const struct {
         const char* what;
         testsupport::SmtpServer::Options options;
         bool stopped;
+        QString says;
     } cases[] = {
-        {"refused recipient", {.refused = {QStringLiteral("nitko@velmora.test")}}, false},
-        {"hangs up after the data", {.hangUp = true}, false},
-        {"gone", {}, true},
+        {"refused recipient", {.refused = {QStringLiteral("nitko@velmora.test")}}, false, notSent},
+        {"hangs up after the data", {.hangUp = true}, false, maybeSent},
+        {"gone", {}, true, notSent},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -651,7 +668,7 @@ TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEdito
         auto w = window(p);
         w->subject()->setText(QStringLiteral("Naslov"));
         EXPECT_FALSE(w->sendNow());
-        EXPECT_TRUE(told.value(0).startsWith(QStringLiteral("Email nije poslan !"))) << told.join('|').toStdString();
+        EXPECT_TRUE(told.value(0).startsWith(c.says)) << told.join('|').toStdString();
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(w->to()->text(), p.to);
         EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
@@ -659,6 +676,89 @@ TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEdito
         if (!c.stopped)
             EXPECT_TRUE(server.messages().empty());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    }
+}
+
+// A server that takes the message and then drops the line or never answers may have it: the
+// editor's send job sends it once, says it may have gone, keeps the document and files no copy.
+// The editor answers all the while and shows how far the send has come.
+TEST_F(EmailSendTest, AMessageTheServerMayHaveIsNeverSentAgainAndTheEditorStaysResponsive)
+{
+    ASSERT_TRUE(vrt::IniFile(m_folder->file("Standard.ini")).put(QStringLiteral("Email"), QStringLiteral("Stall"), QStringLiteral("2")));
+    const struct {
+        const char* what;
+        testsupport::SmtpServer::Options options;
+    } cases[] = {
+        {"drops the line before its 250", {.keepThenHangUp = true}},
+        {"never answers after the data", {.keepThenSilent = true}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::SmtpServer server(c.options);
+        QString why;
+        ASSERT_TRUE(server.start(&why)) << why.toStdString();
+        query("UPDATE Accounts SET SMTPPORT = '" + std::to_string(server.port()) + "'");
+        testsupport::presenter().clear();
+        int ticksWhileSending = 0;
+        bool progressShown = false, sendLocked = true, kept = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* top : QApplication::topLevelWidgets()) {
+                auto* editor = qobject_cast<EmailWindow*>(top);
+                if (!editor || !editor->isVisible())
+                    continue;
+                editor->subject()->setText(QStringLiteral("Naslov"));
+                editor->to()->setText(QStringLiteral("ivo@velmora.test"));
+                editor->editor()->setDocumentHtml(QStringLiteral("<p>Tekst koji ostaje</p>"));
+                QTimer watch;
+                QObject::connect(&watch, &QTimer::timeout, [&] {
+                    if (!editor->isSending())
+                        return;
+                    ++ticksWhileSending;
+                    progressShown = progressShown || editor->progressBar()->isVisible();
+                    sendLocked = sendLocked && !editor->sendButton()->isEnabled();
+                });
+                watch.start(20);
+                editor->sendButton()->click();
+                watch.stop();
+                kept = editor->isVisible() && editor->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje"));
+                editor->close();
+            }
+        });
+        // Should the editor not be found, it is closed; should the send block the GUI thread,
+        // a watchdog of its own ends the server, so the test fails instead of hanging.
+        QTimer::singleShot(60000, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (qobject_cast<EmailWindow*>(w))
+                    w->close();
+        });
+        std::mutex m;
+        std::condition_variable over;
+        bool finished = false;
+        std::thread watchdog([&, pid = server.processId()] {
+            std::unique_lock lock(m);
+            if (!over.wait_for(lock, std::chrono::seconds(90), [&] { return finished; }))
+                ::kill(pid_t(pid), SIGKILL);
+        });
+        const int code = runEditor({QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")},
+                                   m_folder->path(), [&](controls::MailManager& mm) { mm.CaFile = server.certificateFile(); });
+        {
+            std::lock_guard lock(m);
+            finished = true;
+        }
+        over.notify_all();
+        watchdog.join();
+        EXPECT_EQ(code, 2) << "not sent as far as the editor knows";
+        EXPECT_TRUE(kept) << "the editor stays open with the document";
+        EXPECT_GT(ticksWhileSending, 0) << "the editor answered while the send waited";
+        EXPECT_TRUE(progressShown);
+        EXPECT_TRUE(sendLocked) << "no second send while one is under way";
+        EXPECT_EQ(server.messages().size(), 1u) << "the server got it once";
+        EXPECT_EQ(sentRows(), 0);
+        const QString maybe = corvalde::translator().QVSTR(QStringLiteral(
+            "Poslužitelj je primio cijelu poruku, ali nije potvrdio prijem: možda je poslana. Provjerite prije ponovnog slanja."));
+        const QStringList shown = testsupport::presenter().texts();
+        EXPECT_EQ(shown.filter(maybe).size(), 1) << shown.join('|').toStdString();
+        EXPECT_TRUE(shown.filter(QStringLiteral("Email nije poslan")).isEmpty()) << shown.join('|').toStdString();
     }
 }
 

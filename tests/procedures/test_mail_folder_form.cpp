@@ -6,9 +6,11 @@
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/common/TreeLists.h"
+#include "procedures/common/VelmoraDll.h"
 #include "procedures/mail/MailDelete.h"
 #include "procedures/mail/MailFolderForm.h"
 #include "procedures/mail/MailReport.h"
+#include "services/Quilvo.h"
 #include "runtime/Report.h"
 #include "runtime/UpdateDialog.h"
 #include "tests/procedures/OrganiserFixture.h"
@@ -257,15 +259,22 @@ TEST_F(MailFolders, ReceivedMailGoesOnTheServerFirstAndAFolderWhoseMailTheServer
     ASSERT_TRUE(server.start());
     auto online = addAccount("Ivo", "127.0.0.1", server.port());
 
+    using B = testsupport::FakePop3::Behaviour;
     struct Case {
         const char* what;
         std::map<std::string, long>* owner;
+        B behaviour;
         bool gone;       // the folder and its mail
         bool deleteSent; // DELE went to the server
+        bool held;       // the server still has the mail afterwards
     };
-    for (const Case& c : {Case{"server holds the mail", &online, true, true},
-                          Case{"server unreachable", &account, false, false}}) {
+    // A server that answers DELE but refuses QUIT deletes nothing: the mail stays here too, or
+    // the next receive would bring it back.
+    for (const Case& c : {Case{"server refuses to end the session", &online, B::RefuseQuit, false, true, true},
+                          Case{"server holds the mail", &online, B::Normal, true, true, false},
+                          Case{"server unreachable", &account, B::Normal, false, false, false}}) {
         SCOPED_TRACE(c.what);
+        server.setBehaviour(c.behaviour);
         const long folder = addFolder("Arhiva", (*c.owner)["xInbox_1"]);
         const std::string stored = controls::storedMessageId(int((*c.owner)["account"]), QStringLiteral("uidl-1")).toStdString();
         const long mail = addMail(folder, stored);
@@ -277,6 +286,14 @@ TEST_F(MailFolders, ReceivedMailGoesOnTheServerFirstAndAFolderWhoseMailTheServer
         for (const QString& f : files(mail, stored))
             EXPECT_EQ(QFile::exists(f), !c.gone) << f.toStdString();
         EXPECT_EQ(server.commands().mid(heard).contains(QStringLiteral("DELE 1")), c.deleteSent);
+        EXPECT_EQ(server.held().contains(QStringLiteral("uidl-1")), c.held);
+        if (c.behaviour == B::RefuseQuit)
+            EXPECT_TRUE(why.contains(VelmoraDll::translator().QVSTR(
+                QStringLiteral("Poslužitelj nije potvrdio kraj veze, pa brisanje nije provedeno."))))
+                << why.toStdString();
+        // What stayed makes way for the next case's mail of the same id.
+        query("DELETE FROM EMAIL WHERE ID = " + std::to_string(mail));
+        query("DELETE FROM Inbox WHERE ID = " + std::to_string(folder));
     }
     // Neither standard folders nor parents of subfolders go, whoever asks.
     EXPECT_EQ(deleteMailFolder(account["xJunk_1"], m_folder->path()), Standard);

@@ -4,6 +4,7 @@
 #include "tests/procedures/test_libservices.h"
 #include "tests/support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,6 +18,12 @@ namespace {
 std::vector<testsupport::ScriptedPresenter::Call> messages()
 {
     return testsupport::presenter().calls();
+}
+
+// Every file of the folder, hidden ones too: a failed write leaves nothing half-done behind.
+QStringList filesIn(const testsupport::TempFolder& dir)
+{
+    return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
 }
 
 } // namespace
@@ -75,6 +82,7 @@ TEST(Utf8Writer, TextWithoutUtf8FormKeepsOldFile)
     const QString lone(QChar(0xD800));
     EXPECT_FALSE(S_WriteUTF8File({QStringLiteral("ok"), lone}, dir.file("out.txt")));
     EXPECT_EQ(dir.read("out.txt"), QByteArray("old\r\n"));
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("out.txt")});
     const auto calls = messages();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_TRUE(calls[0].text.startsWith(QStringLiteral("Greška kod kreiranja UTF8 datoteke. ")));
@@ -98,6 +106,7 @@ TEST(Utf8Writer, FailedWriteIsReportedAndKeepsOldFile)
 
     EXPECT_FALSE(ok);
     EXPECT_EQ(dir.read("out.txt"), QByteArray("old\r\n"));
+    EXPECT_EQ(filesIn(dir), QStringList{QStringLiteral("out.txt")});
     const auto calls = messages();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_TRUE(calls[0].text.startsWith(QStringLiteral("Greška kod zapisivanja UTF8 stringa u datoteku :")

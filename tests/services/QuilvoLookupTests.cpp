@@ -1,4 +1,5 @@
 #include "tests/services/QuilvoFixture.h"
+#include "services/AnsiCodePage.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -187,6 +188,7 @@ TEST_F(QuilvoLookup, SetUpTakesLanguageCodePageAndSwitches)
         auto t = started(c.language);
         EXPECT_EQ(t->TRANSLANG(), c.expected) << c.language;
         EXPECT_EQ(t->codePage(), QLatin1String(c.codePage)) << c.language;
+        EXPECT_EQ(ansicp::codePage(), QLatin1String(c.codePage)) << c.language;
         EXPECT_EQ(t->ENTRY2TEXT(), c.expected == 1 || c.expected == 2) << c.language; // qvs row / LANG2 row
         // A language with no character set of its own says so and keeps the one it had.
         const auto shown = messages();

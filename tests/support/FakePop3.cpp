@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace testsupport {
 namespace {
 
@@ -71,6 +73,15 @@ void FakePop3::stop()
     ::close(m_listen);
 }
 
+QStringList FakePop3::held() const
+{
+    std::lock_guard<std::mutex> l(m_mutex);
+    QStringList out;
+    for (const auto& m : m_messages)
+        out << m.first;
+    return out;
+}
+
 QStringList FakePop3::commands() const
 {
     std::lock_guard<std::mutex> l(m_mutex);
@@ -106,6 +117,7 @@ void FakePop3::session(int fd)
         return silent();
     sendAll(fd, "+OK fake ready\r\n");
     QByteArray pending;
+    std::vector<QString> deleted; // this session's DELEs, by unique id
     while (!m_stopping) {
         pollfd p{fd, POLLIN, 0};
         if (::poll(&p, 1, 100) <= 0)
@@ -141,10 +153,35 @@ void FakePop3::session(int fd)
                 if (verb == QLatin1String("LIST"))
                     reply += ".\r\n";
             } else if (verb == QLatin1String("RETR") && arg >= 1 && size_t(arg) <= messages.size()) {
-                if (m_behaviour == Behaviour::SilentOnRetrieve)
+                const Behaviour b = m_hostile == 0 || arg == m_hostile ? m_behaviour.load() : Behaviour::Normal;
+                if (b == Behaviour::SilentOnRetrieve)
                     return silent();
-                reply = "+OK\r\n" + dotStuffed(messages[size_t(arg - 1)].second) + ".\r\n";
+                const QByteArray whole = dotStuffed(messages[size_t(arg - 1)].second);
+                if (b == Behaviour::StallMidRetrieve) {
+                    sendAll(fd, "+OK\r\n" + whole.left(whole.size() / 2));
+                    return silent();
+                }
+                if (b == Behaviour::EndlessLine) {
+                    const QByteArray chunk(64 * 1024, 'x');
+                    if (!sendAll(fd, "+OK\r\nSubject: "))
+                        return;
+                    while (!m_stopping && sendAll(fd, chunk))
+                        m_endless += chunk.size();
+                    return;
+                }
+                reply = "+OK\r\n" + whole + ".\r\n";
+            } else if (verb == QLatin1String("DELE") && arg >= 1 && size_t(arg) <= messages.size()) {
+                deleted.push_back(messages[size_t(arg - 1)].first);
+                reply = "+OK deleted\r\n";
+            } else if (verb == QLatin1String("QUIT") && m_behaviour == Behaviour::RefuseQuit) {
+                reply = "-ERR some deleted messages not removed\r\n";
             } else if (verb == QLatin1String("QUIT")) {
+                {
+                    std::lock_guard<std::mutex> l(m_mutex);
+                    std::erase_if(m_messages, [&](const auto& m) {
+                        return std::find(deleted.begin(), deleted.end(), m.first) != deleted.end();
+                    });
+                }
                 sendAll(fd, "+OK bye\r\n");
                 return;
             } else if (verb == QLatin1String("AUTH")) {

@@ -59,6 +59,10 @@ bool SmtpServer::start(QString* why)
         args << QStringLiteral("--maildir") << m_options.maildir;
     if (m_options.hangUp)
         args << QStringLiteral("--hang-up");
+    if (m_options.keepThenHangUp)
+        args << QStringLiteral("--keep-then-hang-up");
+    if (m_options.keepThenSilent)
+        args << QStringLiteral("--keep-then-silent");
     m_process = std::make_unique<QProcess>();
     m_process->start(kPython, args);
     QByteArray line;
@@ -75,6 +79,8 @@ bool SmtpServer::start(QString* why)
     }
     return true;
 }
+
+qint64 SmtpServer::processId() const { return m_process ? m_process->processId() : 0; }
 
 void SmtpServer::stop()
 {

@@ -21,6 +21,8 @@ public:
         QStringList refused;      // recipients answered with 550
         QString maildir;          // also deliver each accepted message here (Dovecot::maildir)
         bool hangUp = false;      // drop the connection after DATA, accepting nothing
+        bool keepThenHangUp = false; // keep the message, drop the connection before "250"
+        bool keepThenSilent = false; // keep the message and never answer
     };
     struct Message {
         QStringList recipients;
@@ -36,6 +38,8 @@ public:
     bool start(QString* why);
     void stop();
     quint16 port() const { return m_port; }
+    // The server's process, so that a watchdog on another thread can end it.
+    qint64 processId() const;
     QString certificateFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
     // What the server accepted so far, in order.
     std::vector<Message> messages() const;

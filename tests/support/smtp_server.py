@@ -3,9 +3,11 @@
 # start) with a given certificate, each accepted message written whole into a spool folder
 # as <n>.eml with its envelope recipients in <n>.rcpt, and with --maildir also delivered
 # into that maildir (for a POP3 server to hand out). With --hang-up it drops the connection
-# once the message's data has arrived, accepting nothing. Prints its port, then serves until
-# its standard input closes.
+# once the message's data has arrived, accepting nothing; with --keep-then-hang-up it keeps
+# the message and drops the connection before its "250"; with --keep-then-silent it keeps
+# the message and never answers. Prints its port, then serves until its standard input closes.
 import argparse
+import asyncio
 import os
 import socket
 import ssl
@@ -24,6 +26,8 @@ parser.add_argument("--implicit-tls", action="store_true")
 parser.add_argument("--refuse", action="append", default=[])
 parser.add_argument("--maildir", default="")
 parser.add_argument("--hang-up", action="store_true")
+parser.add_argument("--keep-then-hang-up", action="store_true")
+parser.add_argument("--keep-then-silent", action="store_true")
 args = parser.parse_args()
 
 
@@ -51,6 +55,11 @@ class Handler:
         os.rename(base + ".eml.tmp", base + ".eml")
         if args.maildir:
             deliver(envelope.original_content, self.count)
+        if args.keep_then_hang_up:
+            server.transport.abort()
+            return "421 4.3.0 Gone"
+        if args.keep_then_silent:
+            await asyncio.sleep(3600)
         return "250 Message accepted for delivery"
 
 
