@@ -341,7 +341,7 @@ void CalendarControl::relayout()
 
 QString CalendarControl::periodText() const
 {
-    const QLocale locale;
+    const QLocale locale = this->locale(); // the program's language, not the system's
     const QDate first = m_geometry.firstDay(), last = m_geometry.lastDay();
     switch (m_geometry.viewType()) {
     case DayView: return locale.toString(first, QLocale::LongFormat);
@@ -459,7 +459,7 @@ void CalendarControl::paintView(QPainter& p, const QRectF& area)
         m_more.clear();
         m_placed = m_geometry.place(m_store, &m_more);
     }
-    const QLocale locale;
+    const QLocale locale = this->locale();
     const QDate today = QDate::currentDate();
     const QColor grid(0xC5, 0xD2, 0xE3), header(0xEE, 0xF2, 0xF8), select(0xBF, 0xD8, 0xF5);
     p.fillRect(QRectF(QPointF(0, 0), size), Qt::white);

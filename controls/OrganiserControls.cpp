@@ -21,6 +21,20 @@
 
 namespace controls {
 
+QLocale CalendarGlobalSettings::locale() const
+{
+    if (!UseResourceFileLocale)
+        return QLocale();
+    const QString base = QFileInfo(m_resourceFile).completeBaseName();
+    if (base.endsWith(QLatin1String("Hr"), Qt::CaseInsensitive))
+        return QLocale(QLocale::Croatian, QLocale::Croatia);
+    if (base.endsWith(QLatin1String("En"), Qt::CaseInsensitive))
+        return QLocale(QLocale::English, QLocale::UnitedKingdom);
+    if (base.endsWith(QLatin1String("Ru"), Qt::CaseInsensitive))
+        return QLocale(QLocale::Russian, QLocale::Russia);
+    return QLocale();
+}
+
 // ---- message header panel -----------------------------------------------------------------
 
 MessageHeaderPanel::MessageHeaderPanel(QWidget* parent) : QWidget(parent), m_layout(new QVBoxLayout(this))

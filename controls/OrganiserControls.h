@@ -1,4 +1,5 @@
 #pragma once
+#include <QLocale>
 #include <QFont>
 #include <QPointer>
 #include <QTextBrowser>
@@ -94,6 +95,9 @@ public:
     void ResourceFile(const QString& path) { m_resourceFile = path; }
     QString resourceFile() const { return m_resourceFile; }
     bool UseResourceFileLocale = false;
+    // The language of the resource file (its name ends in Hr, En or Ru) when the calendar
+    // takes its locale from it; otherwise the default locale.
+    QLocale locale() const;
     QString Title;
 
 private:

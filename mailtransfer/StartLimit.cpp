@@ -15,7 +15,7 @@ StartLimit::Ticket StartLimit::checkIn(uint8_t& request)
     Ticket t;
     if (request == 4)
         return t;
-    std::lock_guard lock(m_mutex);
+    ST::CRITICALPROCEDURE held(&SYNC);
     if (m_active != std::thread::id()) {
         request = 0;
         t.m_result = Refused;
@@ -35,13 +35,13 @@ StartLimit::Ticket StartLimit::checkIn(uint8_t& request)
 
 bool StartLimit::running() const
 {
-    std::lock_guard lock(m_mutex);
+    ST::CRITICALPROCEDURE held(&SYNC);
     return m_active != std::thread::id();
 }
 
 void StartLimit::checkOut()
 {
-    std::lock_guard lock(m_mutex);
+    ST::CRITICALPROCEDURE held(&SYNC);
     m_active = std::thread::id();
     m_window = nullptr;
     m_frontWanted = false;
@@ -71,7 +71,7 @@ void StartLimit::Ticket::setWindow(QWidget* window)
 {
     if (!m_limit)
         return;
-    std::lock_guard lock(m_limit->m_mutex);
+    ST::CRITICALPROCEDURE held(&m_limit->SYNC);
     m_limit->m_window = window;
     if (m_limit->m_frontWanted && window)
         bringToFront(window);

@@ -1,8 +1,9 @@
 #pragma once
+#include "extensions/CriticalSection.h"
+
 #include <QPointer>
 #include <QWidget>
 #include <cstdint>
-#include <mutex>
 #include <thread>
 
 namespace korbelsteen {
@@ -44,7 +45,7 @@ private:
     void checkOut();
     static void bringToFront(QWidget* window);
 
-    mutable std::mutex m_mutex;
+    mutable ST::CRITICALSECTION SYNC;
     std::thread::id m_active;
     QPointer<QWidget> m_window;
     bool m_frontWanted = false;

@@ -31,6 +31,15 @@ void BrowseModel::setRows(std::vector<BrowseRow> rows)
     endResetModel();
 }
 
+bool BrowseModel::setCellText(int row, int column, const QString& text)
+{
+    if (m_holdsIds || row < 0 || size_t(row) >= m_rows.size() || column < 0 || column >= m_rows[size_t(row)].cells.size())
+        return false;
+    m_rows[size_t(row)].cells[column] = text;
+    emit dataChanged(index(row, column), index(row, column));
+    return true;
+}
+
 void BrowseModel::setIds(std::vector<qint64> ids)
 {
     beginResetModel();

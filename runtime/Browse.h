@@ -96,6 +96,9 @@ public:
     QVariant idAt(int row) const;
     // The row of record `id`; -1 when it is not listed.
     int rowOf(const QVariant& id) const;
+    // Replaces one shown text of a whole row, for a change that moves no row (an edit in
+    // place); false while the model holds ids only.
+    bool setCellText(int row, int column, const QString& text);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -155,6 +158,9 @@ public:
     // A window reset: the rows are read again (deferred) only when the source's data changed
     // since the last read; a source that cannot tell is read again at once.
     void refresh();
+    // The rows shown already hold the data as it stands (a change written and shown in
+    // place): the next refresh reads again only for later writes.
+    void markCurrent() { m_stamp = m_source.dataStamp(); }
     // Does a read requested and not yet done; the master's first, as its selection sets this
     // list's range.
     void flush();

@@ -192,14 +192,16 @@ QString QuilvoCore::codePageOfCharset(int charset)
 
 QString QuilvoCore::codePage() const { return codePageOfCharset(m_langCharset); }
 
-void QuilvoCore::setLanguage(int language)
+void QuilvoCore::setLanguage(int language) { m_transLang = validLanguage(language); }
+
+void QuilvoCore::takeCharsetOfLanguage()
 {
-    m_transLang = validLanguage(language);
+    // The character set belongs to the start: a later change of language keeps it.
     const int charset = charsetOfLanguage(m_transLang);
     if (charset >= 0)
         m_langCharset = charset;
     else
-        qCWarning(lcQuilvo) << "no character set for language" << m_transLang.load() << "- keeping" << m_langCharset.load();
+        vrt::message(QStringLiteral("B:Slova not defined - Dudevev2 !"));
     // Single-byte text at the program's edges follows the language's code page.
     ansicp::setCodePage(codePage());
 }
@@ -247,7 +249,7 @@ void QuilvoCore::QVINIT(const QString& translationFile, int language, const QStr
         m_groupingSymbol = grouping;
     }
 
-    setLanguage(m_transLang);
+    takeCharsetOfLanguage();
     m_started = true;
 }
 

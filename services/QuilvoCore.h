@@ -132,6 +132,7 @@ private:
     void clearQueues();
     int columnFor() const;
     void setLanguage(int language);
+    void takeCharsetOfLanguage();
 
     const unsigned long long m_id;
     // Guards the file names, EXTRACTTEXT and the picture symbols.

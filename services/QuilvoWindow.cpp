@@ -84,16 +84,18 @@ void setMainText(QWidget* w, const QString& text)
 }
 
 // The windows were laid out in Tahoma; Debian ships it with the Wine fonts, in a folder
-// fontconfig does not search.
+// fontconfig does not search. Only the regular face is added: with Wine's bold face beside
+// it no text is drawn bold (unread mail would look read), while Qt draws a good bold from
+// the regular one.
 void loadTahoma()
 {
     static std::once_flag once;
     std::call_once(once, [] {
         if (QFontDatabase::hasFamily(QStringLiteral("Tahoma")))
             return;
-        for (const char* file : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/wine/fonts/tahomabd.ttf"})
-            if (QFile::exists(QString::fromLatin1(file)))
-                QFontDatabase::addApplicationFont(QString::fromLatin1(file));
+        const QString regular = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+        if (QFile::exists(regular))
+            QFontDatabase::addApplicationFont(regular);
     });
 }
 

@@ -113,6 +113,8 @@ public:
         }
         if (is(m, {"ActiveCell", "Value"}))
             return m_book ? m_book->cellValue(m_active) : QString();
+        if (is(m, {"ActiveSheet", "Name"}))
+            return m_book ? m_book->sheetTitle() : QString();
         invoke(m);
         return {};
     }
@@ -134,6 +136,12 @@ public:
                 done = m_book->setText(m_active, value.toString());
             if (!done)
                 unsupported(m_book->error());
+            return;
+        }
+        if (is(m, {"ActiveSheet", "Name"})) {
+            if (!m_book)
+                return unsupported(QStringLiteral("no active workbook"));
+            m_book->setSheetTitle(value.toString());
             return;
         }
         if (m.size() == 1 && (m[0].name == QLatin1String("Visible") || m[0].name == QLatin1String("DisplayAlerts")
@@ -271,6 +279,15 @@ void MsExcelClass::ASSIGN(const QString& range, const QVariant& value)
         m_container->write(QStringLiteral("ActiveCell.FormulaR1C1"), value);
     if (m_container && m_container->lastCallFailed() && m_error.isEmpty())
         m_error = m_container->lastError(); // the first failure is the one to report
+}
+
+void MsExcelClass::SHEETNAME(const QString& name)
+{
+    if (!m_container || m_container->lastCallFailed())
+        return;
+    m_container->write(QStringLiteral("ActiveSheet.Name"), name);
+    if (m_container->lastCallFailed() && m_error.isEmpty())
+        m_error = m_container->lastError();
 }
 
 bool MsExcelClass::SAVE(const QString& path)

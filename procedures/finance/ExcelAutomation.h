@@ -58,6 +58,7 @@ public:
     bool OPENFILE(const QString& path); // blank: a new workbook
     void SELECT(const QString& range);
     void ASSIGN(const QString& range, const QVariant& value);
+    void SHEETNAME(const QString& name); // the tab of the active sheet
     bool SAVE(const QString& path);
     void CLOSE(int how);
     QString lastError() const { return m_error; }

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeView>
 
 #include "controls/Images.h"
@@ -107,6 +108,12 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
         QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
     if (QRadioButton* documents = radio(107))
         QObject::connect(documents, &QRadioButton::toggled, &window, [charts] { charts->DrawStateChart(); });
+    // Entries and documents are made from many places (forms, the ribbon, the lists, the mail
+    // program's imports): the shown overview chart follows them on its own.
+    auto* follow = new QTimer(&window);
+    follow->setInterval(400);
+    QObject::connect(follow, &QTimer::timeout, &window, [charts] { charts->redrawOverviewIfChanged(); });
+    follow->start();
 
     if (organiser::RecordedPanes* standIns = window.standInPanes()) {
         standIns->built[QStringLiteral("DrawFinanceChart")] = [charts] { return charts->DrawFinanceChart(); };

@@ -11,10 +11,12 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
+#include <cmath>
 
 #include "data/Dictionary.h"
 #include "data/TableManagers.h"
 #include "procedures/finance/FinanceForms.h"
+#include "runtime/Odbc.h"
 
 namespace finance {
 
@@ -73,6 +75,15 @@ void readPoints(const std::string& sql, int series, std::vector<ChartPoint>& out
 }
 
 std::string table(Tbl t) { return "\"" + Access(t).SqlName() + "\""; }
+
+// Counts the writes to the tables the charts read.
+quint64 financeWrites()
+{
+    quint64 n = 0;
+    for (Tbl t : {Tbl::PrihodiRashodi, Tbl::IDokumenti, Tbl::UDokumenti})
+        n += vrt::odbc::writesTo(Access(t).SqlName());
+    return n;
+}
 
 } // namespace
 
@@ -152,18 +163,23 @@ void drawChart(QChartView& view, const ChartData& data)
         });
         chart->addSeries(line);
     }
+    // Axes whose labels all differ: whole days apart on the dates, and amounts with the
+    // decimals their steps need. With nothing to show, the days around today and 0 to 100.
     auto* x = new QDateTimeAxis(chart);
     x->setFormat(QLocale().dateFormat(QLocale::ShortFormat));
-    x->setTickCount(6);
     if (!first.isValid())
         first = last = QDate::currentDate();
     if (first == last)
         first = first.addDays(-1), last = last.addDays(1);
+    x->setTickCount(int(std::clamp<qint64>(first.daysTo(last) + 1, 2, 6)));
     x->setRange(first.startOfDay(), last.startOfDay());
     auto* y = new QValueAxis(chart);
-    y->setRange(low, high > low ? high : low + 1);
+    if (high <= low)
+        high = low + (low == 0 ? 100 : std::max(1.0, std::abs(low) / 10));
+    y->setRange(low, high);
     y->applyNiceNumbers();
-    y->setLabelFormat(QStringLiteral("%.0f"));
+    const double step = (y->max() - y->min()) / std::max(1, y->tickCount() - 1);
+    y->setLabelFormat(step >= 1 ? QStringLiteral("%.0f") : QStringLiteral("%.2f"));
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (QAbstractSeries* s : chart->series()) {
@@ -181,11 +197,19 @@ void drawChart(QChartView& view, const ChartData& data)
 int FinanceCharts::DrawFinanceChart()
 {
     QChartView* view = m_d.overviewChart ? m_d.overviewChart() : nullptr;
+    m_overviewStamp = financeWrites();
     const int kind = m_d.overviewKind ? m_d.overviewKind() : 1;
     overview = kind == 2 ? loadDocuments(m_d.translate) : loadIncomeExpenses(m_d.translate);
     if (view)
         drawChart(*view, overview);
     return 0;
+}
+
+void FinanceCharts::redrawOverviewIfChanged()
+{
+    QChartView* view = m_d.overviewChart ? m_d.overviewChart() : nullptr;
+    if (view && view->isVisible() && financeWrites() != m_overviewStamp)
+        DrawFinanceChart();
 }
 
 int FinanceCharts::ShowStateChart()

@@ -62,6 +62,9 @@ class FinanceCharts {
 public:
     explicit FinanceCharts(ChartDeps deps) : m_d(std::move(deps)) {}
     int DrawFinanceChart();
+    // Draws the overview's chart again when it is shown and the entries or documents it
+    // shows changed since it was drawn.
+    void redrawOverviewIfChanged();
     int ShowStateChart();
     int DrawStateChart();
 
@@ -72,6 +75,7 @@ public:
 private:
     ChartDeps m_d;
     QChartView* m_state = nullptr;
+    quint64 m_overviewStamp = 0;
 };
 
 } // namespace finance

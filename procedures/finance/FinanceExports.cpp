@@ -20,6 +20,8 @@
 #include "runtime/Odbc.h"
 #include "runtime/PrivateFiles.h"
 
+#include <cstring>
+
 namespace finance {
 
 namespace {
@@ -30,6 +32,36 @@ QString trText(const ExportDeps& d, const char* text)
 }
 
 CellNumber number(const vrt::Decimal& d) { return {QString::fromStdString(d.toString(2))}; }
+
+// The templates' own texts (the headings and the sheet's name) in the program's language.
+struct TemplateTexts {
+    const char* templateName;
+    const char* sheet;
+    std::vector<std::pair<const char*, const char*>> cells;
+};
+
+const std::vector<TemplateTexts>& templateTexts()
+{
+    static const std::vector<TemplateTexts> texts = {
+        {"income-expenses.xlsx", "Prihodi i troskovi", {{"E3", "Datum:"}, {"A16", "Naziv"}, {"F16", "Iznos"}, {"A20", "Naziv"}}},
+        {"input-document.xlsx", "Ulazni dokument", {{"E3", "Datum:"}, {"A16", "Naziv"}, {"F16", "Iznos"}, {"A39", "Ukupno"}}},
+        {"invoice-template.xlsx", "Racun",
+         {{"E3", "Datum:"}, {"E4", "Oznaka:"}, {"E5", "Kupac ID:"}, {"A16", "Naziv"}, {"E16", "PDV"}, {"F16", "Iznos"},
+          {"E34", "Osnovica"}, {"E35", "Rabat"}, {"E36", "PDV ukupno"}, {"A39", "Ukupno"}}},
+        {"state.xlsx", "Stanje", {{"E3", "Datum:"}, {"A16", "Naziv"}, {"F16", "Iznos"}}},
+    };
+    return texts;
+}
+
+void translateTemplate(MsExcelClass& excel, const ExportDeps& deps, const char* templateName)
+{
+    for (const TemplateTexts& t : templateTexts())
+        if (std::strcmp(t.templateName, templateName) == 0) {
+            excel.SHEETNAME(trText(deps, t.sheet));
+            for (const auto& [cell, text] : t.cells)
+                excel.ASSIGN(QString::fromLatin1(cell), trText(deps, text));
+        }
+}
 
 // The shared frame of every export: the template, the header, the export's own cells,
 // then the new file, saved and opened. Any failure is told and nothing is opened.
@@ -50,6 +82,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
     bool ok = excel.INIT() && excel.OPENFILE(source);
     QString path;
     if (ok) {
+        translateTemplate(excel, deps, templateName);
         WriteCompanyHeader(excel, deps);
         cells(excel);
         excel.SELECT(QStringLiteral("A1"));

@@ -1,5 +1,7 @@
 #include "procedures/finance/XlsxWorkbook.h"
 
+#include <QRegularExpression>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -348,6 +350,23 @@ QString XlsxWorkbook::cellValue(const QString& ref) const
     return QString::fromUtf8(c.child("v").text().get());
 }
 
+void XlsxWorkbook::setSheetTitle(const QString& title)
+{
+    static const QRegularExpression refused(QStringLiteral("[\\\\/:*?\\[\\]\\x00-\\x1f]"));
+    m_sheetTitle = QString(title).replace(refused, QStringLiteral("_")).trimmed().left(31);
+}
+
+QString XlsxWorkbook::sheetTitle() const
+{
+    if (!m_sheetTitle.isEmpty())
+        return m_sheetTitle;
+    pugi::xml_document wb;
+    const auto it = m_entries.find(QStringLiteral("xl/workbook.xml"));
+    if (it == m_entries.end() || !wb.load_buffer(it->second.constData(), size_t(it->second.size())))
+        return {};
+    return QString::fromUtf8(wb.child("workbook").child("sheets").child("sheet").attribute("name").value());
+}
+
 bool XlsxWorkbook::saveAs(const QString& path)
 {
     if (!m_sheet)
@@ -378,8 +397,10 @@ bool XlsxWorkbook::saveAs(const QString& path)
                 o = next;
             }
         });
-    editXml(out[QStringLiteral("xl/workbook.xml")], [](pugi::xml_document& d) {
+    editXml(out[QStringLiteral("xl/workbook.xml")], [this](pugi::xml_document& d) {
         pugi::xml_node wb = d.child("workbook");
+        if (pugi::xml_node sheet = wb.child("sheets").child("sheet"); sheet && !m_sheetTitle.isEmpty())
+            sheet.attribute("name").set_value(m_sheetTitle.toUtf8().constData());
         pugi::xml_node calc = wb.child("calcPr");
         if (!calc) {
             // calcPr follows the sheets and defined names in the schema's order.

@@ -33,6 +33,10 @@ public:
     bool setDate(const QString& ref, const QDate& date);
     // The cell's value as written (tests, reading back).
     QString cellValue(const QString& ref) const;
+    // The name on the first sheet's tab, at most 31 characters; characters a sheet name
+    // cannot hold become "_". Written with the workbook.
+    void setSheetTitle(const QString& title);
+    QString sheetTitle() const;
 
     // Writes every entry to `path` through a temporary file beside it; the earlier
     // calculation chain goes, and the workbook recalculates when opened.
@@ -49,6 +53,7 @@ private:
     std::map<QString, QByteArray> m_entries; // name -> bytes, in the template's order below
     std::vector<QString> m_order;
     QString m_sheetName;
+    QString m_sheetTitle; // empty: the template's
     std::unique_ptr<pugi::xml_document> m_sheet;
     QString m_error;
     qsizetype m_cellsSet = 0; // how much the sheet grew, roughly

@@ -30,8 +30,12 @@ public:
     {
         if (VelmoraDll::TreeQueueModel* m = model()) {
             m->iconOf = [this](const VelmoraDll::TreeRow& row, int) { return folderIcon(row.ENNAZIV); };
-            // A tree read again shows its counts.
-            connect(m, &QAbstractItemModel::modelReset, this, [this] { relabelSoon(); });
+            // A tree read again shows its counts, and a folder's mail: the list would stay
+            // empty, its new mail unseen, until the user picked a folder.
+            connect(m, &QAbstractItemModel::modelReset, this, [this] {
+                relabelSoon();
+                QTimer::singleShot(0, this, [this] { showAFolder(); });
+            });
         }
         // Whatever changes the mail list may change a count: a mail read, arriving, moved.
         ListModel* mails = &panes.lists().list(ctl::Email).model();
@@ -155,6 +159,21 @@ private:
             m_relabelPending = false;
             relabelAll();
         });
+    }
+
+    // With no folder chosen, the first account's inbox is (as when the page first shows).
+    void showAFolder()
+    {
+        QTreeView* view = m_panes.tree(tree::MailFolders);
+        VelmoraDll::TreeQueueModel* m = model();
+        if (!view || !m || view->currentIndex().isValid())
+            return;
+        const auto& rows = m->queue();
+        for (size_t p = 0; p < rows.size(); ++p)
+            if (rows[p].ENNAZIV == QLatin1String("xInbox_1")) {
+                view->setCurrentIndex(m->indexOfPosition(int(p)));
+                return;
+            }
     }
 
     // The selected folder is taken again (its columns and label), and the mail list has the

@@ -73,15 +73,17 @@ private:
 class PasswordDialog : public vrt::UpdateDialog {
 public:
     PasswordDialog(vrt::UpdateFormController& c, const FormEnv& env)
-        : vrt::UpdateDialog(c, QStringLiteral("Ažuriranje"), env.parent), m_env(env)
+        : vrt::UpdateDialog(c, env.tr(QStringLiteral("Ažuriranje")), env.parent), m_env(env)
     {
         setObjectName(QStringLiteral("F_PASS_Password"));
-        // The category shows by its name with its picker, in place of its number; the
-        // generator sits beside the password.
+        setCancelText(env.tr(QStringLiteral("Prekid")));
+        // The category shows by its name with its picker; the generator sits beside the
+        // password.
         QFormLayout* form = findChild<QFormLayout*>();
         m_categoryName = new QLabel(this);
         m_categoryName->setObjectName(QStringLiteral("LC:KATEGORIJA"));
         m_categoryName->setMinimumWidth(160);
+        m_categoryName->setFrameShape(QFrame::StyledPanel);
         m_lookup = new QToolButton(this);
         m_lookup->setObjectName(QStringLiteral("?CALLLOOKUP"));
         m_lookup->setText(QStringLiteral("..."));
@@ -103,12 +105,17 @@ public:
             int row = -1;
             QFormLayout::ItemRole role;
             form->getWidgetPosition(number(), &row, &role);
+            // The user sees the category by its name; the number stays in the form, unseen,
+            // for the look-ups and the record.
+            const QFormLayout::TakeRowResult taken = form->takeRow(row);
             auto* category = new QHBoxLayout;
-            auto* prompt = qobject_cast<QLabel*>(form->labelForField(number()));
-            form->insertRow(row + 1, prompt ? prompt->text() : QString(), category);
-            form->setRowVisible(number(), false);
+            category->addWidget(number());
+            number()->hide();
             category->addWidget(m_categoryName, 1);
             category->addWidget(m_lookup);
+            form->insertRow(row, taken.labelItem ? taken.labelItem->widget() : nullptr, category);
+            delete taken.labelItem;
+            delete taken.fieldItem;
             form->getWidgetPosition(password(), &row, &role);
             auto* generator = new QHBoxLayout;
             generator->addWidget(m_length);
@@ -315,8 +322,9 @@ int F_PASS_Kategorija(const FormEnv& env)
         {QStringLiteral("PASK:NAPOMENA"), env.tr(QStringLiteral("Napomena:")), [] { return QString::fromStdString(PASK().NAPOMENA); },
          [](const QString& v) { PASK().NAPOMENA = fitted(v, 7999); }},
     });
-    vrt::UpdateDialog dialog(form, QStringLiteral("Ažuriranje"), env.parent);
+    vrt::UpdateDialog dialog(form, env.tr(QStringLiteral("Ažuriranje")), env.parent);
     dialog.setObjectName(QStringLiteral("F_PASS_Kategorija"));
+    dialog.setCancelText(env.tr(QStringLiteral("Prekid")));
     dialog.entry(QStringLiteral("PASK:NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("PASK:NAPOMENA"))->setMaxLength(7999);
     dialog.setMinimumWidth(420);

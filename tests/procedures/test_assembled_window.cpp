@@ -708,6 +708,34 @@ TEST_F(AssembledWindow, ContactGroupsHaveTheirFoldersAndTheContactMenuWrites)
     EXPECT_EQ(entries, QStringList({"Unos", "Izmjena", "Brisanje", "-", "Email"}));
 }
 
+// A tree read again with nothing chosen (its first group or account was just made) shows a
+// group or the first inbox, so a contact stored or mail received meanwhile is listed at once.
+TEST_F(AssembledWindow, TreesReadAgainWithNothingChosenShowAGroupAndAnInbox)
+{
+    open();
+    showPage(8);
+    QTreeView* groups = panes->tree(tree::ContactGroups);
+    ASSERT_TRUE(waitFor([&] { return groups->currentIndex().isValid(); }));
+    groups->setCurrentIndex(QModelIndex());
+    VelmoraDll::S_FillContactGroupTree(*window->contactGroups());
+    panes->selectTreeRow(tree::ContactGroups, 0); // as the group commands show the tree again
+    ASSERT_TRUE(waitFor([&] { return groups->currentIndex().row() == 0; }));
+    const qlonglong first = groups->model()->index(0, 0).data(VelmoraDll::TreeQueueModel::IdRole).toLongLong();
+    EXPECT_TRUE(waitFor([&] { return list(ctl::Kontakti).browse().query().rangeValue.toLongLong() == first; }));
+
+    showPage(2);
+    QTreeView* folders = panes->tree(tree::MailFolders);
+    ASSERT_TRUE(waitFor([&] { return folders->currentIndex().isValid(); }));
+    folders->setCurrentIndex(QModelIndex());
+    VelmoraDll::S_FillInboxTree(*window->mailFolders());
+    panes->selectTreeRow(tree::MailFolders, 0);
+    ASSERT_TRUE(waitFor([&] { return folders->currentIndex().isValid(); }));
+    auto* model = qobject_cast<VelmoraDll::TreeQueueModel*>(folders->model());
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->queue()[size_t(model->position(folders->currentIndex()))].ENNAZIV, "xInbox_1");
+    EXPECT_TRUE(waitFor([&] { return list(ctl::Email).rowCount() > 0; }));
+}
+
 // The contact's own tasks and documents open their forms for the contact selected.
 TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
 {

@@ -10,6 +10,8 @@
 #include <QLocale>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QSet>
+#include <QValueAxis>
 
 namespace {
 
@@ -20,6 +22,24 @@ QLineSeries* line(QChartView& view, int which)
     const auto series = view.chart()->series();
     return which <= series.size() ? qobject_cast<QLineSeries*>(series[which - 1]) : nullptr;
 }
+
+// The texts of an axis's ticks as the chart draws them.
+QStringList tickTexts(QAbstractAxis* axis)
+{
+    QStringList out;
+    if (auto* dates = qobject_cast<QDateTimeAxis*>(axis)) {
+        const qint64 a = dates->min().toMSecsSinceEpoch(), b = dates->max().toMSecsSinceEpoch();
+        for (int i = 0; i < dates->tickCount(); ++i)
+            out << QDateTime::fromMSecsSinceEpoch(a + (b - a) * i / std::max(1, dates->tickCount() - 1)).toString(dates->format());
+    } else if (auto* values = qobject_cast<QValueAxis*>(axis)) {
+        const double step = (values->max() - values->min()) / std::max(1, values->tickCount() - 1);
+        for (int i = 0; i < values->tickCount(); ++i)
+            out << QString::asprintf(values->labelFormat().toLatin1().constData(), values->min() + step * i);
+    }
+    return out;
+}
+
+bool allDiffer(const QStringList& texts) { return !texts.isEmpty() && QSet<QString>(texts.begin(), texts.end()).size() == texts.size(); }
 
 } // namespace
 
@@ -82,6 +102,41 @@ TEST_F(FinanceTest, TheOverviewChartPlotsBothSeriesOnADateAxis)
     EXPECT_EQ(line(view, 1)->count() + line(view, 2)->count(), 0);
     EXPECT_EQ(view.chart()->axes().size(), 2);
     EXPECT_TRUE(view.chart()->legend()->isVisible());
+
+    // Every axis labels each of its ticks differently: with no data, with one day, with
+    // amounts below one.
+    using vrt::Decimal;
+    finance::ChartData one, small;
+    one.points = {{QDate(2026, 5, 1), Decimal(40), 1}, {QDate(2026, 5, 1), Decimal(40), 2}};
+    small.points = {{QDate(2026, 5, 1), Decimal::fromUnscaled(20, 2), 1}, {QDate(2026, 5, 9), Decimal::fromUnscaled(45, 2), 1}};
+    for (const finance::ChartData& d : {finance::loadIncomeExpenses({}), one, small}) {
+        finance::drawChart(view, d);
+        for (QAbstractAxis* axis : view.chart()->axes()) {
+            const QStringList ticks = tickTexts(axis);
+            EXPECT_TRUE(allDiffer(ticks)) << ticks.join(' ').toStdString();
+        }
+    }
+}
+
+TEST_F(FinanceTest, TheShownOverviewChartFollowsNewEntries)
+{
+    QChartView view;
+    finance::ChartDeps deps;
+    deps.overviewChart = [&view] { return &view; };
+    finance::FinanceCharts charts(deps);
+    charts.DrawFinanceChart();
+    QChart* drawn = view.chart();
+    view.show();
+    charts.redrawOverviewIfChanged();
+    EXPECT_EQ(view.chart(), drawn) << "nothing changed: not drawn again";
+    entry(1, 1, "50.00", day(2026, 5, 1));
+    view.hide();
+    charts.redrawOverviewIfChanged();
+    EXPECT_EQ(view.chart(), drawn) << "a hidden chart waits until it is shown";
+    view.show();
+    charts.redrawOverviewIfChanged();
+    ASSERT_NE(line(view, 1), nullptr);
+    EXPECT_EQ(line(view, 1)->count(), 1);
 }
 
 TEST_F(FinanceTest, TheStatePageFillsTheTotalsOfTheChosenKindAndKeepsTheOther)

@@ -4,6 +4,7 @@
 #include "runtime/DateTime.h"
 #include "tests/procedures/FinanceFixture.h"
 #include "tests/support/FileModes.h"
+#include "tests/support/ShippedTranslations.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,7 +25,7 @@ QJsonObject readBack(const QString& path, const QStringList& cells)
 import json, sys, zipfile, openpyxl
 wb = openpyxl.load_workbook(sys.argv[1])
 ws = wb.active
-out = {"_calcChain": "xl/calcChain.xml" in zipfile.ZipFile(sys.argv[1]).namelist()}
+out = {"_calcChain": "xl/calcChain.xml" in zipfile.ZipFile(sys.argv[1]).namelist(), "_sheet": ws.title}
 for ref in sys.argv[2:]:
     c = ws[ref]
     v = c.value
@@ -186,7 +187,7 @@ TEST_F(FinanceExportTest, TheStateExportFillsTheTemplateWithTypedCells)
     EXPECT_DOUBLE_EQ(value("F21").toDouble(), -880.25);
     EXPECT_DOUBLE_EQ(value("F23").toDouble(), 0.0);
     EXPECT_EQ(value("A26").toString(), "STANJE");
-    EXPECT_EQ(value("A16").toString(), "Naziv"); // the template's own shared strings stay
+    EXPECT_EQ(value("A16").toString(), "Naziv"); // the template's heading, in the program's language
     EXPECT_FALSE(c["_calcChain"].toBool());
     if (const QString out = qEnvironmentVariable("VELMORA_SCREENSHOT_DIR"); !out.isEmpty())
         drawSheet(opened[0], out + "/finance-export-state.png");
@@ -212,6 +213,43 @@ TEST_F(FinanceExportTest, TheIncomeExpenseExportWritesTheSumsAndKeepsTheTemplate
     EXPECT_DOUBLE_EQ(c["F39"].toObject()["value"].toDouble(), 120.0);
     EXPECT_EQ(c["F20"].toObject()["value"].toString(), "=F17-F18");
     EXPECT_TRUE(testsupport::presenter().calls("message").empty());
+}
+
+// In an English run every export's sheet and headings read in English; no Croatian of the
+// templates is left.
+TEST_F(FinanceExportTest, TheTemplatesTextsFollowTheProgramsLanguage)
+{
+    const std::map<QString, QString> english = testsupport::shippedEnglish();
+    finance::ExportDeps d;
+    d.dataFolder = m_folder->path();
+    d.shippedTemplates = finance::shippedTemplateFolder();
+    d.translate = [&english](const QString& t) {
+        const auto row = english.find(t.toUpper());
+        return row == english.end() ? t : row->second;
+    };
+    d.open = [this](const QString& p) {
+        opened << p;
+        return true;
+    };
+    finance::StateTotals totals;
+    finance::ExportExcelState(d, totals);
+    finance::ExportExcelIncomeExpenses(d, &totals);
+    ASSERT_EQ(opened.size(), 2);
+    struct Case {
+        QString sheet;
+        std::vector<std::pair<const char*, const char*>> cells;
+    };
+    const Case cases[] = {{"Balance", {{"D1", "Balance"}, {"E3", "Date:"}, {"A16", "Name"}, {"F16", "Amount"}}},
+                          {"Income and expenses", {{"E3", "Date:"}, {"A16", "Name"}, {"F16", "Amount"}, {"A20", "Name"}}}};
+    for (int i = 0; i < 2; ++i) {
+        QStringList refs;
+        for (const auto& [ref, text] : cases[i].cells)
+            refs << ref;
+        const QJsonObject c = readBack(opened[i], refs);
+        EXPECT_EQ(c["_sheet"].toString(), cases[i].sheet);
+        for (const auto& [ref, text] : cases[i].cells)
+            EXPECT_EQ(c[ref].toObject()["value"].toString(), text) << ref;
+    }
 }
 
 TEST_F(FinanceExportTest, AMissingTemplateIsToldAndNothingIsSavedOrOpened)

@@ -16,6 +16,7 @@
 #include "tests/data/DataFixture.h"
 #include "tests/procedures/TreeQueuesGuard.h"
 #include "tests/support/MenuChoice.h"
+#include "tests/support/ShippedTranslations.h"
 #include "tests/support/TestSupport.h"
 
 #include <QApplication>
@@ -33,6 +34,7 @@
 #include <QTreeView>
 
 #include <pugixml.hpp>
+#include <set>
 
 using namespace organiser;
 using controls::GanttModel;
@@ -110,6 +112,25 @@ protected:
 using testsupport::MenuChoice;
 
 } // namespace
+
+// The chart's headings, month names and zoom units, and the names of new activities, read in
+// English in an English run.
+TEST(PlanningTexts, EveryTextOfTheChartHasAnEnglishRow)
+{
+    GanttView view;
+    std::set<QString> asked;
+    panes::GanttRoutineDeps d;
+    d.view = [&view] { return &view; };
+    d.translate = [&asked](const QString& t) {
+        asked.insert(t);
+        return t;
+    };
+    panes::GanttRoutines(d).SetupGantt();
+    ASSERT_GE(asked.size(), 9u);
+    asked.insert(QStringLiteral("Nova aktivnost"));
+    asked.insert(QStringLiteral("Novi WBS"));
+    testsupport::expectEnglishRows(asked);
+}
 
 TEST_F(PlanningPage, SetUpReadsTheNonWorkingDaysAndShowsTheColumns)
 {

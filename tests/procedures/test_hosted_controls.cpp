@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QLabel>
 #include <set>
 
@@ -153,6 +154,14 @@ TEST(HostedControls, CalendarLanguageAndHeaderPanel)
     ASSERT_NE(picker, nullptr);
     EXPECT_EQ(picker->attachedCalendar(), out.calendar);
     EXPECT_EQ(picker->textTodayButton(), "Today");
+    // The calendar and its picker name days and months in the program's language, whatever
+    // the system's locale.
+    for (QObject* o : {out.calendar, out.datePicker}) {
+        auto* widget = qobject_cast<QWidget*>(o);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->locale().language(), QLocale::English);
+    }
+    EXPECT_EQ(picker->month()->locale().language(), QLocale::English);
     EXPECT_EQ(S_ChartEvents(), 1);
     EXPECT_EQ(S_TaskPanelEvents(), 1);
 }

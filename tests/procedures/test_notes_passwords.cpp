@@ -12,6 +12,7 @@
 #include "tests/procedures/OrganiserFixture.h"
 #include "tests/support/ShippedTranslations.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -274,6 +275,31 @@ TEST_F(NotesPasswordsWindow, NoteInsertChangeAndCancelThroughTheFormsButtons)
     EXPECT_EQ(count("Notes"), before + 1);
 }
 
+// The notes pane's insert and change buttons open the note form; they never add a row to
+// type into.
+TEST_F(NotesPasswordsWindow, TheNotesPaneButtonsOpenTheNoteForm)
+{
+    const int before = count("Notes");
+    QStringList seen;
+    testsupport::ScopedDialogRunner r([&](QDialog& d) {
+        auto& form = dynamic_cast<vrt::UpdateDialog&>(d);
+        seen << d.objectName() + QLatin1Char(':') + form.actionLabel()->text();
+        form.entry("NOTE:NASLOV")->setText(seen.size() == 1 ? "Iz gumba" : "Promijenjeno");
+        QTest::mouseClick(form.okButton(), Qt::LeftButton);
+        return d.result();
+    });
+    auto button = [this](const char* name) { return window->findChild<QAbstractButton*>(QLatin1String(name)); };
+    ASSERT_TRUE(button("Button16"));
+    button("Button16")->click();
+    QTRY_COMPARE(seen, QStringList({"F_Notes:Record will be Added"}));
+    QTRY_COMPARE(count("Notes"), before + 1);
+    EXPECT_EQ(query("SELECT COUNT(*) FROM Notes WHERE NASLOV = 'Iz gumba'")[0], "1");
+    button("Button15")->click();
+    QTRY_COMPARE(seen.size(), 2);
+    EXPECT_EQ(seen[1], "F_Notes:Record will be Changed");
+    EXPECT_EQ(count("Notes"), before + 1);
+}
+
 TEST_F(NotesPasswordsWindow, NewPasswordWithThePickerCancelledKeepsTheMarker)
 {
     const int before = count("Passwords");
@@ -313,6 +339,7 @@ TEST_F(NotesPasswordsWindow, GeneratedPasswordIsStoredUnderThePickedCategory)
         auto& form = dynamic_cast<vrt::UpdateDialog&>(d);
         d.show();
         EXPECT_FALSE(child<QLabel>(d, "LC:KATEGORIJA")->text().isEmpty());
+        EXPECT_FALSE(child<QLineEdit>(d, "PAS:KATEGORIJAID")->isVisible());
         auto* password = child<QLineEdit>(d, "PAS:PASSWORD");
         EXPECT_EQ(password->echoMode(), QLineEdit::Password) << "hidden until asked";
         child<QCheckBox>(d, "?SHOWPASSWORD")->setChecked(true);

@@ -49,6 +49,7 @@ struct Rig {
     FakeLauncher launcher{log};
     FakeFrame frame{log};
     int page = 1;
+    int financePage = 1; // the finance sheet opens on its first page
     bool treeEmpty = true;
     long long emailId = 0;
     QString messageId;
@@ -67,7 +68,11 @@ struct Rig {
         w.emptyMailFolderQueue = [this] { log.add("emptyMailFolderQueue"); };
         w.categoryTreeEmpty = [this] { return treeEmpty; };
         w.selectCategoryRow = [this](bool first) { log.add(first ? "selectCategoryRow(first)" : "selectCategoryRow(last)"); };
-        w.showFinancePage = [this](int p) { log.add(QStringLiteral("financePage(%1)").arg(p)); };
+        w.showFinancePage = [this](int p) {
+            financePage = p;
+            log.add(QStringLiteral("financePage(%1)").arg(p));
+        };
+        w.shownFinancePage = [this] { return financePage; };
         w.freeChartQueues = [this] { log.add("FreeChartQueues"); };
         w.resetForce = [this] { log.add("Reset"); };
         w.setStateChartKind = [this](int k) { log.add(QStringLiteral("STANJETIP=%1").arg(k)); };
@@ -129,7 +134,8 @@ TEST(CommandDispatcher, EveryCommandReachesItsAction)
         {6003, {"financePage(2)", "notify(1,102)", "FreeChartQueues", "Reset"}, 1, 2},
         {6004, {"financePage(3)", "notify(1,103)", "FreeChartQueues", "Reset"}, 1, 3},
         {6005, {"FreeChartQueues", "STANJETIP=1", "ShowStateChart", "financePage(4)", "notify(1,104)", "FreeChartQueues", "Reset"}, 1, 4},
-        {6998, none, 1, 0}, {6999, none, 1, 0}, // no finance page chosen yet
+        // Before any finance page was chosen, the income and expense list shown is the one.
+        {6998, {"ExportExcelIncomeExpenses"}, 6, 0}, {6999, {"PrintIncomeExpenses"}, 6, 0},
         {7001, {"post(109)"}}, {7002, {"post(110)"}}, {7003, {"post(111)"}},
         {7004, {"post(114)"}}, {7005, {"post(115)"}}, {7006, {"post(116)"}},
         {8001, {"post(121)"}}, {8002, {"post(122)"}}, {8003, {"post(123)"}}, {8004, {"post(124)"}},
@@ -168,14 +174,17 @@ TEST(CommandDispatcher, StateDependentCommands)
         {"print the chosen task", [](Rig& r) { r.printRecord = 7; }, 3007, {"R_Task()"}},
         {"finance tree already filled", [](Rig& r) { r.treeEmpty = false; }, 6001,
          {"selectCategoryRow(last)", "newSelection(53)", "financePage(1)", "notify(1,101)"}},
-        {"excel of the page shown", [](Rig& r) { r.dispatcher->setFinanceTab(3); }, 6998, {"ExportExcelInvoice"}},
-        {"print of the page shown", [](Rig& r) { r.dispatcher->setFinanceTab(4); }, 6999, {"PrintState"}},
+        {"excel of the page shown", [](Rig& r) { r.financePage = 3; }, 6998, {"ExportExcelInvoice"}},
+        {"print of the page shown", [](Rig& r) { r.financePage = 4; }, 6999, {"PrintState"}},
         {"failed priming opens no form", [](Rig& r) { r.primer.fails = true; }, 1015, {"Prime(CON_Contacts)"}},
         {"new task completed on the overview refills the panel",
          [](Rig& r) { r.forms.response = 1; }, 1003,
-         {"Prime(CAL_CalendarEvents)", "F_Zadaci(0,0,0,-,\"\")", "FillTaskPanel"}},
+         {"Prime(CAL_CalendarEvents)", "F_Zadaci(0,0,0,-,\"\")", "Reset", "FillTaskPanel"}},
         {"new task completed elsewhere", [](Rig& r) { r.forms.response = 1; r.page = 3; }, 1003,
-         {"Prime(CAL_CalendarEvents)", "F_Zadaci(0,0,0,-,\"\")"}},
+         {"Prime(CAL_CalendarEvents)", "F_Zadaci(0,0,0,-,\"\")", "Reset"}},
+        // A stored record is shown at once by the list that shows its kind.
+        {"a new contact stored", [](Rig& r) { r.forms.response = 1; r.page = 8; }, 1015,
+         {"Prime(CON_Contacts)", "F_Contact()", "Reset"}},
         {"a receive under way is not doubled", [](Rig& r) { r.launcher.running = true; }, 2005, {}},
     };
     for (const auto& c : cases) {

@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardItemModel>
+#include <QLineEdit>
 #include <QTest>
 #include <QTreeView>
 
@@ -138,6 +139,32 @@ TEST_F(OrganiserListsTest, NotesAreEditedInTheList)
     ASSERT_TRUE(notes.model().setData(notes.model().index(notes.selected(), title), "Nazvati banku"));
     EXPECT_EQ(query("SELECT NASLOV FROM Notes WHERE ID = " + id)[0], "Nazvati banku");
     EXPECT_EQ(notes.cell("NOTE:ID").toStdString(), id) << "the edited note stays selected";
+
+    // Typing: Tab after the title goes on to the description, and what is typed there is kept.
+    const int description = notes.def().columnOf("NOTE:OPIS");
+    auto openEditor = [&view]() -> QLineEdit* {
+        for (QLineEdit* e : view.viewport()->findChildren<QLineEdit*>())
+            if (e->isVisible())
+                return e;
+        return nullptr;
+    };
+    const QPoint titleCell = view.visualRect(notes.model().index(notes.selected(), title)).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, titleCell);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, titleCell);
+    QTRY_VERIFY(openEditor());
+    QLineEdit* editor = openEditor();
+    editor->selectAll();
+    QTest::keyClicks(editor, "Banka");
+    QTest::keyClick(editor, Qt::Key_Tab);
+    QTRY_COMPARE(view.currentIndex().column(), description);
+    QTRY_VERIFY(openEditor() && openEditor() != editor);
+    editor = openEditor();
+    QTest::keyClicks(editor, "prije podne");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(query("SELECT OPIS FROM Notes WHERE ID = " + id)[0], "prije podne");
+    EXPECT_EQ(query("SELECT NASLOV FROM Notes WHERE ID = " + id)[0], "Banka");
+    EXPECT_EQ(notes.cell("NOTE:OPIS").toStdString(), "prije podne") << "the list shows what was typed";
+    EXPECT_EQ(notes.cell("NOTE:ID").toStdString(), id);
 
     // Delete asks first: No keeps the note, Yes deletes it.
     testsupport::presenter().clear();

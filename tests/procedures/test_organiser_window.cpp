@@ -98,22 +98,23 @@ struct Rig {
 
 TEST(OrganiserWindow, OpensOnTheLastTab)
 {
+    // A stored page the sheet does not have leaves the sheet on the page it opens with.
     struct Case {
         QByteArray ini;
-        int page;
+        int sel, page;
     };
-    for (const auto& c : {Case{"[LastTab]\r\nLast=7\r\n", 7}, Case{"[LastTab]\r\nLast=9\r\n", 1},
-                          Case{"[LastTab]\r\nLast=0\r\n", 1}, Case{{}, 1}}) {
+    for (const auto& c : {Case{"[LastTab]\r\nLast=7\r\n", 7, 7}, Case{"[LastTab]\r\nLast=9\r\n", 9, 1},
+                          Case{"[LastTab]\r\nLast=0\r\n", 0, 1}, Case{{}, 1, 1}}) {
         Rig rig(c.ini);
         ASSERT_TRUE(rig.window->open());
         rig.settle();
-        EXPECT_EQ(rig.window->shownPage(), c.page) << c.ini.toStdString();
+        EXPECT_EQ(rig.window->shownPage(), c.sel) << c.ini.toStdString();
         auto* pages = qobject_cast<QStackedWidget*>(rig.window->manager().control(6));
         EXPECT_EQ(pages->currentWidget()->objectName(), OrganiserWindow::PageCaptions[c.page - 1]);
         // The frame learns which module is shown.
         ASSERT_FALSE(rig.frame.notes.empty());
-        EXPECT_EQ(rig.frame.notes.back(), std::make_pair(1, c.page));
-        EXPECT_EQ(rig.ini("LastTab", "Last"), QString::number(c.page));
+        EXPECT_EQ(rig.frame.notes.back(), std::make_pair(1, c.sel));
+        EXPECT_EQ(rig.ini("LastTab", "Last"), QString::number(c.sel));
     }
     Rig rig;
     ASSERT_TRUE(rig.window->open());

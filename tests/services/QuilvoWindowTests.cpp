@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFontInfo>
+#include <QImage>
+#include <QPainter>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -172,6 +174,19 @@ TEST_F(QuilvoWindow, TranslatesEveryKindOfText)
         EXPECT_EQ(w->font().family(), QStringLiteral("Tahoma")) << w->metaObject()->className();
     EXPECT_EQ(f.sized->font().pointSize(), 9);
     EXPECT_EQ(QFontInfo(f.button->font()).family(), QStringLiteral("Tahoma")); // the font is there, not a stand-in
+
+    // Bold text in the windows' font is drawn bold (a list shows unread mail so).
+    auto drawn = [](bool bold) {
+        QFont font(QStringLiteral("Tahoma"));
+        font.setBold(bold);
+        QImage image(200, 30, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.drawText(image.rect(), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Nepročitana pošta"));
+        return image;
+    };
+    EXPECT_NE(drawn(true), drawn(false));
 }
 
 TEST_F(QuilvoWindow, PictureMarkerThatEqualsTheSymbolsStays)

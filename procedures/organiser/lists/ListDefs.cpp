@@ -245,8 +245,8 @@ QString amountText(const QString& decimalText)
     const auto d = vrt::Decimal::parse(QStringView(decimalText).trimmed());
     if (!d || d->isZero())
         return {};
-    const QLocale locale;
-    return d->format(2, locale.decimalPoint().at(0), locale.groupSeparator().at(0));
+    // As the forms, the reports and the balance page show them, whatever the system's locale.
+    return d->format(2, u',', u'.');
 }
 
 bool showsText(const ListDef& def, int column)

@@ -236,9 +236,15 @@ bool ListSet::editNote(int row, int column, const QString& text)
         }
         return false;
     }
-    const QVariant keep = notes.cell(QStringLiteral("NOTE:ID"), row).toLongLong();
-    notes.reset();
-    notes.browse().selectId(keep);
+    // The row changes in place: reading the list again would end the editing that Tab has
+    // just moved to the next column.
+    if (notes.browse().model().setCellText(row, column, text)) {
+        notes.browse().markCurrent();
+    } else {
+        const QVariant keep = notes.cell(QStringLiteral("NOTE:ID"), row).toLongLong();
+        notes.reset();
+        notes.browse().selectId(keep);
+    }
     return true;
 }
 

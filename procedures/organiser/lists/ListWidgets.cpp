@@ -85,8 +85,11 @@ void OrganiserListView::syncSelection()
 {
     m_syncing = true;
     const int row = m_list.selected();
+    // The current cell keeps its column: an edit in place goes on from the cell the user
+    // chose (Tab to the next one), not from the row's first.
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
     if (row >= 0)
-        selectionModel()->setCurrentIndex(model()->index(row, 0),
+        selectionModel()->setCurrentIndex(model()->index(row, column),
                                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     else
         selectionModel()->clearSelection();

@@ -132,6 +132,11 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
         picker->setTextTodayButton(d.translate ? d.translate(QStringLiteral("Danas")) : QStringLiteral("Danas"));
         picker->BorderStyle = 2;
     }
+    // The calendar and its picker name days and months in the program's language.
+    if (auto* settings = qobject_cast<CalendarGlobalSettings*>(out.calendarSettings))
+        for (QObject* o : {out.calendar, out.datePicker})
+            if (auto* w = qobject_cast<QWidget*>(o))
+                w->setLocale(settings->locale());
     // The calendar's own set-up (view, caption bar, data provider) belongs to its component.
     if (d.populateCalendar)
         if (const int rc = d.populateCalendar())

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QTextEdit>
+#include <QTimer>
 
 #include "controls/Images.h"
 #include "controls/OrganiserControls.h"
@@ -169,6 +170,15 @@ void OrganiserPanes::makeTrees(OrganiserWindow& window)
             m_menus->menu(popup).ask(view->viewport()->mapToGlobal(at), view);
         });
         window.setList(control, view);
+        // A group tree read again with no group chosen (the first group was just made) shows
+        // its first group: a contact stored meanwhile would show in no list.
+        if (control == tree::ContactGroups)
+            connect(model, &QAbstractItemModel::modelReset, this, [this, view, model] {
+                QTimer::singleShot(0, view, [view, model] {
+                    if (!view->currentIndex().isValid() && model->rowCount() > 0)
+                        view->setCurrentIndex(model->index(0, 0));
+                });
+            });
         connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
                 [this, &window, control, model](const QModelIndex& current) {
                     if (!current.isValid())
@@ -342,11 +352,7 @@ void OrganiserPanes::pressListButton(const ListButton& b)
     if (b.request != vrt::INSERT_RECORD && list.selected() < 0)
         return;
     OrganiserListView* shown = view(b.list);
-    // The notes are written in place: a new note opens its title for typing.
-    if (b.list == ctl::Notes && b.request == vrt::INSERT_RECORD && shown)
-        emit shown->insertRequested();
-    else
-        m_lists->ask(b.list, b.request);
+    m_lists->ask(b.list, b.request);
     if (shown)
         shown->syncSelection();
 }

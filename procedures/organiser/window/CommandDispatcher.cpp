@@ -105,7 +105,8 @@ int CommandDispatcher::dispatch()
     case cmd::FinanceOutgoing: run(finance(3)); break;
     case cmd::FinanceState: run(finance(4)); break;
     case cmd::FinanceExcel:
-        switch (m_financeTab) {
+        // The list shown is the one exported, also before any finance page was chosen.
+        switch (financeListShown()) {
         case 1: run(m_s.panes->ExportExcelIncomeExpenses()); break;
         case 2: run(m_s.panes->ExportExcelInputDocument()); break;
         case 3: run(m_s.panes->ExportExcelInvoice()); break;
@@ -113,7 +114,7 @@ int CommandDispatcher::dispatch()
         }
         break;
     case cmd::FinancePrint:
-        switch (m_financeTab) {
+        switch (financeListShown()) {
         case 1: run(m_s.panes->PrintIncomeExpenses()); break;
         case 2: run(m_s.panes->PrintInputDocument()); break;
         case 3: run(m_s.panes->PrintInvoice()); break;
@@ -132,9 +133,11 @@ int CommandDispatcher::dispatch()
 // ---- new records --------------------------------------------------------------------------
 
 namespace {
-// Primes, sets the insert request and calls the form; no form when the priming failed.
+// Primes, sets the insert request and calls the form; no form when the priming failed. A
+// record stored resets the window, so a list that shows it (the contacts of the group
+// shown, the entries of the category shown) shows it at once.
 template <class Form>
-int primeAndRun(RecordPrimer* primer, Table table, Form form)
+int primeAndRun(RecordPrimer* primer, const WindowSide& w, Table table, Form form)
 {
     if (!primer->prime(table))
         return 0;
@@ -143,49 +146,51 @@ int primeAndRun(RecordPrimer* primer, Table table, Form form)
     // A blank record must not outlive a form that was cancelled (or never built).
     if (GLOBALRESPONSE != vrt::REQUEST_COMPLETED)
         primer->release(table);
+    else if (w.resetForce)
+        w.resetForce();
     return 0;
 }
 } // namespace
 
 int CommandDispatcher::InsertOutgoingDocument()
 {
-    return primeAndRun(m_s.primer, Table::IDokumenti, [&] { m_s.forms->F_ID_Dokumenti(std::nullopt); });
+    return primeAndRun(m_s.primer, m_w, Table::IDokumenti, [&] { m_s.forms->F_ID_Dokumenti(std::nullopt); });
 }
 
 int CommandDispatcher::InsertIncomingDocument()
 {
-    return primeAndRun(m_s.primer, Table::UDokumenti, [&] { m_s.forms->F_UD_Dokumenti(std::nullopt); });
+    return primeAndRun(m_s.primer, m_w, Table::UDokumenti, [&] { m_s.forms->F_UD_Dokumenti(std::nullopt); });
 }
 
 int CommandDispatcher::InsertExpense()
 {
-    return primeAndRun(m_s.primer, Table::PrihodiRashodi, [&] { m_s.forms->F_PrihodiRashodi(2, 2); });
+    return primeAndRun(m_s.primer, m_w, Table::PrihodiRashodi, [&] { m_s.forms->F_PrihodiRashodi(2, 2); });
 }
 
 int CommandDispatcher::InsertIncome()
 {
-    return primeAndRun(m_s.primer, Table::PrihodiRashodi, [&] { m_s.forms->F_PrihodiRashodi(1, 1); });
+    return primeAndRun(m_s.primer, m_w, Table::PrihodiRashodi, [&] { m_s.forms->F_PrihodiRashodi(1, 1); });
 }
 
 int CommandDispatcher::InsertContact()
 {
-    return primeAndRun(m_s.primer, Table::CON_Contacts, [&] { m_s.forms->F_Contact(); });
+    return primeAndRun(m_s.primer, m_w, Table::CON_Contacts, [&] { m_s.forms->F_Contact(); });
 }
 
 int CommandDispatcher::InsertPassword()
 {
-    return primeAndRun(m_s.primer, Table::Passwords, [&] { m_s.forms->F_PASS_Password(); });
+    return primeAndRun(m_s.primer, m_w, Table::Passwords, [&] { m_s.forms->F_PASS_Password(); });
 }
 
 int CommandDispatcher::InsertProduct()
 {
-    return primeAndRun(m_s.primer, Table::ProizvodUsluga, [&] { m_s.forms->F_Proizvodi(); });
+    return primeAndRun(m_s.primer, m_w, Table::ProizvodUsluga, [&] { m_s.forms->F_Proizvodi(); });
 }
 
 int CommandDispatcher::InsertTask()
 {
     bool ran = false;
-    primeAndRun(m_s.primer, Table::CAL_CalendarEvents, [&] {
+    primeAndRun(m_s.primer, m_w, Table::CAL_CalendarEvents, [&] {
         m_s.forms->F_Zadaci(0, 0, 0, std::nullopt, QString());
         ran = true;
     });
@@ -233,6 +238,12 @@ void CommandDispatcher::sendReceive()
 }
 
 // ---- finance ----------------------------------------------------------------------------
+
+int CommandDispatcher::financeListShown() const
+{
+    const int shown = m_w.shownFinancePage ? m_w.shownFinancePage() : 0;
+    return shown >= 1 && shown <= 4 ? shown : m_financeTab;
+}
 
 int CommandDispatcher::finance(int page)
 {

@@ -17,6 +17,7 @@ struct WindowSide {
     std::function<bool()> categoryTreeEmpty;
     std::function<void(bool first)> selectCategoryRow; // the tree's first or last row
     std::function<void(int page)> showFinancePage;     // 1..4 of the finance sheet
+    std::function<int()> shownFinancePage;             // 1..4
     std::function<void()> freeChartQueues;
     std::function<void()> resetForce;
     std::function<void(int)> setStateChartKind;        // ?STANJETIP
@@ -86,6 +87,7 @@ public:
 
 private:
     int finance(int page);
+    int financeListShown() const;
     void newPlan();
     void openPlan();
     bool savePlan();

@@ -276,6 +276,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         parts().selectTreeRow(ctl::CategoryTree, first ? 1 : 0);
     };
     side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
+    side.shownFinancePage = [this] { return financePage(); };
     side.freeChartQueues = [this] { m_selectedContactId = 0; };
     side.resetForce = [this] { m_manager->reset(true); };
     // ?STANJETIP: 1 personal finances, 2 the documents (the state page's two options).
@@ -454,7 +455,12 @@ void OrganiserWindow::build()
 
 int OrganiserWindow::financePage() const { return m_finance->currentIndex() + 1; }
 
-void OrganiserWindow::selectPage(int page) { m_pages->setCurrentIndex(page - 1); }
+void OrganiserWindow::selectPage(int page)
+{
+    // A page number the sheet does not have leaves it on the page it shows.
+    if (page >= 1 && page <= m_pages->count())
+        m_pages->setCurrentIndex(page - 1);
+}
 
 int OrganiserWindow::opening()
 {
@@ -466,8 +472,6 @@ int OrganiserWindow::opening()
 
     const vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
     m_sel = int(ini.getInt(QStringLiteral("LastTab"), QStringLiteral("Last"), 1));
-    if (m_sel < 1 || m_sel > 8)
-        m_sel = 1;
 
     const MoneyTokens tokens = moneyTokens(moneySeparators(m_deps.locale).decimal, moneySeparators(m_deps.locale).thousands);
     GC::DECIMAL = tokens.decimal.toStdString();

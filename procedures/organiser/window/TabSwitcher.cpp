@@ -8,7 +8,8 @@ int TabSwitcher::tabChanged(int page)
     m_side.freeChartQueues();
     m_side.writeLastTab(page);
     m_side.showPage(page);
-    m_side.showOverviewChart(page == 1);
+    if (page >= 1 && page <= 8)
+        m_side.showOverviewChart(page == 1);
     switch (page) {
     case 2:
         if (m_side.mailFolderQueueEmpty()) {
