@@ -377,7 +377,6 @@ int main(int argc, char** argv)
     }
     g_server = &server;
     QString error;
-    bool met = true;
 
     const int rounds = bench::roundsArg(argc, argv, bench::kRounds);
     bench::Report report("receive", rounds);

@@ -220,7 +220,7 @@ TEST_F(SendMailTest, ThePickedAccountSendsThroughItsOwnServer)
     DatabaseSendStore store;
     controls::MailManager mm;
     mm.CaFile = other.certificateFile();
-    SendDeps deps{&store, &mm, m_folder->path(), [] { return 81234; }, [] { return 1; }, {}};
+    SendDeps deps{&store, &mm, m_folder->path(), [] { return 81234; }, [] { return 1; }, {}, {}};
     const SendResult r = sendMail(m, deps);
     ASSERT_TRUE(r.sent && r.error.isEmpty()) << r.error.toStdString();
     EXPECT_EQ(other.messages().size(), 1u);

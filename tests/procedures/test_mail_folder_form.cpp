@@ -287,10 +287,11 @@ TEST_F(MailFolders, ReceivedMailGoesOnTheServerFirstAndAFolderWhoseMailTheServer
             EXPECT_EQ(QFile::exists(f), !c.gone) << f.toStdString();
         EXPECT_EQ(server.commands().mid(heard).contains(QStringLiteral("DELE 1")), c.deleteSent);
         EXPECT_EQ(server.held().contains(QStringLiteral("uidl-1")), c.held);
-        if (c.behaviour == B::RefuseQuit)
+        if (c.behaviour == B::RefuseQuit) {
             EXPECT_TRUE(why.contains(VelmoraDll::translator().QVSTR(
                 QStringLiteral("Poslužitelj nije potvrdio kraj veze, pa brisanje nije provedeno."))))
                 << why.toStdString();
+        }
         // What stayed makes way for the next case's mail of the same id.
         query("DELETE FROM EMAIL WHERE ID = " + std::to_string(mail));
         query("DELETE FROM Inbox WHERE ID = " + std::to_string(folder));

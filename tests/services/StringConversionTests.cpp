@@ -12,7 +12,6 @@ namespace {
 const QByteArray kSibenikCp1250("\x8A" "ibenik");
 const QByteArray kSibenikUtf8("\xC5\xA0" "ibenik");
 
-QByteArray bytesOf(const char* text) { return text ? QByteArray(text) : QByteArray(); }
 
 // A wide string in task memory, as callers hand them in.
 char16_t* wide(const QString& text)
