@@ -27,8 +27,7 @@ set(KNOWN
   "procedures/organiser/panes/OrganiserPanes.cpp -> procedures/mail/MailActions.h"
   "procedures/organiser/panes/TaskPanelFill.cpp -> procedures/mail/MailActions.h"
   "procedures/organiser/window/EventChecks.cpp -> procedures/mail/MailActions.h"
-  "procedures/organiser/panes/PaneButtons.cpp -> procedures/contacts/ContactGroups.h"
-  "procedures/mail/MailFolderForm.cpp -> procedures/assembly/TreeMoves.h")
+  "procedures/organiser/panes/PaneButtons.cpp -> procedures/contacts/ContactGroups.h")
 
 set(failures)
 set(seen)

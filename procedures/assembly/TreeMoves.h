@@ -9,10 +9,8 @@ class OrganiserPanes;
 // The arrow buttons beside the mail folder, finance category and contact group trees.
 namespace organiser {
 
-// Each tree's table with its own rules (no rebuild: attachTreeMoves adds it).
-// Mail folders: an account's root and its standard folders keep their place, and a folder
-// never leaves its account.
-VelmoraDll::TreeTable mailFolderTree();
+// Each tree's table with its own rules (no rebuild: attachTreeMoves adds it); the mail
+// folders' is the mail feature's own (procedures/mail/MailFolderTree.h).
 // Finance categories: the two roots and the balance row stay; a category stays in its own
 // branch (income or expenses) and never becomes a root.
 VelmoraDll::TreeTable financeCategoryTree();

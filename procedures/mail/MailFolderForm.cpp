@@ -1,5 +1,4 @@
 #include "procedures/mail/MailFolderForm.h"
-#include "procedures/assembly/TreeMoves.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -12,6 +11,7 @@
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/mail/MailDelete.h"
+#include "procedures/mail/MailFolderTree.h"
 #include "procedures/mail/MailReport.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"

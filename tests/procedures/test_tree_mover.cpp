@@ -3,6 +3,7 @@
 #include "procedures/common/TreeMover.h"
 #include "procedures/common/OpenFiles.h"
 #include "procedures/assembly/TreeMoves.h"
+#include "procedures/mail/MailFolderTree.h"
 #include "tests/data/DataFixture.h"
 #include "tests/procedures/test_libservices.h"
 
