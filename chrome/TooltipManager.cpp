@@ -7,12 +7,14 @@
 
 CFCTOOLTIPMANAGERCLASS& CFCTOOLTIPMANAGERCLASS::instance()
 {
-    static CFCTOOLTIPMANAGERCLASS* manager = [] {
-        auto* m = new CFCTOOLTIPMANAGERCLASS(qApp); // goes with the application
-        if (qApp)
-            qApp->installEventFilter(m);
-        return m;
-    }();
+    static QPointer<CFCTOOLTIPMANAGERCLASS> manager;
+    if (!manager)
+        manager = new CFCTOOLTIPMANAGERCLASS;
+    // Asked for before the application existed, it starts watching at the next call after.
+    if (qApp && !manager->parent()) {
+        manager->setParent(qApp); // goes with the application
+        qApp->installEventFilter(manager);
+    }
     return *manager;
 }
 
