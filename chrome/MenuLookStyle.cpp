@@ -27,6 +27,13 @@ unsigned stateOf(const QStyleOption& option, const CFCMENUITEM& item)
     return s;
 }
 
+// The bar's own colour when its menu has one, else the system's.
+pxp::COLORREF barColour(const QWidget* bar)
+{
+    const CFCMENUBASE* menu = CFCMENUBASE::fromWidget(bar);
+    return menu && menu->BKRCOLOR ? menu->BKRCOLOR : CFCMENUITEMDRAWCLASS::systemMenuColour();
+}
+
 } // namespace
 
 MenuLookStyle::MenuLookStyle(CFCMENUITEMDRAWCLASS* painter) : m_painter(painter) {}
@@ -56,8 +63,9 @@ int MenuLookStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, c
         case PM_MenuHMargin:
         case PM_MenuVMargin:
         case PM_MenuBarPanelWidth:
-        case PM_MenuBarItemSpacing:
             return 0;
+        case PM_MenuBarItemSpacing:
+            return 2; // room for the shadow of an opened entry
         default:
             break;
         }
@@ -139,7 +147,7 @@ void MenuLookStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
             return;
         }
         if (element == PE_PanelMenuBar) {
-            painter->fillRect(option->rect, qc(CFCMENUITEMDRAWCLASS::systemMenuColour()));
+            painter->fillRect(option->rect, qc(barColour(widget)));
             return;
         }
     }
@@ -154,7 +162,7 @@ void MenuLookStyle::drawControl(ControlElement element, const QStyleOption* opti
         CFCMENUITEM* item = itemAt(widget, option->rect);
         if (item && item->DRAWINGCLASS && item->OWNERDRAW) {
             unsigned state = stateOf(*option, *item);
-            if (element == CE_MenuBarItem && (option->state & State_Sunken))
+            if (element == CE_MenuBarItem && ((option->state & State_Sunken) || item->FLAGSUBMENUISOPENED))
                 state |= ODS_HOTLIGHT; // the entry whose menu is open
             painter->save();
             painter->setFont(mi->font);
@@ -185,7 +193,13 @@ void MenuLookStyle::drawControl(ControlElement element, const QStyleOption* opti
         return;
     }
     if (flat() && element == CE_MenuBarEmptyArea) {
-        painter->fillRect(option->rect, qc(CFCMENUITEMDRAWCLASS::systemMenuColour()));
+        painter->fillRect(option->rect, qc(barColour(widget)));
+        // An opened entry's shadow falls beside it, outside the entry itself.
+        if (const auto* bar = qobject_cast<const QMenuBar*>(widget))
+            for (QAction* a : bar->actions())
+                if (CFCMENUITEM* item = CFCMENUITEM::fromAction(a); item && item->FLAGSUBMENUISOPENED)
+                    if (auto* xp = dynamic_cast<CFCMENUITEMDRAWCLASS_XP*>(item->DRAWINGCLASS))
+                        xp->DRAWSHADOW(bar->actionGeometry(a), *painter);
         return;
     }
     QProxyStyle::drawControl(element, option, painter, widget);

@@ -132,22 +132,44 @@ TEST(MenuManager, OpenedBarEntriesAndPopupHooks)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
+    const QRect fileRect = bar.bar()->actionGeometry(fileEntry.action());
+    EXPECT_EQ(fileRect.height(), 20);
     file.menu()->popup(window.mapToGlobal(QPoint(0, 20)));
     ASSERT_TRUE(testsupport::waitFor([&] { return file.menu()->isVisible(); }));
     EXPECT_TRUE(fileEntry.FLAGSUBMENUISOPENED);
     EXPECT_FALSE(help.FLAGSUBMENUISOPENED);
     EXPECT_EQ(log, QStringList{"init"});
+    // Opened: edges left, right and top in the popup's border colour, none at the bottom, and
+    // the two shadow columns beside it.
+    QImage image = bar.bar()->grab().toImage();
+    const auto at = [&](int x, int y) {
+        const QColor c = image.pixelColor(x, y);
+        return pxp::rgb(c.red(), c.green(), c.blue());
+    };
+    EXPECT_EQ(at(fileRect.left(), fileRect.top() + 10), look.COLOR_POPUPWINDOWBORDER);
+    EXPECT_EQ(at(fileRect.right(), fileRect.top() + 10), look.COLOR_POPUPWINDOWBORDER);
+    EXPECT_EQ(at(fileRect.left() + 10, fileRect.top()), look.COLOR_POPUPWINDOWBORDER);
+    EXPECT_NE(at(fileRect.left() + 10, fileRect.bottom()), look.COLOR_POPUPWINDOWBORDER);
+    EXPECT_EQ(at(fileRect.right() + 1, fileRect.top() + 10), look.COLOR_SHADOW_1);
+    EXPECT_EQ(at(fileRect.right() + 2, fileRect.top() + 10), look.COLOR_SHADOW_2);
+    EXPECT_NE(at(fileRect.right() + 2, fileRect.top() + 3), look.COLOR_SHADOW_2); // it starts 4 down
     file.menu()->hide();
     EXPECT_FALSE(fileEntry.FLAGSUBMENUISOPENED);
     EXPECT_EQ(log, (QStringList{"init", "uninit"}));
 
-    // The bar draws its entries in the look: a hot entry in its gradient, framed.
+    // A hot bar entry: its frame around the hot gradient.
     bar.bar()->setActiveAction(help.action());
-    bar.bar()->setActiveAction(nullptr);
-    const QImage image = bar.bar()->grab().toImage();
+    image = bar.bar()->grab().toImage();
     const QRect helpRect = bar.bar()->actionGeometry(help.action());
-    EXPECT_EQ(helpRect.height(), 20);
-    EXPECT_FALSE(image.isNull());
+    EXPECT_EQ(at(helpRect.left(), helpRect.top()), look.COLOR_ITEMBORDER);
+    // The gradient runs from its top colour to its bottom colour.
+    const auto near = [](pxp::COLORREF a, pxp::COLORREF b) {
+        return std::abs(pxp::redOf(a) - pxp::redOf(b)) + std::abs(pxp::greenOf(a) - pxp::greenOf(b)) +
+                   std::abs(pxp::blueOf(a) - pxp::blueOf(b)) < 16;
+    };
+    EXPECT_TRUE(near(at(helpRect.left() + 3, helpRect.top() + 1), look.COLOR_TOPLEVELITEMGRADIENTFROM));
+    EXPECT_TRUE(near(at(helpRect.left() + 3, helpRect.bottom() - 1), look.COLOR_TOPLEVELITEMGRADIENTTO));
+    EXPECT_NE(at(fileRect.right() + 1, fileRect.top() + 10), look.COLOR_SHADOW_1); // closed: no shadow
     manager.REMOVECALLBACK();
 }
 
