@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QMenu>
+#include <QFont>
 #include <QMenuBar>
 #include <functional>
 
@@ -187,7 +188,11 @@ TEST(Menus, SubMenusLooksAndLookups)
     EXPECT_FALSE(p.menu.ISSUBMENUSEXISTS());
     inner.ADDMENUITEM(sub, "Tip", p.counter);
     deepest.ADDMENUITEM(subsub, "FS", p.counter);
+    CFCMENUITEMDRAWCLASS_XP measurer;
+    top.SETDRAWINGCLASS(measurer);
+    const QSize alone = top.ONMEASUREITEM(QFont());
     EXPECT_EQ(top.ATTACHSUBMENU(sub), 0);
+    EXPECT_EQ(top.ONMEASUREITEM(QFont()), alone + QSize(20, 0)); // room for the arrow
     EXPECT_EQ(inner.ATTACHSUBMENU(subsub), 0);
     EXPECT_TRUE(p.menu.ISSUBMENUSEXISTS());
     EXPECT_EQ(top.GETSUBMENU(), &sub);
