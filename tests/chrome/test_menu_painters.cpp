@@ -220,6 +220,48 @@ TEST(MenuPainters, FlatLooksDrawTheirParts)
     EXPECT_EQ(at(image, ticked.left() + 9, ticked.top() + 10), pxp::rgb(0, 255, 0));
 }
 
+TEST(MenuPainters, ShortcutsAlignRightOfTheirMargin)
+{
+    // The right-most dark pixel of an entry's row: the end of its shortcut text.
+    const auto textEnd = [](const QImage& image, const QRect& r) {
+        int end = -1;
+        for (int y = r.top() + 2; y < r.bottom() - 1; ++y)
+            for (int x = r.left() + 24; x <= r.right(); ++x)
+                if (image.pixelColor(x, y).lightness() < 100)
+                    end = std::max(end, x);
+        return end;
+    };
+    SamplePopup s;
+    CFCMENUITEMDRAWCLASS_XP xp;
+    QImage image = s.grab(xp);
+    QRect row = s.rectOf(s.shortcut);
+    int end = textEnd(image, row);
+    EXPECT_LT(end, row.left() + row.width() - 4);
+    EXPECT_GE(end, row.left() + row.width() - 4 - 4);
+    // The label starts 24 pixels in.
+    int start = row.right();
+    for (int y = row.top() + 2; y < row.bottom() - 1; ++y)
+        for (int x = row.left() + 20; x < row.right(); ++x)
+            if (image.pixelColor(x, y).lightness() < 100)
+                start = std::min(start, x);
+    EXPECT_GE(start, row.left() + 24);
+    EXPECT_LE(start, row.left() + 26);
+
+    // With a sub-menu in the menu the margin is 20 and every entry 20 wider.
+    const int widthBefore = row.width();
+    CFCPOPUPMENU sub;
+    sub.CREATEMENU();
+    CFCMENUITEM more;
+    more.ADDMENUITEM(s.popup, "Više", s.counter);
+    more.ATTACHSUBMENU(sub);
+    image = s.grab(xp);
+    row = s.rectOf(s.shortcut);
+    EXPECT_EQ(row.width(), widthBefore + 20);
+    end = textEnd(image, row);
+    EXPECT_LT(end, row.left() + row.width() - 20);
+    EXPECT_GE(end, row.left() + row.width() - 20 - 4);
+}
+
 TEST(MenuPainters, Office2003WithoutGradientsIsXpWithItsColours)
 {
     SamplePopup s;
