@@ -33,6 +33,14 @@ private:
     QStringList& m_log;
 };
 
+// Counts the repaints of the line under its bar.
+class BarEntry : public Entry {
+public:
+    using Entry::Entry;
+    int lines = 0;
+    void DRAWMENUBAR1PX() override { ++lines; }
+};
+
 class HookedPopup : public CFCPOPUPMENU {
 public:
     QStringList* log = nullptr;
@@ -184,7 +192,8 @@ TEST(MenuManager, TopLevelEntriesByWindow)
     popup.CREATEMENU();
     first.CREATEMENU();
     second.CREATEMENU();
-    Entry plain("plain", log), one("one", log), two("two", log);
+    Entry plain("plain", log), two("two", log);
+    BarEntry one("one", log);
     plain.ADDMENUITEM(popup, "Obično", counter);
     one.ADDMENUITEM(first, "Prvi", counter, 1);
     two.ADDMENUITEM(second, "Drugi", counter, 1);
@@ -200,6 +209,16 @@ TEST(MenuManager, TopLevelEntriesByWindow)
     one.SETMENUITEMSTRID("Kljuc");
     EXPECT_EQ(manager.GETMENUITEMBYSTRID("Kljuc  "), &one);
     EXPECT_EQ(manager.GETMENUITEMBYSTRID("Nema"), nullptr);
+
+    // The watched window's activation repaints the line under its bar; another window's does not.
+    ASSERT_TRUE(manager.SETCALLBACK(&window));
+    QEvent activate(QEvent::WindowActivate);
+    QApplication::sendEvent(&window, &activate);
+    QApplication::sendEvent(&elsewhere, &activate);
+    EXPECT_EQ(one.lines, 1);
+    manager.REMOVECALLBACK();
+    QApplication::sendEvent(&window, &activate);
+    EXPECT_EQ(one.lines, 1);
 }
 
 TEST(MenuManager, MdiChildrenAreListedAfresh)
