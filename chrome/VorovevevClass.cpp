@@ -548,8 +548,13 @@ VOROVEVEVCLASS::~VOROVEVEVCLASS()
         m_menuBar->show();
     if (QWidget* w = window(); w && w != this)
         w->removeEventFilter(this);
-    if (m_host)
+    if (m_host) {
+        // The host takes its slot back.
+        if (QWidget* parent = parentWidget(); parent && parent->layout() && parent->layout()->indexOf(this) >= 0 &&
+                                             m_host->parentWidget() == parent)
+            delete parent->layout()->replaceWidget(this, m_host);
         m_host->show();
+    }
 }
 
 void VOROVEVEVCLASS::setPopupHook(std::function<long(const QStringList&)> hook) { popupHookRef() = std::move(hook); }

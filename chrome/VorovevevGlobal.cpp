@@ -20,7 +20,13 @@ std::function<QWidget*()>& activeHook()
 }
 } // namespace
 
-VOROVEVEVGLOBALCLASS::~VOROVEVEVGLOBALCLASS() = default;
+VOROVEVEVGLOBALCLASS::~VOROVEVEVGLOBALCLASS()
+{
+    // The toolbar must not call back into a facade that is gone.
+    Lock lock(m_crit);
+    if (m_toolbar)
+        m_toolbar->SETGLOBAL(nullptr);
+}
 
 QWidget* VOROVEVEVGLOBALCLASS::activeContext()
 {
