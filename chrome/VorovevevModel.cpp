@@ -1111,8 +1111,23 @@ void Model::leaveMenuMode()
     CLEARMENUACTIVE(0);
 }
 
+void Model::trackDropArrow(long x, long y)
+{
+    // A pressed split button knows whether the cursor is over its arrow part.
+    for (Band& b : BANDQ)
+        for (Item& i : b.CONTROLQ)
+            if (DropButtonClass* d = i.dropButton(); d && d->BSPLIT) {
+                const bool over = i.BPUSHED && DropButtonClass::arrowArea(i.RAREA).contains(x, y);
+                if (over != d->BDROPPED) {
+                    d->BDROPPED = over;
+                    REFRESH(false);
+                }
+            }
+}
+
 void Model::TAKEMOUSEMOVEEVENT(long x, long y)
 {
+    trackDropArrow(x, y);
     if (RLASTHOVEREDRECT.contains(x, y)) {
         const bool keyboardSwitch = NTRACKINGMODE && NLASTHOVEREDID != OPENMENUID &&
                                     (x != PMOUSEKEYX || y != PMOUSEKEYY) && PMOUSEKEYX >= 0 && PMOUSEKEYY >= 0;
@@ -1219,6 +1234,7 @@ void Model::TAKEMOUSEBUTTONEVENT(int button, long x, long y)
                     if (i.BHOVERED) {
                         i.BPUSHED = true;
                         changed = true;
+                        trackDropArrow(x, y);
                     }
                     continue;
                 }

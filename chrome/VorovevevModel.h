@@ -515,6 +515,7 @@ protected:
     // Runs an item after a click (button 1) or from code (button 0).
     void runItem(long id, int button, bool fromCode);
     void clearRadioRun(long id);
+    void trackDropArrow(long x, long y);
     void deleteOne(long id);
 
     mutable std::recursive_mutex m_crit;

@@ -2,6 +2,7 @@
 
 #include "chrome/ChromeGlobals.h"
 #include "chrome/ControlStates.h"
+#include "controls/Images.h"
 
 #include <QDir>
 #include <QFile>
@@ -120,7 +121,7 @@ QString findResourceIcon(const QString& wanted)
     const QString key = GETICONNAME(wanted).toLower();
     const QString stem = QFileInfo(wanted).completeBaseName().toLower();
     QString byStem;
-    const QDir dir(QStringLiteral(":/icons"));
+    const QDir dir(QStringLiteral(":/velmora/icons"));
     for (const QString& entry : dir.entryList(QDir::Files)) {
         if (GETICONNAME(entry).toLower() == key)
             return dir.filePath(entry);
@@ -130,9 +131,8 @@ QString findResourceIcon(const QString& wanted)
     return byStem;
 }
 
-QImage imageFrom(const QString& path, int width, int height)
+QImage imageFrom(const QIcon& icon, int width, int height)
 {
-    const QIcon icon(path);
     if (icon.isNull())
         return {};
     QImage image = icon.pixmap(QSize(width, height)).toImage();
@@ -153,13 +153,18 @@ QImage LOADICON(const QString& name, int width, int height)
     if (const LibraryIcon lib = parseLibraryIcon(trimmed, width); lib.valid) {
         // A library's icons are not on this system; the program may carry them as "<file>_<n>".
         const QString path = findResourceIcon(QFileInfo(lib.file).fileName() + u'_' + QString::number(lib.index));
-        return path.isEmpty() ? QImage() : imageFrom(path, width, height);
+        return path.isEmpty() ? QImage() : imageFrom(QIcon(path), width, height);
     }
+    // The program's own images first ("~name", a file, a built-in drawing of that base name),
+    // then a drawing whose name matches with "." as "_" in any case.
+    const QImage own = imageFrom(controls::imageIcon(QString(), trimmed), width, height);
+    if (!own.isNull())
+        return own;
     const QString resource = findResourceIcon(trimmed);
     if (!resource.isEmpty())
-        return imageFrom(resource, width, height);
+        return imageFrom(QIcon(resource), width, height);
     if (QFile::exists(trimmed))
-        return imageFrom(trimmed, width, height);
+        return imageFrom(QIcon(trimmed), width, height);
     return {};
 }
 

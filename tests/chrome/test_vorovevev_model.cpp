@@ -51,12 +51,12 @@ struct Toolbar : Model {
         for (Band& b : BANDQ) {
             b.RAREA = {0, 0, 1000, 26};
             for (Item& i : b.CONTROLQ) {
-                i.RAREA = {x, 2, x + 20, 24};
-                x += 21;
+                i.RAREA = {x, 2, x + 30, 24};
+                x += 31;
             }
         }
     }
-    static long centre(long id, const Model& m) { return m.GETCONTROL(id)->RAREA.left + 10; }
+    static long centre(long id, const Model& m) { return m.GETCONTROL(id)->RAREA.left + 8; }
     void click(long id) { press(id), release(id); }
     void press(long id)
     {
@@ -451,10 +451,15 @@ TEST(ToolbarInput, DropAndSplitButtons)
     tb.answers = {{DropAnswer::Chosen, tb.GETCONTROL(30)->dropButton()->answerFor(2)},
                   {DropAnswer::Chosen, tb.GETCONTROL(30)->dropButton()->answerFor(1)},
                   {DropAnswer::Cancelled, 0}};
+    const long arrowX = tb.GETCONTROL(30)->RAREA.right - 5;
     for (int i = 0; i < 3; ++i) {
-        tb.press(30);
-        tb.GETCONTROL(30)->dropButton()->BDROPPED = true;
-        tb.release(30);
+        tb.moveTo(arrowX);
+        tb.BLEFTFLAG = true;
+        tb.TAKEMOUSEBUTTONEVENT(1, arrowX, 10);
+        EXPECT_TRUE(tb.GETCONTROL(30)->dropButton()->BDROPPED);
+        tb.BLEFTFLAG = false;
+        tb.TAKEMOUSEBUTTONEVENT(1, arrowX, 10);
+        EXPECT_FALSE(tb.GETCONTROL(30)->dropButton()->BDROPPED);
     }
     EXPECT_EQ(tb.listsShown, 3);
     ASSERT_EQ(tb.events.size(), 3u); // the cancelled list ends the click

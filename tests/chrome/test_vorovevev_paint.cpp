@@ -82,6 +82,12 @@ TEST(ToolbarColors, Helpers)
     EXPECT_FALSE(parseLibraryIcon(QStringLiteral("Open.ico"), 16).valid);
     EXPECT_FALSE(parseLibraryIcon(QStringLiteral("a.dll[x]"), 16).valid);
     EXPECT_TRUE(LOADICON(QStringLiteral("no-such-icon.ico"), 16, 16).isNull());
+    // The program's own drawings, by base name or with "." as "_" in any case.
+    for (const char* name : {"printer.ico", "~printer.ico", "PRINTER_SVG", "1311020374_Open.ico"}) {
+        const QImage icon = LOADICON(QString::fromUtf8(name), 16, 16);
+        EXPECT_EQ(icon.size(), QSize(16, 16)) << name;
+    }
+    EXPECT_TRUE(LOADICON(QStringLiteral("shell32.dll[3]"), 16, 16).isNull());
 }
 
 TEST(ToolbarColors, GreyIcon)
