@@ -35,6 +35,12 @@ std::function<long(const QStringList&)>& popupHookRef()
     return hook;
 }
 
+std::function<void(QMenu&, const VOROVEVEVCLASS&)>& popupStylerRef()
+{
+    static std::function<void(QMenu&, const VOROVEVEVCLASS&)> styler;
+    return styler;
+}
+
 QRect toQRect(const Rect& r) { return QRect(int(r.left), int(r.top), int(r.width()), int(r.height())); }
 
 int dpiOf(const QWidget* w)
@@ -560,6 +566,44 @@ VOROVEVEVCLASS::~VOROVEVEVCLASS()
 void VOROVEVEVCLASS::setPopupHook(std::function<long(const QStringList&)> hook) { popupHookRef() = std::move(hook); }
 const std::function<long(const QStringList&)>& VOROVEVEVCLASS::popupHook() { return popupHookRef(); }
 
+void VOROVEVEVCLASS::setPopupStyler(std::function<void(QMenu&, const VOROVEVEVCLASS&)> styler)
+{
+    popupStylerRef() = std::move(styler);
+}
+
+void VOROVEVEVCLASS::stylePopup(QMenu& popup) const
+{
+    if (MENUSTYLE >= 0 && popupStylerRef())
+        popupStylerRef()(popup, *this);
+}
+
+long VOROVEVEVCLASS::CALCULATEMENUHOTKEYX(const QMenu& popup) const
+{
+    QStringList texts;
+    for (const QAction* a : popup.actions())
+        texts << a->text();
+    return menuHotKeyX(texts, measurer());
+}
+
+// Hosted controls are reached with Tab in the order they stand on the toolbar.
+void VOROVEVEVCLASS::REVERSECWTABORDER()
+{
+    QWidget* previous = nullptr;
+    for (const Band& b : BANDQ)
+        for (const Item& i : b.CONTROLQ) {
+            QWidget* w = nullptr;
+            if (const CwContainerClass* h = containerOf(&i))
+                w = h->m_control;
+            else if (const DropComboClass* c = comboOf(&i))
+                w = c->m_widget;
+            if (!w)
+                continue;
+            if (previous)
+                QWidget::setTabOrder(previous, w);
+            previous = w;
+        }
+}
+
 void VOROVEVEVCLASS::INITCONTROL(QWidget* host, bool autoResize)
 {
     if (INITED || !host)
@@ -584,6 +628,7 @@ void VOROVEVEVCLASS::INITCONTROL(QWidget* host, bool autoResize)
 void VOROVEVEVCLASS::INIT()
 {
     Model::INIT();
+    REVERSECWTABORDER();
     layoutNow();
     update();
 }
@@ -621,11 +666,18 @@ void VOROVEVEVCLASS::REFRESH(bool recalculate)
 
 void VOROVEVEVCLASS::updateMdiState()
 {
+    const bool was = BMDIVISIBLE;
     BMDIVISIBLE = false;
     if (QWidget* w = window())
-        if (auto* area = w->findChild<QMdiArea*>())
+        if (auto* area = w->findChild<QMdiArea*>()) {
+            // The child windows tell when they are maximised or restored.
+            for (QMdiSubWindow* sub : area->subWindowList())
+                sub->installEventFilter(this);
             if (QMdiSubWindow* first = area->subWindowList().value(0))
                 BMDIVISIBLE = first->isMaximized();
+        }
+    if (was != BMDIVISIBLE)
+        update();
 }
 
 void VOROVEVEVCLASS::layoutNow()
@@ -789,7 +841,15 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
         }
         return false;
     }
+    if (watched == window() && e->type() == QEvent::Close && e->isAccepted()) {
+        std::lock_guard<std::recursive_mutex> lock(CRIT());
+        BISCLOSING = true;
+    }
     if (watched == window() && (e->type() == QEvent::Resize || e->type() == QEvent::WindowStateChange)) {
+        updateMdiState();
+        update();
+    }
+    if (qobject_cast<QMdiSubWindow*>(watched) && e->type() == QEvent::WindowStateChange) {
         updateMdiState();
         update();
     }
@@ -803,6 +863,7 @@ long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, c
     if (popupHookRef())
         return popupHookRef()(texts);
     QMenu menu(this);
+    stylePopup(menu);
     QList<QAction*> actions;
     for (int i = 0; i < texts.size(); ++i) {
         if (texts[i] == QLatin1String("-")) {
@@ -979,6 +1040,7 @@ void VOROVEVEVCLASS::OPENMENU(long id)
     QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false);
     QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
     m_openPopup = popup;
+    stylePopup(*popup);
     popup->installEventFilter(this);
     startHoverTimer();
     QAction* chosen = nullptr;

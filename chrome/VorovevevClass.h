@@ -85,6 +85,11 @@ public:
     // 1-based position (0: none).
     static void setPopupHook(std::function<long(const QStringList& texts)> hook);
     static const std::function<long(const QStringList&)>& popupHook();
+    // Where the popups take their look: called for every popup the toolbar shows while its
+    // menu style is 0 or more (-1 leaves the popups to the desktop style).
+    static void setPopupStyler(std::function<void(QMenu& popup, const VOROVEVEVCLASS& toolbar)> styler);
+    // The shortcut column of a popup: the widest text after a tab (at most 99 characters) + 10.
+    long CALCULATEMENUHOTKEYX(const QMenu& popup) const;
 
 signals:
     // Every TAKEEVENT, for the window that holds the toolbar.
@@ -108,6 +113,8 @@ private:
     void closingGuard();
     void updateMdiState();
     long showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked = {});
+    void stylePopup(QMenu& popup) const;
+    void REVERSECWTABORDER();
 
     ptb::ColorTable m_colors{};
     bool m_colorsSet = false;

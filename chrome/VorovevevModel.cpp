@@ -82,6 +82,20 @@ QString customizeMenuText(const std::vector<Band>& bands, const QString& customi
     return text + QStringLiteral("-|") + customizeText;
 }
 
+long menuHotKeyX(const QStringList& texts, const Measurer& measure)
+{
+    long widest = 0;
+    bool any = false;
+    for (const QString& t : texts) {
+        const qsizetype tab = t.indexOf(u'\t');
+        if (tab < 0)
+            continue;
+        any = true;
+        widest = std::max<long>(widest, measure.textWidth(t.mid(tab + 1).left(99)));
+    }
+    return any ? widest + 10 : 0;
+}
+
 long comboListHeight(long strings, long maxCount)
 {
     long n = strings;

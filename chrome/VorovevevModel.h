@@ -524,6 +524,10 @@ protected:
     PGLOBALHOOK* m_global = nullptr;
 };
 
+// The shortcut column of a popup menu: the widest text after a tab (at most 99 characters),
+// measured in the toolbar font, + 10; 0 when no text holds a tab.
+long menuHotKeyX(const QStringList& texts, const Measurer& measure);
+
 // ---- combo boxes ----
 // The drop-down list's height for n strings: 15 pixels a row, capped by NMAXCOUNT when set.
 long comboListHeight(long strings, long maxCount);

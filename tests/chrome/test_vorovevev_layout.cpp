@@ -229,3 +229,14 @@ TEST(ToolbarLayout, MenuBandWindowButtonsAreLaidOutAlways)
     EXPECT_EQ(tb.GETBAND(100)->RAREA.right, 399); // the menu band spans the row
     EXPECT_EQ(tb.GETBAND(1)->RAREA.top, 24);
 }
+
+TEST(ToolbarLayout, PopupShortcutColumn)
+{
+    const FixedMeasurer m;
+    EXPECT_EQ(menuHotKeyX({QStringLiteral("Open\tCtrl+O"), QStringLiteral("Save as\tCtrl+Shift+S"),
+                           QStringLiteral("Close")},
+                          m),
+              12 * 6 + 10);
+    EXPECT_EQ(menuHotKeyX({QStringLiteral("Open"), QStringLiteral("Close")}, m), 0);
+    EXPECT_EQ(menuHotKeyX({QStringLiteral("x\t") + QString(150, u'a')}, m), 99 * 6 + 10);
+}

@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -290,6 +293,59 @@ TEST(ToolbarWidget, RightKeyInAnOpenPopupMovesToTheNextTitle)
     QTest::mouseClick(tb, Qt::LeftButton, {}, QPoint(int(r.left + 5), int(r.top + 5)));
     EXPECT_TRUE(waitFor([&] { return editOpened; }));
     EXPECT_TRUE(waitFor([&] { return !tb->HASOPENMENU; }));
+}
+
+TEST(ToolbarWidget, WindowButtonsOfAMaximisedChildAndThePopupsLook)
+{
+    QMainWindow main;
+    main.menuBar()->addMenu(QStringLiteral("&File"))->addAction(QStringLiteral("&Open\tCtrl+O"));
+    auto* central = new QWidget;
+    auto* layout = new QVBoxLayout(central);
+    auto* host = new QWidget;
+    auto* area = new QMdiArea;
+    layout->addWidget(host);
+    layout->addWidget(area, 1);
+    main.setCentralWidget(central);
+    main.resize(500, 300);
+    QPointer<QMdiSubWindow> child = area->addSubWindow(new QLabel(QStringLiteral("child")));
+    auto* tb = new VOROVEVEVCLASS;
+    tb->INITCONTROL(host, true);
+    tb->ADDMENU(100);
+    tb->INIT();
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    child->showNormal();
+    tb->repaint();
+    EXPECT_FALSE(tb->BMDIVISIBLE);
+    child->showMaximized();
+    EXPECT_TRUE(waitFor([&] { return tb->BMDIVISIBLE; }));
+
+    // The popups take the look the styler gives them only while a menu style is set.
+    int styled = 0;
+    VOROVEVEVCLASS::setPopupStyler([&](QMenu&, const VOROVEVEVCLASS&) { ++styled; });
+    testsupport::OnScopeExit noStyler([] { VOROVEVEVCLASS::setPopupStyler({}); });
+    PopupHook hook([](const QStringList&) { return 0; });
+    tb->OPENMENU(100);
+    EXPECT_EQ(styled, 0);
+    tb->SETMENUSTYLE(2);
+    tb->MENUISCLOSING = false;
+    tb->OPENMENU(100);
+    EXPECT_EQ(styled, 1);
+    EXPECT_EQ(tb->CALCULATEMENUHOTKEYX(*tb->menuAction(100)->menu()),
+              tb->measurer().textWidth(QStringLiteral("Ctrl+O")) + 10);
+
+    // The close button closes the maximised child.
+    ASSERT_TRUE(waitFor([&] { return tb->GETCONTROL(-3)->RAREA.width() > 0; }));
+    const Rect r = tb->GETCONTROL(-3)->RAREA;
+    const QPoint p(int(r.left + 4), int(r.top + 4));
+    ASSERT_TRUE(waitFor([&] { return !tb->MENUISCLOSING; }));
+    QTest::mouseMove(tb, p);
+    QTest::mouseClick(tb, Qt::LeftButton, {}, p);
+    EXPECT_TRUE(waitFor([&] { return !child || child->isHidden(); }));
+
+    EXPECT_FALSE(tb->ISCLOSING());
+    main.close();
+    EXPECT_TRUE(tb->ISCLOSING());
 }
 
 TEST(ToolbarWidget, ComboAndEntryReportTheirEvents)
