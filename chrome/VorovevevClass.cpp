@@ -495,6 +495,7 @@ private:
         const long band = long(m_list->item(row)->data(Qt::UserRole).toLongLong());
         const long other = long(m_list->item(to)->data(Qt::UserRole).toLongLong());
         // Bands not listed keep their places: the two listed bands change places.
+        std::lock_guard<std::recursive_mutex> lock(m_tb->CRIT());
         size_t a = 0, b = 0;
         for (size_t i = 0; i < m_tb->BANDQ.size(); ++i) {
             if (m_tb->BANDQ[i].ID == band)
@@ -633,12 +634,11 @@ void VOROVEVEVCLASS::INIT()
     update();
 }
 
-bool VOROVEVEVCLASS::themesActive() const { return PXPGlobal.ISTHEMEACTIVE(); }
 
 void VOROVEVEVCLASS::SETDEFAULTCOLORS()
 {
     const bool follow = USETHEMECOLORS && themesActive();
-    ptb::SETDEFAULTCOLORS(m_colors, follow, [](long i) { return PXPGlobal.GETCOLOR(i); });
+    ptb::SETDEFAULTCOLORS(m_colors, follow, [this](long i) { return m_pxp ? m_pxp->GETCOLOR(i) : 0; });
     m_colorsSet = true;
 }
 

@@ -71,7 +71,6 @@ public:
     void tooltipChanged(long id) override;
     void hotKeyAdded(long id, QChar key) override;
     void hotKeyRemoved(long id) override;
-    bool themesActive() const override;
 
     // The colour table, filled at the first paint after a colour or theme change.
     long GETCOLOR(long index);

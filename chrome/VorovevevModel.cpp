@@ -290,7 +290,10 @@ long SpacerClass::MEASUREWIDTH(const Model&, const Band&, const Item& item, cons
 
 // ---------------------------------------------------------------- the model
 
-Model::Model() = default;
+Model::Model()
+    : m_pxp(&PXPGlobal)
+{
+}
 
 Model::~Model()
 {
@@ -301,8 +304,15 @@ Model::~Model()
                 item.PCONTROL->KILL(*this, item);
 }
 
-bool Model::themeServicePresent() const { return true; }
-bool Model::themesActive() const { return PXPGlobal.ISTHEMEACTIVE(); }
+void Model::SETPXP(PXPGLOBALCLASS* service)
+{
+    m_pxp = service;
+    SETSTYLE(STYLE);
+}
+
+bool Model::GETPXPREFERENCES() const { return m_pxp && m_pxp->ISTHEMEACTIVE(); }
+bool Model::themeServicePresent() const { return m_pxp != nullptr; }
+bool Model::themesActive() const { return GETPXPREFERENCES(); }
 
 void Model::SETFONT(const QString& face, long points)
 {
@@ -373,6 +383,7 @@ void Model::INIT()
 
 void Model::ADDBAND(long band, unsigned long flags, const QString& name, int kind)
 {
+    Lock lock(m_crit);
     if (GETBAND(band))
         return;
     Band b;
@@ -398,6 +409,7 @@ void Model::ADDBAND(long band, unsigned long flags, const QString& name, int kin
 
 void Model::DELETEBAND(long band)
 {
+    Lock lock(m_crit);
     auto it = std::find_if(BANDQ.begin(), BANDQ.end(), [&](const Band& b) { return b.ID == band; });
     if (it == BANDQ.end())
         return;
@@ -587,6 +599,7 @@ long Model::GETCONTROLBANDID(long id) const
 
 bool Model::MOVEBAND(long band, int direction)
 {
+    Lock lock(m_crit);
     for (size_t i = 0; i < BANDQ.size(); ++i) {
         if (BANDQ[i].ID != band)
             continue;
@@ -624,6 +637,7 @@ const Item* Model::GETCONTROL(long id) const { return const_cast<Model*>(this)->
 
 bool Model::insertItem(long band, Item item, long after)
 {
+    Lock lock(m_crit);
     Band* b = GETBAND(band);
     if (!b)
         return false;
@@ -773,6 +787,7 @@ void Model::ADDDROPITEM(long id, const QString& text, long itemId)
 
 void Model::deleteOne(long id)
 {
+    Lock lock(m_crit);
     size_t b, i;
     if (!locate(id, b, i))
         return;
@@ -789,6 +804,7 @@ void Model::deleteOne(long id)
 
 void Model::DELETECONTROL(long id)
 {
+    Lock lock(m_crit);
     const Item* item = GETCONTROL(id);
     if (!item)
         return;
@@ -804,12 +820,14 @@ void Model::DELETECONTROL(long id)
 
 QString Model::GETTEXT(long id) const
 {
+    Lock lock(m_crit);
     const Item* item = GETCONTROL(id);
     return item ? item->SZCAPTION : QStringLiteral("0");
 }
 
 void Model::SETTEXT(long id, const QString& text)
 {
+    Lock lock(m_crit);
     if (Item* item = GETCONTROL(id)) {
         item->SZCAPTION = text.left(255);
         REFRESH(true);

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <deque>
+class PXPGLOBALCLASS;
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -367,6 +368,11 @@ public:
     // 0 no tooltips, 1 tooltips, 2 balloon tooltips; any other value acts as 0.
     void SETTOOLTIPMODE(int mode);
     int GETTOOLTIPMODE() const { return TOOLTIPMODE; }
+    // The theme service the toolbar follows (the process-wide one unless set; null: none, and
+    // no style 3).
+    void SETPXP(PXPGLOBALCLASS* service);
+    // Whether a theme service is set and it reports themes active.
+    bool GETPXPREFERENCES() const;
     // Whether the theme service is there and reports themes active (overridable for tests).
     virtual bool themeServicePresent() const;
     virtual bool themesActive() const;
@@ -519,6 +525,7 @@ protected:
     void deleteOne(long id);
 
     mutable std::recursive_mutex m_crit;
+    PXPGLOBALCLASS* m_pxp;
     std::vector<HotKey> m_hotKeys;
     std::deque<StringRecord> m_strings;
     PGLOBALHOOK* m_global = nullptr;

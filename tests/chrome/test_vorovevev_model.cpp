@@ -309,6 +309,12 @@ TEST(ToolbarModel, StyleValidation)
     tb.SETMENUSTYLE(-1);
     EXPECT_EQ(tb.GETMENUSTYLE(), 0);
 
+    Model plain;
+    plain.SETPXP(nullptr);
+    plain.SETSTYLE(3);
+    EXPECT_EQ(plain.GETSTYLE(), 0);
+    EXPECT_FALSE(plain.GETPXPREFERENCES());
+
     tb.SETTOOLTIPMODE(5);
     EXPECT_EQ(tb.GETTOOLTIPMODE(), 0);
     tb.SETTOOLTIPMODE(2);

@@ -231,6 +231,14 @@ TEST(ToolbarWidget, MenuBandOpensPopupsByClickAndAltKey)
     EXPECT_EQ(ids, (std::vector<long>{100, 101, -4, -1, -2, -3}));
     EXPECT_EQ(tb->GETBAND(200), nullptr);
     EXPECT_TRUE(main.menuBar()->isHidden());
+    // The entries follow the window menu's enabled and shown states.
+    edit->menuAction()->setEnabled(false);
+    EXPECT_FALSE(tb->GETENABLED(101));
+    edit->menuAction()->setEnabled(true);
+    EXPECT_TRUE(tb->GETENABLED(101));
+    edit->menuAction()->setVisible(false);
+    EXPECT_FALSE(tb->GETVISIBLE(101));
+    edit->menuAction()->setVisible(true);
     tb->INIT();
     main.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
