@@ -113,6 +113,9 @@ public:
     {
         if (!m_widget)
             return;
+        // The field follows the toolbar's font.
+        if (const QFont f = m_tb->measurer().font(); m_widget->font() != f)
+            m_widget->setFont(f);
         m_widget->setGeometry(toQRect(comboFieldArea(A, NPROMPTWIDTH, RPROMPT)));
         if (auto* combo = qobject_cast<QComboBox*>(m_widget.data()))
             combo->setMaxVisibleItems(NMAXCOUNT > 0 ? int(NMAXCOUNT) : std::max(1, combo->count()));
@@ -823,6 +826,7 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
                 if (next && next != OPENMENUID) {
                     CLEARMENUACTIVE(0);
                     REOPENMENUID = next;
+                    BSELECTFIRST = true;
                     const QPoint c = mapFromGlobal(QCursor::pos());
                     PMOUSEKEYX = c.x();
                     PMOUSEKEYY = c.y();
@@ -1044,6 +1048,8 @@ void VOROVEVEVCLASS::OPENMENU(long id)
     popup->installEventFilter(this);
     startHoverTimer();
     QAction* chosen = nullptr;
+    const bool selectFirst = BSELECTFIRST;
+    BSELECTFIRST = false;
     if (popupHookRef()) {
         QStringList texts;
         for (QAction* a : popup->actions())
@@ -1059,7 +1065,9 @@ void VOROVEVEVCLASS::OPENMENU(long id)
                 break;
             }
         // Opened from the keyboard, the popup highlights its first entry.
-        chosen = popup->exec(at, BHOTKEYACTIVE || REOPENMENUID ? first : nullptr);
+        if (selectFirst && first)
+            QTimer::singleShot(0, popup, [popup, first] { popup->setActiveAction(first); });
+        chosen = popup->exec(at);
     }
     if (popup)
         popup->removeEventFilter(this);

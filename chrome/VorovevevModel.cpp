@@ -1377,6 +1377,7 @@ bool Model::TAKEMENUCHAR(QChar character)
         if (!m || m->SZHOTKEY != wanted)
             continue;
         if (i.BVISIBLE && i.BENABLED) {
+            BSELECTFIRST = true;
             NTRACKINGMODE = true;
             REOPENMENUID = i.ID;
             RMENUBAR = b->RAREA;

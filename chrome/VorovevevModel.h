@@ -343,6 +343,7 @@ public:
     bool BHOTKEYACTIVE = false;
     bool NTRACKINGMODE = false;
     bool HASOPENMENU = false;
+    bool BSELECTFIRST = false; // the next popup highlights its first entry (opened from the keyboard)
     bool MENUISCLOSING = false;
     long OPENMENUID = 0;
     long REOPENMENUID = 0;
