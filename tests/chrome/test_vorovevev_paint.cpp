@@ -213,3 +213,40 @@ TEST(ToolbarPaint, AnIconThatFailsIsNotRetriedUntilRenamed)
     tb.SETICON(10, QStringLiteral("other.ico"));
     EXPECT_FALSE(tb.GETCONTROL(10)->iconFailed);
 }
+
+TEST(ToolbarPaint, TabsProcessButtonsAndSeparators)
+{
+    Toolbar tb;
+    tb.INITED = true;
+    tb.ADDBAND(1, BAND_NOGRIP | BAND_NOCUSTOMIZE, QStringLiteral("A"));
+    tb.ADDPROCESSBUTTON(1, 10, QStringLiteral("Order"));
+    tb.ADDSEPARATOR(1, 11);
+    tb.ADDBUTTON(1, 12, QStringLiteral("x"));
+    tb.ADDBAND(2, BAND_NOGRIP | BAND_NOCUSTOMIZE, QStringLiteral("Tabs"), BAND_TAB);
+    tb.ADDBUTTON(2, 20, QStringLiteral("One"));
+    tb.ADDBUTTON(2, 21, QStringLiteral("Two"));
+    tb.SETACTIVETAB(2, 2);
+    const ColorTable c = defaults();
+    const QImage image = renderToImage(tb, c, 300, 27);
+
+    // The process button: outline in 39 along its top, a pointed right end whose corners show
+    // the band behind it.
+    const Rect p = tb.GETCONTROL(10)->RAREA;
+    const long e = p.height() / 2;
+    EXPECT_EQ(at(image, p.left + 5, p.top), colour(c[39]));
+    EXPECT_EQ(at(image, p.right - 1, p.top + e), colour(c[39]));
+    EXPECT_NE(at(image, p.right - 2, p.top + 1), colour(c[39]));
+
+    // The separator: a dark line in 37 with a light line in 31 beside it.
+    const Rect s = tb.GETCONTROL(11)->RAREA;
+    const long x = s.left + s.width() / 2;
+    EXPECT_EQ(at(image, x, s.top + 5), colour(c[37]));
+    EXPECT_EQ(at(image, x + 1, s.top + 5), colour(c[31]));
+
+    // Tabs: outlined in 38; the active one filled 42 → 43, the other 33 → 34.
+    const Rect one = tb.GETCONTROL(20)->RAREA, two = tb.GETCONTROL(21)->RAREA;
+    EXPECT_EQ(at(image, one.left + 8, one.top + 2), colour(c[38]));
+    EXPECT_TRUE(near(at(image, two.left + 2, two.top + 10), colour(c[42]), 2));
+    EXPECT_TRUE(near(at(image, one.left + 2, one.top + 6), colour(c[33]), 10));
+    EXPECT_EQ(tb.GETACTIVETAB(2), 2);
+}
