@@ -401,6 +401,10 @@ CwContainerClass* containerOf(const Item* item)
     return item && item->NTYPE == KIND_CWCONTAINER ? static_cast<CwContainerClass*>(item->PCONTROL.get()) : nullptr;
 }
 
+// The top strip of a main window the toolbar owns: the toolbar above the window's contents.
+class ToolbarStrip : public QWidget {
+};
+
 // ---------------------------------------------------------------- the customize dialog
 
 class CustomizeDialog : public QDialog {
@@ -558,6 +562,18 @@ VOROVEVEVCLASS::~VOROVEVEVCLASS()
         m_menuBar->show();
     if (QWidget* w = window(); w && w != this)
         w->removeEventFilter(this);
+    // The window's own contents go back to being its central widget, unless the window is
+    // going (its strip is then mid-destruction and no longer a strip).
+    if (auto* strip = dynamic_cast<ToolbarStrip*>(parentWidget()); strip && m_mainWindow &&
+                                                                    m_mainWindow->centralWidget() == strip) {
+        setParent(nullptr);
+        if (m_central) {
+            m_central->setParent(nullptr);
+            m_mainWindow->setCentralWidget(m_central); // deletes the strip
+        } else {
+            m_mainWindow->setCentralWidget(nullptr);
+        }
+    }
     if (m_host) {
         // The host takes its slot back.
         if (QWidget* parent = parentWidget(); parent && parent->layout() && parent->layout()->indexOf(this) >= 0 &&
@@ -608,9 +624,37 @@ void VOROVEVEVCLASS::REVERSECWTABORDER()
         }
 }
 
+void VOROVEVEVCLASS::INITCONTROL(QMainWindow* window, bool autoResize)
+{
+    if (INITED || !window || m_host)
+        return;
+    // The window's toolbar: the strip at the top of its client area, above its own contents.
+    m_autoResize = autoResize;
+    m_mainWindow = window;
+    ISTOOLBAR = true;
+    m_central = window->takeCentralWidget();
+    auto* strip = new ToolbarStrip;
+    auto* layout = new QVBoxLayout(strip);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(this);
+    if (m_central)
+        layout->addWidget(m_central, 1);
+    else
+        layout->addStretch(1);
+    window->setCentralWidget(strip);
+    m_colorsSet = false;
+    FIRSTCALCULATE = true;
+    window->installEventFilter(this);
+}
+
 void VOROVEVEVCLASS::INITCONTROL(QWidget* host, bool autoResize)
 {
-    if (INITED || !host)
+    if (auto* main = qobject_cast<QMainWindow*>(host)) {
+        INITCONTROL(main, autoResize);
+        return;
+    }
+    if (INITED || !host || m_mainWindow)
         return;
     m_autoResize = autoResize;
     m_host = host;
@@ -995,7 +1039,7 @@ void VOROVEVEVCLASS::ADDMENU(long band, unsigned long flags, QMenuBar* bar)
         m_menuActions << a;
         if (const QChar c = hotKeyChar(a->text()); !c.isNull()) {
             auto* sc = new QShortcut(QKeySequence(Qt::ALT | QKeyCombination(Qt::Key(c.toUpper().unicode())).key()),
-                                     window());
+                                     this);
             connect(sc, &QShortcut::activated, this, [this, c] {
                 TAKEMENUCHAR(c);
                 startHoverTimer();
@@ -1117,9 +1161,8 @@ void VOROVEVEVCLASS::tooltipChanged(long) {}
 void VOROVEVEVCLASS::hotKeyAdded(long id, QChar key)
 {
     hotKeyRemoved(id);
-    QWidget* w = window();
-    auto* sc = new QShortcut(QKeySequence(Qt::ALT | QKeyCombination(Qt::Key(key.toUpper().unicode())).key()),
-                             w ? w : this);
+    // Owned by the toolbar: active while its window is, gone with it.
+    auto* sc = new QShortcut(QKeySequence(Qt::ALT | QKeyCombination(Qt::Key(key.toUpper().unicode())).key()), this);
     const long code = 0x400 + long(key.toUpper().unicode());
     connect(sc, &QShortcut::activated, this, [this, code] { TAKEHOTKEY(code); });
     m_shortcuts[id] = sc;

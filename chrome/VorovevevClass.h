@@ -16,6 +16,7 @@ class QAbstractButton;
 class QAction;
 class QComboBox;
 class QLineEdit;
+class QMainWindow;
 class QMenu;
 class QMenuBar;
 class QShortcut;
@@ -30,6 +31,9 @@ public:
     // Takes the host's place in its parent (its layout slot or its geometry); the host is hidden
     // and comes back when the toolbar goes. With auto-resize the toolbar takes its rows' height.
     void INITCONTROL(QWidget* host, bool autoResize = true);
+    // The toolbar owns the window's toolbar: the strip above the window's own contents.
+    void INITCONTROL(QMainWindow* window, bool autoResize = true);
+    bool ISTOOLBAR = false;
     void INIT() override;
 
     // The window's menu bar as a menu band (one entry per top-level menu, a filler and the
@@ -119,6 +123,8 @@ private:
     bool m_colorsSet = false;
     bool m_autoResize = true;
     QPointer<QWidget> m_host;
+    QPointer<QMainWindow> m_mainWindow;
+    QPointer<QWidget> m_central;
     QPointer<QMenuBar> m_menuBar;
     QList<QPointer<QAction>> m_menuActions;
     QPointer<QMenu> m_openPopup;

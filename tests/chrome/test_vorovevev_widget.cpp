@@ -106,6 +106,38 @@ TEST(ToolbarWidget, TakesTheHostsPlaceAndGivesItBack)
     QApplication::sendEvent(&window, &resize);
 }
 
+TEST(ToolbarWidget, OwnsAMainWindowsToolbarStrip)
+{
+    {
+        QMainWindow main;
+        QPointer<QLabel> contents = new QLabel(QStringLiteral("contents"));
+        main.setCentralWidget(contents);
+        auto* tb = new VOROVEVEVCLASS;
+        tb->INITCONTROL(&main, true);
+        EXPECT_TRUE(tb->ISTOOLBAR);
+        EXPECT_NE(main.centralWidget(), contents.data());
+        EXPECT_EQ(tb->window(), &main);
+        EXPECT_EQ(contents->window(), &main);
+        tb->ADDBAND(1, 0, QStringLiteral("A"));
+        tb->ADDBUTTON(1, 10, QStringLiteral("x"));
+        tb->INIT();
+        main.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+        EXPECT_LT(tb->mapTo(&main, QPoint(0, 0)).y(), contents->mapTo(&main, QPoint(0, 0)).y());
+        delete tb;
+        ASSERT_TRUE(contents);
+        EXPECT_EQ(main.centralWidget(), contents.data());
+    }
+    // The window going first takes the toolbar with it.
+    auto* main = new QMainWindow;
+    main->setCentralWidget(new QLabel(QStringLiteral("contents")));
+    QPointer<VOROVEVEVCLASS> tb = new VOROVEVEVCLASS;
+    tb->INITCONTROL(main, true);
+    tb->INIT();
+    delete main;
+    EXPECT_TRUE(tb.isNull());
+}
+
 TEST(ToolbarWidget, ClicksHoverAndDragOff)
 {
     Window w;
