@@ -75,7 +75,7 @@ QString customizeMenuText(const std::vector<Band>& bands, const QString& customi
     QStringList parts;
     for (const Band& b : bands)
         if (b.BRIGHTCUSTOMIZE && b.NTYPE != BAND_MENU && !b.SZNAME.trimmed().isEmpty())
-            parts << (b.shown() ? QStringLiteral("+") : QStringLiteral("-")) + b.SZNAME;
+            parts << (b.BUSERHIDDEN ? QStringLiteral("-") : QStringLiteral("+")) + b.SZNAME;
     QString text = parts.join(u'|');
     if (!text.isEmpty())
         text += u'|';

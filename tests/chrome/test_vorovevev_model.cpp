@@ -344,7 +344,9 @@ TEST(ToolbarBandMenu, TextAndChoices)
     // A band the program hid stays hidden whatever the user chooses, and comes back with the
     // user's choice intact when the program shows it again.
     tb.SETBANDVISIBLE(1, false);
+    EXPECT_EQ(customizeMenuText(tb.BANDQ), QStringLiteral("+A|-C|-|Customize")); // the user's choice
     tb.takeCustomizeChoice(1);
+    EXPECT_FALSE(tb.GETBAND(1)->BVISIBLE);
     tb.takeCustomizeChoice(1);
     EXPECT_FALSE(tb.GETBAND(1)->BUSERHIDDEN);
     tb.SETBANDVISIBLE(1, true);
