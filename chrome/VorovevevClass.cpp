@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLayout>
 #include <QLineEdit>
@@ -836,7 +837,11 @@ bool VOROVEVEVCLASS::event(QEvent* e)
                 continue;
             for (const Item& i : b.CONTROLQ)
                 if (i.BVISIBLE && i.RAREA.contains(help->pos().x(), help->pos().y())) {
-                    const QString tip = i.PCONTROL ? i.PCONTROL->GETTOOLTIP().left(511) : QString();
+                    const QFontMetrics metrics(QToolTip::font());
+                    const QString tip =
+                        i.PCONTROL ? wrapTooltip(i.PCONTROL->GETTOOLTIP(), NTIPMAXWIDTH,
+                                                 [&](const QString& t) { return metrics.horizontalAdvance(t); })
+                                   : QString();
                     if (tip.isEmpty())
                         break;
                     QToolTip::showText(help->globalPos(), tip, this, toQRect(i.RAREA));

@@ -96,6 +96,28 @@ long menuHotKeyX(const QStringList& texts, const Measurer& measure)
     return any ? widest + 10 : 0;
 }
 
+QString wrapTooltip(const QString& text, long maxWidth, const std::function<int(const QString&)>& width)
+{
+    QString t = text.left(511);
+    while (t.endsWith(u' '))
+        t.chop(1);
+    QStringList lines;
+    for (const QString& paragraph : t.split(u'\n')) {
+        QString line;
+        for (const QString& word : paragraph.split(u' ', Qt::SkipEmptyParts)) {
+            const QString candidate = line.isEmpty() ? word : line + u' ' + word;
+            if (!line.isEmpty() && width(candidate) > maxWidth) {
+                lines << line;
+                line = word;
+            } else {
+                line = candidate;
+            }
+        }
+        lines << line;
+    }
+    return lines.join(u'\n');
+}
+
 long comboListHeight(long strings, long maxCount)
 {
     long n = strings;

@@ -369,6 +369,8 @@ public:
     // 0 no tooltips, 1 tooltips, 2 balloon tooltips; any other value acts as 0.
     void SETTOOLTIPMODE(int mode);
     int GETTOOLTIPMODE() const { return TOOLTIPMODE; }
+    void SETTOOLTIPMAXWIDTH(long pixels) { NTIPMAXWIDTH = pixels; }
+    long NTIPMAXWIDTH = 300;
     // The theme service the toolbar follows (the process-wide one unless set; null: none, and
     // no style 3).
     void SETPXP(PXPGLOBALCLASS* service);
@@ -535,6 +537,10 @@ protected:
 // The shortcut column of a popup menu: the widest text after a tab (at most 99 characters),
 // measured in the toolbar font, + 10; 0 when no text holds a tab.
 long menuHotKeyX(const QStringList& texts, const Measurer& measure);
+
+// A tooltip's text (at most 511 characters, trailing blanks dropped) broken at blanks into
+// lines no wider than `maxWidth` where a word allows it.
+QString wrapTooltip(const QString& text, long maxWidth, const std::function<int(const QString&)>& width);
 
 // ---- combo boxes ----
 // The drop-down list's height for n strings: 15 pixels a row, capped by NMAXCOUNT when set.

@@ -529,6 +529,21 @@ TEST(ToolbarInput, MenuBandKeysAndTitles)
     EXPECT_EQ(tb.REOPENMENUID, 0);
 }
 
+TEST(ToolbarModel, TooltipsWrapAtTheirMaximumWidth)
+{
+    const auto width = [](const QString& t) { return int(t.size()) * 6; };
+    const std::tuple<const char*, long, const char*> cases[] = {
+        {"Open a record", 300, "Open a record"},
+        {"Open a record   ", 300, "Open a record"},
+        {"Open a record from the list", 60, "Open a\nrecord\nfrom the\nlist"},
+        {"Unbreakablewordlongerthanthewidth", 30, "Unbreakablewordlongerthanthewidth"},
+        {"", 300, ""},
+    };
+    for (const auto& [text, max, out] : cases)
+        EXPECT_EQ(wrapTooltip(QString::fromUtf8(text), max, width), QString::fromUtf8(out)) << text;
+    EXPECT_EQ(wrapTooltip(QString(600, u'x'), 10000, width).size(), 511);
+}
+
 TEST(ToolbarCombo, ListHeightAndFieldArea)
 {
     EXPECT_EQ(comboListHeight(30, 8), 121);
