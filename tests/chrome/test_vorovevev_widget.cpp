@@ -172,6 +172,43 @@ TEST(ToolbarWidget, ClicksHoverAndDragOff)
     EXPECT_EQ(w.events.back().id, 10);
 }
 
+TEST(ToolbarWidget, ChangesRelayOutAndRepaintAtOnce)
+{
+    Window w;
+    w.tb->ADDBAND(1, 0, QStringLiteral("Main"));
+    w.tb->ADDBUTTON(1, 10, QStringLiteral("Caption"));
+    w.tb->ADDBUTTON(1, 11, QStringLiteral("Next"));
+    w.showAndInit();
+    auto grabbed = [&] {
+        w.tb->repaint();
+        return w.tb->grab().toImage();
+    };
+    const QImage before = grabbed();
+    const long width = w.tb->GETCONTROL(10)->RAREA.width();
+    const long next = w.tb->GETCONTROL(11)->RAREA.left;
+
+    w.tb->SETTEXT(10, QStringLiteral("A much longer caption"));
+    grabbed();
+    EXPECT_GT(w.tb->GETCONTROL(10)->RAREA.width(), width);
+    EXPECT_GT(w.tb->GETCONTROL(11)->RAREA.left, next);
+
+    w.tb->SETVISIBLE(10, false);
+    grabbed();
+    EXPECT_LT(w.tb->GETCONTROL(11)->RAREA.left, next);
+    w.tb->SETVISIBLE(10, true);
+
+    const long longer = w.tb->GETCONTROL(10)->RAREA.width();
+    w.tb->SETFONT(QStringLiteral("Tahoma"), 14);
+    grabbed();
+    EXPECT_GT(w.tb->GETCONTROL(10)->RAREA.width(), longer);
+
+    w.tb->SETSTYLE(0);
+    const QImage classic = grabbed();
+    const QPoint probe(w.tb->width() - 3, 3);
+    EXPECT_NE(before.pixelColor(probe), classic.pixelColor(probe));
+    EXPECT_EQ(classic.pixelColor(probe), toQColor(w.tb->GETCOLOR(7)));
+}
+
 TEST(ToolbarWidget, BandMenuAndCustomizeDialog)
 {
     Window w;
