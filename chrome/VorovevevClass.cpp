@@ -882,7 +882,9 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
                     m_openPopup->close();
                     return true;
                 }
-            } else if (k->key() == Qt::Key_Escape || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            } else if (k->key() == Qt::Key_Escape || k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter ||
+                       (k->key() == Qt::Key_1 && (k->modifiers() & Qt::KeypadModifier))) {
+                // Keypad 1 leaves menu mode too, as it always has.
                 leaveMenuMode();
             }
         } else if (e->type() == QEvent::MouseMove) {
