@@ -3,12 +3,13 @@
 #include <QString>
 #include <functional>
 
+class MSEXCELCLASS;
+
 // The finance page's spreadsheet exports: a template filled through the spreadsheet
 // component, saved under Excel/ with a new name and opened with the desktop's handler.
 namespace finance {
 
 struct StateTotals;
-class MsExcelClass;
 
 struct ExportDeps {
     std::function<QString(const QString&)> translate;
@@ -31,7 +32,7 @@ QString templatePath(const ExportDeps& deps, const QString& name);
 QString shippedTemplateFolder();
 
 // A1, A2, A4..A7 from the company's settings ([License] of Standard.ini).
-void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps);
+void WriteCompanyHeader(MSEXCELCLASS& excel, const ExportDeps& deps);
 
 // Each answers 0; a failure is shown to the user and nothing is opened.
 int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals);
