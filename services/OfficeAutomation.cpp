@@ -1,6 +1,7 @@
 #include "services/OfficeAutomation.h"
 
 #include "runtime/ComponentRegistry.h"
+#include "services/DocxWordObject.h"
 #include "services/XlsxExcelObject.h"
 
 #include <QLocale>
@@ -212,6 +213,8 @@ void registerOfficeComponents()
     vrt::ComponentRegistry& r = vrt::ComponentRegistry::instance();
     if (!r.isRegistered(QStringLiteral("Excel.Application")))
         r.registerFactory(QStringLiteral("Excel.Application"), [](QWidget*) -> QObject* { return makeExcelObject(); });
+    if (!r.isRegistered(QStringLiteral("Word.Application")))
+        r.registerFactory(QStringLiteral("Word.Application"), [](QWidget*) -> QObject* { return makeWordObject(); });
 }
 
 } // namespace office
