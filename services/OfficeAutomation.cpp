@@ -2,6 +2,7 @@
 
 #include "runtime/ComponentRegistry.h"
 #include "services/DocxWordObject.h"
+#include "services/OutlookMailObject.h"
 #include "services/XlsxExcelObject.h"
 
 #include <QLocale>
@@ -215,6 +216,8 @@ void registerOfficeComponents()
         r.registerFactory(QStringLiteral("Excel.Application"), [](QWidget*) -> QObject* { return makeExcelObject(); });
     if (!r.isRegistered(QStringLiteral("Word.Application")))
         r.registerFactory(QStringLiteral("Word.Application"), [](QWidget*) -> QObject* { return makeWordObject(); });
+    if (!r.isRegistered(QStringLiteral("Outlook.Application")))
+        r.registerFactory(QStringLiteral("Outlook.Application"), [](QWidget*) -> QObject* { return makeOutlookObject(); });
 }
 
 } // namespace office

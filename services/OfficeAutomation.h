@@ -12,8 +12,8 @@ class QWidget;
 
 // Office programs are driven by text paths ("Workbooks.Open(""x"")", "Selection.Font.Bold").
 // The paths go to a container, which holds the automation object made by program identifier
-// through the component registry. Velmora's own object stands behind "Excel.Application"
-// (.xlsx workbooks); a program with no object answers "No ole automation interface".
+// through the component registry. Velmora's own objects stand behind "Excel.Application"
+// (.xlsx), "Word.Application" (.docx) and "Outlook.Application" (drafts of our own mail).
 namespace office {
 
 // The container's answer when it holds no automation object.
