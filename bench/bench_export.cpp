@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString templ = finance::shippedTemplateFolder() + QStringLiteral("/income-expenses.xlsx");
-    finance::registerSpreadsheetComponent();
+    office::registerOfficeComponents();
     std::vector<Row> rows;
     rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i)

@@ -224,7 +224,6 @@ QString XlsxExcelObject::readTarget(const Target& t, const std::vector<PathMembe
     if (!b)
         return {};
     const size_t i = t.next;
-    const CellStyle s = b->styleAt(t.rect.top, t.rect.left);
     auto rest = [&](std::initializer_list<const char*> names) { return is(m, names, i); };
     if (rest({"Select"})) {
         select(t.rect);
@@ -232,6 +231,7 @@ QString XlsxExcelObject::readTarget(const Target& t, const std::vector<PathMembe
     }
     if (rest({"Value"}) || rest({"FormulaR1C1"}) || rest({"Formula"}) || rest({"Text"}))
         return b->cellValue(XlsxWorkbook::columnName(t.rect.left) + QString::number(t.rect.top));
+    const CellStyle s = b->styleAt(t.rect.top, t.rect.left);
     if (rest({"Font", "Bold"}))
         return flagText(s.bold);
     if (rest({"Font", "Italic"}))
@@ -395,9 +395,6 @@ void XlsxExcelObject::writeTarget(const Target& t, const std::vector<PathMember>
         return;
     const size_t i = t.next;
     auto rest = [&](std::initializer_list<const char*> names) { return is(m, names, i); };
-    const QString text = value.toString();
-    const long n = toLong(text);
-    StylePatch p;
     if (rest({"Value"}) || rest({"FormulaR1C1"}) || rest({"Formula"})) {
         const bool formula = m[i].name.compare(QLatin1String("Formula"), Qt::CaseInsensitive) == 0;
         const qint64 count = qint64(t.rect.bottom - t.rect.top + 1) * (t.rect.right - t.rect.left + 1);
@@ -408,6 +405,9 @@ void XlsxExcelObject::writeTarget(const Target& t, const std::vector<PathMember>
                 setValue(b, XlsxWorkbook::columnName(c) + QString::number(r), value, formula);
         return;
     }
+    const QString text = value.toString();
+    const long n = toLong(text);
+    StylePatch p;
     if (rest({"ColumnWidth"}))
         return b->setColumnWidth(t.rect.left, t.rect.right, QLocale::c().toDouble(text));
     if (rest({"RowHeight"}))

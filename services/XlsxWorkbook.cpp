@@ -109,9 +109,11 @@ struct XmlWriter : pugi::xml_writer {
     void write(const void* data, size_t size) override { out.append(static_cast<const char*>(data), qsizetype(size)); }
 };
 
-QByteArray serialise(const pugi::xml_document& doc)
+QByteArray serialise(const pugi::xml_document& doc, qsizetype expected = 0)
 {
     XmlWriter w;
+    // Appending piece by piece to a buffer without room copies it over and over.
+    w.out.reserve(std::max<qsizetype>(expected, 4096));
     doc.save(w, "", pugi::format_raw, pugi::encoding_utf8);
     return w.out;
 }
@@ -285,6 +287,11 @@ bool XlsxWorkbook::parseRef(const QString& ref, int* row, int* column)
 
 bool XlsxWorkbook::parseRange(const QString& text, CellRect* rect)
 {
+    // One cell is by far the most common.
+    if (int r = 0, c = 0; parseRef(text, &r, &c)) {
+        *rect = {r, c, r, c};
+        return true;
+    }
     const QString t = text.trimmed().remove(QLatin1Char('$')).toUpper();
     const QStringList parts = t.split(QLatin1Char(':'));
     if (parts.size() > 2 || t.isEmpty())
@@ -580,6 +587,7 @@ pugi::xml_node XlsxWorkbook::cell(const QString& ref, bool make)
 
 bool XlsxWorkbook::setText(const QString& ref, const QString& text)
 {
+    ++m_cellsSet;
     pugi::xml_node c = cell(ref, true);
     if (!c)
         return fail(QStringLiteral("not a cell: ") + ref);
@@ -593,6 +601,7 @@ bool XlsxWorkbook::setText(const QString& ref, const QString& text)
 
 bool XlsxWorkbook::setNumber(const QString& ref, const QString& decimalText)
 {
+    ++m_cellsSet;
     const auto d = vrt::Decimal::parse(QStringView(decimalText).trimmed());
     if (!d)
         return fail(QStringLiteral("not a number: ") + decimalText);
@@ -606,6 +615,7 @@ bool XlsxWorkbook::setNumber(const QString& ref, const QString& decimalText)
 
 bool XlsxWorkbook::setDate(const QString& ref, const QDate& date)
 {
+    ++m_cellsSet;
     if (!date.isValid())
         return setText(ref, QString());
     // Spreadsheet serials count days from 1899-12-30.
@@ -620,6 +630,7 @@ bool XlsxWorkbook::setDate(const QString& ref, const QDate& date)
 
 bool XlsxWorkbook::setFormula(const QString& ref, const QString& formula)
 {
+    ++m_cellsSet;
     pugi::xml_node c = cell(ref, true);
     if (!c)
         return fail(QStringLiteral("not a cell: ") + ref);
@@ -1373,7 +1384,8 @@ bool XlsxWorkbook::saveAs(const QString& path)
         sheet.append_attribute("name") = s->name.toUtf8().constData();
         sheet.append_attribute("sheetId") = oldIds.count(relId) ? oldIds[relId] : nextSheetId++;
         sheet.append_attribute("r:id") = relId.c_str();
-        out[s->entry] = serialise(*s->doc);
+        const auto old = m_entries.find(s->entry);
+        out[s->entry] = serialise(*s->doc, (old != m_entries.end() ? old->second.size() : 0) + 96 * m_cellsSet);
     }
     if (!wb.attribute("xmlns:r"))
         wb.append_attribute("xmlns:r") = RelNs;
@@ -1391,7 +1403,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
             sv.remove_attribute("tabSelected");
             if (int(i) == m_active)
                 sv.append_attribute("tabSelected") = 1;
-            out[m_sheets[i]->entry] = serialise(*m_sheets[i]->doc);
+            out[m_sheets[i]->entry] = serialise(*m_sheets[i]->doc, out[m_sheets[i]->entry].size() + 64);
         }
     }
     // Defined names of a sheet that went would point nowhere.

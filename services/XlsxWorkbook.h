@@ -158,6 +158,7 @@ private:
     std::unique_ptr<pugi::xml_document> m_workbook, m_rels, m_types, m_styles;
     mutable std::unique_ptr<pugi::xml_document> m_shared;
     std::map<QString, int> m_styleCache; // "xf|patch" -> xf
+    qsizetype m_cellsSet = 0;            // how much the sheets grew, roughly
     QString m_error;
 };
 
