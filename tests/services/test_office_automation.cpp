@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QStringList>
+#include <QWidget>
 
 namespace {
 
@@ -149,4 +150,23 @@ TEST(OfficeProtocol, TheRegistryContainerAnswersForOurSpreadsheetOnly)
     other.START();
     EXPECT_EQ(other.GETFONT(), "0");
     EXPECT_TRUE(other.failed());
+}
+
+TEST(OfficeProtocol, AWindowsContainerKeepsItsProgramBetweenObjects)
+{
+    QWidget window;
+    {
+        MSEXCELCLASS first;
+        first.INIT(&window, 50, 1, 1, 0);
+        first.OPENFILE("");
+        first.ASSIGN("B2", "kept");
+    }
+    MSEXCELCLASS second;
+    second.INIT(&window, 50, 0, 0, 0);
+    EXPECT_EQ(second.ISRUNNING(), 1);
+    EXPECT_EQ(second.READ("B2"), "kept");
+    // Another control of the window holds a program of its own.
+    MSEXCELCLASS other;
+    other.INIT(&window, 51, 0, 0, 0);
+    EXPECT_EQ(other.ISRUNNING(), 0);
 }
