@@ -4,8 +4,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 #include <QLocale>
 #include <pugixml.hpp>
+#include <set>
 #include <zip.h>
 
 #include "protocols/ZipLimits.h"
@@ -25,6 +27,13 @@ struct Run {
     QString text;
     bool pageBreak = false;
     Format format;
+    int picture = -1; // index into the document's pictures
+    QSize size;       // of the picture, in pixels
+};
+
+struct Picture {
+    QByteArray bytes;
+    QString extension; // "png", "jpeg", "gif", "bmp"
 };
 
 struct Paragraph {
@@ -52,6 +61,7 @@ struct Story {
 
 struct Document {
     QString path;
+    std::vector<Picture> pictures;
     Story main, header, footer;
     double margins[4] = {72, 72, 72, 72}; // top, bottom, left, right in points
     int paper = 9;                        // A4
@@ -111,6 +121,42 @@ void writeRun(pugi::xml_node p, const Run& r)
         run.append_child("w:br").append_attribute("w:type") = "page";
         return;
     }
+    if (r.picture >= 0) {
+        // A picture in line with the text, at its own size (96 pixels to the inch).
+        const qint64 cx = qint64(r.size.width()) * 9525, cy = qint64(r.size.height()) * 9525;
+        const std::string id = std::to_string(r.picture + 1), rel = "rIdPicture" + id;
+        pugi::xml_node inl = run.append_child("w:drawing").append_child("wp:inline");
+        pugi::xml_node extent = inl.append_child("wp:extent");
+        extent.append_attribute("cx") = cx;
+        extent.append_attribute("cy") = cy;
+        pugi::xml_node docPr = inl.append_child("wp:docPr");
+        docPr.append_attribute("id") = id.c_str();
+        docPr.append_attribute("name") = ("Picture " + id).c_str();
+        pugi::xml_node graphic = inl.append_child("a:graphic");
+        graphic.append_attribute("xmlns:a") = "http://schemas.openxmlformats.org/drawingml/2006/main";
+        pugi::xml_node data = graphic.append_child("a:graphicData");
+        data.append_attribute("uri") = "http://schemas.openxmlformats.org/drawingml/2006/picture";
+        pugi::xml_node pic = data.append_child("pic:pic");
+        pic.append_attribute("xmlns:pic") = "http://schemas.openxmlformats.org/drawingml/2006/picture";
+        pugi::xml_node nv = pic.append_child("pic:nvPicPr");
+        pugi::xml_node cNv = nv.append_child("pic:cNvPr");
+        cNv.append_attribute("id") = id.c_str();
+        cNv.append_attribute("name") = ("picture" + id).c_str();
+        nv.append_child("pic:cNvPicPr");
+        pugi::xml_node fill = pic.append_child("pic:blipFill");
+        fill.append_child("a:blip").append_attribute("r:embed") = rel.c_str();
+        fill.append_child("a:stretch").append_child("a:fillRect");
+        pugi::xml_node sp = pic.append_child("pic:spPr");
+        pugi::xml_node xfrm = sp.append_child("a:xfrm");
+        pugi::xml_node off = xfrm.append_child("a:off");
+        off.append_attribute("x") = 0;
+        off.append_attribute("y") = 0;
+        pugi::xml_node ext = xfrm.append_child("a:ext");
+        ext.append_attribute("cx") = cx;
+        ext.append_attribute("cy") = cy;
+        sp.append_child("a:prstGeom").append_attribute("prst") = "rect";
+        return;
+    }
     // Tabs inside typed text stay tabs.
     const QStringList pieces = clean(r.text).split(QLatin1Char('\t'));
     for (qsizetype i = 0; i < pieces.size(); ++i) {
@@ -149,7 +195,7 @@ void writeStory(pugi::xml_node body, const Story& story)
                 for (qsizetype c = 0; c < columns; ++c) {
                     pugi::xml_node p = tr.append_child("w:tc").append_child("w:p");
                     if (c < row.size())
-                        writeRun(p, Run{row[c], false, {}});
+                        writeRun(p, Run{row[c], false, {}, -1, {}});
                 }
             }
             continue;
@@ -206,7 +252,7 @@ void DocxWordObject::type(const QString& text)
         std::vector<Paragraph> front;
         for (const QString& line : lines) {
             Paragraph p;
-            p.runs.push_back(Run{line, false, m_format});
+            p.runs.push_back(Run{line, false, m_format, -1, {}});
             front.push_back(p);
         }
         // The last typed line joins the paragraph that was first.
@@ -221,7 +267,7 @@ void DocxWordObject::type(const QString& text)
         if (i)
             s.paragraphs.push_back(Paragraph{{}, s.paragraphs.back().align, {}});
         if (!lines[i].isEmpty())
-            s.paragraphs.back().runs.push_back(Run{lines[i], false, m_format});
+            s.paragraphs.back().runs.push_back(Run{lines[i], false, m_format, -1, {}});
     }
 }
 
@@ -253,7 +299,7 @@ bool DocxWordObject::open(const QString& path)
         for (const pugi::xpath_node& t : p.node().select_nodes(".//*[local-name()='t' or local-name()='tab']"))
             text += std::string(t.node().name()).ends_with("tab") ? QStringLiteral("\t") : QString::fromUtf8(t.node().text().get());
         if (!text.isEmpty())
-            para.runs.push_back(Run{text, false, {}});
+            para.runs.push_back(Run{text, false, {}, -1, {}});
         d.main.paragraphs.push_back(para);
     }
     if (d.main.paragraphs.empty())
@@ -277,6 +323,7 @@ bool DocxWordObject::save(const QString& path)
         pugi::xml_node r = x->append_child(root);
         r.append_attribute("xmlns:w") = WordNs;
         r.append_attribute("xmlns:r") = RelNs;
+        r.append_attribute("xmlns:wp") = "http://schemas.openxmlformats.org/drawingml/2006/wordprocessingDrawing";
         return x;
     };
     const bool hasHeader = !d->header.text().isEmpty(), hasFooter = !d->footer.text().isEmpty();
@@ -333,6 +380,16 @@ bool DocxWordObject::save(const QString& path)
         types += "<Override PartName=\"/word/footer1.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.footer+xml\"/>";
         rels += "<Relationship Id=\"rIdFooter\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/footer\" Target=\"footer1.xml\"/>";
     }
+    std::set<QString> extensions;
+    for (size_t i = 0; i < d->pictures.size(); ++i) {
+        const QString name = QStringLiteral("media/picture%1.%2").arg(i + 1).arg(d->pictures[i].extension);
+        entries.emplace_back(QStringLiteral("word/") + name, d->pictures[i].bytes);
+        rels += "<Relationship Id=\"rIdPicture" + QByteArray::number(qulonglong(i + 1))
+                + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" Target=\"" + name.toUtf8() + "\"/>";
+        extensions.insert(d->pictures[i].extension);
+    }
+    for (const QString& e : extensions)
+        types += "<Default Extension=\"" + e.toUtf8() + "\" ContentType=\"image/" + e.toUtf8() + "\"/>";
     entries.emplace(entries.begin(), QStringLiteral("word/_rels/document.xml.rels"), rels + "</Relationships>");
     entries.emplace(entries.begin(), QStringLiteral("word/document.xml"), serialise(*document));
     entries.emplace(entries.begin(), QStringLiteral("_rels/.rels"),
@@ -394,8 +451,14 @@ QString DocxWordObject::read(const QString& path)
     if (is(m, {"Visible"}))
         return m_visible ? True : QStringLiteral("False");
     if (is(m, {"Documents", "Add"})) {
-        if (!m[1].arg(0).isEmpty())
-            return notAvailable(QStringLiteral("document templates")), QString();
+        if (!m[1].arg(0).isEmpty()) {
+            // A new document with the template's text, saved under a name of its own.
+            if (!open(m[1].arg(0)))
+                return {};
+            m_docs.back().path.clear();
+            m_seek = 0, m_atStart = false, m_format = {};
+            return QStringLiteral("Document%1").arg(m_docs.size());
+        }
         m_docs.emplace_back();
         m_active = int(m_docs.size()) - 1;
         m_seek = 0, m_atStart = false, m_format = {};
@@ -461,8 +524,30 @@ QString DocxWordObject::read(const QString& path)
     if (is(m, {"Selection", "InsertBreak"})) {
         if (m[1].arg(0).toInt() != 7)
             return notAvailable(QStringLiteral("breaks other than a page break")), QString();
-        story().paragraphs.back().runs.push_back(Run{QString(), true, {}});
+        story().paragraphs.back().runs.push_back(Run{QString(), true, {}, -1, {}});
         return True;
+    }
+    if (is(m, {"Selection", "InLineShapes", "AddPicture"}) || is(m, {"Selection", "InlineShapes", "AddPicture"})) {
+        if (m[2].arg(1) == QLatin1String("1") || m[2].arg(1).compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+            return notAvailable(QStringLiteral("linked pictures; a picture is kept in the document")), QString();
+        QFile file(m[2].arg(0));
+        QImageReader reader(m[2].arg(0));
+        const QByteArray format = reader.format().toLower();
+        const QSize size = reader.size();
+        static const std::map<QByteArray, QString> kinds = {{"png", QStringLiteral("png")}, {"jpeg", QStringLiteral("jpeg")},
+                                                            {"jpg", QStringLiteral("jpeg")}, {"gif", QStringLiteral("gif")},
+                                                            {"bmp", QStringLiteral("bmp")}};
+        const auto kind = kinds.find(format);
+        // A picture is read whole: a bound keeps a wrong file from filling memory.
+        if (kind == kinds.end() || !size.isValid() || file.size() > (qint64(64) << 20) || !file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("not a picture: ") + m[2].arg(0)), QString();
+        Document* d = doc();
+        d->pictures.push_back(Picture{file.readAll(), kind->second});
+        Run r;
+        r.picture = int(d->pictures.size()) - 1;
+        r.size = size;
+        story().paragraphs.back().runs.push_back(r);
+        return QStringLiteral("Picture%1").arg(d->pictures.size());
     }
     if (is(m, {"Selection", "HomeKey"}) || is(m, {"Selection", "EndKey"})) {
         if (m[1].arg(0).toInt() != 6)
@@ -556,7 +641,7 @@ QString DocxWordObject::read(const QString& path)
         return QLocale::c().toString(m_format.size > 0 ? m_format.size : 11);
     if (is(m, {"ActiveWindow", "ActivePane", "View", "SeekView"}))
         return QString::number(m_seek);
-    notAvailable(QStringLiteral("printing, mail merge, spelling, bookmarks, images and window views need a running word processor"));
+    notAvailable(QStringLiteral("printing, mail merge, spelling, bookmarks and window views need a running word processor"));
     return {};
 }
 

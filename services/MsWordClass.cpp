@@ -62,10 +62,9 @@ QString MSWORDCLASS::GETDEFAULTPATHS(uint8_t which) { return GETPROPERTY(QString
 // Text, selection and layout. The whole text is typed, its quotes doubled.
 void MSWORDCLASS::SENDTEXT(const QString& text) { SENDCOMMAND(QStringLiteral("Selection.TypeText(") + quoted(text) + QLatin1Char(')')); }
 void MSWORDCLASS::NEWPAGE() { SENDCOMMAND(QStringLiteral("Selection.InsertBreak(7)")); }
-// The caller gives the file with its quotes.
 void MSWORDCLASS::INSERTIMAGE(const QString& file, uint8_t link, uint8_t save)
 {
-    SENDCOMMAND(QStringLiteral("Selection.InLineShapes.AddPicture(") + trimmedRight(file) + QStringLiteral(",%1,%2)").arg(link).arg(save));
+    SENDCOMMAND(QStringLiteral("Selection.InLineShapes.AddPicture(") + quoted(trimmedRight(file)) + QStringLiteral(",%1,%2)").arg(link).arg(save));
 }
 long MSWORDCLASS::GOTOP() { return toLong(GETPROPERTY(QStringLiteral("Selection.HomeKey(6)"))); }
 long MSWORDCLASS::GOBOTTOM() { return toLong(GETPROPERTY(QStringLiteral("Selection.EndKey(6)"))); }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,6 +34,7 @@ s = d.sections[0]
 print(json.dumps({"paragraphs": paras,
     "tables": [[[c.text for c in row.cells] for row in t.rows] for t in d.tables],
     "header": "\n".join(p.text for p in s.header.paragraphs), "footer": "\n".join(p.text for p in s.footer.paragraphs),
+    "pictures": [[shape.width.emu, shape.height.emu] for shape in d.inline_shapes],
     "landscape": s.orientation == 1, "top": s.top_margin.pt, "left": s.left_margin.pt}))
 )";
     QProcess p;
@@ -121,6 +123,10 @@ TEST(WordDocument, WritesADocxOthersRead)
     word.SETALIGNMENT(0);
     word.SENDTEXT("Naziv\tIznos\nKava\t1.50\nČaj\t2.00\n");
     word.CREATETABLE(0, 3, 1);
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::red);
+    ASSERT_TRUE(logo.save(folder.file("logo \"1\".png")));
+    word.INSERTIMAGE(folder.file("logo \"1\".png"), 0, 1);
     word.NEWPAGE();
     word.SENDTEXT("Hvala na povjerenju.");
     word.SETHEADER("Velmora d.o.o.", 1, "", 0, 1, 0, 0);
@@ -159,6 +165,8 @@ TEST(WordDocument, WritesADocxOthersRead)
     }
     EXPECT_TRUE(pageBreak);
     EXPECT_TRUE(thanks);
+    ASSERT_EQ(d["pictures"].toArray().size(), 1);
+    EXPECT_EQ(d["pictures"][0][0].toDouble(), 40 * 9525);
     EXPECT_EQ(d["header"].toString(), "Velmora d.o.o.");
     EXPECT_EQ(d["footer"].toString(), "Stranica");
     EXPECT_TRUE(d["landscape"].toBool());
@@ -174,6 +182,13 @@ TEST(WordDocument, WritesADocxOthersRead)
     word.SAVE(folder.file("again.docx"));
     EXPECT_FALSE(word.failed()) << word.lastError().toStdString();
     EXPECT_TRUE(QFile::exists(folder.file("again.docx")));
+
+    // A document made from another has its text and a file of its own.
+    word.CREATEDOC(folder.file("again.docx"));
+    EXPECT_EQ(word.GETDOCUMENTSCOUNT(), 2);
+    EXPECT_TRUE(word.READTEXT(0, 0).contains("Hvala na svemu."));
+    word.SAVE();
+    EXPECT_EQ(word.lastError(), "the document has no file yet");
 }
 
 TEST(WordDocument, WhatNeedsAWordProcessorSaysSo)
