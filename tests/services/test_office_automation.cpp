@@ -170,3 +170,23 @@ TEST(OfficeProtocol, AWindowsContainerKeepsItsProgramBetweenObjects)
     other.INIT(&window, 51, 0, 0, 0);
     EXPECT_EQ(other.ISRUNNING(), 0);
 }
+
+namespace {
+QStringList g_logged;
+void keepMessage(QtMsgType, const QMessageLogContext&, const QString& text) { g_logged << text; }
+} // namespace
+
+TEST(OfficeProtocol, UnsupportedPathsAreLoggedWhenReportingIsOn)
+{
+    MSEXCELCLASS excel;
+    excel.INIT(nullptr, 50, 1, 1, 0);
+    g_logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepMessage);
+    excel.SENDCOMMAND("Application.Frobnicate");
+    excel.SETREPORTEXCEPTION(1);
+    excel.SENDCOMMAND("Application.Frobnicate");
+    excel.SETREPORTEXCEPTION(0);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_logged, QStringList{"unsupported automation path: Application.Frobnicate"});
+    EXPECT_TRUE(excel.failed());
+}
