@@ -413,8 +413,10 @@ bool XlsxWorkbook::load()
     // A workbook without styles gets the plain ones, so formats have somewhere to go.
     QString stylesEntry;
     for (pugi::xml_node rel : rels.children("Relationship"))
-        if (QString::fromUtf8(rel.attribute("Type").value()).endsWith(QLatin1String("/styles")))
-            stylesEntry = QStringLiteral("xl/") + attr(rel, "Target");
+        if (QString::fromUtf8(rel.attribute("Type").value()).endsWith(QLatin1String("/styles"))) {
+            const QString target = attr(rel, "Target");
+            stylesEntry = target.startsWith('/') ? target.mid(1) : QStringLiteral("xl/") + target;
+        }
     if (stylesEntry.isEmpty() || !m_entries.count(stylesEntry)) {
         stylesEntry = QStringLiteral("xl/styles.xml");
         m_entries[stylesEntry] = QByteArray(SkeletonEntries[4][1]);
@@ -1342,7 +1344,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
     for (pugi::xml_node r = rels.child("Relationship"); r;) {
         pugi::xml_node next = r.next_sibling("Relationship");
         const std::string target = r.attribute("Target").value();
-        const std::string full = target.front() == '/' ? target : "/xl/" + target;
+        const std::string full = !target.empty() && target.front() == '/' ? target : "/xl/" + target;
         if ((std::string(r.attribute("Type").value()) == SheetRel && !sheetEntries.count(full))
             || target.find("calcChain") != std::string::npos)
             rels.remove_child(r);
@@ -1363,7 +1365,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
         std::string relId;
         for (pugi::xml_node r : rels.children("Relationship")) {
             const std::string target = r.attribute("Target").value();
-            if ((target.front() == '/' ? target : "/xl/" + target) == entry)
+            if ((!target.empty() && target.front() == '/' ? target : "/xl/" + target) == entry)
                 relId = r.attribute("Id").value();
         }
         if (relId.empty()) {

@@ -250,3 +250,45 @@ TEST_F(ExcelWorkbookTest, WhatHasNoCounterpartSaysSo)
     }
     EXPECT_FALSE(QFile::exists(folder.file("x.xls")));
 }
+
+TEST(ExcelWorkbookFromElsewhere, AWorkbookAnotherProgramWroteIsFilledAndKeepsItsStyles)
+{
+    testsupport::TempFolder folder;
+    const QString source = folder.file("made elsewhere.xlsx");
+    const char* script = R"(
+import sys, openpyxl
+from openpyxl.styles import Font
+wb = openpyxl.Workbook()
+ws = wb.active
+ws.title = "Prva"
+ws["A1"] = "naslov"
+ws["A1"].font = Font(bold=True, size=16)
+ws["B2"] = "=1+1"
+wb.create_sheet("Druga")["C3"] = 7
+wb.save(sys.argv[1])
+)";
+    QProcess p;
+    p.start("/usr/bin/python3", {"-c", script, source});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+
+    MSEXCELCLASS excel;
+    excel.INIT(nullptr, 50, 1, 1, 0);
+    excel.OPENFILE(source);
+    EXPECT_EQ(excel.GETSHEETCOUNT(), 2);
+    EXPECT_EQ(excel.READ("A1"), "naslov");
+    excel.ASSIGN("A1", "novi naslov");
+    excel.SELECTSHEETBYNAME("Druga");
+    excel.ASSIGN("D4", QVariant::fromValue(office::CellNumber{"8"}));
+    const QString path = folder.file("filled.xlsx");
+    excel.SAVE(path);
+    ASSERT_FALSE(excel.failed()) << excel.lastError().toStdString();
+    const QJsonObject o = readBack(path);
+    EXPECT_EQ(o["Prva"]["A1"]["value"].toString(), "novi naslov");
+    EXPECT_TRUE(o["Prva"]["A1"]["bold"].toBool());
+    EXPECT_EQ(o["Prva"]["A1"]["size"].toDouble(), 16);
+    EXPECT_EQ(o["Prva"]["B2"]["value"].toString(), "=1+1");
+    EXPECT_EQ(o["Druga"]["C3"]["value"].toDouble(), 7);
+    EXPECT_EQ(o["Druga"]["D4"]["value"].toDouble(), 8);
+    EXPECT_FALSE(o["calcChain"].toBool());
+}
