@@ -81,8 +81,8 @@ long colourIndexOf(const QString& colour)
 // The colour numbers of the protocol are red + 256 * green + 65536 * blue.
 QString rgbColour(long bgr)
 {
-    const int r = int(bgr & 0xff), g = int((bgr >> 8) & 0xff), b = int((bgr >> 16) & 0xff);
-    return QStringLiteral("rgb:FF%1%2%3").arg(r, 2, 16, QLatin1Char('0')).arg(g, 2, 16, QLatin1Char('0')).arg(b, 2, 16, QLatin1Char('0')).toUpper().replace(QStringLiteral("RGB:"), QStringLiteral("rgb:"));
+    const long rgb = ((bgr & 0xff) << 16) | (bgr & 0xff00) | ((bgr >> 16) & 0xff);
+    return QStringLiteral("rgb:FF") + QStringLiteral("%1").arg(rgb, 6, 16, QLatin1Char('0')).toUpper();
 }
 
 QString flagText(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }

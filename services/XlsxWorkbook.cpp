@@ -18,7 +18,6 @@ namespace office {
 
 namespace {
 
-const char* const MainNs = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
 const char* const RelNs = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
 const char* const SheetType = "application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml";
 const char* const SheetRel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet";
@@ -432,7 +431,7 @@ bool XlsxWorkbook::load()
     m_styles = parse(m_entries[stylesEntry]);
     if (!m_styles || !m_styles->child("styleSheet"))
         return false;
-    m_entries[QStringLiteral("#styles")] = stylesEntry.toUtf8();
+    m_stylesEntry = stylesEntry;
     m_error.clear();
     return true;
 }
@@ -1323,8 +1322,6 @@ bool XlsxWorkbook::saveAs(const QString& path)
     if (!isOpen())
         return fail(QStringLiteral("no active workbook"));
     std::map<QString, QByteArray> out = m_entries;
-    const QString stylesEntry = QString::fromUtf8(out[QStringLiteral("#styles")]);
-    out.erase(QStringLiteral("#styles"));
     // The sheets as they stand: the workbook's list, relationships and content types follow.
     pugi::xml_node wb = m_workbook->child("workbook");
     pugi::xml_node rels = m_rels->child("Relationships");
@@ -1391,7 +1388,6 @@ bool XlsxWorkbook::saveAs(const QString& path)
     }
     if (!wb.attribute("xmlns:r"))
         wb.append_attribute("xmlns:r") = RelNs;
-    (void)MainNs;
     // The active sheet is the one that opens; only it is marked selected.
     pugi::xml_node views = wb.child("bookViews");
     if (!views)
@@ -1426,7 +1422,7 @@ bool XlsxWorkbook::saveAs(const QString& path)
     out[QStringLiteral("xl/workbook.xml")] = serialise(*m_workbook);
     out[QStringLiteral("xl/_rels/workbook.xml.rels")] = serialise(*m_rels);
     out[QStringLiteral("[Content_Types].xml")] = serialise(*m_types);
-    out[stylesEntry] = serialise(*m_styles);
+    out[m_stylesEntry] = serialise(*m_styles);
 
     vrt::makePrivateFolder(QFileInfo(path).absolutePath());
     const QString temp = path + QStringLiteral(".part");

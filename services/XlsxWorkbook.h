@@ -157,6 +157,7 @@ private:
     int m_active = 0;
     std::unique_ptr<pugi::xml_document> m_workbook, m_rels, m_types, m_styles;
     mutable std::unique_ptr<pugi::xml_document> m_shared;
+    QString m_stylesEntry;
     std::map<QString, int> m_styleCache; // "xf|patch" -> xf
     qsizetype m_cellsSet = 0;            // how much the sheets grew, roughly
     QString m_error;
