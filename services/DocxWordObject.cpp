@@ -239,6 +239,7 @@ private:
     bool m_atStart = false;
     int m_selectedLines = 0;
     QString m_findText;
+    bool m_findMatchCase = false;
     QString m_rangeText; // the text of the range handed out last
     bool m_visible = false;
 };
@@ -597,7 +598,9 @@ QString DocxWordObject::read(const QString& path)
     if (is(m, {"Selection", "Find", "ClearFormatting"}))
         return True;
     if (is(m, {"Selection", "Find", "Execute"}))
-        return !m_findText.isEmpty() && story().text().contains(m_findText, Qt::CaseInsensitive) ? QStringLiteral("-1") : QStringLiteral("0");
+        return !m_findText.isEmpty() && story().text().contains(m_findText, m_findMatchCase ? Qt::CaseSensitive : Qt::CaseInsensitive)
+                   ? QStringLiteral("-1")
+                   : QStringLiteral("0");
     if (is(m, {"ActiveDocument", "Content", "Find", "Execute"}) && m[3].args.size() >= 11) {
         const QString what = m[3].arg(0), with = m[3].arg(9);
         if (what.isEmpty())
@@ -685,9 +688,11 @@ void DocxWordObject::write(const QString& path, const QVariant& value)
         story().paragraphs.back().align = n == 1 ? QStringLiteral("center") : n == 2 ? QStringLiteral("right") : n == 3 ? QStringLiteral("both") : QString();
     else if (is(m, {"Selection", "Find", "Text"}))
         m_findText = text;
+    else if (is(m, {"Selection", "Find", "MatchCase"}))
+        m_findMatchCase = toFlag(value);
     else if (m.size() == 3 && m[0].name.compare(QLatin1String("Selection"), Qt::CaseInsensitive) == 0
              && m[1].name.compare(QLatin1String("Find"), Qt::CaseInsensitive) == 0)
-        return; // search options: the search matches text without regard to case
+        return; // the other search options: the search finds the text as it stands
     else if (m.size() == 3 && is({m[0], m[1]}, {"ActiveDocument", "PageSetup"})) {
         const QString member = m[2].name.toLower();
         Document* d = doc();

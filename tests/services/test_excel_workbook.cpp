@@ -29,6 +29,7 @@ for ws in wb.worksheets:
             d[c.coordinate] = {"value": c.value if not hasattr(c.value, "isoformat") else c.value.isoformat(),
                 "type": c.data_type, "bold": c.font.b, "italic": c.font.i, "size": c.font.sz, "name": c.font.name,
                 "underline": c.font.u, "colour": c.font.color.indexed if c.font.color is not None and c.font.color.type == "indexed" else None,
+                "rgb": c.font.color.rgb if c.font.color is not None and c.font.color.type == "rgb" else None,
                 "fill": c.fill.fgColor.indexed if c.fill.fill_type == "solid" else None,
                 "format": c.number_format, "h": c.alignment.horizontal, "v": c.alignment.vertical, "wrap": bool(c.alignment.wrap_text),
                 "left": c.border.left.style, "right": c.border.right.style, "top": c.border.top.style, "bottom": c.border.bottom.style,
@@ -142,6 +143,7 @@ TEST_F(ExcelWorkbookTest, FormatsReachTheCells)
     excel.SETPROPERTY("Range(\"B2\").HorizontalAlignment", QString("-4108"));
     excel.SETPROPERTY("Range(\"C3\").VerticalAlignment", QString("-4160"));
     excel.SETWRAPTEXT(2, 3, 200);
+    excel.SETPROPERTY("Range(\"D6\").Font.Color", QString::number(0x3366FF)); // red 0xFF, green 0x66, blue 0x33
     excel.SETBORDERS("B2:C3", 1, -4138, 5);
     excel.PROTECTCELL("C3", 0);
     EXPECT_EQ(excel.GETHALIGNMENT("B2"), -4108);
@@ -160,6 +162,7 @@ TEST_F(ExcelWorkbookTest, FormatsReachTheCells)
     EXPECT_EQ(b2["underline"].toString(), "single");
     EXPECT_EQ(b2["colour"].toInt(), 10); // palette 3 is the file's indexed 10
     EXPECT_EQ(c3["fill"].toInt(), 13);
+    EXPECT_EQ(s["D6"]["rgb"].toString(), "FFFF6633");
     EXPECT_EQ(c3["format"].toString(), "#,##0.00 \"kn\"");
     EXPECT_EQ(b2["h"].toString(), "center");
     EXPECT_EQ(c3["v"].toString(), "top");

@@ -136,6 +136,7 @@ TEST(WordDocument, WritesADocxOthersRead)
     word.PAGESETUP(9, 1);
     word.SETMARGINS(36, 36, 54, 54);
     EXPECT_EQ(word.SEARCH("KAVA", 1, 1, 1, 0, 0, 0, 0, 0), 1);
+    EXPECT_EQ(word.SEARCH("KAVA", 1, 1, 1, 1, 0, 0, 0, 0), 0); // matching case
     EXPECT_TRUE(word.READTEXT(0, 0).contains("Hvala na suradnji."));
     EXPECT_FALSE(word.failed()) << word.lastError().toStdString();
     const QString path = folder.file("doc.docx");
