@@ -197,27 +197,131 @@ void ComponentContainer::write(const QString& path, const QVariant& value)
     report();
 }
 
+ourcom::HRESULT AutomationObject::QueryInterface(const ourcom::Guid& iid, void** out)
+{
+    *out = iid == ourcom::IAutomationPaths::iid() || iid == ourcom::IID_IUnknown ? static_cast<ourcom::IAutomationPaths*>(this) : nullptr;
+    return *out ? 0 : static_cast<ourcom::HRESULT>(0x80004002u);
+}
+
+bool AutomationObject::write(const QString& path, const QString& value)
+{
+    clearError();
+    write(path, QVariant(value));
+    return m_error.isEmpty();
+}
+
+HostedContainer::HostedContainer(ourcom::OleControl* control) : AutomationContainer(control), m_control(control) {}
+
+AutomationObject* HostedContainer::object() const
+{
+    return m_control && m_control->hasObject()
+               ? m_control->findChild<AutomationObject*>(QString(), Qt::FindDirectChildrenOnly)
+               : nullptr;
+}
+
+void HostedContainer::setProgId(const QString& progId)
+{
+    m_error.clear();
+    if (!m_control || !m_control->create(progId)) {
+        m_error = QStringLiteral("not available: no program answers for ") + progId;
+        if (m_report)
+            qWarning("%s", qPrintable(m_error));
+        return;
+    }
+    if (AutomationObject* o = object())
+        o->setLocale(m_locale);
+}
+
+void HostedContainer::setLocale(int locale)
+{
+    m_locale = locale;
+    if (AutomationObject* o = object())
+        o->setLocale(locale);
+}
+
+void HostedContainer::setReportException(bool on)
+{
+    m_report = on;
+    if (m_control)
+        m_control->setProperty(ourcom::PROP_REPORTEXCEPTION, on ? 1 : 0);
+}
+
+void HostedContainer::endObject()
+{
+    if (m_control)
+        m_control->endObject();
+}
+
+QString HostedContainer::read(const QString& path)
+{
+    m_error.clear();
+    if (AutomationObject* o = object()) {
+        o->clearError();
+        const QString answer = o->read(path);
+        m_error = o->lastError();
+        if (m_report && !m_error.isEmpty())
+            qWarning("%s", qPrintable(m_error));
+        return answer;
+    }
+    if (!m_control || !m_control->hasObject()) {
+        m_error = QString::fromLatin1(NoInterface);
+        return m_error;
+    }
+    // Another kind of component: through the control's own paths.
+    const QString answer = m_control->read(path);
+    m_error = m_control->lastError();
+    return answer;
+}
+
+void HostedContainer::write(const QString& path, const QVariant& value)
+{
+    m_error.clear();
+    if (AutomationObject* o = object()) {
+        o->clearError();
+        o->write(path, value);
+        m_error = o->lastError();
+        if (m_report && !m_error.isEmpty())
+            qWarning("%s", qPrintable(m_error));
+        return;
+    }
+    if (!m_control || !m_control->hasObject()) {
+        m_error = QString::fromLatin1(NoInterface);
+        return;
+    }
+    if (!m_control->write(path, value.toString()))
+        m_error = m_control->lastError();
+}
+
 AutomationContainer* containerOf(QWidget* window, long control)
 {
     if (!window)
         return nullptr;
-    const QString name = QStringLiteral("automation-container-%1").arg(control);
-    if (auto* c = window->findChild<AutomationContainer*>(name, Qt::FindDirectChildrenOnly))
+    ourcom::OleControl* host = ourcom::OleControl::find(window, int(control));
+    if (!host)
+        host = new ourcom::OleControl(window, int(control));
+    if (auto* c = host->findChild<HostedContainer*>(QString(), Qt::FindDirectChildrenOnly))
         return c;
-    auto* c = new ComponentContainer(window);
-    c->setObjectName(name);
-    return c;
+    return new HostedContainer(host);
 }
+
+namespace {
+// A hosted control finds its object among its children.
+QObject* hosted(AutomationObject* object, QWidget* host)
+{
+    object->setParent(host);
+    return object;
+}
+} // namespace
 
 void registerOfficeComponents()
 {
     vrt::ComponentRegistry& r = vrt::ComponentRegistry::instance();
     if (!r.isRegistered(QStringLiteral("Excel.Application")))
-        r.registerFactory(QStringLiteral("Excel.Application"), [](QWidget*) -> QObject* { return makeExcelObject(); });
+        r.registerFactory(QStringLiteral("Excel.Application"), [](QWidget* host) -> QObject* { return hosted(makeExcelObject(), host); });
     if (!r.isRegistered(QStringLiteral("Word.Application")))
-        r.registerFactory(QStringLiteral("Word.Application"), [](QWidget*) -> QObject* { return makeWordObject(); });
+        r.registerFactory(QStringLiteral("Word.Application"), [](QWidget* host) -> QObject* { return hosted(makeWordObject(), host); });
     if (!r.isRegistered(QStringLiteral("Outlook.Application")))
-        r.registerFactory(QStringLiteral("Outlook.Application"), [](QWidget*) -> QObject* { return makeOutlookObject(); });
+        r.registerFactory(QStringLiteral("Outlook.Application"), [](QWidget* host) -> QObject* { return hosted(makeOutlookObject(), host); });
 }
 
 } // namespace office

@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "services/OleObject.h"
+
 class QWidget;
 
 // Office programs are driven by text paths ("Workbooks.Open(""x"")", "Selection.Font.Bold").
@@ -49,20 +51,30 @@ long toLong(const QString& answer);
 bool toFlag(const QVariant& value);
 
 // The automation object of one program: answers paths. A path it cannot honour leaves a
-// reason in lastError(); paths with no counterpart here say "not available: ...".
-class AutomationObject : public QObject {
+// reason in lastError(); paths with no counterpart here say "not available: ...". A window's
+// hosted control (ourcom::OleControl) can hold one as it holds any component.
+class AutomationObject : public QObject, public ourcom::IAutomationPaths {
     Q_OBJECT
 public:
     using QObject::QObject;
-    virtual QString read(const QString& path) = 0;
+    QString read(const QString& path) override = 0;
     virtual void write(const QString& path, const QVariant& value) = 0;
     virtual void setLocale(int) {}
     QString lastError() const { return m_error; }
     void clearError() { m_error.clear(); }
 
+    // The component identity: its host ends its life, so the count is only kept.
+    ourcom::HRESULT QueryInterface(const ourcom::Guid& iid, void** out) override;
+    std::int32_t AddRef() override { return ++m_references; }
+    std::int32_t Release() override { return --m_references; }
+    bool write(const QString& path, const QString& value) override;
+
 protected:
     void fail(const QString& why) { m_error = why; }
     QString m_error;
+
+private:
+    std::int32_t m_references = 1;
 };
 
 // What the office classes talk to: the numbered container properties and the paths.
@@ -109,8 +121,28 @@ private:
     bool m_report = false;
 };
 
-// The container numbered `control` of a window: made on first use and kept as the window's
-// child, so the object it holds lives as long as the window. Without a window, nullptr.
+// The container over a window's hosted control: the control holds the object (and ends it),
+// our objects are reached directly so values keep their types and failures their reasons.
+class HostedContainer : public AutomationContainer {
+    Q_OBJECT
+public:
+    explicit HostedContainer(ourcom::OleControl* control);
+    void setProgId(const QString& progId) override;
+    void setLocale(int locale) override;
+    void setReportException(bool on) override;
+    void endObject() override;
+    QString read(const QString& path) override;
+    void write(const QString& path, const QVariant& value) override;
+
+private:
+    AutomationObject* object() const;
+    QPointer<ourcom::OleControl> m_control;
+    int m_locale = 1033;
+    bool m_report = false;
+};
+
+// The container of a window's hosted control numbered `control` (made on first use), so the
+// object it holds lives as long as the window. Without a window, nullptr.
 AutomationContainer* containerOf(QWidget* window, long control);
 
 // Registers Velmora's own office objects with the component registry (once).

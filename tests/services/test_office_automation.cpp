@@ -161,6 +161,10 @@ TEST(OfficeProtocol, AWindowsContainerKeepsItsProgramBetweenObjects)
         first.OPENFILE("");
         first.ASSIGN("B2", "kept");
     }
+    // The window's hosted control 50 holds the program.
+    ourcom::OleControl* control = ourcom::OleControl::find(&window, 50);
+    ASSERT_NE(control, nullptr);
+    EXPECT_TRUE(control->hasObject());
     MSEXCELCLASS second;
     second.INIT(&window, 50, 0, 0, 0);
     EXPECT_EQ(second.ISRUNNING(), 1);
@@ -169,6 +173,10 @@ TEST(OfficeProtocol, AWindowsContainerKeepsItsProgramBetweenObjects)
     MSEXCELCLASS other;
     other.INIT(&window, 51, 0, 0, 0);
     EXPECT_EQ(other.ISRUNNING(), 0);
+    // Quitting ends the object the control holds.
+    second.QUIT();
+    EXPECT_FALSE(control->hasObject());
+    EXPECT_EQ(second.ISRUNNING(), 0);
 }
 
 namespace {
