@@ -129,6 +129,7 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
         ExportDeps e;
         e.translate = translate;
         e.dataFolder = window.dataFolder();
+        e.window = &window;
         e.shippedTemplates = shippedTemplateFolder();
         standIns->built[QStringLiteral("ExportExcelIncomeExpenses")] = [e, charts] {
             return ExportExcelIncomeExpenses(e, &charts->totals);

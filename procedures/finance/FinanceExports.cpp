@@ -79,7 +79,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     MSEXCELCLASS excel;
-    excel.INIT(nullptr, 50, 1, 1, 0);
+    excel.INIT(deps.window, 50, 1, 1, 0);
     if (!excel.failed())
         excel.OPENFILE(source);
     bool ok = !excel.failed();

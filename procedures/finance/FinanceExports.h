@@ -1,6 +1,8 @@
 #pragma once
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
 
 class MSEXCELCLASS;
@@ -18,6 +20,9 @@ struct ExportDeps {
     QString shippedTemplates;
     std::function<bool(const QString& path)> open; // none: the desktop's handler
     std::function<QDateTime()> now;                 // none: the clock
+    // The window whose hosted control 50 holds the spreadsheet program between exports;
+    // none: each export has its own.
+    QPointer<QWidget> window;
 };
 
 // What opens a saved workbook when an export's own opener is not given (tests set one).
