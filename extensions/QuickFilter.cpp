@@ -482,6 +482,21 @@ void XQUICKFILTERCLASS::ISBACKONLEVEL()
 
 // ---- keys and the popup -------------------------------------------------------------------
 
+bool XQUICKFILTERCLASS::takeFilterKey(int key)
+{
+    if (key == KEYS.global)
+        EXECUTEGLOBALKEY();
+    else if (key == CANCELLOADEDKEY)
+        CANCELLOADED();
+    else if (key == LOADFILTERKEY)
+        LOADFILTER();
+    else if (key == SAVEFILTERKEY && FILTERED())
+        SAVEFILTER();
+    else
+        return key == SAVEFILTERKEY;
+    return true;
+}
+
 bool XQUICKFILTERCLASS::TAKEKEY(int key, int column)
 {
     if (key == 0)
@@ -492,23 +507,8 @@ bool XQUICKFILTERCLASS::TAKEKEY(int key, int column)
         CANCELALL();
         return true;
     }
-    if (key == KEYS.global) {
-        EXECUTEGLOBALKEY();
+    if (takeFilterKey(key))
         return true;
-    }
-    if (key == CANCELLOADEDKEY) {
-        CANCELLOADED();
-        return true;
-    }
-    if (key == LOADFILTERKEY) {
-        LOADFILTER();
-        return true;
-    }
-    if (key == SAVEFILTERKEY) {
-        if (FILTERED())
-            SAVEFILTER();
-        return true;
-    }
     const XFILTERENTRY* e = entry(column);
     if (!e || e->FIELDCONTROL != 0)
         return false; // no field on this column: nothing happens
@@ -528,23 +528,8 @@ bool XQUICKFILTERCLASS::TAKEREGIONKEY(int key, int control)
     if (VORNISET || key == 0)
         return false;
     TAKEDOUBLE(1);
-    if (key == KEYS.global) {
-        EXECUTEGLOBALKEY();
+    if (takeFilterKey(key))
         return true;
-    }
-    if (key == CANCELLOADEDKEY) {
-        CANCELLOADED();
-        return true;
-    }
-    if (key == LOADFILTERKEY) {
-        LOADFILTER();
-        return true;
-    }
-    if (key == SAVEFILTERKEY) {
-        if (FILTERED())
-            SAVEFILTER();
-        return true;
-    }
     const XFILTERENTRY* e = entryOfRegion(control);
     if (!e)
         return true;

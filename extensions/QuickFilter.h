@@ -233,6 +233,8 @@ public:
 private:
     enum class Kind { Equal, Instring, Typed, Wildcard };
     bool addLevel(int fieldNumber, Kind kind);
+    // The popup and saved-filter keys, alike on the list and on a region.
+    bool takeFilterKey(int key);
     QString conditionText(const XFILTERENTRY& e, Kind kind, int type, const QString& value) const;
     bool askInput(bool wildcard, const XFILTERENTRY& e);
     void resetEntry(XFILTERENTRY& e);
