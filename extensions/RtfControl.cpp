@@ -1,4 +1,5 @@
 #include "extensions/RtfControl.h"
+#include "extensions/DialogParts.h"
 #include "extensions/RtfCodec.h"
 
 #include "runtime/Dialogs.h"
@@ -914,13 +915,7 @@ void RTFCONTROLCLASS::INDENTDLG()
     auto* ok = new QPushButton(QStringLiteral("OK"), &dialog);
     ok->setObjectName(QStringLiteral("ok"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
+    formAndButtons(dialog, form, {ok, cancel});
     connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
     connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
     if (vrt::runModal(dialog) != QDialog::Accepted)
