@@ -98,13 +98,20 @@ int FileManager::PrimeRecord(bool suppressClear)
         return NoError;
     if (!validate())
         return m_errorCode;
+    // The reserved row is an insert: the callbacks may refuse it.
+    if (!notifyBefore(FileOperation::Insert))
+        return m_errors ? fail(m_errorCode, m_errorText, Msg_InsertFailed) : m_errorCode;
+    const auto done = [this](int rc) {
+        notifyAfter(FileOperation::Insert, rc);
+        return rc;
+    };
     for (;;) {
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (beforeAutoIncAttempt)
                 beforeAutoIncAttempt(*this);
             if (addRow(true) == NoError) {
                 m_reserved = primaryValue();
-                return NoError;
+                return done(NoError);
             }
         }
         std::string key = m_errorKey;
@@ -113,12 +120,12 @@ int FileManager::PrimeRecord(bool suppressClear)
                 if (FILE->keys[k].autoNumber > 0)
                     key = FILE->keyLabel(int(k));
         if (!m_errors)
-            return m_errorCode;
+            return done(m_errorCode);
         m_errors->setFile(QString::fromStdString(FILENAMEVALUE));
         m_errors->setKey(QString::fromStdString(key));
         m_errors->setErrorText(QString::fromStdString(m_errorText), m_errorCode);
         if (m_errors->throwMessage(Msg_RetryAutoInc) != LEVEL_BENIGN)
-            return m_errorCode;
+            return done(m_errorCode);
     }
 }
 

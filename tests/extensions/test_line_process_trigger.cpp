@@ -274,6 +274,12 @@ TEST_F(Triggers, APreDeleteHookVetoesDeletesOfOneTable)
     ASSERT_EQ(Access(Tbl::Passwords).Update(), 0);
     EXPECT_EQ(trigger.seen, QStringList({"keep me -> keep me too"}));
 
+    // A form's new record is stored at once (primed): that is an insert too.
+    trigger.seen.clear();
+    ASSERT_EQ(Access(Tbl::Passwords).PrimeRecord(), 0);
+    EXPECT_EQ(trigger.seen, QStringList({"insert "}));
+    ASSERT_EQ(Access(Tbl::Passwords).CancelAutoInc(&Relate(Tbl::Passwords)), 0);
+
     trigger.KILL();
     PAS().ID = 1;
     ASSERT_EQ(Access(Tbl::Passwords).Fetch(PAS.IDKey), 0);
