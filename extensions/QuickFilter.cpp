@@ -773,6 +773,27 @@ bool XQUICKFILTERCLASS::deleteSaved(const QString& id)
     return ok;
 }
 
+int XQUICKFILTERCLASS::SETQUICKLIST()
+{
+    FILLQUEUE();
+    if (FL.size() <= 1 || LOADEDFNAME.isEmpty())
+        return 0;
+    for (size_t i = 0; i < FL.size(); ++i)
+        if (!FL[i].FILTERID.isEmpty() && FL[i].FILTERID == DEF.ID)
+            return int(i);
+    return int(FL.size()) - 1;
+}
+
+void XQUICKFILTERCLASS::takeQuickList(int index)
+{
+    if (index < 0 || index >= int(FL.size()))
+        return;
+    if (FL[size_t(index)].FILTERID.isEmpty())
+        CANCELLOADED();
+    else
+        loadSaved(FL[size_t(index)].FILTERID, false, false);
+}
+
 void XQUICKFILTERCLASS::SAVEFILTER()
 {
     if (saveWindow)

@@ -157,6 +157,13 @@ public:
     bool loadSaved(const QString& id, bool clearAll, bool withOr);
     bool toggleDefault(const QString& id);
     bool deleteSaved(const QString& id);
+    // The drop list of saved filters: FILLQUEUE, then the entry to select (0-based in FL): the
+    // default filter's when a filter is loaded (the last entry when the default is not among
+    // them), else "none".
+    int SETQUICKLIST();
+    // Choosing entry `index` of FL: loads that filter on top of the levels; "none" cancels
+    // the loaded one.
+    void takeQuickList(int index);
     QString LOADEDFILTERNAME() const { return LOADEDFNAME; }
     bool LOADEDFILTERSTATE() const { return FILTERLOADED; }
     QuickFilterStore* store() { return m_store.get(); }

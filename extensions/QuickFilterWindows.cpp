@@ -5,6 +5,7 @@
 #include "runtime/WindowManager.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -31,8 +33,14 @@ QuickFilterWindows::QuickFilterWindows(XQUICKFILTERCLASS& filter, vrt::BrowseVie
     m_filter.inputWindow = [this](bool wildcard, const XFILTERENTRY& e, QString& low, QString& high) {
         return inputWindow(wildcard, e, low, high);
     };
-    m_filter.saveWindow = [this] { saveWindow(); };
-    m_filter.loadWindow = [this] { loadWindow(); };
+    m_filter.saveWindow = [this] {
+        saveWindow();
+        fillQuickList();
+    };
+    m_filter.loadWindow = [this] {
+        loadWindow();
+        fillQuickList();
+    };
     m_filter.showPopup = [this](vrt::PopupMenu& menu) {
         const int id = menu.ask(QCursor::pos(), &m_view);
         return id ? menu.item(id)->name : QString();
@@ -58,6 +66,28 @@ QuickFilterWindows::QuickFilterWindows(XQUICKFILTERCLASS& filter, vrt::BrowseVie
     };
     m_filter.showStatus(m_filter.STATUSTEXT);
     m_view.installEventFilter(this);
+}
+
+void QuickFilterWindows::setQuickList(QComboBox* list)
+{
+    m_quickList = list;
+    fillQuickList();
+    connect(list, &QComboBox::activated, this, [this](int index) {
+        m_filter.takeQuickList(index);
+        m_view.syncSelection();
+    });
+}
+
+void QuickFilterWindows::fillQuickList()
+{
+    if (!m_quickList)
+        return;
+    const int selected = m_filter.SETQUICKLIST();
+    QSignalBlocker block(m_quickList.data());
+    m_quickList->clear();
+    for (const auto& entry : m_filter.FL)
+        m_quickList->addItem(entry.FILTERNAME);
+    m_quickList->setCurrentIndex(selected);
 }
 
 int QuickFilterWindows::keyCode(int key, Qt::KeyboardModifiers modifiers)

@@ -5,6 +5,7 @@
 
 #include "extensions/QuickFilter.h"
 
+class QComboBox;
 class QDialog;
 class QLabel;
 class QWidget;
@@ -25,6 +26,9 @@ public:
     // A window entry registered with ADDFIELD(control = `control`): its keys and clicks act on
     // that field, it gets the region colour and `cursor`.
     void addRegion(QWidget* entry, int control, QColor colour = QColor(255, 255, 225));
+    // A drop list offering the saved filters ("none" first); choosing one loads it. Refilled
+    // whenever a filter is saved, deleted or made the default.
+    void setQuickList(QComboBox* list);
     // The combination a key event stands for, as the keys of the quick filter are given.
     static int keyCode(int key, Qt::KeyboardModifiers modifiers);
 
@@ -41,6 +45,8 @@ private:
     XQUICKFILTERCLASS& m_filter;
     vrt::BrowseView& m_view;
     QPointer<QLabel> m_status;
+    QPointer<QComboBox> m_quickList;
+    void fillQuickList();
     std::map<QObject*, int> m_regions;
     QString m_lastName;   // the save window keeps the last name typed
     bool m_clearAll = false, m_withOr = false;

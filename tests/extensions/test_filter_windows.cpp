@@ -6,6 +6,7 @@
 #include "runtime/BrowseView.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
 #include <QLineEdit>
@@ -74,7 +75,7 @@ TEST(QuickFilterWindowsTest, KeysAndTheSearchSaveAndLoadWindows)
                 "@s40");
     qf.ADDFIELD([&] { return browse.model().rows()[size_t(browse.selected())].cells[1]; }, 1, "CON:Grad", "Grad",
                 "@n5");
-    new QuickFilterWindows(qf, view);
+    auto* windows = new QuickFilterWindows(qf, view);
     view.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
 
@@ -121,6 +122,29 @@ TEST(QuickFilterWindowsTest, KeysAndTheSearchSaveAndLoadWindows)
     }
     EXPECT_EQ(browse.filter(), "CON:Prezime = 'Kovač' AND INRANGE(CON:Grad,10,20)");
     EXPECT_EQ(qf.LOADEDFILTERNAME(), "Kovači");
+
+    // The drop list of saved filters: "none" cancels the loaded filter, a name loads it.
+    QComboBox quick;
+    windows->setQuickList(&quick);
+    ASSERT_EQ(quick.count(), 2);
+    EXPECT_EQ(quick.itemText(0), "none");
+    EXPECT_EQ(quick.currentIndex(), 1);
+    emit quick.activated(0);
+    EXPECT_FALSE(qf.LOADEDFILTERSTATE());
+    EXPECT_EQ(browse.filter(), "");
+    emit quick.activated(1);
+    EXPECT_EQ(browse.filter(), "CON:Prezime = 'Kovač' AND INRANGE(CON:Grad,10,20)");
+
+    // An entry of the window registered as a field: its keys act on that field.
+    QLineEdit city;
+    qf.ADDFIELD([&] { return city.text(); }, 0, "CON:Mjesto", "Mjesto", "@s20", 40);
+    windows->addRegion(&city, 40);
+    city.setText("Zadar");
+    QTest::keyClick(&city, Qt::Key_F5);
+    EXPECT_EQ(browse.filter(), "CON:Mjesto = 'Zadar' AND(CON:Prezime = 'Kovač' AND INRANGE(CON:Grad,10,20))");
+    qf.SETVORNISET(true); // now a click offers the four ways instead
+    QTest::keyClick(&city, Qt::Key_F7);
+    EXPECT_EQ(qf.FILTERNUM, 1);
 }
 
 TEST(FilterBuilderViewTest, InsertDropDeleteAndQueryNames)
