@@ -332,6 +332,16 @@ QString CFILTERBASE::PARSEANDREPLACE(int index)
                    t.contains(QLatin1String("MATCH("), Qt::CaseInsensitive)) {
             v = cs ? value : value.toUpper();
             v.replace(QLatin1Char('\''), QStringLiteral("''")); // inside the template's own quotes
+            // A typed % or _ is a letter to look for, not a LIKE wildcard.
+            const int at = int(t.indexOf(QLatin1String("[VAL]"), 0, Qt::CaseInsensitive));
+            const int close = at < 0 ? -1 : int(t.indexOf(QLatin1Char('\''), at + 5));
+            if (t.contains(QLatin1String(" LIKE "), Qt::CaseInsensitive) && close > 0 &&
+                (v.contains(QLatin1Char('%')) || v.contains(QLatin1Char('_')) || v.contains(QLatin1Char('\\')))) {
+                v.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+                v.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+                v.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+                t.insert(close + 1, QStringLiteral(" ESCAPE '\\'"));
+            }
         } else {
             v = quoted(cs ? value : value.toUpper());
         }

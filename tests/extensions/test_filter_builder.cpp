@@ -77,6 +77,7 @@ TEST(FilterBuilder, ConditionTexts)
         {false, "Name", "Equal", "ab", "upper(NAME)  = 'AB'"},
         {false, "Name", "Equal", "O'Neil", "upper(NAME)  = 'O''NEIL'"},
         {true, "Name", "Begins With", "O'Ne", "NAME LIKE 'O''NE%'"},
+        {true, "Name", "Contains", "50%_a\\b", "NAME LIKE '%50\\%\\_A\\\\B%' ESCAPE '\\'"},
         {false, "Name", "Contains", "ab", "MATCH(upper(NAME) , '*AB*')"},
         {true, "Amount", "Equal", "5 OR 1=1", ""},
         {true, "Amount", "Greater Than", "12.5", "AMOUNT > 12.5"},

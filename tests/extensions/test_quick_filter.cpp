@@ -4,6 +4,8 @@
 #include "extensions/QuickFilterStore.h"
 #include "runtime/Browse.h"
 #include "runtime/FileBrowse.h"
+#include "extensions/FilterBuilder.h"
+#include "runtime/DateTime.h"
 #include "runtime/SqlFilter.h"
 
 #include <QDir>
@@ -447,4 +449,48 @@ TEST_F(QuickFilterData, LevelsNarrowAListOverTheDatabase)
     EXPECT_EQ(browse.filter(), "(PAS:KATEGORIJAID = 1) AND (MATCH(PAS:NAZIV,'O*', 1))");
     qf.CANCELALL();
     EXPECT_EQ(names().size(), 5);
+}
+
+// The filter builder's SQL, as SQLite runs it through the ODBC driver.
+TEST_F(QuickFilterData, FilterBuilderSqlSelectsTheRightNotes)
+{
+    ASSERT_EQ(Relate(Tbl::Notes).Open(), 0);
+    struct Note {
+        const char* title;
+        QDate day;
+        QTime at;
+    };
+    for (const Note& n : {Note{"O'Neil sastanak", QDate(2024, 3, 1), QTime(9, 0)}, Note{"ponuda", QDate(2024, 3, 15), QTime(14, 30)},
+                          Note{"račun", QDate(2024, 4, 2), QTime(8, 15)}}) {
+        Access(Tbl::Notes).clearBuffer();
+        NOTE().NASLOV = n.title;
+        NOTE().DATUM = vrt::dayFromDate(n.day);
+        NOTE().VRIJEME = vrt::timeFromQTime(n.at);
+        ASSERT_EQ(Access(Tbl::Notes).Insert(), 0);
+    }
+    struct Case {
+        std::vector<ext::FilterCondition> conditions;
+        std::vector<std::string> titles;
+    };
+    const std::vector<Case> cases = {
+        {{{"Day", "Between", "01.03.2024,31.03.2024", "DONE"}}, {"O'Neil sastanak", "ponuda"}},
+        {{{"Day", "Greater Than", "01.03.2024", "AND"}, {"At", "Less Than", "10:00:00", "DONE"}}, {"račun"}},
+        {{{"Title", "Begins With", "O'Ne", "OR"}, {"Title", "Equal", "račun", "DONE"}}, {"O'Neil sastanak", "račun"}},
+        {{{"Title", "Contains", "%", "DONE"}}, {}},
+        {{{"Title", "Contains", "'N", "DONE"}}, {"O'Neil sastanak"}},
+        {{{"Day", "IN", "15.03.2024,02.04.2024", "DONE"}}, {"ponuda", "račun"}},
+    };
+    for (const Case& c : cases) {
+        ext::CFILTERLIST f;
+        f.USESQL = true;
+        f.INIT();
+        f.ADDCOL("Title", "\"NASLOV\"", 18, "@s255", true);
+        f.ADDCOL("Day", "\"DATUM\"", 4, "@d6.", false);
+        f.ADDCOL("At", "\"VRIJEME\"", 5, "@t04", false);
+        f.FILTERQ = c.conditions;
+        const QString where = f.GETFILTER();
+        ASSERT_FALSE(where.isEmpty()) << f.lastError().toStdString();
+        std::vector<std::string> titles = query("SELECT NASLOV FROM Notes WHERE " + where.toStdString() + " ORDER BY ID");
+        EXPECT_EQ(titles, c.titles) << where.toStdString();
+    }
 }
