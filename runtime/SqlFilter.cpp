@@ -352,7 +352,7 @@ private:
             m_out.params.insert(m_out.params.end(), a->params.begin(), a->params.end());
     }
 
-    // INSTRING(sub, text, 1, 1): the position of sub in text (0: not there); MATCH(text,
+    // INSTRING(sub, text, 1[, 1]): the position of sub in text (0: not there); MATCH(text,
     // pattern, 1 or 17): a * and ? pattern (17 without regard to case); INRANGE(x, low, high).
     bool function(int& kind)
     {
@@ -369,10 +369,14 @@ private:
             return true;
         }
         if (name == "INSTRING") {
-            if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) ||
-                !argument(c, kc) || !separator(false) || !argument(d, kd) || !separator(true))
+            if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) || !argument(c, kc))
                 return false;
-            if (!literalNumber(c, 1) || !literalNumber(d, 1))
+            const bool withStart = peek().kind == Tok::Comma;
+            if (withStart && (!separator(false) || !argument(d, kd)))
+                return false;
+            if (!separator(true))
+                return false;
+            if (!literalNumber(c, 1) || (withStart && !literalNumber(d, 1)))
                 return fail("INSTRING is known with step 1 and start 1 only");
             append("instr(" + b.sql + ", " + a.sql + ")", {&b, &a});
             kind = kNumberFunction;
