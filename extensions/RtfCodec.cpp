@@ -27,6 +27,38 @@ QString familyOf(const QTextCharFormat& f)
     return families.isEmpty() ? QString() : families.front();
 }
 
+// The upper halves of the two Windows code pages RTF files here come in (Croatian and West
+// European); bytes of other code pages are read as Latin-1.
+const char16_t kCp1250[128] = {
+    0x20AC, 0xFFFD, 0x201A, 0xFFFD, 0x201E, 0x2026, 0x2020, 0x2021, 0xFFFD, 0x2030, 0x0160, 0x2039,
+    0x015A, 0x0164, 0x017D, 0x0179, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0xFFFD, 0x2122, 0x0161, 0x203A, 0x015B, 0x0165, 0x017E, 0x017A, 0x00A0, 0x02C7, 0x02D8, 0x0141,
+    0x00A4, 0x0104, 0x00A6, 0x00A7, 0x00A8, 0x00A9, 0x015E, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x017B,
+    0x00B0, 0x00B1, 0x02DB, 0x0142, 0x00B4, 0x00B5, 0x00B6, 0x00B7, 0x00B8, 0x0105, 0x015F, 0x00BB,
+    0x013D, 0x02DD, 0x013E, 0x017C, 0x0154, 0x00C1, 0x00C2, 0x0102, 0x00C4, 0x0139, 0x0106, 0x00C7,
+    0x010C, 0x00C9, 0x0118, 0x00CB, 0x011A, 0x00CD, 0x00CE, 0x010E, 0x0110, 0x0143, 0x0147, 0x00D3,
+    0x00D4, 0x0150, 0x00D6, 0x00D7, 0x0158, 0x016E, 0x00DA, 0x0170, 0x00DC, 0x00DD, 0x0162, 0x00DF,
+    0x0155, 0x00E1, 0x00E2, 0x0103, 0x00E4, 0x013A, 0x0107, 0x00E7, 0x010D, 0x00E9, 0x0119, 0x00EB,
+    0x011B, 0x00ED, 0x00EE, 0x010F, 0x0111, 0x0144, 0x0148, 0x00F3, 0x00F4, 0x0151, 0x00F6, 0x00F7,
+    0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9,
+};
+const char16_t kCp1252[32] = {
+    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039,
+    0x0152, 0xFFFD, 0x017D, 0xFFFD, 0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+};
+
+QChar fromCodePage(int codePage, int byte)
+{
+    if (byte < 0x80)
+        return QChar(byte);
+    if (codePage == 1250)
+        return QChar(kCp1250[byte - 0x80]);
+    if (codePage == 1252 && byte < 0xA0)
+        return QChar(kCp1252[byte - 0x80]);
+    return QChar(byte);
+}
+
 // ---- writing ------------------------------------------------------------------------------
 
 class Writer {
@@ -241,6 +273,15 @@ public:
 private:
     State& st() { return m_stack.back(); }
 
+    // A font of the East European character set (238) reads its bytes as code page 1250.
+    int codePage() const
+    {
+        const auto charset = m_fontCharsets.find(m_stack.back().font);
+        if (charset != m_fontCharsets.end() && charset->second == 238)
+            return 1250;
+        return m_codePage;
+    }
+
     void keepParagraph(const State& closed)
     {
         State& s = st();
@@ -370,7 +411,7 @@ private:
                     bool ok = false;
                     const int v = m_data.mid(qsizetype(i) + 1, 2).toInt(&ok, 16);
                     if (ok)
-                        addChar(QChar(v)); // Latin-1 stands in for the code page
+                        addChar(fromCodePage(codePage(), v));
                 }
                 return i + 3;
             }
@@ -413,8 +454,11 @@ private:
         if (w == "pnlvlbody" || w == "pndec") { s.list = int(QTextListFormat::ListDecimal); return; }
         if (w == "vlvelist" && has) { s.list = n; return; }
         if (w == "pntext") { s.skip = true; return; }
+        if (w == "ansicpg" && has) { m_codePage = n; return; }
         if (s.dest == State::Dest::Fonts) {
             if (w == "f" && has) { endFont(); m_fontNumber = n; }
+            if (w == "fcharset" && has && m_fontNumber >= 0)
+                m_fontCharsets[m_fontNumber] = n;
             return;
         }
         if (s.dest == State::Dest::Colours) {
@@ -510,6 +554,8 @@ private:
     bool m_starred = false;
     int m_skipChars = 0;
     bool m_endedWithPar = false;
+    int m_codePage = 1252;
+    std::map<int, int> m_fontCharsets;
     std::set<QString> m_unknown;
 };
 

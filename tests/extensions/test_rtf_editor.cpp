@@ -197,6 +197,14 @@ TEST(RtfCodec, ForeignRtfGivesItsTextAndNamesWhatWasPassedOver)
     EXPECT_TRUE(doc.begin().next().textList() != nullptr);
     EXPECT_EQ(doc.begin().next().blockFormat().leftMargin(), 36);
     ASSERT_EQ(warnings.size(), 1);
+    // Croatian letters as bytes of code page 1250, by the document's code page or the font's
+    // character set; West European bytes by code page 1252.
+    QTextDocument cp;
+    ASSERT_TRUE(rtf::read("{\\rtf1\\ansi\\ansicpg1250 \\'9a\\'e8\\'e6\\'9e\\'f0 \\'8a\\'c8}", cp));
+    EXPECT_EQ(cp.toPlainText(), QString::fromUtf8("ščćžđ ŠČ"));
+    ASSERT_TRUE(rtf::read("{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0 Arial;}{\\f1\\fcharset238 Arial CE;}}"
+                          "\\f0 \\'80\\'e9 {\\f1 \\'9a}}", cp));
+    EXPECT_EQ(cp.toPlainText(), QString::fromUtf8("€é š"));
     EXPECT_TRUE(warnings[0].contains("sect"));
     EXPECT_TRUE(warnings[0].contains("stylesheet"));
 }
