@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -145,6 +146,22 @@ TEST(QuickFilterWindowsTest, KeysAndTheSearchSaveAndLoadWindows)
     qf.SETVORNISET(true); // now a click offers the four ways instead
     QTest::keyClick(&city, Qt::Key_F7);
     EXPECT_EQ(qf.FILTERNUM, 1);
+
+    // "Show Filters" lists the fields with their conditions.
+    {
+        testsupport::ScopedDialogRunner r(drive([](QDialog& d) {
+            EXPECT_EQ(d.windowTitle(), "Show Filters");
+            auto* table = d.findChild<QTableWidget*>();
+            ASSERT_NE(table, nullptr);
+            ASSERT_EQ(table->rowCount(), 3);
+            EXPECT_EQ(table->horizontalHeaderItem(8)->text(), "FilterToFilter");
+            QStringList conditions;
+            for (int row = 0; row < 3; ++row)
+                conditions << table->item(row, 8)->text();
+            EXPECT_TRUE(conditions.contains("CON:Mjesto = 'Zadar'"));
+        }));
+        windows->showFilters();
+    }
 }
 
 TEST(FilterBuilderViewTest, InsertDropDeleteAndQueryNames)
