@@ -5,7 +5,10 @@
 #include "runtime/SqliteDialect.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <map>
+#include <mutex>
 #include <strings.h>
 
 namespace vrt {
@@ -352,6 +355,101 @@ int FileManager::Create()
     if (!tx.commit())
         return fail(DriverError, c->error().text, 0);
     return NoError;
+}
+
+// ---- callbacks ---------------------------------------------------------------------------
+
+namespace {
+
+std::mutex g_callbackMutex;
+std::map<const TableDesc*, std::vector<FileCallback*>> g_callbacks;
+std::atomic<int> g_callbackCount{0};
+thread_local int t_notifying = 0; // a notice of this thread is being handled
+thread_local std::vector<bool> t_levels; // per open operation: whether its callbacks were told
+
+std::vector<FileCallback*> callbacksOf(const TableDesc* table)
+{
+    if (g_callbackCount.load(std::memory_order_relaxed) == 0 || t_notifying > 0)
+        return {};
+    std::lock_guard lock(g_callbackMutex);
+    const auto it = g_callbacks.find(table);
+    return it == g_callbacks.end() ? std::vector<FileCallback*>() : it->second;
+}
+
+} // namespace
+
+void FileManager::registerCallback(const TableDesc& table, FileCallback* callback)
+{
+    std::lock_guard lock(g_callbackMutex);
+    auto& list = g_callbacks[&table];
+    if (std::find(list.begin(), list.end(), callback) != list.end())
+        return;
+    list.push_back(callback);
+    ++g_callbackCount;
+}
+
+void FileManager::unregisterCallback(const TableDesc& table, FileCallback* callback)
+{
+    std::lock_guard lock(g_callbackMutex);
+    auto& list = g_callbacks[&table];
+    const auto it = std::find(list.begin(), list.end(), callback);
+    if (it == list.end())
+        return;
+    list.erase(it);
+    --g_callbackCount;
+}
+
+bool FileManager::notifyBefore(FileOperation op)
+{
+    const auto callbacks = callbacksOf(FILE);
+    if (callbacks.empty()) {
+        t_levels.push_back(false);
+        return true;
+    }
+    ++t_notifying;
+    for (FileCallback* callback : callbacks) {
+        int code = 0;
+        std::string text;
+        if (!callback->functionCalled(op, *this, code, text)) {
+            --t_notifying;
+            m_errorCode = code ? code : DriverError;
+            m_errorText = text.empty() ? FILENAMEVALUE + ": the change was refused." : text;
+            return false;
+        }
+    }
+    // The operation itself counts as being handled until notifyAfter.
+    t_levels.push_back(true);
+    return true;
+}
+
+void FileManager::notifyAfter(FileOperation op, int result)
+{
+    const bool told = !t_levels.empty() && t_levels.back();
+    if (!t_levels.empty())
+        t_levels.pop_back();
+    if (!told)
+        return;
+    std::vector<FileCallback*> callbacks;
+    {
+        std::lock_guard lock(g_callbackMutex);
+        const auto it = g_callbacks.find(FILE);
+        if (it != g_callbacks.end())
+            callbacks = it->second;
+    }
+    for (FileCallback* callback : callbacks)
+        callback->functionDone(op, *this, result);
+    --t_notifying;
+}
+
+void FileManager::notifyRead()
+{
+    const auto callbacks = callbacksOf(FILE);
+    if (callbacks.empty())
+        return;
+    ++t_notifying;
+    for (FileCallback* callback : callbacks)
+        callback->functionDone(FileOperation::Read, *this, NoError);
+    --t_notifying;
 }
 
 } // namespace vrt

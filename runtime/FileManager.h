@@ -16,6 +16,25 @@
 namespace vrt {
 
 class RelationManager;
+class FileManager;
+
+// What a file manager tells the callbacks registered for its declaration.
+enum class FileOperation { Insert, Update, Delete, Read };
+
+// Before-and-after notice of the inserts, updates and deletes made through the file managers
+// (and relation managers) of one declaration, on every thread, and of the rows they read.
+// Only what goes through these managers is seen: statements written by hand, cascaded child
+// rows and other processes (Korbelsteen) are not. Operations started while a notice of the
+// same thread is being handled pass over the callbacks.
+class FileCallback {
+public:
+    virtual ~FileCallback() = default;
+    // Before a write, with the record in file.BUFFER; false refuses it: the operation fails
+    // with `errorCode` (DriverError when left 0) and `errorText`.
+    virtual bool functionCalled(FileOperation op, FileManager& file, int& errorCode, std::string& errorText) = 0;
+    // After a write with its result, and after every row read (result 0).
+    virtual void functionDone(FileOperation op, FileManager& file, int result) = 0;
+};
 
 // The file manager of one table declaration on one thread: its record buffer, its open state
 // and its current position. Every failure sets errorCode()/errorText() and, where the
@@ -98,6 +117,10 @@ public:
     // Label of the key a duplicate failure named, "" when none.
     QString ErrorKey() const { return QString::fromStdString(m_errorKey); }
 
+    // Registering a callback twice keeps one registration.
+    static void registerCallback(const TableDesc& table, FileCallback* callback);
+    static void unregisterCallback(const TableDesc& table, FileCallback* callback);
+
     // Test hook: runs before every numbering attempt of PrimeRecord.
     std::function<void(FileManager&)> beforeAutoIncAttempt;
 
@@ -109,6 +132,12 @@ public:
 private:
     friend class RelationManager;
     int fail(int code, const std::string& text, int messageId, const std::string& keyLabel = {});
+    // The registered callbacks: false when one refused (the error is set); after() only
+    // follows a before() that answered true.
+    bool notifyBefore(FileOperation op);
+    void notifyAfter(FileOperation op, int result);
+    void notifyRead();
+    int updateRow();
     int failFromDriver(const odbc::Error& e, int messageId);
     int openInternal(bool report);
     void alignIndexes(odbc::Connection& c, const std::string& name);

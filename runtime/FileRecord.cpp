@@ -325,6 +325,7 @@ int FileManager::TryFetch(int key)
                                                  FILE->keyLabel(key) + " values.", 0, FILE->keyLabel(key))
                       : failFromDriver(e, 0);
     m_errorCode = 0;
+    notifyRead();
     return NoError;
 }
 

@@ -212,6 +212,7 @@ int FileManager::readStep(bool forward)
     }
     m_seq.haveRow = true;
     m_errorCode = 0;
+    notifyRead();
     return NoError;
 }
 

@@ -98,13 +98,20 @@ int FileManager::PrimeRecord(bool suppressClear)
         return NoError;
     if (!validate())
         return m_errorCode;
+    // The reserved row is an insert: the callbacks may refuse it.
+    if (!notifyBefore(FileOperation::Insert))
+        return m_errors ? fail(m_errorCode, m_errorText, Msg_InsertFailed) : m_errorCode;
+    const auto done = [this](int rc) {
+        notifyAfter(FileOperation::Insert, rc);
+        return rc;
+    };
     for (;;) {
         for (int attempt = 0; attempt < 3; ++attempt) {
             if (beforeAutoIncAttempt)
                 beforeAutoIncAttempt(*this);
             if (addRow(true) == NoError) {
                 m_reserved = primaryValue();
-                return NoError;
+                return done(NoError);
             }
         }
         std::string key = m_errorKey;
@@ -113,12 +120,12 @@ int FileManager::PrimeRecord(bool suppressClear)
                 if (FILE->keys[k].autoNumber > 0)
                     key = FILE->keyLabel(int(k));
         if (!m_errors)
-            return m_errorCode;
+            return done(m_errorCode);
         m_errors->setFile(QString::fromStdString(FILENAMEVALUE));
         m_errors->setKey(QString::fromStdString(key));
         m_errors->setErrorText(QString::fromStdString(m_errorText), m_errorCode);
         if (m_errors->throwMessage(Msg_RetryAutoInc) != LEVEL_BENIGN)
-            return m_errorCode;
+            return done(m_errorCode);
     }
 }
 
@@ -141,7 +148,11 @@ int FileManager::Insert()
         return rc;
     if (!validate())
         return m_errorCode;
-    const int rc = addRow(false);
+    int rc = m_errorCode;
+    if (notifyBefore(FileOperation::Insert)) {
+        rc = addRow(false);
+        notifyAfter(FileOperation::Insert, rc);
+    }
     if (rc && m_errors)
         return fail(rc, m_errorText, rc == DupKeyError ? Msg_DuplicateKey : Msg_InsertFailed, m_errorKey);
     return rc;
@@ -153,7 +164,11 @@ int FileManager::TryInsert()
         return rc;
     if (!validate(false))
         return m_errorCode;
-    return addRow(false);
+    if (!notifyBefore(FileOperation::Insert))
+        return m_errorCode;
+    const int rc = addRow(false);
+    notifyAfter(FileOperation::Insert, rc);
+    return rc;
 }
 
 int FileManager::TryUpdate()
@@ -162,6 +177,15 @@ int FileManager::TryUpdate()
         return rc;
     if (!validate(false))
         return m_errorCode;
+    if (!notifyBefore(FileOperation::Update))
+        return m_errorCode;
+    const int rc = updateRow();
+    notifyAfter(FileOperation::Update, rc);
+    return rc;
+}
+
+int FileManager::updateRow()
+{
     const int pk = FILE->primaryKey();
     if (pk < 0)
         return fail(RecordNotAvailable, FILENAMEVALUE + " has no primary key to update by.", 0);
@@ -207,16 +231,21 @@ int FileManager::DeleteRecord()
     const int pk = FILE->primaryKey();
     if (pk < 0)
         return fail(RecordNotAvailable, FILENAMEVALUE + " has no primary key to delete by.", Msg_DeleteFailed);
+    if (!notifyBefore(FileOperation::Delete))
+        return fail(m_errorCode, m_errorText, Msg_DeleteFailed);
     m_session.suspendReaders();
     const int pkField = FILE->keys[size_t(pk)].components[0].field;
     odbc::Statement* s = cached("DELETE FROM " + quoteName(m_openName) + " WHERE " +
                                 quoteName(FILE->fields[size_t(pkField)].name) + " = ?");
-    if (!s)
-        return m_errorCode;
-    int pos = 1;
-    bindValue(*s, pos, pkField);
-    if (!s->execute())
-        return failFromDriver(s->error(), Msg_DeleteFailed);
+    int rc = m_errorCode;
+    if (s) {
+        int pos = 1;
+        bindValue(*s, pos, pkField);
+        rc = s->execute() ? NoError : failFromDriver(s->error(), Msg_DeleteFailed);
+    }
+    notifyAfter(FileOperation::Delete, rc);
+    if (rc)
+        return rc;
     if (m_reserved == primaryValue())
         m_reserved = 0;
     return NoError;

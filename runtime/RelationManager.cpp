@@ -115,6 +115,19 @@ int RelationManager::Delete(bool ask)
     odbc::Connection* c = f.conn();
     if (!c)
         return f.m_errorCode;
+    if (!f.notifyBefore(FileOperation::Delete))
+        return f.fail(f.m_errorCode, f.m_errorText, Msg_DeleteFailed);
+    const int rc = deleteWithChildren();
+    f.notifyAfter(FileOperation::Delete, rc);
+    return rc;
+}
+
+int RelationManager::deleteWithChildren()
+{
+    FileManager& f = *m_file;
+    odbc::Connection* c = f.conn();
+    if (!c)
+        return f.m_errorCode;
     const int64_t id = f.primaryValue();
     f.m_session.suspendReaders();
     std::string failedLabel;

@@ -46,6 +46,7 @@ public:
 
 private:
     void ensureRelations();
+    int deleteWithChildren();
     int deleteTree(RelationManager& rm, const std::string& rows, int64_t id, std::string& failedLabel,
                    odbc::Error& err);
 

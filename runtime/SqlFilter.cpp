@@ -51,6 +51,11 @@ bool tokenize(const std::string& s, std::vector<Token>& out, std::string& error)
             size_t j = i;
             while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
                 ++j;
+            if (j + 1 < s.size() && s[j] == '.' && std::isdigit(static_cast<unsigned char>(s[j + 1]))) {
+                ++j;
+                while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
+                    ++j;
+            }
             t.kind = Tok::Number;
             t.text = s.substr(i, j - i);
             i = j;
@@ -253,6 +258,8 @@ private:
             m_out.sql += ")";
             return true;
         }
+        if ((isWord(t, "INSTRING") || isWord(t, "MATCH") || isWord(t, "INRANGE")) && peek(1).kind == Tok::LParen)
+            return function(kind);
         if ((isWord(t, "UPPER") || isWord(t, "LOWER")) && peek(1).kind == Tok::LParen) {
             m_out.sql += upperWord(take().text) + "(";
             take();
@@ -277,6 +284,14 @@ private:
             // not an abort.
             long long n = 0;
             const std::string digits = (negative ? "-" : "") + v.text;
+            if (v.text.find('.') != std::string::npos) {
+                if (otherKind == int(FieldKind::Date) || otherKind == int(FieldKind::Time))
+                    return fail("A day or time number has no decimals: " + digits);
+                p.text = digits; // compared with the column's numeric affinity
+                m_out.params.push_back(p);
+                m_out.sql += "?";
+                return true;
+            }
             const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
             if (ec != std::errc() || end != digits.data() + digits.size())
                 return fail("Number out of range: " + digits);
@@ -309,6 +324,85 @@ private:
         m_out.sql += col;
         return true;
     }
+
+    // One argument of a function, as SQL of its own (the function may reorder them).
+    bool argument(SqlPart& arg, int& kind, int otherKind = -1)
+    {
+        SqlPart outer = std::move(m_out);
+        m_out = {};
+        const bool ok = operand(kind, otherKind);
+        arg = std::move(m_out);
+        m_out = std::move(outer);
+        return ok;
+    }
+    bool separator(bool last)
+    {
+        if (take().kind != (last ? Tok::RParen : Tok::Comma))
+            return fail(last ? "')' expected" : "',' expected");
+        return true;
+    }
+    static bool literalNumber(const SqlPart& arg, int64_t value)
+    {
+        return arg.sql == "?" && arg.params.size() == 1 && arg.params[0].isInt && arg.params[0].number == value;
+    }
+    void append(const std::string& sql, std::initializer_list<const SqlPart*> args)
+    {
+        m_out.sql += sql;
+        for (const SqlPart* a : args)
+            m_out.params.insert(m_out.params.end(), a->params.begin(), a->params.end());
+    }
+
+    // INSTRING(sub, text, 1[, 1]): the position of sub in text (0: not there); MATCH(text,
+    // pattern, 1 or 17): a * and ? pattern (17 without regard to case); INRANGE(x, low, high).
+    bool function(int& kind)
+    {
+        const std::string name = upperWord(take().text);
+        take(); // (
+        SqlPart a, b, c, d;
+        int ka = -1, kb = -1, kc = -1, kd = -1;
+        if (name == "INRANGE") {
+            if (!argument(a, ka) || !separator(false) || !argument(b, kb, ka) || !separator(false) ||
+                !argument(c, kc, ka) || !separator(true))
+                return false;
+            append("(" + a.sql + " BETWEEN " + b.sql + " AND " + c.sql + ")", {&a, &b, &c});
+            kind = -1;
+            return true;
+        }
+        if (name == "INSTRING") {
+            if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) || !argument(c, kc))
+                return false;
+            const bool withStart = peek().kind == Tok::Comma;
+            if (withStart && (!separator(false) || !argument(d, kd)))
+                return false;
+            if (!separator(true))
+                return false;
+            if (!literalNumber(c, 1) || (withStart && !literalNumber(d, 1)))
+                return fail("INSTRING is known with step 1 and start 1 only");
+            append("instr(" + b.sql + ", " + a.sql + ")", {&b, &a});
+            kind = kNumberFunction;
+            return true;
+        }
+        if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) || !argument(c, kc) ||
+            !separator(true))
+            return false;
+        const bool noCase = literalNumber(c, 17);
+        if (!noCase && !literalNumber(c, 1))
+            return fail("MATCH is known with mode 1 or 17 only");
+        // A typed pattern knows only * and ?: GLOB's brackets are taken literally.
+        if (b.sql == "?" && b.params.size() == 1 && !b.params[0].isInt) {
+            std::string escaped;
+            for (char ch : b.params[0].text)
+                escaped += ch == '[' ? std::string("[[]") : std::string(1, ch);
+            b.params[0].text = escaped;
+        }
+        if (noCase)
+            append("(UPPER(" + a.sql + ") GLOB UPPER(" + b.sql + "))", {&a, &b});
+        else
+            append("(" + a.sql + " GLOB " + b.sql + ")", {&a, &b});
+        kind = -1;
+        return true;
+    }
+    static constexpr int kNumberFunction = 1000; // alone, true when not zero
 
     bool comparison()
     {

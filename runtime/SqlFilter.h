@@ -27,7 +27,9 @@ std::string quoteName(const std::string& name);
 // Grammar: conditions joined by AND / OR / NOT (or ~), in parentheses as needed; a condition
 // is a comparison (=, <>, ~=, <, >, <=, >=) of field labels, numbers, 'quoted' texts and
 // UPPER(...)/LOWER(...), or a field alone (true when not zero). A number compared with a date
-// or time field is a day or time number.
+// or time field is a day or time number. The functions INSTRING(sub, text, 1[, 1]) (position,
+// alone true when found), MATCH(text, pattern, 1) (* and ? wildcards; 17 ignores case) and
+// INRANGE(x, low, high) are known too; their values are bound like every other literal.
 bool translateFilter(const TableDesc& table, const std::string& text, SqlPart& out,
                      std::string& error);
 
