@@ -13,7 +13,7 @@ namespace pxp {
 
 XpThemeStyle::XpThemeStyle(PXPCONTROLCLASS* painter) : m_painter(painter) {}
 
-bool XpThemeStyle::serves(const QWidget* widget) const { return widget && m_painter->serves(widget); }
+bool XpThemeStyle::serves(const QWidget* widget) const { return widget && m_painter && m_painter->serves(widget); }
 
 void XpThemeStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* p,
                                  const QWidget* widget) const
@@ -77,12 +77,14 @@ QRect XpThemeStyle::subElementRect(SubElement element, const QStyleOption* optio
 QSize XpThemeStyle::sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
                                      const QWidget* widget) const
 {
+    // The painter adjusts the size the control's own style gives.
+    const QSize own = QProxyStyle::sizeFromContents(type, option, size, widget);
     if (serves(widget)) {
-        const QSize s = m_painter->styleSizeFromContents(type, option, size, widget);
+        const QSize s = m_painter->styleSizeFromContents(type, option, own, widget);
         if (s.isValid())
             return s;
     }
-    return QProxyStyle::sizeFromContents(type, option, size, widget);
+    return own;
 }
 
 } // namespace pxp
@@ -114,8 +116,9 @@ bool PXPCONTROLCLASS::INIT(QWidget* control, const QString& classList)
     m_state = 1;
     UPDATESTATES();
     m_ownStyle = control->testAttribute(Qt::WA_SetStyle) ? control->style() : nullptr;
+    // The style lives with the control: a style sheet set on it later wraps this style.
     m_style = new XpThemeStyle(this);
-    m_style->setParent(this);
+    m_style->setParent(control);
     m_setHover = !control->testAttribute(Qt::WA_Hover);
     control->setAttribute(Qt::WA_Hover);
     control->setStyle(m_style);
@@ -192,10 +195,16 @@ bool PXPCONTROLCLASS::stylePrimitive(QStyle::PrimitiveElement element, const QSt
     return false;
 }
 
+bool PXPCONTROLCLASS::wearsStyle(const QWidget* widget) const
+{
+    // Ours, or a style sheet's style wrapped round ours.
+    return widget->style() == m_style.data() || (widget->testAttribute(Qt::WA_SetStyle) && widget->style()->inherits("QStyleSheetStyle"));
+}
+
 void PXPCONTROLCLASS::KILL()
 {
     for (const Adopted& a : std::as_const(m_adopted))
-        if (QWidget* w = a.widget.data(); w && w->style() == m_style) {
+        if (QWidget* w = a.widget.data(); w && wearsStyle(w)) {
             w->setStyle(a.ownStyle);
             w->update();
         }
@@ -208,7 +217,7 @@ void PXPCONTROLCLASS::KILL()
         control->removeEventFilter(this);
         disconnect(control, nullptr, this, nullptr);
         control->setProperty(kPainterProperty, QVariant());
-        if (control->style() == m_style)
+        if (wearsStyle(control))
             control->setStyle(m_ownStyle);
         if (m_setHover)
             control->setAttribute(Qt::WA_Hover, false);
@@ -218,7 +227,8 @@ void PXPCONTROLCLASS::KILL()
     if (m_theme && PGLOBAL)
         PGLOBAL->CLOSETHEME(m_theme);
     m_theme = 0;
-    delete m_style;
+    if (m_style)
+        m_style->deleteLater();
     m_style = nullptr;
 }
 

@@ -37,7 +37,8 @@ public:
 
 private:
     bool serves(const QWidget* widget) const;
-    PXPCONTROLCLASS* m_painter;
+    // A style sheet's style may hold on to this style beyond its painter.
+    QPointer<PXPCONTROLCLASS> m_painter;
 };
 
 } // namespace pxp
@@ -100,6 +101,7 @@ public:
         return {};
     }
     virtual QRect styleSubElementRect(QStyle::SubElement, const QStyleOption*, const QWidget*) const { return {}; }
+    // `size` is what the control's own style makes of the contents.
     virtual QSize styleSizeFromContents(QStyle::ContentsType, const QStyleOption*, const QSize&, const QWidget*) const
     {
         return {};
@@ -121,6 +123,7 @@ protected:
     pxp::HTHEME openExtraTheme(const QString& classList);
     pxp::HTHEME extraTheme(int i) const { return i < m_extraThemes.size() ? m_extraThemes[i].theme : 0; }
     void setState(long state) { m_state = state; }
+    bool wearsStyle(const QWidget* widget) const;
 
 private:
     QPointer<QWidget> m_control;
@@ -135,7 +138,7 @@ private:
         QString classList;
     };
     QList<ExtraTheme> m_extraThemes;
-    pxp::XpThemeStyle* m_style = nullptr;
+    QPointer<pxp::XpThemeStyle> m_style;
     QString m_classList;
     pxp::HTHEME m_theme = 0;
     long m_state = 0;

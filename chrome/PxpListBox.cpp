@@ -59,10 +59,9 @@ void PXPLISTBOXCLASS::SETGROUP(int first, int count, const QString& text)
     if (count < 1)
         return;
     m_groups.append({first, count, text});
-    if (m_header) {
-        m_header->updateGeometry();
-        m_header->viewport()->update();
-    }
+    // The header measures itself again for the band.
+    if (m_header)
+        m_header->headerDataChanged(Qt::Horizontal, first, first + count - 1);
 }
 
 const PXPLISTBOXCLASS::Group* PXPLISTBOXCLASS::groupOf(int section) const
@@ -99,36 +98,72 @@ bool PXPLISTBOXCLASS::styleControl(QStyle::ControlElement element, const QStyleO
         return true;
     }
     const auto* h = qstyleoption_cast<const QStyleOptionHeader*>(option);
-    if (element != QStyle::CE_Header || !h || h->orientation != Qt::Horizontal)
+    if (!h || h->orientation != Qt::Horizontal)
         return false;
-    drawSection(*p, *h);
-    return true;
+    // A style sheet's style draws a header's section and label one by one, others the
+    // whole header at once: either way the cell is the section's own place.
+    const QRect cell(m_header->sectionViewportPosition(h->section), h->rect.top(), m_header->sectionSize(h->section),
+                     h->rect.height());
+    switch (element) {
+    case QStyle::CE_Header:
+        drawSectionBack(*p, *h, cell);
+        drawSectionLabel(*p, *h, cell);
+        return true;
+    case QStyle::CE_HeaderSection: drawSectionBack(*p, *h, cell); return true;
+    case QStyle::CE_HeaderLabel: drawSectionLabel(*p, *h, cell); return true;
+    default: return false;
+    }
 }
 
-void PXPLISTBOXCLASS::drawSection(QPainter& p, const QStyleOptionHeader& option)
+bool PXPLISTBOXCLASS::stylePrimitive(QStyle::PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                                     const QWidget* widget, const QStyle* base)
+{
+    // The sort arrow is drawn with the heading.
+    if (widget == m_header && m_header && element == QStyle::PE_IndicatorHeaderArrow)
+        return true;
+    return PXPCONTROLCLASS::stylePrimitive(element, option, p, widget, base);
+}
+
+QRect PXPLISTBOXCLASS::itemRect(const QStyleOptionHeader& option, const QRect& cell) const
+{
+    QRect item = cell;
+    if (groupOf(option.section))
+        item.setTop(cell.top() + bandHeight());
+    return item;
+}
+
+void PXPLISTBOXCLASS::drawSectionBack(QPainter& p, const QStyleOptionHeader& option, const QRect& cell)
+{
+    p.save();
+    if (groupOf(option.section)) {
+        // The group's band: one piece over all of its columns, the separators covered.
+        const int band = bandHeight();
+        drawPart(HTHEMEHDR(), p, HP_HEADERITEM, 1, QRect(cell.left(), cell.top(), cell.width(), band));
+        const COLORREF fill = PGLOBAL->GETTHEMECOLOR(HTHEMEHDR(), HP_HEADERITEM, 1, TMT_FILLCOLOR);
+        p.fillRect(QRect(cell.left(), cell.top(), cell.width(), band - 1), qcolor(fill));
+    }
+    const bool hovered = BHOVER && (option.state & QStyle::State_MouseOver);
+    drawPart(HTHEMEHDR(), p, HP_HEADERITEM, hovered ? 2 : 1, itemRect(option, cell));
+    p.restore();
+}
+
+void PXPLISTBOXCLASS::drawSectionLabel(QPainter& p, const QStyleOptionHeader& option, const QRect& cell)
 {
     p.save();
     QFont font = m_header->font();
     font.setWeight(QFont::Normal);
     p.setFont(font);
     const int h = QFontInfo(font).pixelSize();
-    const QRect cell = option.rect;
-    QRect item = cell;
-    const Group* group = groupOf(option.section);
-    if (group) {
-        // The group's band: its heading centred over all of its columns (each column draws
-        // its share) and a rule beneath.
+    const QRect item = itemRect(option, cell);
+    if (const Group* group = groupOf(option.section)) {
+        // The group's heading centred over all of its columns (each column draws its share)
+        // and a rule beneath.
         const int band = bandHeight();
-        item.setTop(cell.top() + band);
-        drawPart(HTHEMEHDR(), p, HP_HEADERITEM, 1, QRect(cell.left(), cell.top(), cell.width(), band));
-        int left = m_header->sectionViewportPosition(group->first);
+        const int left = m_header->sectionViewportPosition(group->first);
         int right = left;
         for (int s = group->first; s < group->first + group->count; ++s)
             right += m_header->isSectionHidden(s) ? 0 : m_header->sectionSize(s);
         p.setClipRect(cell, Qt::IntersectClip);
-        // The band is one piece: the separators of the items under it are covered.
-        const COLORREF fill = PGLOBAL->GETTHEMECOLOR(HTHEMEHDR(), HP_HEADERITEM, 1, TMT_FILLCOLOR);
-        p.fillRect(QRect(cell.left(), cell.top(), cell.width(), band - 1), qcolor(fill));
         p.setPen(option.palette.color(QPalette::ButtonText));
         p.drawText(QRect(left, cell.top() + 2, right - left - 4, h + 2), Qt::AlignCenter | Qt::TextSingleLine,
                    p.fontMetrics().elidedText(group->text, Qt::ElideRight, right - left - 4));
@@ -139,8 +174,6 @@ void PXPLISTBOXCLASS::drawSection(QPainter& p, const QStyleOptionHeader& option)
         }
         p.setClipping(false);
     }
-    const bool hovered = BHOVER && (option.state & QStyle::State_MouseOver);
-    drawPart(HTHEMEHDR(), p, HP_HEADERITEM, hovered ? 2 : 1, item);
 
     SortMarker marker = parseSortMarker(option.text);
     if (marker.direction == SORT_NONE && option.sortIndicator != QStyleOptionHeader::None)
@@ -156,13 +189,11 @@ void PXPLISTBOXCLASS::drawSection(QPainter& p, const QStyleOptionHeader& option)
         const QRect square(item.right() - 2 - side + 1, item.top() + (item.height() - side) / 2, side, side);
         const QPointF c = QRectF(square).center();
         const qreal r = side / 4.0;
-        const qreal lift = marker.direction == SORT_DESCENDING ? -2 : 0;
         QPolygonF tri;
         if (marker.direction == SORT_ASCENDING)
             tri << QPointF(c.x() - r, c.y() + r / 2) << QPointF(c.x() + r, c.y() + r / 2) << QPointF(c.x(), c.y() - r / 2 - 1);
-        else
-            tri << QPointF(c.x() - r, c.y() - r / 2 + lift + 2) << QPointF(c.x() + r, c.y() - r / 2 + lift + 2)
-                << QPointF(c.x(), c.y() + r / 2 + lift + 3);
+        else // the descending arrow sits 2 pixels higher
+            tri << QPointF(c.x() - r, c.y() - r / 2) << QPointF(c.x() + r, c.y() - r / 2) << QPointF(c.x(), c.y() + r / 2 + 1);
         p.setPen(Qt::NoPen);
         p.setBrush(qcolor(SORT_ARROW));
         p.drawPolygon(tri);

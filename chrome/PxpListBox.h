@@ -33,6 +33,8 @@ public:
 
     bool styleControl(QStyle::ControlElement element, const QStyleOption* option, QPainter* p,
                       const QWidget* widget, const QStyle* base) override;
+    bool stylePrimitive(QStyle::PrimitiveElement element, const QStyleOption* option, QPainter* p,
+                        const QWidget* widget, const QStyle* base) override;
     QSize styleSizeFromContents(QStyle::ContentsType type, const QStyleOption* option, const QSize& size,
                                 const QWidget* widget) const override;
 
@@ -46,7 +48,9 @@ private:
     };
     const Group* groupOf(int section) const;
     int bandHeight() const;
-    void drawSection(QPainter& p, const QStyleOptionHeader& option);
+    QRect itemRect(const QStyleOptionHeader& option, const QRect& cell) const;
+    void drawSectionBack(QPainter& p, const QStyleOptionHeader& option, const QRect& cell);
+    void drawSectionLabel(QPainter& p, const QStyleOptionHeader& option, const QRect& cell);
 
     QHeaderView* m_header = nullptr;
     QList<Group> m_groups;

@@ -287,3 +287,45 @@ bool PXPWINDOWCLASS::eventFilter(QObject* watched, QEvent* event)
         fillWindow();
     return QObject::eventFilter(watched, event);
 }
+
+namespace pxp {
+
+PXPWINDOWCLASS* themeLibraryWindow(QWidget* window)
+{
+    if (!window || !PXPGlobal.ISTHEMEACTIVE())
+        return nullptr;
+    // A window run again keeps the painter it has.
+    if (auto* painter = window->findChild<PXPWINDOWCLASS*>(QString(), Qt::FindDirectChildrenOnly))
+        return painter;
+    auto* painter = new PXPWINDOWCLASS(window);
+    painter->ADDEXCLUDETYPE(TYPE_SHEET);
+    painter->SETCOLORSTYLE(1);
+    painter->SETWINDOWCOLOR(true);
+    painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
+    painter->INIT(PXPGlobal, false);
+    painter->SETSHEETDRAWBACKGROUND(nullptr, false);
+    return painter;
+}
+
+PXPWINDOWCLASS* themeFrameWindow(QWidget* window)
+{
+    if (!window || !PXPGlobal.ISTHEMEACTIVE())
+        return nullptr;
+    auto* painter = new PXPWINDOWCLASS(window);
+    painter->ADDEXCLUDETYPE(TYPE_SHEET);
+    painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
+    painter->INIT(PXPGlobal, true);
+    return painter;
+}
+
+PXPWINDOWCLASS* themeMailWindow(QWidget* window)
+{
+    if (!window || !PXPGlobal.ISTHEMEACTIVE())
+        return nullptr;
+    auto* painter = new PXPWINDOWCLASS(window);
+    painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
+    painter->INIT(PXPGlobal, false);
+    return painter;
+}
+
+} // namespace pxp

@@ -83,3 +83,16 @@ private:
     long m_defaultDropLineHeight = 0;
     QList<Record> m_painters;
 };
+
+namespace pxp {
+
+// The set-up of every themed window of the procedure library (forms, browses, the organiser
+// window): sheets excluded, colour style 1, the theme's window colour, list lines 11 high.
+// Null when themes are off; the painter is a child of the window.
+PXPWINDOWCLASS* themeLibraryWindow(QWidget* window);
+// The frame of the organiser program: sheets excluded, list lines 11 high, its own fill.
+PXPWINDOWCLASS* themeFrameWindow(QWidget* window);
+// The mail transfer program's windows: list lines 11 high, and their sheets painted too.
+PXPWINDOWCLASS* themeMailWindow(QWidget* window);
+
+} // namespace pxp

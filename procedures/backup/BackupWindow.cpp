@@ -30,6 +30,7 @@
 #include "runtime/Threads.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace notespass {
 
@@ -386,6 +387,7 @@ void W_Backup(const FormEnv& env, const QString& destination, std::function<QDat
         dialog.setAutoRun(true);
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.startBackup(); });
     }
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
 }
 

@@ -24,6 +24,7 @@
 #include "runtime/PopupMenu.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace MC {
 std::atomic<int32_t> GROUPID{0};
@@ -304,6 +305,7 @@ void GroupPicker::done(int result)
 long T_GrupaKontakti(QWidget* parent)
 {
     GroupPicker picker(parent);
+    pxp::themeLibraryWindow(&picker);
     vrt::runModal(picker);
     return MC::GROUPID;
 }

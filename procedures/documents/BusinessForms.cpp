@@ -23,6 +23,7 @@
 #include "runtime/IniFile.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace business {
 
@@ -404,6 +405,7 @@ void Forms::W_Postavke()
         boxes[size_t(i)]->setChecked(v ? v->trimmed().toInt() != 0 : i == 6);
     }
 
+    pxp::themeLibraryWindow(&dialog);
     if (vrt::runModal(dialog) != QDialog::Accepted)
         return;
     // WriteSettings

@@ -27,6 +27,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace business {
 
@@ -348,6 +349,7 @@ void Forms::F_ID_Stavke()
     show();
     if (request == vrt::INSERT_RECORD)
         QMetaObject::invokeMethod(product.button, "click", Qt::QueuedConnection);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     if (controller.response() == vrt::RESPONSE_NONE)
         controller.cancel();
@@ -673,6 +675,7 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
             return;
         dialog.accept();
     });
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
     delete list; // before the browse it shows goes
@@ -847,6 +850,7 @@ void Forms::F_UD_Dokumenti(std::optional<long> contactId)
             return;
         dialog.accept();
     });
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     if (controller.response() == vrt::RESPONSE_NONE) {
         controller.cancel();

@@ -19,6 +19,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace finance {
 
@@ -146,6 +147,7 @@ private:
         layout->addWidget(calendar);
         connect(calendar, &QCalendarWidget::activated, &box, &QDialog::accept);
         connect(calendar, &QCalendarWidget::clicked, &box, &QDialog::accept);
+        pxp::themeLibraryWindow(&box);
         if (vrt::runModal(box) == QDialog::Accepted)
             date->setText(QLocale().toString(calendar->selectedDate(), QLocale::ShortFormat));
         date->setFocus();

@@ -22,6 +22,7 @@
 #include "runtime/FileBrowse.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace notespass {
 
@@ -416,6 +417,7 @@ int T_PASS_Kategorija(const FormEnv& env, bool pick)
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, [&] { dialog.reject(); });
     dialog.resize(560, 360);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     VelmoraDll::saveListLayout(view->horizontalHeader(), QStringLiteral("T_PASS_Kategorija"), QStringLiteral("?List"));
     if (response != vrt::REQUEST_COMPLETED || !pick)
