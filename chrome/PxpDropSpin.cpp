@@ -3,7 +3,9 @@
 
 #include <QAbstractItemView>
 #include <QAbstractSpinBox>
+#include <QApplication>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,11 +48,13 @@ private:
 bool PXPDROPCLASS::INIT(QWidget* control)
 {
     auto* combo = qobject_cast<QComboBox*>(control);
-    if (!combo || !openExtraTheme(QStringLiteral("Combobox")))
+    // Date entries with a calendar are drawn as drop combos.
+    auto* date = qobject_cast<QDateTimeEdit*>(control);
+    if ((!combo && !(date && date->calendarPopup())) || !openExtraTheme(QStringLiteral("Combobox")))
         return false;
     if (!PXPCONTROLCLASS::INIT(control, QStringLiteral("Edit")))
         return false;
-    ISCOMBO = combo->isEditable();
+    ISCOMBO = !combo || combo->isEditable();
     BTNWIDTH = buttonWidth(control->rect());
     BTNSTATE = 1;
     return true;
@@ -60,18 +64,13 @@ long PXPDROPCLASS::buttonWidth(const QRect& outer) const
 {
     // A combo's own button is as wide as the base style makes its arrow.
     long comboButton = outer.height();
-    if (ISCOMBO) {
-        if (auto* combo = qobject_cast<QComboBox*>(control())) {
-            QStyleOptionComboBox opt;
-            opt.initFrom(combo);
-            opt.rect = outer;
-            opt.editable = true;
-            opt.subControls = QStyle::SC_All;
-            QStyle* base = combo->style();
-            if (auto* proxy = qobject_cast<QProxyStyle*>(base))
-                base = proxy->baseStyle();
-            comboButton = base->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, combo).width();
-        }
+    if (ISCOMBO && control()) {
+        QStyleOptionComboBox opt;
+        opt.initFrom(control());
+        opt.rect = outer;
+        opt.editable = true;
+        opt.subControls = QStyle::SC_All;
+        comboButton = QApplication::style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxArrow, control()).width();
     }
     return dropButtonWidth(ISCOMBO, comboButton, outer.height(), ISEIP);
 }

@@ -6,10 +6,12 @@
 #include "chrome/PxpSheet.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QAbstractSpinBox>
 #include <QCalendarWidget>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -47,6 +49,9 @@ long PXPWINDOWCLASS::controlType(const QWidget* control)
         return TYPE_ENTRY;
     if (const auto* combo = qobject_cast<const QComboBox*>(control))
         return combo->isEditable() ? TYPE_DROPCOMBO : TYPE_DROPLIST;
+    // A date entry with a calendar drops its calendar down like a drop list.
+    if (const auto* date = qobject_cast<const QDateTimeEdit*>(control); date && date->calendarPopup())
+        return TYPE_DROPCOMBO;
     if (qobject_cast<const QAbstractSpinBox*>(control))
         return TYPE_SPIN;
     if (qobject_cast<const QAbstractItemView*>(control) && !qobject_cast<const QHeaderView*>(control))
@@ -62,7 +67,11 @@ long PXPWINDOWCLASS::controlType(const QWidget* control)
     return 0;
 }
 
-bool PXPWINDOWCLASS::dropsDown(const QWidget* control) { return qobject_cast<const QComboBox*>(control); }
+bool PXPWINDOWCLASS::dropsDown(const QWidget* control)
+{
+    const auto* date = qobject_cast<const QDateTimeEdit*>(control);
+    return qobject_cast<const QComboBox*>(control) || (date && date->calendarPopup());
+}
 
 void PXPWINDOWCLASS::INIT(PXPGLOBALCLASS& global, bool)
 {
@@ -275,10 +284,16 @@ void PXPWINDOWCLASS::REFRESHWINDOW(const QWidget* control)
 void PXPWINDOWCLASS::fillWindow()
 {
     const COLORREF c = windowColor();
+    const QColor colour(redOf(c), greenOf(c), blueOf(c));
     QPalette palette = m_window->palette();
-    palette.setColor(QPalette::Window, QColor(redOf(c), greenOf(c), blueOf(c)));
+    palette.setColor(QPalette::Window, colour);
     m_window->setPalette(palette);
     m_window->setAutoFillBackground(true);
+    // Under the program's skin (a style sheet) the window's own rule outweighs the skin's.
+    if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()); app && !app->styleSheet().isEmpty()) {
+        m_window->setProperty("pxpWindowFill", true);
+        m_window->setStyleSheet(QStringLiteral("*[pxpWindowFill=\"true\"] { background: %1; }").arg(colour.name()));
+    }
 }
 
 bool PXPWINDOWCLASS::eventFilter(QObject* watched, QEvent* event)
@@ -290,7 +305,8 @@ bool PXPWINDOWCLASS::eventFilter(QObject* watched, QEvent* event)
 
 namespace pxp {
 
-PXPWINDOWCLASS* themeLibraryWindow(QWidget* window)
+namespace {
+PXPWINDOWCLASS* themeWindow(QWidget* window, bool library, bool excludeSheets, bool noSubclass)
 {
     if (!window || !PXPGlobal.ISTHEMEACTIVE())
         return nullptr;
@@ -298,34 +314,22 @@ PXPWINDOWCLASS* themeLibraryWindow(QWidget* window)
     if (auto* painter = window->findChild<PXPWINDOWCLASS*>(QString(), Qt::FindDirectChildrenOnly))
         return painter;
     auto* painter = new PXPWINDOWCLASS(window);
-    painter->ADDEXCLUDETYPE(TYPE_SHEET);
-    painter->SETCOLORSTYLE(1);
-    painter->SETWINDOWCOLOR(true);
+    if (excludeSheets)
+        painter->ADDEXCLUDETYPE(TYPE_SHEET);
+    if (library) {
+        painter->SETCOLORSTYLE(1);
+        painter->SETWINDOWCOLOR(true);
+    }
     painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
-    painter->INIT(PXPGlobal, false);
-    painter->SETSHEETDRAWBACKGROUND(nullptr, false);
+    painter->INIT(PXPGlobal, noSubclass);
+    if (library)
+        painter->SETSHEETDRAWBACKGROUND(nullptr, false);
     return painter;
 }
+} // namespace
 
-PXPWINDOWCLASS* themeFrameWindow(QWidget* window)
-{
-    if (!window || !PXPGlobal.ISTHEMEACTIVE())
-        return nullptr;
-    auto* painter = new PXPWINDOWCLASS(window);
-    painter->ADDEXCLUDETYPE(TYPE_SHEET);
-    painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
-    painter->INIT(PXPGlobal, true);
-    return painter;
-}
-
-PXPWINDOWCLASS* themeMailWindow(QWidget* window)
-{
-    if (!window || !PXPGlobal.ISTHEMEACTIVE())
-        return nullptr;
-    auto* painter = new PXPWINDOWCLASS(window);
-    painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
-    painter->INIT(PXPGlobal, false);
-    return painter;
-}
+PXPWINDOWCLASS* themeLibraryWindow(QWidget* window) { return themeWindow(window, true, true, false); }
+PXPWINDOWCLASS* themeFrameWindow(QWidget* window) { return themeWindow(window, false, true, true); }
+PXPWINDOWCLASS* themeMailWindow(QWidget* window) { return themeWindow(window, false, false, false); }
 
 } // namespace pxp

@@ -379,3 +379,42 @@ TEST(WindowPainter, EveryControlGetsThePainterOfItsType)
     painter.SETSHEETWIZARD(sheet, true);
     EXPECT_TRUE(painter.ISSHEETWIZARD(sheet));
 }
+
+TEST(WindowSetUp, LibraryAndMailWindowsAndThemesOff)
+{
+    const auto makeWindow = [](QWidget& window) {
+        auto* layout = new QVBoxLayout(&window);
+        auto* sheet = new QTabWidget;
+        auto* page = new QWidget;
+        new QCheckBox(QStringLiteral("ZIP"), page);
+        sheet->addTab(page, QStringLiteral("Page"));
+        layout->addWidget(new QLineEdit);
+        layout->addWidget(sheet);
+        return sheet;
+    };
+    {
+        QWidget form;
+        QTabWidget* sheet = makeWindow(form);
+        PXPWINDOWCLASS* painter = themeLibraryWindow(&form);
+        ASSERT_NE(painter, nullptr);
+        EXPECT_EQ(themeLibraryWindow(&form), painter); // run again: the same painter
+        EXPECT_EQ(painter->GETCONTROLCODE(sheet), 0);
+        EXPECT_TRUE(form.autoFillBackground());
+        const COLORREF c = PXPGlobal.GETCOLOR(11);
+        EXPECT_EQ(form.palette().color(QPalette::Window), QColor(redOf(c), greenOf(c), blueOf(c)));
+    }
+    {
+        QWidget mail;
+        QTabWidget* sheet = makeWindow(mail);
+        PXPWINDOWCLASS* painter = themeMailWindow(&mail);
+        ASSERT_NE(painter, nullptr);
+        EXPECT_EQ(painter->GETCONTROLCODE(sheet), 37);
+        EXPECT_EQ(painter->GETCONTROLCODE(sheet->widget(0)->findChild<QCheckBox*>()), 12);
+        EXPECT_FALSE(mail.autoFillBackground());
+    }
+    ScopedThemeLoader off([] { return std::unique_ptr<ThemeLibrary>(); });
+    QWidget plain;
+    makeWindow(plain);
+    EXPECT_EQ(themeLibraryWindow(&plain), nullptr);
+    EXPECT_EQ(themeMailWindow(&plain), nullptr);
+}
