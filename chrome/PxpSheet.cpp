@@ -28,7 +28,8 @@ public:
 protected:
     bool event(QEvent* event) override
     {
-        // Tab and Shift+Tab move between the sheet's tabs rather than to the next control.
+        // Tab and Shift+Tab select the sheet's next and previous tab; the key then moves the
+        // focus on as usual, so it never stays caught on the strip.
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             const bool back = key->key() == Qt::Key_Backtab
@@ -37,7 +38,6 @@ protected:
                 const long next = back ? m_painter->SELECTPREVTAB() : m_painter->SELECTNEXTTAB();
                 if (next && next != m_painter->ACTIVETAB())
                     m_painter->SELECTTAB(next);
-                return true;
             }
         }
         return QWidget::event(event);

@@ -15,7 +15,8 @@ class SheetStripWidget;
 // Sheets (QTabWidget): the sheet's own tab strip gives way to a themed strip 21 pixels high
 // with hover and disabled looks and scroll arrows when the tabs do not fit; the pane is the
 // theme's "Tab" pane. Hidden tabs are left out and disabled ones cannot be selected; Tab and
-// Shift+Tab on the focused strip select the next and previous tab, wrapping round. In wizard
+// Shift+Tab on the focused strip select the next and previous tab, wrapping round, and then
+// move the focus on. In wizard
 // mode no tabs show and the pane fills the sheet.
 class PXPSHEETCLASS : public PXPCONTROLCLASS {
     Q_OBJECT
