@@ -36,6 +36,8 @@ bool PXPLISTBOXCLASS::INIT(QWidget* control)
     m_header = horizontalHeaderOf(control);
     if (m_header) {
         adopt(m_header);
+        // The header follows the mouse through hover events.
+        m_header->setAttribute(Qt::WA_Hover);
         m_header->viewport()->setAttribute(Qt::WA_Hover);
     }
     return true;
