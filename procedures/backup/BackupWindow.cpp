@@ -151,6 +151,7 @@ int F_Backup(const FormEnv& env)
     FolderDialog dialog(form, env);
     if (request == vrt::INSERT_RECORD)
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.pick(); });
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;

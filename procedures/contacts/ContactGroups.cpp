@@ -89,6 +89,7 @@ int F_Grupa_Kontakti(long id, long parent, QWidget* owner)
     dialog.actionLabel()->hide(); // the title says what the form does
     dialog.entry(QStringLiteral("NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("NAPOMENA"))->setMaxLength(7999);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;

@@ -95,6 +95,7 @@ public:
         layout->addLayout(buttons);
         m_dialog.resize(560, 400);
         setWindow(&m_dialog);
+        pxp::themeLibraryWindow(&m_dialog);
     }
 
     // Runs before a delete of the row; false stops it.
@@ -175,6 +176,7 @@ void runPlainForm(const Forms& forms, Tbl t, const QString& procedure, std::vect
     dialog.okButton()->setObjectName(QStringLiteral("?OK"));
     dialog.cancelButton()->setObjectName(QStringLiteral("?CANCEL"));
     dialog.setCancelText(forms.tr(QStringLiteral("Prekid")));
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     // A row this form primed itself goes too, not only one its caller primed.
     if (request == vrt::INSERT_RECORD && response != vrt::REQUEST_COMPLETED)

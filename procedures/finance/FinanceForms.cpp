@@ -207,6 +207,7 @@ int F_PrihodiRashodi(long categoryId, int type, const Translate& translate)
     if (request != vrt::DELETE_RECORD)
         if (QLineEdit* name = dialog.entry(QStringLiteral("NAZIV")))
             dialog.setFocusProxy(name), name->setFocus();
+    pxp::themeLibraryWindow(&dialog);
     return finish(dialog.run());
 }
 
@@ -228,6 +229,7 @@ int F_PrihodiRashodiKategorija(const Translate& translate)
     });
     vrt::UpdateDialog dialog(c, trText(translate, QStringLiteral("Kategorija")));
     dialog.setCancelText(trText(translate, QStringLiteral("Prekid")));
+    pxp::themeLibraryWindow(&dialog);
     return finish(dialog.run());
 }
 

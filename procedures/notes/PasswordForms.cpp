@@ -306,6 +306,7 @@ int F_PASS_Password(const FormEnv& env)
     if (request == vrt::INSERT_RECORD && PAS().KATEGORIJAID == 0)
         PAS().KATEGORIJAID = kNoCategory;
     PasswordDialog dialog(form, env);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
@@ -329,6 +330,7 @@ int F_PASS_Kategorija(const FormEnv& env)
     dialog.entry(QStringLiteral("PASK:NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("PASK:NAPOMENA"))->setMaxLength(7999);
     dialog.setMinimumWidth(420);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
