@@ -31,6 +31,27 @@ enum EditState { ETS_NORMAL = 1, ETS_HOT = 2, ETS_SELECTED = 3, ETS_DISABLED = 4
 COLORREF editFrameColor(long state);
 COLORREF editFillColor(long state);
 
+// Colour properties beyond border and fill: the glyph (arrow, check mark) and the accent line
+// of hot and selected items.
+constexpr long TMT_GLYPHCOLOR = 3803;
+constexpr long TMT_ACCENTCOLOR = 3804;
+
+// The art of one (class, part, state) of the theme: fill, one-pixel border, glyph and accent
+// (-1: none). False for a part the theme does not draw.
+struct ThemeArt {
+    COLORREF fill = -1, border = -1, glyph = -1, accent = -1;
+};
+bool themeArt(const QString& themeClass, long part, long state, ThemeArt& art);
+
+// Parts the painters draw besides the edit frame.
+constexpr long CP_DROPDOWNBUTTON = 1;       // "Combobox"
+constexpr long SPNP_UP = 1, SPNP_DOWN = 2;  // "Spin"
+constexpr long HP_HEADERITEM = 1;           // "Header"
+constexpr long LVP_LISTITEM = 1;            // "ListView": the list's frame
+constexpr long TABP_TAB = 4, TABP_SELECTED = 5, TABP_SELECTEDFIRST = 6, TABP_PANE = 9; // "Tab"
+constexpr long SBP_ARROWBTN = 1;            // "Scrollbar": 9-12 left, 13-16 right
+constexpr long BP_RADIOBUTTON = 2, BP_CHECKBOX = 3; // "Button": states 1-8
+
 // The visual-styles entry points the chrome draws through. One library is bound per process
 // (see themeLibrary()); the painters call it directly, the theme service under its lock.
 class ThemeLibrary {

@@ -22,6 +22,7 @@
 #include "runtime/WindowManager.h"
 #include "data/TableManagers.h"
 #include "services/Quilvo.h"
+#include "chrome/WindowPainter.h"
 
 #include <QAction>
 #include <QApplication>
@@ -557,6 +558,7 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
                       int(ini.getInt(section, QStringLiteral("W"), 0)), int(ini.getInt(section, QStringLiteral("H"), 0)));
     if (saved.width() >= 200 && saved.height() >= 150 && QGuiApplication::screenAt(saved.center()))
         window.setGeometry(saved);
+    pxp::themeMailWindow(&window);
     window.show();
     while (window.isVisible())
         loop.processEvents(QEventLoop::WaitForMoreEvents);

@@ -4,6 +4,7 @@
 #include "mailtransfer/DatabaseStore.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
 #include "runtime/Paths.h"
+#include "chrome/WindowPainter.h"
 
 #include <QLockFile>
 
@@ -28,6 +29,7 @@ int receiveOnce(ReceiveController::Options options)
     }
     ReceiveController controller(std::move(options));
     ReceiveWindow window(controller);
+    pxp::themeMailWindow(&window);
     controller.exec();
     return 0;
 }

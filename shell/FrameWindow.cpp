@@ -2,6 +2,7 @@
 
 #include "procedures/organiser/window/OrganiserWindow.h"
 
+#include "chrome/WindowPainter.h"
 #include "controls/Controls.h"
 #include "controls/Images.h"
 #include "controls/RibbonBar.h"
@@ -518,6 +519,7 @@ int W_Frame()
     QObject::connect(&frame, &shell::FrameWindow::closed, [&frame] { QCoreApplication::exit(frame.exitCode()); });
     if (QUILVO* t = shell::program().translator)
         shell::attachTranslator(frame, *t);
+    pxp::themeFrameWindow(&frame);
     frame.open();
     qInfo("velmora: frame open");
     return QApplication::exec();

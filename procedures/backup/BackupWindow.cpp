@@ -30,6 +30,7 @@
 #include "runtime/Threads.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace notespass {
 
@@ -150,6 +151,7 @@ int F_Backup(const FormEnv& env)
     FolderDialog dialog(form, env);
     if (request == vrt::INSERT_RECORD)
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.pick(); });
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
@@ -386,6 +388,7 @@ void W_Backup(const FormEnv& env, const QString& destination, std::function<QDat
         dialog.setAutoRun(true);
         QTimer::singleShot(0, &dialog, [&dialog] { dialog.startBackup(); });
     }
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
 }
 

@@ -39,6 +39,7 @@
 #include "runtime/Odbc.h"
 #include "runtime/Report.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace mailpeople {
 
@@ -213,6 +214,7 @@ std::optional<long> T_TaskKategorija(QWidget* parent, bool pick, long current, c
     box->addWidget(list, 1);
     box->addLayout(buttons);
     dialog.resize(420, 360);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     GLOBALRESPONSE = chosen || !pick ? vrt::REQUEST_COMPLETED : vrt::REQUEST_CANCELLED;
     return chosen;
@@ -344,6 +346,7 @@ void F_TaskCategorie(QWidget* parent, const Translate& trIn)
         GLOBALRESPONSE = vrt::REQUEST_COMPLETED;
         dialog.accept();
     });
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     if (GLOBALRESPONSE != vrt::REQUEST_COMPLETED && request == vrt::INSERT_RECORD && primed)
         f.CancelAutoInc();
@@ -751,6 +754,7 @@ int TaskForm::run()
     m_prepared = SrediProzor();
     if (!m_prepared)
         return GLOBALRESPONSE;
+    pxp::themeLibraryWindow(this);
     vrt::runModal(*this);
     for (const QTableWidget* list : {m_status, m_importance})
         VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_Zadaci"), layoutKey(list));

@@ -24,6 +24,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace mailpeople {
 
@@ -224,6 +225,7 @@ int AccountForm::run()
         m_kinds->setCurrentRow(0); // the new-message signature shows at once
         entry(QStringLiteral("NAZIV"))->setFocus();
     }
+    pxp::themeLibraryWindow(this);
     vrt::runModal(*this);
     savePlace(*this, QStringLiteral("F_Accounts"));
     if (m_controller.response() == vrt::RESPONSE_NONE)

@@ -25,6 +25,7 @@
 #include "runtime/FileBrowse.h"
 #include "runtime/IniFile.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace mailpeople {
 
@@ -186,6 +187,7 @@ void AccountsWindow::selectAccount()
 
 int AccountsWindow::run()
 {
+    pxp::themeLibraryWindow(this);
     vrt::runModal(*this);
     if (!m_closed) // closed without done(): the close box
         done(QDialog::Rejected);

@@ -24,6 +24,7 @@
 #include "runtime/PopupMenu.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace MC {
 std::atomic<int32_t> GROUPID{0};
@@ -88,6 +89,7 @@ int F_Grupa_Kontakti(long id, long parent, QWidget* owner)
     dialog.actionLabel()->hide(); // the title says what the form does
     dialog.entry(QStringLiteral("NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("NAPOMENA"))->setMaxLength(7999);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
@@ -304,6 +306,7 @@ void GroupPicker::done(int result)
 long T_GrupaKontakti(QWidget* parent)
 {
     GroupPicker picker(parent);
+    pxp::themeLibraryWindow(&picker);
     vrt::runModal(picker);
     return MC::GROUPID;
 }

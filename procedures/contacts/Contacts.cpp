@@ -21,6 +21,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace mailpeople {
 
@@ -223,6 +224,7 @@ int ContactForm::run()
     if (!m_controller.open())
         return m_controller.response();
     fromRecord();
+    pxp::themeLibraryWindow(this);
     vrt::runModal(*this);
     if (m_controller.response() == vrt::RESPONSE_NONE)
         m_controller.cancel();

@@ -22,6 +22,7 @@
 #include "runtime/BrowseView.h"
 #include "runtime/FileBrowse.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace mailpeople {
 
@@ -282,6 +283,7 @@ void ContactsBrowse::takeContact()
 
 int ContactsBrowse::run()
 {
+    pxp::themeLibraryWindow(this);
     vrt::runModal(*this);
     return result() == vrt::REQUEST_COMPLETED ? vrt::REQUEST_COMPLETED : vrt::REQUEST_CANCELLED;
 }

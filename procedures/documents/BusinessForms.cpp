@@ -23,6 +23,7 @@
 #include "runtime/IniFile.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace business {
 
@@ -94,6 +95,7 @@ public:
         layout->addLayout(buttons);
         m_dialog.resize(560, 400);
         setWindow(&m_dialog);
+        pxp::themeLibraryWindow(&m_dialog);
     }
 
     // Runs before a delete of the row; false stops it.
@@ -174,6 +176,7 @@ void runPlainForm(const Forms& forms, Tbl t, const QString& procedure, std::vect
     dialog.okButton()->setObjectName(QStringLiteral("?OK"));
     dialog.cancelButton()->setObjectName(QStringLiteral("?CANCEL"));
     dialog.setCancelText(forms.tr(QStringLiteral("Prekid")));
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     // A row this form primed itself goes too, not only one its caller primed.
     if (request == vrt::INSERT_RECORD && response != vrt::REQUEST_COMPLETED)
@@ -404,6 +407,7 @@ void Forms::W_Postavke()
         boxes[size_t(i)]->setChecked(v ? v->trimmed().toInt() != 0 : i == 6);
     }
 
+    pxp::themeLibraryWindow(&dialog);
     if (vrt::runModal(dialog) != QDialog::Accepted)
         return;
     // WriteSettings

@@ -27,6 +27,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace business {
 
@@ -348,6 +349,7 @@ void Forms::F_ID_Stavke()
     show();
     if (request == vrt::INSERT_RECORD)
         QMetaObject::invokeMethod(product.button, "click", Qt::QueuedConnection);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     if (controller.response() == vrt::RESPONSE_NONE)
         controller.cancel();
@@ -491,6 +493,7 @@ public:
 
     void run()
     {
+        pxp::themeLibraryWindow(&m_dialog);
         vrt::runModal(m_dialog);
         VelmoraDll::saveListLayout(m_list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
         delete m_list; // before the browse it shows goes
@@ -809,6 +812,7 @@ public:
 
     void run()
     {
+        pxp::themeLibraryWindow(&m_dialog);
         vrt::runModal(m_dialog);
         m_s.end();
     }

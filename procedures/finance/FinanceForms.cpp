@@ -19,6 +19,7 @@
 #include "runtime/Dialogs.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace finance {
 
@@ -146,6 +147,7 @@ private:
         layout->addWidget(calendar);
         connect(calendar, &QCalendarWidget::activated, &box, &QDialog::accept);
         connect(calendar, &QCalendarWidget::clicked, &box, &QDialog::accept);
+        pxp::themeLibraryWindow(&box);
         if (vrt::runModal(box) == QDialog::Accepted)
             date->setText(QLocale().toString(calendar->selectedDate(), QLocale::ShortFormat));
         date->setFocus();
@@ -205,6 +207,7 @@ int F_PrihodiRashodi(long categoryId, int type, const Translate& translate)
     if (request != vrt::DELETE_RECORD)
         if (QLineEdit* name = dialog.entry(QStringLiteral("NAZIV")))
             dialog.setFocusProxy(name), name->setFocus();
+    pxp::themeLibraryWindow(&dialog);
     return finish(dialog.run());
 }
 
@@ -226,6 +229,7 @@ int F_PrihodiRashodiKategorija(const Translate& translate)
     });
     vrt::UpdateDialog dialog(c, trText(translate, QStringLiteral("Kategorija")));
     dialog.setCancelText(trText(translate, QStringLiteral("Prekid")));
+    pxp::themeLibraryWindow(&dialog);
     return finish(dialog.run());
 }
 

@@ -22,6 +22,7 @@
 #include "runtime/UpdateDialog.h"
 #include "runtime/UpdateForm.h"
 #include "services/Quilvo.h"
+#include "chrome/WindowPainter.h"
 
 namespace organiser {
 
@@ -121,6 +122,7 @@ int F_Inbox(long parent, std::optional<long> account, const QString& dataFolder,
                                       + QLatin1Char(' ') + QString::number(mailCount(INB().ID)));
     else
         dialog.actionLabel()->hide(); // the title says what the form does
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;

@@ -11,6 +11,7 @@
 #include "runtime/FileBrowse.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace notespass {
 
@@ -112,6 +113,7 @@ int F_Notes(const FormEnv& env)
     dialog.entry(QStringLiteral("NOTE:OPIS"))->setMaxLength(254);
     dialog.entry(QStringLiteral("NOTE:NAPOMENA"))->setMaxLength(7999);
     dialog.setMinimumWidth(460);
+    pxp::themeLibraryWindow(&dialog);
     response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;

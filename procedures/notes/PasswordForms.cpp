@@ -22,6 +22,7 @@
 #include "runtime/FileBrowse.h"
 #include "runtime/UpdateDialog.h"
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace notespass {
 
@@ -305,6 +306,7 @@ int F_PASS_Password(const FormEnv& env)
     if (request == vrt::INSERT_RECORD && PAS().KATEGORIJAID == 0)
         PAS().KATEGORIJAID = kNoCategory;
     PasswordDialog dialog(form, env);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
@@ -328,6 +330,7 @@ int F_PASS_Kategorija(const FormEnv& env)
     dialog.entry(QStringLiteral("PASK:NAZIV"))->setMaxLength(254);
     dialog.entry(QStringLiteral("PASK:NAPOMENA"))->setMaxLength(7999);
     dialog.setMinimumWidth(420);
+    pxp::themeLibraryWindow(&dialog);
     const int response = dialog.run();
     GLOBALRESPONSE = uint8_t(response);
     return response;
@@ -416,6 +419,7 @@ int T_PASS_Kategorija(const FormEnv& env, bool pick)
     });
     QObject::connect(close, &QPushButton::clicked, &dialog, [&] { dialog.reject(); });
     dialog.resize(560, 360);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     VelmoraDll::saveListLayout(view->horizontalHeader(), QStringLiteral("T_PASS_Kategorija"), QStringLiteral("?List"));
     if (response != vrt::REQUEST_COMPLETED || !pick)

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "runtime/WindowManager.h"
+#include "chrome/WindowPainter.h"
 
 namespace panes {
 
@@ -56,6 +57,7 @@ int LinkDelayDialog::value() const
 int F_LinkOdgoda(int delay, QWidget* parent, const std::function<QString(const QString&)>& translate)
 {
     LinkDelayDialog dialog(delay, translate, parent);
+    pxp::themeLibraryWindow(&dialog);
     vrt::runModal(dialog);
     return dialog.value();
 }

@@ -486,14 +486,7 @@ int OrganiserWindow::opening()
     VelmoraDll::refreshTranslationIfChanged();
     VelmoraDll::translator().TRANSLATEWINDOW(this);
     // Then the theme's look for the controls and the window's fill, unless themes are off.
-    if (PXPGlobal.ISTHEMEACTIVE()) {
-        auto* painter = new PXPWINDOWCLASS(this);
-        painter->ADDEXCLUDETYPE(37);
-        painter->SETCOLORSTYLE(1);
-        painter->SETWINDOWCOLOR(true);
-        painter->SETLISTBOXDEFAULTLINEHEIGHT(11);
-        painter->INIT(PXPGlobal, false);
-    }
+    pxp::themeLibraryWindow(this);
     selectPage(m_sel);
     m_manager->setTimer(10); // counted in hundredths through the clock, so 100 ms is plenty
     return vrt::LEVEL_BENIGN;
