@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "procedures/organiser/window/OrganiserServices.h"
-#include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/panes/TaskPanelModel.h"
 
 class TagSetClass;
 

@@ -1,7 +1,7 @@
 #pragma once
 #include <QTreeWidget>
 
-#include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/panes/TaskPanelModel.h"
 
 namespace organiser {
 
