@@ -56,7 +56,7 @@ public:
 
     // Steps of run(), open for tests.
     void moveSampleTasks(const QDate& today);
-    void readOpenTasks(organiser::TaskPanelModel::Header& heading);
+    void readOpenTasks(long heading);
     void tagNotes();
     void backupOnStart();
 

@@ -13,21 +13,40 @@ const std::vector<TaskPanelModel::ColourGroup>& TaskPanelModel::colourGroups()
     return groups;
 }
 
-void TaskPanelModel::executeAction(int header, int task)
+TaskPanelModel::TaskPanelModel() { INIT(nullptr); }
+
+void TaskPanelModel::INIT(ptp::TaskPanelHost* host)
 {
-    if (header < 1 || size_t(header) > headers.size())
-        return;
-    Header& h = headers[size_t(header - 1)];
-    if (task == 0) {
-        if (!h.alwaysExpanded)
-            h.expanded = !h.expanded;
-        return;
+    int group = 1;
+    for (const ColourGroup& g : colourGroups()) {
+        if (g.disabled < 0)
+            SETCOLORGRP(group, (unsigned)g.background, (unsigned)g.gradientStart, (unsigned)g.gradientEnd, (unsigned)g.text,
+                        (unsigned)g.hover);
+        else
+            SETCOLORGRP(group, (unsigned)g.background, (unsigned)g.gradientStart, (unsigned)g.gradientEnd, (unsigned)g.text,
+                        (unsigned)g.hover, (unsigned)g.disabled);
+        ++group;
     }
-    if (task < 1 || size_t(task) > h.tasks.size() || h.tasks[size_t(task - 1)].eventId == 0 || !editEvent)
-        return;
-    const std::optional<int> response = editEvent(h.tasks[size_t(task - 1)].eventId);
+    SETFONT(font());
+    const std::vector<int> m = margins();
+    SETMARGINS(m[0], m[1], m[2], m[3]);
+    SETAPPNAME(appName());
+    POTASKPANELCLASS::INIT(host);
+}
+
+int TaskPanelModel::EXECUTEACTION(long headerId, long taskId, long, long value)
+{
+    if (taskId == 0) {
+        SETEXPANDED(headerId, !value);
+        return 0;
+    }
+    const long eventId = long(GETTASKUSERDATA(headerId, taskId));
+    if (eventId == 0 || !editEvent)
+        return 0;
+    const std::optional<int> response = editEvent(eventId);
     if (response && *response == 1 && refill)
         refill();
+    return 0;
 }
 
 } // namespace organiser

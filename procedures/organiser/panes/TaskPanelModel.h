@@ -4,24 +4,15 @@
 #include <optional>
 #include <vector>
 
+#include "chrome/TaskPanel.h"
+
 // The task panel of the overview page. No widgets here.
 namespace organiser {
 
-// The task panel: headers that fold, each with tasks that carry a calendar event id.
-class TaskPanelModel {
+// The overview's task panel: the organiser's look, headers that fold on a click and tasks
+// that open their calendar event (the task's user data) in its form.
+class TaskPanelModel : public POTASKPANELCLASS {
 public:
-    struct Task {
-        QString caption;
-        long eventId = 0;  // user data: 0 none
-        QString icon = {}; // an icon file ("/data/Images/smiley2.ico"); empty: none
-    };
-    struct Header {
-        QString caption;
-        bool expanded = true;
-        std::vector<Task> tasks;
-        bool alwaysExpanded = false; // a click does not fold it
-        QString icon = {};           // an icon file name ("hand_paper.ico"); empty: none
-    };
     // The panel's look.
     struct ColourGroup {
         int background, gradientStart, gradientEnd, text, hover, disabled; // -1: not given
@@ -31,15 +22,16 @@ public:
     static std::vector<int> margins() { return {10, 20, 10, 20}; }
     static QString appName() { return QStringLiteral("VelmoraDll.DLL"); }
 
-    std::vector<Header> headers;
+    TaskPanelModel();
 
-    // Edits a task's event through its form (answers GLOBALRESPONSE); false when gone.
+    // Edits a task's event through its form (answers GLOBALRESPONSE); nothing when gone.
     std::function<std::optional<int>(long eventId)> editEvent;
     std::function<void()> refill; // W_First.FillTaskPanel
 
-    // A click: header h (from 1), task t (from 1, 0 for the header itself). A click on a
-    // header folds or unfolds it unless it is always expanded.
-    void executeAction(int header, int task);
+    void INIT(ptp::TaskPanelHost* host) override;
+    // A header folds or unfolds; a task with an event opens it, and a completed form fills
+    // the panel again.
+    int EXECUTEACTION(long headerId, long taskId, long button, long value) override;
 };
 
 } // namespace organiser
