@@ -78,11 +78,19 @@ int WidgetResizeAccess::rowCount(int number) const
 
 void WidgetResizeAccess::beginBatch()
 {
-    m_updatesWere = m_window->updatesEnabled();
-    m_window->setUpdatesEnabled(false);
+    // Only what this batch turned off is turned on again: updates that are off because a
+    // parent has them off must stay the parent's to turn on.
+    m_batchHeld = m_window->updatesEnabled();
+    if (m_batchHeld)
+        m_window->setUpdatesEnabled(false);
 }
 
-void WidgetResizeAccess::endBatch() { m_window->setUpdatesEnabled(m_updatesWere); }
+void WidgetResizeAccess::endBatch()
+{
+    if (m_batchHeld)
+        m_window->setUpdatesEnabled(true);
+    m_batchHeld = false;
+}
 
 void WidgetResizeAccess::setSizeLimits(int minW, int minH, int maxW, int maxH)
 {

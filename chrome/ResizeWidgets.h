@@ -47,7 +47,7 @@ private:
     QWidget* m_window;
     std::map<int, QPointer<QWidget>> m_controls;
     RESIZEWINDOWCLASS* m_resizer = nullptr;
-    bool m_updatesWere = true;
+    bool m_batchHeld = false;
 };
 
 // The frame area follows the frame window: its size on every resize, and whether it is
