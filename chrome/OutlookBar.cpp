@@ -315,3 +315,196 @@ void POOUTLOOKBARCLASS::LOADEXPANDED(const QString& entry, const QString& iniFil
         SETEXPANDED(it->ID, true);
     REFRESH();
 }
+
+// ---- pointer, clicks and scrolling ------------------------------------------------------------
+
+bool POOUTLOOKBARCLASS::TAKEMOUSEMOVEEVENT(int x, int y)
+{
+    const QPoint p(x, y);
+    bool hot = false;
+    for (HEADERQ& h : HEADERS) {
+        if (!h.ISVISIBLE)
+            continue;
+        h.ISHOVERED = h.MOUSERECT.contains(p);
+        hot = hot || h.ISHOVERED;
+        if (h.ISEXPANDED)
+            for (TASKQ& t : h.TASKQUEUE)
+                if (t.ISVISIBLE && t.ISENABLED) {
+                    t.ISHOVERED = t.MOUSERECT.contains(p);
+                    hot = hot || t.ISHOVERED;
+                }
+    }
+    REFRESH();
+    return hot;
+}
+
+void POOUTLOOKBARCLASS::TAKELEAVEEVENT()
+{
+    for (HEADERQ& h : HEADERS) {
+        h.ISHOVERED = false;
+        for (TASKQ& t : h.TASKQUEUE)
+            t.ISHOVERED = false;
+    }
+    REFRESH();
+}
+
+bool POOUTLOOKBARCLASS::TAKEMOUSEBUTTONEVENT(int button, int x, int y)
+{
+    if (button != 1)
+        return false;
+    const QPoint p(x, y);
+    for (const HEADERQ& h : HEADERS) {
+        if (!h.ISVISIBLE)
+            continue;
+        if (h.MOUSERECT.contains(p)) {
+            // The action may change the groups: nothing of them is used after it.
+            const long id = h.ID;
+            const bool open = h.ISEXPANDED;
+            EXECUTEACTION(id, 0, 1, open);
+            SCROLLPOS = 1;
+            REFRESH();
+            return true;
+        }
+        if (!h.ISEXPANDED)
+            continue;
+        for (const TASKQ& t : h.TASKQUEUE)
+            if (t.ISVISIBLE && t.ISENABLED && t.MOUSERECT.contains(p)) {
+                const long headerId = h.ID, taskId = t.ID, control = t.LEFTACTIONFEQ;
+                if (t.MIMICBUTTON && postAccepted)
+                    postAccepted(control);
+                if (h.ISWIZARD)
+                    SETACTIVEWIZARDTASK(headerId, taskId);
+                EXECUTEACTION(headerId, taskId, 1, control);
+                REFRESH();
+                return true;
+            }
+    }
+    return false;
+}
+
+void POOUTLOOKBARCLASS::TAKESCROLLEVENT(int code, int page, int maximum, int track)
+{
+    int pos = SCROLLPOS;
+    switch (code) {
+    case 0: pos -= 1; break;
+    case 1: pos += 1; break;
+    case 2: pos -= page; break;
+    case 3: pos += page; break;
+    case 5: pos = track; break;
+    case 6: pos = 1; break;
+    case 7: pos = maximum; break;
+    default: break;
+    }
+    pos = std::min(pos, maximum - page + 1);
+    SCROLLPOS = std::max(pos, 1);
+    NEWSELECTION = true;
+    REFRESH();
+}
+
+void POOUTLOOKBARCLASS::CHECKMIMICS(long control, bool enabled, const QString& icon)
+{
+    for (HEADERQ& h : HEADERS)
+        for (TASKQ& t : h.TASKQUEUE)
+            if (t.MIMICBUTTON && t.LEFTACTIONFEQ == control) {
+                t.ISENABLED = enabled;
+                if (!icon.isEmpty() && !t.DONTMIMICICON)
+                    t.ICONNAME = icon.left(254);
+            }
+}
+
+QString POOUTLOOKBARCLASS::GETICONNAME(const QString& name)
+{
+    QString r = name;
+    return r.replace(QLatin1Char('.'), QLatin1Char('_'));
+}
+
+// ---- layout -------------------------------------------------------------------------------------
+
+namespace pob {
+
+namespace {
+
+// A rectangle by its edges, right and bottom outside it.
+QRect edges(int l, int t, int r, int b) { return QRect(QPoint(l, t), QPoint(r - 1, b - 1)); }
+
+} // namespace
+
+BarLayout layoutBar(POOUTLOOKBARCLASS& bar, QSize size)
+{
+    BarLayout out;
+    int l = 0, t = 0, r = size.width(), b = size.height();
+    const int outer = bar.OUTERBORDER ? (bar.INNERBORDER ? 5 : 1) : 0;
+    l += outer, t += outer, r -= outer, b -= outer;
+    if (bar.INNERBORDER)
+        l += 1, t += 1, r -= 1, b -= 1;
+    out.inner = edges(l, t, r, b);
+    // Without their buttons the groups take no room.
+    const int bh = !bar.SHOWHEADERS ? 0 : bar.STYLE == 1 ? 30 : 20;
+    std::vector<HEADERQ*> shown;
+    for (HEADERQ& h : bar.headers())
+        if (h.ISVISIBLE)
+            shown.push_back(&h);
+    const int n = int(shown.size());
+    int y = t;
+    for (int a = 1; a <= n; ++a) {
+        HEADERQ& h = *shown[size_t(a - 1)];
+        for (TASKQ& task : h.TASKQUEUE)
+            task.MOUSERECT = QRect();
+        const int rh = h.ALIGNMENT == 1 ? h.ICONSIZE + 5 + h.ROWSPACING : h.ICONSIZE + bar.FONTSIZE + 5 + h.ROWSPACING;
+        const QRect band = edges(l, y, r, y + bh);
+        if (bar.SHOWHEADERS) {
+            h.MOUSERECT = edges(l, y + 1, r, y + bh - (h.ISEXPANDED ? 0 : 1));
+            out.bands.push_back({h.ID, band, a == n});
+        } else {
+            h.MOUSERECT = QRect();
+        }
+        // Room kept for the groups after this one (hidden ones take none).
+        const int after = n - a;
+        const int below = bh * after;
+        int ty = y + bh;
+        if (!h.ISEXPANDED) {
+            y = y + bh - 1;
+            continue;
+        }
+        int ar = r;
+        const int stride = rh + h.ROWSPACING;
+        const int need = int(h.TASKQUEUE.size()) * stride;
+        const int avail = b - ty - below;
+        const int limit = ty + avail; // the bottom of the room the open group has
+        if (avail <= need && stride > 0) {
+            out.scroll = true;
+            out.total = need / stride;
+            out.visible = std::max(0, avail / stride);
+            if (out.total == out.visible)
+                ++out.total;
+            out.scrollRect = QRect(r - 20, ty + 1, 20, std::max(0, avail - 1));
+            ar -= 20;
+        }
+        if (!h.TASKQUEUE.empty())
+            ty += 3;
+        for (size_t k = 0; k < h.TASKQUEUE.size(); ++k) {
+            TASKQ& task = h.TASKQUEUE[k];
+            if (!task.ISVISIBLE)
+                continue;
+            if (int(k) + 1 < bar.SCROLLPOS || ty > limit)
+                continue;
+            task.MOUSERECT = edges(l, ty, ar - 1, std::min(ty + rh - 1, limit));
+            const int c = h.ICONSIZE;
+            const int mid = (ar - 1 - l) / 2 + l;
+            const int ix = h.ALIGNMENT == 1 ? l + 3 : mid - c / 2;
+            const bool icon = !task.ICONNAME.isEmpty();
+            int hr = ix + c + 2;
+            if (h.ALIGNMENT == 1 && !icon)
+                hr = ar - 3;
+            const QRect highlight = edges(ix - 2, ty, hr, ty + c + 4);
+            const QRect caption = h.ALIGNMENT == 1 ? edges(icon ? hr + 2 : ix, ty, ar - 1, ty + rh)
+                                                   : edges(l, ty + c + 4 + 1, ar - 1, ty + rh);
+            out.rows.push_back({h.ID, task.ID, QRect(ix, ty + 2, c, c), highlight, caption});
+            ty += stride;
+        }
+        y = b - below + after - 1;
+    }
+    return out;
+}
+
+} // namespace pob

@@ -1,4 +1,5 @@
 #pragma once
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -14,6 +15,7 @@ struct TASKQ {
     long ID = 0;
     QString TITLE;
     bool ISVISIBLE = true, ISHOVERED = false, ISENABLED = true;
+    QRect MOUSERECT; // null while scrolled out or never laid out
     QString ICONNAME, DISABLEDICONNAME;
     long LEFTACTIONFEQ = 0;
     bool MIMICBUTTON = false, DONTMIMICICON = false, ISBOLD = false;
@@ -24,6 +26,7 @@ struct HEADERQ {
     long ID = 0;
     QString TITLE;
     bool ISVISIBLE = true, ISHOVERED = false, ISEXPANDED = false;
+    QRect MOUSERECT;
     QString ICONNAME;
     std::vector<TASKQ> TASKQUEUE;
     int ICONSIZE = 16;
@@ -46,6 +49,33 @@ struct COLORS {
     pxp::COLORREF BACKGROUND = 0, GRADIENTFROM = 0, GRADIENTTO = 0, TEXT = 0, HOVEREDTEXT = 0, DISABLEDTEXT = 0,
                   BORDER = 0;
 };
+
+} // namespace pob
+
+class POOUTLOOKBARCLASS;
+
+namespace pob {
+
+// One layout pass of the bar in a client area of `size`: group buttons, the open group's
+// task rows and where its scroll bar goes; sets every MOUSERECT.
+struct BarLayout {
+    struct Band {
+        long header;
+        QRect rect;
+        bool last; // the last visible group
+    };
+    struct Row {
+        long header, task;
+        QRect icon, highlight, caption;
+    };
+    QRect inner;       // inside the borders
+    std::vector<Band> bands;
+    std::vector<Row> rows;
+    bool scroll = false;
+    QRect scrollRect;
+    int total = 0, visible = 0; // task rows in all and on view
+};
+BarLayout layoutBar(POOUTLOOKBARCLASS& bar, QSize size);
 
 } // namespace pob
 
@@ -119,7 +149,22 @@ public:
     // Opens the first group with the stored title; nothing changes when no group has it.
     void LOADEXPANDED(const QString& entry, const QString& iniFile);
 
+    // The pointer, in the bar's pixels: true when it is over something that takes a click.
+    bool TAKEMOUSEMOVEEVENT(int x, int y);
+    void TAKELEAVEEVENT();
+    // Only button 1 does anything; true when a group or task was hit.
+    bool TAKEMOUSEBUTTONEVENT(int button, int x, int y);
+    // In task rows: 0 up, 1 down, 2 page up, 3 page down, 5 to `track`, 6 first, 7 last.
+    void TAKESCROLLEVENT(int code, int page, int maximum, int track = 1);
+    // A mirrored button changed: its task follows its enabled state and icon.
+    void CHECKMIMICS(long control, bool enabled, const QString& icon);
+    static QString GETICONNAME(const QString& name);
+
+    // The accepted event of a mirrored button, after the click in hand.
+    std::function<void(long control)> postAccepted;
+
     const std::vector<pob::HEADERQ>& headers() const { return HEADERS; }
+    std::vector<pob::HEADERQ>& headers() { return HEADERS; }
     pob::HEADERQ* header(long id);
     const pob::HEADERQ* header(long id) const;
     pob::TASKQ* task(long headerId, long taskId);

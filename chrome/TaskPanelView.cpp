@@ -1,4 +1,5 @@
 #include "chrome/TaskPanelView.h"
+#include "chrome/ScrollCodes.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -170,16 +171,11 @@ void TaskPanelView::scrollAction(int action)
 {
     if (m_panelGone)
         return;
-    static const std::map<int, int> codes = {
-        {QAbstractSlider::SliderSingleStepSub, 0}, {QAbstractSlider::SliderSingleStepAdd, 1},
-        {QAbstractSlider::SliderPageStepSub, 2},   {QAbstractSlider::SliderPageStepAdd, 3},
-        {QAbstractSlider::SliderMove, 5},          {QAbstractSlider::SliderToMinimum, 6},
-        {QAbstractSlider::SliderToMaximum, 7}};
-    const auto it = codes.find(action);
-    if (it == codes.end())
+    const int code = chrome::scrollCode(action);
+    if (code < 0)
         return;
     QScrollBar* bar = verticalScrollBar();
-    m_panel.TAKESCROLLEVENT(it->second, bar->singleStep(), viewport()->height(), m_layout.height, bar->sliderPosition());
+    m_panel.TAKESCROLLEVENT(code, bar->singleStep(), viewport()->height(), m_layout.height, bar->sliderPosition());
     bar->setSliderPosition(std::min(m_panel.SCROLLPOS, bar->maximum()));
 }
 
