@@ -19,6 +19,10 @@ SystemTrayIcon::SystemTrayIcon(QObject* parent) : TrayIcon(parent)
     connect(m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
         if (r == QSystemTrayIcon::DoubleClick)
             emit doubleClicked();
+        else if (r == QSystemTrayIcon::Trigger)
+            emit leftClicked();
+        else if (r == QSystemTrayIcon::Context)
+            emit rightClicked();
     });
 }
 
@@ -40,6 +44,14 @@ bool SystemTrayIcon::remove()
     m_icon->hide();
     return true;
 }
+
+void SystemTrayIcon::setIcon(const QIcon& icon)
+{
+    if (!icon.isNull())
+        m_icon->setIcon(icon);
+}
+
+void SystemTrayIcon::setToolTip(const QString& text) { m_icon->setToolTip(text); }
 
 bool SystemTrayIcon::isShown() const
 {

@@ -1,6 +1,7 @@
 #pragma once
 #include <QObject>
 
+class QIcon;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -15,8 +16,13 @@ public:
     virtual bool add() = 0;
     virtual bool remove() = 0;
     virtual bool isShown() const = 0;
+    // The icon and its tooltip while shown; an icon that never gets them keeps its own.
+    virtual void setIcon(const QIcon& icon) { (void)icon; }
+    virtual void setToolTip(const QString& text) { (void)text; }
 
 signals:
+    void leftClicked();
+    void rightClicked();
     void doubleClicked();
     void restoreChosen();
     void closeChosen();
@@ -31,6 +37,8 @@ public:
     bool add() override;
     bool remove() override;
     bool isShown() const override;
+    void setIcon(const QIcon& icon) override;
+    void setToolTip(const QString& text) override;
 
 private:
     QSystemTrayIcon* m_icon;

@@ -22,6 +22,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QTest>
 #include <set>
 
 using namespace organiser;
@@ -146,34 +147,43 @@ TEST(OrganiserMenus, InventoryAndActions)
 TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
 {
     TaskPanelModel panel;
-    panel.headers = {{"Danas", true, {{"Sastanak", 7}, {"Bez događaja", 0}, {"Obrisan", 8}}}};
+    const long h = panel.ADDHEADER("Danas", 0);
+    const long meeting = panel.ADDTASK(h, "Sastanak", 0, false, {}, false, 7);
+    const long none = panel.ADDTASK(h, "Bez događaja", 0);
+    const long gone = panel.ADDTASK(h, "Obrisan", 0, false, {}, false, 8);
     std::map<long, std::optional<int>> answers = {{7, 2}, {8, std::nullopt}};
     QStringList log;
     panel.editEvent = [&](long id) { log << QString("edit %1").arg(id); return answers[id]; };
     panel.refill = [&] { log << "refill"; };
-    panel.executeAction(1, 0);
-    EXPECT_FALSE(panel.headers[0].expanded);
-    panel.executeAction(1, 0);
-    EXPECT_TRUE(panel.headers[0].expanded);
-    panel.executeAction(1, 1); // cancelled: the panel stays
-    panel.executeAction(1, 2); // no event: nothing
-    panel.executeAction(1, 3); // gone: nothing more
+    const auto click = [&](long task) { panel.EXECUTEACTION(h, task, 1, task ? 0 : panel.GETEXPANDED(h)); };
+    click(0);
+    EXPECT_FALSE(panel.GETEXPANDED(h));
+    click(0);
+    EXPECT_TRUE(panel.GETEXPANDED(h));
+    click(meeting); // cancelled: the panel stays
+    click(none);    // no event: nothing
+    click(gone);    // gone: nothing more
     answers[7] = 1;
-    panel.executeAction(1, 1); // completed: refilled
+    click(meeting); // completed: refilled
     EXPECT_EQ(log, (QStringList{"edit 7", "edit 8", "edit 7", "refill"}));
     EXPECT_EQ(TaskPanelModel::colourGroups().size(), 4u);
+    EXPECT_EQ(TaskPanelModel::colourGroups()[1].gradientStart, 0x95451A);
+    EXPECT_EQ(panel.COLORSCHEMA.HEADERS.GRADIENTFROM, 0x95451A);
+    EXPECT_EQ(panel.FONTNAME, "Tahoma");
 
     // On screen: a click on the header folds it, a click on a task opens its form.
     log.clear();
     TaskPanelWidget widget(panel);
-    QTreeWidgetItem* header = widget.topLevelItem(0);
-    ASSERT_EQ(header->childCount(), 3);
-    EXPECT_TRUE(header->isExpanded());
-    emit widget.itemClicked(header, 0);
-    EXPECT_FALSE(header->isExpanded());
-    emit widget.itemClicked(header->child(0), 0);
+    widget.resize(280, 400);
+    widget.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&widget));
+    const auto centre = [&](const ptp::RECT& r) { return r.rect().center(); };
+    QTest::mouseClick(widget.viewport(), Qt::LeftButton, {}, centre(panel.header(h)->MOUSERECT));
+    EXPECT_FALSE(panel.GETEXPANDED(h));
+    QTest::mouseClick(widget.viewport(), Qt::LeftButton, {}, centre(panel.header(h)->MOUSERECT));
+    ASSERT_TRUE(panel.GETEXPANDED(h));
+    QTest::mouseClick(widget.viewport(), Qt::LeftButton, {}, centre(panel.task(h, meeting)->MOUSERECT));
     EXPECT_EQ(log, (QStringList{"edit 7", "refill"}));
-    EXPECT_EQ(TaskPanelModel::colourGroups()[1].gradientStart, 0x95451A);
 }
 
 TEST(OrganiserEventPump, ChecksActOnChangesOnce)

@@ -343,8 +343,8 @@ TEST_F(WindowPagesTest, TheFirstLayoutFillsTheTaskPanel)
     OpenedWindow& w = *m_window;
     w.show(0, 0);
     const TaskPanelModel& panel = w.panes->taskPanel();
-    ASSERT_EQ(panel.headers.size(), 1u);
-    EXPECT_FALSE(panel.headers[0].tasks.empty());
+    ASSERT_EQ(panel.headers().size(), 1u);
+    EXPECT_FALSE(panel.headers()[0].TASKQUEUE.empty());
     EXPECT_FALSE(w.control(13)->isHidden());
     EXPECT_FALSE(w.window.standInLog().calls().contains(QStringLiteral("FillTaskPanel")));
 }

@@ -110,29 +110,29 @@ TEST_F(TaskPanelFillTest, OpenTasksAreListedLatestFirstWithTheirStatusIcon)
     };
     for (const Event& e : events)
         add(e);
-    panel.headers = {{"Stari", false, {{"stara linija", 99}}}};
+    panel.ADDTASK(panel.ADDHEADER("Stari", 0, false), "stara linija", 0, false, {}, false, 99);
 
     TaskPanelFill fill(deps());
     EXPECT_EQ(fill.run(), 0);
 
-    ASSERT_EQ(panel.headers.size(), 1u) << "the previous heading goes with its lines";
-    const TaskPanelModel::Header& h = panel.headers[0];
-    EXPECT_EQ(h.caption, "T:" + panes::kTaskPanelHeading);
-    EXPECT_EQ(h.icon, "hand_paper.ico");
-    EXPECT_TRUE(h.expanded);
-    EXPECT_TRUE(h.alwaysExpanded);
+    ASSERT_EQ(panel.headers().size(), 1u) << "the previous heading goes with its lines";
+    const ptp::HEADERQ& h = panel.headers()[0];
+    EXPECT_EQ(h.TITLE, "T:" + panes::kTaskPanelHeading);
+    EXPECT_EQ(h.ICONNAME, "hand_paper.ico");
+    EXPECT_TRUE(h.ISEXPANDED);
+    EXPECT_TRUE(h.ISALWAYSEXPANDED);
 
     const QString images = vrt::joinPath(m_folder->path(), "Images");
     const std::pair<long, QString> expected[] = {
         {3, vrt::joinPath(images, "smiley3.ico")},
         {4, vrt::joinPath(images, "smiley2.ico")},
         {1, vrt::joinPath(images, "smiley2.ico")}};
-    ASSERT_EQ(h.tasks.size(), std::size(expected));
-    for (size_t i = 0; i < h.tasks.size(); ++i) {
-        EXPECT_EQ(h.tasks[i].eventId, expected[i].first) << i;
-        EXPECT_EQ(h.tasks[i].icon, expected[i].second) << i;
+    ASSERT_EQ(h.TASKQUEUE.size(), std::size(expected));
+    for (size_t i = 0; i < h.TASKQUEUE.size(); ++i) {
+        EXPECT_EQ(long(h.TASKQUEUE[i].USERDATA), expected[i].first) << i;
+        EXPECT_EQ(h.TASKQUEUE[i].ICONNAME, expected[i].second) << i;
     }
-    EXPECT_EQ(h.tasks[1].caption, QLocale().toString(QDate(2026, 12, 9), QLocale::ShortFormat) +
+    EXPECT_EQ(h.TASKQUEUE[1].TITLE, QLocale().toString(QDate(2026, 12, 9), QLocale::ShortFormat) +
                                       " 14:30, Sastanak, Zagreb, Ponijeti ugovor");
     EXPECT_TRUE(m_errors.raised.empty());
 }
@@ -236,27 +236,31 @@ TEST_F(TaskPanelFillTest, AClickedLineOpensItsTaskFormAndACompletedFormFillsAgai
     fill.run();
     log.take();
 
-    panel.executeAction(1, 0);
-    EXPECT_TRUE(panel.headers[0].expanded) << "the heading does not fold";
+    const auto line = [this](int n) { return panel.headers()[0].TASKQUEUE[size_t(n - 1)].ID; };
+    const long heading = panel.headers()[0].ID;
+    TaskPanelWidget widget(panel);
+    widget.resize(300, 300);
+    widget.refresh();
+    // The heading's title bar takes no click: it stays open.
+    const QPoint title = panel.header(heading)->MOUSERECT.rect().center();
+    EXPECT_FALSE(panel.TAKEMOUSEBUTTONEVENT(1, title.x(), title.y())) << "the heading does not fold";
+    EXPECT_TRUE(panel.GETEXPANDED(heading));
 
     forms.response = 2; // cancelled: the panel stays
-    panel.executeAction(1, 1);
+    panel.EXECUTEACTION(heading, line(1), 1, 0);
     EXPECT_EQ(GLOBALREQUEST, 2);
     EXPECT_EQ(log.take(), QStringList{"F_Zadaci(5,0,45,3,\"\")"});
 
     forms.response = 1; // completed: filled again
-    panel.executeAction(1, 2);
+    panel.EXECUTEACTION(heading, line(2), 1, 0);
     EXPECT_EQ(log.take(), (QStringList{"F_Zadaci(6,0,46,0,\"\")", "showPanel", "refreshPanel", "resetNotes",
                                        "DrawFinanceChart", "TabChanged"}));
 
     query("DELETE FROM CAL_CalendarEvents WHERE EVENTID = 5");
-    panel.executeAction(1, 1); // gone: nothing
+    panel.EXECUTEACTION(panel.headers()[0].ID, line(1), 1, 0); // gone: nothing
     EXPECT_TRUE(log.take().isEmpty());
 
-    // On screen the heading has its (bundled) icon and stays open whatever folds it.
-    TaskPanelWidget widget(panel);
-    QTreeWidgetItem* heading = widget.topLevelItem(0);
-    EXPECT_FALSE(heading->icon(0).isNull());
-    heading->setExpanded(false);
-    EXPECT_TRUE(heading->isExpanded());
+    // On screen the heading has its (bundled) icon, and no arrow: it never folds.
+    EXPECT_FALSE(TaskPanelWidget::iconOf(panel.headers()[0].ICONNAME).isNull());
+    EXPECT_TRUE(panel.headers()[0].ISALWAYSEXPANDED);
 }

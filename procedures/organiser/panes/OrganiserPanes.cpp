@@ -1,5 +1,7 @@
 #include "procedures/organiser/panes/OrganiserPanes.h"
 
+#include <QAbstractButton>
+
 #include "data/TableManagers.h"
 
 #include <QCursor>
@@ -365,6 +367,9 @@ void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
     d.translate = [&window](const QString& t) { return window.translated(t); };
     d.showPanel = [this] { m_taskPanelWidget->show(); };
     d.refreshPanel = [this] { m_taskPanelWidget->refresh(); };
+    m_taskPanelWidget->buttonOf = [&window](long control) {
+        return qobject_cast<QAbstractButton*>(window.manager().control(int(control)));
+    };
     OrganiserList& notes = m_lists->list(ctl::Notes);
     d.noteRows = [&notes] { return notes.rowCount(); };
     d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };

@@ -11,6 +11,7 @@ class QPlainTextEdit;
 #include "procedures/organiser/panes/PaneButtons.h"
 #include "procedures/organiser/panes/PaneLayout.h"
 #include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/panes/TaskPanelModel.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/WindowManager.h"

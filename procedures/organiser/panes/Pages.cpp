@@ -18,6 +18,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include "chrome/ResizeWidgets.h"
 #include "data/TableManagers.h"
 #include "procedures/common/Tornavellic.h"
 #include "procedures/organiser/lists/ListWidgets.h"
@@ -119,7 +120,7 @@ public:
     QSplitter* split(Qt::Orientation o, const std::vector<std::pair<QWidget*, int>>& parts, const std::vector<int>& bars,
                      const std::vector<int>& panes, const QList<int>& sizes)
     {
-        auto* s = new QSplitter(o);
+        auto* s = new MH::BarSplitter(o);
         s->setChildrenCollapsible(false);
         s->setHandleWidth(4);
         for (const auto& [w, c] : parts) {

@@ -6,15 +6,16 @@
 
 namespace organiser {
 
+MH::ResizeControl anchorRecord(const AnchorRow& r)
+{
+    const double x = r.leftFixed ? 0 : 1, y = r.topFixed ? 0 : 1;
+    return {r.control, r.remembered, x, y, (r.rightFixed ? 0 : 1) - x, (r.bottomFixed ? 0 : 1) - y};
+}
+
 QRect applyAnchor(const AnchorRow& r, QSize initial, QSize now)
 {
-    const int dw = now.width() - initial.width(), dh = now.height() - initial.height();
-    const QRect& o = r.remembered;
-    const int x = r.leftFixed ? o.x() : dw + o.x();
-    const int y = r.topFixed ? o.y() : dh + o.y();
-    const int w = r.rightFixed ? o.width() - (x - o.x()) : dw + o.x() + o.width() - x;
-    const int h = r.bottomFixed ? o.height() - (y - o.y()) : dh + o.y() + o.height() - y;
-    return {x, y, w, h};
+    return MH::layoutControl(anchorRecord(r), r.remembered, now.width() - initial.width(),
+                             now.height() - initial.height());
 }
 
 std::vector<AnchorRow> controlAnchorTable()

@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include "chrome/ResizeWindow.h"
+
 namespace vrt { class IniFile; }
 
 // The organiser window's pane geometry as data and arithmetic: where each control goes when the
@@ -17,6 +19,9 @@ struct AnchorRow {
     bool leftFixed, topFixed, rightFixed, bottomFixed;
     QRect remembered; // the position the window's size change starts from
 };
+
+// A row as the resizer's record: an edge that follows the window follows all of its growth.
+MH::ResizeControl anchorRecord(const AnchorRow& row);
 
 // Where a control goes in a window of size `now` that had size `initial` when the row's
 // position was remembered.

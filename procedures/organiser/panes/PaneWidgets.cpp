@@ -5,6 +5,7 @@
 #include <QSplitter>
 #include <QWidget>
 
+#include "chrome/ResizeWidgets.h"
 #include "procedures/organiser/window/SettingsWrites.h"
 #include "runtime/IniFile.h"
 
@@ -18,17 +19,34 @@ QRect rectIn(const QWidget* window, const QWidget* w)
 // ---- the pages' Qt splitters -----------------------------------------------------------------
 
 PageSplitters::PageSplitters(QWidget* window, std::function<QString()> iniPath)
-    : QObject(window), m_window(window), m_iniPath(std::move(iniPath))
+    : QObject(window), m_window(window), m_access(new MH::WidgetResizeAccess(window)), m_iniPath(std::move(iniPath))
 {
+    // One resizer for the window, its design size the size it has now and never below it;
+    // the window takes the frame's whole area.
+    m_resizer.INIT(MH::mhResizeFrame(), *m_access, window->width(), window->height(), true, true, true, false);
+    m_resizer.INITIALRESIZE(false, true, QStringLiteral("Full"), QStringLiteral("Full"), 0, 0, true);
 }
+
+PageSplitters::~PageSplitters() { m_resizer.KILL(); }
 
 void PageSplitters::add(QSplitter* splitter, const std::vector<int>& bars, const std::vector<int>& panes,
                         const QList<int>& design)
 {
     m_pages[splitter] = {bars, panes, design, false};
     for (std::size_t i = 0; i < bars.size() && int(i) + 1 < splitter->count(); ++i)
-        if (bars[i])
-            m_controls[bars[i]] = splitter->handle(int(i) + 1);
+        if (bars[i]) {
+            QSplitterHandle* handle = splitter->handle(int(i) + 1);
+            m_controls[bars[i]] = handle;
+            m_access->setControl(bars[i], handle);
+            const SplitterDef* def = splitterDef(bars[i]);
+            auto* barHandle = qobject_cast<MH::SplitterBarHandle*>(handle);
+            if (!def || !barHandle)
+                continue;
+            auto& bar = m_bars[bars[i]];
+            bar = std::make_unique<MH::SPLITWINDOWCLASS>();
+            bar->INIT(&m_resizer, *m_access, def->direction, def->bar, def->minimum, def->maximum);
+            barHandle->setBar(bar.get(), m_window);
+        }
     for (std::size_t i = 0; i < panes.size() && int(i) < splitter->count(); ++i)
         if (panes[i])
             m_controls[panes[i]] = splitter->widget(int(i));
@@ -49,6 +67,12 @@ QSplitter* PageSplitters::splitterOf(int bar) const
             if (b == bar)
                 return splitter;
     return nullptr;
+}
+
+MH::SPLITWINDOWCLASS* PageSplitters::bar(int bar) const
+{
+    const auto it = m_bars.find(bar);
+    return it == m_bars.end() ? nullptr : it->second.get();
 }
 
 std::optional<QRect> PageSplitters::geometry(int control) const
@@ -116,14 +140,14 @@ void PageSplitters::clamp(QSplitter* splitter)
     const Page& page = m_pages[splitter];
     const bool across = splitter->orientation() == Qt::Horizontal;
     for (std::size_t i = 0; i < page.bars.size() && int(i) + 1 < splitter->count(); ++i) {
-        const SplitterDef* def = splitterDef(page.bars[i]);
+        const MH::SPLITWINDOWCLASS* def = bar(page.bars[i]);
         if (!def)
             continue;
-        const QRect bar = rectIn(m_window, splitter->handle(int(i) + 1));
-        const int at = across ? bar.x() : bar.y();
-        const int extent = across ? m_window->width() : m_window->height();
-        const int lo = def->minimum;
-        const int hi = std::max(lo, extent - def->maximum - (across ? bar.width() : bar.height()));
+        const QRect handle = rectIn(m_window, splitter->handle(int(i) + 1));
+        const int at = across ? handle.x() : handle.y();
+        const auto [lo, far] = def->limits(across ? m_window->width() : m_window->height(),
+                                           across ? handle.width() : handle.height());
+        const int hi = std::max(lo, far);
         const int shift = std::clamp(at, lo, hi) - at;
         if (!shift)
             continue;

@@ -56,12 +56,10 @@ int TaskPanelFill::run()
     organiser::TaskPanelModel& panel = *m_d.panel;
 
     // The heading replaces the previous one with its lines.
-    panel.headers.clear();
-    organiser::TaskPanelModel::Header& heading = panel.headers.emplace_back();
-    heading.caption = m_d.translate ? m_d.translate(kTaskPanelHeading) : kTaskPanelHeading;
-    heading.icon = QStringLiteral("hand_paper.ico");
-    heading.expanded = true;
-    heading.alwaysExpanded = true;
+    panel.CLEAR();
+    const long heading = panel.ADDHEADER(m_d.translate ? m_d.translate(kTaskPanelHeading) : kTaskPanelHeading, 0, true,
+                                         QStringLiteral("hand_paper.ico"));
+    panel.SETALWAYSEXPANDED(heading, true);
 
     // The look is the model's own (colour groups, font, margins, app name).
     call(m_d.showPanel);
@@ -110,7 +108,7 @@ void TaskPanelFill::moveSampleTasks(const QDate& today)
     }
 }
 
-void TaskPanelFill::readOpenTasks(organiser::TaskPanelModel::Header& heading)
+void TaskPanelFill::readOpenTasks(long heading)
 {
     vrt::Session& session = corvalde::ThreadSession();
     vrt::odbc::Connection* c = session.connection();
@@ -120,13 +118,11 @@ void TaskPanelFill::readOpenTasks(organiser::TaskPanelModel::Header& heading)
     vrt::odbc::Statement s(*c);
     if (!s.prepare(kOpenTasksSql) || !s.execute())
         return;
-    while (s.fetch()) {
-        organiser::TaskPanelModel::Task task;
-        task.caption = lineText(text(s, 1), text(s, 2), text(s, 3), text(s, 4));
-        task.eventId = long(s.integer(5).value_or(0));
-        task.icon = statusIcon(m_d.dataFolder, int(s.integer(6).value_or(-1)));
-        heading.tasks.push_back(std::move(task));
-    }
+    // Each line carries its event's number as its user data.
+    while (s.fetch())
+        m_d.panel->ADDTASK(heading, lineText(text(s, 1), text(s, 2), text(s, 3), text(s, 4)), 0, false,
+                           statusIcon(m_d.dataFolder, int(s.integer(6).value_or(-1))), false,
+                           (unsigned long)s.integer(5).value_or(0));
 }
 
 void TaskPanelFill::tagNotes()

@@ -4,7 +4,7 @@
 #include <functional>
 
 #include "procedures/organiser/window/OrganiserServices.h"
-#include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/panes/TaskPanelModel.h"
 
 class TagSetClass;
 
@@ -56,7 +56,7 @@ public:
 
     // Steps of run(), open for tests.
     void moveSampleTasks(const QDate& today);
-    void readOpenTasks(organiser::TaskPanelModel::Header& heading);
+    void readOpenTasks(long heading);
     void tagNotes();
     void backupOnStart();
 

@@ -1,25 +1,18 @@
 #pragma once
-#include <QTreeWidget>
-
-#include "procedures/organiser/panes/PopupItems.h"
+#include "chrome/TaskPanelView.h"
+#include "procedures/organiser/panes/TaskPanelModel.h"
 
 namespace organiser {
 
-// The overview's task panel on screen: headers with a gradient and their tasks below, a click
-// passed to the panel's model. Stands in until the chrome library's own task panel exists.
-class TaskPanelWidget : public QTreeWidget {
+// The overview's task panel on screen: the chrome's task panel over the organiser's model,
+// icons from the data folder's Images or the bundled drawings.
+class TaskPanelWidget : public TaskPanelView {
     Q_OBJECT
 public:
     TaskPanelWidget(TaskPanelModel& model, QWidget* parent = nullptr);
-    // Shows the model's headers and tasks again.
-    void refresh();
     // The icon of a header's or task's icon file: the file itself when it is a path that
     // exists, a bare name from <data folder>/Images, else the bundled drawing of that name.
     static QIcon iconOf(const QString& file);
-
-private:
-    void clicked(QTreeWidgetItem* item);
-    TaskPanelModel& m_model;
 };
 
 } // namespace organiser
