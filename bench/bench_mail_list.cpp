@@ -19,10 +19,12 @@
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 #include <QWindow>
 #include <sqlite3.h>
 
@@ -197,8 +199,15 @@ double openList(int which)
     shown.painted();
     const double first = msSince(t);
     const vrt::BrowseModel& ids = mail.browse().model();
-    while (!ids.allIdsRead() && t.elapsed() < 20000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    // Waiting as the program does, asleep in the event loop until the list says so: spinning
+    // here would take a processor from the reader on a busy machine.
+    if (!ids.allIdsRead()) {
+        QEventLoop loop;
+        QObject::connect(&ids, &vrt::BrowseModel::idsComplete, &loop, &QEventLoop::quit);
+        QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+        if (!ids.allIdsRead())
+            loop.exec();
+    }
     const bool whole = ids.allIdsRead() && ids.rowCount() == g_sizes[size_t(which)];
     if (!whole)
         std::fprintf(stderr, "folder of %d: %s, %d rows\n", g_sizes[size_t(which)], ids.allIdsRead() ? "read" : "still reading",

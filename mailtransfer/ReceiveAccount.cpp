@@ -14,6 +14,7 @@
 #include <QFileInfo>
 
 #include <atomic>
+#include <malloc.h>
 #include <chrono>
 #include <thread>
 
@@ -181,6 +182,22 @@ void writeBodyEarly(InFlight& m, const QString& emailFolder, const QString& file
 
 constexpr size_t QueueDepth = 8;
 
+// Each message's text, parsed parts and body are freed as the next arrives. With the default
+// trim threshold every thread's heap gives those pages back and faults them in again for each
+// message, and the shootdowns of the give-backs cost more than the parsing; during a receive
+// the heap keeps them, and returns what is left over at the end.
+class HeapKept {
+public:
+    HeapKept() { mallopt(M_TRIM_THRESHOLD, 64 * 1024 * 1024); }
+    ~HeapKept()
+    {
+        mallopt(M_TRIM_THRESHOLD, 128 * 1024);
+        malloc_trim(0);
+    }
+    HeapKept(const HeapKept&) = delete;
+    HeapKept& operator=(const HeapKept&) = delete;
+};
+
 // Stored messages are committed together: at most this many, or as old as this, or when no
 // message has come for this long (a slow server), and always before the receive ends.
 constexpr int BatchMessages = 64;
@@ -206,6 +223,7 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
         return result;
     }
     result.onServer = int(uidls->size());
+    const HeapKept heapKept; // declared before the threads: they are joined before it goes
     const QString emailFolder = vrt::joinPath(context.dataFolder, QStringLiteral("Email"));
     const QString filesFolder = vrt::joinPath(emailFolder, QStringLiteral("Files"));
     if (!vrt::makePrivateFolder(filesFolder)) {

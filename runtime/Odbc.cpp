@@ -411,7 +411,7 @@ bool Statement::fetchIntegers(std::vector<long long>& out, size_t max, const std
 {
     if (m_stmt == SQL_NULL_HSTMT)
         return false;
-    const SQLULEN kBlock = SQLULEN(std::min<size_t>(1024, std::max<size_t>(max, 1)));
+    const SQLULEN kBlock = SQLULEN(std::min<size_t>(4096, std::max<size_t>(max, 1)));
     std::vector<SQLBIGINT> values(kBlock);
     std::vector<SQLLEN> indicators(kBlock);
     SQLULEN fetched = 0;
@@ -433,8 +433,12 @@ bool Statement::fetchIntegers(std::vector<long long>& out, size_t max, const std
             break;
         }
         const SQLULEN n = std::min<SQLULEN>(block == 1 ? 1 : fetched, SQLULEN(max - taken));
+        // A block at a time: one growth check, not one a row.
+        const size_t at = out.size();
+        out.resize(at + n);
+        long long* to = out.data() + at;
         for (SQLULEN i = 0; i < n; ++i)
-            out.push_back(indicators[i] == SQL_NULL_DATA ? 0 : (long long)values[i]);
+            to[i] = indicators[i] == SQL_NULL_DATA ? 0 : (long long)values[i];
         taken += n;
     }
     SQLFreeStmt(m_stmt, SQL_UNBIND);
