@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "data/Dictionary.h"
+#include "extensions/EnterIsTab.h"
+#include "extensions/TabPopup.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
@@ -193,6 +195,16 @@ ContactForm::ContactForm(vrt::FormTarget& target, int request, QWidget* parent)
     fields.push_back({QStringLiteral("NAPOMENA"), QString(), [] { return q(CON().NAPOMENA); },
                       [](const QString& v) { CON().NAPOMENA = v.toStdString(); }});
     m_controller.setFields(std::move(fields));
+
+    // Enter moves from field to field; a right click on the tabs lists them all.
+    auto* keys = new SSTF::ENTERISTABCLASS(this);
+    keys->INIT(true, false, false, false);
+    for (const auto& [name, e] : m_entries)
+        keys->INITCONTROL(e);
+    auto* tabPopup = new SBRW::TABPOPUPCLASS(this);
+    tabPopup->INIT();
+    tabPopup->ADDSHEET(m_tabs);
+    tabPopup->PREPAREWINDOW(1);
     resize(560, 560);
 }
 

@@ -17,6 +17,7 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactGroups.h"
+#include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/Contacts.h"
 #include "procedures/contacts/MailPeople.h"
 #include "runtime/BrowseView.h"
@@ -117,7 +118,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
         const char* name;
         const char* text;
         const char* icon;
-    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}};
+    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}, {"?QUERY", "Upit", "search.ico"}};
     for (const auto& b : contactDefs) {
         auto* p = new QPushButton(controls::imageIcon(folder, QString::fromLatin1(b.icon)), tx(QString::fromUtf8(b.text)), right);
         p->setObjectName(QLatin1String(b.name));
@@ -177,6 +178,11 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     connect(button(QStringLiteral("?INSERT")), &QPushButton::clicked, this, [this] { m_browse->insertRecord(); m_list->syncSelection(); });
     connect(button(QStringLiteral("?CHANGE")), &QPushButton::clicked, this, [this] { m_browse->changeRecord(); m_list->syncSelection(); });
     connect(button(QStringLiteral("?DELETE")), &QPushButton::clicked, this, [this] { m_browse->deleteRecord(); m_list->syncSelection(); });
+    m_query = std::make_unique<ContactQuery>(*m_browse);
+    connect(button(QStringLiteral("?QUERY")), &QPushButton::clicked, this, [this] {
+        if (m_query->run(this))
+            m_list->syncSelection();
+    });
     connect(ok, &QPushButton::clicked, this, [this] {
         if (RecipientBuffer::instance().allEmpty())
             addRecipient(RecipientBuffer::To);

@@ -21,6 +21,7 @@ namespace mailpeople {
 
 class GroupTree;
 class ContactSource;
+class ContactQuery;
 
 class ContactsBrowse : public QDialog {
     Q_OBJECT
@@ -37,7 +38,7 @@ public:
     vrt::Browse& browse() { return *m_browse; }
     QLineEdit* recipients(RecipientBuffer::Kind kind) const { return m_recipients[kind]; }
     // "?BPRIMA", "?BCC", "?BBCC", "?OK", "?SELECT", "?CLOSE", "?INSERT", "?CHANGE",
-    // "?DELETE", "?INSG", "?INSPODG", "?CHG", "?DELG".
+    // "?DELETE", "?QUERY", "?INSG", "?INSPODG", "?CHG", "?DELG".
     QPushButton* button(const QString& name) const;
 
     // Shows `contactId`'s group with the contact highlighted (nothing when it is no contact).
@@ -61,6 +62,7 @@ private:
     std::unique_ptr<ContactSource> m_source;
     std::unique_ptr<vrt::WindowManager> m_manager;
     std::unique_ptr<vrt::Browse> m_browse;
+    std::unique_ptr<ContactQuery> m_query;
     GroupTree* m_groups;
     vrt::BrowseView* m_list;
     QLineEdit* m_recipients[3];
