@@ -1,6 +1,7 @@
 #include "procedures/contacts/ContactsBrowse.h"
 
 #include <QGridLayout>
+#include <atomic>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,6 +18,7 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactGroups.h"
+#include "extensions/FormCalls.h"
 #include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/Contacts.h"
 #include "procedures/contacts/MailPeople.h"
@@ -30,6 +32,19 @@ namespace {
 constexpr int kContactForm = 1;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// Every open contact list hears of a contact a form changed or deleted.
+SSTF::TBF::GLOBALCLASS& formCalls()
+{
+    static SSTF::TBF::GLOBALCLASS calls;
+    return calls;
+}
+
+int64_t nextContext()
+{
+    static std::atomic<int64_t> last{0};
+    return ++last;
+}
+
 class ContactsManager : public vrt::WindowManager {
 public:
     explicit ContactsManager(QWidget* window) : m_window(window) {}
@@ -37,9 +52,24 @@ public:
     {
         if (number != kContactForm || request == vrt::VIEW_RECORD)
             return vrt::REQUEST_CANCELLED;
+        // A new contact is primed and stored by the list itself; changes and deletes go
+        // through a call, so the other open lists show them too.
+        const bool call = companion && request != vrt::INSERT_RECORD;
+        const int64_t formContext = nextContext();
+        SSTF::TBF::FORMCLASS form;
+        if (call) {
+            companion->STARTCALL(formContext, request);
+            int r = request;
+            form.INIT(formCalls(), Access(Tbl::CON_Contacts), formContext, r);
+            form.CATCHCALL();
+        }
         GLOBALREQUEST = uint8_t(request);
-        return F_Contact(m_window);
+        const int response = F_Contact(m_window);
+        if (call)
+            form.RETURNCALL(response == vrt::REQUEST_COMPLETED ? 1 : 2);
+        return response;
     }
+    SSTF::TBF::BROWSECLASS* companion = nullptr;
 
 private:
     QWidget* m_window;
@@ -112,6 +142,13 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     rightLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new vrt::BrowseView(*m_browse, right);
     m_list->setObjectName(QStringLiteral("?LIST"));
+    m_formCalls = std::make_unique<SSTF::TBF::BROWSECLASS>();
+    m_formCalls->INIT(formCalls(), nextContext(), QStringLiteral("T_Kontakti"), *m_browse, Access(Tbl::CON_Contacts), m_list);
+    m_formCalls->resetWindow = [this] {
+        m_browse->refresh();
+        m_list->syncSelection();
+    };
+    static_cast<ContactsManager*>(m_manager.get())->companion = m_formCalls.get();
     rightLayout->addWidget(m_list, 1);
     auto* contactButtons = new QHBoxLayout;
     const struct {

@@ -8,6 +8,9 @@
 
 class QLineEdit;
 class QPushButton;
+namespace SSTF::TBF {
+class BROWSECLASS;
+}
 namespace vrt {
 class BrowseView;
 class WindowManager;
@@ -63,6 +66,7 @@ private:
     std::unique_ptr<vrt::WindowManager> m_manager;
     std::unique_ptr<vrt::Browse> m_browse;
     std::unique_ptr<ContactQuery> m_query;
+    std::unique_ptr<SSTF::TBF::BROWSECLASS> m_formCalls;
     GroupTree* m_groups;
     vrt::BrowseView* m_list;
     QLineEdit* m_recipients[3];
