@@ -76,6 +76,7 @@ bool DRAGANDDROPCLASS::takeDrop(const QMimeData* data, const QPoint& pos)
     DRAGGEDROW = data->text().toInt(&ok);
     if (!ok)
         DRAGGEDROW = -1;
+    DROPPOS = pos;
     if (SETSELECTED) {
         const QModelIndex at = DROPCONTROL->indexAt(pos);
         if (at.isValid())

@@ -48,6 +48,7 @@ public:
     QPointer<QAbstractItemView> DROPCONTROL;
     bool SETSELECTED = false;
     int DRAGGEDROW = -1;
+    QPoint DROPPOS; // where the drop arrived, in the drop list's viewport
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

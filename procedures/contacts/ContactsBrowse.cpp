@@ -18,6 +18,7 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactGroups.h"
+#include "extensions/DragLink.h"
 #include "extensions/FormCalls.h"
 #include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/Contacts.h"
@@ -75,6 +76,34 @@ private:
     QWidget* m_window;
 };
 } // namespace
+
+// A contact dragged from the list onto a group of the tree moves into that group.
+class ContactToGroup : public SDD::DRAGANDDROPCLASS {
+public:
+    ContactToGroup(vrt::Browse& browse, vrt::BrowseView* list, GroupTree* tree) : m_browse(browse), m_list(list), m_tree(tree)
+    {
+        INIT(list, tree, QStringLiteral("T_Kontakti:Grupa"));
+    }
+    void DROP() override
+    {
+        const QModelIndex at = m_tree->indexAt(DROPPOS);
+        const long group = at.isValid() ? long(at.data(VelmoraDll::TreeQueueModel::IdRole).toLongLong()) : 0;
+        if (group == 0 || DRAGGEDROW < 0 || !m_browse.source().load(m_browse.model().idAt(DRAGGEDROW)))
+            return;
+        if (CON().GRUPAID == group)
+            return;
+        CON().GRUPAID = int32_t(group);
+        if (Access(Tbl::CON_Contacts).Update() != vrt::NoError)
+            return;
+        m_browse.resetFromView();
+        m_list->syncSelection();
+    }
+
+private:
+    vrt::Browse& m_browse;
+    vrt::BrowseView* m_list;
+    GroupTree* m_tree;
+};
 
 // The contacts of one group, in id order; a new contact starts in that group.
 class ContactSource : public vrt::FileBrowseSource {
@@ -149,6 +178,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
         m_list->syncSelection();
     };
     static_cast<ContactsManager*>(m_manager.get())->companion = m_formCalls.get();
+    m_toGroup = std::make_unique<ContactToGroup>(*m_browse, m_list, m_groups);
     rightLayout->addWidget(m_list, 1);
     auto* contactButtons = new QHBoxLayout;
     const struct {
@@ -249,6 +279,8 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
 }
 
 ContactsBrowse::~ContactsBrowse() = default;
+
+SDD::DRAGANDDROPCLASS* ContactsBrowse::groupDrag() const { return m_toGroup.get(); }
 
 QPushButton* ContactsBrowse::button(const QString& name) const { return findChild<QPushButton*>(name); }
 

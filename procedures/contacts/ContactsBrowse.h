@@ -8,6 +8,9 @@
 
 class QLineEdit;
 class QPushButton;
+namespace SDD {
+class DRAGANDDROPCLASS;
+}
 namespace SSTF::TBF {
 class BROWSECLASS;
 }
@@ -24,6 +27,7 @@ namespace mailpeople {
 
 class GroupTree;
 class ContactSource;
+class ContactToGroup;
 class ContactQuery;
 
 class ContactsBrowse : public QDialog {
@@ -43,6 +47,10 @@ public:
     // "?BPRIMA", "?BCC", "?BBCC", "?OK", "?SELECT", "?CLOSE", "?INSERT", "?CHANGE",
     // "?DELETE", "?QUERY", "?INSG", "?INSPODG", "?CHG", "?DELG".
     QPushButton* button(const QString& name) const;
+
+    // Dragging a contact onto a group of the tree moves it there.
+    SDD::DRAGANDDROPCLASS* groupDrag() const;
+    ContactQuery& query() { return *m_query; }
 
     // Shows `contactId`'s group with the contact highlighted (nothing when it is no contact).
     void showContact(long contactId);
@@ -67,6 +75,7 @@ private:
     std::unique_ptr<vrt::Browse> m_browse;
     std::unique_ptr<ContactQuery> m_query;
     std::unique_ptr<SSTF::TBF::BROWSECLASS> m_formCalls;
+    std::unique_ptr<ContactToGroup> m_toGroup;
     GroupTree* m_groups;
     vrt::BrowseView* m_list;
     QLineEdit* m_recipients[3];

@@ -23,7 +23,9 @@
 #include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
+#include "extensions/DragLink.h"
 #include "procedures/contacts/AccountsWindow.h"
+#include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/ContactGroups.h"
 #include "procedures/contacts/Contacts.h"
 #include "procedures/contacts/ContactsBrowse.h"
@@ -451,6 +453,38 @@ TEST_F(ContactsTest, PickModeHandsBackOneContactAndTheListFollowsTheExactGroup)
     EXPECT_EQ(CON().ID, member);
     EXPECT_EQ(CON().PREZIME, "Dubravec");
     EXPECT_EQ(number("SELECT GRUPAID FROM CON_CONTACTS WHERE PREZIME = 'Novak'"), sub);
+}
+
+TEST_F(ContactsTest, DraggingAContactOntoAGroupMovesItAndTheQueryNarrowsTheList)
+{
+    const int top = addGroup("Svi", 0);
+    const int sub = addGroup("Dio", top);
+    const int member = addContact("Dubravec", sub, "d@x.hr");
+    addContact("Horvat", sub, "h@x.hr");
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* w = qobject_cast<ContactsBrowse*>(&d);
+        w->show();
+        EXPECT_TRUE(w->groups()->selectGroup(top));
+        const QModelIndex topIndex = w->groups()->currentIndex();
+        EXPECT_TRUE(w->groups()->selectGroup(sub));
+        EXPECT_EQ(w->browse().model().rowCount(), 2);
+        EXPECT_TRUE(w->groupDrag()->dropRow(0, w->groups()->visualRect(topIndex).center()));
+        EXPECT_EQ(w->browse().model().rowCount(), 1);
+
+        // "Upit": surname begins with "hor".
+        auto& search = w->query().search();
+        EXPECT_EQ(search.SETFIELD("CON_Contacts", "PREZIME"), 0);
+        search.ADDCRITERION(DTRV::MATCHTYPE_BEGINSWITH, "hor");
+        search.APPLYFILTER();
+        EXPECT_EQ(w->browse().model().rowCount(), 1);
+        search.EMPTYALLCRITERIA();
+        search.ADDCRITERION(DTRV::MATCHTYPE_EQUALS, "nobody");
+        search.APPLYFILTER();
+        EXPECT_EQ(w->browse().model().rowCount(), 0);
+        return d.result();
+    });
+    T_Kontakti(0);
+    EXPECT_EQ(number("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = " + std::to_string(member)), top);
 }
 
 // The organiser window as the program builds it: its commands reach the real forms.
