@@ -76,6 +76,18 @@ public:
     void RESUMEACTIVITYCHECK();
     bool activityCheckActive();
 
+    // Run-time security: a hot key (invocation 1, RUNTIMEHOTKEY a Qt key with modifiers) or an
+    // event (invocation 2, RUNTIMEEVENT a registered event type) opens the application's
+    // run-time security window for the window it arrives at.
+    void PREPARERUNTIMEWINDOW(QWidget* window, const QString& name, const QString& description,
+                              bool notAvailable = false);
+    // The button shows only to users whose access passes RUNTIMEDOOR.
+    void PREPARERUNTIMEBUTTON(QWidget* button);
+    // The trigger arrived: the window's entry, or a message when it has none.
+    void TAKERUNTIMEEVENT(const QString& name, const QString& description, bool notAvailable, bool flag = false);
+    // Posts RUNTIMEEVENT to the active window (invocation 2).
+    void POSTRUNTIMEEVENT();
+
     // View mode: entries read-only with the button face as background, check boxes, lists
     // and buttons (but `keepButton`) disabled; accepted controls and keys are ignored.
     void PREPAREVIEWWINDOW(QWidget* window, bool viewOnly, QWidget* keepButton = nullptr);

@@ -9,7 +9,11 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QApplication>
+#include <QShortcut>
 #include <QTextEdit>
+
+#include "runtime/Dialogs.h"
 
 namespace HBGT {
 
@@ -49,6 +53,73 @@ void SECURITYCLASS::PREPAREVIEWWINDOW(QWidget* window, bool viewOnly, QWidget* k
         }
     }
     window->installEventFilter(new ViewWindowFilter(keepButton, window));
+}
+
+namespace {
+
+// Takes the run-time event of one window.
+class RuntimeEventFilter : public QObject {
+public:
+    RuntimeEventFilter(SECURITYCLASS& s, QString name, QString description, bool notAvailable, QObject* parent)
+        : QObject(parent), m_s(s), m_name(std::move(name)), m_description(std::move(description)), m_notAvailable(notAvailable)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == parent() && m_s.RUNTIMEEVENT != 0 && int(event->type()) == m_s.RUNTIMEEVENT) {
+            m_s.TAKERUNTIMEEVENT(m_name, m_description, m_notAvailable);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    SECURITYCLASS& m_s;
+    QString m_name, m_description;
+    bool m_notAvailable;
+};
+
+} // namespace
+
+void SECURITYCLASS::PREPARERUNTIMEWINDOW(QWidget* window, const QString& name, const QString& description,
+                                         bool notAvailable)
+{
+    if (!window)
+        return;
+    if (RUNTIMEINVOCATION == 1 && RUNTIMEHOTKEY != 0) {
+        auto* key = new QShortcut(QKeySequence(RUNTIMEHOTKEY), window);
+        key->setContext(Qt::WindowShortcut);
+        QObject::connect(key, &QShortcut::activated, window,
+                         [this, name, description, notAvailable] { TAKERUNTIMEEVENT(name, description, notAvailable); });
+    } else if (RUNTIMEINVOCATION == 2) {
+        window->installEventFilter(new RuntimeEventFilter(*this, name, description, notAvailable, window));
+    }
+}
+
+void SECURITYCLASS::PREPARERUNTIMEBUTTON(QWidget* button)
+{
+    if (button)
+        button->setVisible(CHECKACCESS(RUNTIMEDOOR));
+}
+
+void SECURITYCLASS::TAKERUNTIMEEVENT(const QString& name, const QString& description, bool notAvailable, bool flag)
+{
+    if (notAvailable) {
+        vrt::message(TRANSLATE(QStringLiteral("HBGT::NoRuntimeHere:Message")), TRANSLATE(QStringLiteral("HBGT::NoRuntimeHere:Title")),
+                     vrt::Icon::Information, vrt::BUTTON_OK);
+        return;
+    }
+    UPDATERUNTIME(name, description, flag);
+}
+
+void SECURITYCLASS::POSTRUNTIMEEVENT()
+{
+    if (RUNTIMEINVOCATION != 2 || RUNTIMEEVENT == 0)
+        return;
+    if (QWidget* w = QApplication::activeWindow())
+        QCoreApplication::postEvent(w, new QEvent(QEvent::Type(RUNTIMEEVENT)));
 }
 
 bool ViewWindowFilter::eventFilter(QObject* watched, QEvent* event)

@@ -154,6 +154,45 @@ TEST(Security, ViewModeKeepsOnlyTheCloseButton)
     EXPECT_EQ(closes, 1);
 }
 
+TEST(Security, RunTimeSecurityByHotKeyOrEvent)
+{
+    struct Runtime : HBGT::SECURITYCLASS {
+        QStringList opened;
+        bool admin = false;
+        bool CHECKACCESS(int door, std::optional<bool>, const QString&, std::optional<bool>) override
+        {
+            return admin && door == RUNTIMEDOOR;
+        }
+        void UPDATERUNTIME(const QString& name, const QString&, bool, bool) override { opened << name; }
+    } s;
+    s.RUNTIMEDOOR = 900;
+    QPushButton button;
+    s.PREPARERUNTIMEBUTTON(&button);
+    EXPECT_TRUE(button.isHidden());
+    s.admin = true;
+    s.PREPARERUNTIMEBUTTON(&button);
+    EXPECT_FALSE(button.isHidden());
+
+    QDialog window;
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    s.RUNTIMEINVOCATION = 1;
+    s.RUNTIMEHOTKEY = (Qt::CTRL | Qt::SHIFT | Qt::Key_F12).toCombined();
+    s.PREPARERUNTIMEWINDOW(&window, "F_Contact", "Kontakt");
+    QTest::keyClick(&window, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(s.opened, QStringList{"F_Contact"});
+
+    QDialog other;
+    s.RUNTIMEINVOCATION = 2;
+    s.RUNTIMEEVENT = QEvent::registerEventType();
+    s.PREPARERUNTIMEWINDOW(&other, "T_Kontakti", "Kontakti", true);
+    testsupport::presenter().clear();
+    QCoreApplication::sendEvent(&other, new QEvent(QEvent::Type(s.RUNTIMEEVENT)));
+    EXPECT_EQ(testsupport::presenter().takeTexts(), QStringList{"Run-time security is not available for this window!"});
+    EXPECT_EQ(s.opened.size(), 1);
+}
+
 TEST(Security, Texts)
 {
     HBGT::SECURITYCLASS s;
