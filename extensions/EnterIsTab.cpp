@@ -104,6 +104,16 @@ bool ENTERISTABCLASS::eventFilter(QObject* watched, QEvent* event)
     return true;
 }
 
+ENTERISTABCLASS* enterMovesOn(QWidget* window, const std::vector<QWidget*>& controls, bool escBack)
+{
+    auto* keys = new ENTERISTABCLASS(window);
+    keys->INIT(true, false, false, escBack);
+    for (QWidget* c : controls)
+        keys->INITCONTROL(c);
+    keys->INITWINDOW(window);
+    return keys;
+}
+
 ENTRYLOCATORCLASS::ENTRYLOCATORCLASS(QLineEdit* control, std::function<void(const QString&)> accept, QObject* parent)
     : QObject(parent), m_control(control), m_accept(std::move(accept))
 {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <set>
+#include <vector>
 
 #include <QLineEdit>
 
@@ -42,6 +43,10 @@ private:
     };
     std::map<QObject*, Alerts> m_alerts;
 };
+
+// A window's Enter-as-Tab object (owned by the window) for `controls`; Esc moves back only
+// with `escBack`, otherwise it keeps its normal action (the window's Cancel).
+ENTERISTABCLASS* enterMovesOn(QWidget* window, const std::vector<QWidget*>& controls, bool escBack = false);
 
 // A browse's locator entry: Enter in it takes the typed text at once (the list jumps to it)
 // instead of firing the window's default button.

@@ -24,6 +24,16 @@ std::vector<TabMenuItem> tabMenuItems(const QTabWidget& sheet)
     return items;
 }
 
+TABPOPUP* tabMenu(QObject* window, const std::vector<QTabWidget*>& sheets)
+{
+    auto* popup = new TABPOPUP(window);
+    popup->INIT();
+    for (QTabWidget* sheet : sheets)
+        popup->ADDSHEET(sheet);
+    popup->PREPAREWINDOW(1);
+    return popup;
+}
+
 void TABPOPUP::KILL()
 {
     for (Sheet& s : m_sheets)

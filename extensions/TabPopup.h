@@ -57,6 +57,9 @@ private:
     std::vector<Sheet> m_sheets;
 };
 
+// A window's tab menu (owned by the window) on `sheets`, their tabs scrolling in one row.
+TABPOPUP* tabMenu(QObject* window, const std::vector<QTabWidget*>& sheets);
+
 // The same class under the name the forms use.
 using TABPOPUPCLASS = TABPOPUP;
 

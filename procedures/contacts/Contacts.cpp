@@ -197,14 +197,11 @@ ContactForm::ContactForm(vrt::FormTarget& target, int request, QWidget* parent)
     m_controller.setFields(std::move(fields));
 
     // Enter moves from field to field; a right click on the tabs lists them all.
-    auto* keys = new SSTF::ENTERISTABCLASS(this);
-    keys->INIT(true, false, false, false);
+    std::vector<QWidget*> entries;
     for (const auto& [name, e] : m_entries)
-        keys->INITCONTROL(e);
-    auto* tabPopup = new SBRW::TABPOPUPCLASS(this);
-    tabPopup->INIT();
-    tabPopup->ADDSHEET(m_tabs);
-    tabPopup->PREPAREWINDOW(1);
+        entries.push_back(e);
+    SSTF::enterMovesOn(this, entries);
+    SBRW::tabMenu(this, {m_tabs});
     resize(560, 560);
 }
 
