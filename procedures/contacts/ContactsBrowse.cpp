@@ -19,6 +19,7 @@
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactGroups.h"
 #include "extensions/DragLink.h"
+#include "extensions/EditInPlaceView.h"
 #include "extensions/FormCalls.h"
 #include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/Contacts.h"
@@ -179,6 +180,22 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     };
     static_cast<ContactsManager*>(m_manager.get())->companion = m_formCalls.get();
     m_toGroup = std::make_unique<ContactToGroup>(*m_browse, m_list, m_groups);
+    m_cells = std::make_unique<SBRW::EditInPlace>(m_list);
+    for (auto [column, member] : {std::pair{0, &CON_Contacts_Rec::TVRTKA}, std::pair{2, &CON_Contacts_Rec::EMAIL}}) {
+        SBRW::EditColumn edit;
+        edit.get = [this, column](int row) { return m_browse->model().data(m_browse->model().index(row, column)).toString(); };
+        edit.set = [this, column, member](int row, const QString& value) {
+            if (!m_source->load(m_browse->model().idAt(row)))
+                return false;
+            CON().*member = value.toStdString();
+            if (Access(Tbl::CON_Contacts).Update() != vrt::NoError)
+                return false;
+            m_browse->model().setCellText(row, column, value);
+            m_browse->markCurrent();
+            return true;
+        };
+        m_cells->addColumn(column, std::move(edit));
+    }
     rightLayout->addWidget(m_list, 1);
     auto* contactButtons = new QHBoxLayout;
     const struct {
@@ -341,6 +358,11 @@ bool ContactsBrowse::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             activated();
+            return true;
+        }
+        // F2: the company and e-mail of the contacts are edited in the list itself.
+        if (key == Qt::Key_F2 && m_browse->selected() >= 0) {
+            m_cells->edit(m_browse->selected(), 0);
             return true;
         }
     }

@@ -11,6 +11,9 @@ class QPushButton;
 namespace SDD {
 class DRAGANDDROPCLASS;
 }
+namespace SBRW {
+class EditInPlace;
+}
 namespace SSTF::TBF {
 class BROWSECLASS;
 }
@@ -51,6 +54,8 @@ public:
     // Dragging a contact onto a group of the tree moves it there.
     SDD::DRAGANDDROPCLASS* groupDrag() const;
     ContactQuery& query() { return *m_query; }
+    // F2 on the list: the company and e-mail cells edited in place.
+    SBRW::EditInPlace& cells() { return *m_cells; }
 
     // Shows `contactId`'s group with the contact highlighted (nothing when it is no contact).
     void showContact(long contactId);
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<ContactQuery> m_query;
     std::unique_ptr<SSTF::TBF::BROWSECLASS> m_formCalls;
     std::unique_ptr<ContactToGroup> m_toGroup;
+    std::unique_ptr<SBRW::EditInPlace> m_cells;
     GroupTree* m_groups;
     vrt::BrowseView* m_list;
     QLineEdit* m_recipients[3];

@@ -24,6 +24,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
 #include "extensions/DragLink.h"
+#include "extensions/EditInPlaceView.h"
 #include "procedures/contacts/AccountsWindow.h"
 #include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/ContactGroups.h"
@@ -485,6 +486,37 @@ TEST_F(ContactsTest, DraggingAContactOntoAGroupMovesItAndTheQueryNarrowsTheList)
     });
     T_Kontakti(0);
     EXPECT_EQ(number("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = " + std::to_string(member)), top);
+}
+
+TEST_F(ContactsTest, F2EditsTheCompanyAndEmailInTheList)
+{
+    const int group = addGroup("Svi", 0);
+    const int id = addContact("Dubravec", group, "d@x.hr");
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* w = qobject_cast<ContactsBrowse*>(&d);
+        w->show();
+        EXPECT_TRUE(w->groups()->selectGroup(group));
+        EXPECT_TRUE(w->browse().select(0));
+        QTest::keyClick(w->list(), Qt::Key_F2);
+        auto* cell = qobject_cast<QLineEdit*>(w->cells().control());
+        EXPECT_TRUE(cell);
+        if (!cell)
+            return d.result();
+        cell->setText("Dubravec d.o.o.");
+        QTest::keyClick(cell, Qt::Key_Tab); // on to the e-mail
+        cell = qobject_cast<QLineEdit*>(w->cells().control());
+        EXPECT_EQ(w->cells().column(), 2);
+        cell->setText("ured@dubravec.hr");
+        QTest::keyClick(cell, Qt::Key_Escape); // the e-mail stays as it was
+        EXPECT_FALSE(w->cells().editing());
+        EXPECT_TRUE(w->isVisible()) << "Esc ends the edit, not the window";
+        EXPECT_EQ(w->browse().model().data(w->browse().model().index(0, 0)).toString(), "Dubravec d.o.o.");
+        return d.result();
+    });
+    T_Kontakti(0);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM CON_CONTACTS WHERE TVRTKA = 'Dubravec d.o.o.' AND EMAIL = 'd@x.hr' AND ID = " +
+                     std::to_string(id)),
+              1);
 }
 
 // The organiser window as the program builds it: its commands reach the real forms.
