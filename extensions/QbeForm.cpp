@@ -324,9 +324,18 @@ void FORMCLASS::workPressed()
             showRecord();
         return;
     }
-    // A value typed but not yet left is a criterion too.
-    if (QWidget* f = QApplication::focusWidget(); Control* c = controlOf(f))
-        accepted(*c);
+    // A value typed but not yet taken (the field was not left) is a criterion too.
+    for (Control& c : m_controls) {
+        // A check box always has a value: it counts only when clicked.
+        if (!c.FEQ || qobject_cast<QCheckBox*>(c.FEQ.data()) || SETFIELD(c.FILE, c.FIELD) != 0)
+            continue;
+        const Field& f = *currentField();
+        const QString shown = f.CRITERIACOUNT() == 0 ? QString()
+                              : f.TYPE == FIELD_DATE ? SEARCHCLASS::formatValue(f, f.CRITERION[0].value)
+                                                     : f.CRITERION[0].value;
+        if (valueOf(c.FEQ) != shown)
+            accepted(c);
+    }
     const int r = WORK(false);
     if (r == 10) {
         SETPREVIEWWINDOW();

@@ -1,7 +1,18 @@
 #include "procedures/contacts/ContactQuery.h"
 
 #include "data/Globals.h"
+#include "data/TableManagers.h"
+#include "extensions/QbeForm.h"
+#include "procedures/contacts/Contacts.h"
+#include "procedures/contacts/MailPeople.h"
 #include "runtime/Browse.h"
+#include "runtime/FileBrowse.h"
+#include "runtime/ViewManager.h"
+#include "runtime/WindowManager.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
 
 #include <map>
 
@@ -48,6 +59,16 @@ QString QueryTexts::TRANSLATE(const QString& key)
         {"DTRV::ComparisonText:ThisMonthDay", "Na ovaj mjesec + d&an"},
         {"DTRV::ComparisonText:ThisYearMonth", "U ovoj godini + mj&esecu"},
         {"DTRV::BlankString", "[prazno]"},
+        {"DTRV::EnterCriteria:Message", "Unesite uvjete traženja"},
+        {"DTRV::AskEdit:Message", "Izmijeniti ovaj zapis?"},
+        {"DTRV::NoMatches:Message", "Nema zapisa koji odgovaraju uvjetima!"},
+        {"DTRV::NoMoreMatches:Message", "Nema više zapisa koji odgovaraju uvjetima!"},
+        {"DTRV::CriterionReq:Message", "Morate zadati barem jedno polje za traženje!"},
+        {"DTRV::Button:EditThis", "&Izmijeni ovaj"},
+        {"DTRV::Button:FindNext", "&Traži sljedeći"},
+        {"DTRV::SelectFieldFirst:Title", "Odaberite polje"},
+        {"DTRV::SelectFieldFirst:Message",
+         "Prije ovog gumba odaberite polje.||Možete i pritisnuti desnu tipku miša dok je pokazivač iznad polja."},
         {"DTRV::TrueString", "Da"},
         {"DTRV::FalseString", "Ne"},
         {"Dentravo Wizard", "Čarobnjak upita"},
@@ -85,6 +106,51 @@ ContactQuery::ContactQuery(vrt::Browse& browse)
     for (const auto& f : fields)
         m_search.ADDFIELD(QStringLiteral("CON_Contacts"), QStringLiteral("CON"), QLatin1String(f.name),
                           QString::fromUtf8(G::QVLang == 1 ? f.hr : f.en), DTRV::FIELD_STRING);
+}
+
+std::optional<long> findContactByForm(QWidget* parent)
+{
+    for (Tbl t : {Tbl::CON_Contacts, Tbl::CON_Group})
+        if (!Access(t).Opened())
+            Access(t).Open();
+    vrt::FileBrowseSource target(Access(Tbl::CON_Contacts), Relate(Tbl::CON_Contacts), {});
+    ContactForm form(target, vrt::CHANGE_RECORD, parent);
+    QueryTexts texts;
+    DTRV::FORMCLASS search;
+    search.INIT(texts, QStringLiteral("F_Contact"));
+    const struct {
+        const char* name;
+        const char* hr;
+        const char* en;
+    } fields[] = {{"PREZIME", "Prezime", "Surname"}, {"IME", "Ime", "Name"}, {"TVRTKA", "Tvrtka", "Company"},
+                  {"GRAD", "Grad", "Town"}, {"EMAIL", "Email", "E-mail"}};
+    for (const auto& f : fields)
+        search.ADDFIELD(QStringLiteral("CON_Contacts"), QStringLiteral("CON"), QLatin1String(f.name),
+                        QString::fromUtf8(G::QVLang == 1 ? f.hr : f.en), DTRV::FIELD_STRING, {}, {}, false,
+                        form.entry(QLatin1String(f.name)));
+    auto* box = qobject_cast<QDialogButtonBox*>(form.okButton()->parentWidget());
+    QPushButton* help = box->addButton(tx(QStringLiteral("Usporedba")), QDialogButtonBox::ActionRole);
+    QPushButton* work = box->addButton(tx(QStringLiteral("Traži")), QDialogButtonBox::ActionRole);
+    vrt::ViewManager view(Access(Tbl::CON_Contacts));
+    search.reader.first = [&view](const QString& filter) {
+        view.SetOrder(std::string("+UPPER(CON:PREZIME),+CON:ID"));
+        view.SetFilter(filter.toStdString());
+        return view.Open() == vrt::NoError && view.Next() == vrt::NoError;
+    };
+    search.reader.next = [&view] { return view.Next() == vrt::NoError; };
+    search.reader.close = [&view] { view.Close(); };
+    search.showRecord = [&form] { form.showBuffer(); };
+    int response = 0;
+    search.closeForm = [&form, &response](int r) {
+        response = r;
+        form.done(r == 10 ? QDialog::Accepted : QDialog::Rejected);
+    };
+    search.PREPAREQBEWINDOW(&form, help, work, form.okButton(), form.cancelButton(), form.heading());
+    vrt::runModal(form);
+    view.Close();
+    if (response != 10)
+        return std::nullopt;
+    return long(CON().ID);
 }
 
 bool ContactQuery::run(QWidget* parent)

@@ -2,6 +2,8 @@
 #include "extensions/QbeGlobal.h"
 #include "extensions/QbeSearch.h"
 
+#include <optional>
+
 class QWidget;
 namespace vrt {
 class Browse;
@@ -28,5 +30,10 @@ private:
     QueryTexts m_texts;
     DTRV::SEARCHCLASS m_search;
 };
+
+// "Traži": the contact form doubles as the search window. Typed values are the criteria; the
+// search shows the first matching contact, the next, or takes the one shown for a change.
+// The contact taken (in the contact buffer), none when the user left the search.
+std::optional<long> findContactByForm(QWidget* parent);
 
 } // namespace mailpeople

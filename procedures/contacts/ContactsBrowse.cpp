@@ -202,7 +202,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
         const char* name;
         const char* text;
         const char* icon;
-    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}, {"?QUERY", "Upit", "search.ico"}};
+    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}, {"?QUERY", "Upit", "search.ico"}, {"?FIND", "Traži", "search.ico"}};
     for (const auto& b : contactDefs) {
         auto* p = new QPushButton(controls::imageIcon(folder, QString::fromLatin1(b.icon)), tx(QString::fromUtf8(b.text)), right);
         p->setObjectName(QLatin1String(b.name));
@@ -263,6 +263,14 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     connect(button(QStringLiteral("?CHANGE")), &QPushButton::clicked, this, [this] { m_browse->changeRecord(); m_list->syncSelection(); });
     connect(button(QStringLiteral("?DELETE")), &QPushButton::clicked, this, [this] { m_browse->deleteRecord(); m_list->syncSelection(); });
     m_query = std::make_unique<ContactQuery>(*m_browse);
+    connect(button(QStringLiteral("?FIND")), &QPushButton::clicked, this, [this] {
+        // The contact found is shown in its group and opened for a change.
+        if (const auto id = findContactByForm(this)) {
+            showContact(*id);
+            m_browse->changeRecord();
+            m_list->syncSelection();
+        }
+    });
     connect(button(QStringLiteral("?QUERY")), &QPushButton::clicked, this, [this] {
         if (m_query->run(this))
             m_list->syncSelection();

@@ -519,6 +519,47 @@ TEST_F(ContactsTest, F2EditsTheCompanyAndEmailInTheList)
               1);
 }
 
+TEST_F(ContactsTest, TheContactFormSearchesByExample)
+{
+    const int group = addGroup("Svi", 0);
+    addContact("Horvat", group, "h1@x.hr");
+    addContact("Kovač", group, "k@x.hr");
+    const int second = addContact("Horvat", group, "h2@x.hr");
+    QStringList shownEmails;
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* f = qobject_cast<ContactForm*>(&d);
+        EXPECT_TRUE(f);
+        if (!f)
+            return d.result();
+        EXPECT_FALSE(f->okButton()->isVisible());
+        EXPECT_EQ(f->entry("PREZIME")->text(), "");
+        QPushButton* find = nullptr;
+        QPushButton* edit = nullptr;
+        for (QPushButton* b : f->findChildren<QPushButton*>()) {
+            if (b->text() == "Traži")
+                find = b;
+            if (b->text() == "Usporedba")
+                edit = b;
+        }
+        EXPECT_TRUE(find && edit);
+        if (!find || !edit)
+            return d.result();
+        f->entry("PREZIME")->setFocus();
+        f->entry("PREZIME")->setText("horvat");
+        find->click();
+        shownEmails << f->entry("EMAIL")->text();
+        EXPECT_TRUE(f->entry("PREZIME")->isReadOnly());
+        find->click(); // Find Next
+        shownEmails << f->entry("EMAIL")->text();
+        edit->click(); // Edit This
+        return d.result();
+    });
+    const auto found = findContactByForm(nullptr);
+    EXPECT_EQ(shownEmails, QStringList({"h1@x.hr", "h2@x.hr"}));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, second);
+}
+
 // The organiser window as the program builds it: its commands reach the real forms.
 class ContactsInTheProgram : public DataTest {
     TreeQueuesGuard m_treeQueues; // first made, last gone
