@@ -6,6 +6,7 @@
 #include "runtime/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -148,7 +149,7 @@ void FORMCLASS::ADDFIELD(const QString& file, const QString& prefix, const QStri
 {
     SEARCHCLASS::ADDFIELD(file, prefix, name, display, type, picture, prompt, useMatch);
     if (control)
-        m_controls.push_back({control, file.trimmed(), name.trimmed(), nullptr});
+        m_controls.push_back({control, file.trimmed(), name.trimmed(), nullptr, nullptr});
 }
 
 FORMCLASS::Control* FORMCLASS::controlOf(QObject* widget)
@@ -203,20 +204,35 @@ void FORMCLASS::PREPAREQBEWINDOW(QWidget* window, QAbstractButton* help, QPushBu
                 if (Control* k = controlOf(w); k && !m_preview)
                     accepted(*k);
             });
-        auto* flag = new QToolButton(c.FEQ->parentWidget());
-        flag->setFocusPolicy(Qt::NoFocus); // skipped by Tab
-        flag->setAutoRaise(true);
-        flag->setFixedSize(18, 16);
-        const QRect r = c.FEQ->geometry();
-        flag->move(std::max(0, r.left() - 20), r.top() + (r.height() - 16) / 2);
-        flag->show();
-        flag->installEventFilter(this);
-        connect(flag, &QToolButton::clicked, this, [this, w = c.FEQ] { askMatchType(w); });
-        c.FLAG = flag;
+        // The match-type button: inside an entry at its end, otherwise a small button left of
+        // the control (kept there as the layout moves it).
+        if (auto* e = qobject_cast<QLineEdit*>(c.FEQ.data())) {
+            QAction* a = e->addAction(matchTypeIcon(MATCHTYPE_IGNOREFIELD), QLineEdit::TrailingPosition);
+            connect(a, &QAction::triggered, this, [this, w = c.FEQ] { askMatchType(w); });
+            c.ACTION = a;
+        } else {
+            auto* flag = new QToolButton(c.FEQ->parentWidget());
+            flag->setFocusPolicy(Qt::NoFocus); // skipped by Tab
+            flag->setAutoRaise(true);
+            flag->setFixedSize(18, 16);
+            flag->installEventFilter(this);
+            connect(flag, &QToolButton::clicked, this, [this, w = c.FEQ] { askMatchType(w); });
+            c.FLAG = flag;
+            placeFlag(c);
+            flag->show();
+        }
     }
     setAction(QStringLiteral("DTRV::EnterCriteria:Message"));
     RESPONSE = 2;
     UPDATEQBEWINDOW();
+}
+
+void FORMCLASS::placeFlag(Control& c)
+{
+    if (!c.FLAG || !c.FEQ)
+        return;
+    const QRect r = c.FEQ->geometry();
+    c.FLAG->move(std::max(0, r.left() - 20), r.top() + (r.height() - 16) / 2);
 }
 
 void FORMCLASS::setAction(const QString& key)
@@ -237,12 +253,20 @@ QString FORMCLASS::actionText() const
 
 void FORMCLASS::updateFlag(Control& c)
 {
-    if (!c.FLAG || SETFIELD(c.FILE, c.FIELD) != 0)
+    if ((!c.FLAG && !c.ACTION) || SETFIELD(c.FILE, c.FIELD) != 0)
         return;
     const Field& f = *currentField();
     const int n = f.CRITERIACOUNT();
-    c.FLAG->setIcon(matchTypeIcon(n == 0 ? MATCHTYPE_IGNOREFIELD : n == 1 ? f.CRITERION[0].type : MATCHTYPE_COUNT));
-    c.FLAG->setToolTip(n == 1 ? f.CRITERION[0].DISPLAY : QString());
+    const QIcon icon = matchTypeIcon(n == 0 ? MATCHTYPE_IGNOREFIELD : n == 1 ? f.CRITERION[0].type : MATCHTYPE_COUNT);
+    const QString tip = n == 1 ? f.CRITERION[0].DISPLAY : QString();
+    if (c.FLAG) {
+        c.FLAG->setIcon(icon);
+        c.FLAG->setToolTip(tip);
+    }
+    if (c.ACTION) {
+        c.ACTION->setIcon(icon);
+        c.ACTION->setToolTip(tip);
+    }
 }
 
 void FORMCLASS::UPDATEQBEWINDOW()
@@ -373,6 +397,8 @@ bool FORMCLASS::eventFilter(QObject* watched, QEvent* event)
     if (Control* c = controlOf(watched)) {
         if (event->type() == QEvent::FocusIn && watched == c->FEQ)
             m_current = c->FEQ;
+        if ((event->type() == QEvent::Move || event->type() == QEvent::Resize) && watched == c->FEQ)
+            placeFlag(*c);
         if (event->type() == QEvent::ContextMenu && !m_preview) {
             askMatchType(c->FEQ);
             return true;

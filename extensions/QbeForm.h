@@ -9,6 +9,7 @@
 #include <vector>
 
 class QAbstractButton;
+class QAction;
 class QLabel;
 class QPushButton;
 class QTimer;
@@ -67,7 +68,8 @@ public:
     struct Control {
         QPointer<QWidget> FEQ;
         QString FILE, FIELD;
-        QPointer<QToolButton> FLAG;
+        QPointer<QToolButton> FLAG; // beside controls other than entries
+        QPointer<QAction> ACTION;   // inside an entry, at its end
     };
 
     using SEARCHCLASS::ADDFIELD;
@@ -110,6 +112,7 @@ private:
     Control* controlOf(QObject* widget);
     void accepted(Control& c);
     void updateFlag(Control& c);
+    void placeFlag(Control& c);
     void setAction(const QString& key);
     void helpPressed();
     void workPressed();
