@@ -13,12 +13,11 @@
 namespace ourcom {
 
 namespace {
-constexpr HRESULT kSOk = 0;
-constexpr HRESULT kEFail = static_cast<HRESULT>(0x80004005u);
-constexpr HRESULT kENoInterface = static_cast<HRESULT>(0x80004002u);
-constexpr HRESULT kEPointer = static_cast<HRESULT>(0x80004003u);
-constexpr HRESULT kClassNotReg = static_cast<HRESULT>(0x80040154u);
-constexpr HRESULT kNoConnection = static_cast<HRESULT>(0x80040200u);
+constexpr HRESULT kSOk = controls::S_OK;
+constexpr HRESULT kENoInterface = controls::E_NOINTERFACE;
+constexpr HRESULT kEPointer = controls::E_POINTER;
+constexpr HRESULT kClassNotReg = controls::REGDB_E_CLASSNOTREG;
+constexpr HRESULT kNoConnection = controls::CONNECT_E_NOCONNECTION;
 
 // Sink queues: 256-byte blocks, 128 of them, growing by 128.
 constexpr std::int32_t kQueueBlock = 256;

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "protocols/ComBase.h"
 #include "services/ComTypes.h"
 
 class QObject;
@@ -16,17 +17,13 @@ class QObject;
 // window, by its runtime receiver number) to drain the queue on its own thread.
 namespace ourcom {
 
-using HRESULT = std::int32_t;
+using controls::HRESULT;
 
-// The identity every component interface has.
-class IUnknownLike {
+// The identity every component interface has: the shared reference count, and asking for
+// another of the object's interfaces.
+class IUnknownLike : public controls::ComUnknown {
 public:
     virtual HRESULT QueryInterface(const Guid& iid, void** out) = 0;
-    virtual std::int32_t AddRef() = 0;
-    virtual std::int32_t Release() = 0;
-
-protected:
-    virtual ~IUnknownLike() = default;
 };
 
 // An event sink: the component calls Invoke once per event with its arguments, the last
