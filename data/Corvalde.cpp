@@ -1,6 +1,7 @@
 #include "data/Corvalde.h"
 
 #include "chrome/ChromeGlobals.h"
+#include "chrome/TooltipManager.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "runtime/IniFile.h"
@@ -44,6 +45,7 @@ void load()
         g_translator->INIT();
         GLO::CFC_Cnt.INIT(16000);
         GLO::CFC_Comctrl.INIT();
+        CFCTOOLTIPMANAGERCLASS::instance();
         PXPGlobal.USELUNACOLORS(false);
         readLanguageSettings(254);
         g_translator->QVINIT(QString::fromStdString(G::QVFile), G::QVLang,

@@ -11,6 +11,7 @@ namespace vrt {
 
 namespace {
 PopupMenu::Runner g_runner;
+PopupMenu::Runner g_display;
 
 int execMenu(const PopupMenu& popup, QPoint pos, QWidget* parent)
 {
@@ -150,7 +151,9 @@ int PopupMenu::choose(int id)
 
 int PopupMenu::ask(QPoint globalPos, QWidget* parent)
 {
-    const int id = g_runner ? g_runner(*this, globalPos, parent) : execMenu(*this, globalPos, parent);
+    const int id = g_runner    ? g_runner(*this, globalPos, parent)
+                   : g_display ? g_display(*this, globalPos, parent)
+                               : execMenu(*this, globalPos, parent);
     return id ? choose(id) : 0;
 }
 
@@ -181,6 +184,13 @@ QMenu* PopupMenu::buildMenu(QWidget* parent) const
         }
     }
     return top;
+}
+
+PopupMenu::Runner PopupMenu::setDisplay(Runner display)
+{
+    Runner old = std::move(g_display);
+    g_display = std::move(display);
+    return old;
 }
 
 PopupMenu::Runner PopupMenu::setRunner(Runner runner)

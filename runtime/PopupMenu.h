@@ -45,6 +45,7 @@ public:
     void setIcon(int id, const QIcon& icon);
     // What a ticked item shows in place of its own icon; none: its own icon and the tick.
     void setTickIcon(const QIcon& icon) { m_tickIcon = icon; }
+    const QIcon& tickIcon() const { return m_tickIcon; }
     // The icon an item shows as things stand.
     QIcon shownIcon(int id) const;
     bool remove(int id); // removes the item and its children
@@ -65,6 +66,9 @@ public:
     // Shows a built menu and answers the chosen id; tests replace it.
     using Runner = std::function<int(const PopupMenu& menu, QPoint globalPos, QWidget* parent)>;
     static Runner setRunner(Runner runner);
+    // How menus are shown when no runner is set: the window chrome installs its owner-drawn
+    // menus here when the program's libraries load; without one a plain QMenu shows.
+    static Runner setDisplay(Runner display);
 
 private:
     std::vector<Item> m_items;
