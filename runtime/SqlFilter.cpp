@@ -1,6 +1,7 @@
 #include "runtime/SqlFilter.h"
 #include "runtime/DateTime.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <climits>
@@ -51,6 +52,7 @@ bool tokenize(const std::string& s, std::vector<Token>& out, std::string& error)
             size_t j = i;
             while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
                 ++j;
+            // A decimal fraction: "12.5" (a dot after digits and before digits).
             if (j + 1 < s.size() && s[j] == '.' && std::isdigit(static_cast<unsigned char>(s[j + 1]))) {
                 ++j;
                 while (j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])))
@@ -93,7 +95,7 @@ bool tokenize(const std::string& s, std::vector<Token>& out, std::string& error)
             t.kind = Tok::Comma;
             ++i;
         } else {
-            static const char* ops[] = {"<>", "~=", "!=", "<=", ">=", "==", "=", "<", ">", "~", "+", "-"};
+            static const char* ops[] = {"<>", "~=", "!=", "<=", ">=", "==", "=", "<", ">", "~", "+", "-", "/", "*"};
             bool found = false;
             for (const char* op : ops) {
                 const size_t n = std::char_traits<char>::length(op);
@@ -243,6 +245,179 @@ private:
         return comparison();
     }
 
+    // An operand, multiplied or divided by further operands: "CON:Iznos/100".
+    bool term(int& kind, int otherKind)
+    {
+        if (!operand(kind, otherKind))
+            return false;
+        while (peek().kind == Tok::Op && (peek().text == "/" || peek().text == "*")) {
+            m_out.sql += " " + take().text + " ";
+            int inner = -1;
+            if (!operand(inner, -1))
+                return false;
+            kind = -1;
+        }
+        return true;
+    }
+
+    static bool isFunction(const Token& t)
+    {
+        for (const char* name : {"INSTRING", "INRANGE", "RIGHT", "INT", "MONTH", "DAY", "YEAR", "MATCH"})
+            if (isWord(t, name))
+                return true;
+        return false;
+    }
+
+    // Up to `count` comma-separated arguments of a function call, each as its own SQL text
+    // (with its parameters appended in order); the call's closing parenthesis is taken.
+    bool arguments(size_t count, std::vector<std::string>& sql, std::vector<int>& kinds,
+                   std::vector<std::vector<SqlParam>>& params)
+    {
+        for (size_t i = 0; i < count; ++i) {
+            if (i > 0 && take().kind != Tok::Comma)
+                return fail("',' expected");
+            const std::string outer = std::move(m_out.sql);
+            std::vector<SqlParam> outerParams = std::move(m_out.params);
+            m_out.sql.clear();
+            m_out.params.clear();
+            int kind = -1;
+            const bool ok = term(kind, -1);
+            sql.push_back(std::move(m_out.sql));
+            params.push_back(std::move(m_out.params));
+            kinds.push_back(kind);
+            m_out.sql = outer;
+            m_out.params = std::move(outerParams);
+            if (!ok)
+                return false;
+        }
+        if (take().kind != Tok::RParen)
+            return fail("')' expected");
+        return true;
+    }
+
+    void append(const std::string& sql, const std::vector<SqlParam>& params)
+    {
+        m_out.sql += sql;
+        m_out.params.insert(m_out.params.end(), params.begin(), params.end());
+    }
+
+    // The runtime's functions the query windows write, as SQLite expressions. Every literal
+    // inside them stays a bound parameter.
+    bool function(int& kind)
+    {
+        kind = -1;
+        const std::string name = upperWord(take().text);
+        take(); // (
+        std::vector<std::string> a;
+        std::vector<int> k;
+        std::vector<std::vector<SqlParam>> p;
+        if (name == "INRANGE") {
+            // INRANGE(x, low, high); the bounds take x's kind (a day number against a date).
+            SqlPart x, low, high;
+            int kx = -1, kl = -1, kh = -1;
+            if (!argument(x, kx) || !separator(false) || !argument(low, kl, kx) || !separator(false) ||
+                !argument(high, kh, kx) || !separator(true))
+                return false;
+            append("(" + x.sql + " BETWEEN " + low.sql + " AND " + high.sql + ")", {&x, &low, &high});
+            return true;
+        }
+        if (name == "INSTRING") {
+            // INSTRING(needle, haystack, step[, start]): the position of needle in haystack, 0
+            // when absent; only a step and start of 1 are known here.
+            SqlPart needle, haystack, step, start;
+            int kn = -1, kh = -1, ks = -1, kt = -1;
+            if (!argument(needle, kn) || !separator(false) || !argument(haystack, kh) || !separator(false) ||
+                !argument(step, ks))
+                return false;
+            const bool withStart = peek().kind == Tok::Comma;
+            if (withStart && (!separator(false) || !argument(start, kt)))
+                return false;
+            if (!separator(true))
+                return false;
+            if (!literalNumber(step, 1) || (withStart && !literalNumber(start, 1)))
+                return fail("INSTRING is known with step 1 and start 1 only");
+            append("instr(" + haystack.sql + ", " + needle.sql + ")", {&haystack, &needle});
+            kind = kNumberFunction;
+            return true;
+        }
+        if (name == "RIGHT") {
+            if (!arguments(2, a, k, p))
+                return false;
+            m_out.sql += "substr(";
+            append(a[0], p[0]);
+            m_out.sql += ", -(";
+            append(a[1], p[1]);
+            m_out.sql += "))";
+            return true;
+        }
+        if (name == "INT") {
+            if (!arguments(1, a, k, p))
+                return false;
+            m_out.sql += "CAST(";
+            append(a[0], p[0]);
+            m_out.sql += " AS INTEGER)";
+            return true;
+        }
+        if (name == "MONTH" || name == "DAY" || name == "YEAR") {
+            if (!arguments(1, a, k, p))
+                return false;
+            const char* part = name == "MONTH" ? "%m" : name == "DAY" ? "%d" : "%Y";
+            if (k[0] == int(FieldKind::Date) || k[0] == int(FieldKind::DateTime)) {
+                m_out.sql += std::string("CAST(strftime('") + part + "', ";
+                append(a[0], p[0]);
+                m_out.sql += ") AS INTEGER)";
+                return true;
+            }
+            // Of a day number: worked out here, bound as a number.
+            if (k[0] >= 0 || p[0].size() != 1 || !p[0][0].isInt)
+                return fail(name + " needs a date field or a day number");
+            const QDate date = dateFromDay(int(std::clamp<int64_t>(p[0][0].number, 0, LastDay)));
+            SqlParam v;
+            v.isInt = true;
+            v.number = !date.isValid() ? 0 : name == "MONTH" ? date.month() : name == "DAY" ? date.day() : date.year();
+            m_out.params.push_back(v);
+            m_out.sql += "?";
+            return true;
+        }
+        // MATCH(field, pattern, mode): 16 equal ignoring case; 17 and 1 a wildcard pattern
+        // (* any run, ? one character), ignoring case or not.
+        if (!arguments(3, a, k, p))
+            return false;
+        if (p[1].size() != 1 || a[1] != "?" || p[2].size() != 1 || !p[2][0].isInt)
+            return fail("MATCH needs a text pattern and a mode");
+        const int64_t mode = p[2][0].number;
+        SqlParam pattern = p[1][0];
+        if (pattern.isInt) {
+            pattern.text = std::to_string(pattern.number);
+            pattern.isInt = false;
+        }
+        if (mode == 16) {
+            m_out.sql += "UPPER(";
+            append(a[0], p[0]);
+            m_out.sql += ") = UPPER(?)";
+            m_out.params.push_back(pattern);
+            return true;
+        }
+        if (mode != 17 && mode != 1)
+            return fail("MATCH mode " + std::to_string(mode) + " is not known");
+        std::string converted;
+        for (char c : pattern.text) {
+            if (mode == 17) {
+                if (c == '%' || c == '_' || c == '\\')
+                    converted += '\\';
+                converted += c == '*' ? '%' : c == '?' ? '_' : c;
+            } else {
+                converted += c == '[' ? std::string("[[]") : std::string(1, c);
+            }
+        }
+        pattern.text = converted;
+        m_out.sql += "(";
+        append(a[0], p[0]);
+        m_out.sql += mode == 17 ? " LIKE ? ESCAPE '\\')" : " GLOB ?)";
+        m_out.params.push_back(pattern);
+        return true;
+    }
+
     // An operand: appends its SQL; kind is the field kind when it is a field (else -1).
     bool operand(int& kind, int otherKind)
     {
@@ -258,7 +433,7 @@ private:
             m_out.sql += ")";
             return true;
         }
-        if ((isWord(t, "INSTRING") || isWord(t, "MATCH") || isWord(t, "INRANGE")) && peek(1).kind == Tok::LParen)
+        if (t.kind == Tok::Ident && peek(1).kind == Tok::LParen && isFunction(t))
             return function(kind);
         if ((isWord(t, "UPPER") || isWord(t, "LOWER")) && peek(1).kind == Tok::LParen) {
             m_out.sql += upperWord(take().text) + "(";
@@ -277,6 +452,15 @@ private:
             negative = true;
         }
         const Token& v = peek();
+        if (v.kind == Tok::Number && v.text.find('.') != std::string::npos) {
+            // A fraction compares as a number with numeric columns; it travels as its text.
+            take();
+            SqlParam p;
+            p.text = (negative ? "-" : "") + v.text;
+            m_out.params.push_back(p);
+            m_out.sql += "?";
+            return true;
+        }
         if (v.kind == Tok::Number) {
             take();
             SqlParam p;
@@ -352,56 +536,6 @@ private:
             m_out.params.insert(m_out.params.end(), a->params.begin(), a->params.end());
     }
 
-    // INSTRING(sub, text, 1[, 1]): the position of sub in text (0: not there); MATCH(text,
-    // pattern, 1 or 17): a * and ? pattern (17 without regard to case); INRANGE(x, low, high).
-    bool function(int& kind)
-    {
-        const std::string name = upperWord(take().text);
-        take(); // (
-        SqlPart a, b, c, d;
-        int ka = -1, kb = -1, kc = -1, kd = -1;
-        if (name == "INRANGE") {
-            if (!argument(a, ka) || !separator(false) || !argument(b, kb, ka) || !separator(false) ||
-                !argument(c, kc, ka) || !separator(true))
-                return false;
-            append("(" + a.sql + " BETWEEN " + b.sql + " AND " + c.sql + ")", {&a, &b, &c});
-            kind = -1;
-            return true;
-        }
-        if (name == "INSTRING") {
-            if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) || !argument(c, kc))
-                return false;
-            const bool withStart = peek().kind == Tok::Comma;
-            if (withStart && (!separator(false) || !argument(d, kd)))
-                return false;
-            if (!separator(true))
-                return false;
-            if (!literalNumber(c, 1) || (withStart && !literalNumber(d, 1)))
-                return fail("INSTRING is known with step 1 and start 1 only");
-            append("instr(" + b.sql + ", " + a.sql + ")", {&b, &a});
-            kind = kNumberFunction;
-            return true;
-        }
-        if (!argument(a, ka) || !separator(false) || !argument(b, kb) || !separator(false) || !argument(c, kc) ||
-            !separator(true))
-            return false;
-        const bool noCase = literalNumber(c, 17);
-        if (!noCase && !literalNumber(c, 1))
-            return fail("MATCH is known with mode 1 or 17 only");
-        // A typed pattern knows only * and ?: GLOB's brackets are taken literally.
-        if (b.sql == "?" && b.params.size() == 1 && !b.params[0].isInt) {
-            std::string escaped;
-            for (char ch : b.params[0].text)
-                escaped += ch == '[' ? std::string("[[]") : std::string(1, ch);
-            b.params[0].text = escaped;
-        }
-        if (noCase)
-            append("(UPPER(" + a.sql + ") GLOB UPPER(" + b.sql + "))", {&a, &b});
-        else
-            append("(" + a.sql + " GLOB " + b.sql + ")", {&a, &b});
-        kind = -1;
-        return true;
-    }
     static constexpr int kNumberFunction = 1000; // alone, true when not zero
 
     bool comparison()
@@ -410,7 +544,7 @@ private:
         const size_t paramMark = m_out.params.size();
         const bool leftIsNumber = peek().kind == Tok::Number ||
                                   (peek().kind == Tok::Op && peek().text == "-" && peek(1).kind == Tok::Number);
-        if (!operand(leftKind, -1))
+        if (!term(leftKind, -1))
             return false;
         if (peek().kind != Tok::Op || peek().text == "~" || peek().text == "+" || peek().text == "-") {
             if (leftKind >= 0)
@@ -424,7 +558,7 @@ private:
             op = "=";
         m_out.sql += " " + op + " ";
         int rightKind = -1;
-        if (!operand(rightKind, leftKind))
+        if (!term(rightKind, leftKind))
             return false;
         // A number on the left of a date or time field is a day or time number too.
         if (leftIsNumber && m_out.params.size() > paramMark) {

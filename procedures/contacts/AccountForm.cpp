@@ -14,6 +14,8 @@
 
 #include "controls/Controls.h"
 #include "controls/HtmlEditor.h"
+#include "extensions/EnterIsTab.h"
+#include "extensions/TabPopup.h"
 #include "data/Dictionary.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
@@ -185,6 +187,12 @@ AccountForm::AccountForm(vrt::FormTarget& target, int request, QWidget* parent)
         fields.push_back({QLatin1String(name), QString(), [m = member] { return q(ACC().*m); },
                           [m = member](const QString& v) { ACC().*m = v.toStdString(); }});
     m_controller.setFields(std::move(fields));
+    // Enter moves from field to field; a right click on the tabs lists them all.
+    std::vector<QWidget*> entries;
+    for (const auto& [name, e] : m_entries)
+        entries.push_back(e);
+    SSTF::enterMovesOn(this, entries);
+    SBRW::tabMenu(this, {m_sheet});
     resize(620, 560);
     restorePlace(*this, QStringLiteral("F_Accounts"));
 }

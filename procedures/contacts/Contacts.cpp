@@ -13,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "data/Dictionary.h"
+#include "extensions/EnterIsTab.h"
+#include "extensions/TabPopup.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
@@ -194,6 +196,13 @@ ContactForm::ContactForm(vrt::FormTarget& target, int request, QWidget* parent)
     fields.push_back({QStringLiteral("NAPOMENA"), QString(), [] { return q(CON().NAPOMENA); },
                       [](const QString& v) { CON().NAPOMENA = v.toStdString(); }});
     m_controller.setFields(std::move(fields));
+
+    // Enter moves from field to field; a right click on the tabs lists them all.
+    std::vector<QWidget*> entries;
+    for (const auto& [name, e] : m_entries)
+        entries.push_back(e);
+    SSTF::enterMovesOn(this, entries);
+    SBRW::tabMenu(this, {m_tabs});
     resize(560, 560);
 }
 

@@ -46,6 +46,8 @@ public:
 
     void accept() override;
     void reject() override;
+    // The entries show the contact in the buffer (the search's preview).
+    void showBuffer() { fromRecord(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "procedures/contacts/ContactsBrowse.h"
 
 #include <QGridLayout>
+#include <atomic>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -17,6 +18,10 @@
 #include "procedures/common/ListLayoutView.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactGroups.h"
+#include "extensions/DragLink.h"
+#include "extensions/EditInPlaceView.h"
+#include "extensions/FormCalls.h"
+#include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/Contacts.h"
 #include "procedures/contacts/MailPeople.h"
 #include "runtime/BrowseView.h"
@@ -30,6 +35,19 @@ namespace {
 constexpr int kContactForm = 1;
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
+// Every open contact list hears of a contact a form changed or deleted.
+SSTF::TBF::GLOBALCLASS& formCalls()
+{
+    static SSTF::TBF::GLOBALCLASS calls;
+    return calls;
+}
+
+int64_t nextContext()
+{
+    static std::atomic<int64_t> last{0};
+    return ++last;
+}
+
 class ContactsManager : public vrt::WindowManager {
 public:
     explicit ContactsManager(QWidget* window) : m_window(window) {}
@@ -37,14 +55,57 @@ public:
     {
         if (number != kContactForm || request == vrt::VIEW_RECORD)
             return vrt::REQUEST_CANCELLED;
+        // A new contact is primed and stored by the list itself; changes and deletes go
+        // through a call, so the other open lists show them too.
+        const bool call = companion && request != vrt::INSERT_RECORD;
+        const int64_t formContext = nextContext();
+        SSTF::TBF::FORMCLASS form;
+        if (call) {
+            companion->STARTCALL(formContext, request);
+            int r = request;
+            form.INIT(formCalls(), Access(Tbl::CON_Contacts), formContext, r);
+            form.CATCHCALL();
+        }
         GLOBALREQUEST = uint8_t(request);
-        return F_Contact(m_window);
+        const int response = F_Contact(m_window);
+        if (call)
+            form.RETURNCALL(response == vrt::REQUEST_COMPLETED ? 1 : 2);
+        return response;
     }
+    SSTF::TBF::BROWSECLASS* companion = nullptr;
 
 private:
     QWidget* m_window;
 };
 } // namespace
+
+// A contact dragged from the list onto a group of the tree moves into that group.
+class ContactToGroup : public SDD::DRAGANDDROPCLASS {
+public:
+    ContactToGroup(vrt::Browse& browse, vrt::BrowseView* list, GroupTree* tree) : m_browse(browse), m_list(list), m_tree(tree)
+    {
+        INIT(list, tree, QStringLiteral("T_Kontakti:Grupa"));
+    }
+    void DROP() override
+    {
+        const QModelIndex at = m_tree->indexAt(DROPPOS);
+        const long group = at.isValid() ? long(at.data(VelmoraDll::TreeQueueModel::IdRole).toLongLong()) : 0;
+        if (group == 0 || DRAGGEDROW < 0 || !m_browse.source().load(m_browse.model().idAt(DRAGGEDROW)))
+            return;
+        if (CON().GRUPAID == group)
+            return;
+        CON().GRUPAID = int32_t(group);
+        if (Access(Tbl::CON_Contacts).Update() != vrt::NoError)
+            return;
+        m_browse.resetFromView();
+        m_list->syncSelection();
+    }
+
+private:
+    vrt::Browse& m_browse;
+    vrt::BrowseView* m_list;
+    GroupTree* m_tree;
+};
 
 // The contacts of one group, in id order; a new contact starts in that group.
 class ContactSource : public vrt::FileBrowseSource {
@@ -112,13 +173,37 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     rightLayout->setContentsMargins(0, 0, 0, 0);
     m_list = new vrt::BrowseView(*m_browse, right);
     m_list->setObjectName(QStringLiteral("?LIST"));
+    m_formCalls = std::make_unique<SSTF::TBF::BROWSECLASS>();
+    m_formCalls->INIT(formCalls(), nextContext(), QStringLiteral("T_Kontakti"), *m_browse, Access(Tbl::CON_Contacts), m_list);
+    m_formCalls->resetWindow = [this] {
+        m_browse->refresh();
+        m_list->syncSelection();
+    };
+    static_cast<ContactsManager*>(m_manager.get())->companion = m_formCalls.get();
+    m_toGroup = std::make_unique<ContactToGroup>(*m_browse, m_list, m_groups);
+    m_cells = std::make_unique<SBRW::EditInPlace>(m_list);
+    for (auto [column, member] : {std::pair{0, &CON_Contacts_Rec::TVRTKA}, std::pair{2, &CON_Contacts_Rec::EMAIL}}) {
+        SBRW::EditColumn edit;
+        edit.get = [this, column](int row) { return m_browse->model().data(m_browse->model().index(row, column)).toString(); };
+        edit.set = [this, column, member](int row, const QString& value) {
+            if (!m_source->load(m_browse->model().idAt(row)))
+                return false;
+            CON().*member = value.toStdString();
+            if (Access(Tbl::CON_Contacts).Update() != vrt::NoError)
+                return false;
+            m_browse->model().setCellText(row, column, value);
+            m_browse->markCurrent();
+            return true;
+        };
+        m_cells->addColumn(column, std::move(edit));
+    }
     rightLayout->addWidget(m_list, 1);
     auto* contactButtons = new QHBoxLayout;
     const struct {
         const char* name;
         const char* text;
         const char* icon;
-    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}};
+    } contactDefs[] = {{"?INSERT", "Unos", "i.ico"}, {"?CHANGE", "Izmjena", "c.ico"}, {"?DELETE", "Brisanje", "d.ico"}, {"?QUERY", "Upit", "search.ico"}, {"?FIND", "Traži", "search.ico"}};
     for (const auto& b : contactDefs) {
         auto* p = new QPushButton(controls::imageIcon(folder, QString::fromLatin1(b.icon)), tx(QString::fromUtf8(b.text)), right);
         p->setObjectName(QLatin1String(b.name));
@@ -178,6 +263,19 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     connect(button(QStringLiteral("?INSERT")), &QPushButton::clicked, this, [this] { m_browse->insertRecord(); m_list->syncSelection(); });
     connect(button(QStringLiteral("?CHANGE")), &QPushButton::clicked, this, [this] { m_browse->changeRecord(); m_list->syncSelection(); });
     connect(button(QStringLiteral("?DELETE")), &QPushButton::clicked, this, [this] { m_browse->deleteRecord(); m_list->syncSelection(); });
+    m_query = std::make_unique<ContactQuery>(*m_browse);
+    connect(button(QStringLiteral("?FIND")), &QPushButton::clicked, this, [this] {
+        // The contact found is shown in its group and opened for a change.
+        if (const auto id = findContactByForm(this)) {
+            showContact(*id);
+            m_browse->changeRecord();
+            m_list->syncSelection();
+        }
+    });
+    connect(button(QStringLiteral("?QUERY")), &QPushButton::clicked, this, [this] {
+        if (m_query->run(this))
+            m_list->syncSelection();
+    });
     connect(ok, &QPushButton::clicked, this, [this] {
         if (RecipientBuffer::instance().allEmpty())
             addRecipient(RecipientBuffer::To);
@@ -207,6 +305,8 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
 }
 
 ContactsBrowse::~ContactsBrowse() = default;
+
+SDD::DRAGANDDROPCLASS* ContactsBrowse::groupDrag() const { return m_toGroup.get(); }
 
 QPushButton* ContactsBrowse::button(const QString& name) const { return findChild<QPushButton*>(name); }
 
@@ -267,6 +367,11 @@ bool ContactsBrowse::eventFilter(QObject* watched, QEvent* event)
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             activated();
+            return true;
+        }
+        // F2: the company and e-mail of the contacts are edited in the list itself.
+        if (key == Qt::Key_F2 && m_browse->selected() >= 0) {
+            m_cells->edit(m_browse->selected(), 0);
             return true;
         }
     }

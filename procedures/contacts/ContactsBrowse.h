@@ -8,6 +8,15 @@
 
 class QLineEdit;
 class QPushButton;
+namespace SDD {
+class DRAGANDDROPCLASS;
+}
+namespace SBRW {
+class EditInPlace;
+}
+namespace SSTF::TBF {
+class BROWSECLASS;
+}
 namespace vrt {
 class BrowseView;
 class WindowManager;
@@ -21,6 +30,8 @@ namespace mailpeople {
 
 class GroupTree;
 class ContactSource;
+class ContactToGroup;
+class ContactQuery;
 
 class ContactsBrowse : public QDialog {
     Q_OBJECT
@@ -37,8 +48,14 @@ public:
     vrt::Browse& browse() { return *m_browse; }
     QLineEdit* recipients(RecipientBuffer::Kind kind) const { return m_recipients[kind]; }
     // "?BPRIMA", "?BCC", "?BBCC", "?OK", "?SELECT", "?CLOSE", "?INSERT", "?CHANGE",
-    // "?DELETE", "?INSG", "?INSPODG", "?CHG", "?DELG".
+    // "?DELETE", "?QUERY", "?INSG", "?INSPODG", "?CHG", "?DELG".
     QPushButton* button(const QString& name) const;
+
+    // Dragging a contact onto a group of the tree moves it there.
+    SDD::DRAGANDDROPCLASS* groupDrag() const;
+    ContactQuery& query() { return *m_query; }
+    // F2 on the list: the company and e-mail cells edited in place.
+    SBRW::EditInPlace& cells() { return *m_cells; }
 
     // Shows `contactId`'s group with the contact highlighted (nothing when it is no contact).
     void showContact(long contactId);
@@ -61,6 +78,10 @@ private:
     std::unique_ptr<ContactSource> m_source;
     std::unique_ptr<vrt::WindowManager> m_manager;
     std::unique_ptr<vrt::Browse> m_browse;
+    std::unique_ptr<ContactQuery> m_query;
+    std::unique_ptr<SSTF::TBF::BROWSECLASS> m_formCalls;
+    std::unique_ptr<ContactToGroup> m_toGroup;
+    std::unique_ptr<SBRW::EditInPlace> m_cells;
     GroupTree* m_groups;
     vrt::BrowseView* m_list;
     QLineEdit* m_recipients[3];

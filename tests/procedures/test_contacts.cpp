@@ -23,7 +23,10 @@
 #include "procedures/assembly/OrganiserAssembly.h"
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeTableSources.h"
+#include "extensions/DragLink.h"
+#include "extensions/EditInPlaceView.h"
 #include "procedures/contacts/AccountsWindow.h"
+#include "procedures/contacts/ContactQuery.h"
 #include "procedures/contacts/ContactGroups.h"
 #include "procedures/contacts/Contacts.h"
 #include "procedures/contacts/ContactsBrowse.h"
@@ -451,6 +454,110 @@ TEST_F(ContactsTest, PickModeHandsBackOneContactAndTheListFollowsTheExactGroup)
     EXPECT_EQ(CON().ID, member);
     EXPECT_EQ(CON().PREZIME, "Dubravec");
     EXPECT_EQ(number("SELECT GRUPAID FROM CON_CONTACTS WHERE PREZIME = 'Novak'"), sub);
+}
+
+TEST_F(ContactsTest, DraggingAContactOntoAGroupMovesItAndTheQueryNarrowsTheList)
+{
+    const int top = addGroup("Svi", 0);
+    const int sub = addGroup("Dio", top);
+    const int member = addContact("Dubravec", sub, "d@x.hr");
+    addContact("Horvat", sub, "h@x.hr");
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* w = qobject_cast<ContactsBrowse*>(&d);
+        w->show();
+        EXPECT_TRUE(w->groups()->selectGroup(top));
+        const QModelIndex topIndex = w->groups()->currentIndex();
+        EXPECT_TRUE(w->groups()->selectGroup(sub));
+        EXPECT_EQ(w->browse().model().rowCount(), 2);
+        EXPECT_TRUE(w->groupDrag()->dropRow(0, w->groups()->visualRect(topIndex).center()));
+        EXPECT_EQ(w->browse().model().rowCount(), 1);
+
+        // "Upit": surname begins with "hor".
+        auto& search = w->query().search();
+        EXPECT_EQ(search.SETFIELD("CON_Contacts", "PREZIME"), 0);
+        search.ADDCRITERION(DTRV::MATCHTYPE_BEGINSWITH, "hor");
+        search.APPLYFILTER();
+        EXPECT_EQ(w->browse().model().rowCount(), 1);
+        search.EMPTYALLCRITERIA();
+        search.ADDCRITERION(DTRV::MATCHTYPE_EQUALS, "nobody");
+        search.APPLYFILTER();
+        EXPECT_EQ(w->browse().model().rowCount(), 0);
+        return d.result();
+    });
+    T_Kontakti(0);
+    EXPECT_EQ(number("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = " + std::to_string(member)), top);
+}
+
+TEST_F(ContactsTest, F2EditsTheCompanyAndEmailInTheList)
+{
+    const int group = addGroup("Svi", 0);
+    const int id = addContact("Dubravec", group, "d@x.hr");
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* w = qobject_cast<ContactsBrowse*>(&d);
+        w->show();
+        EXPECT_TRUE(w->groups()->selectGroup(group));
+        EXPECT_TRUE(w->browse().select(0));
+        QTest::keyClick(w->list(), Qt::Key_F2);
+        auto* cell = qobject_cast<QLineEdit*>(w->cells().control());
+        EXPECT_TRUE(cell);
+        if (!cell)
+            return d.result();
+        cell->setText("Dubravec d.o.o.");
+        QTest::keyClick(cell, Qt::Key_Tab); // on to the e-mail
+        cell = qobject_cast<QLineEdit*>(w->cells().control());
+        EXPECT_EQ(w->cells().column(), 2);
+        cell->setText("ured@dubravec.hr");
+        QTest::keyClick(cell, Qt::Key_Escape); // the e-mail stays as it was
+        EXPECT_FALSE(w->cells().editing());
+        EXPECT_TRUE(w->isVisible()) << "Esc ends the edit, not the window";
+        EXPECT_EQ(w->browse().model().data(w->browse().model().index(0, 0)).toString(), "Dubravec d.o.o.");
+        return d.result();
+    });
+    T_Kontakti(0);
+    EXPECT_EQ(number("SELECT COUNT(*) FROM CON_CONTACTS WHERE TVRTKA = 'Dubravec d.o.o.' AND EMAIL = 'd@x.hr' AND ID = " +
+                     std::to_string(id)),
+              1);
+}
+
+TEST_F(ContactsTest, TheContactFormSearchesByExample)
+{
+    const int group = addGroup("Svi", 0);
+    addContact("Horvat", group, "h1@x.hr");
+    addContact("Kovač", group, "k@x.hr");
+    const int second = addContact("Horvat", group, "h2@x.hr");
+    QStringList shownEmails;
+    testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        auto* f = qobject_cast<ContactForm*>(&d);
+        EXPECT_TRUE(f);
+        if (!f)
+            return d.result();
+        EXPECT_FALSE(f->okButton()->isVisible());
+        EXPECT_EQ(f->entry("PREZIME")->text(), "");
+        QPushButton* find = nullptr;
+        QPushButton* edit = nullptr;
+        for (QPushButton* b : f->findChildren<QPushButton*>()) {
+            if (b->text() == "Traži")
+                find = b;
+            if (b->text() == "Usporedba")
+                edit = b;
+        }
+        EXPECT_TRUE(find && edit);
+        if (!find || !edit)
+            return d.result();
+        f->entry("PREZIME")->setFocus();
+        f->entry("PREZIME")->setText("horvat");
+        find->click();
+        shownEmails << f->entry("EMAIL")->text();
+        EXPECT_TRUE(f->entry("PREZIME")->isReadOnly());
+        find->click(); // Find Next
+        shownEmails << f->entry("EMAIL")->text();
+        edit->click(); // Edit This
+        return d.result();
+    });
+    const auto found = findContactByForm(nullptr);
+    EXPECT_EQ(shownEmails, QStringList({"h1@x.hr", "h2@x.hr"}));
+    ASSERT_TRUE(found);
+    EXPECT_EQ(*found, second);
 }
 
 // The organiser window as the program builds it: its commands reach the real forms.
