@@ -381,7 +381,7 @@ TEST_F(QuickFilterData, FilterTextsBecomeSqlWithBoundValues)
         {"INSTRING('ab', PAS:NAZIV, 1, 1)", "instr(\"NAZIV\", ?) <> 0", {"ab"}},
         {"INSTRING(UPPER('ab'),UPPER(PAS:NAZIV),1) = 1", "instr(UPPER(\"NAZIV\"), UPPER(?)) = ?", {"ab", "1"}},
         {"MATCH(PAS:NAZIV,'a[1]*', 1)", "(\"NAZIV\" GLOB ?)", {"a[[]1]*"}},
-        {"MATCH(PAS:NAZIV,'a*', 17)", "(UPPER(\"NAZIV\") GLOB UPPER(?))", {"a*"}},
+        {"MATCH(PAS:NAZIV,'a*', 17)", "(\"NAZIV\" LIKE ? ESCAPE '\\')", {"a%"}},
         {"INRANGE(PAS:ID,1,2.5)", "(\"ID\" BETWEEN ? AND ?)", {"1", "2.5"}},
         {"PAS:NAZIV = 'O''Neil' AND(PAS:ID = 1)", "\"NAZIV\" = ? AND (\"ID\" = ?)", {"O'Neil", "1"}},
     };

@@ -296,7 +296,8 @@ TEST_F(CalendarPage, PrintPreviewRendersTheShownView)
     QProcess p;
     p.start("pdftotext", {pdf, "-"});
     ASSERT_TRUE(p.waitForFinished(20000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    // Where a title wraps depends on the column's width: the words count, not the lines.
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
     for (const char* part : {"Kava s Anom", "Ponuda za kupca", "Radionica", "Kalendar"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n" << text.toStdString();
     EXPECT_TRUE(text.contains(QString::number(monday.year()))) << text.toStdString();
