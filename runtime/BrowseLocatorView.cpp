@@ -1,8 +1,11 @@
 #include "runtime/BrowseLocatorView.h"
 
 #include <QAbstractItemView>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableView>
+#include <QTreeView>
 
 CFCQUEUELOCATORCLASS::CFCQUEUELOCATORCLASS(QObject* parent) : QObject(parent)
 {
@@ -25,7 +28,13 @@ void CFCQUEUELOCATORCLASS::INIT(QAbstractItemView* list, QString* variable, QLin
         m_viewport = m_list->viewport();
         m_list->installEventFilter(this);
         m_viewport->installEventFilter(this);
-        m_timer.start();
+        // A click on the column headers (a new order) starts a new search too.
+        if (auto* table = qobject_cast<QTableView*>(m_list.data()))
+            m_header = table->horizontalHeader()->viewport();
+        else if (auto* tree = qobject_cast<QTreeView*>(m_list.data()))
+            m_header = tree->header()->viewport();
+        if (m_header)
+            m_header->installEventFilter(this);
     }
 }
 
@@ -49,6 +58,7 @@ void CFCQUEUELOCATORCLASS::REMOVELOCATOR()
 void CFCQUEUELOCATORCLASS::CLEARLOCATOR()
 {
     m_text.clear();
+    m_timer.stop(); // nothing to clear until the next letter
     mirror();
 }
 
@@ -92,10 +102,13 @@ void CFCQUEUELOCATORCLASS::KILL()
         m_list->removeEventFilter(this);
     if (m_viewport)
         m_viewport->removeEventFilter(this);
+    if (m_header)
+        m_header->removeEventFilter(this);
     if (m_entry)
         disconnect(m_entry, nullptr, this, nullptr);
     m_list = nullptr;
     m_viewport = nullptr;
+    m_header = nullptr;
     m_entry = nullptr;
     m_variable = nullptr;
 }
@@ -113,6 +126,8 @@ void CFCQUEUELOCATORCLASS::TAKECHARACTERS(const QString& chars)
     if (m_text.expired())
         m_text.clear(); // a pause the timer has not seen yet still starts a new search
     m_text.type(chars);
+    if (!m_text.text().isEmpty() && !m_timer.isActive() && m_list)
+        m_timer.start();
     mirror();
     NEWSELECTION();
 }

@@ -20,7 +20,7 @@ class QWidget;
 class CFCQUEUELOCATORCLASS : public QObject {
     Q_OBJECT
 public:
-    // How often the pause is checked, in milliseconds.
+    // How often the pause is checked while there is a text, in milliseconds.
     static constexpr int TimerInterval = 100;
 
     explicit CFCQUEUELOCATORCLASS(QObject* parent = nullptr);
@@ -67,6 +67,7 @@ private:
 
     QPointer<QAbstractItemView> m_list;
     QPointer<QWidget> m_viewport;
+    QPointer<QWidget> m_header;
     QPointer<QLineEdit> m_entry;
     QString* m_variable = nullptr;
     vrt::LocatorText m_text;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListView>
 #include <QStandardItemModel>
@@ -166,6 +167,8 @@ TEST(QueueLocator, TheLocatorEntryShowsTheTextAndSearchesWhatIsTypedIntoIt)
     EXPECT_EQ(locator.searchText(), QString::fromUtf8("šlj"));
     EXPECT_EQ(mirror, QString::fromUtf8("šlj"));
     EXPECT_EQ(view.currentIndex().row(), 2);
-    locator.CLEARLOCATOR();
+    // A click on the column headers (a new order) starts a new search.
+    QTest::mouseClick(view.horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(entry.text(), QString());
+    EXPECT_EQ(locator.searchText(), QString());
 }
