@@ -17,6 +17,7 @@
 #include <QToolButton>
 
 #include "chrome/ChromeGlobals.h"
+#include "runtime/WindowManager.h"
 
 using namespace tbstate;
 
@@ -571,10 +572,13 @@ bool CFCTOOLBAR::CUSTOMIZEDIALOG()
     auto* availableBox = new QVBoxLayout;
     availableBox->addWidget(new QLabel(tr("Dostupni gumbi:"), &dialog));
     auto* available = new QListWidget(&dialog);
+    available->setObjectName(QStringLiteral("available"));
     availableBox->addWidget(available);
     auto* middle = new QVBoxLayout;
     auto* add = new QPushButton(tr("Dodaj ->"), &dialog);
+    add->setObjectName(QStringLiteral("add"));
     auto* remove = new QPushButton(tr("<- Ukloni"), &dialog);
+    remove->setObjectName(QStringLiteral("remove"));
     middle->addStretch();
     middle->addWidget(add);
     middle->addWidget(remove);
@@ -582,11 +586,15 @@ bool CFCTOOLBAR::CUSTOMIZEDIALOG()
     auto* currentBox = new QVBoxLayout;
     currentBox->addWidget(new QLabel(tr("Gumbi na traci:"), &dialog));
     auto* shown = new QListWidget(&dialog);
+    shown->setObjectName(QStringLiteral("shown"));
     currentBox->addWidget(shown);
     auto* side = new QVBoxLayout;
     auto* up = new QPushButton(tr("Gore"), &dialog);
+    up->setObjectName(QStringLiteral("up"));
     auto* down = new QPushButton(tr("Dolje"), &dialog);
+    down->setObjectName(QStringLiteral("down"));
     auto* reset = new QPushButton(tr("Vrati"), &dialog);
+    reset->setObjectName(QStringLiteral("reset"));
     side->addWidget(up);
     side->addWidget(down);
     side->addStretch();
@@ -667,7 +675,7 @@ bool CFCTOOLBAR::CUSTOMIZEDIALOG()
     });
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted || current == before)
+    if (vrt::runModal(dialog) != QDialog::Accepted || current == before)
         return false;
     m_layout = current;
     sync();

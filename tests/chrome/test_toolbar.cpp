@@ -4,8 +4,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDialog>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMainWindow>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -226,4 +229,57 @@ TEST_F(Bar, ARebarBandHoldsTheToolbarAcrossTheWindow)
     EXPECT_TRUE(bar->isAncestorOf(toolbar.HWNDTB()));
     window.resize(320, 200);
     QTRY_COMPARE(bar->width(), 320);
+}
+
+TEST_F(Bar, TheCustomizeDialogChangesTheLayout)
+{
+    const long a = toolbar.ADDBUTTON(save, QStringLiteral("Spremi"));
+    const long b = toolbar.ADDBUTTON(bold, QStringLiteral("Podebljano"));
+    toolbar.SAVESTATE();
+    bold.DELETE();
+    int changes = 0;
+    QObject::connect(&toolbar, &CFCTOOLBAR::layoutChanged, [&] { ++changes; });
+    QStringList offered, onBar;
+    {
+        // Add the button that was taken off, move it first, and take the other one off.
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            auto* available = d.findChild<QListWidget*>(QStringLiteral("available"));
+            auto* shown = d.findChild<QListWidget*>(QStringLiteral("shown"));
+            for (int i = 0; i < available->count(); ++i)
+                offered << available->item(i)->text();
+            available->setCurrentRow(1);
+            d.findChild<QPushButton*>(QStringLiteral("add"))->click();
+            shown->setCurrentRow(1);
+            d.findChild<QPushButton*>(QStringLiteral("up"))->click();
+            shown->setCurrentRow(1);
+            d.findChild<QPushButton*>(QStringLiteral("remove"))->click();
+            for (int i = 0; i < shown->count(); ++i)
+                onBar << shown->item(i)->text();
+            return int(QDialog::Accepted);
+        });
+        EXPECT_TRUE(toolbar.CUSTOMIZEDIALOG());
+    }
+    EXPECT_EQ(offered, (QStringList{"Razdjelnik", "Podebljano"}));
+    EXPECT_EQ(onBar, QStringList{"Podebljano"});
+    ASSERT_EQ(toolbar.BUTTONCOUNT(), 1);
+    EXPECT_EQ(toolbar.GETBUTTONIDBYPOS(0), b);
+    EXPECT_EQ(changes, 1);
+    {
+        // Reset and cancel: nothing changes.
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("reset"))->click();
+            return int(QDialog::Rejected);
+        });
+        EXPECT_FALSE(toolbar.CUSTOMIZEDIALOG());
+    }
+    EXPECT_EQ(toolbar.GETBUTTONIDBYPOS(0), b);
+    {
+        testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+            d.findChild<QPushButton*>(QStringLiteral("reset"))->click();
+            return int(QDialog::Accepted);
+        });
+        EXPECT_TRUE(toolbar.CUSTOMIZEDIALOG());
+    }
+    EXPECT_EQ(toolbar.GETBUTTONIDBYPOS(0), a);
+    EXPECT_EQ(toolbar.BUTTONCOUNT(), 2);
 }

@@ -6,6 +6,7 @@
 #include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
+#include <QTest>
 #include <QStyle>
 #include <QWidget>
 
@@ -173,4 +174,27 @@ TEST(TooltipControl, TheBalloonHasATailAndTheTipsColours)
     EXPECT_EQ(body, QColor(0, 0, 255));
     EXPECT_FALSE(window->mask().contains(QPoint(image.width() - 2, 1)));
     EXPECT_TRUE(window->mask().contains(QPoint(image.width() / 2, image.height() / 2)));
+}
+
+TEST_F(OnParent, HoveringOverAToolShowsItsTipAfterTheInitialDelay)
+{
+    tips.ADDTOOL(QStringLiteral("Lebdi"), QRect(0, 0, 50, 50));
+    tips.SETINITIALTIME(20);
+    tips.SETAUTOPOPTIME(60000);
+    parent.show();
+    const auto hover = [&](QEvent::Type type, QPoint pos) {
+        QHoverEvent e(type, QPointF(pos), QPointF(parent.mapToGlobal(pos)), QPointF(pos));
+        QApplication::sendEvent(&parent, &e);
+    };
+    hover(QEvent::HoverMove, {120, 60}); // outside every tool
+    hover(QEvent::HoverMove, {10, 10});
+    EXPECT_FALSE(tips.ISTOOLVISIBLE());
+    QTRY_VERIFY(tips.ISTOOLVISIBLE());
+    hover(QEvent::HoverLeave, {300, 300});
+    EXPECT_FALSE(tips.ISTOOLVISIBLE());
+    // The auto-pop delay hides the tip by itself.
+    tips.SETAUTOPOPTIME(30);
+    hover(QEvent::HoverMove, {12, 12});
+    QTRY_VERIFY(tips.ISTOOLVISIBLE());
+    QTRY_VERIFY(!tips.ISTOOLVISIBLE());
 }
