@@ -53,7 +53,8 @@ public:
         p.setColor(QPalette::WindowText, fore);
         for (QLabel* l : {title, text})
             l->setPalette(p);
-        const QMargins m = balloon ? margins + QMargins(Radius / 2, Radius / 2, Radius / 2, Radius / 2 + Tail) : margins;
+        // The balloon's tail sits above its body.
+        const QMargins m = balloon ? margins + QMargins(Radius / 2, Radius / 2 + Tail, Radius / 2, Radius / 2) : margins;
         layout()->setContentsMargins(m);
     }
 
