@@ -174,6 +174,12 @@ TEST(TooltipControl, TheBalloonHasATailAndTheTipsColours)
     EXPECT_EQ(body, QColor(0, 0, 255));
     EXPECT_FALSE(window->mask().contains(QPoint(image.width() - 2, 1)));
     EXPECT_TRUE(window->mask().contains(QPoint(image.width() / 2, image.height() / 2)));
+    // Title, icon and text sit in the body, below the tail.
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->isVisible()) {
+            EXPECT_GE(label->geometry().top(), 12) << label->text().toStdString();
+        }
+    }
 }
 
 TEST_F(OnParent, HoveringOverAToolShowsItsTipAfterTheInitialDelay)
