@@ -8,12 +8,14 @@
 #include "chrome/ChromeGlobals.h"
 #include "chrome/PxpGlobal.h"
 #include "data/Corvalde.h"
+#include "tests/support/TestSupport.h"
 
 #include <atomic>
 #include <optional>
 #include <thread>
 
 using namespace pxp;
+using testsupport::ScopedEnv;
 
 namespace {
 
@@ -69,31 +71,6 @@ COLORREF expected(const Row& r, Scheme s)
                                                 : kSame;
     return luna == kSame ? systemValue(r) : luna;
 }
-
-// Sets or clears an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, std::optional<QByteArray> value)
-        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        if (value)
-            qputenv(name, *value);
-        else
-            qunsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
 
 std::unique_ptr<ThemeLibrary> noLibrary() { return nullptr; }
 
