@@ -23,7 +23,11 @@ using namespace tbstate;
 
 // ---- button ------------------------------------------------------------------------------
 
-CFCTBRBUTTON::~CFCTBRBUTTON() = default;
+CFCTBRBUTTON::~CFCTBRBUTTON()
+{
+    if (TOOLBAR)
+        TOOLBAR->forget(*this);
+}
 
 long CFCTBRBUTTON::GETBUTTONINDEX() const { return TOOLBAR ? TOOLBAR->indexOf(BUTTONID) : -1; }
 
@@ -160,6 +164,21 @@ QToolBar* CFCTOOLBAR::CREATETOOLBAR(QWidget* parent, long style, long tooltipSty
     m_tt.CREATETOOLTIP(tooltipStyle);
     sync();
     return m_toolbar;
+}
+
+void CFCTOOLBAR::forget(CFCTBRBUTTON& button)
+{
+    const long id = button.BUTTONID;
+    std::erase_if(TBRB, [&](const auto& entry) { return entry.second == &button; });
+    std::erase_if(m_layout, [&](const CFC_TBBUTTON& b) { return !(b.fsStyle & BTNS_SEP) && b.idCommand == id; });
+    if (button.TOOLID > 0)
+        m_tt.DELTOOL(button.TOOLID);
+    if (QAction* action = m_actions.take(id)) {
+        action->setMenu(nullptr); // the menu goes with the button
+        delete action;
+    }
+    button.TOOLBAR = nullptr;
+    sync();
 }
 
 void CFCTOOLBAR::SETCOMMANDCNT(CFCCOMMANDCNT& counter)
@@ -308,9 +327,17 @@ void CFCTOOLBAR::AUTOSIZE()
 
 void CFCTOOLBAR::SAVESTATE() { INITSTATEBUFFER = encode(m_layout); }
 
+std::vector<CFC_TBBUTTON> CFCTOOLBAR::savedLayout() const
+{
+    // Buttons destroyed since the layout was saved are left out.
+    std::vector<CFC_TBBUTTON> out = decode(INITSTATEBUFFER);
+    std::erase_if(out, [this](const CFC_TBBUTTON& b) { return !(b.fsStyle & BTNS_SEP) && !GETBUTTONBYID(b.idCommand); });
+    return out;
+}
+
 void CFCTOOLBAR::ONRESET()
 {
-    m_layout = decode(INITSTATEBUFFER);
+    m_layout = savedLayout();
     sync();
     REFRESHTOOLTIPS();
 }
@@ -670,7 +697,7 @@ bool CFCTOOLBAR::CUSTOMIZEDIALOG()
     connect(up, &QPushButton::clicked, &dialog, [&] { move(-1); });
     connect(down, &QPushButton::clicked, &dialog, [&] { move(1); });
     connect(reset, &QPushButton::clicked, &dialog, [&] {
-        current = INITSTATEBUFFER.isEmpty() ? before : decode(INITSTATEBUFFER);
+        current = INITSTATEBUFFER.isEmpty() ? before : savedLayout();
         fill();
     });
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);

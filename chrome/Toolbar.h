@@ -31,6 +31,9 @@ class QWidget;
 // through CHECKBUTTONACCESS.
 class CFCTBRBUTTON {
 public:
+    CFCTBRBUTTON() = default;
+    CFCTBRBUTTON(const CFCTBRBUTTON&) = delete;
+    CFCTBRBUTTON& operator=(const CFCTBRBUTTON&) = delete;
     virtual ~CFCTBRBUTTON();
     virtual void ONCOMMAND() {}
     // The drop-down part was pressed; `menu` (empty, or as left last time) opens after this.
@@ -156,6 +159,9 @@ private:
     friend class CFCTBRBUTTON;
     friend class CFCTOOLBARMANAGER;
     long insert(CFCTBRBUTTON& button, const QString& text, uint8_t style, long position, int imageKind);
+    // A button going away takes its place on the toolbar with it.
+    void forget(CFCTBRBUTTON& button);
+    std::vector<CFC_TBBUTTON> savedLayout() const;
     void sync();
     CFC_TBBUTTON* record(long id);
     const CFC_TBBUTTON* record(long id) const;

@@ -283,3 +283,25 @@ TEST_F(Bar, TheCustomizeDialogChangesTheLayout)
     EXPECT_EQ(toolbar.GETBUTTONIDBYPOS(0), a);
     EXPECT_EQ(toolbar.BUTTONCOUNT(), 2);
 }
+
+TEST_F(Bar, AButtonGoingAwayLeavesTheToolbar)
+{
+    toolbar.ADDBUTTON(save, QStringLiteral("Spremi"));
+    long gone = 0;
+    {
+        Button temporary;
+        gone = toolbar.ADDDROPDOWNBUTTON(temporary, QStringLiteral("Privremeni"));
+        temporary.SETTOOLTIP(QStringLiteral("Savjet"));
+        toolbar.SAVESTATE();
+        EXPECT_EQ(toolbar.BUTTONCOUNT(), 2);
+    }
+    EXPECT_EQ(toolbar.BUTTONCOUNT(), 1);
+    EXPECT_EQ(toolbar.GETBUTTONBYID(gone), nullptr);
+    EXPECT_EQ(toolbar.actionOf(gone), nullptr);
+    EXPECT_EQ(toolbar.TT().GETTOOLCOUNT(), 0);
+    // The saved layout comes back without the button that is gone.
+    save.DELETE();
+    toolbar.ONRESET();
+    ASSERT_EQ(toolbar.BUTTONCOUNT(), 1);
+    EXPECT_EQ(toolbar.GETBUTTONIDBYPOS(0), save.BUTTONID);
+}
