@@ -16,7 +16,7 @@
 
 #include "bench/BenchSupport.h"
 
-#include "procedures/finance/ExcelAutomation.h"
+#include "services/MsExcelClass.h"
 #include "procedures/finance/FinanceExports.h"
 
 namespace {
@@ -33,21 +33,24 @@ double component(const std::vector<Row>& rows, const QString& templ, const QStri
 {
     QElapsedTimer t;
     t.start();
-    finance::MsExcelClass excel;
-    if (!excel.INIT() || !excel.OPENFILE(templ))
+    MSEXCELCLASS excel;
+    excel.INIT(nullptr, 50, 1, 1, 0);
+    excel.OPENFILE(templ);
+    if (excel.failed())
         return -1;
     for (int i = 0; i < kRows; ++i) {
         const Row& r = rows[size_t(i)];
         const QString n = QString::number(kFirstRow + i);
         excel.ASSIGN(QStringLiteral("A") + n, r.name);
         excel.ASSIGN(QStringLiteral("B") + n, QVariant(r.date));
-        excel.ASSIGN(QStringLiteral("C") + n, QVariant::fromValue(finance::CellNumber{r.amount}));
+        excel.ASSIGN(QStringLiteral("C") + n, QVariant::fromValue(office::CellNumber{r.amount}));
         excel.ASSIGN(QStringLiteral("D") + n, r.note);
     }
     excel.SELECT(QStringLiteral("A1"));
     if (qEnvironmentVariableIsSet("BENCH_EXPORT_SPLIT"))
         std::printf("  filled in %.1f ms\n", double(t.nsecsElapsed()) / 1e6);
-    if (!excel.SAVE(out))
+    excel.SAVE(out);
+    if (excel.failed())
         return -1;
     excel.CLOSE(1);
     return double(t.nsecsElapsed()) / 1e6;
@@ -82,7 +85,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const QString templ = finance::shippedTemplateFolder() + QStringLiteral("/income-expenses.xlsx");
-    finance::registerSpreadsheetComponent();
+    office::registerOfficeComponents();
     std::vector<Row> rows;
     rows.reserve(kRows);
     for (int i = 0; i < kRows; ++i)

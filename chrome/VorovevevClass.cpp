@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
@@ -171,6 +172,34 @@ public:
     }
     bool owns(QObject* o) const { return o && (o == m_widget || o == lineEdit()); }
 
+    // Style 2 lights a frame while the pointer is over the field or it has the focus.
+    void trackBorder(QEvent::Type type)
+    {
+        if (m_tb->GETSTYLE() != 2 || !m_widget)
+            return;
+        const bool focused = m_widget->hasFocus() || (lineEdit() && lineEdit()->hasFocus());
+        switch (type) {
+        case QEvent::FocusIn:
+        case QEvent::Enter:
+        case QEvent::MouseMove: BBORDER = true; break;
+        case QEvent::FocusOut: BBORDER = false; break;
+        case QEvent::Leave: BBORDER = focused; break;
+        default: return;
+        }
+        if (BBORDER != BLASTBORDER)
+            m_widget->update();
+        BLASTBORDER = BBORDER;
+    }
+    // TAKEPAINT: with themes active, a one-pixel frame around the field, white or colour 39.
+    void paintFrame()
+    {
+        QPainter p(m_widget);
+        p.setPen(BBORDER ? toQColor(COLORREF(m_tb->GETCOLOR(39))) : QColor(Qt::white));
+        p.drawRect(m_widget->rect().adjusted(0, 0, -1, -1));
+    }
+    bool BBORDER = false;
+    bool BLASTBORDER = false;
+
     QPointer<QWidget> m_widget;
     VOROVEVEVCLASS* m_tb;
     bool BSIMPLE = false;
@@ -224,6 +253,9 @@ public:
         m_control->setParent(m_tb);
         m_control->setVisible(item.BVISIBLE);
         m_control->setEnabled(item.BENABLED);
+        // Without themes the toolbar draws the control's border; with them the control blends in.
+        BDRAWBORDER = !tb.GETPXPREFERENCES();
+        m_control->installEventFilter(m_tb);
         return true;
     }
 
@@ -232,6 +264,7 @@ public:
     {
         if (!m_control)
             return;
+        m_control->removeEventFilter(m_tb);
         if (m_oldLayout && m_placeholder) {
             m_control->setParent(m_oldParent);
             delete m_oldLayout->replaceWidget(m_placeholder, m_control);
@@ -301,6 +334,7 @@ public:
     Rect RPROMPT;
     long NSEPARATORID1 = 0;
     long NSEPARATORID2 = 0;
+    bool BDRAWBORDER = false;
 };
 
 // ---------------------------------------------------------------- mirroring buttons
@@ -863,8 +897,30 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
             if (DropComboClass* c = comboOf(&i); c && c->owns(watched)) {
                 if (e->type() == QEvent::FocusOut)
                     c->focusLeft(i.ID);
+                c->trackBorder(e->type());
+                if (e->type() == QEvent::Paint && watched == c->m_widget && !m_paintingFrame && GETPXPREFERENCES()) {
+                    // The field paints itself first; the frame goes on top.
+                    m_paintingFrame = true;
+                    QCoreApplication::sendEvent(watched, e);
+                    m_paintingFrame = false;
+                    c->paintFrame();
+                    return true;
+                }
                 return false;
             }
+    // Hosted controls: without themes a grey frame one pixel inside, over the control's own paint.
+    if (e->type() == QEvent::Paint && !m_paintingFrame)
+        for (Band& b : BANDQ)
+            for (Item& i : b.CONTROLQ)
+                if (CwContainerClass* h = containerOf(&i); h && h->BDRAWBORDER && watched == h->m_control) {
+                    m_paintingFrame = true;
+                    QCoreApplication::sendEvent(watched, e);
+                    m_paintingFrame = false;
+                    QPainter p(h->m_control);
+                    p.setPen(QColor(136, 136, 136));
+                    p.drawRect(h->m_control->rect().adjusted(1, 1, -2, -2));
+                    return true;
+                }
     if (watched == m_openPopup && m_openPopup) {
         if (e->type() == QEvent::KeyPress) {
             auto* k = static_cast<QKeyEvent*>(e);

@@ -132,4 +132,5 @@ private:
     std::map<long, QShortcut*> m_shortcuts;
     std::map<long, QShortcut*> m_menuShortcuts;
     long m_lastHeight = -1;
+    bool m_paintingFrame = false;
 };

@@ -343,6 +343,21 @@ void Model::SETFONT(const QString& face, long points)
     REFRESH(true);
 }
 
+void Model::SETAPPNAME(const QString& module)
+{
+    {
+        Lock lock(m_crit);
+        APPNAME = module.trimmed().left(1023);
+        for (Band& b : BANDQ)
+            for (Item& i : b.CONTROLQ) {
+                i.HICON = {};
+                i.HDISABLEDICON = {};
+                i.iconFailed = false;
+            }
+    }
+    REFRESH(true);
+}
+
 void Model::SETSTYLE(int style)
 {
     Lock lock(m_crit);

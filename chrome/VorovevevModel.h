@@ -357,6 +357,9 @@ public:
 
     // ---- fonts and style ----
     void SETFONT(const QString& face, long points);
+    // The module whose icons the items name (empty: the program's own); icons load again.
+    void SETAPPNAME(const QString& module);
+    QString APPNAME;
     void SETSTYLE(int style);
     int GETSTYLE() const { return STYLE; }
     void SETMENUSTYLE(int style);

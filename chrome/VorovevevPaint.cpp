@@ -116,19 +116,28 @@ LibraryIcon parseLibraryIcon(const QString& name, int width)
 namespace {
 
 // The program's icons by their name with every "." as "_", in lower case.
-QString findResourceIcon(const QString& wanted)
+// The named module's icons (":/<module>/icons") first, then the program's own.
+QString findResourceIcon(const QString& wanted, const QString& module)
 {
     const QString key = GETICONNAME(wanted).toLower();
     const QString stem = QFileInfo(wanted).completeBaseName().toLower();
-    QString byStem;
-    const QDir dir(QStringLiteral(":/velmora/icons"));
-    for (const QString& entry : dir.entryList(QDir::Files)) {
-        if (GETICONNAME(entry).toLower() == key)
-            return dir.filePath(entry);
-        if (byStem.isEmpty() && !stem.isEmpty() && QFileInfo(entry).completeBaseName().toLower() == stem)
-            byStem = dir.filePath(entry);
+    QStringList folders;
+    if (!module.trimmed().isEmpty())
+        folders << QStringLiteral(":/%1/icons").arg(module.trimmed());
+    folders << QStringLiteral(":/velmora/icons");
+    for (const QString& folder : folders) {
+        QString byStem;
+        const QDir dir(folder);
+        for (const QString& entry : dir.entryList(QDir::Files)) {
+            if (GETICONNAME(entry).toLower() == key)
+                return dir.filePath(entry);
+            if (byStem.isEmpty() && !stem.isEmpty() && QFileInfo(entry).completeBaseName().toLower() == stem)
+                byStem = dir.filePath(entry);
+        }
+        if (!byStem.isEmpty())
+            return byStem;
     }
-    return byStem;
+    return {};
 }
 
 QImage imageFrom(const QIcon& icon, int width, int height)
@@ -145,14 +154,14 @@ QImage imageFrom(const QIcon& icon, int width, int height)
 
 } // namespace
 
-QImage LOADICON(const QString& name, int width, int height)
+QImage LOADICON(const QString& name, int width, int height, const QString& module)
 {
     const QString trimmed = name.trimmed();
     if (trimmed.isEmpty())
         return {};
     if (const LibraryIcon lib = parseLibraryIcon(trimmed, width); lib.valid) {
         // A library's icons are not on this system; the program may carry them as "<file>_<n>".
-        const QString path = findResourceIcon(QFileInfo(lib.file).fileName() + u'_' + QString::number(lib.index));
+        const QString path = findResourceIcon(QFileInfo(lib.file).fileName() + u'_' + QString::number(lib.index), module);
         return path.isEmpty() ? QImage() : imageFrom(QIcon(path), width, height);
     }
     // The program's own images first ("~name", a file, a built-in drawing of that base name),
@@ -160,7 +169,7 @@ QImage LOADICON(const QString& name, int width, int height)
     const QImage own = imageFrom(controls::imageIcon(QString(), trimmed), width, height);
     if (!own.isNull())
         return own;
-    const QString resource = findResourceIcon(trimmed);
+    const QString resource = findResourceIcon(trimmed, module);
     if (!resource.isEmpty())
         return imageFrom(QIcon(resource), width, height);
     if (QFile::exists(trimmed))
@@ -358,14 +367,14 @@ void PaintContext::drawControlIcon(const Band& band, const Item& item, long x, l
         if (it.iconFailed)
             return;
         if (it.HICON.isNull())
-            it.HICON = LOADICON(it.SZICON, int(band.NICONWIDTH), int(band.NICONHEIGHT));
+            it.HICON = LOADICON(it.SZICON, int(band.NICONWIDTH), int(band.NICONHEIGHT), tb.APPNAME);
         if (it.HICON.isNull()) {
             it.iconFailed = true;
             return;
         }
         it.HDISABLEDICON = it.SZDISABLEDICON.isEmpty()
                                ? CREATEDISABLEDICON(it.HICON)
-                               : LOADICON(it.SZDISABLEDICON, int(band.NICONWIDTH), int(band.NICONHEIGHT));
+                               : LOADICON(it.SZDISABLEDICON, int(band.NICONWIDTH), int(band.NICONHEIGHT), tb.APPNAME);
         if (it.HDISABLEDICON.isNull())
             it.HDISABLEDICON = CREATEDISABLEDICON(it.HICON);
     }
@@ -839,7 +848,7 @@ void TextClass::DRAW(PaintContext& ctx, const Band& band, const Item& item, cons
         copy.BENABLED = true;
         Item& it = const_cast<Item&>(item);
         if (it.HICON.isNull() && !it.iconFailed) {
-            it.HICON = LOADICON(it.SZICON, int(band.NICONWIDTH), int(band.NICONHEIGHT));
+            it.HICON = LOADICON(it.SZICON, int(band.NICONWIDTH), int(band.NICONHEIGHT), ctx.tb.APPNAME);
             it.iconFailed = it.HICON.isNull();
         }
         if (!it.HICON.isNull())

@@ -39,8 +39,9 @@ struct LibraryIcon {
 };
 LibraryIcon parseLibraryIcon(const QString& name, int width);
 // LOADICON: a library icon as "<file>_<n>" among the program's icons; a resource name with "."
-// as "_" (any case); else an icon file of that name. A null image when none loads.
-QImage LOADICON(const QString& name, int width, int height);
+// as "_" (any case); else an icon file of that name. A null image when none loads. A named
+// module's icons (its resources under ":/<module>/icons") are looked at before the program's.
+QImage LOADICON(const QString& name, int width, int height, const QString& module = {});
 // The grey copy of an icon: 0.30 R + 0.59 G + 0.11 B, lightened by 45; transparent stays so.
 QImage CREATEDISABLEDICON(const QImage& icon);
 // CREATEFONT: weight 100 / 700 / 400 by the style bits, italic 0x1000, underline 0x2000,

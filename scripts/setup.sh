@@ -10,7 +10,7 @@ PACKAGES=(
   libcurl4-openssl-dev libgmime-3.0-dev libzip-dev libpugixml-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   poppler-utils libxml2-utils xvfb zip unzip dovecot-pop3d dovecot-core python3-aiosmtpd openssl xdg-utils fonts-wine
-  python3-openpyxl libxlsxwriter-dev libgumbo-dev
+  python3-openpyxl python3-docx libxlsxwriter-dev libgumbo-dev
 )
 
 missing=()

@@ -394,225 +394,254 @@ private:
 
 } // namespace
 
-void Forms::F_ID_Dokumenti(std::optional<long> contactId)
-{
-    openBusinessTables();
-    const int request = GLOBALREQUEST;
-    GLOBALREQUEST = 0;
-    GLOBALRESPONSE = 0;
-    IDokumenti_Rec& doc = ID();
-    RecordTarget target(Tbl::IDokumenti);
-    vrt::UpdateFormController controller(target, request, QStringLiteral("F_ID_Dokumenti"));
-    controller.translate = translate;
-    controller.setErrors(corvalde::ThreadManagersErrors());
-    if (!controller.open()) {
+namespace {
+
+// The opening and the end every document form shares: the request taken from the globals,
+// the record opened for it, and the answer left there.
+class FormSession {
+public:
+    FormSession(const Forms& forms, Tbl table, const QString& name)
+        : request(takeRequest()), target(table), controller(target, request, name)
+    {
+        controller.translate = forms.translate;
+        controller.setErrors(corvalde::ThreadManagersErrors());
+    }
+    // False (the request answered "cancelled") when the record cannot be opened.
+    bool open()
+    {
+        if (controller.open())
+            return true;
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
-        return;
+        return false;
     }
-    const bool isNew = request == vrt::INSERT_RECORD;
-    const bool editable = controller.editable();
-    // What the stored row says: the number belongs to this category.
-    const long storedCategory = doc.KATEGORIJAID;
-    QString proposedMark = QString::fromStdString(doc.BROJDOKUMENTA);
-
-    FormFrame frame(*this, controller, QStringLiteral("F_ID_Dokumenti"));
-    QDialog& dialog = frame.dialog;
-    auto* grid = new QGridLayout;
-    LookupRow category = lookupRow(&dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
-    LookupRow customer = lookupRow(&dialog, QStringLiteral("?LC:KUPAC"), QStringLiteral("?CALLLOOKUP"));
-    auto* date = new QDateEdit(&dialog);
-    date->setObjectName(QStringLiteral("?ID:DATUM"));
-    date->setCalendarPopup(true);
-    auto* mark = new QLineEdit(&dialog);
-    mark->setObjectName(QStringLiteral("?ID:BROJDOKUMENTA"));
-    mark->setMaxLength(49);
-    auto* term = new QSpinBox(&dialog);
-    term->setObjectName(QStringLiteral("?ID:ROKPLACANJA"));
-    term->setRange(0, 99999);
-    auto* method = new QComboBox(&dialog);
-    method->setObjectName(QStringLiteral("?L:NP"));
-    method->addItem(QString(), QString());
-    for (size_t i = 0; i < paymentMethods().size(); ++i)
-        method->addItem(tr(paymentMethods()[i]), QString::number(i + 1));
-    auto* shipping = new QLineEdit(&dialog);
-    shipping->setObjectName(QStringLiteral("?ID:NACINOTPREME"));
-    shipping->setMaxLength(254);
-    auto* note = new QPlainTextEdit(&dialog);
-    note->setObjectName(QStringLiteral("?ID:NAPOMENA"));
-    note->setMaximumHeight(60);
-    auto* finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &dialog);
-    finance->setObjectName(QStringLiteral("?ID:UKLJUCIFIN"));
-    int r = 0;
-    auto row = [&](const char* prompt, QWidget* w) {
-        grid->addWidget(new QLabel(tr(QString::fromUtf8(prompt)), &dialog), r, 0);
-        grid->addWidget(w, r++, 1);
-    };
-    row("Kategorija:", pair(&dialog, category));
-    row("Kupac:", pair(&dialog, customer));
-    row("Datum:", date);
-    row("Oznaka dokumenta:", mark);
-    row("Rok plaćanja:", term);
-    row("Način plaćanja:", method);
-    row("Način otpreme:", shipping);
-    row("Napomena:", note);
-    grid->addWidget(finance, r++, 1);
-    frame.layout->addLayout(grid);
-
-    auto* itemsTitle = new QLabel(tr(QStringLiteral("Stavke dokumenta")), &dialog);
-    itemsTitle->setObjectName(QStringLiteral("?NASLOV:2"));
-    frame.layout->addWidget(itemsTitle);
-    TableListSource items(Tbl::IDStavke,
-                          {{QStringLiteral("Naziv"), "p.NAZIV", false, 180},
-                           {QStringLiteral("Količina"), "t.KOLICINA_DECIMAL", true, 70},
-                           {QStringLiteral("Cijena"), "t.CIJENA_DECIMAL", true, 80},
-                           {QStringLiteral("Rabat"), "t.RABAT_JED_DECIMAL", true, 70},
-                           {QStringLiteral("Iznos"), "t.IZNOS_DECIMAL", true, 80},
-                           {QStringLiteral("PDV"), "t.POREZ_IZNOS_DECIMAL", true, 70},
-                           {QStringLiteral("Ukupno"), "t.IZNOS_SPDVOM_DECIMAL", true, 80}},
-                          "t.RBR, t.ID");
-    items.from = table(Tbl::IDStavke) + " t LEFT JOIN " + table(Tbl::ProizvodUsluga) + " p ON p.ID = t.PROIZVODUSLUGAID";
-    items.rangeCondition = "t.DOKUMENTID = ?";
-    items.primeFields = [&doc] {
-        IDS().DOKUMENTID = doc.ID;
-        IDS().KATEGORIJAID = doc.KATEGORIJAID;
-    };
-    ItemsWindow itemsWindow(*this);
-    vrt::Browse browse(items, &itemsWindow);
-    browse.addOrder({QStringLiteral("RBR"), -1});
-    browse.setUpdateNumber(3);
-    browse.setReadOnly(!editable);
-    browse.setErrors(corvalde::ThreadManagersErrors());
-    browse.setRange(QVariant::fromValue<qlonglong>(doc.ID));
-    QStringList headers;
-    for (const auto& c : items.columns())
-        headers << tr(c.header);
-    browse.model().setHeaders(headers);
-    browse.model().setAlternateColour(QColor(0xEA, 0xF4, 0xFF));
-    auto* list = new vrt::BrowseView(browse, &dialog);
-    list->setObjectName(QStringLiteral("?LIST"));
-    list->setMinimumHeight(160);
-    for (int c = 0; c < int(items.columns().size()); ++c)
-        list->setColumnWidth(c, items.columns()[size_t(c)].width);
-    VelmoraDll::restoreListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
-    sortByHeader(list->horizontalHeader(), items, browse, [list] { list->syncSelection(); });
-    frame.layout->addWidget(list);
-    auto* itemButtons = new QHBoxLayout;
-    auto itemButton = [&](const char* control, const char* text, int req) {
-        auto* b = new QPushButton(tr(QString::fromUtf8(text)), &dialog);
-        b->setObjectName(QString::fromLatin1(control));
-        b->setAutoDefault(false);
-        b->setEnabled(editable);
-        QObject::connect(b, &QPushButton::clicked, &dialog, [&browse, list, req] {
-            browse.ask(req);
-            list->syncSelection();
-        });
-        itemButtons->addWidget(b);
-    };
-    itemButton("?INSERT", "Unos", vrt::INSERT_RECORD);
-    itemButton("?CHANGE", "Izmjena", vrt::CHANGE_RECORD);
-    itemButton("?DELETE", "Brisanje", vrt::DELETE_RECORD);
-    itemButtons->addStretch();
-    frame.layout->addLayout(itemButtons);
-
-    auto* totals = new QGridLayout;
-    QLabel* totalLabels[4];
-    const char* totalPrompts[4] = {"Ukupno:", "Rabat:", "Pdv:", "Sveukupno:"};
-    const char* totalControls[4] = {"?LN:UKUPNO", "?LN:RABAT", "?LN:PDV", "?ID:IZNOS_DECIMAL"};
-    for (int i = 0; i < 4; ++i) {
-        totals->addWidget(new QLabel(tr(QString::fromUtf8(totalPrompts[i])), &dialog), 0, i * 2);
-        totalLabels[i] = new QLabel(&dialog);
-        totalLabels[i]->setObjectName(QString::fromLatin1(totalControls[i]));
-        totalLabels[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        totalLabels[i]->setMinimumWidth(80);
-        totals->addWidget(totalLabels[i], 0, i * 2 + 1);
+    bool isNew() const { return request == vrt::INSERT_RECORD; }
+    // A new document goes with everything added to it meanwhile.
+    void cancel()
+    {
+        controller.cancel();
+        if (isNew())
+            target.cancelAutoInc();
     }
-    frame.layout->addLayout(totals);
-    frame.addButtons(*this, request == vrt::VIEW_RECORD);
+    // After the window: a window closed without an answer is a cancel.
+    void end()
+    {
+        if (controller.response() == vrt::RESPONSE_NONE)
+            cancel();
+        GLOBALRESPONSE = uint8_t(controller.response());
+    }
 
-    // ItemTotals: the four sums of the stored items, exact.
-    auto itemTotals = [&] {
-        const auto sums = itemSums(doc.ID);
-        const ItemSums s = sums.value_or(ItemSums{});
-        totalLabels[0]->setText(formatAmount(s.net.toString()));
-        totalLabels[1]->setText(formatAmount(s.discount.toString()));
-        totalLabels[2]->setText(formatAmount(s.tax.toString()));
-        totalLabels[3]->setText(formatAmount(s.gross.toString()));
-        if (const std::string total = s.total.toString(); int(total.size()) <= kDocumentAmountChars)
-            doc.IZNOS_DECIMAL = total;
-    };
-    auto fromRecord = [&] {
-        category.name->setText(categoryName(Tbl::IDKategorija, doc.KATEGORIJAID));
-        customer.name->setText(contactCompany(doc.KUPACID));
-        date->setDate(doc.DATUM ? vrt::dateFromDay(doc.DATUM) : QDate::currentDate());
-        mark->setText(QString::fromStdString(doc.BROJDOKUMENTA));
-        term->setValue(doc.ROKPLACANJA);
-        const int m = method->findData(QString::fromStdString(doc.NACINPLACANJA));
-        method->setCurrentIndex(m < 0 ? 0 : m);
-        shipping->setText(QString::fromStdString(doc.NACINOTPREME));
-        note->setPlainText(QString::fromStdString(doc.NAPOMENA));
-        finance->setChecked(doc.UKLJUCIFIN != 0);
-    };
-    auto toRecord = [&] {
-        if (!editable)
-            return;
-        doc.DATUM = vrt::dayFromDate(date->date());
-        doc.BROJDOKUMENTA = mark->text().left(49).toStdString();
-        doc.ROKPLACANJA = term->value();
-        doc.NACINPLACANJA = method->currentData().toString().toStdString();
-        doc.NACINOTPREME = shipping->text().left(254).toStdString();
-        doc.NAPOMENA = note->toPlainText().left(7999).toStdString();
-        doc.UKLJUCIFIN = finance->isChecked() ? 1 : 0;
-    };
-    itemsWindow.beforeForm = toRecord;
-    itemsWindow.afterForm = [&] {
+    const int request;
+    RecordTarget target;
+    vrt::UpdateFormController controller;
+
+private:
+    static int takeRequest()
+    {
+        openBusinessTables();
+        const int request = GLOBALREQUEST;
+        GLOBALREQUEST = 0;
+        GLOBALRESPONSE = 0;
+        return request;
+    }
+};
+
+// A picked row that has gone meanwhile is picked again; false (the picker focused) when it is
+// still gone.
+template <class Id>
+bool pickedRowExists(Tbl table, const Id& id, const std::function<void()>& pick, QWidget* picker)
+{
+    if (rowExists(table, id))
+        return true;
+    pick();
+    if (rowExists(table, id))
+        return true;
+    picker->setFocus();
+    return false;
+}
+
+// F_ID_Dokumenti: an outgoing document's fields, its items and their totals.
+class OutgoingDocumentForm {
+public:
+    OutgoingDocumentForm(Forms& forms, FormSession& session, std::optional<long> contactId)
+        : m_forms(forms), m_s(session), doc(ID()), m_contactId(contactId), m_editable(session.controller.editable()),
+          m_storedCategory(doc.KATEGORIJAID), m_proposedMark(QString::fromStdString(doc.BROJDOKUMENTA)),
+          m_frame(forms, session.controller, QStringLiteral("F_ID_Dokumenti")), m_dialog(m_frame.dialog),
+          m_items(Tbl::IDStavke,
+                  {{QStringLiteral("Naziv"), "p.NAZIV", false, 180},
+                   {QStringLiteral("Količina"), "t.KOLICINA_DECIMAL", true, 70},
+                   {QStringLiteral("Cijena"), "t.CIJENA_DECIMAL", true, 80},
+                   {QStringLiteral("Rabat"), "t.RABAT_JED_DECIMAL", true, 70},
+                   {QStringLiteral("Iznos"), "t.IZNOS_DECIMAL", true, 80},
+                   {QStringLiteral("PDV"), "t.POREZ_IZNOS_DECIMAL", true, 70},
+                   {QStringLiteral("Ukupno"), "t.IZNOS_SPDVOM_DECIMAL", true, 80}},
+                  "t.RBR, t.ID"),
+          m_itemsWindow(forms), m_browse(m_items, &m_itemsWindow)
+    {
+        buildFields();
+        buildItems();
+        buildTotals();
+        m_frame.addButtons(m_forms, m_s.request == vrt::VIEW_RECORD);
+        connectFields();
+        if (m_s.isNew())
+            primeNew();
+        fromRecord();
+        m_browse.resetFromView();
+        m_list->syncSelection();
         itemTotals();
-        totalLabels[3]->setText(formatAmount(doc.IZNOS_DECIMAL));
-    };
-    // NumberDocument: the number the category would give now, shown in the mark; the number
-    // itself is drawn when the document is saved.
-    auto numberDocument = [&] {
-        if (doc.KATEGORIJAID == 0)
-            return;
-        const QString name = categoryName(Tbl::IDKategorija, doc.KATEGORIJAID);
-        const bool keepNumber = doc.KATEGORIJAID == storedCategory && doc.RBR != 0;
-        const long n = keepNumber ? doc.RBR : proposedNumber(doc.KATEGORIJAID, doc.ID);
-        proposedMark = (name + QLatin1Char('-') + QString::number(n)).left(49);
-        mark->setText(proposedMark);
-        mark->setFocus();
-    };
-    auto pickCategory = [&] {
-        toRecord();
-        IDK().ID = doc.KATEGORIJAID;
-        if (T_ID_Kategorija(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
-            doc.KATEGORIJAID = IDK().ID;
-        category.name->setText(categoryName(Tbl::IDKategorija, doc.KATEGORIJAID));
-        numberDocument();
-    };
-    auto pickCustomer = [&] {
-        toRecord();
-        if (const auto id = chooseContact(doc.KUPACID))
-            doc.KUPACID = int32_t(*id);
-        customer.name->setText(contactCompany(doc.KUPACID));
-        numberDocument();
-    };
-    QObject::connect(category.button, &QToolButton::clicked, &dialog, pickCategory);
-    QObject::connect(customer.button, &QToolButton::clicked, &dialog, pickCustomer);
-    controller.setFields({textHistory("?ID:NAPOMENA", doc, &IDokumenti_Rec::NAPOMENA),
-                          numberHistory("?LC:KATEGORIJA", doc, &IDokumenti_Rec::KATEGORIJAID),
-                          numberHistory("?LC:KUPAC", doc, &IDokumenti_Rec::KUPACID),
-                          numberHistory("?ID:DATUM", doc, &IDokumenti_Rec::DATUM),
-                          textHistory("?ID:BROJDOKUMENTA", doc, &IDokumenti_Rec::BROJDOKUMENTA),
-                          numberHistory("?ID:ROKPLACANJA", doc, &IDokumenti_Rec::ROKPLACANJA),
-                          textHistory("?ID:NACINOTPREME", doc, &IDokumenti_Rec::NACINOTPREME),
-                          numberHistory("?ID:UKLJUCIFIN", doc, &IDokumenti_Rec::UKLJUCIFIN)});
-    auto* history = new HistoryKeys(controller, toRecord, fromRecord, &dialog);
-    history->watch(dialog);
-    category.button->setEnabled(editable);
-    customer.button->setEnabled(editable);
-    QObject::connect(method, &QComboBox::activated, &dialog, [shipping] { shipping->setFocus(); });
+        if (m_s.isNew())
+            QMetaObject::invokeMethod(&m_dialog, [this] { openPickers(); }, Qt::QueuedConnection);
+        connectButtons();
+    }
 
-    // PrimeNewDocument
-    if (isNew) {
+    void run()
+    {
+        vrt::runModal(m_dialog);
+        VelmoraDll::saveListLayout(m_list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
+        delete m_list; // before the browse it shows goes
+        m_list = nullptr;
+        m_s.end();
+    }
+
+private:
+    QString tr(const QString& text) const { return m_forms.tr(text); }
+
+    void buildFields()
+    {
+        auto* grid = new QGridLayout;
+        m_category = lookupRow(&m_dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
+        m_customer = lookupRow(&m_dialog, QStringLiteral("?LC:KUPAC"), QStringLiteral("?CALLLOOKUP"));
+        m_date = new QDateEdit(&m_dialog);
+        m_date->setObjectName(QStringLiteral("?ID:DATUM"));
+        m_date->setCalendarPopup(true);
+        m_mark = new QLineEdit(&m_dialog);
+        m_mark->setObjectName(QStringLiteral("?ID:BROJDOKUMENTA"));
+        m_mark->setMaxLength(49);
+        m_term = new QSpinBox(&m_dialog);
+        m_term->setObjectName(QStringLiteral("?ID:ROKPLACANJA"));
+        m_term->setRange(0, 99999);
+        m_method = new QComboBox(&m_dialog);
+        m_method->setObjectName(QStringLiteral("?L:NP"));
+        m_method->addItem(QString(), QString());
+        for (size_t i = 0; i < paymentMethods().size(); ++i)
+            m_method->addItem(tr(paymentMethods()[i]), QString::number(i + 1));
+        m_shipping = new QLineEdit(&m_dialog);
+        m_shipping->setObjectName(QStringLiteral("?ID:NACINOTPREME"));
+        m_shipping->setMaxLength(254);
+        m_note = new QPlainTextEdit(&m_dialog);
+        m_note->setObjectName(QStringLiteral("?ID:NAPOMENA"));
+        m_note->setMaximumHeight(60);
+        m_finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &m_dialog);
+        m_finance->setObjectName(QStringLiteral("?ID:UKLJUCIFIN"));
+        int r = 0;
+        auto row = [&](const char* prompt, QWidget* w) {
+            grid->addWidget(new QLabel(tr(QString::fromUtf8(prompt)), &m_dialog), r, 0);
+            grid->addWidget(w, r++, 1);
+        };
+        row("Kategorija:", pair(&m_dialog, m_category));
+        row("Kupac:", pair(&m_dialog, m_customer));
+        row("Datum:", m_date);
+        row("Oznaka dokumenta:", m_mark);
+        row("Rok plaćanja:", m_term);
+        row("Način plaćanja:", m_method);
+        row("Način otpreme:", m_shipping);
+        row("Napomena:", m_note);
+        grid->addWidget(m_finance, r++, 1);
+        m_frame.layout->addLayout(grid);
+    }
+
+    void buildItems()
+    {
+        auto* itemsTitle = new QLabel(tr(QStringLiteral("Stavke dokumenta")), &m_dialog);
+        itemsTitle->setObjectName(QStringLiteral("?NASLOV:2"));
+        m_frame.layout->addWidget(itemsTitle);
+        m_items.from = table(Tbl::IDStavke) + " t LEFT JOIN " + table(Tbl::ProizvodUsluga) + " p ON p.ID = t.PROIZVODUSLUGAID";
+        m_items.rangeCondition = "t.DOKUMENTID = ?";
+        m_items.primeFields = [this] {
+            IDS().DOKUMENTID = doc.ID;
+            IDS().KATEGORIJAID = doc.KATEGORIJAID;
+        };
+        m_browse.addOrder({QStringLiteral("RBR"), -1});
+        m_browse.setUpdateNumber(3);
+        m_browse.setReadOnly(!m_editable);
+        m_browse.setErrors(corvalde::ThreadManagersErrors());
+        m_browse.setRange(QVariant::fromValue<qlonglong>(doc.ID));
+        QStringList headers;
+        for (const auto& c : m_items.columns())
+            headers << tr(c.header);
+        m_browse.model().setHeaders(headers);
+        m_browse.model().setAlternateColour(QColor(0xEA, 0xF4, 0xFF));
+        m_list = new vrt::BrowseView(m_browse, &m_dialog);
+        m_list->setObjectName(QStringLiteral("?LIST"));
+        m_list->setMinimumHeight(160);
+        for (int c = 0; c < int(m_items.columns().size()); ++c)
+            m_list->setColumnWidth(c, m_items.columns()[size_t(c)].width);
+        VelmoraDll::restoreListLayout(m_list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
+        vrt::BrowseView* list = m_list;
+        sortByHeader(m_list->horizontalHeader(), m_items, m_browse, [list] { list->syncSelection(); });
+        m_frame.layout->addWidget(m_list);
+        auto* itemButtons = new QHBoxLayout;
+        auto itemButton = [&](const char* control, const char* text, int req) {
+            auto* b = new QPushButton(tr(QString::fromUtf8(text)), &m_dialog);
+            b->setObjectName(QString::fromLatin1(control));
+            b->setAutoDefault(false);
+            b->setEnabled(m_editable);
+            QObject::connect(b, &QPushButton::clicked, &m_dialog, [this, req] {
+                m_browse.ask(req);
+                m_list->syncSelection();
+            });
+            itemButtons->addWidget(b);
+        };
+        itemButton("?INSERT", "Unos", vrt::INSERT_RECORD);
+        itemButton("?CHANGE", "Izmjena", vrt::CHANGE_RECORD);
+        itemButton("?DELETE", "Brisanje", vrt::DELETE_RECORD);
+        itemButtons->addStretch();
+        m_frame.layout->addLayout(itemButtons);
+    }
+
+    void buildTotals()
+    {
+        auto* totals = new QGridLayout;
+        const char* prompts[4] = {"Ukupno:", "Rabat:", "Pdv:", "Sveukupno:"};
+        const char* controls[4] = {"?LN:UKUPNO", "?LN:RABAT", "?LN:PDV", "?ID:IZNOS_DECIMAL"};
+        for (int i = 0; i < 4; ++i) {
+            totals->addWidget(new QLabel(tr(QString::fromUtf8(prompts[i])), &m_dialog), 0, i * 2);
+            m_totals[i] = new QLabel(&m_dialog);
+            m_totals[i]->setObjectName(QString::fromLatin1(controls[i]));
+            m_totals[i]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            m_totals[i]->setMinimumWidth(80);
+            totals->addWidget(m_totals[i], 0, i * 2 + 1);
+        }
+        m_frame.layout->addLayout(totals);
+    }
+
+    void connectFields()
+    {
+        m_itemsWindow.beforeForm = [this] { toRecord(); };
+        m_itemsWindow.afterForm = [this] {
+            itemTotals();
+            m_totals[3]->setText(formatAmount(doc.IZNOS_DECIMAL));
+        };
+        QObject::connect(m_category.button, &QToolButton::clicked, &m_dialog, [this] { pickCategory(); });
+        QObject::connect(m_customer.button, &QToolButton::clicked, &m_dialog, [this] { pickCustomer(); });
+        m_s.controller.setFields({textHistory("?ID:NAPOMENA", doc, &IDokumenti_Rec::NAPOMENA),
+                                  numberHistory("?LC:KATEGORIJA", doc, &IDokumenti_Rec::KATEGORIJAID),
+                                  numberHistory("?LC:KUPAC", doc, &IDokumenti_Rec::KUPACID),
+                                  numberHistory("?ID:DATUM", doc, &IDokumenti_Rec::DATUM),
+                                  textHistory("?ID:BROJDOKUMENTA", doc, &IDokumenti_Rec::BROJDOKUMENTA),
+                                  numberHistory("?ID:ROKPLACANJA", doc, &IDokumenti_Rec::ROKPLACANJA),
+                                  textHistory("?ID:NACINOTPREME", doc, &IDokumenti_Rec::NACINOTPREME),
+                                  numberHistory("?ID:UKLJUCIFIN", doc, &IDokumenti_Rec::UKLJUCIFIN)});
+        auto* history = new HistoryKeys(m_s.controller, [this] { toRecord(); }, [this] { fromRecord(); }, &m_dialog);
+        history->watch(m_dialog);
+        m_category.button->setEnabled(m_editable);
+        m_customer.button->setEnabled(m_editable);
+        QLineEdit* shipping = m_shipping;
+        QObject::connect(m_method, &QComboBox::activated, &m_dialog, [shipping] { shipping->setFocus(); });
+    }
+
+    // PrimeNewDocument: the terms of the latest other document, today, the given customer.
+    void primeNew()
+    {
         doc.UKLJUCIFIN = 1;
         if (const auto terms = latestOtherTerms(doc.ID)) {
             doc.ROKPLACANJA = terms->paymentTerm;
@@ -621,243 +650,353 @@ void Forms::F_ID_Dokumenti(std::optional<long> contactId)
             doc.NAPOMENA = terms->note;
         }
         doc.DATUM = vrt::today();
-        if (contactId && *contactId)
-            doc.KUPACID = int32_t(*contactId);
-    }
-    fromRecord();
-    browse.resetFromView();
-    list->syncSelection();
-    itemTotals();
-    if (isNew) {
-        // The pickers open once the window shows: the category first, then the customer.
-        QMetaObject::invokeMethod(&dialog, [&] {
-            if (doc.KATEGORIJAID == 0)
-                pickCategory();
-            else
-                numberDocument();
-            if (!(contactId && *contactId))
-                pickCustomer();
-        }, Qt::QueuedConnection);
+        if (m_contactId && *m_contactId)
+            doc.KUPACID = int32_t(*m_contactId);
     }
 
-    auto finishCancel = [&] {
-        // A new document goes with every item added to it meanwhile.
-        controller.cancel();
-        if (isNew)
-            target.cancelAutoInc();
-    };
-    QObject::connect(frame.cancel, &QPushButton::clicked, &dialog, [&] {
-        finishCancel();
-        dialog.reject();
-    });
-    target.saveAs = [&](QString& error) {
-        toRecord();
-        return saveOutgoingDocument(storedCategory, proposedMark, &error);
-    };
-    QObject::connect(frame.ok, &QPushButton::clicked, &dialog, [&] {
-        toRecord();
-        if (editable) {
+    // The pickers open once the window shows: the category first, then the customer.
+    void openPickers()
+    {
+        if (doc.KATEGORIJAID == 0)
+            pickCategory();
+        else
+            numberDocument();
+        if (!(m_contactId && *m_contactId))
+            pickCustomer();
+    }
+
+    void connectButtons()
+    {
+        QObject::connect(m_frame.cancel, &QPushButton::clicked, &m_dialog, [this] {
+            m_s.cancel();
+            m_dialog.reject();
+        });
+        m_s.target.saveAs = [this](QString& error) {
+            toRecord();
+            return saveOutgoingDocument(m_storedCategory, m_proposedMark, &error);
+        };
+        QObject::connect(m_frame.ok, &QPushButton::clicked, &m_dialog, [this] {
+            toRecord();
             // A category or customer that no longer exists is picked again.
-            if (!rowExists(Tbl::IDKategorija, doc.KATEGORIJAID)) {
-                pickCategory();
-                if (!rowExists(Tbl::IDKategorija, doc.KATEGORIJAID)) {
-                    category.button->setFocus();
-                    return;
-                }
-            }
-            if (doc.KUPACID != 0 && !rowExists(Tbl::CON_Contacts, doc.KUPACID)) {
-                pickCustomer();
-                if (!rowExists(Tbl::CON_Contacts, doc.KUPACID)) {
-                    customer.button->setFocus();
-                    return;
-                }
-            }
-        }
-        if (!controller.ok())
+            if (m_editable &&
+                (!pickedRowExists(Tbl::IDKategorija, doc.KATEGORIJAID, [this] { pickCategory(); }, m_category.button) ||
+                 (doc.KUPACID != 0 &&
+                  !pickedRowExists(Tbl::CON_Contacts, doc.KUPACID, [this] { pickCustomer(); }, m_customer.button))))
+                return;
+            if (m_s.controller.ok())
+                m_dialog.accept();
+        });
+    }
+
+    // ItemTotals: the four sums of the stored items, exact.
+    void itemTotals()
+    {
+        const ItemSums s = itemSums(doc.ID).value_or(ItemSums{});
+        m_totals[0]->setText(formatAmount(s.net.toString()));
+        m_totals[1]->setText(formatAmount(s.discount.toString()));
+        m_totals[2]->setText(formatAmount(s.tax.toString()));
+        m_totals[3]->setText(formatAmount(s.gross.toString()));
+        if (const std::string total = s.total.toString(); int(total.size()) <= kDocumentAmountChars)
+            doc.IZNOS_DECIMAL = total;
+    }
+
+    void fromRecord()
+    {
+        m_category.name->setText(categoryName(Tbl::IDKategorija, doc.KATEGORIJAID));
+        m_customer.name->setText(contactCompany(doc.KUPACID));
+        m_date->setDate(doc.DATUM ? vrt::dateFromDay(doc.DATUM) : QDate::currentDate());
+        m_mark->setText(QString::fromStdString(doc.BROJDOKUMENTA));
+        m_term->setValue(doc.ROKPLACANJA);
+        const int m = m_method->findData(QString::fromStdString(doc.NACINPLACANJA));
+        m_method->setCurrentIndex(m < 0 ? 0 : m);
+        m_shipping->setText(QString::fromStdString(doc.NACINOTPREME));
+        m_note->setPlainText(QString::fromStdString(doc.NAPOMENA));
+        m_finance->setChecked(doc.UKLJUCIFIN != 0);
+    }
+
+    void toRecord()
+    {
+        if (!m_editable)
             return;
-        dialog.accept();
-    });
-    vrt::runModal(dialog);
-    VelmoraDll::saveListLayout(list->horizontalHeader(), QStringLiteral("F_ID_Dokumenti"), QStringLiteral("?List"));
-    delete list; // before the browse it shows goes
-    if (controller.response() == vrt::RESPONSE_NONE)
-        finishCancel();
-    GLOBALRESPONSE = uint8_t(controller.response());
-}
+        doc.DATUM = vrt::dayFromDate(m_date->date());
+        doc.BROJDOKUMENTA = m_mark->text().left(49).toStdString();
+        doc.ROKPLACANJA = m_term->value();
+        doc.NACINPLACANJA = m_method->currentData().toString().toStdString();
+        doc.NACINOTPREME = m_shipping->text().left(254).toStdString();
+        doc.NAPOMENA = m_note->toPlainText().left(7999).toStdString();
+        doc.UKLJUCIFIN = m_finance->isChecked() ? 1 : 0;
+    }
+
+    // NumberDocument: the number the category would give now, shown in the mark; the number
+    // itself is drawn when the document is saved.
+    void numberDocument()
+    {
+        if (doc.KATEGORIJAID == 0)
+            return;
+        const QString name = categoryName(Tbl::IDKategorija, doc.KATEGORIJAID);
+        const bool keepNumber = doc.KATEGORIJAID == m_storedCategory && doc.RBR != 0;
+        const long n = keepNumber ? doc.RBR : proposedNumber(doc.KATEGORIJAID, doc.ID);
+        m_proposedMark = (name + QLatin1Char('-') + QString::number(n)).left(49);
+        m_mark->setText(m_proposedMark);
+        m_mark->setFocus();
+    }
+
+    void pickCategory()
+    {
+        toRecord();
+        IDK().ID = doc.KATEGORIJAID;
+        if (m_forms.T_ID_Kategorija(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
+            doc.KATEGORIJAID = IDK().ID;
+        m_category.name->setText(categoryName(Tbl::IDKategorija, doc.KATEGORIJAID));
+        numberDocument();
+    }
+
+    void pickCustomer()
+    {
+        toRecord();
+        if (const auto id = m_forms.chooseContact(doc.KUPACID))
+            doc.KUPACID = int32_t(*id);
+        m_customer.name->setText(contactCompany(doc.KUPACID));
+        numberDocument();
+    }
+
+    Forms& m_forms;
+    FormSession& m_s;
+    IDokumenti_Rec& doc;
+    const std::optional<long> m_contactId;
+    const bool m_editable;
+    // What the stored row says: the number belongs to this category.
+    const long m_storedCategory;
+    QString m_proposedMark;
+    FormFrame m_frame;
+    QDialog& m_dialog;
+    LookupRow m_category, m_customer;
+    QDateEdit* m_date = nullptr;
+    QLineEdit* m_mark = nullptr;
+    QSpinBox* m_term = nullptr;
+    QComboBox* m_method = nullptr;
+    QLineEdit* m_shipping = nullptr;
+    QPlainTextEdit* m_note = nullptr;
+    QCheckBox* m_finance = nullptr;
+    TableListSource m_items;
+    ItemsWindow m_itemsWindow;
+    vrt::Browse m_browse;
+    vrt::BrowseView* m_list = nullptr;
+    QLabel* m_totals[4] = {};
+};
 
 // ---- F_UD_Dokumenti -------------------------------------------------------------------------
 
-namespace {
+// An incoming document without a category holds this marker until one is picked; it is never
+// saved.
 constexpr int32_t kNoCategory = 99999999;
-}
 
-void Forms::F_UD_Dokumenti(std::optional<long> contactId)
-{
-    openBusinessTables();
-    const int request = GLOBALREQUEST;
-    GLOBALREQUEST = 0;
-    GLOBALRESPONSE = 0;
-    UDokumenti_Rec& doc = UD();
-    RecordTarget target(Tbl::UDokumenti);
-    vrt::UpdateFormController controller(target, request, QStringLiteral("F_UD_Dokumenti"));
-    controller.translate = translate;
-    controller.setErrors(corvalde::ThreadManagersErrors());
-    if (!controller.open()) {
-        GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
-        return;
+// F_UD_Dokumenti: an incoming document's fields; its amount is typed, not summed.
+class IncomingDocumentForm {
+public:
+    IncomingDocumentForm(Forms& forms, FormSession& session, std::optional<long> contactId)
+        : m_forms(forms), m_s(session), doc(UD()), m_contactId(contactId), m_editable(session.controller.editable()),
+          m_frame(forms, session.controller, QStringLiteral("F_UD_Dokumenti")), m_dialog(m_frame.dialog)
+    {
+        const long storedCategory = doc.KATEGORIJAID;
+        m_s.target.saveAs = [storedCategory](QString& error) { return saveIncomingDocument(storedCategory, &error); };
+        buildFields();
+        m_frame.addButtons(m_forms, m_s.request == vrt::VIEW_RECORD);
+        connectFields();
+        if (m_s.isNew())
+            primeNew();
+        fromRecord();
+        if (m_s.isNew())
+            QMetaObject::invokeMethod(&m_dialog, [this] { openPickers(); }, Qt::QueuedConnection);
+        connectButtons();
     }
-    const bool isNew = request == vrt::INSERT_RECORD;
-    const bool editable = controller.editable();
-    const long storedCategory = doc.KATEGORIJAID;
-    target.saveAs = [storedCategory](QString& error) { return saveIncomingDocument(storedCategory, &error); };
-    FormFrame frame(*this, controller, QStringLiteral("F_UD_Dokumenti"));
-    QDialog& dialog = frame.dialog;
-    auto* form = new QFormLayout;
-    LookupRow supplier = lookupRow(&dialog, QStringLiteral("?LC:DOBAVLJAC"), QStringLiteral("?CALLLOOKUP"));
-    LookupRow category = lookupRow(&dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
-    auto* date = new QDateEdit(&dialog);
-    date->setObjectName(QStringLiteral("?UD:DATUM"));
-    date->setCalendarPopup(true);
-    auto* mark = new QLineEdit(&dialog);
-    mark->setObjectName(QStringLiteral("?UD:BROJDOKUMENTA"));
-    mark->setMaxLength(254);
-    auto* amount = amountEdit(&dialog, QStringLiteral("?UD:IZNOS_DECIMAL"));
-    auto* note = new QPlainTextEdit(&dialog);
-    note->setObjectName(QStringLiteral("?UD:NAPOMENA"));
-    note->setMaximumHeight(80);
-    auto* finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &dialog);
-    finance->setObjectName(QStringLiteral("?UD:UKLJUCIFIN"));
-    form->addRow(tr(QStringLiteral("Dobavljač:")), pair(&dialog, supplier));
-    form->addRow(tr(QStringLiteral("Datum:")), date);
-    form->addRow(tr(QStringLiteral("Oznaka:")), mark);
-    form->addRow(tr(QStringLiteral("Iznos:")), amount);
-    form->addRow(tr(QStringLiteral("Napomena:")), note);
-    form->addRow(tr(QStringLiteral("Kategorija:")), pair(&dialog, category));
-    form->addRow(QString(), finance);
-    frame.layout->addLayout(form);
-    frame.addButtons(*this, request == vrt::VIEW_RECORD);
-    for (QWidget* w : std::initializer_list<QWidget*>{supplier.button, category.button, date, mark, amount, note, finance})
-        w->setEnabled(editable);
 
-    auto names = [&] {
-        supplier.name->setText(contactCompany(doc.DOBAVLJACID));
-        category.name->setText(doc.KATEGORIJAID == kNoCategory ? QString() : categoryName(Tbl::UDKategorija, doc.KATEGORIJAID));
-    };
-    auto fromRecord = [&] {
-        names();
-        date->setDate(doc.DATUM ? vrt::dateFromDay(doc.DATUM) : QDate::currentDate());
-        mark->setText(QString::fromStdString(doc.BROJDOKUMENTA));
-        amount->setText(formatAmount(doc.IZNOS_DECIMAL));
-        amount->setModified(false);
-        note->setPlainText(QString::fromStdString(doc.NAPOMENA));
-        finance->setChecked(doc.UKLJUCIFIN != 0);
-    };
-    // False when the typed amount is refused (said why).
-    auto toRecord = [&]() -> bool {
-        if (!editable)
-            return true;
-        doc.DATUM = vrt::dayFromDate(date->date());
-        doc.BROJDOKUMENTA = mark->text().left(254).toStdString();
-        doc.NAPOMENA = note->toPlainText().left(7999).toStdString();
-        doc.UKLJUCIFIN = finance->isChecked() ? 1 : 0;
-        if (amount->isModified()) {
-            const auto typed = parseAmount(amount->text());
-            const auto fitted = typed ? ItemCalc::fit(ItemCalc::value(*typed), kDocumentAmountChars) : std::nullopt;
-            if (!fitted || ItemCalc::value(*fitted) != ItemCalc::value(*typed)) {
-                say(typed ? QStringLiteral("Iznos ne stane u polje:") + QStringLiteral(" ") + tr(QStringLiteral("Iznos:"))
-                          : QStringLiteral("Neispravan iznos:") + QStringLiteral(" ") + tr(QStringLiteral("Iznos:")),
-                    true);
-                amount->setFocus();
-                return false;
-            }
-            doc.IZNOS_DECIMAL = *fitted;
-            amount->setText(formatAmount(doc.IZNOS_DECIMAL));
-            amount->setModified(false);
-        }
-        return true;
-    };
-    QObject::connect(amount, &QLineEdit::editingFinished, &dialog, [&] { toRecord(); });
-    auto pickSupplier = [&] {
-        toRecord();
-        if (const auto id = chooseContact(doc.DOBAVLJACID))
-            doc.DOBAVLJACID = int32_t(*id);
-        names();
-    };
-    auto pickCategory = [&] {
-        toRecord();
-        UDK().ID = doc.KATEGORIJAID;
-        if (T_UD_Kategorija(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
-            doc.KATEGORIJAID = UDK().ID;
-        names();
-    };
-    QObject::connect(supplier.button, &QToolButton::clicked, &dialog, pickSupplier);
-    QObject::connect(category.button, &QToolButton::clicked, &dialog, pickCategory);
-    controller.setFields({numberHistory("?LC:DOBAVLJAC", doc, &UDokumenti_Rec::DOBAVLJACID),
-                          numberHistory("?UD:DATUM", doc, &UDokumenti_Rec::DATUM),
-                          textHistory("?UD:BROJDOKUMENTA", doc, &UDokumenti_Rec::BROJDOKUMENTA),
-                          textHistory("?UD:IZNOS_DECIMAL", doc, &UDokumenti_Rec::IZNOS_DECIMAL),
-                          textHistory("?UD:NAPOMENA", doc, &UDokumenti_Rec::NAPOMENA),
-                          numberHistory("?LC:KATEGORIJA", doc, &UDokumenti_Rec::KATEGORIJAID),
-                          numberHistory("?UD:UKLJUCIFIN", doc, &UDokumenti_Rec::UKLJUCIFIN)});
-    auto* history = new HistoryKeys(controller, [&] { toRecord(); }, fromRecord, &dialog);
-    history->watch(dialog);
+    void run()
+    {
+        vrt::runModal(m_dialog);
+        m_s.end();
+    }
 
-    if (isNew) {
+private:
+    QString tr(const QString& text) const { return m_forms.tr(text); }
+
+    void buildFields()
+    {
+        auto* form = new QFormLayout;
+        m_supplier = lookupRow(&m_dialog, QStringLiteral("?LC:DOBAVLJAC"), QStringLiteral("?CALLLOOKUP"));
+        m_category = lookupRow(&m_dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
+        m_date = new QDateEdit(&m_dialog);
+        m_date->setObjectName(QStringLiteral("?UD:DATUM"));
+        m_date->setCalendarPopup(true);
+        m_mark = new QLineEdit(&m_dialog);
+        m_mark->setObjectName(QStringLiteral("?UD:BROJDOKUMENTA"));
+        m_mark->setMaxLength(254);
+        m_amount = amountEdit(&m_dialog, QStringLiteral("?UD:IZNOS_DECIMAL"));
+        m_note = new QPlainTextEdit(&m_dialog);
+        m_note->setObjectName(QStringLiteral("?UD:NAPOMENA"));
+        m_note->setMaximumHeight(80);
+        m_finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &m_dialog);
+        m_finance->setObjectName(QStringLiteral("?UD:UKLJUCIFIN"));
+        form->addRow(tr(QStringLiteral("Dobavljač:")), pair(&m_dialog, m_supplier));
+        form->addRow(tr(QStringLiteral("Datum:")), m_date);
+        form->addRow(tr(QStringLiteral("Oznaka:")), m_mark);
+        form->addRow(tr(QStringLiteral("Iznos:")), m_amount);
+        form->addRow(tr(QStringLiteral("Napomena:")), m_note);
+        form->addRow(tr(QStringLiteral("Kategorija:")), pair(&m_dialog, m_category));
+        form->addRow(QString(), m_finance);
+        m_frame.layout->addLayout(form);
+        for (QWidget* w : std::initializer_list<QWidget*>{m_supplier.button, m_category.button, m_date, m_mark, m_amount,
+                                                          m_note, m_finance})
+            w->setEnabled(m_editable);
+    }
+
+    void connectFields()
+    {
+        QObject::connect(m_amount, &QLineEdit::editingFinished, &m_dialog, [this] { toRecord(); });
+        QObject::connect(m_supplier.button, &QToolButton::clicked, &m_dialog, [this] { pickSupplier(); });
+        QObject::connect(m_category.button, &QToolButton::clicked, &m_dialog, [this] { pickCategory(); });
+        m_s.controller.setFields({numberHistory("?LC:DOBAVLJAC", doc, &UDokumenti_Rec::DOBAVLJACID),
+                                  numberHistory("?UD:DATUM", doc, &UDokumenti_Rec::DATUM),
+                                  textHistory("?UD:BROJDOKUMENTA", doc, &UDokumenti_Rec::BROJDOKUMENTA),
+                                  textHistory("?UD:IZNOS_DECIMAL", doc, &UDokumenti_Rec::IZNOS_DECIMAL),
+                                  textHistory("?UD:NAPOMENA", doc, &UDokumenti_Rec::NAPOMENA),
+                                  numberHistory("?LC:KATEGORIJA", doc, &UDokumenti_Rec::KATEGORIJAID),
+                                  numberHistory("?UD:UKLJUCIFIN", doc, &UDokumenti_Rec::UKLJUCIFIN)});
+        auto* history = new HistoryKeys(m_s.controller, [this] { toRecord(); }, [this] { fromRecord(); }, &m_dialog);
+        history->watch(m_dialog);
+    }
+
+    void primeNew()
+    {
         doc.UKLJUCIFIN = 1;
         doc.DATUM = vrt::today();
         if (doc.KATEGORIJAID == 0)
             doc.KATEGORIJAID = kNoCategory;
-        if (contactId && *contactId)
-            doc.DOBAVLJACID = int32_t(*contactId);
+        if (m_contactId && *m_contactId)
+            doc.DOBAVLJACID = int32_t(*m_contactId);
     }
-    fromRecord();
-    if (isNew) {
-        QMetaObject::invokeMethod(&dialog, [&] {
-            if (doc.KATEGORIJAID == kNoCategory)
-                pickCategory();
-            if (!(contactId && *contactId))
-                pickSupplier();
-            mark->setFocus();
-        }, Qt::QueuedConnection);
+
+    void openPickers()
+    {
+        if (doc.KATEGORIJAID == kNoCategory)
+            pickCategory();
+        if (!(m_contactId && *m_contactId))
+            pickSupplier();
+        m_mark->setFocus();
     }
-    QObject::connect(frame.cancel, &QPushButton::clicked, &dialog, [&] {
-        controller.cancel();
-        if (isNew)
-            target.cancelAutoInc();
-        dialog.reject();
-    });
-    QObject::connect(frame.ok, &QPushButton::clicked, &dialog, [&] {
-        if (!toRecord())
-            return;
-        if (editable) {
-            // The marker and a category or supplier that is gone are never saved.
-            if (!rowExists(Tbl::UDKategorija, doc.KATEGORIJAID)) {
-                pickCategory();
-                if (!rowExists(Tbl::UDKategorija, doc.KATEGORIJAID)) {
-                    category.button->setFocus();
-                    return;
-                }
-            }
-            // No supplier (0) is left alone, as a customer is on an outgoing document.
-            if (doc.DOBAVLJACID != 0 && !rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
-                pickSupplier();
-                if (!rowExists(Tbl::CON_Contacts, doc.DOBAVLJACID)) {
-                    supplier.button->setFocus();
-                    return;
-                }
-            }
+
+    void connectButtons()
+    {
+        QObject::connect(m_frame.cancel, &QPushButton::clicked, &m_dialog, [this] {
+            m_s.cancel();
+            m_dialog.reject();
+        });
+        QObject::connect(m_frame.ok, &QPushButton::clicked, &m_dialog, [this] {
+            if (!toRecord())
+                return;
+            // The marker and a category or supplier that is gone are never saved; no supplier
+            // (0) is left alone, as a customer is on an outgoing document.
+            if (m_editable &&
+                (!pickedRowExists(Tbl::UDKategorija, doc.KATEGORIJAID, [this] { pickCategory(); }, m_category.button) ||
+                 (doc.DOBAVLJACID != 0 &&
+                  !pickedRowExists(Tbl::CON_Contacts, doc.DOBAVLJACID, [this] { pickSupplier(); }, m_supplier.button))))
+                return;
+            if (m_s.controller.ok())
+                m_dialog.accept();
+        });
+    }
+
+    void names()
+    {
+        m_supplier.name->setText(contactCompany(doc.DOBAVLJACID));
+        m_category.name->setText(doc.KATEGORIJAID == kNoCategory ? QString() : categoryName(Tbl::UDKategorija, doc.KATEGORIJAID));
+    }
+
+    void fromRecord()
+    {
+        names();
+        m_date->setDate(doc.DATUM ? vrt::dateFromDay(doc.DATUM) : QDate::currentDate());
+        m_mark->setText(QString::fromStdString(doc.BROJDOKUMENTA));
+        m_amount->setText(formatAmount(doc.IZNOS_DECIMAL));
+        m_amount->setModified(false);
+        m_note->setPlainText(QString::fromStdString(doc.NAPOMENA));
+        m_finance->setChecked(doc.UKLJUCIFIN != 0);
+    }
+
+    // False when the typed amount is refused (said why).
+    bool toRecord()
+    {
+        if (!m_editable)
+            return true;
+        doc.DATUM = vrt::dayFromDate(m_date->date());
+        doc.BROJDOKUMENTA = m_mark->text().left(254).toStdString();
+        doc.NAPOMENA = m_note->toPlainText().left(7999).toStdString();
+        doc.UKLJUCIFIN = m_finance->isChecked() ? 1 : 0;
+        if (!m_amount->isModified())
+            return true;
+        const auto typed = parseAmount(m_amount->text());
+        const auto fitted = typed ? ItemCalc::fit(ItemCalc::value(*typed), kDocumentAmountChars) : std::nullopt;
+        if (!fitted || ItemCalc::value(*fitted) != ItemCalc::value(*typed)) {
+            m_forms.say(typed ? QStringLiteral("Iznos ne stane u polje:") + QStringLiteral(" ") + tr(QStringLiteral("Iznos:"))
+                              : QStringLiteral("Neispravan iznos:") + QStringLiteral(" ") + tr(QStringLiteral("Iznos:")),
+                        true);
+            m_amount->setFocus();
+            return false;
         }
-        if (!controller.ok())
-            return;
-        dialog.accept();
-    });
-    vrt::runModal(dialog);
-    if (controller.response() == vrt::RESPONSE_NONE) {
-        controller.cancel();
-        if (isNew)
-            target.cancelAutoInc();
+        doc.IZNOS_DECIMAL = *fitted;
+        m_amount->setText(formatAmount(doc.IZNOS_DECIMAL));
+        m_amount->setModified(false);
+        return true;
     }
-    GLOBALRESPONSE = uint8_t(controller.response());
+
+    void pickSupplier()
+    {
+        toRecord();
+        if (const auto id = m_forms.chooseContact(doc.DOBAVLJACID))
+            doc.DOBAVLJACID = int32_t(*id);
+        names();
+    }
+
+    void pickCategory()
+    {
+        toRecord();
+        UDK().ID = doc.KATEGORIJAID;
+        if (m_forms.T_UD_Kategorija(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
+            doc.KATEGORIJAID = UDK().ID;
+        names();
+    }
+
+    Forms& m_forms;
+    FormSession& m_s;
+    UDokumenti_Rec& doc;
+    const std::optional<long> m_contactId;
+    const bool m_editable;
+    FormFrame m_frame;
+    QDialog& m_dialog;
+    LookupRow m_supplier, m_category;
+    QDateEdit* m_date = nullptr;
+    QLineEdit* m_mark = nullptr;
+    QLineEdit* m_amount = nullptr;
+    QPlainTextEdit* m_note = nullptr;
+    QCheckBox* m_finance = nullptr;
+};
+
+} // namespace
+
+void Forms::F_ID_Dokumenti(std::optional<long> contactId)
+{
+    FormSession session(*this, Tbl::IDokumenti, QStringLiteral("F_ID_Dokumenti"));
+    if (!session.open())
+        return;
+    OutgoingDocumentForm(*this, session, contactId).run();
+}
+
+void Forms::F_UD_Dokumenti(std::optional<long> contactId)
+{
+    FormSession session(*this, Tbl::UDokumenti, QStringLiteral("F_UD_Dokumenti"));
+    if (!session.open())
+        return;
+    IncomingDocumentForm(*this, session, contactId).run();
 }
 
 } // namespace business

@@ -9,7 +9,7 @@
 
 #include "controls/Images.h"
 #include "procedures/common/TreeQueueModel.h"
-#include "procedures/finance/ExcelAutomation.h"
+#include "services/OfficeAutomation.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceExports.h"
 #include "procedures/finance/FinanceForms.h"
@@ -125,10 +125,11 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
         };
         standIns->built[QStringLiteral("PrintIncomeExpenses")] = [r, charts] { return PrintIncomeExpenses(r, &charts->totals); };
         standIns->built[QStringLiteral("PrintState")] = [r, charts] { return PrintState(r, charts->totals); };
-        registerSpreadsheetComponent();
+        office::registerOfficeComponents();
         ExportDeps e;
         e.translate = translate;
         e.dataFolder = window.dataFolder();
+        e.window = &window;
         e.shippedTemplates = shippedTemplateFolder();
         standIns->built[QStringLiteral("ExportExcelIncomeExpenses")] = [e, charts] {
             return ExportExcelIncomeExpenses(e, &charts->totals);

@@ -11,7 +11,7 @@
 #include <optional>
 
 #include "procedures/documents/BusinessData.h"
-#include "procedures/finance/ExcelAutomation.h"
+#include "services/MsExcelClass.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceReports.h"
 #include "runtime/DateTime.h"
@@ -31,7 +31,7 @@ QString trText(const ExportDeps& d, const char* text)
     return d.translate ? d.translate(QString::fromUtf8(text)) : QString::fromUtf8(text);
 }
 
-CellNumber number(const vrt::Decimal& d) { return {QString::fromStdString(d.toString(2))}; }
+office::CellNumber number(const vrt::Decimal& d) { return {QString::fromStdString(d.toString(2))}; }
 
 // The templates' own texts (the headings and the sheet's name) in the program's language.
 struct TemplateTexts {
@@ -53,11 +53,11 @@ const std::vector<TemplateTexts>& templateTexts()
     return texts;
 }
 
-void translateTemplate(MsExcelClass& excel, const ExportDeps& deps, const char* templateName)
+void translateTemplate(MSEXCELCLASS& excel, const ExportDeps& deps, const char* templateName)
 {
     for (const TemplateTexts& t : templateTexts())
         if (std::strcmp(t.templateName, templateName) == 0) {
-            excel.SHEETNAME(trText(deps, t.sheet));
+            excel.SETSHEETNAME(short(excel.GETSHEETINDEX()), trText(deps, t.sheet));
             for (const auto& [cell, text] : t.cells)
                 excel.ASSIGN(QString::fromLatin1(cell), trText(deps, text));
         }
@@ -66,7 +66,7 @@ void translateTemplate(MsExcelClass& excel, const ExportDeps& deps, const char* 
 // The shared frame of every export: the template, the header, the export's own cells,
 // then the new file, saved and opened. Any failure is told and nothing is opened.
 int runExport(const ExportDeps& deps, const char* templateName, const QString& prefix,
-              const std::function<void(MsExcelClass&)>& cells)
+              const std::function<void(MSEXCELCLASS&)>& cells)
 {
     const QString folder = QDir(deps.dataFolder).filePath(QStringLiteral("Excel"));
     vrt::makePrivateFolder(folder);
@@ -78,8 +78,11 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
         return 0;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    MsExcelClass excel;
-    bool ok = excel.INIT() && excel.OPENFILE(source);
+    MSEXCELCLASS excel;
+    excel.INIT(deps.window, 50, 1, 1, 0);
+    if (!excel.failed())
+        excel.OPENFILE(source);
+    bool ok = !excel.failed();
     QString path;
     if (ok) {
         translateTemplate(excel, deps, templateName);
@@ -87,7 +90,9 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
         cells(excel);
         excel.SELECT(QStringLiteral("A1"));
         path = exportPath(deps.dataFolder, prefix, deps.now ? deps.now() : QDateTime::currentDateTime());
-        ok = excel.lastError().isEmpty() && excel.SAVE(path);
+        if (!excel.failed())
+            excel.SAVE(path);
+        ok = !excel.failed();
         excel.CLOSE(1);
     }
     QApplication::restoreOverrideCursor();
@@ -110,7 +115,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
 QVariant amountCell(const QString& stored)
 {
     if (const auto d = vrt::Decimal::parse(QStringView(stored).trimmed()))
-        return QVariant::fromValue(CellNumber{QString::fromStdString(d->toString())});
+        return QVariant::fromValue(office::CellNumber{QString::fromStdString(d->toString())});
     return stored;
 }
 
@@ -118,7 +123,7 @@ QVariant amountCell(const QString& stored)
 QVariant documentAmountCell(const QString& stored)
 {
     if (const auto d = vrt::Decimal::parse(QStringView(stored).trimmed()))
-        return QVariant::fromValue(CellNumber{QString::fromStdString(d->round(2).toString())});
+        return QVariant::fromValue(office::CellNumber{QString::fromStdString(d->round(2).toString())});
     return stored;
 }
 
@@ -190,7 +195,7 @@ QString templatePath(const ExportDeps& deps, const QString& name)
     return {};
 }
 
-void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps)
+void WriteCompanyHeader(MSEXCELCLASS& excel, const ExportDeps& deps)
 {
     const vrt::IniFile ini(QDir(deps.dataFolder).filePath(QStringLiteral("Standard.ini")));
     auto key = [&ini](const char* k) { return ini.get(QStringLiteral("License"), QString::fromLatin1(k)); };
@@ -204,7 +209,7 @@ void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps)
 
 int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals)
 {
-    return runExport(deps, "income-expenses.xlsx", QStringLiteral("Income_Expenses_"), [&](MsExcelClass& excel) {
+    return runExport(deps, "income-expenses.xlsx", QStringLiteral("Income_Expenses_"), [&](MSEXCELCLASS& excel) {
         const vrt::Decimal income = sumOfType(1);
         const vrt::Decimal expenses = sumOfType(2);
         if (totals) {
@@ -222,7 +227,7 @@ int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals)
 
 int ExportExcelState(const ExportDeps& deps, const StateTotals& totals)
 {
-    return runExport(deps, "state.xlsx", QStringLiteral("State_"), [&](MsExcelClass& excel) {
+    return runExport(deps, "state.xlsx", QStringLiteral("State_"), [&](MSEXCELCLASS& excel) {
         excel.ASSIGN(QStringLiteral("D1"), trText(deps, "Stanje"));
         excel.ASSIGN(QStringLiteral("F3"), QVariant((deps.now ? deps.now() : QDateTime::currentDateTime()).date()));
         int row = 17;
@@ -298,7 +303,7 @@ int ExportExcelInvoice(const ExportDeps& deps, long documentId)
 
     const vrt::IniFile ini(QDir(deps.dataFolder).filePath(QStringLiteral("Standard.ini")));
     auto key = [&ini](const char* k) { return ini.get(QStringLiteral("License"), QString::fromLatin1(k)); };
-    return runExport(deps, "invoice-template.xlsx", fileNamePart(head->category) + QLatin1Char('_'), [&](MsExcelClass& excel) {
+    return runExport(deps, "invoice-template.xlsx", fileNamePart(head->category) + QLatin1Char('_'), [&](MSEXCELCLASS& excel) {
         excel.ASSIGN(QStringLiteral("D1"), head->category);
         excel.ASSIGN(QStringLiteral("F3"), dateCell(head->date));
         excel.ASSIGN(QStringLiteral("F4"), head->mark);
@@ -356,7 +361,7 @@ int ExportExcelInputDocument(const ExportDeps& deps, long documentId)
                     }, &error);
     if (!found)
         return unreadable(deps, error.isEmpty() ? trText(deps, "Dokument ne postoji.") : error);
-    return runExport(deps, "input-document.xlsx", QStringLiteral("Input_document_"), [&](MsExcelClass& excel) {
+    return runExport(deps, "input-document.xlsx", QStringLiteral("Input_document_"), [&](MSEXCELCLASS& excel) {
         excel.ASSIGN(QStringLiteral("D1"), category);
         excel.ASSIGN(QStringLiteral("F3"), dateCell(date));
         excel.ASSIGN(QStringLiteral("A17"), partner);

@@ -1,14 +1,17 @@
 #pragma once
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 #include <functional>
+
+class MSEXCELCLASS;
 
 // The finance page's spreadsheet exports: a template filled through the spreadsheet
 // component, saved under Excel/ with a new name and opened with the desktop's handler.
 namespace finance {
 
 struct StateTotals;
-class MsExcelClass;
 
 struct ExportDeps {
     std::function<QString(const QString&)> translate;
@@ -17,6 +20,9 @@ struct ExportDeps {
     QString shippedTemplates;
     std::function<bool(const QString& path)> open; // none: the desktop's handler
     std::function<QDateTime()> now;                 // none: the clock
+    // The window whose hosted control 50 holds the spreadsheet program between exports;
+    // none: each export has its own.
+    QPointer<QWidget> window;
 };
 
 // What opens a saved workbook when an export's own opener is not given (tests set one).
@@ -31,7 +37,7 @@ QString templatePath(const ExportDeps& deps, const QString& name);
 QString shippedTemplateFolder();
 
 // A1, A2, A4..A7 from the company's settings ([License] of Standard.ini).
-void WriteCompanyHeader(MsExcelClass& excel, const ExportDeps& deps);
+void WriteCompanyHeader(MSEXCELCLASS& excel, const ExportDeps& deps);
 
 // Each answers 0; a failure is shown to the user and nothing is opened.
 int ExportExcelIncomeExpenses(const ExportDeps& deps, StateTotals* totals);

@@ -20,6 +20,8 @@
 #include <QVBoxLayout>
 
 #include "chrome/VorovevevClass.h"
+#include "chrome/PxpGlobal.h"
+#include "chrome/ThemeLibrary.h"
 #include "chrome/VorovevevGlobal.h"
 #include "tests/support/TestSupport.h"
 
@@ -580,4 +582,41 @@ TEST(ToolbarFacade, BoundButtonsOfSeveralWindows)
     EXPECT_EQ(facade.bindingCount(), 2u);
     delete saveFirst; // a destroyed button takes its binding with it
     EXPECT_EQ(facade.bindingCount(), 1u);
+}
+
+TEST(ToolbarWidget, FieldsAndHostedControlsGetTheirFrames)
+{
+    {
+        // Without themes the toolbar draws a grey frame one pixel inside a hosted control.
+        Window w;
+        auto* label = new QLabel(QStringLiteral("hosted"), &w.window);
+        label->resize(80, 20);
+        w.tb->SETPXP(nullptr);
+        w.tb->ADDBAND(1, 0, QStringLiteral("Main"));
+        w.tb->ADDNORVECCONTROL(1, 50, label);
+        w.showAndInit();
+        const QImage image = label->grab().toImage();
+        EXPECT_EQ(image.pixelColor(1, image.height() / 2), QColor(136, 136, 136));
+        EXPECT_NE(image.pixelColor(0, image.height() / 2), QColor(136, 136, 136));
+    }
+    // With themes, a style-2 entry field's frame is lit while it has the focus.
+    pxp::ScopedThemeLoader loader(pxp::loadThemeRenderer);
+    PXPGLOBALCLASS service;
+    ASSERT_TRUE(service.ISTHEMEACTIVE());
+    Window w;
+    w.tb->SETPXP(&service);
+    w.tb->SETSTYLE(2);
+    w.tb->ADDBAND(1, 0, QStringLiteral("Find"));
+    w.tb->ADDENTRY(1, 41, QStringLiteral("start"));
+    w.showAndInit();
+    auto* entry = w.tb->findChild<QLineEdit*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_NE(entry, nullptr);
+    const QColor lit = toQColor(COLORREF(w.tb->GETCOLOR(39)));
+    auto edge = [entry] { return entry->grab().toImage().pixelColor(0, entry->height() / 2); };
+    w.window.activateWindow();
+    entry->setFocus();
+    ASSERT_TRUE(waitFor([&] { return entry->hasFocus(); }));
+    EXPECT_TRUE(waitFor([&] { return edge() == lit; }));
+    w.below->setFocus();
+    EXPECT_TRUE(waitFor([&] { return edge() == QColor(Qt::white); }));
 }

@@ -1,4 +1,4 @@
-#include "procedures/finance/ExcelAutomation.h"
+#include "services/MsExcelClass.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "procedures/finance/FinanceExports.h"
 #include "runtime/DateTime.h"
@@ -77,33 +77,37 @@ print(json.dumps([[("" if c.value is None else (c.value.strftime("%d.%m.%Y") if 
 
 TEST(SpreadsheetAutomation, PathsQuoteTheirTextsAndParseBack)
 {
-    EXPECT_EQ(finance::quoted("a\"b"), "\"a\"\"b\"");
+    EXPECT_EQ(office::quoted("a\"b"), "\"a\"\"b\"");
     bool ok = false;
-    auto m = finance::parsePath("Workbooks.Open(\"/x/a \"\"q\"\").xlsx\")", &ok);
+    auto m = office::parsePath("Workbooks.Open(\"/x/a \"\"q\"\").xlsx\")", &ok);
     ASSERT_TRUE(ok);
     ASSERT_EQ(m.size(), 2u);
     EXPECT_EQ(m[1].name, "Open");
     EXPECT_EQ(m[1].args, QStringList{"/x/a \"q\").xlsx"});
-    m = finance::parsePath("Cells(3,2).Select", &ok);
+    m = office::parsePath("Cells(3,2).Select", &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(m[0].args, (QStringList{"3", "2"}));
     for (const char* bad : {"Range(\"A1\".Select", "Range(\"A1)", "A(1)B"}) {
-        finance::parsePath(bad, &ok);
+        office::parsePath(bad, &ok);
         EXPECT_FALSE(ok) << bad;
     }
 
-    finance::registerSpreadsheetComponent();
-    finance::MsExcelClass excel;
-    ASSERT_TRUE(excel.INIT());
-    EXPECT_EQ(excel.container()->read("Application.Version"), "16.0");
+    MSEXCELCLASS excel;
+    excel.INIT(nullptr, 50, 1, 1, 0);
+    ASSERT_FALSE(excel.failed()) << excel.lastError().toStdString();
+    EXPECT_EQ(excel.GETPROPERTY("Application.Version"), "16.0");
     // Saving before a workbook is open saves nothing and says why.
     testsupport::TempFolder folder;
-    EXPECT_FALSE(excel.SAVE(folder.file("x.xlsx")));
+    excel.SAVE(folder.file("x.xlsx"));
+    EXPECT_TRUE(excel.failed());
     EXPECT_EQ(excel.lastError(), "no active workbook");
     EXPECT_FALSE(QFile::exists(folder.file("x.xlsx")));
-    excel.container()->read("Selection.Borders(7).LineStyle");
-    EXPECT_TRUE(excel.container()->lastError().startsWith("unsupported automation path")) << excel.container()->lastError().toStdString();
-    EXPECT_FALSE(excel.OPENFILE(folder.file("missing.xlsx")));
+    excel.clearError();
+    excel.GETPROPERTY("Application.Frobnicate(1)");
+    EXPECT_TRUE(excel.lastError().startsWith("unsupported automation path")) << excel.lastError().toStdString();
+    excel.clearError();
+    excel.OPENFILE(folder.file("missing.xlsx"));
+    EXPECT_TRUE(excel.failed());
 }
 
 TEST(FinanceExportNames, ArePrefixedDatedAndNeverReused)

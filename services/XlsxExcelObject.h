@@ -1,0 +1,7 @@
+#pragma once
+
+namespace office {
+class AutomationObject;
+// "Excel.Application": workbooks in .xlsx files, edited in place.
+AutomationObject* makeExcelObject();
+} // namespace office
