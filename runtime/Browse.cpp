@@ -7,6 +7,7 @@
 #include <mutex>
 #include <thread>
 
+#include "runtime/BrowseLocator.h"
 #include "runtime/Dialogs.h"
 #include "runtime/ErrorClass.h"
 #include "runtime/WindowManager.h"
@@ -150,7 +151,7 @@ QVariant BrowseModel::headerData(int section, Qt::Orientation orientation, int r
 
 bool BrowseSource::locatorMatches(const QString& cell, const QString& text)
 {
-    return cell.toCaseFolded().startsWith(text.toCaseFolded());
+    return LocatorText::matches(cell, text);
 }
 
 bool BrowseSource::fetchIds(const BrowseQuery&, std::vector<qint64>&) { return false; }
@@ -162,10 +163,7 @@ std::optional<bool> BrowseSource::lists(const BrowseQuery&, const QVariant&) { r
 int BrowseSource::locateRow(const BrowseQuery&, const BrowseModel& model, int column, const QString& text)
 {
     const auto& rows = model.rows();
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (locatorMatches(rows[i].cells.value(column), text))
-            return int(i);
-    return -1;
+    return LocatorText::findRow(int(rows.size()), [&](int row) { return rows[size_t(row)].cells.value(column); }, text);
 }
 
 // ---- browse -----------------------------------------------------------------------------

@@ -21,6 +21,13 @@ BrowseView::BrowseView(Browse& browse, QWidget* parent) : QTableView(parent), m_
         syncSelection();
     });
     connect(&browse.model(), &QAbstractItemModel::modelReset, this, [this] { syncSelection(); });
+    // The browse searches its own locator column, in rows a lazy source may not have read.
+    m_locator.search = [this](const QString& text) {
+        m_browse.locate(text);
+        syncSelection();
+    };
+    m_locator.INIT(this);
+    m_locator.SETACTIVELOCATOR(0);
     syncSelection();
 }
 
@@ -49,14 +56,7 @@ void BrowseView::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Enter:
         m_browse.activate();
         break;
-    case Qt::Key_Backspace:
-        m_browse.locate(m_browse.locator().chopped(m_browse.locator().isEmpty() ? 0 : 1));
-        break;
     default:
-        if (!event->text().isEmpty() && event->text().at(0).isPrint()) {
-            m_browse.locate(m_browse.locator() + event->text());
-            break;
-        }
         QTableView::keyPressEvent(event);
         return;
     }

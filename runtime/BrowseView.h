@@ -2,6 +2,7 @@
 #include <QTableView>
 
 #include "runtime/Browse.h"
+#include "runtime/BrowseLocatorView.h"
 
 namespace vrt {
 
@@ -15,6 +16,7 @@ public:
     Browse& browse() { return m_browse; }
     // After the browse changed its rows or selection outside the view.
     void syncSelection();
+    CFCQUEUELOCATORCLASS& locator() { return m_locator; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -22,6 +24,7 @@ protected:
 
 private:
     Browse& m_browse;
+    CFCQUEUELOCATORCLASS m_locator;
 };
 
 } // namespace vrt

@@ -1,5 +1,7 @@
 #include "runtime/FileBrowse.h"
 
+#include "runtime/ViewManagerLoop.h"
+
 #include <memory>
 
 namespace vrt {
@@ -45,7 +47,16 @@ std::vector<BrowseRow> FileBrowseSource::fetchRows(const BrowseQuery& query)
 
     const Order order = size_t(query.order) < m_orders.size() ? m_orders[size_t(query.order)]
                                                                  : Order{t.primaryKey(), {}, 0};
-    ViewManager view(m_file);
+    // Every record of the view becomes a row.
+    struct RowLoop : MH::VIEWMANAGER {
+        using MH::VIEWMANAGER::VIEWMANAGER;
+        std::function<void()> take;
+        uint8_t TAKERECORD() override
+        {
+            take();
+            return 0;
+        }
+    } view(m_file);
     if (order.key >= 0)
         view.SetOrder(order.key);
     else
@@ -57,16 +68,14 @@ std::vector<BrowseRow> FileBrowseSource::fetchRows(const BrowseQuery& query)
     }
     if (!query.filter.isEmpty())
         view.SetFilter(query.filter.toStdString());
-    if (view.Open() == NoError) {
-        while (view.Next() == NoError) {
-            BrowseRow row;
-            row.id = currentId();
-            for (const auto& c : m_columns)
-                row.cells << (c.text ? c.text() : QString());
-            rows.push_back(std::move(row));
-        }
-    }
-    view.Close();
+    view.take = [&] {
+        BrowseRow row;
+        row.id = currentId();
+        for (const auto& c : m_columns)
+            row.cells << (c.text ? c.text() : QString());
+        rows.push_back(std::move(row));
+    };
+    view.RUN(false, 1);
     t.ops.copy(m_file.BUFFER, saved.get());
     return rows;
 }

@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "chrome/QuickDateKeys.h"
 #include "controls/CalendarModel.h"
 #include "controls/Images.h"
 #include "data/Globals.h"
@@ -34,6 +35,7 @@
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "procedures/calendar/CalendarRoutines.h"
+#include "runtime/BrowseLocatorView.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Odbc.h"
@@ -130,6 +132,10 @@ std::optional<long> T_TaskKategorija(QWidget* parent, bool pick, long current, c
     list->verticalHeader()->hide();
     list->setColumnWidth(0, 221);
     list->setColumnWidth(1, 60);
+    // Typing picks the first category whose name starts with what was typed.
+    CFCQUEUELOCATORCLASS locator;
+    locator.INIT(list);
+    locator.SETACTIVELOCATOR(0);
     struct Row {
         long id, order;
     };
@@ -541,6 +547,15 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     };
     fill(m_status, {"Nije gotovo", "U toku", "Gotovo"}, 396);
     fill(m_importance, {"Nije važno", "Napomena", "Važno", "Izuzetno važno"}, 156);
+    // Typing in either list picks the first row that starts with what was typed.
+    for (QTableWidget* list : {m_status, m_importance}) {
+        auto* locator = new CFCQUEUELOCATORCLASS(list);
+        locator->INIT(list);
+        locator->SETACTIVELOCATOR(0);
+    }
+    // One-key dates (T today, M start of the month ...) in the start and end dates.
+    auto* dateKeys = new MH::QUICKENDATECLASS(this);
+    dateKeys->INIT(this, MH::QUICKENDATECLASS::localeWeekStart());
     connect(m_status, &QTableWidget::currentCellChanged, this, [this](int row) {
         m_statusIcon->setPixmap(row >= 0 && row < 3 ? controls::imageIcon(m_dataFolder, QLatin1String(statusIcons[row])).pixmap(18, 18) : QPixmap());
     });

@@ -16,6 +16,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include "chrome/QuickDateKeys.h"
 #include "data/Globals.h"
 #include "data/TableManagers.h"
 #include "procedures/documents/BusinessData.h"
@@ -71,6 +72,9 @@ struct FormFrame {
         row->addWidget(cancel);
         row->addWidget(ok);
         layout->addLayout(row);
+        // The form's fields are in place: its dates answer the one-key date commands.
+        auto* dateKeys = new MH::QUICKENDATECLASS(&dialog);
+        dateKeys->INIT(&dialog, MH::QUICKENDATECLASS::localeWeekStart());
     }
 };
 

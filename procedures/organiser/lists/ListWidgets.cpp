@@ -41,6 +41,12 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     setTextElideMode(Qt::ElideRight);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    m_locator.search = [this](const QString& text) {
+        m_list.locate(text);
+        syncSelection();
+    };
+    m_locator.INIT(this);
+    m_locator.SETACTIVELOCATOR(0);
     QHeaderView* header = horizontalHeader();
     header->setMinimumSectionSize(0);
     header->setSectionsClickable(true);
@@ -94,15 +100,6 @@ void OrganiserListView::syncSelection()
     else
         selectionModel()->clearSelection();
     m_syncing = false;
-}
-
-void OrganiserListView::keyboardSearch(const QString& search)
-{
-    // Qt's own search asks the model for row after row of texts, which a lazy list has not read.
-    const bool goOn = m_typed.isValid() && m_typed.elapsed() <= QApplication::keyboardInputInterval();
-    m_typed.start();
-    m_list.locate(goOn ? m_list.browse().locator() + search : search);
-    syncSelection();
 }
 
 void OrganiserListView::keyPressEvent(QKeyEvent* event)

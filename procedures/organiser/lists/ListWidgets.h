@@ -1,10 +1,10 @@
 #pragma once
-#include <QElapsedTimer>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
 
 #include "procedures/organiser/lists/OrganiserLists.h"
+#include "runtime/BrowseLocatorView.h"
 
 class QAbstractItemView;
 
@@ -30,8 +30,10 @@ public:
     OrganiserList& list() { return m_list; }
     // After the list read its rows or moved its selection outside the view.
     void syncSelection();
-    // Typed letters go to the list's locator; typing after a pause starts a new text.
-    void keyboardSearch(const QString& search) override;
+    // Typed letters go to the list's locator (typing after a pause starts a new text); Qt's own
+    // search would ask the model for row after row of texts, which a lazy list has not read.
+    void keyboardSearch(const QString&) override {}
+    CFCQUEUELOCATORCLASS& locator() { return m_locator; }
 
 signals:
     // The right button or Shift+F10; `globalPos` is where a menu opens.
@@ -52,7 +54,7 @@ protected:
 private:
     OrganiserList& m_list;
     bool m_syncing = false;
-    QElapsedTimer m_typed;
+    CFCQUEUELOCATORCLASS m_locator;
 };
 
 // Lets a folder tree take mails dragged from the mail list. `folderAt` gives the folder id of a
