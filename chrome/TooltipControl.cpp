@@ -146,7 +146,11 @@ QWidget* CFCTOOLTIPSCLASS::CREATETOOLTIP(long style)
         emit linkActivated(link);
         if (notifiesItself)
             ONLINKCLICK(OnLinkClick);
+        else
+            CFCTOOLTIPMANAGERCLASS::instance().ONLINKCLICK(HWNDTT);
     });
+    if (!notifiesItself)
+        CFCTOOLTIPMANAGERCLASS::instance().ADDTOOLTIP(this);
     applyLook();
     PARENTHWND->installEventFilter(this);
     PARENTHWND->setAttribute(Qt::WA_Hover);
@@ -159,6 +163,7 @@ void CFCTOOLTIPSCLASS::KILL()
     m_autopopTimer.stop();
     if (PARENTHWND)
         PARENTHWND->removeEventFilter(this);
+    CFCTOOLTIPMANAGERCLASS::instance().REMOVETOOLTIP(this);
     delete HWNDTT.data();
 }
 
@@ -500,6 +505,8 @@ void CFCTOOLTIPSCLASS::show(const Tool& tool, const QPoint& globalPos)
         emit shown(tool.id);
         if (notifiesItself)
             ONSHOW(OnShow);
+        else
+            CFCTOOLTIPMANAGERCLASS::instance().ONSHOW(HWNDTT);
     }
 }
 
@@ -513,6 +520,8 @@ void CFCTOOLTIPSCLASS::hideTip()
         emit popped();
         if (notifiesItself)
             ONPOP(OnPop);
+        else
+            CFCTOOLTIPMANAGERCLASS::instance().ONPOP(HWNDTT);
     }
 }
 

@@ -6,12 +6,14 @@
 #include <QRect>
 #include <QString>
 #include <QTimer>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
 #include <vector>
 
 #include "chrome/SysColors.h"
+#include "chrome/TooltipManager.h"
 
 class CFCCOMMANDCNT;
 class QWidget;
@@ -25,7 +27,7 @@ class TipWindow;
 // drawn as a balloon with a tail, or follow a tracked position; delays, colours, the largest
 // width and the margins can be set. The tip window is an ordinary widget, so the application's
 // tooltip manager sees it show and hide and tells the other tooltips (tooltipNotify).
-class CFCTOOLTIPSCLASS : public QObject {
+class CFCTOOLTIPSCLASS : public QObject, public CfcTooltipClient {
     Q_OBJECT
 public:
     // Tool flags.
@@ -47,8 +49,7 @@ public:
     // Title icons.
     enum TitleIcon : unsigned long { TTI_NONE = 0, TTI_INFO = 1, TTI_WARNING = 2, TTI_ERROR = 3 };
     static constexpr int TitleLength = 100;
-    // Notification codes (the application's tooltip manager sends these).
-    enum Code : long { OnShow = -521, OnPop = -522, OnLinkClick = -523, OnUpdate = 1294966774 };
+    using CfcTooltipClient::Code;
 
     struct ToolInfo {
         long flags = 0;
@@ -132,11 +133,12 @@ public:
     virtual void ONUPDATE(long code);
 
     // What the application's tooltip manager sees of this tooltip: its window, and the
-    // notifications it hands on. Until a manager takes over (and clears notifiesItself), the
-    // tooltip calls ONSHOW, ONPOP and ONLINKCLICK itself.
-    QWidget* tooltipWindow() const;
-    void tooltipNotify(long code);
-    bool notifiesItself = true;
+    // notifications it hands on. A tooltip with a window is registered with the manager, which
+    // delivers ONSHOW, ONPOP and ONLINKCLICK (posted) and tells the other tooltips to update on
+    // a pop; without the manager (notifiesItself) the tooltip calls them itself.
+    QWidget* tooltipWindow() const override;
+    void tooltipNotify(long code) override;
+    bool notifiesItself = false;
 
     // The id of a whole-window tool of `window`.
     static long handleOf(const QWidget* window) { return long(reinterpret_cast<quintptr>(window) & 0x7FFFFFFFFFFFll); }

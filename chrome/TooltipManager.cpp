@@ -30,7 +30,7 @@ CFCTOOLTIPMANAGERCLASS::~CFCTOOLTIPMANAGERCLASS()
 
 void CFCTOOLTIPMANAGERCLASS::ADDTOOLTIP(CfcTooltipClient* tooltip)
 {
-    if (tooltip)
+    if (tooltip && std::find(TTQ.begin(), TTQ.end(), tooltip) == TTQ.end())
         TTQ.push_back(tooltip);
 }
 
