@@ -24,6 +24,18 @@ QHeaderView* horizontalHeaderOf(QWidget* list)
 }
 } // namespace
 
+bool PXPLISTBOXCLASS::SETXPLOREHEADER(QHeaderView* header)
+{
+    if (!header || !control())
+        return false;
+    m_xploreHeader = header;
+    adopt(header);
+    header->setAttribute(Qt::WA_Hover);
+    header->viewport()->setAttribute(Qt::WA_Hover);
+    header->viewport()->update();
+    return true;
+}
+
 bool PXPLISTBOXCLASS::INIT(QWidget* control)
 {
     auto* view = qobject_cast<QAbstractItemView*>(control);

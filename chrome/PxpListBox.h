@@ -26,6 +26,10 @@ public:
     void SETGROUP(int first, int count, const QString& text);
     pxp::HTHEME HTHEMEHDR() const { return extraTheme(0); }
     QHeaderView* header() const { return m_header; }
+    // A heading control of its own (beside the list, not the list's header): it is drawn as
+    // the list's header is. False when it is null or the list has no painter yet.
+    bool SETXPLOREHEADER(QHeaderView* header);
+    QHeaderView* NXPLOREHEADER() const { return m_xploreHeader; }
 
     // The rule under a group heading, and the sort arrows.
     static constexpr pxp::COLORREF GROUP_RULE = pxp::rgb(199, 197, 178);
@@ -53,5 +57,6 @@ private:
     void drawSectionLabel(QPainter& p, const QStyleOptionHeader& option, const QRect& cell);
 
     QHeaderView* m_header = nullptr;
+    QHeaderView* m_xploreHeader = nullptr;
     QList<Group> m_groups;
 };

@@ -15,6 +15,8 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -236,6 +238,12 @@ void PXPWINDOWCLASS::SETLISTBOXLINEHEIGHT(const QWidget* list, long height)
     }
 }
 
+bool PXPWINDOWCLASS::SETXPLOREHEADERFEQ(const QWidget* list, QHeaderView* header)
+{
+    auto* p = qobject_cast<PXPLISTBOXCLASS*>(GETCONTROLCLASS(list));
+    return p && p->SETXPLOREHEADER(header);
+}
+
 QList<PXPSHEETCLASS*> PXPWINDOWCLASS::sheets(const QWidget* sheet) const
 {
     QList<PXPSHEETCLASS*> out;
@@ -281,6 +289,28 @@ void PXPWINDOWCLASS::REFRESHWINDOW(const QWidget* control)
             w->update();
 }
 
+bool PXPWINDOWCLASS::SETAPPFRAMECOLOR()
+{
+    if (!m_global || !m_window)
+        return false;
+    m_setAppFrameColor = true;
+    const COLORREF c = m_global->GETCOLOR(m_colorStyle == 1 ? 14 : 13);
+    const QColor colour(redOf(c), greenOf(c), blueOf(c));
+    QWidget* frame = m_window->window();
+    QWidget* client = frame;
+    if (auto* main = qobject_cast<QMainWindow*>(frame); main && main->centralWidget())
+        client = main->centralWidget();
+    if (auto* mdi = qobject_cast<QMdiArea*>(client)) {
+        mdi->setBackground(colour);
+        return true;
+    }
+    QPalette palette = client->palette();
+    palette.setColor(QPalette::Window, colour);
+    client->setPalette(palette);
+    client->setAutoFillBackground(true);
+    return true;
+}
+
 void PXPWINDOWCLASS::fillWindow()
 {
     const COLORREF c = windowColor();
@@ -298,8 +328,11 @@ void PXPWINDOWCLASS::fillWindow()
 
 bool PXPWINDOWCLASS::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_window && event->type() == QEvent::ThemeChange)
+    if (watched == m_window && event->type() == QEvent::ThemeChange) {
         fillWindow();
+        if (m_setAppFrameColor)
+            SETAPPFRAMECOLOR();
+    }
     return QObject::eventFilter(watched, event);
 }
 

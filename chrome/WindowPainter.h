@@ -1,4 +1,5 @@
 #pragma once
+class QHeaderView;
 #include "chrome/ControlPainter.h"
 
 #include <QList>
@@ -27,6 +28,15 @@ public:
     void ADDINCLUDECONTROL(const QWidget* control) { m_included.insert(control); }
     void SETCOLORSTYLE(long style) { m_colorStyle = style; }
     void SETWINDOWCOLOR(bool on) { m_setWindowColor = on; }
+    // Qt paints every window through its backing store; the request is kept so that callers
+    // can read it, and turning a window's buffering off has nothing to act on.
+    void FORCEBUFFERZERO() { m_forceBuffer = true; }
+    bool FORCEBUFFER() const { return m_forceBuffer; }
+    // After INIT: the application frame's client area (the central widget of the window's
+    // top-level main window, or an MDI area's background) takes colour 14 of the colour table
+    // with colour style 1, else 13, and keeps it on a theme change. False without INIT.
+    bool SETAPPFRAMECOLOR();
+    bool BSETAPPFRAMECOLOR() const { return m_setAppFrameColor; }
     void SETLISTBOXDEFAULTLINEHEIGHT(long height) { m_defaultLineHeight = height; }
     long NDEFAULTLINEHEIGHT() const { return m_defaultLineHeight; }
     void SETDROPLISTDEFAULTLINEHEIGHT(long height) { m_defaultDropLineHeight = height; }
@@ -47,6 +57,9 @@ public:
     // Lists: `list` null means every list painted here.
     void SETLISTBOXHOVERING(const QWidget* list, bool on);
     void SETLISTBOXLINEHEIGHT(const QWidget* list, long height);
+    // A list's heading control of its own gets the list painter's header look; false when the
+    // list has no list painter here.
+    bool SETXPLOREHEADERFEQ(const QWidget* list, QHeaderView* header);
     // Sheets: `sheet` null means every sheet painted here.
     void SETSHEETDRAWBACKGROUND(const QWidget* sheet, bool on);
     void SETSHEETWIZARD(const QWidget* sheet, bool on);
@@ -78,6 +91,8 @@ private:
     std::set<long> m_excludedTypes;
     std::set<const QWidget*> m_excluded, m_included;
     long m_colorStyle = 0;
+    bool m_forceBuffer = false;
+    bool m_setAppFrameColor = false;
     bool m_setWindowColor = false;
     long m_defaultLineHeight = 0;
     long m_defaultDropLineHeight = 0;

@@ -4,11 +4,16 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QHeaderView>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "chrome/ControlPainter.h"
 #include "chrome/WindowPainter.h"
 
 using namespace pxp;
@@ -134,4 +139,44 @@ TEST(WindowPainter, WindowFillFollowsColourStyleAndThemeChanges)
     painter.INIT(global, false);
     EXPECT_EQ(fill(form.window), before);
     EXPECT_FALSE(form.window.autoFillBackground());
+}
+
+TEST(WindowPainter, TheApplicationFrameTakesColour13Or14)
+{
+    for (long style : {1L, 0L}) {
+        SCOPED_TRACE(style);
+        PXPGLOBALCLASS global;
+        global.USELUNACOLORS(true);
+        ScopedThemeName name(QStringLiteral("Luna.msstyles"), QStringLiteral("NormalColor"));
+        QMainWindow frame;
+        auto* area = new QMdiArea;
+        frame.setCentralWidget(area);
+        Form form;
+        form.window.setParent(area);
+        PXPWINDOWCLASS painter(&form.window);
+        painter.SETCOLORSTYLE(style);
+        EXPECT_FALSE(painter.SETAPPFRAMECOLOR()) << "needs INIT first";
+        painter.INIT(global, false);
+        ASSERT_TRUE(painter.SETAPPFRAMECOLOR());
+        const COLORREF want = global.GETCOLOR(style == 1 ? 14 : 13);
+        const QColor got = area->background().color();
+        EXPECT_EQ(rgb(got.red(), got.green(), got.blue()), want);
+        form.window.setParent(nullptr);
+    }
+}
+
+TEST(WindowPainter, AListsOwnHeadingControlIsDrawnAsItsHeader)
+{
+    PXPGLOBALCLASS global;
+    QWidget window;
+    auto* list = new QTableView(&window);
+    auto* heading = new QHeaderView(Qt::Horizontal, &window);
+    auto* entry = new QLineEdit(&window);
+    PXPWINDOWCLASS painter(&window);
+    painter.INIT(global, false);
+    ASSERT_EQ(painter.GETCONTROLCODE(list), 14);
+    EXPECT_TRUE(painter.SETXPLOREHEADERFEQ(list, heading));
+    EXPECT_TRUE(dynamic_cast<XpThemeStyle*>(heading->style()));
+    EXPECT_FALSE(painter.SETXPLOREHEADERFEQ(entry, heading)) << "not a list";
+    EXPECT_FALSE(painter.SETXPLOREHEADERFEQ(list, nullptr));
 }
