@@ -40,6 +40,10 @@ bool S_WriteUTF8File(const QStringList& lines, const QString& fileName)
 
     // Text is Unicode already, so it goes to UTF-8 without a code-page step. A lone surrogate
     // has no UTF-8 form, and writing a replacement character would change the text silently.
+    // Lines go out in blocks of about 1 MiB: a write per line costs a system call each.
+    constexpr qsizetype kBlock = 1 << 20;
+    QByteArray pending;
+    pending.reserve(kBlock + 4096);
     STR2CLTYPE toUtf8;
     toUtf8.INIT(0);
     for (const QString& line : lines) {
@@ -51,11 +55,16 @@ bool S_WriteUTF8File(const QStringList& lines, const QString& fileName)
             file.KILL();
             return false;
         }
-        const std::uint8_t written = file.DOSWRITE(bytes, STR2CLTYPE::UTF8LEN(bytes));
+        pending.append(bytes, STR2CLTYPE::UTF8LEN(bytes));
         toUtf8.WIDESTRFREE(bytes);
-        if (written != 0)
-            return writeFailed();
+        if (pending.size() >= kBlock) {
+            if (file.DOSWRITE(pending.constData(), pending.size()) != 0)
+                return writeFailed();
+            pending.clear();
+        }
     }
+    if (!pending.isEmpty() && file.DOSWRITE(pending.constData(), pending.size()) != 0)
+        return writeFailed();
     if (file.DOSCOMMIT() != 0)
         return writeFailed();
     file.KILL();
