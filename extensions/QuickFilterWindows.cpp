@@ -310,7 +310,11 @@ void QuickFilterWindows::loadWindow()
         std::function<void()> toggle;
         bool eventFilter(QObject*, QEvent* e) override
         {
-            if (e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F2) {
+            // F2, or a double click with Alt held (a plain one loads the filter).
+            const bool key = e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_F2;
+            const bool altDouble = e->type() == QEvent::MouseButtonDblClick &&
+                                   (static_cast<QMouseEvent*>(e)->modifiers() & Qt::AltModifier);
+            if (key || altDouble) {
                 toggle();
                 return true;
             }
@@ -324,6 +328,7 @@ void QuickFilterWindows::loadWindow()
         }
     };
     list->installEventFilter(&f2);
+    list->viewport()->installEventFilter(&f2);
     const auto doLoad = [&] {
         if (chosen().isEmpty())
             return;
