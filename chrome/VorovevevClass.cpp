@@ -997,7 +997,8 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
 
 // ---------------------------------------------------------------- popups
 
-long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked)
+long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked,
+                                const QStringList& icons)
 {
     if (popupHookRef())
         return popupHookRef()(texts);
@@ -1011,6 +1012,9 @@ long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, c
             continue;
         }
         QAction* a = menu.addAction(texts[i]);
+        if (i < icons.size() && !icons[i].isEmpty())
+            if (const QImage icon = LOADICON(icons[i], 16, 16, APPNAME); !icon.isNull())
+                a->setIcon(QIcon(QPixmap::fromImage(icon)));
         if (i < checked.size()) {
             a->setCheckable(true);
             a->setChecked(checked[i]);
@@ -1034,13 +1038,15 @@ DropAnswer VOROVEVEVCLASS::DROPDOWNMENU(long id)
     DropButtonClass* d = item ? item->dropButton() : nullptr;
     if (!d || d->ITEMQ.empty() || MENUISCLOSING)
         return {};
-    QStringList texts;
-    for (const DropEntry& e : d->ITEMQ)
+    QStringList texts, icons;
+    for (const DropEntry& e : d->ITEMQ) {
         texts << e.SZTXT;
+        icons << e.SZICON;
+    }
     d->BHASOPENMENU = true;
     update();
     const QPoint at = mapToGlobal(QPoint(int(item->RAREA.left), int(item->RAREA.bottom)));
-    const long position = showPopup(texts, at);
+    const long position = showPopup(texts, at, {}, icons);
     closingGuard();
     item = GETCONTROL(id);
     d = item ? item->dropButton() : nullptr;

@@ -121,7 +121,8 @@ private:
     void hoverTick();
     void closingGuard();
     void updateMdiState();
-    long showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked = {});
+    long showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked = {},
+                   const QStringList& icons = {});
     std::unique_ptr<ptb::PopupStyleScope> stylePopup(QMenu& popup) const;
     void syncBalloonTools();
     void REVERSECWTABORDER();

@@ -213,7 +213,7 @@ void PopupStyle::drawItem(const QStyleOptionMenuItem& o, QPainter* p, const QWid
         arrow.setPixelSize(std::max(1, r.height() - 8));
         p->setFont(arrow);
         p->setPen(toQColor(textColour));
-        p->drawText(QRect(r.right() - 14, r.top(), 12, r.height()), Qt::AlignCenter, QStringLiteral("8"));
+        p->drawText(QRect(r.right() - 14, r.top(), 12, r.height()), Qt::AlignCenter, QStringLiteral("4"));
     }
 }
 

@@ -110,6 +110,38 @@ TEST(ToolbarPopupLook, ColoursOfEachMenuStyle)
     EXPECT_EQ(menuEmbossColour(2, true, t), NoColour);
 }
 
+TEST(ToolbarPopupLook, IconColumnCheckBoxAndFrameOfEachMenuStyle)
+{
+    const ColorTable t = defaults();
+    struct Case {
+        int style;
+        int column;
+        COLORREF columnStart, columnEnd, checkFill, checkFrame, outer, light;
+    };
+    const Case cases[] = {
+        {2, 22, t[33], t[34], t[50], t[49], t[49], NoColour},
+        {1, 22, t[17], t[17], t[27], t[28], t[26], NoColour},
+        {3, 0, NoColour, NoColour, NoColour, NoColour, t[26], NoColour},
+        {0, 0, NoColour, NoColour, NoColour, NoColour, NoColour, t[9]},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.style);
+        const MenuIconColumn column = menuIconColumn(c.style, t);
+        EXPECT_EQ(column.width, c.column);
+        EXPECT_EQ(column.start, c.columnStart);
+        EXPECT_EQ(column.end, c.columnEnd);
+        const MenuCheckBox box = menuCheckBox(c.style, t);
+        EXPECT_EQ(box.fill, c.checkFill);
+        EXPECT_EQ(box.frame, c.checkFrame);
+        const MenuFrameLook frame = menuFrame(c.style, t);
+        EXPECT_EQ(frame.band, t[size_t(menuColourIndices(c.style).back)]);
+        EXPECT_EQ(frame.outer, c.outer);
+        EXPECT_EQ(frame.light, c.light);
+        EXPECT_EQ(frame.dark, c.style == 0 ? t[10] : NoColour);
+        EXPECT_EQ(frame.shadow, c.style == 0 ? RGB(0, 0, 0) : NoColour);
+    }
+}
+
 TEST(ToolbarPopupLook, TheHighlightedEntry)
 {
     const ColorTable t = defaults();
