@@ -94,6 +94,27 @@ bool themeArt(const QString& themeClass, long part, long state, ThemeArt& art)
             return false;
         return true;
     }
+    if (cls == QLatin1String("TOOLBAR")) {
+        // Toolbar buttons: hot 2, pressed 3, checked 5, hot and checked 6; a resting button has
+        // no art of its own (the band shows through).
+        if (part != 1)
+            return false;
+        switch (state) {
+        case 2: art = {rgb(253, 253, 251), rgb(206, 205, 195), -1, -1}; break;
+        case 3: art = {rgb(226, 225, 215), rgb(158, 157, 143), -1, -1}; break;
+        case 5: art = {rgb(238, 237, 229), rgb(158, 157, 143), -1, -1}; break;
+        case 6: art = {rgb(245, 244, 236), rgb(158, 157, 143), -1, -1}; break;
+        default: return false;
+        }
+        return true;
+    }
+    if (cls == QLatin1String("REBAR")) {
+        // The band background, the colour of the window's face.
+        if (part != 0)
+            return false;
+        art = {rgb(236, 233, 216), -1, -1, -1};
+        return true;
+    }
     if (cls == QLatin1String("BUTTON")) {
         if ((part != BP_RADIOBUTTON && part != BP_CHECKBOX) || state < 1 || state > 8)
             return false;

@@ -2,6 +2,7 @@
 // grey icons, icon names, and a few pixel probes of toolbars rendered into images.
 #include <gtest/gtest.h>
 
+#include "chrome/ThemeLibrary.h"
 #include "chrome/VorovevevPaint.h"
 
 #include <QPainter>
@@ -249,4 +250,25 @@ TEST(ToolbarPaint, TabsProcessButtonsAndSeparators)
     EXPECT_TRUE(near(at(image, two.left + 2, two.top + 10), colour(c[42]), 2));
     EXPECT_TRUE(near(at(image, one.left + 2, one.top + 6), colour(c[33]), 10));
     EXPECT_EQ(tb.GETACTIVETAB(2), 2);
+}
+
+TEST(ToolbarPaint, StyleThreeDrawsTheThemesToolbarArt)
+{
+    // The theme renderer has art for toolbar buttons and the band: hot and pressed buttons
+    // differ, and a resting one leaves the band showing.
+    struct Case {
+        long state;
+        bool drawn;
+    };
+    const Case cases[] = {{0, false}, {2, true}, {3, true}, {5, true}, {6, true}, {7, false}};
+    pxp::ThemeArt art;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.state);
+        EXPECT_EQ(pxp::themeArt(QStringLiteral("TOOLBAR"), 1, c.state, art), c.drawn);
+    }
+    ASSERT_TRUE(pxp::themeArt(QStringLiteral("TOOLBAR"), 1, 2, art));
+    pxp::ThemeArt pressed;
+    ASSERT_TRUE(pxp::themeArt(QStringLiteral("TOOLBAR"), 1, 3, pressed));
+    EXPECT_NE(art.fill, pressed.fill);
+    EXPECT_TRUE(pxp::themeArt(QStringLiteral("REBAR"), 0, 0, art));
 }
