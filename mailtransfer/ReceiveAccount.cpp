@@ -149,36 +149,36 @@ bool isJunk(MailStore& store, const controls::MimeMessage& m)
 
 namespace {
 
-// A message as it travels from the fetching thread through the parsing one to the store.
+// A message as it travels from the fetching stage through the parsing one to the store.
 struct InFlight {
     QString uidl;
     QByteArray raw;
     std::optional<controls::MimeMessage> message;
     EmailRow row;
-    // Written already by the parsing thread when it does not name the row's number.
+    // Written already by the parsing stage when it does not name the row's number.
     QString bodyPath;
     bool bodyWritten = false;
     qint64 bodySize = 0;
     QString bodyError;
 };
 
-// Writes the body file of a message without inline parts (the only body that names the
-// row's number is one whose inline parts are files named after it).
-void writeBodyEarly(InFlight& m, const QString& emailFolder, const QString& filesFolder)
+// A body file written before its message was stored: nothing will refer to it.
+void discardBody(const InFlight& m)
 {
-    controls::MimeMessage& message = *m.message;
-    if (!message.relatedParts().empty())
-        return;
-    const int unpacked = message.UnpackHtml(emailFolder, m.bodyPath, filesFolder);
-    if (unpacked < 0) {
-        m.bodyError = message.LastErrorText();
-        return;
-    }
-    if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &m.bodyError))
-        return;
-    m.bodyWritten = true;
-    m.bodySize = QFileInfo(m.bodyPath).size();
+    if (m.bodyWritten)
+        QFile::remove(m.bodyPath);
 }
+
+bool isCancelled(const std::atomic<bool>* cancel)
+{
+    return cancel && cancel->load();
+}
+
+// Where the body files go, and the inline parts and attachments beside them.
+struct ReceiveFolders {
+    QString email;
+    QString files;
+};
 
 constexpr size_t QueueDepth = 8;
 
@@ -204,13 +204,318 @@ constexpr int BatchMessages = 64;
 constexpr auto BatchAge = std::chrono::milliseconds(250);
 constexpr auto BatchWait = std::chrono::milliseconds(50);
 
+// Looks each id up in the store and hands the ones not stored yet to the fetching stage, in
+// server order; the first are fetched while the rest are still being looked up. Returns how
+// many were handed on.
+size_t queueWanted(controls::MailManager& mail, MailStore& store, int accountId, const QStringList& uidls,
+                   BoundedQueue<QString>& toFetch, ReceiveResult& result)
+{
+    size_t wanted = 0;
+    for (const QString& uidl : uidls) {
+        // Time spent here is the database's, not a silent server's.
+        if (mail.onProgress)
+            mail.onProgress();
+        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(accountId, uidl), 99))) {
+            ++result.skipped;
+        } else {
+            ++wanted;
+            toFetch.push(uidl);
+        }
+    }
+    toFetch.close();
+    return wanted;
+}
+
+// The first stage, on a thread of its own: fetches the wanted messages from the server in
+// order. A message above a cap is counted and left on the server; any other failure ends
+// the stage.
+class FetchStage {
+public:
+    FetchStage(controls::MailManager& mail, const std::atomic<bool>* cancel, BoundedQueue<QString>& wanted,
+               BoundedQueue<InFlight>& fetched)
+        : m_mail(mail), m_cancel(cancel), m_wanted(wanted), m_fetched(fetched)
+    {
+    }
+
+    void run()
+    {
+        using Failure = controls::MailManager::Failure;
+        while (std::optional<QString> uidl = m_wanted.pop()) {
+            if (isCancelled(m_cancel))
+                break;
+            std::optional<QByteArray> raw = m_mail.fetchRaw(*uidl);
+            if (!raw && m_mail.LastFailure() == Failure::TooLarge) {
+                ++m_tooLarge;
+                continue;
+            }
+            if (!raw && m_mail.LastFailure() == Failure::LineTooLong) {
+                ++m_lineTooLong;
+                continue;
+            }
+            if (!raw) {
+                m_stalled = m_mail.LastFailure() == Failure::Stalled;
+                m_failed = true;
+                break;
+            }
+            InFlight m;
+            m.uidl = *uidl;
+            m.raw = std::move(*raw);
+            if (!m_fetched.push(std::move(m)))
+                break;
+        }
+        m_fetched.close();
+    }
+
+    // Read once the stage's thread has been joined.
+    int tooLarge() const { return m_tooLarge; }
+    int lineTooLong() const { return m_lineTooLong; }
+    bool stalled() const { return m_stalled; }
+    bool failed() const { return m_failed; }
+
+private:
+    controls::MailManager& m_mail;
+    const std::atomic<bool>* const m_cancel;
+    BoundedQueue<QString>& m_wanted;
+    BoundedQueue<InFlight>& m_fetched;
+    int m_tooLarge = 0;
+    int m_lineTooLong = 0;
+    bool m_stalled = false;
+    std::atomic<bool> m_failed{false};
+};
+
+// The second stage, on a thread of its own: parses each message, makes its row and writes
+// the body files that do not depend on the row's number.
+class ParseStage {
+public:
+    ParseStage(int accountId, const ReceiveFolders& folders, BoundedQueue<InFlight>& fetched,
+               BoundedQueue<InFlight>& parsed)
+        : m_accountId(accountId), m_folders(folders), m_fetched(fetched), m_parsed(parsed)
+    {
+    }
+
+    void run()
+    {
+        while (std::optional<InFlight> m = m_fetched.pop()) {
+            m->message.emplace(controls::MimeMessage::fromBytes(m->raw));
+            m->raw = QByteArray();
+            m->row = emailRowOf(*m->message, controls::storedMessageId(m_accountId, m->uidl));
+            m->bodyPath = vrt::joinPath(m_folders.email, controls::bodyFileName(m->row.messageId));
+            writeBodyEarly(*m);
+            const QString written = m->bodyWritten ? m->bodyPath : QString();
+            if (!m_parsed.push(std::move(*m))) {
+                // The store has stopped: nothing will refer to this file.
+                if (!written.isEmpty())
+                    QFile::remove(written);
+                break;
+            }
+        }
+        m_parsed.close();
+    }
+
+private:
+    // Writes the body file of a message without inline parts (the only body that names the
+    // row's number is one whose inline parts are files named after it).
+    void writeBodyEarly(InFlight& m) const
+    {
+        controls::MimeMessage& message = *m.message;
+        if (!message.relatedParts().empty())
+            return;
+        const int unpacked = message.UnpackHtml(m_folders.email, m.bodyPath, m_folders.files);
+        if (unpacked < 0) {
+            m.bodyError = message.LastErrorText();
+            return;
+        }
+        if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &m.bodyError))
+            return;
+        m.bodyWritten = true;
+        m.bodySize = QFileInfo(m.bodyPath).size();
+    }
+
+    const int m_accountId;
+    const ReceiveFolders& m_folders;
+    BoundedQueue<InFlight>& m_fetched;
+    BoundedQueue<InFlight>& m_parsed;
+};
+
+// The last stage, on the receiving thread (the only one using the store): settles each
+// message's folder, writes the files that carry the row's number and stores the rows,
+// committed in batches.
+class StoreStage {
+public:
+    using Stop = std::function<void(const QString&)>;
+
+    StoreStage(MailStore& store, const Account& account, const ReceiveFolders& folders, const Stop& stop,
+               ReceiveResult& result)
+        : m_store(store), m_account(account), m_folders(folders), m_stop(stop), m_result(result)
+    {
+    }
+
+    // The next parsed message; the open batch is committed when none comes for a while.
+    std::optional<InFlight> next(BoundedQueue<InFlight>& parsed)
+    {
+        if (m_batch.open) {
+            bool timedOut = false;
+            std::optional<InFlight> m = parsed.popWithin(BatchWait, timedOut);
+            if (m || !timedOut)
+                return m;
+            commitBatch();
+        }
+        return parsed.pop();
+    }
+
+    void store(InFlight& m)
+    {
+        // The folder is settled before anything is written, so a message never lands
+        // without one.
+        const bool junk = isJunk(m_store, *m.message);
+        StoreError folderError;
+        const std::optional<int> folder = folderFor(junk, &folderError);
+        if (!folder) {
+            discardBody(m);
+            commitBatch();
+            m_stop((junk ? QStringLiteral("W_Korbelsteen Get Junk :") : QStringLiteral("W_Korbelsteen Get Ainbox :"))
+                   + QString::number(m_account.id) + QStringLiteral(" : ") + QString::number(folderError.code)
+                   + QStringLiteral(" : ") + folderError.text);
+            ++m_result.failed;
+            return;
+        }
+
+        EmailRow& row = m.row;
+        row.inboxId = *folder;
+        QStringList written;
+        if (m.bodyWritten)
+            written << m.bodyPath;
+        const auto prepare = [&](EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error) {
+            return writeFiles(m, email, attachments, written, error);
+        };
+        openBatch();
+        StoreError error;
+        if (!m_store.storeMessage(row, prepare, &error)) {
+            for (const QString& path : written)
+                QFile::remove(path);
+            // What the batch holds is committed before the user is told: the write lock is
+            // not held while a message waits for an answer.
+            commitBatch();
+            m_stop(stopText(stepText(error.step), error));
+            ++m_result.failed;
+            return;
+        }
+        ++m_result.stored;
+        keepInBatch(written);
+    }
+
+    void commitBatch()
+    {
+        if (!m_batch.open)
+            return;
+        m_batch.open = false;
+        StoreError error;
+        if (!m_store.commitBatch(&error)) {
+            // None of the batch was kept: its files go, and its messages wait on the server.
+            for (const QString& path : m_batch.files)
+                QFile::remove(path);
+            m_result.stored -= m_batch.messages;
+            m_result.failed += m_batch.messages;
+            m_stop(stopText(stepText(error.step), error));
+        }
+        m_batch.messages = 0;
+        m_batch.files.clear();
+    }
+
+private:
+    // The account's two folders, looked up once they are first needed.
+    std::optional<int> folderFor(bool junk, StoreError* error)
+    {
+        std::optional<int>& known = junk ? m_junkFolder : m_inboxFolder;
+        if (!known)
+            known = m_store.folderOf(m_account.id, QLatin1String(junk ? JunkFolder : InboxFolder), error);
+        return known;
+    }
+
+    // Runs inside the row's insert: the body (when it names the row's number), its inline
+    // parts and the attachments. Every file written is added to `written`.
+    bool writeFiles(InFlight& m, EmailRow& email, std::vector<AttachRow>& attachments, QStringList& written,
+                    StoreError* error) const
+    {
+        controls::MimeMessage& message = *m.message;
+        if (!m.bodyError.isEmpty()) {
+            *error = {StoreError::AttachSave, 0, m.bodyError};
+            return false;
+        }
+        // Inline parts and attachments carry the row's id: one shared folder, no clashes.
+        const QString prefix = controls::storedPartPrefix(email.id);
+        if (!m.bodyWritten) {
+            written << m.bodyPath;
+            for (const controls::MailPart& p : message.relatedParts())
+                written << vrt::joinPath(m_folders.files, prefix + p.filename);
+            QString bodyError;
+            const int unpacked = message.UnpackHtml(m_folders.email, m.bodyPath, m_folders.files, prefix);
+            if (unpacked < 0) {
+                *error = {StoreError::AttachSave, 0, message.LastErrorText()};
+                return false;
+            }
+            if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &bodyError)) {
+                *error = {StoreError::AttachSave, 0, bodyError};
+                return false;
+            }
+            m.bodySize = QFileInfo(m.bodyPath).size();
+        }
+        email.sizeDecimal = QString::number(m.bodySize);
+        for (int a = 0; a < message.NumAttachments(); ++a) {
+            // The row keeps the attachment's own name; its file is derived from it.
+            const QString name = clipped(message.GetAttachmentFilename(a), 254);
+            const QString path = vrt::joinPath(m_folders.files, controls::storedPartName(email.id, name));
+            if (!vrt::isInsideFolder(m_folders.files, path) || !message.SaveAttachment(a, path)) {
+                *error = {StoreError::AttachSave, 0, message.LastErrorText()};
+                return false;
+            }
+            written << path;
+            attachments.push_back({0, email.id, name, QString::number(message.GetAttachmentSize(a)), QString()});
+        }
+        return true;
+    }
+
+    void openBatch()
+    {
+        if (!m_batch.open && m_store.beginBatch()) {
+            m_batch.open = true;
+            m_batch.began = std::chrono::steady_clock::now();
+        }
+    }
+
+    void keepInBatch(const QStringList& written)
+    {
+        if (!m_batch.open)
+            return;
+        ++m_batch.messages;
+        m_batch.files << written;
+        if (m_batch.messages >= BatchMessages || std::chrono::steady_clock::now() - m_batch.began >= BatchAge)
+            commitBatch();
+    }
+
+    struct Batch {
+        bool open = false;
+        int messages = 0;
+        QStringList files;
+        std::chrono::steady_clock::time_point began;
+    };
+
+    MailStore& m_store;
+    const Account& m_account;
+    const ReceiveFolders& m_folders;
+    const Stop& m_stop;
+    ReceiveResult& m_result;
+    Batch m_batch;
+    std::optional<int> m_inboxFolder, m_junkFolder;
+};
+
 } // namespace
 
 ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, const Account& account,
                                  const ReceiveContext& context)
 {
     ReceiveResult result;
-    const auto stop = [&](const QString& text) {
+    const StoreStage::Stop stop = [&](const QString& text) {
         if (context.stop)
             context.stop(text);
         else
@@ -224,236 +529,60 @@ ReceiveResult ReceiveAccountMail(controls::MailManager& mail, MailStore& store, 
     }
     result.onServer = int(uidls->size());
     const HeapKept heapKept; // declared before the threads: they are joined before it goes
-    const QString emailFolder = vrt::joinPath(context.dataFolder, QStringLiteral("Email"));
-    const QString filesFolder = vrt::joinPath(emailFolder, QStringLiteral("Files"));
-    if (!vrt::makePrivateFolder(filesFolder)) {
-        stop(QStringLiteral("W_Korbelsteen AttachSave :") + filesFolder);
+    ReceiveFolders folders;
+    folders.email = vrt::joinPath(context.dataFolder, QStringLiteral("Email"));
+    folders.files = vrt::joinPath(folders.email, QStringLiteral("Files"));
+    if (!vrt::makePrivateFolder(folders.files)) {
+        stop(QStringLiteral("W_Korbelsteen AttachSave :") + folders.files);
         return result;
     }
 
-    // Three threads for the whole account, with short queues between them: one fetches in
-    // server order, one parses and writes the body files that do not depend on the row, and
-    // this one stores (the only one using the store). Each queue keeps the order, so rows are
-    // numbered in server order. The first messages are fetched while the rest of the ids are
-    // still being looked up.
-    const auto cancelled = [&] { return context.cancel && context.cancel->load(); };
+    // Three stages for the whole account, with short queues between them: one thread fetches
+    // in server order, one parses and writes the body files that do not depend on the row, and
+    // this one looks the ids up, then stores. Each queue keeps the order, so rows are numbered
+    // in server order.
     BoundedQueue<QString> toFetch(size_t(uidls->size()) + 1);
     BoundedQueue<InFlight> fetched(QueueDepth), parsed(QueueDepth);
-    std::atomic<bool> fetchFailed{false};
-    // Written by the fetching thread, read after it has been joined.
-    int tooLarge = 0, lineTooLong = 0;
-    bool stalled = false;
-    std::thread fetcher([&] {
-        using Failure = controls::MailManager::Failure;
-        while (std::optional<QString> uidl = toFetch.pop()) {
-            if (cancelled())
-                break;
-            std::optional<QByteArray> raw = mail.fetchRaw(*uidl);
-            if (!raw && mail.LastFailure() == Failure::TooLarge) {
-                ++tooLarge;
-                continue;
-            }
-            if (!raw && mail.LastFailure() == Failure::LineTooLong) {
-                ++lineTooLong;
-                continue;
-            }
-            if (!raw) {
-                stalled = mail.LastFailure() == Failure::Stalled;
-                fetchFailed = true;
-                break;
-            }
-            InFlight m;
-            m.uidl = *uidl;
-            m.raw = std::move(*raw);
-            if (!fetched.push(std::move(m)))
-                break;
-        }
-        fetched.close();
-    });
-    std::thread parser([&] {
-        while (std::optional<InFlight> m = fetched.pop()) {
-            m->message.emplace(controls::MimeMessage::fromBytes(m->raw));
-            m->raw = QByteArray();
-            m->row = emailRowOf(*m->message, controls::storedMessageId(account.id, m->uidl));
-            m->bodyPath = vrt::joinPath(emailFolder, controls::bodyFileName(m->row.messageId));
-            writeBodyEarly(*m, emailFolder, filesFolder);
-            const QString written = m->bodyWritten ? m->bodyPath : QString();
-            if (!parsed.push(std::move(*m))) {
-                // The store has stopped: nothing will refer to this file.
-                if (!written.isEmpty())
-                    QFile::remove(written);
-                break;
-            }
-        }
-        parsed.close();
-    });
+    FetchStage fetching(mail, context.cancel, toFetch, fetched);
+    ParseStage parsing(account.id, folders, fetched, parsed);
+    StoreStage storing(store, account, folders, stop, result);
+    std::thread fetcher([&] { fetching.run(); });
+    std::thread parser([&] { parsing.run(); });
     const auto finish = [&] {
         // Whatever was fetched or parsed but not stored is dropped with its body file; the
         // next receive fetches it again.
         toFetch.abort();
         fetched.abort();
         for (const InFlight& m : parsed.abort())
-            if (m.bodyWritten)
-                QFile::remove(m.bodyPath);
+            discardBody(m);
         fetcher.join();
         parser.join();
     };
 
-    size_t wanted = 0;
-    for (const QString& uidl : *uidls) {
-        // Time spent here is the database's, not a silent server's.
-        if (mail.onProgress)
-            mail.onProgress();
-        if (uidl.isEmpty() || store.hasMessage(clipped(controls::storedMessageId(account.id, uidl), 99))) {
-            ++result.skipped;
-        } else {
-            ++wanted;
-            toFetch.push(uidl);
-        }
-    }
-    toFetch.close();
-
-    struct Batch {
-        bool open = false;
-        int messages = 0;
-        QStringList files;
-        std::chrono::steady_clock::time_point began;
-    } batch;
-    const auto commitBatch = [&] {
-        if (!batch.open)
-            return;
-        batch.open = false;
-        StoreError error;
-        if (!store.commitBatch(&error)) {
-            // None of the batch was kept: its files go, and its messages wait on the server.
-            for (const QString& path : batch.files)
-                QFile::remove(path);
-            result.stored -= batch.messages;
-            result.failed += batch.messages;
-            stop(stopText(stepText(error.step), error));
-        }
-        batch.messages = 0;
-        batch.files.clear();
-    };
-    const auto nextParsed = [&]() -> std::optional<InFlight> {
-        if (batch.open) {
-            bool timedOut = false;
-            std::optional<InFlight> m = parsed.popWithin(BatchWait, timedOut);
-            if (m || !timedOut)
-                return m;
-            commitBatch();
-        }
-        return parsed.pop();
-    };
-
-    // The account's two folders, looked up once they are first needed.
-    std::optional<int> inboxFolder, junkFolder;
+    const size_t wanted = queueWanted(mail, store, account.id, *uidls, toFetch, result);
     size_t taken = 0;
-    while (std::optional<InFlight> next = nextParsed()) {
+    while (std::optional<InFlight> next = storing.next(parsed)) {
         ++taken;
-        InFlight& m = *next;
-        if (cancelled()) {
-            if (m.bodyWritten)
-                QFile::remove(m.bodyPath);
-            commitBatch();
+        if (isCancelled(context.cancel)) {
+            discardBody(*next);
+            storing.commitBatch();
             finish();
             return result;
         }
-        controls::MimeMessage& message = *m.message;
-        // The folder is settled before anything is written, so a message never lands
-        // without one.
-        const bool junk = isJunk(store, message);
-        StoreError folderError;
-        std::optional<int>& known = junk ? junkFolder : inboxFolder;
-        if (!known)
-            known = store.folderOf(account.id, QLatin1String(junk ? JunkFolder : InboxFolder), &folderError);
-        if (!known) {
-            if (m.bodyWritten)
-                QFile::remove(m.bodyPath);
-            commitBatch();
-            stop((junk ? QStringLiteral("W_Korbelsteen Get Junk :") : QStringLiteral("W_Korbelsteen Get Ainbox :"))
-                 + QString::number(account.id) + QStringLiteral(" : ") + QString::number(folderError.code)
-                 + QStringLiteral(" : ") + folderError.text);
-            ++result.failed;
-            continue;
-        }
-
-        EmailRow& row = m.row;
-        row.inboxId = *known;
-        QStringList written;
-        if (m.bodyWritten)
-            written << m.bodyPath;
-        const auto prepare = [&](EmailRow& email, std::vector<AttachRow>& attachments, StoreError* error) {
-            if (!m.bodyError.isEmpty()) {
-                *error = {StoreError::AttachSave, 0, m.bodyError};
-                return false;
-            }
-            // Inline parts and attachments carry the row's id: one shared folder, no clashes.
-            const QString prefix = controls::storedPartPrefix(email.id);
-            if (!m.bodyWritten) {
-                written << m.bodyPath;
-                for (const controls::MailPart& p : message.relatedParts())
-                    written << vrt::joinPath(filesFolder, prefix + p.filename);
-                QString bodyError;
-                const int unpacked = message.UnpackHtml(emailFolder, m.bodyPath, filesFolder, prefix);
-                if (unpacked < 0) {
-                    *error = {StoreError::AttachSave, 0, message.LastErrorText()};
-                    return false;
-                }
-                if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &bodyError)) {
-                    *error = {StoreError::AttachSave, 0, bodyError};
-                    return false;
-                }
-                m.bodySize = QFileInfo(m.bodyPath).size();
-            }
-            email.sizeDecimal = QString::number(m.bodySize);
-            for (int a = 0; a < message.NumAttachments(); ++a) {
-                // The row keeps the attachment's own name; its file is derived from it.
-                const QString name = clipped(message.GetAttachmentFilename(a), 254);
-                const QString path = vrt::joinPath(filesFolder, controls::storedPartName(email.id, name));
-                if (!vrt::isInsideFolder(filesFolder, path) || !message.SaveAttachment(a, path)) {
-                    *error = {StoreError::AttachSave, 0, message.LastErrorText()};
-                    return false;
-                }
-                written << path;
-                attachments.push_back({0, email.id, name, QString::number(message.GetAttachmentSize(a)), QString()});
-            }
-            return true;
-        };
-        if (!batch.open && store.beginBatch()) {
-            batch.open = true;
-            batch.began = std::chrono::steady_clock::now();
-        }
-        StoreError error;
-        if (!store.storeMessage(row, prepare, &error)) {
-            for (const QString& path : written)
-                QFile::remove(path);
-            // What the batch holds is committed before the user is told: the write lock is
-            // not held while a message waits for an answer.
-            commitBatch();
-            stop(stopText(stepText(error.step), error));
-            ++result.failed;
-            continue;
-        }
-        ++result.stored;
-        if (batch.open) {
-            ++batch.messages;
-            batch.files << written;
-            if (batch.messages >= BatchMessages || std::chrono::steady_clock::now() - batch.began >= BatchAge)
-                commitBatch();
-        }
+        storing.store(*next);
     }
-    commitBatch();
+    storing.commitBatch();
     finish();
+    const int tooLarge = fetching.tooLarge(), lineTooLong = fetching.lineTooLong();
     result.tooLarge = tooLarge;
     result.lineTooLong = lineTooLong;
-    result.stalled = stalled;
+    result.stalled = fetching.stalled();
     result.failed += tooLarge + lineTooLong;
     if (taken + size_t(tooLarge + lineTooLong) < wanted) {
         // A message could not be fetched (or the receive was cancelled): the rest waits for
         // the next receive.
         mail.Pop3EndSession();
-        if (fetchFailed)
+        if (fetching.failed())
             ++result.failed;
         return result;
     }

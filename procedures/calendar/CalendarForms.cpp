@@ -408,6 +408,25 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     setWindowIcon(controls::imageIcon(dataFolder, QStringLiteral("dudes.ico")));
     m_controller.translate = m_tr;
     auto* box = new QVBoxLayout(this);
+    addTitle(box);
+    QToolButton* partnerButton = addPartnerRows(box);
+    addTimes(box);
+    addTexts(box);
+    addLists(box);
+    QToolButton* categoryButton = addCategoryRow(box);
+    addButtons(box);
+    fillLists();
+    // One-key dates (T today, M start of the month ...) in the start and end dates.
+    auto* dateKeys = new MH::QUICKENDATECLASS(this);
+    dateKeys->INIT(this, MH::QUICKENDATECLASS::localeWeekStart());
+    showChosenIcons();
+    connectLookups(partnerButton, categoryButton);
+    watchHistory();
+    resize(520, 640);
+}
+
+void TaskForm::addTitle(QVBoxLayout* box)
+{
     m_title = new QLabel(this);
     m_title->setObjectName(QStringLiteral("NASLOV"));
     QFont big = m_title->font();
@@ -415,7 +434,10 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     big.setPointSizeF(big.pointSizeF() * 1.3);
     m_title->setFont(big);
     box->addWidget(m_title);
+}
 
+QToolButton* TaskForm::addPartnerRows(QVBoxLayout* box)
+{
     auto* top = new QFormLayout;
     auto* partnerRow = new QHBoxLayout;
     m_partner = new QLineEdit(this);
@@ -435,7 +457,11 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     m_company->setObjectName(QStringLiteral("TVRTKA"));
     top->addRow(QString(), m_company);
     box->addLayout(top);
+    return partnerButton;
+}
 
+void TaskForm::addTimes(QVBoxLayout* box)
+{
     auto* times = new QGroupBox(tr(QStringLiteral("Početak i  završetak")), this);
     auto* grid = new QFormLayout(times);
     auto dateEdit = [this](const char* name) {
@@ -466,7 +492,10 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     grid->addRow(tr(QStringLiteral("Početak:")), pair(m_startDate, m_startTime));
     grid->addRow(tr(QStringLiteral("Završetak:")), pair(m_endDate, m_endTime));
     box->addWidget(times);
+}
 
+void TaskForm::addTexts(QVBoxLayout* box)
+{
     auto* texts = new QFormLayout;
     m_subject = new QLineEdit(this);
     m_subject->setObjectName(QStringLiteral("SUBJECT"));
@@ -480,7 +509,10 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     texts->addRow(tr(QStringLiteral("Lokacija:")), m_location);
     texts->addRow(tr(QStringLiteral("Opis:")), m_body);
     box->addLayout(texts);
+}
 
+void TaskForm::addLists(QVBoxLayout* box)
+{
     auto* lists = new QHBoxLayout;
     auto listBox = [this](const char* caption, QTableWidget*& list, QLabel*& icon, const char* name) {
         auto* col = new QVBoxLayout;
@@ -507,7 +539,10 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     lists->addLayout(listBox("Status:", m_status, m_statusIcon, "StatusQ"));
     lists->addLayout(listBox("Važnost:", m_importance, m_importanceIcon, "VaznoQ"));
     box->addLayout(lists);
+}
 
+QToolButton* TaskForm::addCategoryRow(QVBoxLayout* box)
+{
     auto* categoryRow = new QHBoxLayout;
     categoryRow->addWidget(new QLabel(tr(QStringLiteral("Kategorija:")), this));
     m_category = new QLineEdit(this);
@@ -523,7 +558,11 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     categoryRow->addWidget(categoryButton);
     categoryRow->addWidget(m_categoryName, 1);
     box->addLayout(categoryRow);
+    return categoryButton;
+}
 
+void TaskForm::addButtons(QVBoxLayout* box)
+{
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("OK"));
@@ -532,10 +571,11 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     connect(buttons, &QDialogButtonBox::accepted, this, &TaskForm::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TaskForm::reject);
     box->addWidget(buttons);
+}
 
-    // Status and importance, their icons as they are chosen.
-    static const char* const statusIcons[] = {"smiley2.ico", "smiley3.ico", "smiley1.ico"};
-    static const char* const importanceIcons[] = {nullptr, "1310056677_alert.ico", "1310056574_emblem-important.ico", "1310056627_important.ico"};
+// Status and importance with their texts and the user's column widths.
+void TaskForm::fillLists()
+{
     const auto fill = [this](QTableWidget* list, std::initializer_list<const char*> texts, int designWidth) {
         for (const char* t : texts) {
             list->insertRow(list->rowCount());
@@ -553,9 +593,13 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
         locator->INIT(list);
         locator->SETACTIVELOCATOR(0);
     }
-    // One-key dates (T today, M start of the month ...) in the start and end dates.
-    auto* dateKeys = new MH::QUICKENDATECLASS(this);
-    dateKeys->INIT(this, MH::QUICKENDATECLASS::localeWeekStart());
+}
+
+// Status and importance, their icons as they are chosen.
+void TaskForm::showChosenIcons()
+{
+    static const char* const statusIcons[] = {"smiley2.ico", "smiley3.ico", "smiley1.ico"};
+    static const char* const importanceIcons[] = {nullptr, "1310056677_alert.ico", "1310056574_emblem-important.ico", "1310056627_important.ico"};
     connect(m_status, &QTableWidget::currentCellChanged, this, [this](int row) {
         m_statusIcon->setPixmap(row >= 0 && row < 3 ? controls::imageIcon(m_dataFolder, QLatin1String(statusIcons[row])).pixmap(18, 18) : QPixmap());
     });
@@ -565,6 +609,11 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
         if (shown)
             m_importanceIcon->setPixmap(controls::imageIcon(m_dataFolder, QLatin1String(importanceIcons[row])).pixmap(18, 18));
     });
+}
+
+// A partner or category typed or picked shows its name; one that names nothing is asked for.
+void TaskForm::connectLookups(QToolButton* partnerButton, QToolButton* categoryButton)
+{
     connect(partnerButton, &QToolButton::clicked, this, &TaskForm::askPartner);
     connect(categoryButton, &QToolButton::clicked, this, &TaskForm::askCategory);
     connect(m_partner, &QLineEdit::editingFinished, this, [this] {
@@ -583,8 +632,6 @@ TaskForm::TaskForm(const TaskFormArgs& args, int request, const Translate& trIn,
     });
     pickPartner = [this](long current) { return pickContact(this, current); };
     pickCategory = [this](long current) { return T_TaskKategorija(this, true, current, m_tr, m_dataFolder); };
-    watchHistory();
-    resize(520, 640);
 }
 
 void TaskForm::watchHistory()

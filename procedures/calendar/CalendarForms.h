@@ -13,6 +13,8 @@ class QTableWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTimeEdit;
+class QToolButton;
+class QVBoxLayout;
 
 namespace organiser {
 class OrganiserWindow;
@@ -98,6 +100,18 @@ public:
     bool prepared() const { return m_prepared; }
 
 private:
+    // The constructor's steps, in the order the widgets are made (which is the tab order).
+    void addTitle(QVBoxLayout* box);
+    QToolButton* addPartnerRows(QVBoxLayout* box);
+    void addTimes(QVBoxLayout* box);
+    void addTexts(QVBoxLayout* box);
+    void addLists(QVBoxLayout* box);
+    QToolButton* addCategoryRow(QVBoxLayout* box);
+    void addButtons(QVBoxLayout* box);
+    void fillLists();
+    void showChosenIcons();
+    void connectLookups(QToolButton* partnerButton, QToolButton* categoryButton);
+
     bool SrediProzor();
     void ShowLookups();
     void showPartner();
