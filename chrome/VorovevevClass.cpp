@@ -25,6 +25,8 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QToolTip>
+
+#include "chrome/TooltipControl.h"
 #include <QVBoxLayout>
 
 using namespace ptb;
@@ -626,18 +628,32 @@ void VOROVEVEVCLASS::setPopupStyler(std::function<void(QMenu&, const VOROVEVEVCL
     popupStylerRef() = std::move(styler);
 }
 
-void VOROVEVEVCLASS::stylePopup(QMenu& popup) const
+ptb::PopupLook VOROVEVEVCLASS::popupLook() const
 {
-    if (MENUSTYLE >= 0 && popupStylerRef())
+    ptb::PopupLook look;
+    look.menuStyle = int(MENUSTYLE);
+    look.menuHeight = NMENUHEIGHT;
+    look.colors = const_cast<VOROVEVEVCLASS*>(this)->colors();
+    look.font = measurer().font();
+    look.checkFont = marlettFont(18);
+    look.keyboardActive = [tb = QPointer<const VOROVEVEVCLASS>(this)] { return tb && tb->BHOTKEYACTIVE; };
+    return look;
+}
+
+std::unique_ptr<ptb::PopupStyleScope> VOROVEVEVCLASS::stylePopup(QMenu& popup) const
+{
+    if (MENUSTYLE < 0)
+        return nullptr;
+    if (popupStylerRef()) {
         popupStylerRef()(popup, *this);
+        return nullptr;
+    }
+    return std::make_unique<ptb::PopupStyleScope>(popup, popupLook());
 }
 
 long VOROVEVEVCLASS::CALCULATEMENUHOTKEYX(const QMenu& popup) const
 {
-    QStringList texts;
-    for (const QAction* a : popup.actions())
-        texts << a->text();
-    return menuHotKeyX(texts, measurer());
+    return ptb::PopupStyle(popupLook()).hotKeyX(popup);
 }
 
 // Hosted controls are reached with Tab in the order they stand on the toolbar.
@@ -768,6 +784,8 @@ void VOROVEVEVCLASS::layoutNow()
     const FontMeasurer m = measurer();
     const long h = CALCULATE(*this, {0, 0, width(), height()}, m);
     FIRSTCALCULATE = RECALCULATE = false;
+    if (m_balloon)
+        syncBalloonTools();
     if (m_autoResize && h != m_lastHeight) {
         m_lastHeight = h;
         setFixedHeight(int(h));
@@ -862,6 +880,16 @@ bool VOROVEVEVCLASS::event(QEvent* e)
 {
     if (e->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(e);
+        // Balloon tips come from the tooltip control, which watches the toolbar itself; an
+        // event that reaches here had no tool under it, or the tools were not made yet.
+        const bool hadBalloon = bool(m_balloon);
+        syncBalloonTools();
+        if (TOOLTIPMODE == 2) {
+            QToolTip::hideText();
+            if (!hadBalloon && m_balloon)
+                QCoreApplication::sendEvent(this, e);
+            return true;
+        }
         if (TOOLTIPMODE == 0) {
             QToolTip::hideText();
             return true;
@@ -969,12 +997,13 @@ bool VOROVEVEVCLASS::eventFilter(QObject* watched, QEvent* e)
 
 // ---------------------------------------------------------------- popups
 
-long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked)
+long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked,
+                                const QStringList& icons)
 {
     if (popupHookRef())
         return popupHookRef()(texts);
     QMenu menu(this);
-    stylePopup(menu);
+    const auto styled = stylePopup(menu);
     QList<QAction*> actions;
     for (int i = 0; i < texts.size(); ++i) {
         if (texts[i] == QLatin1String("-")) {
@@ -983,6 +1012,9 @@ long VOROVEVEVCLASS::showPopup(const QStringList& texts, const QPoint& global, c
             continue;
         }
         QAction* a = menu.addAction(texts[i]);
+        if (i < icons.size() && !icons[i].isEmpty())
+            if (const QImage icon = LOADICON(icons[i], 16, 16, APPNAME); !icon.isNull())
+                a->setIcon(QIcon(QPixmap::fromImage(icon)));
         if (i < checked.size()) {
             a->setCheckable(true);
             a->setChecked(checked[i]);
@@ -1006,13 +1038,15 @@ DropAnswer VOROVEVEVCLASS::DROPDOWNMENU(long id)
     DropButtonClass* d = item ? item->dropButton() : nullptr;
     if (!d || d->ITEMQ.empty() || MENUISCLOSING)
         return {};
-    QStringList texts;
-    for (const DropEntry& e : d->ITEMQ)
+    QStringList texts, icons;
+    for (const DropEntry& e : d->ITEMQ) {
         texts << e.SZTXT;
+        icons << e.SZICON;
+    }
     d->BHASOPENMENU = true;
     update();
     const QPoint at = mapToGlobal(QPoint(int(item->RAREA.left), int(item->RAREA.bottom)));
-    const long position = showPopup(texts, at);
+    const long position = showPopup(texts, at, {}, icons);
     closingGuard();
     item = GETCONTROL(id);
     d = item ? item->dropButton() : nullptr;
@@ -1151,7 +1185,7 @@ void VOROVEVEVCLASS::OPENMENU(long id)
     QApplication::setEffectEnabled(Qt::UI_AnimateMenu, false);
     QApplication::setEffectEnabled(Qt::UI_FadeMenu, false);
     m_openPopup = popup;
-    stylePopup(*popup);
+    auto styled = stylePopup(*popup);
     popup->installEventFilter(this);
     startHoverTimer();
     QAction* chosen = nullptr;
@@ -1178,6 +1212,7 @@ void VOROVEVEVCLASS::OPENMENU(long id)
     }
     if (popup)
         popup->removeEventFilter(this);
+    styled.reset(); // the window's menu keeps its own look elsewhere
     m_openPopup = nullptr;
     QApplication::setEffectEnabled(Qt::UI_AnimateMenu, animate);
     QApplication::setEffectEnabled(Qt::UI_FadeMenu, fade);
@@ -1219,7 +1254,56 @@ void VOROVEVEVCLASS::mdiCommand(int which)
     REFRESH(true);
 }
 
-void VOROVEVEVCLASS::tooltipChanged(long) {}
+void VOROVEVEVCLASS::tooltipChanged(long)
+{
+    if (m_balloon)
+        syncBalloonTools();
+}
+
+void VOROVEVEVCLASS::syncBalloonTools()
+{
+    if (TOOLTIPMODE != 2) {
+        m_balloon.reset();
+        m_balloonItems.clear();
+        return;
+    }
+    if (!m_balloon) {
+        m_balloon = std::make_unique<CFCTOOLTIPSCLASS>();
+        m_balloon->INIT(this);
+        m_balloon->CREATETOOLTIP(CFCTOOLTIPSCLASS::TTS_BALLOON | CFCTOOLTIPSCLASS::TTS_NOPREFIX);
+        m_balloon->needText = [this](long tool) {
+            const auto it = m_balloonItems.find(tool);
+            const Item* item = it == m_balloonItems.end() ? nullptr : GETCONTROL(it->second);
+            if (!item || !item->PCONTROL)
+                return QString();
+            const QFontMetrics metrics(QToolTip::font());
+            return wrapTooltip(item->PCONTROL->GETTOOLTIP(), NTIPMAXWIDTH,
+                               [&](const QString& t) { return metrics.horizontalAdvance(t); });
+        };
+    }
+    // Tools follow the items: kept (with the new area) while the item shows a tip, else removed.
+    std::map<long, QRect> wanted; // item id -> area
+    for (const Band& b : BANDQ) {
+        if (!b.shown())
+            continue;
+        for (const Item& i : b.CONTROLQ)
+            if (i.BVISIBLE && i.PCONTROL && !i.PCONTROL->GETTOOLTIP().isEmpty() && i.RAREA.width() > 0)
+                wanted[i.ID] = toQRect(i.RAREA);
+    }
+    for (auto it = m_balloonItems.begin(); it != m_balloonItems.end();) {
+        if (const auto w = wanted.find(it->second); w != wanted.end()) {
+            m_balloon->SETNEWTOOLRECT(it->first, w->second);
+            wanted.erase(w);
+            ++it;
+        } else {
+            m_balloon->DELTOOL(it->first);
+            it = m_balloonItems.erase(it);
+        }
+    }
+    for (const auto& [item, area] : wanted)
+        if (const long tool = m_balloon->ADDTOOL(area); tool >= 0)
+            m_balloonItems[tool] = item;
+}
 
 void VOROVEVEVCLASS::hotKeyAdded(long id, QChar key)
 {

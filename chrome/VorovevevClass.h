@@ -5,12 +5,14 @@
 // and hosts the combo boxes, entry fields and window controls placed on it.
 #include "chrome/VorovevevModel.h"
 #include "chrome/VorovevevPaint.h"
+#include "chrome/VorovevevPopupStyle.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
 #include <map>
+#include <memory>
 
 class QAbstractButton;
 class QAction;
@@ -21,6 +23,7 @@ class QMenu;
 class QMenuBar;
 class QShortcut;
 class QTimer;
+class CFCTOOLTIPSCLASS;
 
 class VOROVEVEVCLASS : public QWidget, public ptb::Model {
     Q_OBJECT
@@ -88,9 +91,12 @@ public:
     // 1-based position (0: none).
     static void setPopupHook(std::function<long(const QStringList& texts)> hook);
     static const std::function<long(const QStringList&)>& popupHook();
-    // Where the popups take their look: called for every popup the toolbar shows while its
-    // menu style is 0 or more (-1 leaves the popups to the desktop style).
+    // While the menu style is 0 or more, every popup the toolbar shows (and its submenus) is
+    // drawn in the toolbar's colours for as long as it is open; -1 leaves the popups to the
+    // desktop style. A styler set here replaces that look (tests, other looks).
     static void setPopupStyler(std::function<void(QMenu& popup, const VOROVEVEVCLASS& toolbar)> styler);
+    // The look the toolbar gives its popups now.
+    ptb::PopupLook popupLook() const;
     // The shortcut column of a popup: the widest text after a tab (at most 99 characters) + 10.
     long CALCULATEMENUHOTKEYX(const QMenu& popup) const;
 
@@ -115,8 +121,10 @@ private:
     void hoverTick();
     void closingGuard();
     void updateMdiState();
-    long showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked = {});
-    void stylePopup(QMenu& popup) const;
+    long showPopup(const QStringList& texts, const QPoint& global, const QList<bool>& checked = {},
+                   const QStringList& icons = {});
+    std::unique_ptr<ptb::PopupStyleScope> stylePopup(QMenu& popup) const;
+    void syncBalloonTools();
     void REVERSECWTABORDER();
 
     ptb::ColorTable m_colors{};
@@ -133,4 +141,7 @@ private:
     std::map<long, QShortcut*> m_menuShortcuts;
     long m_lastHeight = -1;
     bool m_paintingFrame = false;
+    // The balloon tips of tooltip mode 2, one tool per item with a tip.
+    std::unique_ptr<CFCTOOLTIPSCLASS> m_balloon;
+    std::map<long, long> m_balloonItems; // tool id -> item id
 };

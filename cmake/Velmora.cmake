@@ -79,6 +79,13 @@ function(velmora_test_folder name)
     set(target ${prefix}_${stem})
     add_executable(${target} ${src})
     target_link_libraries(${target} PRIVATE ${libs})
+    # The programs' translation tables and the key-hook plugin are loaded at run time from the
+    # binary folder: a test built on its own needs them there too.
+    foreach(runtimeFile translations tessmark)
+      if(TARGET ${runtimeFile})
+        add_dependencies(${target} ${runtimeFile})
+      endif()
+    endforeach()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMORA_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMORA_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
