@@ -12,6 +12,7 @@
 #include "procedures/assembly/TreeMoves.h"
 #include "procedures/documents/Business.h"
 #include "procedures/finance/Finance.h"
+#include "procedures/contacts/ContactGroups.h"
 #include "procedures/contacts/MailPeopleAttach.h"
 #include "procedures/notes/NotesPasswords.h"
 #include "procedures/calendar/CalendarRoutines.h"
@@ -82,6 +83,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     deps.forms = &assembly->forms;
     deps.panes = &assembly->routines;
     deps.calendar = &assembly->calendar;
+    deps.mail = &mailDesk();
+    deps.contactGroups = &mailpeople::contactGroupDesk();
     static RegistryControlFactory registry; // no state: the component registry is the program's
     deps.controls = &registry;
     useDataLayer(deps);

@@ -311,4 +311,26 @@ long T_GrupaKontakti(QWidget* parent)
     return MC::GROUPID;
 }
 
+namespace {
+
+class FeatureGroupDesk final : public organiser::ContactGroupDesk {
+public:
+    int runGroupCommand(int command, std::function<long()> currentGroup, std::function<int(long, long)> form,
+                        std::function<void()> changed) override
+    {
+        if (command < ContactGroupCommands::Insert || command > ContactGroupCommands::Delete)
+            return 0;
+        ContactGroupCommands commands({std::move(currentGroup), std::move(form), std::move(changed)});
+        return commands.run(ContactGroupCommands::Command(command));
+    }
+};
+
+} // namespace
+
+organiser::ContactGroupDesk& contactGroupDesk()
+{
+    static FeatureGroupDesk desk; // no state of its own
+    return desk;
+}
+
 } // namespace mailpeople

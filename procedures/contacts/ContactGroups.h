@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "procedures/common/TreeQueueModel.h"
+#include "procedures/organiser/window/OrganiserServices.h"
 
 class QGridLayout;
 class QPushButton;
@@ -94,5 +95,8 @@ long T_GrupaKontakti(QWidget* parent = nullptr);
 // The group buttons of a window ("?INSG", "?INSPODG", "?CHG", "?DELG") wired to a tree,
 // `perRow` to a row of the grid.
 void addGroupButtons(QWidget* owner, QGridLayout* layout, GroupTree* tree, int perRow);
+
+// The group commands the organiser window's group buttons run (the composition root gives them).
+organiser::ContactGroupDesk& contactGroupDesk();
 
 } // namespace mailpeople

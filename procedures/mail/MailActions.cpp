@@ -1,6 +1,8 @@
 #include "procedures/mail/MailActions.h"
 
 #include <QApplication>
+#include <QAbstractItemView>
+#include <QDropEvent>
 #include <QMimeData>
 
 #include "data/Globals.h"
@@ -296,27 +298,6 @@ int markFolderRead(long folderId)
     return int(unread.size());
 }
 
-QMimeData* emailDragData(const QList<long>& ids)
-{
-    QStringList text;
-    for (long id : ids)
-        text << QString::number(id);
-    auto* data = new QMimeData;
-    data->setData(QLatin1String(kEmailDragFormat), text.join(u',').toLatin1());
-    return data;
-}
-
-QList<long> draggedEmails(const QMimeData* data)
-{
-    QList<long> ids;
-    if (!data || !data->hasFormat(QLatin1String(kEmailDragFormat)))
-        return ids;
-    for (const QByteArray& part : data->data(QLatin1String(kEmailDragFormat)).split(','))
-        if (const long id = part.toLong(); id > 0)
-            ids << id;
-    return ids;
-}
-
 int dropEmails(const QList<long>& ids, long folderId)
 {
     bool root = true;
@@ -343,6 +324,66 @@ int dropEmails(const QList<long>& ids, long folderId)
         ++moved;
     }
     return moved;
+}
+
+MailDropTarget::MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
+                               std::function<void(int)> dropped)
+    : QObject(tree), m_tree(tree), m_folderAt(std::move(folderAt)), m_dropped(std::move(dropped))
+{
+    tree->setAcceptDrops(true);
+    tree->viewport()->setAcceptDrops(true);
+    tree->viewport()->installEventFilter(this);
+}
+
+bool MailDropTarget::eventFilter(QObject*, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* e = static_cast<QDragMoveEvent*>(event);
+        if (!e->mimeData()->hasFormat(QLatin1String(kEmailDragFormat)))
+            return false;
+        e->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* e = static_cast<QDropEvent*>(event);
+        const QList<long> ids = draggedEmails(e->mimeData());
+        if (ids.isEmpty())
+            return false;
+        const QModelIndex at = m_tree->indexAt(e->position().toPoint());
+        const long folder = at.isValid() ? m_folderAt(at) : 0;
+        const int moved = folder ? dropEmails(ids, folder) : 0;
+        e->acceptProposedAction();
+        if (moved > 0 && m_dropped)
+            m_dropped(moved);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+namespace {
+
+class FeatureMailDesk final : public MailDesk {
+public:
+    long contactByAddress(const QString& address) override { return organiser::contactByAddress(address); }
+    std::optional<int> editTask(FormLauncher& forms, long eventId) override { return organiser::editTask(forms, eventId); }
+    long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo) override
+    {
+        return organiser::addMailToTasks(forms, text, replyTo);
+    }
+    bool markMailUnread(long emailId) override { return organiser::markMailUnread(emailId); }
+    int markFolderRead(long folderId) override { return organiser::markFolderRead(folderId); }
+    int mailAttachmentCount(long emailId) override { return organiser::mailAttachmentCount(emailId); }
+};
+
+} // namespace
+
+MailDesk& mailDesk()
+{
+    static FeatureMailDesk desk; // no state of its own
+    return desk;
 }
 
 } // namespace organiser

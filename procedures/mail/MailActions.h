@@ -3,9 +3,14 @@
 #include <QString>
 #include <optional>
 
+#include <QObject>
+#include <functional>
+
+#include "procedures/organiser/lists/ListWidgets.h"
 #include "procedures/organiser/window/OrganiserServices.h"
 
-class QMimeData;
+class QAbstractItemView;
+class QModelIndex;
 
 namespace organiser {
 class OrganiserWindow;
@@ -52,14 +57,29 @@ int emptyFolderToDeleted(long folderId, long deletedFolderId);
 // "Isprazni direktorij" run these.
 void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes);
 
-// Mails dragged from the mail list carry their ids.
-QMimeData* emailDragData(const QList<long>& ids);
-QList<long> draggedEmails(const QMimeData* data);
-inline const char* kEmailDragFormat = "application/x-velmora-emaildrag";
-
 // Moves dragged mails into a folder. An account's root row, an unknown folder and a folder
 // of another account than the mail's take nothing. Answers how many mails moved; -1 after a
 // failed read or write (reported).
 int dropEmails(const QList<long>& ids, long folderId);
+
+// Lets a folder tree take mails dragged from the mail list. `folderAt` gives the folder id of a
+// tree row (0 outside the rows); `dropped` runs after mails moved.
+class MailDropTarget : public QObject {
+    Q_OBJECT
+public:
+    MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
+                   std::function<void(int moved)> dropped);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QAbstractItemView* m_tree;
+    std::function<long(const QModelIndex&)> m_folderAt;
+    std::function<void(int)> m_dropped;
+};
+
+// The mail feature's answers to the organiser window (the composition root gives them).
+MailDesk& mailDesk();
 
 } // namespace organiser

@@ -1,4 +1,6 @@
 #pragma once
+#include "procedures/contacts/ContactGroups.h"
+#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 
 // What the composition root gives the organiser window in the program, recorded for tests:
@@ -108,6 +110,11 @@ struct StandInServices {
             deps.log = &log;
         if (!deps.parts)
             deps.parts = &parts;
+        // The features' own, as the composition root gives them.
+        if (!deps.mail)
+            deps.mail = &mailDesk();
+        if (!deps.contactGroups)
+            deps.contactGroups = &mailpeople::contactGroupDesk();
         return deps;
     }
 };

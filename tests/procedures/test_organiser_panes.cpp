@@ -257,7 +257,7 @@ TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
     // Shift+F10 shows the same menu.
     Spy spy;
     OrganiserMenus menus(spy.handlers());
-    ListEvents events(menus, [&](int c) { spy.calls << QString("command %1").arg(c); return 0; });
+    ListEvents events(menus, [&](int c) { spy.calls << QString("command %1").arg(c); return 0; }, &mailDesk());
     const auto addContactEnabled = [&] {
         vrt::PopupMenu& m = events.mailMenu();
         return m.item(m.idOf("DodajUKontakte"))->enabled;
@@ -376,6 +376,7 @@ TEST_F(OrganiserListsTest, PaneButtonsGuardAndAct)
     d.calendar = &calendar;
     d.financeCategoryId = [&] { return financeCategory; };
     d.selectedGroupId = [&] { return group; };
+    d.groupCommands = &mailpeople::contactGroupDesk();
     d.groupForm = [&](long g, long p) { calls << QString("F_Grupa_Kontakti(%1,%2) request %3").arg(g).arg(p).arg(GLOBALREQUEST); return 2; };
     d.mailTo = [&](const QString& a) { calls << "mail " + a; };
     d.run = [&](const QString& r) { calls << r; return 0; };

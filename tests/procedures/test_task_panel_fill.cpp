@@ -1,6 +1,7 @@
 // W_First.FillTaskPanel on a real database: the open tasks as lines, the demonstration tasks
 // around today, the notes' tags, the backup on start and the order of the window's steps.
 #include "procedures/organiser/panes/TaskPanelFill.h"
+#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/StandIns.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
 #include "runtime/DateTime.h"
@@ -232,7 +233,7 @@ TEST_F(TaskPanelFillTest, AClickedLineOpensItsTaskFormAndACompletedFormFillsAgai
     add({5, 0, "2026-12-09 14:30:00", "Ured", "Zadatak", "", 3});
     add({6, 1, "2026-12-08 14:30:00", "Ured", "Zadatak", "", 0});
     TaskPanelFill fill(deps());
-    fill.connectPanel(forms);
+    fill.connectPanel(forms, &organiser::mailDesk());
     fill.run();
     log.take();
 

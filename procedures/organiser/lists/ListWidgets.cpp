@@ -9,7 +9,6 @@
 #include <QMimeData>
 
 #include "procedures/common/ListLayoutView.h"
-#include "procedures/mail/MailActions.h"
 
 namespace organiser {
 
@@ -148,41 +147,25 @@ void OrganiserListView::startDrag(Qt::DropActions actions)
     drag->exec(actions & Qt::MoveAction ? Qt::MoveAction : actions);
 }
 
-MailDropTarget::MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
-                               std::function<void(int)> dropped)
-    : QObject(tree), m_tree(tree), m_folderAt(std::move(folderAt)), m_dropped(std::move(dropped))
+QMimeData* emailDragData(const QList<long>& ids)
 {
-    tree->setAcceptDrops(true);
-    tree->viewport()->setAcceptDrops(true);
-    tree->viewport()->installEventFilter(this);
+    QStringList text;
+    for (long id : ids)
+        text << QString::number(id);
+    auto* data = new QMimeData;
+    data->setData(QLatin1String(kEmailDragFormat), text.join(u',').toLatin1());
+    return data;
 }
 
-bool MailDropTarget::eventFilter(QObject*, QEvent* event)
+QList<long> draggedEmails(const QMimeData* data)
 {
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* e = static_cast<QDragMoveEvent*>(event);
-        if (!e->mimeData()->hasFormat(QLatin1String(kEmailDragFormat)))
-            return false;
-        e->acceptProposedAction();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* e = static_cast<QDropEvent*>(event);
-        const QList<long> ids = draggedEmails(e->mimeData());
-        if (ids.isEmpty())
-            return false;
-        const QModelIndex at = m_tree->indexAt(e->position().toPoint());
-        const long folder = at.isValid() ? m_folderAt(at) : 0;
-        const int moved = folder ? dropEmails(ids, folder) : 0;
-        e->acceptProposedAction();
-        if (moved > 0 && m_dropped)
-            m_dropped(moved);
-        return true;
-    }
-    default: return false;
-    }
+    QList<long> ids;
+    if (!data || !data->hasFormat(QLatin1String(kEmailDragFormat)))
+        return ids;
+    for (const QByteArray& part : data->data(QLatin1String(kEmailDragFormat)).split(','))
+        if (const long id = part.toLong(); id > 0)
+            ids << id;
+    return ids;
 }
 
 } // namespace organiser

@@ -7,9 +7,10 @@
 #include "runtime/BrowseLocatorView.h"
 
 class QAbstractItemView;
+class QMimeData;
 
 // The widgets of the organiser lists: a table view over an OrganiserList, its delegate that
-// turns row styles into fonts, and the drop of mails onto the folder tree.
+// turns row styles into fonts, and the drag of mails out of the mail list.
 namespace organiser {
 
 // Fonts of the row styles: the mail list's unread rows (style 1) are bold; in the task list,
@@ -57,21 +58,9 @@ private:
     CFCQUEUELOCATORCLASS m_locator;
 };
 
-// Lets a folder tree take mails dragged from the mail list. `folderAt` gives the folder id of a
-// tree row (0 outside the rows); `dropped` runs after mails moved.
-class MailDropTarget : public QObject {
-    Q_OBJECT
-public:
-    MailDropTarget(QAbstractItemView* tree, std::function<long(const QModelIndex&)> folderAt,
-                   std::function<void(int moved)> dropped);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QAbstractItemView* m_tree;
-    std::function<long(const QModelIndex&)> m_folderAt;
-    std::function<void(int)> m_dropped;
-};
+// Mails dragged from the mail list carry their ids.
+QMimeData* emailDragData(const QList<long>& ids);
+QList<long> draggedEmails(const QMimeData* data);
+inline const char* kEmailDragFormat = "application/x-velmora-emaildrag";
 
 } // namespace organiser

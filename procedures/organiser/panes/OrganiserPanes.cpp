@@ -18,7 +18,6 @@
 #include "procedures/common/TreeTableSources.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/lists/ListWidgets.h"
-#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "procedures/organiser/panes/PaneWidgets.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
@@ -52,7 +51,8 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
             tellNotAvailable();
     };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
-    m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); });
+    m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); },
+                                            window.mailDesk());
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);
         view->setObjectName(QString::fromLatin1(def.layoutKey));
@@ -92,13 +92,14 @@ void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& rout
 {
     OrganiserList& mails = m_lists->list(ctl::Email);
     const long mail = long(mails.selectedId().toLongLong());
+    MailDesk* desk = window.mailDesk();
     if (routine == QLatin1String("MarkUnread")) {
-        if (markMailUnread(mail)) {
+        if (desk && desk->markMailUnread(mail)) {
             window.heartbeat().keepShownUnread(mail);
             mails.reset();
         }
     } else if (routine == QLatin1String("MarkFolderRead")) {
-        if (markFolderRead(treeRowId(tree::MailFolders)) > 0)
+        if (desk && desk->markFolderRead(treeRowId(tree::MailFolders)) > 0)
             mails.reset();
     } else if (routine == QLatin1String("InsertContact")) {
         window.dispatcher().InsertContact();
@@ -106,8 +107,8 @@ void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& rout
         // The task takes the text the preview shows of the message.
         auto* preview = qobject_cast<QTextEdit*>(window.hosted().preview);
         const QString text = preview ? preview->toPlainText().left(20055) : QString();
-        if (mail != 0 && mails.source().load(mails.selectedId()))
-            addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
+        if (desk && mail != 0 && mails.source().load(mails.selectedId()))
+            desk->addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
     } else if (routine == QLatin1String("DeleteEmail")) {
         window.paneRoutines().DeleteEmail();
     } else if (RecordedPanes* named = window.standInPanes()) {
@@ -246,7 +247,8 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
         panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
         panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
         if (QWidget* attachments = panel->item(5))
-            attachments->setVisible(mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
+            attachments->setVisible(window.mailDesk()
+                                    && window.mailDesk()->mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
     };
     d.navigate = [&window](const QString& target) {
         if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
@@ -290,6 +292,7 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     };
     d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
     d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
+    d.groupCommands = window.contactGroupDesk();
     d.refreshGroups = [this, &window] {
         if (VelmoraDll::TreeTableSource* groups = window.contactGroups()) {
             VelmoraDll::S_FillContactGroupTree(*groups);
@@ -394,7 +397,7 @@ void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
     d.showWindow = [&window] { window.show(); };
     m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(std::move(d));
     if (window.forms())
-        m_taskPanelFill->connectPanel(*window.forms());
+        m_taskPanelFill->connectPanel(*window.forms(), window.mailDesk());
     if (RecordedPanes* standIns = window.standInPanes())
         standIns->built[QStringLiteral("FillTaskPanel")] = [this] { return m_taskPanelFill->run(); };
 }

@@ -2,7 +2,6 @@
 
 #include "data/Globals.h"
 #include "data/TableManagers.h"
-#include "procedures/contacts/ContactGroups.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
@@ -142,12 +141,13 @@ int PaneButtons::after(int control)
 
 int PaneButtons::groupAction(int control)
 {
-    mailpeople::ContactGroupCommands commands({m_d.selectedGroupId, m_d.groupForm, [this] {
-                                                   if (m_d.refreshGroups)
-                                                       m_d.refreshGroups();
-                                                   m_d.lists->resetAll();
-                                               }});
-    commands.run(mailpeople::ContactGroupCommands::Command(control - 120));
+    if (!m_d.groupCommands)
+        return 0;
+    m_d.groupCommands->runGroupCommand(control - 120, m_d.selectedGroupId, m_d.groupForm, [this] {
+        if (m_d.refreshGroups)
+            m_d.refreshGroups();
+        m_d.lists->resetAll();
+    });
     return 0;
 }
 

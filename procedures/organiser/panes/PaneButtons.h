@@ -46,7 +46,8 @@ struct PaneButtonDeps {
     std::function<int(const QString& routine)> run; // the window's routines; a failure flag
     std::function<long()> financeCategoryId;       // current row of tree 53
     std::function<long()> selectedGroupId;         // current row of tree 119
-    std::function<int(long group, long parent)> groupForm; // none: F_Grupa_Kontakti; answers the response
+    std::function<int(long group, long parent)> groupForm; // none: the contacts feature's group form
+    ContactGroupDesk* groupCommands = nullptr;     // the group buttons' commands
     std::function<void()> refreshGroups;           // S_FillContactGroupTree
     std::function<QString()> contactNoteText;      // the edited text of control 135
     std::function<void(const QString& address)> mailTo; // a new message to an address

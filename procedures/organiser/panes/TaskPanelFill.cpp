@@ -6,7 +6,6 @@
 #include "data/TableManagers.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/lists/ListDefs.h"
-#include "procedures/mail/MailActions.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 #include "runtime/Odbc.h"
@@ -39,11 +38,12 @@ QString text(vrt::odbc::Statement& s, int column)
 
 TaskPanelFill::TaskPanelFill(TaskPanelFillDeps deps) : m_d(std::move(deps)) {}
 
-void TaskPanelFill::connectPanel(organiser::FormLauncher& forms)
+void TaskPanelFill::connectPanel(organiser::FormLauncher& forms, organiser::MailDesk* mail)
 {
     if (!m_d.panel)
         return;
-    m_d.panel->editEvent = [&forms](long eventId) { return organiser::editTask(forms, eventId); };
+    if (mail)
+        m_d.panel->editEvent = [&forms, mail](long eventId) { return mail->editTask(forms, eventId); };
     m_d.panel->refill = [this] { run(); };
 }
 

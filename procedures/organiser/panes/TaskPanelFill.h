@@ -52,7 +52,7 @@ public:
     // event) and a completed form fills the panel again. Until this is called the panel's
     // hooks are left as they are. The hooks keep `forms` and this object: both must outlive the
     // panel's use of them.
-    void connectPanel(organiser::FormLauncher& forms);
+    void connectPanel(organiser::FormLauncher& forms, organiser::MailDesk* mail);
 
     // Steps of run(), open for tests.
     void moveSampleTasks(const QDate& today);

@@ -2,7 +2,6 @@
 
 #include "protocols/MailNames.h"
 
-#include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/Commands.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Paths.h"
@@ -115,7 +114,10 @@ int EventPump::run()
     return 0;
 }
 
-void ListEvents::mailPressed(const QString& replyTo) { SenderIsContact = contactByAddress(replyTo) != 0 ? 1 : 0; }
+void ListEvents::mailPressed(const QString& replyTo)
+{
+    SenderIsContact = m_mail && m_mail->contactByAddress(replyTo) != 0 ? 1 : 0;
+}
 
 void ListEvents::mailDoubleClicked(long emailId)
 {

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/window/OrganiserServices.h"
 
 // The organiser window's per-event checks: a handful of remembered values compared with the
 // current state, each difference acted on. The window runs them after every selection change,
@@ -64,7 +65,9 @@ private:
 // click does.
 class ListEvents {
 public:
-    ListEvents(OrganiserMenus& menus, std::function<int(int code)> dispatch) : m_menus(menus), m_dispatch(std::move(dispatch)) {}
+    // `mail` answers whether a sender is a contact; none: no sender is.
+    ListEvents(OrganiserMenus& menus, std::function<int(int code)> dispatch, MailDesk* mail)
+        : m_menus(menus), m_dispatch(std::move(dispatch)), m_mail(mail) {}
 
     int SenderIsContact = 0;
     // Right button pressed on a mail: is its sender a contact? (The menu opens on release.)
@@ -77,6 +80,7 @@ public:
 private:
     OrganiserMenus& m_menus;
     std::function<int(int)> m_dispatch;
+    MailDesk* m_mail;
 };
 
 } // namespace organiser

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <optional>
 
 // What the organiser window calls outside itself: the forms, windows and reports of the other
@@ -139,6 +140,35 @@ public:
     virtual bool prime(Table table) = 0;
     // After a form that did not complete: the primed row goes, if its form left it.
     virtual void release(Table table) = 0;
+};
+
+// What the window's mail list, folder tree, task panel and contact checks ask of the mail
+// feature; the composition root gives the feature's own. Each reads and writes the database
+// through the calling thread's table managers and reports its own failures.
+class MailDesk {
+public:
+    virtual ~MailDesk() = default;
+    // The contact whose e-mail, or else whose company e-mail, is `address`; 0 when none.
+    virtual long contactByAddress(const QString& address) = 0;
+    // The task form on an event (change); the form's answer, nothing when the event is gone.
+    virtual std::optional<int> editTask(FormLauncher& forms, long eventId) = 0;
+    // "Dodaj u zadatke" with the message's text; answers the partner passed (0: none).
+    virtual long addMailToTasks(FormLauncher& forms, const QString& text, const QString& replyTo) = 0;
+    // "Označi kao nepročitano"; false when the mail is gone or the write failed.
+    virtual bool markMailUnread(long emailId) = 0;
+    // "Označi sve pročitano": how many were written, -1 after a failed write.
+    virtual int markFolderRead(long folderId) = 0;
+    virtual int mailAttachmentCount(long emailId) = 0;
+};
+
+// The four commands of the address book's group tree ("Unos", "Unos podgrupe", "Izmjena",
+// "Brisanje" as 1..4), the contacts feature's. `form` none: the feature's group form;
+// `changed` runs after a completed form. Answers the form's response, 0 when nothing ran.
+class ContactGroupDesk {
+public:
+    virtual ~ContactGroupDesk() = default;
+    virtual int runGroupCommand(int command, std::function<long()> currentGroup,
+                                std::function<int(long id, long parent)> form, std::function<void()> changed) = 0;
 };
 
 } // namespace organiser

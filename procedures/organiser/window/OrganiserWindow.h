@@ -91,6 +91,9 @@ struct OrganiserDeps : Services {
     CallLog* log = nullptr;
     // The panes, when they are not attached to the window afterwards.
     WindowParts* parts = nullptr;
+    // The mail and contacts features' answers to the window (the composition root's).
+    MailDesk* mail = nullptr;
+    ContactGroupDesk* contactGroups = nullptr;
     // The record buffers and mail counts the window reads (the data layer's).
     struct Records {
         std::function<long long()> emailId;          // EM:ID
@@ -152,6 +155,8 @@ public:
     int financePage() const;
     QString dataFolder() const { return m_deps.dataFolder; }
     FormLauncher* forms() const { return m_deps.forms; }
+    MailDesk* mailDesk() const { return m_deps.mail; }
+    ContactGroupDesk* contactGroupDesk() const { return m_deps.contactGroups; }
     VelmoraDll::TreeTableSource* contactGroups() const { return m_deps.groups; }
     VelmoraDll::TreeTableSource* mailFolders() const { return m_deps.folders; }
     QString moneyPicture() const { return m_moneyPicture; }
