@@ -181,6 +181,233 @@ void documentOfItem()
 
 // ---- F_ID_Stavke ----------------------------------------------------------------------------
 
+namespace {
+
+// A picked row that has gone meanwhile is picked again; false (the picker focused) when it is
+// still gone.
+template <class Id>
+bool pickedRowExists(Tbl table, const Id& id, const std::function<void()>& pick, QWidget* picker)
+{
+    if (rowExists(table, id))
+        return true;
+    pick();
+    if (rowExists(table, id))
+        return true;
+    picker->setFocus();
+    return false;
+}
+
+// F_ID_Stavke: one item of an outgoing document; its amounts are worked out as they are typed.
+class ItemForm {
+public:
+    ItemForm(Forms& forms, RecordTarget& target, vrt::UpdateFormController& controller, int request)
+        : m_forms(forms), m_target(target), m_controller(controller), m_request(request), item(IDS()),
+          m_editable(controller.editable()), m_frame(forms, controller, QStringLiteral("F_ID_Stavke")),
+          m_dialog(m_frame.dialog)
+    {
+        if (m_request == vrt::INSERT_RECORD)
+            primeNew();
+        buildFields();
+        m_frame.addButtons(m_forms, m_request == vrt::VIEW_RECORD);
+        connectFields();
+        connectButtons();
+        show();
+        if (m_request == vrt::INSERT_RECORD)
+            QMetaObject::invokeMethod(m_product.button, "click", Qt::QueuedConnection);
+    }
+
+    void run(long documentId)
+    {
+        pxp::themeLibraryWindow(&m_dialog);
+        vrt::runModal(m_dialog);
+        if (m_controller.response() == vrt::RESPONSE_NONE)
+            m_controller.cancel();
+        if (m_request == vrt::INSERT_RECORD && m_controller.response() != vrt::REQUEST_COMPLETED)
+            m_target.cancelAutoInc();
+        // WriteTotal: the document's amount follows its stored items, whatever the answer.
+        QString why;
+        if (!writeDocumentTotal(documentId, &why))
+            vrt::message(tr(QStringLiteral("Iznos dokumenta nije zapisan:")) + QLatin1Char(' ') + why,
+                         tr(QStringLiteral("Velmora")), vrt::Icon::Hand);
+        GLOBALRESPONSE = uint8_t(m_controller.response());
+    }
+
+private:
+    struct Entry {
+        ItemField field;
+        std::string ItemAmounts::*member;
+        const char* control;
+        const char* prompt;
+        bool percent;
+        bool readOnly;
+        QLineEdit* edit = nullptr;
+    };
+
+    QString tr(const QString& text) const { return m_forms.tr(text); }
+
+    // A new item takes the last tax rate used, the document's category and the document.
+    void primeNew()
+    {
+        item.POREZ_STOPA_DECIMAL =
+            ItemCalc::fit(ItemCalc::value(proposedTaxRate().toStdString()), kTaxColumnChars).value_or("0");
+        item.KATEGORIJAID = ID().KATEGORIJAID;
+        if (item.DOKUMENTID == 0)
+            item.DOKUMENTID = ID().ID;
+    }
+
+    void buildFields()
+    {
+        auto* form = new QFormLayout;
+        m_product = lookupRow(&m_dialog, QStringLiteral("?LC:PROIZVOD"), QStringLiteral("?CALLLOOKUP"));
+        form->addRow(tr(QStringLiteral("Proizvod/usluga:")), pair(&m_dialog, m_product));
+        for (auto& e : m_entries) {
+            e.edit = amountEdit(&m_dialog, QString::fromLatin1(e.control));
+            e.edit->setReadOnly(e.readOnly || !m_editable);
+            form->addRow(tr(QString::fromUtf8(e.prompt)), e.edit);
+        }
+        m_product.button->setEnabled(m_editable);
+        m_frame.layout->addLayout(form);
+    }
+
+    void connectFields()
+    {
+        for (auto& e : m_entries)
+            if (!e.readOnly)
+                QObject::connect(e.edit, &QLineEdit::editingFinished, &m_dialog, [this, &e] { take(e); });
+        m_controller.setFields({numberHistory("?LC:PROIZVOD", item, &IDStavke_Rec::PROIZVODUSLUGAID),
+                                textHistory("?IDS:KOLICINA_DECIMAL", item, &IDStavke_Rec::KOLICINA_DECIMAL),
+                                textHistory("?IDS:CIJENA_DECIMAL", item, &IDStavke_Rec::CIJENA_DECIMAL),
+                                textHistory("?IDS:RABAT_JED_DECIMAL", item, &IDStavke_Rec::RABAT_JED_DECIMAL),
+                                textHistory("?IDS:RABAT_POST_DECIMAL", item, &IDStavke_Rec::RABAT_POST_DECIMAL),
+                                textHistory("?IDS:POREZ_STOPA_DECIMAL", item, &IDStavke_Rec::POREZ_STOPA_DECIMAL),
+                                textHistory("?IDS:POREZ_IZNOS_DECIMAL", item, &IDStavke_Rec::POREZ_IZNOS_DECIMAL),
+                                textHistory("?IDS:IZNOS_DECIMAL", item, &IDStavke_Rec::IZNOS_DECIMAL),
+                                textHistory("?IDS:IZNOS_SPDVOM_DECIMAL", item, &IDStavke_Rec::IZNOS_SPDVOM_DECIMAL)});
+        auto* history = new HistoryKeys(
+            m_controller, [this] { for (auto& e : m_entries) take(e); }, [this] { show(); }, &m_dialog);
+        history->watch(m_dialog);
+        QObject::connect(m_product.button, &QToolButton::clicked, &m_dialog, [this] { pickProduct(); });
+    }
+
+    void connectButtons()
+    {
+        QObject::connect(m_frame.cancel, &QPushButton::clicked, &m_dialog, [this] {
+            m_closing = true;
+            m_controller.cancel();
+            m_dialog.reject();
+        });
+        QObject::connect(m_frame.ok, &QPushButton::clicked, &m_dialog, [this] { confirm(); });
+    }
+
+    void confirm()
+    {
+        for (auto& e : m_entries)
+            if (!take(e))
+                return;
+        m_closing = true;
+        // A product that is gone is picked again; cancelling keeps the form open.
+        if (item.PROIZVODUSLUGAID != 0 &&
+            !pickedRowExists(Tbl::ProizvodUsluga, item.PROIZVODUSLUGAID, [this] { pickProduct(); }, m_product.button)) {
+            m_closing = false;
+            return;
+        }
+        if (m_request != vrt::VIEW_RECORD)
+            vrt::IniFile(corvalde::dataPath(QStringLiteral("Standard.ini")))
+                .put(QStringLiteral("Porez"), QStringLiteral("Stopa"), QString::fromStdString(item.POREZ_STOPA_DECIMAL));
+        if (!m_controller.ok()) {
+            m_closing = false;
+            return;
+        }
+        m_dialog.accept();
+    }
+
+    ItemAmounts amounts() const
+    {
+        return ItemAmounts{item.KOLICINA_DECIMAL,   item.CIJENA_DECIMAL,       item.RABAT_JED_DECIMAL,
+                           item.RABAT_POST_DECIMAL, item.POREZ_STOPA_DECIMAL, item.POREZ_IZNOS_DECIMAL,
+                           item.IZNOS_DECIMAL,      item.IZNOS_SPDVOM_DECIMAL};
+    }
+
+    void store(const ItemAmounts& a)
+    {
+        item.KOLICINA_DECIMAL = a.quantity;
+        item.CIJENA_DECIMAL = a.price;
+        item.RABAT_JED_DECIMAL = a.discountAmount;
+        item.RABAT_POST_DECIMAL = a.discountPercent;
+        item.POREZ_STOPA_DECIMAL = a.taxRate;
+        item.POREZ_IZNOS_DECIMAL = a.taxAmount;
+        item.IZNOS_DECIMAL = a.net;
+        item.IZNOS_SPDVOM_DECIMAL = a.gross;
+    }
+
+    void show()
+    {
+        const ItemAmounts a = amounts();
+        for (auto& e : m_entries) {
+            e.edit->setText(e.percent ? formatPercent(a.*e.member) : formatAmount(a.*e.member));
+            e.edit->setModified(false);
+        }
+        m_product.name->setText(item.PROIZVODUSLUGAID ? productName(item.PROIZVODUSLUGAID) : QString());
+    }
+
+    // Only an entry the user changed is read back: the screen shows cents, the row keeps more.
+    bool take(Entry& e)
+    {
+        if (m_closing || !e.edit->isModified())
+            return true;
+        const auto typed = parseAmount(e.edit->text());
+        if (!typed) {
+            m_forms.say(QStringLiteral("Neispravan iznos:") + QLatin1Char(' ') + tr(QString::fromUtf8(e.prompt)), true);
+            show();
+            e.edit->setFocus();
+            return false;
+        }
+        ItemAmounts a = amounts();
+        a.*e.member = *typed;
+        const CalcOutcome out = ItemCalc::apply(a, e.field);
+        if (!out.ok) {
+            vrt::message(tr(QStringLiteral("Iznos ne stane u polje:")) + QLatin1Char(' ') + tr(out.field),
+                         tr(QStringLiteral("Velmora")), vrt::Icon::Hand);
+            show();
+            e.edit->setFocus();
+            return false;
+        }
+        store(a);
+        show();
+        return true;
+    }
+
+    void pickProduct()
+    {
+        PRU().ID = item.PROIZVODUSLUGAID;
+        if (m_forms.T_Proizvodi(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
+            item.PROIZVODUSLUGAID = PRU().ID;
+        m_product.name->setText(item.PROIZVODUSLUGAID ? productName(item.PROIZVODUSLUGAID) : QString());
+    }
+
+    Forms& m_forms;
+    RecordTarget& m_target;
+    vrt::UpdateFormController& m_controller;
+    const int m_request;
+    IDStavke_Rec& item;
+    const bool m_editable;
+    FormFrame m_frame;
+    QDialog& m_dialog;
+    LookupRow m_product{};
+    bool m_closing = false;
+    std::vector<Entry> m_entries{
+        {ItemField::Quantity, &ItemAmounts::quantity, "?IDS:KOLICINA_DECIMAL", "Količina:", false, false},
+        {ItemField::Price, &ItemAmounts::price, "?IDS:CIJENA_DECIMAL", "Cijena:", false, false},
+        {ItemField::DiscountAmount, &ItemAmounts::discountAmount, "?IDS:RABAT_JED_DECIMAL", "Rabat jedinično:", false, false},
+        {ItemField::DiscountPercent, &ItemAmounts::discountPercent, "?IDS:RABAT_POST_DECIMAL", "Rabat %:", true, false},
+        {ItemField::TaxRate, &ItemAmounts::taxRate, "?IDS:POREZ_STOPA_DECIMAL", "Porez stopa %:", true, false},
+        {ItemField::Net, &ItemAmounts::taxAmount, "?IDS:POREZ_IZNOS_DECIMAL", "Porez iznos:", false, true},
+        {ItemField::Net, &ItemAmounts::net, "?IDS:IZNOS_DECIMAL", "Iznos stavke:", false, false},
+        {ItemField::Gross, &ItemAmounts::gross, "?IDS:IZNOS_SPDVOM_DECIMAL", "Iznos s PDV-om:", false, false}};
+};
+
+} // namespace
+
 void Forms::F_ID_Stavke()
 {
     openBusinessTables();
@@ -207,163 +434,7 @@ void Forms::F_ID_Stavke()
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
         return;
     }
-    IDStavke_Rec& item = IDS();
-    if (request == vrt::INSERT_RECORD) {
-        item.POREZ_STOPA_DECIMAL = ItemCalc::fit(ItemCalc::value(proposedTaxRate().toStdString()), kTaxColumnChars).value_or("0");
-        item.KATEGORIJAID = ID().KATEGORIJAID;
-        if (item.DOKUMENTID == 0)
-            item.DOKUMENTID = ID().ID;
-    }
-
-    FormFrame frame(*this, controller, QStringLiteral("F_ID_Stavke"));
-    QDialog& dialog = frame.dialog;
-    auto* form = new QFormLayout;
-    LookupRow product = lookupRow(&dialog, QStringLiteral("?LC:PROIZVOD"), QStringLiteral("?CALLLOOKUP"));
-    form->addRow(tr(QStringLiteral("Proizvod/usluga:")), pair(&dialog, product));
-    struct Entry {
-        ItemField field;
-        std::string ItemAmounts::*member;
-        const char* control;
-        const char* prompt;
-        bool percent;
-        bool readOnly;
-        QLineEdit* edit = nullptr;
-    };
-    std::vector<Entry> entries{
-        {ItemField::Quantity, &ItemAmounts::quantity, "?IDS:KOLICINA_DECIMAL", "Količina:", false, false},
-        {ItemField::Price, &ItemAmounts::price, "?IDS:CIJENA_DECIMAL", "Cijena:", false, false},
-        {ItemField::DiscountAmount, &ItemAmounts::discountAmount, "?IDS:RABAT_JED_DECIMAL", "Rabat jedinično:", false, false},
-        {ItemField::DiscountPercent, &ItemAmounts::discountPercent, "?IDS:RABAT_POST_DECIMAL", "Rabat %:", true, false},
-        {ItemField::TaxRate, &ItemAmounts::taxRate, "?IDS:POREZ_STOPA_DECIMAL", "Porez stopa %:", true, false},
-        {ItemField::Net, &ItemAmounts::taxAmount, "?IDS:POREZ_IZNOS_DECIMAL", "Porez iznos:", false, true},
-        {ItemField::Net, &ItemAmounts::net, "?IDS:IZNOS_DECIMAL", "Iznos stavke:", false, false},
-        {ItemField::Gross, &ItemAmounts::gross, "?IDS:IZNOS_SPDVOM_DECIMAL", "Iznos s PDV-om:", false, false}};
-    const bool editable = controller.editable();
-    for (auto& e : entries) {
-        e.edit = amountEdit(&dialog, QString::fromLatin1(e.control));
-        e.edit->setReadOnly(e.readOnly || !editable);
-        form->addRow(tr(QString::fromUtf8(e.prompt)), e.edit);
-    }
-    product.button->setEnabled(editable);
-    frame.layout->addLayout(form);
-    frame.addButtons(*this, request == vrt::VIEW_RECORD);
-
-    auto amounts = [&item] {
-        return ItemAmounts{item.KOLICINA_DECIMAL,   item.CIJENA_DECIMAL,       item.RABAT_JED_DECIMAL,
-                           item.RABAT_POST_DECIMAL, item.POREZ_STOPA_DECIMAL, item.POREZ_IZNOS_DECIMAL,
-                           item.IZNOS_DECIMAL,      item.IZNOS_SPDVOM_DECIMAL};
-    };
-    auto store = [&item](const ItemAmounts& a) {
-        item.KOLICINA_DECIMAL = a.quantity;
-        item.CIJENA_DECIMAL = a.price;
-        item.RABAT_JED_DECIMAL = a.discountAmount;
-        item.RABAT_POST_DECIMAL = a.discountPercent;
-        item.POREZ_STOPA_DECIMAL = a.taxRate;
-        item.POREZ_IZNOS_DECIMAL = a.taxAmount;
-        item.IZNOS_DECIMAL = a.net;
-        item.IZNOS_SPDVOM_DECIMAL = a.gross;
-    };
-    auto show = [&] {
-        const ItemAmounts a = amounts();
-        for (auto& e : entries) {
-            e.edit->setText(e.percent ? formatPercent(a.*e.member) : formatAmount(a.*e.member));
-            e.edit->setModified(false);
-        }
-        product.name->setText(item.PROIZVODUSLUGAID ? productName(item.PROIZVODUSLUGAID) : QString());
-    };
-    bool closing = false;
-    // Only an entry the user changed is read back: the screen shows cents, the row keeps more.
-    auto take = [&](Entry& e) -> bool {
-        if (closing || !e.edit->isModified())
-            return true;
-        const auto typed = parseAmount(e.edit->text());
-        if (!typed) {
-            say(QStringLiteral("Neispravan iznos:") + QLatin1Char(' ') + tr(QString::fromUtf8(e.prompt)), true);
-            show();
-            e.edit->setFocus();
-            return false;
-        }
-        ItemAmounts a = amounts();
-        a.*e.member = *typed;
-        const CalcOutcome out = ItemCalc::apply(a, e.field);
-        if (!out.ok) {
-            vrt::message(tr(QStringLiteral("Iznos ne stane u polje:")) + QLatin1Char(' ') + tr(out.field),
-                         tr(QStringLiteral("Velmora")), vrt::Icon::Hand);
-            show();
-            e.edit->setFocus();
-            return false;
-        }
-        store(a);
-        show();
-        return true;
-    };
-    for (auto& e : entries)
-        if (!e.readOnly)
-            QObject::connect(e.edit, &QLineEdit::editingFinished, &dialog, [&take, &e] { take(e); });
-    controller.setFields({numberHistory("?LC:PROIZVOD", item, &IDStavke_Rec::PROIZVODUSLUGAID),
-                          textHistory("?IDS:KOLICINA_DECIMAL", item, &IDStavke_Rec::KOLICINA_DECIMAL),
-                          textHistory("?IDS:CIJENA_DECIMAL", item, &IDStavke_Rec::CIJENA_DECIMAL),
-                          textHistory("?IDS:RABAT_JED_DECIMAL", item, &IDStavke_Rec::RABAT_JED_DECIMAL),
-                          textHistory("?IDS:RABAT_POST_DECIMAL", item, &IDStavke_Rec::RABAT_POST_DECIMAL),
-                          textHistory("?IDS:POREZ_STOPA_DECIMAL", item, &IDStavke_Rec::POREZ_STOPA_DECIMAL),
-                          textHistory("?IDS:POREZ_IZNOS_DECIMAL", item, &IDStavke_Rec::POREZ_IZNOS_DECIMAL),
-                          textHistory("?IDS:IZNOS_DECIMAL", item, &IDStavke_Rec::IZNOS_DECIMAL),
-                          textHistory("?IDS:IZNOS_SPDVOM_DECIMAL", item, &IDStavke_Rec::IZNOS_SPDVOM_DECIMAL)});
-    auto* history = new HistoryKeys(controller, [&] { for (auto& e : entries) take(e); }, show, &dialog);
-    history->watch(dialog);
-    auto pickProduct = [&] {
-        PRU().ID = item.PROIZVODUSLUGAID;
-        if (T_Proizvodi(vrt::SELECT_RECORD) == vrt::REQUEST_COMPLETED)
-            item.PROIZVODUSLUGAID = PRU().ID;
-        product.name->setText(item.PROIZVODUSLUGAID ? productName(item.PROIZVODUSLUGAID) : QString());
-    };
-    QObject::connect(product.button, &QToolButton::clicked, &dialog, pickProduct);
-    QObject::connect(frame.cancel, &QPushButton::clicked, &dialog, [&] {
-        closing = true;
-        controller.cancel();
-        dialog.reject();
-    });
-    auto takeBack = [&] {
-        if (request == vrt::INSERT_RECORD && controller.response() != vrt::REQUEST_COMPLETED)
-            target.cancelAutoInc();
-    };
-    QObject::connect(frame.ok, &QPushButton::clicked, &dialog, [&] {
-        for (auto& e : entries)
-            if (!take(e))
-                return;
-        closing = true;
-        // A product that is gone is picked again; cancelling keeps the form open.
-        if (item.PROIZVODUSLUGAID != 0 && !rowExists(Tbl::ProizvodUsluga, item.PROIZVODUSLUGAID)) {
-            pickProduct();
-            if (!rowExists(Tbl::ProizvodUsluga, item.PROIZVODUSLUGAID)) {
-                closing = false;
-                product.button->setFocus();
-                return;
-            }
-        }
-        if (request != vrt::VIEW_RECORD)
-            vrt::IniFile(corvalde::dataPath(QStringLiteral("Standard.ini")))
-                .put(QStringLiteral("Porez"), QStringLiteral("Stopa"), QString::fromStdString(item.POREZ_STOPA_DECIMAL));
-        if (!controller.ok()) {
-            closing = false;
-            return;
-        }
-        dialog.accept();
-    });
-    show();
-    if (request == vrt::INSERT_RECORD)
-        QMetaObject::invokeMethod(product.button, "click", Qt::QueuedConnection);
-    pxp::themeLibraryWindow(&dialog);
-    vrt::runModal(dialog);
-    if (controller.response() == vrt::RESPONSE_NONE)
-        controller.cancel();
-    takeBack();
-    // WriteTotal: the document's amount follows its stored items, whatever the answer.
-    QString why;
-    if (!writeDocumentTotal(documentId, &why))
-        vrt::message(tr(QStringLiteral("Iznos dokumenta nije zapisan:")) + QLatin1Char(' ') + why, tr(QStringLiteral("Velmora")),
-                     vrt::Icon::Hand);
-    GLOBALRESPONSE = uint8_t(controller.response());
+    ItemForm(*this, target, controller, request).run(documentId);
 }
 
 // ---- F_ID_Dokumenti -------------------------------------------------------------------------
@@ -447,19 +518,6 @@ private:
     }
 };
 
-// A picked row that has gone meanwhile is picked again; false (the picker focused) when it is
-// still gone.
-template <class Id>
-bool pickedRowExists(Tbl table, const Id& id, const std::function<void()>& pick, QWidget* picker)
-{
-    if (rowExists(table, id))
-        return true;
-    pick();
-    if (rowExists(table, id))
-        return true;
-    picker->setFocus();
-    return false;
-}
 
 // F_ID_Dokumenti: an outgoing document's fields, its items and their totals.
 class OutgoingDocumentForm {
