@@ -12,6 +12,9 @@ namespace office {
 
 namespace {
 
+// "B" or "3" names a whole column or row: as a range it is "B:B" or "3:3".
+QString spanOf(const QString& a) { return a.contains(QLatin1Char(':')) ? a : a + QLatin1Char(':') + a; }
+
 // Cells written by one value write at most: a whole column would be a million.
 constexpr qint64 CellWriteLimit = 100000;
 
@@ -161,8 +164,7 @@ bool XlsxExcelObject::resolve(const std::vector<PathMember>& m, Target* t)
         int c = 0;
         if (m[0].isText(0)) {
             CellRect r;
-            const QString spec = a.contains(QLatin1Char(':')) ? a : a + QLatin1Char(':') + a;
-            if (!XlsxWorkbook::parseRange(spec, &r))
+            if (!XlsxWorkbook::parseRange(spanOf(a), &r))
                 return false;
             t->rect = r;
         } else if ((c = a.toInt()) >= 1 && c <= 16384) {
@@ -176,8 +178,7 @@ bool XlsxExcelObject::resolve(const std::vector<PathMember>& m, Target* t)
     if (named("Rows") && m[0].args.size() == 1) {
         const QString a = m[0].arg(0);
         CellRect r;
-        const QString spec = a.contains(QLatin1Char(':')) ? a : a + QLatin1Char(':') + a;
-        if (!XlsxWorkbook::parseRange(spec, &r) || r.right != 16384)
+        if (!XlsxWorkbook::parseRange(spanOf(a), &r) || r.right != 16384)
             return false;
         t->rect = r;
         t->rows = true;

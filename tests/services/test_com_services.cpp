@@ -17,7 +17,7 @@
 #include "runtime/Notify.h"
 #include "services/ComEvents.h"
 #include "services/SafeArray.h"
-#include "services/SpecialFolder.h"
+#include "services/KnownFolders.h"
 #include "tests/support/TestSupport.h"
 
 using namespace ourcom;
@@ -290,7 +290,7 @@ TEST(SafeArrays, TheProcessLockOutlivesItsInstances)
     EXPECT_EQ(most, 1);
 }
 
-TEST(SpecialFolders, MapToTheUsersPlacesAndCreateInsideThem)
+TEST(KnownFolders, MapToTheUsersPlacesAndCreateInsideThem)
 {
     QTemporaryDir home;
     ScopedEnv h("HOME", QFile::encodeName(home.path()));

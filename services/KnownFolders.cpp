@@ -1,4 +1,4 @@
-#include "services/SpecialFolder.h"
+#include "services/KnownFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
