@@ -168,6 +168,30 @@ QLineEdit* amountEdit(QWidget* parent, const QString& control)
     return e;
 }
 
+QDateEdit* dateEdit(QWidget* parent, const QString& control)
+{
+    auto* d = new QDateEdit(parent);
+    d->setObjectName(control);
+    d->setCalendarPopup(true);
+    return d;
+}
+
+QLineEdit* textEdit(QWidget* parent, const QString& control, int maxLength)
+{
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(control);
+    e->setMaxLength(maxLength);
+    return e;
+}
+
+QPlainTextEdit* noteEdit(QWidget* parent, const QString& control, int height)
+{
+    auto* n = new QPlainTextEdit(parent);
+    n->setObjectName(control);
+    n->setMaximumHeight(height);
+    return n;
+}
+
 // Fetches the document the item belongs to when the thread's buffer holds another.
 void documentOfItem()
 {
@@ -571,12 +595,8 @@ private:
         auto* grid = new QGridLayout;
         m_category = lookupRow(&m_dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
         m_customer = lookupRow(&m_dialog, QStringLiteral("?LC:KUPAC"), QStringLiteral("?CALLLOOKUP"));
-        m_date = new QDateEdit(&m_dialog);
-        m_date->setObjectName(QStringLiteral("?ID:DATUM"));
-        m_date->setCalendarPopup(true);
-        m_mark = new QLineEdit(&m_dialog);
-        m_mark->setObjectName(QStringLiteral("?ID:BROJDOKUMENTA"));
-        m_mark->setMaxLength(49);
+        m_date = dateEdit(&m_dialog, QStringLiteral("?ID:DATUM"));
+        m_mark = textEdit(&m_dialog, QStringLiteral("?ID:BROJDOKUMENTA"), 49);
         m_term = new QSpinBox(&m_dialog);
         m_term->setObjectName(QStringLiteral("?ID:ROKPLACANJA"));
         m_term->setRange(0, 99999);
@@ -585,12 +605,8 @@ private:
         m_method->addItem(QString(), QString());
         for (size_t i = 0; i < paymentMethods().size(); ++i)
             m_method->addItem(tr(paymentMethods()[i]), QString::number(i + 1));
-        m_shipping = new QLineEdit(&m_dialog);
-        m_shipping->setObjectName(QStringLiteral("?ID:NACINOTPREME"));
-        m_shipping->setMaxLength(254);
-        m_note = new QPlainTextEdit(&m_dialog);
-        m_note->setObjectName(QStringLiteral("?ID:NAPOMENA"));
-        m_note->setMaximumHeight(60);
+        m_shipping = textEdit(&m_dialog, QStringLiteral("?ID:NACINOTPREME"), 254);
+        m_note = noteEdit(&m_dialog, QStringLiteral("?ID:NAPOMENA"), 60);
         m_finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &m_dialog);
         m_finance->setObjectName(QStringLiteral("?ID:UKLJUCIFIN"));
         int r = 0;
@@ -887,16 +903,10 @@ private:
         auto* form = new QFormLayout;
         m_supplier = lookupRow(&m_dialog, QStringLiteral("?LC:DOBAVLJAC"), QStringLiteral("?CALLLOOKUP"));
         m_category = lookupRow(&m_dialog, QStringLiteral("?LC:KATEGORIJA"), QStringLiteral("?CALLLOOKUP:2"));
-        m_date = new QDateEdit(&m_dialog);
-        m_date->setObjectName(QStringLiteral("?UD:DATUM"));
-        m_date->setCalendarPopup(true);
-        m_mark = new QLineEdit(&m_dialog);
-        m_mark->setObjectName(QStringLiteral("?UD:BROJDOKUMENTA"));
-        m_mark->setMaxLength(254);
+        m_date = dateEdit(&m_dialog, QStringLiteral("?UD:DATUM"));
+        m_mark = textEdit(&m_dialog, QStringLiteral("?UD:BROJDOKUMENTA"), 254);
         m_amount = amountEdit(&m_dialog, QStringLiteral("?UD:IZNOS_DECIMAL"));
-        m_note = new QPlainTextEdit(&m_dialog);
-        m_note->setObjectName(QStringLiteral("?UD:NAPOMENA"));
-        m_note->setMaximumHeight(80);
+        m_note = noteEdit(&m_dialog, QStringLiteral("?UD:NAPOMENA"), 80);
         m_finance = new QCheckBox(tr(QStringLiteral("Koristi za financijske izvještaje")), &m_dialog);
         m_finance->setObjectName(QStringLiteral("?UD:UKLJUCIFIN"));
         form->addRow(tr(QStringLiteral("Dobavljač:")), pair(&m_dialog, m_supplier));
