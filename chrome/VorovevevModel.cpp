@@ -528,46 +528,32 @@ PTB_BAND_FLAG(GETBANDICONSABOVE, SETBANDICONSABOVE, BICONSABOVE)
 
 void Model::SETICONWIDTH(long band, long pixels)
 {
-    if (Band* b = GETBAND(band)) {
-        b->NICONWIDTH = pixels;
-        REFRESH(true);
-    }
+    setBandField(band, &Band::NICONWIDTH, pixels);
 }
 
 void Model::SETICONHEIGHT(long band, long pixels)
 {
-    if (Band* b = GETBAND(band)) {
-        b->NICONHEIGHT = pixels;
-        REFRESH(true);
-    }
+    setBandField(band, &Band::NICONHEIGHT, pixels);
 }
 
 long Model::GETFIXEDWIDTH(long band) const
 {
-    const Band* b = GETBAND(band);
-    return b ? b->NFIXEDWIDTH : -1;
+    return bandField(band, &Band::NFIXEDWIDTH, -1);
 }
 
 void Model::SETFIXEDWIDTH(long band, long pixels)
 {
-    if (Band* b = GETBAND(band)) {
-        b->NFIXEDWIDTH = pixels;
-        REFRESH(true);
-    }
+    setBandField(band, &Band::NFIXEDWIDTH, pixels);
 }
 
 long Model::GETFIXEDHEIGHT(long band) const
 {
-    const Band* b = GETBAND(band);
-    return b ? b->NFIXEDHEIGHT : -1;
+    return bandField(band, &Band::NFIXEDHEIGHT, -1);
 }
 
 void Model::SETFIXEDHEIGHT(long band, long pixels)
 {
-    if (Band* b = GETBAND(band)) {
-        b->NFIXEDHEIGHT = pixels;
-        REFRESH(true);
-    }
+    setBandField(band, &Band::NFIXEDHEIGHT, pixels);
 }
 
 long Model::GETACTIVETAB(long band) const

@@ -522,6 +522,21 @@ public:
 
     // Position (0-based) of the item in its band and the band, or -1.
     bool locate(long id, size_t& band, size_t& item) const;
+    // A band's setting, or `fallback` for a band that does not exist; setting one re-lays out.
+    template <class T, class D>
+    T bandField(long band, T Band::*member, D fallback) const
+    {
+        const Band* b = GETBAND(band);
+        return b ? b->*member : T(fallback);
+    }
+    template <class T, class V>
+    void setBandField(long band, T Band::*member, V value)
+    {
+        if (Band* b = GETBAND(band)) {
+            b->*member = value;
+            REFRESH(true);
+        }
+    }
 
 protected:
     // Runs an item after a click (button 1) or from code (button 0).
