@@ -1334,21 +1334,18 @@ void VOROVEVEVCLASS::TAKEEVENT(long event, long band, long id, long value, int b
 void VOROVEVEVCLASS::ADDCOMBO(long band, long id, const QString& text, const QString& prompt, unsigned long flags,
                               long after)
 {
-    if (!GETBAND(band))
-        return;
-    Item item;
-    item.ID = id;
-    item.NTYPE = KIND_DROPCOMBO;
-    item.SZCAPTION = text;
-    item.BENABLED = !TESTFLAG(flags, PTB_DISABLED);
-    item.BVISIBLE = !TESTFLAG(flags, PTB_HIDDEN);
-    item.PCONTROL = std::make_unique<DropComboClass>(this, false, prompt, TESTFLAG(flags, PTB_READONLY));
-    insertItem(band, std::move(item), after);
-    REFRESH(true);
+    addField(band, id, text, prompt, flags, after, false);
 }
 
 void VOROVEVEVCLASS::ADDENTRY(long band, long id, const QString& text, const QString& prompt, unsigned long flags,
                               long after)
+{
+    addField(band, id, text, prompt, flags, after, true);
+}
+
+// A combo box, or with `simple` an entry field.
+void VOROVEVEVCLASS::addField(long band, long id, const QString& text, const QString& prompt, unsigned long flags,
+                              long after, bool simple)
 {
     if (!GETBAND(band))
         return;
@@ -1358,7 +1355,7 @@ void VOROVEVEVCLASS::ADDENTRY(long band, long id, const QString& text, const QSt
     item.SZCAPTION = text;
     item.BENABLED = !TESTFLAG(flags, PTB_DISABLED);
     item.BVISIBLE = !TESTFLAG(flags, PTB_HIDDEN);
-    item.PCONTROL = std::make_unique<DropComboClass>(this, true, prompt, TESTFLAG(flags, PTB_READONLY));
+    item.PCONTROL = std::make_unique<DropComboClass>(this, simple, prompt, TESTFLAG(flags, PTB_READONLY));
     insertItem(band, std::move(item), after);
     REFRESH(true);
 }

@@ -126,6 +126,8 @@ private:
     std::unique_ptr<ptb::PopupStyleScope> stylePopup(QMenu& popup) const;
     void syncBalloonTools();
     void REVERSECWTABORDER();
+    void addField(long band, long id, const QString& text, const QString& prompt, unsigned long flags, long after,
+                  bool simple);
 
     ptb::ColorTable m_colors{};
     bool m_colorsSet = false;
