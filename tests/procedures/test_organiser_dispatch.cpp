@@ -38,7 +38,7 @@ struct FakeFrame : FrameLink {
 };
 
 // The organiser window's side, every effect written to the same log.
-struct Rig {
+struct Rig : WindowSide {
     testsupport::TempFolder data;
     CallLog log;
     RecordedForms forms{log};
@@ -51,39 +51,43 @@ struct Rig {
     int page = 1;
     int financePage = 1; // the finance sheet opens on its first page
     bool treeEmpty = true;
-    long long emailId = 0;
-    QString messageId;
+    long long currentEmail = 0;
+    QString currentMessage;
     long long printRecord = 0;
+    bool receiving = false; // "SR"/"START" = 1
     std::set<int> disabled;
-    QDate today{2026, 12, 10};
+    QDate day{2026, 12, 10};
     std::unique_ptr<CommandDispatcher> dispatcher;
 
     Rig()
     {
-        WindowSide w;
-        w.postAccepted = [this](int c) { log.add(QStringLiteral("post(%1)").arg(c)); };
-        w.postNewSelection = [this](int c) { log.add(QStringLiteral("newSelection(%1)").arg(c)); };
-        w.isEnabled = [this](int c) { return !disabled.count(c); };
-        w.shownPage = [this] { return page; };
-        w.emptyMailFolderQueue = [this] { log.add("emptyMailFolderQueue"); };
-        w.categoryTreeEmpty = [this] { return treeEmpty; };
-        w.selectCategoryRow = [this](bool first) { log.add(first ? "selectCategoryRow(first)" : "selectCategoryRow(last)"); };
-        w.showFinancePage = [this](int p) {
-            financePage = p;
-            log.add(QStringLiteral("financePage(%1)").arg(p));
-        };
-        w.shownFinancePage = [this] { return financePage; };
-        w.freeChartQueues = [this] { log.add("FreeChartQueues"); };
-        w.resetForce = [this] { log.add("Reset"); };
-        w.setStateChartKind = [this](int k) { log.add(QStringLiteral("STANJETIP=%1").arg(k)); };
-        w.emailId = [this] { return emailId; };
-        w.messageId = [this] { return messageId; };
-        w.printRecordId = [this] { return printRecord; };
-        w.receiveStartedByUser = [this] { log.add("ReceiveTicks=0"); };
-        w.today = [this] { return today; };
         dispatcher = std::make_unique<CommandDispatcher>(
-            Services{&forms, &panes, &gantt, &calendar, &launcher, &frame, &primer}, w, data.path());
+            Services{&forms, &panes, &gantt, &calendar, &launcher, &frame, &primer}, *this, data.path());
     }
+
+    void postAccepted(int c) override { log.add(QStringLiteral("post(%1)").arg(c)); }
+    void postNewSelection(int c) override { log.add(QStringLiteral("newSelection(%1)").arg(c)); }
+    bool isEnabled(int c) override { return !disabled.count(c); }
+    int shownPage() override { return page; }
+    void emptyMailFolderQueue() override { log.add("emptyMailFolderQueue"); }
+    bool categoryTreeEmpty() override { return treeEmpty; }
+    void selectCategoryRow(bool first) override { log.add(first ? "selectCategoryRow(first)" : "selectCategoryRow(last)"); }
+    void showFinancePage(int p) override
+    {
+        financePage = p;
+        log.add(QStringLiteral("financePage(%1)").arg(p));
+    }
+    int shownFinancePage() override { return financePage; }
+    void freeChartQueues() override { log.add("FreeChartQueues"); }
+    void resetForce() override { log.add("Reset"); }
+    void setStateChartKind(int k) override { log.add(QStringLiteral("STANJETIP=%1").arg(k)); }
+    long long emailId() override { return currentEmail; }
+    QString messageId() override { return currentMessage; }
+    long long printRecordId() override { return printRecord; }
+    void receiveStartedByUser() override { log.add("ReceiveTicks=0"); }
+    bool receiveBusy() override { return receiving; }
+    QDate today() override { return day; }
+    QString translate(const QString& text) override { return text; }
 };
 
 } // namespace
@@ -186,6 +190,7 @@ TEST(CommandDispatcher, StateDependentCommands)
         {"a new contact stored", [](Rig& r) { r.forms.response = 1; r.page = 8; }, 1015,
          {"Prime(CON_Contacts)", "F_Contact()", "Reset"}},
         {"a receive under way is not doubled", [](Rig& r) { r.launcher.running = true; }, 2005, {}},
+        {"nor one another program started", [](Rig& r) { r.receiving = true; }, 2005, {}},
     };
     for (const auto& c : cases) {
         Rig rig;
@@ -210,8 +215,8 @@ TEST(CommandDispatcher, MailCommandLinesAreArgumentLists)
 {
     Rig rig;
     rig.data.write("Email/abc.html", "<p>body</p>");
-    rig.emailId = 42;
-    rig.messageId = "abc";
+    rig.currentEmail = 42;
+    rig.currentMessage = "abc";
     struct Case {
         int code;
         QString mode;
@@ -223,12 +228,12 @@ TEST(CommandDispatcher, MailCommandLinesAreArgumentLists)
         EXPECT_EQ(rig.log.take(), QStringList{"start /" + rig.data.file("abc.html") + " " + c.mode + " /42 /"}) << c.code;
     }
     // No current message: nothing copied, nothing started. A new message ignores the current one.
-    rig.emailId = 0;
+    rig.currentEmail = 0;
     QFile::remove(rig.data.file("abc.html"));
     rig.dispatcher->dispatch(2002);
     EXPECT_TRUE(rig.log.take().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(rig.data.file("abc.html")));
-    rig.emailId = 42;
+    rig.currentEmail = 42;
     rig.dispatcher->dispatch(1002);
     EXPECT_EQ(rig.log.take(), QStringList{"start / /1 /0 /"});
 
@@ -239,7 +244,7 @@ TEST(CommandDispatcher, MailCommandLinesAreArgumentLists)
         EXPECT_EQ(QFileInfo(copy).absolutePath(), QDir(rig.data.path()).absolutePath()) << hostile.toStdString();
         EXPECT_EQ(QFileInfo(body).absolutePath(), QDir(rig.data.file("Email")).absolutePath()) << hostile.toStdString();
         EXPECT_EQ(QFileInfo(body).fileName(), controls::bodyFileName(hostile)); // the receiver's name
-        rig.messageId = hostile;
+        rig.currentMessage = hostile;
         rig.dispatcher->dispatch(2002);
         const QStringList started = rig.log.take();
         ASSERT_EQ(started.size(), 1);
@@ -302,7 +307,7 @@ TEST(CommandDispatcher, ProjectPlanCommands)
     // An activity added on a Saturday starts on Monday and ends on Tuesday.
     {
         Rig rig;
-        rig.today = QDate(2026, 12, 12); // Saturday
+        rig.day = QDate(2026, 12, 12); // Saturday
         rig.dispatcher->dispatch(5009);
         EXPECT_EQ(rig.log.take(), QStringList({
             "InsertItem", "CellValue(1,4)=1", "CellValue(1,0)=Nova aktivnost",

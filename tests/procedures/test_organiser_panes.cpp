@@ -45,6 +45,17 @@ struct Spy {
 
 QStringList messages() { return testsupport::presenter().texts(); }
 
+// Commands run from the lists, written to the spy's calls.
+struct CommandSpy : CommandRunner {
+    Spy& spy;
+    explicit CommandSpy(Spy& s) : spy(s) {}
+    int dispatch(int code) override
+    {
+        spy.calls << QString("command %1").arg(code);
+        return 0;
+    }
+};
+
 } // namespace
 
 TEST(OrganiserMenus, InventoryAndActions)
@@ -186,27 +197,45 @@ TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
     EXPECT_EQ(log, (QStringList{"edit 7", "refill"}));
 }
 
-TEST(OrganiserEventPump, ChecksActOnChangesOnce)
-{
+// The window's side of the per-event checks: what they act on is logged; the mail list's
+// columns, the outgoing documents and the contacts never change.
+struct PumpRecorder : EventPumpDeps {
     QStringList log;
-    QString messageId = "abc@x";
+    QString mail = "abc@x";
     long category = 3, order = 1;
     int dispatchResult = 0;
-    EventPumpDeps d;
-    d.dataFolder = "/data";
-    d.messageId = [&] { return messageId; };
-    d.showEmail = [&] { log << "ShowEmail"; };
-    d.navigate = [&](const QString& p) { log << "navigate " + p; };
-    d.resizeControls = [&] { return log << "ResizeControls", 0; };
-    d.setupSplitters = [&] { return log << "SetupSplitters", 0; };
-    d.fillTaskPanel = [&] { return log << "FillTaskPanel", 0; };
-    d.taskCategoryId = [&] { return category; };
-    d.taskCategoryOrder = [&] { return order; };
-    d.setTaskFilter = [&](const QString& f) { log << "filter " + f; };
-    d.reset = [&] { log << "Reset"; };
-    d.dispatch = [&](int c) { log << QString("dispatch %1").arg(c); return dispatchResult; };
-    d.postAccepted = [&](int c) { log << QString("post %1").arg(c); };
-    EventPump pump(d);
+
+    QString messageId() override { return mail; }
+    void showEmail() override { log << "ShowEmail"; }
+    void navigate(const QString& p) override { log << "navigate " + p; }
+    int resizeControls() override { return log << "ResizeControls", 0; }
+    int setupSplitters() override { return log << "SetupSplitters", 0; }
+    int fillTaskPanel() override { return log << "FillTaskPanel", 0; }
+    int mailColumnWidth(int) override { return 0; }
+    long taskCategoryId() override { return category; }
+    long taskCategoryOrder() override { return order; }
+    void setTaskFilter(const QString& f) override { log << "filter " + f; }
+    void emptyContactTasks() override {}
+    void reset() override { log << "Reset"; }
+    void postAccepted(int c) override { log << QString("post %1").arg(c); }
+    int askYesNo(const QString&, const QString&) override { return 0; }
+    void removeLink(const QString&) override {}
+    int dispatch(int c) override { return log << QString("dispatch %1").arg(c), dispatchResult; }
+    long outgoingDocumentId() override { return 0; }
+    long outgoingCategoryId() override { return 0; }
+    bool contactsEmpty() override { return false; }
+    void emptyContactLists() override {}
+};
+
+TEST(OrganiserEventPump, ChecksActOnChangesOnce)
+{
+    PumpRecorder d;
+    QStringList& log = d.log;
+    QString& messageId = d.mail;
+    long& category = d.category;
+    long& order = d.order;
+    int& dispatchResult = d.dispatchResult;
+    EventPump pump(d, "/data");
     pump.TaskCategoryID = 3;
     pump.LayoutState = 1;
     EXPECT_EQ(pump.run(), 0);
@@ -257,7 +286,8 @@ TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
     // Shift+F10 shows the same menu.
     Spy spy;
     OrganiserMenus menus(spy.handlers());
-    ListEvents events(menus, [&](int c) { spy.calls << QString("command %1").arg(c); return 0; }, &mailDesk());
+    CommandSpy commands(spy);
+    ListEvents events(menus, commands, &mailDesk());
     const auto addContactEnabled = [&] {
         vrt::PopupMenu& m = events.mailMenu();
         return m.item(m.idOf("DodajUKontakte"))->enabled;

@@ -47,8 +47,7 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         runRoutine(window, deleteRequest ? Routine::CalendarDeleteEvent : Routine::CalendarEditEvent);
     };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
-    m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); },
-                                            window.mailDesk());
+    m_events = std::make_unique<ListEvents>(*m_menus, window.dispatcher(), window.mailDesk());
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);
         view->setObjectName(QString::fromLatin1(def.layoutKey));
@@ -244,22 +243,21 @@ void OrganiserPanes::selectTreeRow(int control, int row)
         view->setCurrentIndex(model->indexOfPosition(position));
 }
 
-void OrganiserPanes::makePump(OrganiserWindow& window)
-{
-    EventPumpDeps d;
-    d.dataFolder = window.dataFolder();
-    auto selectedCell = [this](int control, const char* field) {
-        OrganiserList& l = m_lists->list(control);
-        return l.selected() >= 0 ? l.cell(field, l.selected()) : QString();
-    };
-    d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
-    d.showEmail = [&window, selectedCell] {
+namespace {
+// What the per-event checks read of the window and its panes, and what they do there.
+class PanesPumpSide : public EventPumpDeps {
+public:
+    PanesPumpSide(OrganiserPanes& panes, OrganiserWindow& window) : m_panes(panes), m_window(window) {}
+
+    QString messageId() override { return selectedCell(ctl::Email, "EM:MESSAGEID"); }
+    void showEmail() override
+    {
         // The mail page's own routine, once its feature is attached.
-        if (RoutineTable* table = window.routineTable(); table && table->has(Routine::ShowEmail)) {
+        if (RoutineTable* table = m_window.routineTable(); table && table->has(Routine::ShowEmail)) {
             table->run(Routine::ShowEmail);
             return;
         }
-        auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
+        auto* panel = qobject_cast<controls::MessageHeaderPanel*>(m_window.hosted().headerPanel);
         if (!panel)
             return;
         panel->setItemText(1, selectedCell(ctl::Email, "EM:SUBJECT"));
@@ -267,34 +265,64 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
         panel->setItemText(3, selectedCell(ctl::Email, "LC:VRIJEME"));
         panel->setItemText(4, selectedCell(ctl::Email, "EM:TOO"));
         if (QWidget* attachments = panel->item(5))
-            attachments->setVisible(window.mailDesk()
-                                    && window.mailDesk()->mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
-    };
-    d.navigate = [&window](const QString& target) {
-        if (auto* preview = qobject_cast<controls::PreviewBrowser*>(window.hosted().preview))
+            attachments->setVisible(m_window.mailDesk()
+                                    && m_window.mailDesk()->mailAttachmentCount(selectedCell(ctl::Email, "EM:ID").toLong()) > 0);
+    }
+    void navigate(const QString& target) override
+    {
+        if (auto* preview = qobject_cast<controls::PreviewBrowser*>(m_window.hosted().preview))
             preview->navigate(target);
-    };
-    d.fillTaskPanel = [&window] { return window.paneRoutines().FillTaskPanel(); };
-    d.resizeControls = [this] { return resizeControls(); };
-    d.setupSplitters = [this] {
-        setupSplitters();
+    }
+    int resizeControls() override { return m_panes.resizeControls(); }
+    int setupSplitters() override
+    {
+        m_panes.setupSplitters();
         return 0;
-    };
-    d.mailColumnWidth = [this](int column) {
-        OrganiserListView* mail = view(ctl::Email);
+    }
+    int fillTaskPanel() override { return m_window.paneRoutines().FillTaskPanel(); }
+    int mailColumnWidth(int column) override
+    {
+        OrganiserListView* mail = m_panes.view(ctl::Email);
         return mail ? mail->horizontalHeader()->sectionSize(column - 1) : 0;
-    };
-    d.reset = [&window] { window.manager().reset(true); };
-    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
-    d.askYesNo = [](const QString& text, const QString& caption) {
+    }
+    // The task list follows its category through the lists themselves (ListSet), so the
+    // checks see no category change to act on.
+    long taskCategoryId() override { return 0; }
+    long taskCategoryOrder() override { return 0; }
+    void setTaskFilter(const QString&) override {}
+    void emptyContactTasks() override {}
+    void reset() override { m_window.manager().reset(true); }
+    void postAccepted(int control) override { m_window.manager().postAccepted(control); }
+    int askYesNo(const QString& text, const QString& caption) override
+    {
         return vrt::message(text, caption, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO);
-    };
-    d.dispatch = [&window](int code) { return window.dispatcher().dispatch(code); };
-    auto selectedId = [this](int control) { return [this, control] { return long(m_lists->list(control).selectedId().toLongLong()); }; };
-    d.outgoingDocumentId = selectedId(ctl::ID);
-    d.outgoingCategoryId = selectedId(ctl::IDK);
-    d.contactsEmpty = [this] { return m_lists->list(ctl::Kontakti).rowCount() == 0; };
-    m_pump = std::make_unique<EventPump>(d);
+    }
+    // The planning page asks and deletes a link itself, so none is left pending here.
+    void removeLink(const QString&) override {}
+    int dispatch(int code) override { return m_window.dispatcher().dispatch(code); }
+    long outgoingDocumentId() override { return selectedId(ctl::ID); }
+    long outgoingCategoryId() override { return selectedId(ctl::IDK); }
+    bool contactsEmpty() override { return m_panes.lists().list(ctl::Kontakti).rowCount() == 0; }
+    // The lists of a contact follow the contact selection (ListSet) and are empty without one.
+    void emptyContactLists() override {}
+
+private:
+    QString selectedCell(int control, const char* field)
+    {
+        OrganiserList& l = m_panes.lists().list(control);
+        return l.selected() >= 0 ? l.cell(field, l.selected()) : QString();
+    }
+    long selectedId(int control) { return long(m_panes.lists().list(control).selectedId().toLongLong()); }
+
+    OrganiserPanes& m_panes;
+    OrganiserWindow& m_window;
+};
+} // namespace
+
+void OrganiserPanes::makePump(OrganiserWindow& window)
+{
+    m_pumpSide = std::make_unique<PanesPumpSide>(*this, window);
+    m_pump = std::make_unique<EventPump>(*m_pumpSide, window.dataFolder());
     m_pump->LayoutState = 1; // the first layout at the first event
 }
 

@@ -93,6 +93,7 @@ private:
     std::unique_ptr<ListSet> m_lists;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
+    std::unique_ptr<EventPumpDeps> m_pumpSide;
     std::unique_ptr<EventPump> m_pump;
     std::unique_ptr<PaneButtons> m_buttons;
     vrt::ReentryGuard m_pumpGuard;

@@ -16,16 +16,16 @@ namespace {
 const QString XmlFilter = QStringLiteral("XML project|*.XML");
 }
 
-CommandDispatcher::CommandDispatcher(Services services, WindowSide window, QString dataFolder)
-    : m_s(services), m_w(std::move(window)), m_dataFolder(std::move(dataFolder))
+CommandDispatcher::CommandDispatcher(Services services, WindowSide& window, QString dataFolder)
+    : m_s(services), m_w(window), m_dataFolder(std::move(dataFolder))
 {
 }
 
-QString CommandDispatcher::tr(const QString& text) const { return m_w.translate ? m_w.translate(text) : text; }
+QString CommandDispatcher::tr(const QString& text) const { return m_w.translate(text); }
 
 void CommandDispatcher::postWhenEnabled(int control)
 {
-    if (!m_w.isEnabled || m_w.isEnabled(control))
+    if (m_w.isEnabled(control))
         m_w.postAccepted(control);
 }
 
@@ -137,7 +137,7 @@ namespace {
 // record stored resets the window, so a list that shows it (the contacts of the group
 // shown, the entries of the category shown) shows it at once.
 template <class Form>
-int primeAndRun(RecordPrimer* primer, const WindowSide& w, Table table, Form form)
+int primeAndRun(RecordPrimer* primer, WindowSide& w, Table table, Form form)
 {
     if (!primer->prime(table))
         return 0;
@@ -146,7 +146,7 @@ int primeAndRun(RecordPrimer* primer, const WindowSide& w, Table table, Form for
     // A blank record must not outlive a form that was cancelled (or never built).
     if (GLOBALRESPONSE != vrt::REQUEST_COMPLETED)
         primer->release(table);
-    else if (w.resetForce)
+    else
         w.resetForce();
     return 0;
 }
@@ -211,7 +211,7 @@ bool CommandDispatcher::startMail(const QStringList& args)
 {
     const bool started = m_s.launcher->startDetached(korbelsteen::programPath(m_dataFolder), args);
     if (!started) // the user would otherwise wait for a mail window that never comes
-        korbelsteen::reportStartFailure(m_w.translate);
+        korbelsteen::reportStartFailure([this](const QString& text) { return tr(text); });
     return started;
 }
 
@@ -231,9 +231,9 @@ void CommandDispatcher::reply(int mode)
 void CommandDispatcher::sendReceive()
 {
     // One receive at a time, whoever asks for it.
-    if ((m_w.receiveBusy && m_w.receiveBusy()) || m_s.launcher->lastStillRunning())
+    if (m_w.receiveBusy() || m_s.launcher->lastStillRunning())
         return;
-    if (startMail(korbelsteen::receiveArgs()) && m_w.receiveStartedByUser)
+    if (startMail(korbelsteen::receiveArgs()))
         m_w.receiveStartedByUser();
 }
 
@@ -241,7 +241,7 @@ void CommandDispatcher::sendReceive()
 
 int CommandDispatcher::financeListShown() const
 {
-    const int shown = m_w.shownFinancePage ? m_w.shownFinancePage() : 0;
+    const int shown = m_w.shownFinancePage();
     return shown >= 1 && shown <= 4 ? shown : m_financeTab;
 }
 
@@ -390,7 +390,7 @@ void CommandDispatcher::addActivity(bool summary)
     if (!summary)
         g.setCellValue(item, 4, g.itemCount());
     g.setCellValue(item, 0, tr(summary ? QStringLiteral("Novi WBS") : QStringLiteral("Nova aktivnost")));
-    QDate day = m_w.today ? m_w.today() : QDate::currentDate();
+    QDate day = m_w.today();
     // A chart that marks every day non-working would never end the search; a year is plenty.
     for (int i = 0; i < 366 && g.isNonworkingDate(day); ++i)
         day = day.addDays(1);

@@ -1,33 +1,41 @@
 #pragma once
 #include <QDate>
 #include <QString>
-#include <functional>
 
 #include "procedures/organiser/window/OrganiserServices.h"
 
 namespace organiser {
 
 // What the dispatcher needs of the organiser window itself.
-struct WindowSide {
-    std::function<void(int control)> postAccepted;
-    std::function<void(int control)> postNewSelection;
-    std::function<bool(int control)> isEnabled;
-    std::function<int()> shownPage;                // main tab 1..8
-    std::function<void()> emptyMailFolderQueue;    // the mail page rebuilds its tree next time
-    std::function<bool()> categoryTreeEmpty;
-    std::function<void(bool first)> selectCategoryRow; // the tree's first or last row
-    std::function<void(int page)> showFinancePage;     // 1..4 of the finance sheet
-    std::function<int()> shownFinancePage;             // 1..4
-    std::function<void()> freeChartQueues;
-    std::function<void()> resetForce;
-    std::function<void(int)> setStateChartKind;        // ?STANJETIP
-    std::function<long long()> emailId;                // EM:ID of the current message
-    std::function<QString()> messageId;                // EM:MESSAGEID
-    std::function<long long()> printRecordId;          // PrintRecordID
-    std::function<void()> receiveStartedByUser;
-    std::function<bool()> receiveBusy;             // a receive is under way ("SR"/"START" = 1)
-    std::function<QDate()> today;
-    std::function<QString(const QString&)> translate;
+class WindowSide {
+public:
+    virtual ~WindowSide() = default;
+    virtual void postAccepted(int control) = 0;
+    virtual void postNewSelection(int control) = 0;
+    virtual bool isEnabled(int control) = 0;
+    virtual int shownPage() = 0;                      // main tab 1..8
+    virtual void emptyMailFolderQueue() = 0;          // the mail page rebuilds its tree next time
+    virtual bool categoryTreeEmpty() = 0;
+    virtual void selectCategoryRow(bool first) = 0;   // the tree's first or last row
+    virtual void showFinancePage(int page) = 0;       // 1..4 of the finance sheet
+    virtual int shownFinancePage() = 0;               // 1..4
+    virtual void freeChartQueues() = 0;
+    virtual void resetForce() = 0;
+    virtual void setStateChartKind(int kind) = 0;     // ?STANJETIP
+    virtual long long emailId() = 0;                  // EM:ID of the current message
+    virtual QString messageId() = 0;                  // EM:MESSAGEID
+    virtual long long printRecordId() = 0;            // PrintRecordID
+    virtual void receiveStartedByUser() = 0;
+    virtual bool receiveBusy() = 0;                   // a receive is under way ("SR"/"START" = 1)
+    virtual QDate today() = 0;
+    virtual QString translate(const QString& text) = 0;
+};
+
+// Runs a command as the ribbon does (MN:COMMAND := code); a failure flag as the routines give it.
+class CommandRunner {
+public:
+    virtual ~CommandRunner() = default;
+    virtual int dispatch(int command) = 0;
 };
 
 struct Services {
@@ -41,9 +49,10 @@ struct Services {
 };
 
 // W_First.DispatchCommand and the new-record routines it calls.
-class CommandDispatcher {
+class CommandDispatcher : public CommandRunner {
 public:
-    CommandDispatcher(Services services, WindowSide window, QString dataFolder);
+    // `window` outlives the dispatcher.
+    CommandDispatcher(Services services, WindowSide& window, QString dataFolder);
 
     // MN:COMMAND
     int command() const { return m_command; }
@@ -51,7 +60,7 @@ public:
     // Acts on the pending command and clears it; a failure flag of a routine it called is
     // returned at once, the command left pending.
     int dispatch();
-    int dispatch(int command)
+    int dispatch(int command) override
     {
         m_command = command;
         return dispatch();
@@ -101,7 +110,7 @@ private:
     QString tr(const QString& text) const;
 
     Services m_s;
-    WindowSide m_w;
+    WindowSide& m_w;
     QString m_dataFolder;
     int m_command = 0;
     int m_financeTab = 0;

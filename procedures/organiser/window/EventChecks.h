@@ -1,8 +1,8 @@
 #pragma once
 #include <QString>
-#include <functional>
 
 #include "procedures/organiser/panes/PopupItems.h"
+#include "procedures/organiser/window/CommandDispatcher.h"
 #include "procedures/organiser/window/OrganiserServices.h"
 
 // The organiser window's per-event checks: a handful of remembered values compared with the
@@ -10,29 +10,36 @@
 // command and form, and on its heartbeat, so a change is seen within one event.
 namespace organiser {
 
-struct EventPumpDeps {
-    QString dataFolder;
-    std::function<QString()> messageId;          // EM:MESSAGEID of the mail shown in the list
-    std::function<void()> showEmail;             // header panel and attachments
-    std::function<void(const QString&)> navigate; // the preview browser
-    std::function<int()> resizeControls, setupSplitters, fillTaskPanel;
-    std::function<int(int column)> mailColumnWidth; // columns 2 and 3 of the mail list
-    std::function<long()> taskCategoryId, taskCategoryOrder; // CALC:ID, CALC:ORDER
-    std::function<void(const QString& filter)> setTaskFilter;
-    std::function<void()> emptyContactTasks;
-    std::function<void()> reset;                 // the manager's Reset, forced
-    std::function<void(int control)> postAccepted;
-    std::function<int(const QString& text, const QString& caption)> askYesNo; // answers the button
-    std::function<void(const QString& key)> removeLink; // RemoveLink, then SchedulePDM(0, ITEM)
-    std::function<int(int code)> dispatch;       // MN:COMMAND := code, the dispatcher
-    std::function<long()> outgoingDocumentId, outgoingCategoryId; // list 75's ID:ID, IDK:ID
-    std::function<bool()> contactsEmpty;         // list 120 has no rows
-    std::function<void()> emptyContactLists;     // lists 147, 142, 137
+// What the checks read of the window and its panes, and what they do there.
+class EventPumpDeps {
+public:
+    virtual ~EventPumpDeps() = default;
+    virtual QString messageId() = 0;              // EM:MESSAGEID of the mail shown in the list
+    virtual void showEmail() = 0;                 // header panel and attachments
+    virtual void navigate(const QString& target) = 0; // the preview browser
+    virtual int resizeControls() = 0;
+    virtual int setupSplitters() = 0;
+    virtual int fillTaskPanel() = 0;
+    virtual int mailColumnWidth(int column) = 0;  // columns 2 and 3 of the mail list
+    virtual long taskCategoryId() = 0;            // CALC:ID
+    virtual long taskCategoryOrder() = 0;         // CALC:ORDER
+    virtual void setTaskFilter(const QString& filter) = 0;
+    virtual void emptyContactTasks() = 0;
+    virtual void reset() = 0;                     // the manager's Reset, forced
+    virtual void postAccepted(int control) = 0;
+    virtual int askYesNo(const QString& text, const QString& caption) = 0; // answers the button
+    virtual void removeLink(const QString& key) = 0; // RemoveLink, then SchedulePDM(0, ITEM)
+    virtual int dispatch(int code) = 0;           // MN:COMMAND := code, the dispatcher
+    virtual long outgoingDocumentId() = 0;        // list 75's ID:ID
+    virtual long outgoingCategoryId() = 0;        // list 75's IDK:ID
+    virtual bool contactsEmpty() = 0;             // list 120 has no rows
+    virtual void emptyContactLists() = 0;         // lists 147, 142, 137
 };
 
 class EventPump {
 public:
-    explicit EventPump(EventPumpDeps deps) : m_d(std::move(deps)) {}
+    // `deps` outlives the pump; `dataFolder` holds the previews.
+    EventPump(EventPumpDeps& deps, QString dataFolder) : m_d(deps), m_dataFolder(std::move(dataFolder)) {}
 
     // Runs every check once; a failure flag as the routines give it. A call while one runs
     // (a check that opens a form) returns at once.
@@ -57,7 +64,8 @@ public:
     long GanttLinkToEdit = 0;
 
 private:
-    EventPumpDeps m_d;
+    EventPumpDeps& m_d;
+    QString m_dataFolder;
     bool m_running = false;
 };
 
@@ -65,9 +73,10 @@ private:
 // click does.
 class ListEvents {
 public:
-    // `mail` answers whether a sender is a contact; none: no sender is.
-    ListEvents(OrganiserMenus& menus, std::function<int(int code)> dispatch, MailDesk* mail)
-        : m_menus(menus), m_dispatch(std::move(dispatch)), m_mail(mail) {}
+    // `mail` answers whether a sender is a contact; none: no sender is. `commands` outlives
+    // the events.
+    ListEvents(OrganiserMenus& menus, CommandRunner& commands, MailDesk* mail)
+        : m_menus(menus), m_commands(commands), m_mail(mail) {}
 
     int SenderIsContact = 0;
     // Right button pressed on a mail: is its sender a contact? (The menu opens on release.)
@@ -79,7 +88,7 @@ public:
 
 private:
     OrganiserMenus& m_menus;
-    std::function<int(int)> m_dispatch;
+    CommandRunner& m_commands;
     MailDesk* m_mail;
 };
 

@@ -1,6 +1,5 @@
 #include "procedures/organiser/window/OrganiserWindow.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -25,6 +24,7 @@
 #include "procedures/common/TreeLists.h"
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
+#include "procedures/organiser/window/DispatcherSide.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserData.h"
@@ -256,42 +256,10 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     build();
 
     auto& r = m_deps.records;
-    WindowSide side;
-    side.postAccepted = [this](int c) { m_manager->postAccepted(c); };
-    side.postNewSelection = [this](int c) {
-        vrt::whenModalDepthAtMost(m_manager->timerGuard().home(), m_manager.get(), [this, c] { m_manager->takeNewSelection(c); });
-    };
-    side.isEnabled = [this](int c) {
-        QWidget* w = m_manager->control(c);
-        return w && w->isEnabled();
-    };
-    side.shownPage = [this] { return m_sel; };
-    // An empty tree queue is a tree not filled yet.
-    side.emptyMailFolderQueue = [] { VelmoraDll::InboxQ().clear(); };
-    side.categoryTreeEmpty = [] { return VelmoraDll::PrihodiRashodiQ().empty(); };
-    // A tree filled just now shows from its first category; one filled before keeps its row.
-    side.selectCategoryRow = [this](bool first) {
-        parts().selectTreeRow(ctl::CategoryTree, first ? 1 : 0);
-    };
-    side.showFinancePage = [this](int p) { m_finance->setCurrentIndex(p - 1); };
-    side.shownFinancePage = [this] { return financePage(); };
-    side.freeChartQueues = [this] { m_selectedContactId = 0; };
-    side.resetForce = [this] { m_manager->reset(true); };
-    // ?STANJETIP: 1 personal finances, 2 the documents (the state page's two options).
-    side.setStateChartKind = [this](int kind) {
-        if (auto* option = qobject_cast<QAbstractButton*>(m_manager->control(kind == 2 ? 107 : 106)))
-            option->setChecked(true);
-    };
-    side.emailId = [&r] { return r.emailId ? r.emailId() : 0; };
-    side.messageId = [&r] { return r.messageId ? r.messageId() : QString(); };
-    side.printRecordId = [&r] { return r.printRecordId ? r.printRecordId() : 0; };
-    side.receiveStartedByUser = [this] { m_heartbeat->receiveStartedByUser(); };
-    side.receiveBusy = [this] { return m_startFlag->read(m_deps.clock()) == 1; };
-    side.today = [] { return QDate::currentDate(); };
-    side.translate = m_deps.translate;
+    m_dispatcherSide = std::make_unique<DispatcherSide>(*this);
     m_dispatcher = std::make_unique<CommandDispatcher>(
         static_cast<const Services&>(m_deps),
-        side, m_deps.dataFolder);
+        *m_dispatcherSide, m_deps.dataFolder);
 
     Heartbeat::Hooks hooks;
     hooks.markShownRead = r.markShownRead;
@@ -317,7 +285,7 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
 
     TabSwitcher::Side tabs;
     tabs.clearWorkTexts = [this] { m_textBuffer.clear(); };
-    tabs.freeChartQueues = side.freeChartQueues;
+    tabs.freeChartQueues = [this] { m_dispatcherSide->freeChartQueues(); };
     tabs.writeLastTab = [this](int page) {
         vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
         putSetting(ini, QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
@@ -354,14 +322,14 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_taskCategoryId = id;
         m_taskFilter = filter;
     };
-    tabs.categoryQueueEmpty = side.categoryTreeEmpty;
+    tabs.categoryQueueEmpty = [this] { return m_dispatcherSide->categoryTreeEmpty(); };
     tabs.selectCategoryRow = treeRow(ctl::CategoryTree);
-    tabs.showFinancePage = side.showFinancePage;
+    tabs.showFinancePage = [this](int page) { m_dispatcherSide->showFinancePage(page); };
     tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
     tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
     // A tree filled just now shows from its first group; one filled before keeps its row.
     tabs.contactGroupTree = [select = treeRow(ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
-    tabs.resetForce = side.resetForce;
+    tabs.resetForce = [this] { m_dispatcherSide->resetForce(); };
     m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
 
     auto zero = [](auto fn) { return fn ? fn() : decltype(fn())(); };

@@ -208,6 +208,8 @@ private:
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<FrameLink> m_ownFrame;
     std::unique_ptr<MainWindowManager> m_manager;
+    class DispatcherSide; // DispatcherSide.h
+    std::unique_ptr<DispatcherSide> m_dispatcherSide;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
     std::unique_ptr<Heartbeat> m_heartbeat;
     std::unique_ptr<TabSwitcher> m_tabs;
