@@ -11,7 +11,8 @@ include(${PARTS})
 set(ORGANISER_PUBLISHED
   procedures/organiser/window/OrganiserWindow.h
   procedures/organiser/window/OrganiserServices.h
-  procedures/organiser/window/StandIns.h
+  procedures/organiser/window/ProcedureNames.h
+  procedures/organiser/window/ProcedureTables.h
   procedures/organiser/window/ControlNumbers.h
   procedures/organiser/window/Commands.h
   procedures/organiser/panes/OrganiserPanes.h

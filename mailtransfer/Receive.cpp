@@ -2,7 +2,7 @@
 
 #include "mailtransfer/ReceiveWindow.h"
 #include "mailtransfer/DatabaseStore.h"
-#include "procedures/organiser/window/KorbelsteenStart.h"
+#include "procedures/common/MailTransferProtocol.h"
 #include "runtime/Paths.h"
 #include "chrome/WindowPainter.h"
 
@@ -13,7 +13,7 @@ namespace korbelsteen {
 int receiveOnce(ReceiveController::Options options)
 {
     // A lock left by a run that died is stale once its process is gone, and is taken over.
-    const QString path = organiser::korbelsteen::receiveLockPath(options.dataFolder);
+    const QString path = mailtransfer::receiveLockPath(options.dataFolder);
     QLockFile lock(path);
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
@@ -23,7 +23,7 @@ int receiveOnce(ReceiveController::Options options)
         // so two receives starting together cannot both take it.
         QLockFile guard(path + QStringLiteral(".rmlock"));
         if (lock.error() != QLockFile::LockFailedError || !guard.tryLock(0)
-            || organiser::korbelsteen::receiveHolderAlive(options.dataFolder) || !lock.removeStaleLockFile()
+            || mailtransfer::receiveHolderAlive(options.dataFolder) || !lock.removeStaleLockFile()
             || !lock.tryLock(0))
             return 0;
     }

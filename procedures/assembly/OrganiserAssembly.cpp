@@ -8,7 +8,7 @@
 #include "procedures/organiser/window/OrganiserData.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "procedures/assembly/TreeMoves.h"
 #include "procedures/documents/Business.h"
 #include "procedures/finance/Finance.h"
@@ -22,54 +22,56 @@ namespace organiser {
 
 namespace {
 
-// The calendar's commands go to the routines its feature registers.
-class RegisteredCalendar : public CalendarApi {
+// The calendar's commands go to the routines its feature attaches.
+class AttachedCalendar : public CalendarApi {
 public:
-    explicit RegisteredCalendar(RecordedPanes& routines) : m_r(routines) {}
-    void printPreview(int) override { runOrTell(QStringLiteral("CalendarPrintPreview")); }
-    int refresh() override { return runOrTell(QStringLiteral("PopulateCalendar")); }
+    explicit AttachedCalendar(RoutineTable& routines) : m_r(routines) {}
+    void printPreview(int) override { m_r.run(Routine::CalendarPrintPreview); }
+    int refresh() override { return m_r.run(Routine::PopulateCalendar); }
 
 private:
-    int runOrTell(const QString& name)
-    {
-        if (m_r.has(name))
-            return m_r.run(name);
-        tellNotAvailable();
-        return 0;
-    }
-    RecordedPanes& m_r;
+    RoutineTable& m_r;
 };
 
 // What the root owns for the window's lifetime; a child of the window, so it goes after the
 // window's own closing has used it.
 class OrganiserAssembly : public QObject {
 public:
-    explicit OrganiserAssembly(int frameReceiverId) : frame(frameReceiverId)
-    {
-        forms.onOpen = [](const QString&) { tellNotAvailable(); };
-        routines.onMissing = [](const QString&) { tellNotAvailable(); };
-    }
+    explicit OrganiserAssembly(int frameReceiverId) : frame(frameReceiverId) {}
     NotifyFrameLink frame;
-    CallLog log;
-    RecordedForms forms{log};
-    RecordedPanes routines{log};
-    RegisteredCalendar calendar{routines};
+    TellUser unattached;
+    FormTable forms{unattached};
+    RoutineTable routines{unattached};
+    AttachedCalendar calendar{routines};
     OrganiserPanes* panes = nullptr;
 };
 
-// Every feature that is built, once the window and its panes exist: one line each.
-void attachFeatures(OrganiserWindow& window, OrganiserPanes& panes, panes::GanttControl& gantt)
+// Every feature, in the order they attach: one line each.
+constexpr AttachFeature features[] = {
+    &::panes::attachGantt,
+    &::panes::attachCalendar,
+    &::business::attachBusiness,
+    &mailpeople::attachMailPeople,
+    &notespass::attachNotesPasswords,
+    &finance::attachFinance,
+    &attachMailActions,
+    &attachTreeMoves,
+    &attachMailFolders,
+    &attachMailPane,
+};
+
+// A name with nothing behind it would tell the user "not available" for a part that exists:
+// a debug build stops at once, a release build writes the names to the log.
+void checkWiring(const RoutineTable& routines, const FormTable& forms)
 {
-    ::panes::attachGantt(window, panes, gantt);
-    ::panes::attachCalendar(window, panes, *::panes::makeCalendarLink());
-    ::business::attachBusiness(window, panes);
-    mailpeople::attachMailPeople(window, panes);
-    notespass::attachNotesPasswords(window, panes);
-    finance::attachFinance(window, panes);
-    attachMailActions(window, panes);
-    attachTreeMoves(window, panes);
-    attachMailFolders(window, panes);
-    attachMailPane(window, panes);
+    const QStringList missing = unattachedNames(routines, forms);
+    if (missing.isEmpty())
+        return;
+#ifndef NDEBUG
+    qFatal("Nothing is attached to: %s", qPrintable(missing.join(QLatin1String(", "))));
+#else
+    qWarning("Nothing is attached to: %s", qPrintable(missing.join(QLatin1String(", "))));
+#endif
 }
 
 } // namespace
@@ -79,7 +81,7 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto* assembly = new OrganiserAssembly(frameReceiverId);
     OrganiserDeps deps;
     deps.frame = &assembly->frame;
-    deps.log = &assembly->log;
+    deps.unattached = &assembly->unattached;
     deps.forms = &assembly->forms;
     deps.panes = &assembly->routines;
     deps.calendar = &assembly->calendar;
@@ -118,7 +120,10 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     auto* window = new OrganiserWindow(deps, parent);
     assembly->setParent(window);
     assembly->panes = attachPanes(*window);
-    attachFeatures(*window, *assembly->panes, *gantt);
+    FeatureHost host{*window, *assembly->panes, assembly->routines, assembly->forms, *gantt};
+    for (AttachFeature attach : features)
+        attach(host);
+    checkWiring(assembly->routines, assembly->forms);
     if (!window->open()) {
         delete window;
         return nullptr;

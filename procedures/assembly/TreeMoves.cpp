@@ -5,7 +5,7 @@
 #include "procedures/mail/MailFolderTree.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 
 #include <memory>
 
@@ -45,11 +45,10 @@ TreeTable contactGroupTree()
     return s;
 }
 
-void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
+void attachTreeMoves(FeatureHost& host)
 {
-    RecordedPanes* routines = window.standInPanes();
-    if (!routines)
-        return;
+    OrganiserWindow& window = host.window;
+    OrganiserPanes& panes = host.panes;
     // Shows the rebuilt tree with the row of `id` selected (the lists follow the selection).
     auto select = [&panes](int control, const VelmoraDll::TreeQueue& queue, long id) {
         int row = 0;
@@ -85,24 +84,24 @@ void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
         select(tree::ContactGroups, VelmoraDll::KontaktiGrupaQ(), id);
     };
 
+    // Each tree's four arrows, up, down, left and right.
     const struct {
         TreeTable table;
         int control;
-        const char* suffix;
-    } trees[] = {{mail, tree::MailFolders, "E"}, {categories, tree::Categories, "PRK"}, {groups, tree::ContactGroups, ""}};
-    const struct {
-        TreeMove how;
-        const char* name;
-    } moves[] = {{TreeMove::Up, "MoveUpVr"}, {TreeMove::Down, "MoveDownVr"}, {TreeMove::Left, "MoveLeftVr"},
-                 {TreeMove::Right, "MoveRightVr"}};
+        Routine moves[4];
+    } trees[] = {
+        {mail, tree::MailFolders, {Routine::MoveUpVrE, Routine::MoveDownVrE, Routine::MoveLeftVrE, Routine::MoveRightVrE}},
+        {categories, tree::Categories,
+         {Routine::MoveUpVrPRK, Routine::MoveDownVrPRK, Routine::MoveLeftVrPRK, Routine::MoveRightVrPRK}},
+        {groups, tree::ContactGroups, {Routine::MoveUpVr, Routine::MoveDownVr, Routine::MoveLeftVr, Routine::MoveRightVr}}};
+    const TreeMove hows[] = {TreeMove::Up, TreeMove::Down, TreeMove::Left, TreeMove::Right};
     for (const auto& t : trees) {
         auto mover = std::make_shared<VelmoraDll::TreeMover>(t.table);
-        for (const auto& m : moves)
-            routines->built[QLatin1String(m.name) + QLatin1String(t.suffix)] = [mover, how = m.how, control = t.control,
-                                                                               &panes] {
+        for (int i = 0; i < 4; ++i)
+            host.routines.attach(t.moves[i], [mover, how = hows[i], control = t.control, &panes] {
                 const auto r = mover->move(how, panes.treeRowId(control));
                 return r == VelmoraDll::TreeMoveResult::Failed ? 1 : 0;
-            };
+            });
     }
 
     // After a folder or group is added or deleted, its tree is numbered by position again.
@@ -114,9 +113,8 @@ void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes)
             return ok ? 0 : 1;
         };
     };
-    routines->built[QStringLiteral("RenumberMailFolderTree")] = renumbering(mailFolderTree(), refillFolders, tree::MailFolders);
-    routines->built[QStringLiteral("RenumberContactGroupTree")] =
-        renumbering(contactGroupTree(), refillGroups, tree::ContactGroups);
+    host.routines.attach(Routine::RenumberMailFolderTree, renumbering(mailFolderTree(), refillFolders, tree::MailFolders));
+    host.routines.attach(Routine::RenumberContactGroupTree, renumbering(contactGroupTree(), refillGroups, tree::ContactGroups));
 }
 
 } // namespace organiser

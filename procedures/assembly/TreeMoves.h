@@ -3,6 +3,7 @@
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -18,6 +19,6 @@ VelmoraDll::TreeTable contactGroupTree();
 
 // Registers the twelve moves (MoveUpVr…, …E for mail, …PRK for finance) and the renumbering
 // of the mail folder and contact group trees as the window's routines.
-void attachTreeMoves(OrganiserWindow& window, OrganiserPanes& panes);
+void attachTreeMoves(FeatureHost& host);
 
 } // namespace organiser

@@ -33,7 +33,7 @@
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "procedures/calendar/CalendarRoutines.h"
 #include "runtime/BrowseLocatorView.h"
 #include "runtime/DateTime.h"
@@ -929,13 +929,12 @@ void R_Task(long eventId, const Translate& tr)
 
 // ---- wiring --------------------------------------------------------------------------------
 
-void attachCalendarForms(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+void attachCalendarForms(organiser::FeatureHost& host)
 {
-    organiser::RecordedForms* forms = window.standInForms();
-    if (!forms)
-        return;
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
     auto tr = [&window](const QString& t) { return window.translated(t); };
-    forms->built[QStringLiteral("F_Zadaci")] = [&window, tr](const organiser::FormArgs& a) {
+    host.forms.attach(organiser::Form::F_Zadaci, [&window, tr](const organiser::FormArgs& a) {
         TaskFormArgs args;
         args.eventId = a.eventId;
         args.flag = a.flag;
@@ -943,13 +942,13 @@ void attachCalendarForms(organiser::OrganiserWindow& window, organiser::Organise
         args.categoryId = a.categoryId;
         args.text = a.text;
         F_Zadaci(&window, args, tr, window.dataFolder());
-    };
-    forms->built[QStringLiteral("F_TaskCategorie")] = [&window, tr](const organiser::FormArgs&) { F_TaskCategorie(&window, tr); };
+    });
+    host.forms.attach(organiser::Form::F_TaskCategorie, [&window, tr](const organiser::FormArgs&) { F_TaskCategorie(&window, tr); });
     // The task list's own current row: the document lists keep theirs.
-    forms->built[QStringLiteral("R_Task")] = [&panes, tr](const organiser::FormArgs&) {
+    host.forms.attach(organiser::Form::R_Task, [&panes, tr](const organiser::FormArgs&) {
         organiser::OrganiserList& tasks = panes.lists().list(organiser::ctl::Zadaci);
         R_Task(tasks.cell(QStringLiteral("CAL:EVENTID")).toLong(), tr);
-    };
+    });
 }
 
 } // namespace mailpeople

@@ -18,6 +18,7 @@ class QVBoxLayout;
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 namespace vrt {
@@ -158,6 +159,6 @@ void buildTaskReport(vrt::Report& report, long eventId, const Translate& tr);
 void R_Task(long eventId, const Translate& tr);
 
 // The forms replace their stand-ins in the organiser window.
-void attachCalendarForms(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes);
+void attachCalendarForms(organiser::FeatureHost& host);
 
 } // namespace mailpeople

@@ -12,7 +12,7 @@
 #include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/PopupMenu.h"
@@ -409,8 +409,11 @@ void CalendarLink::ensureLabel(long label)
 
 CalendarLink* makeCalendarLink() { return new CalendarLink(nullptr); }
 
-void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, CalendarLink& link)
+void attachCalendar(organiser::FeatureHost& host)
 {
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
+    CalendarLink& link = *makeCalendarLink();
     link.setParent(&window);
     organiser::PaneButtons& buttons = panes.buttons();
     CalendarRoutineDeps d;
@@ -426,24 +429,22 @@ void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPane
     CalendarRoutines* routines = link.setRoutines(std::make_unique<CalendarRoutines>(std::move(d)));
     buttons.setCalendar(&link);
 
-    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
-        standIns->built[QStringLiteral("PopulateCalendar")] = [routines, &window] {
-            // The component's set-up at its first filling: its events and its captions.
-            if (CalendarControl* c = routines->control(); c && !c->eventProcedure) {
-                c->eventProcedure = [routines](const QString& name, long id) { return routines->S_CalendarEvents(name, id); };
-                c->translate([&window](const QString& t) { return window.translated(t); });
-                // The standard categories exist before anything can be filed under them.
-                if (const int failed = routines->T_CategoriesColor())
-                    return failed;
-            }
-            return routines->PopulateCalendar();
-        };
-        standIns->built[QStringLiteral("T_CategoriesColor")] = [routines] { return routines->T_CategoriesColor(); };
-        standIns->built[QStringLiteral("CalendarPrintPreview")] = [&link] {
-            link.printPreview(0);
-            return 0;
-        };
-    }
+    host.routines.attach(organiser::Routine::PopulateCalendar, [routines, &window] {
+        // The component's set-up at its first filling: its events and its captions.
+        if (CalendarControl* c = routines->control(); c && !c->eventProcedure) {
+            c->eventProcedure = [routines](const QString& name, long id) { return routines->S_CalendarEvents(name, id); };
+            c->translate([&window](const QString& t) { return window.translated(t); });
+            // The standard categories exist before anything can be filed under them.
+            if (const int failed = routines->T_CategoriesColor())
+                return failed;
+        }
+        return routines->PopulateCalendar();
+    });
+    host.routines.attach(organiser::Routine::T_CategoriesColor, [routines] { return routines->T_CategoriesColor(); });
+    host.routines.attach(organiser::Routine::CalendarPrintPreview, [&link] {
+        link.printPreview(0);
+        return 0;
+    });
 
     // The popup menu's insert, change and delete go to the task form through control 4.
     vrt::PopupMenu& menu = panes.menus().menu(organiser::Popup::Calendar);
@@ -467,8 +468,17 @@ void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPane
         else if (i.text == QLatin1String("Brisanje"))
             menu.item(i.id)->action = request(false, 1);
     }
+    // The same requests by name, for the entries that ask for them so.
+    host.routines.attach(organiser::Routine::CalendarEditEvent, [edit = request(false, 0)] {
+        edit();
+        return 0;
+    });
+    host.routines.attach(organiser::Routine::CalendarDeleteEvent, [remove = request(false, 1)] {
+        remove();
+        return 0;
+    });
 
-    mailpeople::attachCalendarForms(window, panes);
+    mailpeople::attachCalendarForms(host);
 }
 
 } // namespace panes

@@ -17,6 +17,7 @@ struct CalendarEvent;
 }
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -124,6 +125,6 @@ private:
 // (made before the window), then the routines, the component's events, the popup menu's
 // items and the task forms once the window and its panes exist.
 CalendarLink* makeCalendarLink();
-void attachCalendar(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, CalendarLink& link);
+void attachCalendar(organiser::FeatureHost& host);
 
 } // namespace panes

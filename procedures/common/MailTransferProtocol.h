@@ -27,4 +27,12 @@ inline bool answersMessage(const QString& argument)
 inline QString startSection() { return QStringLiteral("SR"); }
 inline QString startKey() { return QStringLiteral("START"); }
 
+// The lock a receive holds in the data folder while it runs; it writes "SR"/"START" 1 and 2
+// only while it holds it.
+QString receiveLockPath(const QString& dataFolder);
+// Whether a receive holds that lock. A receive that was killed leaves its lock file behind:
+// with the file gone, or its process gone (or its number now another program's), the receive
+// is over. A lock taken on another machine, or one whose owner cannot be told, counts as held.
+bool receiveHolderAlive(const QString& dataFolder);
+
 } // namespace mailtransfer

@@ -2,6 +2,7 @@
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -9,6 +10,6 @@ class OrganiserPanes;
 // window built by W_First, in place of their stand-ins.
 namespace mailpeople {
 
-void attachMailPeople(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes);
+void attachMailPeople(organiser::FeatureHost& host);
 
 } // namespace mailpeople

@@ -5,7 +5,7 @@
 #include "procedures/organiser/lists/ListSet.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Process.h"
 #include "runtime/Report.h"
@@ -44,35 +44,31 @@ int print(long documentId, const Forms& forms, bool outgoing)
 int printInvoice(long documentId, const Forms& forms) { return print(documentId, forms, true); }
 int printInputDocument(long documentId, const Forms& forms) { return print(documentId, forms, false); }
 
-std::shared_ptr<Forms> attachBusiness(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+void attachBusiness(organiser::FeatureHost& host)
 {
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
     auto forms = std::make_shared<Forms>();
     forms->translate = [&window](const QString& t) { return window.translated(t); };
     forms->parent = &window;
-    if (organiser::RecordedForms* standIns = window.standInForms()) {
-        auto& built = standIns->built;
-        built[QStringLiteral("F_Proizvodi")] = [forms](const organiser::FormArgs&) { forms->F_Proizvodi(); };
-        built[QStringLiteral("F_ID_Kategorija")] = [forms](const organiser::FormArgs&) { forms->F_ID_Kategorija(); };
-        built[QStringLiteral("F_UD_Kategorija")] = [forms](const organiser::FormArgs&) { forms->F_UD_Kategorija(); };
-        built[QStringLiteral("F_ID_Stavke")] = [forms](const organiser::FormArgs&) { forms->F_ID_Stavke(); };
-        built[QStringLiteral("F_ID_Dokumenti")] = [forms](const organiser::FormArgs& a) { forms->F_ID_Dokumenti(a.contactId); };
-        built[QStringLiteral("F_UD_Dokumenti")] = [forms](const organiser::FormArgs& a) { forms->F_UD_Dokumenti(a.contactId); };
-        built[QStringLiteral("W_Postavke")] = [forms](const organiser::FormArgs&) { forms->W_Postavke(); };
-    }
-    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
-        // Each list remembers its own row: an incoming document's number never prints an invoice.
-        auto selected = [&panes](int control) {
-            const QVariant id = panes.lists().list(control).selectedId();
-            return id.isValid() ? long(id.toLongLong()) : 0L;
-        };
-        standIns->built[QStringLiteral("PrintInvoice")] = [forms, selected] {
-            return printInvoice(selected(organiser::ctl::ID), *forms);
-        };
-        standIns->built[QStringLiteral("PrintInputDocument")] = [forms, selected] {
-            return printInputDocument(selected(organiser::ctl::UD), *forms);
-        };
-    }
-    return forms;
+    using organiser::Form;
+    organiser::FormTable& table = host.forms;
+    table.attach(Form::F_Proizvodi, [forms](const organiser::FormArgs&) { forms->F_Proizvodi(); });
+    table.attach(Form::F_ID_Kategorija, [forms](const organiser::FormArgs&) { forms->F_ID_Kategorija(); });
+    table.attach(Form::F_UD_Kategorija, [forms](const organiser::FormArgs&) { forms->F_UD_Kategorija(); });
+    table.attach(Form::F_ID_Stavke, [forms](const organiser::FormArgs&) { forms->F_ID_Stavke(); });
+    table.attach(Form::F_ID_Dokumenti, [forms](const organiser::FormArgs& a) { forms->F_ID_Dokumenti(a.contactId); });
+    table.attach(Form::F_UD_Dokumenti, [forms](const organiser::FormArgs& a) { forms->F_UD_Dokumenti(a.contactId); });
+    table.attach(Form::W_Postavke, [forms](const organiser::FormArgs&) { forms->W_Postavke(); });
+    // Each list remembers its own row: an incoming document's number never prints an invoice.
+    auto selected = [&panes](int control) {
+        const QVariant id = panes.lists().list(control).selectedId();
+        return id.isValid() ? long(id.toLongLong()) : 0L;
+    };
+    host.routines.attach(organiser::Routine::PrintInvoice,
+                         [forms, selected] { return printInvoice(selected(organiser::ctl::ID), *forms); });
+    host.routines.attach(organiser::Routine::PrintInputDocument,
+                         [forms, selected] { return printInputDocument(selected(organiser::ctl::UD), *forms); });
 }
 
 } // namespace business

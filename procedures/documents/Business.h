@@ -3,6 +3,7 @@
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 } // namespace organiser
 
@@ -13,7 +14,7 @@ class Forms;
 // Plugs the business records into the organiser window: the product, category, document and
 // settings forms in place of their stand-ins, and the print routines of the finance pane's
 // document tabs (each prints the document selected in its own list). Answers the forms.
-std::shared_ptr<Forms> attachBusiness(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes);
+void attachBusiness(organiser::FeatureHost& host);
 
 // The print routines by themselves: the document whose number is given, into the preview.
 // Nothing selected (0) is refused with a message; answers 0 as the pane routines do.

@@ -1,5 +1,7 @@
 #include "procedures/finance/Finance.h"
 
+#include "procedures/organiser/window/ProcedureTables.h"
+
 #include <QChartView>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -25,8 +27,10 @@
 
 namespace finance {
 
-void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+void attachFinance(organiser::FeatureHost& host)
 {
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
     using organiser::tree::Categories;
     auto translate = [&window](const QString& t) { return window.translated(t); };
 
@@ -59,15 +63,10 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
         };
         QObject::connect(tree, &QTreeView::doubleClicked, tree, [routines] { routines->ChangeFinanceCategory(); });
     }
-    vrt::PopupMenu& menu = panes.menus().menu(organiser::Popup::FinanceCategories);
-    for (const vrt::PopupMenu::Item& i : menu.items()) {
-        if (i.text == QLatin1String("Unos poddirektorija"))
-            menu.item(i.id)->action = [routines] { routines->InsertFinanceCategory(); };
-        else if (i.text == QLatin1String("Izmjena"))
-            menu.item(i.id)->action = [routines] { routines->ChangeFinanceCategory(); };
-        else if (i.text == QLatin1String("Brisanje"))
-            menu.item(i.id)->action = [routines] { routines->DeleteFinanceCategory(); };
-    }
+    // The category menu's entries.
+    host.routines.attach(organiser::Routine::InsertFinanceCategory, [routines] { return routines->InsertFinanceCategory(); });
+    host.routines.attach(organiser::Routine::ChangeFinanceCategory, [routines] { return routines->ChangeFinanceCategory(); });
+    host.routines.attach(organiser::Routine::DeleteFinanceCategory, [routines] { return routines->DeleteFinanceCategory(); });
 
     // The charts: the overview's below the notes, the state page's beside its totals.
     vrt::WindowManager& manager = window.manager();
@@ -106,8 +105,6 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     QObject::connect(&window, &QObject::destroyed, [charts] { delete charts; });
     if (QTabBar* tabs = overviewTabs())
         QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
-    if (QRadioButton* documents = radio(107))
-        QObject::connect(documents, &QRadioButton::toggled, &window, [charts] { charts->DrawStateChart(); });
     // Entries and documents are made from many places (forms, the ribbon, the lists, the mail
     // program's imports): the shown overview chart follows them on its own.
     auto* follow = new QTimer(&window);
@@ -115,44 +112,45 @@ void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes
     QObject::connect(follow, &QTimer::timeout, &window, [charts] { charts->redrawOverviewIfChanged(); });
     follow->start();
 
-    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
-        standIns->built[QStringLiteral("DrawFinanceChart")] = [charts] { return charts->DrawFinanceChart(); };
-        standIns->built[QStringLiteral("ShowStateChart")] = [charts] { return charts->ShowStateChart(); };
+    { // the routines of the finance page
+        host.routines.attach(organiser::Routine::DrawFinanceChart, [charts] { return charts->DrawFinanceChart(); });
+        host.routines.attach(organiser::Routine::ShowStateChart, [charts] { return charts->ShowStateChart(); });
+        // The state page's chart option ("Prikaz grafikona") draws the kind chosen.
+        host.routines.attach(organiser::Routine::DrawStateChart, [charts] { return charts->DrawStateChart(); });
         ReportDeps r;
         r.translate = translate;
         r.progress = [translate] {
             return vrt::makeProgressWindow(translate(QStringLiteral("Progress...")), translate(QStringLiteral("Cancel")));
         };
-        standIns->built[QStringLiteral("PrintIncomeExpenses")] = [r, charts] { return PrintIncomeExpenses(r, &charts->totals); };
-        standIns->built[QStringLiteral("PrintState")] = [r, charts] { return PrintState(r, charts->totals); };
+        host.routines.attach(organiser::Routine::PrintIncomeExpenses, [r, charts] { return PrintIncomeExpenses(r, &charts->totals); });
+        host.routines.attach(organiser::Routine::PrintState, [r, charts] { return PrintState(r, charts->totals); });
         office::registerOfficeComponents();
         ExportDeps e;
         e.translate = translate;
         e.dataFolder = window.dataFolder();
         e.window = &window;
         e.shippedTemplates = shippedTemplateFolder();
-        standIns->built[QStringLiteral("ExportExcelIncomeExpenses")] = [e, charts] {
+        host.routines.attach(organiser::Routine::ExportExcelIncomeExpenses, [e, charts] {
             return ExportExcelIncomeExpenses(e, &charts->totals);
-        };
-        standIns->built[QStringLiteral("ExportExcelState")] = [e, charts] { return ExportExcelState(e, charts->totals); };
+        });
+        host.routines.attach(organiser::Routine::ExportExcelState, [e, charts] { return ExportExcelState(e, charts->totals); });
         // Each document list exports its own selected row.
         auto selected = [&panes](int control) {
             const QVariant id = panes.lists().list(control).selectedId();
             return id.isValid() ? long(id.toLongLong()) : 0L;
         };
-        standIns->built[QStringLiteral("ExportExcelInvoice")] = [e, selected] {
+        host.routines.attach(organiser::Routine::ExportExcelInvoice, [e, selected] {
             return ExportExcelInvoice(e, selected(organiser::ctl::ID));
-        };
-        standIns->built[QStringLiteral("ExportExcelInputDocument")] = [e, selected] {
+        });
+        host.routines.attach(organiser::Routine::ExportExcelInputDocument, [e, selected] {
             return ExportExcelInputDocument(e, selected(organiser::ctl::UD));
-        };
-        standIns->built[QStringLiteral("FillFinanceCategoryTree")] = [routines] { return routines->FillFinanceCategoryTree(); };
-        standIns->built[QStringLiteral("CategorySelected")] = [routines] { return routines->CategorySelected(); };
+        });
+        host.routines.attach(organiser::Routine::FillFinanceCategoryTree, [routines] { return routines->FillFinanceCategoryTree(); });
+        host.routines.attach(organiser::Routine::CategorySelected, [routines] { return routines->CategorySelected(); });
     }
-    if (organiser::RecordedForms* forms = window.standInForms())
-        forms->built[QStringLiteral("F_PrihodiRashodi")] = [translate](const organiser::FormArgs& a) {
-            F_PrihodiRashodi(a.categoryId.value_or(0), a.type, translate);
-        };
+    host.forms.attach(organiser::Form::F_PrihodiRashodi, [translate](const organiser::FormArgs& a) {
+        F_PrihodiRashodi(a.categoryId.value_or(0), a.type, translate);
+    });
 }
 
 } // namespace finance

@@ -2,6 +2,7 @@
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -9,6 +10,6 @@ namespace finance {
 
 // Gives the organiser window its finance page: the entry and category forms, the category
 // tree's routines and menu, the charts, the reports.
-void attachFinance(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes);
+void attachFinance(organiser::FeatureHost& host);
 
 } // namespace finance

@@ -16,7 +16,7 @@
 #include "procedures/organiser/lists/OrganiserLists.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 
 namespace organiser {
 
@@ -140,19 +140,18 @@ std::optional<Folder> readFolder(long id)
 
 } // namespace
 
-void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
+void attachMailActions(FeatureHost& host)
 {
-    RecordedPanes* routines = window.standInPanes();
-    if (!routines)
-        return;
-    routines->built[QStringLiteral("MoveMailToJunk")] = [&panes] {
+    OrganiserWindow& window = host.window;
+    OrganiserPanes& panes = host.panes;
+    host.routines.attach(Routine::MoveMailToJunk, [&panes] {
         OrganiserList& mails = panes.lists().list(ctl::Email);
         const MailMove done = moveMail(long(mails.selectedId().toLongLong()), MailTarget::Junk);
         if (done == MailMove::Moved)
             mails.reset();
         return done == MailMove::Failed ? 1 : 0;
-    };
-    routines->built[QStringLiteral("DeleteEmail")] = [&window, &panes] {
+    });
+    host.routines.attach(Routine::DeleteEmail, [&window, &panes] {
         OrganiserList& mails = panes.lists().list(ctl::Email);
         const long id = long(mails.selectedId().toLongLong());
         long account = 0;
@@ -168,8 +167,8 @@ void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
         }
         mails.reset();
         return done == MailMove::Failed ? 1 : 0;
-    };
-    routines->built[QStringLiteral("EmptyMailFolder")] = [&window, &panes] {
+    });
+    host.routines.attach(Routine::EmptyMailFolder, [&window, &panes] {
         const long id = panes.treeRowId(tree::MailFolders);
         if (id == 0)
             return 0;
@@ -198,7 +197,7 @@ void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes)
         }
         panes.lists().list(ctl::Email).reset();
         return rc ? 1 : 0;
-    };
+    });
 }
 
 long contactByAddress(const QString& address)

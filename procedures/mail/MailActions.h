@@ -14,6 +14,7 @@ class QModelIndex;
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -55,7 +56,7 @@ int emptyFolderToDeleted(long folderId, long deletedFolderId);
 
 // The mail list's junk and delete entries, the ribbon's delete command and the folder tree's
 // "Isprazni direktorij" run these.
-void attachMailActions(OrganiserWindow& window, OrganiserPanes& panes);
+void attachMailActions(FeatureHost& host);
 
 // Moves dragged mails into a folder. An account's root row, an unknown folder and a folder
 // of another account than the mail's take nothing. Answers how many mails moved; -1 after a

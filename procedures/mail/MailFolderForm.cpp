@@ -15,7 +15,7 @@
 #include "procedures/mail/MailReport.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Odbc.h"
 #include "runtime/SqlFilter.h"
@@ -238,11 +238,10 @@ int MailFolderCommands::run(Command command)
     return response;
 }
 
-void attachMailFolders(OrganiserWindow& window, OrganiserPanes& panes)
+void attachMailFolders(FeatureHost& host)
 {
-    RecordedPanes* routines = window.standInPanes();
-    if (!routines)
-        return;
+    OrganiserWindow& window = host.window;
+    OrganiserPanes& panes = host.panes;
     auto commands = std::make_shared<MailFolderCommands>(MailFolderCommands::Deps{
         [&panes] { return panes.treeRowId(tree::MailFolders); },
         [&window](long parent, std::optional<long> account) { return F_Inbox(parent, account, window.dataFolder(), &window); },
@@ -262,10 +261,10 @@ void attachMailFolders(OrganiserWindow& window, OrganiserPanes& panes)
             return 0;
         };
     };
-    routines->built[QStringLiteral("InsertMailFolder")] = command(MailFolderCommands::Insert);
-    routines->built[QStringLiteral("ChangeMailFolder")] = command(MailFolderCommands::Change);
-    routines->built[QStringLiteral("DeleteMailFolder")] = command(MailFolderCommands::Delete);
-    attachMailReport(window, panes);
+    host.routines.attach(Routine::InsertMailFolder, command(MailFolderCommands::Insert));
+    host.routines.attach(Routine::ChangeMailFolder, command(MailFolderCommands::Change));
+    host.routines.attach(Routine::DeleteMailFolder, command(MailFolderCommands::Delete));
+    attachMailReport(host);
 }
 
 } // namespace organiser

@@ -10,6 +10,7 @@ class QWidget;
 namespace organiser {
 
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 
 // F_Inbox(parent, account), window "Inbox": a folder's name and note. The request comes in
@@ -46,6 +47,6 @@ private:
 };
 
 // The folder tree's entries, and "Print" of the mail page (the e-mail report).
-void attachMailFolders(OrganiserWindow& window, OrganiserPanes& panes);
+void attachMailFolders(FeatureHost& host);
 
 } // namespace organiser

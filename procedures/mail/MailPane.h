@@ -9,6 +9,7 @@ class QUrl;
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -100,6 +101,6 @@ int S_EmailPreviewEvents(const QString& event, const std::function<QString()>& p
 // The routines of the mail page ("InboxSelected", "ReadEmailsSQL", "SetMailFolderIcons",
 // "ShowEmail") and the preview's events on the window W_First built; the folder labels follow
 // every change of the mail list (a mail read, arriving, moved).
-void attachMailPane(OrganiserWindow& window, OrganiserPanes& panes);
+void attachMailPane(FeatureHost& host);
 
 } // namespace organiser

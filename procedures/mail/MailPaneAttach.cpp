@@ -1,4 +1,6 @@
 // The mail page's routines on the organiser window: folder labels and icons in the tree, the
+
+#include "procedures/organiser/window/ProcedureTables.h"
 // shown mail's header and attachment strip, and the preview's events.
 #include "procedures/mail/MailPane.h"
 
@@ -264,19 +266,18 @@ private:
 
 } // namespace
 
-void attachMailPane(OrganiserWindow& window, OrganiserPanes& panes)
+void attachMailPane(FeatureHost& host)
 {
-    RecordedPanes* routines = window.standInPanes();
-    if (!routines)
-        return;
+    OrganiserWindow& window = host.window;
+    OrganiserPanes& panes = host.panes;
     QPointer<MailPane> pane = new MailPane(window, panes);
     const auto route = [pane](int (MailPane::*routine)()) {
         return [pane, routine] { return pane ? (pane.data()->*routine)() : 0; };
     };
-    routines->built[QStringLiteral("InboxSelected")] = route(&MailPane::inboxSelected);
-    routines->built[QStringLiteral("ReadEmailsSQL")] = route(&MailPane::readEmailsSql);
-    routines->built[QStringLiteral("SetMailFolderIcons")] = route(&MailPane::setMailFolderIcons);
-    routines->built[QStringLiteral("ShowEmail")] = route(&MailPane::showEmail);
+    host.routines.attach(Routine::InboxSelected, route(&MailPane::inboxSelected));
+    host.routines.attach(Routine::ReadEmailsSQL, route(&MailPane::readEmailsSql));
+    host.routines.attach(Routine::SetMailFolderIcons, route(&MailPane::setMailFolderIcons));
+    host.routines.attach(Routine::ShowEmail, route(&MailPane::showEmail));
 }
 
 } // namespace organiser

@@ -6,7 +6,7 @@
 #include "data/TableManagers.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
 #include "runtime/Report.h"
@@ -80,15 +80,14 @@ void R_Email(long emailId, const std::function<QString(const QString&)>& tr)
     GLOBALRESPONSE = vrt::REQUEST_COMPLETED;
 }
 
-void attachMailReport(OrganiserWindow& window, OrganiserPanes& panes)
+void attachMailReport(FeatureHost& host)
 {
-    RecordedForms* forms = window.standInForms();
-    if (!forms)
-        return;
-    forms->built[QStringLiteral("R_Email")] = [&window, &panes](const FormArgs&) {
+    OrganiserWindow& window = host.window;
+    OrganiserPanes& panes = host.panes;
+    host.forms.attach(Form::R_Email, [&window, &panes](const FormArgs&) {
         const long id = long(panes.lists().list(ctl::Email).selectedId().toLongLong());
         R_Email(id, [&window](const QString& t) { return window.translated(t); });
-    };
+    });
 }
 
 } // namespace organiser

@@ -10,6 +10,7 @@ class Report;
 namespace organiser {
 
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 
 // Lays out mail `emailId`: every page headed by "Naslov:" and the subject, "Prima:" and the
@@ -23,6 +24,6 @@ bool buildEmailReport(vrt::Report& report, long emailId, const std::function<QSt
 void R_Email(long emailId, const std::function<QString(const QString&)>& tr);
 
 // "Print" of the mail page runs the report of the mail list's highlighted mail.
-void attachMailReport(OrganiserWindow& window, OrganiserPanes& panes);
+void attachMailReport(FeatureHost& host);
 
 } // namespace organiser

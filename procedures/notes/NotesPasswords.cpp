@@ -10,27 +10,27 @@
 #include "procedures/organiser/lists/OrganiserLists.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "runtime/IniFile.h"
 #include "runtime/Paths.h"
 #include "runtime/Text.h"
 
 namespace notespass {
 
-void attachNotesPasswords(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+void attachNotesPasswords(organiser::FeatureHost& host)
 {
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
     auto env = std::make_shared<FormEnv>();
     env->parent = &window;
     env->translate = [&window](const QString& t) { return window.translated(t); };
     env->dataFolder = window.dataFolder();
 
-    if (organiser::RecordedForms* forms = window.standInForms()) {
-        auto& built = forms->built;
-        built[QStringLiteral("F_Notes")] = [env](const organiser::FormArgs&) { F_Notes(*env); };
-        built[QStringLiteral("F_PASS_Password")] = [env](const organiser::FormArgs&) { F_PASS_Password(*env); };
-        built[QStringLiteral("F_PASS_Kategorija")] = [env](const organiser::FormArgs&) { F_PASS_Kategorija(*env); };
-        built[QStringLiteral("W_Backup")] = [env](const organiser::FormArgs& a) { W_Backup(*env, a.text); };
-    }
+    host.forms.attach(organiser::Form::F_Notes, [env](const organiser::FormArgs&) { F_Notes(*env); });
+    host.forms.attach(organiser::Form::F_PASS_Password, [env](const organiser::FormArgs&) { F_PASS_Password(*env); });
+    host.forms.attach(organiser::Form::F_PASS_Kategorija, [env](const organiser::FormArgs&) { F_PASS_Kategorija(*env); });
+    host.forms.attach(organiser::Form::W_Backup, [env](const organiser::FormArgs& a) { W_Backup(*env, a.text); });
+
     // What a backup killed last time left in its destination goes at start, whether or not
     // a backup runs now.
     const vrt::IniFile ini(vrt::joinPath(env->dataFolder, QStringLiteral("Standard.ini")));

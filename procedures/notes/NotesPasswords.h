@@ -2,6 +2,7 @@
 
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 } // namespace organiser
 
@@ -9,6 +10,6 @@ namespace notespass {
 
 // Puts the note form, the password forms and the backup window in place of their stand-ins,
 // and lets the notes list change and delete through the note form.
-void attachNotesPasswords(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes);
+void attachNotesPasswords(organiser::FeatureHost& host);
 
 } // namespace notespass

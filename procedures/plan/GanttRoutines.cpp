@@ -10,7 +10,7 @@
 #include "procedures/common/Utf8Writer.h"
 #include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "procedures/plan/GanttLinkDelay.h"
 #include "runtime/Dialogs.h"
 #include "runtime/IniFile.h"
@@ -381,8 +381,11 @@ private:
 
 GanttControl* makeGanttControl() { return new GanttControl(nullptr); }
 
-void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, GanttControl& control)
+void attachGantt(organiser::FeatureHost& host)
 {
+    organiser::OrganiserWindow& window = host.window;
+    organiser::OrganiserPanes& panes = host.panes;
+    GanttControl& control = dynamic_cast<GanttControl&>(host.gantt);
     control.setParent(&window);
     auto lookup = [&window] { return qobject_cast<GanttView*>(window.hosted().gantt); };
     control.setView(lookup);
@@ -405,17 +408,13 @@ void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& 
     d.askDelay = [&window](int delay) { return F_LinkOdgoda(delay, &window, [&window](const QString& t) { return window.translated(t); }); };
     auto* routines = control.setRoutines(std::make_unique<GanttRoutines>(std::move(d)));
 
-    if (organiser::RecordedPanes* standIns = window.standInPanes()) {
-        auto& built = standIns->built;
-        built[QStringLiteral("SetupGantt")] = [routines] { return routines->SetupGantt(); };
-        built[QStringLiteral("RenumberGanttWbs")] = [routines] { return routines->RenumberGanttWbs(); };
-        built[QStringLiteral("IndentGanttActivity")] = [routines] { return routines->IndentGanttActivity(); };
-        built[QStringLiteral("OutdentGanttActivity")] = [routines] { return routines->OutdentGanttActivity(); };
-        built[QStringLiteral("MoveGanttActivityUp")] = [routines] { return routines->MoveGanttActivityUp(); };
-        built[QStringLiteral("MoveGanttActivityDown")] = [routines] { return routines->MoveGanttActivityDown(); };
-        built[QStringLiteral("ExportProjectXml")] = [routines] { return routines->ExportProjectXml(); };
-    }
-
+    host.routines.attach(organiser::Routine::SetupGantt, [routines] { return routines->SetupGantt(); });
+    host.routines.attach(organiser::Routine::RenumberGanttWbs, [routines] { return routines->RenumberGanttWbs(); });
+    host.routines.attach(organiser::Routine::IndentGanttActivity, [routines] { return routines->IndentGanttActivity(); });
+    host.routines.attach(organiser::Routine::OutdentGanttActivity, [routines] { return routines->OutdentGanttActivity(); });
+    host.routines.attach(organiser::Routine::MoveGanttActivityUp, [routines] { return routines->MoveGanttActivityUp(); });
+    host.routines.attach(organiser::Routine::MoveGanttActivityDown, [routines] { return routines->MoveGanttActivityDown(); });
+    host.routines.attach(organiser::Routine::ExportProjectXml, [routines] { return routines->ExportProjectXml(); });
     // Closing the program asks first, as a new or opened plan does.
     QWidget* top = window.window();
     top->installEventFilter(new UnsavedPlanGuard([&window] { return window.dispatcher().unsavedPlanHandled(); }, &control));
@@ -427,9 +426,7 @@ void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& 
     for (const auto& [name, pos] : types)
         if (vrt::PopupMenu::Item* item = links.item(links.idOf(QLatin1String(name))))
             item->action = [routines, pos = pos] { routines->setLinkType(pos.first, pos.second); };
-    for (const vrt::PopupMenu::Item& i : links.items())
-        if (i.text == QLatin1String("Odgoda"))
-            links.item(i.id)->action = [routines] { routines->EditLinkDelay(); };
+    host.routines.attach(organiser::Routine::EditLinkDelay, [routines] { return routines->EditLinkDelay(); });
 }
 
 } // namespace panes

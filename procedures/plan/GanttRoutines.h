@@ -14,6 +14,7 @@ class GanttModel;
 }
 namespace organiser {
 class OrganiserWindow;
+struct FeatureHost;
 class OrganiserPanes;
 }
 
@@ -135,6 +136,6 @@ private:
 // calls (made before the window), then the pane routines, the link menu and the chart's
 // events once the window and its panes exist.
 GanttControl* makeGanttControl();
-void attachGantt(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes, GanttControl& control);
+void attachGantt(organiser::FeatureHost& host);
 
 } // namespace panes

@@ -18,7 +18,7 @@
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/contacts/ContactsBrowse.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "tests/procedures/ProcedureRecorders.h"
 #include "runtime/BrowseView.h"
 #include "runtime/Notify.h"
 #include "tests/data/DataFixture.h"
@@ -112,7 +112,7 @@ protected:
         window.reset();
         DataTest::TearDown();
     }
-    organiser::RecordedForms& forms() { return *window->standInForms(); }
+    organiser::FormTable& forms() { return *window->formTable(); }
 
     long addProduct(const char* name)
     {

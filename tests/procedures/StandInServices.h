@@ -2,6 +2,7 @@
 #include "procedures/contacts/ContactGroups.h"
 #include "procedures/mail/MailActions.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
+#include "tests/procedures/ProcedureRecorders.h"
 
 // What the composition root gives the organiser window in the program, recorded for tests:
 // the Gantt chart, the calendar and the record primer write each call to one log.
@@ -93,6 +94,7 @@ struct RecordedParts : WindowParts {
 // there too).
 struct StandInServices {
     CallLog log;
+    RecordingUnattached unattached{log};
     RecordedGantt gantt{log};
     RecordedCalendar calendar{log};
     RecordedPrimer primer{log};
@@ -106,8 +108,8 @@ struct StandInServices {
             deps.calendar = &calendar;
         if (!deps.primer)
             deps.primer = &primer;
-        if (!deps.log)
-            deps.log = &log;
+        if (!deps.unattached)
+            deps.unattached = &unattached;
         if (!deps.parts)
             deps.parts = &parts;
         // The features' own, as the composition root gives them.

@@ -132,6 +132,27 @@ protected:
 
 } // namespace
 
+// Every routine and form the window can call has a feature behind it: a name listed here
+// would tell the user "not available" for a part that exists (a debug build stops at start).
+TEST_F(AssembledWindow, EveryRoutineAndFormNameHasSomethingAttached)
+{
+    open();
+    ASSERT_NE(window->routineTable(), nullptr);
+    ASSERT_NE(window->formTable(), nullptr);
+    EXPECT_EQ(unattachedNames(*window->routineTable(), *window->formTable()), QStringList());
+}
+
+// The names the menus and buttons give as text are the table's, and no two names collide.
+TEST(ProcedureNames, EveryNameResolvesToItself)
+{
+    for (int i = 0; i < routineCount; ++i)
+        EXPECT_EQ(routineNamed(nameOf(Routine(i))), std::optional<Routine>(Routine(i))) << nameOf(Routine(i)).toStdString();
+    for (int i = 0; i < formCount; ++i)
+        EXPECT_EQ(formNamed(nameOf(Form(i))), std::optional<Form>(Form(i))) << nameOf(Form(i)).toStdString();
+    EXPECT_EQ(routineNamed(u"MoveUpVrX"), std::nullopt);
+    EXPECT_EQ(formNamed(u"F_Kontakt"), std::nullopt);
+}
+
 TEST_F(AssembledWindow, ASelectedMailIsInTheBufferAndReadAfterTheDelay)
 {
     open();
@@ -742,9 +763,9 @@ TEST_F(AssembledWindow, TheContactsFormsGetTheSelectedContact)
     open();
     std::vector<std::pair<QString, long>> opened;
     for (const char* form : {"F_Zadaci", "F_UD_Dokumenti", "F_ID_Dokumenti"})
-        window->standInForms()->built[QString::fromLatin1(form)] = [&opened, form](const FormArgs& a) {
+        window->formTable()->attach(*formNamed(QString::fromLatin1(form)), [&opened, form](const FormArgs& a) {
             opened.emplace_back(QString::fromLatin1(form), a.contactId ? *a.contactId : a.partnerId);
-        };
+        });
     showPage(8);
     OrganiserList& contacts = list(ctl::Kontakti);
     ASSERT_TRUE(waitFor([&] { return contacts.rowCount() > 1; }));

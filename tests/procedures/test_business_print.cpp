@@ -155,7 +155,7 @@ TEST_F(PrintTest, ThePrintCommandsPrintTheRowOfTheirOwnList)
         previewed << r.title();
         return false;
     });
-    auto& panes = *window->standInPanes();
+    auto& panes = *window->routineTable();
     // Nothing selected in the outgoing documents' list: refused with a message.
     panes.PrintInvoice();
     EXPECT_TRUE(previewed.isEmpty());

@@ -119,7 +119,7 @@ TEST_F(BusinessTest, ANewUserMakesAnInvoiceWithThreeItemsAndPrintsIt)
     {
         const testsupport::ScopedHook<vrt::Report::PreviewRunner> preview(&vrt::Report::setPreviewRunner,
                                                                           [&](vrt::Report& r) { return r.writePdf(pdf); });
-        window->standInPanes()->PrintInvoice();
+        window->routineTable()->PrintInvoice();
     }
     QProcess text;
     text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});

@@ -1,3 +1,4 @@
+#include "tests/support/TestSupport.h"
 #include "procedures/finance/FinanceCharts.h"
 #include "runtime/DateTime.h"
 #include "tests/procedures/FinanceFixture.h"
@@ -163,7 +164,8 @@ TEST_F(FinanceTest, TheStatePageFillsTheTotalsOfTheChosenKindAndKeepsTheOther)
 
     // Documents: only those counted in the finances; the first group stays as it was.
     qobject_cast<QRadioButton*>(window->manager().control(107))->setChecked(true);
-    EXPECT_EQ(text(100), "200,00");
+    // The option's choice reaches the chart through the window's events.
+    ASSERT_TRUE(testsupport::waitFor([&] { return text(100) == "200,00"; }));
     EXPECT_EQ(text(98), "80,10");
     EXPECT_EQ(text(102), "119,90");
     EXPECT_EQ(text(91), "150,00");

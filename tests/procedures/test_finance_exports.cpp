@@ -542,13 +542,13 @@ TEST_F(DocumentExportTest, TheIncomingDocumentExportWritesItsCells)
 
 TEST_F(DocumentExportTest, TheWindowsRoutinesExportOnlyTheirOwnListsSelection)
 {
-    organiser::RecordedPanes* standIns = window->standInPanes();
-    ASSERT_NE(standIns, nullptr);
-    for (const char* routine : {"ExportExcelInvoice", "ExportExcelInputDocument"}) {
-        SCOPED_TRACE(routine);
-        ASSERT_TRUE(standIns->built.count(routine));
+    organiser::RoutineTable* routines = window->routineTable();
+    ASSERT_NE(routines, nullptr);
+    for (organiser::Routine routine : {organiser::Routine::ExportExcelInvoice, organiser::Routine::ExportExcelInputDocument}) {
+        SCOPED_TRACE(organiser::nameOf(routine).toStdString());
+        ASSERT_TRUE(routines->has(routine));
         testsupport::presenter().clear();
-        standIns->built[routine]();
+        routines->run(routine);
         const auto shown = testsupport::presenter().calls("message");
         ASSERT_EQ(shown.size(), 1u);
         EXPECT_EQ(shown[0].text, "Prethodno odaberite dokument za izvoz.");

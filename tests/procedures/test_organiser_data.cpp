@@ -66,7 +66,7 @@ protected:
 TEST_F(OrganiserOnData, ANewRecordWhoseFormIsCancelledLeavesNoRow)
 {
     window->dispatcher().dispatch(1015);
-    EXPECT_EQ(window->standInLog().take(), QStringList{"F_Contact()"});
+    EXPECT_EQ(standInLog(*window).take(), QStringList{"F_Contact()"});
     EXPECT_EQ(count("CON_Contacts"), 0);
     window->dispatcher().dispatch(1101);
     EXPECT_EQ(count("PrihodiRashodi"), 0);
@@ -99,7 +99,7 @@ TEST_F(OrganiserProgram, CommandsWhoseFormsAreNotBuiltTellTheUser)
     ASSERT_TRUE(window);
     testsupport::presenter().clear();
     // Every command's form is built by now: one taken away stands for the next one missing.
-    window->standInForms()->built.erase(QStringLiteral("R_Email"));
+    window->formTable()->attach(Form::R_Email, {});
     window->dispatcher().dispatch(2007); // the e-mail report
     const auto shown = testsupport::presenter().calls("message");
     ASSERT_EQ(shown.size(), 1u);

@@ -3,7 +3,7 @@
 #include "data/Globals.h"
 #include "procedures/organiser/window/CommandDispatcher.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "tests/procedures/ProcedureRecorders.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>

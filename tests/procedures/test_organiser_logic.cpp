@@ -3,7 +3,7 @@
 #include "procedures/organiser/window/Heartbeat.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/lists/MoneyPicture.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "tests/procedures/ProcedureRecorders.h"
 #include "procedures/organiser/window/TabSwitcher.h"
 #include "procedures/organiser/window/UpdateRunner.h"
 #include "tests/support/TestSupport.h"

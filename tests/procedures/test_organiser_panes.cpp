@@ -11,7 +11,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/panes/PaneButtons.h"
 #include "procedures/organiser/panes/PopupItems.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "tests/procedures/ProcedureRecorders.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
 #include "data/Globals.h"
 #include "runtime/DateTime.h"

@@ -157,7 +157,7 @@ TEST(OrganiserWindow, NotificationBeforeTheOpeningIsKept)
     ASSERT_TRUE(rig.window->open());
     rig.settle();
     EXPECT_EQ(rig.window->shownPage(), 4);
-    EXPECT_TRUE(rig.window->standInLog().calls().contains("PopulateCalendar"));
+    EXPECT_TRUE(standInLog(*rig.window).calls().contains("PopulateCalendar"));
 }
 
 TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
@@ -191,7 +191,7 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
     rig.settle();
     EXPECT_EQ(done, QStringList{"ResizeControls"});
     done.clear();
-    rig.window->standInLog().take();
+    standInLog(*rig.window).take();
     rig.frame.notes.clear();
 
     const int id = rig.window->receiverId();
@@ -209,7 +209,7 @@ TEST(OrganiserWindow, FrameNotificationsInOrder)
     EXPECT_EQ(rig.window->dispatcher().financeTab(), 3);
     EXPECT_EQ(rig.window->pendingCommand(), 0);
     EXPECT_EQ(rig.frame.notes, (std::vector<std::pair<int, int>>{{1, 101}, {1, 6}, {1, 103}}));
-    EXPECT_EQ(rig.window->standInLog().take(),
+    EXPECT_EQ(standInLog(*rig.window).take(),
               QStringList({"FillFinanceCategoryTree", "Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.ini("LastTab", "Last"), "6");
 
@@ -225,18 +225,18 @@ TEST(OrganiserWindow, CommandsWaitForAnOpenForm)
     Rig rig;
     ASSERT_TRUE(rig.window->open());
     rig.settle();
-    rig.window->standInLog().take();
+    standInLog(*rig.window).take();
     const int id = rig.window->receiverId();
     {
         vrt::ModalScope form; // say, the contact form opened by an earlier command
         vrt::notify(id, 1, 1015);
         vrt::notify(id, 2, 7);
         rig.settle();
-        EXPECT_TRUE(rig.window->standInLog().calls().isEmpty());
+        EXPECT_TRUE(standInLog(*rig.window).calls().isEmpty());
         EXPECT_EQ(rig.window->shownPage(), 1);
     }
     rig.settle();
-    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
+    EXPECT_EQ(standInLog(*rig.window).take(), QStringList({"Prime(CON_Contacts)", "F_Contact()", "Release(CON_Contacts)"}));
     EXPECT_EQ(rig.window->shownPage(), 7);
 }
 
@@ -282,7 +282,7 @@ TEST(OrganiserWindow, SentFolderShowsTheRecipientColumn)
     ASSERT_TRUE(rig.window->open());
     mailList->horizontalHeader()->resizeSection(1, 140);
     mailList->horizontalHeader()->resizeSection(2, 0);
-    rig.window->standInLog().take();
+    standInLog(*rig.window).take();
     struct Case {
         int row;
         QString header;
@@ -295,7 +295,7 @@ TEST(OrganiserWindow, SentFolderShowsTheRecipientColumn)
         EXPECT_EQ(mailList->horizontalHeader()->sectionSize(1), c.sender);
         EXPECT_EQ(mailList->horizontalHeader()->sectionSize(2), c.recipient);
     }
-    EXPECT_EQ(rig.window->standInLog().take(), QStringList({"InboxSelected", "InboxSelected"}));
+    EXPECT_EQ(standInLog(*rig.window).take(), QStringList({"InboxSelected", "InboxSelected"}));
     queue.clear();
 }
 

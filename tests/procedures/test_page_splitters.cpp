@@ -298,12 +298,12 @@ TEST_F(WindowPagesTest, ListButtonsAskTheirListsForm)
     const Case cases[] = {{33, "F_TaskCategorie"}, {38, "F_Zadaci"}, {114, "F_PASS_Password"}, {109, "F_PASS_Kategorija"},
                           {125, "F_Contact"},      {79, "F_ID_Dokumenti"}, {70, "F_UD_Kategorija"}};
     for (const Case& c : cases) {
-        w.window.standInLog().take();
+        standInLog(w.window).take();
         auto* button = qobject_cast<QPushButton*>(w.control(c.button));
         ASSERT_NE(button, nullptr) << c.button;
         button->click();
         QApplication::processEvents();
-        const QStringList calls = w.window.standInLog().take();
+        const QStringList calls = standInLog(w.window).take();
         EXPECT_TRUE(calls.filter(QLatin1String(c.call)).size() == 1) << c.button << ": " << calls.join(' ').toStdString();
     }
     // The ribbon's "Izmjena" and "Brisanje" press buttons that wait for a row.
@@ -346,7 +346,7 @@ TEST_F(WindowPagesTest, TheFirstLayoutFillsTheTaskPanel)
     ASSERT_EQ(panel.headers().size(), 1u);
     EXPECT_FALSE(panel.headers()[0].TASKQUEUE.empty());
     EXPECT_FALSE(w.control(13)->isHidden());
-    EXPECT_FALSE(w.window.standInLog().calls().contains(QStringLiteral("FillTaskPanel")));
+    EXPECT_FALSE(standInLog(w.window).calls().contains(QStringLiteral("FillTaskPanel")));
 }
 
 // The ribbon's outgoing-documents view shows the selected category's documents: reading the

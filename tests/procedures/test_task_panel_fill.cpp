@@ -2,7 +2,7 @@
 // around today, the notes' tags, the backup on start and the order of the window's steps.
 #include "procedures/organiser/panes/TaskPanelFill.h"
 #include "procedures/mail/MailActions.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "tests/procedures/ProcedureRecorders.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"

@@ -43,12 +43,8 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
     h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     // The calendar's entries belong to the calendar, registered by name.
-    h.calendarRequest = [&window](int deleteRequest) {
-        const QString name = deleteRequest ? QStringLiteral("CalendarDeleteEvent") : QStringLiteral("CalendarEditEvent");
-        if (RecordedPanes* named = window.standInPanes())
-            named->run(name);
-        else
-            tellNotAvailable();
+    h.calendarRequest = [this, &window](int deleteRequest) {
+        runRoutine(window, deleteRequest ? Routine::CalendarDeleteEvent : Routine::CalendarEditEvent);
     };
     m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
     m_events = std::make_unique<ListEvents>(*m_menus, [&window](int code) { return window.dispatcher().dispatch(code); },
@@ -88,34 +84,58 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
 
 OrganiserPanes::~OrganiserPanes() = default;
 
-void OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& routine)
+int OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& name)
+{
+    const std::optional<Routine> routine = routineNamed(name);
+    if (!routine) {
+        qWarning("No routine is called %s", qPrintable(name));
+        tellNotAvailable();
+        return 0;
+    }
+    return runRoutine(window, *routine);
+}
+
+int OrganiserPanes::runRoutine(OrganiserWindow& window, Routine routine)
+{
+    if (RoutineTable* table = window.routineTable())
+        return table->run(routine);
+    // A window given routines of its own still has the mail list's entries.
+    if (runOwnRoutine(window, routine))
+        return 0;
+    if (routine == Routine::DeleteEmail)
+        return window.paneRoutines().DeleteEmail();
+    tellNotAvailable();
+    return 0;
+}
+
+bool OrganiserPanes::runOwnRoutine(OrganiserWindow& window, Routine routine)
 {
     OrganiserList& mails = m_lists->list(ctl::Email);
     const long mail = long(mails.selectedId().toLongLong());
     MailDesk* desk = window.mailDesk();
-    if (routine == QLatin1String("MarkUnread")) {
+    switch (routine) {
+    case Routine::MarkUnread:
         if (desk && desk->markMailUnread(mail)) {
             window.heartbeat().keepShownUnread(mail);
             mails.reset();
         }
-    } else if (routine == QLatin1String("MarkFolderRead")) {
+        return true;
+    case Routine::MarkFolderRead:
         if (desk && desk->markFolderRead(treeRowId(tree::MailFolders)) > 0)
             mails.reset();
-    } else if (routine == QLatin1String("InsertContact")) {
+        return true;
+    case Routine::InsertContact:
         window.dispatcher().InsertContact();
-    } else if (routine == QLatin1String("AddToTasks")) {
+        return true;
+    case Routine::AddToTasks: {
         // The task takes the text the preview shows of the message.
         auto* preview = qobject_cast<QTextEdit*>(window.hosted().preview);
         const QString text = preview ? preview->toPlainText().left(20055) : QString();
         if (desk && mail != 0 && mails.source().load(mails.selectedId()))
             desk->addMailToTasks(*window.forms(), text, QString::fromStdString(EM().REPLYTO));
-    } else if (routine == QLatin1String("DeleteEmail")) {
-        window.paneRoutines().DeleteEmail();
-    } else if (RecordedPanes* named = window.standInPanes()) {
-        // The folder and category entries belong to features registered by name.
-        named->run(routine);
-    } else {
-        tellNotAvailable();
+        return true;
+    }
+    default: return false;
     }
 }
 
@@ -235,8 +255,8 @@ void OrganiserPanes::makePump(OrganiserWindow& window)
     d.messageId = [selectedCell] { return selectedCell(ctl::Email, "EM:MESSAGEID"); };
     d.showEmail = [&window, selectedCell] {
         // The mail page's own routine, once its feature is attached.
-        if (RecordedPanes* named = window.standInPanes(); named && named->has(QStringLiteral("ShowEmail"))) {
-            named->run(QStringLiteral("ShowEmail"));
+        if (RoutineTable* table = window.routineTable(); table && table->has(Routine::ShowEmail)) {
+            table->run(Routine::ShowEmail);
             return;
         }
         auto* panel = qobject_cast<controls::MessageHeaderPanel*>(window.hosted().headerPanel);
@@ -286,10 +306,7 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     d.forms = window.forms();
     d.dispatch = [&window] { return window.dispatcher().dispatch(); };
     // The routines features registered (the state chart's option draws through its own signal).
-    d.run = [&window](const QString& routine) {
-        RecordedPanes* named = window.standInPanes();
-        return named && named->has(routine) ? named->run(routine) : 0;
-    };
+    d.run = [this, &window](const QString& routine) { return runMenuRoutine(window, routine); };
     d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
     d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
     d.groupCommands = window.contactGroupDesk();
@@ -413,8 +430,14 @@ void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
     m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(std::move(d));
     if (window.forms())
         m_taskPanelFill->connectPanel(*window.forms(), window.mailDesk());
-    if (RecordedPanes* standIns = window.standInPanes())
-        standIns->built[QStringLiteral("FillTaskPanel")] = [this] { return m_taskPanelFill->run(); };
+    if (RoutineTable* table = window.routineTable()) {
+        table->attach(Routine::FillTaskPanel, [this] { return m_taskPanelFill->run(); });
+        for (Routine own : {Routine::MarkUnread, Routine::MarkFolderRead, Routine::InsertContact, Routine::AddToTasks})
+            table->attach(own, [this, &window, own] {
+                runOwnRoutine(window, own);
+                return 0;
+            });
+    }
 }
 
 long OrganiserPanes::treeRowId(int control) const

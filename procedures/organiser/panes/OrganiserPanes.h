@@ -82,8 +82,12 @@ private:
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
     void makeTaskPanel(OrganiserWindow& window);
-    // A context menu's entry that runs a routine of the window by name.
-    void runMenuRoutine(OrganiserWindow& window, const QString& routine);
+    // A context menu's entry or a button that runs a routine of the window by its name.
+    int runMenuRoutine(OrganiserWindow& window, const QString& routine);
+    int runRoutine(OrganiserWindow& window, Routine routine);
+    // The mail list's own entries (MarkUnread, MarkFolderRead, InsertContact, AddToTasks);
+    // false for any other routine.
+    bool runOwnRoutine(OrganiserWindow& window, Routine routine);
     void pressListButton(const ListButton& b);
 
     std::unique_ptr<ListSet> m_lists;

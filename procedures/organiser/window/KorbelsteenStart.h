@@ -34,13 +34,9 @@ void reportStartFailure(const std::function<QString(const QString&)>& translate)
 // The program: "korbelsteen" beside this program, else on PATH, else in the data folder.
 QString programPath(const QString& dataFolder);
 
-// The lock a receive holds in the data folder while it runs; it writes "SR"/"START" 1 and 2
-// only while it holds it.
-QString receiveLockPath(const QString& dataFolder);
-// Whether a receive holds that lock. A receive that was killed leaves its lock file behind:
-// with the file gone, or its process gone (or its number now another program's), the receive
-// is over. A lock taken on another machine, or one whose owner cannot be told, counts as held.
-bool receiveHolderAlive(const QString& dataFolder);
+// The receive's lock, as the mail program takes it.
+using mailtransfer::receiveHolderAlive;
+using mailtransfer::receiveLockPath;
 
 // QProcess::startDetached, remembering the started process so a second receive can wait.
 class DetachedLauncher : public ProcessLauncher {

@@ -228,14 +228,12 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
     if (m_deps.dataFolder.isEmpty())
         m_deps.dataFolder = corvalde::dataFolder();
     // A window that would answer a command with nothing is not made.
-    if (!m_deps.gantt || !m_deps.calendar || !m_deps.primer)
-        qFatal("The organiser window needs its Gantt chart, calendar and record primer");
-    if (!m_deps.log)
-        m_deps.log = &m_log;
+    if (!m_deps.gantt || !m_deps.calendar || !m_deps.primer || !m_deps.unattached)
+        qFatal("The organiser window needs its Gantt chart, calendar, record primer and unattached answer");
     if (!m_deps.forms)
-        m_deps.forms = (m_ownForms = std::make_unique<RecordedForms>(*m_deps.log)).get();
+        m_deps.forms = (m_ownForms = std::make_unique<FormTable>(*m_deps.unattached)).get();
     if (!m_deps.panes)
-        m_deps.panes = (m_ownPanes = std::make_unique<RecordedPanes>(*m_deps.log)).get();
+        m_deps.panes = (m_ownPanes = std::make_unique<RoutineTable>(*m_deps.unattached)).get();
     if (!m_deps.launcher)
         m_deps.launcher = (m_ownLauncher = std::make_unique<korbelsteen::DetachedLauncher>()).get();
     if (!m_deps.frame)
@@ -330,13 +328,13 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
             chart->setVisible(on);
     };
     tabs.mailFolderQueueEmpty = [] { return VelmoraDll::InboxQ().empty(); };
-    // The library's tree fills over the data layer's tables; recorded while there are none.
+    // The library's tree fills over the data layer's tables; left out while there are none.
     auto fill = [this](const char* name, VelmoraDll::TreeTableSource* table, void (*filler)(VelmoraDll::TreeTableSource&)) {
         return [this, name, table, filler] {
             if (table)
                 filler(*table);
             else
-                m_deps.log->add(QString::fromLatin1(name));
+                m_deps.unattached->skipped(QString::fromLatin1(name));
             return 0;
         };
     };

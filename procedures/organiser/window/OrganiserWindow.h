@@ -9,7 +9,7 @@
 #include "procedures/organiser/window/CommandDispatcher.h"
 #include "procedures/organiser/window/Heartbeat.h"
 #include "procedures/organiser/panes/HostedControls.h"
-#include "procedures/organiser/window/StandIns.h"
+#include "procedures/organiser/window/ProcedureTables.h"
 #include "procedures/organiser/window/TabSwitcher.h"
 #include "procedures/organiser/window/UpdateRunner.h"
 #include "runtime/WindowManager.h"
@@ -72,9 +72,9 @@ public:
 };
 
 // Everything the window reaches outside itself. The composition root (OrganiserAssembly)
-// gives every service; the Gantt chart, the calendar and the record primer have no default,
-// and a window without them is not made. Forms and pane routines not given are the window's
-// own registries by name, whose names are all not built yet.
+// gives every service; the Gantt chart, the calendar, the record primer and the answer for
+// what has nothing attached have no default, and a window without them is not made. Forms and
+// pane routines not given are the window's own tables, with nothing attached yet.
 struct OrganiserDeps : Services {
     std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
     std::function<void()> closeFiles;        // at the end, when openFiles succeeded
@@ -87,8 +87,8 @@ struct OrganiserDeps : Services {
     VelmoraDll::TreeTableSource* groups = nullptr;
     // Makes the hosted components at the first display; none: the window goes without them.
     ControlFactory* controls = nullptr;
-    // Where the registries write the names asked for that nobody built; none: the window's own.
-    CallLog* log = nullptr;
+    // What a call to a form or routine with nothing attached does.
+    Unattached* unattached = nullptr;
     // The panes, when they are not attached to the window afterwards.
     WindowParts* parts = nullptr;
     // The mail and contacts features' answers to the window (the composition root's).
@@ -161,14 +161,13 @@ public:
     VelmoraDll::TreeTableSource* mailFolders() const { return m_deps.folders; }
     QString moneyPicture() const { return m_moneyPicture; }
     bool filesOpened() const { return m_filesOpened; }
-    // The names asked for that nobody built (for inspection).
-    CallLog& standInLog() { return *m_deps.log; }
     // The pane routines in use.
     PaneRoutines& paneRoutines() { return *m_deps.panes; }
-    // The registries by name where features register what they build (null when the window
-    // was given other forms or routines).
-    RecordedPanes* standInPanes() { return dynamic_cast<RecordedPanes*>(m_deps.panes); }
-    RecordedForms* standInForms() { return dynamic_cast<RecordedForms*>(m_deps.forms); }
+    // What a call with nothing attached does.
+    Unattached& unattached() { return *m_deps.unattached; }
+    // The tables features attach to (null when the window was given other forms or routines).
+    RoutineTable* routineTable() { return dynamic_cast<RoutineTable*>(m_deps.panes); }
+    FormTable* formTable() { return dynamic_cast<FormTable*>(m_deps.forms); }
     // W_First.TabChanged for the page shown.
     int showCurrentTab() { return tabChanged(m_sel); }
     const HostedControls& hosted() const { return m_hosted; }
@@ -204,9 +203,8 @@ private:
     QString dataPath(const QString& relative) const;
 
     Deps m_deps;
-    CallLog m_log;
-    std::unique_ptr<RecordedForms> m_ownForms;
-    std::unique_ptr<RecordedPanes> m_ownPanes;
+    std::unique_ptr<FormTable> m_ownForms;
+    std::unique_ptr<RoutineTable> m_ownPanes;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<FrameLink> m_ownFrame;
     std::unique_ptr<MainWindowManager> m_manager;
