@@ -1,7 +1,9 @@
 #include "chrome/CaptionButtons.h"
 
+
 #include <QEvent>
 #include <QMdiSubWindow>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -21,8 +23,8 @@ void Merivox_WCB_Class::TRACE(const QString& text)
     while (t.endsWith(QLatin1Char(' ')))
         t.chop(1);
     const QString line = QStringLiteral("%1] %2").arg(quintptr(QThread::currentThreadId())).arg(t);
-    if (trace)
-        trace(line);
+    if (isSignalConnected(QMetaMethod::fromSignal(&Merivox_WCB_Class::trace)))
+        emit trace(line);
     else
         std::fprintf(stderr, "%s\n", qPrintable(line));
 }
@@ -87,7 +89,7 @@ int Merivox_WCB_Class::ADDBUTTON(const QString& image, long rightBorder)
         return 0;
     }
     const QString name = imageName(upper);
-    b.HIMAGE = iconOf ? iconOf(name) : QIcon();
+    b.HIMAGE = m_icons ? m_icons->iconOf(name) : QIcon();
     if (b.HIMAGE.isNull()) {
         TRACE(QStringLiteral("SBRWCB : AddButton : LoadImage : * FAILED * : ") + upper);
         return 0;

@@ -4,7 +4,9 @@
 #include <QPointer>
 #include <QRect>
 #include <array>
-#include <functional>
+#include <memory>
+
+#include "chrome/WindowParts.h"
 
 class QMdiSubWindow;
 class QWidget;
@@ -44,10 +46,8 @@ public:
     int ADDBUTTON(const QString& image, long rightBorder);
     int KILL();
 
-    // An image by its resource name ("MY_ICO"); the null icon when there is none.
-    std::function<QIcon(const QString& name)> iconOf;
-    // Where the diagnostic lines go (stderr when unset).
-    std::function<void(const QString& line)> trace;
+    // Images by resource name ("MY_ICO"); without them no button gets an image.
+    void setIcons(std::unique_ptr<IconSource> icons) { m_icons = std::move(icons); }
 
     // The name an image is looked up by: cut to 80, its first "~" dropped, its first "." as "_".
     static QString imageName(const QString& image);
@@ -62,6 +62,10 @@ public:
     bool MOUSEDOWN = false;
     std::array<TSBRWCB, 8> BUTTONS;
 
+signals:
+    // A diagnostic line; with nothing connected the lines go to stderr.
+    void trace(const QString& line);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -72,4 +76,5 @@ private:
 
     QPointer<QMdiSubWindow> m_window;
     WINDOWCAPTIONBUTTONS* WCB = nullptr;
+    std::unique_ptr<IconSource> m_icons;
 };

@@ -21,8 +21,12 @@ const QString Section = QStringLiteral("OutlookBar");
 
 POOUTLOOKBARCLASS::POOUTLOOKBARCLASS()
 {
-    idRng = [] { return long(QRandomGenerator::global()->bounded(1, 2147483647)); };
     SETCOLORSCHEME(1);
+}
+
+long POOUTLOOKBARCLASS::idRng()
+{
+    return long(QRandomGenerator::global()->bounded(1, 2147483647));
 }
 
 void POOUTLOOKBARCLASS::INIT(int style, bool innerBorder, bool outerBorder)
@@ -370,8 +374,8 @@ bool POOUTLOOKBARCLASS::TAKEMOUSEBUTTONEVENT(int button, int x, int y)
         for (const TASKQ& t : h.TASKQUEUE)
             if (t.ISVISIBLE && t.ISENABLED && t.MOUSERECT.contains(p)) {
                 const long headerId = h.ID, taskId = t.ID, control = t.LEFTACTIONFEQ;
-                if (t.MIMICBUTTON && postAccepted)
-                    postAccepted(control);
+                if (t.MIMICBUTTON && m_host)
+                    m_host->postAccepted(control);
                 if (h.ISWIZARD)
                     SETACTIVEWIZARDTASK(headerId, taskId);
                 EXECUTEACTION(headerId, taskId, 1, control);

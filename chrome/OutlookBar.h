@@ -77,6 +77,16 @@ struct BarLayout {
 };
 BarLayout layoutBar(POOUTLOOKBARCLASS& bar, QSize size);
 
+// What the bar asks of the widget that shows it.
+class OutlookBarHost {
+public:
+    virtual ~OutlookBarHost() = default;
+    // Shown afresh after a change that needs it.
+    virtual void refresh() = 0;
+    // The accepted event of a mirrored button, after the click in hand.
+    virtual void postAccepted(long control) = 0;
+};
+
 } // namespace pob
 
 class POOUTLOOKBARCLASS {
@@ -160,8 +170,10 @@ public:
     void CHECKMIMICS(long control, bool enabled, const QString& icon);
     static QString GETICONNAME(const QString& name);
 
-    // The accepted event of a mirrored button, after the click in hand.
-    std::function<void(long control)> postAccepted;
+    // The widget showing the bar (it attaches itself); null: the bar is not shown. The host
+    // must outlive its attachment.
+    void setHost(pob::OutlookBarHost* host) { m_host = host; }
+    pob::OutlookBarHost* host() const { return m_host; }
 
     const std::vector<pob::HEADERQ>& headers() const { return HEADERS; }
     std::vector<pob::HEADERQ>& headers() { return HEADERS; }
@@ -169,11 +181,6 @@ public:
     const pob::HEADERQ* header(long id) const;
     pob::TASKQ* task(long headerId, long taskId);
     const pob::TASKQ* task(long headerId, long taskId) const;
-
-    // Ids are drawn from this (1..2147483647).
-    std::function<long()> idRng;
-    // Shown afresh after a change that needs it.
-    std::function<void()> refresh;
 
     int ROWSPACING = 5;
     QString FONTNAME = QStringLiteral("MS Sans Serif");
@@ -190,13 +197,18 @@ public:
     long NCURRHEADER = 0, NCURRTASK = 0;
     pob::COLORS CPANEL, CHEADERS, CHEADERSHOVERED, CTASKS, CHEADERBORDERS, CBORDERS;
 
+protected:
+    // Ids are drawn from this: 1..2147483647 at random (tests draw their own).
+    virtual long idRng();
+
 private:
     long newId(const std::function<bool(long)>& taken);
     void REFRESH()
     {
-        if (refresh)
-            refresh();
+        if (m_host)
+            m_host->refresh();
     }
+    pob::OutlookBarHost* m_host = nullptr;
 
     std::vector<pob::HEADERQ> HEADERS;
 };

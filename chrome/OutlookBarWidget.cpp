@@ -22,13 +22,21 @@ OutlookBarWidget::OutlookBarWidget(POOUTLOOKBARCLASS& bar, QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_scroll->hide();
     connect(m_scroll, &QAbstractSlider::actionTriggered, this, [this](int action) { scrollAction(action); });
-    m_bar.refresh = [this] { refresh(); };
-    m_bar.postAccepted = [this](long control) {
-        const auto it = m_mimics.find(control);
-        QAbstractButton* b = it != m_mimics.end() ? it->second.data() : (buttonOf ? buttonOf(control) : nullptr);
-        if (b) // after the click in hand, as a posted event would be
-            QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
-    };
+    m_bar.setHost(this);
+}
+
+OutlookBarWidget::~OutlookBarWidget()
+{
+    if (m_bar.host() == this)
+        m_bar.setHost(nullptr);
+}
+
+void OutlookBarWidget::postAccepted(long control)
+{
+    const auto it = m_mimics.find(control);
+    QAbstractButton* b = it != m_mimics.end() ? it->second.data() : buttonOf(control);
+    if (b) // after the click in hand, as a posted event would be
+        QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);
 }
 
 void OutlookBarWidget::refresh()
@@ -39,7 +47,7 @@ void OutlookBarWidget::refresh()
 
 void OutlookBarWidget::attachMimic(long control)
 {
-    QAbstractButton* b = buttonOf ? buttonOf(control) : nullptr;
+    QAbstractButton* b = buttonOf(control);
     if (!b || m_mimics.count(control))
         return;
     m_mimics[control] = b;
@@ -182,8 +190,8 @@ void OutlookBarWidget::drawHeader(QPainter& p, const HEADERQ& h, const BarLayout
         p.drawLine(R - 1, T, R - 1, B - 1);
         p.drawLine(L, B - 1, R - 1, B - 1);
         if (!h.ICONNAME.isEmpty()) {
-            if (iconOf)
-                iconOf(POOUTLOOKBARCLASS::GETICONNAME(h.ICONNAME)).paint(&p, QRect(L + 3, T + (B - T) / 2 - 8, 16, 16));
+            if (m_icons)
+                m_icons->iconOf(POOUTLOOKBARCLASS::GETICONNAME(h.ICONNAME)).paint(&p, QRect(L + 3, T + (B - T) / 2 - 8, 16, 16));
             title.setLeft(title.left() + 20);
         }
     } else {
@@ -229,9 +237,9 @@ void OutlookBarWidget::drawTask(QPainter& p, const HEADERQ& h, const TASKQ& t, c
         p.setPen(colour(m_bar.CTASKS.GRADIENTFROM));
         p.drawRect(box.adjusted(0, 0, -1, -1));
     }
-    if (!t.ICONNAME.isEmpty() && iconOf) {
+    if (!t.ICONNAME.isEmpty() && m_icons) {
         const bool own = !t.ISENABLED && !t.DISABLEDICONNAME.isEmpty();
-        const QIcon icon = iconOf(POOUTLOOKBARCLASS::GETICONNAME(own ? t.DISABLEDICONNAME : t.ICONNAME));
+        const QIcon icon = m_icons->iconOf(POOUTLOOKBARCLASS::GETICONNAME(own ? t.DISABLEDICONNAME : t.ICONNAME));
         // A disabled task without its own icon shows the normal one greyed.
         const QIcon::Mode mode = !t.ISENABLED && !own ? QIcon::Disabled : QIcon::Normal;
         p.drawPixmap(row.icon.topLeft(), icon.pixmap(row.icon.size(), mode));

@@ -6,9 +6,14 @@
 
 namespace MH {
 
+int32_t QUICKENDATECALCULATORCLASS::today() const
+{
+    return vrt::today();
+}
+
 int32_t QUICKENDATECALCULATORCLASS::CALCNEWDATE(int32_t date, int32_t key) const
 {
-    const int32_t now = today ? today() : vrt::today();
+    const int32_t now = today();
     if (key == TodayKey)
         return now;
     const QDate current = vrt::dateFromDay(date);

@@ -1,6 +1,5 @@
 #pragma once
 #include <cstdint>
-#include <functional>
 
 namespace MH {
 
@@ -30,9 +29,13 @@ public:
     int32_t CALCNEWDATE(int32_t date, int32_t key) const;
     static int weekday(int32_t date) { return int(((date % 7) + 7) % 7); }
 
+    virtual ~QUICKENDATECALCULATORCLASS() = default;
+
     uint8_t WEEKSTART = 0;
-    // Today's day number; the runtime's clock unless a test sets another.
-    std::function<int32_t()> today;
+
+protected:
+    // Today's day number: the runtime's clock (tests give another day).
+    virtual int32_t today() const;
 };
 
 } // namespace MH

@@ -261,8 +261,7 @@ int RESIZEWINDOWCLASS::TAKERESIZEEVENT()
     }
     if (PENDINGRESET && m_window->isActive() && m_window->focusInside()) {
         PENDINGRESET = false;
-        if (forcedReset)
-            forcedReset();
+        forcedReset();
         return 0;
     }
     if (m_frame->PREVENTUNFOCUSEDRESET() && !m_window->isActive()) {
@@ -272,7 +271,7 @@ int RESIZEWINDOWCLASS::TAKERESIZEEVENT()
         }
         return 0;
     }
-    if (RESIZECONTROLS(false) == 2 && reset)
+    if (RESIZECONTROLS(false) == 2)
         reset();
     return 0;
 }

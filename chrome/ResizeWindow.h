@@ -125,10 +125,10 @@ public:
 
     virtual void BEFORERESIZE() {}
     virtual void AFTERRESIZE() {}
-
-    // The window manager's forced reset (counted) and its reset.
-    std::function<void()> forcedReset;
-    std::function<void()> reset;
+    // The window manager's forced reset (counted) and its reset, after the controls moved.
+    // A window without a manager of its own has nothing to reset.
+    virtual void forcedReset() {}
+    virtual void reset() {}
 
     bool IGNOREEVENTS = false;
     bool PENDINGRESET = false;

@@ -18,12 +18,16 @@ unsigned long resolveColour(unsigned long colour)
 
 POTASKPANELCLASS::POTASKPANELCLASS()
 {
-    idRng = [] { return long(QRandomGenerator::global()->bounded(1, 2147483647)) + 0; };
     FONTNAME = QStringLiteral("Tahoma");
     SETCOLORGRP(1, 0xE6A07A, 0xE6A07A, 0xD67563, 0, 0);
     SETCOLORGRP(2, 0xB24D07, 0xB24D07, 0xC75C22, 0xFFFFFF, 0xFF8E42);
     SETCOLORGRP(3, 0xFFFFFF, 0xFFFFFF, 0xF9D5C7, 0xC75C22, 0xFF8E42);
     SETCOLORGRP(4, 0xF9E7E0, 0, 0, 0xBC3139, 0);
+}
+
+long POTASKPANELCLASS::idRng()
+{
+    return long(QRandomGenerator::global()->bounded(1, 2147483647));
 }
 
 POTASKPANELCLASS::~POTASKPANELCLASS()

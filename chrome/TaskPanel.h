@@ -206,9 +206,6 @@ public:
     // The task that mirrors this control, if any.
     const ptp::TASKQ* mimicTask(long control) const;
 
-    // Ids are drawn from this (1..2147483647; tests make it repeat).
-    std::function<long()> idRng;
-
     long NCURRHEADER = 0;
     long NCURRTASK = 0;
     int SCROLLPOS = 0;
@@ -229,6 +226,8 @@ public:
 
 protected:
     ptp::TaskPanelHost* host() const { return m_host; }
+    // Ids are drawn from this: 1..2147483647 at random (tests make it repeat).
+    virtual long idRng();
 
 private:
     long newId(const std::function<bool(long)>& taken);

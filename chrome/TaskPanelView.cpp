@@ -69,9 +69,14 @@ QFont TaskPanelView::taskFont(bool bold, bool hovered) const
 
 QIcon TaskPanelView::icon(const QString& name) const
 {
-    if (name.trimmed().isEmpty() || !iconOf)
+    if (name.trimmed().isEmpty() || !m_icons)
         return {};
-    return iconOf(name.trimmed());
+    return m_icons->iconOf(name.trimmed());
+}
+
+QAbstractButton* TaskPanelView::buttonOf(long control) const
+{
+    return m_buttons ? m_buttons->buttonOf(control) : nullptr;
 }
 
 // ---- the model's calls ------------------------------------------------------------------------
@@ -84,7 +89,7 @@ void TaskPanelView::refresh()
 
 void TaskPanelView::attachMimic(long control)
 {
-    QAbstractButton* b = buttonOf ? buttonOf(control) : nullptr;
+    QAbstractButton* b = buttonOf(control);
     if (!b || m_mimics.count(control))
         return;
     m_mimics[control] = b;
@@ -104,7 +109,7 @@ void TaskPanelView::detachMimic(long control)
 void TaskPanelView::postAccepted(long control)
 {
     const auto it = m_mimics.find(control);
-    QAbstractButton* b = it != m_mimics.end() ? it->second.data() : (buttonOf ? buttonOf(control) : nullptr);
+    QAbstractButton* b = it != m_mimics.end() ? it->second.data() : buttonOf(control);
     // After the click in hand is done, as a posted event would be.
     if (b)
         QMetaObject::invokeMethod(b, "click", Qt::QueuedConnection);

@@ -2,10 +2,11 @@
 #include <QAbstractScrollArea>
 #include <QIcon>
 #include <QPointer>
-#include <functional>
 #include <map>
+#include <memory>
 
 #include "chrome/TaskPanel.h"
+#include "chrome/WindowParts.h"
 
 class QAbstractButton;
 
@@ -18,10 +19,10 @@ public:
     explicit TaskPanelView(POTASKPANELCLASS& panel, QWidget* parent = nullptr);
     ~TaskPanelView() override;
 
-    // The button of a control number, for mirrored tasks.
-    std::function<QAbstractButton*(long control)> buttonOf;
-    // An icon by its name (a file or a bundled drawing); the null icon when there is none.
-    std::function<QIcon(const QString& name)> iconOf;
+    // The window's buttons, for mirrored tasks; without them no task mirrors a button.
+    void setButtons(std::unique_ptr<ButtonSource> buttons) { m_buttons = std::move(buttons); }
+    // Icons by name (a file or a bundled drawing); without them tasks show none.
+    void setIcons(std::unique_ptr<IconSource> icons) { m_icons = std::move(icons); }
 
     POTASKPANELCLASS& panel() { return m_panel; }
     const ptp::TaskPanelLayout& layout() const { return m_layout; }
@@ -53,8 +54,11 @@ private:
     void drawTask(QPainter& p, const ptp::HEADERQ& h, const ptp::TASKQ& t, const ptp::TaskPanelLayout::Row& row);
     void drawArrow(QPainter& p, const QRect& r, const ptp::HEADERQ& h);
     QIcon icon(const QString& name) const;
+    QAbstractButton* buttonOf(long control) const;
 
     POTASKPANELCLASS& m_panel;
+    std::unique_ptr<ButtonSource> m_buttons;
+    std::unique_ptr<IconSource> m_icons;
     ptp::TaskPanelLayout m_layout;
     std::map<long, QPointer<QAbstractButton>> m_mimics;
     bool m_laying = false;

@@ -588,7 +588,7 @@ bool CFCTOOLBAR::CUSTOMIZEDIALOG()
         return false;
     const auto tr = [this](const char* text) {
         const QString t = QString::fromUtf8(text);
-        return translate ? translate(t) : t;
+        return translate(t);
     };
     const std::vector<CFC_TBBUTTON> before = m_layout;
     std::vector<CFC_TBBUTTON> current = m_layout;

@@ -134,8 +134,9 @@ public:
     QPointer<QWidget> PARENTHWND;
     CFCTOOLTIPSCLASS& TT() { return m_tt; }
     CFCCOMMANDCNT* CNT = nullptr;
-    // Texts of the customize dialog, written in Croatian, through the window's language.
-    std::function<QString(const QString&)> translate;
+    // Texts of the customize dialog, written in Croatian, through the window's language. The
+    // base shows them as written; a toolbar of a translated window overrides it.
+    virtual QString translate(const QString& text) const { return text; }
     int TBRIMAGEWIDTH = 16;
     int TBRIMAGEHEIGHT = 16;
     QByteArray INITSTATEBUFFER;

@@ -474,7 +474,7 @@ QString CFCTOOLTIPSCLASS::textOf(const Tool& tool) const
 {
     if (tool.text)
         return *tool.text;
-    return needText ? needText(tool.id) : QString();
+    return m_texts ? m_texts->needText(tool.id) : QString();
 }
 
 void CFCTOOLTIPSCLASS::show(const Tool& tool, const QPoint& globalPos)

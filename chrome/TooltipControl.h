@@ -27,6 +27,14 @@ class TipWindow;
 // drawn as a balloon with a tail, or follow a tracked position; delays, colours, the largest
 // width and the margins can be set. The tip window is an ordinary widget, so the application's
 // tooltip manager sees it show and hide and tells the other tooltips (tooltipNotify).
+// Where a tooltip asks the text of a tool that has none of its own, when the tip shows: the
+// window that placed the tools answers.
+class TooltipTexts {
+public:
+    virtual ~TooltipTexts() = default;
+    virtual QString needText(long id) = 0;
+};
+
 class CFCTOOLTIPSCLASS : public QObject, public CfcTooltipClient {
     Q_OBJECT
 public:
@@ -69,7 +77,7 @@ public:
     void SETCOMMANDCNT(CFCCOMMANDCNT& counter) { CNT = &counter; }
 
     // A tool over `rect` of the parent, or (no rectangle) the whole parent, whose id is then
-    // the parent's handle. Without a text the tool's text is asked of `needText` when shown.
+    // the parent's handle. Without a text the tool's text is asked of the texts when shown.
     // -1 before the tip window exists.
     long ADDTOOL(std::optional<QRect> rect = std::nullopt, long flags = TTF_SUBCLASS);
     long ADDTOOL(const QString& text, std::optional<QRect> rect = std::nullopt, long flags = TTF_SUBCLASS);
@@ -142,8 +150,9 @@ public:
 
     // The id of a whole-window tool of `window`.
     static long handleOf(const QWidget* window) { return long(reinterpret_cast<quintptr>(window) & 0x7FFFFFFFFFFFll); }
-    // Text of a tool without its own (asked when the tip shows).
-    std::function<QString(long id)> needText;
+    // Who answers the text of a tool without its own; null: such tools show no tip. The
+    // answerer must outlive its attachment.
+    void setTexts(TooltipTexts* texts) { m_texts = texts; }
 
     QPointer<QWidget> PARENTHWND;
     CFCCOMMANDCNT* CNT = nullptr;
@@ -159,6 +168,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TooltipTexts* m_texts = nullptr;
     struct Tool {
         long id = 0;
         bool wholeWindow = false;

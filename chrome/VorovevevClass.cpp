@@ -566,8 +566,22 @@ private:
 
 // ---------------------------------------------------------------- the toolbar
 
+namespace {
+
+// The toolbar's keyboard mode as its popups read it while open.
+class ToolbarKeyboardMode : public ptb::KeyboardMode {
+public:
+    explicit ToolbarKeyboardMode(const VOROVEVEVCLASS& toolbar) : m_toolbar(toolbar) {}
+    bool keyboardActive() const override { return m_toolbar.BHOTKEYACTIVE; }
+
+private:
+    const VOROVEVEVCLASS& m_toolbar;
+};
+
+} // namespace
+
 VOROVEVEVCLASS::VOROVEVEVCLASS(QWidget* parent)
-    : QWidget(parent)
+    : QWidget(parent), m_keyboardMode(std::make_shared<ToolbarKeyboardMode>(*this))
 {
     loadToolbarFonts();
     const long colours = GETDESKTOPPALETTESIZE();
@@ -636,7 +650,7 @@ ptb::PopupLook VOROVEVEVCLASS::popupLook() const
     look.colors = const_cast<VOROVEVEVCLASS*>(this)->colors();
     look.font = measurer().font();
     look.checkFont = marlettFont(18);
-    look.keyboardActive = [tb = QPointer<const VOROVEVEVCLASS>(this)] { return tb && tb->BHOTKEYACTIVE; };
+    look.keyboard = m_keyboardMode;
     return look;
 }
 
@@ -1260,6 +1274,17 @@ void VOROVEVEVCLASS::tooltipChanged(long)
         syncBalloonTools();
 }
 
+QString VOROVEVEVCLASS::needText(long tool)
+{
+    const auto it = m_balloonItems.find(tool);
+    const Item* item = it == m_balloonItems.end() ? nullptr : GETCONTROL(it->second);
+    if (!item || !item->PCONTROL)
+        return QString();
+    const QFontMetrics metrics(QToolTip::font());
+    return wrapTooltip(item->PCONTROL->GETTOOLTIP(), NTIPMAXWIDTH,
+                       [&](const QString& t) { return metrics.horizontalAdvance(t); });
+}
+
 void VOROVEVEVCLASS::syncBalloonTools()
 {
     if (TOOLTIPMODE != 2) {
@@ -1271,15 +1296,7 @@ void VOROVEVEVCLASS::syncBalloonTools()
         m_balloon = std::make_unique<CFCTOOLTIPSCLASS>();
         m_balloon->INIT(this);
         m_balloon->CREATETOOLTIP(CFCTOOLTIPSCLASS::TTS_BALLOON | CFCTOOLTIPSCLASS::TTS_NOPREFIX);
-        m_balloon->needText = [this](long tool) {
-            const auto it = m_balloonItems.find(tool);
-            const Item* item = it == m_balloonItems.end() ? nullptr : GETCONTROL(it->second);
-            if (!item || !item->PCONTROL)
-                return QString();
-            const QFontMetrics metrics(QToolTip::font());
-            return wrapTooltip(item->PCONTROL->GETTOOLTIP(), NTIPMAXWIDTH,
-                               [&](const QString& t) { return metrics.horizontalAdvance(t); });
-        };
+        m_balloon->setTexts(this);
     }
     // Tools follow the items: kept (with the new area) while the item shows a tip, else removed.
     std::map<long, QRect> wanted; // item id -> area

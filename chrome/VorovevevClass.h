@@ -5,6 +5,7 @@
 // and hosts the combo boxes, entry fields and window controls placed on it.
 #include "chrome/VorovevevModel.h"
 #include "chrome/VorovevevPaint.h"
+#include "chrome/TooltipControl.h"
 #include "chrome/VorovevevPopupStyle.h"
 
 #include <QPointer>
@@ -25,7 +26,7 @@ class QShortcut;
 class QTimer;
 class CFCTOOLTIPSCLASS;
 
-class VOROVEVEVCLASS : public QWidget, public ptb::Model {
+class VOROVEVEVCLASS : public QWidget, public ptb::Model, private TooltipTexts {
     Q_OBJECT
 public:
     explicit VOROVEVEVCLASS(QWidget* parent = nullptr);
@@ -116,6 +117,8 @@ protected:
     void changeEvent(QEvent*) override;
 
 private:
+    // The balloon's text of a tool: its item's tooltip, wrapped.
+    QString needText(long tool) override;
     void layoutNow();
     void startHoverTimer();
     void hoverTick();
@@ -145,5 +148,7 @@ private:
     bool m_paintingFrame = false;
     // The balloon tips of tooltip mode 2, one tool per item with a tip.
     std::unique_ptr<CFCTOOLTIPSCLASS> m_balloon;
+    // Shared with the open popups' looks, which hold it weakly: it goes with the toolbar.
+    std::shared_ptr<const ptb::KeyboardMode> m_keyboardMode;
     std::map<long, long> m_balloonItems; // tool id -> item id
 };

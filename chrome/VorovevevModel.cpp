@@ -1414,8 +1414,6 @@ void Model::TAKEEVENT(long event, long band, long id, long value, int button)
 {
     if (event == 1 && m_global)
         m_global->TRYEXECUTEMIMIC(id);
-    if (onEvent)
-        onEvent(event, band, id, value, button);
 }
 
 void Model::OPENMENU(long id)

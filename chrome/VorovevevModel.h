@@ -493,7 +493,6 @@ public:
     // Event 1: an item ran (value: the chosen entry or the combo's user data); event 2: a combo's
     // text was edited. The base asks the bound facade to press a mirrored window button.
     virtual void TAKEEVENT(long event, long band, long id, long value, int button);
-    std::function<void(long event, long band, long id, long value, int button)> onEvent;
     virtual void OPENMENU(long id);
     virtual DropAnswer DROPDOWNMENU(long id);
     virtual void CUSTOMIZEMENU();

@@ -169,7 +169,8 @@ void PopupStyle::drawItem(const QStyleOptionMenuItem& o, QPainter* p, const QWid
     }
     const bool greyed = !(o.state & State_Enabled);
     if (o.state & State_Selected) {
-        const bool keys = m_look.keyboardActive && m_look.keyboardActive();
+        const auto mode = m_look.keyboard.lock();
+        const bool keys = mode && mode->keyboardActive();
         const MenuSelection sel = menuSelection(style, greyed, keys, colors);
         fill(p, r, sel.fill);
         frame(p, r, sel.frame);

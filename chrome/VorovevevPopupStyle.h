@@ -17,14 +17,21 @@ class QStyleOptionMenuItem;
 
 namespace ptb {
 
+// Whether a popup is being worked from the keyboard (greyed entries then show a frame).
+class KeyboardMode {
+public:
+    virtual ~KeyboardMode() = default;
+    virtual bool keyboardActive() const = 0;
+};
+
 struct PopupLook {
     int menuStyle = 2;
     long menuHeight = 23;
     ColorTable colors{};
     QFont font;
     QFont checkFont; // Marlett, 18 pixels
-    // Whether the popup is being worked from the keyboard (greyed entries then show a frame).
-    std::function<bool()> keyboardActive;
+    // The toolbar's keyboard mode; once the toolbar is gone (or with none), not from the keyboard.
+    std::weak_ptr<const KeyboardMode> keyboard;
 };
 
 class PopupStyle : public QProxyStyle {

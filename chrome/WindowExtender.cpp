@@ -59,7 +59,7 @@ QString WINDOWEXTENDERCLASS::iconResourceName(const QString& name)
 void WINDOWEXTENDERCLASS::SETICONNAME(const QString& name)
 {
     ICONNAME = iconResourceName(name);
-    m_icon = iconOf && !ICONNAME.isEmpty() ? iconOf(ICONNAME) : QIcon();
+    m_icon = m_icons && !ICONNAME.isEmpty() ? m_icons->iconOf(ICONNAME) : QIcon();
     if (ONTRAY && ALLOWTRAYICON)
         MODIFYTRAYICON();
 }

@@ -2,7 +2,9 @@
 #include <QIcon>
 #include <QObject>
 #include <QPointer>
-#include <functional>
+#include <memory>
+
+#include "chrome/WindowParts.h"
 
 namespace controls { class TrayIcon; }
 class QSessionManager;
@@ -19,8 +21,8 @@ public:
 
     // The tray icon to show; without one (or a desktop without a tray) the window stays.
     void setTray(controls::TrayIcon* tray);
-    // An icon by its resource name ("TRAY_ICO"); the null icon when there is none.
-    std::function<QIcon(const QString& name)> iconOf;
+    // Icons by resource name ("TRAY_ICO"); without them the tray shows no icon of the window's.
+    void setIcons(std::unique_ptr<IconSource> icons) { m_icons = std::move(icons); }
 
     void INIT(QWidget* window, bool allowShutdown, bool allowTrayIcon, const QString& iconName,
               const QString& tooltip = {});
@@ -69,6 +71,7 @@ private:
     QPointer<QWidget> m_window;
     QPointer<controls::TrayIcon> m_tray;
     QIcon m_icon;
+    std::unique_ptr<IconSource> m_icons;
     bool ALLOWTRAYICON = false;
     bool TOTRAYONLOSEFOCUS = false;
     bool ALLOWSHUTDOWN = false;

@@ -303,8 +303,7 @@ void M2M_CLASS::JOIN()
     // The data layer stores a primed record at once: the link exists from here on, and a
     // refused link takes its number back.
     T.FM->clearBuffer();
-    if (primeLink)
-        primeLink();
+    primeLink();
     if (T.FM->PrimeRecord(true) != vrt::NoError)
         return;
     copyBufferToRight();

@@ -91,8 +91,9 @@ public:
     // True refuses the link / the unlink.
     virtual bool BEFOREJOINING() { return false; }
     virtual bool BEFORESEPARATING() { return false; }
-    // Sets a new link record's own fields (its parent) before the pairs are copied.
-    std::function<void()> primeLink;
+    // Sets a new link record's own fields (its parent) before the pairs are copied; a link
+    // made of the pairs alone needs nothing more.
+    virtual void primeLink() {}
 
     Side F, T;
     std::unique_ptr<DRAGANDDROPCLASS> FWDMGR, BWDMGR;

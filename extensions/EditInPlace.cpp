@@ -18,8 +18,7 @@ int EDITCLASS::TAKEKEY(int key, Qt::KeyboardModifiers modifiers)
     default: break;
     }
     if (action != EDIT_NONE && action != EDIT_CANCEL) {
-        if (copyValue)
-            copyValue();
+        copyValue();
         if (TAKEACCEPTED())
             action = EDIT_NONE;
     }

@@ -1,7 +1,6 @@
 #pragma once
 #include <Qt>
 
-#include <functional>
 #include <optional>
 
 namespace SBRW {
@@ -27,9 +26,11 @@ public:
     // the cell (the action becomes none).
     int TAKEKEY(int key, Qt::KeyboardModifiers modifiers);
     virtual bool TAKEACCEPTED() { return false; }
+    // Copies the control's value into the edited variable. The base edits no variable of its
+    // own (its caller takes the control's value itself), so it copies nothing.
+    virtual void copyValue() {}
 
     bool upDown = true;
-    std::function<void()> copyValue;
 };
 
 } // namespace SBRW

@@ -12,9 +12,11 @@
 
 namespace SBRW {
 
-EditInPlace::EditInPlace(QAbstractItemView* list, QObject* parent) : QObject(parent), m_list(list)
+EditInPlace::EditInPlace(QAbstractItemView* list, QObject* parent) : QObject(parent), m_list(list) {}
+
+int EditInPlace::today() const
 {
-    today = [] { return vrt::today(); };
+    return vrt::today();
 }
 
 void EditInPlace::addColumn(int column, EditColumn edit)
@@ -44,10 +46,10 @@ bool EditInPlace::edit(int row, int column)
     m_list->scrollTo(index);
     QRect r = m_list->visualRect(index);
     const EditColumn& c = it->second;
-    const QString v = c.get ? c.get(row) : index.data().toString();
+    const QString v = c.hasGet() ? c.get(row) : index.data().toString();
     QWidget* parent = m_list->viewport();
     QWidget* w = nullptr;
-    switch (c.kind) {
+    switch (c.kind()) {
     case CellKind::Entry:
     case CellKind::Date:
         w = new QLineEdit(v, parent);
@@ -61,7 +63,7 @@ bool EditInPlace::edit(int row, int column)
     }
     case CellKind::DropList: {
         auto* b = new QComboBox(parent);
-        b->addItems(c.choices);
+        b->addItems(c.choices());
         b->setCurrentIndex(b->findText(v));
         w = b;
         break;
@@ -130,7 +132,7 @@ bool EditInPlace::take(int action)
     m_lastAction = action;
     if (action != EDIT_CANCEL) {
         const EditColumn& c = m_columns[m_column];
-        if (c.set && !c.set(m_row, value())) {
+        if (!c.set(m_row, value())) {
             m_lastAction = EDIT_NONE; // the value is refused: the edit stays here
             return false;
         }
@@ -179,7 +181,7 @@ bool EditInPlace::eventFilter(QObject* watched, QEvent* event)
     auto* key = static_cast<QKeyEvent*>(event);
     const EditColumn& c = m_columns[m_column];
     // The quick date keys change the date in the cell.
-    if (c.kind == CellKind::Date && event->type() == QEvent::KeyPress) {
+    if (c.kind() == CellKind::Date && event->type() == QEvent::KeyPress) {
         auto* e = static_cast<QLineEdit*>(m_control.data());
         if (const auto day = SEIP::QUICKENDATECLASS::newDate(key->key(), key->modifiers(), dayOf(e->text()), today())) {
             e->setText(dateText(*day));
@@ -187,7 +189,7 @@ bool EditInPlace::eventFilter(QObject* watched, QEvent* event)
         }
     }
     EDITCLASS keys;
-    keys.upDown = c.kind != CellKind::DropList && c.kind != CellKind::Spin && c.kind != CellKind::Text;
+    keys.upDown = c.kind() != CellKind::DropList && c.kind() != CellKind::Spin && c.kind() != CellKind::Text;
     int action = EDIT_NONE;
     switch (key->key()) {
     case Qt::Key_Tab:

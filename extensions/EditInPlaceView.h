@@ -16,13 +16,28 @@ namespace SBRW {
 // The kinds of control a cell is edited with.
 enum class CellKind { Entry, Date, Check, DropList, Spin, Text };
 
-// One editable column: what the cell shows for editing and where the edited value goes.
-struct EditColumn {
-    CellKind kind = CellKind::Entry;
-    std::function<QString(int row)> get;
-    // False refuses the value: the edit stays in the cell.
-    std::function<bool(int row, const QString& value)> set;
-    QStringList choices; // drop lists
+// One editable column: what the cell shows for editing (`get`; without it, the cell's own
+// text) and where the edited value goes (`set`; false refuses the value and the edit stays in
+// the cell; without it, every value is taken).
+class EditColumn {
+public:
+    EditColumn() = default;
+    EditColumn(CellKind kind, std::function<QString(int row)> get,
+               std::function<bool(int row, const QString& value)> set, QStringList choices = {})
+        : m_kind(kind), m_get(std::move(get)), m_set(std::move(set)), m_choices(std::move(choices))
+    {
+    }
+    CellKind kind() const { return m_kind; }
+    const QStringList& choices() const { return m_choices; } // drop lists
+    bool hasGet() const { return bool(m_get); }
+    QString get(int row) const { return m_get(row); }
+    bool set(int row, const QString& value) const { return !m_set || m_set(row, value); }
+
+private:
+    CellKind m_kind = CellKind::Entry;
+    std::function<QString(int row)> m_get;
+    std::function<bool(int row, const QString& value)> m_set;
+    QStringList m_choices;
 };
 
 // Edits the cells of a list in place: a control over the cell, ended by Tab and Shift+Tab
@@ -46,14 +61,14 @@ public:
     // The day number a date cell's text stands for (day.month.year), 0 when none; and back.
     static int dayOf(const QString& text);
     static QString dateText(int day);
-    // Today's day number for the T key; tests set it.
-    std::function<int()> today;
 
 signals:
     void finished(int action);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Today's day number for the T key: the runtime's clock (tests give another day).
+    virtual int today() const;
 
 private:
     bool take(int action);

@@ -721,7 +721,7 @@ QString CFILTERLIST::refuseName(const QString& name) const
 QString CFILTERLIST::ASKQUERYNAME()
 {
     QString name;
-    if (!nameWindow || !nameWindow(name, [this](const QString& n) { return refuseName(n); }) ||
+    if (!m_windows || !m_windows->nameWindow(name, [this](const QString& n) { return refuseName(n); }) ||
         !refuseName(name).isEmpty())
         name.clear();
     CURRENTQUERY = clip(name);
@@ -768,8 +768,8 @@ void CFILTERLIST::SAVE()
         return;
     }
     if (!hasDone(FILTERQ.back().CONNECTION)) {
-        if (inform)
-            inform(QStringLiteral("Query is not terminated by 'DONE' or '...) DONE'"), QStringLiteral("Error!"));
+        if (m_windows)
+            m_windows->inform(QStringLiteral("Query is not terminated by 'DONE' or '...) DONE'"), QStringLiteral("Error!"));
         return;
     }
     if (!m_ini)
@@ -791,8 +791,8 @@ void CFILTERLIST::SAVE()
     for (size_t i = 0; ok && i < FILTERQ.size(); ++i)
         ok = m_ini->put(q, QStringLiteral("ENTRY_%1").arg(i + 1), packRow(FILTERQ[i]));
     ok = ok && m_ini->put(q, QStringLiteral("ENTRIES"), QString::number(FILTERQ.size()));
-    if (!ok && inform)
-        inform(m_ini->errorString(), QStringLiteral("Error!"));
+    if (!ok && m_windows)
+        m_windows->inform(m_ini->errorString(), QStringLiteral("Error!"));
     SAVED = ok;
 }
 
@@ -811,7 +811,7 @@ bool CFILTERLIST::deleteQuery(const QString& name)
 {
     if (!m_ini)
         return false;
-    if (confirm && !confirm(QStringLiteral("Ok to delete this query?"), QStringLiteral("Please confirm!")))
+    if (m_windows && !m_windows->confirm(QStringLiteral("Ok to delete this query?"), QStringLiteral("Please confirm!")))
         return false;
     const long long slotCount = m_ini->getInt(listSection(), QStringLiteral("ENTRIES"), 0);
     for (long long i = 1; i <= slotCount; ++i)
@@ -827,9 +827,9 @@ bool CFILTERLIST::deleteQuery(const QString& name)
 int CFILTERLIST::LOAD()
 {
     QStringList names = queryNames();
-    if (names.isEmpty() || !listWindow)
+    if (names.isEmpty() || !m_windows)
         return 0;
-    const QString chosen = listWindow(names, [this](const QString& name) { return deleteQuery(name); });
+    const QString chosen = m_windows->listWindow(names, [this](const QString& name) { return deleteQuery(name); });
     if (chosen.isEmpty())
         return 0;
     FILTERQ.clear();

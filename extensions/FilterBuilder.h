@@ -93,6 +93,20 @@ public:
                         bool caseSensitive) = 0;
 };
 
+// The windows and messages a filter list asks for (the view gives them; tests script them).
+// A list with none attached asks nothing: no name (nothing is saved under a new name), no
+// list (nothing is loaded), no messages, and a delete goes ahead unasked.
+class FilterListWindows {
+public:
+    virtual ~FilterListWindows() = default;
+    // The name window: answers false when cancelled; `refuse` tells whether a name is taken.
+    virtual bool nameWindow(QString& name, const std::function<QString(const QString&)>& refuse) = 0;
+    // The list window: answers the chosen query ("" none); `remove` deletes one.
+    virtual QString listWindow(QStringList& names, const std::function<bool(const QString&)>& remove) = 0;
+    virtual void inform(const QString& text, const QString& caption) = 0;
+    virtual bool confirm(const QString& text, const QString& caption) = 0;
+};
+
 class CFILTERLIST : public CFILTERBASE, public IFILTER {
 public:
     CFILTERLIST();
@@ -145,13 +159,9 @@ public:
     QStringList CONNECTOPEQ;
     bool SQLITEDATES = true;
 
-    // Windows and messages (the view sets them; tests script them).
-    // The name window: answers false when cancelled; `refuse` tells whether a name is taken.
-    std::function<bool(QString& name, const std::function<QString(const QString&)>& refuse)> nameWindow;
-    // The list window: answers the chosen query ("" none); `remove` deletes one.
-    std::function<QString(QStringList& names, const std::function<bool(const QString&)>& remove)> listWindow;
-    std::function<void(const QString& text, const QString& caption)> inform;
-    std::function<bool(const QString& text, const QString& caption)> confirm;
+    // Windows and messages; null detaches. They must outlive their attachment.
+    void setWindows(FilterListWindows* windows) { m_windows = windows; }
+    FilterListWindows* windows() const { return m_windows; }
 
     QString listSection() const;
     QString querySection(const QString& name) const;
@@ -166,6 +176,7 @@ private:
     static bool unpackRow(const QString& row, FilterCondition& c);
     void endWithDone();
     std::unique_ptr<vrt::IniFile> m_ini;
+    FilterListWindows* m_windows = nullptr;
 };
 
 } // namespace ext

@@ -120,28 +120,23 @@ void FilterBuilderDelegate::setModelData(QWidget* editor, QAbstractItemModel* mo
 
 // ---- the view and the query windows -------------------------------------------------------
 
-FilterBuilderView::FilterBuilderView(CFILTERLIST& filter, QWidget* parent) : QTableView(parent), m_model(filter)
-{
-    setObjectName(QStringLiteral("FilterBuilder"));
-    setModel(&m_model);
-    setItemDelegate(new FilterBuilderDelegate(filter, this));
-    setSelectionBehavior(QAbstractItemView::SelectRows);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-    setDropIndicatorShown(true);
-    horizontalHeader()->setStretchLastSection(true);
+// The query name and list windows and the messages, over the view.
+class FilterBuilderViewWindows : public FilterListWindows {
+public:
+    explicit FilterBuilderViewWindows(QWidget& view) : m_view(view) {}
 
-    filter.inform = [this](const QString& text, const QString& caption) {
+    void inform(const QString& text, const QString& caption) override
+    {
         vrt::message(text, caption, vrt::Icon::Exclamation);
-    };
-    filter.confirm = [this](const QString& text, const QString& caption) {
+    }
+    bool confirm(const QString& text, const QString& caption) override
+    {
         return vrt::message(text, caption, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO) ==
                vrt::BUTTON_YES;
-    };
-    filter.nameWindow = [this](QString& name, const std::function<QString(const QString&)>& refuse) {
-        QDialog dialog(this);
+    }
+    bool nameWindow(QString& name, const std::function<QString(const QString&)>& refuse) override
+    {
+        QDialog dialog(&m_view);
         dialog.setObjectName(QStringLiteral("QueryName"));
         dialog.setWindowTitle(tr("Query Name"));
         auto* entry = new QLineEdit(name, &dialog);
@@ -153,7 +148,7 @@ FilterBuilderView::FilterBuilderView(CFILTERLIST& filter, QWidget* parent) : QTa
         auto* form = new QFormLayout;
         form->addRow(tr("&Query Name:"), entry);
         formAndButtons(dialog, form, {ok, cancel});
-        connect(ok, &QPushButton::clicked, &dialog, [&] {
+        QObject::connect(ok, &QPushButton::clicked, &dialog, [&] {
             const QString why = refuse(entry->text());
             if (!why.isEmpty()) {
                 vrt::message(why, tr("Error!"), vrt::Icon::Exclamation);
@@ -163,14 +158,15 @@ FilterBuilderView::FilterBuilderView(CFILTERLIST& filter, QWidget* parent) : QTa
             }
             dialog.accept();
         });
-        connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+        QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
         if (vrt::runModal(dialog) != QDialog::Accepted)
             return false;
         name = entry->text();
         return true;
-    };
-    filter.listWindow = [this](QStringList& names, const std::function<bool(const QString&)>& remove) {
-        QDialog dialog(this);
+    }
+    QString listWindow(QStringList& names, const std::function<bool(const QString&)>& remove) override
+    {
+        QDialog dialog(&m_view);
         dialog.setObjectName(QStringLiteral("QueryList"));
         dialog.setWindowTitle(tr("Query List"));
         auto* list = new QListWidget(&dialog);
@@ -197,19 +193,46 @@ FilterBuilderView::FilterBuilderView(CFILTERLIST& filter, QWidget* parent) : QTa
                 dialog.accept();
             }
         };
-        connect(select, &QPushButton::clicked, &dialog, pick);
-        connect(list, &QListWidget::itemDoubleClicked, &dialog, pick);
-        connect(del, &QPushButton::clicked, &dialog, [&] {
+        QObject::connect(select, &QPushButton::clicked, &dialog, pick);
+        QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, pick);
+        QObject::connect(del, &QPushButton::clicked, &dialog, [&] {
             if (!list->currentItem() || !remove(list->currentItem()->text()))
                 return;
             delete list->takeItem(list->currentRow());
             del->setEnabled(list->count() > 0);
             select->setEnabled(list->count() > 0);
         });
-        connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
+        QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
         vrt::runModal(dialog);
         return chosen;
-    };
+    }
+
+private:
+    static QString tr(const char* text) { return FilterBuilderView::tr(text); }
+    QWidget& m_view;
+};
+
+FilterBuilderView::FilterBuilderView(CFILTERLIST& filter, QWidget* parent) : QTableView(parent), m_model(filter)
+{
+    setObjectName(QStringLiteral("FilterBuilder"));
+    setModel(&m_model);
+    setItemDelegate(new FilterBuilderDelegate(filter, this));
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+    setDropIndicatorShown(true);
+    horizontalHeader()->setStretchLastSection(true);
+
+    m_windows = std::make_unique<FilterBuilderViewWindows>(*this);
+    filter.setWindows(m_windows.get());
+}
+
+FilterBuilderView::~FilterBuilderView()
+{
+    if (m_model.filter().windows() == m_windows.get())
+        m_model.filter().setWindows(nullptr);
 }
 
 void FilterBuilderView::insertCondition()

@@ -5,6 +5,8 @@
 
 #include "extensions/FilterBuilder.h"
 
+#include <memory>
+
 // The filter builder's list: four columns (column, operator, value, connector) edited in
 // place with drop lists and an entry, Insert adds a condition, Delete removes one, a double
 // click on an empty list starts one, and text dropped from another list ("Name;Smith") adds a
@@ -41,11 +43,14 @@ private:
     CFILTERLIST& m_filter;
 };
 
+class FilterBuilderViewWindows;
+
 class FilterBuilderView : public QTableView {
     Q_OBJECT
 public:
-    // Sets the filter's windows (query name, query list, messages) as well.
+    // Gives the filter its windows (query name, query list, messages) as well.
     explicit FilterBuilderView(CFILTERLIST& filter, QWidget* parent = nullptr);
+    ~FilterBuilderView() override;
     FilterBuilderModel& builderModel() { return m_model; }
     void insertCondition();
 
@@ -58,6 +63,7 @@ protected:
 
 private:
     FilterBuilderModel m_model;
+    std::unique_ptr<FilterBuilderViewWindows> m_windows;
 };
 
 } // namespace ext

@@ -274,7 +274,6 @@ void BROWSECLASS::INIT(GLOBALCLASS& global, int64_t context, const QString& proc
     m_browse = &browse;
     m_fm = &fm;
     m_control = control;
-    resetWindow = [this] { m_browse->refresh(); };
     global.BROWSEINIT(context, procedure, control);
     if (control)
         control->installEventFilter(this);
@@ -315,8 +314,8 @@ bool BROWSECLASS::TAKEEVENT(QEvent* event)
     }
     if (handled && call.request != REQUEST_INSERT)
         m_browse->resetFromView();
-    if (resetWindow)
-        resetWindow();
+    m_browse->refresh();
+    emit resetWindow();
     return handled;
 }
 

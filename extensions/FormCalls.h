@@ -116,8 +116,9 @@ public:
     bool TAKEEVENT(QEvent* event);
     void KILL();
 
-    // Refreshes the list (a window reset); the browse's own by default.
-    std::function<void()> resetWindow;
+signals:
+    // The list was read again on a form-done event (a window reset); the window follows.
+    void resetWindow();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

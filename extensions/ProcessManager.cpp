@@ -46,10 +46,12 @@ void QPROCESSMANAGERCLASS::RUN()
 
 void QPROCESSMANAGERCLASS::OPEN()
 {
-    if (CONTROLPROGRESS && controls.range)
-        controls.range(1, 100);
-    if (!PROGRESSCANCELLED && !PROGRESSPAUSED && controls.setTimer)
-        controls.setTimer(TIMER);
+    if (!m_controls)
+        return;
+    if (CONTROLPROGRESS)
+        m_controls->range(1, 100);
+    if (!PROGRESSCANCELLED && !PROGRESSPAUSED)
+        m_controls->setTimer(TIMER);
 }
 
 void QPROCESSMANAGERCLASS::SETCONTROLS(const QString& completedText, int progress, int cancel, int text, int pause)
@@ -71,23 +73,26 @@ int QPROCESSMANAGERCLASS::GETPORCENTILE() const
 
 void QPROCESSMANAGERCLASS::showProgress()
 {
+    if (!m_controls)
+        return;
     const int percent = GETPORCENTILE();
-    if (CONTROLPTEXT && controls.text) {
+    if (CONTROLPTEXT) {
         QString completed = COMPLETEDTEXT;
         while (completed.endsWith(QLatin1Char(' ')))
             completed.chop(1);
-        controls.text(QString::number(percent) + QStringLiteral("% ") + completed);
+        m_controls->text(QString::number(percent) + QStringLiteral("% ") + completed);
     }
-    if (CONTROLPROGRESS && controls.progress)
-        controls.progress(percent);
+    if (CONTROLPROGRESS)
+        m_controls->progress(percent);
 }
 
 void QPROCESSMANAGERCLASS::endWindow()
 {
-    if (controls.setTimer)
-        controls.setTimer(0);
-    if (CLOSEWINDOWATEND && controls.closeWindow)
-        controls.closeWindow();
+    if (!m_controls)
+        return;
+    m_controls->setTimer(0);
+    if (CLOSEWINDOWATEND)
+        m_controls->closeWindow();
 }
 
 void QPROCESSMANAGERCLASS::ASK()
@@ -124,8 +129,8 @@ bool QPROCESSMANAGERCLASS::TAKEEVENT(int event, int control)
     } else if (event == EVENT_ACCEPTED && CONTROLPAUSE && control == CONTROLPAUSE && !PROGRESSCANCELLED) {
         if (!PROGRESSPAUSED) {
             SETPAUSE(true);
-            if (controls.setTimer)
-                controls.setTimer(0); // no ticks while paused
+            if (m_controls)
+                m_controls->setTimer(0); // no ticks while paused
             TAKEPAUSED();
         } else {
             SETPAUSE(false); // a second press goes on
@@ -133,8 +138,8 @@ bool QPROCESSMANAGERCLASS::TAKEEVENT(int event, int control)
     } else if (event == EVENT_TIMER && !PROGRESSCANCELLED && !PROGRESSPAUSED) {
         ASK();
     }
-    if (controls.timer && controls.setTimer && controls.timer() == 0 && !PROGRESSCANCELLED && !PROGRESSPAUSED)
-        controls.setTimer(TIMER);
+    if (m_controls && m_controls->timer() == 0 && !PROGRESSCANCELLED && !PROGRESSPAUSED)
+        m_controls->setTimer(TIMER);
     return false;
 }
 

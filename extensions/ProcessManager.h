@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class QWidget;
@@ -10,23 +9,25 @@ class QWidget;
 // responsive: each tick handles RECORDSPERCYCLE records and shows a percentage, the user may
 // pause (a second press goes on) or cancel. What a record is and what is done with it are
 // virtual operations; QUEUEPROCESSMANAGERCLASS walks an in-memory list. No widgets here: the
-// window's controls are reached through `controls` (ProcessWindow gives a Qt one).
+// window's controls are reached through ProcessControls (ProcessWindow gives Qt ones).
 namespace ext {
+
+// What the process does to its window.
+class ProcessControls {
+public:
+    virtual ~ProcessControls() = default;
+    virtual void text(const QString& text) = 0;      // the percentage text
+    virtual void range(int low, int high) = 0;        // the progress bar's range
+    virtual void progress(int value) = 0;             // the progress bar's value
+    virtual void setTimer(int hundredths) = 0;        // 0 stops the timer
+    virtual int timer() = 0;                          // the running timer's period, 0 stopped
+    virtual void closeWindow() = 0;
+};
 
 class QPROCESSMANAGERCLASS {
 public:
     // Events of the progress window.
     enum : int { EVENT_ACCEPTED = 1, EVENT_CLOSEWINDOW = 513, EVENT_TIMER = 523 };
-
-    // What the class does to its window.
-    struct Controls {
-        std::function<void(const QString& text)> text;     // the percentage text
-        std::function<void(int low, int high)> range;       // the progress bar's range
-        std::function<void(int value)> progress;            // the progress bar's value
-        std::function<void(int hundredths)> setTimer;       // 0 stops the timer
-        std::function<int()> timer;
-        std::function<void()> closeWindow;
-    } controls;
 
     virtual ~QPROCESSMANAGERCLASS() = default;
     virtual void INIT();
@@ -60,6 +61,10 @@ public:
     virtual int GETRECORDSTOPROCESS() { return 0; }
     virtual bool GETEOF() const { return RECORDSPROCESSED == RECORDSTOPROCESS; }
     void SETCLOSEWINDOW(bool on) { CLOSEWINDOWATEND = on; }
+    // The window's controls (its window attaches them); null: a process without a window.
+    // They must outlive their attachment.
+    void setControls(ProcessControls* controls) { m_controls = controls; }
+    ProcessControls* controls() const { return m_controls; }
 
     int CONTROLPTEXT = 0, CONTROLCANCEL = 0, CONTROLPAUSE = 0, CONTROLPROGRESS = 0;
     QString COMPLETEDTEXT;
@@ -74,6 +79,9 @@ protected:
     void showProgress();
     void endWindow();
     void defaults();
+
+private:
+    ProcessControls* m_controls = nullptr;
 };
 
 // Walks the entries of a list: entry RECORDSPROCESSED + 1 is the next record.

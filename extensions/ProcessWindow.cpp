@@ -8,6 +8,27 @@
 
 namespace ext {
 
+// The window's text, bar and timer as the process drives them.
+class ProcessWindowControls : public ProcessControls {
+public:
+    explicit ProcessWindowControls(ProcessWindow& window) : w(window) {}
+    void text(const QString& text) override { w.m_text->setText(text); }
+    void range(int low, int high) override { w.m_bar->setRange(low, high); }
+    void progress(int value) override { w.m_bar->setValue(std::max(value, w.m_bar->minimum())); }
+    void setTimer(int hundredths) override
+    {
+        if (hundredths > 0)
+            w.m_timer.start(hundredths * 10);
+        else
+            w.m_timer.stop();
+    }
+    int timer() override { return w.m_timer.isActive() ? std::max(1, w.m_timer.interval() / 10) : 0; }
+    void closeWindow() override { w.accept(); }
+
+private:
+    ProcessWindow& w;
+};
+
 ProcessWindow::ProcessWindow(QPROCESSMANAGERCLASS& process, const QString& title, const QString& completedText,
                              QWidget* parent)
     : QDialog(parent), m_process(process)
@@ -27,18 +48,8 @@ ProcessWindow::ProcessWindow(QPROCESSMANAGERCLASS& process, const QString& title
     buttons->addWidget(m_cancel);
     layout->addLayout(buttons);
 
-    auto& c = m_process.controls;
-    c.text = [this](const QString& text) { m_text->setText(text); };
-    c.range = [this](int low, int high) { m_bar->setRange(low, high); };
-    c.progress = [this](int value) { m_bar->setValue(std::max(value, m_bar->minimum())); };
-    c.setTimer = [this](int hundredths) {
-        if (hundredths > 0)
-            m_timer.start(hundredths * 10);
-        else
-            m_timer.stop();
-    };
-    c.timer = [this] { return m_timer.isActive() ? std::max(1, m_timer.interval() / 10) : 0; };
-    c.closeWindow = [this] { accept(); };
+    m_controls = std::make_unique<ProcessWindowControls>(*this);
+    m_process.setControls(m_controls.get());
     m_process.SETCONTROLS(completedText, ProgressBar, CancelButton, PercentText, PauseButton);
     connect(&m_timer, &QTimer::timeout, this, [this] { m_process.TAKEEVENT(QPROCESSMANAGERCLASS::EVENT_TIMER); });
     connect(m_cancel, &QPushButton::clicked, this,
@@ -47,6 +58,12 @@ ProcessWindow::ProcessWindow(QPROCESSMANAGERCLASS& process, const QString& title
         m_process.TAKEEVENT(QPROCESSMANAGERCLASS::EVENT_ACCEPTED, PauseButton);
         m_pause->setChecked(m_process.ISPAUSED());
     });
+}
+
+ProcessWindow::~ProcessWindow()
+{
+    if (m_process.controls() == m_controls.get())
+        m_process.setControls(nullptr);
 }
 
 void ProcessWindow::showEvent(QShowEvent* event)

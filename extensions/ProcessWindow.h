@@ -2,6 +2,8 @@
 #include <QDialog>
 #include <QTimer>
 
+#include <memory>
+
 #include "extensions/ProcessManager.h"
 
 class QLabel;
@@ -9,6 +11,8 @@ class QProgressBar;
 class QPushButton;
 
 namespace ext {
+
+class ProcessWindowControls;
 
 // The progress window of a QPROCESSMANAGERCLASS: the percentage text, a bar from 1 to 100,
 // "Pauza" (press again to go on) and "Prekid"; its timer drives the cycles.
@@ -18,6 +22,7 @@ public:
     enum Control { CancelButton = 1, PauseButton, ProgressBar, PercentText };
     ProcessWindow(QPROCESSMANAGERCLASS& process, const QString& title, const QString& completedText,
                   QWidget* parent = nullptr);
+    ~ProcessWindow() override;
     QPushButton* pauseButton() const { return m_pause; }
     QPushButton* cancelButton() const { return m_cancel; }
     QProgressBar* bar() const { return m_bar; }
@@ -27,7 +32,9 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    friend class ProcessWindowControls;
     QPROCESSMANAGERCLASS& m_process;
+    std::unique_ptr<ProcessWindowControls> m_controls;
     QTimer m_timer;
     QLabel* m_text;
     QProgressBar* m_bar;

@@ -68,7 +68,7 @@ bool QbeProgress::start()
     QElapsedTimer clock;
     clock.start();
     const int day = vrt::today();
-    if (!m_reader.first || !m_reader.first(m_search.FILTER))
+    if (!m_reader.first(m_search.FILTER))
         return false;
     // A slow first read means slow reads: one match a tick keeps the window answering.
     m_perTick = clock.elapsed() > 100 || vrt::today() != day ? 1 : 25;
@@ -86,7 +86,7 @@ void QbeProgress::tick()
         else
             m_search.CLRTAG();
         ++m_found;
-        if (!m_reader.next || !m_reader.next()) {
+        if (!m_reader.next()) {
             m_timer->stop();
             m_search.FLUSHFILE();
             accept();
@@ -170,11 +170,6 @@ void FORMCLASS::PREPAREQBEWINDOW(QWidget* window, QAbstractButton* help, QPushBu
     m_cancel = cancel;
     m_action = actionMessage;
     m_current = nullptr;
-    if (!matchTypeWindow)
-        matchTypeWindow = [this] {
-            MatchTypeWindow w(*this, m_window);
-            return w.run();
-        };
     if (work) {
         work->setDefault(true);
         connect(work, &QAbstractButton::clicked, this, &FORMCLASS::workPressed);
@@ -324,11 +319,9 @@ void FORMCLASS::helpPressed()
 {
     if (m_preview) {
         // Edit This: the form closes and reopens for a change of the found record.
-        if (reader.close)
-            reader.close();
+        m_reader.close();
         RESPONSE = 10;
-        if (closeForm)
-            closeForm(10);
+        emit closeForm(10);
         return;
     }
     if (m_current) {
@@ -344,8 +337,8 @@ void FORMCLASS::workPressed()
     if (m_preview) {
         if (WORK(true) == 2)
             SETQBEWINDOW();
-        else if (showRecord)
-            showRecord();
+        else
+            emit showRecord();
         return;
     }
     // A value typed but not yet taken (the field was not left) is a criterion too.
@@ -365,8 +358,7 @@ void FORMCLASS::workPressed()
         SETPREVIEWWINDOW();
     } else if (r == 11 || r == 12) {
         RESPONSE = r;
-        if (closeForm)
-            closeForm(r);
+        emit closeForm(r);
     } else {
         UPDATEQBEWINDOW();
     }
@@ -375,13 +367,11 @@ void FORMCLASS::workPressed()
 void FORMCLASS::cancelPressed()
 {
     if (m_preview) {
-        if (reader.close)
-            reader.close();
+        m_reader.close();
         SETQBEWINDOW();
         return;
     }
-    if (closeForm)
-        closeForm(2);
+    emit closeForm(2);
 }
 
 bool FORMCLASS::eventFilter(QObject* watched, QEvent* event)
@@ -435,10 +425,26 @@ int FORMCLASS::beginSearch(const SearchTaskButtons& buttons)
     return chosen;
 }
 
+int FORMCLASS::matchTypeWindow()
+{
+    MatchTypeWindow w(*this, m_window);
+    return w.run();
+}
+
+int FORMCLASS::askTask(const SearchTaskButtons& buttons)
+{
+    return beginSearch(buttons);
+}
+
+bool FORMCLASS::runProgress(QbeProgress& progress)
+{
+    return progress.exec() == QDialog::Accepted;
+}
+
 int FORMCLASS::WORK(bool findNext)
 {
     if (findNext) {
-        if (reader.next && reader.next())
+        if (m_reader.next())
             return 10;
         vrt::message(text(QStringLiteral("DTRV::NoMoreMatches:Message")), {}, vrt::Icon::Information, vrt::BUTTON_OK);
         WIZARDPAGE = 3;
@@ -459,7 +465,7 @@ int FORMCLASS::WORK(bool findNext)
             SearchTaskButtons buttons = beginSearchButtons(SUPPORTEDIT, SUPPORTUNSELECT && marked);
             if (SUPPORTEDIT == 0)
                 std::erase(buttons.order, TASK_EDIT);
-            task = askTask ? askTask(buttons) : beginSearch(buttons);
+            task = askTask(buttons);
         }
         if (task == TASK_CANCEL) {
             WIZARDPAGE = 5;
@@ -473,19 +479,18 @@ int FORMCLASS::WORK(bool findNext)
         }
     }
     if (task == TASK_EDIT) {
-        if (reader.first && reader.first(FILTER))
+        if (m_reader.first(FILTER))
             return 10;
         vrt::message(text(QStringLiteral("DTRV::NoMatches:Message")), {}, vrt::Icon::Information, vrt::BUTTON_OK);
         return 2;
     }
-    QbeProgress progress(*this, reader, task == TASK_SELECT, m_window);
+    QbeProgress progress(*this, m_reader, task == TASK_SELECT, m_window);
     if (!progress.start()) {
         vrt::message(text(QStringLiteral("DTRV::NoMatches:Message")), {}, vrt::Icon::Information, vrt::BUTTON_OK);
         return 2;
     }
-    const bool done = runProgress ? runProgress(progress) : progress.exec() == QDialog::Accepted;
-    if (reader.close)
-        reader.close();
+    const bool done = runProgress(progress);
+    m_reader.close();
     return done ? 11 : 2;
 }
 
@@ -504,8 +509,7 @@ void FORMCLASS::SETPREVIEWWINDOW()
     for (Control& c : m_controls)
         if (c.FEQ)
             setReadOnly(c.FEQ, true);
-    if (showRecord)
-        showRecord();
+    emit showRecord();
 }
 
 void FORMCLASS::SETQBEWINDOW()

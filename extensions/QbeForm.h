@@ -5,7 +5,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
 #include <vector>
 
 class QAbstractButton;
@@ -27,10 +26,12 @@ struct SearchTaskButtons {
 SearchTaskButtons beginSearchButtons(int supportEdit, bool marked);
 
 // How a form reads the records a filter matches into its record buffer.
-struct QbeReader {
-    std::function<bool(const QString& filter)> first; // opens the view, reads the first match
-    std::function<bool()> next;
-    std::function<void()> close;
+class QbeReader {
+public:
+    virtual ~QbeReader() = default;
+    virtual bool first(const QString& filter) = 0; // opens the view, reads the first match
+    virtual bool next() = 0;
+    virtual void close() = 0;
 };
 
 // "Searching for Matching Records": marks or unmarks every match, a few per timer tick, with
@@ -65,6 +66,9 @@ private:
 class FORMCLASS : public QObject, public SEARCHCLASS {
     Q_OBJECT
 public:
+    // `reader` reads the matches into the record buffer; it must outlive the form.
+    explicit FORMCLASS(QbeReader& reader) : m_reader(reader) {}
+
     struct Control {
         QPointer<QWidget> FEQ;
         QString FILE, FIELD;
@@ -95,17 +99,23 @@ public:
     int SUPPORTEDIT = 0;
     bool SKIPSELECTCANCEL = false;
     int RESPONSE = 0;
-    QbeReader reader;
-    // Fills the form's controls from the record buffer (the preview shows the match).
-    std::function<void()> showRecord;
-    // Closes the form with a response: 10 edit the found record, 11 marking done, 12 filter.
-    std::function<void(int response)> closeForm;
-    // Windows the form opens; tests replace them.
-    std::function<int()> matchTypeWindow;
-    std::function<int(const SearchTaskButtons&)> askTask;
-    std::function<bool(QbeProgress&)> runProgress;
+    QbeReader& reader() { return m_reader; }
+
+signals:
+    // The form's controls are to show the record buffer (the preview shows the match).
+    void showRecord();
+    // The form is to close with a response: 10 edit the found record, 11 marking done, 12 filter.
+    void closeForm(int response);
 
 protected:
+    // Windows the form opens, modal; tests override them. The match-type window for the
+    // current field (its answer as MatchTypeWindow::run gives it).
+    virtual int matchTypeWindow();
+    // "Begin Search": the task chosen.
+    virtual int askTask(const SearchTaskButtons& buttons);
+    // The marking progress: true when it ran to its end.
+    virtual bool runProgress(QbeProgress& progress);
+
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -120,6 +130,7 @@ private:
     int beginSearch(const SearchTaskButtons& buttons);
     QString text(const QString& key);
 
+    QbeReader& m_reader;
     std::vector<Control> m_controls;
     QPointer<QWidget> m_window;
     QPointer<QAbstractButton> m_help, m_cancel;

@@ -1,5 +1,7 @@
 #include "extensions/QbeSearch.h"
 
+#include "runtime/Browse.h"
+
 #include "extensions/QbeGlobal.h"
 #include "runtime/DateTime.h"
 #include "runtime/Dialogs.h"
@@ -43,9 +45,14 @@ void SEARCHCLASS::KILL()
     m_current = -1;
 }
 
-int SEARCHCLASS::ADDVIEW(QbeView view)
+void QbeBrowseFilter::setFilter(const QString& filter)
 {
-    m_views.push_back(std::move(view));
+    m_browse.setFilter(filter);
+}
+
+int SEARCHCLASS::ADDVIEW(QbeView& view)
+{
+    m_views.push_back(&view);
     return int(m_views.size());
 }
 
@@ -215,21 +222,21 @@ int SEARCHCLASS::CHECKCRITERIONENTERED()
 void SEARCHCLASS::OPENVIEW()
 {
     APPLYFILTER();
-    if (!m_views.empty() && m_views.back().reset)
-        m_views.back().reset();
+    if (!m_views.empty())
+        m_views.back()->reset();
 }
 
 void SEARCHCLASS::CLOSEVIEW()
 {
-    if (!m_views.empty() && m_views.back().close)
-        m_views.back().close();
+    if (!m_views.empty())
+        m_views.back()->close();
 }
 
 void SEARCHCLASS::APPLYFILTER()
 {
     FORMATFILTER(FILTER);
-    if (!m_views.empty() && m_views.back().setFilter)
-        m_views.back().setFilter(FILTER);
+    if (!m_views.empty())
+        m_views.back()->setFilter(FILTER);
 }
 
 void SEARCHCLASS::FORMATFILTER(QString& filter)

@@ -8,6 +8,7 @@
 #include <vector>
 
 class QWidget;
+namespace vrt { class Browse; }
 
 namespace DTRV {
 
@@ -15,10 +16,25 @@ class GLOBALCLASS;
 
 // A view the query narrows: how its filter is set, how it is read again and closed. A
 // browse list or a view manager is adapted to this by its caller.
-struct QbeView {
-    std::function<void(const QString& filter)> setFilter;
-    std::function<void()> reset;
-    std::function<void()> close;
+class QbeView {
+public:
+    virtual ~QbeView() = default;
+    virtual void setFilter(const QString& filter) = 0;
+    virtual void reset() = 0;
+    virtual void close() = 0;
+};
+
+// A browse list narrowed by the query: only its filter is set; reading it again and closing
+// it stay the list's own business.
+class QbeBrowseFilter : public QbeView {
+public:
+    explicit QbeBrowseFilter(vrt::Browse& browse) : m_browse(browse) {}
+    void setFilter(const QString& filter) override;
+    void reset() override {}
+    void close() override {}
+
+private:
+    vrt::Browse& m_browse;
 };
 
 // Query by example: the searchable fields of one or more views, each with the user's
@@ -48,7 +64,8 @@ public:
               int defText = MATCHTYPE_CONTAINS);
     void KILL();
 
-    int ADDVIEW(QbeView view);
+    // The view must outlive the search (or its KILL).
+    int ADDVIEW(QbeView& view);
     void ADDFIELD(const QString& file, const QString& prefix, const QString& name, const QString& display,
                   int type, const QString& picture = {}, const QString& prompt = {}, bool useMatch = false);
     // 0 when the field exists (it becomes current), 5 when not.
@@ -118,7 +135,7 @@ public:
 
 private:
     Criterion prepared(const Field& field, QbeCriterion c) const;
-    std::vector<QbeView> m_views;
+    std::vector<QbeView*> m_views;
     std::vector<Field> m_fields;
     int m_current = -1;
 };

@@ -110,7 +110,6 @@ std::vector<int> offeredMatchTypes(int fieldType)
 ValueWindow::ValueWindow(SEARCHCLASS& search, const SEARCHCLASS::Field& field, QbeCriterion& criterion, QWidget* parent)
     : QDialog(parent), m_field(field), m_criterion(criterion)
 {
-    beep = [] { QApplication::beep(); };
     const bool ranged = criterion.type == MATCHTYPE_INSIDERANGE || criterion.type == MATCHTYPE_OUTSIDERANGE;
     auto* form = new QFormLayout;
     if (field.TYPE == FIELD_CHECK && !ranged) {
@@ -162,7 +161,8 @@ void ValueWindow::accept()
     }
     const QString low = fromEntry(m_field, m_lower->text());
     if (m_field.TYPE == FIELD_DATE && !m_lower->text().trimmed().isEmpty() && !isDateText(m_lower->text())) {
-        beep();
+        emit beep();
+        QApplication::beep();
         m_lower->setFocus();
         return;
     }
@@ -173,7 +173,8 @@ void ValueWindow::accept()
         const double h = high.toDouble(&highOk);
         const bool greater = m_numeric && lowOk && highOk ? h > l : QString::compare(high, low, Qt::CaseInsensitive) > 0;
         if (!greater) {
-            beep();
+            emit beep();
+            QApplication::beep();
             m_upper->setFocus();
             return;
         }
@@ -185,14 +186,16 @@ void ValueWindow::accept()
 
 // ---------------------------------------------------------------------------------------------
 
+bool MatchTypeWindow::askValue(const SEARCHCLASS::Field& field, QbeCriterion& c)
+{
+    ValueWindow w(m_search, field, c, this);
+    return w.exec() == QDialog::Accepted;
+}
+
 MatchTypeWindow::MatchTypeWindow(SEARCHCLASS& search, QWidget* parent)
     : QDialog(parent), m_search(search), m_field(*search.currentField())
 {
     setWindowTitle(qbeText(search, QStringLiteral("DTRV::MatchType:Title")) + QStringLiteral(" – ") + m_field.DISPLAY);
-    askValue = [this](const SEARCHCLASS::Field& field, QbeCriterion& c) {
-        ValueWindow w(m_search, field, c, this);
-        return w.exec() == QDialog::Accepted;
-    };
     auto* box = new QGroupBox(this);
     auto* radios = new QVBoxLayout(box);
     m_radios.resize(MATCHTYPE_COUNT);
@@ -412,13 +415,15 @@ const PageText kPages[5] = {
 
 } // namespace
 
+int QueryWizard::matchTypeWindow()
+{
+    MatchTypeWindow w(m_search, this);
+    return w.run();
+}
+
 QueryWizard::QueryWizard(SEARCHCLASS& search, QWidget* parent) : QDialog(parent), m_search(search)
 {
     setWindowTitle(qbeText(search, QStringLiteral("Dentravo Wizard")));
-    matchTypeWindow = [this] {
-        MatchTypeWindow w(m_search, this);
-        return w.run();
-    };
     m_step = new QLabel(this);
     m_heading = new QLabel(this);
     QFont bold = m_heading->font();

@@ -4,7 +4,6 @@
 #include <QDialog>
 #include <QIcon>
 
-#include <functional>
 
 class QCheckBox;
 class QLabel;
@@ -31,8 +30,10 @@ public:
     QLineEdit* upper() const { return m_upper; }
     QCheckBox* check() const { return m_check; }
     void accept() override;
-    // Called instead of the system beep when a range is refused.
-    std::function<void()> beep;
+
+signals:
+    // A value or range was refused (the system beep sounds as well).
+    void beep();
 
 private:
     const SEARCHCLASS::Field& m_field;
@@ -63,10 +64,9 @@ public:
     void accept() override;
     void reject() override;
 
-    // How the value window is run; tests replace it.
-    std::function<bool(const SEARCHCLASS::Field&, QbeCriterion&)> askValue;
-
 protected:
+    // Runs the value window for a criterion of `field`; tests override it.
+    virtual bool askValue(const SEARCHCLASS::Field& field, QbeCriterion& criterion);
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -95,7 +95,9 @@ public:
     QTreeWidget* criteriaList() const { return m_criteria; }
     void change();
 
-    std::function<int()> matchTypeWindow; // tests replace it
+protected:
+    // Runs the match-type window of the current field; tests override it.
+    virtual int matchTypeWindow();
 
 private:
     void showFields();

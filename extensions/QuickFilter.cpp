@@ -101,7 +101,12 @@ QString XQUICKFILTERCLASS::TRN(const QString& text) const
 {
     const auto it = m_group.find(text);
     const QString own = it != m_group.end() && !it->second.isEmpty() ? it->second : text;
-    return translate ? translate(own) : own;
+    return m_side ? m_side->translate(own) : own;
+}
+
+void XQUICKFILTERCLASS::setSide(QuickFilterSide* side)
+{
+    m_side = side;
 }
 
 void XQUICKFILTERCLASS::INIT(int instance, QuickFilterBrowse& browse, const Keys& keys, const QString& enabledText,
@@ -127,8 +132,8 @@ void XQUICKFILTERCLASS::INIT(int instance, QuickFilterBrowse& browse, const Keys
 void XQUICKFILTERCLASS::setStatus(const QString& text)
 {
     STATUSTEXT = text;
-    if (showStatus)
-        showStatus(text);
+    if (m_side)
+        m_side->showStatus(text);
 }
 
 int XQUICKFILTERCLASS::fieldTypeOf(const QString& picture)
@@ -155,12 +160,11 @@ bool XQUICKFILTERCLASS::ADDFIELD(std::function<QString()> field, int fieldNumber
                                  const QString& description, const QString& picture, int control,
                                  const QString& group, int dblKey)
 {
-    XFILTERENTRY e;
+    XFILTERENTRY e(std::move(field));
     e.FILTERNAME = filterName;
     e.FIELDDESC = description;
     e.FIELDNUMBER = fieldNumber;
     e.FIELDPICTURE = picture;
-    e.FIELD = std::move(field);
     if (control) {
         // A wide number: control 30 and control 286 stay two fields.
         e.FIELDCONTROL = control;
@@ -255,10 +259,10 @@ void XQUICKFILTERCLASS::INPUTSTR(bool wildcard)
     for (const auto& x : XFILTER)
         if (x.FIELDNUMBER == m_inputField)
             e = &x;
-    if (!inputWindow || !e)
+    if (!m_side || !e)
         return;
     QString low = INSTRINGSTRLOW, high = INSTRINGSTRHIGH;
-    INPUTSTRRES = inputWindow(wildcard, *e, low, high);
+    INPUTSTRRES = m_side->inputWindow(wildcard, *e, low, high);
     INSTRINGSTRLOW = low;
     INSTRINGSTRHIGH = high;
 }
@@ -279,10 +283,9 @@ bool XQUICKFILTERCLASS::askInput(bool wildcard, const XFILTERENTRY& e)
             INSTRINGSTRHIGH = high;
             return true;
         }
-        if (inform)
-            inform(TRN(QStringLiteral("Min and Max must be numbers.")), TRN(QStringLiteral("Numbers")));
-        if (!inform)
+        if (!m_side)
             return false;
+        m_side->inform(TRN(QStringLiteral("Min and Max must be numbers.")), TRN(QStringLiteral("Numbers")));
     }
 }
 
@@ -296,11 +299,11 @@ bool XQUICKFILTERCLASS::addLevel(int fieldNumber, Kind kind)
     switch (kind) {
     case Kind::Equal:
         type = 1;
-        value = current->FIELD ? current->FIELD() : QString();
+        value = current->FIELD();
         break;
     case Kind::Instring:
         type = 2;
-        value = current->FIELD ? current->FIELD() : QString();
+        value = current->FIELD();
         break;
     case Kind::Typed:
     case Kind::Wildcard:
@@ -475,8 +478,8 @@ void XQUICKFILTERCLASS::ISBACKONLEVEL()
 {
     if (!m_browse || m_browse->records() > 0 || !FILTERED())
         return;
-    if (inform)
-        inform(TRN(QStringLiteral("No more records!")), {});
+    if (m_side)
+        m_side->inform(TRN(QStringLiteral("No more records!")), {});
     cancelLast();
 }
 
@@ -550,10 +553,10 @@ bool XQUICKFILTERCLASS::TAKEREGIONCLICK(int control)
     if (!VORNISET)
         return false;
     const XFILTERENTRY* e = entryOfRegion(control);
-    if (!e || !regionPopup)
+    if (!e || !m_side)
         return true;
     const int n = e->FIELDNUMBER;
-    switch (regionPopup({TRN(QStringLiteral("Equate")), TRN(QStringLiteral("Instring")), TRN(QStringLiteral("User")),
+    switch (m_side->regionPopup({TRN(QStringLiteral("Equate")), TRN(QStringLiteral("Instring")), TRN(QStringLiteral("User")),
                          TRN(QStringLiteral("WildCard"))})) {
     case 1: addEqual(n); break;
     case 2: addInstring(n); break;
@@ -624,7 +627,7 @@ void XQUICKFILTERCLASS::enablePopup()
         const QString m = "M" + QString::number(e.FIELDNUMBER);
         set(m, !e.FILTERON);
         if (DESCFROMLISTBOX && e.FIELDCONTROL == 0) {
-            const QString header = columnHeader ? columnHeader(e.FIELDNUMBER) : QString();
+            const QString header = m_side ? m_side->columnHeader(e.FIELDNUMBER) : QString();
             if (const int id = GPOPUP.idOf(m))
                 GPOPUP.setText(id, header.isEmpty() ? popupText(e) : header);
         }
@@ -635,8 +638,8 @@ void XQUICKFILTERCLASS::EXECUTEGLOBALKEY(const QString& choose)
 {
     enablePopup();
     QString name = choose;
-    if (name.isEmpty() && showPopup)
-        name = showPopup(GPOPUP);
+    if (name.isEmpty() && m_side)
+        name = m_side->showPopup(GPOPUP);
     const int id = GPOPUP.idOf(name);
     if (!id || !GPOPUP.item(id)->enabled)
         return;
@@ -724,8 +727,8 @@ bool XQUICKFILTERCLASS::saveCurrent(const QString& name, bool makeDefault)
     bool ok = m_store->add(s);
     if (ok && makeDefault)
         ok = m_store->setDefault(PROCEDURENAME, INSTANCE, s.id);
-    if (!ok && inform)
-        inform(m_store->lastError(), {});
+    if (!ok && m_side)
+        m_side->inform(m_store->lastError(), {});
     FILLQUEUE();
     return ok;
 }
@@ -734,8 +737,8 @@ bool XQUICKFILTERCLASS::loadSaved(const QString& id, bool clearAll, bool withOr)
 {
     const auto s = m_store ? m_store->find(id) : std::nullopt;
     if (!s) {
-        if (inform)
-            inform(m_store ? m_store->lastError() : TRN(QStringLiteral("Saved filters are not available.")), {});
+        if (m_side)
+            m_side->inform(m_store ? m_store->lastError() : TRN(QStringLiteral("Saved filters are not available.")), {});
         return false;
     }
     if (clearAll)
@@ -756,8 +759,8 @@ bool XQUICKFILTERCLASS::toggleDefault(const QString& id)
         return false;
     const auto current = m_store->defaultId(PROCEDURENAME, INSTANCE);
     const bool ok = m_store->setDefault(PROCEDURENAME, INSTANCE, current && *current == id ? QString() : id);
-    if (!ok && inform)
-        inform(m_store->lastError(), {});
+    if (!ok && m_side)
+        m_side->inform(m_store->lastError(), {});
     FILLQUEUE();
     return ok;
 }
@@ -767,8 +770,8 @@ bool XQUICKFILTERCLASS::deleteSaved(const QString& id)
     if (!m_store)
         return false;
     const bool ok = m_store->remove(id);
-    if (!ok && inform)
-        inform(m_store->lastError(), {});
+    if (!ok && m_side)
+        m_side->inform(m_store->lastError(), {});
     FILLQUEUE();
     return ok;
 }
@@ -796,15 +799,15 @@ void XQUICKFILTERCLASS::takeQuickList(int index)
 
 void XQUICKFILTERCLASS::SAVEFILTER()
 {
-    if (saveWindow)
-        saveWindow();
+    if (m_side)
+        m_side->saveWindow();
     FILLQUEUE();
 }
 
 void XQUICKFILTERCLASS::LOADFILTER()
 {
-    if (loadWindow)
-        loadWindow();
+    if (m_side)
+        m_side->loadWindow();
 }
 
 void XQUICKFILTERCLASS::LOADDEFFILTER()

@@ -49,8 +49,12 @@ private:
     std::map<QString, QString> m_filters;
 };
 
-// One registered field of a quick filter.
+// One registered field of a quick filter; `field` gives the record's current value.
 struct XFILTERENTRY {
+    explicit XFILTERENTRY(std::function<QString()> field = {}) : m_field(std::move(field)) {}
+    // The record's current value; empty for an entry without one.
+    QString FIELD() const { return m_field ? m_field() : QString(); }
+
     QString FILTERNAME;   // the field as the filter language knows it ("CON:Prezime")
     QString FIELDDESC;
     int FIELDNUMBER = 0;  // list column, or the field's control + 100
@@ -60,13 +64,39 @@ struct XFILTERENTRY {
     int LASTFILTER = 0;   // the object's LASTFILTER before this level (the level stack)
     QString FIELDPICTURE;
     int FIELDTYPE = 4;    // 1 date, 2 time, 3 number, 4 other, 5 string
-    std::function<QString()> FIELD; // the record's current value
     QString FIELDSTRLOW, FIELDSTRHIGH;
     QString FILTERTOFILTER;
     int FIELDCONTROL = 0;
     int FIELDREGION = 0;
     QString FIELDGROUP;
     int FIELDDBLKEY = 0;
+
+private:
+    std::function<QString()> m_field;
+};
+
+// What a quick filter asks of the window it serves: its windows, message box, status text,
+// column headers and the translation of its own texts. A filter with no side attached runs
+// without windows: nothing is asked, typed levels are not added.
+class QuickFilterSide {
+public:
+    virtual ~QuickFilterSide() = default;
+    // The input window: answers 0 text, 1 range, 2 cancelled; fills low/high.
+    virtual int inputWindow(bool wildcard, const XFILTERENTRY& entry, QString& low, QString& high) = 0;
+    virtual void saveWindow() = 0;
+    virtual void loadWindow() = 0;
+    // The region click popup: answers 1..4, 0 cancelled.
+    virtual int regionPopup(const QStringList& items) = 0;
+    // Shows the popup menu; answers the chosen item's name ("" none).
+    virtual QString showPopup(vrt::PopupMenu& menu) = 0;
+    // The status text control.
+    virtual void showStatus(const QString& text) = 0;
+    // A message with an OK button.
+    virtual void inform(const QString& text, const QString& caption) = 0;
+    // The text of the list's column header `column` (for DESCFROMLISTBOX).
+    virtual QString columnHeader(int column) = 0;
+    // The window's language for the filter's own texts.
+    virtual QString translate(const QString& text) = 0;
 };
 
 class XQUICKFILTERCLASS {
@@ -168,23 +198,13 @@ public:
     bool LOADEDFILTERSTATE() const { return FILTERLOADED; }
     QuickFilterStore* store() { return m_store.get(); }
 
-    // The translator of the object's own texts (its group, then `translate` when set).
+    // The translator of the object's own texts (its group, then the side's translation).
     QString TRN(const QString& text) const;
-    std::function<QString(const QString&)> translate;
 
-    // Windows and the message box, set by QuickFilterWindows (tests script them).
-    // The input window: answers 0 text, 1 range, 2 cancelled; fills low/high.
-    std::function<int(bool wildcard, const XFILTERENTRY& entry, QString& low, QString& high)> inputWindow;
-    std::function<void()> saveWindow;
-    std::function<void()> loadWindow;
-    // The region click popup: answers 1..4, 0 cancelled.
-    std::function<int(const QStringList& items)> regionPopup;
-    // Shows the popup menu; answers the chosen item's name ("" none).
-    std::function<QString(vrt::PopupMenu& menu)> showPopup;
-    // The status text control.
-    std::function<void(const QString& text)> showStatus;
-    // A message with an OK button.
-    std::function<void(const QString& text, const QString& caption)> inform;
+    // The windows and the message box (QuickFilterWindows attaches itself; tests script
+    // them); null detaches. The side must outlive its attachment.
+    void setSide(QuickFilterSide* side);
+    QuickFilterSide* side() const { return m_side; }
 
     // State as the Part names it.
     std::vector<XFILTERENTRY> XFILTER;
@@ -230,8 +250,6 @@ public:
     QString PREFIXDELIMITER;
     int SORTGROUPS = 1, CURRENTSORTGROUP = 0, CURRENTSORT = 1, SAVEDCURRENTSORT = 0;
     bool INSORTPROCESS = false;
-    // Texts of the list's column headers (for DESCFROMLISTBOX), by field number.
-    std::function<QString(int column)> columnHeader;
 
     static int fieldTypeOf(const QString& picture);
     XFILTERENTRY* entry(int fieldNumber);
@@ -251,6 +269,7 @@ private:
     void setStatus(const QString& text);
 
     QuickFilterBrowse* m_browse = nullptr;
+    QuickFilterSide* m_side = nullptr;
     QString* m_globalFilter = nullptr;
     vrt::PopupMenu GPOPUP;
     bool m_popupBuilt = false;

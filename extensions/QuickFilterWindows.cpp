@@ -27,45 +27,73 @@
 
 namespace ext {
 
-QuickFilterWindows::QuickFilterWindows(XQUICKFILTERCLASS& filter, vrt::BrowseView& view, QLabel* status)
-    : QObject(&view), m_filter(filter), m_view(view), m_status(status)
-{
-    m_filter.inputWindow = [this](bool wildcard, const XFILTERENTRY& e, QString& low, QString& high) {
-        return inputWindow(wildcard, e, low, high);
-    };
-    m_filter.saveWindow = [this] {
-        saveWindow();
-        fillQuickList();
-    };
-    m_filter.loadWindow = [this] {
-        loadWindow();
-        fillQuickList();
-    };
-    m_filter.showPopup = [this](vrt::PopupMenu& menu) {
-        const int id = menu.ask(QCursor::pos(), &m_view);
+// The filter's side as these windows give it.
+class QuickFilterWindowsSide : public QuickFilterSide {
+public:
+    explicit QuickFilterWindowsSide(QuickFilterWindows& windows) : w(windows) {}
+
+    int inputWindow(bool wildcard, const XFILTERENTRY& e, QString& low, QString& high) override
+    {
+        return w.inputWindow(wildcard, e, low, high);
+    }
+    void saveWindow() override
+    {
+        w.saveWindow();
+        w.fillQuickList();
+    }
+    void loadWindow() override
+    {
+        w.loadWindow();
+        w.fillQuickList();
+    }
+    QString showPopup(vrt::PopupMenu& menu) override
+    {
+        const int id = menu.ask(QCursor::pos(), &w.m_view);
         return id ? menu.item(id)->name : QString();
-    };
-    m_filter.regionPopup = [this](const QStringList& items) {
-        QMenu menu(&m_view);
+    }
+    int regionPopup(const QStringList& items) override
+    {
+        QMenu menu(&w.m_view);
         for (int i = 0; i < items.size(); ++i)
             menu.addAction(items[i])->setData(i + 1);
         const QAction* chosen = menu.exec(QCursor::pos());
         return chosen ? chosen->data().toInt() : 0;
-    };
-    m_filter.showStatus = [this](const QString& text) {
-        if (m_status) {
-            m_status->setText(text);
-            m_status->setVisible(!m_filter.HIDESTATUS);
+    }
+    void showStatus(const QString& text) override
+    {
+        if (w.m_status) {
+            w.m_status->setText(text);
+            w.m_status->setVisible(!w.m_filter.HIDESTATUS);
         }
-    };
-    m_filter.inform = [](const QString& text, const QString& caption) {
+    }
+    void inform(const QString& text, const QString& caption) override
+    {
         vrt::message(text, caption, vrt::Icon::Information);
-    };
-    m_filter.columnHeader = [this](int column) {
-        return m_view.model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-    };
-    m_filter.showStatus(m_filter.STATUSTEXT);
+    }
+    QString columnHeader(int column) override
+    {
+        return w.m_view.model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    }
+    // The filter's texts stay as its group gives them.
+    QString translate(const QString& text) override { return text; }
+
+private:
+    QuickFilterWindows& w;
+};
+
+QuickFilterWindows::QuickFilterWindows(XQUICKFILTERCLASS& filter, vrt::BrowseView& view, QLabel* status)
+    : QObject(&view), m_filter(filter), m_side(std::make_unique<QuickFilterWindowsSide>(*this)), m_view(view),
+      m_status(status)
+{
+    m_filter.setSide(m_side.get());
+    m_side->showStatus(m_filter.STATUSTEXT);
     m_view.installEventFilter(this);
+}
+
+QuickFilterWindows::~QuickFilterWindows()
+{
+    if (m_filter.side() == m_side.get())
+        m_filter.setSide(nullptr);
 }
 
 void QuickFilterWindows::setQuickList(QComboBox* list)

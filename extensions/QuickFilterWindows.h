@@ -18,10 +18,13 @@ namespace vrt { class BrowseView; }
 // menu are Qt dialogs and menus. Owned by the view.
 namespace ext {
 
+class QuickFilterWindowsSide;
+
 class QuickFilterWindows : public QObject {
     Q_OBJECT
 public:
     QuickFilterWindows(XQUICKFILTERCLASS& filter, vrt::BrowseView& view, QLabel* status = nullptr);
+    ~QuickFilterWindows() override;
 
     // A window entry registered with ADDFIELD(control = `control`): its keys and clicks act on
     // that field, it gets the region colour and `cursor`.
@@ -42,7 +45,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class QuickFilterWindowsSide;
     XQUICKFILTERCLASS& m_filter;
+    std::unique_ptr<QuickFilterWindowsSide> m_side;
     vrt::BrowseView& m_view;
     QPointer<QLabel> m_status;
     QPointer<QComboBox> m_quickList;

@@ -25,8 +25,6 @@ const QString kSection = QStringLiteral("Halmbrookgate");
 SECURITYCLASS::SECURITYCLASS()
 {
     SYNC.SET_HID(HID_PREVLOGONINI, QStringLiteral("WIN.INI"));
-    clock = [] { return vrt::clockNow(); };
-    today = [] { return vrt::today(); };
 }
 
 SECURITYCLASS::~SECURITYCLASS() = default;
@@ -34,6 +32,16 @@ SECURITYCLASS::~SECURITYCLASS() = default;
 void SECURITYCLASS::SET_USERNO(int userNo, bool lock)
 {
     SYNC.SET_HID(HID_USERNO, userNo, lock);
+}
+
+int SECURITYCLASS::clock()
+{
+    return vrt::clockNow();
+}
+
+int SECURITYCLASS::today()
+{
+    return vrt::today();
 }
 
 int SECURITYCLASS::GET_USERNO(bool lock)

@@ -119,9 +119,10 @@ public:
     std::atomic<int> ACTIVITYTIME{0};
     std::atomic<int> ACTIVITYCHECKSUSPENDED{0};
 
-    // The clock (hundredths of a second since midnight) and today's day number; tests set them.
-    std::function<int()> clock;
-    std::function<int()> today;
+    // The clock (hundredths of a second since midnight) and today's day number: the
+    // runtime's; tests give their own.
+    virtual int clock();
+    virtual int today();
     // The folder a HID_PREVLOGONINI without a folder is kept in; empty: the user's configuration.
     QString prevLogonFolder;
 };

@@ -79,6 +79,12 @@ int TABPOPUP::TAKEBROWSENEWSELECTION(int keyCode)
     return swallow ? 0 : keyCode;
 }
 
+int TABPOPUP::choose(QMenu& menu, const QPoint& globalPos)
+{
+    const QAction* a = menu.exec(globalPos);
+    return a ? a->data().toInt() : -1;
+}
+
 bool TABPOPUP::showMenu(QTabWidget* sheet, const QPoint& globalPos)
 {
     const bool registered = std::any_of(m_sheets.begin(), m_sheets.end(), [&](const Sheet& s) { return s.control == sheet; });
@@ -93,12 +99,7 @@ bool TABPOPUP::showMenu(QTabWidget* sheet, const QPoint& globalPos)
         a->setCheckable(true);
         a->setChecked(item.current);
     }
-    int picked = -1;
-    if (choose) {
-        picked = choose(menu);
-    } else if (QAction* a = menu.exec(globalPos)) {
-        picked = a->data().toInt();
-    }
+    const int picked = choose(menu, globalPos);
     if (picked < 0 || picked >= sheet->count() || !sheet->isTabEnabled(picked) || picked == sheet->currentIndex())
         return false;
     sheet->setCurrentIndex(picked);

@@ -3,7 +3,6 @@
 #include <QPointer>
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 class QMenu;
@@ -46,8 +45,10 @@ public:
     bool showMenu(QTabWidget* sheet, const QPoint& globalPos);
 
     bool IGNOREMOUSERIGHT = false;
-    // When set, picks an item instead of showing the menu (tests); -1: cancelled.
-    std::function<int(const QMenu&)> choose;
+
+protected:
+    // Shows the menu at `globalPos`: the tab picked, -1 when cancelled (tests pick instead).
+    virtual int choose(QMenu& menu, const QPoint& globalPos);
 
 private:
     struct Sheet {

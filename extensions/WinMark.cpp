@@ -73,8 +73,8 @@ void WINMARKCLASS::removeMark(const QVariant& id)
 
 void WINMARKCLASS::refresh()
 {
-    if (changed)
-        changed();
+    if (m_watcher)
+        m_watcher->changed();
 }
 
 void WINMARKCLASS::UNMARKALL()

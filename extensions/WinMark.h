@@ -21,6 +21,13 @@ namespace odbc { class Connection; }
 // list's mouse and keys into these calls and paints the marks.
 namespace ext {
 
+// Told whenever the marks changed (the list repaints).
+class WinMarkWatcher {
+public:
+    virtual ~WinMarkWatcher() = default;
+    virtual void changed() = 0;
+};
+
 class WINMARKCLASS {
 public:
     WINMARKCLASS() = default;
@@ -71,8 +78,9 @@ public:
     // number of rows one page holds. False: not a marking key, the list handles it.
     bool takeKey(int key, Qt::KeyboardModifiers modifiers, int pageRows = 10);
 
-    // Called whenever the marks changed (the list repaints).
-    std::function<void()> changed;
+    // Who is told of changes (WinMarkView attaches itself); null: nobody. The watcher must
+    // outlive its attachment.
+    void setWatcher(WinMarkWatcher* watcher) { m_watcher = watcher; }
     // The identifier of the record in row `row` (the list's record id; see WINMARKCLASSKEY).
     virtual QVariant recordIdAt(int row);
 
@@ -94,6 +102,7 @@ private:
     vrt::Browse* m_browse = nullptr;
     vrt::RelationManager* m_relate = nullptr;
     vrt::odbc::Connection* m_connection = nullptr;
+    WinMarkWatcher* m_watcher = nullptr;
 };
 
 // The same marking with records identified by the value of a unique key field: the value

@@ -13,7 +13,7 @@ WinMarkView::WinMarkView(vrt::BrowseView& view, WINMARKCLASS& marks) : QObject(&
     m_view.setItemDelegate(new WinMarkDelegate(marks, this));
     m_view.installEventFilter(this);
     m_view.viewport()->installEventFilter(this);
-    m_marks.changed = [this] { m_view.viewport()->update(); };
+    m_marks.setWatcher(this);
     vrt::Browse& browse = m_view.browse();
     browse.popup().addItem(QStringLiteral("Označi sve"), QStringLiteral("MarkAll"), [this] {
         m_marks.MARKALL();
@@ -25,9 +25,14 @@ WinMarkView::WinMarkView(vrt::BrowseView& view, WINMARKCLASS& marks) : QObject(&
     });
 }
 
+void WinMarkView::changed()
+{
+    m_view.viewport()->update();
+}
+
 WinMarkView::~WinMarkView()
 {
-    m_marks.changed = nullptr;
+    m_marks.setWatcher(nullptr);
 }
 
 int WinMarkView::pageRows() const

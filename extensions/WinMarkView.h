@@ -12,7 +12,7 @@ namespace ext {
 // marks (the view's own selection only follows the current row), marked rows are painted in
 // the highlight colour, Delete removes the marked records and the list's popup menu gets
 // "Mark all" and "Delete marked". Owned by the view.
-class WinMarkView : public QObject {
+class WinMarkView : public QObject, private WinMarkWatcher {
     Q_OBJECT
 public:
     WinMarkView(vrt::BrowseView& view, WINMARKCLASS& marks);
@@ -22,6 +22,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void changed() override; // repaints the marks
     int pageRows() const;
     vrt::BrowseView& m_view;
     WINMARKCLASS& m_marks;

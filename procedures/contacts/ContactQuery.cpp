@@ -93,10 +93,10 @@ QString QueryTexts::TRANSLATE(const QString& key)
     return it != croatian.end() ? it->second : DTRV::GLOBALCLASS::TRANSLATE(key);
 }
 
-ContactQuery::ContactQuery(vrt::Browse& browse)
+ContactQuery::ContactQuery(vrt::Browse& browse) : m_list(browse)
 {
     m_search.INIT(m_texts, QStringLiteral("Kontakti"));
-    m_search.ADDVIEW({[&browse](const QString& filter) { browse.setFilter(filter); }, {}, {}});
+    m_search.ADDVIEW(m_list);
     const struct {
         const char* name;
         const char* hr;
@@ -108,6 +108,27 @@ ContactQuery::ContactQuery(vrt::Browse& browse)
                           QString::fromUtf8(G::QVLang == 1 ? f.hr : f.en), DTRV::FIELD_STRING);
 }
 
+namespace {
+
+// The contacts matching the search, by surname.
+class ContactReader : public DTRV::QbeReader {
+public:
+    explicit ContactReader(vrt::ViewManager& view) : m_view(view) {}
+    bool first(const QString& filter) override
+    {
+        m_view.SetOrder(std::string("+UPPER(CON:PREZIME),+CON:ID"));
+        m_view.SetFilter(filter.toStdString());
+        return m_view.Open() == vrt::NoError && m_view.Next() == vrt::NoError;
+    }
+    bool next() override { return m_view.Next() == vrt::NoError; }
+    void close() override { m_view.Close(); }
+
+private:
+    vrt::ViewManager& m_view;
+};
+
+} // namespace
+
 std::optional<long> findContactByForm(QWidget* parent)
 {
     for (Tbl t : {Tbl::CON_Contacts, Tbl::CON_Group})
@@ -116,7 +137,9 @@ std::optional<long> findContactByForm(QWidget* parent)
     vrt::FileBrowseSource target(Access(Tbl::CON_Contacts), Relate(Tbl::CON_Contacts), {});
     ContactForm form(target, vrt::CHANGE_RECORD, parent);
     QueryTexts texts;
-    DTRV::FORMCLASS search;
+    vrt::ViewManager view(Access(Tbl::CON_Contacts));
+    ContactReader reader(view);
+    DTRV::FORMCLASS search(reader);
     search.INIT(texts, QStringLiteral("F_Contact"));
     const struct {
         const char* name;
@@ -131,20 +154,12 @@ std::optional<long> findContactByForm(QWidget* parent)
     auto* box = qobject_cast<QDialogButtonBox*>(form.okButton()->parentWidget());
     QPushButton* help = box->addButton(tx(QStringLiteral("Usporedba")), QDialogButtonBox::ActionRole);
     QPushButton* work = box->addButton(tx(QStringLiteral("Traži")), QDialogButtonBox::ActionRole);
-    vrt::ViewManager view(Access(Tbl::CON_Contacts));
-    search.reader.first = [&view](const QString& filter) {
-        view.SetOrder(std::string("+UPPER(CON:PREZIME),+CON:ID"));
-        view.SetFilter(filter.toStdString());
-        return view.Open() == vrt::NoError && view.Next() == vrt::NoError;
-    };
-    search.reader.next = [&view] { return view.Next() == vrt::NoError; };
-    search.reader.close = [&view] { view.Close(); };
-    search.showRecord = [&form] { form.showBuffer(); };
+    QObject::connect(&search, &DTRV::FORMCLASS::showRecord, &form, [&form] { form.showBuffer(); });
     int response = 0;
-    search.closeForm = [&form, &response](int r) {
+    QObject::connect(&search, &DTRV::FORMCLASS::closeForm, &form, [&form, &response](int r) {
         response = r;
         form.done(r == 10 ? QDialog::Accepted : QDialog::Rejected);
-    };
+    });
     search.PREPAREQBEWINDOW(&form, help, work, form.okButton(), form.cancelButton(), form.heading());
     vrt::runModal(form);
     view.Close();

@@ -28,6 +28,7 @@ public:
 
 private:
     QueryTexts m_texts;
+    DTRV::QbeBrowseFilter m_list;
     DTRV::SEARCHCLASS m_search;
 };
 

@@ -175,17 +175,13 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
     m_list->setObjectName(QStringLiteral("?LIST"));
     m_formCalls = std::make_unique<SSTF::TBF::BROWSECLASS>();
     m_formCalls->INIT(formCalls(), nextContext(), QStringLiteral("T_Kontakti"), *m_browse, Access(Tbl::CON_Contacts), m_list);
-    m_formCalls->resetWindow = [this] {
-        m_browse->refresh();
-        m_list->syncSelection();
-    };
+    connect(m_formCalls.get(), &SSTF::TBF::BROWSECLASS::resetWindow, m_list, &vrt::BrowseView::syncSelection);
     static_cast<ContactsManager*>(m_manager.get())->companion = m_formCalls.get();
     m_toGroup = std::make_unique<ContactToGroup>(*m_browse, m_list, m_groups);
     m_cells = std::make_unique<SBRW::EditInPlace>(m_list);
     for (auto [column, member] : {std::pair{0, &CON_Contacts_Rec::TVRTKA}, std::pair{2, &CON_Contacts_Rec::EMAIL}}) {
-        SBRW::EditColumn edit;
-        edit.get = [this, column](int row) { return m_browse->model().data(m_browse->model().index(row, column)).toString(); };
-        edit.set = [this, column, member](int row, const QString& value) {
+        const auto get = [this, column](int row) { return m_browse->model().data(m_browse->model().index(row, column)).toString(); };
+        const auto set = [this, column, member](int row, const QString& value) {
             if (!m_source->load(m_browse->model().idAt(row)))
                 return false;
             CON().*member = value.toStdString();
@@ -195,7 +191,7 @@ ContactsBrowse::ContactsBrowse(int pick, QWidget* parent) : QDialog(parent), m_p
             m_browse->markCurrent();
             return true;
         };
-        m_cells->addColumn(column, std::move(edit));
+        m_cells->addColumn(column, SBRW::EditColumn(SBRW::CellKind::Entry, get, set));
     }
     rightLayout->addWidget(m_list, 1);
     auto* contactButtons = new QHBoxLayout;

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "chrome/CaptionButtons.h"
+#include "tests/support/WindowPartsFakes.h"
 #include "runtime/Dialogs.h"
 #include "tests/support/TestSupport.h"
 
@@ -69,8 +70,9 @@ TEST(CaptionButtons, PressMoveOffAndRelease)
     sub->resize(300, 200);
     Recording wcb;
     QStringList traces;
-    wcb.trace = [&](const QString& line) { traces << line; };
-    wcb.iconOf = [](const QString& name) { return name == "MYPIC_ICO" || name.startsWith("B") ? red() : QIcon(); };
+    QObject::connect(&wcb, &Merivox_WCB_Class::trace, [&](const QString& line) { traces << line; });
+    wcb.setIcons(std::make_unique<testsupport::DrawnIcons>(
+        [](const QString& name) { return name == "MYPIC_ICO" || name.startsWith("B") ? red() : QIcon(); }));
     ASSERT_EQ(wcb.INIT(sub), 1);
     EXPECT_EQ(wcb.ADDBUTTON("my~pic.ico", 0), 1);
     EXPECT_EQ(wcb.ADDBUTTON("notes.txt", 0), 0);

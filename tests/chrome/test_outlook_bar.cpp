@@ -7,6 +7,17 @@
 #include "chrome/OutlookBar.h"
 #include "runtime/IniFile.h"
 
+namespace {
+
+// Counts how often the bar asks to be shown afresh.
+struct CountingHost : pob::OutlookBarHost {
+    int refreshed = 0;
+    void refresh() override { ++refreshed; }
+    void postAccepted(long) override {}
+};
+
+} // namespace
+
 TEST(OutlookBarModel, OneGroupOpenAtATime)
 {
     POOUTLOOKBARCLASS bar;
@@ -36,8 +47,9 @@ TEST(OutlookBarModel, OpenGroupRemembered)
     QTemporaryDir dir;
     const QString ini = dir.filePath("Standard.ini");
     POOUTLOOKBARCLASS bar;
-    int refreshed = 0;
-    bar.refresh = [&] { ++refreshed; };
+    CountingHost host;
+    bar.setHost(&host);
+    const int& refreshed = host.refreshed;
     const long a = bar.ADDHEADER("Pošta, primljena"), b = bar.ADDHEADER("Zadaci"), twin = bar.ADDHEADER("Zadaci");
     bar.SETEXPANDED(b);
     ASSERT_TRUE(bar.SAVEEXPANDED("Open", ini));
@@ -95,6 +107,7 @@ TEST(OutlookBarModel, ColourSchemes)
 #include <QTest>
 
 #include "chrome/OutlookBarWidget.h"
+#include "tests/support/WindowPartsFakes.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -168,7 +181,7 @@ TEST(OutlookBarWidget, DisabledTasksMirroredButtonsAndTheTwoLooks)
     bar.SETENABLED(false);
     const long mimic = bar.ADDTASK(g, "Ispis", 44, true);
     auto* widget = new OutlookBarWidget(bar, &window);
-    widget->buttonOf = [button](long control) { return control == 44 ? button : nullptr; };
+    widget->setButtons(std::make_unique<testsupport::OneButton>(button, 44));
     widget->setGeometry(0, 0, 160, 240);
     window.resize(300, 300);
     window.show();

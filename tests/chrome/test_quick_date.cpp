@@ -85,9 +85,12 @@ TEST(QuickDate, KeysMoveTheDate)
 
 TEST(QuickDate, TodayAndFieldsWithoutADate)
 {
-    QUICKENDATECALCULATORCLASS calc;
     const int today = day(2026, 12, 9);
-    calc.today = [today] { return today; };
+    struct OnADay : QUICKENDATECALCULATORCLASS {
+        int32_t day = 0;
+        int32_t today() const override { return day; }
+    } calc;
+    calc.day = today;
     EXPECT_EQ(calc.CALCNEWDATE(day(2001, 5, 5), QUICKENDATECALCULATORCLASS::TodayKey), today);
     // An empty field counts from today rather than from the calendar's first day.
     EXPECT_EQ(calc.CALCNEWDATE(vrt::NoDate, QUICKENDATECALCULATORCLASS::PlusKey), today + 1);

@@ -183,9 +183,14 @@ TEST(Resizer, ChangedRowCountsAskForAReset)
     RESIZEFRAMECLASS frame;
     RowWindow rw;
     rw.controls[1] = {10, 10, 100, 50};
-    RESIZEWINDOWCLASS r;
-    r.reset = [&] { ++resets; };
-    r.forcedReset = [&] { ++forced; };
+    struct Counting : RESIZEWINDOWCLASS {
+        int* resets = nullptr;
+        int* forced = nullptr;
+        void reset() override { ++*resets; }
+        void forcedReset() override { ++*forced; }
+    } r;
+    r.resets = &resets;
+    r.forced = &forced;
     r.INIT(frame, rw, 300, 200, true, true, false, false);
     r.ADDCONTROL(1, 0, 0, 1, 1);
     rw.rect.setSize({300, 260});

@@ -10,6 +10,7 @@
 
 #include "chrome/TaskPanel.h"
 #include "chrome/TaskPanelView.h"
+#include "tests/support/WindowPartsFakes.h"
 #include "runtime/Dialogs.h"
 #include "tests/support/TestSupport.h"
 
@@ -103,11 +104,12 @@ TEST(TaskPanelModel, BuildingAndSettings)
 
 TEST(TaskPanelModel, ContractAllAndIds)
 {
-    POTASKPANELCLASS panel;
     // A generator that repeats itself: ids stay unique in their list.
-    std::vector<long> draws = {7, 7, 9, 7, 3, 7, 9, 3, 5};
-    size_t next = 0;
-    panel.idRng = [&] { return draws[next++ % draws.size()]; };
+    struct Repeating : POTASKPANELCLASS {
+        std::vector<long> draws = {7, 7, 9, 7, 3, 7, 9, 3, 5};
+        size_t next = 0;
+        long idRng() override { return draws[next++ % draws.size()]; }
+    } panel;
     const long a = panel.ADDHEADER("a", 0), b = panel.ADDHEADER("b", 0), c = panel.ADDHEADER("c", 0),
                d = panel.ADDHEADER("d", 1);
     EXPECT_EQ(std::set<long>({a, b, c, d}).size(), 4u);
@@ -225,7 +227,7 @@ TEST(TaskPanelView, PaintsScrollsAndPressesMirroredButtons)
     for (int i = 0; i < 20; ++i)
         panel.ADDTASK(h, QStringLiteral("Zadatak %1").arg(i), 0);
     auto* view = new TaskPanelView(panel, &window);
-    view->buttonOf = [button](long control) { return control == 44 ? button : nullptr; };
+    view->setButtons(std::make_unique<testsupport::OneButton>(button, 44));
     const long mimic = panel.ADDTASK(h, "ignored", 44, true);
     panel.SETTASKTOOLTIP(h, mimic, "Ispisuje");
     view->setGeometry(0, 0, 260, 200);

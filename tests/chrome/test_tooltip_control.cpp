@@ -103,7 +103,12 @@ TEST_F(OnParent, ShowsTheTextOfTheToolUnderTheMouse)
 {
     const long left = tips.ADDTOOL(QStringLiteral("Lijevo"), QRect(0, 0, 50, 50));
     const long asked = tips.ADDTOOL(QRect(100, 0, 50, 50));
-    tips.needText = [asked](long id) { return id == asked ? QStringLiteral("Pitano") : QString(); };
+    struct Answering : TooltipTexts {
+        long asked = 0;
+        QString needText(long id) override { return id == asked ? QStringLiteral("Pitano") : QString(); }
+    } texts;
+    texts.asked = asked;
+    tips.setTexts(&texts);
     parent.show();
 
     EXPECT_TRUE(help(parent, {10, 10}));

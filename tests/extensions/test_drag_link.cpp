@@ -46,7 +46,6 @@ protected:
         link.ADDENTITY("X", {});
         ASSERT_TRUE(link.ADDPAIR("PRU:ID", "IDS:PROIZVODUSLUGAID"));
         ASSERT_FALSE(link.ADDPAIR("PRU:NEMA", "IDS:PROIZVODUSLUGAID"));
-        link.primeLink = [] { IDS().DOKUMENTID = 1; };
     }
     QStringList linked()
     {
@@ -64,6 +63,7 @@ protected:
     struct Refusing : SDD::M2M_CLASS {
         bool refuse = false;
         bool BEFOREJOINING() override { return refuse; }
+        void primeLink() override { IDS().DOKUMENTID = 1; }
     };
     std::unique_ptr<vrt::FileBrowseSource> products, items;
     std::unique_ptr<vrt::Browse> from, to;

@@ -11,10 +11,16 @@
 
 namespace {
 
+// Edits in place on a fixed day, 6.6.2020.
+struct FixedDayEdit : SBRW::EditInPlace {
+    using SBRW::EditInPlace::EditInPlace;
+    int today() const override { return vrt::dayFromDate(QDate(2020, 6, 6)); }
+};
+
 struct Table {
     QStandardItemModel model{3, 4};
     QTableView view;
-    SBRW::EditInPlace edit{&view};
+    FixedDayEdit edit{&view};
     bool refuse = false;
     Table()
     {
@@ -40,7 +46,6 @@ struct Table {
         column(0, SBRW::CellKind::Entry);
         column(1, SBRW::CellKind::Date);
         column(2, SBRW::CellKind::DropList, {"a", "b", "c"});
-        edit.today = [] { return vrt::dayFromDate(QDate(2020, 6, 6)); };
     }
     QLineEdit* entry() { return qobject_cast<QLineEdit*>(edit.control()); }
 };

@@ -5,6 +5,7 @@
 #include "runtime/DateTime.h"
 #include "runtime/IniFile.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -160,6 +161,27 @@ TEST(FilterBuilder, EditingKeepsTheQueryTerminated)
     EXPECT_TRUE(f.changed(0)); // the last one no longer ends the query: insert follows
 }
 
+// The query windows, scripted; a delete is always confirmed.
+struct ScriptedWindows : ext::FilterListWindows {
+    std::function<bool(QString&, const std::function<QString(const QString&)>&)> name;
+    std::function<QString(QStringList&, const std::function<bool(const QString&)>&)> list;
+    std::function<void(const QString&, const QString&)> told;
+    bool nameWindow(QString& n, const std::function<QString(const QString&)>& refuse) override
+    {
+        return name && name(n, refuse);
+    }
+    QString listWindow(QStringList& names, const std::function<bool(const QString&)>& remove) override
+    {
+        return list ? list(names, remove) : QString();
+    }
+    void inform(const QString& text, const QString& caption) override
+    {
+        if (told)
+            told(text, caption);
+    }
+    bool confirm(const QString&, const QString&) override { return true; }
+};
+
 TEST(FilterBuilder, QueriesInAnIniFile)
 {
     testsupport::TempFolder folder;
@@ -168,11 +190,13 @@ TEST(FilterBuilder, QueriesInAnIniFile)
     f.APPNAME = "Velmora";
     f.PROCNAME = "Contacts";
     ASSERT_TRUE(f.INITINI(folder.file("queries.ini")));
+    ScriptedWindows windows;
+    f.setWindows(&windows);
     QStringList told;
-    f.inform = [&](const QString& text, const QString& caption) { told << caption + ": " + text; };
+    windows.told = [&](const QString& text, const QString& caption) { told << caption + ": " + text; };
     QStringList names = {"Zagreb"};
     QStringList refusals;
-    f.nameWindow = [&](QString& name, const std::function<QString(const QString&)>& refuse) {
+    windows.name = [&](QString& name, const std::function<QString(const QString&)>& refuse) {
         while (!names.isEmpty()) {
             name = names.takeFirst();
             const QString why = refuse(name);
@@ -207,8 +231,7 @@ TEST(FilterBuilder, QueriesInAnIniFile)
 
     const std::vector<FilterCondition> split = f.FILTERQ;
     f.RESET();
-    f.confirm = [](const QString&, const QString&) { return true; };
-    f.listWindow = [&](QStringList& offered, const std::function<bool(const QString&)>& remove) {
+    windows.list = [&](QStringList& offered, const std::function<bool(const QString&)>& remove) {
         EXPECT_EQ(offered, QStringList({"Zagreb", "Split"}));
         EXPECT_TRUE(remove("Zagreb"));
         return QStringLiteral("Split");
@@ -222,7 +245,7 @@ TEST(FilterBuilder, QueriesInAnIniFile)
     f.FILTERQ = {{"Name", "Equal", "a|b\\c", "DONE"}};
     f.SAVE();
     f.RESET();
-    f.listWindow = [](QStringList&, const std::function<bool(const QString&)>&) { return QStringLiteral("Split"); };
+    windows.list = [](QStringList&, const std::function<bool(const QString&)>&) { return QStringLiteral("Split"); };
     f.LOAD();
     ASSERT_EQ(f.FILTERQ.size(), 1u);
     EXPECT_EQ(f.FILTERQ[0].VALUE, "a|b\\c");
@@ -230,7 +253,7 @@ TEST(FilterBuilder, QueriesInAnIniFile)
     // Only deleted slots: no window at all.
     EXPECT_TRUE(f.deleteQuery("Split"));
     bool opened = false;
-    f.listWindow = [&](QStringList&, const std::function<bool(const QString&)>&) {
+    windows.list = [&](QStringList&, const std::function<bool(const QString&)>&) {
         opened = true;
         return QString();
     };

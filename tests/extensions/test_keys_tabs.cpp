@@ -1,3 +1,4 @@
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "extensions/EditInPlace.h"
@@ -121,7 +122,11 @@ TEST(TabPopup, MenuListsTheShownTabsAndSwitches)
     sheet->setTabVisible(2, false);
     sheet->setTabEnabled(3, false);
     window.show();
-    SBRW::TABPOPUP popup;
+    // Picks for the user instead of showing the menu.
+    struct Picking : SBRW::TABPOPUP {
+        std::function<int(const QMenu&)> pick;
+        int choose(QMenu& menu, const QPoint&) override { return pick(menu); }
+    } popup;
     popup.INIT();
     popup.ADDSHEET(sheet);
     popup.PREPAREWINDOW(1);
@@ -135,7 +140,7 @@ TEST(TabPopup, MenuListsTheShownTabsAndSwitches)
 
     QStringList shown;
     int pick = 1;
-    popup.choose = [&](const QMenu& menu) {
+    popup.pick = [&](const QMenu& menu) {
         shown.clear();
         for (QAction* a : menu.actions())
             shown << a->text() + (a->isChecked() ? "+" : "") + (a->isEnabled() ? "" : "~");
@@ -196,10 +201,11 @@ TEST(EditInPlace, KeysEndTheEdit)
 {
     struct Refusing : SBRW::EDITCLASS {
         bool refuse = false;
+        int copies = 0;
         bool TAKEACCEPTED() override { return refuse; }
+        void copyValue() override { ++copies; }
     } edit;
-    int copies = 0;
-    edit.copyValue = [&] { ++copies; };
+    const int& copies = edit.copies;
     EXPECT_EQ(edit.TAKEKEY(Qt::Key_Escape, Qt::NoModifier), SBRW::EDIT_CANCEL);
     EXPECT_EQ(copies, 0); // Esc keeps the value out
     EXPECT_EQ(edit.TAKEKEY(Qt::Key_Tab, Qt::NoModifier), SBRW::EDIT_FORWARD);

@@ -5,6 +5,7 @@
 #include "extensions/ProcessWindow.h"
 #include "extensions/TriggerManager.h"
 
+#include <functional>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -16,17 +17,24 @@ using ext::ANYASCIIFILECLASS;
 
 namespace {
 
-struct Recording : ext::QUEUEPROCESSMANAGERCLASS<int> {
+// Records what the process shows; the bar is not watched.
+struct RecordingControls : ext::ProcessControls {
     QStringList log;
+    int timerPeriod = 0;
+    void text(const QString& t) override { log << t; }
+    void range(int, int) override {}
+    void progress(int) override {}
+    void setTimer(int h) override { timerPeriod = h; }
+    int timer() override { return timerPeriod; }
+    void closeWindow() override { log << "close"; }
+};
+
+struct Recording : ext::QUEUEPROCESSMANAGERCLASS<int> {
+    RecordingControls controls;
+    QStringList& log = controls.log;
+    int& timer = controls.timerPeriod;
     std::vector<int> taken;
-    int timer = 0;
-    Recording()
-    {
-        controls.text = [this](const QString& t) { log << t; };
-        controls.setTimer = [this](int h) { timer = h; };
-        controls.timer = [this] { return timer; };
-        controls.closeWindow = [this] { log << "close"; };
-    }
+    Recording() { setControls(&controls); }
     void TAKERECORD() override { taken.push_back(*current()); }
     void TAKENORECORDS() override
     {

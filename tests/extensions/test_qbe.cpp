@@ -8,6 +8,7 @@
 #include "runtime/FileBrowse.h"
 #include "runtime/SqlFilter.h"
 
+#include <functional>
 #include <QDate>
 
 #include <thread>
@@ -75,13 +76,32 @@ TEST(QbeFilter, CriteriaGiveTheFilterTexts)
     EXPECT_EQ(beginsWithDivisor("0"), "1");
 }
 
+// A view that does what the test scripts.
+struct ScriptedView : DTRV::QbeView {
+    std::function<void(const QString&)> filtered;
+    std::function<void()> resets;
+    void setFilter(const QString& filter) override
+    {
+        if (filtered)
+            filtered(filter);
+    }
+    void reset() override
+    {
+        if (resets)
+            resets();
+    }
+    void close() override {}
+};
+
 TEST(QbeSearch, FieldsJoinWithAndInFileAndNameOrder)
 {
     GLOBALCLASS global;
     SEARCHCLASS s;
     s.INIT(global, "Contacts");
     QString applied;
-    s.ADDVIEW({[&](const QString& f) { applied = f; }, {}, {}});
+    ScriptedView view;
+    view.filtered = [&](const QString& f) { applied = f; };
+    s.ADDVIEW(view);
     s.ADDFIELD("Contacts", "CON", "Name", "Name", FIELD_STRING);
     s.ADDFIELD("Contacts", "CON", "City", "City", FIELD_STRING);
     ASSERT_EQ(s.SETFIELD("Contacts", "Name"), 0);
@@ -186,7 +206,9 @@ protected:
         search.INIT(global, "Contacts");
         browse = std::make_unique<vrt::Browse>(*table);
         browse->addOrder({"ID", -1});
-        search.ADDVIEW({[this](const QString& f) { browse->setFilter(f); }, [this] { browse->resetFromView(); }, {}});
+        view.filtered = [this](const QString& f) { browse->setFilter(f); };
+        view.resets = [this] { browse->resetFromView(); };
+        search.ADDVIEW(view);
         search.ADDFIELD("CON_Contacts", "CON", "PREZIME", "Prezime", FIELD_STRING);
         search.ADDFIELD("CON_Contacts", "CON", "GRAD", "Grad", FIELD_STRING);
         search.ADDFIELD("CON_Contacts", "CON", "GRUPAID", "Grupa", FIELD_NUMBER);
@@ -216,6 +238,7 @@ protected:
         return shown();
     }
     GLOBALCLASS global;
+    ScriptedView view;
     SEARCHCLASS search;
     std::unique_ptr<vrt::FileBrowseSource> table;
     std::unique_ptr<vrt::Browse> browse;

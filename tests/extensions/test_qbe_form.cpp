@@ -4,6 +4,7 @@
 #include "extensions/QbeGlobal.h"
 #include "runtime/ViewManager.h"
 
+#include <functional>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -41,7 +42,33 @@ TEST(QbeForm, BeginSearchButtonsByEditSupportAndMarks)
 }
 
 // A form with the marking store of a set of contact ids.
+// Reads contacts through a view manager the test opens.
+struct ViewReader : DTRV::QbeReader {
+    std::unique_ptr<vrt::ViewManager> view;
+    bool first(const QString& filter) override
+    {
+        view->SetOrder("+CON:ID");
+        view->SetFilter(filter.toStdString());
+        return view->Open() == 0 && view->Next() == 0;
+    }
+    bool next() override { return view->Next() == 0; }
+    void close() override
+    {
+        if (view)
+            view->Close();
+    }
+};
+
+// A form with the marking store of a set of contact ids; its windows are scripted.
 struct MarkingForm : FORMCLASS {
+    explicit MarkingForm(DTRV::QbeReader& reader) : FORMCLASS(reader) {}
+    std::function<int(const SearchTaskButtons&)> task;
+    int askTask(const SearchTaskButtons& b) override { return task ? task(b) : FORMCLASS::askTask(b); }
+    bool runProgress(QbeProgress& p) override
+    {
+        p.open();
+        return QTest::qWaitFor([&] { return !p.isVisible(); }, 10000) && p.result() == QDialog::Accepted;
+    }
     std::set<int> marks;
     int streams = 0, flushes = 0;
     QString FSTTAG() override { return marks.empty() ? QString() : QString::number(*marks.begin()); }
@@ -73,24 +100,13 @@ protected:
         for (QWidget* w : std::initializer_list<QWidget*>{action, surname, town, help, work, ok, cancel})
             l->addWidget(w);
         window.show();
-        view = std::make_unique<vrt::ViewManager>(Access(Tbl::CON_Contacts));
+        reader.view = std::make_unique<vrt::ViewManager>(Access(Tbl::CON_Contacts));
         form.INIT(global, "Kontakti");
         form.ADDFIELD("CON_Contacts", "CON", "PREZIME", "Prezime", FIELD_STRING, {}, {}, false, surname);
         form.ADDFIELD("CON_Contacts", "CON", "GRAD", "Grad", FIELD_STRING, {}, {}, false, town);
         form.DEFAULTMATCH_STRING = MATCHTYPE_EQUALS;
-        form.reader.first = [this](const QString& filter) {
-            view->SetOrder("+CON:ID");
-            view->SetFilter(filter.toStdString());
-            return view->Open() == 0 && view->Next() == 0;
-        };
-        form.reader.next = [this] { return view->Next() == 0; };
-        form.reader.close = [this] { view->Close(); };
-        form.showRecord = [this] { shownId = CON().ID; };
-        form.closeForm = [this](int r) { closedWith = r; };
-        form.runProgress = [](QbeProgress& p) {
-            p.open();
-            return QTest::qWaitFor([&] { return !p.isVisible(); }, 10000) && p.result() == QDialog::Accepted;
-        };
+        QObject::connect(&form, &FORMCLASS::showRecord, [this] { shownId = CON().ID; });
+        QObject::connect(&form, &FORMCLASS::closeForm, [this](int r) { closedWith = r; });
         form.PREPAREQBEWINDOW(&window, help, work, ok, cancel, action);
     }
     void add(const char* surname, const char* city)
@@ -111,8 +127,8 @@ protected:
     QLabel* action = nullptr;
     QPushButton *help = nullptr, *work = nullptr, *ok = nullptr, *cancel = nullptr;
     GLOBALCLASS global;
-    MarkingForm form;
-    std::unique_ptr<vrt::ViewManager> view;
+    ViewReader reader;
+    MarkingForm form{reader};
     int shownId = 0;
     int closedWith = 0;
 };
@@ -174,7 +190,7 @@ TEST_F(QueryByForm, MarkAllWithProgressAndClearOldMarksOnAsking)
     form.SUPPORTUNSELECT = true;
     form.marks = {1000};
     std::vector<int> offered;
-    form.askTask = [&](const SearchTaskButtons& b) {
+    form.task = [&](const SearchTaskButtons& b) {
         offered = b.order;
         return TASK_SELECT;
     };
@@ -189,7 +205,7 @@ TEST_F(QueryByForm, MarkAllWithProgressAndClearOldMarksOnAsking)
     EXPECT_EQ(form.flushes, 1);
 
     // Unmarking the Horvats of Zagreb.
-    form.askTask = [](const SearchTaskButtons&) { return TASK_UNSELECT; };
+    form.task = [](const SearchTaskButtons&) { return TASK_UNSELECT; };
     closedWith = 0;
     type(surname, "Horvat");
     QTest::mouseClick(work, Qt::LeftButton);
@@ -201,7 +217,8 @@ TEST_F(QueryByForm, TwoFormsHaveTheirOwnPreview)
 {
     QWidget other;
     auto* e = new QLineEdit(&other);
-    MarkingForm second;
+    ViewReader none;
+    MarkingForm second(none);
     second.INIT(global, "Kontakti");
     second.ADDFIELD("CON_Contacts", "CON", "PREZIME", "Prezime", FIELD_STRING, {}, {}, false, e);
     second.PREPAREQBEWINDOW(&other, nullptr, nullptr, nullptr, nullptr, nullptr);

@@ -1,3 +1,4 @@
+#include <functional>
 #include <gtest/gtest.h>
 
 #include "extensions/QbeGlobal.h"
@@ -22,6 +23,20 @@ struct Search {
         s.INIT(global, "Test");
         s.ADDFIELD("F", "F", "X", "X", type);
     }
+};
+
+// The value window answered by the test.
+struct ScriptedMatchType : MatchTypeWindow {
+    using MatchTypeWindow::MatchTypeWindow;
+    std::function<bool(QbeCriterion&)> value;
+    bool askValue(const SEARCHCLASS::Field&, QbeCriterion& c) override { return value(c); }
+};
+
+// The match-type window answered by the test.
+struct ScriptedWizard : QueryWizard {
+    using QueryWizard::QueryWizard;
+    std::function<int()> matchType;
+    int matchTypeWindow() override { return matchType(); }
 };
 
 std::vector<int> shownTypes(MatchTypeWindow& w)
@@ -65,8 +80,8 @@ TEST(QbeWindows, MatchTypesOfferedByFieldTypeWithoutGaps)
 TEST(QbeWindows, InsertThenCancelKeepsTheIgnoredCriterionAndOkDropsIt)
 {
     Search q(FIELD_STRING);
-    MatchTypeWindow w(q.s);
-    w.askValue = [](const SEARCHCLASS::Field&, QbeCriterion&) { return false; };
+    ScriptedMatchType w(q.s);
+    w.value = [](QbeCriterion&) { return false; };
     w.show();
     w.insert();
     ASSERT_EQ(q.s.currentField()->CRITERIACOUNT(), 1);
@@ -81,9 +96,9 @@ TEST(QbeWindows, InsertsAndTypesThenCancelRestores)
     Search q(FIELD_STRING);
     q.s.ADDCRITERION(MATCHTYPE_EQUALS, "Horvat");
     {
-        MatchTypeWindow w(q.s);
+        ScriptedMatchType w(q.s);
         int n = 0;
-        w.askValue = [&](const SEARCHCLASS::Field&, QbeCriterion& c) {
+        w.value = [&](QbeCriterion& c) {
             c.value = QStringLiteral("v%1").arg(++n);
             return true;
         };
@@ -107,8 +122,8 @@ TEST(QbeWindows, InsertsAndTypesThenCancelRestores)
         EXPECT_EQ(w.result(), MATCHTYPE_CONTAINS);
     }
     {
-        MatchTypeWindow w(q.s);
-        w.askValue = [](const SEARCHCLASS::Field&, QbeCriterion& c) {
+        ScriptedMatchType w(q.s);
+        w.value = [](QbeCriterion& c) {
             c.value = "x";
             return true;
         };
@@ -135,7 +150,7 @@ TEST(QbeWindows, RangeMustRise)
     QbeCriterion c{MATCHTYPE_INSIDERANGE, "5", "5"};
     ValueWindow w(q.s, *q.s.currentField(), c);
     int beeps = 0;
-    w.beep = [&] { ++beeps; };
+    QObject::connect(&w, &ValueWindow::beep, [&] { ++beeps; });
     w.show();
     w.accept();
     EXPECT_EQ(beeps, 1);
@@ -168,7 +183,7 @@ TEST(QbeWindows, WizardPages)
     Search q(FIELD_STRING);
     q.s.ADDFIELD("F", "F", "Y", "Y", FIELD_NUMBER);
     q.s.WIZARDPAGE = 5;
-    QueryWizard w(q.s);
+    ScriptedWizard w(q.s);
     w.show();
     EXPECT_EQ(w.page(), 5);
     EXPECT_FALSE(w.button("Next")->isEnabled());
@@ -180,7 +195,7 @@ TEST(QbeWindows, WizardPages)
     w.setPage(3);
     ASSERT_EQ(w.fieldList()->topLevelItemCount(), 2);
     int opened = 0;
-    w.matchTypeWindow = [&] {
+    w.matchType = [&] {
         ++opened;
         q.s.ADDCRITERION(MATCHTYPE_EQUALS, "7");
         return 1;

@@ -11,6 +11,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <functional>
+
 using ext::XQUICKFILTERCLASS;
 
 namespace {
@@ -30,8 +32,37 @@ struct FakeBrowse : ext::QuickFilterBrowse {
     int records() override { return rows; }
 };
 
+// The filter's windows, scripted per test; an unset window is cancelled or does nothing.
+struct ScriptedSide : ext::QuickFilterSide {
+    std::function<int(bool, const ext::XFILTERENTRY&, QString&, QString&)> input;
+    std::function<void()> save;
+    std::function<int(const QStringList&)> region;
+    std::function<void(const QString&)> told;
+    int inputWindow(bool wildcard, const ext::XFILTERENTRY& e, QString& low, QString& high) override
+    {
+        return input ? input(wildcard, e, low, high) : 2;
+    }
+    void saveWindow() override
+    {
+        if (save)
+            save();
+    }
+    void loadWindow() override {}
+    int regionPopup(const QStringList& items) override { return region ? region(items) : 0; }
+    QString showPopup(vrt::PopupMenu&) override { return {}; }
+    void showStatus(const QString&) override {}
+    void inform(const QString& text, const QString&) override
+    {
+        if (told)
+            told(text);
+    }
+    QString columnHeader(int) override { return {}; }
+    QString translate(const QString& text) override { return text; }
+};
+
 struct Fixture {
     FakeBrowse browse;
+    ScriptedSide side;
     XQUICKFILTERCLASS qf;
     QString value = QStringLiteral("O'Neil");
     QString typedLow, typedHigh;
@@ -49,7 +80,8 @@ struct Fixture {
         keys.global = 7;
         qf.INIT(1, browse, keys, "Filtrirano", "Nije filtrirano", false, false, false, false, &global);
         qf.ADDFILTERLEVEL = levels;
-        qf.inputWindow = [this](bool, const ext::XFILTERENTRY&, QString& low, QString& high) {
+        qf.setSide(&side);
+        side.input = [this](bool, const ext::XFILTERENTRY&, QString& low, QString& high) {
             low = typedLow;
             high = typedHigh;
             return typedResult;
@@ -175,8 +207,8 @@ TEST(QuickFilterText, ARangeTakesNumbersOnlyAndAsksAgain)
     f.add(3, "N", "@n5");
     std::vector<std::pair<QString, QString>> answers = {{"abc", "10"}, {"1,5", "x"}, {" 2.5 ", "1e1"}};
     QStringList told;
-    f.qf.inform = [&](const QString& text, const QString&) { told << text; };
-    f.qf.inputWindow = [&](bool, const ext::XFILTERENTRY&, QString& low, QString& high) {
+    f.side.told = [&](const QString& text) { told << text; };
+    f.side.input = [&](bool, const ext::XFILTERENTRY&, QString& low, QString& high) {
         low = answers.front().first;
         high = answers.front().second;
         answers.erase(answers.begin());
@@ -187,7 +219,7 @@ TEST(QuickFilterText, ARangeTakesNumbersOnlyAndAsksAgain)
     EXPECT_EQ(f.browse.filter, "INRANGE(N,2.5,10)");
 
     f.qf.CANCELALL();
-    f.qf.inputWindow = [](bool, const ext::XFILTERENTRY&, QString&, QString&) { return 2; };
+    f.side.input = [](bool, const ext::XFILTERENTRY&, QString&, QString&) { return 2; };
     EXPECT_FALSE(f.qf.addTyped(3)); // cancelled: no level
     EXPECT_EQ(f.qf.FILTERNUM, 0);
 }
@@ -238,7 +270,7 @@ TEST(QuickFilterKeys, KeysPopupAndRegions)
         EXPECT_LE(item.name.size(), 10);
 
     int saves = 0;
-    f.qf.saveWindow = [&] { ++saves; };
+    f.side.save = [&] { ++saves; };
     f.qf.EXECUTEGLOBALKEY("S");
     EXPECT_EQ(saves, 1);
     f.qf.EXECUTEGLOBALKEY("E120"); // the region form for a field with its own control
@@ -260,7 +292,9 @@ TEST(QuickFilterKeys, KeysPopupAndRegions)
     EXPECT_FALSE(spy.TAKEREGIONKEY(1, 20));
     EXPECT_TRUE(b2.filter.isEmpty());
     QStringList offered;
-    spy.regionPopup = [&](const QStringList& items) {
+    ScriptedSide spySide;
+    spy.setSide(&spySide);
+    spySide.region = [&](const QStringList& items) {
         offered = items;
         return 1;
     };
@@ -274,7 +308,7 @@ TEST(QuickFilterKeys, NoRecordsLeftCancelsTheLastLevel)
     Fixture f;
     f.add(1, "X", "@s20");
     QStringList told;
-    f.qf.inform = [&](const QString& text, const QString&) { told << text; };
+    f.side.told = [&](const QString& text) { told << text; };
     ASSERT_TRUE(f.qf.addEqual(1));
     f.browse.rows = 0;
     f.qf.ISBACKONLEVEL();
@@ -441,7 +475,9 @@ TEST_F(QuickFilterData, LevelsNarrowAListOverTheDatabase)
     ASSERT_TRUE(qf.addEqual(1));
     EXPECT_EQ(names(), QStringList({"x' OR '1'='1"}));
     qf.CANCELALL();
-    qf.inputWindow = [](bool, const ext::XFILTERENTRY&, QString& low, QString&) {
+    ScriptedSide side;
+    qf.setSide(&side);
+    side.input = [](bool, const ext::XFILTERENTRY&, QString& low, QString&) {
         low = "O*";
         return 0;
     };

@@ -48,7 +48,15 @@ TEST(Security, PasswordObfuscationRoundTripsEveryByte)
     testsupport::presenter().clear();
 }
 
-struct Users : HBGT::SECURITYCLASS {
+// Security on a clock the test sets.
+struct Clocked : HBGT::SECURITYCLASS {
+    int now = 0;
+    int date = 0;
+    int clock() override { return now; }
+    int today() override { return date; }
+};
+
+struct Users : Clocked {
     int FETCHUSER(int userNo) override
     {
         if (userNo != 7)
@@ -63,10 +71,10 @@ TEST(Security, PreviousLogonIsTakenOnceWithinTwoMinutes)
     testsupport::TempFolder folder;
     Users s;
     s.prevLogonFolder = folder.path();
-    int now = 100000;
-    int date = vrt::dayFromDate(QDate(2026, 5, 4));
-    s.clock = [&] { return now; };
-    s.today = [&] { return date; };
+    int& now = s.now;
+    int& date = s.date;
+    now = 100000;
+    date = vrt::dayFromDate(QDate(2026, 5, 4));
     struct Case {
         int user;
         int ageHundredths;
@@ -94,9 +102,9 @@ TEST(Security, PreviousLogonIsTakenOnceWithinTwoMinutes)
 
 TEST(Security, InactivityTimesOutAcrossMidnightAndNotWhileSuspended)
 {
-    HBGT::SECURITYCLASS s;
-    int now = 100;
-    s.clock = [&] { return now; };
+    Clocked s;
+    int& now = s.now;
+    now = 100;
     s.INACTIVITYPERIOD = 30000;
     int timer = 0;
     s.PREPAREACTIVITYFRAME(timer);

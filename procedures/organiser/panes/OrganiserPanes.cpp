@@ -407,6 +407,23 @@ void OrganiserPanes::pressListButton(const ListButton& b)
         shown->syncSelection();
 }
 
+namespace {
+
+// The organiser window's buttons, for the tasks that mirror them.
+class WindowButtons : public ButtonSource {
+public:
+    explicit WindowButtons(OrganiserWindow& window) : m_window(window) {}
+    QAbstractButton* buttonOf(long control) override
+    {
+        return qobject_cast<QAbstractButton*>(m_window.manager().control(int(control)));
+    }
+
+private:
+    OrganiserWindow& m_window;
+};
+
+} // namespace
+
 void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
 {
     panes::TaskPanelFillDeps d;
@@ -415,9 +432,7 @@ void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
     d.translate = [&window](const QString& t) { return window.translated(t); };
     d.showPanel = [this] { m_taskPanelWidget->show(); };
     d.refreshPanel = [this] { m_taskPanelWidget->refresh(); };
-    m_taskPanelWidget->buttonOf = [&window](long control) {
-        return qobject_cast<QAbstractButton*>(window.manager().control(int(control)));
-    };
+    m_taskPanelWidget->setButtons(std::make_unique<WindowButtons>(window));
     OrganiserList& notes = m_lists->list(ctl::Notes);
     d.noteRows = [&notes] { return notes.rowCount(); };
     d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };
