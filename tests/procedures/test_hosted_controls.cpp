@@ -51,10 +51,22 @@ struct Window {
     {
         HostedDeps d;
         d.factory = &f;
-        d.container = [this](int c) { return boxes.count(c) ? boxes[c] : nullptr; };
         d.dataFolder = "/data";
         return d;
     }
+};
+
+// The window's containers, a translator and the set-ups' answers; the calendar's set-ups are counted.
+struct Host : HostingWindow {
+    Window& window;
+    explicit Host(Window& w) : window(w) {}
+    std::map<QString, QString> texts;
+    int populated = 0;
+    int ganttAnswer = 0;
+    QWidget* container(int c) override { return window.boxes.count(c) ? window.boxes[c] : nullptr; }
+    QString translate(const QString& t) override { return texts.count(t) ? texts[t] : t; }
+    int populateCalendar() override { return ++populated, 0; }
+    int setupGantt() override { return ganttAnswer; }
 };
 
 QStringList shown()
@@ -103,13 +115,11 @@ TEST(HostedControls, CreateRegisterAndRetryOnceThenTell)
         f.failing = c.failing;
         f.fixedBy = c.fixedBy;
         HostedControls out;
-        int populated = 0;
-        HostedDeps d = w.deps(f);
-        d.populateCalendar = [&] { return ++populated, 0; };
-        EXPECT_EQ(createActiveXControls(d, out), 0) << c.what;
+        Host host(w);
+        EXPECT_EQ(createActiveXControls(w.deps(f), host, out), 0) << c.what;
         EXPECT_EQ(f.registered, c.registered) << c.what;
         EXPECT_EQ(shown(), c.messages) << c.what;
-        EXPECT_EQ(populated, 1);
+        EXPECT_EQ(host.populated, 1);
         EXPECT_NE(out.calendar, nullptr) << c.what;
         EXPECT_NE(out.datePicker, nullptr) << c.what;
         EXPECT_EQ(out.gantt == nullptr, c.failing.count(controls::kGanttProgId) > 0) << c.what;
@@ -129,10 +139,11 @@ TEST(HostedControls, CalendarLanguageAndHeaderPanel)
     FakeFactory f;
     HostedDeps d = w.deps(f);
     d.language = 2;
-    d.translate = [](const QString& t) { return t == "Danas" ? QString("Today") : t; };
-    d.setupGantt = [] { return 7; };
+    Host host(w);
+    host.texts["Danas"] = "Today";
+    host.ganttAnswer = 7;
     HostedControls out;
-    EXPECT_EQ(createActiveXControls(d, out), 7) << "SetupGantt's failure is the answer";
+    EXPECT_EQ(createActiveXControls(d, host, out), 7) << "SetupGantt's failure is the answer";
     auto* panel = qobject_cast<controls::MessageHeaderPanel*>(out.headerPanel);
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->itemIds(), (QList<int>{1, 2, 3, 4, 5}));

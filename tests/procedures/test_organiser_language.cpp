@@ -4,6 +4,7 @@
 
 #include "procedures/organiser/lists/ListDefs.h"
 #include "procedures/organiser/panes/PopupItems.h"
+#include "tests/procedures/PaneRecorders.h"
 #include "tests/support/ShippedTranslations.h"
 
 #include <set>
@@ -19,7 +20,8 @@ TEST(OrganiserLanguage, EveryListHeaderAndMenuEntryHasAnEnglishRow)
                 headers.insert(QString::fromUtf8(c.header));
 
     std::set<QString> entries;
-    OrganiserMenus menus{MenuHandlers{}};
+    RecordingMenuActions actions;
+    OrganiserMenus menus{actions};
     for (Popup p : {Popup::ContactGroups, Popup::Mail, Popup::MailFolders, Popup::Calendar, Popup::FinanceCategories,
                     Popup::GanttLinks})
         for (const vrt::PopupMenu::Item& i : menus.menu(p).items())

@@ -215,9 +215,16 @@ TEST_F(OrganiserListsTest, HeaderSortsAsTheListsDefineThem)
     const int idColumn = pass.def().columnOf("PAS:ID") + 1;
     pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
     EXPECT_EQ(pass.source().orderText(), "+PAS:LOGIN,+PAS:ID");
-    pass.viewWidth = [&](int c) { return c == idColumn - 1 ? 40 : pass.def().columns[size_t(c)].width; };
+    struct Widened : ColumnWidths {
+        OrganiserList& list;
+        int column;
+        Widened(OrganiserList& l, int c) : list(l), column(c) {}
+        int viewWidth(int c) override { return c == column ? 40 : list.def().columns[size_t(c)].width; }
+    } widened(pass, idColumn - 1);
+    pass.setWidths(&widened);
     pass.sorter()->TakeHeaderClick(idColumn, VelmoraDll::HeaderSortManager::ClickPlain);
     EXPECT_EQ(pass.source().orderText(), "+PAS:ID");
+    pass.setWidths(nullptr); // the fake goes before the list
 }
 
 TEST_F(OrganiserListsTest, OnlyTheMailSortOutlivesTheWindow)
@@ -507,9 +514,14 @@ TEST_F(OrganiserListsTest, IncomeListSelectsTheRecordAFormServed)
 {
     const SampleResult data = fill();
     IncomeForm form;
-    ListSet lists(&form);
-    int recomputed = 0;
-    lists.onFinanceChanged = [&] { ++recomputed; };
+    struct Totals : ListSetSide {
+        int recomputed = 0;
+        void mailSelected(OrganiserList&) override {}
+        void financeChanged() override { ++recomputed; }
+        QIcon icon(const QString&) override { return {}; }
+    } totals;
+    ListSet lists(&form, &totals);
+    int& recomputed = totals.recomputed;
     lists.setFinanceCategory(data.incomeRootId);
     OrganiserList& pr = lists.list(ctl::Pr);
     ASSERT_GT(pr.rowCount(), 4);

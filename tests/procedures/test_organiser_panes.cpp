@@ -11,6 +11,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/organiser/panes/PaneButtons.h"
 #include "procedures/organiser/panes/PopupItems.h"
+#include "tests/procedures/PaneRecorders.h"
 #include "tests/procedures/ProcedureRecorders.h"
 #include "procedures/organiser/panes/TaskPanelWidget.h"
 #include "data/Globals.h"
@@ -29,19 +30,7 @@ using namespace organiser;
 
 namespace {
 
-struct Spy {
-    QStringList calls;
-    MenuHandlers handlers()
-    {
-        MenuHandlers h;
-        h.dispatch = [this](int c) { calls << QString("command %1").arg(c); };
-        h.postAccepted = [this](int c) { calls << QString("post %1").arg(c); };
-        h.run = [this](const QString& r) { calls << r; };
-        h.calendarRequest = [this](int d) { calls << QString("calendar delete=%1, post 4").arg(d); };
-        h.linkType = [this](int s, int e) { calls << QString("link %1/%2, reschedule").arg(s).arg(e); };
-        return h;
-    }
-};
+using Spy = RecordingMenuActions;
 
 QStringList messages() { return testsupport::presenter().texts(); }
 
@@ -61,7 +50,7 @@ struct CommandSpy : CommandRunner {
 TEST(OrganiserMenus, InventoryAndActions)
 {
     Spy spy;
-    OrganiserMenus menus(spy.handlers());
+    OrganiserMenus menus(spy);
     struct Entry {
         QString text, icon, call; // text empty: separator
     };
@@ -150,7 +139,7 @@ TEST(OrganiserMenus, InventoryAndActions)
     QImage red(16, 16, QImage::Format_ARGB32);
     red.fill(Qt::red);
     ASSERT_TRUE(QDir().mkpath(data.file("Images")) && red.save(data.file("Images/i.ico"), "ICO"));
-    OrganiserMenus own(spy.handlers(), data.path());
+    OrganiserMenus own(spy, data.path());
     const vrt::PopupMenu& folders = own.menu(Popup::MailFolders);
     EXPECT_EQ(folders.shownIcon(folders.idOf("Novi poddirektorij")).pixmap(16, 16).toImage().pixelColor(8, 8), QColor(Qt::red));
 }
@@ -164,8 +153,18 @@ TEST(OrganiserTaskPanel, HeadersFoldAndTasksOpenTheirForm)
     const long gone = panel.ADDTASK(h, "Obrisan", 0, false, {}, false, 8);
     std::map<long, std::optional<int>> answers = {{7, 2}, {8, std::nullopt}};
     QStringList log;
-    panel.editEvent = [&](long id) { log << QString("edit %1").arg(id); return answers[id]; };
-    panel.refill = [&] { log << "refill"; };
+    struct LoggingEditor : TaskEditor {
+        std::map<long, std::optional<int>>& answers;
+        QStringList& log;
+        LoggingEditor(std::map<long, std::optional<int>>& a, QStringList& l) : answers(a), log(l) {}
+        std::optional<int> editEvent(long id) override
+        {
+            log << QString("edit %1").arg(id);
+            return answers[id];
+        }
+        void refill() override { log << "refill"; }
+    } editor(answers, log);
+    panel.setEditor(&editor);
     const auto click = [&](long task) { panel.EXECUTEACTION(h, task, 1, task ? 0 : panel.GETEXPANDED(h)); };
     click(0);
     EXPECT_FALSE(panel.GETEXPANDED(h));
@@ -285,7 +284,7 @@ TEST_F(OrganiserListsTest, MailMenuAddToTasksAndReadMarks)
     // A right click on a mail from a contact's company address disables "Dodaj u kontakte";
     // Shift+F10 shows the same menu.
     Spy spy;
-    OrganiserMenus menus(spy.handlers());
+    OrganiserMenus menus(spy);
     CommandSpy commands(spy);
     ListEvents events(menus, commands, &mailDesk());
     const auto addContactEnabled = [&] {
@@ -400,18 +399,30 @@ TEST_F(OrganiserListsTest, PaneButtonsGuardAndAct)
     FakeCalendar calendar;
     QStringList calls;
     long financeCategory = 0, group = 0;
+    struct Side : PaneButtonSide {
+        QStringList& calls;
+        long& financeCategory;
+        long& group;
+        Side(QStringList& c, long& f, long& g) : calls(c), financeCategory(f), group(g) {}
+        int dispatch() override { return 0; }
+        int tabChanged() override { return 0; }
+        int run(Routine r) override { return calls << nameOf(r), 0; }
+        long financeCategoryId() override { return financeCategory; }
+        long selectedGroupId() override { return group; }
+        void refreshGroups() override {}
+        QString contactNoteText() override { return "Zove petkom"; }
+        void mailTo(const QString& a) override { calls << "mail " + a; }
+        void showMenu(vrt::PopupMenu&) override {}
+    } side(calls, financeCategory, group);
     PaneButtonDeps d;
     d.lists = &lists;
     d.forms = &forms;
     d.calendar = &calendar;
-    d.financeCategoryId = [&] { return financeCategory; };
-    d.selectedGroupId = [&] { return group; };
     d.groupCommands = &mailpeople::contactGroupDesk();
-    d.groupForm = [&](long g, long p) { calls << QString("F_Grupa_Kontakti(%1,%2) request %3").arg(g).arg(p).arg(GLOBALREQUEST); return 2; };
-    d.mailTo = [&](const QString& a) { calls << "mail " + a; };
-    d.run = [&](const QString& r) { calls << r; return 0; };
-    d.contactNoteText = [] { return QString("Zove petkom"); };
-    PaneButtons buttons(d);
+    PaneButtons buttons(d, side, [&](long g, long p) {
+        calls << QString("F_Grupa_Kontakti(%1,%2) request %3").arg(g).arg(p).arg(GLOBALREQUEST);
+        return 2;
+    });
     testsupport::presenter().clear();
 
     // Income with no category: the message and no form; change or delete on an empty list: nothing.

@@ -66,30 +66,44 @@ protected:
         vrt::IniFile(m_folder->file("Standard.ini")).put("Backup", key, value);
     }
 
-    // Every callback writes its name to the log; the chart and the window start hidden.
-    panes::TaskPanelFillDeps deps()
-    {
-        panes::TaskPanelFillDeps d;
-        d.panel = &panel;
-        d.dataFolder = m_folder->path();
-        d.translate = [](const QString& t) { return "T:" + t; };
-        d.today = [] { return QDate(2026, 12, 10); };
-        d.showPanel = [this] { log.add("showPanel"); };
-        d.refreshPanel = [this] { log.add("refreshPanel"); };
-        d.noteRows = [this] { return lists->list(ctl::Notes).rowCount(); };
-        d.noteCell = [this](const QString& f, int r) { return lists->list(ctl::Notes).cell(f, r); };
-        d.noteTags = &tags;
-        d.resetNotes = [this] { log.add("resetNotes"); lists->list(ctl::Notes).reset(); };
-        d.drawFinanceChart = [this] { return log.add("DrawFinanceChart"), 0; };
-        d.chartHidden = [this] { return chartHidden; };
-        d.showChart = [this] { log.add("showChart"); chartHidden = false; };
-        d.backup = [this](const QString& dest) { forms.W_Backup(dest); };
+    // Every step writes its name to the log; the chart and the window start hidden.
+    struct RecordingSide : panes::TaskPanelSide {
+        explicit RecordingSide(TaskPanelFillTest& t) : test(t) {}
+        TaskPanelFillTest& test;
+        QString translate(const QString& t) override { return "T:" + t; }
+        QDate today() override { return QDate(2026, 12, 10); }
+        void showPanel() override { test.log.add("showPanel"); }
+        void refreshPanel() override { test.log.add("refreshPanel"); }
+        int noteRows() override { return test.lists->list(ctl::Notes).rowCount(); }
+        QString noteCell(const QString& f, int r) override { return test.lists->list(ctl::Notes).cell(f, r); }
+        void resetNotes() override
+        {
+            test.log.add("resetNotes");
+            test.lists->list(ctl::Notes).reset();
+        }
+        int drawFinanceChart() override { return test.log.add("DrawFinanceChart"), 0; }
+        bool chartHidden() override { return test.chartHidden; }
+        void showChart() override
+        {
+            test.log.add("showChart");
+            test.chartHidden = false;
+        }
+        void backup(const QString& dest) override { test.forms.W_Backup(dest); }
         // Once the panel is connected, the tab's switch asks for a refill while the fill runs.
-        d.tabChanged = [this] { return log.add("TabChanged"), panel.refill ? (panel.refill(), 0) : 0; };
-        d.windowHidden = [this] { return windowHidden; };
-        d.showWindow = [this] { log.add("showWindow"); windowHidden = false; };
-        return d;
-    }
+        int tabChanged() override
+        {
+            test.log.add("TabChanged");
+            if (TaskEditor* editor = test.panel.editor())
+                editor->refill();
+            return 0;
+        }
+        bool windowHidden() override { return test.windowHidden; }
+        void showWindow() override
+        {
+            test.log.add("showWindow");
+            test.windowHidden = false;
+        }
+    };
 
     TaskPanelModel panel;
     std::optional<ListSet> lists;
@@ -97,6 +111,7 @@ protected:
     CallLog log;
     RecordedForms forms{log};
     bool chartHidden = true, windowHidden = true;
+    RecordingSide side{*this};
 };
 
 } // namespace
@@ -113,7 +128,7 @@ TEST_F(TaskPanelFillTest, OpenTasksAreListedLatestFirstWithTheirStatusIcon)
         add(e);
     panel.ADDTASK(panel.ADDHEADER("Stari", 0, false), "stara linija", 0, false, {}, false, 99);
 
-    TaskPanelFill fill(deps());
+    TaskPanelFill fill(panel, m_folder->path(), side, &tags);
     EXPECT_EQ(fill.run(), 0);
 
     ASSERT_EQ(panel.headers().size(), 1u) << "the previous heading goes with its lines";
@@ -153,7 +168,7 @@ TEST_F(TaskPanelFillTest, DemonstrationTasksMoveAroundToday)
     add({1, 0, "2020-01-05 09:15:00", "Test3"});
     add({2, 0, "2020-01-05 10:00:00", "Test2"});
     add({3, 0, "2020-01-05 11:30:00", "Test1"});
-    TaskPanelFill(deps()).run();
+    TaskPanelFill(panel, m_folder->path(), side, &tags).run();
     const char* const expected[][2] = {{"2026-12-09 09:15:00", "2026-12-09 10:15:00"},
                                        {"2026-12-10 10:00:00", "2026-12-10 11:00:00"},
                                        {"2026-12-11 11:30:00", "2026-12-11 12:30:00"}};
@@ -171,7 +186,7 @@ TEST_F(TaskPanelFillTest, OtherTasksAreNotWritten)
     add({4, 0, "2020-01-05 11:30:00", "Test1"});
     // The test's statements run on the thread's connection, so its count of changes sees every write.
     const std::string before = query("SELECT total_changes()")[0];
-    TaskPanelFill(deps()).run();
+    TaskPanelFill(panel, m_folder->path(), side, &tags).run();
     EXPECT_EQ(query("SELECT total_changes()")[0], before);
     EXPECT_EQ(stored(1, "STARTDATETIME"), "2020-01-05 09:15:00");
     EXPECT_TRUE(m_errors.raised.empty());
@@ -200,7 +215,7 @@ TEST_F(TaskPanelFillTest, BackupRunsOnceAtStartWhenSetUpWithADestination)
         if (c.destination)
             setIni("Destination", c.destination);
         chartHidden = windowHidden = true;
-        TaskPanelFill fill(deps());
+        TaskPanelFill fill(panel, m_folder->path(), side, &tags);
         fill.run();
         QStringList expected = {"showPanel", "refreshPanel", "resetNotes", "DrawFinanceChart"};
         expected << c.backups << "showChart" << "TabChanged" << "showWindow";
@@ -221,7 +236,7 @@ TEST_F(TaskPanelFillTest, NotesStoredAsTaggedAreTagged)
         ASSERT_EQ(Access(Tbl::Notes).Insert(), 0);
     }
     lists->list(ctl::Notes).reset();
-    TaskPanelFill(deps()).run();
+    TaskPanelFill(panel, m_folder->path(), side, &tags).run();
     EXPECT_EQ(tags.size(), 2u);
     EXPECT_TRUE(tags.IsTagged("1"));
     EXPECT_FALSE(tags.IsTagged("2"));
@@ -232,7 +247,7 @@ TEST_F(TaskPanelFillTest, AClickedLineOpensItsTaskFormAndACompletedFormFillsAgai
 {
     add({5, 0, "2026-12-09 14:30:00", "Ured", "Zadatak", "", 3});
     add({6, 1, "2026-12-08 14:30:00", "Ured", "Zadatak", "", 0});
-    TaskPanelFill fill(deps());
+    TaskPanelFill fill(panel, m_folder->path(), side, &tags);
     fill.connectPanel(forms, &organiser::mailDesk());
     fill.run();
     log.take();

@@ -15,10 +15,10 @@ const QString kCurrentUser = QStringLiteral("-2147483647");
 constexpr long kAllCategoriesOrder = 999999;
 } // namespace
 
-ListSet::ListSet(vrt::WindowManager* window)
+ListSet::ListSet(vrt::WindowManager* window, ListSetSide* side) : m_side(side)
 {
     for (const ListDef& def : organiserLists())
-        m_lists[def.control] = std::make_unique<OrganiserList>(def, window);
+        m_lists[def.control] = std::make_unique<OrganiserList>(def, window, static_cast<ListOwner*>(this));
     ListSortManager* mail = list(ctl::Email).sorter();
     mail->SetStorage(QStringLiteral("Velmora\\W_First"), kCurrentUser);
     mail->MULTIPLECOLUMNS = false;
@@ -43,9 +43,6 @@ OrganiserList* ListSet::find(int control)
 
 void ListSet::wire()
 {
-    const auto idOr = [](OrganiserList& l, const char* field) {
-        return l.selected() < 0 ? kNoRecord : l.cell(QLatin1String(field)).toLong();
-    };
     // A list that follows another's selection is read after it, with the range it set.
     for (const auto& [master, followers] : std::vector<std::pair<int, std::vector<int>>>{
              {ctl::Kontakti, {ctl::PZadaci, ctl::PUD, ctl::PID}},
@@ -56,47 +53,7 @@ void ListSet::wire()
              {ctl::UDK, {ctl::UD}}})
         for (int follower : followers)
             list(follower).browse().setMaster(&list(master).browse());
-    // The identifiers come from the row being selected, never from the one left behind.
-    list(ctl::Kontakti).onNewSelection = [this, idOr](OrganiserList& l) {
-        SelectedContactID = idOr(l, "CON:ID");
-        for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
-            list(c).setRange(qlonglong(SelectedContactID));
-    };
-    // The task list shows the tasks of the category selected beside it; the category that
-    // stands for all of them ("*** Sve kategorije ***") shows every task.
-    list(ctl::TaskCategory).onNewSelection = [this, idOr](OrganiserList& l) {
-        vrt::SqlPart only;
-        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != kAllCategoriesOrder) {
-            only.sql = "\"LABELID\" = ?";
-            only.params.push_back({true, qlonglong(idOr(l, "CALC:ID")), {}});
-        }
-        list(ctl::Zadaci).setCondition(only);
-    };
-    list(ctl::Zadaci).onNewSelection = [this](OrganiserList& l) { PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); };
-    list(ctl::PKat).onNewSelection = [this, idOr](OrganiserList& l) {
-        list(ctl::Pass).setRange(qlonglong(idOr(l, "PASK:ID")));
-    };
-    list(ctl::IDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::ID).setRange(qlonglong(idOr(l, "IDK:ID"))); };
-    list(ctl::ID).onNewSelection = [this, idOr](OrganiserList& l) {
-        SelectedDocumentID = idOr(l, "ID:ID");
-        if (l.selected() >= 0)
-            PrintRecordID = SelectedDocumentID;
-        list(ctl::Stavke).setRange(qlonglong(SelectedDocumentID));
-    };
-    list(ctl::UDK).onNewSelection = [this, idOr](OrganiserList& l) { list(ctl::UD).setRange(qlonglong(idOr(l, "UDK:ID"))); };
-    list(ctl::UD).onNewSelection = [this](OrganiserList& l) {
-        if (l.selected() >= 0)
-            PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
-    };
-    // A new entry belongs to the category selected in the tree, so the list shows it.
-    list(ctl::Pr).source().primeFields = [this] { PR().KATEGORIJAID = int32_t(m_financeCategory); };
-    OrganiserList& notes = list(ctl::Notes);
-    notes.source().primeFields = [] {
-        NOTE().DATUM = vrt::today();
-        NOTE().VRIJEME = vrt::clockNow();
-    };
-    notes.model().editableColumns = noteEditableColumns();
-    notes.model().edit = [this](int row, int column, const QString& text) { return editNote(row, column, text); };
+    list(ctl::Notes).model().editableColumns = noteEditableColumns();
     // An item form changes its document's amount: the documents are read again first.
     list(ctl::Stavke).browse().onUpdated = [this](int) {
         OrganiserList& docs = list(ctl::ID);
@@ -104,7 +61,76 @@ void ListSet::wire()
         docs.reset();
         docs.browse().selectId(keep);
     };
+    m_wired = true;
 }
+
+void ListSet::newSelection(OrganiserList& l)
+{
+    if (!m_wired) // a list moved while the set is still being made: the others are not there yet
+        return;
+    const auto idOr = [&l](const char* field) {
+        return l.selected() < 0 ? kNoRecord : l.cell(QLatin1String(field)).toLong();
+    };
+    // The identifiers come from the row being selected, never from the one left behind.
+    switch (l.def().control) {
+    case ctl::Kontakti:
+        SelectedContactID = idOr("CON:ID");
+        for (int c : {ctl::PZadaci, ctl::PUD, ctl::PID})
+            list(c).setRange(qlonglong(SelectedContactID));
+        break;
+    case ctl::TaskCategory: {
+        // The task list shows the tasks of the category selected beside it; the category that
+        // stands for all of them ("*** Sve kategorije ***") shows every task.
+        vrt::SqlPart only;
+        if (l.selected() < 0 || l.cell(QStringLiteral("CALC:ORDER")).toLong() != kAllCategoriesOrder) {
+            only.sql = "\"LABELID\" = ?";
+            only.params.push_back({true, qlonglong(idOr("CALC:ID")), {}});
+        }
+        list(ctl::Zadaci).setCondition(only);
+        break;
+    }
+    case ctl::Zadaci: PrintRecordID = l.cell(QStringLiteral("CAL:EVENTID")).toLong(); break;
+    case ctl::PKat: list(ctl::Pass).setRange(qlonglong(idOr("PASK:ID"))); break;
+    case ctl::IDK: list(ctl::ID).setRange(qlonglong(idOr("IDK:ID"))); break;
+    case ctl::ID:
+        SelectedDocumentID = idOr("ID:ID");
+        if (l.selected() >= 0)
+            PrintRecordID = SelectedDocumentID;
+        list(ctl::Stavke).setRange(qlonglong(SelectedDocumentID));
+        break;
+    case ctl::UDK: list(ctl::UD).setRange(qlonglong(idOr("UDK:ID"))); break;
+    case ctl::UD:
+        if (l.selected() >= 0)
+            PrintRecordID = l.cell(QStringLiteral("UD:ID")).toLong();
+        break;
+    case ctl::Email:
+        if (m_side)
+            m_side->mailSelected(l);
+        break;
+    default: break;
+    }
+}
+
+void ListSet::primeFields(OrganiserList& l)
+{
+    switch (l.def().control) {
+    case ctl::Pr: // a new entry belongs to the category selected in the tree, so the list shows it
+        PR().KATEGORIJAID = int32_t(m_financeCategory);
+        break;
+    case ctl::Notes:
+        NOTE().DATUM = vrt::today();
+        NOTE().VRIJEME = vrt::clockNow();
+        break;
+    default: break;
+    }
+}
+
+bool ListSet::editCell(OrganiserList& l, int row, int column, const QString& text)
+{
+    return l.def().control == ctl::Notes && editNote(row, column, text);
+}
+
+QIcon ListSet::icon(const QString& name) { return m_side ? m_side->icon(name) : QIcon(); }
 
 void ListSet::setMailFolder(long inboxId)
 {
@@ -127,7 +153,7 @@ void ListSet::setContactGroup(long groupId)
     OrganiserList& contacts = list(ctl::Kontakti);
     contacts.setRange(qlonglong(groupId));
     if (contacts.rowCount() == 0) // an empty group empties the contact's lists too
-        contacts.onNewSelection(contacts);
+        newSelection(contacts);
 }
 
 void ListSet::setFinanceCategory(long categoryId)
@@ -268,15 +294,14 @@ int ListSet::ask(int control, int request)
         // the row above.
         if (request == vrt::DELETE_RECORD && l.rowCount() > 0)
             l.browse().select(std::max(0, RememberedRow - 1));
-        if (onFinanceChanged)
-            onFinanceChanged();
+        if (m_side)
+            m_side->financeChanged();
     } else if (control == ctl::ID) {
         const QVariant keep = l.selectedId();
         resetAll();
         l.browse().selectId(keep);
     }
-    if (l.onNewSelection)
-        l.onNewSelection(l);
+    newSelection(l);
     return response;
 }
 

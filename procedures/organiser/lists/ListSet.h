@@ -8,9 +8,21 @@
 // the print identifier, the notes' tags and the re-selection after a form.
 namespace organiser {
 
-class ListSet {
+// What the set asks of the window that shows it.
+class ListSetSide {
 public:
-    explicit ListSet(vrt::WindowManager* window = nullptr);
+    virtual ~ListSetSide() = default;
+    virtual void mailSelected(OrganiserList& mail) = 0; // the mail list's selection changed
+    // The selection of the income/expense list changed through a form: the category totals
+    // are computed again.
+    virtual void financeChanged() = 0;
+    virtual QIcon icon(const QString& name) = 0; // of an icon-table name ("~smiley1.ico")
+};
+
+class ListSet : private ListOwner {
+public:
+    // `side` (none: the lists alone) outlives the set.
+    explicit ListSet(vrt::WindowManager* window = nullptr, ListSetSide* side = nullptr);
     ~ListSet();
 
     OrganiserList& list(int control);
@@ -47,12 +59,15 @@ public:
     // The update procedure of a list with its re-selection afterwards; answers the response.
     int ask(int control, int request);
 
-    // Runs after the selection of the income/expense list changed through a form, so the
-    // category totals are computed again.
-    std::function<void()> onFinanceChanged;
-
 private:
+    void newSelection(OrganiserList& list) override;
+    void primeFields(OrganiserList& list) override;
+    bool editCell(OrganiserList& list, int row, int column, const QString& text) override;
+    QIcon icon(const QString& name) override;
     void wire();
+
+    ListSetSide* m_side;
+    bool m_wired = false;
     std::map<int, std::unique_ptr<OrganiserList>> m_lists;
     bool m_mailSortRestored = false;
     long m_financeCategory = 0;

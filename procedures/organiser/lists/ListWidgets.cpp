@@ -25,6 +25,12 @@ void ListStyleDelegate::initStyleOption(QStyleOptionViewItem* option, const QMod
     }
 }
 
+OrganiserListView::~OrganiserListView()
+{
+    if (m_list.widths() == static_cast<ColumnWidths*>(this))
+        m_list.setWidths(nullptr);
+}
+
 OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTableView(parent), m_list(list)
 {
     setModel(&list.model());
@@ -33,7 +39,7 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     setSelectionMode(SingleSelection);
     // A list edited in place opens its editor on a double click, F2 or a click on the
     // selected cell; Tab moves on to the next cell and Enter writes it.
-    setEditTriggers(list.model().edit ? DoubleClicked | EditKeyPressed | SelectedClicked : NoEditTriggers);
+    setEditTriggers(!list.model().editableColumns.empty() ? DoubleClicked | EditKeyPressed | SelectedClicked : NoEditTriggers);
     setAlternatingRowColors(false); // the lists band their own rows
     // One line a row: long texts end in an ellipsis rather than wrapping.
     setWordWrap(false);
@@ -61,8 +67,7 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     for (size_t c = 0; c < list.def().columns.size(); ++c)
         if (const ListColumn& col = list.def().columns[c]; col.show == Show::Date && col.width > 0)
             header->resizeSection(int(c), std::max(header->sectionSize(int(c)), dateWidth));
-    // Hidden columns are sorted only once the user has widened them.
-    list.viewWidth = [header](int column) { return header->sectionSize(column); };
+    list.setWidths(this);
     connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
         if (!m_list.sorter())
             return;
@@ -108,7 +113,7 @@ void OrganiserListView::keyPressEvent(QKeyEvent* event)
         emit menuRequested(viewport()->mapToGlobal(r.isValid() ? r.center() : QPoint(0, 0)));
         return;
     }
-    if (m_list.model().edit && state() != EditingState
+    if (!m_list.model().editableColumns.empty() && state() != EditingState
         && (event->key() == Qt::Key_Insert || event->key() == Qt::Key_Delete)) {
         if (event->key() == Qt::Key_Insert)
             emit insertRequested();
@@ -116,7 +121,7 @@ void OrganiserListView::keyPressEvent(QKeyEvent* event)
             emit deleteRequested();
         return;
     }
-    if (!m_list.model().edit && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+    if (m_list.model().editableColumns.empty() && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         emit rowActivated(m_list.selected());
         return;
     }

@@ -1,7 +1,7 @@
 #pragma once
+#include <QHeaderView>
 #include <QStyledItemDelegate>
 #include <QTableView>
-#include <functional>
 
 #include "procedures/organiser/lists/OrganiserLists.h"
 #include "runtime/BrowseLocatorView.h"
@@ -24,10 +24,11 @@ private:
     RowFill m_fill;
 };
 
-class OrganiserListView : public QTableView {
+class OrganiserListView : public QTableView, private ColumnWidths {
     Q_OBJECT
 public:
     OrganiserListView(OrganiserList& list, QWidget* parent = nullptr);
+    ~OrganiserListView() override;
     OrganiserList& list() { return m_list; }
     // After the list read its rows or moved its selection outside the view.
     void syncSelection();
@@ -53,6 +54,9 @@ protected:
     void startDrag(Qt::DropActions actions) override;
 
 private:
+    // Hidden columns are sorted only once the user has widened them.
+    int viewWidth(int column) override { return horizontalHeader()->sectionSize(column); }
+
     OrganiserList& m_list;
     bool m_syncing = false;
     CFCQUEUELOCATORCLASS m_locator;

@@ -89,7 +89,7 @@ vrt::SqlPart prefixCondition(const std::string& expr, const QString& text)
 
 // ---- source -------------------------------------------------------------------------------
 
-SqlListSource::SqlListSource(const ListDef& def) : m_def(def)
+SqlListSource::SqlListSource(const ListDef& def, RecordFields* fields) : m_def(def), m_fields(fields)
 {
     const vrt::TableDesc& d = corvalde::declaration(def.table);
     m_idColumn = def.columnOf(QString::fromStdString(d.prefix) + u':' + QString::fromLatin1(d.fields[size_t(primaryField(def.table))].name));
@@ -627,8 +627,8 @@ std::optional<QVariant> SqlListSource::primeRecord()
         const int field = f.FILE->fieldIndex(splitLabel(QLatin1String(m_def.rangeField)).second.toStdString());
         *static_cast<int32_t*>(f.FILE->fields[size_t(field)].at(f.BUFFER)) = rangeValue.toInt();
     }
-    if (primeFields)
-        primeFields();
+    if (m_fields)
+        m_fields->primeFields();
     if (f.PrimeRecord(true) != 0) {
         m_error = f.ErrorText();
         return std::nullopt;
@@ -651,11 +651,11 @@ bool SqlListSource::deleteRecord(const QVariant& id)
 
 QColor windowsColour(int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); }
 
-ListModel::ListModel(const ListDef& def, QObject* parent) : QIdentityProxyModel(parent), m_def(def)
+ListModel::ListModel(const ListDef& def, ListRows& rows, QObject* parent)
+    : QIdentityProxyModel(parent), m_def(def), m_rows(rows)
 {
     for (const ListColumn& c : def.columns)
         m_headers << QString::fromUtf8(c.header);
-    noteTagged = [](const QString& id) { return VelmoraDll::tagSet().IsTagged(id); };
 }
 
 void ListModel::setHeaderText(int column, const QString& text)
@@ -701,7 +701,7 @@ Qt::ItemFlags ListModel::flags(const QModelIndex& index) const
     if (index.isValid() && index.internalId() == ExtraRowId)
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     Qt::ItemFlags f = QIdentityProxyModel::flags(index);
-    if (edit && std::find(editableColumns.begin(), editableColumns.end(), index.column()) != editableColumns.end())
+    if (std::find(editableColumns.begin(), editableColumns.end(), index.column()) != editableColumns.end())
         f |= Qt::ItemIsEditable;
     return f;
 }
@@ -710,17 +710,10 @@ bool ListModel::setData(const QModelIndex& index, const QVariant& value, int rol
 {
     if (role != Qt::EditRole || !(flags(index) & Qt::ItemIsEditable))
         return false;
-    return edit(index.row(), index.column(), value.toString());
+    return m_rows.editCell(index.row(), index.column(), value.toString());
 }
 
-const QStringList& ListModel::rowCells(int row) const
-{
-    static const QStringList none;
-    if (cellsOf)
-        return cellsOf(row);
-    const auto& rows = static_cast<const vrt::BrowseModel*>(sourceModel())->rows();
-    return row >= 0 && size_t(row) < rows.size() ? rows[size_t(row)].cells : none;
-}
+const QStringList& ListModel::rowCells(int row) const { return m_rows.cells(row); }
 
 std::vector<CellLook> ListModel::look(int row) const
 {
@@ -728,9 +721,9 @@ std::vector<CellLook> ListModel::look(int row) const
     if (cells.isEmpty())
         return {};
     bool tagged = false;
-    if (m_def.fill == RowFill::Notes && noteTagged)
-        tagged = noteTagged(cells.value(m_def.columnOf(QStringLiteral("NOTE:ID"))));
-    return rowLook(m_def, cells, row, today(), tagged);
+    if (m_def.fill == RowFill::Notes)
+        tagged = VelmoraDll::tagSet().IsTagged(cells.value(m_def.columnOf(QStringLiteral("NOTE:ID"))));
+    return rowLook(m_def, cells, row, QDate::currentDate(), tagged);
 }
 
 void ListModel::setExtraRows(std::vector<ExtraRow> rows)
@@ -849,8 +842,9 @@ QVariant ListModel::data(const QModelIndex& index, int role) const
         if (role == SelectedBgRole) return colour(k.selectedBg);
         if (role == StyleRole) return k.style;
         if (role == IconRole) return k.icon;
-        if (k.icon > 0 && iconOf)
-            return iconOf(iconsOf(m_def).value(k.icon - 1));
+        if (k.icon > 0)
+            if (const QIcon icon = m_rows.icon(iconsOf(m_def).value(k.icon - 1)); !icon.isNull())
+                return icon;
         return {};
     }
     default: return QIdentityProxyModel::data(index, role);
@@ -894,17 +888,14 @@ void ListSortManager::ApplySort(const QString& order)
 
 // ---- list ---------------------------------------------------------------------------------
 
-OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window)
-    : m_def(def), m_source(def), m_browse(std::make_unique<vrt::Browse>(m_source, window)), m_model(def)
+OrganiserList::OrganiserList(const ListDef& def, vrt::WindowManager* window, ListOwner* owner)
+    : m_def(def), m_owner(owner), m_source(def, this), m_browse(std::make_unique<vrt::Browse>(m_source, window)),
+      m_model(def, *this)
 {
     m_model.setSourceModel(&m_browse->model());
-    m_model.cellsOf = [this](int row) -> const QStringList& { return m_source.cells(m_browse->model(), row); };
     m_browse->addOrder({QString::fromLatin1(def.order), def.columnOf(QLatin1String(def.locatorField))});
     m_browse->setUpdateNumber(def.updateNumber);
-    m_browse->onSelectionMoved = [this] {
-        if (onNewSelection)
-            onNewSelection(*this);
-    };
+    m_browse->onSelectionMoved = [this] { selectionChanged(); };
     if (*def.sortKey) {
         m_sorter = std::make_unique<ListSortManager>(*this);
         QStringList viewFields;
@@ -918,6 +909,27 @@ OrganiserList::~OrganiserList()
 {
     if (m_sorter)
         m_sorter->Kill();
+}
+
+const QStringList& OrganiserList::cells(int row) { return m_source.cells(m_browse->model(), row); }
+
+QIcon OrganiserList::icon(const QString& name) { return m_owner ? m_owner->icon(name) : QIcon(); }
+
+bool OrganiserList::editCell(int row, int column, const QString& text)
+{
+    return m_owner && m_owner->editCell(*this, row, column, text);
+}
+
+void OrganiserList::primeFields()
+{
+    if (m_owner)
+        m_owner->primeFields(*this);
+}
+
+void OrganiserList::selectionChanged()
+{
+    if (m_owner)
+        m_owner->newSelection(*this);
 }
 
 void OrganiserList::setRange(const QVariant& value)
@@ -942,8 +954,7 @@ bool OrganiserList::select(int row)
 {
     if (!m_browse->select(row))
         return false;
-    if (onNewSelection)
-        onNewSelection(*this);
+    selectionChanged();
     return true;
 }
 
@@ -951,8 +962,8 @@ int OrganiserList::locate(const QString& text)
 {
     const QVariant before = selectedId();
     m_browse->locate(text);
-    if (selectedId() != before && onNewSelection)
-        onNewSelection(*this);
+    if (selectedId() != before)
+        selectionChanged();
     return selected();
 }
 
@@ -960,8 +971,7 @@ bool OrganiserList::selectId(const QVariant& id)
 {
     if (!m_browse->selectId(id))
         return false;
-    if (onNewSelection)
-        onNewSelection(*this);
+    selectionChanged();
     return true;
 }
 
@@ -992,7 +1002,7 @@ QString OrganiserList::picture(int column) const
 
 int OrganiserList::width(int column) const
 {
-    return viewWidth ? viewWidth(column - 1) : m_def.columns[size_t(column - 1)].width;
+    return m_widths ? m_widths->viewWidth(column - 1) : m_def.columns[size_t(column - 1)].width;
 }
 
 vrt::SqlPart categorySubtreeCondition(long categoryId)

@@ -18,10 +18,19 @@ namespace vrt::odbc { class Statement; }
 // adds the computed texts, colours, icons and styles of its rows. No widgets here.
 namespace organiser {
 
+// What a list's source needs of its list.
+class RecordFields {
+public:
+    virtual ~RecordFields() = default;
+    // Fills the new record's buffer before it is numbered and stored.
+    virtual void primeFields() = 0;
+};
+
 // Reads a list's rows with one statement on the calling thread's connection.
 class SqlListSource : public vrt::BrowseSource {
 public:
-    explicit SqlListSource(const ListDef& def);
+    // `fields` (none: the range field alone) outlives the source.
+    explicit SqlListSource(const ListDef& def, RecordFields* fields = nullptr);
 
     QStringList headers() const override;
     std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
@@ -50,8 +59,6 @@ public:
     void setCondition(vrt::SqlPart condition) { m_condition = std::move(condition); }
     // The value the range field takes in a new record.
     QVariant rangeValue;
-    // Fills the new record's buffer before it is numbered and stored.
-    std::function<void()> primeFields;
 
     // The SQL of a query; empty with lastError() when something is refused.
     std::string selectSql(const vrt::BrowseQuery& query, std::vector<vrt::SqlParam>& params, bool idsOnly = false);
@@ -88,6 +95,7 @@ private:
                     const std::function<std::optional<qlonglong>(vrt::odbc::Statement&)>& candidate);
 
     const ListDef& m_def;
+    RecordFields* m_fields;
     QString m_orderText;
     vrt::SqlPart m_condition;
     mutable QString m_error;
@@ -103,11 +111,22 @@ enum ListRole { StyleRole = Qt::UserRole + 1, IconRole, SelectedFgRole, Selected
 // The colour of a Windows colour number.
 QColor windowsColour(int value);
 
+// What a list's model reads through its list.
+class ListRows {
+public:
+    virtual ~ListRows() = default;
+    virtual const QStringList& cells(int row) = 0;  // the texts of a row
+    virtual QIcon icon(const QString& name) = 0;    // of an icon-table name ("~smiley1.ico"); null: none
+    // Writes a cell edited in place; false: refused.
+    virtual bool editCell(int row, int column, const QString& text) = 0;
+};
+
 // The browse model with the lists' looks on top.
 class ListModel : public QIdentityProxyModel {
     Q_OBJECT
 public:
-    explicit ListModel(const ListDef& def, QObject* parent = nullptr);
+    // `rows` outlives the model.
+    ListModel(const ListDef& def, ListRows& rows, QObject* parent = nullptr);
     const ListDef& def() const { return m_def; }
 
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -119,16 +138,9 @@ public:
     void setHeaderText(int column, const QString& text);
     std::vector<CellLook> look(int row) const;
     const QStringList& rowCells(int row) const;
-    // The texts of a row; the browse's rows unless set.
-    std::function<const QStringList&(int row)> cellsOf;
 
-    std::function<QDate()> today = [] { return QDate::currentDate(); };
-    std::function<bool(const QString& noteId)> noteTagged;
-    // The icon of an icon-table name ("~smiley1.ico"); none unless set.
-    std::function<QIcon(const QString& name)> iconOf;
-    // Edit in place: the columns that take an editor and what writes a cell (false: refused).
+    // Edit in place: the columns that take an editor (none: the list is not edited in place).
     std::vector<int> editableColumns;
-    std::function<bool(int row, int column, const QString& text)> edit;
 
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
@@ -154,11 +166,33 @@ public:
 private:
     QVariant extraData(const ExtraRow& row, int column, int role) const;
     const ListDef& m_def;
+    ListRows& m_rows;
     QStringList m_headers;
     std::vector<ExtraRow> m_extra;
 };
 
 class OrganiserList;
+
+// What a list asks of the set it belongs to.
+class ListOwner {
+public:
+    virtual ~ListOwner() = default;
+    // After every change of the list's selected row (select, and a reset that moved it).
+    virtual void newSelection(OrganiserList& list) = 0;
+    // Fills the buffer of the list's new record before it is numbered and stored.
+    virtual void primeFields(OrganiserList& list) = 0;
+    // Writes a cell edited in place; false: refused.
+    virtual bool editCell(OrganiserList& list, int row, int column, const QString& text) = 0;
+    // The icon of an icon-table name ("~smiley1.ico"); null: none.
+    virtual QIcon icon(const QString& name) = 0;
+};
+
+// The widths a view shows of a list's columns (from 0).
+class ColumnWidths {
+public:
+    virtual ~ColumnWidths() = default;
+    virtual int viewWidth(int column) = 0;
+};
 
 // The header sort of one list: three computed columns sort by expressions, the order goes
 // into the list's SELECT.
@@ -173,9 +207,10 @@ private:
     OrganiserList& m_list;
 };
 
-class OrganiserList : public VelmoraDll::SortableList {
+class OrganiserList : public VelmoraDll::SortableList, private ListRows, private RecordFields {
 public:
-    explicit OrganiserList(const ListDef& def, vrt::WindowManager* window = nullptr);
+    // `owner` (none: a list on its own) outlives the list.
+    explicit OrganiserList(const ListDef& def, vrt::WindowManager* window = nullptr, ListOwner* owner = nullptr);
     ~OrganiserList() override;
 
     const ListDef& def() const { return m_def; }
@@ -199,7 +234,7 @@ public:
         return m_browse->model().rowCount();
     }
 
-    // Selects a row as the user would: runs the list's new-selection hook with that row.
+    // Selects a row as the user would: the owner hears of the new selection.
     bool select(int row);
     // Typing in the list (see vrt::Browse::locate); the locator searches the column the list
     // is sorted by, or the list's own locator field while it has no header sort.
@@ -210,10 +245,10 @@ public:
     // The raw value of a field in a row (the selected one by default).
     QString cell(const QString& field, int row = -1) const;
 
-    // Runs after every change of the selected row (select, and a reset that moved it).
-    std::function<void(OrganiserList&)> onNewSelection;
-    // The widths the view shows (column from 0); the design widths until set.
-    std::function<int(int column)> viewWidth;
+    // The view whose widths the header sort reads; the design widths while none. It stays
+    // set until the view is gone.
+    void setWidths(ColumnWidths* view) { m_widths = view; }
+    ColumnWidths* widths() const { return m_widths; }
 
     // SortableList (columns from 1).
     int columnCount() const override { return int(m_def.columns.size()); }
@@ -224,7 +259,15 @@ public:
     int width(int column) const override;
 
 private:
+    const QStringList& cells(int row) override;
+    QIcon icon(const QString& name) override;
+    bool editCell(int row, int column, const QString& text) override;
+    void primeFields() override;
+    void selectionChanged();
+
     const ListDef& m_def;
+    ListOwner* m_owner;
+    ColumnWidths* m_widths = nullptr;
     SqlListSource m_source;
     std::unique_ptr<vrt::Browse> m_browse;
     ListModel m_model;

@@ -37,12 +37,12 @@ namespace {
 
 class Creator {
 public:
-    explicit Creator(const HostedDeps& d) : m_d(d) {}
+    Creator(const HostedDeps& d, HostingWindow& window) : m_d(d), m_window(window) {}
 
     // Creates in the container; on failure registers `file` (when given) and tries once more.
     QObject* make(const char* progId, int container, const char* file = nullptr)
     {
-        QWidget* box = m_d.container ? m_d.container(container) : nullptr;
+        QWidget* box = m_window.container(container);
         QObject* o = m_d.factory->create(QLatin1String(progId), box);
         if (!o && file) {
             m_d.factory->registerServer(QLatin1String(file));
@@ -60,15 +60,16 @@ public:
 
 private:
     const HostedDeps& m_d;
+    HostingWindow& m_window;
 };
 
 const QString kAdministrator = QStringLiteral("Please login into Windows as Administrator and run the program again !");
 
 } // namespace
 
-int createActiveXControls(const HostedDeps& d, HostedControls& out)
+int createActiveXControls(const HostedDeps& d, HostingWindow& window, HostedControls& out)
 {
-    Creator c(d);
+    Creator c(d, window);
     using namespace controls;
     out.chart = c.make(kChartProgId, 13, "x_Rm.dll");
     if (!out.chart)
@@ -111,7 +112,7 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
     // belongs to the calendar's container (the program, without one), which frees it.
     out.calendarSettings = c.make(kCalendarSettingsProgId, 0, "x_Calendar.dll");
     if (out.calendarSettings && !out.calendarSettings->parent()) {
-        QObject* owner = d.container ? d.container(43) : nullptr;
+        QObject* owner = window.container(43);
         out.calendarSettings->setParent(owner ? owner : QCoreApplication::instance());
     }
     if (auto* settings = qobject_cast<CalendarGlobalSettings*>(out.calendarSettings)) {
@@ -129,7 +130,7 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
     if (auto* picker = qobject_cast<DatePicker*>(out.datePicker)) {
         picker->AttachToCalendar(out.calendar);
         picker->setShowNoneButton(false);
-        picker->setTextTodayButton(d.translate ? d.translate(QStringLiteral("Danas")) : QStringLiteral("Danas"));
+        picker->setTextTodayButton(window.translate(QStringLiteral("Danas")));
         picker->BorderStyle = 2;
     }
     // The calendar and its picker name days and months in the program's language.
@@ -138,12 +139,11 @@ int createActiveXControls(const HostedDeps& d, HostedControls& out)
             if (auto* w = qobject_cast<QWidget*>(o))
                 w->setLocale(settings->locale());
     // The calendar's own set-up (view, caption bar, data provider) belongs to its component.
-    if (d.populateCalendar)
-        if (const int rc = d.populateCalendar())
-            return rc;
+    if (const int rc = window.populateCalendar())
+        return rc;
 
     out.gantt = c.make(kGanttProgId, 46, "x_Gantt.dll");
-    return d.setupGantt ? d.setupGantt() : 0;
+    return window.setupGantt();
 }
 
 } // namespace organiser

@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QObject;
 class QWidget;
@@ -38,22 +37,28 @@ struct HostedControls {
     QObject* gantt = nullptr;
 };
 
+// The window that hosts the components.
+class HostingWindow {
+public:
+    virtual ~HostingWindow() = default;
+    // The container control of that number (13, 25, 23, 26, 43, 44, 46); may be null.
+    virtual QWidget* container(int control) = 0;
+    virtual QString translate(const QString& text) = 0;
+    virtual int populateCalendar() = 0; // non-zero ends the creation with that result
+    virtual int setupGantt() = 0;
+};
+
 struct HostedDeps {
     ControlFactory* factory = nullptr;
-    // The window's container controls by number (13, 25, 23, 26, 43, 44, 46); may be null.
-    std::function<QWidget*(int control)> container;
     int language = 1; // G:QVLang
     QString dataFolder;
-    std::function<QString(const QString&)> translate;
-    std::function<int()> populateCalendar; // non-zero ends the creation with that result
-    std::function<int()> setupGantt;
 };
 
 // The calendar's language resource for a language number; empty for none.
 QString calendarResourceFile(int language, const QString& dataFolder);
 
 // W_First.CreateActiveXControls: 0, or the failure of PopulateCalendar or SetupGantt.
-int createActiveXControls(const HostedDeps& deps, HostedControls& out);
+int createActiveXControls(const HostedDeps& deps, HostingWindow& window, HostedControls& out);
 
 // The event procedures of the chart and the header panel: they take every event.
 inline int S_ChartEvents() { return 1; }

@@ -28,25 +28,78 @@
 
 namespace organiser {
 
-OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
-{
-    m_lists = std::make_unique<ListSet>(&window.manager());
+// The lists as the window shows them.
+class OrganiserPanes::ListSide : public ListSetSide {
+public:
+    explicit ListSide(OrganiserWindow& window) : m_window(window), m_folder(window.dataFolder()) {}
     // The selected mail is the one in the record buffer: the replies, the double click and
     // the read mark work on it, and its read mark counts from its selection.
-    m_lists->list(ctl::Email).onNewSelection = [&window](OrganiserList& l) {
+    void mailSelected(OrganiserList& l) override
+    {
         if (l.selected() < 0 || !l.source().load(l.selectedId()))
             Access(Tbl::EMAIL).clearBuffer();
-        window.heartbeat().shownMailChanged(EM().ID);
-    };
-    MenuHandlers h;
-    h.dispatch = [&window](int code) { window.dispatcher().dispatch(code); };
-    h.run = [this, &window](const QString& routine) { runMenuRoutine(window, routine); };
-    h.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
+        m_window.heartbeat().shownMailChanged(EM().ID);
+    }
+    void financeChanged() override {} // nothing on the window's side computes the totals again
+    QIcon icon(const QString& name) override { return controls::imageIcon(m_folder, name); }
+
+private:
+    OrganiserWindow& m_window;
+    QString m_folder;
+};
+
+// The context menus' entries, run by the window.
+class OrganiserPanes::MenuSide : public MenuActions {
+public:
+    MenuSide(OrganiserPanes& panes, OrganiserWindow& window) : m_panes(panes), m_window(window) {}
+    void dispatch(int code) override { m_window.dispatcher().dispatch(code); }
+    void postAccepted(int control) override { m_window.manager().postAccepted(control); }
+    void run(Routine routine) override { m_panes.runRoutine(m_window, routine); }
     // The calendar's entries belong to the calendar, registered by name.
-    h.calendarRequest = [this, &window](int deleteRequest) {
-        runRoutine(window, deleteRequest ? Routine::CalendarDeleteEvent : Routine::CalendarEditEvent);
-    };
-    m_menus = std::make_unique<OrganiserMenus>(h, window.dataFolder());
+    void calendarRequest(int deleteRequest) override
+    {
+        m_panes.runRoutine(m_window, deleteRequest ? Routine::CalendarDeleteEvent : Routine::CalendarEditEvent);
+    }
+    // The plan's feature gives the link entries actions of its own.
+    void linkType(int, int) override {}
+
+private:
+    OrganiserPanes& m_panes;
+    OrganiserWindow& m_window;
+};
+
+// The pane buttons' view of the window: its trees, routines, note editor and mail.
+class OrganiserPanes::ButtonSide : public PaneButtonSide {
+public:
+    ButtonSide(OrganiserPanes& panes, OrganiserWindow& window) : m_panes(panes), m_window(window) {}
+    int dispatch() override { return m_window.dispatcher().dispatch(); }
+    int tabChanged() override { return 0; } // the window switches its tabs itself
+    // The routines features registered (the state chart's option draws through its own signal).
+    int run(Routine routine) override { return m_panes.runRoutine(m_window, routine); }
+    long financeCategoryId() override { return m_panes.treeRowId(tree::Categories); }
+    long selectedGroupId() override { return m_panes.treeRowId(tree::ContactGroups); }
+    void refreshGroups() override
+    {
+        if (VelmoraDll::TreeTableSource* groups = m_window.contactGroups()) {
+            VelmoraDll::S_FillContactGroupTree(*groups);
+            m_panes.selectTreeRow(tree::ContactGroups, 0);
+        }
+    }
+    QString contactNoteText() override { return m_panes.m_contactNote ? m_panes.m_contactNote->toPlainText() : QString(); }
+    void mailTo(const QString& address) override { m_window.dispatcher().newMessageTo(address); }
+    void showMenu(vrt::PopupMenu& menu) override { menu.ask(QCursor::pos(), &m_window); }
+
+private:
+    OrganiserPanes& m_panes;
+    OrganiserWindow& m_window;
+};
+
+OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
+{
+    m_listSide = std::make_unique<ListSide>(window);
+    m_lists = std::make_unique<ListSet>(&window.manager(), m_listSide.get());
+    m_menuSide = std::make_unique<MenuSide>(*this, window);
+    m_menus = std::make_unique<OrganiserMenus>(*m_menuSide, window.dataFolder());
     m_events = std::make_unique<ListEvents>(*m_menus, window.dispatcher(), window.mailDesk());
     for (const ListDef& def : organiserLists()) {
         auto* view = new OrganiserListView(m_lists->list(def.control), &window);
@@ -54,7 +107,6 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
         m_views[def.control] = view;
         window.setList(def.control, view);
         OrganiserList& list = m_lists->list(def.control);
-        list.model().iconOf = [folder = window.dataFolder()](const QString& name) { return controls::imageIcon(folder, name); };
         if (def.control == ctl::Email) {
             connect(view, &OrganiserListView::rightPressed, this, [this, &list](int) {
                 if (list.source().load(list.selectedId()))
@@ -76,23 +128,12 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     makeTrees(window);
     makePump(window);
     makeButtons(window);
-    m_splitters = new PageSplitters(&window, [&window] { return vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")); });
+    m_splitters = new PageSplitters(&window, vrt::joinPath(window.dataFolder(), QStringLiteral("Standard.ini")));
     place(window);
     makeTaskPanel(window);
 }
 
 OrganiserPanes::~OrganiserPanes() = default;
-
-int OrganiserPanes::runMenuRoutine(OrganiserWindow& window, const QString& name)
-{
-    const std::optional<Routine> routine = routineNamed(name);
-    if (!routine) {
-        qWarning("No routine is called %s", qPrintable(name));
-        tellNotAvailable();
-        return 0;
-    }
-    return runRoutine(window, *routine);
-}
 
 int OrganiserPanes::runRoutine(OrganiserWindow& window, Routine routine)
 {
@@ -332,22 +373,9 @@ void OrganiserPanes::makeButtons(OrganiserWindow& window)
     d.lists = m_lists.get();
     d.menus = m_menus.get();
     d.forms = window.forms();
-    d.dispatch = [&window] { return window.dispatcher().dispatch(); };
-    // The routines features registered (the state chart's option draws through its own signal).
-    d.run = [this, &window](const QString& routine) { return runMenuRoutine(window, routine); };
-    d.financeCategoryId = [this] { return treeRowId(tree::Categories); };
-    d.selectedGroupId = [this] { return treeRowId(tree::ContactGroups); };
     d.groupCommands = window.contactGroupDesk();
-    d.refreshGroups = [this, &window] {
-        if (VelmoraDll::TreeTableSource* groups = window.contactGroups()) {
-            VelmoraDll::S_FillContactGroupTree(*groups);
-            selectTreeRow(tree::ContactGroups, 0);
-        }
-    };
-    d.showMenu = [&window](vrt::PopupMenu& menu) { menu.ask(QCursor::pos(), &window); };
-    d.contactNoteText = [this] { return m_contactNote ? m_contactNote->toPlainText() : QString(); };
-    d.mailTo = [&window](const QString& address) { window.dispatcher().newMessageTo(address); };
-    m_buttons = std::make_unique<PaneButtons>(d);
+    m_buttonSide = std::make_unique<ButtonSide>(*this, window);
+    m_buttons = std::make_unique<PaneButtons>(d, *m_buttonSide);
 }
 
 int OrganiserPanes::paneButton(int control)
@@ -422,40 +450,56 @@ private:
     OrganiserWindow& m_window;
 };
 
+// The task panel's fill as the window runs it: its widget, the notes list, the overview
+// chart, the backup form and the window itself.
+class TaskPanelWindowSide : public panes::TaskPanelSide {
+public:
+    TaskPanelWindowSide(OrganiserWindow& window, OrganiserPanes& panes, OrganiserList& notes)
+        : m_window(window), m_panes(panes), m_notes(notes)
+    {
+    }
+    QString translate(const QString& text) override { return m_window.translated(text); }
+    QDate today() override { return QDate::currentDate(); }
+    void showPanel() override { m_panes.taskPanelWidget()->show(); }
+    void refreshPanel() override { m_panes.taskPanelWidget()->refresh(); }
+    int noteRows() override { return m_notes.rowCount(); }
+    QString noteCell(const QString& field, int row) override { return m_notes.cell(field, row); }
+    void resetNotes() override { m_notes.repaint(); } // the tags changed, not the rows
+    int drawFinanceChart() override { return m_window.paneRoutines().DrawFinanceChart(); }
+    // The overview chart is hidden until the first fill: that is how the fill knows it is
+    // the one at start-up, which runs the backup.
+    bool chartHidden() override
+    {
+        QWidget* chart = m_window.manager().control(13);
+        return !chart || chart->isHidden();
+    }
+    void showChart() override
+    {
+        if (QWidget* chart = m_window.manager().control(13))
+            chart->show();
+    }
+    void backup(const QString& destination) override
+    {
+        if (m_window.forms())
+            m_window.forms()->W_Backup(destination);
+    }
+    int tabChanged() override { return m_window.showCurrentTab(); }
+    bool windowHidden() override { return !m_window.isVisible(); }
+    void showWindow() override { m_window.show(); }
+
+private:
+    OrganiserWindow& m_window;
+    OrganiserPanes& m_panes;
+    OrganiserList& m_notes;
+};
+
 } // namespace
 
 void OrganiserPanes::makeTaskPanel(OrganiserWindow& window)
 {
-    panes::TaskPanelFillDeps d;
-    d.panel = &m_taskPanel;
-    d.dataFolder = window.dataFolder();
-    d.translate = [&window](const QString& t) { return window.translated(t); };
-    d.showPanel = [this] { m_taskPanelWidget->show(); };
-    d.refreshPanel = [this] { m_taskPanelWidget->refresh(); };
     m_taskPanelWidget->setButtons(std::make_unique<WindowButtons>(window));
-    OrganiserList& notes = m_lists->list(ctl::Notes);
-    d.noteRows = [&notes] { return notes.rowCount(); };
-    d.noteCell = [&notes](const QString& field, int row) { return notes.cell(field, row); };
-    d.resetNotes = [&notes] { notes.repaint(); }; // the tags changed, not the rows
-    d.drawFinanceChart = [&window] { return window.paneRoutines().DrawFinanceChart(); };
-    // The overview chart is hidden until the first fill: that is how the fill knows it is
-    // the one at start-up, which runs the backup.
-    d.chartHidden = [&window] {
-        QWidget* chart = window.manager().control(13);
-        return !chart || chart->isHidden();
-    };
-    d.showChart = [&window] {
-        if (QWidget* chart = window.manager().control(13))
-            chart->show();
-    };
-    d.backup = [&window](const QString& destination) {
-        if (window.forms())
-            window.forms()->W_Backup(destination);
-    };
-    d.tabChanged = [&window] { return window.showCurrentTab(); };
-    d.windowHidden = [&window] { return !window.isVisible(); };
-    d.showWindow = [&window] { window.show(); };
-    m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(std::move(d));
+    m_taskPanelSide = std::make_unique<TaskPanelWindowSide>(window, *this, m_lists->list(ctl::Notes));
+    m_taskPanelFill = std::make_unique<panes::TaskPanelFill>(m_taskPanel, window.dataFolder(), *m_taskPanelSide);
     if (window.forms())
         m_taskPanelFill->connectPanel(*window.forms(), window.mailDesk());
     if (RoutineTable* table = window.routineTable()) {

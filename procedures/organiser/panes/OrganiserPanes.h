@@ -29,6 +29,7 @@ class TaskPanelWidget;
 }
 namespace panes {
 class TaskPanelFill;
+class TaskPanelSide;
 }
 namespace VelmoraDll {
 class Tornavellic;
@@ -82,19 +83,25 @@ private:
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
     void makeTaskPanel(OrganiserWindow& window);
-    // A context menu's entry or a button that runs a routine of the window by its name.
-    int runMenuRoutine(OrganiserWindow& window, const QString& routine);
+    // A context menu's entry or a button that runs a routine of the window.
     int runRoutine(OrganiserWindow& window, Routine routine);
     // The mail list's own entries (MarkUnread, MarkFolderRead, InsertContact, AddToTasks);
     // false for any other routine.
     bool runOwnRoutine(OrganiserWindow& window, Routine routine);
     void pressListButton(const ListButton& b);
 
+    class ListSide;
+    class MenuSide;
+    class ButtonSide;
+
+    std::unique_ptr<ListSetSide> m_listSide;
     std::unique_ptr<ListSet> m_lists;
+    std::unique_ptr<MenuActions> m_menuSide;
     std::unique_ptr<OrganiserMenus> m_menus;
     std::unique_ptr<ListEvents> m_events;
     std::unique_ptr<EventPumpDeps> m_pumpSide;
     std::unique_ptr<EventPump> m_pump;
+    std::unique_ptr<PaneButtonSide> m_buttonSide;
     std::unique_ptr<PaneButtons> m_buttons;
     vrt::ReentryGuard m_pumpGuard;
     bool m_pumpWaiting = false;
@@ -103,6 +110,7 @@ private:
     PageSplitters* m_splitters = nullptr;
     TaskPanelModel m_taskPanel;
     TaskPanelWidget* m_taskPanelWidget = nullptr;
+    std::unique_ptr<panes::TaskPanelSide> m_taskPanelSide;
     std::unique_ptr<panes::TaskPanelFill> m_taskPanelFill;
     QPlainTextEdit* m_contactNote = nullptr;
     VelmoraDll::Tornavellic* m_links = nullptr;

@@ -44,7 +44,7 @@ int PaneButtons::before(int control)
         l.list(ctl::Pr).select(0);
         return 0;
     case 59: {
-        const long category = m_d.financeCategoryId ? m_d.financeCategoryId() : 0;
+        const long category = m_side.financeCategoryId();
         if (category != 0 && anyRow(Tbl::PrihodiRashodiKategorija, PRK.IDKey, [&] { PRK().ID = int32_t(category); })) {
             l.RememberedRow = l.list(ctl::Pr).selected();
             return 0;
@@ -95,32 +95,30 @@ int PaneButtons::before(int control)
 
 int PaneButtons::after(int control)
 {
-    static const std::map<int, const char*> routines = {
-        {ctl::MailFolderArrows, "MoveUpVrE"},       {ctl::MailFolderArrows + 1, "MoveDownVrE"},
-        {ctl::MailFolderArrows + 2, "MoveLeftVrE"},   {ctl::MailFolderArrows + 3, "MoveRightVrE"},
-        {ctl::CategoryArrows, "MoveUpVrPRK"},         {ctl::CategoryArrows + 1, "MoveDownVrPRK"},
-        {ctl::CategoryArrows + 2, "MoveLeftVrPRK"},   {ctl::CategoryArrows + 3, "MoveRightVrPRK"},
-        {ctl::StateChartKind, "DrawStateChart"},
-        {ctl::ContactGroupArrows, "MoveUpVr"},        {ctl::ContactGroupArrows + 1, "MoveDownVr"},
-        {ctl::ContactGroupArrows + 2, "MoveLeftVr"},  {ctl::ContactGroupArrows + 3, "MoveRightVr"}};
+    static const std::map<int, Routine> routines = {
+        {ctl::MailFolderArrows, Routine::MoveUpVrE},       {ctl::MailFolderArrows + 1, Routine::MoveDownVrE},
+        {ctl::MailFolderArrows + 2, Routine::MoveLeftVrE},   {ctl::MailFolderArrows + 3, Routine::MoveRightVrE},
+        {ctl::CategoryArrows, Routine::MoveUpVrPRK},         {ctl::CategoryArrows + 1, Routine::MoveDownVrPRK},
+        {ctl::CategoryArrows + 2, Routine::MoveLeftVrPRK},   {ctl::CategoryArrows + 3, Routine::MoveRightVrPRK},
+        {ctl::StateChartKind, Routine::DrawStateChart},
+        {ctl::ContactGroupArrows, Routine::MoveUpVr},        {ctl::ContactGroupArrows + 1, Routine::MoveDownVr},
+        {ctl::ContactGroupArrows + 2, Routine::MoveLeftVr},  {ctl::ContactGroupArrows + 3, Routine::MoveRightVr}};
     if (const auto it = routines.find(control); it != routines.end())
-        return m_d.run ? m_d.run(QLatin1String(it->second)) : 0;
+        return m_side.run(it->second);
     switch (control) {
-    case ctl::MN_COMMAND: return m_d.dispatch ? m_d.dispatch() : 0;
-    case ctl::MN_SEL: return m_d.tabChanged ? m_d.tabChanged() : 0;
+    case ctl::MN_COMMAND: return m_side.dispatch();
+    case ctl::MN_SEL: return m_side.tabChanged();
     case 4: return calendarHandOff();
     case 5:
         if ((CalendarMenuState == 0 || CalendarMenuState == 2) && m_d.menus) {
             m_d.menus->prepare(Popup::Calendar);
-            if (m_d.showMenu)
-                m_d.showMenu(m_d.menus->menu(Popup::Calendar));
+            m_side.showMenu(m_d.menus->menu(Popup::Calendar));
         }
         return 0;
     case ctl::GanttLinkMenu:
         if (m_d.menus) {
             m_d.menus->prepareLinks(PendingLinkStartType, PendingLinkEndType);
-            if (m_d.showMenu)
-                m_d.showMenu(m_d.menus->menu(Popup::GanttLinks));
+            m_side.showMenu(m_d.menus->menu(Popup::GanttLinks));
         }
         PendingLinkEdit = 0;
         return 0;
@@ -131,8 +129,8 @@ int PaneButtons::after(int control)
         OrganiserList& contacts = m_d.lists->list(ctl::Kontakti);
         const QString company = contacts.cell(QStringLiteral("CON:TEMAIL")).trimmed();
         const QString address = company.isEmpty() ? contacts.cell(QStringLiteral("CON:EMAIL")).trimmed() : company;
-        if (!address.isEmpty() && m_d.mailTo)
-            m_d.mailTo(address);
+        if (!address.isEmpty())
+            m_side.mailTo(address);
         return 0;
     }
     default: return 0;
@@ -143,9 +141,8 @@ int PaneButtons::groupAction(int control)
 {
     if (!m_d.groupCommands)
         return 0;
-    m_d.groupCommands->runGroupCommand(control - 120, m_d.selectedGroupId, m_d.groupForm, [this] {
-        if (m_d.refreshGroups)
-            m_d.refreshGroups();
+    m_d.groupCommands->runGroupCommand(control - 120, [this] { return m_side.selectedGroupId(); }, m_groupForm, [this] {
+        m_side.refreshGroups();
         m_d.lists->resetAll();
     });
     return 0;
@@ -157,7 +154,7 @@ int PaneButtons::saveContactNote()
     const long id = l.SelectedContactID;
     if (id == 0 || id == kNoRecord)
         return 0;
-    const QString text = m_d.contactNoteText ? m_d.contactNoteText() : QString();
+    const QString text = m_side.contactNoteText();
     vrt::FileManager& f = Access(Tbl::CON_Contacts);
     f.clearBuffer();
     CON().ID = int32_t(id);

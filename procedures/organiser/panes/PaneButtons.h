@@ -36,27 +36,38 @@ public:
     virtual void ensureLabel(long label) = 0; // W_First.ProvjeriLabel
 };
 
+// What the buttons use of the window's parts; the calendar may come later (setCalendar).
 struct PaneButtonDeps {
     ListSet* lists = nullptr;
     OrganiserMenus* menus = nullptr;
     FormLauncher* forms = nullptr;
     CalendarEvents* calendar = nullptr;
-    std::function<int()> dispatch;                 // control 1
-    std::function<int()> tabChanged;               // control 2
-    std::function<int(const QString& routine)> run; // the window's routines; a failure flag
-    std::function<long()> financeCategoryId;       // current row of tree 53
-    std::function<long()> selectedGroupId;         // current row of tree 119
-    std::function<int(long group, long parent)> groupForm; // none: the contacts feature's group form
-    ContactGroupDesk* groupCommands = nullptr;     // the group buttons' commands
-    std::function<void()> refreshGroups;           // S_FillContactGroupTree
-    std::function<QString()> contactNoteText;      // the edited text of control 135
-    std::function<void(const QString& address)> mailTo; // a new message to an address
-    std::function<void(vrt::PopupMenu&)> showMenu; // at the mouse position
+    ContactGroupDesk* groupCommands = nullptr; // the group buttons' commands
+};
+
+// What the buttons ask of the window around them.
+class PaneButtonSide {
+public:
+    virtual ~PaneButtonSide() = default;
+    virtual int dispatch() = 0;             // control 1
+    virtual int tabChanged() = 0;           // control 2
+    virtual int run(Routine routine) = 0;   // the window's routines; a failure flag
+    virtual long financeCategoryId() = 0;   // current row of tree 53
+    virtual long selectedGroupId() = 0;     // current row of tree 119
+    virtual void refreshGroups() = 0;       // S_FillContactGroupTree
+    virtual QString contactNoteText() = 0;  // the edited text of control 135
+    virtual void mailTo(const QString& address) = 0; // a new message to an address
+    virtual void showMenu(vrt::PopupMenu& menu) = 0; // at the mouse position
 };
 
 class PaneButtons {
 public:
-    explicit PaneButtons(PaneButtonDeps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the buttons. The group buttons open `groupForm` (none: the contacts
+    // feature's own group form).
+    PaneButtons(PaneButtonDeps deps, PaneButtonSide& side, std::function<int(long group, long parent)> groupForm = {})
+        : m_d(deps), m_side(side), m_groupForm(std::move(groupForm))
+    {
+    }
 
     // Before the framework: 5 refuses the button, 0 lets it go on.
     int before(int control);
@@ -78,6 +89,8 @@ private:
     CalendarEventFields eventFromRecord() const;
 
     PaneButtonDeps m_d;
+    PaneButtonSide& m_side;
+    std::function<int(long group, long parent)> m_groupForm;
 };
 
 } // namespace organiser

@@ -18,7 +18,7 @@ QRect rectIn(const QWidget* window, const QWidget* w)
 
 // ---- the pages' Qt splitters -----------------------------------------------------------------
 
-PageSplitters::PageSplitters(QWidget* window, std::function<QString()> iniPath)
+PageSplitters::PageSplitters(QWidget* window, QString iniPath)
     : QObject(window), m_window(window), m_access(new MH::WidgetResizeAccess(window)), m_iniPath(std::move(iniPath))
 {
     // One resizer for the window, its design size the size it has now and never below it;
@@ -126,7 +126,7 @@ void PageSplitters::fit(QSplitter* splitter)
 void PageSplitters::readSaved(QSplitter* splitter)
 {
     Page& page = m_pages[splitter];
-    const vrt::IniFile ini(m_iniPath());
+    const vrt::IniFile ini(m_iniPath);
     const QString key = splitter->orientation() == Qt::Horizontal ? QStringLiteral("W") : QStringLiteral("H");
     for (std::size_t i = 0; i < page.panes.size() && int(i) < page.wanted.size(); ++i)
         for (const SavedPane& saved : savedPanes())
@@ -166,7 +166,7 @@ bool PageSplitters::saveMainLayout()
                 for (const SavedPane& saved : savedPanes())
                     if (saved.control == pane)
                         return true;
-    vrt::IniFile ini(m_iniPath());
+    vrt::IniFile ini(m_iniPath);
     return organiser::saveMainLayout(ini, [this](int c) { return geometry(c); }) || reportSettingsNotSaved(ini);
 }
 

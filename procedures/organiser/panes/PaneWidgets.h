@@ -2,7 +2,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QSize>
-#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -28,7 +27,8 @@ QRect rectIn(const QWidget* window, const QWidget* w);
 class PageSplitters : public QObject {
     Q_OBJECT
 public:
-    PageSplitters(QWidget* window, std::function<QString()> iniPath);
+    // The mail page's positions are kept in the settings file `iniPath`.
+    PageSplitters(QWidget* window, QString iniPath);
     ~PageSplitters() override;
 
     // `bars` numbers the splitter's handles from the first (0: no limits); `panes` numbers its
@@ -59,7 +59,7 @@ private:
     MH::WidgetResizeAccess* m_access;
     MH::RESIZEWINDOWCLASS m_resizer;
     std::map<int, std::unique_ptr<MH::SPLITWINDOWCLASS>> m_bars;
-    std::function<QString()> m_iniPath;
+    QString m_iniPath;
     std::map<int, QPointer<QWidget>> m_controls;
     struct Page {
         std::vector<int> bars, panes;

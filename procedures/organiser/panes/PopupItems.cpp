@@ -6,16 +6,14 @@
 
 namespace organiser {
 
-OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
-    : m_h(std::move(h)), m_dataFolder(dataFolder.isEmpty() ? corvalde::dataFolder() : dataFolder)
+OrganiserMenus::OrganiserMenus(MenuActions& actions, const QString& dataFolder)
+    : m_actions(actions), m_dataFolder(dataFolder.isEmpty() ? corvalde::dataFolder() : dataFolder)
 {
-    const auto post = [this](int control) { return [this, control] { if (m_h.postAccepted) m_h.postAccepted(control); }; };
-    const auto command = [this](int code) { return [this, code] { if (m_h.dispatch) m_h.dispatch(code); }; };
-    const auto routine = [this](const char* name) {
-        return [this, name] { if (m_h.run) m_h.run(QLatin1String(name)); };
-    };
-    const auto calendar = [this](int del) { return [this, del] { if (m_h.calendarRequest) m_h.calendarRequest(del); }; };
-    const auto link = [this](int start, int end) { return [this, start, end] { if (m_h.linkType) m_h.linkType(start, end); }; };
+    const auto post = [this](int control) { return [this, control] { m_actions.postAccepted(control); }; };
+    const auto command = [this](int code) { return [this, code] { m_actions.dispatch(code); }; };
+    const auto routine = [this](Routine r) { return [this, r] { m_actions.run(r); }; };
+    const auto calendar = [this](int del) { return [this, del] { m_actions.calendarRequest(del); }; };
+    const auto link = [this](int start, int end) { return [this, start, end] { m_actions.linkType(start, end); }; };
 
     using P = Popup;
     add(P::ContactGroups, "Unos", {}, post(ctl::ContactGroupInsertButton), "UnosKonGrupe");
@@ -29,23 +27,23 @@ OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
     add(P::Mail, "Odgovori svima", "1309364762_forward.ico", command(cmd::MailReplyAll));
     add(P::Mail, "Proslijedi", "1309363864_email_forward.ico", command(cmd::MailForward));
     separator(P::Mail);
-    add(P::Mail, "Dodaj u kontakte", {}, routine("InsertContact"), "DodajUKontakte");
-    add(P::Mail, "Dodaj u zadatke", "KasniDatumi16.ico", routine("AddToTasks"));
+    add(P::Mail, "Dodaj u kontakte", {}, routine(Routine::InsertContact), "DodajUKontakte");
+    add(P::Mail, "Dodaj u zadatke", "KasniDatumi16.ico", routine(Routine::AddToTasks));
     separator(P::Mail);
     add(P::Mail, "Šalji/Primaj", "1309365103_Gnome-Network-Receive-48.ico", command(cmd::MailSendReceive));
     separator(P::Mail);
-    add(P::Mail, "Označi kao nepročitano", {}, routine("MarkUnread"));
-    add(P::Mail, "Označi kao smeće", {}, routine("MoveMailToJunk"));
+    add(P::Mail, "Označi kao nepročitano", {}, routine(Routine::MarkUnread));
+    add(P::Mail, "Označi kao smeće", {}, routine(Routine::MoveMailToJunk));
     separator(P::Mail);
-    add(P::Mail, "Obriši email", "1309365145_onebit_33.ico", routine("DeleteEmail"));
+    add(P::Mail, "Obriši email", "1309365145_onebit_33.ico", routine(Routine::DeleteEmail));
 
-    add(P::MailFolders, "Novi poddirektorij", "i.ico", routine("InsertMailFolder"));
-    add(P::MailFolders, "Izmjena", "c.ico", routine("ChangeMailFolder"));
+    add(P::MailFolders, "Novi poddirektorij", "i.ico", routine(Routine::InsertMailFolder));
+    add(P::MailFolders, "Izmjena", "c.ico", routine(Routine::ChangeMailFolder));
     separator(P::MailFolders);
-    add(P::MailFolders, "Brisanje", "d.ico", routine("DeleteMailFolder"));
+    add(P::MailFolders, "Brisanje", "d.ico", routine(Routine::DeleteMailFolder));
     separator(P::MailFolders);
-    add(P::MailFolders, "Označi sve pročitano", "closedfolder.ico", routine("MarkFolderRead"));
-    add(P::MailFolders, "Isprazni direktorij", "1309365145_onebit_33.ico", routine("EmptyMailFolder"));
+    add(P::MailFolders, "Označi sve pročitano", "closedfolder.ico", routine(Routine::MarkFolderRead));
+    add(P::MailFolders, "Isprazni direktorij", "1309365145_onebit_33.ico", routine(Routine::EmptyMailFolder));
 
     add(P::Calendar, "Unos novog zadatka", "i.ico", calendar(0));
     add(P::Calendar, "Izmjena", "c.ico", calendar(0));
@@ -55,16 +53,16 @@ OrganiserMenus::OrganiserMenus(MenuHandlers h, const QString& dataFolder)
     separator(P::Calendar);
     add(P::Calendar, "Osvježi", "OtvoriSve.ico", command(cmd::CalendarRefresh));
 
-    add(P::FinanceCategories, "Unos poddirektorija", "i.ico", routine("InsertFinanceCategory"));
-    add(P::FinanceCategories, "Izmjena", "c.ico", routine("ChangeFinanceCategory"));
-    add(P::FinanceCategories, "Brisanje", "d.ico", routine("DeleteFinanceCategory"));
+    add(P::FinanceCategories, "Unos poddirektorija", "i.ico", routine(Routine::InsertFinanceCategory));
+    add(P::FinanceCategories, "Izmjena", "c.ico", routine(Routine::ChangeFinanceCategory));
+    add(P::FinanceCategories, "Brisanje", "d.ico", routine(Routine::DeleteFinanceCategory));
 
     add(P::GanttLinks, "FS (Završetak-početak)", {}, link(2, 0), "FS");
     add(P::GanttLinks, "FF (Završetak-završetak)", {}, link(2, 2), "FF");
     add(P::GanttLinks, "SS (Početak-početak)", {}, link(0, 0), "SS");
     add(P::GanttLinks, "SF (Početak-završetak)", {}, link(0, 2), "SF");
     separator(P::GanttLinks);
-    add(P::GanttLinks, "Odgoda", {}, routine("EditLinkDelay"));
+    add(P::GanttLinks, "Odgoda", {}, routine(Routine::EditLinkDelay));
 
     const QIcon ticked = controls::imageIcon(m_dataFolder, tickedIcon());
     for (auto& [p, m] : m_menus)

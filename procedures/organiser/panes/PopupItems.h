@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "procedures/organiser/window/ProcedureNames.h"
 #include "runtime/PopupMenu.h"
 
 // The organiser window's six context menus with their texts, icons and actions. No widgets
@@ -11,12 +12,14 @@
 namespace organiser {
 
 // Where the entries' actions go.
-struct MenuHandlers {
-    std::function<void(int code)> dispatch;           // MN:COMMAND := code, the dispatcher
-    std::function<void(int control)> postAccepted;    // the accepted event to a control
-    std::function<void(const QString& routine)> run;  // a routine of the window ("InsertContact")
-    std::function<void(int deleteRequest)> calendarRequest; // CalendarDeleteRequest, then post to 4
-    std::function<void(int startType, int endType)> linkType; // the pending link's positions, then reschedule
+class MenuActions {
+public:
+    virtual ~MenuActions() = default;
+    virtual void dispatch(int code) = 0;        // MN:COMMAND := code, the dispatcher
+    virtual void postAccepted(int control) = 0; // the accepted event to a control
+    virtual void run(Routine routine) = 0;      // a routine of the window
+    virtual void calendarRequest(int deleteRequest) = 0;      // CalendarDeleteRequest, then post to 4
+    virtual void linkType(int startType, int endType) = 0;    // the pending link's positions, then reschedule
 };
 
 enum class Popup { ContactGroups = 1, Mail, MailFolders, Calendar, FinanceCategories, GanttLinks };
@@ -24,8 +27,8 @@ enum class Popup { ContactGroups = 1, Mail, MailFolders, Calendar, FinanceCatego
 class OrganiserMenus {
 public:
     // Icons are looked up in `dataFolder`'s Images (the data folder when empty), then among
-    // the built-in drawings.
-    explicit OrganiserMenus(MenuHandlers handlers, const QString& dataFolder = {});
+    // the built-in drawings. `actions` outlives the menus.
+    explicit OrganiserMenus(MenuActions& actions, const QString& dataFolder = {});
 
     vrt::PopupMenu& menu(Popup p) { return m_menus.at(p); }
     // The icon file of an entry ("1309363638_mail.ico"), empty for none.
@@ -45,7 +48,7 @@ private:
     void add(Popup p, const QString& text, const QString& icon, std::function<void()> action, const QString& name = {});
     void separator(Popup p);
 
-    MenuHandlers m_h;
+    MenuActions& m_actions;
     QString m_dataFolder;
     std::map<Popup, vrt::PopupMenu> m_menus;
     std::map<std::pair<Popup, int>, QString> m_icons;

@@ -22,13 +22,6 @@ const char* const kOpenTasksSql =
     "SELECT StartDateTime,Subject,Location,Body,EventID,Status FROM CAL_CalendarEvents "
     "WHERE Status < 2 ORDER BY StartDateTime DESC";
 
-template <class F>
-void call(const F& f)
-{
-    if (f)
-        f();
-}
-
 QString text(vrt::odbc::Statement& s, int column)
 {
     return QString::fromStdString(s.text(column).value_or(std::string()));
@@ -36,52 +29,78 @@ QString text(vrt::odbc::Statement& s, int column)
 
 } // namespace
 
-TaskPanelFill::TaskPanelFill(TaskPanelFillDeps deps) : m_d(std::move(deps)) {}
+// A task's event opens in the mail desk's task form; without the desk nothing opens.
+class TaskPanelFill::Editor : public organiser::TaskEditor {
+public:
+    Editor(TaskPanelFill& fill, organiser::FormLauncher& forms, organiser::MailDesk* mail)
+        : m_fill(fill), m_forms(forms), m_mail(mail)
+    {
+    }
+    std::optional<int> editEvent(long eventId) override
+    {
+        return m_mail ? m_mail->editTask(m_forms, eventId) : std::nullopt;
+    }
+    void refill() override { m_fill.run(); }
+
+private:
+    TaskPanelFill& m_fill;
+    organiser::FormLauncher& m_forms;
+    organiser::MailDesk* m_mail;
+};
+
+TaskPanelFill::TaskPanelFill(organiser::TaskPanelModel& panel, QString dataFolder, TaskPanelSide& side,
+                             TagSetClass* noteTags)
+    : m_panel(panel), m_dataFolder(std::move(dataFolder)), m_side(side), m_noteTags(noteTags)
+{
+}
+
+TaskPanelFill::~TaskPanelFill()
+{
+    if (m_editor && m_panel.editor() == m_editor.get())
+        m_panel.setEditor(nullptr);
+}
 
 void TaskPanelFill::connectPanel(organiser::FormLauncher& forms, organiser::MailDesk* mail)
 {
-    if (!m_d.panel)
-        return;
-    if (mail)
-        m_d.panel->editEvent = [&forms, mail](long eventId) { return mail->editTask(forms, eventId); };
-    m_d.panel->refill = [this] { run(); };
+    m_editor = std::make_unique<Editor>(*this, forms, mail);
+    m_panel.setEditor(m_editor.get());
 }
 
 int TaskPanelFill::run()
 {
-    if (!m_d.panel || m_running) // a refill from inside (a step's message, the tab) waits for this one
+    if (m_running) // a refill from inside (a step's message, the tab) waits for this one
         return 0;
     m_running = true;
     const auto done = qScopeGuard([this] { m_running = false; });
-    organiser::TaskPanelModel& panel = *m_d.panel;
+    organiser::TaskPanelModel& panel = m_panel;
 
     // The heading replaces the previous one with its lines.
     panel.CLEAR();
-    const long heading = panel.ADDHEADER(m_d.translate ? m_d.translate(kTaskPanelHeading) : kTaskPanelHeading, 0, true,
+    const long heading = panel.ADDHEADER(m_side.translate(kTaskPanelHeading), 0, true,
                                          QStringLiteral("hand_paper.ico"));
     panel.SETALWAYSEXPANDED(heading, true);
 
     // The look is the model's own (colour groups, font, margins, app name).
-    call(m_d.showPanel);
+    m_side.showPanel();
 
-    moveSampleTasks(m_d.today ? m_d.today() : QDate::currentDate());
+    moveSampleTasks(m_side.today());
     readOpenTasks(heading);
-    call(m_d.refreshPanel);
+    m_side.refreshPanel();
 
     tagNotes();
-    call(m_d.drawFinanceChart);
+    m_side.drawFinanceChart();
     // The first fill is the one at start-up. The chart cannot tell it: the last tab, shown
     // before this fill, may have shown it already.
     if (!m_startupDone) {
         m_startupDone = true;
         backupOnStart();
     }
-    if (m_d.chartHidden && m_d.chartHidden()) // a refill finds the chart shown
-        call(m_d.showChart);
+    if (m_side.chartHidden()) // a refill finds the chart shown
+        m_side.showChart();
 
-    call(m_d.tabChanged);
-    if (m_d.windowHidden && m_d.windowHidden())
-        call(m_d.showWindow);
+    m_side.tabChanged();
+    if (m_side.windowHidden())
+        m_side.showWindow();
     return 0;
 }
 
@@ -120,30 +139,30 @@ void TaskPanelFill::readOpenTasks(long heading)
         return;
     // Each line carries its event's number as its user data.
     while (s.fetch())
-        m_d.panel->ADDTASK(heading, lineText(text(s, 1), text(s, 2), text(s, 3), text(s, 4)), 0, false,
-                           statusIcon(m_d.dataFolder, int(s.integer(6).value_or(-1))), false,
+        m_panel.ADDTASK(heading, lineText(text(s, 1), text(s, 2), text(s, 3), text(s, 4)), 0, false,
+                           statusIcon(m_dataFolder, int(s.integer(6).value_or(-1))), false,
                            (unsigned long)s.integer(5).value_or(0));
 }
 
 void TaskPanelFill::tagNotes()
 {
-    TagSetClass& tags = m_d.noteTags ? *m_d.noteTags : VelmoraDll::tagSet();
-    const int rows = m_d.noteRows && m_d.noteCell ? m_d.noteRows() : 0;
+    TagSetClass& tags = m_noteTags ? *m_noteTags : VelmoraDll::tagSet();
+    const int rows = m_side.noteRows();
     for (int r = 0; r < rows; ++r)
-        if (m_d.noteCell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
-            tags.Add(m_d.noteCell(QStringLiteral("NOTE:ID"), r));
-    call(m_d.resetNotes);
+        if (m_side.noteCell(QStringLiteral("NOTE:STATUS"), r).toInt() != 0)
+            tags.Add(m_side.noteCell(QStringLiteral("NOTE:ID"), r));
+    m_side.resetNotes();
 }
 
 void TaskPanelFill::backupOnStart()
 {
-    const vrt::IniFile ini(vrt::joinPath(m_d.dataFolder, QStringLiteral("Standard.ini")));
+    const vrt::IniFile ini(vrt::joinPath(m_dataFolder, QStringLiteral("Standard.ini")));
     const QString section = QStringLiteral("Backup");
     if (ini.getInt(section, QStringLiteral("OnStart"), 0) != 1)
         return;
     const QString destination = vrt::clipTrailing(ini.get(section, QStringLiteral("Destination")));
-    if (!destination.isEmpty() && m_d.backup)
-        m_d.backup(destination);
+    if (!destination.isEmpty())
+        m_side.backup(destination);
 }
 
 QString TaskPanelFill::lineText(const QString& startDateTime, const QString& subject, const QString& location,

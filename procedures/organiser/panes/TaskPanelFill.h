@@ -1,7 +1,7 @@
 #pragma once
 #include <QDate>
 #include <QString>
-#include <functional>
+#include <memory>
 
 #include "procedures/organiser/window/OrganiserServices.h"
 #include "procedures/organiser/panes/TaskPanelModel.h"
@@ -17,29 +17,34 @@ namespace panes {
 // The heading's source text (translated when shown).
 inline const QString kTaskPanelHeading = QStringLiteral("Zadaci - nezavršeni i u toku");
 
-struct TaskPanelFillDeps {
-    organiser::TaskPanelModel* panel = nullptr;       // its headers are replaced
-    QString dataFolder;                               // Standard.ini and Images/ are in it
-    std::function<QString(const QString&)> translate; // QVSTR; none: the text as it is
-    std::function<QDate()> today;                     // none: the system's date
-    std::function<void()> showPanel;                  // UNHIDE(8)
-    std::function<void()> refreshPanel;               // the panel shows its model again
-    std::function<int()> noteRows;                    // rows of the notes list (14)
-    std::function<QString(const QString& field, int row)> noteCell; // its raw cells ("NOTE:ID")
-    TagSetClass* noteTags = nullptr;                  // NotesTagSet; none: VelmoraDll::tagSet()
-    std::function<void()> resetNotes;                 // the notes list reads its rows again
-    std::function<int()> drawFinanceChart;            // DrawFinanceChart
-    std::function<bool()> chartHidden;                // control 13 is hidden
-    std::function<void()> showChart;                  // UNHIDE(13)
-    std::function<void(const QString& destination)> backup; // W_Backup(destination)
-    std::function<int()> tabChanged;                  // TabChanged on the current tab
-    std::function<bool()> windowHidden;
-    std::function<void()> showWindow;
+// What the fill asks of the window around the panel.
+class TaskPanelSide {
+public:
+    virtual ~TaskPanelSide() = default;
+    virtual QString translate(const QString& text) = 0; // QVSTR
+    virtual QDate today() = 0;
+    virtual void showPanel() = 0;    // UNHIDE(8)
+    virtual void refreshPanel() = 0; // the panel shows its model again
+    // The notes list (14): its rows, their raw cells ("NOTE:ID"), and a fresh look once tagged.
+    virtual int noteRows() = 0;
+    virtual QString noteCell(const QString& field, int row) = 0;
+    virtual void resetNotes() = 0;
+    virtual int drawFinanceChart() = 0; // DrawFinanceChart
+    virtual bool chartHidden() = 0;     // control 13 is hidden
+    virtual void showChart() = 0;       // UNHIDE(13)
+    virtual void backup(const QString& destination) = 0; // W_Backup(destination)
+    virtual int tabChanged() = 0;       // TabChanged on the current tab
+    virtual bool windowHidden() = 0;
+    virtual void showWindow() = 0;
 };
 
 class TaskPanelFill {
 public:
-    explicit TaskPanelFill(TaskPanelFillDeps deps);
+    // `panel` (its headers are replaced) and `side` outlive the fill; the data folder holds
+    // Standard.ini and Images/; the notes are tagged in `noteTags` (none: VelmoraDll::tagSet()).
+    TaskPanelFill(organiser::TaskPanelModel& panel, QString dataFolder, TaskPanelSide& side,
+                  TagSetClass* noteTags = nullptr);
+    ~TaskPanelFill();
     TaskPanelFill(const TaskPanelFill&) = delete;
     TaskPanelFill& operator=(const TaskPanelFill&) = delete;
 
@@ -50,8 +55,7 @@ public:
 
     // A click on a line opens its event's task form (editTask: partner and category of the
     // event) and a completed form fills the panel again. Until this is called the panel's
-    // hooks are left as they are. The hooks keep `forms` and this object: both must outlive the
-    // panel's use of them.
+    // editor is left as it is. `forms` must outlive the panel's use of it.
     void connectPanel(organiser::FormLauncher& forms, organiser::MailDesk* mail);
 
     // Steps of run(), open for tests.
@@ -67,7 +71,13 @@ public:
     static QString statusIcon(const QString& dataFolder, int status);
 
 private:
-    TaskPanelFillDeps m_d;
+    class Editor;
+
+    organiser::TaskPanelModel& m_panel;
+    QString m_dataFolder;
+    TaskPanelSide& m_side;
+    TagSetClass* m_noteTags;
+    std::unique_ptr<Editor> m_editor;
     bool m_running = false;
     bool m_startupDone = false;
 };

@@ -41,11 +41,11 @@ int TaskPanelModel::EXECUTEACTION(long headerId, long taskId, long, long value)
         return 0;
     }
     const long eventId = long(GETTASKUSERDATA(headerId, taskId));
-    if (eventId == 0 || !editEvent)
+    if (eventId == 0 || !m_editor)
         return 0;
-    const std::optional<int> response = editEvent(eventId);
-    if (response && *response == 1 && refill)
-        refill();
+    const std::optional<int> response = m_editor->editEvent(eventId);
+    if (response && *response == 1)
+        m_editor->refill();
     return 0;
 }
 

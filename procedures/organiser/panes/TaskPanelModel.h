@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -8,6 +7,15 @@
 
 // The task panel of the overview page. No widgets here.
 namespace organiser {
+
+// What a click on a task does with its calendar event.
+class TaskEditor {
+public:
+    virtual ~TaskEditor() = default;
+    // Edits the event through its form: GLOBALRESPONSE, none when the event is gone.
+    virtual std::optional<int> editEvent(long eventId) = 0;
+    virtual void refill() = 0; // W_First.FillTaskPanel
+};
 
 // The overview's task panel: the organiser's look, headers that fold on a click and tasks
 // that open their calendar event (the task's user data) in its form.
@@ -24,14 +32,18 @@ public:
 
     TaskPanelModel();
 
-    // Edits a task's event through its form (answers GLOBALRESPONSE); nothing when gone.
-    std::function<std::optional<int>(long eventId)> editEvent;
-    std::function<void()> refill; // W_First.FillTaskPanel
+    // Who opens the tasks' events; until one is set a click on a task does nothing. It
+    // outlives its use here.
+    void setEditor(TaskEditor* editor) { m_editor = editor; }
+    TaskEditor* editor() const { return m_editor; }
 
     void INIT(ptp::TaskPanelHost* host) override;
     // A header folds or unfolds; a task with an event opens it, and a completed form fills
     // the panel again.
     int EXECUTEACTION(long headerId, long taskId, long button, long value) override;
+
+private:
+    TaskEditor* m_editor = nullptr;
 };
 
 } // namespace organiser

@@ -461,15 +461,24 @@ int OrganiserWindow::opening()
 void OrganiserWindow::firstDisplay()
 {
     if (m_deps.controls) {
+        // The components go into the window's containers; the calendar and the plan set
+        // themselves up through the pane routines.
+        class Host : public HostingWindow {
+        public:
+            explicit Host(OrganiserWindow& w) : m_w(w) {}
+            QWidget* container(int control) override { return m_w.m_manager->control(control); }
+            QString translate(const QString& text) override { return m_w.tr(text); }
+            int populateCalendar() override { return m_w.m_deps.panes->PopulateCalendar(); }
+            int setupGantt() override { return m_w.m_deps.panes->SetupGantt(); }
+
+        private:
+            OrganiserWindow& m_w;
+        } host(*this);
         HostedDeps hosted;
         hosted.factory = m_deps.controls;
-        hosted.container = [this](int control) { return m_manager->control(control); };
         hosted.language = G::QVLang.load();
         hosted.dataFolder = m_deps.dataFolder;
-        hosted.translate = m_deps.translate;
-        hosted.populateCalendar = [this] { return m_deps.panes->PopulateCalendar(); };
-        hosted.setupGantt = [this] { return m_deps.panes->SetupGantt(); };
-        createActiveXControls(hosted, m_hosted);
+        createActiveXControls(hosted, host, m_hosted);
         // A component that is not there yet says so in the current language.
         for (int control : {ctl::Calendar, ctl::DatePicker, ctl::Gantt, ctl::Chart})
             if (QWidget* box = m_manager->control(control))
