@@ -27,6 +27,10 @@
 
 namespace finance {
 
+namespace {
+constexpr int FinancePageIndex = 5; // of the window's sheet, from 0
+}
+
 void attachFinance(organiser::FeatureHost& host)
 {
     organiser::OrganiserWindow& window = host.window;
@@ -81,8 +85,14 @@ void attachFinance(organiser::FeatureHost& host)
         QTabBar* tabs = overviewTabs();
         return tabs && tabs->currentIndex() == 1 ? 2 : 1;
     };
-    c.stateHost = [&manager] { return manager.control(103); };
-    auto radio = [&manager](int n) { return qobject_cast<QRadioButton*>(manager.control(n)); };
+    // The state page's controls, its page composed first when it was not shown yet: a
+    // command may draw the state before the page shows.
+    auto stateControl = [&panes, &manager](int n) {
+        panes.buildPage(FinancePageIndex);
+        return manager.control(n);
+    };
+    c.stateHost = [stateControl] { return stateControl(103); };
+    auto radio = [stateControl](int n) { return qobject_cast<QRadioButton*>(stateControl(n)); };
     c.stateKind = [radio] {
         QRadioButton* documents = radio(107);
         return documents && documents->isChecked() ? 2 : 1;
@@ -94,17 +104,20 @@ void attachFinance(organiser::FeatureHost& host)
                 r->setChecked((n == 106) == (kind == 1));
             }
     };
-    c.showTotals = [&manager](const StateTotals& t) {
+    c.showTotals = [stateControl](const StateTotals& t) {
         const std::pair<int, const vrt::Decimal*> fields[] = {{91, &t.income},   {93, &t.expenses}, {94, &t.balance},
                                                               {98, &t.incoming}, {100, &t.outgoing}, {102, &t.docBalance}};
         for (const auto& [n, value] : fields)
-            if (auto* edit = qobject_cast<QLineEdit*>(manager.control(n)))
+            if (auto* edit = qobject_cast<QLineEdit*>(stateControl(n)))
                 edit->setText(amountScreenText(QString::fromStdString(value->toString())));
     };
     auto* charts = new FinanceCharts(std::move(c));
     QObject::connect(&window, &QObject::destroyed, [charts] { delete charts; });
-    if (QTabBar* tabs = overviewTabs())
-        QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
+    // The overview's tabs choose its chart once the overview is composed.
+    panes.whenPageBuilt(0, &window, [overviewTabs, &window, &manager] {
+        if (QTabBar* tabs = overviewTabs())
+            QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
+    });
     // Entries and documents are made from many places (forms, the ribbon, the lists, the mail
     // program's imports): the shown overview chart follows them on its own.
     auto* follow = new QTimer(&window);

@@ -4,6 +4,7 @@
 #include "procedures/notes/NotesForm.h"
 #include "procedures/notes/PasswordForms.h"
 #include "procedures/notes/PasswordGenerator.h"
+#include "procedures/organiser/panes/OrganiserPanes.h"
 #include "procedures/organiser/window/OrganiserWindow.h"
 #include "runtime/BrowseView.h"
 #include "runtime/DateTime.h"
@@ -288,6 +289,8 @@ TEST_F(NotesPasswordsWindow, TheNotesPaneButtonsOpenTheNoteForm)
         QTest::mouseClick(form.okButton(), Qt::LeftButton);
         return d.result();
     });
+    // The overview's buttons are there once the overview is composed, as showing it does.
+    window->findChild<organiser::OrganiserPanes*>()->buildPage(0);
     auto button = [this](const char* name) { return window->findChild<QAbstractButton*>(QLatin1String(name)); };
     ASSERT_TRUE(button("Button16"));
     button("Button16")->click();

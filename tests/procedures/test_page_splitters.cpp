@@ -185,6 +185,13 @@ struct OpenedWindow {
             static_cast<QTabWidget*>(control(ctl::ContactSheet))->setCurrentIndex(tab);
         QApplication::processEvents();
     }
+    // A page is composed when it is first shown: every page once, as a user going through them.
+    void showEveryPage()
+    {
+        for (int page = 0; page < 8; ++page)
+            show(page, 0);
+        show(0, 0);
+    }
     OrganiserWindow window;
     OrganiserPanes* panes = nullptr;
     bool opened = false;
@@ -219,6 +226,7 @@ TEST_F(WindowPagesTest, EveryPaneControlGrowsWithTheWindowAsTheResizeTableSays)
 {
     OpenedWindow& w = *m_window;
     const std::vector<AnchorRow> table = controlAnchorTable();
+    w.showEveryPage();
     for (const AnchorRow& row : table)
         EXPECT_NE(w.control(row.control), nullptr) << "control " << row.control;
 
@@ -245,6 +253,31 @@ TEST_F(WindowPagesTest, EveryPaneControlGrowsWithTheWindowAsTheResizeTableSays)
         }
     }
     EXPECT_EQ(checked.size(), table.size());
+}
+
+// The start composes only the page the window opens on; another page is composed when it is
+// first shown, its lists in place and its buttons at work.
+TEST_F(WindowPagesTest, APageIsComposedWhenFirstShown)
+{
+    OpenedWindow& w = *m_window;
+    const int opened = static_cast<QStackedWidget*>(w.control(6))->currentIndex();
+    const int later = opened == 6 ? 2 : 6;
+    for (int page = 0; page < 8; ++page)
+        EXPECT_EQ(w.panes->pageBuilt(page), page == opened) << page;
+    EXPECT_FALSE(w.panes->view(ctl::Pass)->isVisible());
+
+    w.show(later, 0);
+    EXPECT_TRUE(w.panes->pageBuilt(later));
+    const int insert = later == 6 ? 114 : 38; // the password list's or the task list's
+    auto* button = qobject_cast<QPushButton*>(w.control(insert));
+    ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(testsupport::waitFor([&] { return button->isVisible(); }));
+    EXPECT_TRUE(w.panes->view(later == 6 ? ctl::Pass : ctl::Zadaci)->isVisible());
+    standInLog(w.window).take();
+    button->click();
+    QApplication::processEvents();
+    EXPECT_EQ(standInLog(w.window).take().filter(QLatin1String(later == 6 ? "F_PASS_Password" : "F_Zadaci")).size(), 1);
+    EXPECT_FALSE(w.panes->pageBuilt(7));
 }
 
 // The bars of the overview, the outgoing documents and the address book hold their limits.
@@ -297,6 +330,7 @@ TEST_F(WindowPagesTest, ListButtonsAskTheirListsForm)
     };
     const Case cases[] = {{33, "F_TaskCategorie"}, {38, "F_Zadaci"}, {114, "F_PASS_Password"}, {109, "F_PASS_Kategorija"},
                           {125, "F_Contact"},      {79, "F_ID_Dokumenti"}, {70, "F_UD_Kategorija"}};
+    w.showEveryPage();
     for (const Case& c : cases) {
         standInLog(w.window).take();
         auto* button = qobject_cast<QPushButton*>(w.control(c.button));
@@ -387,6 +421,7 @@ TEST_F(SampleWindowTest, APageFirstShownSmallGetsItsPaneSizesWhenTheWindowGrows)
 TEST_F(WindowPagesTest, TheContactNoteIsShownAndSavedForItsContact)
 {
     OpenedWindow& w = *m_window;
+    w.show(7, 0);
     query("UPDATE CON_CONTACTS SET NAPOMENA = 'Stari tekst' WHERE ID = 1");
     ListSet& lists = w.panes->lists();
     lists.setContactGroup(std::stol(query("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = 1")[0]));

@@ -101,8 +101,11 @@ OrganiserPanes::OrganiserPanes(OrganiserWindow& window) : QObject(&window)
     m_menuSide = std::make_unique<MenuSide>(*this, window);
     m_menus = std::make_unique<OrganiserMenus>(*m_menuSide, window.dataFolder());
     m_events = std::make_unique<ListEvents>(*m_menus, window.dispatcher(), window.mailDesk());
+    m_parking = new QWidget(&window);
+    m_parking->setObjectName(QStringLiteral("Unplaced"));
+    m_parking->hide();
     for (const ListDef& def : organiserLists()) {
-        auto* view = new OrganiserListView(m_lists->list(def.control), &window);
+        auto* view = new OrganiserListView(m_lists->list(def.control), m_parking);
         view->setObjectName(QString::fromLatin1(def.layoutKey));
         m_views[def.control] = view;
         window.setList(def.control, view);
@@ -216,7 +219,7 @@ VelmoraDll::TreeQueue& queueOf(int control)
 void OrganiserPanes::makeTrees(OrganiserWindow& window)
 {
     for (int control : {tree::MailFolders, tree::Categories, tree::ContactGroups}) {
-        auto* view = new QTreeView(&window);
+        auto* view = new QTreeView(m_parking);
         auto* model = new VelmoraDll::TreeQueueModel(view);
         view->setModel(model);
         view->setHeaderHidden(true);

@@ -3,6 +3,8 @@
 #include <QTreeView>
 
 class QPlainTextEdit;
+#include <bitset>
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -19,7 +21,9 @@ class QPlainTextEdit;
 // Puts the organiser lists into the organiser window's pages and registers each under its
 // control number, so the window restores and saves their column layouts and finds them.
 // Each page stacks its lists in Qt splitters whose handles are the window's splitter bars
-// (Pages.cpp composes the pages).
+// (Pages.cpp composes the pages). A page is composed when it is first shown: the start builds
+// only the page it opens on. The lists and trees exist from the start, kept hidden until their
+// page takes them.
 namespace organiser {
 
 class OrganiserWindow;
@@ -73,12 +77,22 @@ public:
     void showContactNote();
     // The id of the selected row of a tree; 0 when none.
     long treeRowId(int control) const;
+    // Composes page `index` (from 0) of the window's sheet unless it is already there.
+    void buildPage(int index);
+    bool pageBuilt(int index) const { return index >= 0 && index < int(m_built.size()) && m_built[size_t(index)]; }
+    // Runs `then` once page `index` is composed: at once when it is, else when it is first shown.
+    // What a feature does with the controls of a page goes through here.
+    void whenPageBuilt(int index, QObject* context, std::function<void()> then);
+
+signals:
+    void pageComposed(int index);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void place(OrganiserWindow& window);
+    void composePage(OrganiserWindow& window, int index);
     void makeTrees(OrganiserWindow& window);
     void makePump(OrganiserWindow& window);
     void makeButtons(OrganiserWindow& window);
@@ -108,6 +122,9 @@ private:
     std::map<int, OrganiserListView*> m_views;
     std::map<int, QTreeView*> m_trees;
     PageSplitters* m_splitters = nullptr;
+    // Where the lists and trees wait, hidden, for their page.
+    QWidget* m_parking = nullptr;
+    std::bitset<8> m_built;
     TaskPanelModel m_taskPanel;
     TaskPanelWidget* m_taskPanelWidget = nullptr;
     std::unique_ptr<panes::TaskPanelSide> m_taskPanelSide;

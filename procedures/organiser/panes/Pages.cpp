@@ -140,6 +140,8 @@ public:
             new QVBoxLayout(page);
         page->layout()->setContentsMargins(4, 4, 4, 4);
         page->layout()->addWidget(content);
+        // A page composed while it is being shown shows its content now, before it is painted.
+        content->show();
     }
 
     QWidget* page(int index) { return static_cast<QStackedWidget*>(control(6))->widget(index); }
@@ -359,27 +361,80 @@ QPlainTextEdit* addressBook(Composer& c)
 
 void OrganiserPanes::place(OrganiserWindow& window)
 {
-    Composer c(window, *this);
-    m_taskPanelWidget = new TaskPanelWidget(m_taskPanel);
-    overview(c, m_taskPanelWidget);
-    mail(c);
-    tasks(c);
-    calendar(c);
-    planning(c);
-    finance(c);
-    passwords(c);
-    m_contactNote = addressBook(c);
-    // The note is saved when the user leaves it after a change.
-    m_contactNote->installEventFilter(this);
+    // The task panel is filled from the start (the overview's fill runs the backup) and waits
+    // with the lists for its page.
+    m_taskPanelWidget = new TaskPanelWidget(m_taskPanel, m_parking);
     // The password list's location column is a link: blue, the hand over it, opened on a click.
     m_links = new VelmoraDll::Tornavellic(nullptr, nullptr, this);
     m_links->Init();
     m_links->AddItem(view(ctl::Pass), QStringLiteral("4"), 0xFF0000, -2, 0xFF0000);
     m_links->CheckItems();
+    // Each page is composed as it is first shown.
+    auto* sheet = static_cast<QStackedWidget*>(window.manager().control(ctl::MainSheet));
+    for (int i = 0; i < sheet->count(); ++i)
+        sheet->widget(i)->installEventFilter(this);
+    // A command that turns the finance or the contact sheet (shown or not) finds its controls.
+    for (auto [control, page] : {std::pair{ctl::FinanceSheet, 5}, std::pair{ctl::ContactSheet, 7}})
+        if (auto* tabs = qobject_cast<QTabWidget*>(window.manager().control(control)))
+            connect(tabs, &QTabWidget::currentChanged, this, [this, page = page] { buildPage(page); });
+}
+
+void OrganiserPanes::buildPage(int index)
+{
+    auto* window = qobject_cast<OrganiserWindow*>(parent());
+    if (!window || index < 0 || index >= int(m_built.size()) || m_built[size_t(index)])
+        return;
+    m_built[size_t(index)] = true;
+    composePage(*window, index);
+    auto* sheet = static_cast<QStackedWidget*>(window->manager().control(ctl::MainSheet));
+    sheet->widget(index)->removeEventFilter(this);
+    window->pageComposed(sheet->widget(index));
+    emit pageComposed(index);
+}
+
+void OrganiserPanes::whenPageBuilt(int index, QObject* context, std::function<void()> then)
+{
+    if (pageBuilt(index)) {
+        then();
+        return;
+    }
+    auto connection = std::make_shared<QMetaObject::Connection>();
+    *connection = connect(this, &OrganiserPanes::pageComposed, context, [index, connection, then = std::move(then)](int built) {
+        if (built != index)
+            return;
+        QObject::disconnect(*connection);
+        then();
+    });
+}
+
+void OrganiserPanes::composePage(OrganiserWindow& window, int index)
+{
+    Composer c(window, *this);
+    switch (index) {
+    case 0: overview(c, m_taskPanelWidget); break;
+    case 1: mail(c); break;
+    case 2: tasks(c); break;
+    case 3: calendar(c); break;
+    case 4: planning(c); break;
+    case 5: finance(c); break;
+    case 6: passwords(c); break;
+    case 7:
+        m_contactNote = addressBook(c);
+        // The note is saved when the user leaves it after a change.
+        m_contactNote->installEventFilter(this);
+        m_noteShownFor = -1;
+        showContactNote();
+        break;
+    }
+    // The list buttons that need a row follow their lists from the first look.
+    updateButtons();
 }
 
 bool OrganiserPanes::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && watched != m_contactNote)
+        if (auto* sheet = qobject_cast<QStackedWidget*>(watched->parent()))
+            buildPage(sheet->indexOf(static_cast<QWidget*>(watched)));
     // Saved at once: the click that took the focus away may select another contact next.
     if (watched == m_contactNote && event->type() == QEvent::FocusOut && m_contactNote->document()->isModified()) {
         m_contactNote->document()->setModified(false);

@@ -38,6 +38,8 @@
 #include "runtime/Dialogs.h"
 #include "services/Quilvo.h"
 
+#include <algorithm>
+
 namespace organiser {
 
 const QStringList OrganiserWindow::PageCaptions = {
@@ -444,18 +446,39 @@ int OrganiserWindow::opening()
     GC::THOUSAND = tokens.thousands.toStdString();
     m_moneyPicture = QStringLiteral("@N-14") + tokens.thousands + tokens.decimal + QStringLiteral("2b");
 
-    for (const auto& list : ListKeys)
-        if (QHeaderView* header = listHeader(m_manager->control(list.control)))
-            VelmoraDll::restoreListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+    restoreListLayouts();
 
     // The library's texts first, so the window is translated into the current language.
     VelmoraDll::refreshTranslationIfChanged();
     VelmoraDll::translator().TRANSLATEWINDOW(this);
     // Then the theme's look for the controls and the window's fill, unless themes are off.
     pxp::themeLibraryWindow(this);
+    m_opened = true;
     selectPage(m_sel);
     m_manager->setTimer(10); // counted in hundredths through the clock, so 100 ms is plenty
     return vrt::LEVEL_BENIGN;
+}
+
+void OrganiserWindow::restoreListLayouts()
+{
+    for (const auto& list : ListKeys)
+        if (std::find(m_restoredLayouts.begin(), m_restoredLayouts.end(), list.control) == m_restoredLayouts.end())
+            if (QHeaderView* header = listHeader(m_manager->control(list.control))) {
+                VelmoraDll::restoreListLayout(header, QStringLiteral("W_First"), QString::fromLatin1(list.key));
+                m_restoredLayouts.push_back(list.control);
+            }
+}
+
+void OrganiserWindow::pageComposed(QWidget* page)
+{
+    // Before the opening the opening does all of it, for the whole window.
+    if (!m_opened || !page)
+        return;
+    restoreListLayouts();
+    VelmoraDll::translator().TRANSLATEWINDOW(page);
+    if (auto* painter = findChild<PXPWINDOWCLASS*>(QString(), Qt::FindDirectChildrenOnly))
+        for (QWidget* control : page->findChildren<QWidget*>())
+            painter->ADDCONTROL(control);
 }
 
 void OrganiserWindow::firstDisplay()

@@ -186,6 +186,9 @@ public:
 
     // The panes' side of the window; set before open().
     void setParts(WindowParts& parts) { m_deps.parts = &parts; }
+    // A page the panes composed after the opening takes what the opening gave the rest of the
+    // window: its lists' layouts, the current language and the theme's look.
+    void pageComposed(QWidget* page);
     WindowParts& parts() { return *m_deps.parts; }
     QString translated(const QString& text) const { return tr(text); }
 
@@ -198,6 +201,7 @@ private:
     int tabChanged(int page);
     int mailFolderSelected();
     void saveListLayouts();
+    void restoreListLayouts();
     bool startReceive();
     QString tr(const QString& text) const;
     QString dataPath(const QString& relative) const;
@@ -222,6 +226,8 @@ private:
     int m_sel = 1;            // MN:SEL
     int m_pendingSel = 0;     // the page a notification asked for
     bool m_filesOpened = false;
+    bool m_opened = false;                // the opening has translated and themed the window
+    std::vector<int> m_restoredLayouts;   // the lists whose layouts the opening restored
     bool m_displayed = false;
     bool m_skipNextSized = true;
     long m_taskCategoryId = 0;
