@@ -103,15 +103,19 @@ int main(int argc, char** argv)
     auto backup = [&] {
         for (const auto& e : fs::directory_iterator(ours))
             fs::remove_all(e.path());
-        notespass::BackupRun run;
-        const auto t0 = std::chrono::steady_clock::now();
-        int last = -2;
-        if (std::getenv("BENCH_TRACE"))
-            run.progress = [&](int p) {
-                if (p == -1 || (p >= 0 && last < 0) || p == 100)
+        // BENCH_TRACE prints when the snapshot starts, the packing starts and ends.
+        struct Trace : notespass::DatabaseSide {
+            const bool on = std::getenv("BENCH_TRACE") != nullptr;
+            const std::chrono::steady_clock::time_point t0 = std::chrono::steady_clock::now();
+            int last = -2;
+            void progress(int p) override
+            {
+                if (on && (p == -1 || (p >= 0 && last < 0) || p == 100))
                     std::printf("  %d at %.2f s\n", p, std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
                 last = p;
-            };
+            }
+        } trace;
+        notespass::BackupRun run(trace);
         notespass::BackupPlan plan;
         plan.folders = {QString::fromStdString(data.string())};
         plan.destination = QString::fromStdString(ours.string());

@@ -108,9 +108,15 @@ int main(int argc, char** argv)
     controls::CalendarControl calendar;
     calendar.resize(1100, 760);
     calendar.goToDate(QDate::currentDate());
-    panes::CalendarRoutineDeps deps;
-    deps.control = [&calendar] { return &calendar; };
-    panes::CalendarRoutines routines(deps);
+    struct Side : panes::CalendarSide {
+        explicit Side(controls::CalendarControl& c) : calendar(c) {}
+        controls::CalendarControl& calendar;
+        controls::CalendarControl* control() override { return &calendar; }
+        QString translate(const QString& text) override { return text; }
+        std::optional<long> pickPartner() override { return std::nullopt; }
+        void postAccepted(int) override {}
+    } side(calendar);
+    panes::CalendarRoutines routines(side);
     QImage canvas(calendar.canvas()->size(), QImage::Format_ARGB32_Premultiplied);
 
     const int rounds = bench::roundsArg(argc, argv, bench::kRounds);

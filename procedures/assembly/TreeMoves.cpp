@@ -16,14 +16,17 @@ using VelmoraDll::TreeMovePlan;
 using VelmoraDll::TreeRefusal;
 using VelmoraDll::TreeTable;
 
-TreeTable financeCategoryTree()
-{
-    TreeTable s;
-    s.table = Tbl::APrihodiRashodiKategorija;
-    s.typeCol = "TIP";
-    s.fixed = [](long id) { return id == 1 || id == 2 || id == finance::BalanceRowId; };
-    s.fixedRefusal = {QStringLiteral("Ova kategorija se ne može pomicati !"), QString(), vrt::Icon::Hand};
-    s.refuse = [](const TreeMovePlan& p) -> std::optional<TreeRefusal> {
+namespace {
+// The roots and the balance row stay; a category stays within its kind.
+class FinanceCategoryRules : public VelmoraDll::TreeRules {
+public:
+    bool fixed(long id) const override { return id == 1 || id == 2 || id == finance::BalanceRowId; }
+    TreeRefusal fixedRefusal() const override
+    {
+        return {QStringLiteral("Ova kategorija se ne može pomicati !"), QString(), vrt::Icon::Hand};
+    }
+    std::optional<TreeRefusal> refuse(const TreeMovePlan& p) const override
+    {
         // Up and down past the first or last category of a branch would cross into the other
         // branch: nothing happens, as at the top or bottom of a branch.
         if ((p.move == TreeMove::Up || p.move == TreeMove::Down) && p.neighbour && p.neighbour->type != p.node->type)
@@ -34,7 +37,17 @@ TreeTable financeCategoryTree()
             return TreeRefusal{QStringLiteral("Kategorija mora ostati unutar prihoda ili troškova !"), QString(),
                                vrt::Icon::Hand};
         return std::nullopt;
-    };
+    }
+};
+} // namespace
+
+TreeTable financeCategoryTree()
+{
+    static const FinanceCategoryRules rules;
+    TreeTable s;
+    s.table = Tbl::APrihodiRashodiKategorija;
+    s.typeCol = "TIP";
+    s.rules = &rules;
     return s;
 }
 
@@ -67,19 +80,17 @@ void attachTreeMoves(FeatureHost& host)
             VelmoraDll::S_FillContactGroupTree(*groups);
     };
 
-    TreeTable mail = mailFolderTree();
-    mail.after = [select, refillFolders](long id) {
+    // After a move: the tree rebuilt with the moved row selected.
+    auto mailAfter = [select, refillFolders](long id) {
         refillFolders();
         select(tree::MailFolders, VelmoraDll::InboxQ(), id);
     };
-    TreeTable categories = financeCategoryTree();
     // The finance fill renumbers by position too and adds the balance row.
-    categories.after = [&window, select](long id) {
+    auto categoriesAfter = [&window, select](long id) {
         window.paneRoutines().FillFinanceCategoryTree();
         select(tree::Categories, VelmoraDll::PrihodiRashodiQ(), id);
     };
-    TreeTable groups = contactGroupTree();
-    groups.after = [select, refillGroups](long id) {
+    auto groupsAfter = [select, refillGroups](long id) {
         refillGroups();
         select(tree::ContactGroups, VelmoraDll::KontaktiGrupaQ(), id);
     };
@@ -87,16 +98,19 @@ void attachTreeMoves(FeatureHost& host)
     // Each tree's four arrows, up, down, left and right.
     const struct {
         TreeTable table;
+        std::function<void(long id)> after;
         int control;
         Routine moves[4];
     } trees[] = {
-        {mail, tree::MailFolders, {Routine::MoveUpVrE, Routine::MoveDownVrE, Routine::MoveLeftVrE, Routine::MoveRightVrE}},
-        {categories, tree::Categories,
+        {mailFolderTree(), mailAfter, tree::MailFolders,
+         {Routine::MoveUpVrE, Routine::MoveDownVrE, Routine::MoveLeftVrE, Routine::MoveRightVrE}},
+        {financeCategoryTree(), categoriesAfter, tree::Categories,
          {Routine::MoveUpVrPRK, Routine::MoveDownVrPRK, Routine::MoveLeftVrPRK, Routine::MoveRightVrPRK}},
-        {groups, tree::ContactGroups, {Routine::MoveUpVr, Routine::MoveDownVr, Routine::MoveLeftVr, Routine::MoveRightVr}}};
+        {contactGroupTree(), groupsAfter, tree::ContactGroups,
+         {Routine::MoveUpVr, Routine::MoveDownVr, Routine::MoveLeftVr, Routine::MoveRightVr}}};
     const TreeMove hows[] = {TreeMove::Up, TreeMove::Down, TreeMove::Left, TreeMove::Right};
     for (const auto& t : trees) {
-        auto mover = std::make_shared<VelmoraDll::TreeMover>(t.table);
+        auto mover = std::make_shared<VelmoraDll::TreeMover>(t.table, t.after);
         for (int i = 0; i < 4; ++i)
             host.routines.attach(t.moves[i], [mover, how = hows[i], control = t.control, &panes] {
                 const auto r = mover->move(how, panes.treeRowId(control));

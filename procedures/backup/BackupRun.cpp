@@ -54,17 +54,17 @@ namespace {
 // Passes the component's progress on and answers its Abort.
 class ProgressSink : public VelmoraDll::IZipKitEvents {
 public:
-    explicit ProgressSink(BackupRun& run) : m_run(run) {}
+    ProgressSink(BackupRun& run, BackupSide& side) : m_run(run), m_side(side) {}
     void OnArchiveProgress(uint8_t percent, int16_t& abort) override
     {
-        if (m_run.progress)
-            m_run.progress(percent);
+        m_side.progress(percent);
         if (m_run.cancel)
             abort = 1;
     }
 
 private:
     BackupRun& m_run;
+    BackupSide& m_side;
 };
 
 QString describe(VelmoraDll::IZipKitClass& zip, const QString& fallback)
@@ -131,17 +131,15 @@ void removeStaleWork(const QString& destination)
     guarded(folder, [&] { removeStaleWorkLocked(folder); });
 }
 
-BackupRun::BackupRun()
+bool DatabaseSide::snapshot(const QString& target, QString* error)
 {
-    snapshot = [](const QString& target, QString* error) {
-        vrt::odbc::Error e;
-        vrt::odbc::Connection* c = corvalde::ThreadSession().connection(&e);
-        if (c && vrt::dialect::snapshotInto(*c, QFile::encodeName(target).toStdString(), &e))
-            return true;
-        if (error)
-            *error = QString::fromStdString(e.text);
-        return false;
-    };
+    vrt::odbc::Error e;
+    vrt::odbc::Connection* c = corvalde::ThreadSession().connection(&e);
+    if (c && vrt::dialect::snapshotInto(*c, QFile::encodeName(target).toStdString(), &e))
+        return true;
+    if (error)
+        *error = QString::fromStdString(e.text);
+    return false;
 }
 
 BackupResult BackupRun::run(const BackupPlan& plan)
@@ -200,11 +198,10 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     }
     QString snapshotFile;
     if (!databaseEntries.isEmpty()) {
-        if (progress)
-            progress(-1);
+        m_side.progress(-1);
         snapshotFile = work->filePath(QStringLiteral("Database.db"));
         QString why;
-        if (!snapshot || !snapshot(snapshotFile, &why)) {
+        if (!m_side.snapshot(snapshotFile, &why)) {
             return failed(r, QStringLiteral("Kopiju baze podataka nije moguće napraviti:"), database + QStringLiteral(": ") + why);
         }
     }
@@ -218,7 +215,7 @@ BackupResult BackupRun::run(const BackupPlan& plan)
     if (zip.Init() < 0) {
         return failed(r, QStringLiteral("Zip komponenta nije dostupna."), describe(zip, QString()));
     }
-    ProgressSink sink(*this);
+    ProgressSink sink(*this, m_side);
     sink.Connect(zip.GetInterface());
     // Store options 24: subfolders too, names starting with the listed folder's own name.
     // Extract options do not matter to writing; they are set as every caller sets them.
@@ -260,8 +257,7 @@ BackupResult BackupRun::run(const BackupPlan& plan)
         if (moveNoReplace(partial, name)) {
             r.ok = true;
             r.archive = name;
-            if (progress)
-                progress(100);
+            m_side.progress(100);
             return r;
         }
         if (errno != EEXIST) {

@@ -3,7 +3,6 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
-#include <functional>
 
 // Packing the listed folders into one zip archive: no widgets, runs on any thread.
 namespace notespass {
@@ -28,20 +27,36 @@ struct BackupResult {
     QStringList missing; // listed folders and files that were gone: not in the archive
 };
 
+// What a run reports to and takes the database copy from; called on the running thread.
+class BackupSide {
+public:
+    virtual ~BackupSide() = default;
+    // Percent done; -1 while the database snapshot is taken.
+    virtual void progress(int percent) = 0;
+    // Writes a consistent copy of the database file into `target`; false: `error` says why.
+    virtual bool snapshot(const QString& target, QString* error) = 0;
+};
+
+// No progress shown; the snapshot goes through the calling thread's connection.
+class DatabaseSide : public BackupSide {
+public:
+    void progress(int) override {}
+    bool snapshot(const QString& target, QString* error) override;
+};
+
 class BackupRun {
 public:
-    // Percent done; -1 while the database snapshot is taken. Called on the running thread.
-    std::function<void(int percent)> progress;
-    // Writes a consistent copy of the database file into `target`; the default goes through
-    // the calling thread's connection.
-    std::function<bool(const QString& target, QString* error)> snapshot;
+    // `side` outlives the run.
+    explicit BackupRun(BackupSide& side) : m_side(side) {}
     // Set from any thread: the run stops and leaves no archive.
     std::atomic<bool> cancel{false};
 
-    BackupRun();
     // Everything goes to a private folder in the destination first; the archive is moved
     // to its own name only when complete, and never over another file.
     BackupResult run(const BackupPlan& plan);
+
+private:
+    BackupSide& m_side;
 };
 
 // Removes the work folders that interrupted backups left in `destination`; those of a backup

@@ -280,18 +280,6 @@ public:
         QApplication::setOverrideCursor(Qt::WaitCursor);
         m_run.cancel = false;
         QPointer<BackupDialog> self(this);
-        m_run.progress = [self](int percent) {
-            QMetaObject::invokeMethod(qApp, [self, percent] {
-                if (!self)
-                    return;
-                if (percent < 0) {
-                    self->m_progress->setRange(0, 0); // the snapshot: busy, no percentage
-                } else {
-                    self->m_progress->setRange(0, 100);
-                    self->m_progress->setValue(percent);
-                }
-            }, Qt::QueuedConnection);
-        };
         m_worker = vrt::startThread([this, self, plan] {
             const BackupResult result = m_run.run(plan);
             QMetaObject::invokeMethod(qApp, [self, result] {
@@ -370,7 +358,29 @@ private:
     QPushButton* m_zip;
     QPushButton* m_ok;
     QPushButton* m_cancel;
-    BackupRun m_run;
+    // The run's progress goes to the bar on the window's thread.
+    class BarSide : public DatabaseSide {
+    public:
+        explicit BarSide(BackupDialog* dialog) : m_dialog(dialog) {}
+        void progress(int percent) override
+        {
+            QMetaObject::invokeMethod(qApp, [self = m_dialog, percent] {
+                if (!self)
+                    return;
+                if (percent < 0) {
+                    self->m_progress->setRange(0, 0); // the snapshot: busy, no percentage
+                } else {
+                    self->m_progress->setRange(0, 100);
+                    self->m_progress->setValue(percent);
+                }
+            }, Qt::QueuedConnection);
+        }
+
+    private:
+        QPointer<BackupDialog> m_dialog;
+    };
+    BarSide m_side{this};
+    BackupRun m_run{m_side};
     std::thread m_worker;
     bool m_autoRun = false;
     QString m_lastArchive;

@@ -630,8 +630,6 @@ void TaskForm::connectLookups(QToolButton* partnerButton, QToolButton* categoryB
         else
             askCategory();
     });
-    pickPartner = [this](long current) { return pickContact(this, current); };
-    pickCategory = [this](long current) { return T_TaskKategorija(this, true, current, m_tr, m_dataFolder); };
 }
 
 void TaskForm::watchHistory()
@@ -692,7 +690,7 @@ void TaskForm::showCategory() { m_categoryName->setText(mailpeople::categoryName
 
 void TaskForm::askPartner()
 {
-    const std::optional<long> chosen = pickPartner ? pickPartner(m_partner->text().toLong()) : std::nullopt;
+    const std::optional<long> chosen = pickContact(this, m_partner->text().toLong());
     if (chosen) {
         m_partner->setText(QString::number(*chosen));
         showPartner();
@@ -706,7 +704,7 @@ void TaskForm::askPartner()
 
 void TaskForm::askCategory()
 {
-    const std::optional<long> chosen = pickCategory ? pickCategory(m_category->text().toLong()) : std::nullopt;
+    const std::optional<long> chosen = T_TaskKategorija(this, true, m_category->text().toLong(), m_tr, m_dataFolder);
     if (chosen)
         m_category->setText(QString::number(*chosen));
     showCategory();

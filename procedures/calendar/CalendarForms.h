@@ -73,9 +73,6 @@ public:
     TaskForm(const TaskFormArgs& args, int request, const Translate& tr, const QString& dataFolder, QWidget* parent = nullptr);
     // Prepares (SrediProzor) and runs the form; answers GLOBALRESPONSE.
     int run();
-    // The contact picker the form uses (the contact list unless a test says otherwise).
-    std::function<std::optional<long>(long current)> pickPartner;
-    std::function<std::optional<long>(long current)> pickCategory;
 
     void accept() override;
     void reject() override;

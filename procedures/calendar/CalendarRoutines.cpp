@@ -202,8 +202,7 @@ int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
             *m_d.deleteFlag = 0;
         if (m_d.pendingCommand)
             *m_d.pendingCommand = name == QLatin1String("DblClick") ? hitEvent() : kNoEvent;
-        if (m_d.postAccepted)
-            m_d.postAccepted(4);
+        m_side.postAccepted(4);
     } else if (name == QLatin1String("ContextMenu")) {
         if (m_d.deleteFlag)
             *m_d.deleteFlag = 0;
@@ -212,8 +211,7 @@ int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
             *m_d.pendingCommand = id;
         if (m_d.menuMode)
             *m_d.menuMode = id == kNoEvent ? 0 : 2;
-        if (m_d.postAccepted)
-            m_d.postAccepted(5);
+        m_side.postAccepted(5);
     } else if (name == QLatin1String("EventAddedEx")) {
         return StoreAddedEvent(eventId);
     } else if (name == QLatin1String("EventChangedEx")) {
@@ -225,8 +223,7 @@ int CalendarRoutines::S_CalendarEvents(const QString& name, long eventId)
                 *m_d.pendingCommand = eventId;
             if (m_d.deleteFlag)
                 *m_d.deleteFlag = 1;
-            if (m_d.postAccepted)
-                m_d.postAccepted(4);
+            m_side.postAccepted(4);
         }
     } else if (name == QLatin1String("ViewChanged")) {
         if (m_d.menuMode)
@@ -245,9 +242,9 @@ int CalendarRoutines::StoreAddedEvent(long tempId)
     if (tempId > 0)
         return 0; // the window adds stored rows under their own identifiers
     if (!m_d.askPartnerLater)
-        return storeWithPartner(tempId, m_d.pickPartner ? m_d.pickPartner() : std::nullopt);
+        return storeWithPartner(tempId, m_side.pickPartner());
     if (CalendarControl* c = control())
-        QTimer::singleShot(0, c, [this, tempId] { storeWithPartner(tempId, m_d.pickPartner ? m_d.pickPartner() : std::nullopt); });
+        QTimer::singleShot(0, c, [this, tempId] { storeWithPartner(tempId, m_side.pickPartner()); });
     return 0;
 }
 
@@ -407,6 +404,21 @@ void CalendarLink::ensureLabel(long label)
         m_routines->ProvjeriLabel(label);
 }
 
+namespace {
+// The organiser window that hosts the component.
+class WindowCalendarSide : public CalendarSide {
+public:
+    explicit WindowCalendarSide(organiser::OrganiserWindow& window) : m_window(window) {}
+    CalendarControl* control() override { return qobject_cast<CalendarControl*>(m_window.hosted().calendar); }
+    QString translate(const QString& text) override { return m_window.translated(text); }
+    std::optional<long> pickPartner() override { return mailpeople::pickContact(&m_window, 0); }
+    void postAccepted(int control) override { m_window.manager().postAccepted(control); }
+
+private:
+    organiser::OrganiserWindow& m_window;
+};
+} // namespace
+
 CalendarLink* makeCalendarLink() { return new CalendarLink(nullptr); }
 
 void attachCalendar(organiser::FeatureHost& host)
@@ -417,16 +429,10 @@ void attachCalendar(organiser::FeatureHost& host)
     link.setParent(&window);
     organiser::PaneButtons& buttons = panes.buttons();
     CalendarRoutineDeps d;
-    d.control = [&window] { return qobject_cast<CalendarControl*>(window.hosted().calendar); };
-    d.translate = [&window](const QString& t) { return window.translated(t); };
-    d.pickPartner = [&window]() -> std::optional<long> {
-        return mailpeople::pickContact(&window, 0);
-    };
-    d.postAccepted = [&window](int control) { window.manager().postAccepted(control); };
     d.pendingCommand = &buttons.command;
     d.menuMode = &buttons.CalendarMenuState;
     d.deleteFlag = &buttons.CalendarDeleteRequest;
-    CalendarRoutines* routines = link.setRoutines(std::make_unique<CalendarRoutines>(std::move(d)));
+    CalendarRoutines* routines = link.setRoutines(std::make_unique<WindowCalendarSide>(window), d);
     buttons.setCalendar(&link);
 
     host.routines.attach(organiser::Routine::PopulateCalendar, [routines, &window] {

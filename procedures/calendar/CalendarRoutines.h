@@ -49,13 +49,19 @@ bool isStandardCategory(long id, long order);
 constexpr long kAllCategories = 12;
 constexpr long kAllCategoriesOrder = 999999;
 
-struct CalendarRoutineDeps {
-    std::function<controls::CalendarControl*()> control;
-    std::function<QString(const QString&)> translate; // none: the text as it is
+// What the routines need of the window that holds the component.
+class CalendarSide {
+public:
+    virtual ~CalendarSide() = default;
+    virtual controls::CalendarControl* control() = 0; // none before the window made it
+    virtual QString translate(const QString& text) = 0;
     // The contact browse in pick mode: the chosen contact, or none when cancelled.
-    std::function<std::optional<long>()> pickPartner;
-    std::function<void(int control)> postAccepted; // the window's hidden controls 4 and 5
-    // The window's module values the component's events set.
+    virtual std::optional<long> pickPartner() = 0;
+    virtual void postAccepted(int control) = 0; // the window's hidden controls 4 and 5
+};
+
+// The window's module values the component's events set (none: not kept).
+struct CalendarRoutineDeps {
     long* pendingCommand = nullptr;   // W_First.PendingCommand
     int* menuMode = nullptr;          // CalendarMenuMode
     int* deleteFlag = nullptr;        // CalendarDeleteFlag
@@ -66,7 +72,8 @@ struct CalendarRoutineDeps {
 
 class CalendarRoutines {
 public:
-    explicit CalendarRoutines(CalendarRoutineDeps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the routines.
+    explicit CalendarRoutines(CalendarSide& side, CalendarRoutineDeps deps = {}) : m_side(side), m_d(deps) {}
 
     int PopulateCalendar();
     // W_First.ProvjeriLabel: the component knows the category's label (colour and name).
@@ -78,8 +85,8 @@ public:
     // The event of a row in the component (every column the component shows).
     static controls::CalendarEvent eventFromRow(const CAL_CalendarEvents_Rec& row);
 
-    controls::CalendarControl* control() const { return m_d.control ? m_d.control() : nullptr; }
-    QString tr(const QString& text) const { return m_d.translate ? m_d.translate(text) : text; }
+    controls::CalendarControl* control() const { return m_side.control(); }
+    QString tr(const QString& text) const { return m_side.translate(text); }
 
 private:
     int StoreAddedEvent(long tempId);
@@ -88,6 +95,7 @@ private:
     int DropControlEvent(long tempId);
     void writeBackChange(long eventId);
 
+    CalendarSide& m_side;
     CalendarRoutineDeps m_d;
 };
 
@@ -108,9 +116,11 @@ public:
     void populate() override;
     void ensureLabel(long label) override;
 
-    CalendarRoutines* setRoutines(std::unique_ptr<CalendarRoutines> routines)
+    // The routines over `side`, which the link keeps.
+    CalendarRoutines* setRoutines(std::unique_ptr<CalendarSide> side, CalendarRoutineDeps deps)
     {
-        m_routines = std::move(routines);
+        m_side = std::move(side);
+        m_routines = std::make_unique<CalendarRoutines>(*m_side, deps);
         return m_routines.get();
     }
     CalendarRoutines* routines() const { return m_routines.get(); }
@@ -118,6 +128,7 @@ public:
 private:
     controls::CalendarControl* control() const { return m_routines ? m_routines->control() : nullptr; }
     void put(const organiser::CalendarEventFields& event);
+    std::unique_ptr<CalendarSide> m_side;
     std::unique_ptr<CalendarRoutines> m_routines;
 };
 

@@ -19,7 +19,7 @@ bool askYes(const FormEnv& env, const QString& text)
 
 void prepare(vrt::UpdateFormController& form, const FormEnv& env)
 {
-    form.translate = env.translate;
+    form.translate = env.translate();
     form.setErrors(corvalde::ThreadManagersErrors());
 }
 

@@ -13,12 +13,19 @@ class UpdateFormController;
 // tables and the window they open over.
 namespace notespass {
 
-struct FormEnv {
+class FormEnv {
+public:
+    // Texts pass `translate` (none: as they are).
+    explicit FormEnv(std::function<QString(const QString&)> translate = {}) : m_translate(std::move(translate)) {}
+
     QWidget* parent = nullptr;
-    std::function<QString(const QString&)> translate;
     QString dataFolder;
 
-    QString tr(const QString& text) const { return translate ? translate(text) : text; }
+    const std::function<QString(const QString&)>& translate() const { return m_translate; }
+    QString tr(const QString& text) const { return m_translate ? m_translate(text) : text; }
+
+private:
+    std::function<QString(const QString&)> m_translate;
 };
 
 // A translated message box; answers the button pressed.

@@ -160,20 +160,32 @@ bool TreeMover::renumber()
     return true;
 }
 
+const TreeRules& freeTree()
+{
+    struct Free : TreeRules {
+        bool fixed(long) const override { return false; }
+        TreeRefusal fixedRefusal() const override { return {}; }
+        std::optional<TreeRefusal> refuse(const TreeMovePlan&) const override { return std::nullopt; }
+    };
+    static Free rules;
+    return rules;
+}
+
 TreeMoveResult TreeMover::move(TreeMove how, long id)
 {
     if (id == 0)
         return TreeMoveResult::Unchanged;
-    if (m_table.fixed && m_table.fixed(id)) {
-        vrt::message(translator().QVSTR(m_table.fixedRefusal.text), m_table.fixedRefusal.caption, m_table.fixedRefusal.icon);
+    if (m_table.rules->fixed(id)) {
+        const TreeRefusal no = m_table.rules->fixedRefusal();
+        vrt::message(translator().QVSTR(no.text), no.caption, no.icon);
         return TreeMoveResult::Refused;
     }
     // Ended (rolled back unless committed) before any message or rebuild.
     std::optional<vrt::odbc::Transaction> tx;
     const auto done = [&](TreeMoveResult r) {
         tx.reset();
-        if (m_table.after)
-            m_table.after(id);
+        if (m_after)
+            m_after(id);
         return r;
     };
     vrt::odbc::Error why;
@@ -272,13 +284,12 @@ TreeMoveResult TreeMover::move(TreeMove how, long id)
                                  QStringLiteral("Info"), vrt::Icon::Information);
                     return done(TreeMoveResult::Refused);
                 }
-        if (m_table.refuse)
-            if (const std::optional<TreeRefusal> no = m_table.refuse(plan)) {
-                tx.reset();
-                if (!no->text.isEmpty())
-                    vrt::message(translator().QVSTR(no->text), no->caption, no->icon);
-                return done(TreeMoveResult::Refused);
-            }
+        if (const std::optional<TreeRefusal> no = m_table.rules->refuse(plan)) {
+            tx.reset();
+            if (!no->text.isEmpty())
+                vrt::message(translator().QVSTR(no->text), no->caption, no->icon);
+            return done(TreeMoveResult::Refused);
+        }
     }
     bool moved = false;
     for (size_t i = 0; i < next.size(); ++i)

@@ -48,19 +48,26 @@ struct TreeRefusal {
     vrt::Icon icon = vrt::Icon::Information;
 };
 
+// A table's own rules for moves.
+class TreeRules {
+public:
+    virtual ~TreeRules() = default;
+    // Rows that never move, refused with fixedRefusal() before the table is read (also rows
+    // the tree shows that are not in the table).
+    virtual bool fixed(long id) const = 0;
+    virtual TreeRefusal fixedRefusal() const = 0;
+    // nullopt lets the move go on.
+    virtual std::optional<TreeRefusal> refuse(const TreeMovePlan& plan) const = 0;
+};
+// No row is fixed and every move the tree allows goes on.
+const TreeRules& freeTree();
+
 struct TreeTable {
     Tbl table = Tbl::AInbox;
     std::string idCol = "ID", parentCol = "TATAID", orderCol = "REDOSLIJED";
     std::string typeCol;                 // empty: none
     std::vector<std::string> extraCols;  // read into TreeNode::extra
-    // Rows that never move, refused before the table is read (also rows the tree shows that
-    // are not in the table).
-    std::function<bool(long id)> fixed;
-    TreeRefusal fixedRefusal;
-    // The table's own rule; nullopt lets the move go on.
-    std::function<std::optional<TreeRefusal>(const TreeMovePlan&)> refuse;
-    // After every move that was not refused as fixed: rebuild the tree and select `id`.
-    std::function<void(long id)> after;
+    const TreeRules* rules = &freeTree(); // lives as long as the program
 };
 
 enum class TreeMoveResult {
@@ -72,7 +79,10 @@ enum class TreeMoveResult {
 
 class TreeMover {
 public:
-    explicit TreeMover(TreeTable table) : m_table(std::move(table)) {}
+    // `after` runs after every move that was not refused as fixed: it rebuilds the tree and
+    // selects `id` (none for a mover that only renumbers).
+    explicit TreeMover(TreeTable table, std::function<void(long id)> after = {})
+        : m_table(std::move(table)), m_after(std::move(after)) {}
 
     TreeMoveResult move(TreeMove how, long id);
     // Every listed row's order number becomes its position in the tree (from 1), in one
@@ -88,6 +98,7 @@ private:
     std::string sqlTable();
 
     TreeTable m_table;
+    std::function<void(long id)> m_after;
 };
 
 } // namespace VelmoraDll

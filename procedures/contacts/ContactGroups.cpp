@@ -97,7 +97,7 @@ int F_Grupa_Kontakti(long id, long parent, QWidget* owner)
 
 int ContactGroupCommands::run(Command command)
 {
-    const long group = m_d.currentGroup ? m_d.currentGroup() : 0;
+    const long group = m_side.currentGroup();
     long parent = 0;
     const auto found = [&] {
         if (group == 0 || !readGroup(group))
@@ -105,7 +105,7 @@ int ContactGroupCommands::run(Command command)
         parent = CONG().TATAID;
         return true;
     };
-    auto form = [this](long id, long p) { return m_d.form ? m_d.form(id, p) : F_Grupa_Kontakti(id, p, QApplication::activeWindow()); };
+    auto form = [this](long id, long p) { return m_side.form(id, p); };
     const uint8_t saved = GLOBALREQUEST;
     int response = 0;
     switch (command) {
@@ -147,8 +147,8 @@ int ContactGroupCommands::run(Command command)
         break;
     }
     GLOBALREQUEST = saved;
-    if (response == vrt::REQUEST_COMPLETED && m_d.changed)
-        m_d.changed();
+    if (response == vrt::REQUEST_COMPLETED)
+        m_side.changed();
     return response;
 }
 
@@ -178,9 +178,22 @@ QVariant GroupTreeModel::headerData(int section, Qt::Orientation orientation, in
     return VelmoraDll::TreeQueueModel::headerData(section, orientation, role);
 }
 
+int ContactGroupCommands::groupForm(long id, long parent) { return F_Grupa_Kontakti(id, parent, QApplication::activeWindow()); }
+
+// The tree's own current group and refill, with the group form.
+class GroupTree::CommandSide : public ContactGroupCommands::Side {
+public:
+    explicit CommandSide(GroupTree& tree) : m_tree(tree) {}
+    long currentGroup() override { return m_tree.currentGroup(); }
+    int form(long id, long parent) override { return ContactGroupCommands::groupForm(id, parent); }
+    void changed() override { m_tree.refill(); }
+
+private:
+    GroupTree& m_tree;
+};
+
 GroupTree::GroupTree(QWidget* parent)
-    : QTreeView(parent), m_model(new GroupTreeModel(this)),
-      m_commands({[this] { return currentGroup(); }, {}, [this] { refill(); }})
+    : QTreeView(parent), m_model(new GroupTreeModel(this)), m_side(std::make_unique<CommandSide>(*this)), m_commands(*m_side)
 {
     setObjectName(QStringLiteral("?L:KONTAKTIGRUPAQ"));
     setModel(m_model);
@@ -313,6 +326,25 @@ long T_GrupaKontakti(QWidget* parent)
 
 namespace {
 
+// The organiser's tree as the desk's caller hands it over.
+class CallerSide : public ContactGroupCommands::Side {
+public:
+    CallerSide(std::function<long()> current, std::function<int(long, long)> form, std::function<void()> changed)
+        : m_current(std::move(current)), m_form(std::move(form)), m_changed(std::move(changed)) {}
+    long currentGroup() override { return m_current ? m_current() : 0; }
+    int form(long id, long parent) override { return m_form ? m_form(id, parent) : ContactGroupCommands::groupForm(id, parent); }
+    void changed() override
+    {
+        if (m_changed)
+            m_changed();
+    }
+
+private:
+    std::function<long()> m_current;
+    std::function<int(long, long)> m_form;
+    std::function<void()> m_changed;
+};
+
 class FeatureGroupDesk final : public organiser::ContactGroupDesk {
 public:
     int runGroupCommand(int command, std::function<long()> currentGroup, std::function<int(long, long)> form,
@@ -320,7 +352,8 @@ public:
     {
         if (command < ContactGroupCommands::Insert || command > ContactGroupCommands::Delete)
             return 0;
-        ContactGroupCommands commands({std::move(currentGroup), std::move(form), std::move(changed)});
+        CallerSide side(std::move(currentGroup), std::move(form), std::move(changed));
+        ContactGroupCommands commands(side);
         return commands.run(ContactGroupCommands::Command(command));
     }
 };

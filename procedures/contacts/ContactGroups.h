@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <QDialog>
 #include <QTreeView>
 #include <atomic>
@@ -29,18 +30,24 @@ int F_Grupa_Kontakti(long id, long parent, QWidget* owner = nullptr);
 class ContactGroupCommands {
 public:
     enum Command { Insert = 1, InsertSubgroup, Change, Delete };
-    struct Deps {
-        std::function<long()> currentGroup;                // 0: none
-        std::function<int(long id, long parent)> form;     // none: F_Grupa_Kontakti
-        std::function<void()> changed;                     // after a completed form
+    // What the commands need of the tree they act on.
+    class Side {
+    public:
+        virtual ~Side() = default;
+        virtual long currentGroup() = 0;            // 0: none
+        virtual int form(long id, long parent) = 0; // groupForm, or what stands in for it
+        virtual void changed() = 0;                 // after a completed form
     };
-    explicit ContactGroupCommands(Deps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the commands.
+    explicit ContactGroupCommands(Side& side) : m_side(side) {}
 
     // The form's response; 0 when the command did nothing (no group, refused, gone).
     int run(Command command);
+    // F_Grupa_Kontakti over the active window.
+    static int groupForm(long id, long parent);
 
 private:
-    Deps m_d;
+    Side& m_side;
 };
 
 // The tree icons: level 1 "Folder.ico", 2..5 "Folder1".."Folder4", 6..10 "Folder5", none deeper.
@@ -72,7 +79,9 @@ signals:
     void groupChanged(long id);
 
 private:
+    class CommandSide;
     GroupTreeModel* m_model;
+    std::unique_ptr<ContactGroupCommands::Side> m_side;
     ContactGroupCommands m_commands;
 };
 

@@ -129,7 +129,6 @@ ContactForm::ContactForm(vrt::FormTarget& target, int request, QWidget* parent)
     setWindowTitle(tx(QStringLiteral("Kontakt")));
     m_controller.translate = [](const QString& t) { return tx(t); };
     m_controller.setErrors(VelmoraDll::LibraryErrors());
-    pickGroup = [this] { return T_GrupaKontakti(this); };
 
     auto* layout = new QVBoxLayout(this);
     m_heading = new QLabel(m_controller.title(tx(QStringLiteral("Kontakt"))), this);
@@ -253,7 +252,8 @@ void ContactForm::accept()
     } else if (request == vrt::INSERT_RECORD || request == vrt::CHANGE_RECORD) {
         // A contact is kept in a group; a delete needs none.
         if (CON().GRUPAID == 0) {
-            CON().GRUPAID = int32_t(pickGroup ? pickGroup() : 0);
+            // The group picker (T_GrupaKontakti): the group chosen or 0.
+            CON().GRUPAID = int32_t(T_GrupaKontakti(this));
             m_group->setText(QString::number(CON().GRUPAID));
             if (CON().GRUPAID == 0)
                 return;

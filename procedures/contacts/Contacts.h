@@ -32,9 +32,6 @@ public:
 
     int run();
 
-    // The group picker the OK of a contact without a group opens; the group chosen or 0.
-    std::function<long()> pickGroup;
-
     QLineEdit* entry(const QString& field) const; // by field name without prefix ("PREZIME")
     QPlainTextEdit* note() const { return m_note; }
     QTabWidget* tabs() const { return m_tabs; }

@@ -25,9 +25,9 @@ int print(long documentId, const Forms& forms, bool outgoing)
     bool built = false;
     if (outgoing) {
         const auto progress = vrt::makeProgressWindow(forms.tr(QStringLiteral("Progress...")), forms.tr(QStringLiteral("Cancel")));
-        built = buildInvoice(documentId, report, forms.translate, &why, progress.get());
+        built = buildInvoice(documentId, report, forms.translate(), &why, progress.get());
     } else {
-        built = buildInputDocument(documentId, report, forms.translate, &why);
+        built = buildInputDocument(documentId, report, forms.translate(), &why);
     }
     if (!built && why.isEmpty()) // cancelled
         return 0;
@@ -48,9 +48,7 @@ void attachBusiness(organiser::FeatureHost& host)
 {
     organiser::OrganiserWindow& window = host.window;
     organiser::OrganiserPanes& panes = host.panes;
-    auto forms = std::make_shared<Forms>();
-    forms->translate = [&window](const QString& t) { return window.translated(t); };
-    forms->parent = &window;
+    auto forms = std::make_shared<Forms>([&window](const QString& t) { return window.translated(t); }, &window);
     using organiser::Form;
     organiser::FormTable& table = host.forms;
     table.attach(Form::F_Proizvodi, [forms](const organiser::FormArgs&) { forms->F_Proizvodi(); });

@@ -373,7 +373,7 @@ bool RecordTarget::save()
 
 bool RecordTarget::remove()
 {
-    if (mayRemove && !mayRemove()) {
+    if (m_mayRemove && !m_mayRemove()) {
         m_error = QStringLiteral("Brisanje nije dopušteno.");
         return false;
     }
@@ -397,8 +397,9 @@ bool RecordTarget::cancelAutoInc()
 
 // ---- TableListSource ------------------------------------------------------------------------
 
-TableListSource::TableListSource(Tbl t, std::vector<ListColumn> columns, std::string order)
-    : m_table(t), m_columns(std::move(columns)), m_order(std::move(order)), m_ownOrder(m_order)
+TableListSource::TableListSource(Tbl t, std::vector<ListColumn> columns, std::string order, std::function<void()> primeFields)
+    : m_table(t), m_columns(std::move(columns)), m_order(std::move(order)), m_primeFields(std::move(primeFields)),
+      m_ownOrder(m_order)
 {
 }
 
@@ -466,8 +467,8 @@ std::optional<QVariant> TableListSource::primeRecord()
 {
     vrt::FileManager& f = Access(m_table);
     f.clearBuffer();
-    if (primeFields)
-        primeFields();
+    if (m_primeFields)
+        m_primeFields();
     if (f.PrimeRecord(true) != 0) {
         m_error = f.ErrorText();
         return std::nullopt;

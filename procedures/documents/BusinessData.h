@@ -81,7 +81,9 @@ const std::vector<QString>& paymentMethods();
 // An update form's record: the table's row in the thread's buffer.
 class RecordTarget : public vrt::FormTarget {
 public:
-    explicit RecordTarget(Tbl t) : m_table(t) {}
+    // `mayRemove` runs before a delete; false refuses it (the check has said why). None: a
+    // delete goes on.
+    explicit RecordTarget(Tbl t, std::function<bool()> mayRemove = {}) : m_table(t), m_mayRemove(std::move(mayRemove)) {}
     bool primed() const override;
     bool prime() override;
     bool save() override;
@@ -90,11 +92,10 @@ public:
     QString lastError() const override { return m_error; }
     // Replaces the plain write of the row (a document saves more than its row).
     std::function<bool(QString& error)> saveAs;
-    // Runs before a delete; false refuses it (the check has said why).
-    std::function<bool()> mayRemove;
 
 private:
     Tbl m_table;
+    std::function<bool()> m_mayRemove;
     QString m_error;
 };
 
@@ -107,7 +108,9 @@ struct ListColumn {
 };
 class TableListSource : public vrt::BrowseSource {
 public:
-    TableListSource(Tbl t, std::vector<ListColumn> columns, std::string order = "ID");
+    // `primeFields` fills the new record's buffer before it is numbered and stored (none: the
+    // buffer as it is).
+    TableListSource(Tbl t, std::vector<ListColumn> columns, std::string order = "ID", std::function<void()> primeFields = {});
     QStringList headers() const override;
     std::vector<vrt::BrowseRow> fetchRows(const vrt::BrowseQuery& query) override;
     bool load(const QVariant& id) override;
@@ -119,8 +122,6 @@ public:
     void sortBy(int column, bool descending);
     // Extra condition with the range value bound ("DOKUMENTID = ?"); empty: none.
     std::string rangeCondition;
-    // Fills the new record's buffer before it is numbered and stored.
-    std::function<void()> primeFields;
     // FROM clause instead of the table alone (joins); columns then qualify their names.
     std::string from;
 
@@ -128,6 +129,7 @@ private:
     Tbl m_table;
     std::vector<ListColumn> m_columns;
     std::string m_order;
+    std::function<void()> m_primeFields;
     std::string m_ownOrder;
     QString m_error;
 };

@@ -163,10 +163,9 @@ void runPlainForm(const Forms& forms, Tbl t, const QString& procedure, std::vect
     const int request = GLOBALREQUEST;
     GLOBALREQUEST = 0;
     GLOBALRESPONSE = 0;
-    RecordTarget target(t);
-    target.mayRemove = std::move(mayRemove);
+    RecordTarget target(t, std::move(mayRemove));
     vrt::UpdateFormController controller(target, request, procedure);
-    controller.translate = forms.translate;
+    controller.translate = forms.translate();
     controller.setErrors(corvalde::ThreadManagersErrors());
     for (auto& f : fields)
         f.prompt = forms.tr(f.prompt);
@@ -324,11 +323,6 @@ int Forms::T_UD_Kategorija(int request)
 // ---- contacts -------------------------------------------------------------------------------
 
 std::optional<long> Forms::T_Kontakti(long current) { return mailpeople::pickContact(parent, current); }
-
-std::optional<long> Forms::chooseContact(long current)
-{
-    return pickContact ? pickContact(current) : T_Kontakti(current);
-}
 
 // ---- company settings -----------------------------------------------------------------------
 

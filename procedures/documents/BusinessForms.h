@@ -15,14 +15,13 @@ namespace business {
 
 class Forms {
 public:
-    // Texts pass the translator; `parent` owns the windows.
-    std::function<QString(const QString&)> translate;
+    // Texts pass `translate` (none: as they are); `parent` owns the windows.
+    explicit Forms(std::function<QString(const QString&)> translate = {}, QWidget* parent = nullptr)
+        : parent(parent), m_translate(std::move(translate)) {}
     QWidget* parent = nullptr;
-    // The customer and supplier picker: the chosen contact's number, nullopt when cancelled.
-    // The contact browse in pick mode unless set.
-    std::function<std::optional<long>(long current)> pickContact;
 
-    QString tr(const QString& text) const { return translate ? translate(text) : text; }
+    const std::function<QString(const QString&)>& translate() const { return m_translate; }
+    QString tr(const QString& text) const { return m_translate ? m_translate(text) : text; }
 
     void F_Proizvodi();
     int T_Proizvodi(int request);
@@ -36,11 +35,14 @@ public:
     void W_Postavke();
 
     // The contact browse in pick mode (group tree, a new contact starts in the shown group).
+    // The customer and supplier picker: the chosen contact's number, nullopt when cancelled.
     std::optional<long> T_Kontakti(long current);
-    std::optional<long> chooseContact(long current);
 
     // Says `text` (translated) with the question icon, as the forms' refusals do.
     void say(const QString& text, bool stopIcon = false) const;
+
+private:
+    std::function<QString(const QString&)> m_translate;
 };
 
 class TableListSource;

@@ -452,7 +452,7 @@ void Forms::F_ID_Stavke()
     }
     const long documentId = ID().ID;
     vrt::UpdateFormController controller(target, request, QStringLiteral("F_ID_Stavke"));
-    controller.translate = translate;
+    controller.translate = translate();
     controller.setErrors(corvalde::ThreadManagersErrors());
     if (!controller.open()) {
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
@@ -500,7 +500,7 @@ public:
     FormSession(const Forms& forms, Tbl table, const QString& name)
         : request(takeRequest()), target(table), controller(target, request, name)
     {
-        controller.translate = forms.translate;
+        controller.translate = forms.translate();
         controller.setErrors(corvalde::ThreadManagersErrors());
     }
     // False (the request answered "cancelled") when the record cannot be opened.
@@ -558,7 +558,11 @@ public:
                    {QStringLiteral("Iznos"), "t.IZNOS_DECIMAL", true, 80},
                    {QStringLiteral("PDV"), "t.POREZ_IZNOS_DECIMAL", true, 70},
                    {QStringLiteral("Ukupno"), "t.IZNOS_SPDVOM_DECIMAL", true, 80}},
-                  "t.RBR, t.ID"),
+                  "t.RBR, t.ID",
+                  [this] {
+                      IDS().DOKUMENTID = doc.ID;
+                      IDS().KATEGORIJAID = doc.KATEGORIJAID;
+                  }),
           m_itemsWindow(forms), m_browse(m_items, &m_itemsWindow)
     {
         buildFields();
@@ -633,10 +637,6 @@ private:
         m_frame.layout->addWidget(itemsTitle);
         m_items.from = table(Tbl::IDStavke) + " t LEFT JOIN " + table(Tbl::ProizvodUsluga) + " p ON p.ID = t.PROIZVODUSLUGAID";
         m_items.rangeCondition = "t.DOKUMENTID = ?";
-        m_items.primeFields = [this] {
-            IDS().DOKUMENTID = doc.ID;
-            IDS().KATEGORIJAID = doc.KATEGORIJAID;
-        };
         m_browse.addOrder({QStringLiteral("RBR"), -1});
         m_browse.setUpdateNumber(3);
         m_browse.setReadOnly(!m_editable);
@@ -831,7 +831,7 @@ private:
     void pickCustomer()
     {
         toRecord();
-        if (const auto id = m_forms.chooseContact(doc.KUPACID))
+        if (const auto id = m_forms.T_Kontakti(doc.KUPACID))
             doc.KUPACID = int32_t(*id);
         m_customer.name->setText(contactCompany(doc.KUPACID));
         numberDocument();
@@ -1024,7 +1024,7 @@ private:
     void pickSupplier()
     {
         toRecord();
-        if (const auto id = m_forms.chooseContact(doc.DOBAVLJACID))
+        if (const auto id = m_forms.T_Kontakti(doc.DOBAVLJACID))
             doc.DOBAVLJACID = int32_t(*id);
         names();
     }

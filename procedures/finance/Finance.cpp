@@ -29,7 +29,98 @@ namespace finance {
 
 namespace {
 constexpr int FinancePageIndex = 5; // of the window's sheet, from 0
+
+QTabBar* sheetTabs(vrt::WindowManager& manager)
+{
+    QWidget* sheet = manager.control(10);
+    return sheet ? sheet->findChild<QTabBar*>() : nullptr;
 }
+
+// The finance page of the organiser window behind the category routines, the charts, the
+// exports and the prints.
+class WindowFinanceSide : public FinanceSide, public ChartSide, public ExportSide, public ReportSide {
+public:
+    WindowFinanceSide(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes)
+        : m_window(window), m_panes(panes), m_manager(window.manager()) {}
+
+    QString translate(const QString& text) override { return m_window.translated(text); }
+    organiser::OrganiserList* entries() override { return &m_panes.lists().list(organiser::ctl::Pr); }
+    QTreeView* tree() override { return m_panes.tree(organiser::tree::Categories); }
+    void showTree() override { m_panes.selectTreeRow(organiser::tree::Categories, 0); }
+    int categoryForm() override
+    {
+        return F_PrihodiRashodiKategorija([this](const QString& t) { return m_window.translated(t); });
+    }
+    void selectListRow(int row) override
+    {
+        auto* view = qobject_cast<organiser::OrganiserListView*>(m_manager.control(organiser::ctl::Pr));
+        if (!view || row < 0)
+            return;
+        const QModelIndex at = view->model()->index(row, 0);
+        view->setCurrentIndex(at);
+        view->scrollTo(at);
+    }
+
+    QChartView* overviewChart() override { return qobject_cast<QChartView*>(m_window.hosted().chart); }
+    int overviewKind() override
+    {
+        QTabBar* tabs = sheetTabs(m_manager);
+        return tabs && tabs->currentIndex() == 1 ? 2 : 1;
+    }
+    QWidget* stateHost() override { return stateControl(103); }
+    int stateKind() override
+    {
+        QRadioButton* documents = radio(107);
+        return documents && documents->isChecked() ? 2 : 1;
+    }
+    void setStateKind(int kind) override
+    {
+        for (int n : {106, 107})
+            if (QRadioButton* r = radio(n)) {
+                const QSignalBlocker quiet(r);
+                r->setChecked((n == 106) == (kind == 1));
+            }
+    }
+    void showTotals(const StateTotals& t) override
+    {
+        const std::pair<int, const vrt::Decimal*> fields[] = {{91, &t.income},   {93, &t.expenses}, {94, &t.balance},
+                                                              {98, &t.incoming}, {100, &t.outgoing}, {102, &t.docBalance}};
+        for (const auto& [n, value] : fields)
+            if (auto* edit = qobject_cast<QLineEdit*>(stateControl(n)))
+                edit->setText(amountScreenText(QString::fromStdString(value->toString())));
+    }
+
+    bool open(const QString& path) override { return openWorkbook(path); }
+    QDateTime now() override { return QDateTime::currentDateTime(); }
+    std::unique_ptr<vrt::ProgressSink> progress() override
+    {
+        return vrt::makeProgressWindow(translate(QStringLiteral("Progress...")), translate(QStringLiteral("Cancel")));
+    }
+
+private:
+    // The state page's controls, its page composed first when it was not shown yet: a command
+    // may draw the state before the page shows.
+    QWidget* stateControl(int control)
+    {
+        m_panes.buildPage(FinancePageIndex);
+        return m_manager.control(control);
+    }
+    QRadioButton* radio(int control) { return qobject_cast<QRadioButton*>(stateControl(control)); }
+
+    organiser::OrganiserWindow& m_window;
+    organiser::OrganiserPanes& m_panes;
+    vrt::WindowManager& m_manager;
+};
+
+// The page's routines and charts over the window; it lives as long as the window.
+struct FinancePage {
+    FinancePage(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes) : side(window, panes) {}
+    WindowFinanceSide side;
+    FinanceRoutines routines{side, true};
+    FinanceCharts charts{side};
+};
+
+} // namespace
 
 void attachFinance(organiser::FeatureHost& host)
 {
@@ -38,23 +129,9 @@ void attachFinance(organiser::FeatureHost& host)
     using organiser::tree::Categories;
     auto translate = [&window](const QString& t) { return window.translated(t); };
 
-    FinanceRoutineDeps d;
-    d.translate = translate;
-    d.entries = [&panes] { return &panes.lists().list(organiser::ctl::Pr); };
-    d.tree = [&panes] { return panes.tree(Categories); };
-    d.showTree = [&panes] { panes.selectTreeRow(Categories, 0); };
-    d.categoryForm = [translate] { return F_PrihodiRashodiKategorija(translate); };
-    d.selectListRow = [&window](int row) {
-        auto* view = qobject_cast<organiser::OrganiserListView*>(window.manager().control(organiser::ctl::Pr));
-        if (!view || row < 0)
-            return;
-        const QModelIndex at = view->model()->index(row, 0);
-        view->setCurrentIndex(at);
-        view->scrollTo(at);
-    };
-    d.subtreeShown = true;
-    auto* routines = new FinanceRoutines(std::move(d));
-    QObject::connect(&window, &QObject::destroyed, [routines] { delete routines; });
+    auto* page = new FinancePage(window, panes);
+    QObject::connect(&window, &QObject::destroyed, [page] { delete page; });
+    FinanceRoutines* routines = &page->routines;
 
     if (QTreeView* tree = panes.tree(Categories)) {
         auto* model = static_cast<VelmoraDll::TreeQueueModel*>(tree->model());
@@ -74,48 +151,10 @@ void attachFinance(organiser::FeatureHost& host)
 
     // The charts: the overview's below the notes, the state page's beside its totals.
     vrt::WindowManager& manager = window.manager();
-    ChartDeps c;
-    c.translate = translate;
-    c.overviewChart = [&window] { return qobject_cast<QChartView*>(window.hosted().chart); };
-    auto overviewTabs = [&manager]() -> QTabBar* {
-        QWidget* sheet = manager.control(10);
-        return sheet ? sheet->findChild<QTabBar*>() : nullptr;
-    };
-    c.overviewKind = [overviewTabs] {
-        QTabBar* tabs = overviewTabs();
-        return tabs && tabs->currentIndex() == 1 ? 2 : 1;
-    };
-    // The state page's controls, its page composed first when it was not shown yet: a
-    // command may draw the state before the page shows.
-    auto stateControl = [&panes, &manager](int n) {
-        panes.buildPage(FinancePageIndex);
-        return manager.control(n);
-    };
-    c.stateHost = [stateControl] { return stateControl(103); };
-    auto radio = [stateControl](int n) { return qobject_cast<QRadioButton*>(stateControl(n)); };
-    c.stateKind = [radio] {
-        QRadioButton* documents = radio(107);
-        return documents && documents->isChecked() ? 2 : 1;
-    };
-    c.setStateKind = [radio](int kind) {
-        for (int n : {106, 107})
-            if (QRadioButton* r = radio(n)) {
-                const QSignalBlocker quiet(r);
-                r->setChecked((n == 106) == (kind == 1));
-            }
-    };
-    c.showTotals = [stateControl](const StateTotals& t) {
-        const std::pair<int, const vrt::Decimal*> fields[] = {{91, &t.income},   {93, &t.expenses}, {94, &t.balance},
-                                                              {98, &t.incoming}, {100, &t.outgoing}, {102, &t.docBalance}};
-        for (const auto& [n, value] : fields)
-            if (auto* edit = qobject_cast<QLineEdit*>(stateControl(n)))
-                edit->setText(amountScreenText(QString::fromStdString(value->toString())));
-    };
-    auto* charts = new FinanceCharts(std::move(c));
-    QObject::connect(&window, &QObject::destroyed, [charts] { delete charts; });
+    FinanceCharts* charts = &page->charts;
     // The overview's tabs choose its chart once the overview is composed.
-    panes.whenPageBuilt(0, &window, [overviewTabs, &window, &manager] {
-        if (QTabBar* tabs = overviewTabs())
+    panes.whenPageBuilt(0, &window, [&window, &manager] {
+        if (QTabBar* tabs = sheetTabs(manager))
             QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
     });
     // Entries and documents are made from many places (forms, the ribbon, the lists, the mail
@@ -130,16 +169,11 @@ void attachFinance(organiser::FeatureHost& host)
         host.routines.attach(organiser::Routine::ShowStateChart, [charts] { return charts->ShowStateChart(); });
         // The state page's chart option ("Prikaz grafikona") draws the kind chosen.
         host.routines.attach(organiser::Routine::DrawStateChart, [charts] { return charts->DrawStateChart(); });
-        ReportDeps r;
-        r.translate = translate;
-        r.progress = [translate] {
-            return vrt::makeProgressWindow(translate(QStringLiteral("Progress...")), translate(QStringLiteral("Cancel")));
-        };
-        host.routines.attach(organiser::Routine::PrintIncomeExpenses, [r, charts] { return PrintIncomeExpenses(r, &charts->totals); });
-        host.routines.attach(organiser::Routine::PrintState, [r, charts] { return PrintState(r, charts->totals); });
+        ReportSide* r = &page->side;
+        host.routines.attach(organiser::Routine::PrintIncomeExpenses, [r, charts] { return PrintIncomeExpenses(*r, &charts->totals); });
+        host.routines.attach(organiser::Routine::PrintState, [r, charts] { return PrintState(*r, charts->totals); });
         office::registerOfficeComponents();
-        ExportDeps e;
-        e.translate = translate;
+        ExportDeps e{page->side};
         e.dataFolder = window.dataFolder();
         e.window = &window;
         e.shippedTemplates = shippedTemplateFolder();

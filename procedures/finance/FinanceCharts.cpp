@@ -194,12 +194,17 @@ void drawChart(QChartView& view, const ChartData& data)
     delete old;
 }
 
+Translate FinanceCharts::translate() const
+{
+    return [this](const QString& text) { return m_side.translate(text); };
+}
+
 int FinanceCharts::DrawFinanceChart()
 {
-    QChartView* view = m_d.overviewChart ? m_d.overviewChart() : nullptr;
+    QChartView* view = m_side.overviewChart();
     m_overviewStamp = financeWrites();
-    const int kind = m_d.overviewKind ? m_d.overviewKind() : 1;
-    overview = kind == 2 ? loadDocuments(m_d.translate) : loadIncomeExpenses(m_d.translate);
+    const int kind = m_side.overviewKind();
+    overview = kind == 2 ? loadDocuments(translate()) : loadIncomeExpenses(translate());
     if (view)
         drawChart(*view, overview);
     return 0;
@@ -207,16 +212,15 @@ int FinanceCharts::DrawFinanceChart()
 
 void FinanceCharts::redrawOverviewIfChanged()
 {
-    QChartView* view = m_d.overviewChart ? m_d.overviewChart() : nullptr;
+    QChartView* view = m_side.overviewChart();
     if (view && view->isVisible() && financeWrites() != m_overviewStamp)
         DrawFinanceChart();
 }
 
 int FinanceCharts::ShowStateChart()
 {
-    if (m_d.setStateKind)
-        m_d.setStateKind(1);
-    QWidget* host = m_d.stateHost ? m_d.stateHost() : nullptr;
+    m_side.setStateKind(1);
+    QWidget* host = m_side.stateHost();
     if (!m_state && host) {
         m_state = new QChartView(host);
         m_state->setObjectName(QStringLiteral("STANJE"));
@@ -229,17 +233,16 @@ int FinanceCharts::ShowStateChart()
 
 int FinanceCharts::DrawStateChart()
 {
-    const int kind = m_d.stateKind ? m_d.stateKind() : 1;
+    const int kind = m_side.stateKind();
     if (kind == 1)
-        state = loadIncomeExpenses(m_d.translate, &totals);
+        state = loadIncomeExpenses(translate(), &totals);
     else if (kind == 2)
-        state = loadDocuments(m_d.translate, &totals);
+        state = loadDocuments(translate(), &totals);
     totals.balance = totals.income - totals.expenses;
     totals.docBalance = totals.outgoing - totals.incoming;
     if (m_state)
         drawChart(*m_state, state);
-    if (m_d.showTotals)
-        m_d.showTotals(totals);
+    m_side.showTotals(totals);
     return 0;
 }
 

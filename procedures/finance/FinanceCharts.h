@@ -48,19 +48,23 @@ ChartData loadDocuments(const Translate& translate, StateTotals* totals = nullpt
 // the legend and a tooltip per point.
 void drawChart(QChartView& view, const ChartData& data);
 
-struct ChartDeps {
-    Translate translate;
-    std::function<QChartView*()> overviewChart; // ?CHART, once the window made it
-    std::function<int()> overviewKind;           // the ?SPRVI tab: 1 or 2
-    std::function<QWidget*()> stateHost;         // where ?STANJE goes
-    std::function<int()> stateKind;              // ?STANJETIP: 1 or 2
-    std::function<void(int kind)> setStateKind;
-    std::function<void(const StateTotals&)> showTotals;
+// What the charts need of the organiser window's finance sheet.
+class ChartSide {
+public:
+    virtual ~ChartSide() = default;
+    virtual QString translate(const QString& text) = 0;
+    virtual QChartView* overviewChart() = 0; // ?CHART; none until the window made it
+    virtual int overviewKind() = 0;          // the ?SPRVI tab: 1 or 2
+    virtual QWidget* stateHost() = 0;        // where ?STANJE goes
+    virtual int stateKind() = 0;             // ?STANJETIP: 1 or 2
+    virtual void setStateKind(int kind) = 0;
+    virtual void showTotals(const StateTotals& totals) = 0;
 };
 
 class FinanceCharts {
 public:
-    explicit FinanceCharts(ChartDeps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the charts.
+    explicit FinanceCharts(ChartSide& side) : m_side(side) {}
     int DrawFinanceChart();
     // Draws the overview's chart again when it is shown and the entries or documents it
     // shows changed since it was drawn.
@@ -73,7 +77,9 @@ public:
     QChartView* stateView() const { return m_state; }
 
 private:
-    ChartDeps m_d;
+    Translate translate() const;
+
+    ChartSide& m_side;
     QChartView* m_state = nullptr;
     quint64 m_overviewStamp = 0;
 };

@@ -28,7 +28,7 @@ namespace {
 
 QString trText(const ExportDeps& d, const char* text)
 {
-    return d.translate ? d.translate(QString::fromUtf8(text)) : QString::fromUtf8(text);
+    return d.side.translate(QString::fromUtf8(text));
 }
 
 office::CellNumber number(const vrt::Decimal& d) { return {QString::fromStdString(d.toString(2))}; }
@@ -89,7 +89,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
         WriteCompanyHeader(excel, deps);
         cells(excel);
         excel.SELECT(QStringLiteral("A1"));
-        path = exportPath(deps.dataFolder, prefix, deps.now ? deps.now() : QDateTime::currentDateTime());
+        path = exportPath(deps.dataFolder, prefix, deps.side.now());
         if (!excel.failed())
             excel.SAVE(path);
         ok = !excel.failed();
@@ -102,9 +102,7 @@ int runExport(const ExportDeps& deps, const char* templateName, const QString& p
         return 0;
     }
     // SaveAndOpenWorkbook: the desktop's handler for .xlsx.
-    const bool opened = deps.open           ? deps.open(path)
-                        : workbookOpener() ? workbookOpener()(path)
-                                           : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const bool opened = deps.side.open(path);
     if (!opened)
         vrt::message(trText(deps, "Datoteka je spremljena, ali se ne može otvoriti:") + QLatin1Char(' ') + path,
                      QString(), vrt::Icon::Exclamation);
@@ -164,6 +162,11 @@ std::function<bool(const QString& path)>& workbookOpener()
 {
     static std::function<bool(const QString&)> opener;
     return opener;
+}
+
+bool openWorkbook(const QString& path)
+{
+    return workbookOpener() ? workbookOpener()(path) : QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 QString exportPath(const QString& dataFolder, const QString& prefix, const QDateTime& now)
@@ -229,9 +232,9 @@ int ExportExcelState(const ExportDeps& deps, const StateTotals& totals)
 {
     return runExport(deps, "state.xlsx", QStringLiteral("State_"), [&](MSEXCELCLASS& excel) {
         excel.ASSIGN(QStringLiteral("D1"), trText(deps, "Stanje"));
-        excel.ASSIGN(QStringLiteral("F3"), QVariant((deps.now ? deps.now() : QDateTime::currentDateTime()).date()));
+        excel.ASSIGN(QStringLiteral("F3"), QVariant(deps.side.now().date()));
         int row = 17;
-        for (const TotalsLine& line : stateLines(totals, deps.translate)) {
+        for (const TotalsLine& line : stateLines(totals, [&deps](const QString& t) { return deps.side.translate(t); })) {
             excel.ASSIGN(QStringLiteral("A%1").arg(row), line.naziv);
             excel.ASSIGN(QStringLiteral("F%1").arg(row), QVariant::fromValue(number(line.iznos)));
             ++row;

@@ -13,20 +13,30 @@ namespace finance {
 
 struct StateTotals;
 
+// What an export needs of the program around it.
+class ExportSide {
+public:
+    virtual ~ExportSide() = default;
+    virtual QString translate(const QString& text) = 0;
+    virtual bool open(const QString& path) = 0; // the saved workbook; false: it could not be opened
+    virtual QDateTime now() = 0;                // names the file and dates the state sheet
+};
+
 struct ExportDeps {
-    std::function<QString(const QString&)> translate;
+    explicit ExportDeps(ExportSide& s) : side(s) {}
+    ExportSide& side; // outlives every export made with these
     QString dataFolder;
     // Where the shipped templates are when the data folder has none (empty: nowhere).
     QString shippedTemplates;
-    std::function<bool(const QString& path)> open; // none: the desktop's handler
-    std::function<QDateTime()> now;                 // none: the clock
     // The window whose hosted control 50 holds the spreadsheet program between exports;
     // none: each export has its own.
     QPointer<QWidget> window;
 };
 
-// What opens a saved workbook when an export's own opener is not given (tests set one).
+// What opens a saved workbook in place of the desktop's handler when set (tests set one).
 std::function<bool(const QString& path)>& workbookOpener();
+// The saved workbook opened through workbookOpener(), else with the desktop's handler.
+bool openWorkbook(const QString& path);
 
 // Excel/<prefix><short date with "-">-<day number + hundredths of the day>.xlsx, the number
 // raised until the name is new.

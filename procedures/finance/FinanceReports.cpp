@@ -98,11 +98,16 @@ void layTotalsReport(vrt::Report& report, const QString& title, const std::vecto
 
 namespace {
 
-int runTotalsReport(const ReportDeps& deps, const char* title)
+Translate translator(ReportSide& side)
+{
+    return [&side](const QString& text) { return side.translate(text); };
+}
+
+int runTotalsReport(ReportSide& side, const char* title)
 {
     const std::vector<TotalsLine> lines = totalsQueue();
     vrt::Report report;
-    const QString heading = trText(deps.translate, title);
+    const QString heading = side.translate(QString::fromUtf8(title));
     size_t at = 0;
     std::vector<TotalsLine> printed;
     vrt::FunctionSource source([&] { return at < lines.size(); }, (long long)lines.size());
@@ -112,12 +117,12 @@ int runTotalsReport(const ReportDeps& deps, const char* title)
         printed.push_back(lines[at++]);
         return vrt::Process::Take::Next;
     };
-    std::unique_ptr<vrt::ProgressSink> progress = deps.progress ? deps.progress() : nullptr;
+    std::unique_ptr<vrt::ProgressSink> progress = side.progress();
     if (process.run(progress.get()) != vrt::Process::Result::Completed) {
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
         return GLOBALRESPONSE;
     }
-    layTotalsReport(report, heading, printed, deps.translate);
+    layTotalsReport(report, heading, printed, translator(side));
     if (!printed.empty())
         report.preview();
     GLOBALRESPONSE = vrt::REQUEST_COMPLETED;
@@ -126,20 +131,20 @@ int runTotalsReport(const ReportDeps& deps, const char* title)
 
 } // namespace
 
-int R_PrihodTrosak(const ReportDeps& deps) { return runTotalsReport(deps, "Prihodi i troškovi"); }
-int R_Stanje(const ReportDeps& deps) { return runTotalsReport(deps, "Osobne financije, ulazni i izlazni dokumenti"); }
+int R_PrihodTrosak(ReportSide& side) { return runTotalsReport(side, "Prihodi i troškovi"); }
+int R_Stanje(ReportSide& side) { return runTotalsReport(side, "Osobne financije, ulazni i izlazni dokumenti"); }
 
-int PrintIncomeExpenses(const ReportDeps& deps, StateTotals* totals)
+int PrintIncomeExpenses(ReportSide& side, StateTotals* totals)
 {
-    totalsQueue() = incomeExpenseLines(deps.translate, totals);
-    R_PrihodTrosak(deps);
+    totalsQueue() = incomeExpenseLines(translator(side), totals);
+    R_PrihodTrosak(side);
     return 0;
 }
 
-int PrintState(const ReportDeps& deps, const StateTotals& totals)
+int PrintState(ReportSide& side, const StateTotals& totals)
 {
-    totalsQueue() = stateLines(totals, deps.translate);
-    R_Stanje(deps);
+    totalsQueue() = stateLines(totals, translator(side));
+    R_Stanje(side);
     return 0;
 }
 

@@ -37,18 +37,21 @@ std::vector<TotalsLine> stateLines(const StateTotals& totals, const Translate& t
 void layTotalsReport(vrt::Report& report, const QString& title, const std::vector<TotalsLine>& lines,
                      const Translate& translate);
 
-struct ReportDeps {
-    Translate translate;
+// What a print needs of the program around it.
+class ReportSide {
+public:
+    virtual ~ReportSide() = default;
+    virtual QString translate(const QString& text) = 0;
     // The progress window; none: no window.
-    std::function<std::unique_ptr<vrt::ProgressSink>()> progress;
+    virtual std::unique_ptr<vrt::ProgressSink> progress() = 0;
 };
 
 // R_PrihodTrosak and R_Stanje: print the totals queue through the preview. GLOBALRESPONSE.
-int R_PrihodTrosak(const ReportDeps& deps);
-int R_Stanje(const ReportDeps& deps);
+int R_PrihodTrosak(ReportSide& side);
+int R_Stanje(ReportSide& side);
 
 // The print commands of the finance page.
-int PrintIncomeExpenses(const ReportDeps& deps, StateTotals* totals);
-int PrintState(const ReportDeps& deps, const StateTotals& totals);
+int PrintIncomeExpenses(ReportSide& side, StateTotals* totals);
+int PrintState(ReportSide& side, const StateTotals& totals);
 
 } // namespace finance

@@ -63,7 +63,7 @@ bool exists(const std::string& table, const char* column, long id)
 int FinanceRoutines::FillFinanceCategoryTree()
 {
     static VelmoraDll::CategorySource own;
-    VelmoraDll::CategoryTableSource& categories = m_d.categories ? *m_d.categories : own;
+    VelmoraDll::CategoryTableSource& categories = m_categories ? *m_categories : own;
     VelmoraDll::S_FillPrihodiRashodi(categories, VelmoraDll::translator());
     VelmoraDll::TreeQueue& q = VelmoraDll::PrihodiRashodiQ();
     // The order values follow the displayed order, so moves within the tree are stable.
@@ -93,14 +93,13 @@ int FinanceRoutines::FillFinanceCategoryTree()
     balance.REDOSLIJED = BalanceRowId;
     balance.NAZIV = tr(QStringLiteral("***KLIK ZA STANJE***"));
     q.push_back(balance);
-    if (m_d.showTree)
-        m_d.showTree();
+    m_side.showTree();
     return 0;
 }
 
 int FinanceRoutines::CategorySelected()
 {
-    QTreeView* view = m_d.tree ? m_d.tree() : nullptr;
+    QTreeView* view = m_side.tree();
     if (!view)
         return 0;
     auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
@@ -114,12 +113,12 @@ int FinanceRoutines::CategorySelected()
 
 void FinanceRoutines::ProvjeriDjecu(int position)
 {
-    organiser::OrganiserList* list = m_d.entries ? m_d.entries() : nullptr;
+    organiser::OrganiserList* list = m_side.entries();
     if (!list)
         return;
     totalsName.clear();
     totalsAmount = vrt::Decimal();
-    const VelmoraDll::TreeRow row = static_cast<VelmoraDll::TreeQueueModel*>(m_d.tree()->model())->queue()[size_t(position)];
+    const VelmoraDll::TreeRow row = static_cast<VelmoraDll::TreeQueueModel*>(m_side.tree()->model())->queue()[size_t(position)];
     // One rule for every balance: an entry counts by its own type, so an entry whose
     // category has gone still counts, and the page agrees with the charts and the print.
     if (m_selected == BalanceRowId) {
@@ -133,7 +132,7 @@ void FinanceRoutines::ProvjeriDjecu(int position)
         }
     } else {
         // The tree's selection has given the list this category's subtree already.
-        if (!m_d.subtreeShown)
+        if (!m_subtreeShown)
             list->setCondition(organiser::categorySubtreeCondition(m_selected));
         setBalanceText(tr(QStringLiteral("***KLIK ZA STANJE***")));
         // The roots are the rows without a parent; their type says which total they get.
@@ -149,15 +148,12 @@ void FinanceRoutines::ProvjeriDjecu(int position)
     }
     // The last row is selected, so the totals (or the latest entry) is in view.
     const int last = list->model().rowCount() - 1;
-    if (m_d.selectListRow)
-        m_d.selectListRow(last);
-    else if (list->rowCount() > 0)
-        list->select(list->rowCount() - 1);
+    m_side.selectListRow(last);
 }
 
 void FinanceRoutines::PaintTotalsRow(const QString& name, const vrt::Decimal& total)
 {
-    organiser::OrganiserList* list = m_d.entries();
+    organiser::OrganiserList* list = m_side.entries();
     const auto& cols = list->def().columns;
     QStringList cells;
     for (size_t c = 0; c < cols.size(); ++c)
@@ -175,7 +171,7 @@ void FinanceRoutines::setBalanceText(const QString& text)
     if (q.empty() || q.back().ID != BalanceRowId)
         return;
     q.back().NAZIV = text;
-    if (QTreeView* view = m_d.tree ? m_d.tree() : nullptr) {
+    if (QTreeView* view = m_side.tree()) {
         auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
         if (!model->queue().empty() && model->queue().back().ID == BalanceRowId)
             model->setRowText(int(model->queue().size()) - 1, text);
@@ -184,7 +180,7 @@ void FinanceRoutines::setBalanceText(const QString& text)
 
 bool FinanceRoutines::readSelectedCategory()
 {
-    QTreeView* view = m_d.tree ? m_d.tree() : nullptr;
+    QTreeView* view = m_side.tree();
     if (!view)
         return false;
     auto* model = static_cast<VelmoraDll::TreeQueueModel*>(view->model());
@@ -215,7 +211,7 @@ int FinanceRoutines::InsertFinanceCategory()
         return 0;
     PRK().TATAID = parent;
     PRK().TIP = type; // a new category is of its parent's kind
-    if (m_d.categoryForm && m_d.categoryForm() == vrt::REQUEST_COMPLETED)
+    if (m_side.categoryForm() == vrt::REQUEST_COMPLETED)
         FillFinanceCategoryTree();
     return 0;
 }
@@ -227,7 +223,7 @@ int FinanceRoutines::ChangeFinanceCategory()
     if (PRK().TATAID == 0)
         return refused("Standardni direktorij se ne može mijenjati ili brisati!");
     GLOBALREQUEST = vrt::CHANGE_RECORD;
-    if (m_d.categoryForm && m_d.categoryForm() == vrt::REQUEST_COMPLETED)
+    if (m_side.categoryForm() == vrt::REQUEST_COMPLETED)
         FillFinanceCategoryTree();
     return 0;
 }
@@ -244,7 +240,7 @@ int FinanceRoutines::DeleteFinanceCategory()
     if (exists(Access(Tbl::PrihodiRashodi).SqlName(), "KATEGORIJAID", id))
         return refused("Kategorija sadrži prihode ili rashode i ne može biti obrisana!");
     GLOBALREQUEST = vrt::DELETE_RECORD;
-    if (m_d.categoryForm && m_d.categoryForm() == vrt::REQUEST_COMPLETED)
+    if (m_side.categoryForm() == vrt::REQUEST_COMPLETED)
         FillFinanceCategoryTree();
     return 0;
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <functional>
 #include <vector>
 
 #include "runtime/Decimal.h"
@@ -31,24 +30,28 @@ vrt::Decimal sumAmounts(const std::vector<Amount>& rows, bool signedByType, int*
 // "STANJE" followed by the balance right-aligned in 14 characters with the user's separators.
 QString balanceTreeText(const QString& stateWord, const vrt::Decimal& total);
 
-struct FinanceRoutineDeps {
-    std::function<QString(const QString&)> translate;
-    std::function<organiser::OrganiserList*()> entries; // ?L:PR
-    std::function<QTreeView*()> tree;                  // ?L:PrihodiRashodiQ
-    VelmoraDll::CategoryTableSource* categories = nullptr;
+// What the routines need of the organiser window's finance page.
+class FinanceSide {
+public:
+    virtual ~FinanceSide() = default;
+    virtual QString translate(const QString& text) = 0;
+    virtual organiser::OrganiserList* entries() = 0; // ?L:PR
+    virtual QTreeView* tree() = 0;                   // ?L:PrihodiRashodiQ
     // Shows the refilled queue in the tree, keeping the selected position.
-    std::function<void()> showTree;
+    virtual void showTree() = 0;
     // F_PrihodiRashodiKategorija for GLOBALREQUEST over the PRK: buffer; answers GLOBALRESPONSE.
-    std::function<int()> categoryForm;
-    // Selects a row of the entry list's view, a totals row too; none: the list's own rows.
-    std::function<void(int row)> selectListRow;
-    // The window's tree selection sets the list's subtree before the routine runs.
-    bool subtreeShown = false;
+    virtual int categoryForm() = 0;
+    // Selects a row of the entry list's view, a totals row too.
+    virtual void selectListRow(int row) = 0;
 };
 
 class FinanceRoutines {
 public:
-    explicit FinanceRoutines(FinanceRoutineDeps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the routines. `subtreeShown`: the window's tree selection sets the
+    // list's subtree before the routine runs. `categories`: where the tree reads its rows
+    // (none: the category table).
+    FinanceRoutines(FinanceSide& side, bool subtreeShown, VelmoraDll::CategoryTableSource* categories = nullptr)
+        : m_side(side), m_subtreeShown(subtreeShown), m_categories(categories) {}
 
     int FillFinanceCategoryTree();
     int CategorySelected();
@@ -62,7 +65,7 @@ public:
     vrt::Decimal totalsAmount;
 
 private:
-    QString tr(const QString& t) const { return m_d.translate ? m_d.translate(t) : t; }
+    QString tr(const QString& t) const { return m_side.translate(t); }
     void ProvjeriDjecu(int position);
     void PaintTotalsRow(const QString& name, const vrt::Decimal& total);
     void setBalanceText(const QString& text);
@@ -71,7 +74,9 @@ private:
     bool readSelectedCategory();
     int refused(const char* text);
 
-    FinanceRoutineDeps m_d;
+    FinanceSide& m_side;
+    bool m_subtreeShown;
+    VelmoraDll::CategoryTableSource* m_categories;
     long m_selected = 0;
 };
 

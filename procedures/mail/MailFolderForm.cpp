@@ -182,7 +182,7 @@ bool renumberMailFolderTree()
 
 int MailFolderCommands::run(Command command)
 {
-    const long id = m_d.selected ? m_d.selected() : 0;
+    const long id = m_side.selected();
     if (id == 0)
         return 0;
     vrt::FileManager& f = Access(Tbl::Inbox);
@@ -200,7 +200,6 @@ int MailFolderCommands::run(Command command)
     };
     if (command != Insert && !q(INB().ENNAZIV).trimmed().isEmpty())
         return refuse(kStandard);
-    const auto form = [this](long p, std::optional<long> a) { return m_d.form ? m_d.form(p, a) : vrt::REQUEST_CANCELLED; };
     const uint8_t saved = GLOBALREQUEST;
     int response = 0;
     long show = id;
@@ -214,50 +213,69 @@ int MailFolderCommands::run(Command command)
             return 0;
         show = INB().ID;
         GLOBALREQUEST = vrt::INSERT_RECORD;
-        response = form(id, account);
+        response = m_side.form(id, account);
         // A form that did not complete leaves no empty folder behind.
         if (response != vrt::REQUEST_COMPLETED && f.HasReservedRow())
             f.CancelAutoInc(&Relate(Tbl::Inbox));
         break;
     case Change:
         GLOBALREQUEST = vrt::CHANGE_RECORD;
-        response = form(parent, std::nullopt);
+        response = m_side.form(parent, std::nullopt);
         break;
     case Delete:
         // Subfolders would be left hanging from nothing, out of the tree with their mail.
         if (hasSubfolders(id))
             return refuse(kHasSubfolders);
         GLOBALREQUEST = vrt::DELETE_RECORD;
-        response = form(parent, std::nullopt);
+        response = m_side.form(parent, std::nullopt);
         show = parent;
         break;
     }
     GLOBALREQUEST = saved;
-    if (response == vrt::REQUEST_COMPLETED && m_d.changed)
-        m_d.changed(show);
+    if (response == vrt::REQUEST_COMPLETED)
+        m_side.changed(show);
     return response;
 }
+
+namespace {
+// The window's mail folder tree, with the commands over it.
+class FolderTree : public MailFolderCommands::Side {
+public:
+    FolderTree(OrganiserWindow& window, OrganiserPanes& panes) : m_window(window), m_panes(panes) {}
+
+    long selected() override { return m_panes.treeRowId(tree::MailFolders); }
+    int form(long parent, std::optional<long> account) override
+    {
+        return F_Inbox(parent, account, m_window.dataFolder(), &m_window);
+    }
+    void changed(long show) override
+    {
+        renumberMailFolderTree();
+        m_window.paneRoutines().SetMailFolderIcons();
+        const VelmoraDll::TreeQueue& folders = VelmoraDll::InboxQ();
+        int row = 0;
+        for (size_t i = 0; i < folders.size() && row == 0; ++i)
+            if (folders[i].ID == show)
+                row = int(i) + 1;
+        m_panes.selectTreeRow(tree::MailFolders, row);
+    }
+
+    MailFolderCommands commands{*this};
+
+private:
+    OrganiserWindow& m_window;
+    OrganiserPanes& m_panes;
+};
+} // namespace
 
 void attachMailFolders(FeatureHost& host)
 {
     OrganiserWindow& window = host.window;
     OrganiserPanes& panes = host.panes;
-    auto commands = std::make_shared<MailFolderCommands>(MailFolderCommands::Deps{
-        [&panes] { return panes.treeRowId(tree::MailFolders); },
-        [&window](long parent, std::optional<long> account) { return F_Inbox(parent, account, window.dataFolder(), &window); },
-        [&window, &panes](long show) {
-            renumberMailFolderTree();
-            window.paneRoutines().SetMailFolderIcons();
-            const VelmoraDll::TreeQueue& folders = VelmoraDll::InboxQ();
-            int row = 0;
-            for (size_t i = 0; i < folders.size() && row == 0; ++i)
-                if (folders[i].ID == show)
-                    row = int(i) + 1;
-            panes.selectTreeRow(tree::MailFolders, row);
-        }});
-    const auto command = [commands](MailFolderCommands::Command c) {
-        return [commands, c] {
-            commands->run(c);
+    auto tree = std::make_shared<FolderTree>(window, panes);
+    const auto command = [tree](MailFolderCommands::Command c) {
+        return [tree, c] {
+            tree->commands.run(c);
             return 0;
         };
     };

@@ -32,18 +32,22 @@ bool renumberMailFolderTree();
 class MailFolderCommands {
 public:
     enum Command { Insert = 1, Change, Delete };
-    struct Deps {
-        std::function<long()> selected;                                     // 0: none
-        std::function<int(long parent, std::optional<long> account)> form;  // F_Inbox
-        std::function<void(long show)> changed; // after a completed form: the folder to show
+    // What the commands need of the window's folder tree.
+    class Side {
+    public:
+        virtual ~Side() = default;
+        virtual long selected() = 0;                                     // 0: none
+        virtual int form(long parent, std::optional<long> account) = 0;  // F_Inbox
+        virtual void changed(long show) = 0; // after a completed form: the folder to show
     };
-    explicit MailFolderCommands(Deps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the commands.
+    explicit MailFolderCommands(Side& side) : m_side(side) {}
 
     // The form's response; 0 when the command did nothing (no folder, refused, gone).
     int run(Command command);
 
 private:
-    Deps m_d;
+    Side& m_side;
 };
 
 // The folder tree's entries, and "Print" of the mail page (the e-mail report).

@@ -21,9 +21,8 @@ void attachNotesPasswords(organiser::FeatureHost& host)
 {
     organiser::OrganiserWindow& window = host.window;
     organiser::OrganiserPanes& panes = host.panes;
-    auto env = std::make_shared<FormEnv>();
+    auto env = std::make_shared<FormEnv>([&window](const QString& t) { return window.translated(t); });
     env->parent = &window;
-    env->translate = [&window](const QString& t) { return window.translated(t); };
     env->dataFolder = window.dataFolder();
 
     host.forms.attach(organiser::Form::F_Notes, [env](const organiser::FormArgs&) { F_Notes(*env); });

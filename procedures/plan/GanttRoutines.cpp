@@ -47,7 +47,7 @@ int GanttRoutines::SetupGantt()
     const QStringList units = tr(QStringLiteral("Godina|1Godina|1Godina|Mjesec|Trećina|Tjedan|Dan|Sat|Min|Sek")).split(QLatin1Char('|'));
     if (units.size() >= 7)
         v->setZoomCaptions({units[6], units[5], units[3]});
-    NonworkingDays = readNonworkingMask(m_d.dataFolder);
+    NonworkingDays = readNonworkingMask(m_dataFolder);
     v->model().setNonworkingDays(NonworkingDays);
     QStringList captions;
     for (const char* c : {"Aktivnosti", "Početak", "Završetak", "Trajanje", "Rbr", "Oznaka", "Level"})
@@ -96,10 +96,10 @@ int GanttRoutines::ExportProjectXml()
         return 0;
     GanttModel& m = v->model();
     m.RenumberWbs();
-    const QDate today = m_d.today ? m_d.today() : QDate::currentDate();
+    const QDate today = m_side.today();
     // The writer says itself when the file cannot be written.
     ExportResult = VelmoraDll::S_WriteUTF8File(controls::buildProjectXmlLines(m, today, m.NonworkingDays()),
-                                               projectXmlPath(m_d.dataFolder));
+                                               projectXmlPath(m_dataFolder));
     return 0;
 }
 
@@ -130,8 +130,7 @@ void GanttRoutines::takeLink(const QString& key)
     LinkMenuRequest = long(m.Link(key, controls::LinkStartItem).toLongLong());
     MN_ODGODA = m.Link(key, controls::LinkDelay).toInt();
     LinkRescheduleItem = LinkMenuRequest;
-    if (m_d.showLinkMenu)
-        m_d.showLinkMenu(LinkMenuRequest, LinkStartPos, LinkEndPos);
+    m_side.showLinkMenu(LinkMenuRequest, LinkStartPos, LinkEndPos);
 }
 
 void GanttRoutines::setLinkType(int startPos, int endPos)
@@ -150,8 +149,7 @@ int GanttRoutines::EditLinkDelay()
     GanttView* v = view();
     if (!v || !v->model().link(LinkKey))
         return 0;
-    if (m_d.askDelay)
-        MN_ODGODA = m_d.askDelay(MN_ODGODA);
+    MN_ODGODA = m_side.askDelay(MN_ODGODA);
     v->model().setLink(LinkKey, controls::LinkDelay, MN_ODGODA);
     reschedule(LinkRescheduleItem);
     return 0;
@@ -172,7 +170,7 @@ void GanttRoutines::askDeleteLink(const QString& key)
 int GanttRoutines::S_GanttEvents(const QString& name, QVariantList& params)
 {
     const auto param = [&params](int n) { return n >= 1 && n <= params.size() ? params[n - 1] : QVariant(); };
-    const bool busy = m_d.busy && m_d.busy();
+    const bool busy = m_side.busy();
     GanttView* v = view();
     if (name == QLatin1String("EditOpen")) {
         GanttEditing = 1;
@@ -192,10 +190,10 @@ int GanttRoutines::S_GanttEvents(const QString& name, QVariantList& params)
             reschedule(long(param(1).toLongLong()));
     } else if (name == QLatin1String("KeyDown")) {
         const int code = param(1).toInt();
-        if (code == 45 && m_d.keyAction)
-            m_d.keyAction(QStringLiteral("Insert"));
-        else if (code == 46 && GanttEditing == 0 && m_d.keyAction)
-            m_d.keyAction(QStringLiteral("Delete"));
+        if (code == 45)
+            m_side.keyAction(QStringLiteral("Insert"));
+        else if (code == 46 && GanttEditing == 0)
+            m_side.keyAction(QStringLiteral("Delete"));
     } else if (name == QLatin1String("DblClick")) {
         if (const QString key = param(1).toString(); !key.isEmpty())
             takeLink(key);
@@ -377,9 +375,40 @@ public:
 private:
     std::function<bool()> m_handled;
 };
+// The organiser window behind the routines: the link menu and the chart's keys go through its
+// panes' event pump.
+class WindowGanttSide : public GanttSide {
+public:
+    WindowGanttSide(organiser::OrganiserWindow& window, organiser::OrganiserPanes& panes) : m_window(window), m_panes(panes) {}
+
+    GanttView* view() override { return qobject_cast<GanttView*>(m_window.hosted().gantt); }
+    QString translate(const QString& text) override { return m_window.translated(text); }
+    QDate today() override { return QDate::currentDate(); }
+    bool busy() override { return m_window.dispatcher().ganttUpdating(); }
+    void showLinkMenu(long startItem, int startPos, int endPos) override
+    {
+        m_panes.buttons().PendingLinkStartType = startPos;
+        m_panes.buttons().PendingLinkEndType = endPos;
+        m_panes.pump().PendingLinkEdit = startItem;
+        m_panes.pumpEvents();
+    }
+    void keyAction(const QString& action) override
+    {
+        m_panes.pump().PendingGanttKey = action;
+        m_panes.pumpEvents();
+    }
+    int askDelay(int delay) override
+    {
+        return F_LinkOdgoda(delay, &m_window, [this](const QString& t) { return m_window.translated(t); });
+    }
+
+private:
+    organiser::OrganiserWindow& m_window;
+    organiser::OrganiserPanes& m_panes;
+};
 } // namespace
 
-GanttControl* makeGanttControl() { return new GanttControl(nullptr); }
+GanttControl* makeGanttControl() { return new GanttControl(); }
 
 void attachGantt(organiser::FeatureHost& host)
 {
@@ -387,26 +416,8 @@ void attachGantt(organiser::FeatureHost& host)
     organiser::OrganiserPanes& panes = host.panes;
     GanttControl& control = dynamic_cast<GanttControl&>(host.gantt);
     control.setParent(&window);
-    auto lookup = [&window] { return qobject_cast<GanttView*>(window.hosted().gantt); };
-    control.setView(lookup);
 
-    GanttRoutineDeps d;
-    d.view = lookup;
-    d.dataFolder = window.dataFolder();
-    d.translate = [&window](const QString& t) { return window.translated(t); };
-    d.busy = [&window] { return window.dispatcher().ganttUpdating(); };
-    d.showLinkMenu = [&window, &panes](long startItem, int startPos, int endPos) {
-        panes.buttons().PendingLinkStartType = startPos;
-        panes.buttons().PendingLinkEndType = endPos;
-        panes.pump().PendingLinkEdit = startItem;
-        panes.pumpEvents();
-    };
-    d.keyAction = [&panes](const QString& action) {
-        panes.pump().PendingGanttKey = action;
-        panes.pumpEvents();
-    };
-    d.askDelay = [&window](int delay) { return F_LinkOdgoda(delay, &window, [&window](const QString& t) { return window.translated(t); }); };
-    auto* routines = control.setRoutines(std::make_unique<GanttRoutines>(std::move(d)));
+    auto* routines = control.setRoutines(std::make_unique<WindowGanttSide>(window, panes), window.dataFolder());
 
     host.routines.attach(organiser::Routine::SetupGantt, [routines] { return routines->SetupGantt(); });
     host.routines.attach(organiser::Routine::RenumberGanttWbs, [routines] { return routines->RenumberGanttWbs(); });

@@ -24,22 +24,25 @@ class OrganiserPanes;
 // before that they do nothing and answer 0.
 namespace panes {
 
-struct GanttRoutineDeps {
-    std::function<controls::GanttView*()> view;
-    QString dataFolder;                               // Standard.ini, MyXml.xml
-    std::function<QString(const QString&)> translate; // none: the text as it is
-    std::function<QDate()> today;                     // none: the system's date
-    std::function<bool()> busy;                       // GanttBusy: a project command is at work
+// What the routines need of the window that holds the chart.
+class GanttSide {
+public:
+    virtual ~GanttSide() = default;
+    virtual controls::GanttView* view() = 0; // none before the window is first shown
+    virtual QString translate(const QString& text) = 0;
+    virtual QDate today() = 0;
+    virtual bool busy() = 0; // GanttBusy: a project command is at work
     // The window's link menu for the pending link, ticked at its type (start, end positions).
-    std::function<void(long startItem, int startPos, int endPos)> showLinkMenu;
-    std::function<void(const QString& action)> keyAction; // "Insert" / "Delete" for the window
+    virtual void showLinkMenu(long startItem, int startPos, int endPos) = 0;
+    virtual void keyAction(const QString& action) = 0; // "Insert" / "Delete" for the window
     // F_LinkOdgoda: the delay entered, whichever button closed the window.
-    std::function<int(int delay)> askDelay;
+    virtual int askDelay(int delay) = 0;
 };
 
 class GanttRoutines {
 public:
-    explicit GanttRoutines(GanttRoutineDeps deps) : m_d(std::move(deps)) {}
+    // `side` outlives the routines; `dataFolder` holds Standard.ini and MyXml.xml.
+    GanttRoutines(GanttSide& side, QString dataFolder) : m_side(side), m_dataFolder(std::move(dataFolder)) {}
 
     int SetupGantt();
     int RenumberGanttWbs();
@@ -74,22 +77,23 @@ public:
     static int readNonworkingMask(const QString& dataFolder);
 
 private:
-    controls::GanttView* view() const { return m_d.view ? m_d.view() : nullptr; }
-    QString tr(const QString& text) const { return m_d.translate ? m_d.translate(text) : text; }
+    controls::GanttView* view() const { return m_side.view(); }
+    QString tr(const QString& text) const { return m_side.translate(text); }
     int outline(const std::function<void(controls::GanttModel&)>& work);
     // Reschedules from `item` as part of the change just made; a cycle takes that change back.
     void reschedule(long item);
     void takeLink(const QString& key);
 
-    GanttRoutineDeps m_d;
+    GanttSide& m_side;
+    QString m_dataFolder;
 };
 
 // The chart for the organiser's dispatcher, by the operations it calls.
 class GanttControl : public QObject, public organiser::GanttApi {
     Q_OBJECT
 public:
-    explicit GanttControl(std::function<controls::GanttView*()> view, QObject* parent = nullptr)
-        : QObject(parent), m_view(std::move(view)) {}
+    // Does nothing and answers 0 until the routines are set.
+    explicit GanttControl(QObject* parent = nullptr) : QObject(parent) {}
 
     void beginUpdate() override;
     void endUpdate() override;
@@ -118,17 +122,18 @@ public:
     bool isModified() override;
     void markSaved() override;
 
-    void setView(std::function<controls::GanttView*()> view) { m_view = std::move(view); }
-    GanttRoutines* setRoutines(std::unique_ptr<GanttRoutines> routines)
+    // The pane routines over `side`, which the control keeps and reaches the chart through.
+    GanttRoutines* setRoutines(std::unique_ptr<GanttSide> side, const QString& dataFolder)
     {
-        m_routines = std::move(routines);
+        m_side = std::move(side);
+        m_routines = std::make_unique<GanttRoutines>(*m_side, dataFolder);
         return m_routines.get();
     }
     GanttRoutines* routines() const { return m_routines.get(); }
 
 private:
-    controls::GanttView* view() const { return m_view ? m_view() : nullptr; }
-    std::function<controls::GanttView*()> m_view;
+    controls::GanttView* view() const { return m_side ? m_side->view() : nullptr; }
+    std::unique_ptr<GanttSide> m_side;
     std::unique_ptr<GanttRoutines> m_routines;
 };
 

@@ -28,6 +28,22 @@ using namespace notespass;
 
 namespace {
 
+// The run's side in a test: what the case does on progress and at the snapshot, the
+// database's own snapshot otherwise.
+struct ScriptedSide : DatabaseSide {
+    std::function<void(int)> onProgress;
+    std::function<bool(const QString&, QString*)> onSnapshot;
+    void progress(int percent) override
+    {
+        if (onProgress)
+            onProgress(percent);
+    }
+    bool snapshot(const QString& target, QString* error) override
+    {
+        return onSnapshot ? onSnapshot(target, error) : DatabaseSide::snapshot(target, error);
+    }
+};
+
 struct ProcessRun {
     int code = -1;
     QString out;
@@ -227,27 +243,28 @@ TEST_F(Backup, AFailedBackupLeavesNoArchiveAndSaysWhy)
     writeMailFiles(120);
     struct Case {
         const char* name;
-        std::function<void(BackupRun&, BackupPlan&)> arrange;
+        std::function<void(ScriptedSide&, BackupRun&, BackupPlan&)> arrange;
         const char* says; // part of the reason
     };
     const QString missing = dataFolder + "/nema";
     const Case cases[] = {
-        {"destination cannot be written", [](BackupRun&, BackupPlan& p) { p.destination = "/proc"; }, "/proc"},
-        {"no listed folder is there", [&](BackupRun&, BackupPlan& p) { p.folders = {missing}; }, "nema"},
+        {"destination cannot be written", [](ScriptedSide&, BackupRun&, BackupPlan& p) { p.destination = "/proc"; }, "/proc"},
+        {"no listed folder is there", [&](ScriptedSide&, BackupRun&, BackupPlan& p) { p.folders = {missing}; }, "nema"},
         {"snapshot fails",
-         [](BackupRun& r, BackupPlan&) {
-             r.snapshot = [](const QString&, QString* why) {
+         [](ScriptedSide& s, BackupRun&, BackupPlan&) {
+             s.onSnapshot = [](const QString&, QString* why) {
                  *why = "disk I/O error";
                  return false;
              };
          },
          "disk I/O error"},
-        {"cancelled", [](BackupRun& r, BackupPlan&) { r.progress = [&r](int percent) { r.cancel = percent >= 0; }; }, "Prekinuto"},
+        {"cancelled", [](ScriptedSide& s, BackupRun& r, BackupPlan&) { s.onProgress = [&r](int percent) { r.cancel = percent >= 0; }; }, "Prekinuto"},
     };
     for (const Case& c : cases) {
-        BackupRun r;
+        ScriptedSide side;
+        BackupRun r(side);
         BackupPlan p = plan(target.path());
-        c.arrange(r, p);
+        c.arrange(side, r, p);
         const BackupResult result = r.run(p);
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_TRUE(result.error.contains(c.says)) << c.name << ": " << result.error.toStdString();
@@ -263,11 +280,12 @@ TEST_F(Backup, AMissingFolderOrAVanishedFileIsNamedAndEverythingElseIsArchived)
     writeMailFiles(120);
     const QString gone = dataFolder + "/Email/99/body.html";
     const QString stale = dataFolder + "/nema";
-    BackupRun r;
+    ScriptedSide side;
+    BackupRun r(side);
     BackupPlan p = plan(target.path());
     p.folders = QStringList{stale} + p.folders;
     bool removed = false;
-    r.progress = [&](int percent) {
+    side.onProgress = [&](int percent) {
         if (percent >= 0 && !removed)
             removed = QFile::remove(gone);
     };
@@ -316,7 +334,8 @@ TEST_F(Backup, WorkFoldersOfInterruptedBackupsAreRemovedAndALiveOneStays)
     QLockFile liveLock(live + "/.lock");
     ASSERT_TRUE(liveLock.tryLock(0));
 
-    const BackupResult result = BackupRun().run(plan(target.path()));
+    DatabaseSide plain;
+    const BackupResult result = BackupRun(plain).run(plan(target.path()));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(leftIn(target.path()), (QStringList{".Velmora_backup-Ij56Kl", QFileInfo(result.archive).fileName()}));
     for (const QString& e : entries(result.archive))
@@ -337,7 +356,8 @@ TEST_F(Backup, WorkFoldersOfInterruptedBackupsAreRemovedAndALiveOneStays)
 TEST_F(Backup, TwoRunsInOneSecondKeepBothArchives)
 {
     const BackupPlan p = plan(target.path());
-    BackupRun first, second;
+    DatabaseSide plain;
+    BackupRun first(plain), second(plain);
     const BackupResult a = first.run(p), b = second.run(p);
     ASSERT_TRUE(a.ok) << a.error.toStdString();
     ASSERT_TRUE(b.ok) << b.error.toStdString();
@@ -355,7 +375,8 @@ TEST_F(Backup, ADestinationInsideTheListedFolderIsNotArchivedIntoItself)
     QDir().mkpath(dataFolder + "/linked");
     QFile::link(target.path(), dataFolder + "/linked/elsewhere"); // a folder link out of the data folder
     target.write("secret.txt", "not for the archive");
-    BackupRun r;
+    DatabaseSide plain;
+    BackupRun r(plain);
     const BackupResult result = r.run(plan(inside));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     for (const QString& e : entries(result.archive)) {

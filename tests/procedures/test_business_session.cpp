@@ -144,8 +144,7 @@ TEST_F(BusinessTest, TheItemFormSpeaksEnglish)
     QUILVO translator;
     translator.INIT();
     translator.QVINIT(table, 2, testsupport::binDir() + QStringLiteral("/Velmora.qvs"), 0, 1);
-    business::Forms f;
-    f.translate = [&translator](const QString& t) { return translator.QVSTR(t); };
+    business::Forms f([&translator](const QString& t) { return translator.QVSTR(t); });
     const long cat = addCategory(Tbl::IDKategorija, "Invoice");
     const long product = addProduct("Bolt M8");
     const long doc = addDocument(cat);

@@ -54,6 +54,24 @@ const QString kInUse = "Kontakt se koristi u programu i brisanje nije moguće!";
 const QString kHasSubgroups = "Grupa ima podgrupe i ne može biti obrisana!";
 const QString kHasContacts = "Grupa ima kontakte i ne može biti obrisana!";
 
+// The tree the group commands act on: a fixed current group, the group form unless counted
+// stand-ins answer cancelled, the completed forms counted.
+struct GroupSide : ContactGroupCommands::Side {
+    explicit GroupSide(long group, int* standIns = nullptr) : group(group), standIns(standIns) {}
+    long group;
+    int* standIns;
+    int changes = 0;
+    long currentGroup() override { return group; }
+    int form(long id, long parent) override
+    {
+        if (!standIns)
+            return ContactGroupCommands::groupForm(id, parent);
+        ++*standIns;
+        return 2;
+    }
+    void changed() override { ++changes; }
+};
+
 } // namespace
 
 class ContactsTest : public OrganiserListsTest {
@@ -97,11 +115,15 @@ protected:
         ASSERT_EQ(Access(Tbl::CON_Contacts).Fetch(CON.IDKey), 0);
     }
     // F_Contact as a list runs it, with `drive` working the open form.
-    int runContactForm(int request, const std::function<void(ContactForm&)>& drive)
+    // `pickGroup`: the group the group picker leaves chosen when the form opens it.
+    int runContactForm(int request, const std::function<void(ContactForm&)>& drive,
+                       const std::function<long()>& pickGroup = {})
     {
         testsupport::ScopedDialogRunner runner([&](QDialog& d) {
             if (auto* f = qobject_cast<ContactForm*>(&d))
                 drive(*f);
+            else if (qobject_cast<GroupPicker*>(&d))
+                MC::GROUPID = int32_t(pickGroup ? pickGroup() : 0);
             return d.result();
         });
         GLOBALREQUEST = uint8_t(request);
@@ -197,16 +219,21 @@ TEST_F(ContactsTest, ASavedContactBelongsToAGroupAndOnlyAGrouplessDeleteSkipsThe
             loadContact(id);
         }
         int pickerCalls = 0;
-        const int response = runContactForm(c.request, [&](ContactForm& f) {
-            f.pickGroup = [&] { ++pickerCalls; return c.picked; };
-            if (f.entry("PREZIME")->isReadOnly() == false)
-                f.entry("PREZIME")->setText("Kovač");
-            f.okButton()->click();
-            if (f.result() == 0) { // still open: once more, then give up
+        const int response = runContactForm(
+            c.request,
+            [&](ContactForm& f) {
+                if (f.entry("PREZIME")->isReadOnly() == false)
+                    f.entry("PREZIME")->setText("Kovač");
                 f.okButton()->click();
-                f.cancelButton()->click();
-            }
-        });
+                if (f.result() == 0) { // still open: once more, then give up
+                    f.okButton()->click();
+                    f.cancelButton()->click();
+                }
+            },
+            [&] {
+                ++pickerCalls;
+                return long(c.picked);
+            });
         EXPECT_EQ(pickerCalls, c.pickerCalls);
         EXPECT_EQ(response, c.response);
         const auto stored = query("SELECT GRUPAID FROM CON_CONTACTS WHERE ID = " + std::to_string(id));
@@ -256,8 +283,9 @@ TEST_F(ContactsTest, AGroupWithSubgroupsOrContactsIsNotDeleted)
         // A contact the organiser shows stays in the contact buffer.
         CON().PREZIME = "prikazani";
         testsupport::presenter().clear();
-        int changed = 0;
-        ContactGroupCommands commands({[group] { return long(group); }, {}, [&] { ++changed; }});
+        GroupSide side(group);
+        const int& changed = side.changes;
+        ContactGroupCommands commands(side);
         auto answers = groupFormAnswers(QString());
         commands.run(ContactGroupCommands::Delete);
         EXPECT_EQ(messages(), c.messages);
@@ -271,14 +299,16 @@ TEST_F(ContactsTest, GroupCommandsKeepTheTreeInOrder)
 {
     // With no group, only a top-level group can be made.
     int forms = 0;
-    ContactGroupCommands none({[] { return 0L; }, [&](long, long) { ++forms; return 2; }, {}});
+    GroupSide noGroup(0, &forms);
+    ContactGroupCommands none(noGroup);
     for (auto c : {ContactGroupCommands::InsertSubgroup, ContactGroupCommands::Change, ContactGroupCommands::Delete})
         EXPECT_EQ(none.run(c), 0);
     EXPECT_EQ(forms, 0);
 
     const int top = addGroup("Posao", 0);
     addGroup("Klijenti", top);
-    ContactGroupCommands commands({[top] { return long(top); }, {}, {}});
+    GroupSide topSide(top);
+    ContactGroupCommands commands(topSide);
     {
         auto answers = groupFormAnswers("Dobavljači");
         EXPECT_EQ(commands.run(ContactGroupCommands::InsertSubgroup), vrt::REQUEST_COMPLETED);
@@ -430,9 +460,12 @@ TEST_F(ContactsTest, PickModeHandsBackOneContactAndTheListFollowsTheExactGroup)
         if (auto* f = qobject_cast<ContactForm*>(&d)) {
             EXPECT_EQ(CON().GRUPAID, sub) << "a new contact starts in the group shown";
             f->entry("PREZIME")->setText("Novak");
-            f->pickGroup = [] { ADD_FAILURE() << "no picker for a contact with a group"; return 0L; };
             f->okButton()->click();
             return d.result();
+        }
+        if (qobject_cast<GroupPicker*>(&d)) {
+            ADD_FAILURE() << "no picker for a contact with a group";
+            return 0;
         }
         auto* w = qobject_cast<ContactsBrowse*>(&d);
         EXPECT_FALSE(w->recipients(RecipientBuffer::To)->isVisibleTo(w));
@@ -591,6 +624,10 @@ TEST_F(ContactsInTheProgram, RibbonCommandsOpenTheAccountsWindowAndTheContactAnd
     QStringList opened;
     long pickedGroup = 0;
     testsupport::ScopedDialogRunner runner([&](QDialog& d) {
+        if (qobject_cast<GroupPicker*>(&d)) { // the new contact has no group yet
+            MC::GROUPID = int32_t(pickedGroup);
+            return 0;
+        }
         opened << d.objectName();
         if (auto* w = qobject_cast<AccountsWindow*>(&d)) {
             w->button("?INSERT")->click();
@@ -604,7 +641,6 @@ TEST_F(ContactsInTheProgram, RibbonCommandsOpenTheAccountsWindowAndTheContactAnd
         } else if (auto* f = qobject_cast<ContactForm*>(&d)) {
             f->entry("PREZIME")->setText("Perić");
             f->entry("EMAIL")->setText("ivo@peric.hr");
-            f->pickGroup = [&] { return pickedGroup; };
             f->okButton()->click();
         }
         return d.result();

@@ -121,10 +121,19 @@ TEST_F(FinanceTest, TheOverviewChartPlotsBothSeriesOnADateAxis)
 
 TEST_F(FinanceTest, TheShownOverviewChartFollowsNewEntries)
 {
-    QChartView view;
-    finance::ChartDeps deps;
-    deps.overviewChart = [&view] { return &view; };
-    finance::FinanceCharts charts(deps);
+    // The overview chart alone, of entries.
+    struct Overview : finance::ChartSide {
+        QChartView view;
+        QString translate(const QString& t) override { return t; }
+        QChartView* overviewChart() override { return &view; }
+        int overviewKind() override { return 1; }
+        QWidget* stateHost() override { return nullptr; }
+        int stateKind() override { return 1; }
+        void setStateKind(int) override {}
+        void showTotals(const finance::StateTotals&) override {}
+    } side;
+    QChartView& view = side.view;
+    finance::FinanceCharts charts(side);
     charts.DrawFinanceChart();
     QChart* drawn = view.chart();
     view.show();

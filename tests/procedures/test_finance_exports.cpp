@@ -148,7 +148,22 @@ protected:
         finance::workbookOpener() = nullptr;
         FinanceTest::TearDown();
     }
+    // The exports' side: texts as they are unless `translation` is given, each opened
+    // workbook written down, the clock.
+    struct RecordingSide : finance::ExportSide {
+        explicit RecordingSide(QStringList& o) : opened(o) {}
+        QStringList& opened;
+        std::function<QString(const QString&)> translation;
+        QString translate(const QString& t) override { return translation ? translation(t) : t; }
+        bool open(const QString& path) override
+        {
+            opened << path;
+            return true;
+        }
+        QDateTime now() override { return QDateTime::currentDateTime(); }
+    };
     QStringList opened;
+    RecordingSide side{opened};
 };
 
 TEST_F(FinanceExportTest, TheStateExportFillsTheTemplateWithTypedCells)
@@ -224,16 +239,12 @@ TEST_F(FinanceExportTest, TheIncomeExpenseExportWritesTheSumsAndKeepsTheTemplate
 TEST_F(FinanceExportTest, TheTemplatesTextsFollowTheProgramsLanguage)
 {
     const std::map<QString, QString> english = testsupport::shippedEnglish();
-    finance::ExportDeps d;
+    finance::ExportDeps d{side};
     d.dataFolder = m_folder->path();
     d.shippedTemplates = finance::shippedTemplateFolder();
-    d.translate = [&english](const QString& t) {
+    side.translation = [&english](const QString& t) {
         const auto row = english.find(t.toUpper());
         return row == english.end() ? t : row->second;
-    };
-    d.open = [this](const QString& p) {
-        opened << p;
-        return true;
     };
     finance::StateTotals totals;
     finance::ExportExcelState(d, totals);
@@ -258,12 +269,8 @@ TEST_F(FinanceExportTest, TheTemplatesTextsFollowTheProgramsLanguage)
 
 TEST_F(FinanceExportTest, AMissingTemplateIsToldAndNothingIsSavedOrOpened)
 {
-    finance::ExportDeps d;
+    finance::ExportDeps d{side};
     d.dataFolder = m_folder->path();
-    d.open = [this](const QString& p) {
-        opened << p;
-        return true;
-    };
     finance::StateTotals totals;
     finance::ExportExcelState(d, totals); // no Templates folder, nothing shipped
     EXPECT_TRUE(opened.isEmpty());
@@ -332,12 +339,8 @@ else:
         {"xl/../../x", "Unsafe name in archive"}, {"xl\\..\\x", "Unsafe name in archive"},
         {"C:/x", "Unsafe name in archive"},
     };
-    finance::ExportDeps d;
+    finance::ExportDeps d{side};
     d.dataFolder = m_folder->path();
-    d.open = [this](const QString& p) {
-        opened << p;
-        return true;
-    };
     QDir().mkpath(m_folder->file("Templates"));
     const QString templ = m_folder->file("Templates/state.xlsx");
     for (const Case& c : cases) {
@@ -376,10 +379,6 @@ protected:
                                                           "Email=a@b.hr\r\nPerosnInCharge=Ivo Ivić\r\n").toUtf8());
         deps.dataFolder = m_folder->path();
         deps.shippedTemplates = testsupport::binDir() + "/templates";
-        deps.open = [this](const QString& p) {
-            opened << p;
-            return true;
-        };
     }
     long contact(const char* middle, long group = 0)
     {
@@ -428,7 +427,7 @@ protected:
         }
         return ID().ID;
     }
-    finance::ExportDeps deps;
+    finance::ExportDeps deps{side};
     long category = 0, product = 0;
 };
 

@@ -117,15 +117,24 @@ using testsupport::MenuChoice;
 // English in an English run.
 TEST(PlanningTexts, EveryTextOfTheChartHasAnEnglishRow)
 {
-    GanttView view;
-    std::set<QString> asked;
-    panes::GanttRoutineDeps d;
-    d.view = [&view] { return &view; };
-    d.translate = [&asked](const QString& t) {
-        asked.insert(t);
-        return t;
-    };
-    panes::GanttRoutines(d).SetupGantt();
+    // A chart of its own that writes down every text it is asked to translate.
+    struct AskedTexts : panes::GanttSide {
+        GanttView chart;
+        std::set<QString> asked;
+        GanttView* view() override { return &chart; }
+        QString translate(const QString& t) override
+        {
+            asked.insert(t);
+            return t;
+        }
+        QDate today() override { return QDate::currentDate(); }
+        bool busy() override { return false; }
+        void showLinkMenu(long, int, int) override {}
+        void keyAction(const QString&) override {}
+        int askDelay(int delay) override { return delay; }
+    } side;
+    panes::GanttRoutines(side, QString()).SetupGantt();
+    std::set<QString>& asked = side.asked;
     ASSERT_GE(asked.size(), 9u);
     asked.insert(QStringLiteral("Nova aktivnost"));
     asked.insert(QStringLiteral("Novi WBS"));

@@ -138,17 +138,28 @@ testsupport::ScopedDialogRunner answer(FormAnswer a)
 
 TEST_F(MailFolders, FolderCommandsOnStandardAndUserFolders)
 {
-    long selected = 0, shown = -1;
-    int opened = 0;
-    MailFolderCommands commands({[&] { return selected; },
-                                 [&](long parent, std::optional<long> acc) {
-                                     ++opened;
-                                     return F_Inbox(parent, acc, m_folder->path());
-                                 },
-                                 [&](long show) {
-                                     shown = show;
-                                     renumberMailFolderTree();
-                                 }});
+    // The tree: the folder it is told is selected, the forms opened, the folder shown last.
+    struct Tree : MailFolderCommands::Side {
+        explicit Tree(QString folder) : dataFolder(std::move(folder)) {}
+        QString dataFolder;
+        long selectedId = 0, shown = -1;
+        int opened = 0;
+        long selected() override { return selectedId; }
+        int form(long parent, std::optional<long> acc) override
+        {
+            ++opened;
+            return F_Inbox(parent, acc, dataFolder);
+        }
+        void changed(long show) override
+        {
+            shown = show;
+            renumberMailFolderTree();
+        }
+    } tree(m_folder->path());
+    long& selected = tree.selectedId;
+    long& shown = tree.shown;
+    int& opened = tree.opened;
+    MailFolderCommands commands(tree);
     const auto folders = [&] { return count("Inbox"); };
     const int before = folders();
 

@@ -444,12 +444,11 @@ TEST_F(NotesPasswordsForms, EveryTextOfTheFormsHasAnEnglishRow)
     fill();
     controls::registerBuiltInControls();
     std::set<QString> asked;
-    FormEnv env;
-    env.dataFolder = m_folder->path();
-    env.translate = [&asked](const QString& t) {
+    FormEnv env([&asked](const QString& t) {
         asked.insert(t);
         return t;
-    };
+    });
+    env.dataFolder = m_folder->path();
     testsupport::ScopedDialogRunner r([](QDialog& d) {
         if (auto* zip = d.findChild<QPushButton*>("?ZIP"))
             QTest::mouseClick(zip, Qt::LeftButton); // no destination: a message

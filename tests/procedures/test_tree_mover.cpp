@@ -151,9 +151,7 @@ TEST_F(TreeMoverTest, EachTreeMovesANodeWithItsSubtreeAndNumbersTheRowsByPositio
                 10);
             ASSERT_EQ(listing(tree.table), start);
             long selected = 0;
-            TreeTable table = tree.declared();
-            table.after = [&](long id) { selected = id; };
-            const TreeMoveResult r = TreeMover(table).move(c.how, ids.at(c.node));
+            const TreeMoveResult r = TreeMover(tree.declared(), [&](long id) { selected = id; }).move(c.how, ids.at(c.node));
             EXPECT_EQ(r, *c.expected ? TreeMoveResult::Moved : TreeMoveResult::Unchanged);
             std::vector<int> orders;
             EXPECT_EQ(listing(tree.table, &orders), *c.expected ? QString::fromLatin1(c.expected) : start);
@@ -212,9 +210,7 @@ TEST_F(TreeMoverTest, FinanceRootsAndBalanceStayAndCategoriesStayInTheirBranch)
     const QString start = QStringLiteral("Prihodi@1 P1@2 P2@2 X@1 Troškovi@1 T1@2 Velik@2");
     ASSERT_EQ(listing(t), start);
     int rebuilt = 0;
-    TreeTable table = financeCategoryTree();
-    table.after = [&](long) { ++rebuilt; };
-    TreeMover mover(table);
+    TreeMover mover(financeCategoryTree(), [&](long) { ++rebuilt; });
 
     const QString fixed = QStringLiteral("Ova kategorija se ne može pomicati !");
     for (const long id : {1L, 2L, 1000000L}) {
@@ -322,10 +318,10 @@ TEST_F(TreeMoverTest, AFailedWriteRollsTheWholeMoveBackAndSaysWhy)
     std::vector<int> before;
     const QString start = listing(t, &before);
     long selected = 0;
-    TreeTable table = contactGroupTree();
-    table.after = [&](long id) { selected = id; };
+    const TreeTable table = contactGroupTree();
+    const auto select = [&](long id) { selected = id; };
     // B changes place with A and every row gets its position, C last.
-    EXPECT_EQ(TreeMover(table).move(TreeMove::Up, ids.at("B")), TreeMoveResult::Failed);
+    EXPECT_EQ(TreeMover(table, select).move(TreeMove::Up, ids.at("B")), TreeMoveResult::Failed);
     std::vector<int> after;
     EXPECT_EQ(listing(t, &after), start);
     EXPECT_EQ(after, before) << "no row keeps a number of the half-done move";
