@@ -106,12 +106,11 @@ int runTotalsReport(const ReportDeps& deps, const char* title)
     size_t at = 0;
     std::vector<TotalsLine> printed;
     vrt::FunctionSource source([&] { return at < lines.size(); }, (long long)lines.size());
-    vrt::Process process(source);
-    process.setTitle(heading);
-    process.onRecord = [&] {
+    vrt::Process process(source, [&] {
         printed.push_back(lines[at++]);
         return vrt::Process::Take::Next;
-    };
+    });
+    process.setTitle(heading);
     std::unique_ptr<vrt::ProgressSink> progress = deps.progress ? deps.progress() : nullptr;
     if (process.run(progress.get()) != vrt::Process::Result::Completed) {
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;
