@@ -66,7 +66,7 @@ struct GanttModel::State {
     long focus = 0, nextHandle = 1, nextLink = 1;
 };
 
-GanttModel::GanttModel() = default;
+GanttModel::GanttModel(std::function<void()> changed) : m_changed(std::move(changed)) {}
 GanttModel::~GanttModel() = default;
 
 // ---- calendar -------------------------------------------------------------------------------
@@ -74,8 +74,8 @@ GanttModel::~GanttModel() = default;
 void GanttModel::setNonworkingDays(int mask)
 {
     m_mask = mask & 0xFF;
-    if (changed)
-        changed();
+    if (m_changed)
+        m_changed();
 }
 
 bool GanttModel::IsNonworkingDate(const QDate& day) const
@@ -162,8 +162,8 @@ int GanttModel::workingDaysBetween(const QDate& start, const QDate& end) const
 void GanttModel::touched()
 {
     m_modified = true;
-    if (m_changeDepth == 0 && changed)
-        changed();
+    if (m_changeDepth == 0 && m_changed)
+        m_changed();
 }
 
 GanttItem& GanttModel::at(long item) { return m_items.at(item); }
@@ -244,8 +244,8 @@ void GanttModel::RemoveAllItems()
     m_undo.clear();
     m_redo.clear();
     m_modified = false;
-    if (changed)
-        changed();
+    if (m_changed)
+        m_changed();
 }
 
 long GanttModel::ItemByIndex(int index) const
@@ -342,8 +342,8 @@ void GanttModel::setExpandItem(long item, bool expanded)
 {
     if (exists(item) && at(item).expanded != expanded) {
         at(item).expanded = expanded;
-        if (changed && m_changeDepth == 0)
-            changed();
+        if (m_changed && m_changeDepth == 0)
+            m_changed();
     }
 }
 
@@ -961,8 +961,8 @@ void GanttModel::beginChange(bool joinLast)
 
 void GanttModel::endChange()
 {
-    if (m_changeDepth > 0 && --m_changeDepth == 0 && changed)
-        changed();
+    if (m_changeDepth > 0 && --m_changeDepth == 0 && m_changed)
+        m_changed();
 }
 
 bool GanttModel::Undo()
@@ -973,8 +973,8 @@ bool GanttModel::Undo()
     restore(*m_undo.back());
     m_undo.pop_back();
     m_modified = true;
-    if (changed)
-        changed();
+    if (m_changed)
+        m_changed();
     return true;
 }
 
@@ -986,8 +986,8 @@ bool GanttModel::Redo()
     restore(*m_redo.back());
     m_redo.pop_back();
     m_modified = true;
-    if (changed)
-        changed();
+    if (m_changed)
+        m_changed();
     return true;
 }
 
@@ -1126,8 +1126,8 @@ bool GanttModel::fromXml(const QByteArray& xml, QString* error)
     m_undo.clear();
     m_redo.clear();
     m_modified = false;
-    if (changed)
-        changed();
+    if (m_changed)
+        m_changed();
     return true;
 }
 

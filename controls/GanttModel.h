@@ -59,7 +59,9 @@ QString NextWbsCode(const QString& code);
 
 class GanttModel {
 public:
-    GanttModel();
+    // `changed` is called after every change the view shows (not while a change is being
+    // made).
+    explicit GanttModel(std::function<void()> changed = {});
     ~GanttModel();
     GanttModel(const GanttModel&) = delete;
     GanttModel& operator=(const GanttModel&) = delete;
@@ -185,10 +187,8 @@ public:
     QByteArray toXml() const;
     bool fromXml(const QByteArray& xml, QString* error = nullptr);
 
-    // Called after every change the view shows (not while a change is being made).
-    std::function<void()> changed;
-
 private:
+    std::function<void()> m_changed;
     struct State;
     void touched();
     GanttItem& at(long item);

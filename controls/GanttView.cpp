@@ -117,8 +117,8 @@ bool GanttTreeModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!item || role != Qt::EditRole)
         return false;
     m_plan.setCellValue(item, index.column(), value);
-    if (index.column() >= CellStart && index.column() <= CellDuration && edited)
-        edited(item);
+    if (index.column() >= CellStart && index.column() <= CellDuration)
+        emit edited(item);
     return true;
 }
 
@@ -189,22 +189,7 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
     m_split->setStretchFactor(1, 1);
     setPaneWidth(0, 333);
 
-    m_rows->edited = [this](long item) { cellEdited(item); };
-    m_plan.changed = [this] {
-        if (m_updates > 0) {
-            m_pendingRefresh = true;
-            return;
-        }
-        // A value taken from an open editor: the rows are read again once it has closed.
-        if (static_cast<RowsView*>(m_tree)->editing()) {
-            if (!m_pendingRefresh)
-                QMetaObject::invokeMethod(this, [this] { if (m_pendingRefresh && !m_updates) refresh(); }, Qt::QueuedConnection);
-            m_pendingRefresh = true;
-            m_chart->update();
-            return;
-        }
-        refresh();
-    };
+    connect(m_rows, &GanttTreeModel::edited, this, &GanttView::cellEdited);
     connect(m_tree->verticalScrollBar(), &QScrollBar::valueChanged, m_chart, qOverload<>(&QWidget::update));
     connect(m_tree, &QTreeView::expanded, this, [this](const QModelIndex& i) {
         m_plan.setExpandItem(m_rows->itemOf(i), true);
@@ -246,7 +231,27 @@ GanttView::GanttView(QWidget* parent) : QWidget(parent)
     m_chart->setFirstVisibleDate(QDate::currentDate().addDays(-3));
 }
 
-GanttView::~GanttView() { m_plan.changed = nullptr; }
+GanttView::~GanttView() { m_closing = true; }
+
+void GanttView::planChanged()
+{
+    // Not built yet, or going away: there is nothing to show it on.
+    if (!m_chart || m_closing)
+        return;
+    if (m_updates > 0) {
+        m_pendingRefresh = true;
+        return;
+    }
+    // A value taken from an open editor: the rows are read again once it has closed.
+    if (static_cast<RowsView*>(m_tree)->editing()) {
+        if (!m_pendingRefresh)
+            QMetaObject::invokeMethod(this, [this] { if (m_pendingRefresh && !m_updates) refresh(); }, Qt::QueuedConnection);
+        m_pendingRefresh = true;
+        m_chart->update();
+        return;
+    }
+    refresh();
+}
 
 QVariantList GanttView::raise(const QString& name, QVariantList params)
 {

@@ -36,8 +36,10 @@ public:
     long itemOf(const QModelIndex& index) const { return index.isValid() ? long(index.internalId()) : 0; }
     void setCaptions(const QStringList& captions);
     void reset();
+
+signals:
     // A cell edit that moved a bar: the item to reschedule from.
-    std::function<void(long item)> edited;
+    void edited(long item);
 
 private:
     GanttModel& m_plan;
@@ -103,12 +105,15 @@ private:
     void syncSelectionToModel();
     void syncSelectionFromModel();
     void cellEdited(long item);
+    // Shows a change of the plan.
+    void planChanged();
 
-    GanttModel m_plan;
-    GanttTreeModel* m_rows;
-    QSplitter* m_split;
-    QTreeView* m_tree;
-    GanttChartPane* m_chart;
+    GanttModel m_plan{[this] { planChanged(); }};
+    GanttTreeModel* m_rows = nullptr;
+    QSplitter* m_split = nullptr;
+    QTreeView* m_tree = nullptr;
+    GanttChartPane* m_chart = nullptr;
+    bool m_closing = false;
     int m_updates = 0;
     bool m_autoEdit = true;
     bool m_syncing = false;

@@ -135,8 +135,7 @@ PreviewBrowser::PreviewBrowser(QWidget* parent) : QTextBrowser(parent)
 void PreviewBrowser::navigate(const QString& target)
 {
     load(target);
-    if (eventProcedure)
-        eventProcedure(QStringLiteral("NavigateComplete2"));
+    emit eventRaised(QStringLiteral("NavigateComplete2"));
 }
 
 void PreviewBrowser::load(const QString& target)

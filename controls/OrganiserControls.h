@@ -68,8 +68,6 @@ public:
     explicit PreviewBrowser(QWidget* parent = nullptr);
     // A local file, or "about:blank"; then the event "NavigateComplete2".
     void navigate(const QString& target);
-    // Where the browser's events go, by name, once each has happened.
-    std::function<int(const QString& event)> eventProcedure;
     QString location() const { return m_location; }
     // The markup handed to the text browser for the shown file (made safe).
     QString shownHtml() const { return m_shownHtml; }
@@ -79,6 +77,10 @@ public:
     // Pages this browser shows are the program's own: they carry their icons as data images.
     bool ownPages = false;
     QVariant loadResource(int type, const QUrl& name) override;
+
+signals:
+    // An event of the browser, by name, once it has happened.
+    void eventRaised(const QString& event);
 
 private:
     void load(const QString& target);

@@ -23,7 +23,11 @@ struct DictionaryContext {
             buffers[i] = t.ops.make();
             files[i] = std::make_unique<vrt::FileManager>(t, buffers[i], session);
             files[i]->FILENAME = nameVariable(Tbl(i));
-            relates[i] = std::make_unique<vrt::RelationManager>(*files[i]);
+            // An alias goes by its table's relations; a table registers its own on first need.
+            std::function<void(vrt::RelationManager&)> addOwn;
+            if (!t.base)
+                addOwn = [this, i](vrt::RelationManager& rm) { addRelations(rm, i); };
+            relates[i] = std::make_unique<vrt::RelationManager>(*files[i], std::move(addOwn));
         }
         for (size_t i = 0; i < size_t(Tbl::Count); ++i) {
             const vrt::TableDesc& t = declaration(Tbl(i));
@@ -31,9 +35,7 @@ struct DictionaryContext {
                 const size_t b = size_t(slotOf(t.base->label));
                 files[i]->ALIASEDFILE = files[b].get();
                 relates[i]->SetAlias(relates[b].get());
-                continue;
             }
-            relates[i]->DeferedAddRelations = [this, i](vrt::RelationManager& rm) { addRelations(rm, i); };
         }
     }
 

@@ -217,19 +217,29 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
     return p;
 }
 
+EmailPrompts& EmailPrompts::messageBoxes()
+{
+    struct MessageBoxes : EmailPrompts {
+        bool ask(const QString& question) override
+        {
+            return vrt::message(question, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO,
+                                vrt::BUTTON_NO)
+                   == vrt::BUTTON_YES;
+        }
+        void tell(const QString& text) override { vrt::message(text, QString(), vrt::Icon::Hand, vrt::BUTTON_OK); }
+    };
+    static MessageBoxes boxes;
+    return boxes;
+}
+
 EmailWindow::EmailWindow(const PreparedMail& prepared, int accountId, const QString& dataFolder, Sender send,
-                         QWidget* parent)
-    : QWidget(parent), m_dataFolder(dataFolder), m_sendFn(std::move(send)), m_accountId(accountId)
+                         EmailPrompts& prompts, QWidget* parent)
+    : QWidget(parent), m_dataFolder(dataFolder), m_sendFn(std::move(send)), m_prompts(prompts), m_accountId(accountId)
 {
     setWindowTitle(say(QStringLiteral("Email")));
     QIcon icon = controls::imageIcon(dataFolder, QStringLiteral("Mail.ico"));
     setWindowIcon(icon.isNull() ? controls::imageIcon(dataFolder, QStringLiteral("~mail.ico")) : icon);
     setAttribute(Qt::WA_DeleteOnClose, false);
-    ask = [](const QString& q) {
-        return vrt::message(q, QStringLiteral("Info"), vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO, vrt::BUTTON_NO)
-               == vrt::BUTTON_YES;
-    };
-    tell = [](const QString& t) { vrt::message(t, QString(), vrt::Icon::Hand, vrt::BUTTON_OK); };
 
     auto* grid = new QGridLayout;
     m_send = new QPushButton(say(QStringLiteral("Pošalji")));
@@ -403,17 +413,17 @@ bool EmailWindow::sendNow()
     if (m_sending)
         return false;
     if (m_subject->text().trimmed().isEmpty()
-        && !ask(say(QStringLiteral("Naslov poruke nije upisan. Želite li nastaviti?")))) {
+        && !m_prompts.ask(say(QStringLiteral("Naslov poruke nije upisan. Želite li nastaviti?")))) {
         m_subject->setFocus();
         return false;
     }
     if (m_to->text().trimmed().isEmpty()) {
-        tell(say(QStringLiteral("Primatelj nije upisan !")));
+        m_prompts.tell(say(QStringLiteral("Primatelj nije upisan !")));
         m_to->setFocus();
         return false;
     }
     if (m_editor->textEdit()->toPlainText().trimmed().isEmpty()) {
-        tell(say(QStringLiteral("Poruka nema teksta. Upišite tekst poruke.")));
+        m_prompts.tell(say(QStringLiteral("Poruka nema teksta. Upišite tekst poruke.")));
         m_editor->textEdit()->setFocus();
         return false;
     }
@@ -442,11 +452,11 @@ bool EmailWindow::sendNow()
         r = m_sendFn(mail);
     QApplication::restoreOverrideCursor();
     if (!r.sent) {
-        tell(r.error);
+        m_prompts.tell(r.error);
         return false;
     }
     if (!r.error.isEmpty())
-        tell(r.error);
+        m_prompts.tell(r.error);
     close();
     return true;
 }
@@ -494,7 +504,7 @@ void EmailWindow::closeEvent(QCloseEvent* event)
     }
     // The exchange cannot be taken back halfway; the window closes once it has ended.
     event->ignore();
-    tell(say(QStringLiteral("Poruka se upravo šalje; prozor se može zatvoriti kad slanje završi.")));
+    m_prompts.tell(say(QStringLiteral("Poruka se upravo šalje; prozor se može zatvoriti kad slanje završi.")));
 }
 
 QString documentFile(const QString& dataFolder)
@@ -525,27 +535,32 @@ int runEditor(const QStringList& four, const QString& dataFolder, const std::fun
     DatabaseSendStore store;
     controls::MailManager mm;
     EmailWindow* shown = nullptr;
+    // The program's clock and language; the exchange runs while the editor keeps answering.
+    struct EditorSide : SendSide {
+        EditorSide(EmailWindow*& window, controls::MailManager& mm) : shown(window), mail(mm) {}
+        int today() override { return vrt::today(); }
+        int clockNow() override { return vrt::clockNow(); }
+        QString translate(const QString& text) override { return say(text); }
+        void transmit(const std::function<void()>& exchange) override
+        {
+            shown->whileSending(exchange, [this] { return std::pair{mail.uploadedBytes(), mail.uploadSize()}; });
+        }
+        EmailWindow*& shown;
+        controls::MailManager& mail;
+    } side(shown, mm);
     const auto send = [&](OutgoingMail mail) {
         // The charset the mail settings chose for outgoing text.
         mail.charset = vrt::IniFile(QDir(dataFolder).filePath(QStringLiteral("Standard.ini")))
                            .get(QStringLiteral("Font"), QStringLiteral("Email")).trimmed();
-        SendDeps deps;
-        deps.store = &store;
-        deps.mail = &mm;
-        deps.dataFolder = dataFolder;
-        deps.today = [] { return vrt::today(); };
-        deps.clockNow = [] { return vrt::clockNow(); };
-        deps.translate = [](const QString& s) { return say(s); };
-        deps.transmit = [&](const std::function<void()>& work) {
-            shown->whileSending(work, [&] { return std::pair{mm.uploadedBytes(), mm.uploadSize()}; });
-        };
+        SendDeps deps{&store, &mm, dataFolder};
         mm.CloseSmtpConnection();
         mailpeople::applyTransferLimits(mm, dataFolder);
         if (setUpMail)
             setUpMail(mm);
-        return sendMail(mail, deps);
+        return sendMail(mail, deps, side);
     };
-    EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send);
+    EmailWindow window(prepareMail(args, *account, original ? &*original : nullptr, dataFolder), account->id, dataFolder, send,
+                       EmailPrompts::messageBoxes());
     shown = &window;
     ticket.setWindow(&window);
     bool sent = false;

@@ -67,13 +67,24 @@ PreparedMail prepareMail(const EditorArgs& args, const SenderAccount& account, c
 // (controls::safeMailHtml), with images only from `folder`, the message's own folder.
 QString harmlessHtml(const QString& html, const QString& folder);
 
+// How the editor asks and tells the user.
+class EmailPrompts {
+public:
+    virtual ~EmailPrompts() = default;
+    // A yes/no question; true for yes.
+    virtual bool ask(const QString& question) = 0;
+    virtual void tell(const QString& text) = 0;
+    // The program's message boxes.
+    static EmailPrompts& messageBoxes();
+};
+
 // The window "Email".
 class EmailWindow : public QWidget {
     Q_OBJECT
 public:
     using Sender = std::function<SendResult(const OutgoingMail&)>;
     EmailWindow(const PreparedMail& prepared, int accountId, const QString& dataFolder, Sender send,
-                QWidget* parent = nullptr);
+                EmailPrompts& prompts, QWidget* parent = nullptr);
 
     QLineEdit* from() const { return m_from; }
     QLineEdit* to() const { return m_to; }
@@ -100,10 +111,6 @@ public:
     bool isSending() const { return m_sending; }
     QProgressBar* progressBar() const { return m_progress; }
 
-    // Asks yes/no; tests answer here. Default: the program's message box.
-    std::function<bool(const QString&)> ask;
-    // Tells the user; tests record here.
-    std::function<void(const QString&)> tell;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -116,6 +123,7 @@ private:
 
     QString m_dataFolder;
     Sender m_sendFn;
+    EmailPrompts& m_prompts;
     int m_accountId;
     QLineEdit *m_from, *m_to, *m_cc, *m_bcc, *m_subject;
     controls::HtmlEditor* m_editor;

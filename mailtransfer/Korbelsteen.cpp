@@ -54,13 +54,13 @@ Mode modeOf(const QStringList& args)
     return Mode::Nothing;
 }
 
-int dispatch(const QStringList& args, const Jobs& jobs)
+int dispatch(const QStringList& args, Jobs& jobs)
 {
     switch (modeOf(args)) {
     case Mode::Receive:
-        return jobs.receive ? jobs.receive() : 0;
+        return jobs.receive();
     case Mode::Editor:
-        return jobs.editor ? jobs.editor(args.mid(0, 4)) : 0;
+        return jobs.editor(args.mid(0, 4));
     case Mode::Refuse:
         vrt::message(corvalde::translator().QVSTR(QStringLiteral("Ovaj program se ne može koristiti na ovaj način!")),
                      QString(), vrt::Icon::Hand, vrt::BUTTON_OK);
@@ -100,9 +100,13 @@ int run(const QStringList& args)
     }
     vrt::makeDataFolderPrivate(dataFolder);
 
-    Jobs jobs;
-    jobs.receive = [dataFolder] { return receiveIntoDatabase(dataFolder); };
-    jobs.editor = [dataFolder](const QStringList& four) { return runEditor(four, dataFolder); };
+    // The jobs on the data folder's database.
+    struct FolderJobs : Jobs {
+        explicit FolderJobs(QString folder) : dataFolder(std::move(folder)) {}
+        int receive() override { return receiveIntoDatabase(dataFolder); }
+        int editor(const QStringList& four) override { return runEditor(four, dataFolder); }
+        QString dataFolder;
+    } jobs(dataFolder);
     const int code = dispatch(args, jobs);
     shutDown(settings);
     return code;

@@ -1,7 +1,6 @@
 #pragma once
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 namespace korbelsteen {
 
@@ -16,14 +15,17 @@ QStringList splitCommandLine(const QString& line);
 // editor; no first argument is refused with a message; anything else does nothing.
 Mode modeOf(const QStringList& args);
 
-// The jobs a run can do; tests put recorders here so no window opens.
-struct Jobs {
-    std::function<int()> receive;
-    std::function<int(const QStringList& four)> editor;
+// The jobs a run can do; each returns the exit code.
+class Jobs {
+public:
+    virtual ~Jobs() = default;
+    virtual int receive() = 0;
+    // `four`: the command line's first four arguments.
+    virtual int editor(const QStringList& four) = 0;
 };
 
 // Runs at most one job and returns the exit code.
-int dispatch(const QStringList& args, const Jobs& jobs);
+int dispatch(const QStringList& args, Jobs& jobs);
 
 // The exit code of a run refused because the data folder or its database cannot be used.
 constexpr int DataRefused = 3;

@@ -111,9 +111,9 @@ bool copyFile(const QString& from, const QString& to)
 
 } // namespace
 
-SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
+SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps, SendSide& side)
 {
-    const auto tr = [&](const QString& s) { return deps.translate ? deps.translate(s) : s; };
+    const auto tr = [&](const QString& s) { return side.translate(s); };
     SendResult result;
     const std::vector<SmtpAccount> accounts = deps.store->smtpAccounts();
     const std::optional<SmtpAccount> account = sendingAccount(accounts, mail.accountId);
@@ -169,8 +169,8 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
         }
 
     // The stored id: the day and the clock as digits, moved on while another message holds it.
-    const int day = deps.today();
-    int clock = deps.clockNow();
+    const int day = side.today();
+    int clock = side.clockNow();
     MailStore& store = deps.store->mail();
     QString messageId = QString::number(day) + QString::number(clock);
     while (store.hasMessage(messageId))
@@ -187,10 +187,7 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
         }
         mm.CloseSmtpConnection();
     };
-    if (deps.transmit)
-        deps.transmit(exchange);
-    else
-        exchange();
+    side.transmit(exchange);
     if (!sent) {
         result.maybeSent = mm.LastSendStage() == controls::MailManager::SendStage::AfterData;
         result.error = tr(result.maybeSent ? QStringLiteral("Poslužitelj je primio cijelu poruku, ali nije potvrdio prijem: "
@@ -221,7 +218,7 @@ SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps)
     row.bcc = joinedEntries(mail.bcc);
     row.replyTo = sender.email.isEmpty() ? account->email : sender.email;
     row.datum = day;
-    row.vrijeme = deps.clockNow();
+    row.vrijeme = side.clockNow();
     row.sizeDecimal = QString::number(QFileInfo(mail.htmlFile).size());
     row.charset = mail.charset;
     row.read = 1;

@@ -83,22 +83,28 @@ private:
 // default account with one.
 std::optional<SmtpAccount> sendingAccount(const std::vector<SmtpAccount>& accounts, int pickedId);
 
+// The clock, the language and the thread a send runs with.
+class SendSide {
+public:
+    virtual ~SendSide() = default;
+    virtual int today() = 0;    // day numbers as the database keeps dates
+    virtual int clockNow() = 0; // hundredths of a second since midnight, plus 1
+    virtual QString translate(const QString& text) = 0;
+    // Runs the exchange with the server and returns when it is over; the editor runs it on
+    // another thread and stays responsive meanwhile.
+    virtual void transmit(const std::function<void()>& exchange) = 0;
+};
+
 struct SendDeps {
     SendStore* store = nullptr;
     controls::MailManager* mail = nullptr;
     QString dataFolder;
-    std::function<int()> today;    // day numbers as the database keeps dates
-    std::function<int()> clockNow; // hundredths of a second since midnight, plus 1
-    std::function<QString(const QString&)> translate;
-    // Runs the exchange with the server and returns when it is over; the editor runs it on
-    // another thread and stays responsive meanwhile. Unset: on the calling thread.
-    std::function<void(const std::function<void()>&)> transmit;
 };
 
 // Builds the message, sends it and, only when it went out, stores the Sent copy with its body
 // file and attachment files in one transaction. A failure before the data was handed over is
 // tried once more on a new connection; one after is never retried, as the server may have the
 // message. The editor stays open on any failure, with all it holds.
-SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps);
+SendResult sendMail(const OutgoingMail& mail, const SendDeps& deps, SendSide& side);
 
 } // namespace korbelsteen

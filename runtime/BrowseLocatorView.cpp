@@ -16,6 +16,12 @@ CFCQUEUELOCATORCLASS::CFCQUEUELOCATORCLASS(QObject* parent) : QObject(parent)
 // A list being destroyed drops its filters itself; its viewport may already be gone.
 CFCQUEUELOCATORCLASS::~CFCQUEUELOCATORCLASS() { m_timer.stop(); }
 
+void CFCQUEUELOCATORCLASS::INIT(QAbstractItemView* list, std::function<void(const QString&)> search)
+{
+    INIT(list);
+    m_search = std::move(search);
+}
+
 void CFCQUEUELOCATORCLASS::INIT(QAbstractItemView* list, QString* variable, QLineEdit* locatorEntry)
 {
     KILL();
@@ -78,8 +84,8 @@ void CFCQUEUELOCATORCLASS::NEWSELECTION()
 {
     if (!m_list)
         return;
-    if (search) {
-        search(m_text.text());
+    if (m_search) {
+        m_search(m_text.text());
         return;
     }
     QAbstractItemModel* model = m_list->model();

@@ -29,6 +29,9 @@ public:
     // `variable` (optional) mirrors the search text; `locatorEntry` (optional) shows it, and
     // editing it searches for what it holds.
     void INIT(QAbstractItemView* list, QString* variable = nullptr, QLineEdit* locatorEntry = nullptr);
+    // A list whose rows are not all in its model (read when shown) searches itself: `search`
+    // gets the search text instead of the model being walked.
+    void INIT(QAbstractItemView* list, std::function<void(const QString&)> search);
     // Turns type-ahead on over model column `column`.
     void SETACTIVELOCATOR(int column);
     void SETCLEARTIME(int hundredths) { m_text.setClearTime(hundredths); }
@@ -50,10 +53,6 @@ public:
     int column() const { return m_column; }
     void setClock(vrt::LocatorText::Clock clock) { m_text.setClock(std::move(clock)); }
 
-    // A list whose rows are not all in its model (read when shown) searches itself: this gets
-    // the search text instead of the model being walked.
-    std::function<void(const QString&)> search;
-
 signals:
     // The locator selected `row` of the list.
     void newSelection(int row);
@@ -70,6 +69,7 @@ private:
     QPointer<QWidget> m_header;
     QPointer<QLineEdit> m_entry;
     QString* m_variable = nullptr;
+    std::function<void(const QString&)> m_search;
     vrt::LocatorText m_text;
     int m_column = 0;
     bool m_use = false;

@@ -22,11 +22,10 @@ BrowseView::BrowseView(Browse& browse, QWidget* parent) : QTableView(parent), m_
     });
     connect(&browse.model(), &QAbstractItemModel::modelReset, this, [this] { syncSelection(); });
     // The browse searches its own locator column, in rows a lazy source may not have read.
-    m_locator.search = [this](const QString& text) {
+    m_locator.INIT(this, [this](const QString& text) {
         m_browse.locate(text);
         syncSelection();
-    };
-    m_locator.INIT(this);
+    });
     m_locator.SETACTIVELOCATOR(0);
     syncSelection();
 }

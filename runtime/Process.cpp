@@ -2,9 +2,12 @@
 
 namespace vrt {
 
-Process::Process(RecordSource& source) : m_source(source) {}
+Process::Process(RecordSource& source, std::function<Take()> onRecord)
+    : m_source(source), m_onRecord(std::move(onRecord))
+{
+}
 
-Process::Take Process::takeRecord() { return onRecord ? onRecord() : Take::Next; }
+Process::Take Process::takeRecord() { return m_onRecord ? m_onRecord() : Take::Next; }
 
 Process::Result Process::run(ProgressSink* sink)
 {

@@ -48,7 +48,8 @@ public:
     enum class Take { Next, Skip, Stop }; // Skip: the record does not count as taken
     enum class Result { Completed, Cancelled, Failed };
 
-    explicit Process(RecordSource& source);
+    // `onRecord` takes each record when takeRecord is not overridden; none takes them all.
+    explicit Process(RecordSource& source, std::function<Take()> onRecord = {});
     virtual ~Process() = default;
 
     void setTitle(const QString& title) { m_title = title; }
@@ -61,13 +62,12 @@ public:
     long long read() const { return m_read; }
     QString error() const { return m_error; }
 
-    std::function<Take()> onRecord; // used when takeRecord is not overridden
-
 protected:
     virtual Take takeRecord();
 
 private:
     RecordSource& m_source;
+    std::function<Take()> m_onRecord;
     QString m_title;
     QString m_error;
     long long m_taken = 0;

@@ -16,8 +16,8 @@ void RelationManager::ensureRelations()
     if (m_relationsAdded)
         return;
     m_relationsAdded = true;
-    if (DeferedAddRelations)
-        DeferedAddRelations(*this);
+    if (m_addRelations)
+        m_addRelations(*this);
 }
 
 const std::vector<RelationManager::Child>& RelationManager::Children()

@@ -11,7 +11,11 @@ namespace vrt {
 // and deletes that cascade along the declared relations inside one transaction.
 class RelationManager {
 public:
-    explicit RelationManager(FileManager& file) : m_file(&file) {}
+    // `addRelations` registers the relations on first need (the dictionary's; runs once).
+    explicit RelationManager(FileManager& file, std::function<void(RelationManager&)> addRelations = {})
+        : m_file(&file), m_addRelations(std::move(addRelations))
+    {
+    }
 
     FileManager& Me() { return *m_file; }
     void SetAlias(RelationManager* base) { m_alias = base; }
@@ -23,8 +27,6 @@ public:
     // nothing.
     void AddRelation(RelationManager* child, int childKey, const std::string& parentField,
                      const std::string& childField);
-    // Registers the relations on first need (set by the dictionary; runs once).
-    std::function<void(RelationManager&)> DeferedAddRelations;
 
     void SetOpenRelated(bool on = true) { m_openRelated = on; }
     int Open();
@@ -51,6 +53,7 @@ private:
                    odbc::Error& err);
 
     FileManager* m_file;
+    std::function<void(RelationManager&)> m_addRelations;
     RelationManager* m_alias = nullptr;
     std::vector<Child> m_children;
     std::vector<RelationManager*> m_parents;

@@ -120,15 +120,11 @@ void MSOUTLOOKCLASS::SEND()
 void MSOUTLOOKCLASS::SEND(const QString& question, const QString& cancelled)
 {
     const QString q = translated(question), title = translated(QStringLiteral("Confirmation"));
-    const bool yes = ask ? ask(q, title)
-                         : vrt::message(q, title, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO) == vrt::BUTTON_YES;
+    const bool yes = vrt::message(q, title, vrt::Icon::Question, vrt::BUTTON_YES | vrt::BUTTON_NO) == vrt::BUTTON_YES;
     if (yes)
         return SEND();
     const QString c = translated(cancelled), cancelledTitle = translated(QStringLiteral("Message Cancelled"));
-    if (tell)
-        tell(c, cancelledTitle);
-    else
-        vrt::message(c, cancelledTitle, vrt::Icon::Information);
+    vrt::message(c, cancelledTitle, vrt::Icon::Information);
 }
 void MSOUTLOOKCLASS::DELETE(const QString& id)
 {

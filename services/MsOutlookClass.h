@@ -106,11 +106,6 @@ public:
     virtual void SETCUSTOMFIELD(const QString& name, const QString& value);
     virtual QString GETCUSTOMFIELD(const QString& name);
 
-    // Asks the SEND question (tests put a recorder here); true: send.
-    std::function<bool(const QString& text, const QString& title)> ask;
-    // Tells the cancelled text.
-    std::function<void(const QString& text, const QString& title)> tell;
-
 private:
     bool item(); // there is a current item; else a failure is noted
     void setItem(const QString& property, const QString& value);

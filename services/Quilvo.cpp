@@ -2,8 +2,7 @@
 
 #include "runtime/Dialogs.h"
 #include "runtime/Text.h"
-
-#include <QProcess>
+#include "services/StopWindow.h"
 
 namespace {
 
@@ -17,13 +16,7 @@ struct Replacing {
 
 } // namespace
 
-QUILVO::QUILVO() : m_self(std::make_shared<QUILVO*>(this))
-{
-    m_launcher = [](const QString& program, const QStringList& args) {
-        return QProcess::startDetached(program, args);
-    };
-    m_endProgram = [](int code) { vrt::requestQuit(code); };
-}
+QUILVO::QUILVO() : m_self(std::make_shared<QUILVO*>(this)), m_stopActions(&quilvo::StopActions::program()) {}
 
 // Forwarders still installed find no object from here on.
 QUILVO::~QUILVO() { m_self.reset(); }

@@ -23,6 +23,8 @@ inline constexpr char kOwnTexts[] = "qvOwnTexts";
 
 // The run-time translator. Its window part runs on the GUI thread; the lookups it inherits may
 // run on any thread.
+namespace quilvo { class StopActions; }
+
 class QUILVO : public QuilvoCore {
 public:
     QUILVO();
@@ -76,11 +78,9 @@ public:
     };
     const std::vector<FrameText>& FRAMEQ() const { return m_frameQ; }
 
-    // The stop window's outside helper, started without waiting; false when it could not be.
-    using Launcher = std::function<bool(const QString& program, const QStringList& args)>;
-    void setLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
-    // Ends the program after the stop window's "close" (an orderly quit by default).
-    void setEndProgram(std::function<void(int code)> end) { m_endProgram = std::move(end); }
+    // What the stop window starts and ends; the program's own by default. `actions` outlives
+    // this object.
+    void setStopActions(quilvo::StopActions& actions) { m_stopActions = &actions; }
 
     // Alive while the object is; hook forwarders hold a weak reference to it.
     std::weak_ptr<QUILVO*> selfReference() const { return m_self; }
@@ -100,8 +100,7 @@ private:
     QPointer<QWidget> m_frameWindow;
     std::vector<FrameText> m_frameQ;
     std::array<unsigned, 30> ENTRYPROP{};
-    Launcher m_launcher;
-    std::function<void(int code)> m_endProgram;
+    quilvo::StopActions* m_stopActions;
 
     mutable std::mutex m_hookMutex;
     std::array<vrt::HookProc, 7> m_def{};

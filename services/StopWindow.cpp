@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStyle>
 #include <QThread>
@@ -23,8 +24,21 @@ namespace {
 const QString kSection = QStringLiteral("Pellorin");
 }
 
-StopWindow::StopWindow(StopWindowSetup setup, QWidget* parent)
-    : QDialog(parent), m_setup(std::move(setup))
+StopActions& StopActions::program()
+{
+    struct Program : StopActions {
+        bool launch(const QString& program, const QStringList& args) override
+        {
+            return QProcess::startDetached(program, args);
+        }
+        void endProgram(int code) override { vrt::requestQuit(code); }
+    };
+    static Program actions;
+    return actions;
+}
+
+StopWindow::StopWindow(StopWindowSetup setup, StopActions& actions, QWidget* parent)
+    : QDialog(parent), m_setup(std::move(setup)), m_actions(actions)
 {
     setObjectName(QStringLiteral("P32$STOPWINDOW"));
     setWindowTitle(QApplication::applicationName());
@@ -110,8 +124,7 @@ void StopWindow::markServer(const QString& value)
 
 void StopWindow::launchHelper(const QString& argument)
 {
-    if (m_setup.launch)
-        m_setup.launch(vrt::joinPath(m_setup.folder, QStringLiteral("Kelpart")), {argument});
+    m_actions.launch(vrt::joinPath(m_setup.folder, QStringLiteral("Kelpart")), {argument});
 }
 
 void StopWindow::repair()
@@ -157,9 +170,9 @@ void StopWindow::closeEvent(QCloseEvent* event)
 
 void StopWindow::reject() {}
 
-bool runStopWindow(QUILVO& translator, const StopWindowSetup& setup)
+bool runStopWindow(QUILVO& translator, const StopWindowSetup& setup, StopActions& actions)
 {
-    StopWindow w(setup);
+    StopWindow w(setup, actions);
     translator.TRANSLATEWINDOW(&w);
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
@@ -178,20 +191,19 @@ void QUILVO::STOP(const QString& text)
     s.server = vrt::clip(vrt::clipTrailing(vrt::IniFile(vrt::joinPath(s.folder, QStringLiteral("Standard.ini")))
                                                .get(QStringLiteral("Pellorin"), QStringLiteral("Server"))),
                          999);
-    s.launch = m_launcher;
     auto run = [&] {
         // Windows live on the GUI thread; a worker that stops waits there for the answer.
         auto* app = QCoreApplication::instance();
         if (app && QThread::currentThread() != app->thread()) {
             bool goOn = true;
-            QMetaObject::invokeMethod(app, [&] { goOn = quilvo::runStopWindow(*this, s); },
+            QMetaObject::invokeMethod(app, [&] { goOn = quilvo::runStopWindow(*this, s, *m_stopActions); },
                                       Qt::BlockingQueuedConnection);
             return goOn;
         }
-        return quilvo::runStopWindow(*this, s);
+        return quilvo::runStopWindow(*this, s, *m_stopActions);
     };
     const bool goOn = vrt::presenter().stopWindow(s.shown, run);
     // The user was told the program closes: it does, whether the helper started or not.
-    if (!goOn && m_endProgram)
-        m_endProgram(1);
+    if (!goOn)
+        m_stopActions->endProgram(1);
 }

@@ -2,8 +2,6 @@
 #include <QDialog>
 #include <QStringList>
 
-#include <functional>
-
 class QUILVO;
 class QPlainTextEdit;
 
@@ -15,7 +13,18 @@ struct StopWindowSetup {
     QString shown;    // the message in the user's language
     QString folder;   // the program's folder: Kelpart, Global.ini
     QString server;   // the configured server share; empty when there is none
-    std::function<bool(const QString& program, const QStringList& args)> launch;
+};
+
+// What a stop may start and end: the repair helper and the program.
+class StopActions {
+public:
+    virtual ~StopActions() = default;
+    // Starts `program` without waiting; false when it could not be.
+    virtual bool launch(const QString& program, const QStringList& args) = 0;
+    // Ends the program after the stop window's "close".
+    virtual void endProgram(int code) = 0;
+    // Detached processes and an orderly quit.
+    static StopActions& program();
 };
 
 // The window behind a critical error. It offers to repair the program ("Otkloni"), to report
@@ -23,7 +32,7 @@ struct StopWindowSetup {
 class StopWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit StopWindow(StopWindowSetup setup, QWidget* parent = nullptr);
+    StopWindow(StopWindowSetup setup, StopActions& actions, QWidget* parent = nullptr);
 
     void repair();
     void report();
@@ -43,11 +52,12 @@ private:
     void launchHelper(const QString& argument);
 
     StopWindowSetup m_setup;
+    StopActions& m_actions;
     QPlainTextEdit* m_description = nullptr;
     bool m_closeChosen = false;
 };
 
 // Shows the window translated by `translator`; true when the user lets the program go on.
-bool runStopWindow(QUILVO& translator, const StopWindowSetup& setup);
+bool runStopWindow(QUILVO& translator, const StopWindowSetup& setup, StopActions& actions);
 
 } // namespace quilvo

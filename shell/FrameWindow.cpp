@@ -69,13 +69,66 @@ PainterText waitingText(const Translate& translate)
     return wait;
 }
 
-ComponentSource ComponentSource::registry()
+namespace {
+
+class RegistrySource : public ComponentSource {
+public:
+    QObject* create(const QString& progId, QWidget* parent) override
+    {
+        controls::registerBuiltInControls();
+        return vrt::ComponentRegistry::instance().create(progId, parent);
+    }
+    bool registerServer(const QString& library) override
+    {
+        return vrt::ComponentRegistry::instance().registerServer(library);
+    }
+};
+
+// The program's own tray icon, organiser window and first-start work.
+class ProgramHost : public FrameHost {
+public:
+    explicit ProgramHost(const FrameOptions& options) : m_options(options) {}
+
+    void prepare() override
+    {
+        // A folder that cannot be written cannot record the install either; the organiser's
+        // opening refuses such a folder with one message of its own.
+        if (::access(QFile::encodeName(m_options.dataFolder).constData(), W_OK | X_OK) != 0)
+            return;
+        vrt::IniFile ini(vrt::joinPath(m_options.dataFolder, QStringLiteral("Standard.ini")));
+        OdbcDriverInstaller installer;
+        installDriverOnce(ini, installer, [this](const QString& why) {
+            stopMessage(m_options.translate(QStringLiteral("Instalacija ODBC upravljačkog programa nije uspjela !")) +
+                        QLatin1Char('\n') + why);
+        });
+    }
+    controls::TrayIcon* makeTray(QObject* parent) override
+    {
+        QObject* made = m_options.components->create(QString::fromLatin1(controls::kTrayIconProgId), nullptr);
+        auto* tray = qobject_cast<controls::TrayIcon*>(made);
+        if (!tray) {
+            delete made;
+            return nullptr;
+        }
+        tray->setParent(parent);
+        return tray;
+    }
+    // The organiser window takes this place when it exists.
+    QWidget* startOrganiser(int frameReceiverId, QWidget* parent) override
+    {
+        return organiser::W_First(frameReceiverId, parent);
+    }
+
+private:
+    const FrameOptions& m_options;
+};
+
+} // namespace
+
+ComponentSource& ComponentSource::registry()
 {
-    return {[](const QString& progId, QWidget* parent) {
-                controls::registerBuiltInControls();
-                return vrt::ComponentRegistry::instance().create(progId, parent);
-            },
-            [](const QString& library) { return vrt::ComponentRegistry::instance().registerServer(library); }};
+    static RegistrySource source;
+    return source;
 }
 
 FrameOptions FrameOptions::standard()
@@ -87,45 +140,19 @@ FrameOptions FrameOptions::standard()
         QUILVO* t = program().translator;
         return t ? t->QVSTR(s) : s;
     };
-    o.makeTray = [source = o.components](QObject* parent) -> controls::TrayIcon* {
-        QObject* made = source.create(QString::fromLatin1(controls::kTrayIconProgId), nullptr);
-        auto* tray = qobject_cast<controls::TrayIcon*>(made);
-        if (!tray) {
-            delete made;
-            return nullptr;
-        }
-        tray->setParent(parent);
-        return tray;
-    };
-    // The organiser window takes this place when it exists.
-    o.startOrganiser = [](int frameReceiverId, QWidget* parent) -> QWidget* {
-        return organiser::W_First(frameReceiverId, parent);
-    };
     o.organiserRequired = true;
-    o.prepare = [folder = o.dataFolder, translate = o.translate] {
-        // A folder that cannot be written cannot record the install either; the organiser's
-        // opening refuses such a folder with one message of its own.
-        if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
-            return;
-        vrt::IniFile ini(vrt::joinPath(folder, QStringLiteral("Standard.ini")));
-        OdbcDriverInstaller installer;
-        installDriverOnce(ini, installer, [&translate](const QString& why) {
-            stopMessage(translate(QStringLiteral("Instalacija ODBC upravljačkog programa nije uspjela !")) +
-                        QLatin1Char('\n') + why);
-        });
-    };
     return o;
 }
 
-FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
+FrameWindow::FrameWindow(FrameOptions options, FrameHost& host, QWidget* parent)
     : QMainWindow(parent),
       m_options(std::move(options)),
+      m_host(host),
       m_notifications(*this, m_options.translate, [this] {
           return vrt::IniFile(standardIni()).get(QStringLiteral("License"), QStringLiteral("CompanyName"));
       })
 {
-    if (m_options.prepare)
-        m_options.prepare();
+    m_host.prepare();
     // A transfer that crashed must not leave the frame busy for ever.
     vrt::IniFile(standardIni()).put(mailtransfer::startSection(), mailtransfer::startKey(), QStringLiteral("0"));
 
@@ -155,8 +182,7 @@ FrameWindow::FrameWindow(FrameOptions options, QWidget* parent)
     m_date = new QLabel(this);
     statusBar()->addPermanentWidget(m_date);
 
-    if (m_options.makeTray)
-        m_tray = m_options.makeTray(this);
+    m_tray = m_host.makeTray(this);
     if (m_tray) {
         connect(m_tray, &controls::TrayIcon::doubleClicked, this, &FrameWindow::restoreFromTray);
         connect(m_tray, &controls::TrayIcon::restoreChosen, this, &FrameWindow::restoreFromTray);
@@ -201,10 +227,10 @@ QWidget* FrameWindow::centralPage() const
 void FrameWindow::createSkin()
 {
     const QString progId = QString::fromLatin1(controls::kSkinProgId);
-    QObject* skin = m_options.components.create(progId, this);
+    QObject* skin = m_options.components->create(progId, this);
     if (!skin) {
-        m_options.components.registerServer(QStringLiteral("x_Skin"));
-        skin = m_options.components.create(progId, this);
+        m_options.components->registerServer(QStringLiteral("x_Skin"));
+        skin = m_options.components->create(progId, this);
     }
     if (!skin) {
         stopMessage(QStringLiteral("x_Skin Please login as admin !"));
@@ -218,13 +244,13 @@ void FrameWindow::createSkin()
 
 void FrameWindow::createRibbon()
 {
-    QObject* ribbon = m_options.components.create(QString::fromLatin1(controls::kRibbonProgId), this);
+    QObject* ribbon = m_options.components->create(QString::fromLatin1(controls::kRibbonProgId), this);
     m_ribbon = qobject_cast<controls::RibbonBar*>(ribbon);
     if (!m_ribbon) {
         delete ribbon;
         stopMessage(QStringLiteral("Control is not registered :Ribbon !"));
     }
-    QObject* caption = m_options.components.create(QString::fromLatin1(controls::kShortcutCaptionProgId), this);
+    QObject* caption = m_options.components->create(QString::fromLatin1(controls::kShortcutCaptionProgId), this);
     m_caption = qobject_cast<controls::ShortcutCaption*>(caption);
     if (!m_caption) {
         delete caption;
@@ -305,11 +331,9 @@ void FrameWindow::startOrganiser()
 {
     // Widths count from here: the maximised size has been applied by now.
     m_width.opened(width());
-    if (!m_options.startOrganiser)
-        return;
     // The waiting text is on screen before the organiser window takes its time to open.
     m_waiting->repaint();
-    if (QWidget* w = m_options.startOrganiser(m_receiverId, m_central)) {
+    if (QWidget* w = m_host.startOrganiser(m_receiverId, m_central)) {
         m_organiser = w;
         m_central->addWidget(w);
         if (m_options.organiserRequired)
@@ -506,7 +530,9 @@ void attachTranslator(FrameWindow& frame, QUILVO& translator)
 int W_Frame()
 {
     QApplication::setQuitOnLastWindowClosed(false);
-    shell::FrameWindow frame(shell::FrameOptions::standard());
+    const shell::FrameOptions options = shell::FrameOptions::standard();
+    shell::ProgramHost host(options);
+    shell::FrameWindow frame(options, host);
     QPointer<shell::FrameWindow> guard(&frame);
     // While the frame runs, a session end closes it as its own close paths do (it may be
     // hidden in the tray, where closing all windows would miss it).

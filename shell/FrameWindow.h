@@ -2,7 +2,6 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "shell/FrameProtocol.h"
@@ -21,11 +20,29 @@ namespace shell {
 
 class PainterOverlay;
 
-// Where the frame gets its outside components (the program's component registry).
-struct ComponentSource {
-    std::function<QObject*(const QString& progId, QWidget* parent)> create;
-    std::function<bool(const QString& library)> registerServer;
-    static ComponentSource registry();
+// Where the frame gets its outside components.
+class ComponentSource {
+public:
+    virtual ~ComponentSource() = default;
+    virtual QObject* create(const QString& progId, QWidget* parent) = 0;
+    // Registers the library that serves a component; false when that failed.
+    virtual bool registerServer(const QString& library) = 0;
+    // The program's component registry.
+    static ComponentSource& registry();
+};
+
+// What the program brings to the frame: its first-start work, its tray icon and its
+// organiser window.
+class FrameHost {
+public:
+    virtual ~FrameHost() = default;
+    // The first-start work on the data folder before anything is shown.
+    virtual void prepare() = 0;
+    // The icon for the notification area; nullptr for none.
+    virtual controls::TrayIcon* makeTray(QObject* parent) = 0;
+    // Runs once the frame is shown. Returns the organiser window's widget for the central
+    // area, or nullptr when it has none (the waiting text stays).
+    virtual QWidget* startOrganiser(int frameReceiverId, QWidget* parent) = 0;
 };
 
 // The text shown while the organiser window opens.
@@ -35,16 +52,10 @@ struct FrameOptions {
     QString dataFolder; // holds Standard.ini and Images/
     vrt::IniClass* settings = nullptr; // keeps the window position; none: not kept
     Translate translate = [](const QString& s) { return s; };
-    ComponentSource components = ComponentSource::registry();
-    std::function<controls::TrayIcon*(QObject* parent)> makeTray;
-    // Runs once the frame is shown. Returns the organiser window's widget for the central
-    // area, or nullptr when it has none (the waiting text stays).
-    std::function<QWidget*(int frameReceiverId, QWidget* parent)> startOrganiser;
+    ComponentSource* components = &ComponentSource::registry(); // never null
     // The program's own organiser: a nullptr from startOrganiser means it could not open (it
     // has said why), and the frame closes with exit code 1 instead of waiting for ever.
     bool organiserRequired = false;
-    // The first-start work on the data folder before anything is shown.
-    std::function<void()> prepare;
     int pollMilliseconds = 1000; // mail-transfer flag and date; the file is watched as well
 
     // The program's own: its data folder, settings, translator and components.
@@ -58,7 +69,7 @@ struct FrameOptions {
 class FrameWindow : public QMainWindow, private FrameView {
     Q_OBJECT
 public:
-    explicit FrameWindow(FrameOptions options, QWidget* parent = nullptr);
+    FrameWindow(FrameOptions options, FrameHost& host, QWidget* parent = nullptr);
     ~FrameWindow() override;
 
     int receiverId() const { return m_receiverId; }
@@ -113,6 +124,7 @@ private:
     QString standardIni() const;
 
     FrameOptions m_options;
+    FrameHost& m_host;
     int m_receiverId = 0;
     OrganiserLink m_link;
     CommandForwarder m_forwarder{m_link};

@@ -25,17 +25,23 @@ Program& program()
     return p;
 }
 
-LibraryEntries defaultEntries()
+namespace {
+class ProgramEntries : public LibraryEntries {
+public:
+    void corvaldeInit(vrt::ErrorClass* errors, vrt::IniClass* settings) override { CORVALDE::INIT(errors, settings); }
+    void dllInit(vrt::ErrorClass* errors, vrt::IniClass* settings) override { VelmoraDll::INIT(errors, settings); }
+    void utilsInit(vrt::ErrorClass* errors, vrt::IniClass* settings) override { VelmoraUtils::INIT(errors, settings); }
+    void corvaldeKill() override { CORVALDE::KILL(); }
+    void dllKill() override { VelmoraDll::KILL(); }
+    void utilsKill() override { VelmoraUtils::KILL(); }
+    int runFrame() override { return W_Frame(); }
+};
+} // namespace
+
+LibraryEntries& defaultEntries()
 {
-    LibraryEntries e;
-    e.corvaldeInit = &CORVALDE::INIT;
-    e.dllInit = &VelmoraDll::INIT;
-    e.utilsInit = &VelmoraUtils::INIT;
-    e.corvaldeKill = &CORVALDE::KILL;
-    e.dllKill = &VelmoraDll::KILL;
-    e.utilsKill = &VelmoraUtils::KILL;
-    e.runFrame = &W_Frame;
-    return e;
+    static ProgramEntries entries;
+    return entries;
 }
 
 QString messageText(const QString& text)
@@ -50,7 +56,7 @@ QString messageText(const QString& text)
     return vrt::clip(t, 255);
 }
 
-int VelmoraMain(const LibraryEntries& entries)
+int VelmoraMain(LibraryEntries& entries)
 {
     Program& p = program();
     QUILVO& t = *p.translator;

@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <functional>
 
 #include "runtime/ErrorClass.h"
 #include "runtime/IniClass.h"
@@ -11,14 +10,21 @@ namespace shell {
 
 // What the program calls of its libraries and of the frame. The program uses the real ones;
 // tests record the calls.
-struct LibraryEntries {
-    std::function<void(vrt::ErrorClass*, vrt::IniClass*)> corvaldeInit, dllInit, utilsInit;
-    std::function<void()> corvaldeKill, dllKill, utilsKill;
+class LibraryEntries {
+public:
+    virtual ~LibraryEntries() = default;
+    virtual void corvaldeInit(vrt::ErrorClass* errors, vrt::IniClass* settings) = 0;
+    virtual void dllInit(vrt::ErrorClass* errors, vrt::IniClass* settings) = 0;
+    virtual void utilsInit(vrt::ErrorClass* errors, vrt::IniClass* settings) = 0;
+    virtual void corvaldeKill() = 0;
+    virtual void dllKill() = 0;
+    virtual void utilsKill() = 0;
     // Runs the frame; returns when its window has closed, with the program's exit code.
-    std::function<int()> runFrame;
+    virtual int runFrame() = 0;
 };
 
-LibraryEntries defaultEntries();
+// The program's own libraries and frame.
+LibraryEntries& defaultEntries();
 
 // The program-wide objects and the copies of the language settings.
 struct Program {
@@ -34,6 +40,6 @@ Program& program();
 QString messageText(const QString& text);
 
 // Start-up, frame, shutdown. Returns the frame's exit code.
-int VelmoraMain(const LibraryEntries& entries);
+int VelmoraMain(LibraryEntries& entries);
 
 } // namespace shell

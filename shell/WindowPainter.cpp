@@ -81,7 +81,7 @@ void WindowPainterClass::addClickArea(const QString& label, int eventId)
 
 QString WindowPainterClass::shown(const PainterText& item)
 {
-    QString s = item.field ? item.field() : item.text;
+    QString s = item.text;
     s.truncate(1024);
     while (!s.isEmpty() && s.back() == QLatin1Char(' '))
         s.chop(1);

@@ -4,7 +4,6 @@
 #include <QPoint>
 #include <QRect>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class QPainter;
@@ -25,7 +24,6 @@ QColor colourFromRgbValue(long value);
 struct PainterText {
     QString label; // stored upper case; adding the same label again replaces the item
     QString text;
-    std::function<QString()> field; // when set, drawn instead of `text`
     QString fontName;
     int fontSize = 10; // points
     long colour = 0;

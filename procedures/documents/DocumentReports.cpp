@@ -126,9 +126,7 @@ bool buildInvoice(long documentId, vrt::Report& report, const Translate& transla
     vrt::Decimal net, discount, tax;
     size_t next = 0;
     vrt::FunctionSource source([&] { return next < rows.size(); }, (long long)rows.size());
-    vrt::Process process(source);
-    process.setTitle(QStringLiteral("R_IzlazniDokument"));
-    process.onRecord = [&] {
+    vrt::Process process(source, [&] {
         const auto& r = rows[next++];
         vrt::ReportBand line;
         line.name = QStringLiteral("item");
@@ -143,7 +141,8 @@ bool buildInvoice(long documentId, vrt::Report& report, const Translate& transla
         net += ItemCalc::value(r[7]);
         report.print(line);
         return vrt::Process::Take::Next;
-    };
+    });
+    process.setTitle(QStringLiteral("R_IzlazniDokument"));
     // "Cancel" in the progress window ends the report with nothing to show.
     if (process.run(progress) != vrt::Process::Result::Completed)
         return false;

@@ -111,12 +111,11 @@ int runTotalsReport(ReportSide& side, const char* title)
     size_t at = 0;
     std::vector<TotalsLine> printed;
     vrt::FunctionSource source([&] { return at < lines.size(); }, (long long)lines.size());
-    vrt::Process process(source);
-    process.setTitle(heading);
-    process.onRecord = [&] {
+    vrt::Process process(source, [&] {
         printed.push_back(lines[at++]);
         return vrt::Process::Take::Next;
-    };
+    });
+    process.setTitle(heading);
     std::unique_ptr<vrt::ProgressSink> progress = side.progress();
     if (process.run(progress.get()) != vrt::Process::Result::Completed) {
         GLOBALRESPONSE = vrt::REQUEST_CANCELLED;

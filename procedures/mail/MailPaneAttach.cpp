@@ -232,9 +232,9 @@ private:
         if (!m_preview)
             if (auto* preview = qobject_cast<controls::PreviewBrowser*>(m_window.hosted().preview)) {
                 m_preview = preview;
-                preview->eventProcedure = [preview](const QString& event) {
-                    return S_EmailPreviewEvents(event, [preview] { return preview->toPlainText(); });
-                };
+                connect(preview, &controls::PreviewBrowser::eventRaised, this, [preview](const QString& event) {
+                    S_EmailPreviewEvents(event, [preview] { return preview->toPlainText(); });
+                });
             }
         if (!m_strip)
             if (auto* strip = qobject_cast<controls::PreviewBrowser*>(m_window.hosted().attachments)) {

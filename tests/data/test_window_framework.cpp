@@ -169,11 +169,10 @@ TEST_F(WindowFramework, ReportOfATableToPdf)
     detail.height = 6;
     detail.addValue({0, 0, 60, 6}, [] { return QString::fromStdString(PAS().NAZIV); }, font);
     detail.addValue({70, 0, 60, 6}, [] { return QString::fromStdString(PAS().LOGIN); }, font);
-    Process process(source);
-    process.onRecord = [&] {
+    Process process(source, [&] {
         report.print(detail);
         return Process::Take::Next;
-    };
+    });
     ASSERT_EQ(process.run(), Process::Result::Completed);
     EXPECT_EQ(process.taken(), 4);
     const QString pdf = m_folder->file("passwords.pdf");

@@ -54,12 +54,13 @@ TEST(CommandLine, RunsAtMostOneJobInOrder)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(QLatin1Char(' ')).toStdString());
         testsupport::presenter().clear();
-        QString ran;
-        Jobs jobs;
-        jobs.receive = [&] { ran += QStringLiteral("R"); return 0; };
-        jobs.editor = [&](const QStringList& four) { ran += QStringLiteral("E:") + four.join(QLatin1Char(',')); return 0; };
+        struct Recorder : Jobs {
+            int receive() override { return ran += QStringLiteral("R"), 0; }
+            int editor(const QStringList& four) override { return ran += QStringLiteral("E:") + four.join(QLatin1Char(',')), 0; }
+            QString ran;
+        } jobs;
         dispatch(c.args, jobs);
-        EXPECT_EQ(ran, c.ran);
+        EXPECT_EQ(jobs.ran, c.ran);
         const auto calls = testsupport::presenter().calls();
         EXPECT_EQ(calls.size(), c.refused ? 1u : 0u);
         if (c.refused && !calls.empty()) {

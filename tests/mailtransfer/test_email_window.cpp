@@ -16,6 +16,7 @@
 #include "procedures/contacts/ContactsBrowse.h"
 #include "runtime/Browse.h"
 #include "runtime/IniFile.h"
+#include "tests/mailtransfer/SendFakes.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/ShippedTranslations.h"
 #include "tests/support/SmtpServer.h"
@@ -196,7 +197,8 @@ TEST_F(EmailWindowTest, QuotedHtmlFetchesNothingAndRunsNothing)
 TEST_F(EmailWindowTest, EachEditingKeyActsOnce)
 {
     qputenv("VELMORA_PLUGIN_PATH", testsupport::binDir().toLocal8Bit());
-    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; },
+                  EmailPrompts::messageBoxes());
     w.show();
     ASSERT_NE(w.editor()->findChild<QObject*>(QStringLiteral("CKeysHook")), nullptr) << "the hook is in the editor";
     QTextEdit* edit = w.editor()->textEdit();
@@ -248,7 +250,8 @@ TEST_F(EmailWindowTest, TheEditorAsTheUserSeesItInBothLanguages)
         ASSERT_TRUE(o);
         const PreparedMail p = prepareMail(editorArgs({QLatin1Char('/') + body, "/2", QLatin1Char('/') + QString::number(original), "/"}),
                                            account, &*o, m_folder->path());
-        EmailWindow w(p, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+        EmailWindow w(p, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; },
+                      EmailPrompts::messageBoxes());
         w.cc()->setText(QStringLiteral("maja@velmora.test"));
         QTextEdit* edit = w.editor()->textEdit();
         edit->moveCursor(QTextCursor::Start);
@@ -345,19 +348,9 @@ protected:
             DatabaseSendStore store;
             controls::MailManager mm;
             mm.CaFile = caFile.isEmpty() ? m_smtp.certificateFile() : caFile;
-            SendDeps deps;
-            deps.store = &store;
-            deps.mail = &mm;
-            deps.dataFolder = m_folder->path();
-            deps.today = [] { return 81240; };
-            deps.clockNow = [] { return 100; };
-            return sendMail(mail, deps);
-        });
-        w->ask = [this](const QString& q) {
-            asked << q;
-            return answer;
-        };
-        w->tell = [this](const QString& t) { told << t; };
+            FixedSendSide side(81240, 100);
+            return sendMail(mail, {&store, &mm, m_folder->path()}, side);
+        }, prompts);
         w->show();
         return w;
     }
@@ -369,8 +362,13 @@ protected:
     testsupport::SmtpServer m_smtp;
     QString caFile; // when not only m_smtp's certificate is to be trusted
     int accountId = 0;
-    QStringList asked, told;
-    bool answer = true;
+    // Records what the editor tells and asks; answers `answer`.
+    struct Prompts : EmailPrompts {
+        bool ask(const QString& question) override { return asked << question, answer; }
+        void tell(const QString& text) override { told << text; }
+        QStringList asked, told;
+        bool answer = true;
+    } prompts;
 };
 
 TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
@@ -386,7 +384,7 @@ TEST_F(EmailSendTest, PosaljiSendsStoresTheCopyAndCloses)
     w->editor()->textEdit()->insertPlainText(QStringLiteral("Poštovani, šaljem ponudu."));
     w->subject()->setText(QStringLiteral("Ponuda\r\nBcc: uljez@x.test"));
     w->zip()->setChecked(false);
-    ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(w->sendNow()) << prompts.told.join(QLatin1Char('\n')).toStdString();
     EXPECT_FALSE(w->isVisible());
     ASSERT_EQ(m_smtp.messages().size(), 1u);
     EXPECT_EQ(m_smtp.messages()[0].recipients, QStringList{QStringLiteral("ivo@velmora.test")});
@@ -410,31 +408,31 @@ TEST_F(EmailSendTest, RefusalsAndFailuresKeepTheEditorOpen)
     auto w = window(p);
 
     // No subject: the answer No stops before anything else.
-    answer = false;
+    prompts.answer = false;
     w->editor()->setDocumentHtml(QStringLiteral("<p>Tekst</p>"));
     EXPECT_FALSE(w->sendNow());
-    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(prompts.asked.size(), 1);
     EXPECT_TRUE(w->subject()->hasFocus() || !w->isActiveWindow());
-    answer = true;
+    prompts.answer = true;
 
     // No text: said, and the wait cursor is not left behind.
     w->subject()->setText(QStringLiteral("Naslov"));
     w->editor()->setDocumentHtml(QStringLiteral("<p>  </p>"));
     EXPECT_FALSE(w->sendNow());
-    EXPECT_EQ(told.value(0), QStringLiteral("Poruka nema teksta. Upišite tekst poruke."));
+    EXPECT_EQ(prompts.told.value(0), QStringLiteral("Poruka nema teksta. Upišite tekst poruke."));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // No recipient.
     w->editor()->setDocumentHtml(QStringLiteral("<p>Tekst koji ostaje</p>"));
     w->to()->clear();
     EXPECT_FALSE(w->sendNow());
-    EXPECT_EQ(told.value(1), QStringLiteral("Primatelj nije upisan !"));
+    EXPECT_EQ(prompts.told.value(1), QStringLiteral("Primatelj nije upisan !"));
 
     // The server refuses the password: nothing is lost and nothing is filed as sent.
     w->to()->setText(QStringLiteral("ivo@velmora.test"));
     ASSERT_EQ(query("UPDATE Accounts SET SMTPPASSWORD = 'kriva'").size(), 0u);
     EXPECT_FALSE(w->sendNow());
-    EXPECT_TRUE(told.value(2).startsWith(QStringLiteral("Email nije poslan !"))) << told.value(2).toStdString();
+    EXPECT_TRUE(prompts.told.value(2).startsWith(QStringLiteral("Email nije poslan !"))) << prompts.told.value(2).toStdString();
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->to()->text(), QStringLiteral("ivo@velmora.test"));
     EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
@@ -629,7 +627,7 @@ TEST_F(EmailSendTest, RecipientsComeFromTheContactsAndThePickedAccountSendsThrou
         buttonWithText(w.get(), QStringLiteral("Šalje"))->click();
         EXPECT_EQ(w->from()->text(), pick.from);
         EXPECT_EQ(w->accountId(), pick.account);
-        ASSERT_TRUE(w->sendNow()) << told.join(QLatin1Char('\n')).toStdString();
+        ASSERT_TRUE(w->sendNow()) << prompts.told.join(QLatin1Char('\n')).toStdString();
         ASSERT_EQ(pick.server->messages().size(), before + 1);
         EXPECT_TRUE(pick.server->messages().back().bytes.contains(controls::parseMailbox(pick.from).address.toUtf8()));
         const std::string copy = " FROM EMAIL e JOIN Inbox i ON i.ID = e.INBOXID WHERE i.ENNAZIV = 'xSent_1' AND i.ACCOUNTID = "
@@ -671,11 +669,11 @@ TEST_F(EmailSendTest, ARefusedRecipientOrAServerThatHangsUpOrIsGoneKeepsTheEdito
         p.from = QStringLiteral("Ana Anić <ana@velmora.test>");
         p.to = QStringLiteral("ivo@velmora.test;nitko@velmora.test");
         p.html = QStringLiteral("<p>Tekst koji ostaje</p>");
-        told.clear();
+        prompts.told.clear();
         auto w = window(p);
         w->subject()->setText(QStringLiteral("Naslov"));
         EXPECT_FALSE(w->sendNow());
-        EXPECT_TRUE(told.value(0).startsWith(c.says)) << told.join('|').toStdString();
+        EXPECT_TRUE(prompts.told.value(0).startsWith(c.says)) << prompts.told.join('|').toStdString();
         EXPECT_TRUE(w->isVisible());
         EXPECT_EQ(w->to()->text(), p.to);
         EXPECT_TRUE(w->editor()->textEdit()->toPlainText().contains(QStringLiteral("Tekst koji ostaje")));
@@ -796,7 +794,8 @@ TEST_F(EmailSendTest, TheEditorOpensWhereItWasLeft)
 
 TEST_F(EmailWindowTest, TheAttachmentListRemovesTheChosenFileFromItsMenu)
 {
-    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; });
+    EmailWindow w(PreparedMail{}, 7, m_folder->path(), [](const OutgoingMail&) { return SendResult{}; },
+                  EmailPrompts::messageBoxes());
     w.addAttachments({QStringLiteral("/a/prvi.pdf"), QStringLiteral("/b/drugi.pdf"), QString()});
     ASSERT_EQ(w.attachments()->count(), 2);
     EXPECT_EQ(w.tabs()->currentIndex(), 1);

@@ -132,7 +132,7 @@ TEST_F(EditorRoundTrip, AMessageWrittenInTheEditorArrivesWholeInTheOtherAccount)
     writeAll(first, binary);
     writeAll(second, QStringLiteral("Stavke: šećer, čaj, đumbir\r\n.\r\n..točka na početku retka\n").toUtf8());
 
-    QStringList told;
+    testsupport::presenter().clear();
     bool driven = false;
     QTimer::singleShot(0, [&] {
         EmailWindow* w = nullptr;
@@ -142,7 +142,6 @@ TEST_F(EditorRoundTrip, AMessageWrittenInTheEditorArrivesWholeInTheOtherAccount)
         if (!w)
             return;
         driven = true;
-        w->tell = [&](const QString& t) { told << t; };
         EXPECT_EQ(w->from()->text(), QStringLiteral("Ana Anić <ana@velmora.test>"));
         type(w->to(), QStringLiteral("Ivo Ivić <ivo@velmora.test>"));
         type(w->subject(), subject);
@@ -162,7 +161,7 @@ TEST_F(EditorRoundTrip, AMessageWrittenInTheEditorArrivesWholeInTheOtherAccount)
     const int code = runEditor({QStringLiteral("/"), QStringLiteral("/1"), QStringLiteral("/0"), QStringLiteral("/")},
                                m_folder->path(), [this](controls::MailManager& mm) { mm.CaFile = m_smtp->certificateFile(); });
     ASSERT_TRUE(driven) << "the editor did not open";
-    ASSERT_EQ(code, 0) << told.join(QLatin1Char('\n')).toStdString();
+    ASSERT_EQ(code, 0) << testsupport::presenter().texts().join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(m_smtp->messages().size(), 1u);
     EXPECT_EQ(m_smtp->messages()[0].recipients, QStringList{QStringLiteral("ivo@velmora.test")});
     EXPECT_EQ(query("SELECT COUNT(*) FROM EMAIL WHERE INBOXID = " + folderOf(m_ana, "xSent_1")).at(0), "1");

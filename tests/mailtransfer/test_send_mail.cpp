@@ -6,6 +6,7 @@
 #include "data/Dictionary.h"
 #include "mailtransfer/SendMail.h"
 #include "procedures/common/OpenFiles.h"
+#include "tests/mailtransfer/SendFakes.h"
 #include "tests/data/DataFixture.h"
 #include "tests/support/SmtpServer.h"
 #include "tests/support/TestSupport.h"
@@ -106,13 +107,8 @@ protected:
         DatabaseSendStore store;
         controls::MailManager mm;
         mm.CaFile = m_smtp.certificateFile();
-        SendDeps deps;
-        deps.store = &store;
-        deps.mail = &mm;
-        deps.dataFolder = m_folder->path();
-        deps.today = [] { return 81234; };
-        deps.clockNow = [] { return 4500001; };
-        return sendMail(mail, deps);
+        FixedSendSide side(81234, 4500001);
+        return sendMail(mail, {&store, &mm, m_folder->path()}, side);
     }
     OutgoingMail mail() const
     {
@@ -220,8 +216,8 @@ TEST_F(SendMailTest, ThePickedAccountSendsThroughItsOwnServer)
     DatabaseSendStore store;
     controls::MailManager mm;
     mm.CaFile = other.certificateFile();
-    SendDeps deps{&store, &mm, m_folder->path(), [] { return 81234; }, [] { return 1; }, {}, {}};
-    const SendResult r = sendMail(m, deps);
+    FixedSendSide side(81234, 1);
+    const SendResult r = sendMail(m, {&store, &mm, m_folder->path()}, side);
     ASSERT_TRUE(r.sent && r.error.isEmpty()) << r.error.toStdString();
     EXPECT_EQ(other.messages().size(), 1u);
     EXPECT_TRUE(m_smtp.messages().empty());

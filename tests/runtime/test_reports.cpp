@@ -103,14 +103,13 @@ TEST(Process, WalksTakesAndReportsProgress)
     };
     for (const auto& c : cases) {
         RowsSource source(makeRows(c.rows), c.knowCount, c.failAt);
-        vrt::Process process(source);
-        process.onRecord = [&] {
+        vrt::Process process(source, [&] {
             if (source.buffer.id == c.stopAt)
                 return vrt::Process::Take::Stop;
             if (c.skipOdd && source.buffer.id % 2)
                 return vrt::Process::Take::Skip;
             return vrt::Process::Take::Next;
-        };
+        });
         RecordingSink sink;
         sink.cancelAfter = c.cancelAfter;
         EXPECT_EQ(process.run(&sink), c.result) << c.name;
@@ -132,10 +131,8 @@ TEST(Process, WalksTakesAndReportsProgress)
 TEST(Process, TheProgressWindowCancels)
 {
     RowsSource source(makeRows(50));
-    vrt::Process process(source);
-    process.setTitle("Ispis");
     int depthInside = -1;
-    process.onRecord = [&] {
+    vrt::Process process(source, [&] {
         depthInside = vrt::modalDepth(); // windows' guarded timers wait while it runs
         if (source.buffer.id == 10) {
             for (QWidget* w : QApplication::topLevelWidgets())
@@ -145,7 +142,8 @@ TEST(Process, TheProgressWindowCancels)
                             QTest::mouseClick(b, Qt::LeftButton);
         }
         return vrt::Process::Take::Next;
-    };
+    });
+    process.setTitle("Ispis");
     auto window = vrt::makeProgressWindow();
     EXPECT_EQ(process.run(window.get()), vrt::Process::Result::Cancelled);
     EXPECT_EQ(process.read(), 10);
@@ -180,11 +178,10 @@ TEST(Report, BandsReachThePdfInOrderOnEveryPage)
     auto& wrapped = note.addText({25, 0, 60, 6}, QString("Napomena ").repeated(30), font);
     wrapped.wrap = true;
 
-    vrt::Process process(source);
-    process.onRecord = [&] {
+    vrt::Process process(source, [&] {
         report.print(detail);
         return vrt::Process::Take::Next;
-    };
+    });
     ASSERT_EQ(process.run(), vrt::Process::Result::Completed);
     report.print(note);
     ASSERT_GE(report.pageCount(), 2);
@@ -238,19 +235,18 @@ TEST(Report, PreviewNeverBlocksATest)
 
     // A report procedure's whole run: cancelled on the way, nothing is shown.
     RowsSource rows(makeRows(5));
-    vrt::Process process(rows);
-    process.onRecord = [&] {
+    const auto printBand = [&] {
         report.print(band);
         return vrt::Process::Take::Next;
     };
+    vrt::Process process(rows, printBand);
     RecordingSink cancel;
     cancel.cancelAfter = 2;
     pages = 0;
     EXPECT_EQ(vrt::runReport(report, process, &cancel), vrt::REQUEST_CANCELLED);
     EXPECT_EQ(pages, 0);
     RowsSource again(makeRows(5));
-    vrt::Process whole(again);
-    whole.onRecord = process.onRecord;
+    vrt::Process whole(again, printBand);
     report.clear();
     EXPECT_EQ(vrt::runReport(report, whole, nullptr), vrt::REQUEST_COMPLETED);
     EXPECT_EQ(pages, 1);

@@ -138,13 +138,26 @@ TEST_F(QuilvoHooks, StackedTranslatorsTranslateOnceAndStayInstalled)
     EXPECT_EQ(messages()[0].text, QStringLiteral("Zatvori"));
 }
 
+// Records what a stop starts and how it ends the program.
+struct RecordedStop : quilvo::StopActions {
+    bool launch(const QString& program, const QStringList& args) override
+    {
+        launched.push_back(QStringList{program} + args);
+        return starts;
+    }
+    void endProgram(int code) override { ended.push_back(code); }
+    std::vector<QStringList> launched;
+    std::vector<int> ended;
+    bool starts = true;
+};
+
 TEST_F(QuilvoHooks, StopAsksThePresenterAndEndsTheProgramOnClose)
 {
     for (bool goOn : {true, false}) {
         testsupport::presenter().clear();
+        RecordedStop stop;
         auto t = started(2);
-        std::vector<int> ended;
-        t->setEndProgram([&](int code) { ended.push_back(code); });
+        t->setStopActions(stop);
         installTranslatorHooks(*t);
         testsupport::presenter().queueStop(goOn);
         vrt::stop(QStringLiteral("Greška"));
@@ -152,7 +165,7 @@ TEST_F(QuilvoHooks, StopAsksThePresenterAndEndsTheProgramOnClose)
         ASSERT_EQ(calls.size(), 1u);
         EXPECT_EQ(calls[0].kind, QStringLiteral("stop"));
         EXPECT_EQ(calls[0].text, QStringLiteral("Error"));
-        EXPECT_EQ(ended, goOn ? std::vector<int>{} : std::vector<int>{1});
+        EXPECT_EQ(stop.ended, goOn ? std::vector<int>{} : std::vector<int>{1});
     }
 }
 
@@ -183,22 +196,16 @@ TEST_F(QuilvoHooks, StopWindowReportsThroughIniFilesAndTheHelper)
     auto clicking = std::make_shared<ClickingPresenter>();
     vrt::setPresenter(clicking);
     const testsupport::OnScopeExit scripted(&testsupport::installScriptedPresenter);
+    RecordedStop stop;
+    stop.starts = false; // the helper is missing: the program ends all the same
     auto t = started(2);
-    std::vector<QStringList> launched;
-    std::vector<int> ended;
-    t->setLauncher([&](const QString& program, const QStringList& args) {
-        launched.push_back(QStringList{program} + args);
-        return false; // the helper is missing: the program ends all the same
-    });
-    t->setEndProgram([&](int code) { ended.push_back(code); });
+    t->setStopActions(stop);
     t->STOP(QStringLiteral("line1\r\nline2"));
 
     EXPECT_EQ(clicking->buttonTexts, (QStringList{QStringLiteral("&Close"), QStringLiteral("Otkloni"), QStringLiteral("Report")}));
     const QString kelpart = folder.file(QStringLiteral("Kelpart"));
-    ASSERT_EQ(launched.size(), 2u);
-    EXPECT_EQ(launched[0], (QStringList{kelpart, QStringLiteral("/R")}));
-    EXPECT_EQ(launched[1], (QStringList{kelpart, QStringLiteral("/Kill")}));
-    EXPECT_EQ(ended, std::vector<int>{1});
+    EXPECT_EQ(stop.launched, (std::vector<QStringList>{{kelpart, QStringLiteral("/R")}, {kelpart, QStringLiteral("/Kill")}}));
+    EXPECT_EQ(stop.ended, std::vector<int>{1});
     const vrt::IniFile local(folder.file(QStringLiteral("Global.ini")));
     EXPECT_EQ(local.get(QStringLiteral("Pellorin"), QStringLiteral("Prijava1")), QStringLiteral("line1 line2"));
     EXPECT_EQ(local.get(QStringLiteral("Pellorin"), QStringLiteral("Prijava2")), QStringLiteral("a b"));
@@ -208,13 +215,9 @@ TEST_F(QuilvoHooks, StopWindowReportsThroughIniFilesAndTheHelper)
 
 TEST_F(QuilvoHooks, StopWindowIgnoresClosingKeysAndWritesNoShareWithoutServer)
 {
-    std::vector<QStringList> launched;
-    quilvo::StopWindowSetup setup{QStringLiteral("Pad"), QStringLiteral("Pad"), folder.path(), QString(),
-                                  [&](const QString&, const QStringList& args) {
-                                      launched.push_back(args);
-                                      return true;
-                                  }};
-    quilvo::StopWindow w(setup);
+    RecordedStop stop;
+    quilvo::StopWindowSetup setup{QStringLiteral("Pad"), QStringLiteral("Pad"), folder.path(), QString()};
+    quilvo::StopWindow w(setup, stop);
     w.show();
     const std::pair<Qt::Key, Qt::KeyboardModifiers> keys[] = {
         {Qt::Key_Escape, Qt::NoModifier}, {Qt::Key_Escape, Qt::ShiftModifier}, {Qt::Key_Escape, Qt::ControlModifier},
@@ -226,7 +229,7 @@ TEST_F(QuilvoHooks, StopWindowIgnoresClosingKeysAndWritesNoShareWithoutServer)
     w.close();
     EXPECT_TRUE(w.isVisible());
     w.repair();
-    EXPECT_EQ(launched, std::vector<QStringList>{{QStringLiteral("/UC")}});
+    EXPECT_EQ(stop.launched, (std::vector<QStringList>{{folder.file(QStringLiteral("Kelpart")), QStringLiteral("/UC")}}));
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("Global.ini"))));
     w.closeProgram();
     EXPECT_FALSE(w.isVisible());

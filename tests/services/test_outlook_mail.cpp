@@ -68,15 +68,23 @@ TEST(OutlookProtocol, SendAskesFirstAndNothingFoundIsNoItem)
     MSOUTLOOKCLASS o;
     o.setContainer(&rec);
     o.OBJECT = "I";
-    QStringList told;
-    o.ask = [](const QString&, const QString& title) { return title != "Confirmation"; };
-    o.tell = [&](const QString& text, const QString& title) { told << title + ": " + text; };
+    const auto shown = [] {
+        QStringList out;
+        for (const auto& c : testsupport::presenter().calls(QStringLiteral("message")))
+            out << c.caption + ": " + c.text;
+        return out;
+    };
+    testsupport::presenter().clear();
+    testsupport::presenter().queueButton(vrt::BUTTON_NO);
     o.SEND("Send it?", "Not sent.");
     EXPECT_FALSE(rec.calls.contains("read I.Send"));
-    EXPECT_EQ(told, QStringList{"Message Cancelled: Not sent."});
-    o.ask = [](const QString&, const QString&) { return true; };
+    EXPECT_EQ(shown(), (QStringList{"Confirmation: Send it?", "Message Cancelled: Not sent."}));
+    testsupport::presenter().clear();
+    testsupport::presenter().queueButton(vrt::BUTTON_YES);
     o.SEND("Send it?", "Not sent.");
     EXPECT_TRUE(rec.calls.contains("read I.Send"));
+    EXPECT_EQ(shown(), QStringList{"Confirmation: Send it?"});
+    testsupport::presenter().clear();
 
     // Without the program every get and find answers "no item", never success.
     rec.fallback = "No ole automation interface";

@@ -7,6 +7,7 @@
 #include "runtime/Notify.h"
 #include "services/Quilvo.h"
 #include "shell/FrameWindow.h"
+#include "tests/shell/FrameHosts.h"
 #include "shell/OrganiserStandIn.h"
 #include "shell/RibbonModel.h"
 #include "tests/support/ShippedTranslations.h"
@@ -57,7 +58,8 @@ TEST(FrameLanguage, EveryTextTheFrameShowsHasAnEnglishRowThatASecondLookupKeeps)
     FrameOptions o;
     o.dataFolder = data.path();
     o.translate = record;
-    { FrameWindow frame(o); }
+    StandInHost host(false);
+    { FrameWindow frame(o, host); }
     for (int module : {1, 2, 3, 4, 5, 6, 7, 8, 101, 102, 103, 104})
         moduleCaption(module, QString(), record);
     busyCaption(record);
@@ -76,11 +78,8 @@ TEST(FrameLanguage, TheFrameComesUpInEnglishAndFollowsEachChangeOfLanguage)
     FrameOptions o;
     o.dataFolder = data.path();
     o.translate = [&translator](const QString& s) { return translator.QVSTR(s); };
-    o.startOrganiser = [](int frameId, QWidget* parent) -> QWidget* {
-        new OrganiserStandIn(frameId, parent);
-        return nullptr;
-    };
-    FrameWindow frame(o);
+    StandInHost host;
+    FrameWindow frame(o, host);
     attachTranslator(frame, translator);
     controls::RibbonBar& ribbon = *frame.ribbon();
     EXPECT_EQ(ribbon.tabCaption(0), QStringLiteral("My organiser"));

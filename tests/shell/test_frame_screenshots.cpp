@@ -5,6 +5,7 @@
 
 #include "controls/RibbonBar.h"
 #include "shell/FrameWindow.h"
+#include "tests/shell/FrameHosts.h"
 #include "shell/OrganiserStandIn.h"
 #include "tests/support/TestSupport.h"
 
@@ -33,11 +34,8 @@ TEST(FrameScreenshots, EveryTabShowsItsGroupsWithDrawnButtonsAndWholeCaptions)
     testsupport::TempFolder data;
     FrameOptions o;
     o.dataFolder = data.path();
-    o.startOrganiser = [](int frameId, QWidget* parent) -> QWidget* {
-        new OrganiserStandIn(frameId, parent);
-        return nullptr;
-    };
-    FrameWindow frame(o);
+    StandInHost host;
+    FrameWindow frame(o, host);
     frame.resize(1400, 900);
     frame.show();
     QCoreApplication::processEvents();

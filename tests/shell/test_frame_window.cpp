@@ -83,20 +83,11 @@ protected:
         FrameOptions o;
         o.dataFolder = data.path();
         o.settings = &settings;
-        o.makeTray = [this](QObject* parent) {
-            tray = new FakeTray(parent, log);
-            tray->available = trayAvailable;
-            return tray;
-        };
-        o.startOrganiser = [this](int frameId, QWidget* parent) -> QWidget* {
-            organiser = new OrganiserStandIn(frameId, parent);
-            return nullptr;
-        };
         return o;
     }
     void make(FrameOptions o)
     {
-        frame = std::make_unique<FrameWindow>(std::move(o));
+        frame = std::make_unique<FrameWindow>(std::move(o), host);
         QObject::connect(frame.get(), &FrameWindow::closed, [this] { log.push_back(QStringLiteral("closed")); });
     }
     void makeAndOpen()
@@ -126,6 +117,24 @@ protected:
 
     testsupport::TempFolder data;
     vrt::IniClass settings;
+    // The fixture's tray icon and organiser stand-in.
+    struct Host : FrameHost {
+        explicit Host(FrameTest& t) : test(t) {}
+        void prepare() override {}
+        controls::TrayIcon* makeTray(QObject* parent) override
+        {
+            test.tray = new FakeTray(parent, test.log);
+            test.tray->available = test.trayAvailable;
+            return test.tray;
+        }
+        QWidget* startOrganiser(int frameId, QWidget* parent) override
+        {
+            test.organiser = new OrganiserStandIn(frameId, parent);
+            return nullptr;
+        }
+        FrameTest& test;
+    };
+    Host host{*this};
     std::unique_ptr<FrameWindow> frame;
     FakeTray* tray = nullptr;
     bool trayAvailable = true;
@@ -395,23 +404,22 @@ TEST_F(FrameTest, TheSettingsFileIsWatchedSoNoFastPollIsNeeded)
 namespace {
 
 // Component source whose listed program identifiers fail a given number of times.
-struct FailingSource {
+struct FailingSource : ComponentSource {
     std::map<QString, int> failures;
     std::vector<QString> registered;
-    ComponentSource source()
+    QObject* create(const QString& progId, QWidget* parent) override
     {
-        return {[this](const QString& progId, QWidget* parent) -> QObject* {
-                    auto it = failures.find(progId);
-                    if (it != failures.end() && it->second > 0) {
-                        --it->second;
-                        return nullptr;
-                    }
-                    return ComponentSource::registry().create(progId, parent);
-                },
-                [this](const QString& library) {
-                    registered.push_back(library);
-                    return false;
-                }};
+        auto it = failures.find(progId);
+        if (it != failures.end() && it->second > 0) {
+            --it->second;
+            return nullptr;
+        }
+        return ComponentSource::registry().create(progId, parent);
+    }
+    bool registerServer(const QString& library) override
+    {
+        registered.push_back(library);
+        return false;
     }
 };
 
@@ -448,7 +456,7 @@ TEST_F(FrameTest, MissingComponentsAreReportedOnceAndTheFrameStillComesUp)
         FailingSource failing;
         failing.failures[QString::fromLatin1(c.progId)] = c.failures;
         FrameOptions o = options();
-        o.components = failing.source();
+        o.components = &failing;
         make(std::move(o));
         frame->open();
         settle();

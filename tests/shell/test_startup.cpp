@@ -14,37 +14,31 @@ using testsupport::TempFolder;
 
 namespace {
 
-struct Recording {
+struct Recording : shell::LibraryEntries {
     QStringList calls;
     bool hooksBeforeInit = true;
     std::function<void()> inFrame;
 
-    shell::LibraryEntries entries()
+    void init(const char* name, vrt::ErrorClass* errors, vrt::IniClass* settings)
     {
-        shell::LibraryEntries e;
-        auto init = [this](const char* name) {
-            return [this, name](vrt::ErrorClass* errors, vrt::IniClass* settings) {
-                calls << QString("%1:init").arg(name);
-                EXPECT_EQ(errors, &shell::program().errors);
-                EXPECT_EQ(settings, &shell::program().settings);
-                for (int n = 1; n <= 7; ++n)
-                    hooksBeforeInit = hooksBeforeInit && std::visit([](const auto& f) { return bool(f); }, vrt::currentHook(n));
-            };
-        };
-        auto kill = [this](const char* name) { return [this, name] { calls << QString("%1:kill").arg(name); }; };
-        e.corvaldeInit = init("C");
-        e.dllInit = init("D");
-        e.utilsInit = init("U");
-        e.corvaldeKill = kill("C");
-        e.dllKill = kill("D");
-        e.utilsKill = kill("U");
-        e.runFrame = [this] {
-            calls << "frame";
-            if (inFrame)
-                inFrame();
-            return 0;
-        };
-        return e;
+        calls << QString("%1:init").arg(name);
+        EXPECT_EQ(errors, &shell::program().errors);
+        EXPECT_EQ(settings, &shell::program().settings);
+        for (int n = 1; n <= 7; ++n)
+            hooksBeforeInit = hooksBeforeInit && std::visit([](const auto& f) { return bool(f); }, vrt::currentHook(n));
+    }
+    void corvaldeInit(vrt::ErrorClass* e, vrt::IniClass* s) override { init("C", e, s); }
+    void dllInit(vrt::ErrorClass* e, vrt::IniClass* s) override { init("D", e, s); }
+    void utilsInit(vrt::ErrorClass* e, vrt::IniClass* s) override { init("U", e, s); }
+    void corvaldeKill() override { calls << "C:kill"; }
+    void dllKill() override { calls << "D:kill"; }
+    void utilsKill() override { calls << "U:kill"; }
+    int runFrame() override
+    {
+        calls << "frame";
+        if (inFrame)
+            inFrame();
+        return 0;
     }
 };
 
@@ -83,7 +77,7 @@ TEST_F(Startup, InitialisesAndShutsDownInOrder)
     TempFolder dir;
     CwdGuard cwd(dir.path());
     Recording r;
-    EXPECT_EQ(shell::VelmoraMain(r.entries()), 0);
+    EXPECT_EQ(shell::VelmoraMain(r), 0);
     EXPECT_EQ(r.calls, (QStringList{"C:init", "D:init", "U:init", "frame", "C:kill", "D:kill", "U:kill"}));
     EXPECT_TRUE(r.hooksBeforeInit);
     EXPECT_EQ(shell::program().language, 1);
@@ -100,7 +94,7 @@ TEST_F(Startup, OutOfRangeLanguageReachesTheTranslatorUnchanged)
         Recording r;
         int translang = -1;
         r.inFrame = [&] { translang = shell::program().translator->TRANSLANG(); };
-        shell::VelmoraMain(r.entries());
+        shell::VelmoraMain(r);
         EXPECT_EQ(shell::program().language, lang);
         EXPECT_EQ(translang, lang == 5 ? 5 : 1);
     }
@@ -115,7 +109,7 @@ TEST_F(Startup, MessageHookTrimsAndCuts)
         vrt::message("  abc  ", "Naslov");
         vrt::message(QString(300, 'x'));
     };
-    shell::VelmoraMain(r.entries());
+    shell::VelmoraMain(r);
     const auto calls = testsupport::presenter().calls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[0].text, "abc");

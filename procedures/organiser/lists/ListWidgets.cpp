@@ -46,11 +46,10 @@ OrganiserListView::OrganiserListView(OrganiserList& list, QWidget* parent) : QTa
     setTextElideMode(Qt::ElideRight);
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    m_locator.search = [this](const QString& text) {
+    m_locator.INIT(this, [this](const QString& text) {
         m_list.locate(text);
         syncSelection();
-    };
-    m_locator.INIT(this);
+    });
     m_locator.SETACTIVELOCATOR(0);
     QHeaderView* header = horizontalHeader();
     header->setMinimumSectionSize(0);
