@@ -33,6 +33,38 @@ private:
     RoutineTable& m_r;
 };
 
+// The data layer's records with the panes' selections: the task list's selected task is the
+// one its report prints, and the mail list follows the read marks and new mail.
+class PaneRecords : public DataLayerRecords {
+public:
+    explicit PaneRecords(OrganiserPanes* const& panes) : m_panes(panes) {}
+    long long printRecordId() override { return m_panes ? (long long)m_panes->lists().PrintRecordID : 0LL; }
+    long selectedContactId() override
+    {
+        const long id = m_panes ? m_panes->lists().SelectedContactID : 0L;
+        return id > 0 ? id : 0L; // "no contact" has several values
+    }
+    long outgoingDocumentsRow() override { return m_panes ? long(m_panes->lists().list(ctl::ID).selected() + 1) : 0L; }
+    // The mail just marked read loses its bold at once.
+    bool markShownRead() override
+    {
+        const bool unread = EM().ID != 0 && EM().READ == 0;
+        const bool ok = DataLayerRecords::markShownRead();
+        if (ok && unread)
+            emailsChanged();
+        return ok;
+    }
+    // Mail that the mail program added shows in the list (the heartbeat notices the count).
+    void emailsChanged() override
+    {
+        if (m_panes)
+            m_panes->lists().list(ctl::Email).reset();
+    }
+
+private:
+    OrganiserPanes* const& m_panes;
+};
+
 // What the root owns for the window's lifetime; a child of the window, so it goes after the
 // window's own closing has used it.
 class OrganiserAssembly : public QObject {
@@ -44,6 +76,7 @@ public:
     RoutineTable routines{unattached};
     AttachedCalendar calendar{routines};
     OrganiserPanes* panes = nullptr;
+    PaneRecords records{panes};
 };
 
 // Every feature, in the order they attach: one line each.
@@ -89,31 +122,8 @@ OrganiserWindow* W_First(int frameReceiverId, QWidget* parent)
     deps.contactGroups = &mailpeople::contactGroupDesk();
     static RegistryControlFactory registry; // no state: the component registry is the program's
     deps.controls = &registry;
+    deps.records = &assembly->records;
     useDataLayer(deps);
-    // The task list's selected task is the one its report prints.
-    deps.records.printRecordId = [assembly] {
-        return assembly->panes ? (long long)assembly->panes->lists().PrintRecordID : 0LL;
-    };
-    deps.records.selectedContactId = [assembly] {
-        const long id = assembly->panes ? assembly->panes->lists().SelectedContactID : 0L;
-        return id > 0 ? id : 0L; // "no contact" has several values
-    };
-    deps.records.outgoingDocumentsRow = [assembly] {
-        return assembly->panes ? long(assembly->panes->lists().list(ctl::ID).selected() + 1) : 0L;
-    };
-    // The mail just marked read loses its bold at once.
-    deps.records.markShownRead = [assembly] {
-        const bool unread = EM().ID != 0 && EM().READ == 0;
-        const bool ok = markShownMailRead();
-        if (ok && unread && assembly->panes)
-            assembly->panes->lists().list(ctl::Email).reset();
-        return ok;
-    };
-    // Mail that the mail program added shows in the list (the heartbeat notices the count).
-    deps.records.emailsChanged = [assembly] {
-        if (assembly->panes)
-            assembly->panes->lists().list(ctl::Email).reset();
-    };
     panes::GanttControl* gantt = ::panes::makeGanttControl();
     deps.gantt = gantt;
 

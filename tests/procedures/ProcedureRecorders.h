@@ -10,6 +10,12 @@
 // written to one log ("F_Contact()", "InboxSelected") in place of telling the user.
 namespace organiser {
 
+// A clock the test moves by hand.
+struct HandClock : Clock {
+    long long now = 0;
+    long long hundredths() override { return now; }
+};
+
 class CallLog {
 public:
     void add(const QString& call) { m_calls << call; }

@@ -29,7 +29,7 @@ protected:
         OrganiserDeps deps;
         deps.dataFolder = m_folder->path();
         deps.frame = &frame;
-        deps.clock = [this] { return now; };
+        deps.clock = &clock;
         useDataLayer(deps);
         window = std::make_unique<OrganiserWindow>(standIns.fill(deps));
         ASSERT_TRUE(window->open());
@@ -57,7 +57,8 @@ protected:
     }
     SilentFrame frame;
     StandInServices standIns;
-    long long now = 0;
+    HandClock clock;
+    long long& now = clock.now;
     std::unique_ptr<OrganiserWindow> window;
 };
 

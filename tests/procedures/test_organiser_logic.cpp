@@ -20,7 +20,7 @@ using namespace organiser;
 namespace {
 
 // The heartbeat's world: a mailbox, the flag file and the mail program, all counted.
-struct World {
+struct World : Heartbeat::Side {
     bool shownUnread = false;
     int readWrites = 0;
     long long emails = 10;
@@ -36,34 +36,36 @@ struct World {
     bool writeFails = false;
     int stops = 0;
 
-    Heartbeat::Hooks hooks()
+    bool markShownRead() override
     {
-        Heartbeat::Hooks h;
-        h.markShownRead = [this] {
-            if (!shownUnread)
-                return true;
-            if (writeFails)
-                return false;
-            ++readWrites;
-            shownUnread = false;
+        if (!shownUnread)
             return true;
-        };
-        h.emailCount = [this] { return emails; };
-        h.emailsChanged = [this] { ++reloads; };
-        h.receiveRunning = [this] { return childRunning; };
-        h.startReceive = [this] {
-            if (startFails)
-                return false;
-            receivesAt.push_back(tick);
-            return true;
-        };
-        h.receiveStartFailed = [this] { ++startFailedReports; };
-        h.readStartFlag = [this] { return startFlag; };
-        h.writeStartFlag = [this](int v) { flagWrites.push_back(v); startFlag = v; };
-        h.notifyFrame = [this](int c, int n) { notes.emplace_back(c, n); };
-        h.stopOnReadMarkFailure = [this] { ++stops; };
-        return h;
+        if (writeFails)
+            return false;
+        ++readWrites;
+        shownUnread = false;
+        return true;
     }
+    long long emailCount() override { return emails; }
+    void emailsChanged() override { ++reloads; }
+    bool receiveRunning() override { return childRunning; }
+    bool startReceive() override
+    {
+        if (startFails)
+            return false;
+        receivesAt.push_back(tick);
+        return true;
+    }
+    void receiveStartFailed() override { ++startFailedReports; }
+    int readStartFlag() override { return startFlag; }
+    void writeStartFlag(int v) override
+    {
+        flagWrites.push_back(v);
+        startFlag = v;
+    }
+    void notifyFrame(int c, int n) override { notes.emplace_back(c, n); }
+    void normalCursor() override {}
+    void stopOnReadMarkFailure() override { ++stops; }
     void run(Heartbeat& hb, long long ticks)
     {
         for (long long i = 0; i < ticks; ++i) {
@@ -78,7 +80,7 @@ struct World {
 TEST(Heartbeat, ReadMarkAndNewMail)
 {
     World w;
-    Heartbeat hb(w.hooks());
+    Heartbeat hb(w);
     hb.firstDisplay(std::nullopt);
     w.shownUnread = true;
     w.run(hb, 199);
@@ -127,7 +129,7 @@ TEST(Heartbeat, ReadMarkAndNewMail)
 
     // A timer that reports several events at once keeps the same cadence.
     World late;
-    Heartbeat lateHb(late.hooks());
+    Heartbeat lateHb(late);
     lateHb.firstDisplay(std::nullopt);
     late.shownUnread = true;
     lateHb.advance(150);
@@ -145,7 +147,7 @@ TEST(Heartbeat, ReceiveIntervals)
     };
     for (auto c : {Case{std::nullopt, 30000}, Case{0, 30000}, Case{100, 6000}, Case{5000, 6000}, Case{7000, 7000}}) {
         World w;
-        Heartbeat hb(w.hooks());
+        Heartbeat hb(w);
         hb.firstDisplay(c.check);
         EXPECT_EQ(hb.receiveInterval(), c.every);
         w.run(hb, 6000 + 2 * c.every);
@@ -155,7 +157,7 @@ TEST(Heartbeat, ReceiveIntervals)
     }
     // Nothing happens before the first display.
     World idle;
-    Heartbeat before(idle.hooks());
+    Heartbeat before(idle);
     before.advance(100000);
     EXPECT_TRUE(idle.receivesAt.empty());
 }
@@ -163,7 +165,7 @@ TEST(Heartbeat, ReceiveIntervals)
 TEST(Heartbeat, OneReceiveAtATime)
 {
     World w;
-    Heartbeat hb(w.hooks());
+    Heartbeat hb(w);
     hb.firstDisplay(100); // every 6000
     w.startFlag = 1;      // the mail program is receiving
     w.run(hb, 6000);
@@ -192,7 +194,7 @@ TEST(Heartbeat, OneReceiveAtATime)
 TEST(Heartbeat, FinishedReceiveIsAnnouncedOnce)
 {
     World w;
-    Heartbeat hb(w.hooks());
+    Heartbeat hb(w);
     hb.firstDisplay(std::nullopt);
     w.run(hb, 5);
     EXPECT_TRUE(w.notes.empty());
@@ -207,10 +209,17 @@ TEST(UpdateRunner, NumbersOpenTheirForms)
     CallLog log;
     RecordedForms forms(log);
     forms.response = 1;
-    long row = 0;
-    UpdateRunner runner(forms, {[] { return 11L; }, [] { return 4L; }, [] { return 7L; }, [] { return 2; },
-                                [] { return 55L; }, [] { return QStringLiteral("Radni tekst"); },
-                                [&] { return row; }});
+    struct Values : UpdateRunner::Values {
+        long row = 0;
+        long eventId() override { return 11; }
+        long taskCategoryId() override { return 4; }
+        long financeCategoryId() override { return 7; }
+        int financeCategoryType() override { return 2; }
+        long selectedContactId() override { return 55; }
+        QString textBuffer() override { return QStringLiteral("Radni tekst"); }
+        long outgoingDocumentsRow() override { return row; }
+    } values;
+    UpdateRunner runner(forms, values);
     const std::vector<std::pair<int, QString>> table = {
         {1, "F_Contact()"},
         {2, "F_TaskCategorie()"},
@@ -229,7 +238,7 @@ TEST(UpdateRunner, NumbersOpenTheirForms)
         {15, "F_Notes()"},
     };
     for (const auto& [number, call] : table) {
-        row = 100 + number;
+        values.row = 100 + number;
         EXPECT_EQ(runner.run(0, number, vrt::CHANGE_RECORD), vrt::REQUEST_COMPLETED) << number;
         EXPECT_EQ(log.take(), QStringList{call}) << number;
         EXPECT_EQ(GLOBALREQUEST, vrt::CHANGE_RECORD) << number;
@@ -249,7 +258,7 @@ TEST(UpdateRunner, NumbersOpenTheirForms)
 
 TEST(TabSwitcher, EachPageDoesItsWork)
 {
-    struct Rig {
+    struct Rig : TabSwitcher::Side {
         CallLog log;
         RecordedPanes panes{log};
         RecordedGantt gantt{log};
@@ -260,30 +269,45 @@ TEST(TabSwitcher, EachPageDoesItsWork)
         } frame{log};
         bool mailEmpty = true, categoriesEmpty = true, groupsEmpty = true;
         long taskCategory = 0;
-        std::unique_ptr<TabSwitcher> tabs;
-        Rig()
+        TabSwitcher switcher{panes, gantt, frame, *this};
+        TabSwitcher* tabs = &switcher;
+
+        void clearWorkTexts() override { log.add("clearWorkTexts"); }
+        void freeChartQueues() override { log.add("FreeChartQueues"); }
+        void writeLastTab(int p) override { log.add(QStringLiteral("LastTab=%1").arg(p)); }
+        void showPage(int) override {}
+        void showOverviewChart(bool on) override
         {
-            TabSwitcher::Side s;
-            s.clearWorkTexts = [this] { log.add("clearWorkTexts"); };
-            s.freeChartQueues = [this] { log.add("FreeChartQueues"); };
-            s.writeLastTab = [this](int p) { log.add(QStringLiteral("LastTab=%1").arg(p)); };
-            s.showPage = [](int) {};
-            s.showOverviewChart = [this](bool on) { if (on) log.add("showChart"); };
-            s.mailFolderQueueEmpty = [this] { return mailEmpty; };
-            s.fillInboxTree = [this] { log.add("S_FillInboxTree"); mailEmpty = false; return 0; };
-            s.selectMailFolderRow = [this](int r) { log.add(QStringLiteral("folderRow(%1)").arg(r)); };
-            s.focusMailList = [this] { log.add("focusMailList"); };
-            s.taskCategoryId = [this] { return taskCategory; };
-            s.setTaskFilter = [this](long id, const QString& f) { log.add(QStringLiteral("filter(%1,%2)").arg(id).arg(f)); };
-            s.categoryQueueEmpty = [this] { return categoriesEmpty; };
-            s.selectCategoryRow = [this](int r) { log.add(QStringLiteral("categoryRow(%1)").arg(r)); categoriesEmpty = false; };
-            s.showFinancePage = [this](int p) { log.add(QStringLiteral("financePage(%1)").arg(p)); };
-            s.contactGroupQueueEmpty = [this] { return groupsEmpty; };
-            s.fillContactGroupTree = [this] { log.add("S_FillContactGroupTree"); groupsEmpty = false; return 0; };
-            s.contactGroupTree = [this](bool select) { log.add(select ? "groupRow(1)" : "focusGroups"); };
-            s.resetForce = [this] { log.add("Reset"); };
-            tabs = std::make_unique<TabSwitcher>(panes, gantt, frame, s);
+            if (on)
+                log.add("showChart");
         }
+        bool mailFolderQueueEmpty() override { return mailEmpty; }
+        int fillInboxTree() override
+        {
+            log.add("S_FillInboxTree");
+            mailEmpty = false;
+            return 0;
+        }
+        void selectMailFolderRow(int r) override { log.add(QStringLiteral("folderRow(%1)").arg(r)); }
+        void focusMailList() override { log.add("focusMailList"); }
+        long taskCategoryId() override { return taskCategory; }
+        void setTaskFilter(long id, const QString& f) override { log.add(QStringLiteral("filter(%1,%2)").arg(id).arg(f)); }
+        bool categoryQueueEmpty() override { return categoriesEmpty; }
+        void selectCategoryRow(int r) override
+        {
+            log.add(QStringLiteral("categoryRow(%1)").arg(r));
+            categoriesEmpty = false;
+        }
+        void showFinancePage(int p) override { log.add(QStringLiteral("financePage(%1)").arg(p)); }
+        bool contactGroupQueueEmpty() override { return groupsEmpty; }
+        int fillContactGroupTree() override
+        {
+            log.add("S_FillContactGroupTree");
+            groupsEmpty = false;
+            return 0;
+        }
+        void contactGroupTree(bool select) override { log.add(select ? "groupRow(1)" : "focusGroups"); }
+        void resetForce() override { log.add("Reset"); }
     };
     const QStringList head{"clearWorkTexts", "FreeChartQueues"};
     auto expect = [&](int page, QStringList middle, QStringList tail) {

@@ -514,6 +514,11 @@ namespace {
 
 // The organiser window over the fixture's tables, with its panes, as W_First opens it.
 struct PanesWindow {
+    // The fixture opens and closes the tables itself.
+    struct FixtureFiles : organiser::WindowFiles {
+        int open() override { return 0; }
+        void close() override {}
+    } fixtureFiles;
     std::unique_ptr<organiser::OrganiserWindow> window;
     organiser::OrganiserPanes* panes = nullptr;
     organiser::RegistryControlFactory registry;
@@ -524,8 +529,7 @@ struct PanesWindow {
         deps.dataFolder = folder;
         if (adjust)
             adjust(*this, deps);
-        deps.openFiles = [] { return 0; }; // the fixture's
-        deps.closeFiles = [] {};
+        deps.files = &fixtureFiles;
         organiser::useDataLayer(deps);
         window = std::make_unique<organiser::OrganiserWindow>(standIns.fill(deps));
         panes = organiser::attachPanes(*window);

@@ -66,10 +66,11 @@ struct Rig {
     NotifyFrameLink link{frame.id};
     Launches launcher;
     StandInServices standIns;
-    long long now = 0;
+    HandClock clock;
+    long long& now = clock.now;
     std::unique_ptr<OrganiserWindow> window;
 
-    explicit Rig(const QByteArray& ini = {}, std::function<int()> openFiles = {})
+    explicit Rig(const QByteArray& ini = {}, WindowFiles* files = nullptr)
     {
         if (!ini.isEmpty())
             data.write("Standard.ini", ini);
@@ -77,9 +78,9 @@ struct Rig {
         deps.dataFolder = data.path();
         deps.frame = &link;
         deps.launcher = &launcher;
-        deps.clock = [this] { return now; };
+        deps.clock = &clock;
         deps.locale = QLocale(QLocale::Croatian, QLocale::Croatia);
-        deps.openFiles = std::move(openFiles);
+        deps.files = files;
         window = std::make_unique<OrganiserWindow>(standIns.fill(deps));
     }
     // Posted events may post more (a notification posts its accepted event).
@@ -163,16 +164,21 @@ TEST(OrganiserWindow, NotificationBeforeTheOpeningIsKept)
 TEST(OrganiserWindow, TablesAreClosedOnlyWhenOpened)
 {
     for (int openResult : {1, 0}) {
-        int closes = 0, saves = 0;
-        Rig rig({}, [=] { return openResult; });
+        struct Files : WindowFiles {
+            int result = 0, closes = 0;
+            int open() override { return result; }
+            void close() override { ++closes; }
+        } files;
+        files.result = openResult;
+        int saves = 0;
+        Rig rig({}, &files);
         rig.standIns.parts.onSaveMainLayout = [&] { ++saves; };
-        rig.window->setCloseFiles([&] { ++closes; });
         EXPECT_EQ(rig.window->open(), openResult == 0);
         EXPECT_EQ(rig.window->isVisible(), openResult == 0);
         EXPECT_EQ(rig.window->filesOpened(), openResult == 0);
         rig.window->shutDown();
         rig.window.reset();
-        EXPECT_EQ(closes, openResult == 0 ? 1 : 0) << openResult;
+        EXPECT_EQ(files.closes, openResult == 0 ? 1 : 0) << openResult;
         EXPECT_EQ(saves, 1) << openResult; // the layout is saved after a failed opening too
     }
 }

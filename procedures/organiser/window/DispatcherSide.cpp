@@ -53,25 +53,22 @@ void OrganiserWindow::DispatcherSide::setStateChartKind(int kind)
 // The record buffers are the data layer's; a window given none has no current record.
 long long OrganiserWindow::DispatcherSide::emailId()
 {
-    const auto& r = m_w.m_deps.records;
-    return r.emailId ? r.emailId() : 0;
+    return m_w.m_deps.records ? m_w.m_deps.records->emailId() : 0;
 }
 
 QString OrganiserWindow::DispatcherSide::messageId()
 {
-    const auto& r = m_w.m_deps.records;
-    return r.messageId ? r.messageId() : QString();
+    return m_w.m_deps.records ? m_w.m_deps.records->messageId() : QString();
 }
 
 long long OrganiserWindow::DispatcherSide::printRecordId()
 {
-    const auto& r = m_w.m_deps.records;
-    return r.printRecordId ? r.printRecordId() : 0;
+    return m_w.m_deps.records ? m_w.m_deps.records->printRecordId() : 0;
 }
 
 void OrganiserWindow::DispatcherSide::receiveStartedByUser() { m_w.m_heartbeat->receiveStartedByUser(); }
 
-bool OrganiserWindow::DispatcherSide::receiveBusy() { return m_w.m_startFlag->read(m_w.m_deps.clock()) == 1; }
+bool OrganiserWindow::DispatcherSide::receiveBusy() { return m_w.m_startFlag->read(m_w.m_deps.clock->hundredths()) == 1; }
 
 QDate OrganiserWindow::DispatcherSide::today() { return QDate::currentDate(); }
 

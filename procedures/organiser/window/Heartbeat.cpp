@@ -16,22 +16,20 @@ void Heartbeat::firstDisplay(std::optional<long long> check)
     m_receiveInterval = intervalFromCheck(check);
     m_receiveTicks = m_receiveInterval - MinimumInterval;
     m_readMarkTicks = 0;
-    m_emailRowCount = m_hooks.emailCount ? m_hooks.emailCount() : 0;
+    m_emailRowCount = m_side.emailCount();
     m_started = true;
 }
 
 void Heartbeat::readMarkCycle()
 {
-    if (m_keptUnread == 0 && m_hooks.markShownRead && !m_hooks.markShownRead()) {
-        if (m_hooks.stopOnReadMarkFailure)
-            m_hooks.stopOnReadMarkFailure();
+    if (m_keptUnread == 0 && !m_side.markShownRead()) {
+        m_side.stopOnReadMarkFailure();
         return;
     }
-    const long long count = m_hooks.emailCount ? m_hooks.emailCount() : m_emailRowCount;
+    const long long count = m_side.emailCount();
     if (count != m_emailRowCount) {
         m_emailRowCount = count;
-        if (m_hooks.emailsChanged)
-            m_hooks.emailsChanged();
+        m_side.emailsChanged();
     }
 }
 
@@ -39,16 +37,13 @@ void Heartbeat::receiveDue()
 {
     m_receiveTicks = 0;
     // One receive at a time: two would write the same mailbox and the same flag.
-    const bool running = (m_hooks.readStartFlag && m_hooks.readStartFlag() == 1)
-        || (m_hooks.receiveRunning && m_hooks.receiveRunning());
-    if (running || !m_hooks.startReceive)
+    if (m_side.readStartFlag() == 1 || m_side.receiveRunning())
         return;
-    if (m_hooks.startReceive()) {
+    if (m_side.startReceive()) {
         m_startFailing = false;
     } else if (!m_startFailing) {
         m_startFailing = true;
-        if (m_hooks.receiveStartFailed)
-            m_hooks.receiveStartFailed();
+        m_side.receiveStartFailed();
     }
 }
 
@@ -66,13 +61,10 @@ void Heartbeat::advance(int ticks)
         if (++m_receiveTicks >= m_receiveInterval)
             receiveDue();
     }
-    if (m_hooks.readStartFlag && m_hooks.readStartFlag() == 2) {
-        if (m_hooks.notifyFrame)
-            m_hooks.notifyFrame(1, 2);
-        if (m_hooks.writeStartFlag)
-            m_hooks.writeStartFlag(0);
-        if (m_hooks.normalCursor)
-            m_hooks.normalCursor();
+    if (m_side.readStartFlag() == 2) {
+        m_side.notifyFrame(1, 2);
+        m_side.writeStartFlag(0);
+        m_side.normalCursor();
     }
 }
 

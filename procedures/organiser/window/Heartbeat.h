@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <optional>
 
 #include "procedures/common/MailSettings.h"
@@ -16,22 +15,25 @@ public:
     static constexpr int DefaultInterval = mailpeople::kDefaultCheckHundredths;
     static constexpr int MinimumInterval = 6000;
 
-    struct Hooks {
+    // The mailbox, the mail program and the frame as the heartbeat reaches them.
+    class Side {
+    public:
+        virtual ~Side() = default;
         // Marks the mail in the buffer read when it is unread; false: the write failed.
-        std::function<bool()> markShownRead;
-        std::function<long long()> emailCount;
-        std::function<void()> emailsChanged;       // the list reloads, ReadEmailsSQL
-        std::function<bool()> receiveRunning;      // the last receive we started still runs
-        std::function<bool()> startReceive;        // false: could not start
-        std::function<void()> receiveStartFailed;  // told once per run of failures
-        std::function<int()> readStartFlag;        // "SR"/"START"
-        std::function<void(int)> writeStartFlag;
-        std::function<void(int code, int number)> notifyFrame;
-        std::function<void()> normalCursor;
-        std::function<void()> stopOnReadMarkFailure; // the stop window, the program ends
+        virtual bool markShownRead() = 0;
+        virtual long long emailCount() = 0;
+        virtual void emailsChanged() = 0;       // the list reloads, ReadEmailsSQL
+        virtual bool receiveRunning() = 0;      // the last receive we started still runs
+        virtual bool startReceive() = 0;        // false: could not start
+        virtual void receiveStartFailed() = 0;  // told once per run of failures
+        virtual int readStartFlag() = 0;        // "SR"/"START"
+        virtual void writeStartFlag(int value) = 0;
+        virtual void notifyFrame(int code, int number) = 0;
+        virtual void normalCursor() = 0;
+        virtual void stopOnReadMarkFailure() = 0; // the stop window, the program ends
     };
 
-    explicit Heartbeat(Hooks hooks) : m_hooks(std::move(hooks)) {}
+    explicit Heartbeat(Side& side) : m_side(side) {}
 
     // "Email"/"Check" as read (nullopt: absent or not a number): 0 -> the default, < 6000 -> 6000.
     static int intervalFromCheck(std::optional<long long> check);
@@ -69,7 +71,7 @@ private:
     void readMarkCycle();
     void receiveDue();
 
-    Hooks m_hooks;
+    Side& m_side;
     bool m_started = false;
     int m_readMarkTicks = 0;
     long long m_keptUnread = 0;

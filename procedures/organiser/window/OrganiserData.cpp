@@ -95,16 +95,29 @@ bool markShownMailRead()
     return false;
 }
 
+int DataLayerFiles::open()
+{
+    if (const int rc = W_First::OpenFilez())
+        return rc;
+    return openOrganiserTables();
+}
+
+void DataLayerFiles::close() { closeOrganiserTables(); }
+
+long long DataLayerRecords::emailId() { return (long long)EM().ID; }
+QString DataLayerRecords::messageId() { return QString::fromStdString(EM().MESSAGEID); }
+long DataLayerRecords::eventId() { return long(CAL().EVENTID); }
+long DataLayerRecords::taskCategoryId() { return long(CALC().ID); }
+long DataLayerRecords::financeCategoryId() { return long(PRK().ID); }
+int DataLayerRecords::financeCategoryType() { return int(PRK().TIP); }
+bool DataLayerRecords::markShownRead() { return markShownMailRead(); }
+long long DataLayerRecords::emailCount() { return emailRowCount(); }
+
 void useDataLayer(OrganiserDeps& deps)
 {
-    if (!deps.openFiles)
-        deps.openFiles = [] {
-            if (const int rc = W_First::OpenFilez())
-                return rc;
-            return openOrganiserTables();
-        };
-    if (!deps.closeFiles)
-        deps.closeFiles = [] { closeOrganiserTables(); };
+    static DataLayerFiles files;
+    if (!deps.files)
+        deps.files = &files;
     static TablePrimer primer;
     if (!deps.primer)
         deps.primer = &primer;
@@ -114,15 +127,9 @@ void useDataLayer(OrganiserDeps& deps)
         deps.folders = &folders;
     if (!deps.groups)
         deps.groups = &groups;
-    auto& r = deps.records;
-    if (!r.emailId) r.emailId = [] { return (long long)EM().ID; };
-    if (!r.messageId) r.messageId = [] { return QString::fromStdString(EM().MESSAGEID); };
-    if (!r.eventId) r.eventId = [] { return long(CAL().EVENTID); };
-    if (!r.taskCategoryId) r.taskCategoryId = [] { return long(CALC().ID); };
-    if (!r.financeCategoryId) r.financeCategoryId = [] { return long(PRK().ID); };
-    if (!r.financeCategoryType) r.financeCategoryType = [] { return int(PRK().TIP); };
-    if (!r.markShownRead) r.markShownRead = [] { return markShownMailRead(); };
-    if (!r.emailCount) r.emailCount = [] { return emailRowCount(); };
+    static DataLayerRecords records;
+    if (!deps.records)
+        deps.records = &records;
 }
 
 } // namespace organiser

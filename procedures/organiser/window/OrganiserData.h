@@ -14,6 +14,31 @@ void closeOrganiserTables();
 // record buffers the dispatcher and the update numbers read, priming, and the mail counts.
 void useDataLayer(OrganiserDeps& deps);
 
+// W_First.OpenFilez, then the window's tables; closed again at the end.
+class DataLayerFiles : public WindowFiles {
+public:
+    int open() override;
+    void close() override;
+};
+
+// The record buffers of the data layer's tables. The panes' selections (the printed task, the
+// selected contact, the outgoing documents' row) are none here, and nothing reloads the mail.
+class DataLayerRecords : public RecordBuffers {
+public:
+    long long emailId() override;
+    QString messageId() override;
+    long long printRecordId() override { return 0; }
+    long eventId() override;
+    long taskCategoryId() override;
+    long financeCategoryId() override;
+    int financeCategoryType() override;
+    long outgoingDocumentsRow() override { return 0; }
+    long selectedContactId() override { return 0; }
+    bool markShownRead() override;
+    long long emailCount() override;
+    void emailsChanged() override {}
+};
+
 // PrimeRecord through the table's manager.
 class TablePrimer : public RecordPrimer {
 public:

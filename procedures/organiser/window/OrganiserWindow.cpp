@@ -25,6 +25,7 @@
 #include "procedures/common/TreeQueueModel.h"
 #include "procedures/common/VelmoraDll.h"
 #include "procedures/organiser/window/DispatcherSide.h"
+#include "procedures/organiser/window/WindowSides.h"
 #include "procedures/organiser/window/KorbelsteenStart.h"
 #include "procedures/organiser/window/ControlNumbers.h"
 #include "procedures/organiser/window/OrganiserData.h"
@@ -69,6 +70,16 @@ QHeaderView* listHeader(QWidget* w)
         return tree->header();
     return nullptr;
 }
+
+// Counts from the window's making.
+class ElapsedClock : public Clock {
+public:
+    ElapsedClock() { m_timer.start(); }
+    long long hundredths() override { return m_timer.elapsed() / 10; }
+
+private:
+    QElapsedTimer m_timer;
+};
 } // namespace
 
 void NotifyFrameLink::notify(int code, int number) { vrt::notify(m_id, code, number); }
@@ -114,8 +125,8 @@ int MainWindowManager::kill()
     if (result != vrt::LEVEL_BENIGN)
         return result;
     // Tables only when the opening opened them; the layout is saved either way.
-    if (m_w.m_filesOpened && m_w.m_deps.closeFiles)
-        m_w.m_deps.closeFiles();
+    if (m_w.m_filesOpened && m_w.m_deps.files)
+        m_w.m_deps.files->close();
     m_w.m_filesOpened = false;
     m_w.parts().saveMainLayout();
     return vrt::LEVEL_BENIGN;
@@ -191,7 +202,7 @@ int MainWindowManager::takeCloseEvent() { return vrt::LEVEL_CANCEL; }
 
 int MainWindowManager::takeTimer()
 {
-    const long long now = m_w.m_deps.clock();
+    const long long now = m_w.m_deps.clock->hundredths();
     if (m_w.m_lastClock < 0)
         m_w.m_lastClock = now;
     // After a suspend, one interval's worth is all there is to catch up on.
@@ -240,11 +251,8 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
         m_deps.launcher = (m_ownLauncher = std::make_unique<korbelsteen::DetachedLauncher>()).get();
     if (!m_deps.frame)
         m_deps.frame = (m_ownFrame = std::make_unique<NotifyFrameLink>()).get();
-    if (!m_deps.clock) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        timer->start();
-        m_deps.clock = [timer] { return timer->elapsed() / 10; };
-    }
+    if (!m_deps.clock)
+        m_deps.clock = (m_ownClock = std::make_unique<ElapsedClock>()).get();
     if (!m_deps.translate)
         m_deps.translate = [](const QString& text) { return VelmoraDll::translator().QVSTR(text); };
 
@@ -257,89 +265,17 @@ OrganiserWindow::OrganiserWindow(Deps deps, QWidget* parent) : QWidget(parent), 
                                               [folder = m_deps.dataFolder] { return korbelsteen::receiveHolderAlive(folder); });
     build();
 
-    auto& r = m_deps.records;
     m_dispatcherSide = std::make_unique<DispatcherSide>(*this);
     m_dispatcher = std::make_unique<CommandDispatcher>(
         static_cast<const Services&>(m_deps),
         *m_dispatcherSide, m_deps.dataFolder);
 
-    Heartbeat::Hooks hooks;
-    hooks.markShownRead = r.markShownRead;
-    hooks.emailCount = r.emailCount;
-    hooks.emailsChanged = r.emailsChanged;
-    hooks.receiveRunning = [this] { return m_deps.launcher->lastStillRunning(); };
-    hooks.startReceive = [this] { return startReceive(); };
-    hooks.receiveStartFailed = [this] { korbelsteen::reportStartFailure(m_deps.translate); };
-    hooks.readStartFlag = [this] { return m_startFlag->read(m_deps.clock()); };
-    hooks.writeStartFlag = [this](int v) { m_startFlag->write(v); };
-    // The ribbon and the caption follow the page that is shown: a receive that ends while
-    // another page is shown leaves both where they are.
-    hooks.notifyFrame = [this](int c, int n) {
-        if (c == 1 && n != m_sel)
-            return;
-        m_deps.frame->notify(c, n);
-    };
-    hooks.normalCursor = [] {
-        while (QApplication::overrideCursor())
-            QApplication::restoreOverrideCursor();
-    };
-    m_heartbeat = std::make_unique<Heartbeat>(hooks);
-
-    TabSwitcher::Side tabs;
-    tabs.clearWorkTexts = [this] { m_textBuffer.clear(); };
-    tabs.freeChartQueues = [this] { m_dispatcherSide->freeChartQueues(); };
-    tabs.writeLastTab = [this](int page) {
-        vrt::IniFile ini(dataPath(QStringLiteral("Standard.ini")));
-        putSetting(ini, QStringLiteral("LastTab"), QStringLiteral("Last"), QString::number(page));
-    };
-    tabs.showPage = [this](int page) { selectPage(page); };
-    tabs.showOverviewChart = [this](bool on) {
-        if (QWidget* chart = m_manager->control(ctl::Chart))
-            chart->setVisible(on);
-    };
-    tabs.mailFolderQueueEmpty = [] { return VelmoraDll::InboxQ().empty(); };
-    // The library's tree fills over the data layer's tables; left out while there are none.
-    auto fill = [this](const char* name, VelmoraDll::TreeTableSource* table, void (*filler)(VelmoraDll::TreeTableSource&)) {
-        return [this, name, table, filler] {
-            if (table)
-                filler(*table);
-            else
-                m_deps.unattached->skipped(QString::fromLatin1(name));
-            return 0;
-        };
-    };
-    tabs.fillInboxTree = fill("S_FillInboxTree", m_deps.folders, &VelmoraDll::S_FillInboxTree);
-    auto treeRow = [this](int control) {
-        return [this, control](int row) {
-            parts().selectTreeRow(control, row);
-        };
-    };
-    tabs.selectMailFolderRow = treeRow(ctl::MailFolderTree);
-    tabs.focusMailList = [this] {
-        if (QWidget* list = m_manager->control(ctl::Email))
-            list->setFocus();
-    };
-    tabs.taskCategoryId = [this, &r] { return r.taskCategoryId ? r.taskCategoryId() : m_taskCategoryId; };
-    tabs.setTaskFilter = [this](long id, const QString& filter) {
-        m_taskCategoryId = id;
-        m_taskFilter = filter;
-    };
-    tabs.categoryQueueEmpty = [this] { return m_dispatcherSide->categoryTreeEmpty(); };
-    tabs.selectCategoryRow = treeRow(ctl::CategoryTree);
-    tabs.showFinancePage = [this](int page) { m_dispatcherSide->showFinancePage(page); };
-    tabs.contactGroupQueueEmpty = [] { return VelmoraDll::KontaktiGrupaQ().empty(); };
-    tabs.fillContactGroupTree = fill("S_FillContactGroupTree", m_deps.groups, &VelmoraDll::S_FillContactGroupTree);
-    // A tree filled just now shows from its first group; one filled before keeps its row.
-    tabs.contactGroupTree = [select = treeRow(ctl::ContactGroupTree)](bool filled) { select(filled ? 1 : 0); };
-    tabs.resetForce = [this] { m_dispatcherSide->resetForce(); };
-    m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, tabs);
-
-    auto zero = [](auto fn) { return fn ? fn() : decltype(fn())(); };
-    m_runner = std::make_unique<UpdateRunner>(*m_deps.forms, UpdateRunner::Values{
-        [&r, zero] { return zero(r.eventId); }, [&r, zero] { return zero(r.taskCategoryId); },
-        [&r, zero] { return zero(r.financeCategoryId); }, [&r, zero] { return zero(r.financeCategoryType); },
-        [this, &r] { return r.selectedContactId ? r.selectedContactId() : m_selectedContactId; }, [this] { return m_textBuffer; },
-        [&r, zero] { return zero(r.outgoingDocumentsRow); }});
+    m_heartbeatSide = std::make_unique<HeartbeatSide>(*this);
+    m_heartbeat = std::make_unique<Heartbeat>(*m_heartbeatSide);
+    m_tabSide = std::make_unique<TabSide>(*this);
+    m_tabs = std::make_unique<TabSwitcher>(*m_deps.panes, *m_deps.gantt, *m_deps.frame, *m_tabSide);
+    m_runnerValues = std::make_unique<RunnerValues>(*this);
+    m_runner = std::make_unique<UpdateRunner>(*m_deps.forms, *m_runnerValues);
 
     m_manager->setTarget(ctl::MN_COMMAND, [this] {
         m_dispatcher->dispatch();
@@ -434,7 +370,7 @@ int OrganiserWindow::opening()
 {
     GLOBALREQUEST = 0;
     GLOBALRESPONSE = 0;
-    if (m_deps.openFiles && m_deps.openFiles() != 0)
+    if (m_deps.files && m_deps.files->open() != 0)
         return vrt::LEVEL_FATAL; // OpenFilez has said why; the window does not open half-working
     m_filesOpened = true;
 

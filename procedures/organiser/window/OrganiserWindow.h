@@ -71,14 +71,50 @@ public:
     virtual void firstShown() = 0;
 };
 
+// The tables the window works on: opened by its opening, closed at its end.
+class WindowFiles {
+public:
+    virtual ~WindowFiles() = default;
+    // W_First.OpenFilez and the window's tables; non-zero: fatal, the window does not open.
+    virtual int open() = 0;
+    // At the end, only when open() succeeded.
+    virtual void close() = 0;
+};
+
+// What the heartbeat counts by: hundredths of a second, monotonic.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual long long hundredths() = 0;
+};
+
+// The record buffers and mail counts the window reads: the data layer's, with the panes'
+// selections where the composition root gives them.
+class RecordBuffers {
+public:
+    virtual ~RecordBuffers() = default;
+    virtual long long emailId() = 0;          // EM:ID
+    virtual QString messageId() = 0;          // EM:MESSAGEID
+    virtual long long printRecordId() = 0;    // PrintRecordID
+    virtual long eventId() = 0;               // CAL:EventID
+    virtual long taskCategoryId() = 0;        // CALC:ID
+    virtual long financeCategoryId() = 0;     // PRK:ID
+    virtual int financeCategoryType() = 0;    // PRK:TIP
+    virtual long outgoingDocumentsRow() = 0;  // current row of list 75
+    virtual long selectedContactId() = 0;     // the address book's selected contact
+    // Marks the shown mail read; false: the write failed (and has stopped the program).
+    virtual bool markShownRead() = 0;
+    virtual long long emailCount() = 0;
+    virtual void emailsChanged() = 0;         // the mail list reloads
+};
+
 // Everything the window reaches outside itself. The composition root (OrganiserAssembly)
 // gives every service; the Gantt chart, the calendar, the record primer and the answer for
 // what has nothing attached have no default, and a window without them is not made. Forms and
 // pane routines not given are the window's own tables, with nothing attached yet.
 struct OrganiserDeps : Services {
-    std::function<int()> openFiles;          // W_First.OpenFilez; non-zero: fatal
-    std::function<void()> closeFiles;        // at the end, when openFiles succeeded
-    std::function<long long()> clock;        // hundredths of a second, monotonic
+    WindowFiles* files = nullptr;            // none: the window opens no tables
+    Clock* clock = nullptr;                  // none: the window's own, from its making
     QLocale locale;                          // money separators
     QString dataFolder;                      // THISPCPATH unless given
     std::function<QString(const QString&)> translate;
@@ -94,21 +130,8 @@ struct OrganiserDeps : Services {
     // The mail and contacts features' answers to the window (the composition root's).
     MailDesk* mail = nullptr;
     ContactGroupDesk* contactGroups = nullptr;
-    // The record buffers and mail counts the window reads (the data layer's).
-    struct Records {
-        std::function<long long()> emailId;          // EM:ID
-        std::function<QString()> messageId;          // EM:MESSAGEID
-        std::function<long long()> printRecordId;    // PrintRecordID
-        std::function<long()> eventId;               // CAL:EventID
-        std::function<long()> taskCategoryId;        // CALC:ID
-        std::function<long()> financeCategoryId;     // PRK:ID
-        std::function<int()> financeCategoryType;    // PRK:TIP
-        std::function<long()> outgoingDocumentsRow;  // current row of list 75
-        std::function<long()> selectedContactId;     // the address book's selected contact
-        std::function<bool()> markShownRead;         // stops the program itself on failure
-        std::function<long long()> emailCount;
-        std::function<void()> emailsChanged;
-    } records;
+    // None: there is no current record and no mail to count.
+    RecordBuffers* records = nullptr;
 };
 
 // The organiser window's manager: its opening, events, notifications and closing.
@@ -145,7 +168,6 @@ public:
     bool open();
     // The application's shutdown: the one close the window accepts.
     void shutDown();
-    void setCloseFiles(std::function<void()> close) { m_deps.closeFiles = std::move(close); }
 
     MainWindowManager& manager() { return *m_manager; }
     CommandDispatcher& dispatcher() { return *m_dispatcher; }
@@ -211,12 +233,19 @@ private:
     std::unique_ptr<RoutineTable> m_ownPanes;
     std::unique_ptr<ProcessLauncher> m_ownLauncher;
     std::unique_ptr<FrameLink> m_ownFrame;
+    std::unique_ptr<Clock> m_ownClock;
     std::unique_ptr<MainWindowManager> m_manager;
     class DispatcherSide; // DispatcherSide.h
     std::unique_ptr<DispatcherSide> m_dispatcherSide;
     std::unique_ptr<CommandDispatcher> m_dispatcher;
+    class HeartbeatSide; // WindowSides.h
+    class TabSide;
+    class RunnerValues;
+    std::unique_ptr<HeartbeatSide> m_heartbeatSide;
     std::unique_ptr<Heartbeat> m_heartbeat;
+    std::unique_ptr<TabSide> m_tabSide;
     std::unique_ptr<TabSwitcher> m_tabs;
+    std::unique_ptr<RunnerValues> m_runnerValues;
     std::unique_ptr<UpdateRunner> m_runner;
     std::unique_ptr<StartFlag> m_startFlag;
     QStackedWidget* m_pages = nullptr;

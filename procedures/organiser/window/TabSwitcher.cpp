@@ -13,10 +13,12 @@ int TabSwitcher::tabChanged(int page)
     switch (page) {
     case 2:
         if (m_side.mailFolderQueueEmpty()) {
-            for (auto step : {m_side.fillInboxTree, std::function<int()>([this] { return m_panes.SetMailFolderIcons(); }),
-                              std::function<int()>([this] { return m_panes.ReadEmailsSQL(); })})
-                if (int failed = step())
-                    return failed;
+            if (int failed = m_side.fillInboxTree())
+                return failed;
+            if (int failed = m_panes.SetMailFolderIcons())
+                return failed;
+            if (int failed = m_panes.ReadEmailsSQL())
+                return failed;
             m_side.selectMailFolderRow(2);
         } else {
             m_side.focusMailList();

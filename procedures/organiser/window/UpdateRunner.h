@@ -1,6 +1,5 @@
 #pragma once
 #include <QString>
-#include <functional>
 
 #include "procedures/organiser/window/OrganiserServices.h"
 
@@ -9,18 +8,21 @@ namespace organiser {
 // MainWindowManager.Run(number, request): the update number of a list picks its form.
 class UpdateRunner {
 public:
-    struct Values {
-        std::function<long()> eventId;           // CAL:EventID
-        std::function<long()> taskCategoryId;    // CALC:ID
-        std::function<long()> financeCategoryId; // PRK:ID
-        std::function<int()> financeCategoryType; // PRK:TIP
-        std::function<long()> selectedContactId; // W_First.SelectedContactID
-        std::function<QString()> textBuffer;     // W_First.TextBuffer
-        std::function<long()> outgoingDocumentsRow; // current row of list 75
+    // The record buffers and window values the forms open with.
+    class Values {
+    public:
+        virtual ~Values() = default;
+        virtual long eventId() = 0;            // CAL:EventID
+        virtual long taskCategoryId() = 0;     // CALC:ID
+        virtual long financeCategoryId() = 0;  // PRK:ID
+        virtual int financeCategoryType() = 0; // PRK:TIP
+        virtual long selectedContactId() = 0;  // W_First.SelectedContactID
+        virtual QString textBuffer() = 0;      // W_First.TextBuffer
+        virtual long outgoingDocumentsRow() = 0; // current row of list 75
     };
     static constexpr long NoPartner = 9999999;
 
-    UpdateRunner(FormLauncher& forms, Values values) : m_forms(forms), m_values(std::move(values)) {}
+    UpdateRunner(FormLauncher& forms, Values& values) : m_forms(forms), m_values(values) {}
 
     // `windowRequest` is the request the organiser window itself was opened with. Answers
     // the form's GLOBALRESPONSE; a view-only window and an unknown number answer cancelled.
@@ -30,7 +32,7 @@ public:
 
 private:
     FormLauncher& m_forms;
-    Values m_values;
+    Values& m_values;
     long m_rememberedRow = 0;
 };
 
