@@ -12,7 +12,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 
+#include <algorithm>
 #include <atomic>
 #include <malloc.h>
 #include <chrono>
@@ -32,14 +34,35 @@ QString clipped(const QString& text, int maxChars)
 }
 
 // Text into HTML: &, <, > and " escaped; most lines have none of them.
-void appendEscaped(QString& out, const QString& text)
+void appendEscaped(QString& out, QStringView text)
 {
     for (QChar c : text)
-        if (c == QLatin1Char('&') || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('"')) {
-            out += text.toHtmlEscaped();
+        if (c.unicode() <= '>' && (c == QLatin1Char('&') || c == QLatin1Char('<') || c == QLatin1Char('>') || c == QLatin1Char('"'))) {
+            out += text.toString().toHtmlEscaped();
             return;
         }
     out += text;
+}
+
+// A line of the body file: at most MaxLineChars characters (a surrogate pair is one), without
+// its trailing blanks. A view into the body, so no line is copied on its own.
+QStringView bodyLine(QStringView line)
+{
+    if (line.size() > MaxLineChars) {
+        int chars = 0;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            if (line[i].isLowSurrogate())
+                continue;
+            if (chars == MaxLineChars) {
+                line = line.first(i);
+                break;
+            }
+            ++chars;
+        }
+    }
+    while (!line.isEmpty() && line.back() == QLatin1Char(' '))
+        line.chop(1);
+    return line;
 }
 
 using Getter = QString (controls::MimeMessage::*)(int) const;
@@ -108,27 +131,38 @@ QByteArray plainBodyHtml(const QString& plainText)
     QString out = controls::htmlMetaLine(QString()) + QStringLiteral("<br/>\r\n");
     const QString body = vrt::clipTrailing(clipped(plainText, MaxBodyChars));
     out.reserve(out.size() + body.size() + body.size() / 8);
-    // Lines end at CR LF, LF or CR; a break at the very end starts no further line.
+    // Lines end at CR LF, LF or CR; a break at the very end starts no further line. The next
+    // LF and the next CR are each searched for once, so every character is read once.
+    const QStringView text(body);
+    const qsizetype size = text.size();
+    qsizetype nextLf = -1, nextCr = -1;
+    const auto nextOf = [&](QLatin1Char c, qsizetype& at, qsizetype from) {
+        if (at < from) {
+            at = text.indexOf(c, from);
+            if (at < 0)
+                at = size;
+        }
+        return at;
+    };
     qsizetype start = 0;
-    while (start < body.size()) {
-        qsizetype end = start;
-        while (end < body.size() && body[end] != QLatin1Char('\n') && body[end] != QLatin1Char('\r'))
-            ++end;
-        appendEscaped(out, vrt::clipTrailing(clipped(body.mid(start, end - start), MaxLineChars)));
-        out += QStringLiteral("<br/>\r\n");
-        if (end + 1 < body.size() && body[end] == QLatin1Char('\r') && body[end + 1] == QLatin1Char('\n'))
+    while (start < size) {
+        qsizetype end = std::min(nextOf(QLatin1Char('\n'), nextLf, start), nextOf(QLatin1Char('\r'), nextCr, start));
+        appendEscaped(out, bodyLine(text.sliced(start, end - start)));
+        out += QLatin1String("<br/>\r\n");
+        if (end + 1 < size && text[end] == QLatin1Char('\r') && text[end + 1] == QLatin1Char('\n'))
             ++end;
         start = end + 1;
     }
     return out.toUtf8();
 }
 
-bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error)
+bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error, qint64* size)
 {
     // Written in place: until its row is committed nothing refers to the file, and a run
-    // that dies here writes it again next time.
+    // that dies here writes it again next time. A new file is the user's alone from the start;
+    // one left by such a run is made so.
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate, QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
         *error = QStringLiteral("W_First Korbelsteen CREATE(fHtml) (1) :") + f.errorString();
         return false;
     }
@@ -138,6 +172,8 @@ bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error
         *error = QStringLiteral("W_First Korbelsteen ADD(fHtml 1) :") + f.errorString();
         return false;
     }
+    if (size)
+        *size = html.size();
     return true;
 }
 
@@ -325,10 +361,12 @@ private:
             m.bodyError = message.LastErrorText();
             return;
         }
-        if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &m.bodyError))
+        m.bodySize = -1;
+        if (unpacked == 0 && !WriteBodyHtml(m.bodyPath, message.GetPlainTextBody(), &m.bodyError, &m.bodySize))
             return;
         m.bodyWritten = true;
-        m.bodySize = QFileInfo(m.bodyPath).size();
+        if (m.bodySize < 0)
+            m.bodySize = QFileInfo(m.bodyPath).size();
     }
 
     const int m_accountId;
@@ -367,7 +405,7 @@ public:
     {
         // The folder is settled before anything is written, so a message never lands
         // without one.
-        const bool junk = isJunk(m_store, *m.message);
+        const bool junk = junkFor(*m.message);
         StoreError folderError;
         const std::optional<int> folder = folderFor(junk, &folderError);
         if (!folder) {
@@ -409,6 +447,7 @@ public:
         if (!m_batch.open)
             return;
         m_batch.open = false;
+        m_junk.clear();
         StoreError error;
         if (!m_store.commitBatch(&error)) {
             // None of the batch was kept: its files go, and its messages wait on the server.
@@ -423,6 +462,21 @@ public:
     }
 
 private:
+    // Mail comes in runs from the same senders: within a batch each sender is looked up once.
+    // An address the user marks as junk meanwhile counts from the next batch on.
+    bool junkFor(const controls::MimeMessage& message)
+    {
+        if (!m_batch.open)
+            return isJunk(m_store, message);
+        const QString sender = message.ReplyTo().isEmpty() ? message.FromAddress() : message.ReplyTo();
+        const auto known = m_junk.constFind(sender);
+        if (known != m_junk.cend())
+            return *known;
+        const bool junk = isJunk(m_store, message);
+        m_junk.insert(sender, junk);
+        return junk;
+    }
+
     // The account's two folders, looked up once they are first needed.
     std::optional<int> folderFor(bool junk, StoreError* error)
     {
@@ -506,6 +560,7 @@ private:
     const Stop& m_stop;
     ReceiveResult& m_result;
     Batch m_batch;
+    QHash<QString, bool> m_junk; // sender -> junk, for the open batch
     std::optional<int> m_inboxFolder, m_junkFolder;
 };
 

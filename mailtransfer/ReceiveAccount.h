@@ -48,7 +48,7 @@ EmailRow emailRowOf(const controls::MimeMessage& message, const QString& message
 // The body file of a message that has no HTML body: a charset line, then each line of the
 // plain text escaped for HTML, every line ending in "<br/>" and CR LF.
 QByteArray plainBodyHtml(const QString& plainText);
-bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error);
+bool WriteBodyHtml(const QString& path, const QString& plainText, QString* error, qint64* size = nullptr);
 
 // Junk when the reply-to address (or the sender's, when there is none) is marked as junk;
 // a message without any address is never junk.

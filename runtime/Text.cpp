@@ -4,11 +4,13 @@ namespace vrt {
 
 QString clip(const QString& text, int maxChars)
 {
-    if (maxChars < 0)
+    // A text of no more code units than the limit has no more characters either.
+    if (maxChars < 0 || text.size() <= maxChars)
         return text;
+    const QChar* units = text.constData();
     int chars = 0;
-    for (int i = 0; i < text.size(); ++i) {
-        if (text[i].isLowSurrogate())
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (units[i].isLowSurrogate())
             continue;
         if (chars == maxChars)
             return text.left(i);
@@ -19,7 +21,8 @@ QString clip(const QString& text, int maxChars)
 
 std::string clipUtf8(const std::string& text, int maxChars)
 {
-    if (maxChars < 0)
+    // A text of no more bytes than the limit has no more characters either: most texts.
+    if (maxChars < 0 || text.size() <= size_t(maxChars))
         return text;
     int chars = 0;
     for (size_t i = 0; i < text.size(); ++i) {

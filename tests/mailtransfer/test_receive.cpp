@@ -93,9 +93,15 @@ TEST(ReceiveBody, PlainTextBecomesEscapedLinesOfHtml)
         {"   ", meta},
         {"<script>alert(1)</script> & \"x\"", meta + "&lt;script&gt;alert(1)&lt;/script&gt; &amp; &quot;x&quot;<br/>\r\n"},
         {"Čćžšđ", meta + "\xC4\x8C\xC4\x87\xC5\xBE\xC5\xA1\xC4\x91<br/>\r\n"},
+        // Lone CRs, empty lines and a CR before a CR LF each end a line of their own.
+        {"a\rb\r\rc", meta + "a<br/>\r\nb<br/>\r\n<br/>\r\nc<br/>\r\n"},
+        {"\r\n\nx\r\r\ny", meta + "<br/>\r\n<br/>\r\nx<br/>\r\n<br/>\r\ny<br/>\r\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(plainBodyHtml(QString::fromUtf8(c.body)).toStdString(), c.file.toStdString());
+    // A line above its cap is cut to it, and the next line still follows.
+    const QByteArray cut = plainBodyHtml(QString(20005, QLatin1Char('x')) + QStringLiteral("\ny"));
+    EXPECT_EQ(cut.toStdString(), (meta + QByteArray(19999, 'x') + "<br/>\r\ny<br/>\r\n").toStdString());
 }
 
 // ---- row mapping -----------------------------------------------------------------------
