@@ -23,38 +23,6 @@ SQLHENV environment()
 
 bool succeeded(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
 
-// Parts begin and end with every message a receive stores: each connection runs their
-// statements on one handle of its own, not on a new one each time.
-std::mutex g_partMutex;
-std::unordered_map<const Connection*, std::unique_ptr<Statement>> g_partStatements;
-
-bool partExec(Connection& c, Error& error, const std::string& sql)
-{
-    Statement* s = nullptr;
-    {
-        const std::lock_guard lock(g_partMutex);
-        std::unique_ptr<Statement>& kept = g_partStatements[&c];
-        if (!kept)
-            kept = std::make_unique<Statement>(c);
-        s = kept.get();
-    }
-    if (s->execDirect(sql))
-        return true;
-    error = s->error();
-    return false;
-}
-
-void dropPartStatement(const Connection* c)
-{
-    std::unique_ptr<Statement> gone;
-    const std::lock_guard lock(g_partMutex);
-    const auto it = g_partStatements.find(c);
-    if (it == g_partStatements.end())
-        return;
-    gone = std::move(it->second);
-    g_partStatements.erase(it);
-}
-
 } // namespace
 
 Error diagnostics(SQLSMALLINT handleType, SQLHANDLE handle)
@@ -127,7 +95,6 @@ void Connection::close()
 {
     if (m_dbc == SQL_NULL_HDBC)
         return;
-    dropPartStatement(this);
     if (m_connected) {
         if (m_depth > 0)
             SQLEndTran(SQL_HANDLE_DBC, m_dbc, SQL_ROLLBACK);
@@ -204,7 +171,7 @@ bool Connection::beginPart()
         m_error = {0, "25000", "A part needs an open transaction."};
         return false;
     }
-    if (!partExec(*this, m_error, "SAVEPOINT vrt_part" + std::to_string(m_partFailed.size())))
+    if (!exec("SAVEPOINT vrt_part" + std::to_string(m_partFailed.size())))
         return false;
     m_partFailed.push_back(m_failed);
     return true;
@@ -219,11 +186,11 @@ bool Connection::endPart(bool keep)
     m_partFailed.pop_back();
     // A part whose nested writes failed is not kept, whatever its owner asked.
     if (keep && m_failed == failedBefore)
-        return partExec(*this, m_error, "RELEASE " + name);
+        return exec("RELEASE " + name);
     const Error cause = m_error;
     // Undone and forgotten; when SQLite has already ended the whole transaction (a full disk,
     // an I/O error) this fails and the transaction stays failed.
-    if (partExec(*this, m_error, "ROLLBACK TO " + name) && partExec(*this, m_error, "RELEASE " + name))
+    if (exec("ROLLBACK TO " + name) && exec("RELEASE " + name))
         m_failed = failedBefore;
     else
         m_failed = true;
