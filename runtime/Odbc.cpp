@@ -256,7 +256,11 @@ bool Statement::run(const std::function<SQLRETURN()>& call)
     if (m_stmt == SQL_NULL_HSTMT)
         return false;
     m_error = {};
-    SQLFreeStmt(m_stmt, SQL_CLOSE);
+    // Only a statement with result columns can have a cursor open. Closing one without makes
+    // some drivers (SQLite's among them) prepare it again at every execute.
+    SQLSMALLINT columns = 0;
+    if (!succeeded(SQLNumResultCols(m_stmt, &columns)) || columns > 0)
+        SQLFreeStmt(m_stmt, SQL_CLOSE);
     if (!bindAll())
         return false;
     const bool ok = check(call());
