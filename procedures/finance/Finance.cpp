@@ -28,8 +28,6 @@
 namespace finance {
 
 namespace {
-constexpr int FinancePageIndex = 5; // of the window's sheet, from 0
-
 QTabBar* sheetTabs(vrt::WindowManager& manager)
 {
     QWidget* sheet = manager.control(10);
@@ -102,7 +100,7 @@ private:
     // may draw the state before the page shows.
     QWidget* stateControl(int control)
     {
-        m_panes.buildPage(FinancePageIndex);
+        m_panes.buildPage(organiser::page::Finance);
         return m_manager.control(control);
     }
     QRadioButton* radio(int control) { return qobject_cast<QRadioButton*>(stateControl(control)); }
@@ -153,7 +151,7 @@ void attachFinance(organiser::FeatureHost& host)
     vrt::WindowManager& manager = window.manager();
     FinanceCharts* charts = &page->charts;
     // The overview's tabs choose its chart once the overview is composed.
-    panes.whenPageBuilt(0, &window, [&window, &manager] {
+    panes.whenPageBuilt(organiser::page::Overview, &window, [&window, &manager] {
         if (QTabBar* tabs = sheetTabs(manager))
             QObject::connect(tabs, &QTabBar::currentChanged, &window, [&manager] { manager.takeNewSelection(10); });
     });

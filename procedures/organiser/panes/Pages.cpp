@@ -374,7 +374,7 @@ void OrganiserPanes::place(OrganiserWindow& window)
     for (int i = 0; i < sheet->count(); ++i)
         sheet->widget(i)->installEventFilter(this);
     // A command that turns the finance or the contact sheet (shown or not) finds its controls.
-    for (auto [control, page] : {std::pair{ctl::FinanceSheet, 5}, std::pair{ctl::ContactSheet, 7}})
+    for (auto [control, page] : {std::pair{ctl::FinanceSheet, int(page::Finance)}, std::pair{ctl::ContactSheet, int(page::AddressBook)}})
         if (auto* tabs = qobject_cast<QTabWidget*>(window.manager().control(control)))
             connect(tabs, &QTabWidget::currentChanged, this, [this, page = page] { buildPage(page); });
 }
@@ -411,14 +411,14 @@ void OrganiserPanes::composePage(OrganiserWindow& window, int index)
 {
     Composer c(window, *this);
     switch (index) {
-    case 0: overview(c, m_taskPanelWidget); break;
-    case 1: mail(c); break;
-    case 2: tasks(c); break;
-    case 3: calendar(c); break;
-    case 4: planning(c); break;
-    case 5: finance(c); break;
-    case 6: passwords(c); break;
-    case 7:
+    case page::Overview: overview(c, m_taskPanelWidget); break;
+    case page::Mail: mail(c); break;
+    case page::Tasks: tasks(c); break;
+    case page::Calendar: calendar(c); break;
+    case page::Planning: planning(c); break;
+    case page::Finance: finance(c); break;
+    case page::Passwords: passwords(c); break;
+    case page::AddressBook:
         m_contactNote = addressBook(c);
         // The note is saved when the user leaves it after a change.
         m_contactNote->installEventFilter(this);

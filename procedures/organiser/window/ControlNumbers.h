@@ -41,3 +41,8 @@ enum : int {
 namespace organiser::tree {
 enum : int { MailFolders = ctl::MailFolderTree, Categories = ctl::CategoryTree, ContactGroups = ctl::ContactGroupTree };
 }
+
+// The pages of the main sheet, in their order on it (from 0).
+namespace organiser::page {
+enum : int { Overview, Mail, Tasks, Calendar, Planning, Finance, Passwords, AddressBook };
+}
